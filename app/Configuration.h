@@ -1,0 +1,32 @@
+// The program's configuration file (section CONFIG): where it lives, what is read at start-up and
+// what is written when the main window closes and when the settings are saved.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QPoint>
+#include <QString>
+
+namespace varnilog {
+
+inline constexpr int kBackgroundWidth = 1000, kBackgroundHeight = 500;
+inline constexpr int kScreenWidth = 500, kScreenHeight = 250;
+
+// The executable's path with its extension replaced by ".ini" (or ".ini" appended when it has none).
+QString configurationPathFor(const QString& executablePath);
+
+// Creates the three off-screen bitmaps at their fixed sizes (32 bits per pixel).
+void sizeBitmaps(SharedState& state);
+
+// Reads every key into the shared state in the file's documented order, copies the zero offsets into
+// the offsets and fills the first 500 samples of the recorded channels with the zero line.
+// windowPosition holds the resource's top-left on entry and the WINLEFT/WINTOP values on return.
+void readConfiguration(SharedState& state, const QString& path, const QString& executableDir, QPoint& windowPosition);
+
+// What the main window writes when it closes: UKLAD, WINTOP, WINLEFT, OFFSETZEROA..D, DATADIR.
+bool writeConfiguration(const SharedState& state, const QString& path, QPoint windowPosition);
+
+// What the settings window writes: COMPORT, CL0..CL3, CLTLO1, CLTLO2, GRADIENT.
+bool writeSettingsConfiguration(const SharedState& state, const QString& path);
+
+} // namespace varnilog

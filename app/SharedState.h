@@ -1,0 +1,81 @@
+// The program-wide shared state: every value the main window, the acquisition, the drawing and the
+// secondary windows share, under one name each. One instance is owned by main() and passed by
+// reference; nothing here is global. Depends on QtCore/QtGui value types only.
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace varnilog {
+
+inline constexpr int kChannels = 4; // A, B, C, D
+inline constexpr int kChannelDataCapacity = 204800; // samples per channelData row
+inline constexpr int kDisplayColumns = 500;
+inline constexpr int kDisplayRows = 250;
+inline constexpr int kRxBufferSize = 409600; // bytes
+inline constexpr int kAcqBlockSize = 204800; // samples per channel per tick
+inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
+inline constexpr std::uint32_t kBaudRate = 921600;
+inline constexpr std::uint8_t kMaxModelNumber = 4;
+
+enum ChannelMode : std::uint8_t { ModeAC = 0, ModeGND = 1, ModeDC = 2 };
+
+struct SharedState {
+    // Recording and channel settings.
+    std::uint8_t timeBaseIndex = 15; // 1..maxTimeBaseIndex
+    std::array<std::uint8_t, kChannels> channelSensitivity{1, 1, 1, 1}; // 1 = 10 V/div .. 10 = 10 mV/div
+    std::array<std::uint8_t, kChannels> channelMode{0, 0, 0, 0};        // ChannelMode
+    std::array<std::uint8_t, kChannels> channelOffset{100, 100, 100, 100};
+    std::array<std::uint8_t, kChannels> channelZeroOffset{100, 100, 100, 100};
+    std::uint8_t channelCount = 2;
+    std::array<bool, kChannels> channelVisible{true, true, false, false};
+    std::uint8_t selectedChannel = 0;
+    std::uint8_t cursor1Channel = 0;
+    std::uint8_t cursor2Channel = 0;
+    bool cursorsActive = false;
+    std::int32_t zoomDivisor = 1; // samples per display column
+    std::int64_t sampleCount = 0; // samples per channel of the recording on display
+    float samplingPeriodMs = 0.0f; // ms between two samples at timeBaseIndex
+
+    // Device model.
+    std::uint8_t deviceModel = 1; // 1 = KZ100 .. 4 = KZ400
+    QString modelName;
+    std::uint8_t maxTimeBaseIndex = 14;
+    std::uint8_t minSensitivityIndex = 1;
+    std::uint8_t maxSensitivityIndex = 10;
+    float referenceVoltage = 2.7f; // V
+    static constexpr std::uint8_t maxModelNumber = kMaxModelNumber;
+
+    // Serial link and acquisition.
+    QString comPortName = QStringLiteral("COM5"); // "COM1" once the configuration is read
+    static constexpr std::uint32_t baudRate = kBaudRate;
+    bool portOpen = false;
+    bool samplingActive = false;
+    bool handshakeOk = false;
+    std::uint8_t retryCount = 0; // identification attempts left
+    std::array<std::uint8_t, 8> commandBuffer{};
+    std::array<std::uint8_t, kRxBufferSize> rxBuffer{};
+    std::int32_t rxCarry = 0; // bytes kept at the front of rxBuffer from the previous tick
+    std::int32_t rxTotal = 0; // rxCarry plus the bytes read in this tick
+    std::array<std::array<std::uint8_t, kAcqBlockSize>, 2> acqBlock{};
+
+    // Sample memory and display.
+    std::array<std::array<std::uint8_t, kChannelDataCapacity>, kChannels> channelData{};
+    QImage bmpBackground; // 1000 x 500, 32 bpp: background and grid
+    QImage bmpWave;       // 1000 x 500, 32 bpp: waveform at double resolution
+    QImage bmpScreen;     // 500 x 250, 32 bpp: the picture shown in imgDisplay
+
+    // Files, folders, colours (colours are 0x00BBGGRR).
+    QString dataDir;
+    QString recordingPath = QStringLiteral("test.osr");
+    bool openAccepted = false;
+    std::array<std::int32_t, kChannels> channelColor{0x44EEEE, 0x44EE44, 0x0000AA, 0x00FFAA};
+    std::int32_t backgroundColor1 = 0;
+    std::int32_t backgroundColor2 = 0x333333;
+    bool gradientOn = false;
+};
+
+} // namespace varnilog

@@ -1,0 +1,51 @@
+// An INI file with the semantics of the Windows profile functions: case-insensitive sections and
+// keys, a write changes one key in place (keeping every other line, creating the file and the
+// section when missing) and goes straight to the file; an absent key or a text that is not a valid
+// integer reads as the default. Used by the configuration and by the ".ros" recording header.
+// Depends on QtCore and SimpleIni.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace varnilog {
+
+class ProfileFile {
+public:
+    explicit ProfileFile(QString path);
+    ~ProfileFile();
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
+
+    const QString& path() const { return path_; }
+    bool exists() const;
+
+    std::int32_t readInteger(const QString& section, const QString& key, std::int32_t defaultValue) const;
+    // Values the program keeps in a byte keep their low 8 bits.
+    std::uint8_t readByte(const QString& section, const QString& key, std::uint8_t defaultValue) const;
+    // Any integer other than 0 is true; an absent or invalid value is the default.
+    bool readBool(const QString& section, const QString& key, bool defaultValue) const;
+    QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
+    bool hasKey(const QString& section, const QString& key) const;
+
+    // Each write is saved at once; false when the file cannot be written.
+    bool writeInteger(const QString& section, const QString& key, std::int64_t value);
+    bool writeBool(const QString& section, const QString& key, bool value);
+    bool writeString(const QString& section, const QString& key, const QString& value);
+
+    // Re-reads the file (the profile functions never cache: another writer's change is seen).
+    void reload();
+
+private:
+    struct Document;
+    QString path_;
+    std::unique_ptr<Document> doc_;
+};
+
+// Parses a profile integer: optional blanks and sign, decimal digits, or hexadecimal after "$" or
+// "0x"; the whole text must be used and fit 32 bits. Returns false when it is not an integer.
+bool parseProfileInteger(const QString& text, std::int32_t& value);
+
+} // namespace varnilog
