@@ -3,6 +3,7 @@
 // reference; nothing here is global. Depends on QtCore/QtGui value types only.
 #pragma once
 
+#include <QFile>
 #include <QImage>
 #include <QString>
 
@@ -67,6 +68,17 @@ struct SharedState {
     QImage bmpBackground; // 1000 x 500, 32 bpp: background and grid
     QImage bmpWave;       // 1000 x 500, 32 bpp: waveform at double resolution
     QImage bmpScreen;     // 500 x 250, 32 bpp: the picture shown in imgDisplay
+    std::array<std::array<std::uint8_t, kDisplayColumns>, kChannels> columnMin{}; // smallest sample per column
+    std::int64_t viewStart = 0; // samples: first sample of the view
+
+    // The recording on display: its sample files (.rca .. .rcd) held open read-only by the loader,
+    // and the staging buffer of every read from them.
+    std::array<QFile, kChannels> sampleFile;
+    std::array<std::array<std::uint8_t, kReadBufferSize>, kChannels> readBuffer{};
+
+    // Cursors and selection (display columns / samples counted from viewStart).
+    std::int32_t selectionStart = 0;
+    std::int32_t selectionEnd = 100;
 
     // Files, folders, colours (colours are 0x00BBGGRR).
     QString dataDir;
