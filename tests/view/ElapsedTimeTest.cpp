@@ -25,7 +25,12 @@ TEST(ElapsedTimeTest, FieldsPaddingAndRounding) {
         {36000000.0f, "0010:00:00:000"},
         // 36 000 002 048 ms (the float nearest 10 000 h): wider than four digits and not cut
         {36000002048.0f, "10000:00:02:048"},
-        {-5.0f, "0000:00:00:000"},
+        // a missing ".rca" gives sampleCount -1: the fields keep their signs, padded as text
+        {-1000.0f, "0000:00:-1:000"},
+        {-20.0f, "0000:00:00:-20"},
+        {-5.0f, "0000:00:00:0-5"},
+        {-0.5f, "0000:00:00:000"},
+        {-3600000.0f, "00-1:00:00:000"},
         {std::numeric_limits<float>::quiet_NaN(), "0000:00:00:000"},
     };
     for (const Row& r : rows) {
