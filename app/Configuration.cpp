@@ -30,12 +30,14 @@ void sizeBitmaps(SharedState& s) {
     s.bmpScreen.fill(0);
 }
 
-void readConfiguration(SharedState& s, const QString& path, const QString& executableDir, QPoint& windowPosition) {
+void readConfiguration(SharedState& s, const QString& path, const QString& executableDir,
+                       QPoint& windowPosition) {
     sizeBitmaps(s);
     const ProfileFile ini(path);
     s.comPortName = ini.readString(kSection, QStringLiteral("COMPORT"), QStringLiteral("COM1"));
     for (int ch = 0; ch < kChannels; ++ch)
-        s.channelColor[ch] = ini.readInteger(kSection, QString::fromLatin1(kColourKeys[ch]), s.channelColor[ch]);
+        s.channelColor[ch] =
+            ini.readInteger(kSection, QString::fromLatin1(kColourKeys[ch]), s.channelColor[ch]);
     s.backgroundColor1 = ini.readInteger(kSection, QStringLiteral("CLTLO1"), s.backgroundColor1);
     s.backgroundColor2 = ini.readInteger(kSection, QStringLiteral("CLTLO2"), s.backgroundColor2);
     for (int ch = 0; ch < kChannels; ++ch)

@@ -21,7 +21,8 @@ void sizeBitmaps(SharedState& state);
 // Reads every key into the shared state in the file's documented order, copies the zero offsets into
 // the offsets and fills the first 500 samples of the recorded channels with the zero line.
 // windowPosition holds the resource's top-left on entry and the WINLEFT/WINTOP values on return.
-void readConfiguration(SharedState& state, const QString& path, const QString& executableDir, QPoint& windowPosition);
+void readConfiguration(SharedState& state, const QString& path, const QString& executableDir,
+                       QPoint& windowPosition);
 
 // What the main window writes when it closes: UKLAD, WINTOP, WINLEFT, OFFSETZEROA..D, DATADIR.
 bool writeConfiguration(const SharedState& state, const QString& path, QPoint windowPosition);

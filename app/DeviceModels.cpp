@@ -5,10 +5,14 @@
 namespace varnilog {
 
 const std::array<DeviceModelInfo, 4> deviceModelTable{{
-    {1, "KZ100ATMega321", "KZ100 ATMega32", "Torva Ferrolak KZ100 ver. 5.1 na ATMega32", "KZ100", 2.5f, 2, 15, 1, 10},
-    {2, "KZ200ADuC8411", "KZ200 ADuC841", "Torva Dovrent KZ200 ver. 2.1 na ADuC841", "KZ200", 1.25f, 2, 11, 3, 7},
-    {3, "KZ300LPC21421", "KZ300 LPC2142", "Torva Ferrolak KZ300 ver. 6.1 na LPC2142", "KZ300", 2.5f, 2, 13, 1, 10},
-    {4, "KZ400LPC21441", "KZ400 LPC2144", "Torva Quellin KZ400 ver. 1.1 na LPC2144", "KZ400", 1.25f, 2, 13, 2, 7},
+    {1, "KZ100ATMega321", "KZ100 ATMega32", "Torva Ferrolak KZ100 ver. 5.1 na ATMega32", "KZ100", 2.5f, 2, 15,
+     1, 10},
+    {2, "KZ200ADuC8411", "KZ200 ADuC841", "Torva Dovrent KZ200 ver. 2.1 na ADuC841", "KZ200", 1.25f, 2, 11, 3,
+     7},
+    {3, "KZ300LPC21421", "KZ300 LPC2142", "Torva Ferrolak KZ300 ver. 6.1 na LPC2142", "KZ300", 2.5f, 2, 13, 1,
+     10},
+    {4, "KZ400LPC21441", "KZ400 LPC2144", "Torva Quellin KZ400 ver. 1.1 na LPC2144", "KZ400", 1.25f, 2, 13, 2,
+     7},
 }};
 
 const DeviceModelInfo* findDeviceModel(int number) {
@@ -23,7 +27,8 @@ ModelButtonStates modelButtonStates(int number) {
     for (int i = 1; i <= 22; ++i)
         b.timeBase[static_cast<size_t>(i)] = !m || i <= m->maxTimeBaseIndex;
     for (int i = 1; i <= 10; ++i)
-        b.sensitivity[static_cast<size_t>(i)] = !m || (i >= m->minSensitivityIndex && i <= m->maxSensitivityIndex);
+        b.sensitivity[static_cast<size_t>(i)] =
+            !m || (i >= m->minSensitivityIndex && i <= m->maxSensitivityIndex);
     return b;
 }
 
@@ -38,7 +43,8 @@ const DeviceModelInfo* applyDeviceModelToState(SharedState& s) {
     s.minSensitivityIndex = m->minSensitivityIndex;
     s.maxSensitivityIndex = m->maxSensitivityIndex;
     for (size_t ch = 0; ch < 2; ++ch)
-        s.channelSensitivity[ch] = std::clamp(s.channelSensitivity[ch], s.minSensitivityIndex, s.maxSensitivityIndex);
+        s.channelSensitivity[ch] =
+            std::clamp(s.channelSensitivity[ch], s.minSensitivityIndex, s.maxSensitivityIndex);
     s.modelName = QString::fromLatin1(m->modelName);
     return m;
 }

@@ -12,13 +12,14 @@
 
 namespace varnilog {
 
-inline constexpr int kChannels = 4; // A, B, C, D
+inline constexpr int kChannels = 4;                 // A, B, C, D
 inline constexpr int kChannelDataCapacity = 204800; // samples per channelData row
 inline constexpr int kDisplayColumns = 500;
 inline constexpr int kDisplayRows = 250;
 inline constexpr int kRxBufferSize = 409600; // bytes
 inline constexpr int kAcqBlockSize = 204800; // samples per channel per tick
 inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
+inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
 inline constexpr std::uint32_t kBaudRate = 921600;
 inline constexpr std::uint8_t kMaxModelNumber = 4;
 
@@ -26,7 +27,7 @@ enum ChannelMode : std::uint8_t { ModeAC = 0, ModeGND = 1, ModeDC = 2 };
 
 struct SharedState {
     // Recording and channel settings.
-    std::uint8_t timeBaseIndex = 15; // 1..maxTimeBaseIndex
+    std::uint8_t timeBaseIndex = 15;                                    // 1..maxTimeBaseIndex
     std::array<std::uint8_t, kChannels> channelSensitivity{1, 1, 1, 1}; // 1 = 10 V/div .. 10 = 10 mV/div
     std::array<std::uint8_t, kChannels> channelMode{0, 0, 0, 0};        // ChannelMode
     std::array<std::uint8_t, kChannels> channelOffset{100, 100, 100, 100};
@@ -37,8 +38,8 @@ struct SharedState {
     std::uint8_t cursor1Channel = 0;
     std::uint8_t cursor2Channel = 0;
     bool cursorsActive = false;
-    std::int32_t zoomDivisor = 1; // samples per display column
-    std::int64_t sampleCount = 0; // samples per channel of the recording on display
+    std::int32_t zoomDivisor = 1;  // samples per display column
+    std::int64_t sampleCount = 0;  // samples per channel of the recording on display
     float samplingPeriodMs = 0.0f; // ms between two samples at timeBaseIndex
 
     // Device model.
@@ -68,7 +69,8 @@ struct SharedState {
     QImage bmpBackground; // 1000 x 500, 32 bpp: background and grid
     QImage bmpWave;       // 1000 x 500, 32 bpp: waveform at double resolution
     QImage bmpScreen;     // 500 x 250, 32 bpp: the picture shown in imgDisplay
-    std::array<std::array<std::uint8_t, kDisplayColumns>, kChannels> columnMin{}; // smallest sample per column
+    std::array<std::array<std::uint8_t, kDisplayColumns>, kChannels>
+        columnMin{};            // smallest sample per column
     std::int64_t viewStart = 0; // samples: first sample of the view
 
     // The recording on display: its sample files (.rca .. .rcd) held open read-only by the loader,
@@ -88,6 +90,14 @@ struct SharedState {
     std::int32_t backgroundColor1 = 0;
     std::int32_t backgroundColor2 = 0x333333;
     bool gradientOn = false;
+
+    // View loading and overlays (view/ViewWindow, view/WaveformRenderer).
+    // Staging block of the view's sequential reads when a column covers several samples: large reads
+    // keep a deep zoom as fast as reading the file plainly, and no read can pass the block's end.
+    std::array<std::uint8_t, kViewBlockSize> viewBlock{};
+    // "Offset A".."Offset D" in the axis font as 8-bit masks (255 = ink), built on first use so the
+    // overlay pass draws no text and allocates nothing per frame.
+    std::array<QImage, kChannels> offsetLabelMask;
 };
 
 } // namespace varnilog

@@ -9,9 +9,12 @@ std::uint8_t commandChecksum(const CommandFrame& frame) {
     return static_cast<std::uint8_t>(sum & 0xFF);
 }
 
-CommandFrame identifyCommand() { return {0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20}; }
+CommandFrame identifyCommand() {
+    return {0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20};
+}
 
-CommandFrame settingsCommand(std::uint8_t timeBaseIndex, const std::array<std::uint8_t, kChannels>& sensitivity,
+CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
+                             const std::array<std::uint8_t, kChannels>& sensitivity,
                              const std::array<std::uint8_t, kChannels>& mode,
                              const std::array<std::uint8_t, kChannels>& offset) {
     CommandFrame f{};

@@ -25,7 +25,8 @@ std::uint8_t commandChecksum(const CommandFrame& frame);
 CommandFrame identifyCommand();
 
 // The settings command that starts sampling, from the settings of channels A and B.
-CommandFrame settingsCommand(std::uint8_t timeBaseIndex, const std::array<std::uint8_t, kChannels>& sensitivity,
+CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
+                             const std::array<std::uint8_t, kChannels>& sensitivity,
                              const std::array<std::uint8_t, kChannels>& mode,
                              const std::array<std::uint8_t, kChannels>& offset);
 CommandFrame settingsCommand(const SharedState& state);

@@ -18,7 +18,9 @@ struct ProfileFile::Document {
 
 namespace {
 
-std::string utf8(const QString& s) { return s.toUtf8().toStdString(); }
+std::string utf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 } // namespace
 
@@ -44,7 +46,8 @@ bool parseProfileInteger(const QString& text, std::int32_t& value) {
     if (digits.isEmpty())
         return false;
     for (QChar c : digits) {
-        const bool ok = base == 10 ? c.isDigit() && c.unicode() < 128 : QStringLiteral("0123456789abcdefABCDEF").contains(c);
+        const bool ok = base == 10 ? c.isDigit() && c.unicode() < 128
+                                   : QStringLiteral("0123456789abcdefABCDEF").contains(c);
         if (!ok)
             return false;
     }
@@ -57,18 +60,23 @@ bool parseProfileInteger(const QString& text, std::int32_t& value) {
         value = static_cast<std::int32_t>(static_cast<std::uint32_t>(magnitude));
         return true;
     }
-    const long long signedValue = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    const long long signedValue =
+        negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
     if (magnitude > 0x80000000ull || signedValue > INT32_MAX || signedValue < INT32_MIN)
         return false;
     value = static_cast<std::int32_t>(signedValue);
     return true;
 }
 
-ProfileFile::ProfileFile(QString path) : path_(std::move(path)), doc_(std::make_unique<Document>()) { reload(); }
+ProfileFile::ProfileFile(QString path) : path_(std::move(path)), doc_(std::make_unique<Document>()) {
+    reload();
+}
 
 ProfileFile::~ProfileFile() = default;
 
-bool ProfileFile::exists() const { return QFileInfo::exists(path_); }
+bool ProfileFile::exists() const {
+    return QFileInfo::exists(path_);
+}
 
 void ProfileFile::reload() {
     doc_ = std::make_unique<Document>();
@@ -84,12 +92,14 @@ bool ProfileFile::hasKey(const QString& section, const QString& key) const {
     return doc_->ini.GetValue(utf8(section).c_str(), utf8(key).c_str(), nullptr) != nullptr;
 }
 
-QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const {
+QString ProfileFile::readString(const QString& section, const QString& key,
+                                const QString& defaultValue) const {
     const char* v = doc_->ini.GetValue(utf8(section).c_str(), utf8(key).c_str(), nullptr);
     return v ? QString::fromUtf8(v) : defaultValue;
 }
 
-std::int32_t ProfileFile::readInteger(const QString& section, const QString& key, std::int32_t defaultValue) const {
+std::int32_t ProfileFile::readInteger(const QString& section, const QString& key,
+                                      std::int32_t defaultValue) const {
     const char* v = doc_->ini.GetValue(utf8(section).c_str(), utf8(key).c_str(), nullptr);
     std::int32_t value = 0;
     if (v && parseProfileInteger(QString::fromUtf8(v), value))
@@ -97,7 +107,8 @@ std::int32_t ProfileFile::readInteger(const QString& section, const QString& key
     return defaultValue;
 }
 
-std::uint8_t ProfileFile::readByte(const QString& section, const QString& key, std::uint8_t defaultValue) const {
+std::uint8_t ProfileFile::readByte(const QString& section, const QString& key,
+                                   std::uint8_t defaultValue) const {
     return static_cast<std::uint8_t>(readInteger(section, key, defaultValue) & 0xFF);
 }
 

@@ -38,12 +38,13 @@ const std::array<std::array<QString, 11>, kSensitivityCount + 1>& voltLabels() {
 }
 
 constexpr std::array<QPoint, kTimeBaseCount + 1> kTimeBaseMarks{
-    QPoint{0, 0},   {86, 104}, {90, 99}, {94, 92}, {96, 87}, {96, 79}, {94, 74}, {90, 67},
-    {86, 62},       {80, 57},  {69, 55}, {58, 57}, {52, 62}, {48, 67}, {44, 74}, {42, 79},
-    {42, 87},       {44, 92},  {48, 99}, {52, 104}, {58, 109}, {69, 111}, {80, 109}};
+    QPoint{0, 0}, {86, 104}, {90, 99}, {94, 92},  {96, 87},  {96, 79},  {94, 74}, {90, 67},
+    {86, 62},     {80, 57},  {69, 55}, {58, 57},  {52, 62},  {48, 67},  {44, 74}, {42, 79},
+    {42, 87},     {44, 92},  {48, 99}, {52, 104}, {58, 109}, {69, 111}, {80, 109}};
 
 constexpr std::array<QPoint, kSensitivityCount + 1> kSensitivityMarks{
-    QPoint{0, 0}, {44, 76}, {40, 68}, {40, 61}, {44, 53}, {52, 46}, {67, 46}, {75, 53}, {79, 61}, {79, 68}, {75, 76}};
+    QPoint{0, 0}, {44, 76}, {40, 68}, {40, 61}, {44, 53}, {52, 46},
+    {67, 46},     {75, 53}, {79, 61}, {79, 68}, {75, 76}};
 
 } // namespace
 
@@ -52,13 +53,29 @@ const QString& voltLabel(int row, int column) {
 }
 
 const QString& timeBaseCaption(int index) {
-    static const std::array<QString, kTimeBaseCount + 1> captions{
-        QString(),        QStringLiteral("1s"),    QStringLiteral("0.5s"),  QStringLiteral("0.2s"),
-        QStringLiteral("0.1s"),  QStringLiteral("50ms"),  QStringLiteral("20ms"),  QStringLiteral("10ms"),
-        QStringLiteral("5ms"),   QStringLiteral("2ms"),   QStringLiteral("1ms"),   QStringLiteral("0.5ms"),
-        QStringLiteral("0.2ms"), QStringLiteral("0.1ms"), QStringLiteral("50us"),  QStringLiteral("20us"),
-        QStringLiteral("10us"),  QStringLiteral("5us"),   QStringLiteral("2us"),   QStringLiteral("1us"),
-        QStringLiteral("0.5us"), QStringLiteral("0.2us"), QStringLiteral("0.1us")};
+    static const std::array<QString, kTimeBaseCount + 1> captions{QString(),
+                                                                  QStringLiteral("1s"),
+                                                                  QStringLiteral("0.5s"),
+                                                                  QStringLiteral("0.2s"),
+                                                                  QStringLiteral("0.1s"),
+                                                                  QStringLiteral("50ms"),
+                                                                  QStringLiteral("20ms"),
+                                                                  QStringLiteral("10ms"),
+                                                                  QStringLiteral("5ms"),
+                                                                  QStringLiteral("2ms"),
+                                                                  QStringLiteral("1ms"),
+                                                                  QStringLiteral("0.5ms"),
+                                                                  QStringLiteral("0.2ms"),
+                                                                  QStringLiteral("0.1ms"),
+                                                                  QStringLiteral("50us"),
+                                                                  QStringLiteral("20us"),
+                                                                  QStringLiteral("10us"),
+                                                                  QStringLiteral("5us"),
+                                                                  QStringLiteral("2us"),
+                                                                  QStringLiteral("1us"),
+                                                                  QStringLiteral("0.5us"),
+                                                                  QStringLiteral("0.2us"),
+                                                                  QStringLiteral("0.1us")};
     return captions[static_cast<size_t>(index)];
 }
 
@@ -67,6 +84,8 @@ QPoint timeBaseMarkPosition(int timeBaseIndex) {
     return {p.x() + 40, p.y()};
 }
 
-QPoint sensitivityMarkPosition(int sensitivityIndex) { return kSensitivityMarks[static_cast<size_t>(sensitivityIndex)]; }
+QPoint sensitivityMarkPosition(int sensitivityIndex) {
+    return kSensitivityMarks[static_cast<size_t>(sensitivityIndex)];
+}
 
 } // namespace varnilog

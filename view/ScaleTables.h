@@ -15,12 +15,11 @@ inline constexpr int kSensitivityCount = 10; // indices 1..10
 // Milliseconds between two samples, by time-base index (index 0 unused). Single precision on purpose:
 // every computation that uses a period uses exactly these 32-bit values.
 inline constexpr std::array<float, kTimeBaseCount + 1> samplingPeriodTable{
-    0.0f,    1000.0f, 500.0f,  200.0f,  100.0f,   50.0f,    20.0f,    10.0f,
-    5.0f,    2.0f,    1.0f,    0.5f,    0.2f,     0.1f,     0.05f,    0.02f,
-    0.01f,   0.005f,  0.002f,  0.001f,  0.0005f,  0.0002f,  0.0001f};
+    0.0f, 1000.0f, 500.0f, 200.0f, 100.0f, 50.0f,  20.0f,  10.0f,  5.0f,    2.0f,    1.0f,   0.5f,
+    0.2f, 0.1f,    0.05f,  0.02f,  0.01f,  0.005f, 0.002f, 0.001f, 0.0005f, 0.0002f, 0.0001f};
 
 // Volts per division, by sensitivity index (index 0 unused).
-inline constexpr std::array<double, kSensitivityCount + 1> sensitivityTable{0.0, 10.0, 5.0, 2.0, 1.0, 0.5,
+inline constexpr std::array<double, kSensitivityCount + 1> sensitivityTable{0.0, 10.0, 5.0,  2.0,  1.0, 0.5,
                                                                             0.2, 0.1,  0.05, 0.02, 0.01};
 
 // Y-axis label of (column - 5) divisions at sensitivity index row (1..10), column 0..10.
@@ -32,7 +31,7 @@ const QString& timeBaseCaption(int index);
 inline constexpr std::array<char, 4> channelName{'A', 'B', 'C', 'D'};
 
 // Indicator marks of the knobs, relative to their parent panels (Panel3 / Panel5).
-QPoint timeBaseMarkPosition(int timeBaseIndex);     // left = x + 40, top = y
+QPoint timeBaseMarkPosition(int timeBaseIndex);       // left = x + 40, top = y
 QPoint sensitivityMarkPosition(int sensitivityIndex); // left = x, top = y
 
 } // namespace varnilog

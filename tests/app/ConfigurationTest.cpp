@@ -67,14 +67,15 @@ TEST(ConfigurationTest, MissingFileGivesDefaultsAndCloseCreatesTheOwnedKeys) {
 
 TEST(ConfigurationTest, ValuesAreTruncatedAndParsedAsTheProfileFunctionsDo) {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "v.ini",
-                                   "[config]\r\nofFsetZeroA=300\r\nOFFSETZEROB=abc\r\nOFFSETZEROC=-1\r\n"
-                                   "GRADIENT=2\r\nUKLAD=259\r\nCL0=  77 \r\nCL1=12x\r\nCOMPORT=/dev/ttyUSB0\r\n"
-                                   "WINTOP=-20\r\nWINLEFT=99999\r\n");
+    const QString path =
+        writeFile(dir, "v.ini",
+                  "[config]\r\nofFsetZeroA=300\r\nOFFSETZEROB=abc\r\nOFFSETZEROC=-1\r\n"
+                  "GRADIENT=2\r\nUKLAD=259\r\nCL0=  77 \r\nCL1=12x\r\nCOMPORT=/dev/ttyUSB0\r\n"
+                  "WINTOP=-20\r\nWINLEFT=99999\r\n");
     auto s = std::make_unique<SharedState>();
     QPoint pos(0, 0);
     readConfiguration(*s, path, "/x", pos);
-    EXPECT_EQ(s->channelZeroOffset[0], 44); // 300 modulo 256
+    EXPECT_EQ(s->channelZeroOffset[0], 44);  // 300 modulo 256
     EXPECT_EQ(s->channelZeroOffset[1], 100); // not an integer: the default
     EXPECT_EQ(s->channelZeroOffset[2], 255);
     EXPECT_TRUE(s->gradientOn);

@@ -11,17 +11,37 @@ TEST(ProtocolTest, SettingsCommandBytes) {
         std::array<std::uint8_t, 4> sens, mode, offset;
         CommandFrame expected;
     } rows[] = {
-        {"A DC 1V, B AC 10V, 10ms", 7, {4, 1, 1, 1}, {ModeDC, ModeAC, 0, 0}, {100, 100, 0, 0},
+        {"A DC 1V, B AC 10V, 10ms",
+         7,
+         {4, 1, 1, 1},
+         {ModeDC, ModeAC, 0, 0},
+         {100, 100, 0, 0},
          {0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}},
-        {"checksum wraps", 1, {10, 10, 1, 1}, {ModeDC, ModeDC, 0, 0}, {255, 255, 0, 0},
+        {"checksum wraps",
+         1,
+         {10, 10, 1, 1},
+         {ModeDC, ModeDC, 0, 0},
+         {255, 255, 0, 0},
          {0xC3, 0x71, 0xA1, 0xA1, 0xFF, 0xFF, 0x7D, 0xF1}},
         // GND on A: bit 7 set, sensitivity nibble 0; 0.1 ms still sets the flag bit.
-        {"A GND at 10mV, 0.1ms", 13, {10, 3, 1, 1}, {ModeGND, ModeAC, 0, 0}, {0, 0, 0, 0},
+        {"A GND at 10mV, 0.1ms",
+         13,
+         {10, 3, 1, 1},
+         {ModeGND, ModeAC, 0, 0},
+         {0, 0, 0, 0},
          {0x83, 0x65, 0x01, 0x31, 0x00, 0x00, 0x7D, 0x97}},
         // 50 us clears the flag bit; B in GND sets bit 6.
-        {"B GND, 50us", 14, {1, 5, 1, 1}, {ModeAC, ModeGND, 0, 0}, {1, 2, 0, 0},
+        {"B GND, 50us",
+         14,
+         {1, 5, 1, 1},
+         {ModeAC, ModeGND, 0, 0},
+         {1, 2, 0, 0},
          {0x43, 0x64, 0x10, 0x00, 0x01, 0x02, 0x7D, 0x37}},
-        {"both AC, 20us", 15, {1, 1, 9, 9}, {ModeAC, ModeAC, ModeDC, ModeDC}, {100, 100, 7, 7},
+        {"both AC, 20us",
+         15,
+         {1, 1, 9, 9},
+         {ModeAC, ModeAC, ModeDC, ModeDC},
+         {100, 100, 7, 7},
          {0x03, 0x63, 0x10, 0x10, 0x64, 0x64, 0x7D, 0xCB}},
     };
     for (const Row& r : rows) {
@@ -49,8 +69,8 @@ TEST(ProtocolTest, IdentificationReplyJudgement) {
         std::vector<std::uint8_t> queued;
         std::uint8_t model;
     } rows[] = {
-        {{}, 0},     {{0}, 0},    {{1}, 1}, {{2}, 2}, {{3}, 3},       {{4}, 4},
-        {{5}, 0},    {{255}, 0},  {{1, 1}, 0},        {{3, 0x41}, 0},
+        {{}, 0},  {{0}, 0}, {{1}, 1},   {{2}, 2},    {{3}, 3},
+        {{4}, 4}, {{5}, 0}, {{255}, 0}, {{1, 1}, 0}, {{3, 0x41}, 0},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(judgeIdentificationReply(r.queued), r.model) << r.queued.size();

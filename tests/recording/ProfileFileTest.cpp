@@ -21,11 +21,22 @@ TEST(ProfileFileTest, IntegerTexts) {
         bool ok;
         std::int32_t value;
     } rows[] = {
-        {"0", true, 0},           {"  42 ", true, 42},   {"-7", true, -7},          {"+8", true, 8},
-        {"$FF", true, 255},       {"0x10", true, 16},    {"2147483647", true, INT32_MAX},
-        {"-2147483648", true, INT32_MIN},                {"2147483648", false, 0}, {"", false, 0},
-        {"12a", false, 0},        {"1.5", false, 0},     {"-", false, 0},          {"abc", false, 0},
-        {"0x", false, 0},         {"1 2", false, 0},
+        {"0", true, 0},
+        {"  42 ", true, 42},
+        {"-7", true, -7},
+        {"+8", true, 8},
+        {"$FF", true, 255},
+        {"0x10", true, 16},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"", false, 0},
+        {"12a", false, 0},
+        {"1.5", false, 0},
+        {"-", false, 0},
+        {"abc", false, 0},
+        {"0x", false, 0},
+        {"1 2", false, 0},
     };
     for (const Row& r : rows) {
         std::int32_t v = 0;
