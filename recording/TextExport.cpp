@@ -1,0 +1,210 @@
+#include "recording/TextExport.h"
+
+#include "view/ElapsedTime.h"
+#include "view/ScaleTables.h"
+
+#include <QFileDevice>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::int64_t kBlockSamples = 65536;      // samples read per channel and block
+constexpr std::size_t kFlushBytes = 1 << 20;       // output written in pieces of about this size
+constexpr std::size_t kMaxLineBytes = 4 * 64 + 64; // generous bound of one line
+
+// The text of one field (";" and the voltage), built once per channel and sample value.
+struct FieldText {
+    char text[24];
+    std::uint8_t length;
+};
+using FieldTable = std::array<FieldText, 256>;
+
+int clampedSensitivity(std::uint8_t index) {
+    return std::clamp<int>(index, 1, kSensitivityCount);
+}
+
+double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
+    return (static_cast<int>(sample) - 125) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * 0.04;
+}
+
+// Fixed point with four decimals, "-" as the sign and the locale's decimal separator.
+QByteArray voltageBytes(double volts, const QByteArray& decimalPoint) {
+    QByteArray text = QByteArray::number(volts, 'f', 4);
+    if (text.startsWith("-") && text.count('0') == text.size() - 2)
+        text.remove(0, 1); // a product that rounds to zero is written without a sign
+    const qsizetype dot = text.indexOf('.');
+    if (dot >= 0)
+        text.replace(dot, 1, decimalPoint);
+    return text;
+}
+
+FieldTable buildFieldTable(std::uint8_t sensitivityIndex, const QByteArray& decimalPoint) {
+    FieldTable table{};
+    for (int s = 0; s < 256; ++s) {
+        const QByteArray text =
+            ';' + voltageBytes(sampleVolts(static_cast<std::uint8_t>(s), sensitivityIndex), decimalPoint);
+        const auto n = std::min<qsizetype>(text.size(), sizeof(table[s].text));
+        std::memcpy(table[s].text, text.constData(), static_cast<std::size_t>(n));
+        table[s].length = static_cast<std::uint8_t>(n);
+    }
+    return table;
+}
+
+// Writes value padded with '0' to width digits; returns the new end.
+char* putPadded(char* p, std::int64_t value, int width) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < width; ++i)
+        *p++ = '0';
+    while (n > 0)
+        *p++ = digits[--n];
+    return p;
+}
+
+// The elapsed-time text of one line, the same characters as formatElapsedTime without building a
+// QString per line. Negative or huge times (never reached with a table period) take the slow path.
+char* putElapsed(char* p, float ms) {
+    const double x = static_cast<double>(ms);
+    if (!(x >= 0.0 && x < 9.0e15)) {
+        const QByteArray text = formatElapsedTime(ms).toLatin1();
+        std::memcpy(p, text.constData(), static_cast<std::size_t>(text.size()));
+        return p + text.size();
+    }
+    const auto t = static_cast<std::int64_t>(std::ceil(x));
+    p = putPadded(p, t / 3600000, 4);
+    *p++ = ':';
+    p = putPadded(p, (t % 3600000) / 60000, 2);
+    *p++ = ':';
+    p = putPadded(p, (t % 60000) / 1000, 2);
+    *p++ = ':';
+    return putPadded(p, t % 1000, 3);
+}
+
+bool usable(QIODevice* device) {
+    return device != nullptr && device->isOpen() && device->isReadable();
+}
+
+// Reads up to count bytes at position into buffer; returns the bytes delivered (0 past the end or for
+// a missing file), or -1 on a read error.
+qint64 readBlock(QIODevice* device, std::int64_t position, std::uint8_t* buffer, std::int64_t count) {
+    if (!usable(device))
+        return 0;
+    if (!device->seek(position))
+        return 0; // past the end of a shorter file
+    qint64 total = 0;
+    while (total < count) {
+        const qint64 got = device->read(reinterpret_cast<char*>(buffer) + total, count - total);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+} // namespace
+
+TextExportSource textExportSourceFrom(SharedState& state) {
+    TextExportSource source;
+    for (int c = 0; c < kChannels; ++c)
+        source.sampleFiles[c] = &state.sampleFile[c];
+    source.sampleCount = state.sampleCount;
+    source.channelCount = state.channelCount;
+    source.channelSensitivity = state.channelSensitivity;
+    source.samplingPeriodMs = state.samplingPeriodMs;
+    return source;
+}
+
+QString exportVoltageText(std::uint8_t sample, std::uint8_t sensitivityIndex, const QLocale& locale) {
+    return QString::fromUtf8(
+        voltageBytes(sampleVolts(sample, sensitivityIndex), locale.decimalPoint().toUtf8()));
+}
+
+TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
+                                     const TextExportProgress& progress) {
+    TextExportResult result;
+    const std::int64_t total = std::max<std::int64_t>(source.sampleCount, 0);
+    const int channels = std::clamp(source.channelCount, 0, kChannels);
+    const QByteArray decimalPoint = locale.decimalPoint().toUtf8();
+
+    std::array<FieldTable, kChannels> fields{};
+    for (int c = 0; c < channels; ++c)
+        fields[c] = buildFieldTable(source.channelSensitivity[c], decimalPoint);
+
+    std::vector<std::uint8_t> samples(static_cast<std::size_t>(kChannels * kBlockSamples));
+    std::vector<char> buffer(kFlushBytes + kMaxLineBytes);
+    std::size_t used = 0;
+
+    for (std::int64_t first = 0; first < total; first += kBlockSamples) {
+        const std::int64_t count = std::min(kBlockSamples, total - first);
+        std::array<qint64, kChannels> delivered{};
+        for (int c = 0; c < channels; ++c) {
+            delivered[c] = readBlock(source.sampleFiles[c], first, samples.data() + c * kBlockSamples, count);
+            if (delivered[c] < 0) {
+                result.ok = false;
+                result.error = QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
+                                   .arg(QChar(channelName[c]))
+                                   .arg(source.sampleFiles[c]->errorString());
+                return result;
+            }
+        }
+        for (std::int64_t i = 0; i < count; ++i) {
+            char* p = buffer.data() + used;
+            p = putElapsed(p, static_cast<float>(first + i) * source.samplingPeriodMs);
+            for (int c = 0; c < channels; ++c) {
+                if (i < delivered[c]) {
+                    const FieldText& f = fields[c][samples[static_cast<std::size_t>(c * kBlockSamples + i)]];
+                    std::memcpy(p, f.text, f.length);
+                    p += f.length;
+                } else {
+                    *p++ = ';'; // no sample in the file: an empty field, not a stale value
+                }
+            }
+            *p++ = '\r';
+            *p++ = '\n';
+            used = static_cast<std::size_t>(p - buffer.data());
+            if (used >= kFlushBytes) {
+                const qint64 written = out.write(buffer.data(), static_cast<qint64>(used));
+                if (written != static_cast<qint64>(used)) {
+                    result.ok = false;
+                    result.error = out.errorString();
+                    return result;
+                }
+                used = 0;
+            }
+        }
+        result.linesWritten = first + count;
+        if (progress && result.linesWritten < total && !progress(result.linesWritten, total)) {
+            result.ok = false;
+            result.cancelled = true;
+            return result;
+        }
+    }
+    if (used > 0 && out.write(buffer.data(), static_cast<qint64>(used)) != static_cast<qint64>(used)) {
+        result.ok = false;
+        result.error = out.errorString();
+        return result;
+    }
+    // A file device may hold the last bytes in its own buffer: a full disk shows only here.
+    if (auto* file = qobject_cast<QFileDevice*>(&out); file != nullptr && !file->flush()) {
+        result.ok = false;
+        result.error = file->errorString();
+        return result;
+    }
+    if (result.ok && progress)
+        progress(total, total);
+    return result;
+}
+
+} // namespace varnilog
