@@ -81,6 +81,7 @@ struct SharedState {
     // Cursors and selection (display columns / samples counted from viewStart).
     std::int32_t selectionStart = 0;
     std::int32_t selectionEnd = 100;
+    std::array<std::int32_t, 2> cursorColumn{0, 0}; // display columns of cursor 1 and cursor 2
 
     // Files, folders, colours (colours are 0x00BBGGRR).
     QString dataDir;

@@ -1,0 +1,28 @@
+// The measuring cursors and the selection: placing a cursor from a mouse position, the cursor lines
+// drawn into bmpScreen by the overlay pass, the time and voltage readouts, and the selection
+// highlight. Core: QImage scan lines and the shared state only.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QString>
+
+namespace varnilog {
+
+// The display column of a mouse x on the strip above the picture, limited to 0..499.
+int cursorColumnFromMouse(int x);
+
+// Invert-blends the two cursors' vertical lines and horizontal level lines into bmpScreen
+// (the overlay pass's cursor painter).
+void drawCursors(SharedState& state);
+
+// "T: " and the time between the cursors, one column taken as one sample.
+QString cursorTimeText(const SharedState& state);
+// "U: " and the voltage difference of the two cursor points, with "V".
+QString cursorVoltageText(const SharedState& state);
+
+// Copies the waveform picture (bmpWave's top-left quarter) onto bmpScreen and tints the selected
+// columns, darkening the two edge columns.
+void drawSelection(SharedState& state);
+
+} // namespace varnilog
