@@ -1,0 +1,62 @@
+#include "recording/RecordingDescription.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace varnilog {
+
+namespace {
+QString decodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    // Descriptions written on Windows are in its Polish code page; fall back to Latin-1 when the
+    // platform has no converter for it.
+    QStringDecoder cp1250("windows-1250");
+    if (cp1250.isValid())
+        return cp1250.decode(bytes);
+    return QString::fromLatin1(bytes);
+}
+} // namespace
+
+QString loadRecordingDescription(const QString& path, bool* exists) {
+    QFile file(path);
+    const bool found = !path.isEmpty() && file.exists() && file.open(QIODevice::ReadOnly);
+    if (exists != nullptr)
+        *exists = found;
+    if (!found)
+        return {};
+    QStringList lines = decodeText(file.readAll()).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast(); // the line end of the last line starts no new line
+    return lines.join(u'\n');
+}
+
+bool saveRecordingDescription(const QString& path, const QString& text, QString* error) {
+    QString body;
+    if (!text.isEmpty()) {
+        const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+        body = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    }
+    // Written aside and moved into place, so a failed save never leaves half a description.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(body.toUtf8()) < 0 || !file.commit()) {
+        if (error != nullptr)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString resolveAgainst(const QString& baseDir, const QString& name) {
+    if (QDir::isAbsolutePath(name) || baseDir.isEmpty())
+        return QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    return QDir::cleanPath(QDir(baseDir).absoluteFilePath(name));
+}
+
+} // namespace varnilog

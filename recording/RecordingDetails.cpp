@@ -1,0 +1,65 @@
+#include "recording/RecordingDetails.h"
+
+#include "recording/ProfileFile.h"
+#include "view/ElapsedTime.h"
+#include "view/ScaleTables.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace varnilog {
+
+namespace {
+const QString kSection = QStringLiteral("PARAMETRY");
+
+float periodOf(std::int32_t timeBaseIndex) {
+    return samplingPeriodTable[static_cast<std::size_t>(std::clamp(timeBaseIndex, 1, kTimeBaseCount))];
+}
+
+std::int64_t sampleFileLength(const QString& path) {
+    if (path.isEmpty())
+        return -1;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return file.size();
+}
+} // namespace
+
+QString recordingSibling(const QString& path, const QString& extension) {
+    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot <= slash)
+        return path + extension;
+    return path.left(dot) + extension;
+}
+
+QString periodText(float ms, const QLocale& locale) {
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return plain.toString(static_cast<double>(ms), 'g', 4);
+}
+
+RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t currentTimeBaseIndex,
+                                      const QLocale& locale) {
+    RecordingDetails details;
+    std::int32_t timeBase = currentTimeBaseIndex;
+    std::int32_t channels = 1;
+    details.start = QStringLiteral("...");
+    if (!rosPath.isEmpty()) {
+        const ProfileFile ini(rosPath);
+        timeBase = ini.readInteger(kSection, QStringLiteral("PODSTAWA"), currentTimeBaseIndex);
+        channels = ini.readInteger(kSection, QStringLiteral("ILOSCKANALOW"), 1);
+        details.start = ini.readString(kSection, QStringLiteral("START"), details.start);
+        details.sampleCount = sampleFileLength(recordingSibling(rosPath, QStringLiteral(".rca")));
+    }
+    const float period = periodOf(timeBase);
+    details.period = periodText(period, locale);
+    details.channels = QString::number(channels);
+    details.length = formatElapsedTime(static_cast<float>(details.sampleCount) * period);
+    return details;
+}
+
+} // namespace varnilog

@@ -1,0 +1,35 @@
+// What the recording browser shows for a selected ".ros": sampling period, start time, number of
+// channels and length, as the texts of its value labels. Pure functions over the files of the set;
+// depends on QtCore, the profile file and the scale tables.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+
+namespace varnilog {
+
+struct RecordingDetails {
+    QString period;                // "Próbkowanie (ms):", e.g. "1000", "0.5", "0.0001"
+    QString start;                 // "Czas rozpoczęcia:", the START key or "..."
+    QString channels;              // "Ilość kanałów:", the ILOSCKANALOW key or "1"
+    QString length;                // "Długość (h:m:s:ms):", samples of the ".rca" times the period
+    std::int64_t sampleCount = -1; // length of the ".rca" in bytes, -1 when it cannot be opened
+};
+
+// The name of a file of the same set: the extension of path (the text after the last dot of its file
+// name) replaced by extension (".rca"); a name without a dot gets the extension appended.
+QString recordingSibling(const QString& path, const QString& extension);
+
+// A period in milliseconds as general number text with at most four significant digits and the
+// locale's decimal separator, without digit grouping.
+QString periodText(float ms, const QLocale& locale);
+
+// The details of the recording whose ".ros" is rosPath; an empty path stands for no selection and
+// reads as a set whose files are all missing. A time-base index outside 1..22 (in the file or the
+// current one) is clamped into the table.
+RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t currentTimeBaseIndex,
+                                      const QLocale& locale);
+
+} // namespace varnilog

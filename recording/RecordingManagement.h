@@ -1,0 +1,53 @@
+// Rename and delete of a stored recording as the browser does them, without ever splitting a set:
+// a rename checks every target first and undoes what it moved when a move fails, and takes the
+// description (".roc") along; a delete removes the settings and sample files and keeps the
+// description. Also releases or reopens the loader's handles when the set is the one on display.
+// Depends on QtCore and the shared state.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace varnilog {
+
+// The extensions moved by a rename, in the order they are moved.
+const QStringList& renamedExtensions(); // ".ros", ".rca", ".rcb", ".rcc", ".rcd", ".roc"
+// The extensions removed by a delete, in the order they are removed (no ".roc").
+const QStringList& deletedExtensions(); // ".ros", ".rca", ".rcb", ".rcc", ".rcd"
+
+// The new base path (without extension) for a typed name: only a trailing ".ros" (any case) is taken
+// as the extension, every other dot belongs to the name; a name without a directory is resolved
+// against baseDir. Empty when nothing but blanks or an extension was typed.
+QString renameBaseFor(const QString& typedName, const QString& baseDir);
+
+struct RenameResult {
+    bool renamed = false; // the set now lives under the new name
+    QString newRosPath;   // its ".ros"
+    QString error;        // why nothing was renamed (empty when renamed or when there was nothing to do)
+};
+
+// Moves one file; fails when the target exists. The default is QFile::rename.
+using FileMover = std::function<bool(const QString& from, const QString& to, QString& reason)>;
+
+// Renames every existing file of the set of rosPath to newBase + its extension: all or nothing.
+RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move = {});
+
+// Deletes the ".ros" and the sample files of the set; a missing file is skipped. True when none of the
+// files is left.
+bool deleteRecordingSet(const QString& rosPath);
+
+// True when rosPath names the recording whose sample files the loader holds open.
+bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath);
+
+// Closes the loader's handles and makes the view's recording empty (sampleCount -1, no path).
+void releaseRecordingOnDisplay(SharedState& state);
+
+// After a rename of the recording on display: reopens its sample files under the new name. The
+// settings and the number of samples are those of the same files, so nothing else changes.
+void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath);
+
+} // namespace varnilog

@@ -1,0 +1,269 @@
+#include "recording/RecordingManagement.h"
+#include "recording/RecordingDescription.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace varnilog;
+
+namespace {
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The names present in dir, sorted, joined by blanks.
+std::string listing(const QTemporaryDir& dir) {
+    return QDir(dir.path()).entryList(QDir::Files, QDir::Name).join(' ').toStdString();
+}
+
+// Writes files of a set: each extension gets its own content so a mix-up shows.
+void makeSet(const QTemporaryDir& dir, const QString& base, const QStringList& extensions) {
+    for (const QString& ext : extensions)
+        writeFile(dir.filePath(base + ext), (base + ext).toUtf8());
+}
+} // namespace
+
+TEST(RecordingManagementTest, TypedNames) {
+    struct Row {
+        const char* typed;
+        const char* expected; // relative to /base
+    } rows[] = {
+        {"b.ros", "/base/b"},
+        {"b.ROS", "/base/b"},
+        {"b", "/base/b"},
+        {"2024-03-07 14.05.09", "/base/2024-03-07 14.05.09"}, // the dotted part stays
+        {"2024-03-07 14.05.09.ros", "/base/2024-03-07 14.05.09"},
+        {"x.txt", "/base/x.txt"},
+        {"  b.ros  ", "/base/b"},
+        {"sub/b.ros", "/base/sub/b"},
+        {"/elsewhere/b.ros", "/elsewhere/b"},
+        {"", ""},
+        {"   ", ""},
+        {".ros", ""},
+        {"sub/", ""},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(renameBaseFor(r.typed, "/base").toStdString(), r.expected) << '"' << r.typed << '"';
+}
+
+TEST(RecordingManagementTest, RenameMovesTheWholeSetOrNothing) {
+    struct Row {
+        const char* name;
+        QStringList source;   // extensions of set "a"
+        QStringList existing; // extensions of a set "b" already there
+        const char* typed;
+        bool renamed;
+        const char* after; // the folder afterwards
+    } rows[] = {
+        {"set with C, D and description",
+         {".ros", ".rca", ".rcb", ".rcc", ".rcd", ".roc"},
+         {},
+         "b.ros",
+         true,
+         "b.rca b.rcb b.rcc b.rcd b.roc b.ros"},
+        {"two channels", {".ros", ".rca", ".rcb"}, {}, "b", true, "b.rca b.rcb b.ros"},
+        {"dotted name keeps its dots",
+         {".ros", ".rca", ".rcb"},
+         {},
+         "2024-03-07 14.05.09",
+         true,
+         "2024-03-07 14.05.09.rca 2024-03-07 14.05.09.rcb 2024-03-07 14.05.09.ros"},
+        {"existing target .ros",
+         {".ros", ".rca", ".rcb"},
+         {".ros"},
+         "b.ros",
+         false,
+         "a.rca a.rcb a.ros b.ros"},
+        {"existing target sample file only",
+         {".ros", ".rca", ".rcb"},
+         {".rcb"},
+         "b.ros",
+         false,
+         "a.rca a.rcb a.ros b.rcb"},
+        {"existing target file the source lacks",
+         {".ros", ".rca", ".rcb"},
+         {".rcd"},
+         "b.ros",
+         false,
+         "a.rca a.rcb a.ros b.rcd"},
+        {"existing target description",
+         {".ros", ".rca", ".rcb"},
+         {".roc"},
+         "b.ros",
+         false,
+         "a.rca a.rcb a.ros b.roc"},
+        {"same name does nothing", {".ros", ".rca", ".rcb"}, {}, "a.ros", false, "a.rca a.rcb a.ros"},
+        {"empty name", {".ros", ".rca"}, {}, ".ros", false, "a.rca a.ros"},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir dir;
+        makeSet(dir, "a", r.source);
+        makeSet(dir, "b", r.existing);
+        const RenameResult result =
+            renameRecordingSet(dir.filePath("a.ros"), renameBaseFor(r.typed, dir.path()));
+        EXPECT_EQ(result.renamed, r.renamed) << r.name;
+        EXPECT_EQ(listing(dir), r.after) << r.name;
+        if (r.renamed) {
+            EXPECT_EQ(result.newRosPath, renameBaseFor(r.typed, dir.path()) + ".ros") << r.name;
+            // Each file moved with its own content.
+            for (const QString& ext : r.source)
+                EXPECT_EQ(readFile(result.newRosPath.chopped(4) + ext), ("a" + ext).toUtf8()) << r.name;
+        }
+        const bool sameName = std::string(r.name) == "same name does nothing";
+        EXPECT_EQ(result.error.isEmpty(), r.renamed || sameName) << r.name;
+    }
+}
+
+TEST(RecordingManagementTest, FailedMoveIsUndone) {
+    // The n-th move fails (a disk error, a file held by another program): what moved before comes back.
+    for (int failAt = 0; failAt < 4; ++failAt) {
+        QTemporaryDir dir;
+        makeSet(dir, "a", {".ros", ".rca", ".rcb", ".roc"});
+        int calls = 0;
+        std::vector<std::string> undone;
+        const FileMover flaky = [&](const QString& from, const QString& to, QString& reason) {
+            if (calls++ == failAt) {
+                reason = "refused";
+                return false;
+            }
+            if (calls > failAt + 1)
+                undone.push_back(QFileInfo(to).fileName().toStdString());
+            return QFile::rename(from, to);
+        };
+        const RenameResult result = renameRecordingSet(dir.filePath("a.ros"), dir.filePath("b"), flaky);
+        EXPECT_FALSE(result.renamed) << failAt;
+        EXPECT_TRUE(result.error.contains("refused")) << failAt;
+        EXPECT_EQ(listing(dir), "a.rca a.rcb a.roc a.ros") << failAt;
+        EXPECT_EQ(readFile(dir.filePath("a.rca")), QByteArray("a.rca")) << failAt;
+        EXPECT_EQ(static_cast<int>(undone.size()), failAt) << failAt; // one move back per move done
+    }
+}
+
+TEST(RecordingManagementTest, DeleteKeepsTheDescription) {
+    struct Row {
+        QStringList source;
+        const char* after;
+    } rows[] = {
+        {{".ros", ".rca", ".rcb", ".roc"}, "a.roc other.ros"},
+        {{".ros", ".rca", ".rcb", ".rcc", ".rcd"}, "other.ros"},
+        {{".ros"}, "other.ros"},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir dir;
+        makeSet(dir, "a", r.source);
+        makeSet(dir, "other", {".ros"});
+        EXPECT_TRUE(deleteRecordingSet(dir.filePath("a.ros")));
+        EXPECT_EQ(listing(dir), r.after);
+    }
+}
+
+TEST(RecordingManagementTest, RecordingOnDisplay) {
+    QTemporaryDir dir;
+    makeSet(dir, "a", {".ros", ".rca", ".rcb"});
+    auto state = std::make_unique<SharedState>();
+    state->recordingPath = dir.filePath("a.ros");
+    state->sampleFile[0].setFileName(dir.filePath("a.rca"));
+    state->sampleFile[1].setFileName(dir.filePath("a.rcb"));
+    ASSERT_TRUE(state->sampleFile[0].open(QIODevice::ReadOnly));
+    ASSERT_TRUE(state->sampleFile[1].open(QIODevice::ReadOnly));
+    state->sampleCount = 5;
+
+    EXPECT_TRUE(isRecordingOnDisplay(*state, dir.filePath("a.ros")));
+    EXPECT_TRUE(isRecordingOnDisplay(*state, dir.path() + "/./a.ros"));
+    EXPECT_FALSE(isRecordingOnDisplay(*state, dir.filePath("b.ros")));
+    EXPECT_FALSE(isRecordingOnDisplay(*state, QString()));
+
+    // Rename: the handles follow the files to their new names.
+    const RenameResult renamed = renameRecordingSet(dir.filePath("a.ros"), dir.filePath("b"));
+    ASSERT_TRUE(renamed.renamed);
+    reopenRecordingOnDisplay(*state, renamed.newRosPath);
+    EXPECT_EQ(state->recordingPath, dir.filePath("b.ros"));
+    EXPECT_TRUE(state->sampleFile[0].isOpen());
+    EXPECT_EQ(state->sampleFile[0].fileName(), dir.filePath("b.rca"));
+    EXPECT_EQ(state->sampleFile[1].readAll(), QByteArray("a.rcb"));
+    EXPECT_FALSE(state->sampleFile[2].isOpen()); // C had no file and stays closed
+    EXPECT_EQ(state->sampleCount, 5);
+
+    // Delete: nothing keeps pointing at the removed files.
+    releaseRecordingOnDisplay(*state);
+    for (const QFile& f : state->sampleFile)
+        EXPECT_FALSE(f.isOpen());
+    EXPECT_EQ(state->sampleCount, -1);
+    EXPECT_TRUE(state->recordingPath.isEmpty());
+}
+
+TEST(RecordingManagementTest, DescriptionFiles) {
+    struct Row {
+        const char* name;
+        QString text;     // saved
+        QByteArray bytes; // on disk
+        QString loaded;   // read back
+    } rows[] = {
+        {"one line", "Komentarz", "Komentarz\r\n", "Komentarz"},
+        {"Polish letters in UTF-8", QString::fromUtf8("Zażółć\ngęślą"),
+         QByteArray("Za\xc5\xbc\xc3\xb3\xc5\x82\xc4\x87\r\ng\xc4\x99\xc5\x9bl\xc4\x85\r\n"),
+         QString::fromUtf8("Zażółć\ngęślą")},
+        {"empty text gives an empty file", "", "", ""},
+        {"an empty last line is kept", "a\n", "a\r\n\r\n", "a\n"},
+        {"CR LF typed in stays one line end", "a\r\nb", "a\r\nb\r\n", "a\nb"},
+    };
+    QTemporaryDir dir;
+    for (const Row& r : rows) {
+        const QString path = dir.filePath("x.roc");
+        ASSERT_TRUE(saveRecordingDescription(path, r.text)) << r.name;
+        EXPECT_EQ(readFile(path), r.bytes) << r.name;
+        bool exists = false;
+        EXPECT_EQ(loadRecordingDescription(path, &exists).toStdString(), r.loaded.toStdString()) << r.name;
+        EXPECT_TRUE(exists);
+    }
+    // Files from elsewhere: Windows-1250 bytes, bare LF and CR line ends, no final line end.
+    struct Foreign {
+        QByteArray bytes;
+        QString loaded;
+    } foreign[] = {
+        {QByteArray("\xa3\xf3\x64\x9f\r\n"), QString::fromUtf8("Łódź")},
+        {QByteArray("a\nb\rc"), "a\nb\nc"},
+        {QByteArray(""), ""},
+    };
+    for (const Foreign& f : foreign) {
+        writeFile(dir.filePath("y.roc"), f.bytes);
+        EXPECT_EQ(loadRecordingDescription(dir.filePath("y.roc")).toStdString(), f.loaded.toStdString());
+    }
+    bool exists = true;
+    EXPECT_TRUE(loadRecordingDescription(dir.filePath("missing.roc"), &exists).isEmpty());
+    EXPECT_FALSE(exists);
+    // A folder that does not exist cannot take the file, and says why.
+    QString error;
+    EXPECT_FALSE(saveRecordingDescription(dir.filePath("no/such/x.roc"), "a", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(RecordingManagementTest, BareNamesResolveAgainstTheBrowsedFolder) {
+    struct Row {
+        const char* base;
+        const char* name;
+        const char* expected;
+    } rows[] = {
+        {"/data", "2024-03-07 14.05.09.roc", "/data/2024-03-07 14.05.09.roc"},
+        {"/data", "....roc", "/data/....roc"},
+        {"/data/", "sub/../x.roc", "/data/x.roc"},
+        {"/data", "/other/x.roc", "/other/x.roc"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(resolveAgainst(r.base, r.name).toStdString(), r.expected) << r.name;
+}
