@@ -1,0 +1,33 @@
+// The one conversion between the settings' colour values (0x00BBGGRR: red in the low byte, as the
+// configuration stores them) and Qt's QRgb (0xAARRGGBB), plus the component accessors the pixel code
+// uses. Header only; depends on QtGui's QRgb.
+#pragma once
+
+#include <QRgb>
+
+#include <cstdint>
+
+namespace varnilog {
+
+inline constexpr int colourRed(std::int32_t bgr) {
+    return bgr & 0xFF;
+}
+inline constexpr int colourGreen(std::int32_t bgr) {
+    return (bgr >> 8) & 0xFF;
+}
+inline constexpr int colourBlue(std::int32_t bgr) {
+    return (bgr >> 16) & 0xFF;
+}
+
+// Opaque QRgb of a settings colour; the top byte of the setting is ignored.
+inline constexpr QRgb toQRgb(std::int32_t bgr) {
+    return 0xFF000000u | (static_cast<QRgb>(colourRed(bgr)) << 16) |
+           (static_cast<QRgb>(colourGreen(bgr)) << 8) | static_cast<QRgb>(colourBlue(bgr));
+}
+
+// Settings colour of a QRgb; the alpha byte is dropped.
+inline constexpr std::int32_t fromQRgb(QRgb rgb) {
+    return static_cast<std::int32_t>(((rgb >> 16) & 0xFFu) | (rgb & 0xFF00u) | ((rgb & 0xFFu) << 16));
+}
+
+} // namespace varnilog
