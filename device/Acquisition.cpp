@@ -1,0 +1,284 @@
+#include "device/Acquisition.h"
+
+#include "app/DeviceModels.h"
+#include "device/Protocol.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace varnilog {
+
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+constexpr int kStopSettleMs = 200;
+constexpr int kStopFinalMs = 50;
+constexpr int kBaseNameWaitStepMs = 20;
+constexpr int kDrainRounds = 64; // rxBuffer fills per stop: far more than the ring can hold
+
+} // namespace
+
+Acquisition::Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status)
+    : state_(state), link_(link), clock_(clock), status_(std::move(status)) {}
+
+void Acquisition::report(const QString& message) {
+    if (status_)
+        status_(message);
+}
+
+bool Acquisition::openPort() {
+    if (!link_.open(state_.comPortName)) {
+        report(text("Nie można otworzyć portu !"));
+        return false;
+    }
+    state_.portOpen = true;
+    state_.retryCount = kIdentifyAttempts;
+    report(text("Otwarcie portu powiodło się ..."));
+    return true;
+}
+
+int Acquisition::identifyOnce() {
+    state_.commandBuffer = identifyCommand();
+    link_.write(state_.commandBuffer);
+    state_.rxBuffer[0] = 0;
+    std::size_t got = 0;
+    for (int poll = 0; poll < kIdentifyPolls; ++poll) {
+        if (link_.queuedBytes() >= 1) {
+            got = static_cast<std::size_t>(link_.read(std::span(state_.rxBuffer.data(), 1)));
+            break;
+        }
+        clock_.sleepMs(1);
+    }
+    if (link_.queuedBytes() != 0)
+        return 0; // more than the one reply byte
+    return judgeIdentificationReply(std::span<const std::uint8_t>(state_.rxBuffer.data(), got),
+                                    state_.maxModelNumber);
+}
+
+void Acquisition::identifyBoard() {
+    while (state_.retryCount != 0) {
+        --state_.retryCount;
+        const int model = identifyOnce();
+        if (model != 0) {
+            state_.deviceModel = static_cast<std::uint8_t>(model);
+            applyDeviceModelToState(state_);
+            report(text("Start Probkowania ..."));
+            state_.samplingActive = true;
+            state_.handshakeOk = true;
+            return;
+        }
+        if (state_.retryCount == 0) {
+            link_.close();
+            report(text("Problem z komunikacją !!!"));
+            state_.portOpen = false;
+            return;
+        }
+        report(text("Ponowna próba połączenia nr ") + QString::number(state_.retryCount) +
+               QStringLiteral("..."));
+        clock_.sleepMs(kRetryPauseMs);
+        link_.purge();
+    }
+}
+
+QString Acquisition::freeBaseName() {
+    QDateTime time = clock_.now();
+    if (!RecordingFileSet::nameTaken(state_.dataDir, recordingBaseName(time)))
+        return recordingBaseName(time);
+    // That second already has a recording: wait for the clock's next second, and when even that
+    // name is taken (a set named ahead of the clock), go on to the next free one.
+    const QString taken = recordingBaseName(time);
+    for (int waited = 0; waited <= 1100 && recordingBaseName(time) == taken; waited += kBaseNameWaitStepMs) {
+        clock_.sleepMs(kBaseNameWaitStepMs);
+        time = clock_.now();
+    }
+    if (recordingBaseName(time) == taken)
+        time = time.addSecs(1);
+    while (RecordingFileSet::nameTaken(state_.dataDir, recordingBaseName(time)))
+        time = time.addSecs(1);
+    return recordingBaseName(time);
+}
+
+StartResult Acquisition::start() {
+    StartResult result;
+    const std::uint8_t modelBefore = state_.deviceModel;
+    if (!state_.portOpen) {
+        if (!openPort())
+            return result;
+        identifyBoard();
+        if (!state_.handshakeOk) {
+            result.status = StartStatus::NotIdentified;
+            return result;
+        }
+    } else if (!state_.handshakeOk) {
+        result.status = StartStatus::NotReady;
+        return result;
+    }
+    result.modelChanged = state_.deviceModel != modelBefore;
+    state_.handshakeOk = false;
+    state_.samplingActive = true;
+    // Bytes carried from an earlier recording never enter this one.
+    state_.rxCarry = 0;
+    state_.rxTotal = 0;
+    fault_ = false;
+    faultShown_ = false;
+    writeFailed_ = false;
+    state_.commandBuffer = settingsCommand(state_);
+
+    result.baseName = freeBaseName();
+    fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName);
+    fileSet_->writeSettings(state_);
+    const bool created = fileSet_->createSampleFiles();
+    for (int ch = 0; ch < 2; ++ch)
+        std::fill_n(state_.channelData[static_cast<std::size_t>(ch)].begin(), kDisplayColumns, 0);
+    if (!created) {
+        report(text("Nie można utworzyć pliku !"));
+        result.status = StartStatus::FilesNotCreated;
+        return result;
+    }
+    state_.zoomDivisor = 1;
+    // Whatever arrived since the identification is not part of this recording.
+    link_.purge();
+    link_.write(state_.commandBuffer);
+    result.status = StartStatus::Sampling;
+    return result;
+}
+
+void Acquisition::updatePreview(std::int64_t n) {
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+        std::uint8_t* preview = state_.channelData[ch].data();
+        const std::uint8_t* block = state_.acqBlock[ch].data();
+        if (n >= kDisplayColumns) {
+            std::memcpy(preview, block, kDisplayColumns);
+            continue;
+        }
+        const auto shift = static_cast<std::size_t>(n);
+        std::memmove(preview, preview + shift, kDisplayColumns - shift);
+        std::memcpy(preview + kDisplayColumns - shift, block, shift);
+    }
+}
+
+bool Acquisition::parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit) {
+    const FrameParseResult parsed =
+        parseFrames(std::span<const std::uint8_t>(state_.rxBuffer.data(), static_cast<std::size_t>(total)),
+                    state_.acqBlock[0].data(), state_.acqBlock[1].data(), limit);
+    pairs = parsed.pairs;
+    state_.rxCarry = static_cast<std::int32_t>(parsed.carry);
+    std::memmove(state_.rxBuffer.data(), state_.rxBuffer.data() + (total - parsed.carry),
+                 static_cast<std::size_t>(parsed.carry));
+    const auto count = static_cast<std::size_t>(pairs);
+    return fileSet_->append(std::span(state_.acqBlock[0].data(), count),
+                            std::span(state_.acqBlock[1].data(), count));
+}
+
+TickResult Acquisition::tick(bool previewOn) {
+    TickResult result;
+    if (!state_.samplingActive || fault_ || !fileSet_ || !fileSet_->sampleFilesOpen())
+        return result;
+    // Noted before reading: every byte that came before the failure is in the queue by now.
+    const bool portLost = link_.failed();
+    const std::int64_t queued = link_.queuedBytes();
+    const std::int64_t carry = state_.rxCarry;
+    if (queued + 2 * carry > kRxBufferSize) {
+        fault_ = true;
+        result.status = TickStatus::Overflow;
+        result.errorText = text("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
+        return result;
+    }
+    state_.rxTotal = static_cast<std::int32_t>(queued + carry);
+    result.status = TickStatus::Waiting;
+    if (state_.portOpen && state_.rxTotal > 8) {
+        const std::int64_t got =
+            link_.read(std::span(state_.rxBuffer.data() + carry, static_cast<std::size_t>(queued)));
+        state_.rxTotal = static_cast<std::int32_t>(carry + got);
+        const bool written = parseAndAppend(state_.rxTotal, result.samples, FrameLimit::KeepNewest);
+        if (previewOn) {
+            updatePreview(result.samples);
+            result.previewChanged = true;
+        }
+        result.status = TickStatus::Received;
+        if (!written) {
+            fault_ = true;
+            writeFailed_ = true;
+            faultShown_ = true;
+            report(text("Błąd zapisu pliku !"));
+            result.status = TickStatus::WriteFailed;
+            result.errorText = text("Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.");
+            return result;
+        }
+    }
+    if (portLost) {
+        fault_ = true;
+        faultShown_ = true;
+        report(text("Utracono połączenie z portem !"));
+        result.status = TickStatus::PortLost;
+        result.errorText = text("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    }
+    return result;
+}
+
+void Acquisition::drainAtStop() {
+    for (int round = 0; round < kDrainRounds; ++round) {
+        const std::int64_t carry = state_.rxCarry;
+        const std::int64_t room = kRxBufferSize - carry;
+        const std::int64_t got =
+            link_.read(std::span(state_.rxBuffer.data() + carry, static_cast<std::size_t>(room)));
+        std::int64_t taken = 0;
+        const bool last = got < room;
+        if (!parseAndAppend(carry + got, taken, last ? FrameLimit::TakeAll : FrameLimit::KeepNewest)) {
+            writeFailed_ = true;
+            return;
+        }
+        if (last)
+            return;
+    }
+}
+
+void Acquisition::closePort() {
+    // After a failure of the port or the disk its message stays in the panel: one message each.
+    if (!faultShown_)
+        report(text("Stop"));
+    state_.portOpen = false;
+    if (!link_.close())
+        report(text("Nie mogę zamknąć portu!"));
+}
+
+StopResult Acquisition::stop() {
+    StopResult result;
+    state_.samplingActive = false;
+    state_.handshakeOk = false;
+    if (!active())
+        return result;
+    const bool portUsable = state_.portOpen && link_.isOpen() && !link_.failed();
+    if (portUsable) {
+        state_.commandBuffer.fill(0);
+        link_.write(std::span(state_.commandBuffer.data(), 1));
+        clock_.sleepMs(kStopSettleMs);
+        (void)link_.queuedBytes();
+        clock_.sleepMs(kStopFinalMs);
+    }
+    // What arrived before the stop took effect belongs to the recording.
+    if (fileSet_ && fileSet_->sampleFilesOpen() && !writeFailed_ && state_.portOpen)
+        drainAtStop();
+    if (state_.portOpen || link_.isOpen())
+        closePort();
+    state_.rxCarry = 0;
+    if (!fileSet_)
+        return result;
+    fileSet_->closeSampleFiles();
+    result.samples = fileSet_->measureLength();
+    if (result.samples <= 0) {
+        fileSet_->remove();
+    } else {
+        result.rosPath = fileSet_->rosPath();
+        state_.recordingPath = result.rosPath;
+    }
+    fileSet_.reset();
+    fault_ = false;
+    faultShown_ = false;
+    return result;
+}
+
+} // namespace varnilog

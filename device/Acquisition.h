@@ -1,0 +1,103 @@
+// Making a recording: start (open the port, identify the board, create the file set, send the
+// settings command), one tick every 50 ms (take what the port received, split the frames, append
+// them to the files, update the live preview) and stop (stop byte, take the rest, close, remove an
+// empty set). Works on the shared state; reports status texts through a callback and everything
+// else through return values; shows no window. Depends on app/, device/ and recording/.
+#pragma once
+
+#include "app/Clock.h"
+#include "app/SharedState.h"
+#include "device/FrameParser.h"
+#include "device/SerialLink.h"
+#include "recording/RecordingFileSet.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace varnilog {
+
+using StatusCallback = std::function<void(const QString&)>;
+
+enum class StartStatus {
+    PortNotOpened,   // "Nie można otworzyć portu !" was shown
+    NotIdentified,   // three attempts failed, port closed again
+    NotReady,        // the port was already open without a fresh identification: nothing done
+    FilesNotCreated, // port open, board identified, files missing: the user ends it with stop
+    Sampling,        // settings command sent: start the 50 ms timer
+};
+
+struct StartResult {
+    StartStatus status = StartStatus::PortNotOpened;
+    bool modelChanged = false; // the board reported another model than the one selected
+    QString baseName;          // for edFilename; empty when no set was begun
+};
+
+enum class TickStatus {
+    Idle,        // not sampling
+    Waiting,     // too few bytes yet; nothing read
+    Received,    // samples appended
+    Overflow,    // receive backlog beyond the buffer: show errorText, then stop
+    WriteFailed, // a sample file could not be written: show errorText, then stop
+    PortLost,    // the device failed or went away: show errorText, then stop
+};
+
+struct TickResult {
+    TickStatus status = TickStatus::Idle;
+    std::int64_t samples = 0;    // sample pairs appended in this tick
+    bool previewChanged = false; // channelData rows A and B 0..499 changed: redraw
+    QString errorText;           // for the error box when the tick ends sampling
+    bool endsSampling() const {
+        return status == TickStatus::Overflow || status == TickStatus::WriteFailed ||
+               status == TickStatus::PortLost;
+    }
+};
+
+struct StopResult {
+    QString rosPath;           // the recording to load; empty when the set was removed
+    std::int64_t samples = -1; // length of ".rca", -1 when it could not be opened
+};
+
+class Acquisition {
+public:
+    static constexpr int kTickIntervalMs = 50;
+    static constexpr int kIdentifyAttempts = 3;
+    static constexpr int kIdentifyPolls = 100; // 1 ms each
+    static constexpr int kRetryPauseMs = 20;
+
+    Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status);
+
+    StartResult start();
+    TickResult tick(bool previewOn);
+    StopResult stop();
+
+    // Between a start that opened the port and the stop that closes everything.
+    bool active() const { return state_.portOpen || fileSet_ != nullptr; }
+    // Total sample pairs appended to the current set.
+    std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
+
+private:
+    bool openPort();
+    void identifyBoard();
+    int identifyOnce();
+    QString freeBaseName();
+    void updatePreview(std::int64_t n);
+    // Splits rxBuffer[0..total) and appends the samples; false on a write failure.
+    bool parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit);
+    void drainAtStop();
+    void closePort();
+    void report(const QString& text);
+
+    SharedState& state_;
+    SerialLink& link_;
+    Clock& clock_;
+    StatusCallback status_;
+    std::unique_ptr<RecordingFileSet> fileSet_;
+    bool fault_ = false;       // a tick ended sampling: no more ticks
+    bool faultShown_ = false;  // a port or disk failure was reported: stop keeps that message
+    bool writeFailed_ = false; // the files must not be written again
+};
+
+} // namespace varnilog

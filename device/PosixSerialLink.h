@@ -1,0 +1,53 @@
+// The serial port on Linux: termios for the line settings, and a reader thread that drains the
+// device into a ring of a few megabytes as soon as bytes arrive, so a window thread that is busy
+// for seconds loses nothing (the driver's own queue holds well under a second at the line rate).
+// Works on real ports ("ttyUSB0", "/dev/ttyS0") and on pseudo-terminals ("/dev/pts/3").
+// Depends on POSIX, QtCore's QString and device/ByteRing.
+#pragma once
+
+#include "device/ByteRing.h"
+#include "device/SerialLink.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+namespace varnilog {
+
+class PosixSerialLink final : public SerialLink {
+public:
+    static constexpr std::int64_t kDefaultRingCapacity = 8 * 1024 * 1024; // bytes, ~90 s at the line rate
+
+    explicit PosixSerialLink(std::int64_t ringCapacity = kDefaultRingCapacity);
+    ~PosixSerialLink() override;
+    PosixSerialLink(const PosixSerialLink&) = delete;
+    PosixSerialLink& operator=(const PosixSerialLink&) = delete;
+
+    // A name without a leading "/" is taken from /dev ("ttyUSB0" is /dev/ttyUSB0).
+    bool open(const QString& portName) override;
+    bool isOpen() const override { return fd_ >= 0; }
+    std::int64_t write(std::span<const std::uint8_t> bytes) override;
+    std::int64_t queuedBytes() override { return ring_.size(); }
+    std::int64_t read(std::span<std::uint8_t> dest) override { return ring_.pop(dest); }
+    void purge() override;
+    bool close() override;
+    bool failed() const override { return failed_.load(); }
+
+    // The device path a port name stands for.
+    static QString devicePath(const QString& portName);
+
+private:
+    void readerLoop();
+    void stopReader();
+
+    ByteRing ring_;
+    int fd_ = -1;
+    int wakeFd_ = -1; // eventfd that ends the reader's poll
+    std::thread reader_;
+    std::mutex drainMutex_; // held while a chunk moves from the device to the ring, so purge is exact
+    std::atomic<bool> failed_{false};
+    std::atomic<bool> stopping_{false};
+};
+
+} // namespace varnilog

@@ -1,0 +1,49 @@
+// A BoardSimulator on the master side of a pseudo-terminal, run on its own thread: the slave path
+// is a serial port that the program opens like a real one ("/dev/pts/3"). Serves one connection
+// after another until stopped; a board that hangs up closes the terminal for good.
+//     PtyBoard board(3); board.start(); state.comPortName = board.slavePath();
+// Depends on POSIX (openpty) and device/BoardSimulator.
+#pragma once
+
+#include "device/BoardSimulator.h"
+
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace varnilog {
+
+class PtyBoard {
+public:
+    explicit PtyBoard(int model = 1);
+    explicit PtyBoard(BoardOptions options);
+    ~PtyBoard();
+    PtyBoard(const PtyBoard&) = delete;
+    PtyBoard& operator=(const PtyBoard&) = delete;
+
+    // Creates the pseudo-terminal and starts serving; false when no terminal can be created.
+    bool start();
+    void stop();
+    QString slavePath() const { return slavePath_; }
+    bool hungUp() const { return hungUp_.load(); }
+    // Frames sent since the last settings command.
+    std::int64_t framesSent() const { return framesSent_.load(); }
+    int identifyCommandsSeen() const;
+
+private:
+    void serve();
+
+    BoardOptions options_;
+    BoardSimulator simulator_;
+    mutable std::mutex simulatorMutex_; // the counters are read from other threads
+    int master_ = -1;
+    QString slavePath_;
+    std::thread thread_;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> hungUp_{false};
+    std::atomic<std::int64_t> framesSent_{0};
+};
+
+} // namespace varnilog

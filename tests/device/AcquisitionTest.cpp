@@ -1,0 +1,337 @@
+#include "device/Acquisition.h"
+
+#include "device/FakeClock.h"
+#include "device/FakeSerialLink.h"
+#include "device/Protocol.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace varnilog {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Frames of sample numbers first..last-1: A = low byte, B = high byte of the number.
+Bytes counterFrames(int first, int last) {
+    Bytes out;
+    for (int n = first; n < last; ++n)
+        out.insert(out.end(),
+                   {0x41, static_cast<std::uint8_t>(n & 0xFF), 0x42, static_cast<std::uint8_t>(n >> 8)});
+    return out;
+}
+
+Bytes fileBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray data = f.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+class AcquisitionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        state->dataDir = dir.path();
+        state->comPortName = QStringLiteral("fake");
+        link.onWrite = [](std::span<const std::uint8_t> bytes, test::FakeSerialLink& l) {
+            if (bytes.size() == 8 && std::equal(bytes.begin(), bytes.end(), identifyCommand().begin()))
+                l.receive(std::array<std::uint8_t, 1>{1});
+        };
+    }
+    void startSampling() {
+        const StartResult r = acq.start();
+        ASSERT_EQ(r.status, StartStatus::Sampling);
+        baseName = r.baseName;
+        messages.clear();
+    }
+    QString path(const char* ext) const { return dir.filePath(baseName + QLatin1String(ext)); }
+    QStringList entries() const { return QDir(dir.path()).entryList(QDir::Files); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::FakeSerialLink link;
+    test::FakeClock clock;
+    QStringList messages;
+    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
+    QString baseName;
+};
+
+struct TickCase {
+    const char* name;
+    std::vector<Bytes> chunks;             // received before each tick
+    std::vector<std::int64_t> tickSamples; // sample pairs appended by each tick
+    Bytes a;                               // ".rca" after stop
+    Bytes b;                               // ".rcb" after stop
+};
+
+TEST_F(AcquisitionTest, TicksSplitFramesAndStopTakesTheRest) {
+    const Bytes f0{0x41, 1, 0x42, 2}, f1{0x41, 3, 0x42, 4}, f2{0x41, 5, 0x42, 6}, f3{0x41, 7, 0x42, 8},
+        f4{0x41, 9, 0x42, 10};
+    auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const auto& p : parts)
+            out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const std::vector<TickCase> cases{
+        {"8 bytes wait for the next tick", {cat({f0, f1})}, {0}, {1, 3}, {2, 4}},
+        {"12 clean bytes: the newest frame waits", {cat({f0, f1, f2})}, {2}, {1, 3, 5}, {2, 4, 6}},
+        {"frame split across ticks",
+         {cat({f0, f1, {0x41, 5}}), cat({{0x42, 6}, f3, f4})},
+         {1, 3},
+         {1, 3, 5, 7, 9},
+         {2, 4, 6, 8, 10}},
+        {"stray bytes before the first frame are skipped once",
+         {cat({{1, 2, 3, 4, 5, 6, 7}, f0, f1, f2}), cat({f3, f4})},
+         {3, 0},
+         {1, 3, 5, 7, 9},
+         {2, 4, 6, 8, 10}},
+        {"a lost marker costs its own frame",
+         {cat({f0, {0x41, 3, 0x00, 4}, f2, f3, f4})},
+         {3},
+         {1, 5, 7, 9},
+         {2, 6, 8, 10}},
+        {"stop right after start leaves nothing", {}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startSampling();
+        for (std::size_t t = 0; t < c.chunks.size(); ++t) {
+            link.receive(c.chunks[t]);
+            const TickResult r = acq.tick(false);
+            EXPECT_EQ(r.samples, c.tickSamples[t]) << "tick " << t;
+            EXPECT_FALSE(r.endsSampling());
+        }
+        const StopResult stopped = acq.stop();
+        EXPECT_EQ(link.written.back(), Bytes{0x00});
+        if (c.a.empty()) {
+            EXPECT_TRUE(stopped.rosPath.isEmpty());
+            EXPECT_TRUE(entries().isEmpty()) << entries().join(",").toStdString();
+            continue;
+        }
+        EXPECT_EQ(stopped.rosPath, path(".ros"));
+        EXPECT_EQ(stopped.samples, static_cast<std::int64_t>(c.a.size()));
+        EXPECT_EQ(fileBytes(path(".rca")), c.a);
+        EXPECT_EQ(fileBytes(path(".rcb")), c.b);
+        for (const QString& f : entries())
+            QFile::remove(dir.filePath(f));
+    }
+}
+
+TEST_F(AcquisitionTest, StrayBytesBeforeTheStreamNeverDuplicateOrDropSamples) {
+    const std::vector<std::size_t> chunkSizes{13, 7, 50, 9, 33, 101, 4, 64};
+    for (int garbage = 4; garbage <= 20; ++garbage) {
+        SCOPED_TRACE(garbage);
+        startSampling();
+        Bytes stream;
+        for (int i = 0; i < garbage; ++i)
+            stream.push_back(static_cast<std::uint8_t>(0x10 + i));
+        const Bytes frames = counterFrames(0, 300);
+        stream.insert(stream.end(), frames.begin(), frames.end());
+        std::size_t at = 0;
+        for (std::size_t t = 0; at < stream.size(); ++t) {
+            const std::size_t n = std::min(chunkSizes[t % chunkSizes.size()], stream.size() - at);
+            link.receive(std::span(stream.data() + at, n));
+            at += n;
+            acq.tick(false);
+        }
+        acq.stop();
+        const Bytes a = fileBytes(path(".rca"));
+        const Bytes b = fileBytes(path(".rcb"));
+        ASSERT_EQ(a.size(), 300u);
+        ASSERT_EQ(b.size(), 300u);
+        for (int n = 0; n < 300; ++n) {
+            ASSERT_EQ(a[static_cast<std::size_t>(n)], n & 0xFF) << n;
+            ASSERT_EQ(b[static_cast<std::size_t>(n)], n >> 8) << n;
+        }
+        for (const QString& f : entries())
+            QFile::remove(dir.filePath(f));
+    }
+}
+
+TEST_F(AcquisitionTest, PreviewShowsTheFirst500OrScrollsByTheNewSamples) {
+    startSampling();
+    link.receive(counterFrames(0, 601)); // 600 taken, the newest waits
+    TickResult r = acq.tick(true);
+    ASSERT_EQ(r.samples, 600);
+    EXPECT_TRUE(r.previewChanged);
+    for (int j = 0; j < 500; ++j) {
+        ASSERT_EQ(state->channelData[0][static_cast<std::size_t>(j)], j & 0xFF) << j;
+        ASSERT_EQ(state->channelData[1][static_cast<std::size_t>(j)], j >> 8) << j;
+    }
+    link.receive(counterFrames(601, 701)); // with the waiting one, samples 600..699 are taken
+    r = acq.tick(true);
+    ASSERT_EQ(r.samples, 100);
+    for (int j = 0; j < 400; ++j)
+        ASSERT_EQ(state->channelData[0][static_cast<std::size_t>(j)], (j + 100) & 0xFF) << j;
+    for (int j = 400; j < 500; ++j) {
+        ASSERT_EQ(state->channelData[0][static_cast<std::size_t>(j)], (j + 200) & 0xFF) << j;
+        ASSERT_EQ(state->channelData[1][static_cast<std::size_t>(j)], (j + 200) >> 8) << j;
+    }
+    // Preview off: the window is left alone.
+    link.receive(counterFrames(701, 801));
+    const auto before = state->channelData[0];
+    r = acq.tick(false);
+    EXPECT_EQ(r.samples, 100);
+    EXPECT_FALSE(r.previewChanged);
+    EXPECT_EQ(state->channelData[0], before);
+    acq.stop();
+}
+
+struct OverflowCase {
+    const char* name;
+    std::int64_t queued;
+    bool overflow;
+};
+
+TEST_F(AcquisitionTest, BacklogBeyondTheBufferEndsSamplingButKeepsEverySample) {
+    const std::vector<OverflowCase> cases{
+        {"exactly the buffer", 409600, false},
+        {"one frame more", 409604, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startSampling();
+        const int frames = static_cast<int>(c.queued / 4);
+        link.receive(counterFrames(0, frames));
+        const TickResult r = acq.tick(false);
+        EXPECT_EQ(r.status == TickStatus::Overflow, c.overflow);
+        if (c.overflow) {
+            EXPECT_EQ(
+                r.errorText,
+                QString::fromUtf8("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd"));
+            EXPECT_EQ(static_cast<std::int64_t>(link.received.size()), c.queued); // nothing was read
+            EXPECT_EQ(acq.tick(false).status, TickStatus::Idle);                  // no second box
+        }
+        const StopResult stopped = acq.stop();
+        EXPECT_EQ(stopped.samples, frames);
+        const Bytes a = fileBytes(path(".rca"));
+        ASSERT_EQ(static_cast<int>(a.size()), frames);
+        EXPECT_EQ(a[100000], 100000 & 0xFF);
+        EXPECT_TRUE(messages.contains(QStringLiteral("Stop")));
+        for (const QString& f : entries())
+            QFile::remove(dir.filePath(f));
+    }
+}
+
+TEST_F(AcquisitionTest, LostPortEndsWithOneMessageAndKeepsEveryByte) {
+    startSampling();
+    link.receive(counterFrames(0, 50));
+    ASSERT_EQ(acq.tick(false).samples, 49);
+    link.receive(counterFrames(50, 80));
+    link.failedFlag = true; // unplugged after these bytes arrived
+    const std::size_t writesBefore = link.written.size();
+    const TickResult r = acq.tick(false);
+    EXPECT_EQ(r.status, TickStatus::PortLost);
+    EXPECT_EQ(r.samples, 30);
+    EXPECT_FALSE(r.errorText.isEmpty());
+    EXPECT_EQ(acq.tick(false).status, TickStatus::Idle);
+    const StopResult stopped = acq.stop();
+    EXPECT_EQ(link.written.size(), writesBefore); // nothing sent to a device that is gone
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Utracono połączenie z portem !")});
+    EXPECT_EQ(stopped.samples, 80);
+    EXPECT_FALSE(state->portOpen);
+    const Bytes a = fileBytes(path(".rca"));
+    ASSERT_EQ(a.size(), 80u);
+    EXPECT_EQ(a[79], 79);
+    // Back again: the next start works.
+    startSampling();
+    acq.stop();
+}
+
+TEST_F(AcquisitionTest, FailedWriteEndsSamplingAndKeepsWhatWasWritten) {
+    startSampling();
+    link.receive(counterFrames(0, 301));
+    ASSERT_EQ(acq.tick(false).samples, 300);
+
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 1000; // bytes per file: the next 800 samples do not fit
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    link.receive(counterFrames(301, 1101));
+    const TickResult r = acq.tick(false);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(r.status, TickStatus::WriteFailed);
+    EXPECT_FALSE(r.errorText.isEmpty());
+    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Błąd zapisu pliku !")});
+    const StopResult stopped = acq.stop();
+    EXPECT_EQ(link.written.back(), Bytes{0x00});
+    EXPECT_FALSE(state->portOpen);
+    EXPECT_EQ(stopped.rosPath, path(".ros"));
+    EXPECT_EQ(stopped.samples, 300);
+    EXPECT_EQ(fileBytes(path(".rcb")).size(), 300u);
+}
+
+struct NameCase {
+    const char* name;
+    QStringList existing;
+    const char* expected;
+};
+
+TEST_F(AcquisitionTest, NewRecordingNeverReusesTheNameOfAnExistingSet) {
+    const std::vector<NameCase> cases{
+        {"free second", {}, "2024-03-07 14.05.09"},
+        {"taken by a recording", {"2024-03-07 14.05.09.ros"}, "2024-03-07 14.05.10"},
+        {"taken by a lone description", {"2024-03-07 14.05.09.roc"}, "2024-03-07 14.05.10"},
+        {"next second taken too",
+         {"2024-03-07 14.05.09.rca", "2024-03-07 14.05.10.ros"},
+         "2024-03-07 14.05.11"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clock.time = QDateTime(QDate(2024, 3, 7), QTime(14, 5, 9, 400));
+        for (const QString& f : c.existing) {
+            QFile file(dir.filePath(f));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        startSampling();
+        EXPECT_EQ(baseName, QLatin1String(c.expected));
+        for (const QString& f : c.existing)
+            EXPECT_TRUE(QFile::exists(dir.filePath(f))) << f.toStdString(); // untouched
+        acq.stop();
+        for (const QString& f : entries())
+            QFile::remove(dir.filePath(f));
+    }
+}
+
+TEST_F(AcquisitionTest, StartBeginsFromAnEmptyCarryAndSendsTheSettingsCommand) {
+    state->rxCarry = 5; // left from an earlier recording
+    state->timeBaseIndex = 7;
+    state->channelMode = {ModeDC, ModeAC, ModeAC, ModeAC};
+    state->channelSensitivity = {4, 1, 1, 1};
+    state->channelOffset = {100, 100, 100, 100};
+    startSampling();
+    EXPECT_EQ(state->rxCarry, 0);
+    EXPECT_EQ(state->zoomDivisor, 1);
+    EXPECT_EQ(link.written.back(), (Bytes{0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}));
+    acq.stop();
+}
+
+TEST_F(AcquisitionTest, MissingDataFolderLeavesThePortOpenUntilStop) {
+    state->dataDir = dir.filePath(QStringLiteral("missing"));
+    const StartResult r = acq.start();
+    EXPECT_EQ(r.status, StartStatus::FilesNotCreated);
+    EXPECT_EQ(messages.back(), QString::fromUtf8("Nie można utworzyć pliku !"));
+    EXPECT_TRUE(state->portOpen);
+    EXPECT_EQ(acq.tick(true).status, TickStatus::Idle);
+    const StopResult stopped = acq.stop();
+    EXPECT_TRUE(stopped.rosPath.isEmpty());
+    EXPECT_FALSE(state->portOpen);
+    EXPECT_EQ(messages.back(), QStringLiteral("Stop"));
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+} // namespace
+} // namespace varnilog
