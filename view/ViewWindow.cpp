@@ -1,0 +1,187 @@
+#include "view/ViewWindow.h"
+
+#include "view/WaveformRenderer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::int64_t kIntMax = INT_MAX;
+
+// Smallest and largest byte of a run. Fixed 32-byte lanes let the compiler keep the running values
+// in vector registers; the tail is done one by one.
+void minMax(const std::uint8_t* data, std::int64_t count, int& lo, int& hi) {
+    constexpr int lanes = 32;
+    std::int64_t i = 0;
+    if (count >= lanes) {
+        std::uint8_t mn[lanes];
+        std::uint8_t mx[lanes];
+        std::memcpy(mn, data, lanes);
+        std::memcpy(mx, data, lanes);
+        for (i = lanes; i + lanes <= count; i += lanes) {
+            for (int j = 0; j < lanes; ++j) {
+                mn[j] = std::min(mn[j], data[i + j]);
+                mx[j] = std::max(mx[j], data[i + j]);
+            }
+        }
+        for (int j = 0; j < lanes; ++j) {
+            lo = std::min<int>(lo, mn[j]);
+            hi = std::max<int>(hi, mx[j]);
+        }
+    }
+    for (; i < count; ++i) {
+        lo = std::min<int>(lo, data[i]);
+        hi = std::max<int>(hi, data[i]);
+    }
+}
+
+void loadSamples(SharedState& state, int c) {
+    auto& out = state.channelData[c];
+    QFile& file = state.sampleFile[c];
+    qint64 got = 0;
+    if (file.isOpen() && file.seek(state.viewStart)) {
+        got = std::max<qint64>(
+            0, file.read(reinterpret_cast<char*>(state.readBuffer[c].data()), kDisplayColumns));
+    }
+    std::copy_n(state.readBuffer[c].begin(), got, out.begin());
+    std::fill(out.begin() + got, out.begin() + kDisplayColumns, kZeroLine);
+}
+
+// Columns of zoomDivisor samples read as one sequential span in large blocks.
+void loadColumns(SharedState& state, int c) {
+    auto& top = state.channelData[c];
+    auto& bottom = state.columnMin[c];
+    QFile& file = state.sampleFile[c];
+    const std::int64_t z = state.zoomDivisor;
+    int k = 0;
+    std::int64_t inColumn = 0; // samples of column k seen so far
+    int lo = 255;
+    int hi = 0;
+    std::int64_t remaining = z * kDisplayColumns;
+    bool more = file.isOpen() && file.seek(state.viewStart);
+    while (more && remaining > 0) {
+        const qint64 want = std::min<std::int64_t>(remaining, kViewBlockSize);
+        const qint64 got = file.read(reinterpret_cast<char*>(state.viewBlock.data()), want);
+        if (got <= 0) {
+            break;
+        }
+        more = got == want;
+        remaining -= got;
+        for (std::int64_t pos = 0; pos < got;) {
+            const std::int64_t take = std::min<std::int64_t>(z - inColumn, got - pos);
+            minMax(state.viewBlock.data() + pos, take, lo, hi);
+            pos += take;
+            inColumn += take;
+            if (inColumn == z) {
+                top[k] = static_cast<std::uint8_t>(hi);
+                bottom[k] = static_cast<std::uint8_t>(lo);
+                ++k;
+                inColumn = 0;
+                lo = 255;
+                hi = 0;
+            }
+        }
+    }
+    if (inColumn > 0) { // the file ended inside this column: it shows the samples it has
+        top[k] = static_cast<std::uint8_t>(hi);
+        bottom[k] = static_cast<std::uint8_t>(lo);
+        ++k;
+    }
+    std::fill(top.begin() + k, top.begin() + kDisplayColumns, kZeroLine);
+    std::fill(bottom.begin() + k, bottom.begin() + kDisplayColumns, kZeroLine);
+}
+
+} // namespace
+
+void loadViewWindow(SharedState& state) {
+    for (int c = 0; c < kChannels; ++c) {
+        if (state.zoomDivisor < 2) {
+            loadSamples(state, c);
+        } else {
+            loadColumns(state, c);
+        }
+    }
+}
+
+ScrollRange scrollRange(std::int64_t sampleCount, std::int32_t zoomDivisor, std::int64_t viewStart) {
+    const std::int64_t z = std::max<std::int32_t>(1, zoomDivisor);
+    ScrollRange r;
+    r.page = kDisplayColumns * z;
+    r.maximum = sampleCount > kDisplayColumns - 1 ? std::max<std::int64_t>(0, sampleCount - r.page) : 0;
+    r.largeStep = 25 * z;
+    r.smallStep = z;
+    r.viewStart = std::clamp<std::int64_t>(viewStart, 0, r.maximum);
+    return r;
+}
+
+ScrollBarSetup scrollBarSetup(const ScrollRange& range) {
+    ScrollBarSetup bar;
+    bar.samplesPerStep = range.maximum > kIntMax ? (range.maximum + kIntMax - 1) / kIntMax : 1;
+    const std::int64_t unit = bar.samplesPerStep;
+    auto steps = [unit](std::int64_t samples) {
+        return static_cast<int>(std::clamp<std::int64_t>(samples / unit, 1, kIntMax));
+    };
+    bar.maximum = static_cast<int>((range.maximum + unit - 1) / unit);
+    bar.pageStep = steps(range.page);
+    bar.singleStep = steps(range.smallStep);
+    bar.largeStep = steps(range.largeStep);
+    bar.position = range.viewStart >= range.maximum ? bar.maximum : static_cast<int>(range.viewStart / unit);
+    return bar;
+}
+
+std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& range, int position) {
+    if (position >= bar.maximum) {
+        return range.maximum;
+    }
+    return std::clamp<std::int64_t>(static_cast<std::int64_t>(position) * bar.samplesPerStep, 0,
+                                    range.maximum);
+}
+
+ViewRefresh refreshView(SharedState& state) {
+    state.zoomDivisor = std::max<std::int32_t>(1, state.zoomDivisor);
+    ViewRefresh result;
+    result.range = scrollRange(state.sampleCount, state.zoomDivisor, state.viewStart);
+    result.scrollBar = scrollBarSetup(result.range);
+    result.cursorsEnabled = state.zoomDivisor <= 1;
+    state.viewStart = result.range.viewStart;
+    loadViewWindow(state);
+    renderWaveform(state);
+    return result;
+}
+
+void scrollView(SharedState& state, std::int64_t viewStart) {
+    state.viewStart = std::max<std::int64_t>(0, viewStart);
+    loadViewWindow(state);
+    renderWaveform(state);
+}
+
+std::int32_t zoomOutDivisor(std::int32_t zoomDivisor, std::int64_t sampleCount) {
+    const std::int64_t doubled = 2 * static_cast<std::int64_t>(zoomDivisor);
+    const std::int64_t limit = std::min<std::int64_t>(sampleCount / kDisplayColumns, kIntMax);
+    return static_cast<std::int32_t>(std::max<std::int64_t>(1, std::min(doubled, limit)));
+}
+
+std::int32_t zoomInDivisor(std::int32_t zoomDivisor) {
+    return std::max<std::int32_t>(1, zoomDivisor / 2);
+}
+
+std::int32_t showAllDivisor(std::int64_t sampleCount) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(sampleCount / kDisplayColumns, 1, kIntMax));
+}
+
+ViewPlacement showSelectionPlacement(std::int64_t viewStart, std::int32_t selectionStart,
+                                     std::int32_t selectionEnd) {
+    const std::int64_t a = selectionStart;
+    const std::int64_t b = selectionEnd;
+    ViewPlacement p;
+    p.viewStart = std::max<std::int64_t>(0, viewStart + std::min(a, b));
+    p.zoomDivisor =
+        static_cast<std::int32_t>(std::max<std::int64_t>(1, (a > b ? a - b : b - a) / kDisplayColumns));
+    return p;
+}
+
+} // namespace varnilog

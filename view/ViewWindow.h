@@ -1,0 +1,74 @@
+// Which 500 columns of the recording on display are shown and how ScrollBar1 and the zoom buttons
+// move them: reading the columns from the sample files (64-bit positions, any zoom), the scroll
+// range with its steps, and the zoom maths as free functions over plain numbers.
+// Core: depends on QtCore's QFile (through the shared state) only.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <cstdint>
+
+namespace varnilog {
+
+inline constexpr std::uint8_t kZeroLine = 125; // sample value of a channel's 0 V
+
+// Reads the 500 columns at viewStart into channelData (the column's largest sample when zoomDivisor
+// >= 2, else the sample itself) and columnMin (smallest; zoomDivisor >= 2 only). A column with some
+// samples uses those it has; a column past the end of the file, or of a channel without a file, is the
+// zero line. Zoom 1 reads 500 bytes through readBuffer; deeper zooms read the span sequentially in
+// blocks of viewBlock, with the same result as reading every column on its own.
+void loadViewWindow(SharedState& state);
+
+// Scroll range in samples: maximum = max(0, sampleCount - W) for W = 500 * zoomDivisor (0 for fewer
+// than 500 samples), page W, large step 25 * zoomDivisor, small step zoomDivisor, and the view start
+// brought into 0..maximum.
+struct ScrollRange {
+    std::int64_t maximum = 0;
+    std::int64_t page = 0;
+    std::int64_t largeStep = 0;
+    std::int64_t smallStep = 0;
+    std::int64_t viewStart = 0;
+};
+ScrollRange scrollRange(std::int64_t sampleCount, std::int32_t zoomDivisor, std::int64_t viewStart);
+
+// The range as a scroll bar's int values. A range beyond the int range is mapped: one position is
+// samplesPerStep samples, and the last position is exactly the last view window.
+struct ScrollBarSetup {
+    int maximum = 0;
+    int pageStep = 1;
+    int singleStep = 1;
+    int largeStep = 1;
+    int position = 0;
+    std::int64_t samplesPerStep = 1;
+};
+ScrollBarSetup scrollBarSetup(const ScrollRange& range);
+// viewStart for a scroll bar position (ScrollBar1Change).
+std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& range, int position);
+
+// What refreshView leaves for the window to apply: ScrollBar1's values (set with its signals
+// blocked: the view is already drawn) and whether CheckBox1 (cursors) is enabled.
+struct ViewRefresh {
+    ScrollRange range;
+    ScrollBarSetup scrollBar;
+    bool cursorsEnabled = true;
+};
+// Brings viewStart into the scroll range, reads the view window and redraws the waveform; the window
+// then applies the result and redraws the time axis.
+ViewRefresh refreshView(SharedState& state);
+
+// ScrollBar1Change: shows the window at viewStart (read and redraw); the window redraws the time axis.
+void scrollView(SharedState& state, std::int64_t viewStart);
+
+// Zoom buttons. Each result goes into zoomDivisor (and viewStart where given), then refreshView.
+std::int32_t zoomOutDivisor(std::int32_t zoomDivisor, std::int64_t sampleCount); // "Oddal"
+std::int32_t zoomInDivisor(std::int32_t zoomDivisor);                            // "Zbliż"
+std::int32_t showAllDivisor(std::int64_t sampleCount); // "Pokaż całość" (viewStart becomes 0)
+struct ViewPlacement {
+    std::int64_t viewStart = 0;
+    std::int32_t zoomDivisor = 1;
+};
+// "Pokaż zaznaczenie": the marked span (samples counted from viewStart) fills the view.
+ViewPlacement showSelectionPlacement(std::int64_t viewStart, std::int32_t selectionStart,
+                                     std::int32_t selectionEnd);
+
+} // namespace varnilog
