@@ -92,6 +92,9 @@ struct SharedState {
     std::int32_t backgroundColor2 = 0x333333;
     bool gradientOn = false;
 
+    // Managing recordings (browser and rename window).
+    QString renameTarget; // new name confirmed in the rename window; empty = nothing to rename
+
     // View loading and overlays (view/ViewWindow, view/WaveformRenderer).
     // Staging block of the view's sequential reads when a column covers several samples: large reads
     // keep a deep zoom as fast as reading the file plainly, and no read can pass the block's end.

@@ -1,14 +1,57 @@
 #include "windows/Unit7.h"
 
+#include "ui_Unit7.h"
+
 namespace varnilog {
 
 TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), state_(state), boxes_(boxes) {
-    setObjectName(QStringLiteral("TForm7"));
-    setWindowTitle(QString::fromUtf8("Kalibracja"));
+    : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), state_(state),
+      boxes_(boxes), ui_(std::make_unique<Ui::TForm7>()) {
+    ui_->setupUi(this);
     setFixedSize(160, 81);
-    (void)state_;
     (void)boxes_;
+    connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
+    connect(ui_->ComboBox1, &QComboBox::editTextChanged, this, &TForm7::ComboBox1Change);
+    connect(ui_->RxSpinEdit1, &QSpinBox::valueChanged, this, &TForm7::RxSpinEdit1Change);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm7::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm7::SpeedButton2Click);
+}
+
+TForm7::~TForm7() = default;
+
+void TForm7::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TForm7::FormShow() {
+    zeroOffsetEdit_ = state_.channelZeroOffset;
+    ui_->ComboBox1->setCurrentIndex(0);
+    ui_->ComboBox1->setEditText(ui_->ComboBox1->itemText(0));
+    ComboBox1Change();
+}
+
+void TForm7::ComboBox1Change() {
+    // A typed text that names none of the four channels edits nothing until a channel is named again.
+    channel_ = ui_->ComboBox1->findText(ui_->ComboBox1->currentText(), Qt::MatchFixedString);
+    ui_->RxSpinEdit1->setEnabled(channel_ >= 0);
+    if (channel_ >= 0)
+        ui_->RxSpinEdit1->setValue(zeroOffsetEdit_[static_cast<std::size_t>(channel_)]);
+}
+
+void TForm7::RxSpinEdit1Change() {
+    if (channel_ >= 0 && channel_ < kChannels)
+        zeroOffsetEdit_[static_cast<std::size_t>(channel_)] =
+            static_cast<std::uint8_t>(ui_->RxSpinEdit1->value());
+}
+
+void TForm7::SpeedButton1Click() {
+    state_.channelZeroOffset = zeroOffsetEdit_;
+    accept();
+}
+
+void TForm7::SpeedButton2Click() {
+    reject();
 }
 
 } // namespace varnilog

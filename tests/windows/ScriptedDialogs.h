@@ -1,0 +1,40 @@
+// StandardDialogs for window tests: answers from a script and records what was asked; never blocks.
+#pragma once
+
+#include "windows/StandardDialogs.h"
+
+#include <deque>
+#include <vector>
+
+namespace varnilog::test {
+
+class ScriptedDialogs final : public StandardDialogs {
+public:
+    std::deque<QString> fileNames;            // answers of the save dialog; empty text = cancel
+    std::deque<QString> directories;          // answers of the folder picker
+    std::deque<std::optional<QColor>> colors; // answers of the colour dialog; nullopt = cancel
+    std::vector<QColor> colorPresets;         // the colour each colour dialog was opened with
+    std::vector<QString> saveFilters, saveSuffixes;
+
+    QString saveFileName(QWidget*, const QString& filter, const QString& suffix, const QString&) override {
+        saveFilters.push_back(filter);
+        saveSuffixes.push_back(suffix);
+        return take(fileNames, QString());
+    }
+    QString existingDirectory(QWidget*, const QString&) override { return take(directories, QString()); }
+    std::optional<QColor> color(QWidget*, const QColor& initial) override {
+        colorPresets.push_back(initial);
+        return take(colors, std::optional<QColor>());
+    }
+
+private:
+    template <typename T> static T take(std::deque<T>& queue, T fallback) {
+        if (queue.empty())
+            return fallback;
+        T value = queue.front();
+        queue.pop_front();
+        return value;
+    }
+};
+
+} // namespace varnilog::test

@@ -1,0 +1,27 @@
+// The file, folder and colour dialogs the windows ask, behind an interface so tests answer them
+// without a dialog ever staying open. Real implementation: QtStandardDialogs.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace varnilog {
+
+class StandardDialogs {
+public:
+    virtual ~StandardDialogs() = default;
+    // A save dialog that asks before overwriting and adds defaultSuffix to a name typed without one;
+    // the chosen path, or an empty text when cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
+                                 const QString& initialName) = 0;
+    // A folder picker that may create folders; the chosen folder, or an empty text when cancelled.
+    virtual QString existingDirectory(QWidget* parent, const QString& start) = 0;
+    // The colour dialog preset to initial; no value when cancelled.
+    virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
+};
+
+} // namespace varnilog
