@@ -1,0 +1,98 @@
+#include "recording/RecordingLoader.h"
+
+#include "recording/ProfileFile.h"
+#include "recording/RecordingFileSet.h"
+#include "view/ScaleTables.h"
+#include "view/ViewWindow.h"
+#include "view/WaveformRenderer.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <exception>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::array<const char*, kChannels> sampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
+const QString section = QStringLiteral("PARAMETRY");
+
+qsizetype nameStart(const QString& path) {
+    return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+}
+
+void openSampleFiles(SharedState& state) {
+    for (int c = 0; c < kChannels; ++c) {
+        QFile& file = state.sampleFile[c];
+        file.close();
+        file.setFileName(siblingPath(state.recordingPath, QString::fromLatin1(sampleExtensions[c])));
+        // Unbuffered: the view reads large blocks straight into its own staging buffer.
+        if (QFileInfo(file.fileName()).isFile()) {
+            file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        }
+    }
+    state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;
+}
+
+std::uint8_t readClamped(const ProfileFile& ros, const char* key, std::uint8_t defaultValue, int lo, int hi) {
+    const std::uint8_t value = ros.readByte(section, QString::fromLatin1(key), defaultValue);
+    return static_cast<std::uint8_t>(std::clamp<int>(value, lo, hi));
+}
+
+void readSettings(SharedState& state, const ProfileFile& ros) {
+    state.timeBaseIndex = readClamped(ros, "PODSTAWA", 1, 1, kTimeBaseCount);
+    state.channelSensitivity[0] = readClamped(ros, "CZULOSCA", 1, 1, kSensitivityCount);
+    state.channelSensitivity[1] = readClamped(ros, "CZULOSCB", 1, 1, kSensitivityCount);
+    state.channelMode[0] = readClamped(ros, "TRYBA", ModeAC, ModeAC, ModeDC);
+    state.channelMode[1] = readClamped(ros, "TRYBB", ModeAC, ModeAC, ModeDC);
+    state.channelOffset[0] = ros.readByte(section, QStringLiteral("OFFSETA"), state.channelZeroOffset[0]);
+    state.channelOffset[1] = ros.readByte(section, QStringLiteral("OFFSETB"), state.channelZeroOffset[1]);
+    state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
+    state.channelCount = readClamped(ros, "ILOSCKANALOW", 2, 1, kChannels);
+}
+
+} // namespace
+
+QString baseNameOf(const QString& path) {
+    const QString name = path.mid(nameStart(path));
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 ? name.left(dot) : name;
+}
+
+LoadResult loadRecording(SharedState& state) {
+    LoadResult result;
+    try {
+        const int oldChannelCount = std::min<int>(state.channelCount, kChannels);
+        openSampleFiles(state);
+        if (state.viewStart != 0) { // the scroll bar's reset to 0 shows sample 0 of the new files
+            state.viewStart = 0;
+            loadViewWindow(state);
+            renderWaveform(state);
+            result.viewReloaded = true;
+        }
+        for (int c = 0; c < oldChannelCount; ++c) {
+            std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
+        }
+        const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
+        const QFileInfo rosInfo(rosPath);
+        if (rosInfo.exists() && !(rosInfo.isFile() && rosInfo.isReadable())) {
+            result.ok = false;
+            result.errorText = QString::fromUtf16(kLoadErrorText);
+            return result;
+        }
+        const ProfileFile ros(rosPath);
+        readSettings(state, ros);
+        result.baseName = baseNameOf(state.recordingPath);
+        if (state.sampleCount > 1) {
+            state.zoomDivisor = 1;
+            result.refreshView = true;
+        }
+    } catch (const std::exception&) {
+        result.ok = false;
+        result.errorText = QString::fromUtf16(kLoadErrorText);
+    }
+    return result;
+}
+
+} // namespace varnilog

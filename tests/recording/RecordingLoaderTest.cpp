@@ -1,0 +1,249 @@
+#include "recording/RecordingLoader.h"
+
+#include "tests/view/OffscreenGui.h"
+#include "view/ViewWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+using namespace varnilog;
+
+namespace {
+
+class RecordingLoaderFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureOffscreenGui();
+        ASSERT_TRUE(dir.isValid());
+        s = std::make_unique<SharedState>();
+        s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
+        s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
+        s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+        s->bmpBackground.fill(0);
+    }
+    QString path(const char* base, const char* ext) const {
+        return dir.filePath(QString::fromLatin1(base) + QString::fromLatin1(ext));
+    }
+    void write(const char* base, const char* ext, const QByteArray& bytes) const {
+        QFile f(path(base, ext));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    void samples(const char* base, const char* ext, int count, char value) const {
+        write(base, ext, QByteArray(count, value));
+    }
+    LoadResult load(const char* base) {
+        s->recordingPath = path(base, ".ros");
+        return loadRecording(*s);
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<SharedState> s;
+};
+
+const QByteArray fullHeader =
+    "[PARAMETRY]\r\nPODSTAWA=13\r\nCZULOSCA=9\r\nCZULOSCB=4\r\nTRYBA=2\r\nTRYBB=1\r\n"
+    "OFFSETA=120\r\nOFFSETB=90\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n";
+
+int openHandlesTo(const QString& folder) {
+    int count = 0;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System)) {
+        count += fd.symLinkTarget().startsWith(folder);
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(RecordingLoaderFixture, SettingsSamplesAndName) {
+    write("2024-03-07 14.05.09", ".ros", fullHeader);
+    samples("2024-03-07 14.05.09", ".rca", 1000, 10);
+    samples("2024-03-07 14.05.09", ".rcb", 1000, 20);
+    s->channelSensitivity = {1, 1, 3, 5};
+    s->channelMode = {0, 0, 2, 1};
+    s->channelOffset = {1, 2, 3, 4};
+    s->zoomDivisor = 8;
+    const LoadResult r = load("2024-03-07 14.05.09");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.baseName, "2024-03-07 14.05.09");
+    EXPECT_TRUE(r.refreshView);
+    EXPECT_EQ(s->sampleCount, 1000);
+    EXPECT_EQ(s->timeBaseIndex, 13);
+    EXPECT_FLOAT_EQ(s->samplingPeriodMs, 0.1f);
+    // C and D keep what they had
+    EXPECT_EQ(s->channelSensitivity, (std::array<std::uint8_t, 4>{9, 4, 3, 5}));
+    EXPECT_EQ(s->channelMode, (std::array<std::uint8_t, 4>{2, 1, 2, 1}));
+    EXPECT_EQ(s->channelOffset, (std::array<std::uint8_t, 4>{120, 90, 3, 4}));
+    EXPECT_EQ(s->zoomDivisor, 1);
+    EXPECT_TRUE(s->sampleFile[0].isOpen());
+    EXPECT_TRUE(s->sampleFile[1].isOpen());
+    EXPECT_FALSE(s->sampleFile[2].isOpen());
+    EXPECT_FALSE(s->sampleFile[0].isWritable());
+}
+
+TEST_F(RecordingLoaderFixture, EdgeCases) {
+    struct Row {
+        const char* name;
+        QByteArray header; // empty: no ".ros"
+        int samplesA;      // -1: no ".rca"
+        int samplesB;      // -1: no ".rcb"
+        std::int64_t sampleCount;
+        int channelCount;
+        bool refresh;
+        int zoomAfter;
+        std::uint8_t offsetA;
+    } rows[] = {
+        {"300 samples", fullHeader, 300, 300, 300, 2, true, 1, 120},
+        {"no channel count", "[PARAMETRY]\r\nPODSTAWA=4\r\n", 600, 600, 600, 2, true, 1, 100},
+        {"exactly one sample", fullHeader, 1, 1, 1, 2, false, 6, 120},
+        {"no .rcb", fullHeader, 700, -1, 700, 2, true, 1, 120},
+        {"no .rca", fullHeader, -1, 700, -1, 2, false, 6, 120},
+        {"no .ros: defaults, offset A from the zero", "", 800, 800, 800, 2, true, 1, 100},
+        {"empty .rca", fullHeader, 0, 0, 0, 2, false, 6, 120},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir sub(dir.filePath(QStringLiteral("case")));
+        const QString base = sub.filePath(QStringLiteral("rec"));
+        if (!r.header.isEmpty()) {
+            QFile f(base + ".ros");
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(r.header);
+        }
+        for (auto [ext, count, value] :
+             {std::tuple{".rca", r.samplesA, 50}, std::tuple{".rcb", r.samplesB, 200}}) {
+            if (count >= 0) {
+                QFile f(base + ext);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write(QByteArray(count, static_cast<char>(value)));
+            }
+        }
+        s->channelCount = 2;
+        s->channelZeroOffset = {100, 100, 100, 100};
+        s->zoomDivisor = 6;
+        s->viewStart = 0;
+        s->recordingPath = base + ".ros";
+        const LoadResult got = loadRecording(*s);
+        EXPECT_TRUE(got.ok) << r.name;
+        EXPECT_EQ(s->sampleCount, r.sampleCount) << r.name;
+        EXPECT_EQ(s->channelCount, r.channelCount) << r.name;
+        EXPECT_EQ(got.refreshView, r.refresh) << r.name;
+        EXPECT_EQ(s->zoomDivisor, r.zoomAfter) << r.name;
+        EXPECT_EQ(s->channelOffset[0], r.offsetA) << r.name;
+        EXPECT_EQ(got.baseName, "rec") << r.name;
+        if (got.refreshView) {
+            refreshView(*s);
+            const int a = std::min(r.samplesA, 500);
+            const int b = std::max(0, std::min(r.samplesB, 500));
+            for (int k = 0; k < 500; ++k) {
+                ASSERT_EQ(s->channelData[0][k], k < a ? 50 : 125) << r.name << " A column " << k;
+                ASSERT_EQ(s->channelData[1][k], k < b ? 200 : 125) << r.name << " B column " << k;
+            }
+        }
+    }
+}
+
+TEST_F(RecordingLoaderFixture, DamagedHeadersAreBroughtIntoRange) {
+    struct Row {
+        const char* header;
+        int timeBase, sensitivityA, sensitivityB, modeA, modeB, channels;
+    } rows[] = {
+        {"PODSTAWA=0\r\nCZULOSCA=0\r\nILOSCKANALOW=0\r\n", 1, 1, 1, 0, 0, 1},
+        {"PODSTAWA=40\r\nCZULOSCA=200\r\nCZULOSCB=11\r\nILOSCKANALOW=9\r\n", 22, 10, 10, 0, 0, 4},
+        {"TRYBA=3\r\nTRYBB=255\r\n", 1, 1, 1, 2, 2, 2},
+        {"PODSTAWA=257\r\nCZULOSCA=-1\r\n", 1, 10, 1, 0, 0, 2}, // low 8 bits first: 1 and 255
+        {"PODSTAWA=abc\r\nCZULOSCA=\r\n", 1, 1, 1, 0, 0, 2},    // not numbers: the defaults
+        {"PODSTAWA=22\r\nCZULOSCA=10\r\nILOSCKANALOW=4\r\n", 22, 10, 1, 0, 0, 4},
+    };
+    samples("bad", ".rca", 2000, 60);
+    for (const Row& r : rows) {
+        write("bad", ".ros", QByteArray("[PARAMETRY]\r\n") + r.header);
+        const LoadResult got = load("bad");
+        EXPECT_TRUE(got.ok) << r.header;
+        EXPECT_EQ(s->timeBaseIndex, r.timeBase) << r.header;
+        EXPECT_EQ(s->channelSensitivity[0], r.sensitivityA) << r.header;
+        EXPECT_EQ(s->channelSensitivity[1], r.sensitivityB) << r.header;
+        EXPECT_EQ(s->channelMode[0], r.modeA) << r.header;
+        EXPECT_EQ(s->channelMode[1], r.modeB) << r.header;
+        EXPECT_EQ(s->channelCount, r.channels) << r.header;
+        EXPECT_FLOAT_EQ(s->samplingPeriodMs, r.timeBase == 1 ? 1000.0f : 0.0001f) << r.header;
+        refreshView(*s); // the samples still show
+        EXPECT_EQ(s->channelData[0][499], 60) << r.header;
+    }
+}
+
+TEST_F(RecordingLoaderFixture, StagingRowsFilledBelowThePreviousChannelCount) {
+    write("fill", ".ros", "[PARAMETRY]\r\nILOSCKANALOW=4\r\n");
+    for (auto& row : s->readBuffer) {
+        row.fill(9);
+    }
+    s->channelCount = 3;
+    load("fill");
+    for (int c = 0; c < 4; ++c) {
+        const int expected = c < 3 ? 125 : 9;
+        EXPECT_EQ(s->readBuffer[c][0], expected) << c;
+        EXPECT_EQ(s->readBuffer[c][499], expected) << c;
+        EXPECT_EQ(s->readBuffer[c][500], 9) << c;
+    }
+    EXPECT_EQ(s->channelCount, 4);
+}
+
+TEST_F(RecordingLoaderFixture, LoadingTwiceLeavesFourHandles) {
+    write("four", ".ros", fullHeader);
+    for (const char* ext : {".rca", ".rcb", ".rcc", ".rcd"}) {
+        samples("four", ext, 1000, 1);
+    }
+    const int before = openHandlesTo(dir.path());
+    load("four");
+    load("four");
+    EXPECT_EQ(openHandlesTo(dir.path()) - before, 4);
+    for (const QFile& f : s->sampleFile) {
+        EXPECT_TRUE(f.isOpen());
+    }
+}
+
+TEST_F(RecordingLoaderFixture, ScrolledViewIsReadAgainAtSampleZero) {
+    write("scroll", ".ros", fullHeader);
+    QByteArray a(2000, 1);
+    a[0] = 77;
+    write("scroll", ".rca", a);
+    s->viewStart = 1200;
+    const LoadResult r = load("scroll");
+    EXPECT_TRUE(r.viewReloaded);
+    EXPECT_EQ(s->viewStart, 0);
+    EXPECT_EQ(s->channelData[0][0], 77);
+    EXPECT_FALSE(load("scroll").viewReloaded); // already at 0
+}
+
+TEST_F(RecordingLoaderFixture, UnreadableHeaderFails) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("dirty.ros"))); // a folder where the file should be
+    samples("dirty", ".rca", 600, 5);
+    s->timeBaseIndex = 7;
+    const LoadResult r = load("dirty");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.errorText, QStringLiteral("Błąd otwarcia pliku!"));
+    EXPECT_EQ(s->sampleCount, 600); // the steps before the failure stay done
+    EXPECT_EQ(s->timeBaseIndex, 7);
+    EXPECT_FALSE(r.refreshView);
+}
+
+TEST(RecordingLoaderTest, BaseNameOfPath) {
+    struct Row {
+        const char* path;
+        const char* base;
+    } rows[] = {
+        {"/data/2024-03-07 14.05.09.ros", "2024-03-07 14.05.09"},
+        {"C:\\dane\\2024-03-07 14.05.09.ros", "2024-03-07 14.05.09"},
+        {"rec.ros", "rec"},
+        {"/a.b/rec", "rec"},
+        {"/data/x.y.ros", "x.y"},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(baseNameOf(QString::fromUtf8(r.path)), QString::fromUtf8(r.base)) << r.path;
+    }
+}
