@@ -1,0 +1,129 @@
+#include "view/Axes.h"
+
+#include "tests/view/OffscreenGui.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace varnilog;
+
+namespace {
+const QColor kWindow(0xF0, 0xF0, 0xF0);
+bool ink(const QImage& image, int x, int y) {
+    return (image.pixel(x, y) & 0xFFFFFFu) == 0;
+}
+} // namespace
+
+TEST(AxesTest, TimeAxisLabels) {
+    struct Row {
+        std::int64_t viewStart;
+        std::int32_t zoom;
+        float period;
+        int i;
+        int x;
+        std::int64_t ms;
+    } rows[] = {
+        {250, 1, 1.0f, 1, 60, 300}, // the time of sample 300
+        {250, 1, 1.0f, 2, 160, 400},
+        {0, 1, 1000.0f, 1, 110, 100000},
+        {0, 1, 1000.0f, 5, 510, 500000},
+        {99, 1, 1.0f, 1, 11, 100},  // over display column 0; the grid line beside it is sample 100
+        {250, 2, 1.0f, 1, 60, 350}, // 250 - 50 * 2 + 100 * 2
+        {0, 1, 0.1f, 3, 310, 30},   // 30.0000004 truncated
+        {130, 4, 0.05f, 1, 80, 24}, // 0.05 * (130 - 120) + 20 = 20.5 + ... = 0.5 + 20 -> 20? see below
+        {3000000000LL, 1, 1.0f, 1, 110, 3000000100LL},
+    };
+    // row {130, 4, 0.05}: v - (v mod 100) * z = 130 - 120 = 10; 0.05 * 10 + 1 * 0.05 * 400 = 0.5 + 20 = 20.5
+    // -> 20
+    rows[7].ms = 20;
+    for (const Row& r : rows) {
+        EXPECT_EQ(timeAxisLabelX(r.viewStart, r.i), r.x) << r.viewStart << " i=" << r.i;
+        EXPECT_EQ(timeAxisLabelMs(r.viewStart, r.zoom, r.period, r.i), r.ms) << r.viewStart << " i=" << r.i;
+    }
+}
+
+TEST(AxesTest, TimeAxisPixels) {
+    ensureOffscreenGui();
+    auto s = std::make_unique<SharedState>();
+    s->viewStart = 250;
+    s->zoomDivisor = 1;
+    s->samplingPeriodMs = 1.0f;
+    QImage image;
+    drawTimeAxis(*s, image, kWindow);
+    ASSERT_EQ(image.size(), QSize(520, 16));
+    struct Row {
+        int x, y;
+        bool black;
+    } rows[] = {
+        {9, 0, false},    {10, 0, true},  {510, 0, true}, {511, 0, false}, // axis line, end excluded
+        {10, 2, true},    {10, 3, false},                                  // end tick rows 0..2
+        {60, 4, true},    {61, 4, false}, {160, 4, true}, {459, 4, false}, // labelled ticks rows 0..4
+        {15, 2, true},    {15, 3, false}, {12, 2, false}, {515, 2, false}, // minor ticks every 5
+        {519, 15, false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(ink(image, r.x, r.y), r.black) << r.x << "," << r.y;
+    }
+    // a label under each labelled tick, nothing above y = 5 beside the ticks
+    int labelInk = 0;
+    for (int y = 5; y < 16; ++y) {
+        for (int x = 30; x < 90; ++x) {
+            labelInk += ink(image, x, y);
+        }
+    }
+    EXPECT_GT(labelInk, 0);
+    s->viewStart = 253; // minor ticks follow viewStart mod 5
+    drawTimeAxis(*s, image, kWindow);
+    EXPECT_TRUE(ink(image, 12, 2));
+    EXPECT_FALSE(ink(image, 15, 2));
+    EXPECT_TRUE(ink(image, 57, 4));
+}
+
+TEST(AxesTest, VoltAxisPixels) {
+    ensureOffscreenGui();
+    auto s = std::make_unique<SharedState>();
+    s->selectedChannel = 1;
+    s->channelSensitivity = {1, 9, 1, 1};
+    QImage image;
+    drawVoltAxis(*s, image, kWindow);
+    ASSERT_EQ(image.size(), QSize(38, 263));
+    struct Row {
+        int x, y;
+        bool black;
+    } rows[] = {
+        {37, 7, false},  {37, 8, true},   {37, 258, true}, {37, 259, false}, // axis line
+        {33, 8, true},   {32, 8, false},  {33, 258, true}, {33, 133, true},  // division ticks
+        {35, 13, true},  {34, 13, false}, {35, 253, true}, {35, 258, true},  // minor ticks
+        {31, 20, false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(ink(image, r.x, r.y), r.black) << r.x << "," << r.y;
+    }
+    // labels end at x = 29: ink left of it in every division's text band, none in 30..32
+    for (int i = 0; i <= 10; ++i) {
+        int left = 0, gap = 0;
+        for (int y = 25 * i + 5; y < 25 * i + 14 && y < 263; ++y) {
+            for (int x = 0; x < 29; ++x) {
+                left += ink(image, x, y);
+            }
+            for (int x = 30; x < 33; ++x) {
+                gap += ink(image, x, y);
+            }
+        }
+        EXPECT_GT(left, 0) << "label " << i;
+        EXPECT_EQ(gap, 0) << "label " << i;
+    }
+    // "-100mV" (bottom) is wider than "0mV" (middle): its ink starts further left
+    auto leftmost = [&](int i) {
+        for (int x = 0; x < 29; ++x) {
+            for (int y = 25 * i + 5; y < 25 * i + 14 && y < 263; ++y) {
+                if (ink(image, x, y)) {
+                    return x;
+                }
+            }
+        }
+        return 29;
+    };
+    EXPECT_LT(leftmost(10), leftmost(5));
+}
