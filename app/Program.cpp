@@ -1,9 +1,415 @@
 #include "app/Program.h"
 
+#include "app/Configuration.h"
+#include "app/DeviceModels.h"
+#include "app/MessageBoxes.h"
+#include "ui_Program.h"
+#include "view/ElapsedTime.h"
+#include "view/Knobs.h"
+#include "view/QtPanelIcons.h"
+#include "view/ScaleTables.h"
+
+#include <QCloseEvent>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QLayout>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
 namespace varnilog {
 
-TForm1::TForm1(SharedState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
-    setWindowTitle(QStringLiteral("Varnilog 2k"));
+namespace {
+
+// Where the window resource puts the main window; WINTOP/WINLEFT default to it.
+constexpr QPoint kResourcePosition(192, 107);
+constexpr int kClientWidth = 776, kClientHeight = 389;
+const QColor kWindowColour(0xC0, 0xC0, 0xD0); // 13680832 as 0x00BBGGRR
+
+// Widths of the status panels; the message panel takes the rest.
+constexpr std::array<int, TForm1::kStatusPanels - 1> kPanelWidths{20, 38, 32, 20, 38, 32, 20, 38,
+                                                                  32, 20, 38, 32, 46, 46, 60, 16};
+
+// Time-base index -> button number, sensitivity index -> button number.
+constexpr std::array<int, 23> kTimeBaseButtons{0,  30, 29, 28, 27, 26, 25, 24, 21, 22, 23, 31,
+                                               32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42};
+constexpr std::array<int, 11> kSensitivityButtons{0, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7};
+
+QColor fromTColor(std::int32_t c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
+
+QFont axisFont() {
+    QFont f(QStringLiteral("Arial"));
+    f.setPixelSize(9);
+    return f;
+}
+
+int modelFromText(const QString& text) {
+    const QString t = text.trimmed().toUpper();
+    if (t.isEmpty())
+        return 0;
+    for (const DeviceModelInfo& m : deviceModelTable)
+        if (t == QLatin1String(m.modelName) || t == QString::number(m.number))
+            return m.number;
+    return -1;
+}
+
+} // namespace
+
+bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
+                         QString& error) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("Configuration file."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"), QStringLiteral("Simulated board KZ100..KZ400."), QStringLiteral("MODEL"));
+    parser.addOption(config);
+    parser.addOption(simulate);
+    parser.addPositionalArgument(QStringLiteral("recording"), QStringLiteral("A .ros file to open."));
+    // The model of --simulate is optional; the parser only knows options that always take a value.
+    QStringList args = arguments;
+    for (QString& a : args)
+        if (a == QLatin1String("--simulate") || a == QLatin1String("-simulate"))
+            a = QStringLiteral("--simulate=");
+    if (!parser.parse(args)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        error = QStringLiteral("Only one recording can be opened at start.");
+        return false;
+    }
+    ProgramOptions out;
+    out.configurationPath =
+        parser.isSet(config) ? parser.value(config) : configurationPathFor(executablePath);
+    if (out.configurationPath.isEmpty()) {
+        error = QStringLiteral("--config needs a file name.");
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        out.startRecording = parser.positionalArguments().constFirst();
+    out.simulate = parser.isSet(simulate);
+    if (out.simulate) {
+        out.simulateModel = modelFromText(parser.value(simulate));
+        if (out.simulateModel < 0) {
+            error = QStringLiteral("Unknown board model: %1 (KZ100, KZ200, KZ300 or KZ400).")
+                        .arg(parser.value(simulate));
+            return false;
+        }
+    }
+    options = out;
+    return true;
+}
+
+TForm1::TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath, QWidget* parent)
+    : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath),
+      ui_(std::make_unique<Ui::TForm1>()) {
+    ui_->setupUi(this);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kWindowColour);
+    pal.setColor(QPalette::Button, kWindowColour);
+    setPalette(pal);
+    ui_->centralwidget->setFixedSize(kClientWidth, kClientHeight);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(kResourcePosition);
+
+    timer1_ = new QTimer(this);
+    timer1_->setObjectName(QStringLiteral("Timer1"));
+    timer1_->setInterval(50);
+
+    // Tabs as low as the old page control's, so a row of buttons fits under them.
+    ui_->PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { height: 17px; padding: 0px 10px; }"));
+    ui_->ProgressBar1->hide();
+    ui_->Shape1->hide();
+    ui_->Shape2->hide();
+    ui_->Shape1->setAutoFillBackground(true);
+    ui_->Shape2->setAutoFillBackground(true);
+    timeAxis_ = QImage(520, 16, QImage::Format_RGB32);
+    voltAxis_ = QImage(38, 263, QImage::Format_RGB32);
+    timeAxis_.fill(kWindowColour);
+    voltAxis_.fill(kWindowColour);
+    setUpPanelPictures();
+    setUpStatusBar();
+    connectHandlers();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setUpPanelPictures() {
+    const std::pair<QAbstractButton*, PanelIcon> icons[] = {{ui_->btStart, PanelIcon::Start},
+                                                            {ui_->btStop, PanelIcon::Stop},
+                                                            {ui_->btOpen, PanelIcon::Open},
+                                                            {ui_->SpeedButton71, PanelIcon::Print},
+                                                            {ui_->SpeedButton72, PanelIcon::Measure},
+                                                            {ui_->SpeedButton73, PanelIcon::Spectrum},
+                                                            {ui_->SpeedButton74, PanelIcon::Cursors},
+                                                            {ui_->SpeedButton75, PanelIcon::Operations},
+                                                            {ui_->SpeedButton80, PanelIcon::Settings},
+                                                            {ui_->SpeedButton2, PanelIcon::ZoomOut},
+                                                            {ui_->SpeedButton3, PanelIcon::ZoomIn},
+                                                            {ui_->SpeedButton5, PanelIcon::ZoomAll},
+                                                            {ui_->SpeedButton6, PanelIcon::ZoomSelection},
+                                                            {ui_->SpeedButton4, PanelIcon::ZoomOff}};
+    for (const auto& [button, icon] : icons) {
+        button->setIcon(panelIcon(icon));
+        button->setIconSize(QSize(20, 20));
+    }
+    ui_->Image5->setScale(22, 8.18, 360.0); // one mark between two neighbouring time bases
+    ui_->Image1->setScale(10, 225.0, -270.0);
+    ui_->Image11->setScale(11, 225.0, -270.0);
+    ui_->Image2->setPixmap(QPixmap::fromImage(knobMarkImage(6)));
+    ui_->Image6->setPixmap(QPixmap::fromImage(knobMarkImage(8)));
+    ui_->Image12->setPixmap(QPixmap::fromImage(knobMarkImage(4)));
+    for (int i = 0; i < 5; ++i)
+        imageList1_[static_cast<size_t>(i)] = sliderPicture(i);
+    ui_->Image3->setSource(&imageList1_[0]);
+    ui_->Image7->setSource(&imageList1_[0]);
+    ui_->imgDisplay->setSource(&state_.bmpScreen);
+    ui_->imgOsX->setSource(&timeAxis_);
+    ui_->imgOsY->setSource(&voltAxis_);
+}
+
+void TForm1::setUpStatusBar() {
+    QStatusBar* bar = ui_->StatusBar1;
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    QFont f = font();
+    f.setPointSize(7);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setFont(f);
+        label->setFixedHeight(15);
+        if (i < kStatusPanels - 1) {
+            label->setFixedWidth(kPanelWidths[static_cast<size_t>(i)]);
+            bar->addWidget(label);
+        } else {
+            bar->addWidget(label, 1);
+        }
+        statusPanels_[static_cast<size_t>(i)] = label;
+    }
+    for (int c = 0; c < kChannels; ++c)
+        setStatusPanelText(3 * c,
+                           QString(QLatin1Char(channelName[static_cast<size_t>(c)])) + QLatin1Char(':'));
+}
+
+void TForm1::connectHandlers() {
+    connect(ui_->KZ100ATMega321, &QAction::triggered, this, &TForm1::KZ100ATMega321Click);
+    connect(ui_->KZ200ADuC8411, &QAction::triggered, this, &TForm1::KZ200ADuC8411Click);
+    connect(ui_->KZ300LPC21421, &QAction::triggered, this, &TForm1::KZ300LPC21421Click);
+    connect(ui_->KZ400LPC21441, &QAction::triggered, this, &TForm1::KZ400LPC21441Click);
+    connect(ui_->Koniec1, &QAction::triggered, this, &TForm1::Koniec1Click);
+    connect(ui_->SpeedButton47, &QAbstractButton::clicked, this, &TForm1::SpeedButton47Click);
+}
+
+QString TForm1::statusPanelText(int panel) const {
+    if (panel < 0 || panel >= kStatusPanels)
+        return {};
+    return statusPanels_[static_cast<size_t>(panel)]->text();
+}
+
+void TForm1::setStatusPanelText(int panel, const QString& text) {
+    if (panel >= 0 && panel < kStatusPanels)
+        statusPanels_[static_cast<size_t>(panel)]->setText(text);
+}
+
+QAbstractButton* TForm1::timeBaseButton(int index) const {
+    if (index < 1 || index > kTimeBaseCount)
+        return nullptr;
+    return findChild<QAbstractButton*>(
+        QStringLiteral("SpeedButton%1").arg(kTimeBaseButtons[static_cast<size_t>(index)]));
+}
+
+QAbstractButton* TForm1::sensitivityButton(int index) const {
+    if (index < 1 || index > kSensitivityCount)
+        return nullptr;
+    return findChild<QAbstractButton*>(
+        QStringLiteral("SpeedButton%1").arg(kSensitivityButtons[static_cast<size_t>(index)]));
+}
+
+void TForm1::FormCreate() {
+    QPoint position = pos();
+    readConfiguration(state_, configurationPath_, QCoreApplication::applicationDirPath(), position);
+    move(position);
+    refreshOffset(0, true);
+    paintBackground();
+    drawTimeAxis();
+    drawVoltAxis();
+    renderWaveform();
+    applyDeviceModel();
+    const auto shapeColour = [this](QLabel* shape, std::uint8_t channel) {
+        QPalette pal = shape->palette();
+        pal.setColor(QPalette::Window,
+                     fromTColor(state_.channelColor[std::min<size_t>(channel, kChannels - 1)]));
+        shape->setPalette(pal);
+    };
+    shapeColour(ui_->Shape1, state_.cursor1Channel);
+    shapeColour(ui_->Shape2, state_.cursor2Channel);
+}
+
+void TForm1::FormPaint() {
+    ui_->imgDisplay->update();
+}
+
+void TForm1::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TForm1::FormClose() {
+    // A failed write is not reported: the next start simply reads the defaults.
+    writeConfiguration(state_, configurationPath_, pos());
+}
+
+void TForm1::applyDeviceModel() {
+    if (const DeviceModelInfo* m = applyDeviceModelToState(state_)) {
+        if (auto* item = findChild<QAction*>(QLatin1String(m->menuItem)))
+            item->setChecked(true);
+        setWindowTitle(QString::fromUtf8(m->caption));
+    }
+    refreshTimeBase();
+    refreshSensitivity();
+    const ModelButtonStates enabled = modelButtonStates(state_.deviceModel);
+    for (int i = 1; i <= kTimeBaseCount; ++i)
+        timeBaseButton(i)->setEnabled(enabled.timeBase[static_cast<size_t>(i)]);
+    for (int i = 1; i <= kSensitivityCount; ++i)
+        sensitivityButton(i)->setEnabled(enabled.sensitivity[static_cast<size_t>(i)]);
+    ui_->SpeedButton18->setEnabled(enabled.channelA);
+    ui_->SpeedButton19->setEnabled(enabled.channelB);
+}
+
+void TForm1::chooseModel(std::uint8_t model) {
+    state_.deviceModel = model;
+    applyDeviceModel();
+}
+
+void TForm1::KZ100ATMega321Click() {
+    chooseModel(1);
+}
+void TForm1::KZ200ADuC8411Click() {
+    chooseModel(2);
+}
+void TForm1::KZ300LPC21421Click() {
+    chooseModel(3);
+}
+void TForm1::KZ400LPC21441Click() {
+    chooseModel(4);
+}
+void TForm1::Koniec1Click() {
+    close();
+}
+void TForm1::SpeedButton47Click() {
+    close();
+}
+
+void TForm1::paintBackground() {
+    state_.bmpBackground.fill(fromTColor(state_.backgroundColor1));
+}
+
+void TForm1::renderWaveform() {
+    {
+        QPainter p(&state_.bmpScreen);
+        p.drawImage(QRect(0, 0, state_.bmpScreen.width(), state_.bmpScreen.height()), state_.bmpBackground);
+    }
+    FormPaint();
+}
+
+void TForm1::drawTimeAxis() {
+    timeAxis_.fill(kWindowColour);
+    QPainter p(&timeAxis_);
+    p.setPen(Qt::black);
+    p.setFont(axisFont());
+    const QFontMetrics fm(p.font());
+    const std::int64_t v = state_.viewStart;
+    const double z = state_.zoomDivisor, t = state_.samplingPeriodMs;
+    p.drawLine(10, 0, 511, 0);
+    p.drawLine(10, 0, 10, 3);
+    p.drawLine(510, 0, 510, 3);
+    for (int i = 1; i <= 5; ++i) {
+        const int x0 = static_cast<int>(100 * i + 10 - v % 100);
+        const double ms = std::trunc(t * (v - (v % 100) * z) + i * t * 100 * z);
+        const QString text = formatElapsedTime(static_cast<float>(ms));
+        p.drawText(x0 - fm.horizontalAdvance(text) / 2, 5 + fm.ascent(), text);
+        p.drawLine(x0, 0, x0, 5);
+    }
+    for (int i = 1; i <= 100; ++i) {
+        const int x = static_cast<int>(5 * i + 10 - v % 5);
+        p.drawLine(x, 0, x, 3);
+    }
+    ui_->imgOsX->update();
+}
+
+void TForm1::drawVoltAxis() {
+    voltAxis_.fill(kWindowColour);
+    QPainter p(&voltAxis_);
+    p.setPen(Qt::black);
+    p.setFont(axisFont());
+    const QFontMetrics fm(p.font());
+    const int s = std::clamp<int>(state_.channelSensitivity[state_.selectedChannel % kChannels], 1, 10);
+    p.drawLine(37, 8, 37, 259);
+    for (int i = 0; i <= 10; ++i) {
+        const QString& text = voltLabel(s, 10 - i);
+        p.drawText(29 - fm.horizontalAdvance(text), 25 * i + 5 + fm.ascent() - 2, text);
+        p.drawLine(33, 25 * i + 8, 38, 25 * i + 8);
+    }
+    for (int i = 1; i <= 49; ++i)
+        p.drawLine(35, 5 * i + 8, 38, 5 * i + 8);
+    ui_->imgOsY->update();
+}
+
+void TForm1::updateStatusBar() {
+    static const QString modes[] = {QStringLiteral("AC"), QStringLiteral("GND"), QStringLiteral("DC")};
+    for (int c = 0; c < kChannels; ++c) {
+        const size_t ch = static_cast<size_t>(c);
+        setStatusPanelText(3 * c + 1, voltLabel(std::clamp<int>(state_.channelSensitivity[ch], 1, 10), 6));
+        setStatusPanelText(3 * c + 2, state_.channelMode[ch] < 3 ? modes[state_.channelMode[ch]] : QString());
+    }
+    setStatusPanelText(12, timeBaseCaption(std::clamp<int>(state_.timeBaseIndex, 1, kTimeBaseCount)));
+    setStatusPanelText(13, state_.modelName);
+    setStatusPanelText(14, state_.comPortName);
+}
+
+void TForm1::refreshTimeBase() {
+    const int index = std::clamp<int>(state_.timeBaseIndex, 1, kTimeBaseCount);
+    state_.samplingPeriodMs = samplingPeriodTable[static_cast<size_t>(index)];
+    ui_->Image6->move(timeBaseMarkPosition(index));
+    drawTimeAxis();
+    updateStatusBar();
+}
+
+void TForm1::refreshSensitivity() {
+    const int channel = state_.selectedChannel % kChannels;
+    ui_->Image2->move(sensitivityMarkPosition(
+        std::clamp<int>(state_.channelSensitivity[static_cast<size_t>(channel)], 1, 10)));
+    refreshOffset(channel, true);
+    updateStatusBar();
+}
+
+void TForm1::refreshOffset(int channel, bool moveMark) {
+    const size_t ch = static_cast<size_t>(channel);
+    const OffsetDisplay d = describeOffset(state_.channelOffset[ch], state_.channelZeroOffset[ch],
+                                           state_.referenceVoltage, state_.channelSensitivity[ch]);
+    state_.channelOffset[ch] = d.offset;
+    if (moveMark)
+        ui_->Image12->move(d.mark);
+    ui_->Label16->setText(d.text);
+    renderWaveform();
 }
 
 } // namespace varnilog

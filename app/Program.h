@@ -1,19 +1,127 @@
-// The main window TForm1 (unit Program): waveform view, acquisition controls, menus, status bar.
+// The main window TForm1 (unit Program): waveform view, acquisition controls, scale knobs, menus and
+// status bar. Laid out in Program.ui; the handlers read the controls, call the core and show the
+// result. Also the program's command-line options, which main() hands to the window.
 #pragma once
 
 #include "app/SharedState.h"
 
 #include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <memory>
+
+class QAbstractButton;
+class QLabel;
+class QTimer;
+namespace Ui {
+class TForm1;
+}
 
 namespace varnilog {
+
+class MessageBoxes;
+class TForm2;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+
+// What the command line asks for.
+struct ProgramOptions {
+    QString configurationPath; // --config FILE, else the executable's path with ".ini"
+    QString startRecording;    // a positional "path/to/file.ros" to open once the window is up
+    bool simulate = false;     // --simulate[=MODEL]: a built-in simulated board
+    int simulateModel = 0;     // 1..4; 0 = the configured model
+};
+
+// Parses arguments (arguments[0] is the program). False with a message in error for an unknown
+// option, a missing --config value, an unknown simulation model or more than one recording.
+bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
+                         QString& error);
+
+// The secondary windows, created by main() after the main window and kept for the whole run.
+struct SecondaryWindows {
+    TForm2* form2 = nullptr; // open-recording browser
+    TForm4* form4 = nullptr; // settings
+    TForm5* form5 = nullptr; // spectrum
+    TForm6* form6 = nullptr; // description editor
+    TForm7* form7 = nullptr; // offset calibration
+    TForm8* form8 = nullptr; // rename
+};
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TForm1(SharedState& state, QWidget* parent = nullptr);
+    static constexpr int kStatusPanels = 17;
+
+    TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void setSecondaryWindows(const SecondaryWindows& windows) { windows_ = windows; }
+    const SecondaryWindows& secondaryWindows() const { return windows_; }
+    void setProgramOptions(const ProgramOptions& options) { options_ = options; }
+    const ProgramOptions& programOptions() const { return options_; }
+
+    // Start-up: configuration, background, axes, picture, device model, cursor marker colours.
+    void FormCreate();
+    // Shows bmpScreen in imgDisplay.
+    void FormPaint();
+    // Places the window in the middle of its screen (after FormCreate, so it wins over WINTOP/WINLEFT).
+    void centreOnScreen();
+
+    // Brings every model-dependent setting and control in line with state.deviceModel.
+    void applyDeviceModel();
+
+    QString statusPanelText(int panel) const;
+    void setStatusPanelText(int panel, const QString& text);
+    // Status messages of the acquisition go to the message panel.
+    void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
+
+    // The button that selects a time-base index 1..22 / a sensitivity index 1..10.
+    QAbstractButton* timeBaseButton(int index) const;
+    QAbstractButton* sensitivityButton(int index) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FormClose();
+    void KZ100ATMega321Click();
+    void KZ200ADuC8411Click();
+    void KZ300LPC21421Click();
+    void KZ400LPC21441Click();
+    void Koniec1Click();
+    void SpeedButton47Click();
+    void chooseModel(std::uint8_t model);
+
+    void paintBackground();
+    void renderWaveform();
+    void drawTimeAxis();
+    void drawVoltAxis();
+    void updateStatusBar();
+    void refreshTimeBase();
+    void refreshSensitivity();
+    void refreshOffset(int channel, bool moveMark);
+
+    void setUpPanelPictures();
+    void setUpStatusBar();
+    void connectHandlers();
+
     SharedState& state_;
+    MessageBoxes& boxes_;
+    QString configurationPath_;
+    SecondaryWindows windows_;
+    ProgramOptions options_;
+    std::unique_ptr<Ui::TForm1> ui_;
+    std::array<QLabel*, kStatusPanels> statusPanels_{};
+    QTimer* timer1_ = nullptr;
+    QImage timeAxis_;                  // imgOsX, 520 x 16
+    QImage voltAxis_;                  // imgOsY, 38 x 263
+    std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
 };
 
 } // namespace varnilog

@@ -1,15 +1,48 @@
-// Program entry: creates the shared state and the windows, runs the message loop.
+// Program entry: parses the command line, owns the shared state and the message boxes, creates the
+// main window and the six secondary windows in their fixed order and runs the message loop.
 #include "app/Program.h"
+#include "app/QtMessageBoxes.h"
+#include "spectrum/Unit5.h"
+#include "windows/Otworzplik.h"
+#include "windows/Unit6.h"
+#include "windows/Unit7.h"
+#include "windows/Unit8.h"
+#include "windows/Ustawienia.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varnilog KZx00"));
+
+    varnilog::ProgramOptions options;
+    QString error;
+    if (!varnilog::parseProgramOptions(QCoreApplication::arguments(), QCoreApplication::applicationFilePath(),
+                                       options, error)) {
+        std::fprintf(stderr, "varnilog: %s\n", qPrintable(error));
+        return 1;
+    }
+
+    // About 2 MB of fixed buffers: on the heap, not the stack.
     auto state = std::make_unique<varnilog::SharedState>();
-    varnilog::TForm1 form1(*state);
+    varnilog::QtMessageBoxes boxes;
+
+    varnilog::TForm1 form1(*state, boxes, options.configurationPath);
+    form1.setProgramOptions(options);
+    varnilog::TForm2 form2(*state, boxes, &form1);
+    varnilog::TForm4 form4(*state, boxes, &form1);
+    varnilog::TForm5 form5(*state, boxes, &form1);
+    varnilog::TForm6 form6(*state, boxes, &form1);
+    varnilog::TForm7 form7(*state, boxes, &form1);
+    varnilog::TForm8 form8(*state, boxes, &form1);
+    form1.setSecondaryWindows({&form2, &form4, &form5, &form6, &form7, &form8});
+
+    form1.FormCreate();
+    form1.centreOnScreen();
     form1.show();
     return app.exec();
 }

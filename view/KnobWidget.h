@@ -1,0 +1,35 @@
+// A round scale knob drawn in code: a ring of scale marks around a shaded face. The value it stands
+// for is shown by a separate mark picture that the main window moves over it; the knob itself only
+// draws the scale and reports the mouse.
+#pragma once
+
+#include <QWidget>
+
+namespace varnilog {
+
+class KnobWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit KnobWidget(QWidget* parent = nullptr);
+
+    // Scale marks: count marks from startDegrees (counter-clockwise from the right) over
+    // sweepDegrees (negative = clockwise). A sweep of 360 spreads them over the whole circle.
+    void setScale(int count, double startDegrees, double sweepDegrees);
+    int markCount() const { return count_; }
+
+signals:
+    void mousePressed(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void mouseMoved(QPoint position, Qt::MouseButtons buttons);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    int count_ = 0;
+    double start_ = 225.0;
+    double sweep_ = -270.0;
+};
+
+} // namespace varnilog
