@@ -53,7 +53,11 @@ void drawCursors(SharedState& s) {
 }
 
 QString cursorTimeText(const SharedState& s) {
-    const float span = static_cast<float>(s.cursorColumn[1] - s.cursorColumn[0]) * s.samplingPeriodMs;
+    // Two columns are zoomDivisor samples apart, so the distance is measured in samples.
+    const float samples =
+        static_cast<float>(static_cast<std::int64_t>(s.cursorColumn[1] - s.cursorColumn[0]) *
+                           std::max<std::int32_t>(1, s.zoomDivisor));
+    const float span = samples * s.samplingPeriodMs;
     const float ms = std::fabs(std::trunc(span));
     return QStringLiteral("T: ") + formatElapsedTime(ms);
 }

@@ -16,7 +16,7 @@ int cursorColumnFromMouse(int x);
 // (the overlay pass's cursor painter).
 void drawCursors(SharedState& state);
 
-// "T: " and the time between the cursors, one column taken as one sample.
+// "T: " and the time between the cursors, from their distance in samples at the current zoom.
 QString cursorTimeText(const SharedState& state);
 // "U: " and the voltage difference of the two cursor points, with "V".
 QString cursorVoltageText(const SharedState& state);

@@ -35,6 +35,13 @@ TEST_F(CursorsFixture, Readouts) {
     EXPECT_EQ(cursorTimeText(*s), "T: 0000:00:00:025");
     s->samplingPeriodMs = 0.05f;
     EXPECT_EQ(cursorTimeText(*s), "T: 0000:00:00:012"); // 12.5 ms truncated
+    s->zoomDivisor = 10;                                // 250 columns are 2500 samples apart
+    EXPECT_EQ(cursorTimeText(*s), "T: 0000:00:00:125");
+    s->samplingPeriodMs = 1000.0f;
+    s->zoomDivisor = 100000; // 25 000 000 s: well past what a float counts exactly, still no overflow
+    EXPECT_EQ(cursorTimeText(*s).left(10), "T: 6944:26");
+    s->zoomDivisor = 1;
+    s->samplingPeriodMs = 0.05f;
     s->channelSensitivity = {4, 4, 1, 1};
     s->cursor1Channel = 0;
     s->cursor2Channel = 1;
