@@ -1,6 +1,7 @@
 #include "recording/RecordingDetails.h"
 
 #include "recording/ProfileFile.h"
+#include "recording/RecordingFileSet.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -28,14 +29,6 @@ std::int64_t sampleFileLength(const QString& path) {
 }
 } // namespace
 
-QString recordingSibling(const QString& path, const QString& extension) {
-    const qsizetype slash = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot <= slash)
-        return path + extension;
-    return path.left(dot) + extension;
-}
-
 QString periodText(float ms, const QLocale& locale) {
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -53,7 +46,7 @@ RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t curre
         timeBase = ini.readInteger(kSection, QStringLiteral("PODSTAWA"), currentTimeBaseIndex);
         channels = ini.readInteger(kSection, QStringLiteral("ILOSCKANALOW"), 1);
         details.start = ini.readString(kSection, QStringLiteral("START"), details.start);
-        details.sampleCount = sampleFileLength(recordingSibling(rosPath, QStringLiteral(".rca")));
+        details.sampleCount = sampleFileLength(siblingPath(rosPath, QStringLiteral(".rca")));
     }
     const float period = periodOf(timeBase);
     details.period = periodText(period, locale);

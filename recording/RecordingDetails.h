@@ -18,10 +18,6 @@ struct RecordingDetails {
     std::int64_t sampleCount = -1; // length of the ".rca" in bytes, -1 when it cannot be opened
 };
 
-// The name of a file of the same set: the extension of path (the text after the last dot of its file
-// name) replaced by extension (".rca"); a name without a dot gets the extension appended.
-QString recordingSibling(const QString& path, const QString& extension);
-
 // A period in milliseconds as general number text with at most four significant digits and the
 // locale's decimal separator, without digit grouping.
 QString periodText(float ms, const QLocale& locale);

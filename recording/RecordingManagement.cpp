@@ -1,7 +1,7 @@
 #include "recording/RecordingManagement.h"
 
 #include "recording/RecordingDescription.h"
-#include "recording/RecordingDetails.h"
+#include "recording/RecordingFileSet.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -60,7 +60,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     };
     std::vector<Move> moves;
     for (const QString& ext : renamedExtensions()) {
-        const QString from = recordingSibling(rosPath, ext);
+        const QString from = siblingPath(rosPath, ext);
         if (QFileInfo::exists(from))
             moves.push_back({from, newBase + ext});
     }
@@ -98,7 +98,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
 bool deleteRecordingSet(const QString& rosPath) {
     bool allGone = true;
     for (const QString& ext : deletedExtensions()) {
-        const QString path = recordingSibling(rosPath, ext);
+        const QString path = siblingPath(rosPath, ext);
         if (QFileInfo::exists(path) && !QFile::remove(path))
             allGone = false;
     }
@@ -108,13 +108,17 @@ bool deleteRecordingSet(const QString& rosPath) {
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
     if (rosPath.isEmpty() || state.recordingPath.isEmpty())
         return false;
-    return canonicalOrAbsolute(recordingSibling(state.recordingPath, QStringLiteral(".ros"))) ==
+    return canonicalOrAbsolute(siblingPath(state.recordingPath, QStringLiteral(".ros"))) ==
            canonicalOrAbsolute(rosPath);
 }
 
-void releaseRecordingOnDisplay(SharedState& state) {
+void closeSampleFiles(SharedState& state) {
     for (QFile& file : state.sampleFile)
         file.close();
+}
+
+void releaseRecordingOnDisplay(SharedState& state) {
+    closeSampleFiles(state);
     state.sampleCount = -1;
     state.recordingPath.clear();
 }
@@ -122,10 +126,9 @@ void releaseRecordingOnDisplay(SharedState& state) {
 void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath) {
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
-        const bool wasOpen = file.isOpen();
         file.close();
-        file.setFileName(recordingSibling(newRosPath, kSampleExtensions[c]));
-        if (wasOpen)
+        file.setFileName(siblingPath(newRosPath, kSampleExtensions[c]));
+        if (file.exists())
             file.open(QIODevice::ReadOnly);
     }
     state.recordingPath = newRosPath;

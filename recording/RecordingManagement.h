@@ -46,8 +46,12 @@ bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath);
 // Closes the loader's handles and makes the view's recording empty (sampleCount -1, no path).
 void releaseRecordingOnDisplay(SharedState& state);
 
-// After a rename of the recording on display: reopens its sample files under the new name. The
-// settings and the number of samples are those of the same files, so nothing else changes.
+// Closes the loader's handles and nothing else (before the files of the set are moved).
+void closeSampleFiles(SharedState& state);
+
+// After a rename of the recording on display: opens its sample files under the new name (those that
+// exist, as the loader does). The settings and the number of samples are those of the same files, so
+// nothing else changes.
 void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath);
 
 } // namespace varnilog

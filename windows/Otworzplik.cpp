@@ -1,14 +1,218 @@
 #include "windows/Otworzplik.h"
 
+#include "app/MessageBoxes.h"
+#include "recording/RecordingDescription.h"
+#include "recording/RecordingDetails.h"
+#include "recording/RecordingFileSet.h"
+#include "recording/RecordingManagement.h"
+#include "windows/QtStandardDialogs.h"
+#include "windows/Unit8.h"
+
+#include "ui_Otworzplik.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTextBlock>
+#include <QTextCursor>
+
 namespace varnilog {
 
 TForm2::TForm2(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), state_(state), boxes_(boxes) {
-    setObjectName(QStringLiteral("TForm2"));
-    setWindowTitle(QString::fromUtf8("Otwóż plik"));
+    : QDialog(parent), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TForm2>()),
+      ownDialogs_(std::make_unique<QtStandardDialogs>()), dialogs_(ownDialogs_.get()) {
+    ui_->setupUi(this);
     setFixedSize(560, 360);
-    (void)state_;
-    (void)boxes_;
+
+    popupMenu_ = new QMenu(this);
+    popupMenu_->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction* open = popupMenu_->addAction(QStringLiteral("&Otworz"));
+    open->setObjectName(QStringLiteral("Otworz1"));
+    popupMenu_->addAction(QString::fromUtf8("&Zmień nazwę"))->setObjectName(QStringLiteral("Zmienazw1"));
+    popupMenu_->addSeparator();
+    QAction* remove = popupMenu_->addAction(QString::fromUtf8("&Usuń"));
+    remove->setObjectName(QStringLiteral("Usu1"));
+    connect(open, &QAction::triggered, this, &TForm2::SpeedButton4Click);
+    connect(remove, &QAction::triggered, this, &TForm2::Usu1Click);
+    connect(ui_->FileListBox1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { popupMenu_->popup(ui_->FileListBox1->viewport()->mapToGlobal(at)); });
+
+    connect(ui_->FileListBox1, &QListWidget::itemSelectionChanged, this, &TForm2::FileListBox1Change);
+    connect(ui_->FileListBox1, &QListWidget::itemDoubleClicked, this, &TForm2::SpeedButton4Click);
+    connect(ui_->DirectoryEdit1Button, &QToolButton::clicked, this, &TForm2::chooseDirectory);
+    connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm2::SpeedButton1Click);
+    connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm2::SpeedButton2Click);
+    connect(ui_->SpeedButton3, &QPushButton::clicked, this, &TForm2::SpeedButton3Click);
+    connect(ui_->SpeedButton4, &QPushButton::clicked, this, &TForm2::SpeedButton4Click);
+    connect(ui_->SpeedButton5, &QPushButton::clicked, this, &TForm2::SpeedButton5Click);
+    connect(ui_->Memo1->document(), &QTextDocument::contentsChange, this, &TForm2::limitMemo);
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::setRenameWindow(TForm8* form8) {
+    form8_ = form8;
+}
+
+void TForm2::setDialogs(StandardDialogs* dialogs) {
+    dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
+}
+
+QString TForm2::selectedPath() const {
+    const QListWidgetItem* item = ui_->FileListBox1->currentItem();
+    if (item == nullptr || !item->isSelected())
+        return {};
+    return QDir(listDirectory_).filePath(item->text());
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TForm2::FormShow() {
+    const QString dir = state_.dataDir.isEmpty() ? QDir::currentPath() : state_.dataDir;
+    listDirectory_ = QDir::cleanPath(QDir(dir).absolutePath());
+    if (ui_->DirectoryEdit1->text() != listDirectory_)
+        setDirectoryText(listDirectory_); // runs the change: dataDir becomes the full path
+    else
+        rereadList();
+}
+
+void TForm2::setDirectoryText(const QString& text) {
+    ui_->DirectoryEdit1->setText(text);
+    DirectoryEdit1Change();
+}
+
+void TForm2::chooseDirectory() {
+    const QString chosen = dialogs_->existingDirectory(this, listDirectory_);
+    if (!chosen.isEmpty())
+        setDirectoryText(QDir::cleanPath(QDir(chosen).absolutePath()));
+}
+
+void TForm2::DirectoryEdit1Change() {
+    state_.dataDir = ui_->DirectoryEdit1->text();
+    listDirectory_ = QDir::cleanPath(QDir(state_.dataDir).absolutePath());
+    rereadList();
+}
+
+void TForm2::rereadList() {
+    QListWidget* list = ui_->FileListBox1;
+    const QSignalBlocker blocker(list);
+    list->clear();
+    const QDir dir(listDirectory_);
+    if (!dir.exists()) {
+        boxes_.showErrorBox(QString::fromUtf8("Nie można otworzyć folderu %1.").arg(listDirectory_));
+    } else {
+        const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
+        const QStringList names = dir.entryList({QStringLiteral("*.ros")}, QDir::Files | QDir::Hidden,
+                                                QDir::Name | QDir::IgnoreCase);
+        for (const QString& name : names)
+            list->addItem(new QListWidgetItem(glyph, name));
+    }
+    list->setCurrentRow(-1);
+    list->clearSelection();
+    FileListBox1Change(); // a re-read ends with nothing selected
+}
+
+void TForm2::FileListBox1Change() {
+    const QString path = selectedPath();
+    const RecordingDetails details = readRecordingDetails(path, state_.timeBaseIndex, QLocale());
+    ui_->Label5->setText(details.period);
+    ui_->Label6->setText(details.start);
+    ui_->Label7->setText(details.length);
+    ui_->Label8->setText(details.channels);
+    loadingMemo_ = true;
+    ui_->Memo1->clear();
+    if (!path.isEmpty())
+        ui_->Memo1->setPlainText(loadRecordingDescription(siblingPath(path, QStringLiteral(".roc"))));
+    loadingMemo_ = false;
+}
+
+void TForm2::limitMemo(int position, int /*removed*/, int added) {
+    // Like an edit field's length limit: what the user types or pastes past the limit is dropped,
+    // a longer description loaded from its file stays whole.
+    if (loadingMemo_ || added <= 0)
+        return;
+    const int length = ui_->Memo1->document()->characterCount() - 1;
+    const int excess = std::min(added, length - kMemoLimit);
+    if (excess <= 0)
+        return;
+    loadingMemo_ = true;
+    QTextCursor cursor(ui_->Memo1->document());
+    cursor.setPosition(position + added - excess);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    loadingMemo_ = false;
+}
+
+void TForm2::SpeedButton3Click() {
+    const QString path = selectedPath();
+    if (path.isEmpty())
+        return;
+    const QString roc = siblingPath(path, QStringLiteral(".roc"));
+    QString error;
+    if (!saveRecordingDescription(roc, ui_->Memo1->toPlainText(), &error))
+        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać opisu %1: %2").arg(roc, error));
+}
+
+void TForm2::SpeedButton4Click() {
+    state_.openAccepted = true;
+    accept();
+}
+
+void TForm2::SpeedButton5Click() {
+    state_.openAccepted = false;
+    reject();
+}
+
+void TForm2::SpeedButton2Click() {
+    if (selectedPath().isEmpty())
+        return;
+    if (boxes_.confirmOkCancel(QStringLiteral("Uwaga!"), QString::fromUtf8("Czy na pewno usunąć zapis?")))
+        Usu1Click();
+}
+
+void TForm2::Usu1Click() {
+    const QString path = selectedPath();
+    if (path.isEmpty())
+        return;
+    // The loader's handles must not outlive the files they point at.
+    const bool onDisplay = isRecordingOnDisplay(state_, path);
+    if (onDisplay)
+        releaseRecordingOnDisplay(state_);
+    if (!deleteRecordingSet(path))
+        boxes_.showErrorBox(QString::fromUtf8("Nie można usunąć wszystkich plików zapisu %1.")
+                                .arg(QFileInfo(path).fileName()));
+    rereadList();
+    if (onDisplay)
+        emit recordingOnDisplayChanged();
+}
+
+void TForm2::SpeedButton1Click() {
+    const QString path = selectedPath();
+    if (path.isEmpty())
+        return;
+    if (form8_ == nullptr) {
+        ownForm8_ = std::make_unique<TForm8>(state_, boxes_, this);
+        form8_ = ownForm8_.get();
+    }
+    form8_->setEditText(QFileInfo(path).fileName());
+    form8_->exec();
+    const QString target = state_.renameTarget;
+    if (!target.isEmpty()) {
+        const bool onDisplay = isRecordingOnDisplay(state_, path);
+        if (onDisplay)
+            closeSampleFiles(state_);
+        const RenameResult result = renameRecordingSet(path, renameBaseFor(target, listDirectory_));
+        if (onDisplay) {
+            reopenRecordingOnDisplay(state_, result.renamed ? result.newRosPath : state_.recordingPath);
+            emit recordingOnDisplayChanged();
+        }
+        if (!result.error.isEmpty())
+            boxes_.showErrorBox(result.error);
+    }
+    rereadList();
 }
 
 } // namespace varnilog
