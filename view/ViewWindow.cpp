@@ -6,33 +6,50 @@
 #include <climits>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace varnilog {
 
 namespace {
 
 constexpr std::int64_t kIntMax = INT_MAX;
 
-// Smallest and largest byte of a run. Fixed 32-byte lanes let the compiler keep the running values
-// in vector registers; the tail is done one by one.
+// Smallest and largest byte of a run, folded into lo and hi. The deep zooms spend nearly all their
+// time here, so on x86-64 it takes 64 bytes a step with SSE2 (always present there).
 void minMax(const std::uint8_t* data, std::int64_t count, int& lo, int& hi) {
-    constexpr int lanes = 32;
     std::int64_t i = 0;
-    if (count >= lanes) {
-        std::uint8_t mn[lanes];
-        std::uint8_t mx[lanes];
-        std::memcpy(mn, data, lanes);
-        std::memcpy(mx, data, lanes);
-        for (i = lanes; i + lanes <= count; i += lanes) {
-            for (int j = 0; j < lanes; ++j) {
-                mn[j] = std::min(mn[j], data[i + j]);
-                mx[j] = std::max(mx[j], data[i + j]);
-            }
+#if defined(__SSE2__)
+    if (count >= 64) {
+        __m128i mn0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
+        __m128i mx0 = mn0;
+        __m128i mn1 = mn0, mx1 = mn0, mn2 = mn0, mx2 = mn0, mn3 = mn0, mx3 = mn0;
+        for (; i + 64 <= count; i += 64) {
+            const auto* p = reinterpret_cast<const __m128i*>(data + i);
+            const __m128i a = _mm_loadu_si128(p), b = _mm_loadu_si128(p + 1);
+            const __m128i c = _mm_loadu_si128(p + 2), d = _mm_loadu_si128(p + 3);
+            mn0 = _mm_min_epu8(mn0, a);
+            mx0 = _mm_max_epu8(mx0, a);
+            mn1 = _mm_min_epu8(mn1, b);
+            mx1 = _mm_max_epu8(mx1, b);
+            mn2 = _mm_min_epu8(mn2, c);
+            mx2 = _mm_max_epu8(mx2, c);
+            mn3 = _mm_min_epu8(mn3, d);
+            mx3 = _mm_max_epu8(mx3, d);
         }
-        for (int j = 0; j < lanes; ++j) {
+        alignas(16) std::uint8_t mn[16];
+        alignas(16) std::uint8_t mx[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(mn),
+                        _mm_min_epu8(_mm_min_epu8(mn0, mn1), _mm_min_epu8(mn2, mn3)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(mx),
+                        _mm_max_epu8(_mm_max_epu8(mx0, mx1), _mm_max_epu8(mx2, mx3)));
+        for (int j = 0; j < 16; ++j) {
             lo = std::min<int>(lo, mn[j]);
             hi = std::max<int>(hi, mx[j]);
         }
     }
+#endif
     for (; i < count; ++i) {
         lo = std::min<int>(lo, data[i]);
         hi = std::max<int>(hi, data[i]);

@@ -1,0 +1,69 @@
+// One full frame (background copy, grid, four traces, 2 x 2 box filter, overlays with two offset
+// markers) at zoom 1 and with min/max columns, against the 50 ms acquisition tick it must fit in
+// and against a plain copy of the 1000 x 500 frame in the same run.
+#include "view/WaveformRenderer.h"
+
+#include <QGuiApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using namespace varnilog;
+
+std::unique_ptr<SharedState> frameState(bool zoomed) {
+    static int argc = 1;
+    static char name[] = "RenderBench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QGuiApplication app(argc, argv);
+    }
+    auto s = std::make_unique<SharedState>();
+    s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
+    s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
+    s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+    paintBackground(s->bmpBackground, 0x101010, 0x603010, true);
+    s->channelVisible = {true, true, true, true};
+    s->channelCount = 4;
+    s->channelOffset = {110, 90, 100, 100};
+    s->zoomDivisor = zoomed ? 64 : 1;
+    std::uint32_t x = 7;
+    for (int c = 0; c < kChannels; ++c) {
+        for (int k = 0; k < kDisplayColumns; ++k) {
+            x = x * 1103515245u + 12345u;
+            const int v = 40 + static_cast<int>((x >> 16) % 170);
+            s->channelData[c][k] = static_cast<std::uint8_t>(v);
+            s->columnMin[c][k] = static_cast<std::uint8_t>(v - static_cast<int>((x >> 8) % 40));
+        }
+    }
+    return s;
+}
+
+void BM_RenderFrame(benchmark::State& state) {
+    auto s = frameState(state.range(0) != 0);
+    renderWaveform(*s); // the label masks are built once, before timing
+    for (auto _ : state) {
+        renderWaveform(*s);
+        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+    }
+    state.SetLabel("budget: one 50 ms acquisition tick");
+}
+
+void BM_CopyFrame(benchmark::State& state) {
+    auto s = frameState(false);
+    for (auto _ : state) {
+        for (int y = 0; y < 500; ++y) {
+            std::memcpy(s->bmpWave.scanLine(y), s->bmpBackground.constScanLine(y), 4000);
+        }
+        benchmark::DoNotOptimize(s->bmpWave.constBits());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_RenderFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CopyFrame)->Unit(benchmark::kMicrosecond);

@@ -1,0 +1,130 @@
+// Loading and drawing the view of a 2^28-sample, two-channel recording at zoom 1, 100, 10 000 and
+// "Pokaż całość", against reading the same bytes plainly from the page cache (read() into one block,
+// and `cat` of the files to /dev/null for the whole recording) in the same run.
+#include "view/ViewWindow.h"
+#include "view/WaveformRenderer.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace varnilog;
+
+constexpr std::int64_t kSamples = std::int64_t{1} << 28;
+
+struct Recording {
+    QTemporaryDir dir;
+    QString a, b;
+    Recording() {
+        a = dir.filePath(QStringLiteral("big.rca"));
+        b = dir.filePath(QStringLiteral("big.rcb"));
+        std::vector<std::uint8_t> block(1 << 20);
+        std::uint32_t x = 1;
+        for (const QString& path : {a, b}) {
+            QFile out(path);
+            out.open(QIODevice::WriteOnly);
+            for (std::int64_t done = 0; done < kSamples; done += static_cast<std::int64_t>(block.size())) {
+                for (auto& v : block) {
+                    x = x * 1103515245u + 12345u;
+                    v = static_cast<std::uint8_t>(x >> 20);
+                }
+                out.write(reinterpret_cast<const char*>(block.data()), static_cast<qint64>(block.size()));
+            }
+        }
+    }
+};
+
+Recording& recording() {
+    static Recording r;
+    return r;
+}
+
+std::unique_ptr<SharedState> openState() {
+    static int argc = 1;
+    static char name[] = "ViewBench";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QGuiApplication app(argc, argv);
+    }
+    auto s = std::make_unique<SharedState>();
+    s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
+    s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
+    s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+    paintBackground(s->bmpBackground, 0, 0x333333, true);
+    s->sampleFile[0].setFileName(recording().a);
+    s->sampleFile[1].setFileName(recording().b);
+    s->sampleFile[0].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    s->sampleFile[1].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    s->sampleCount = kSamples;
+    return s;
+}
+
+std::int32_t zoomOf(std::int64_t arg) {
+    return arg == 0 ? showAllDivisor(kSamples) : static_cast<std::int32_t>(arg);
+}
+
+// loadViewWindow + renderWaveform at viewStart 1000 (0 for the whole recording).
+void BM_ViewLoad(benchmark::State& state) {
+    auto s = openState();
+    s->zoomDivisor = zoomOf(state.range(0));
+    const std::int64_t start = state.range(0) == 0 ? 0 : 1000;
+    for (auto _ : state) {
+        s->viewStart = start;
+        loadViewWindow(*s);
+        renderWaveform(*s);
+        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+    }
+    state.SetBytesProcessed(state.iterations() * 2 * 500 * std::int64_t{s->zoomDivisor});
+}
+
+// The reference: the same bytes read with read() into one block, nothing else done with them.
+void BM_PlainRead(benchmark::State& state) {
+    const std::int64_t bytes = 500 * std::int64_t{zoomOf(state.range(0))};
+    const std::int64_t start = state.range(0) == 0 ? 0 : 1000;
+    std::vector<char> block(kViewBlockSize);
+    const QByteArray paths[] = {recording().a.toLocal8Bit(), recording().b.toLocal8Bit()};
+    for (auto _ : state) {
+        for (const QByteArray& path : paths) {
+            const int fd = ::open(path.constData(), O_RDONLY);
+            std::int64_t left = bytes;
+            ::lseek(fd, start, SEEK_SET);
+            while (left > 0) {
+                const ssize_t got = ::read(fd, block.data(), std::min<std::int64_t>(left, kViewBlockSize));
+                if (got <= 0) {
+                    break;
+                }
+                left -= got;
+            }
+            ::close(fd);
+        }
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.SetBytesProcessed(state.iterations() * 2 * bytes);
+}
+
+void BM_CatWholeRecording(benchmark::State& state) {
+    const QByteArray command =
+        "cat '" + recording().a.toLocal8Bit() + "' '" + recording().b.toLocal8Bit() + "' > /dev/null";
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(std::system(command.constData()));
+    }
+    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
+}
+
+} // namespace
+
+// 0 = "Pokaż całość" (zoom 536 870).
+BENCHMARK(BM_ViewLoad)->Arg(1)->Arg(100)->Arg(10000)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainRead)->Arg(1)->Arg(100)->Arg(10000)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CatWholeRecording)->Unit(benchmark::kMillisecond)->UseRealTime();
