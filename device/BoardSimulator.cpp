@@ -108,7 +108,9 @@ void BoardSimulator::disconnect() {
 
 std::int64_t BoardSimulator::framesDue(std::int64_t nowUs) const {
     const double elapsed = static_cast<double>(std::max<std::int64_t>(nowUs - streamStartUs_, 0)) / 1e6;
-    auto due = static_cast<std::int64_t>(elapsed * framesPerSecond_) + 1;
+    // The first frame comes one period after the settings command, as the converter needs that
+    // long for it. The tiny margin keeps periods stored in single precision (0.1 ms) exact.
+    auto due = static_cast<std::int64_t>(elapsed * framesPerSecond_ + 1e-3);
     if (options_.misbehaviour == Misbehaviour::Burst)
         due += options_.burstBytes / static_cast<std::int64_t>(kFrameSize);
     return due - framesSkipped_;

@@ -108,6 +108,9 @@ void PtyBoard::serve() {
             pendingAt += static_cast<std::size_t>(put);
         }
         if (simulator_.hungUp() && pendingAt == pending.size()) {
+            // Let the other side take what is in flight first: a pseudo-terminal drops unread
+            // bytes when its master closes, a real adapter would have delivered them.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
             hungUp_ = true;
             ::close(master_);
             master_ = -1;

@@ -109,25 +109,8 @@ std::int64_t RecordingFileSet::measureLength() const {
 }
 
 void RecordingFileSet::remove() const {
-    deleteSet(rosPath());
-}
-
-void RecordingFileSet::deleteSet(const QString& rosPath) {
     for (const char* ext : kRecordingSetExtensions)
-        QFile::remove(siblingPath(rosPath, QLatin1String(ext)));
-}
-
-int RecordingFileSet::renameSet(const QString& rosPath, const QString& target) {
-    if (target.isEmpty())
-        return 0;
-    for (const char* ext : kRecordingSetExtensions)
-        if (QFileInfo::exists(siblingPath(target, QLatin1String(ext))))
-            return 0;
-    int moved = 0;
-    for (const char* ext : kRecordingSetExtensions)
-        if (QFile::rename(siblingPath(rosPath, QLatin1String(ext)), siblingPath(target, QLatin1String(ext))))
-            ++moved;
-    return moved;
+        QFile::remove(path(ext));
 }
 
 } // namespace varnilog

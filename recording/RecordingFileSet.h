@@ -1,8 +1,8 @@
 // The files of one recording: "<base>.ros" (settings, INI section PARAMETRY), ".rca"/".rcb" (one
 // byte per sample of channels A and B), optional ".rcc"/".rcd", and ".roc" (description). Names,
-// the ".ros" writer, creation and filling of the sample files, measuring, removal, rename and
-// delete of a set. Positions and counts are 64-bit. Depends on QtCore, app/SharedState.h and
-// recording/ProfileFile.
+// the ".ros" writer, creation and filling of the sample files, measuring and removal of the set a
+// recording writes (the browser's rename and delete live in RecordingManagement). Positions and
+// counts are 64-bit. Depends on QtCore, app/SharedState.h and recording/ProfileFile.
 #pragma once
 
 #include "app/SharedState.h"
@@ -17,7 +17,7 @@
 
 namespace varnilog {
 
-// The files that make up a set for rename and delete; the ".roc" description is not among them.
+// The files removed with an empty recording; a ".roc" description is not among them.
 inline constexpr std::array<const char*, 5> kRecordingSetExtensions{".ros", ".rca", ".rcb", ".rcc", ".rcd"};
 
 // "yyyy-mm-dd hh.mm.ss" of a local date and time, every field zero-padded, 24-hour clock.
@@ -61,13 +61,6 @@ public:
     std::int64_t measureLength() const;
     // Deletes ".ros", ".rca", ".rcb", ".rcc", ".rcd" in this order; missing files are skipped.
     void remove() const;
-
-    // Deletes the set of a ".ros" path (not its ".roc").
-    static void deleteSet(const QString& rosPath);
-    // Moves the set of rosPath to the name target (its extension replaced for every file; not the
-    // ".roc"). Nothing moves when any target file exists, so two recordings never mix; returns the
-    // number of files moved.
-    static int renameSet(const QString& rosPath, const QString& target);
 
 private:
     QString dataDir_;

@@ -1,0 +1,114 @@
+// Identification through the real port code: PosixSerialLink on a pseudo-terminal whose other
+// side is the board simulator.
+#include "app/SystemClock.h"
+#include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+#include "device/PtyBoard.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace varnilog {
+namespace {
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+struct Session {
+    explicit Session(BoardOptions options) : board(options) {
+        EXPECT_TRUE(board.start());
+        state->comPortName = board.slavePath();
+        state->dataDir = dir.path();
+    }
+    QTemporaryDir dir;
+    PtyBoard board;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    PosixSerialLink link;
+    SystemClock clock;
+    QStringList messages;
+    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
+};
+
+TEST(BoardIdentificationTest, EachModelIsIdentifiedAndTakenOver) {
+    for (int model = 1; model <= 4; ++model) {
+        SCOPED_TRACE(model);
+        Session s(BoardOptions{.model = model});
+        s.state->deviceModel = 1;
+        const StartResult r = s.acq.start();
+        EXPECT_EQ(r.status, StartStatus::Sampling);
+        EXPECT_EQ(r.modelChanged, model != 1);
+        EXPECT_EQ(s.state->deviceModel, model);
+        EXPECT_EQ(s.state->modelName, QStringLiteral("KZ%1").arg(model * 100));
+        EXPECT_EQ(s.messages,
+                  (QStringList{u("Otwarcie portu powiodło się ..."), u("Start Probkowania ...")}));
+        EXPECT_EQ(s.board.identifyCommandsSeen(), 1);
+        s.acq.stop();
+        EXPECT_EQ(s.messages.back(), QStringLiteral("Stop"));
+    }
+}
+
+TEST(BoardIdentificationTest, BadRepliesGiveThreeAttemptsThenGiveUp) {
+    const QStringList failed{u("Otwarcie portu powiodło się ..."), u("Ponowna próba połączenia nr 2..."),
+                             u("Ponowna próba połączenia nr 1..."), u("Problem z komunikacją !!!")};
+    for (const Misbehaviour m :
+         {Misbehaviour::NoReply, Misbehaviour::ReplyZero, Misbehaviour::TwoBytes, Misbehaviour::ReplyFive}) {
+        SCOPED_TRACE(static_cast<int>(m));
+        Session s(BoardOptions{.model = 2, .misbehaviour = m});
+        const StartResult r = s.acq.start();
+        EXPECT_EQ(r.status, StartStatus::NotIdentified);
+        EXPECT_EQ(s.messages, failed);
+        EXPECT_FALSE(s.state->portOpen);
+        EXPECT_FALSE(s.link.isOpen());
+        EXPECT_EQ(s.state->deviceModel, 1); // the selected model stays
+        EXPECT_EQ(s.board.identifyCommandsSeen(), 3);
+        EXPECT_TRUE(QDir(s.dir.path()).isEmpty());
+    }
+}
+
+TEST(BoardIdentificationTest, AnswerAtTheSecondAttemptIsAccepted) {
+    Session s(BoardOptions{.model = 3, .misbehaviour = Misbehaviour::SecondAttemptOnly});
+    s.state->deviceModel = 1;
+    const StartResult r = s.acq.start();
+    EXPECT_EQ(r.status, StartStatus::Sampling);
+    EXPECT_TRUE(r.modelChanged);
+    EXPECT_EQ(s.state->deviceModel, 3);
+    EXPECT_EQ(s.messages, (QStringList{u("Otwarcie portu powiodło się ..."),
+                                       u("Ponowna próba połączenia nr 2..."), u("Start Probkowania ...")}));
+    s.acq.stop();
+}
+
+TEST(BoardIdentificationTest, PortThatCannotBeOpened) {
+    for (const char* name : {"", "   ", "/dev/no-such-port-here", "no-such-tty"}) {
+        SCOPED_TRACE(name);
+        Session s(BoardOptions{});
+        s.state->comPortName = QString::fromUtf8(name);
+        EXPECT_EQ(s.acq.start().status, StartStatus::PortNotOpened);
+        EXPECT_EQ(s.messages, QStringList{u("Nie można otworzyć portu !")});
+        EXPECT_FALSE(s.state->portOpen);
+        EXPECT_FALSE(s.state->samplingActive);
+    }
+    // A file that is not a terminal is no port either.
+    Session s(BoardOptions{});
+    s.state->comPortName = QStringLiteral("/dev/null");
+    EXPECT_EQ(s.acq.start().status, StartStatus::PortNotOpened);
+}
+
+TEST(BoardIdentificationTest, PortIsExclusiveAndReusableAfterClose) {
+    PtyBoard board(1);
+    ASSERT_TRUE(board.start());
+    PosixSerialLink first;
+    PosixSerialLink second;
+    ASSERT_TRUE(first.open(board.slavePath()));
+    if (geteuid() != 0) { // the exclusive flag does not bind the super-user
+        EXPECT_FALSE(second.open(board.slavePath()));
+    }
+    EXPECT_TRUE(first.close());
+    EXPECT_TRUE(second.open(board.slavePath()));
+    EXPECT_TRUE(second.close());
+}
+
+} // namespace
+} // namespace varnilog

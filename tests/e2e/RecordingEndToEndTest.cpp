@@ -1,0 +1,201 @@
+// Whole recordings through the real parts: the board simulator on a pseudo-terminal, the POSIX
+// serial link with its reader thread, the acquisition on a 50 ms tick, the files, the loader.
+#include "app/SystemClock.h"
+#include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+#include "device/PtyBoard.h"
+#include "recording/RecordingLoader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace varnilog {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+BoardOptions counterBoard(Misbehaviour m = Misbehaviour::None) {
+    BoardOptions o;
+    o.model = 1;
+    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
+    o.misbehaviour = m;
+    return o;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Index of the first sample that breaks the counter (A low byte, B high byte of the sample
+// number), or -1 when every sample follows.
+std::int64_t firstBrokenSample(const QByteArray& a, const QByteArray& b) {
+    if (a.size() != b.size())
+        return 0;
+    for (qsizetype n = 0; n < a.size(); ++n)
+        if (static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
+            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
+            return n;
+    return -1;
+}
+
+struct Recorder {
+    explicit Recorder(BoardOptions options) : board(options) {
+        EXPECT_TRUE(board.start());
+        state->comPortName = board.slavePath();
+        state->dataDir = dir.path();
+        state->timeBaseIndex = 15; // 20 us: the board runs at the line rate
+    }
+    // Ticks every 50 ms for ms milliseconds; a tick that ends sampling stops the loop. blocks are
+    // (start, length) pairs in ms during which the "window" does not tick at all.
+    TickResult run(int ms, std::vector<std::pair<int, int>> blocks = {}) {
+        const auto begin = Clock::now();
+        TickResult last;
+        for (;;) {
+            const auto elapsed =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
+            if (elapsed >= ms)
+                return last;
+            for (auto& [at, length] : blocks)
+                if (elapsed >= at && length > 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(length));
+                    length = 0;
+                }
+            last = acq.tick(true);
+            ++ticks;
+            if (last.endsSampling())
+                return last;
+            std::this_thread::sleep_for(std::chrono::milliseconds(Acquisition::kTickIntervalMs));
+        }
+    }
+    QString path(const char* ext) const { return dir.filePath(baseName + QLatin1String(ext)); }
+
+    QTemporaryDir dir;
+    PtyBoard board;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    PosixSerialLink link;
+    SystemClock clock;
+    QStringList messages;
+    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
+    QString baseName;
+    int ticks = 0;
+};
+
+TEST(RecordingEndToEndTest, CounterRampIsRecordedByteForByte) {
+    Recorder r(counterBoard());
+    const StartResult started = r.acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling);
+    r.baseName = started.baseName;
+    EXPECT_FALSE(r.run(3000).endsSampling());
+    const StopResult stopped = r.acq.stop();
+    ASSERT_EQ(stopped.rosPath, r.path(".ros"));
+
+    const QByteArray a = fileBytes(r.path(".rca"));
+    const QByteArray b = fileBytes(r.path(".rcb"));
+    EXPECT_EQ(firstBrokenSample(a, b), -1);
+    // 3 s at 23 040 frames/s, less the start-up; everything the board sent was kept.
+    EXPECT_GT(a.size(), 60000);
+    EXPECT_EQ(a.size(), r.board.framesSent());
+    EXPECT_EQ(stopped.samples, a.size());
+
+    QStringList keys;
+    for (const QByteArray& line : fileBytes(r.path(".ros")).split('\n'))
+        if (line.contains('='))
+            keys << QString::fromUtf8(line.left(line.indexOf('=')).trimmed());
+    EXPECT_EQ(keys, (QStringList{"PODSTAWA", "CZULOSCA", "CZULOSCB", "TRYBA", "TRYBB", "OFFSETA", "OFFSETB",
+                                 "ILOSCKANALOW", "START"}));
+
+    r.state->recordingPath = stopped.rosPath;
+    EXPECT_TRUE(loadRecording(*r.state).ok);
+    EXPECT_EQ(r.state->sampleCount, a.size());
+    EXPECT_EQ(r.state->timeBaseIndex, 15);
+}
+
+TEST(RecordingEndToEndTest, StopRightAfterStartLeavesNoFiles) {
+    Recorder r(counterBoard());
+    r.state->timeBaseIndex = 1; // 1 s: the first frame would come a second after the start
+    const StartResult started = r.acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling);
+    EXPECT_EQ(QDir(r.dir.path()).entryList(QDir::Files).size(), 3); // ".ros", ".rca", ".rcb"
+    const StopResult stopped = r.acq.stop();
+    EXPECT_TRUE(stopped.rosPath.isEmpty());
+    EXPECT_EQ(stopped.samples, 0);
+    EXPECT_TRUE(QDir(r.dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(r.state->recordingPath, QStringLiteral("test.osr")); // nothing to load
+}
+
+TEST(RecordingEndToEndTest, BurstOverflowsAndTheRecordingIsKept) {
+    BoardOptions options = counterBoard(Misbehaviour::Burst);
+    options.burstBytes = 600000;
+    Recorder r(options);
+    const StartResult started = r.acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling);
+    r.baseName = started.baseName;
+    // The window was busy while the burst came in.
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (r.link.queuedBytes() <= 409600 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const TickResult overflow = r.acq.tick(true);
+    ASSERT_EQ(overflow.status, TickStatus::Overflow);
+    EXPECT_EQ(overflow.errorText,
+              QString::fromUtf8("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd"));
+    const StopResult stopped = r.acq.stop();
+    EXPECT_EQ(r.messages.back(), QStringLiteral("Stop"));
+    ASSERT_FALSE(stopped.rosPath.isEmpty());
+    const QByteArray a = fileBytes(r.path(".rca"));
+    EXPECT_GT(a.size(), 409600 / 4);
+    EXPECT_EQ(a.size(), r.board.framesSent()); // what came before the stop took effect
+    EXPECT_EQ(firstBrokenSample(a, fileBytes(r.path(".rcb"))), -1);
+}
+
+TEST(RecordingEndToEndTest, HangUpMidStreamKeepsTheDataAndTheNextStartWorks) {
+    BoardOptions options = counterBoard(Misbehaviour::HangUp);
+    options.hangUpAfterBytes = 40000; // 10 000 frames, under half a second
+    Recorder r(options);
+    const StartResult started = r.acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling);
+    r.baseName = started.baseName;
+    const TickResult lost = r.run(5000);
+    ASSERT_EQ(lost.status, TickStatus::PortLost);
+    EXPECT_FALSE(lost.errorText.isEmpty());
+    const StopResult stopped = r.acq.stop();
+    EXPECT_EQ(r.messages.filter(QStringLiteral("Utracono")).size(), 1);
+    EXPECT_NE(r.messages.back(), QStringLiteral("Stop")); // the failure stays in the panel
+    EXPECT_EQ(stopped.samples, 10000);
+    EXPECT_EQ(firstBrokenSample(fileBytes(r.path(".rca")), fileBytes(r.path(".rcb"))), -1);
+
+    // The device is back (a new terminal): the same link and acquisition record again.
+    PtyBoard again(counterBoard());
+    ASSERT_TRUE(again.start());
+    r.state->comPortName = again.slavePath();
+    const StartResult restarted = r.acq.start();
+    ASSERT_EQ(restarted.status, StartStatus::Sampling);
+    r.baseName = restarted.baseName;
+    r.run(300);
+    const StopResult second = r.acq.stop();
+    EXPECT_GT(second.samples, 1000);
+    EXPECT_EQ(firstBrokenSample(fileBytes(r.path(".rca")), fileBytes(r.path(".rcb"))), -1);
+}
+
+TEST(RecordingEndToEndTest, WindowBlockedForTwoSecondsLosesNoFrame) {
+    Recorder r(counterBoard());
+    const StartResult started = r.acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling);
+    r.baseName = started.baseName;
+    EXPECT_FALSE(r.run(6500, {{1000, 2000}, {4000, 2000}}).endsSampling());
+    const StopResult stopped = r.acq.stop();
+    const QByteArray a = fileBytes(r.path(".rca"));
+    EXPECT_EQ(firstBrokenSample(a, fileBytes(r.path(".rcb"))), -1);
+    EXPECT_EQ(a.size(), r.board.framesSent());
+    EXPECT_GT(a.size(), 130000); // about 6.5 s at 23 040 frames/s
+    EXPECT_EQ(stopped.samples, a.size());
+}
+
+} // namespace
+} // namespace varnilog
