@@ -12,6 +12,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -41,8 +42,15 @@ int main(int argc, char** argv) {
     varnilog::TForm8 form8(*state, boxes, &form1);
     form1.setSecondaryWindows({&form2, &form4, &form5, &form6, &form7, &form8});
 
-    form1.FormCreate();
-    form1.centreOnScreen();
-    form1.show();
-    return app.exec();
+    // An exception that escapes start-up or the message loop is shown in an error box; the program
+    // then ends normally.
+    try {
+        form1.FormCreate();
+        form1.centreOnScreen();
+        form1.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        boxes.showErrorBox(QString::fromLocal8Bit(e.what()));
+    }
+    return 0;
 }

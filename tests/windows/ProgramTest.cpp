@@ -20,6 +20,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include <memory>
 
@@ -436,6 +437,47 @@ TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
     EXPECT_EQ(child<QWidget>("Image12")->pos(), QPoint(138, 103));
     // Time base 15 of KZ100: mark at (42 + 40, 79).
     EXPECT_EQ(child<QWidget>("Image6")->pos(), QPoint(82, 79));
+}
+
+TEST_F(ProgramTest, WindowResourceDefaultsBeforeAndAfterStartUp) {
+    configPath = dir.filePath(QStringLiteral("none.ini"));
+    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Varnilog 2k"));
+    EXPECT_EQ(form->font().family(), QStringLiteral("Arial"));
+    form->FormCreate();
+    // Without WINTOP/WINLEFT the resource's own position is kept.
+    EXPECT_EQ(form->pos(), QPoint(192, 107));
+    // A fixed border: the window cannot be resized.
+    form->show();
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    EXPECT_EQ(form->centralWidget()->size(), QSize(776, 389));
+    // The window colour 13680832 is 0x00D0C0C0: red 0xC0, green 0xC0, blue 0xD0.
+    EXPECT_EQ(form->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xD0));
+}
+
+TEST_F(ProgramTest, CursorMarkersTakeTheirChannelsColours) {
+    // CL0 = 0x0000FF is pure red; CL1 = 0xFF0000 pure blue.
+    start("[CONFIG]\nCL0=255\nCL1=16711680\n");
+    EXPECT_EQ(child<QWidget>("Shape1")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    EXPECT_EQ(child<QWidget>("Shape2")->palette().color(QPalette::Window), QColor(255, 0, 0));
+    state = std::make_unique<SharedState>();
+    state->cursor2Channel = 1;
+    start("[CONFIG]\nCL0=255\nCL1=16711680\n");
+    EXPECT_EQ(child<QWidget>("Shape2")->palette().color(QPalette::Window), QColor(0, 0, 255));
+}
+
+TEST_F(ProgramTest, RepaintShowsTheLastComposedPicture) {
+    start("[CONFIG]\n");
+    form->show();
+    // Whatever was composed last into bmpScreen is what a repaint puts on the screen.
+    const QColor colours[] = {QColor(0, 200, 0), QColor(17, 34, 51)};
+    for (const QColor& c : colours) {
+        state->bmpScreen.fill(c);
+        const QImage shot = child<QWidget>("imgDisplay")->grab().toImage();
+        ASSERT_EQ(shot.size(), QSize(500, 250));
+        for (const QPoint p : {QPoint(0, 0), QPoint(499, 249), QPoint(250, 125)})
+            EXPECT_EQ(QColor(shot.pixel(p)), c) << p.x() << "," << p.y();
+    }
 }
 
 TEST(ProgramOptionsTest, CommandLine) {
