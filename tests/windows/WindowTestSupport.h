@@ -1,0 +1,35 @@
+// Small helpers of the window tests: files of a recording, finding controls by name.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace varnilog::test {
+
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The files in a folder, sorted by name, joined by blanks.
+inline std::string listing(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files, QDir::Name).join(' ').toStdString();
+}
+
+template <typename T> T* child(const QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+} // namespace varnilog::test

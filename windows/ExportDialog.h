@@ -1,0 +1,28 @@
+// The main window's text export ("Eksport do .txt"): asks for the file, writes the recording on
+// display with progress, and reports a failure in an error box, removing the partial file.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <functional>
+
+class QProgressBar;
+class QWidget;
+
+namespace varnilog {
+
+class MessageBoxes;
+class StandardDialogs;
+
+struct ExportDialogOptions {
+    QProgressBar* progressBar = nullptr; // shown while the export runs (ProgressBar1); may be null
+    std::function<void()> viewToStart;   // puts ScrollBar1 at 0 before the export; may be empty
+};
+
+// Zapiszdotxt1Click: the save dialog ("Pliki tekstowe", *.txt, ".txt" added, overwrite asked), then
+// the export in the user's locale. The window keeps repainting during a long export but takes no
+// input, so nothing can move or close the sample files under it. True when a file was written.
+bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
+                               StandardDialogs& dialogs, const ExportDialogOptions& options = {});
+
+} // namespace varnilog
