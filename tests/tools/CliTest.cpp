@@ -1,0 +1,98 @@
+// The command-line tool run as a program: exit codes, messages and the files it writes.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+    int code;
+    QByteArray out, err;
+};
+
+CliRun runCli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(VARNILOG_CLI_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+// Three samples at 1 ms, A at 1 V/div in DC, B at 10 mV/div.
+QString makeRecording(const QTemporaryDir& dir) {
+    const QString base = dir.filePath(QStringLiteral("2024-03-07 14.05.09"));
+    writeFile(base + ".ros",
+              "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=0\r\n"
+              "OFFSETA=100\r\nOFFSETB=90\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n");
+    writeFile(base + ".rca", QByteArray("\x7d\x96\x64", 3)); // 125, 150, 100
+    writeFile(base + ".rcb", QByteArray("\x7e\x7d\x7c", 3)); // 126, 125, 124
+    return base + ".ros";
+}
+
+} // namespace
+
+TEST(CliTest, UsageErrorsAndFailuresHaveTheirExitCodes) {
+    EXPECT_EQ(runCli({}).code, 2);
+    EXPECT_EQ(runCli({"frobnicate"}).code, 2);
+    EXPECT_EQ(runCli({"info"}).code, 2);
+    EXPECT_EQ(runCli({"info", "a.ros", "--bogus"}).code, 2);
+    const CliRun missing = runCli({"info", "/nonexistent/x.ros"});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains("no such recording")) << missing.err.constData();
+    EXPECT_EQ(missing.err.count('\n'), 1);
+    const CliRun help = runCli({"export", "--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_TRUE(help.out.contains("--locale"));
+    EXPECT_EQ(runCli({"--version"}).code, 0);
+    QTemporaryDir dir;
+    QDir().mkdir(dir.filePath("folder.ros"));
+    EXPECT_EQ(runCli({"info", dir.filePath("folder.ros")}).code, 1);
+}
+
+TEST(CliTest, InfoReportsTheSettingsOfARecording) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    const CliRun r = runCli({"info", ros, "--json"});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+    EXPECT_EQ(o["sampleCount"].toInt(), 3);
+    EXPECT_EQ(o["timeBase"].toString(), "1ms");
+    EXPECT_EQ(o["duration"].toString(), "0000:00:00:003");
+    EXPECT_EQ(o["start"].toString(), "2024-03-07 14.05.09");
+    const QJsonObject a = o["channels"].toArray()[0].toObject();
+    EXPECT_EQ(a["voltsPerDivision"].toString(), "1V");
+    EXPECT_EQ(a["coupling"].toString(), "DC");
+    EXPECT_EQ(o["channels"].toArray()[1].toObject()["offset"].toInt(), 90);
+    EXPECT_FALSE(o["channels"].toArray()[2].toObject()["file"].toBool());
+}
+
+TEST(CliTest, ExportWritesTheSpreadsheetText) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    const QString out = dir.filePath("out.txt");
+    ASSERT_EQ(runCli({"export", ros, out, "--locale", "pl_PL"}).code, 0);
+    EXPECT_EQ(readFile(out), QByteArray("0000:00:00:000;0,0000;0,0004\r\n"
+                                        "0000:00:00:001;1,0000;0,0000\r\n"
+                                        "0000:00:00:002;-1,0000;-0,0004\r\n"));
+    ASSERT_EQ(runCli({"export", ros, out, "--locale", "en_US"}).code, 0);
+    EXPECT_TRUE(readFile(out).startsWith("0000:00:00:000;0.0000;0.0004\r\n"));
+    EXPECT_EQ(runCli({"export", ros, dir.filePath("missing/out.txt")}).code, 1);
+}

@@ -1,0 +1,54 @@
+// Shared pieces of the command-line tool: exit codes, one-line failures, option parsing per command,
+// progress on a terminal, and opening a recording the way the main window does.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+
+namespace varnilog::cli {
+
+enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// Prints "varnilog-cli: <text>" on stderr and returns the code.
+int fail(const QString& text, int code = ExitFailure);
+
+// Parses a command's arguments (args[0] is the command name). Returns -1 when the command should run,
+// otherwise the exit code to return (after --help or a usage error, already reported).
+int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
+                 int positionalCount, const QString& positionalSyntax);
+
+// Progress on stderr, only when stderr is a terminal; finish() ends the line.
+class Progress {
+public:
+    explicit Progress(QString what);
+    ~Progress();
+    void update(std::int64_t done, std::int64_t total);
+    void finish();
+
+private:
+    QString what_;
+    bool tty_;
+    int lastPercent_ = -1;
+};
+
+// Opens FILE.ros as the recording on display (its handles stay open in the state). On failure the
+// reason is in error.
+bool openRecording(SharedState& state, const QString& rosPath, QString& error);
+
+// Reads an integer option; false (with a reported usage error) when it is not a number in [lo, hi].
+bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
+               std::int64_t& value);
+
+int runInfo(const QStringList& args);
+int runExport(const QStringList& args);
+int runRender(const QStringList& args);
+int runSpectrum(const QStringList& args);
+int runRecord(const QStringList& args);
+
+} // namespace varnilog::cli

@@ -1,0 +1,53 @@
+// export: the recording as the same text file the main window exports.
+#include "CliSupport.h"
+
+#include "recording/TextExport.h"
+
+#include <QLocale>
+#include <QSaveFile>
+
+namespace varnilog::cli {
+
+int runExport(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {QStringLiteral("locale"),
+         QStringLiteral("Number format, e.g. pl_PL for decimal commas (default: the user's locale)."),
+         QStringLiteral("NAME")});
+    if (const int rc =
+            parseCommand(parser, args, QStringLiteral("Exports a recording as semicolon-separated text."), 2,
+                         QStringLiteral("FILE.ros OUT.txt"));
+        rc >= 0)
+        return rc;
+    const QLocale locale = parser.isSet(QStringLiteral("locale"))
+                               ? QLocale(parser.value(QStringLiteral("locale")))
+                               : QLocale::system();
+    if (parser.isSet(QStringLiteral("locale")) && locale == QLocale::c() &&
+        parser.value(QStringLiteral("locale")) != QLatin1String("C"))
+        return fail(
+            QStringLiteral("--locale: unknown locale '%1'").arg(parser.value(QStringLiteral("locale"))),
+            ExitUsage);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, parser.positionalArguments().at(0), error))
+        return fail(error);
+    const QString outPath = parser.positionalArguments().at(1);
+    // Written beside the target and renamed into place: a failed export never leaves half a file.
+    QSaveFile out(outPath);
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    Progress progress(QStringLiteral("exporting"));
+    const TextExportResult result = exportRecordingText(textExportSourceFrom(*state), out, locale,
+                                                        [&](std::int64_t done, std::int64_t total) {
+                                                            progress.update(done, total);
+                                                            return true;
+                                                        });
+    progress.finish();
+    if (!result.ok)
+        return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
+    if (!out.commit())
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    return ExitOk;
+}
+
+} // namespace varnilog::cli

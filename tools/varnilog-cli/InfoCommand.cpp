@@ -1,0 +1,98 @@
+// info: what a recording holds, as text or JSON.
+#include "CliSupport.h"
+
+#include "recording/ProfileFile.h"
+#include "recording/RecordingFileSet.h"
+#include "view/ElapsedTime.h"
+#include "view/ScaleTables.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace varnilog::cli {
+
+namespace {
+
+const char* const kModeNames[] = {"AC", "GND", "DC"};
+const char* const kSampleExtensions[] = {".rca", ".rcb", ".rcc", ".rcd"};
+
+} // namespace
+
+int runInfo(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the details as one JSON object.")});
+    if (const int rc =
+            parseCommand(parser, args, QStringLiteral("Shows the settings, length and files of a recording."),
+                         1, QStringLiteral("FILE.ros"));
+        rc >= 0)
+        return rc;
+    const QString rosPath = parser.positionalArguments().at(0);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, rosPath, error))
+        return fail(error);
+    const SharedState& s = *state;
+    const QString start = ProfileFile(siblingPath(s.recordingPath, QStringLiteral(".ros")))
+                              .readString(QStringLiteral("PARAMETRY"), QStringLiteral("START"), QString());
+    const float durationMs = static_cast<float>(s.sampleCount) * s.samplingPeriodMs;
+
+    QJsonObject o;
+    o[QStringLiteral("path")] = s.recordingPath;
+    o[QStringLiteral("start")] = start;
+    o[QStringLiteral("timeBaseIndex")] = s.timeBaseIndex;
+    o[QStringLiteral("samplingPeriodMs")] = static_cast<double>(s.samplingPeriodMs);
+    o[QStringLiteral("timeBase")] = timeBaseCaption(s.timeBaseIndex);
+    o[QStringLiteral("channelCount")] = s.channelCount;
+    o[QStringLiteral("sampleCount")] = static_cast<qint64>(s.sampleCount);
+    o[QStringLiteral("duration")] = formatElapsedTime(durationMs);
+    QJsonArray channels;
+    for (int c = 0; c < kChannels; ++c) {
+        QJsonObject ch;
+        ch[QStringLiteral("name")] = QString(QLatin1Char(channelName[c]));
+        ch[QStringLiteral("file")] = s.sampleFile[c].isOpen();
+        if (c < 2) {
+            ch[QStringLiteral("sensitivityIndex")] = s.channelSensitivity[c];
+            ch[QStringLiteral("voltsPerDivision")] = voltLabel(s.channelSensitivity[c], 6);
+            ch[QStringLiteral("coupling")] = QString::fromLatin1(kModeNames[s.channelMode[c] % 3]);
+            ch[QStringLiteral("offset")] = s.channelOffset[c];
+        }
+        channels.append(ch);
+    }
+    o[QStringLiteral("channels")] = channels;
+
+    if (parser.isSet(QStringLiteral("json"))) {
+        std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+        return ExitOk;
+    }
+    QString text;
+    text += QStringLiteral("recording:   %1\n").arg(s.recordingPath);
+    text += QStringLiteral("start:       %1\n").arg(start);
+    text += QStringLiteral("time base:   %1 (index %2, %3 ms per sample)\n")
+                .arg(timeBaseCaption(s.timeBaseIndex))
+                .arg(s.timeBaseIndex)
+                .arg(static_cast<double>(s.samplingPeriodMs));
+    text += QStringLiteral("channels:    %1\n").arg(s.channelCount);
+    text += QStringLiteral("samples:     %1\n").arg(s.sampleCount);
+    text += QStringLiteral("duration:    %1\n").arg(formatElapsedTime(durationMs));
+    for (int c = 0; c < kChannels; ++c) {
+        QString line = QStringLiteral("channel %1:   %2")
+                           .arg(QLatin1Char(channelName[c]))
+                           .arg(s.sampleFile[c].isOpen()
+                                    ? QString::fromLatin1(kSampleExtensions[c]) + QStringLiteral(" present")
+                                    : QString::fromLatin1(kSampleExtensions[c]) + QStringLiteral(" missing"));
+        if (c < 2)
+            line += QStringLiteral(", %1/div, %2, offset %3")
+                        .arg(voltLabel(s.channelSensitivity[c], 6),
+                             QString::fromLatin1(kModeNames[s.channelMode[c] % 3]))
+                        .arg(s.channelOffset[c]);
+        text += line + QLatin1Char('\n');
+    }
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return ExitOk;
+}
+
+} // namespace varnilog::cli

@@ -1,0 +1,57 @@
+// varnilog-cli: the headless tool. Records, inspects, exports, renders and analyses recordings with
+// the same core as the windows, so both give the same results.
+#include "CliSupport.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kUsage = "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
+                           "\n"
+                           "Commands:\n"
+                           "  info FILE.ros [--json]          settings, length and files of a recording\n"
+                           "  export FILE.ros OUT.txt         the recording as semicolon-separated text\n"
+                           "  render FILE.ros OUT.png         the waveform picture of a view\n"
+                           "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
+                           "  record --port PORT --seconds S  a new recording from a board\n"
+                           "\n"
+                           "'varnilog-cli COMMAND --help' describes a command's options.\n"
+                           "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return varnilog::cli::ExitUsage;
+    }
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+        command == QLatin1String("help")) {
+        std::fputs(kUsage, stdout);
+        return varnilog::cli::ExitOk;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
+        return varnilog::cli::ExitOk;
+    }
+    using namespace varnilog::cli;
+    if (command == QLatin1String("info"))
+        return runInfo(args);
+    if (command == QLatin1String("export"))
+        return runExport(args);
+    if (command == QLatin1String("render"))
+        return runRender(args);
+    if (command == QLatin1String("spectrum"))
+        return runSpectrum(args);
+    if (command == QLatin1String("record"))
+        return runRecord(args);
+    return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
+}
