@@ -430,6 +430,9 @@ TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
     form->show();
     const QImage shot = form->grab().toImage();
     shot.save(QStringLiteral("/tmp/tform1.png"));
+    child<QTabWidget>("PageControl1")->setCurrentIndex(1);
+    child<QWidget>("PageControl1")->grab().save(QStringLiteral("/tmp/tform1-kursory.png"));
+    child<QTabWidget>("PageControl1")->setCurrentIndex(0);
     const QPoint origin = form->centralWidget()->mapTo(form.get(), QPoint(0, 0));
     EXPECT_EQ(QColor(shot.pixel(origin + QPoint(39 + 250, 33 + 60))), QColor(0x20, 0x40, 0x80));
     EXPECT_EQ(QColor(shot.pixel(origin + QPoint(542, 3))), QColor(0xC0, 0xC0, 0xD0));
