@@ -125,11 +125,11 @@ std::size_t BoardSimulator::produce(std::int64_t nowUs, std::span<std::uint8_t> 
     if (!streaming_ || hungUp_)
         return used;
 
-    // A board whose frames nobody takes loses them at its transmitter: keep at most 0.2 s waiting.
+    // A board whose frames nobody takes loses them at its transmitter: keep at most 1 s waiting.
     const std::int64_t burstFrames = options_.misbehaviour == Misbehaviour::Burst
                                          ? options_.burstBytes / static_cast<std::int64_t>(kFrameSize)
                                          : 0;
-    const auto backlogLimit = std::max<std::int64_t>(static_cast<std::int64_t>(framesPerSecond_ * 0.2), 64);
+    const auto backlogLimit = std::max<std::int64_t>(static_cast<std::int64_t>(framesPerSecond_), 64);
     std::int64_t due = framesDue(nowUs);
     if (framesSent_ >= burstFrames && due - framesSent_ > backlogLimit) {
         framesSkipped_ += due - framesSent_ - backlogLimit;
