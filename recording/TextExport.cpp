@@ -81,6 +81,26 @@ char* putElapsed(char* p, float ms) {
         return p + text.size();
     }
     const auto t = static_cast<std::int64_t>(std::ceil(x));
+    if (t < 36000000) { // below 10 hours (nearly every export): fixed widths, 32-bit arithmetic
+        const auto u = static_cast<std::uint32_t>(t);
+        const std::uint32_t h = u / 3600000, m = u % 3600000 / 60000, sec = u % 60000 / 1000, ms = u % 1000;
+        const char text[14] = {'0',
+                               '0',
+                               '0',
+                               static_cast<char>('0' + h),
+                               ':',
+                               static_cast<char>('0' + m / 10),
+                               static_cast<char>('0' + m % 10),
+                               ':',
+                               static_cast<char>('0' + sec / 10),
+                               static_cast<char>('0' + sec % 10),
+                               ':',
+                               static_cast<char>('0' + ms / 100),
+                               static_cast<char>('0' + ms / 10 % 10),
+                               static_cast<char>('0' + ms % 10)};
+        std::memcpy(p, text, sizeof(text));
+        return p + sizeof(text);
+    }
     p = putPadded(p, t / 3600000, 4);
     *p++ = ':';
     p = putPadded(p, (t % 3600000) / 60000, 2);
