@@ -1,14 +1,171 @@
 #include "spectrum/Unit5.h"
 
+#include "ui_Unit5.h"
+#include "view/Colour.h"
+
+#include <QLocale>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QScreen>
+
+#include <algorithm>
+
 namespace varnilog {
 
+namespace {
+
+QChar decimalPoint() {
+    const QString point = QLocale().decimalPoint();
+    return point.isEmpty() ? QChar('.') : point.front();
+}
+
+void setShapeColour(QFrame* shape, std::int32_t colour) {
+    shape->setStyleSheet(QStringLiteral("background-color: %1;").arg(QColor::fromRgb(toQRgb(colour)).name()));
+}
+
+} // namespace
+
 TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), state_(state), boxes_(boxes) {
-    setObjectName(QStringLiteral("TForm5"));
-    setWindowTitle(QString::fromUtf8("FFT"));
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      ui_(std::make_unique<Ui::TForm5>()), state_(state), boxes_(boxes),
+      data_(std::make_unique<SpectrumData>()),
+      plot_(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32),
+      axisX_(frequencyAxisWidth, frequencyAxisHeight, QImage::Format_RGB32),
+      axisY_(levelAxisWidth, levelAxisHeight, QImage::Format_RGB32) {
+    ui_->setupUi(this);
+    (void)boxes_; // the window shows no messages
     setFixedSize(563, 352);
-    (void)state_;
-    (void)boxes_;
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor::fromRgb(toQRgb(spectrumWindowColor)));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    plot_.fill(Qt::black);
+    axisX_.fill(toQRgb(spectrumWindowColor));
+    axisY_.fill(toQRgb(spectrumWindowColor));
+    ui_->imgFFT->setSource(&plot_);
+    ui_->imgOsX->setSource(&axisX_);
+    ui_->imgOsY->setSource(&axisY_);
+    ui_->imgFFT->setMouseTracking(true);
+    ui_->Panel1->setMouseTracking(true);
+    ui_->Panel1->installEventFilter(this);
+    // The markers lie under the mouse; the plot below them must keep getting its moves.
+    for (QFrame* shape : {ui_->Shape1, ui_->Shape2, ui_->Shape3, ui_->Shape4, ui_->Shape5})
+        shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    connect(ui_->imgFFT, &BitmapWidget::mouseMoved, this,
+            [this](QPoint p, Qt::MouseButtons) { imgFFTMouseMove(p); });
+    connect(ui_->CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    connect(ui_->ScrollBar1, &QScrollBar::valueChanged, this, [this] { DrawSpectrum(); });
+    for (QCheckBox* box : {ui_->chkA, ui_->chkB, ui_->chkC, ui_->chkD, ui_->CheckBox2})
+        connect(box, &QCheckBox::clicked, this, [this] { DrawSpectrum(); });
+}
+
+TForm5::~TForm5() = default;
+
+void TForm5::showSpectrum(QProgressBar* progressBar) {
+    if (state_.sampleCount <= 0)
+        return;
+    progressBar_ = progressBar;
+    FormShow();
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    exec();
+}
+
+double TForm5::divisor() const {
+    return frequencyDivisor(state_.samplingPeriodMs);
+}
+
+void TForm5::drawFrequencyAxis(int a) {
+    DrawFrequencyAxis(axisX_, a, spectrumZoom, divisor(), decimalPoint());
+    ui_->imgOsX->update();
+}
+
+void TForm5::FormShow() {
+    drawFrequencyAxis(ui_->ScrollBar1->value());
+    DrawLevelAxis(axisY_);
+    ui_->imgOsY->update();
+
+    std::array<QIODevice*, kChannels> files{};
+    for (int c = 0; c < kChannels; ++c)
+        files[c] = &state_.sampleFile[c];
+    spectraEngine_.ComputeRecordingSpectra(files, state_.channelCount, *data_, [this](int max, int position) {
+        if (progressBar_ == nullptr)
+            return;
+        progressBar_->setMaximum(max);
+        progressBar_->setValue(position);
+        progressBar_->setVisible(true);
+        progressBar_->repaint();
+    });
+    DrawSpectrum();
+    if (progressBar_ != nullptr)
+        progressBar_->hide();
+}
+
+SpectrumView TForm5::currentView() const {
+    SpectrumView view;
+    view.channelCount = state_.channelCount;
+    view.channelChecked = {ui_->chkA->isChecked(), ui_->chkB->isChecked(), ui_->chkC->isChecked(),
+                           ui_->chkD->isChecked()};
+    view.zoomed = spectrumZoom;
+    view.start = spectrumStart;
+    view.perChannelScale = ui_->CheckBox2->isChecked();
+    std::copy(state_.channelColor.begin(), state_.channelColor.end(), view.channelColor.begin());
+    return view;
+}
+
+void TForm5::DrawSpectrum() {
+    spectrumStart = spectrumZoom ? std::clamp(ui_->ScrollBar1->value(), 0, spectrumScrollMax) : 0;
+    drawFrequencyAxis(spectrumStart);
+    if (state_.bmpBackground.isNull()) {
+        QImage plain(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
+        plain.fill(toQRgb(state_.backgroundColor1));
+        varnilog::DrawSpectrum(plot_, plain, *data_, currentView());
+    } else {
+        varnilog::DrawSpectrum(plot_, state_.bmpBackground, *data_, currentView());
+    }
+    ui_->imgFFT->update();
+}
+
+void TForm5::CheckBox1Click() {
+    ui_->ScrollBar1->setEnabled(ui_->CheckBox1->isChecked());
+    spectrumZoom = ui_->CheckBox1->isChecked();
+    DrawSpectrum();
+}
+
+void TForm5::imgFFTMouseMove(QPoint position) {
+    const SpectrumReadout r = spectrumReadout(position.x(), position.y(), *data_, currentView(),
+                                              ui_->ScrollBar1->value(), divisor(), decimalPoint());
+    if (!r.inside) {
+        Panel1MouseMove();
+        return;
+    }
+    QFrame* markers[kChannels] = {ui_->Shape2, ui_->Shape3, ui_->Shape4, ui_->Shape5};
+    const int plotTop = ui_->imgFFT->y();
+    for (int c = 0; c < kChannels; ++c) {
+        if (!r.markerRow[c])
+            continue;
+        markers[c]->move(markers[c]->x(), plotTop + *r.markerRow[c]);
+        setShapeColour(markers[c], state_.channelColor[c]);
+        markers[c]->show();
+        markers[c]->raise();
+    }
+    ui_->Shape1->move(ui_->imgFFT->x() + r.cursorX, ui_->Shape1->y());
+    ui_->Shape1->show();
+    ui_->Shape1->raise();
+    ui_->Label1->setText(r.label);
+}
+
+void TForm5::Panel1MouseMove() {
+    for (QFrame* shape : {ui_->Shape1, ui_->Shape2, ui_->Shape3, ui_->Shape4, ui_->Shape5})
+        shape->hide();
+}
+
+bool TForm5::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->Panel1 && event->type() == QEvent::MouseMove)
+        Panel1MouseMove();
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace varnilog

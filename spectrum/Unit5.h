@@ -1,9 +1,24 @@
-// TForm5 (unit Unit5): window shell; its behaviour is built by the module that owns it.
+// TForm5 (unit Unit5), caption "FFT": the spectra of the recording on display in dB over frequency,
+// zoom x10 with scrolling, channel choice, per-channel scaling and a mouse readout. Created once; the
+// controls keep their states between openings, the spectra are recomputed at every opening.
 #pragma once
 
 #include "app/SharedState.h"
+#include "spectrum/RecordingSpectra.h"
+#include "spectrum/SpectrumData.h"
+#include "spectrum/SpectrumPlot.h"
 
 #include <QDialog>
+#include <QImage>
+
+#include <memory>
+
+class QProgressBar;
+class QFrame;
+
+namespace Ui {
+class TForm5;
+}
 
 namespace varnilog {
 
@@ -13,10 +28,43 @@ class TForm5 : public QDialog {
     Q_OBJECT
 public:
     TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~TForm5() override;
+
+    // SpeedButton73: opens the window modally for the recording on display; nothing happens when the
+    // recording has no samples. progressBar is the main window's ProgressBar1 (may be null).
+    void showSpectrum(QProgressBar* progressBar = nullptr);
+
+    // Computes the spectra and draws everything (runs before the window appears).
+    void FormShow();
+    void DrawSpectrum();
+
+    const SpectrumData& spectra() const { return *data_; }
+    const QImage& plotImage() const { return plot_; }
+
+    // Window state kept between openings.
+    bool spectrumZoom = false;
+    int spectrumStart = 0; // first display point drawn
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CheckBox1Click();
+    void imgFFTMouseMove(QPoint position);
+    void Panel1MouseMove();
+    SpectrumView currentView() const;
+    double divisor() const;
+    void drawFrequencyAxis(int a);
+
+    std::unique_ptr<Ui::TForm5> ui_;
     SharedState& state_;
     MessageBoxes& boxes_;
+    std::unique_ptr<SpectrumData> data_;
+    RecordingSpectra spectraEngine_;
+    QImage plot_;
+    QImage axisX_;
+    QImage axisY_;
+    QProgressBar* progressBar_ = nullptr;
 };
 
 } // namespace varnilog
