@@ -28,7 +28,6 @@ namespace {
 // Where the window resource puts the main window; WINTOP/WINLEFT default to it.
 constexpr QPoint kResourcePosition(192, 107);
 constexpr int kClientWidth = 776, kClientHeight = 389;
-const QColor kWindowColour(0xC0, 0xC0, 0xD0); // 13680832 as 0x00BBGGRR
 
 // Widths of the status panels; the message panel takes the rest.
 constexpr std::array<int, TForm1::kStatusPanels - 1> kPanelWidths{20, 38, 32, 20, 38, 32, 20, 38,
@@ -38,16 +37,6 @@ constexpr std::array<int, TForm1::kStatusPanels - 1> kPanelWidths{20, 38, 32, 20
 constexpr std::array<int, 23> kTimeBaseButtons{0,  30, 29, 28, 27, 26, 25, 24, 21, 22, 23, 31,
                                                32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42};
 constexpr std::array<int, 11> kSensitivityButtons{0, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7};
-
-QColor fromTColor(std::int32_t c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
-QFont axisFont() {
-    QFont f(QStringLiteral("Arial"));
-    f.setPixelSize(9);
-    return f;
-}
 
 int modelFromText(const QString& text) {
     const QString t = text.trimmed().toUpper();
@@ -207,6 +196,7 @@ void TForm1::connectHandlers() {
     connect(ui_->KZ400LPC21441, &QAction::triggered, this, &TForm1::KZ400LPC21441Click);
     connect(ui_->Koniec1, &QAction::triggered, this, &TForm1::Koniec1Click);
     connect(ui_->SpeedButton47, &QAbstractButton::clicked, this, &TForm1::SpeedButton47Click);
+    connectViewHandlers();
 }
 
 QString TForm1::statusPanelText(int panel) const {
@@ -244,14 +234,8 @@ void TForm1::FormCreate() {
     drawVoltAxis();
     renderWaveform();
     applyDeviceModel();
-    const auto shapeColour = [this](QLabel* shape, std::uint8_t channel) {
-        QPalette pal = shape->palette();
-        pal.setColor(QPalette::Window,
-                     fromTColor(state_.channelColor[std::min<size_t>(channel, kChannels - 1)]));
-        shape->setPalette(pal);
-    };
-    shapeColour(ui_->Shape1, state_.cursor1Channel);
-    shapeColour(ui_->Shape2, state_.cursor2Channel);
+    setShapeColour(ui_->Shape1, state_.cursor1Channel);
+    setShapeColour(ui_->Shape2, state_.cursor2Channel);
 }
 
 void TForm1::FormPaint() {
@@ -316,100 +300,6 @@ void TForm1::Koniec1Click() {
 }
 void TForm1::SpeedButton47Click() {
     close();
-}
-
-void TForm1::paintBackground() {
-    state_.bmpBackground.fill(fromTColor(state_.backgroundColor1));
-}
-
-void TForm1::renderWaveform() {
-    {
-        QPainter p(&state_.bmpScreen);
-        p.drawImage(QRect(0, 0, state_.bmpScreen.width(), state_.bmpScreen.height()), state_.bmpBackground);
-    }
-    FormPaint();
-}
-
-void TForm1::drawTimeAxis() {
-    timeAxis_.fill(kWindowColour);
-    QPainter p(&timeAxis_);
-    p.setPen(Qt::black);
-    p.setFont(axisFont());
-    const QFontMetrics fm(p.font());
-    const std::int64_t v = state_.viewStart;
-    const double z = state_.zoomDivisor, t = state_.samplingPeriodMs;
-    p.drawLine(10, 0, 511, 0);
-    p.drawLine(10, 0, 10, 3);
-    p.drawLine(510, 0, 510, 3);
-    for (int i = 1; i <= 5; ++i) {
-        const int x0 = static_cast<int>(100 * i + 10 - v % 100);
-        const double ms = std::trunc(t * (v - (v % 100) * z) + i * t * 100 * z);
-        const QString text = formatElapsedTime(static_cast<float>(ms));
-        p.drawText(x0 - fm.horizontalAdvance(text) / 2, 5 + fm.ascent(), text);
-        p.drawLine(x0, 0, x0, 5);
-    }
-    for (int i = 1; i <= 100; ++i) {
-        const int x = static_cast<int>(5 * i + 10 - v % 5);
-        p.drawLine(x, 0, x, 3);
-    }
-    ui_->imgOsX->update();
-}
-
-void TForm1::drawVoltAxis() {
-    voltAxis_.fill(kWindowColour);
-    QPainter p(&voltAxis_);
-    p.setPen(Qt::black);
-    p.setFont(axisFont());
-    const QFontMetrics fm(p.font());
-    const int s = std::clamp<int>(state_.channelSensitivity[state_.selectedChannel % kChannels], 1, 10);
-    p.drawLine(37, 8, 37, 259);
-    for (int i = 0; i <= 10; ++i) {
-        const QString& text = voltLabel(s, 10 - i);
-        p.drawText(29 - fm.horizontalAdvance(text), 25 * i + 5 + fm.ascent() - 2, text);
-        p.drawLine(33, 25 * i + 8, 38, 25 * i + 8);
-    }
-    for (int i = 1; i <= 49; ++i)
-        p.drawLine(35, 5 * i + 8, 38, 5 * i + 8);
-    ui_->imgOsY->update();
-}
-
-void TForm1::updateStatusBar() {
-    static const QString modes[] = {QStringLiteral("AC"), QStringLiteral("GND"), QStringLiteral("DC")};
-    for (int c = 0; c < kChannels; ++c) {
-        const size_t ch = static_cast<size_t>(c);
-        setStatusPanelText(3 * c + 1, voltLabel(std::clamp<int>(state_.channelSensitivity[ch], 1, 10), 6));
-        setStatusPanelText(3 * c + 2, state_.channelMode[ch] < 3 ? modes[state_.channelMode[ch]] : QString());
-    }
-    setStatusPanelText(12, timeBaseCaption(std::clamp<int>(state_.timeBaseIndex, 1, kTimeBaseCount)));
-    setStatusPanelText(13, state_.modelName);
-    setStatusPanelText(14, state_.comPortName);
-}
-
-void TForm1::refreshTimeBase() {
-    const int index = std::clamp<int>(state_.timeBaseIndex, 1, kTimeBaseCount);
-    state_.samplingPeriodMs = samplingPeriodTable[static_cast<size_t>(index)];
-    ui_->Image6->move(timeBaseMarkPosition(index));
-    drawTimeAxis();
-    updateStatusBar();
-}
-
-void TForm1::refreshSensitivity() {
-    const int channel = state_.selectedChannel % kChannels;
-    ui_->Image2->move(sensitivityMarkPosition(
-        std::clamp<int>(state_.channelSensitivity[static_cast<size_t>(channel)], 1, 10)));
-    refreshOffset(channel, true);
-    updateStatusBar();
-}
-
-void TForm1::refreshOffset(int channel, bool moveMark) {
-    const size_t ch = static_cast<size_t>(channel);
-    const OffsetDisplay d = describeOffset(state_.channelOffset[ch], state_.channelZeroOffset[ch],
-                                           state_.referenceVoltage, state_.channelSensitivity[ch]);
-    state_.channelOffset[ch] = d.offset;
-    if (moveMark)
-        ui_->Image12->move(d.mark);
-    ui_->Label16->setText(d.text);
-    renderWaveform();
 }
 
 } // namespace varnilog

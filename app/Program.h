@@ -4,6 +4,9 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "view/ViewWindow.h"
+
+#include <QColor>
 
 #include <QMainWindow>
 #include <QString>
@@ -14,6 +17,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QPoint;
 class QTimer;
 namespace Ui {
 class TForm1;
@@ -52,6 +56,9 @@ struct SecondaryWindows {
     TForm8* form8 = nullptr; // rename
 };
 
+// The main window's colour, 13680832 as 0x00BBGGRR.
+inline constexpr QRgb kWindowColour = 0xFFC0C0D0;
+
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -87,6 +94,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormClose();
@@ -98,14 +106,54 @@ private:
     void SpeedButton47Click();
     void chooseModel(std::uint8_t model);
 
+    // Redraw operations.
     void paintBackground();
     void renderWaveform();
+    void drawOverlays(bool showCursors);
     void drawTimeAxis();
     void drawVoltAxis();
     void updateStatusBar();
+    void refreshView();
     void refreshTimeBase();
     void refreshSensitivity();
     void refreshOffset(int channel, bool moveMark);
+    void refreshModeSlider();
+    void applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar);
+
+    // View handlers (ProgramView.cpp).
+    void connectViewHandlers();
+    void ScrollBar1Change(int position);
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void channelBoxClick(int channel, bool checked);
+    void Image1MouseMove(QPoint p);
+    void setSensitivity(int index);
+    void SpeedButton16Click(QAbstractButton* button);
+    void Image5MouseMove(QPoint p);
+    void timeBaseButtonClick(int index);
+    void Image11MouseMove(QPoint p);
+    void stepSensitivity(int steps);
+    void stepTimeBase(int steps);
+    void stepOffset(int steps);
+    void SpeedButton57Click();
+    void SpeedButton56Click();
+    void SpeedButton58Click();
+    void SpeedButton45Click(int mode);
+    void Image7MouseMove(QPoint p);
+    void selectChannel(int channel);
+    void Image3MouseMove(QPoint p);
+    void placeCursor(int n, int x);
+    void Label1MouseDown(int x, Qt::MouseButtons buttons);
+    void Label1MouseMove(int x, Qt::MouseButtons buttons);
+    void CheckBox1Click(bool checked);
+    void comboBoxChange(int cursor, int index);
+    void setShapeColour(QLabel* shape, std::uint8_t channel);
+    void SpeedButton74Click();
+    void imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons);
 
     void setUpPanelPictures();
     void setUpStatusBar();
@@ -122,6 +170,8 @@ private:
     QImage timeAxis_;                  // imgOsX, 520 x 16
     QImage voltAxis_;                  // imgOsY, 38 x 263
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
+    ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
+    ScrollBarSetup scrollBar_;
 };
 
 } // namespace varnilog

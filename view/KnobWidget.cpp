@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <numbers>
@@ -55,6 +56,16 @@ void KnobWidget::mousePressEvent(QMouseEvent* event) {
 
 void KnobWidget::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMoved(event->position().toPoint(), event->buttons());
+}
+
+void KnobWidget::wheelEvent(QWheelEvent* event) {
+    // Touchpads send fractions of a notch; they add up until a whole step is reached.
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / 120;
+    wheelRemainder_ -= steps * 120;
+    if (steps != 0)
+        emit wheelTurned(steps);
+    event->accept();
 }
 
 } // namespace varnilog

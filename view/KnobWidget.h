@@ -20,16 +20,20 @@ public:
 signals:
     void mousePressed(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
     void mouseMoved(QPoint position, Qt::MouseButtons buttons);
+    // Wheel notches: positive away from the user.
+    void wheelTurned(int steps);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int count_ = 0;
     double start_ = 225.0;
     double sweep_ = -270.0;
+    int wheelRemainder_ = 0; // eighths of a degree not yet turned into a step
 };
 
 } // namespace varnilog

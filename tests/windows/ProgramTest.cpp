@@ -425,7 +425,7 @@ TEST_F(ProgramTest, SensitivityButtonsSitWhereTheKnobGivesTheirIndex) {
 }
 
 TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
-    // CLTLO1 is 0x00BBGGRR: 0x804020 is blue 0x80, green 0x40, red 0x20.
+    // CLTLO1 is 0x00BBGGRR: 0x804020 is blue 0x80, green 0x40, red 0x20 (read between grid lines).
     start("[CONFIG]\nCLTLO1=8405024\n");
     form->show();
     const QImage shot = form->grab().toImage();
@@ -434,7 +434,7 @@ TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
     child<QWidget>("PageControl1")->grab().save(QStringLiteral("/tmp/tform1-kursory.png"));
     child<QTabWidget>("PageControl1")->setCurrentIndex(0);
     const QPoint origin = form->centralWidget()->mapTo(form.get(), QPoint(0, 0));
-    EXPECT_EQ(QColor(shot.pixel(origin + QPoint(39 + 250, 33 + 60))), QColor(0x20, 0x40, 0x80));
+    EXPECT_EQ(QColor(shot.pixel(origin + QPoint(39 + 262, 33 + 62))), QColor(0x20, 0x40, 0x80));
     EXPECT_EQ(QColor(shot.pixel(origin + QPoint(542, 3))), QColor(0xC0, 0xC0, 0xD0));
     // No offset: the offset mark stands straight above the knob's centre.
     EXPECT_EQ(child<QWidget>("Image12")->pos(), QPoint(138, 103));
