@@ -184,13 +184,12 @@ float extendedMagnitude(float re, float im) {
         out[k] = static_cast<float>(std::sqrt(a + b));
     }
     for (int k = 0; k < fftSize; k += 8) {
-        std::uint64_t word;
+        std::uint64_t word; // eight flags of 0 or 1
         std::memcpy(&word, redo + k, sizeof word);
-        if (word == 0)
-            continue;
-        for (int l = k; l < k + 8; ++l)
-            if (redo[l])
-                out[l] = extendedMagnitude(re[l], im[l]);
+        for (; word != 0; word &= word - 1) {
+            const int l = k + __builtin_ctzll(word) / 8;
+            out[l] = extendedMagnitude(re[l], im[l]);
+        }
     }
 }
 
