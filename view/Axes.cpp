@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <cmath>
+
 namespace varnilog {
 
 namespace {
@@ -51,7 +53,10 @@ std::int64_t timeAxisLabelMs(std::int64_t viewStart, std::int32_t zoomDivisor, f
     const double z = zoomDivisor;
     const double v = static_cast<double>(viewStart);
     const double rest = static_cast<double>(viewStart % 100);
-    return static_cast<std::int64_t>(t * (v - rest * z) + i * t * 100.0 * z);
+    // Rounded to whole microseconds before the truncation: single-precision periods such as 0.02 ms are
+    // a hair below their decimal value, and 100 of them must still label 2 ms, not 1 ms.
+    const double us = std::round((t * (v - rest * z) + i * t * 100.0 * z) * 1000.0);
+    return static_cast<std::int64_t>(us) / 1000;
 }
 
 int timeAxisLabelX(std::int64_t viewStart, int i) {

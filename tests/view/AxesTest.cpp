@@ -31,12 +31,11 @@ TEST(AxesTest, TimeAxisLabels) {
         {99, 1, 1.0f, 1, 11, 100},  // over display column 0; the grid line beside it is sample 100
         {250, 2, 1.0f, 1, 60, 350}, // 250 - 50 * 2 + 100 * 2
         {0, 1, 0.1f, 3, 310, 30},   // 30.0000004 truncated
-        {130, 4, 0.05f, 1, 80, 24}, // 0.05 * (130 - 120) + 20 = 20.5 + ... = 0.5 + 20 -> 20? see below
+        {130, 4, 0.05f, 1, 80, 20}, // 0.05 * (130 - 30 * 4) + 0.05 * 400 = 20.5 -> 20
+        {0, 1, 0.02f, 1, 110, 2},   // 100 x 0.0199999996 ms is labelled 2 ms, not 1 ms
+        {0, 1, 0.0001f, 5, 510, 0}, // 0.05 ms
         {3000000000LL, 1, 1.0f, 1, 110, 3000000100LL},
     };
-    // row {130, 4, 0.05}: v - (v mod 100) * z = 130 - 120 = 10; 0.05 * 10 + 1 * 0.05 * 400 = 0.5 + 20 = 20.5
-    // -> 20
-    rows[7].ms = 20;
     for (const Row& r : rows) {
         EXPECT_EQ(timeAxisLabelX(r.viewStart, r.i), r.x) << r.viewStart << " i=" << r.i;
         EXPECT_EQ(timeAxisLabelMs(r.viewStart, r.zoom, r.period, r.i), r.ms) << r.viewStart << " i=" << r.i;
