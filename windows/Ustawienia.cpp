@@ -21,10 +21,9 @@ QStringList availablePortNames() {
 } // namespace
 
 void paintSwatch(QFrame* swatch, std::int32_t colour) {
-    QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(toQRgb(colour)));
-    swatch->setPalette(palette);
-    swatch->setAutoFillBackground(true);
+    const QColor c = QColor::fromRgb(toQRgb(colour));
+    swatch->setStyleSheet(
+        QStringLiteral("QFrame { background-color: %1; border: 1px solid black; }").arg(c.name()));
 }
 
 TForm4::TForm4(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -35,9 +34,8 @@ TForm4::TForm4(SharedState& state, MessageBoxes& boxes, QWidget* parent)
       portLister_(availablePortNames) {
     ui_->setupUi(this);
     setFixedSize(355, 162);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(toQRgb(13680832)));
-    setPalette(palette);
+    setStyleSheet(QStringLiteral("QDialog#TForm4 { background-color: %1; }")
+                      .arg(QColor::fromRgb(toQRgb(13680832)).name()));
     // Clicks on a swatch belong to its button.
     for (QFrame* swatch : {ui_->Shape1, ui_->Shape2, ui_->Shape3, ui_->Shape4, ui_->Shape5, ui_->Shape6})
         swatch->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -40,9 +40,8 @@ struct SettingsFixture {
     QComboBox* combo() { return child<QComboBox>(form, "ComboBox2"); }
     QCheckBox* check() { return child<QCheckBox>(form, "CheckBox1"); }
     void click(const char* name) { child<QPushButton>(form, name)->click(); }
-    QRgb swatch(const char* name) {
-        return child<QFrame>(form, name)->palette().color(QPalette::Window).rgb();
-    }
+    // The colour a swatch shows, taken from its middle pixel.
+    QRgb swatch(const char* name) { return child<QFrame>(form, name)->grab().toImage().pixel(12, 12); }
     QString key(const char* name) {
         return ProfileFile(dir.filePath("varnilog.ini")).readString("CONFIG", name, "-");
     }
