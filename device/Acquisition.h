@@ -3,6 +3,15 @@
 // them to the files, update the live preview) and stop (stop byte, take the rest, close, remove an
 // empty set). Works on the shared state; reports status texts through a callback and everything
 // else through return values; shows no window. Depends on app/, device/ and recording/.
+//
+// The main window's handlers:
+//   btStartClick:  r = acq.start(); if (r.modelChanged) apply the model to the menu and buttons;
+//                  if (r.status >= FilesNotCreated) { lock the controls, btStart off, btStop on,
+//                  edFilename = r.baseName; }  if (r.status == Sampling) { refreshView; Timer1 on; }
+//   Timer1Timer:   t = acq.tick(chkPodglad checked); if (t.previewChanged) renderWaveform;
+//                  if (t.endsSampling()) { Timer1 off; showErrorBox(t.errorText); btStopClick(); }
+//   btStopClick:   Timer1 off; unlock; s = acq.stop(); if (!s.rosPath.isEmpty()) loadRecording.
+//   FormClose:     if (acq.active()) btStopClick() before the configuration is written.
 #pragma once
 
 #include "app/Clock.h"

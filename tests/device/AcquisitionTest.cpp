@@ -335,3 +335,39 @@ TEST_F(AcquisitionTest, MissingDataFolderLeavesThePortOpenUntilStop) {
 
 } // namespace
 } // namespace varnilog
+
+namespace varnilog {
+namespace {
+
+TEST_F(AcquisitionTest, StaleBytesFromAnEarlierSessionNeverEnterTheRecording) {
+    // An adapter that ignored the flush at open still holds part of an old stream.
+    link.receive(Bytes{0x41, 7, 0x42});
+    link.onWrite = [](std::span<const std::uint8_t> bytes, test::FakeSerialLink& l) {
+        if (bytes.size() != 8)
+            return;
+        if (std::equal(bytes.begin(), bytes.end(), identifyCommand().begin())) {
+            l.receive(std::array<std::uint8_t, 1>{2});
+            return;
+        }
+        // The tail of an old frame arrives just after the settings command, then the new stream.
+        l.receive(Bytes{0x42, 9, 0x00});
+        l.receive(counterFrames(0, 40));
+    };
+    const StartResult r = acq.start();
+    ASSERT_EQ(r.status, StartStatus::Sampling);
+    baseName = r.baseName;
+    EXPECT_EQ(messages, (QStringList{QString::fromUtf8("Otwarcie portu powiodło się ..."),
+                                     QString::fromUtf8("Ponowna próba połączenia nr 2..."),
+                                     QString::fromUtf8("Start Probkowania ...")}));
+    EXPECT_EQ(state->deviceModel, 2);
+    acq.tick(false);
+    const StopResult stopped = acq.stop();
+    EXPECT_EQ(stopped.samples, 40);
+    const Bytes a = fileBytes(path(".rca"));
+    ASSERT_EQ(a.size(), 40u);
+    EXPECT_EQ(a.front(), 0);
+    EXPECT_EQ(a.back(), 39);
+}
+
+} // namespace
+} // namespace varnilog
