@@ -88,6 +88,11 @@ public:
     // Status messages of the acquisition go to the message panel.
     void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
 
+    // Makes state.recordingPath the recording on display (error box on failure).
+    bool loadRecording();
+    // Sets recordingPath and loads it.
+    void openRecording(const QString& rosPath);
+
     // The button that selects a time-base index 1..22 / a sensitivity index 1..10.
     QAbstractButton* timeBaseButton(int index) const;
     QAbstractButton* sensitivityButton(int index) const;

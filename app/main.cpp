@@ -10,6 +10,7 @@
 #include "windows/Ustawienia.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <exception>
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
         form1.FormCreate();
         form1.centreOnScreen();
         form1.show();
+        if (!options.startRecording.isEmpty())
+            form1.openRecording(QFileInfo(options.startRecording).absoluteFilePath());
         app.exec();
     } catch (const std::exception& e) {
         boxes.showErrorBox(QString::fromLocal8Bit(e.what()));

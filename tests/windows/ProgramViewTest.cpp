@@ -1,0 +1,171 @@
+// The main window with a recording on display: loading, scrolling, zoom, knobs, offset buttons and
+// cursors through the real widgets.
+#include "app/Program.h"
+#include "support/RecordingMessageBoxes.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace varnilog;
+
+namespace {
+
+class ProgramViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form = std::make_unique<TForm1>(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
+        form->FormCreate();
+    }
+    // A recording of n samples: A counts 0..249 repeatedly, B is flat at 150.
+    QString makeRecording(int n, const char* ros) {
+        const QString base = dir.filePath(QStringLiteral("2024-01-02 03.04.05"));
+        QByteArray a(n, 0), b(n, static_cast<char>(150));
+        for (int i = 0; i < n; ++i)
+            a[i] = static_cast<char>(i % 250);
+        write(base + ".rca", a);
+        write(base + ".rcb", b);
+        write(base + ".ros", ros);
+        return base + ".ros";
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    template <class T> T* child(const char* name) const {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char* name) { child<QAbstractButton>(name)->click(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+TEST_F(ProgramViewTest, LoadingShowsTheRecordingAndItsScales) {
+    form->openRecording(makeRecording(10000, "[PARAMETRY]\nPODSTAWA=10\nCZULOSCA=4\nCZULOSCB=9\nTRYBA=2\n"));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(state->sampleCount, 10000);
+    EXPECT_EQ(child<QLineEdit>("edFilename")->text(), "2024-01-02 03.04.05");
+    EXPECT_EQ(form->statusPanelText(1), "1V");
+    EXPECT_EQ(form->statusPanelText(2), "DC");
+    EXPECT_EQ(form->statusPanelText(4), "20mV");
+    EXPECT_EQ(form->statusPanelText(12), "1ms");
+    EXPECT_EQ(child<QScrollBar>("ScrollBar1")->maximum(), 9500);
+    // Sample 10 of A is 10: drawn in row 240 of the picture.
+    EXPECT_NE(state->bmpScreen.pixel(10, 240), state->bmpScreen.pixel(10, 100));
+
+    form->openRecording(dir.filePath("missing.ros"));
+    EXPECT_EQ(state->sampleCount, -1); // no ".rca": an empty recording, no box
+}
+
+TEST_F(ProgramViewTest, ZoomAndScrollKeepTheViewInRange) {
+    form->openRecording(makeRecording(10000, "[PARAMETRY]\nPODSTAWA=10\n"));
+    auto* bar = child<QScrollBar>("ScrollBar1");
+    click("SpeedButton5"); // "Pokaż całość"
+    EXPECT_EQ(state->zoomDivisor, 20);
+    EXPECT_EQ(state->viewStart, 0);
+    for (int expected : {10, 5, 2, 1, 1}) {
+        click("SpeedButton3"); // "Zbliż"
+        EXPECT_EQ(state->zoomDivisor, expected);
+    }
+    bar->setValue(bar->maximum()); // to the end, then zoom out: the view stays at the end
+    EXPECT_EQ(state->viewStart, 9500);
+    click("SpeedButton2"); // "Oddal"
+    EXPECT_EQ(state->zoomDivisor, 2);
+    EXPECT_EQ(state->viewStart, 9000);
+    EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isEnabled());
+    click("SpeedButton4");
+    EXPECT_EQ(state->zoomDivisor, 1);
+    EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isEnabled());
+}
+
+TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
+    QWidget* sens = child<QWidget>("Image1");
+    QTest::mousePress(sens, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60)); // dead zone, right: 10 mV
+    EXPECT_EQ(state->channelSensitivity[0], 10);
+    EXPECT_EQ(form->statusPanelText(1), "10mV");
+    QTest::mousePress(sens, Qt::LeftButton, Qt::NoModifier, QPoint(10, 60));
+    EXPECT_EQ(state->channelSensitivity[0], 1);
+    QWheelEvent up(QPointF(31, 31), sens->mapToGlobal(QPointF(31, 31)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(sens, &up);
+    EXPECT_EQ(state->channelSensitivity[0], 2);
+
+    QWidget* time = child<QWidget>("Image5");
+    QTest::mousePress(time, Qt::LeftButton, Qt::NoModifier, QPoint(81, 41)); // right edge: 0.1 s
+    EXPECT_EQ(state->timeBaseIndex, 4);
+    EXPECT_EQ(form->statusPanelText(12), "0.1s");
+    QTest::mousePress(time, Qt::LeftButton, Qt::NoModifier, QPoint(41, 81)); // straight down: 21, limited
+    EXPECT_EQ(state->timeBaseIndex, 15);
+    click("SpeedButton30");
+    EXPECT_EQ(state->timeBaseIndex, 1);
+
+    state->samplingActive = true; // knobs ignore the mouse while sampling
+    QTest::mousePress(time, Qt::LeftButton, Qt::NoModifier, QPoint(81, 41));
+    EXPECT_EQ(state->timeBaseIndex, 1);
+    state->samplingActive = false;
+
+    click("SpeedButton19"); // channel B: its scale on the knob and the axis
+    EXPECT_EQ(state->selectedChannel, 1);
+    click("SpeedButton13"); // "1V"
+    EXPECT_EQ(state->channelSensitivity[1], 4);
+    EXPECT_EQ(state->channelSensitivity[0], 2);
+    click("SpeedButton44"); // GND
+    EXPECT_EQ(state->channelMode[1], 1);
+    EXPECT_EQ(form->statusPanelText(5), "GND");
+}
+
+TEST_F(ProgramViewTest, OffsetButtonsStayWithinTheRange) {
+    // KZ100: reference 2.5 V, range 50 around the zero 100.
+    for (int i = 0; i < 60; ++i)
+        click("SpeedButton57");
+    EXPECT_EQ(state->channelOffset[0], 150);
+    EXPECT_EQ(child<QLabel>("Label16")->text(), "50V");
+    click("SpeedButton58");
+    EXPECT_EQ(state->channelOffset[0], 100);
+    EXPECT_EQ(child<QLabel>("Label16")->text(), "0V");
+    state->channelZeroOffset[0] = 20; // extreme calibration: the range reaches below 0
+    for (int i = 0; i < 100; ++i)
+        click("SpeedButton56");
+    EXPECT_EQ(state->channelOffset[0], 0); // held at 0, never wrapped to 255
+}
+
+TEST_F(ProgramViewTest, CursorsArePlacedOnTheStripAndRead) {
+    form->openRecording(makeRecording(1000, "[PARAMETRY]\nPODSTAWA=13\nCZULOSCA=4\nCZULOSCB=4\n"));
+    QWidget* strip = child<QWidget>("Label1");
+    QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, QPoint(600, 5));
+    QTest::mouseRelease(strip, Qt::LeftButton, Qt::NoModifier, QPoint(600, 5));
+    EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_TRUE(state->cursorsActive);
+    EXPECT_EQ(state->cursorColumn[0], 499);
+    EXPECT_TRUE(child<QWidget>("Shape1")->isVisible() || !form->isVisible());
+    QTest::mousePress(strip, Qt::RightButton, Qt::NoModifier, QPoint(249, 5));
+    EXPECT_EQ(state->cursorColumn[1], 249);
+    EXPECT_EQ(child<QLabel>("lbV1")->text(), "T: 0000:00:00:025"); // 250 samples of 0.1 ms
+    // A: value 249 at column 499; B: 150 everywhere; both 1 V/div.
+    child<QComboBox>("ComboBox2")->setCurrentIndex(1);
+    emit child<QComboBox>("ComboBox2")->activated(1);
+    EXPECT_EQ(state->cursor2Channel, 1);
+    EXPECT_EQ(child<QLabel>("lbV2")->text(), "U: 3.96V"); // (249 - 150) x 0.04
+    // A full redraw (a channel box) switches them off.
+    child<QCheckBox>("chkB")->click();
+    EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_FALSE(state->cursorsActive);
+}
