@@ -1,5 +1,12 @@
 // The command-line tool run as a program: exit codes, messages and the files it writes.
+#include "app/Configuration.h"
+#include "recording/RecordingLoader.h"
+#include "view/ViewWindow.h"
+#include "view/WaveformRenderer.h"
+
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <QDir>
 #include <QFile>
@@ -95,4 +102,31 @@ TEST(CliTest, ExportWritesTheSpreadsheetText) {
     ASSERT_EQ(runCli({"export", ros, out, "--locale", "en_US"}).code, 0);
     EXPECT_TRUE(readFile(out).startsWith("0000:00:00:000;0.0000;0.0004\r\n"));
     EXPECT_EQ(runCli({"export", ros, dir.filePath("missing/out.txt")}).code, 1);
+}
+
+TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    // Offsets at their zero: no offset markers, whose labels need a GUI application in this process.
+    writeFile(ros,
+              "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nOFFSETA=100\r\nOFFSETB=100\r\n");
+    const QString png = dir.filePath("view.png");
+    const CliRun r = runCli({"render", ros, png, "--channels", "A"});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QImage shot(png);
+    ASSERT_EQ(shot.size(), QSize(500, 250));
+
+    auto s = std::make_unique<varnilog::SharedState>();
+    varnilog::sizeBitmaps(*s);
+    s->channelVisible = {true, false, false, false};
+    s->recordingPath = ros;
+    ASSERT_TRUE(varnilog::loadRecording(*s).ok);
+    varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
+    varnilog::refreshView(*s);
+    EXPECT_EQ(shot.convertToFormat(QImage::Format_RGB32), s->bmpScreen);
+
+    EXPECT_EQ(runCli({"render", ros, png, "--zoom", "0"}).code, 2);
+    EXPECT_EQ(runCli({"render", ros, png, "--zoom", "2", "--all"}).code, 2);
+    EXPECT_EQ(runCli({"render", ros, png, "--channels", "AX"}).code, 2);
+    EXPECT_EQ(runCli({"render", ros, dir.filePath("no/such/dir.png")}).code, 1);
 }

@@ -3,9 +3,6 @@
 
 namespace varnilog::cli {
 
-int runRender(const QStringList&) {
-    return fail(QStringLiteral("render: not available in this build"));
-}
 int runSpectrum(const QStringList&) {
     return fail(QStringLiteral("spectrum: not available in this build"));
 }

@@ -2,7 +2,7 @@
 // the same core as the windows, so both give the same results.
 #include "CliSupport.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 
@@ -20,10 +20,21 @@ const char* const kUsage = "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
                            "'varnilog-cli COMMAND --help' describes a command's options.\n"
                            "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
+// Qt's own notes (platform plugins, runtime folders) are not the tool's messages: stderr carries
+// only the one-line reasons and progress. VARNILOG_CLI_DEBUG=1 shows them.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("VARNILOG_CLI_DEBUG"))
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Pictures (and their small label font) need QtGui; the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQtMessages);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
     QStringList args = QCoreApplication::arguments();

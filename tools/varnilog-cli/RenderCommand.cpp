@@ -1,0 +1,72 @@
+// render: the 500 x 250 waveform picture of a view, drawn by the same code as the main window.
+#include "CliSupport.h"
+
+#include "app/Configuration.h"
+#include "view/ViewWindow.h"
+#include "view/WaveformRenderer.h"
+
+#include <QFileInfo>
+
+namespace varnilog::cli {
+
+int runRender(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {QStringLiteral("start"), QStringLiteral("First sample shown (default 0)."), QStringLiteral("N")});
+    parser.addOption(
+        {QStringLiteral("zoom"), QStringLiteral("Samples per column (default 1)."), QStringLiteral("Z")});
+    parser.addOption(
+        {QStringLiteral("all"), QStringLiteral("Fit the whole recording, as \"Pokaż całość\".")});
+    parser.addOption({QStringLiteral("channels"),
+                      QStringLiteral("Channels drawn, e.g. AB (default: A and B)."),
+                      QStringLiteral("LETTERS")});
+    parser.addOption({QStringLiteral("config"),
+                      QStringLiteral("Configuration whose colours and background are used."),
+                      QStringLiteral("INI")});
+    if (const int rc =
+            parseCommand(parser, args, QStringLiteral("Renders the waveform picture of a recording."), 2,
+                         QStringLiteral("FILE.ros OUT.png"));
+        rc >= 0)
+        return rc;
+    if (parser.isSet(QStringLiteral("zoom")) && parser.isSet(QStringLiteral("all")))
+        return fail(QStringLiteral("--zoom and --all cannot be used together"), ExitUsage);
+    std::int64_t start = 0, zoom = 1;
+    if (!intOption(parser, QStringLiteral("start"), 0, INT64_MAX / 2, start) ||
+        !intOption(parser, QStringLiteral("zoom"), 1, 1 << 30, zoom))
+        return ExitUsage;
+
+    auto state = std::make_unique<SharedState>();
+    sizeBitmaps(*state);
+    if (parser.isSet(QStringLiteral("config"))) {
+        const QString ini = parser.value(QStringLiteral("config"));
+        if (!QFileInfo(ini).isFile())
+            return fail(QStringLiteral("%1: no such configuration file").arg(ini));
+        QPoint unused;
+        readConfiguration(*state, ini, QFileInfo(ini).absolutePath(), unused);
+    }
+    if (parser.isSet(QStringLiteral("channels"))) {
+        const QString letters = parser.value(QStringLiteral("channels")).toUpper();
+        state->channelVisible = {false, false, false, false};
+        for (QChar c : letters) {
+            const int ch = c.unicode() - 'A';
+            if (ch < 0 || ch >= kChannels)
+                return fail(QStringLiteral("--channels: expected letters A to D"), ExitUsage);
+            state->channelVisible[ch] = true;
+        }
+    }
+    QString error;
+    if (!openRecording(*state, parser.positionalArguments().at(0), error))
+        return fail(error);
+    state->zoomDivisor = parser.isSet(QStringLiteral("all")) ? showAllDivisor(state->sampleCount)
+                                                             : static_cast<std::int32_t>(zoom);
+    state->viewStart = parser.isSet(QStringLiteral("all")) ? 0 : start;
+    paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
+                    state->gradientOn);
+    refreshView(*state); // reads the window at viewStart (kept in range) and draws it
+    const QString out = parser.positionalArguments().at(1);
+    if (!state->bmpScreen.save(out, "PNG"))
+        return fail(QStringLiteral("%1: cannot write the picture").arg(out));
+    return ExitOk;
+}
+
+} // namespace varnilog::cli
