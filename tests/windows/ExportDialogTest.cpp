@@ -60,9 +60,11 @@ TEST(ExportDialogTest, ChosenFileCancelAndFailures) {
         ExportDialogOptions options;
         options.progressBar = &f.bar;
         options.viewToStart = [&] { viewMoved = true; };
-        QLocale::setDefault(QLocale(QLocale::English));
-        const bool ok = exportRecordingWithDialog(nullptr, *f.state, f.boxes, f.dialogs, options);
-        QLocale::setDefault(QLocale::c());
+        bool ok = false;
+        {
+            const ScopedLocale locale{QLocale(QLocale::English)};
+            ok = exportRecordingWithDialog(nullptr, *f.state, f.boxes, f.dialogs, options);
+        }
         EXPECT_EQ(ok, r.written) << r.name;
         EXPECT_EQ(static_cast<int>(f.boxes.errors().size()), r.errors) << r.name;
         EXPECT_EQ(viewMoved, !path.isEmpty()) << r.name; // the view goes to sample 0 only for a real export
@@ -92,9 +94,10 @@ TEST(ExportDialogTest, SpreadsheetReadsTheVoltagesBack) {
     f.state->channelSensitivity = {7, 2, 1, 1}; // 0.1 V/div and 5 V/div
     const QString out = f.dir.filePath("tri.txt");
     f.dialogs.fileNames = {out};
-    QLocale::setDefault(QLocale(QLocale::Polish)); // decimal comma
-    ASSERT_TRUE(exportRecordingWithDialog(nullptr, *f.state, f.boxes, f.dialogs));
-    QLocale::setDefault(QLocale::c());
+    {
+        const ScopedLocale locale{QLocale(QLocale::Polish)}; // decimal comma
+        ASSERT_TRUE(exportRecordingWithDialog(nullptr, *f.state, f.boxes, f.dialogs));
+    }
     // The reader checks each line against (s - 125) * V/div * 0.04 worked out on its own.
     const char* script = R"(
 import csv, sys

@@ -149,7 +149,7 @@ TEST(OtworzplikTest, DetailsOfTheSelection) {
     };
     f.form2.show();
     for (const Row& r : rows) {
-        QLocale::setDefault(r.locale);
+        const ScopedLocale locale(r.locale);
         f.list()->clearSelection();
         f.select(r.entry);
         EXPECT_EQ(f.label("Label5").toStdString(), r.period) << r.entry;
@@ -158,7 +158,6 @@ TEST(OtworzplikTest, DetailsOfTheSelection) {
         EXPECT_EQ(f.label("Label8").toStdString(), r.channels) << r.entry;
         EXPECT_EQ(f.memo().toStdString(), r.memo) << r.entry;
     }
-    QLocale::setDefault(QLocale::c());
     f.form2.hide();
 }
 

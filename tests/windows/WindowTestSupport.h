@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QString>
 #include <QWidget>
 
@@ -31,5 +32,21 @@ template <typename T> T* child(const QWidget& window, const char* name) {
     EXPECT_NE(found, nullptr) << name;
     return found;
 }
+
+} // namespace varnilog::test
+
+namespace varnilog::test {
+
+// Sets the default locale for one scope and puts the previous one back.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const QLocale& locale) : previous_(QLocale()) { QLocale::setDefault(locale); }
+    ~ScopedLocale() { QLocale::setDefault(previous_); }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    QLocale previous_;
+};
 
 } // namespace varnilog::test
