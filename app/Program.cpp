@@ -8,6 +8,7 @@
 #include "view/Knobs.h"
 #include "view/QtPanelIcons.h"
 #include "view/ScaleTables.h"
+#include "windows/StandardDialogs.h"
 
 #include <QCloseEvent>
 #include <QCommandLineParser>
@@ -128,7 +129,7 @@ TForm1::TForm1(SharedState& state, MessageBoxes& boxes, const QString& configura
     connectHandlers();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() = default; // out of line: the dialogs and the form are complete types here
 
 void TForm1::setUpPanelPictures() {
     const std::pair<QAbstractButton*, PanelIcon> icons[] = {{ui_->btStart, PanelIcon::Start},
@@ -197,6 +198,8 @@ void TForm1::connectHandlers() {
     connect(ui_->Koniec1, &QAction::triggered, this, &TForm1::Koniec1Click);
     connect(ui_->SpeedButton47, &QAbstractButton::clicked, this, &TForm1::SpeedButton47Click);
     connectViewHandlers();
+    connectFileHandlers();
+    setDialogs(nullptr);
 }
 
 QString TForm1::statusPanelText(int panel) const {

@@ -26,6 +26,7 @@ class TForm1;
 namespace varnilog {
 
 class MessageBoxes;
+class StandardDialogs;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -68,7 +69,11 @@ public:
            QWidget* parent = nullptr);
     ~TForm1() override;
 
-    void setSecondaryWindows(const SecondaryWindows& windows) { windows_ = windows; }
+    // Wires the secondary windows to this one (rename window of the browser, configuration path of the
+    // settings, file name of the description).
+    void setSecondaryWindows(const SecondaryWindows& windows);
+    // File and colour dialogs of the windows; null = the platform's own.
+    void setDialogs(StandardDialogs* dialogs);
     const SecondaryWindows& secondaryWindows() const { return windows_; }
     void setProgramOptions(const ProgramOptions& options) { options_ = options; }
     const ProgramOptions& programOptions() const { return options_; }
@@ -125,6 +130,17 @@ private:
     void refreshModeSlider();
     void applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar);
 
+    // Recording and window handlers (ProgramFiles.cpp).
+    void connectFileHandlers();
+    void btOpenClick();
+    void Odczyt1Click();
+    void Zapiszdotxt1Click();
+    void Opis1Click();
+    void Kalibracja1Click();
+    void SpeedButton80Click();
+    void SpeedButton73Click();
+    void recordingOnDisplayChanged();
+
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
     void ScrollBar1Change(int position);
@@ -168,6 +184,8 @@ private:
     MessageBoxes& boxes_;
     QString configurationPath_;
     SecondaryWindows windows_;
+    StandardDialogs* dialogs_ = nullptr;
+    std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;
     std::unique_ptr<Ui::TForm1> ui_;
     std::array<QLabel*, kStatusPanels> statusPanels_{};

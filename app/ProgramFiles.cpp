@@ -3,7 +3,15 @@
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingLoader.h"
+#include "spectrum/Unit5.h"
 #include "ui_Program.h"
+#include "windows/ExportDialog.h"
+#include "windows/Otworzplik.h"
+#include "windows/QtStandardDialogs.h"
+#include "windows/Unit6.h"
+#include "windows/Unit7.h"
+#include "windows/Unit8.h"
+#include "windows/Ustawienia.h"
 
 #include <QSignalBlocker>
 
@@ -30,6 +38,98 @@ bool TForm1::loadRecording() {
     if (r.refreshView)
         refreshView();
     return true;
+}
+
+void TForm1::setSecondaryWindows(const SecondaryWindows& windows) {
+    windows_ = windows;
+    if (windows_.form2) {
+        windows_.form2->setRenameWindow(windows_.form8);
+        connect(windows_.form2, &TForm2::recordingOnDisplayChanged, this, &TForm1::recordingOnDisplayChanged);
+    }
+    if (windows_.form4)
+        windows_.form4->setConfigurationPath(configurationPath_);
+    if (windows_.form6)
+        windows_.form6->setFileNameSource([this] { return ui_->edFilename->text(); });
+    setDialogs(dialogs_);
+}
+
+void TForm1::setDialogs(StandardDialogs* dialogs) {
+    if (!dialogs) {
+        if (!ownDialogs_)
+            ownDialogs_ = std::make_unique<QtStandardDialogs>();
+        dialogs = ownDialogs_.get();
+    }
+    dialogs_ = dialogs;
+    if (windows_.form2)
+        windows_.form2->setDialogs(dialogs);
+    if (windows_.form4)
+        windows_.form4->setDialogs(dialogs);
+}
+
+void TForm1::connectFileHandlers() {
+    connect(ui_->btOpen, &QAbstractButton::clicked, this, &TForm1::btOpenClick);
+    connect(ui_->Odczyt1, &QAction::triggered, this, &TForm1::Odczyt1Click);
+    connect(ui_->Zapiszdotxt1, &QAction::triggered, this, &TForm1::Zapiszdotxt1Click);
+    connect(ui_->Opis1, &QAction::triggered, this, &TForm1::Opis1Click);
+    connect(ui_->Kalibracja1, &QAction::triggered, this, &TForm1::Kalibracja1Click);
+    connect(ui_->SpeedButton80, &QAbstractButton::clicked, this, &TForm1::SpeedButton80Click);
+    connect(ui_->SpeedButton73, &QAbstractButton::clicked, this, &TForm1::SpeedButton73Click);
+}
+
+void TForm1::btOpenClick() {
+    if (!windows_.form2)
+        return;
+    windows_.form2->exec();
+    // The browser's own flag decides: its close box after an earlier "Otwórz" opens the selection too.
+    if (!state_.openAccepted)
+        return;
+    state_.recordingPath = windows_.form2->selectedPath();
+    loadRecording();
+}
+
+void TForm1::Odczyt1Click() {
+    btOpenClick();
+}
+
+void TForm1::Zapiszdotxt1Click() {
+    ExportDialogOptions options;
+    options.progressBar = ui_->ProgressBar1;
+    options.viewToStart = [this] { ui_->ScrollBar1->setValue(0); };
+    exportRecordingWithDialog(this, state_, boxes_, *dialogs_, options);
+}
+
+void TForm1::Opis1Click() {
+    if (windows_.form6)
+        windows_.form6->show();
+}
+
+void TForm1::Kalibracja1Click() {
+    if (!windows_.form7)
+        return;
+    windows_.form7->exec();
+    refreshOffset(state_.selectedChannel % kChannels, true);
+}
+
+void TForm1::SpeedButton80Click() {
+    if (!windows_.form4)
+        return;
+    windows_.form4->exec();
+    paintBackground();
+    renderWaveform();
+    updateStatusBar(); // the port name may have changed
+    setShapeColour(ui_->Shape1, state_.cursor1Channel);
+    setShapeColour(ui_->Shape2, state_.cursor2Channel);
+}
+
+void TForm1::SpeedButton73Click() {
+    if (windows_.form5 && state_.sampleCount > 0)
+        windows_.form5->showSpectrum(ui_->ProgressBar1);
+}
+
+void TForm1::recordingOnDisplayChanged() {
+    ui_->edFilename->setText(state_.sampleCount < 0 ? QStringLiteral("...")
+                                                    : baseNameOf(state_.recordingPath));
+    refreshView();
 }
 
 void TForm1::openRecording(const QString& rosPath) {
