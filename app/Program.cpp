@@ -1,8 +1,11 @@
 #include "app/Program.h"
 
+#include "app/Clock.h"
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
 #include "app/MessageBoxes.h"
+#include "device/Acquisition.h"
+#include "device/SerialLink.h"
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
@@ -199,6 +202,7 @@ void TForm1::connectHandlers() {
     connect(ui_->SpeedButton47, &QAbstractButton::clicked, this, &TForm1::SpeedButton47Click);
     connectViewHandlers();
     connectFileHandlers();
+    connectAcquisitionHandlers();
     setDialogs(nullptr);
 }
 
@@ -260,6 +264,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormClose() {
+    // A recording still running is finished as Stop would, so nothing received is lost.
+    if (recordingActive())
+        btStopClick();
     // A failed write is not reported: the next start simply reads the defaults.
     writeConfiguration(state_, configurationPath_, pos());
 }

@@ -25,7 +25,10 @@ class TForm1;
 
 namespace varnilog {
 
+class Acquisition;
+class Clock;
 class MessageBoxes;
+class SerialLink;
 class StandardDialogs;
 class TForm2;
 class TForm4;
@@ -88,10 +91,17 @@ public:
     // Brings every model-dependent setting and control in line with state.deviceModel.
     void applyDeviceModel();
 
+    // Rewrites the scale, model and port panels of the status bar from the shared state.
+    void updateStatusBar();
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
     // Status messages of the acquisition go to the message panel.
     void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
+
+    // The clock that names new recordings (the system's when none is set). Set before the first start.
+    void setAcquisitionClock(Clock* clock);
+    // A recording is being made (between a start that opened the port and its stop).
+    bool recordingActive() const;
 
     // Makes state.recordingPath the recording on display (error box on failure).
     bool loadRecording();
@@ -122,13 +132,20 @@ private:
     void drawOverlays(bool showCursors);
     void drawTimeAxis();
     void drawVoltAxis();
-    void updateStatusBar();
     void refreshView();
     void refreshTimeBase();
     void refreshSensitivity();
     void refreshOffset(int channel, bool moveMark);
     void refreshModeSlider();
     void applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar);
+
+    // Acquisition handlers (ProgramAcquisition.cpp).
+    void connectAcquisitionHandlers();
+    Acquisition& acquisition();
+    void lockControls(bool locked);
+    void btStartClick();
+    void Timer1Timer();
+    void btStopClick();
 
     // Recording and window handlers (ProgramFiles.cpp).
     void connectFileHandlers();
@@ -185,6 +202,10 @@ private:
     QString configurationPath_;
     SecondaryWindows windows_;
     StandardDialogs* dialogs_ = nullptr;
+    std::unique_ptr<SerialLink> link_;
+    Clock* clock_ = nullptr;
+    std::unique_ptr<Clock> ownClock_;
+    std::unique_ptr<Acquisition> acquisition_;
     std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;
     std::unique_ptr<Ui::TForm1> ui_;

@@ -2,6 +2,7 @@
 // main window and the six secondary windows in their fixed order and runs the message loop.
 #include "app/Program.h"
 #include "app/QtMessageBoxes.h"
+#include "device/PtyBoard.h"
 #include "spectrum/Unit5.h"
 #include "windows/Otworzplik.h"
 #include "windows/Unit6.h"
@@ -47,6 +48,26 @@ int main(int argc, char** argv) {
     // then ends normally.
     try {
         form1.FormCreate();
+        // --simulate: a board on a pseudo-terminal, used as the port for this run only (the
+        // configured port is not overwritten unless the user saves the settings).
+        std::unique_ptr<varnilog::PtyBoard> board;
+        if (options.simulate) {
+            varnilog::BoardOptions simulated;
+            simulated.model = options.simulateModel ? options.simulateModel : state->deviceModel;
+            if (simulated.model < 1 || simulated.model > 4)
+                simulated.model = 1;
+            simulated.channels[0] = {varnilog::Waveform::Sine, 100.0, 30.0};
+            simulated.channels[1] = {varnilog::Waveform::Square, 40.0, 15.0};
+            board = std::make_unique<varnilog::PtyBoard>(simulated);
+            if (!board->start()) {
+                std::fprintf(stderr, "varnilog: the simulated board could not be started\n");
+                return 1;
+            }
+            state->comPortName = board->slavePath();
+            form4.setExtraPorts({board->slavePath()});
+            form1.updateStatusBar();
+            form1.showStatusMessage(QStringLiteral("Symulator płytki: %1").arg(board->slavePath()));
+        }
         form1.centreOnScreen();
         form1.show();
         if (!options.startRecording.isEmpty())

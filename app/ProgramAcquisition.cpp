@@ -1,0 +1,90 @@
+// TForm1, recording: the start and stop buttons and the 50 ms acquisition timer, over the core's
+// Acquisition. The controls that change settings are locked while a recording runs.
+#include "app/Program.h"
+
+#include "app/MessageBoxes.h"
+#include "app/SystemClock.h"
+#include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+#include "ui_Program.h"
+
+#include <QTimer>
+
+namespace varnilog {
+
+void TForm1::connectAcquisitionHandlers() {
+    connect(ui_->btStart, &QAbstractButton::clicked, this, &TForm1::btStartClick);
+    connect(ui_->btStop, &QAbstractButton::clicked, this, &TForm1::btStopClick);
+    connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+}
+
+void TForm1::setAcquisitionClock(Clock* clock) {
+    clock_ = clock;
+}
+
+Acquisition& TForm1::acquisition() {
+    if (!acquisition_) {
+        if (!link_)
+            link_ = std::make_unique<PosixSerialLink>();
+        if (!clock_) {
+            ownClock_ = std::make_unique<SystemClock>();
+            clock_ = ownClock_.get();
+        }
+        acquisition_ = std::make_unique<Acquisition>(
+            state_, *link_, *clock_, [this](const QString& text) { showStatusMessage(text); });
+    }
+    return *acquisition_;
+}
+
+bool TForm1::recordingActive() const {
+    return acquisition_ && acquisition_->active();
+}
+
+void TForm1::lockControls(bool locked) {
+    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
+                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->PageControl1),
+                       static_cast<QWidget*>(ui_->ScrollBar1), static_cast<QWidget*>(ui_->imgDisplay),
+                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
+        w->setEnabled(!locked);
+    ui_->btStart->setEnabled(!locked);
+    ui_->btStop->setEnabled(locked);
+}
+
+void TForm1::btStartClick() {
+    const StartResult r = acquisition().start();
+    if (r.modelChanged)
+        applyDeviceModel();
+    if (r.status != StartStatus::FilesNotCreated && r.status != StartStatus::Sampling)
+        return;
+    lockControls(true);
+    ui_->edFilename->setText(r.baseName);
+    if (r.status == StartStatus::Sampling) {
+        refreshView();
+        timer1_->start();
+    }
+}
+
+void TForm1::Timer1Timer() {
+    const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked());
+    if (t.previewChanged)
+        renderWaveform();
+    if (t.endsSampling()) {
+        // One box for the whole failure: the timer is off before it is shown.
+        timer1_->stop();
+        boxes_.showErrorBox(t.errorText);
+        btStopClick();
+    }
+}
+
+void TForm1::btStopClick() {
+    timer1_->stop();
+    lockControls(false);
+    const StopResult s = acquisition().stop();
+    if (!s.rosPath.isEmpty()) {
+        state_.recordingPath = s.rosPath;
+        loadRecording();
+        renderWaveform();
+    }
+}
+
+} // namespace varnilog

@@ -1,0 +1,90 @@
+// Recording through the main window: a simulated board on a pseudo-terminal, the real port code,
+// Start, the 50 ms timer, Stop, and closing the window while recording.
+#include "app/Program.h"
+#include "device/PtyBoard.h"
+#include "recording/ProfileFile.h"
+#include "support/RecordingMessageBoxes.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace varnilog;
+
+namespace {
+
+class ProgramAcquisitionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dir.path());
+        BoardOptions options;
+        options.model = 3;
+        options.channels[0] = {Waveform::Counter, 0, 0};
+        board = std::make_unique<PtyBoard>(options);
+        ASSERT_TRUE(board->start());
+        form = std::make_unique<TForm1>(*state, boxes, ini);
+        form->FormCreate();
+        state->comPortName = board->slavePath();
+    }
+    QAbstractButton* button(const char* name) {
+        return form->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    }
+    QStringList recordings() const { return QDir(dir.path()).entryList({QStringLiteral("*.ros")}); }
+
+    QTemporaryDir dir;
+    QString ini;
+    std::unique_ptr<PtyBoard> board;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+TEST_F(ProgramAcquisitionTest, StartRecordStopAndShowTheRecording) {
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+    EXPECT_EQ(state->deviceModel, 3); // the board's model was taken over
+    EXPECT_TRUE(form->windowTitle().contains("KZ300"));
+    EXPECT_FALSE(button("btStart")->isEnabled());
+    EXPECT_TRUE(button("btStop")->isEnabled());
+    EXPECT_FALSE(form->findChild<QWidget*>("Panel5")->isEnabled());
+    QTest::qWait(600); // about a dozen ticks
+    button("btStop")->click();
+    EXPECT_FALSE(state->samplingActive);
+    EXPECT_TRUE(button("btStart")->isEnabled());
+    EXPECT_TRUE(form->findChild<QWidget*>("Panel5")->isEnabled());
+    ASSERT_EQ(recordings().size(), 1);
+    EXPECT_GT(state->sampleCount, 1000);
+    EXPECT_EQ(form->findChild<QLineEdit*>("edFilename")->text() + ".ros", recordings().first());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ProgramAcquisitionTest, ClosingWhileRecordingKeepsTheRecording) {
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    QTest::qWait(300);
+    form->close();
+    EXPECT_FALSE(state->samplingActive);
+    ASSERT_EQ(recordings().size(), 1);
+    const QString rca = dir.filePath(recordings().first().chopped(4) + ".rca");
+    EXPECT_GT(QFile(rca).size(), 0);
+    EXPECT_EQ(ProfileFile(ini).readInteger("CONFIG", "UKLAD", 0), 3);
+}
+
+TEST_F(ProgramAcquisitionTest, AMissingPortSaysSo) {
+    state->comPortName = dir.filePath("no-such-port");
+    button("btStart")->click();
+    EXPECT_FALSE(state->samplingActive);
+    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nie można otworzyć portu !"));
+    EXPECT_TRUE(button("btStart")->isEnabled());
+    EXPECT_TRUE(recordings().isEmpty());
+}
