@@ -1,5 +1,6 @@
 // The command-line tool run as a program: exit codes, messages and the files it writes.
 #include "app/Configuration.h"
+#include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
@@ -8,6 +9,8 @@
 
 #include <QImage>
 
+#include <csignal>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,6 +18,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
@@ -129,4 +133,45 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     EXPECT_EQ(runCli({"render", ros, png, "--zoom", "2", "--all"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, png, "--channels", "AX"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, dir.filePath("no/such/dir.png")}).code, 1);
+}
+
+TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    const QString csv = dir.filePath("s.csv"), png = dir.filePath("s.png");
+    const CliRun r = runCli({"spectrum", ros, csv, "--png", png});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QList<QByteArray> lines = readFile(csv).split('\n');
+    ASSERT_EQ(lines.size(), 5002); // header, 5000 points, the empty tail after the last line end
+    EXPECT_EQ(lines[0], "frequency_hz;A;A_db;B;B_db");
+    EXPECT_TRUE(lines[11].startsWith("1;")) << lines[11].constData(); // 10 x 10 / 100 Hz at 1 ms
+    EXPECT_EQ(QImage(png).size(), QSize(500, 250));
+}
+
+TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
+    varnilog::BoardOptions options;
+    options.channels[0] = {varnilog::Waveform::Counter, 0, 0};
+    varnilog::PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    QTemporaryDir dir;
+    const CliRun r = runCli({"record", "--port", board.slavePath(), "--seconds", "0.6", "--dir", dir.path()});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    const QString ros = QString::fromLocal8Bit(r.out).trimmed();
+    EXPECT_TRUE(QFile::exists(ros)) << ros.toStdString();
+    EXPECT_GT(QFile(ros.chopped(4) + ".rca").size(), 1000);
+
+    QProcess p;
+    p.start(QStringLiteral(VARNILOG_CLI_PATH), {"record", "--port", board.slavePath(), "--seconds", "60",
+                                                "--dir", dir.path(), "--timebase", "10"});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(800);
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();
+    const QString second = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    EXPECT_TRUE(QFile::exists(second)) << second.toStdString();
+
+    EXPECT_EQ(runCli({"record", "--port", dir.filePath("nothing"), "--seconds", "1"}).code, 1);
+    EXPECT_EQ(runCli({"record", "--seconds", "1"}).code, 2);
+    EXPECT_EQ(runCli({"record", "--port", "x", "--seconds", "1", "--sens", "11,1"}).code, 2);
 }

@@ -1,0 +1,145 @@
+// record: a new recording from a board, through the same acquisition code as the main window
+// (identification, settings command, 50 ms ticks, stop). Ctrl+C stops it cleanly and keeps it.
+#include "CliSupport.h"
+
+#include "app/Configuration.h"
+#include "app/DeviceModels.h"
+#include "app/SystemClock.h"
+#include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+namespace varnilog::cli {
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
+
+// "A,B" -> two values in [lo, hi].
+bool pairOption(const QCommandLineParser& parser, const QString& name, int lo, int hi, std::uint8_t& a,
+                std::uint8_t& b) {
+    if (!parser.isSet(name))
+        return true;
+    const QStringList parts = parser.value(name).split(QLatin1Char(','));
+    bool okA = false, okB = false;
+    const int va = parts.value(0).toInt(&okA), vb = parts.value(1).toInt(&okB);
+    if (parts.size() != 2 || !okA || !okB || va < lo || va > hi || vb < lo || vb > hi) {
+        fail(QStringLiteral("--%1: expected two numbers from %2 to %3, as A,B").arg(name).arg(lo).arg(hi),
+             ExitUsage);
+        return false;
+    }
+    a = static_cast<std::uint8_t>(va);
+    b = static_cast<std::uint8_t>(vb);
+    return true;
+}
+
+} // namespace
+
+int runRecord(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("port"),
+                      QStringLiteral("Serial port of the board (ttyUSB0, /dev/pts/3)."),
+                      QStringLiteral("PORT")});
+    parser.addOption({QStringLiteral("seconds"), QStringLiteral("How long to record."), QStringLiteral("S")});
+    parser.addOption({QStringLiteral("dir"),
+                      QStringLiteral("Folder of the new recording (default: current)."),
+                      QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("timebase"),
+                      QStringLiteral("Time-base index 1..22 (default 15, 20 us)."), QStringLiteral("I")});
+    parser.addOption({QStringLiteral("sens"),
+                      QStringLiteral("Sensitivity indices of A and B, 1..10 (default 1,1)."),
+                      QStringLiteral("A,B")});
+    parser.addOption({QStringLiteral("mode"),
+                      QStringLiteral("Coupling of A and B: 0 AC, 1 GND, 2 DC (default 0,0)."),
+                      QStringLiteral("A,B")});
+    parser.addOption({QStringLiteral("model"),
+                      QStringLiteral("Model assumed before the board answers, 1..4."), QStringLiteral("N")});
+    if (const int rc =
+            parseCommand(parser, args, QStringLiteral("Records from a board and prints the new .ros path."),
+                         0, QStringLiteral("(no arguments)"));
+        rc >= 0)
+        return rc;
+    if (!parser.isSet(QStringLiteral("port")) || !parser.isSet(QStringLiteral("seconds")))
+        return fail(QStringLiteral("record: --port and --seconds are required"), ExitUsage);
+    bool ok = false;
+    const double seconds = parser.value(QStringLiteral("seconds")).toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > 1e7)
+        return fail(QStringLiteral("--seconds: expected a positive number"), ExitUsage);
+
+    auto state = std::make_unique<SharedState>();
+    sizeBitmaps(*state);
+    std::int64_t timeBase = 15, model = 1;
+    if (!intOption(parser, QStringLiteral("timebase"), 1, 22, timeBase) ||
+        !intOption(parser, QStringLiteral("model"), 1, 4, model) ||
+        !pairOption(parser, QStringLiteral("sens"), 1, 10, state->channelSensitivity[0],
+                    state->channelSensitivity[1]) ||
+        !pairOption(parser, QStringLiteral("mode"), 0, 2, state->channelMode[0], state->channelMode[1]))
+        return ExitUsage;
+    const QString dir =
+        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
+    if (!QFileInfo(dir).isDir())
+        return fail(QStringLiteral("%1: no such folder").arg(dir));
+    state->dataDir = QFileInfo(dir).absoluteFilePath();
+    state->comPortName = parser.value(QStringLiteral("port"));
+    state->deviceModel = static_cast<std::uint8_t>(model);
+    state->timeBaseIndex = static_cast<std::uint8_t>(timeBase);
+    applyDeviceModelToState(*state);
+
+    PosixSerialLink link;
+    SystemClock clock;
+    QString lastStatus;
+    Acquisition acquisition(*state, link, clock, [&](const QString& text) { lastStatus = text; });
+    const StartResult started = acquisition.start();
+    if (started.status != StartStatus::Sampling) {
+        if (acquisition.active())
+            acquisition.stop();
+        return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
+    }
+
+    interrupted.store(false);
+    auto previous = std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 totalMs = static_cast<qint64>(seconds * 1000.0);
+    Progress progress(QStringLiteral("recording"));
+    QString failure;
+    qint64 nextTick = Acquisition::kTickIntervalMs;
+    while (!interrupted.load() && elapsed.elapsed() < totalMs) {
+        const qint64 wait = nextTick - elapsed.elapsed();
+        if (wait > 0)
+            QThread::msleep(static_cast<unsigned long>(wait));
+        nextTick += Acquisition::kTickIntervalMs;
+        const TickResult t = acquisition.tick(false);
+        if (t.endsSampling()) {
+            failure = t.errorText;
+            break;
+        }
+        progress.update(elapsed.elapsed(), totalMs);
+    }
+    progress.finish();
+    const StopResult stopped = acquisition.stop();
+    std::signal(SIGINT, previous);
+    std::signal(SIGTERM, SIG_DFL);
+    if (!stopped.rosPath.isEmpty())
+        std::printf("%s\n", QDir::toNativeSeparators(stopped.rosPath).toLocal8Bit().constData());
+    if (!failure.isEmpty())
+        return fail(failure.simplified());
+    if (stopped.rosPath.isEmpty())
+        return fail(QStringLiteral("the board sent no samples; nothing was kept"));
+    return ExitOk;
+}
+
+} // namespace varnilog::cli

@@ -1,0 +1,109 @@
+// spectrum: the averaged spectra of every recorded channel as CSV, optionally the spectrum window's plot.
+#include "CliSupport.h"
+
+#include "app/Configuration.h"
+#include "spectrum/RecordingSpectra.h"
+#include "spectrum/SpectrumPlot.h"
+#include "view/ScaleTables.h"
+#include "view/WaveformRenderer.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+
+namespace varnilog::cli {
+
+namespace {
+
+// Level of a value against the common peak in dB; empty when either is zero.
+QString decibels(float value, float peak) {
+    if (value <= 0.0f || peak <= 0.0f)
+        return QString();
+    return QString::number(20.0 * std::log10(static_cast<double>(value) / peak), 'f', 3);
+}
+
+} // namespace
+
+int runSpectrum(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("png"), QStringLiteral("Also write the spectrum window's plot."),
+                      QStringLiteral("OUT.png")});
+    parser.addOption({QStringLiteral("config"), QStringLiteral("Configuration whose colours the plot uses."),
+                      QStringLiteral("INI")});
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Writes the averaged spectrum of every channel: one row per display "
+                                        "point, frequency in Hz, then each channel's value and its level "
+                                        "in dB relative to the common peak."),
+                         2, QStringLiteral("FILE.ros OUT.csv"));
+        rc >= 0)
+        return rc;
+    auto state = std::make_unique<SharedState>();
+    sizeBitmaps(*state);
+    if (parser.isSet(QStringLiteral("config"))) {
+        const QString ini = parser.value(QStringLiteral("config"));
+        if (!QFileInfo(ini).isFile())
+            return fail(QStringLiteral("%1: no such configuration file").arg(ini));
+        QPoint unused;
+        readConfiguration(*state, ini, QFileInfo(ini).absolutePath(), unused);
+    }
+    QString error;
+    if (!openRecording(*state, parser.positionalArguments().at(0), error))
+        return fail(error);
+    if (state->sampleCount <= 0)
+        return fail(
+            QStringLiteral("%1: the recording has no samples").arg(parser.positionalArguments().at(0)));
+
+    auto data = std::make_unique<SpectrumData>();
+    RecordingSpectra engine;
+    std::array<QIODevice*, kChannels> files{};
+    for (int c = 0; c < kChannels; ++c)
+        files[c] = &state->sampleFile[c];
+    Progress progress(QStringLiteral("spectrum"));
+    engine.ComputeRecordingSpectra(files, state->channelCount, *data,
+                                   [&](int max, int position) { progress.update(position, max); });
+    progress.finish();
+
+    const QString csvPath = parser.positionalArguments().at(1);
+    QSaveFile csv(csvPath);
+    if (!csv.open(QIODevice::WriteOnly | QIODevice::Text))
+        return fail(QStringLiteral("%1: %2").arg(csvPath, csv.errorString()));
+    QTextStream out(&csv);
+    const int channels = std::clamp<int>(state->channelCount, 1, kChannels);
+    out << "frequency_hz";
+    for (int c = 0; c < channels; ++c)
+        out << ';' << channelName[c] << ";" << channelName[c] << "_db";
+    out << '\n';
+    const double divisor = frequencyDivisor(state->samplingPeriodMs);
+    for (int p = 0; p < spectrumDisplayPoints; ++p) {
+        out << QString::number(10.0 * p / divisor, 'g', 10);
+        for (int c = 0; c < channels; ++c) {
+            const float v = data->spectrumDisplay[c][p];
+            out << ';' << QString::number(static_cast<double>(v), 'g', 9) << ';'
+                << decibels(v, data->spectrumPeakAll);
+        }
+        out << '\n';
+    }
+    out.flush();
+    if (out.status() != QTextStream::Ok || !csv.commit())
+        return fail(QStringLiteral("%1: cannot write the spectrum").arg(csvPath));
+
+    if (parser.isSet(QStringLiteral("png"))) {
+        SpectrumView view;
+        view.channelCount = channels;
+        view.channelChecked = {true, true, channels > 2, channels > 3};
+        std::copy(state->channelColor.begin(), state->channelColor.end(), view.channelColor.begin());
+        paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
+                        state->gradientOn);
+        QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
+        DrawSpectrum(plot, state->bmpBackground, *data, view);
+        const QString png = parser.value(QStringLiteral("png"));
+        if (!plot.save(png, "PNG"))
+            return fail(QStringLiteral("%1: cannot write the picture").arg(png));
+    }
+    return ExitOk;
+}
+
+} // namespace varnilog::cli
