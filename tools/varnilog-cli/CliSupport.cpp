@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include "app/Configuration.h"
 #include "recording/RecordingLoader.h"
 
 #include <QFileInfo>
@@ -88,6 +89,20 @@ bool intOption(const QCommandLineParser& parser, const QString& name, std::int64
         return false;
     }
     value = v;
+    return true;
+}
+
+bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
+    sizeBitmaps(state);
+    if (!parser.isSet(QStringLiteral("config")))
+        return true;
+    const QString ini = parser.value(QStringLiteral("config"));
+    if (!QFileInfo(ini).isFile()) {
+        fail(QStringLiteral("%1: no such configuration file").arg(ini));
+        return false;
+    }
+    QPoint unused;
+    readConfiguration(state, ini, QFileInfo(ini).absolutePath(), unused);
     return true;
 }
 

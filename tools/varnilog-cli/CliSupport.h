@@ -45,6 +45,10 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error);
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
                std::int64_t& value);
 
+// Sizes the bitmaps and, with --config INI, reads its colours and background into the state; false
+// (reported) when the file does not exist.
+bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
+
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
 int runRender(const QStringList& args);

@@ -36,14 +36,8 @@ int runRender(const QStringList& args) {
         return ExitUsage;
 
     auto state = std::make_unique<SharedState>();
-    sizeBitmaps(*state);
-    if (parser.isSet(QStringLiteral("config"))) {
-        const QString ini = parser.value(QStringLiteral("config"));
-        if (!QFileInfo(ini).isFile())
-            return fail(QStringLiteral("%1: no such configuration file").arg(ini));
-        QPoint unused;
-        readConfiguration(*state, ini, QFileInfo(ini).absolutePath(), unused);
-    }
+    if (!applyConfigOption(parser, *state))
+        return ExitFailure;
     if (parser.isSet(QStringLiteral("channels"))) {
         const QString letters = parser.value(QStringLiteral("channels")).toUpper();
         state->channelVisible = {false, false, false, false};

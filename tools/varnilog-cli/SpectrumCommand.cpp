@@ -41,14 +41,8 @@ int runSpectrum(const QStringList& args) {
         rc >= 0)
         return rc;
     auto state = std::make_unique<SharedState>();
-    sizeBitmaps(*state);
-    if (parser.isSet(QStringLiteral("config"))) {
-        const QString ini = parser.value(QStringLiteral("config"));
-        if (!QFileInfo(ini).isFile())
-            return fail(QStringLiteral("%1: no such configuration file").arg(ini));
-        QPoint unused;
-        readConfiguration(*state, ini, QFileInfo(ini).absolutePath(), unused);
-    }
+    if (!applyConfigOption(parser, *state))
+        return ExitFailure;
     QString error;
     if (!openRecording(*state, parser.positionalArguments().at(0), error))
         return fail(error);
