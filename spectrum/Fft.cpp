@@ -74,7 +74,8 @@ struct Fft::Work {
     alignas(64) std::array<std::uint8_t, fftSize> redo{}; // bins whose magnitude needs extended precision
 };
 
-Fft::Fft() : work_(std::make_unique<Work>()) {
+Fft::Fft(Path path)
+    : work_(std::make_unique<Work>()), vector_(path == Path::Fastest && __builtin_cpu_supports("avx2")) {
     (void)fftTwiddles();
 }
 Fft::~Fft() = default;
@@ -233,10 +234,9 @@ void blockSpectrumDefault(const float* x, float* block, float* re, float* im, fl
 } // namespace
 
 void Fft::ComputeBlockSpectrum(std::span<const float, fftSize> input, std::span<float, fftSize> output) {
-    static const bool avx2 = __builtin_cpu_supports("avx2");
     Work& w = *work_;
     // The input is read only by the mean removal, so output may alias it.
-    if (avx2)
+    if (vector_)
         blockSpectrumAvx2(input.data(), w.block.data(), w.re.data(), w.im.data(), output.data());
     else
         blockSpectrumDefault(input.data(), w.block.data(), w.re.data(), w.im.data(), output.data(),

@@ -23,7 +23,10 @@ float fftTwiddleSin(int m, int j);
 
 class Fft {
 public:
-    Fft();
+    // Which code runs the transform: the vector path where the processor has AVX2, or the portable
+    // path always. Both give the same bits.
+    enum class Path { Fastest, Portable };
+    explicit Fft(Path path = Path::Fastest);
     ~Fft();
     Fft(const Fft&) = delete;
     Fft& operator=(const Fft&) = delete;
@@ -35,6 +38,7 @@ public:
 private:
     struct Work;
     std::unique_ptr<Work> work_;
+    bool vector_;
 };
 
 } // namespace varnilog
