@@ -2,7 +2,9 @@
 
 // The build's -O2 vectorises only loops without run-time trip counts; the stages need the full cost model.
 // errno is never read, so the square roots may use the vector instruction. Neither changes a result.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("tree-vectorize", "vect-cost-model=dynamic", "no-math-errno")
+#endif
 
 #include <algorithm>
 #include <array>
