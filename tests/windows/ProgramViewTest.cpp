@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,7 +99,9 @@ TEST_F(ProgramViewTest, ZoomAndScrollKeepTheViewInRange) {
 
 TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
     QWidget* sens = child<QWidget>("Image1");
+    const QImage axisBefore = child<QWidget>("imgOsY")->grab().toImage();
     QTest::mousePress(sens, Qt::LeftButton, Qt::NoModifier, QPoint(50, 60)); // dead zone, right: 10 mV
+    EXPECT_NE(child<QWidget>("imgOsY")->grab().toImage(), axisBefore);       // the volt axis follows
     EXPECT_EQ(state->channelSensitivity[0], 10);
     EXPECT_EQ(form->statusPanelText(1), "10mV");
     QTest::mousePress(sens, Qt::LeftButton, Qt::NoModifier, QPoint(10, 60));
@@ -121,6 +124,13 @@ TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
     QTest::mousePress(time, Qt::LeftButton, Qt::NoModifier, QPoint(81, 41));
     EXPECT_EQ(state->timeBaseIndex, 1);
     state->samplingActive = false;
+
+    QWidget* offset = child<QWidget>("Image11");
+    QTest::mousePress(offset, Qt::LeftButton, Qt::NoModifier, QPoint(2, 31)); // dead zone left: zero - range
+    EXPECT_EQ(state->channelOffset[0], 50);
+    QTest::mouseMove(offset, QPoint(16, 0)); // dragged to the top: no offset
+    QTest::mouseRelease(offset, Qt::LeftButton, Qt::NoModifier, QPoint(16, 0));
+    EXPECT_EQ(child<QLabel>("Label16")->text(), "0V");
 
     click("SpeedButton19"); // channel B: its scale on the knob and the axis
     EXPECT_EQ(state->selectedChannel, 1);
@@ -168,4 +178,32 @@ TEST_F(ProgramViewTest, CursorsArePlacedOnTheStripAndRead) {
     child<QCheckBox>("chkB")->click();
     EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(state->cursorsActive);
+}
+
+TEST_F(ProgramViewTest, CursorAndSelectionPictures) {
+    form->openRecording(makeRecording(1000, "[PARAMETRY]\nPODSTAWA=13\nCZULOSCA=3\nCZULOSCB=3\n"));
+    form->show();
+    QTest::mousePress(child<QWidget>("Label1"), Qt::LeftButton, Qt::NoModifier, QPoint(120, 5));
+    QTest::mouseRelease(child<QWidget>("Label1"), Qt::LeftButton, Qt::NoModifier, QPoint(120, 5));
+    QTest::mousePress(child<QWidget>("Label1"), Qt::RightButton, Qt::NoModifier, QPoint(370, 5));
+    QTest::mouseRelease(child<QWidget>("Label1"), Qt::RightButton, Qt::NoModifier, QPoint(370, 5));
+    form->grab().save(QStringLiteral("/tmp/tform1-cursors.png"));
+    const QRgb cursorLine = state->bmpScreen.pixel(120, 30);
+    QWidget* picture = child<QWidget>("imgDisplay");
+    QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+    // A drag from column 300 back to column 100.
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 100), picture->mapToGlobal(QPointF(100, 100)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(picture, &move);
+    form->grab().save(QStringLiteral("/tmp/tform1-selection.png"));
+    EXPECT_FALSE(state->cursorsActive); // the press on the picture redrew it
+    EXPECT_NE(state->bmpScreen.pixel(120, 30), cursorLine);
+    const QRgb inside = state->bmpScreen.pixel(200, 30), outside = state->bmpScreen.pixel(50, 30);
+    EXPECT_GT(qRed(inside), qRed(outside));                         // tinted towards (240, 240, 255)
+    EXPECT_LT(qRed(state->bmpScreen.pixel(300, 30)), qRed(inside)); // darkened edge
+    EXPECT_EQ(state->selectionStart, 300);
+    EXPECT_EQ(state->selectionEnd, 100);
+    click("SpeedButton6"); // "Pokaż zaznaczenie": starts at the span's start
+    EXPECT_EQ(state->viewStart, 100);
+    EXPECT_EQ(state->zoomDivisor, 1);
 }
