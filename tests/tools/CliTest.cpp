@@ -2,6 +2,8 @@
 #include "app/Configuration.h"
 #include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
+#include "spectrum/RecordingSpectra.h"
+#include "spectrum/SpectrumData.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -117,17 +119,27 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     const QString png = dir.filePath("view.png");
     const CliRun r = runCli({"render", ros, png, "--channels", "A"});
     ASSERT_EQ(r.code, 0) << r.err.constData();
-    const QImage shot(png);
-    ASSERT_EQ(shot.size(), QSize(500, 250));
+    ASSERT_EQ(QImage(png).size(), QSize(500, 250));
 
-    auto s = std::make_unique<varnilog::SharedState>();
-    varnilog::sizeBitmaps(*s);
-    s->channelVisible = {true, false, false, false};
-    s->recordingPath = ros;
-    ASSERT_TRUE(varnilog::loadRecording(*s).ok);
-    varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
-    varnilog::refreshView(*s);
-    EXPECT_EQ(shot.convertToFormat(QImage::Format_RGB32), s->bmpScreen);
+    struct View {
+        QStringList options;
+        std::int64_t start;
+        std::int32_t zoom; // 0: the whole recording
+    } views[] = {{{}, 0, 1}, {{"--start", "1", "--zoom", "2"}, 1, 2}, {{"--all"}, 0, 0}};
+    for (const View& v : views) {
+        ASSERT_EQ(runCli(QStringList{"render", ros, png, "--channels", "A"} + v.options).code, 0);
+        auto s = std::make_unique<varnilog::SharedState>();
+        varnilog::sizeBitmaps(*s);
+        s->channelVisible = {true, false, false, false};
+        s->recordingPath = ros;
+        ASSERT_TRUE(varnilog::loadRecording(*s).ok);
+        s->zoomDivisor = v.zoom ? v.zoom : varnilog::showAllDivisor(s->sampleCount);
+        s->viewStart = v.start;
+        varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
+        varnilog::refreshView(*s);
+        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), s->bmpScreen)
+            << v.options.join(' ').toStdString();
+    }
 
     EXPECT_EQ(runCli({"render", ros, png, "--zoom", "0"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, png, "--zoom", "2", "--all"}).code, 2);
@@ -146,11 +158,26 @@ TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
     EXPECT_EQ(lines[0], "frequency_hz;A;A_db;B;B_db");
     EXPECT_TRUE(lines[11].startsWith("1;")) << lines[11].constData(); // 10 x 10 / 100 Hz at 1 ms
     EXPECT_EQ(QImage(png).size(), QSize(500, 250));
+
+    auto s = std::make_unique<varnilog::SharedState>();
+    s->recordingPath = ros;
+    ASSERT_TRUE(varnilog::loadRecording(*s).ok);
+    auto data = std::make_unique<varnilog::SpectrumData>();
+    varnilog::RecordingSpectra engine(1);
+    engine.ComputeRecordingSpectra(
+        {&s->sampleFile[0], &s->sampleFile[1], &s->sampleFile[2], &s->sampleFile[3]}, s->channelCount, *data);
+    for (int p : {0, 1, 77, 4999}) {
+        const QList<QByteArray> fields = lines[p + 1].split(';');
+        ASSERT_EQ(fields.size(), 5);
+        EXPECT_FLOAT_EQ(fields[1].toFloat(), data->spectrumDisplay[0][p]) << p;
+        EXPECT_FLOAT_EQ(fields[3].toFloat(), data->spectrumDisplay[1][p]) << p;
+    }
 }
 
 TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
     varnilog::BoardOptions options;
-    options.channels[0] = {varnilog::Waveform::Counter, 0, 0};
+    options.channels = {varnilog::ChannelSignal{varnilog::Waveform::Counter},
+                        varnilog::ChannelSignal{varnilog::Waveform::Counter}};
     varnilog::PtyBoard board(options);
     ASSERT_TRUE(board.start());
     QTemporaryDir dir;
@@ -158,7 +185,13 @@ TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
     ASSERT_EQ(r.code, 0) << r.err.constData();
     const QString ros = QString::fromLocal8Bit(r.out).trimmed();
     EXPECT_TRUE(QFile::exists(ros)) << ros.toStdString();
-    EXPECT_GT(QFile(ros.chopped(4) + ".rca").size(), 1000);
+    const QByteArray a = readFile(ros.chopped(4) + ".rca"), b = readFile(ros.chopped(4) + ".rcb");
+    ASSERT_GT(a.size(), 1000);
+    ASSERT_EQ(a.size(), b.size());
+    // The counter board sends frame n as A = n mod 256, B = (n div 256) mod 256: no sample lost or doubled.
+    const auto counter = [&](int i) { return static_cast<quint8>(a[i]) | static_cast<quint8>(b[i]) << 8; };
+    for (int i = 1; i < a.size(); ++i)
+        ASSERT_EQ(counter(i), (counter(0) + i) & 0xFFFF) << "sample " << i;
 
     QProcess p;
     p.start(QStringLiteral(VARNILOG_CLI_PATH), {"record", "--port", board.slavePath(), "--seconds", "60",
