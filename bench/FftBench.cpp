@@ -73,8 +73,8 @@ void BM_FftwBlockSpectrum(benchmark::State& state) {
     }
     const std::vector<float> x = noiseBlock();
     float* in = fftw.allocReal(fftSize);
-    fftwf_complex* spec = fftw.allocComplex(fftSize / 2 + 1);
-    fftwf_plan plan = fftw.planR2c(fftSize, in, spec, FFTW_MEASURE);
+    fftwf_complex* bins = fftw.allocComplex(fftSize / 2 + 1);
+    fftwf_plan plan = fftw.planR2c(fftSize, in, bins, FFTW_MEASURE);
     std::vector<float> out(fftSize / 2 + 1);
     for (auto _ : state) {
         double sum = 0.0;
@@ -85,11 +85,11 @@ void BM_FftwBlockSpectrum(benchmark::State& state) {
             in[i] = static_cast<float>(x[i] - mean);
         fftw.execute(plan);
         for (int k = 0; k <= fftSize / 2; ++k)
-            out[k] = std::sqrt(spec[k][0] * spec[k][0] + spec[k][1] * spec[k][1]);
+            out[k] = std::sqrt(bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1]);
         benchmark::DoNotOptimize(out.data());
     }
     fftw.destroyPlan(plan);
-    fftw.free(spec);
+    fftw.free(bins);
     fftw.free(in);
 }
 BENCHMARK(BM_FftwBlockSpectrum)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,8 @@
 // One full frame (background copy, grid, four traces, 2 x 2 box filter, overlays with two offset
 // markers) at zoom 1 and with min/max columns, against the 50 ms acquisition tick it must fit in
 // and against a plain copy of the 1000 x 500 frame in the same run.
+#include "app/Configuration.h"
+#include "support/OffscreenGui.h"
 #include "view/WaveformRenderer.h"
 
 #include <QGuiApplication>
@@ -15,17 +17,9 @@ namespace {
 using namespace varnilog;
 
 std::unique_ptr<SharedState> frameState(bool zoomed) {
-    static int argc = 1;
-    static char name[] = "RenderBench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
-    }
+    ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+    sizeBitmaps(*s);
     paintBackground(s->bmpBackground, 0x101010, 0x603010, true);
     s->channelVisible = {true, true, true, true};
     s->channelCount = 4;

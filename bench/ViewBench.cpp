@@ -1,6 +1,8 @@
 // Loading and drawing the view of a 2^28-sample, two-channel recording at zoom 1, 100, 10 000 and
 // "Pokaż całość", against reading the same bytes plainly from the page cache (read() into one block,
 // and `cat` of the files to /dev/null for the whole recording) in the same run.
+#include "app/Configuration.h"
+#include "support/OffscreenGui.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -50,17 +52,9 @@ Recording& recording() {
 }
 
 std::unique_ptr<SharedState> openState() {
-    static int argc = 1;
-    static char name[] = "ViewBench";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QGuiApplication app(argc, argv);
-    }
+    ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+    sizeBitmaps(*s);
     paintBackground(s->bmpBackground, 0, 0x333333, true);
     s->sampleFile[0].setFileName(recording().a);
     s->sampleFile[1].setFileName(recording().b);

@@ -1,6 +1,7 @@
 #include "recording/RecordingLoader.h"
+#include "app/Configuration.h"
 
-#include "tests/view/OffscreenGui.h"
+#include "support/OffscreenGui.h"
 #include "view/ViewWindow.h"
 
 #include <gtest/gtest.h>
@@ -22,10 +23,7 @@ protected:
         ensureOffscreenGui();
         ASSERT_TRUE(dir.isValid());
         s = std::make_unique<SharedState>();
-        s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-        s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-        s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
-        s->bmpBackground.fill(0);
+        sizeBitmaps(*s);
     }
     QString path(const char* base, const char* ext) const {
         return dir.filePath(QString::fromLatin1(base) + QString::fromLatin1(ext));

@@ -1,6 +1,6 @@
 #include "view/Axes.h"
 
-#include "tests/view/OffscreenGui.h"
+#include "support/OffscreenGui.h"
 
 #include <gtest/gtest.h>
 

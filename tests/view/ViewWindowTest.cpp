@@ -1,6 +1,7 @@
 #include "view/ViewWindow.h"
+#include "app/Configuration.h"
 
-#include "tests/view/OffscreenGui.h"
+#include "support/OffscreenGui.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +21,7 @@ protected:
         ensureOffscreenGui();
         ASSERT_TRUE(dir.isValid());
         s = std::make_unique<SharedState>();
-        s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-        s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-        s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
-        s->bmpBackground.fill(0);
+        sizeBitmaps(*s);
     }
     // Opens bytes as the sample file of channel c, as the loader leaves it.
     void openChannel(int c, const std::vector<std::uint8_t>& bytes) {

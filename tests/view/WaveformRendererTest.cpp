@@ -1,6 +1,6 @@
 #include "view/WaveformRenderer.h"
 
-#include "tests/view/OffscreenGui.h"
+#include "support/OffscreenGui.h"
 #include "view/Colour.h"
 
 #include <gtest/gtest.h>

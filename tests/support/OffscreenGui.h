@@ -1,5 +1,6 @@
 // Text drawing (axis labels, offset marker labels) needs a QGuiApplication; core test programs run
-// with gtest's own main, so the tests that draw text make one here, on the offscreen platform.
+// with gtest's own main (and benchmarks with theirs), so the programs that draw text make one here,
+// on the offscreen platform.
 #pragma once
 
 #include <QGuiApplication>
