@@ -173,6 +173,8 @@ TEST_F(ProgramViewTest, CursorsArePlacedOnTheStripAndRead) {
     child<QComboBox>("ComboBox2")->setCurrentIndex(1);
     emit child<QComboBox>("ComboBox2")->activated(1);
     EXPECT_EQ(state->cursor2Channel, 1);
+    // Shape2 takes channel B's colour 0x44EE44 (0x00BBGGRR).
+    EXPECT_EQ(child<QWidget>("Shape2")->palette().color(QPalette::Window), QColor(0x44, 0xEE, 0x44));
     EXPECT_EQ(child<QLabel>("lbV2")->text(), "U: 3.96V"); // (249 - 150) x 0.04
     // A full redraw (a channel box) switches them off.
     child<QCheckBox>("chkB")->click();
