@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs of every fuzz target into fuzz/corpus/<Target>/ (small valid and damaged
+inputs). Files already there, found crashes among them, are kept."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def frames(pairs):
+    return b"".join(bytes([0x41, a, 0x42, b]) for a, b in pairs)
+
+
+# Frame parser: mode byte (odd = clean frames made from the payload), chunk count, chunk lengths, payload.
+ramp = frames((i, 255 - i) for i in range(64))
+put("FrameParserFuzz", "clean-ramp", bytes([1, 2, 5, 3, 9, 1]) + bytes(range(128)))
+put("FrameParserFuzz", "raw-frames-one-chunk", bytes([0, 0, 64, 0]) + ramp)
+put("FrameParserFuzz", "raw-frames-odd-chunks", bytes([0, 3, 0, 1, 0, 2, 1, 3]) + ramp)
+put("FrameParserFuzz", "garbage-then-frames", bytes([0, 0, 10, 2]) + b"\x41\x41\x42\x00\x42" * 7 + ramp)
+put("FrameParserFuzz", "markers-only", bytes([0, 1, 0, 3, 2, 0]) + b"\x41\x42" * 200)
+put("FrameParserFuzz", "full-buffer", bytes([0, 0, 255, 3]) + bytes(3000))
+put("FrameParserFuzz", "empty", b"")
+
+# Identification: limit byte, then the queued reply.
+for name, data in {
+    "model-1": b"\x04\x01", "model-4": b"\x04\x04", "above-limit": b"\x04\x05", "zero": b"\x04\x00",
+    "two-bytes": b"\x04\x02\x02", "no-reply": b"\x04", "limit-0": b"\x00\x01", "limit-255": b"\xff\xff",
+}.items():
+    put("IdentifyFuzz", name, data)
+
+# Profile files: the same bytes are the configuration and a ".ros".
+profiles = {
+    "ros-valid": b"[PARAMETRY]\r\nPODSTAWA=15\r\nCZULOSCA=3\r\nCZULOSCB=4\r\nTRYBA=2\r\nTRYBB=0\r\n"
+                 b"OFFSETA=120\r\nOFFSETB=80\r\nILOSCKANALOW=2\r\n",
+    "ros-out-of-range": b"[parametry]\nPODSTAWA=40\nCZULOSCA=0\nCZULOSCB=11\nTRYBA=3\nTRYBB=-1\nILOSCKANALOW=9\n",
+    "ros-wraps-in-a-byte": b"[PARAMETRY]\nPODSTAWA=257\nCZULOSCA=$10A\nILOSCKANALOW=0x104\nTRYBA=99999999999\n",
+    "ros-garbage-values": b"[PARAMETRY]\nPODSTAWA=abc\nCZULOSCA= 5x\nILOSCKANALOW=\n=7\n[\n",
+    "config-valid": "[CONFIG]\nCOMPORT=/dev/ttyUSB0\nCL0=4517614\nCLTLO1=0\nCLTLO2=$333333\nGRADIENT=1\n"
+                    "OFFSETZEROA=100\nUKLAD=2\nWINTOP=-20\nWINLEFT=99999\nDATADIR=/tmp/dane ąę\n".encode(),
+    "config-damaged": b"\xef\xbb\xbf[CONFIG\nUKLAD=0\nOFFSETZEROA=300\n\x00\xff\xfe[CONFIG]\nCL1=-2147483649\n",
+    "empty": b"",
+}
+for name, data in profiles.items():
+    put("ProfileFuzz", name, data)
+
+
+# Recordings: four u32 sample-file lengths, u16 ".ros" length, ".ros", u32 view start, three zoom
+# choices, sample pattern.
+def recording(lengths, ros, start, zooms, pattern):
+    return (struct.pack("<4I", *lengths) + struct.pack("<H", len(ros)) + ros + struct.pack("<I", start)
+            + bytes(zooms) + pattern)
+
+
+MISSING = 0xFFFFFFFF
+ros = profiles["ros-valid"]
+wave = bytes(125 + int(100 * ((i % 50) - 25) / 25) for i in range(50))
+put("RecordingFuzz", "two-channels", recording([1000, 1000, 0, 0], ros, 0, [1, 2, 0], wave))
+put("RecordingFuzz", "four-channels-zoomed", recording([4000, 4000, 4000, 4000],
+    b"[PARAMETRY]\nILOSCKANALOW=4\n", 300, [3, 1, 1], wave))
+put("RecordingFuzz", "different-lengths", recording([600, 20000, 1, 499], ros, 7, [2, 0, 255], wave))
+put("RecordingFuzz", "missing-files", recording([MISSING, 500, MISSING, 0], b"", 5, [1, 2, 3], b""))
+put("RecordingFuzz", "one-sample", recording([1, 1, MISSING, MISSING], ros, 1, [1, 1, 2], b"\x00"))
+put("RecordingFuzz", "sparse-long", recording([1 << 21, 1 << 21, 0, 0], profiles["ros-out-of-range"],
+    123456, [2, 1, 7], wave))
+put("RecordingFuzz", "damaged-header", recording([3000, 3000, 3000, 0], profiles["ros-garbage-values"],
+    999, [0, 3, 2], bytes(range(256))))
+put("RecordingFuzz", "truncated", struct.pack("<3I", 800, 800, 800))
