@@ -1,5 +1,7 @@
 // Program entry: parses the command line, owns the shared state and the message boxes, creates the
 // main window and the six secondary windows in their fixed order and runs the message loop.
+#include "app/ConfigLocation.h"
+#include "app/Configuration.h"
 #include "app/Program.h"
 #include "app/QtMessageBoxes.h"
 #include "device/PtyBoard.h"
@@ -22,13 +24,20 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varnilog KZx00"));
 
+    const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;
     QString error;
-    if (!varnilog::parseProgramOptions(QCoreApplication::arguments(), QCoreApplication::applicationFilePath(),
-                                       options, error)) {
+    if (!varnilog::parseProgramOptions(QCoreApplication::arguments(), executablePath, options, error)) {
         std::fprintf(stderr, "varnilog: %s\n", qPrintable(error));
         return 1;
     }
+    // The file beside the executable, named or not, moves to the user's folder when it cannot be
+    // written there (an installed program); any other --config file is used as given.
+    const QString requested = options.configurationPath == varnilog::configurationPathFor(executablePath)
+                                  ? QString()
+                                  : options.configurationPath;
+    const varnilog::ConfigLocation configuration = varnilog::locateConfiguration(requested, executablePath);
+    options.configurationPath = configuration.path;
 
     // About 2 MB of fixed buffers: on the heap, not the stack.
     auto state = std::make_unique<varnilog::SharedState>();
@@ -48,6 +57,7 @@ int main(int argc, char** argv) {
     // then ends normally.
     try {
         form1.FormCreate();
+        form1.showStatusMessage(varnilog::configurationNotice(configuration));
         // --simulate: a board on a pseudo-terminal, used as the port for this run only (the
         // configured port is not overwritten unless the user saves the settings).
         std::unique_ptr<varnilog::PtyBoard> board;
