@@ -1,0 +1,18 @@
+# Installs the build into PREFIX and fails unless every file a desktop user needs is there.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+  RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(file bin/varnilog bin/varnilog-cli bin/kzsim share/applications/varnilog.desktop
+             share/icons/hicolor/scalable/apps/varnilog.svg)
+  if(NOT EXISTS "${PREFIX}/${file}")
+    message(FATAL_ERROR "missing after installation: ${file}")
+  endif()
+endforeach()
+file(STRINGS "${PREFIX}/share/applications/varnilog.desktop" exec REGEX "^Exec=varnilog ")
+if(NOT exec)
+  message(FATAL_ERROR "the desktop entry does not start varnilog")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
