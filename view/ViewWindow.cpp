@@ -6,6 +6,9 @@
 #include <climits>
 #include <cstring>
 
+#include <cerrno>
+#include <unistd.h>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -68,48 +71,117 @@ void loadSamples(SharedState& state, int c) {
     std::fill(out.begin() + got, out.begin() + kDisplayColumns, kZeroLine);
 }
 
-// Columns of zoomDivisor samples read as one sequential span in large blocks.
-void loadColumns(SharedState& state, int c) {
-    auto& top = state.channelData[c];
-    auto& bottom = state.columnMin[c];
-    QFile& file = state.sampleFile[c];
-    const std::int64_t z = state.zoomDivisor;
-    int k = 0;
-    std::int64_t inColumn = 0; // samples of column k seen so far
-    int lo = 255;
-    int hi = 0;
-    std::int64_t remaining = z * kDisplayColumns;
-    bool more = file.isOpen() && file.seek(state.viewStart);
-    while (more && remaining > 0) {
-        const qint64 want = std::min<std::int64_t>(remaining, kViewBlockSize);
-        const qint64 got = file.read(reinterpret_cast<char*>(state.viewBlock.data()), want);
-        if (got <= 0) {
-            break;
-        }
-        more = got == want;
-        remaining -= got;
-        for (std::int64_t pos = 0; pos < got;) {
-            const std::int64_t take = std::min<std::int64_t>(z - inColumn, got - pos);
-            minMax(state.viewBlock.data() + pos, take, lo, hi);
+// Folds a stream of samples into columns of z samples: the largest into top, the smallest into bottom.
+class ColumnFold {
+public:
+    ColumnFold(std::uint8_t* top, std::uint8_t* bottom, std::int64_t z) : top_(top), bottom_(bottom), z_(z) {}
+
+    void bytes(const std::uint8_t* data, std::int64_t count) {
+        for (std::int64_t pos = 0; pos < count && k_ < kDisplayColumns;) {
+            const std::int64_t take = std::min<std::int64_t>(z_ - inColumn_, count - pos);
+            minMax(data + pos, take, lo_, hi_);
             pos += take;
-            inColumn += take;
-            if (inColumn == z) {
-                top[k] = static_cast<std::uint8_t>(hi);
-                bottom[k] = static_cast<std::uint8_t>(lo);
-                ++k;
-                inColumn = 0;
-                lo = 255;
-                hi = 0;
-            }
+            advance(take);
         }
     }
-    if (inColumn > 0) { // the file ended inside this column: it shows the samples it has
-        top[k] = static_cast<std::uint8_t>(hi);
-        bottom[k] = static_cast<std::uint8_t>(lo);
-        ++k;
+    // A hole of a sparse file reads as zeros: each column it touches gets 0 as its smallest sample,
+    // without reading a byte of it.
+    void zeros(std::int64_t count) {
+        while (count > 0 && k_ < kDisplayColumns) {
+            const std::int64_t take = std::min<std::int64_t>(z_ - inColumn_, count);
+            lo_ = 0;
+            count -= take;
+            advance(take);
+        }
     }
-    std::fill(top.begin() + k, top.begin() + kDisplayColumns, kZeroLine);
-    std::fill(bottom.begin() + k, bottom.begin() + kDisplayColumns, kZeroLine);
+    // The file ended inside a column: it shows the samples it has; the rest is the zero line.
+    void finish() {
+        if (inColumn_ > 0)
+            closeColumn();
+        std::fill(top_ + k_, top_ + kDisplayColumns, kZeroLine);
+        std::fill(bottom_ + k_, bottom_ + kDisplayColumns, kZeroLine);
+    }
+
+private:
+    void advance(std::int64_t taken) {
+        inColumn_ += taken;
+        if (inColumn_ == z_)
+            closeColumn();
+    }
+    void closeColumn() {
+        top_[k_] = static_cast<std::uint8_t>(hi_);
+        bottom_[k_] = static_cast<std::uint8_t>(lo_);
+        ++k_;
+        inColumn_ = 0;
+        lo_ = 255;
+        hi_ = 0;
+    }
+    std::uint8_t* top_;
+    std::uint8_t* bottom_;
+    std::int64_t z_;
+    int k_ = 0;
+    std::int64_t inColumn_ = 0; // samples of column k_ seen so far
+    int lo_ = 255;
+    int hi_ = 0;
+};
+
+// Where the run of data or hole that starts at pos ends (at most at end), and whether it is a hole.
+// Without hole support everything is data.
+struct Run {
+    std::int64_t end;
+    bool hole;
+};
+Run runAt(QFile& file, std::int64_t pos, std::int64_t end) {
+#if defined(SEEK_DATA) && defined(SEEK_HOLE)
+    const int fd = file.handle();
+    if (fd >= 0) {
+        errno = 0;
+        const off_t data = ::lseek(fd, static_cast<off_t>(pos), SEEK_DATA);
+        if (data < 0)
+            return {end, errno == ENXIO}; // ENXIO: only a hole up to the end
+        if (data > pos)
+            return {std::min<std::int64_t>(data, end), true};
+        const off_t hole = ::lseek(fd, static_cast<off_t>(pos), SEEK_HOLE);
+        if (hole > pos)
+            return {std::min<std::int64_t>(hole, end), false};
+    }
+#else
+    (void)file;
+    (void)pos;
+#endif
+    return {end, false};
+}
+
+// Columns of zoomDivisor samples read as one sequential span in large blocks. The holes of a sparse
+// file are not read: they are zeros, so the columns are the same as when reading every byte.
+void loadColumns(SharedState& state, int c) {
+    QFile& file = state.sampleFile[c];
+    ColumnFold fold(state.channelData[c].data(), state.columnMin[c].data(), state.zoomDivisor);
+    const std::int64_t size = file.isOpen() ? file.size() : 0;
+    const std::int64_t end =
+        std::min<std::int64_t>(size, state.viewStart + state.zoomDivisor * std::int64_t{kDisplayColumns});
+    std::int64_t pos = state.viewStart;
+    while (pos < end) {
+        const Run run = runAt(file, pos, end);
+        if (run.hole) {
+            fold.zeros(run.end - pos);
+            pos = run.end;
+            continue;
+        }
+        if (!file.seek(pos))
+            break;
+        while (pos < run.end) {
+            const qint64 want = std::min<std::int64_t>(run.end - pos, kViewBlockSize);
+            const qint64 got = file.read(reinterpret_cast<char*>(state.viewBlock.data()), want);
+            if (got <= 0)
+                break;
+            fold.bytes(state.viewBlock.data(), got);
+            pos += got;
+        }
+        if (pos < run.end)
+            break; // the file ended early (shrunk since) or a read failed
+    }
+    fold.finish();
 }
 
 } // namespace
