@@ -127,9 +127,26 @@ bool ProfileFile::writeBool(const QString& section, const QString& key, bool val
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
     // Start from what is on disk now, so a write never undoes another writer's keys.
     reload();
+    return setString(section, key, value) && save();
+}
+
+bool ProfileFile::setInteger(const QString& section, const QString& key, std::int64_t value) {
+    return setString(section, key, QString::number(value));
+}
+
+bool ProfileFile::setString(const QString& section, const QString& key, const QString& value) {
     const std::string s = utf8(section), k = utf8(key), v = utf8(value);
-    if (doc_->ini.SetValue(s.c_str(), k.c_str(), v.c_str()) < 0)
-        return false;
+    return doc_->ini.SetValue(s.c_str(), k.c_str(), v.c_str()) >= 0;
+}
+
+QByteArray ProfileFile::text() const {
+    std::string out;
+    if (doc_->ini.Save(out) < 0)
+        return {};
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+bool ProfileFile::save() {
     std::string out;
     if (doc_->ini.Save(out) < 0)
         return false;

@@ -2,9 +2,10 @@
 // keys, a write changes one key in place (keeping every other line, creating the file and the
 // section when missing) and goes straight to the file; an absent key or a text that is not a valid
 // integer reads as the default. Used by the configuration and by the ".ros" recording header.
-// Depends on QtCore and SimpleIni.
+// Several keys are written together by setting them and saving once. Depends on QtCore and SimpleIni.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -34,6 +35,17 @@ public:
     bool writeInteger(const QString& section, const QString& key, std::int64_t value);
     bool writeBool(const QString& section, const QString& key, bool value);
     bool writeString(const QString& section, const QString& key, const QString& value);
+
+    // Batch writing: change keys in memory (on top of what was read), then save them all at once, so
+    // a reader or a crash sees either none of them or all. The set functions are false only when
+    // memory runs out.
+    bool setInteger(const QString& section, const QString& key, std::int64_t value);
+    bool setString(const QString& section, const QString& key, const QString& value);
+    // The file's text as the next save writes it.
+    QByteArray text() const;
+    // Writes text() to a temporary file and renames it into place; false when that fails (the old
+    // file is then unchanged).
+    bool save();
 
     // Re-reads the file (the profile functions never cache: another writer's change is seen).
     void reload();

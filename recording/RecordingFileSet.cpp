@@ -11,13 +11,6 @@ namespace {
 
 const QString kSection = QStringLiteral("PARAMETRY");
 
-bool writeAll(QFile& file, std::span<const std::uint8_t> bytes) {
-    if (bytes.empty())
-        return true;
-    const qint64 size = static_cast<qint64>(bytes.size());
-    return file.write(reinterpret_cast<const char*>(bytes.data()), size) == size;
-}
-
 } // namespace
 
 QString recordingBaseName(const QDateTime& time) {
@@ -39,8 +32,8 @@ QString siblingPath(const QString& path, const QString& extension) {
     return path.left(dot) + extension;
 }
 
-RecordingFileSet::RecordingFileSet(QString dataDir, QString baseName)
-    : dataDir_(std::move(dataDir)), baseName_(std::move(baseName)) {}
+RecordingFileSet::RecordingFileSet(QString dataDir, QString baseName, FileWriter* writer)
+    : dataDir_(std::move(dataDir)), baseName_(std::move(baseName)), writer_(writer ? writer : &disk_) {}
 
 RecordingFileSet::~RecordingFileSet() {
     closeSampleFiles();
@@ -58,47 +51,91 @@ bool RecordingFileSet::nameTaken(const QString& dir, const QString& baseName) {
 }
 
 bool RecordingFileSet::writeSettings(const SharedState& s) {
+    // Read first: an older header of the same name keeps its other lines.
     ProfileFile ros(rosPath());
-    bool ok = ros.writeInteger(kSection, QStringLiteral("PODSTAWA"), s.timeBaseIndex);
-    ok = ros.writeInteger(kSection, QStringLiteral("CZULOSCA"), s.channelSensitivity[0]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("CZULOSCB"), s.channelSensitivity[1]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("TRYBA"), s.channelMode[0]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("TRYBB"), s.channelMode[1]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("OFFSETA"), s.channelOffset[0]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("OFFSETB"), s.channelOffset[1]) && ok;
-    ok = ros.writeInteger(kSection, QStringLiteral("ILOSCKANALOW"), s.channelCount) && ok;
-    ok = ros.writeString(kSection, QStringLiteral("START"), baseName_) && ok;
-    return ok;
+    bool ok = ros.setInteger(kSection, QStringLiteral("PODSTAWA"), s.timeBaseIndex);
+    ok = ros.setInteger(kSection, QStringLiteral("CZULOSCA"), s.channelSensitivity[0]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("CZULOSCB"), s.channelSensitivity[1]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("TRYBA"), s.channelMode[0]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("TRYBB"), s.channelMode[1]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("OFFSETA"), s.channelOffset[0]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("OFFSETB"), s.channelOffset[1]) && ok;
+    ok = ros.setInteger(kSection, QStringLiteral("ILOSCKANALOW"), s.channelCount) && ok;
+    ok = ros.setString(kSection, QStringLiteral("START"), baseName_) && ok;
+    const QByteArray text = ros.text();
+    if (!ok || text.isEmpty()) {
+        writeError_ = rosPath() + QStringLiteral(": out of memory");
+        return false;
+    }
+    QString error;
+    if (!writer_->replace(rosPath(), text, error)) {
+        writeError_ = rosPath() + QStringLiteral(": ") + error;
+        return false;
+    }
+    return true;
 }
 
 bool RecordingFileSet::createSampleFiles() {
     closeSampleFiles();
     appended_ = 0;
-    fileA_.setFileName(path(".rca"));
-    fileB_.setFileName(path(".rcb"));
-    const auto mode = QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered;
-    const bool a = fileA_.open(mode);
-    const bool b = fileB_.open(mode);
-    return a && b;
+    appendFailed_ = false;
+    QString error;
+    fileA_ = writer_->create(path(".rca"), error);
+    if (!fileA_)
+        writeError_ = path(".rca") + QStringLiteral(": ") + error;
+    fileB_ = writer_->create(path(".rcb"), error);
+    if (!fileB_)
+        writeError_ = path(".rcb") + QStringLiteral(": ") + error;
+    return sampleFilesOpen();
+}
+
+bool RecordingFileSet::writeOne(FileWriter::File& file, const char* extension,
+                                std::span<const std::uint8_t> bytes) {
+    if (bytes.empty())
+        return true;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) == size)
+        return true;
+    writeError_ = path(extension) + QStringLiteral(": ") + file.errorString();
+    return false;
+}
+
+bool RecordingFileSet::writeBoth(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    return writeOne(*fileB_, ".rcb", b) && writeOne(*fileA_, ".rca", a);
+}
+
+void RecordingFileSet::cutBack() {
+    // A pair counts only when both halves went out; the half (or part) that did is taken back.
+    const bool cutB = fileB_->resize(appended_);
+    const bool cutA = fileA_->resize(appended_);
+    if (!cutB)
+        writeError_ +=
+            QStringLiteral("; ") + path(".rcb") + QStringLiteral(" not cut back: ") + fileB_->errorString();
+    if (!cutA)
+        writeError_ +=
+            QStringLiteral("; ") + path(".rca") + QStringLiteral(" not cut back: ") + fileA_->errorString();
 }
 
 bool RecordingFileSet::append(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
-    if (!sampleFilesOpen())
+    if (!sampleFilesOpen() || appendFailed_)
         return false;
-    const bool ok = writeAll(fileA_, a) && writeAll(fileB_, b);
-    if (ok) {
+    if (b.size() < a.size()) {
+        writeError_ = path(".rcb") + QStringLiteral(": fewer samples than for ") + path(".rca");
+        return false;
+    }
+    b = b.first(a.size());
+    if (writeBoth(a, b)) {
         appended_ += static_cast<std::int64_t>(a.size());
         return true;
     }
-    // Keep both files at the samples that made it into both, so the set stays consistent.
-    fileA_.resize(appended_);
-    fileB_.resize(appended_);
+    appendFailed_ = true;
+    cutBack();
     return false;
 }
 
 void RecordingFileSet::closeSampleFiles() {
-    fileA_.close();
-    fileB_.close();
+    fileA_.reset();
+    fileB_.reset();
 }
 
 std::int64_t RecordingFileSet::measureLength() const {

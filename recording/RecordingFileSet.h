@@ -2,17 +2,19 @@
 // byte per sample of channels A and B), optional ".rcc"/".rcd", and ".roc" (description). Names,
 // the ".ros" writer, creation and filling of the sample files, measuring and removal of the set a
 // recording writes (the browser's rename and delete live in RecordingManagement). Positions and
-// counts are 64-bit. Depends on QtCore, app/SharedState.h and recording/ProfileFile.
+// counts are 64-bit. Every write goes through a FileWriter (the disk unless one is given). Depends
+// on QtCore, app/SharedState.h and recording/ (ProfileFile, FileWriter).
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/DiskFileWriter.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace varnilog {
@@ -31,7 +33,8 @@ QString siblingPath(const QString& path, const QString& extension);
 class RecordingFileSet {
 public:
     RecordingFileSet() = default;
-    RecordingFileSet(QString dataDir, QString baseName);
+    // writer: where the files go; nullptr is the disk. A given writer must outlive the set.
+    RecordingFileSet(QString dataDir, QString baseName, FileWriter* writer = nullptr);
     ~RecordingFileSet();
     RecordingFileSet(const RecordingFileSet&) = delete;
     RecordingFileSet& operator=(const RecordingFileSet&) = delete;
@@ -46,16 +49,23 @@ public:
     static bool nameTaken(const QString& dir, const QString& baseName);
 
     // Writes PODSTAWA, CZULOSCA, CZULOSCB, TRYBA, TRYBB, OFFSETA, OFFSETB, ILOSCKANALOW and START
-    // (the base name) in this order; false when the file cannot be written.
+    // (the base name) in this order, all in one replacement of the file: an older ".ros" of the
+    // name keeps its other lines, and a failure or a crash leaves that older file (or none), never
+    // a part of the keys. False when the file cannot be written (writeError says why).
     bool writeSettings(const SharedState& state);
     // Creates ".rca" and ".rcb" empty, replacing files of that name; false when either fails.
     bool createSampleFiles();
-    bool sampleFilesOpen() const { return fileA_.isOpen() && fileB_.isOpen(); }
+    bool sampleFilesOpen() const { return fileA_ != nullptr && fileB_ != nullptr; }
     // Appends a.size() samples to ".rca" and as many from b to ".rcb"; they go to the operating
-    // system at once, so a crash of the program loses nothing appended. False on a failed or
-    // short write (disk full, file size limit, device error).
+    // system at once, so a crash of the program loses nothing appended. ".rcb" is written first:
+    // a crash between the two writes leaves ".rcb" longer, and the length of ".rca" still counts
+    // only whole pairs. False on a failed or short write (disk full, file size limit, device
+    // error): both files are cut back to the pairs written before, and every later append fails
+    // too, so a recording never has a gap in its time line.
     bool append(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
     std::int64_t samplesAppended() const { return appended_; }
+    // Why the last writeSettings, createSampleFiles or append failed ("<file>: <reason>").
+    const QString& writeError() const { return writeError_; }
     void closeSampleFiles();
     // Length in bytes of ".rca", -1 when it cannot be opened.
     std::int64_t measureLength() const;
@@ -63,11 +73,19 @@ public:
     void remove() const;
 
 private:
+    bool writeBoth(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
+    bool writeOne(FileWriter::File& file, const char* extension, std::span<const std::uint8_t> bytes);
+    void cutBack();
+
     QString dataDir_;
     QString baseName_;
-    QFile fileA_;
-    QFile fileB_;
-    std::int64_t appended_ = 0; // samples per channel
+    DiskFileWriter disk_;
+    FileWriter* writer_ = &disk_;
+    std::unique_ptr<FileWriter::File> fileA_;
+    std::unique_ptr<FileWriter::File> fileB_;
+    std::int64_t appended_ = 0; // samples per channel, both files
+    bool appendFailed_ = false;
+    QString writeError_;
 };
 
 } // namespace varnilog

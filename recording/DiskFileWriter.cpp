@@ -1,0 +1,72 @@
+#include "recording/DiskFileWriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace varnilog {
+
+namespace {
+
+class DiskFile final : public FileWriter::File {
+public:
+    explicit DiskFile(const QString& path) : file_(path) {}
+
+    bool open() { return file_.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Unbuffered); }
+
+    qint64 write(const char* data, qint64 size) override {
+        // A short count carries no error text of its own: writing the rest either goes on (a short
+        // write that was no failure) or fails with the system's reason (disk full, size limit).
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 n = file_.write(data + done, size - done);
+            if (n <= 0)
+                return done > 0 ? done : -1;
+            done += n;
+        }
+        return done;
+    }
+
+    bool resize(qint64 size) override { return file_.resize(size); }
+
+    QString errorString() const override { return file_.errorString(); }
+
+private:
+    QFile file_;
+};
+
+} // namespace
+
+std::unique_ptr<FileWriter::File> DiskFileWriter::create(const QString& path, QString& error) {
+    auto file = std::make_unique<DiskFile>(path);
+    if (!file->open()) {
+        error = file->errorString();
+        return nullptr;
+    }
+    return file;
+}
+
+bool DiskFileWriter::replace(const QString& path, QByteArrayView bytes, QString& error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            error = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        done += n;
+    }
+    // QSaveFile buffers: a full disk may show only when the last bytes go out here.
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace varnilog

@@ -1,0 +1,61 @@
+// The ".ros" header of a recording: its exact bytes, and that it is written whole or not at all.
+#include "recording/RecordingFileSet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace varnilog {
+namespace {
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// What the user sees: the browser and the loader read the same nine lines that were always written;
+// a header written over an older one of the same name keeps that one's other lines and sections.
+TEST(RecordingHeaderFaultTest, HeaderBytesAreTheNineKeysInOrder) {
+    auto state = std::make_unique<SharedState>();
+    state->timeBaseIndex = 13;
+    state->channelSensitivity = {4, 10, 1, 1};
+    state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
+    state->channelOffset = {255, 0, 7, 7};
+    state->channelCount = 2;
+    const QByteArray nineKeys = "PODSTAWA=13\nCZULOSCA=4\nCZULOSCB=10\nTRYBA=2\nTRYBB=1\n"
+                                "OFFSETA=255\nOFFSETB=0\nILOSCKANALOW=2\nSTART=2024-03-07 14.05.09\n";
+    struct Case {
+        const char* name;
+        QByteArray before; // an older header of the same name; empty: none
+        QByteArray expected;
+    };
+    // The profile writer separates sections by two empty lines.
+    const std::vector<Case> cases{
+        {"new file", {}, "[PARAMETRY]\n" + nineKeys},
+        {"older header of the same name", "[INNE]\nX=1\n\n[PARAMETRY]\nPODSTAWA=3\nOPIS=abc\n",
+         "[INNE]\nX=1\n\n\n[PARAMETRY]\nPODSTAWA=13\nOPIS=abc\nCZULOSCA=4\nCZULOSCB=10\nTRYBA=2\nTRYBB=1\n"
+         "OFFSETA=255\nOFFSETB=0\nILOSCKANALOW=2\nSTART=2024-03-07 14.05.09\n"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        RecordingFileSet set(dir.path(), QStringLiteral("2024-03-07 14.05.09"));
+        if (!c.before.isEmpty())
+            writeBytes(set.rosPath(), c.before);
+        ASSERT_TRUE(set.writeSettings(*state)) << c.name;
+        EXPECT_EQ(fileBytes(set.rosPath()), c.expected) << c.name;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << c.name; // no temporary left
+    }
+}
+
+} // namespace
+} // namespace varnilog
