@@ -12,12 +12,14 @@
 #include "support/OffscreenGui.h"
 #include "view/WaveformRenderer.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -69,6 +71,30 @@ double cpuSeconds(int who) {
     getrusage(who, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+std::vector<long> threadIds() {
+    std::vector<long> ids;
+    for (const QString& entry :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        ids.push_back(entry.toLong());
+    return ids;
+}
+
+// User and system time of the threads of this process named, from /proc (clock ticks).
+double threadsCpuSeconds(const std::vector<long>& ids) {
+    double ticks = 0;
+    for (long id : ids) {
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(id));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // The command name may hold spaces; the fields after it start with the state (field 3).
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12)
+            ticks += static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()); // utime, stime
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 std::int64_t fileSize(const char* path) {
@@ -190,7 +216,9 @@ std::string checkersFaultless() {
 
 struct SoakFigures {
     std::string error;
-    double recordingSeconds = 0, cpuSeconds = 0, windowCpuSeconds = 0;
+    // CPU: the whole process (window thread, port reader, simulated board), and its parts.
+    double recordingSeconds = 0, cpuSeconds = 0, windowCpuSeconds = 0, readerCpuSeconds = 0;
+    int readerThreads = 0;
     std::int64_t framesSent = 0, framesRecorded = 0, lost = 0, duplicated = 0;
     int gaps = 0, ticks = 0, stalls = 0;
     double worstLagSeconds = 0, longestDrySeconds = 0, longestTickMs = 0;
@@ -295,16 +323,25 @@ SoakFigures runSoak(int seconds) {
     s.timeBaseIndex = 15; // 20 us: the board is limited by the line
     sizeBitmaps(s);
     paintBackground(s.bmpBackground, s.backgroundColor1, s.backgroundColor2, s.gradientOn);
+    const std::vector<long> threadsBefore = threadIds();
     const StartResult started = rig.acq.start();
+    // The threads the start made: the port's reader.
+    std::vector<long> reader;
+    for (long id : threadIds())
+        if (std::find(threadsBefore.begin(), threadsBefore.end(), id) == threadsBefore.end())
+            reader.push_back(id);
     if (started.status != StartStatus::Sampling) {
         f.error = "recording did not start";
         return f;
     }
     const QString rca = rig.dir.filePath(started.baseName + ".rca");
     const double cpuBefore = cpuSeconds(RUSAGE_SELF), windowCpuBefore = cpuSeconds(RUSAGE_THREAD);
+    const double readerCpuBefore = threadsCpuSeconds(reader);
     runTicks(rig, rca, seconds, f);
     f.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
     f.windowCpuSeconds = cpuSeconds(RUSAGE_THREAD) - windowCpuBefore;
+    f.readerCpuSeconds = threadsCpuSeconds(reader) - readerCpuBefore;
+    f.readerThreads = static_cast<int>(reader.size());
     f.rssEndKb = peakRssKb();
     rig.acq.stop();
     f.framesSent = rig.board.framesSent();
@@ -329,6 +366,8 @@ void report(benchmark::State& state, const SoakFigures& f) {
     const double seconds = std::max(f.recordingSeconds, 1e-9);
     state.counters["cpu_s_per_s"] = f.cpuSeconds / seconds;
     state.counters["window_cpu_s_per_s"] = f.windowCpuSeconds / seconds;
+    state.counters["reader_cpu_s_per_s"] = f.readerCpuSeconds / seconds;
+    state.counters["reader_threads"] = f.readerThreads;
 }
 
 void BM_Soak(benchmark::State& state) {
