@@ -138,6 +138,8 @@ StartResult Acquisition::start() {
         result.status = StartStatus::FilesNotCreated;
         return result;
     }
+    samplePaths_[0] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rca")).toStdString());
+    samplePaths_[1] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rcb")).toStdString());
     state_.zoomDivisor = 1;
     // Whatever arrived since the identification is not part of this recording.
     link_.purge();
@@ -173,10 +175,32 @@ bool Acquisition::parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameL
                             std::span(state_.acqBlock[1].data(), count));
 }
 
+bool Acquisition::sampleFilesInPlace() const {
+    for (const std::filesystem::path& path : samplePaths_) {
+        std::error_code error;
+        // Only a file that is not there counts; a folder we may not look into still holds it.
+        if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found)
+            return false;
+    }
+    return true;
+}
+
 TickResult Acquisition::tick(bool previewOn) {
     TickResult result;
     if (!state_.samplingActive || fault_ || !fileSet_ || !fileSet_->sampleFilesOpen())
         return result;
+    if (!sampleFilesInPlace()) {
+        // The open files would go on taking the samples after their folder was removed, and the
+        // recording would vanish at stop without a word: stop now and say why.
+        fault_ = true;
+        writeFailed_ = true;
+        faultShown_ = true;
+        report(text("Pliki nagrania zostały usunięte !"));
+        result.status = TickStatus::FilesGone;
+        result.errorText =
+            text("Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane.");
+        return result;
+    }
     // Noted before reading: every byte that came before the failure is in the queue by now.
     const bool portLost = link_.failed();
     const std::int64_t queued = link_.queuedBytes();

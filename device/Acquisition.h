@@ -23,6 +23,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -51,6 +52,7 @@ enum class TickStatus {
     Overflow,    // receive backlog beyond the buffer: show errorText, then stop
     WriteFailed, // a sample file could not be written: show errorText, then stop
     PortLost,    // the device failed or went away: show errorText, then stop
+    FilesGone, // the sample files vanished from the data folder (removed with it): show errorText, then stop
 };
 
 struct TickResult {
@@ -60,7 +62,7 @@ struct TickResult {
     QString errorText;           // for the error box when the tick ends sampling
     bool endsSampling() const {
         return status == TickStatus::Overflow || status == TickStatus::WriteFailed ||
-               status == TickStatus::PortLost;
+               status == TickStatus::PortLost || status == TickStatus::FilesGone;
     }
 };
 
@@ -93,6 +95,8 @@ private:
     int identifyOnce();
     QString freeBaseName();
     void updatePreview(std::int64_t n);
+    // False once ".rca" or ".rcb" is no longer at its path in the data folder.
+    bool sampleFilesInPlace() const;
     // Splits rxBuffer[0..total) and appends the samples; false on a write failure.
     bool parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit);
     void drainAtStop();
@@ -104,6 +108,8 @@ private:
     Clock& clock_;
     StatusCallback status_;
     std::unique_ptr<RecordingFileSet> fileSet_;
+    // ".rca" and ".rcb" of fileSet_, made once at start so the tick checks them without allocating.
+    std::filesystem::path samplePaths_[2];
     bool fault_ = false;       // a tick ended sampling: no more ticks
     bool faultShown_ = false;  // a port or disk failure was reported: stop keeps that message
     bool writeFailed_ = false; // the files must not be written again

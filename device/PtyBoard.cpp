@@ -30,8 +30,21 @@ PtyBoard::~PtyBoard() {
 }
 
 bool PtyBoard::start() {
+    if (thread_.joinable()) {
+        if (!hungUp_.load())
+            return true; // still serving
+        // Plugged in again after a hang-up: the old connection's thread has ended, and the board
+        // comes back at rest, on a new terminal.
+        thread_.join();
+    }
     if (master_ >= 0)
         return true;
+    {
+        std::lock_guard lock(simulatorMutex_);
+        simulator_ = BoardSimulator(options_);
+    }
+    hungUp_ = false;
+    framesSent_ = 0;
     termios raw{};
     cfmakeraw(&raw);
     char name[256] = {};

@@ -1,6 +1,6 @@
 // A BoardSimulator on the master side of a pseudo-terminal, run on its own thread: the slave path
 // is a serial port that the program opens like a real one ("/dev/pts/3"). Serves one connection
-// after another until stopped; a board that hangs up closes the terminal for good.
+// after another until stopped; a board that hangs up closes its terminal until start() again.
 //     PtyBoard board(3); board.start(); state.comPortName = board.slavePath();
 // Depends on POSIX (openpty) and device/BoardSimulator.
 #pragma once
@@ -23,7 +23,8 @@ public:
     PtyBoard(const PtyBoard&) = delete;
     PtyBoard& operator=(const PtyBoard&) = delete;
 
-    // Creates the pseudo-terminal and starts serving; false when no terminal can be created.
+    // Creates the pseudo-terminal and starts serving; false when no terminal can be created. After
+    // a hang-up it plugs the board in again: a fresh board on a new terminal (a new slavePath).
     bool start();
     void stop();
     QString slavePath() const { return slavePath_; }

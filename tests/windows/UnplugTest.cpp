@@ -1,0 +1,180 @@
+// The board or the data folder going away while the main window records: one error box each time,
+// nothing received before it lost, and the next Start records again.
+#include "app/Clock.h"
+#include "app/Program.h"
+#include "device/PtyBoard.h"
+#include "recording/ProfileFile.h"
+#include "support/RecordingMessageBoxes.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+using namespace varnilog;
+
+namespace {
+
+// A clock one second further on at every reading, so recordings made in quick succession never
+// wait for the next second to get a name of their own. Waits are real.
+class SteppingClock final : public Clock {
+public:
+    QDateTime now() const override { return start_.addSecs(steps_++); }
+    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+private:
+    QDateTime start_{QDate(2026, 3, 1), QTime(9, 0, 0)};
+    mutable int steps_ = 0;
+};
+
+BoardOptions counterBoard(Misbehaviour m) {
+    BoardOptions o;
+    o.model = 3;
+    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
+    o.misbehaviour = m;
+    o.hangUpAfterBytes = 8000; // 2000 frames, under 0.1 s at the line rate
+    return o;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Index of the first sample that breaks the counter ramp (A low byte, B high byte of the sample
+// number) or the first one only one file has; -1 when both are the whole ramp 0..size-1.
+qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
+    for (qsizetype n = 0; n < std::min(a.size(), b.size()); ++n)
+        if (static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
+            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
+            return n;
+    return a.size() == b.size() ? -1 : std::min(a.size(), b.size());
+}
+
+class UnplugTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dataDir = dir.filePath(QStringLiteral("data"));
+        ASSERT_TRUE(QDir().mkdir(dataDir));
+        ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dataDir);
+        form = std::make_unique<TForm1>(*state, boxes, ini);
+        form->setAcquisitionClock(&clock);
+        form->FormCreate();
+        // The port under a name of its own, as a USB adapter keeps its name when plugged in again.
+        state->comPortName = dir.filePath(QStringLiteral("ttyKZ"));
+    }
+    void plugIn(PtyBoard& board) {
+        ASSERT_TRUE(board.start());
+        QFile::remove(state->comPortName);
+        ASSERT_TRUE(QFile::link(board.slavePath(), state->comPortName));
+    }
+    QAbstractButton* button(const char* name) {
+        return form->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    }
+    // Lets the window run until it shows its next error box or the time is up.
+    bool waitForBox(std::size_t boxesBefore, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (boxes.shown.size() == boxesBefore && t.elapsed() < ms)
+            QTest::qWait(10);
+        return boxes.shown.size() > boxesBefore;
+    }
+    QString dataPath(const QString& name) const { return QDir(dataDir).filePath(name); }
+    QStringList recordings() const { return QDir(dataDir).entryList({QStringLiteral("*.ros")}); }
+
+    QTemporaryDir dir;
+    QString dataDir;
+    QString ini;
+    SteppingClock clock;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+// The user records; the board drops off the line (cable pulled) in the middle of the stream. Each
+// time: one box "Utracono połączenie z portem!", the message stays in the status bar, the recording
+// holds every frame the board sent before it went (the whole counter ramp), it is the one on
+// display, and once the board is back under the same port name, Start records again. 20 times.
+TEST_F(UnplugTest, BoardHangingUpTwentyTimesLosesNothingAndStartWorksAgain) {
+    const QString lostBox =
+        QString::fromUtf8("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    PtyBoard board(counterBoard(Misbehaviour::HangUp));
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        plugIn(board);
+        button("btStart")->click();
+        ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+        ASSERT_TRUE(waitForBox(boxes.shown.size(), 5000)) << "no message after the hang-up";
+        EXPECT_TRUE(board.hungUp());
+        ASSERT_EQ(boxes.shown.size(), static_cast<std::size_t>(round + 1)); // one box, no second one
+        EXPECT_EQ(boxes.shown.back().text, lostBox);
+        QTest::qWait(60); // a timer that kept running would show another box now
+        EXPECT_EQ(boxes.shown.size(), static_cast<std::size_t>(round + 1));
+        EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Utracono połączenie z portem !"));
+        EXPECT_FALSE(state->samplingActive);
+        EXPECT_TRUE(button("btStart")->isEnabled());
+        EXPECT_FALSE(button("btStop")->isEnabled());
+
+        ASSERT_EQ(recordings().size(), round + 1);
+        const QString base = state->recordingPath.chopped(4);
+        const QByteArray a = fileBytes(base + ".rca"), b = fileBytes(base + ".rcb");
+        EXPECT_EQ(a.size(), 2000); // 8000 bytes the board sent, 4 per frame
+        EXPECT_EQ(a.size(), board.framesSent());
+        EXPECT_EQ(firstBrokenSample(a, b), -1);
+        EXPECT_EQ(state->sampleCount, 2000); // loaded for display
+    }
+}
+
+// The user removes the data folder (rm -r) while recording. One box says that the recording's files
+// are gone; the window stops recording and stays usable. Start without the folder says in the status
+// bar that it cannot create the files; with the folder back, Start records a whole counter ramp.
+TEST_F(UnplugTest, DataFolderRemovedWhileRecordingStopsWithOneMessage) {
+    PtyBoard board(counterBoard(Misbehaviour::None));
+    plugIn(board);
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+    QTest::qWait(300);
+    ASSERT_TRUE(QDir(dataDir).removeRecursively());
+    ASSERT_TRUE(waitForBox(0, 3000)) << "removing the folder went unnoticed";
+    QTest::qWait(150);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text,
+              QString::fromUtf8(
+                  "Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane."));
+    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Pliki nagrania zostały usunięte !"));
+    EXPECT_FALSE(state->samplingActive);
+    EXPECT_TRUE(button("btStart")->isEnabled());
+    EXPECT_FALSE(QDir(dataDir).exists()); // nothing was put back behind the user's back
+
+    button("btStart")->click();
+    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nie można utworzyć pliku !"));
+    EXPECT_TRUE(button("btStop")->isEnabled());
+    button("btStop")->click();
+    EXPECT_TRUE(button("btStart")->isEnabled());
+    EXPECT_EQ(boxes.shown.size(), 1u);
+
+    ASSERT_TRUE(QDir().mkdir(dataDir));
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+    QTest::qWait(300);
+    button("btStop")->click();
+    ASSERT_EQ(recordings().size(), 1);
+    const QString base = dataPath(recordings().first().chopped(4));
+    const QByteArray a = fileBytes(base + ".rca");
+    EXPECT_GT(a.size(), 1000);
+    EXPECT_EQ(a.size(), board.framesSent());
+    EXPECT_EQ(firstBrokenSample(a, fileBytes(base + ".rcb")), -1);
+    EXPECT_EQ(boxes.shown.size(), 1u);
+}
