@@ -121,6 +121,7 @@ bool RecordingFileSet::append(std::span<const std::uint8_t> a, std::span<const s
         return false;
     if (b.size() < a.size()) {
         writeError_ = path(".rcb") + QStringLiteral(": fewer samples than for ") + path(".rca");
+        appendFailed_ = true;
         return false;
     }
     b = b.first(a.size());

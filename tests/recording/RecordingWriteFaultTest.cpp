@@ -1,0 +1,191 @@
+// A recording whose disk fails at one write, for every write of a short recording in turn.
+#include "recording/DiskFileWriter.h"
+#include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <vector>
+
+namespace varnilog {
+namespace {
+
+const QString kReason = QStringLiteral("simulated device failure");
+
+enum class Failure {
+    Error, // the failing write puts nothing on disk
+    Short, // the failing write puts half of its bytes on disk, then the device is gone
+};
+
+// Counts every write (each sample-file write and each whole-file replacement) and fails the Nth;
+// every write after it fails too, as on a device that went away. The rest goes to the real disk.
+class FailingFileWriter final : public FileWriter {
+public:
+    FailingFileWriter(int failAt, Failure failure) : failAt_(failAt), failure_(failure) {}
+
+    int writes() const { return writes_; }
+
+    std::unique_ptr<File> create(const QString& path, QString& error) override {
+        auto real = disk_.create(path, error);
+        return real ? std::make_unique<CountedFile>(*this, std::move(real)) : nullptr;
+    }
+    bool replace(const QString& path, QByteArrayView bytes, QString& error) override {
+        if (fails()) {
+            error = kReason;
+            return false;
+        }
+        return disk_.replace(path, bytes, error);
+    }
+
+private:
+    class CountedFile final : public File {
+    public:
+        CountedFile(FailingFileWriter& owner, std::unique_ptr<File> real)
+            : owner_(owner), real_(std::move(real)) {}
+        qint64 write(const char* data, qint64 size) override {
+            if (!owner_.fails())
+                return real_->write(data, size);
+            failed_ = true;
+            if (owner_.failure_ == Failure::Short && size / 2 > 0 && owner_.writes_ == owner_.failAt_)
+                return real_->write(data, size / 2);
+            return -1;
+        }
+        bool resize(qint64 size) override { return real_->resize(size); }
+        QString errorString() const override { return failed_ ? kReason : real_->errorString(); }
+
+    private:
+        FailingFileWriter& owner_;
+        std::unique_ptr<File> real_;
+        bool failed_ = false;
+    };
+
+    bool fails() { return ++writes_ >= failAt_; }
+
+    DiskFileWriter disk_;
+    int failAt_;
+    Failure failure_;
+    int writes_ = 0;
+};
+
+// Sample n of the counter ramp: A holds the low byte of n, B the high byte.
+std::vector<std::uint8_t> ramp(std::int64_t first, std::int64_t count, int shift) {
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i)
+        out[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(((first + i) >> shift) & 0xFF);
+    return out;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Index of the first sample that breaks the counter ramp, -1 when all follow it.
+qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
+    for (qsizetype n = 0; n < std::max(a.size(), b.size()); ++n)
+        if (n >= a.size() || n >= b.size() || static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
+            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
+            return n;
+    return -1;
+}
+
+// What the user sees: recording stops with the reason of the failed write; the recording keeps
+// every pair of samples written before it (both channels equally long, the counter unbroken, a
+// half-written pair taken back) and opens like any other; when the very first write (the header)
+// fails, no header file is left at all.
+TEST(RecordingWriteFaultTest, FailureAtEveryWriteKeepsWhatWasWrittenBefore) {
+    const std::vector<std::int64_t> appendSizes{3, 250, 1, 700, 46};
+    // Write 1 is the header; append k writes ".rcb" (write 2 + 2k), then ".rca" (write 3 + 2k).
+    struct Row {
+        int failAt;
+        const char* failingFile; // nullptr: no write fails
+        std::int64_t samplesKept;
+    };
+    const std::vector<Row> rows{
+        {1, ".ros", 0},   {2, ".rcb", 0},    {3, ".rca", 0},    {4, ".rcb", 3},
+        {5, ".rca", 3},   {6, ".rcb", 253},  {7, ".rca", 253},  {8, ".rcb", 254},
+        {9, ".rca", 254}, {10, ".rcb", 954}, {11, ".rca", 954}, {12, nullptr, 1000},
+    };
+    for (const Failure failure : {Failure::Error, Failure::Short}) {
+        for (const Row& row : rows) {
+            const std::string label =
+                "write " + std::to_string(row.failAt) + (failure == Failure::Short ? " short" : " error");
+            QTemporaryDir dir;
+            FailingFileWriter writer(row.failAt, failure);
+            auto state = std::make_unique<SharedState>();
+            state->timeBaseIndex = 9;
+            RecordingFileSet set(dir.path(), QStringLiteral("2024-03-07 14.05.09"), &writer);
+            const bool headerWritten = set.writeSettings(*state);
+            EXPECT_EQ(headerWritten, row.failAt != 1) << label;
+            if (!headerWritten) {
+                EXPECT_TRUE(set.writeError().contains(kReason)) << label;
+                EXPECT_TRUE(set.writeError().endsWith(".ros: " + kReason)) << label;
+                EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << label;
+                continue;
+            }
+            ASSERT_TRUE(set.createSampleFiles()) << label;
+            std::int64_t first = 0;
+            int failures = 0;
+            for (const std::int64_t size : appendSizes) {
+                if (!set.append(ramp(first, size, 0), ramp(first, size, 8)))
+                    ++failures;
+                first += size;
+            }
+            set.closeSampleFiles();
+
+            EXPECT_EQ(failures, row.failingFile ? appendSizes.size() - (row.failAt - 2) / 2 : 0) << label;
+            EXPECT_EQ(writer.writes(), row.failingFile ? row.failAt : 11) << label; // none after it
+            EXPECT_EQ(set.samplesAppended(), row.samplesKept) << label;
+            if (row.failingFile) {
+                EXPECT_EQ(set.writeError(), set.path(row.failingFile) + ": " + kReason) << label;
+            }
+            const QByteArray a = fileBytes(set.path(".rca"));
+            const QByteArray b = fileBytes(set.path(".rcb"));
+            EXPECT_EQ(a.size(), row.samplesKept) << label;
+            EXPECT_EQ(b.size(), row.samplesKept) << label;
+            EXPECT_EQ(firstBrokenSample(a, b), -1) << label;
+
+            state->timeBaseIndex = 1;
+            state->recordingPath = set.rosPath();
+            EXPECT_TRUE(loadRecording(*state).ok) << label;
+            EXPECT_EQ(state->sampleCount, row.samplesKept) << label;
+            EXPECT_EQ(state->timeBaseIndex, 9) << label; // the header was read back
+        }
+    }
+}
+
+// What the user sees: a programming slip that hands channel B fewer samples than A ends the
+// recording instead of making the two files drift apart.
+TEST(RecordingWriteFaultTest, AppendRefusesFewerSamplesForBThanForA) {
+    QTemporaryDir dir;
+    RecordingFileSet set(dir.path(), QStringLiteral("s"));
+    ASSERT_TRUE(set.createSampleFiles());
+    const std::uint8_t a[] = {0, 1, 2}, b[] = {0, 0, 0, 9};
+    struct Row {
+        std::span<const std::uint8_t> a, b;
+        bool ok;
+        std::int64_t total;
+    };
+    const std::vector<Row> rows{
+        {a, std::span(b).first(3), true, 3},
+        {a, b, true, 6}, // the extra sample of B is not written
+        {a, std::span(b).first(2), false, 6},
+        {a, std::span(b).first(3), false, 6}, // the set takes nothing after a failure
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(set.append(row.a, row.b), row.ok) << row.total;
+        EXPECT_EQ(set.samplesAppended(), row.total);
+    }
+    set.closeSampleFiles();
+    EXPECT_EQ(fileBytes(set.path(".rca")), QByteArray("\0\1\2\0\1\2", 6));
+    EXPECT_EQ(fileBytes(set.path(".rcb")), QByteArray(6, '\0'));
+}
+
+} // namespace
+} // namespace varnilog
