@@ -380,10 +380,14 @@ void BM_Soak(benchmark::State& state) {
     for (auto _ : state)
         figures = runSoak(soakSeconds());
     report(state, figures);
+    // A failed benchmark shows no counters: the message carries the figures that failed.
     std::string error = figures.error;
     if (error.empty() && (figures.lost != 0 || figures.duplicated != 0 || figures.gaps != 0))
-        error = "lost " + std::to_string(figures.lost) + ", duplicated " +
-                std::to_string(figures.duplicated) + ", gaps over 1 s " + std::to_string(figures.gaps);
+        error = "frames lost or duplicated, or gaps in the data";
+    if (!error.empty())
+        error += " (lost " + std::to_string(figures.lost) + ", duplicated " +
+                 std::to_string(figures.duplicated) + ", gaps over 1 s " + std::to_string(figures.gaps) +
+                 ", after " + std::to_string(static_cast<int>(figures.recordingSeconds)) + " s)";
     if (!error.empty())
         state.SkipWithError(error.c_str());
     state.SetLabel("preview on, 2 s stall every 30 s");
