@@ -133,6 +133,80 @@ qint64 readBlock(QIODevice* device, std::int64_t position, std::uint8_t* buffer,
     return total;
 }
 
+// The text waiting to go out, and how many whole lines have reached the device.
+class PendingText {
+public:
+    PendingText() : buffer_(kFlushBytes + kMaxLineBytes) {}
+
+    char* end() { return buffer_.data() + used_; }
+    // Marks the line that was just built at end() up to lineEnd.
+    void lineBuilt(char* lineEnd) {
+        used_ = static_cast<std::size_t>(lineEnd - buffer_.data());
+        ++linesBuilt_;
+    }
+    bool full() const { return used_ >= kFlushBytes; }
+    std::int64_t linesDelivered() const { return linesDelivered_; }
+
+    // Writes everything pending; false with error set when the device took only a part (or nothing).
+    bool deliver(QIODevice& out, QString& error) {
+        std::size_t done = 0;
+        while (done < used_) {
+            // A short count alone carries no reason: writing the rest either goes on or tells why not.
+            const qint64 n = out.write(buffer_.data() + done, static_cast<qint64>(used_ - done));
+            if (n <= 0) {
+                error = failureText(out);
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        // A file device may keep the last bytes in its own buffer: only a flush shows a full disk.
+        if (auto* file = qobject_cast<QFileDevice*>(&out); file != nullptr && !file->flush()) {
+            error = failureText(out);
+            return false;
+        }
+        used_ = 0;
+        linesDelivered_ = linesBuilt_;
+        return true;
+    }
+
+    static QString failureText(const QIODevice& out) {
+        const QString reason = out.errorString();
+        return reason.isEmpty() ? QString::fromUtf8("zapis nie powiódł się") : reason;
+    }
+
+private:
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+    std::int64_t linesBuilt_ = 0;
+    std::int64_t linesDelivered_ = 0; // every line before this one is on the device whole
+};
+
+// Builds the lines of samples first .. first + count - 1 into pending, delivering it whenever it
+// fills; false with error set when a delivery fails.
+bool buildBlock(const TextExportSource& source, int channels, const std::array<FieldTable, kChannels>& fields,
+                const std::uint8_t* samples, const std::array<qint64, kChannels>& delivered,
+                std::int64_t first, std::int64_t count, PendingText& pending, QIODevice& out,
+                QString& error) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        char* p = putElapsed(pending.end(), static_cast<float>(first + i) * source.samplingPeriodMs);
+        for (int c = 0; c < channels; ++c) {
+            if (i < delivered[c]) {
+                const FieldText& f = fields[c][samples[static_cast<std::size_t>(c * kBlockSamples + i)]];
+                std::memcpy(p, f.text, f.length);
+                p += f.length;
+            } else {
+                *p++ = ';'; // no sample in the file: an empty field, not a stale value
+            }
+        }
+        *p++ = '\r';
+        *p++ = '\n';
+        pending.lineBuilt(p);
+        if (pending.full() && !pending.deliver(out, error))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 TextExportSource textExportSourceFrom(SharedState& state) {
@@ -163,66 +237,44 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
         fields[c] = buildFieldTable(source.channelSensitivity[c], decimalPoint);
 
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(kChannels * kBlockSamples));
-    std::vector<char> buffer(kFlushBytes + kMaxLineBytes);
-    std::size_t used = 0;
+    PendingText pending;
+    // Whatever ends the export, the result claims only the lines that are on the device whole.
+    const auto fail = [&](QString error) {
+        result.ok = false;
+        result.error = std::move(error);
+        result.linesWritten = pending.linesDelivered();
+        return result;
+    };
 
     for (std::int64_t first = 0; first < total; first += kBlockSamples) {
         const std::int64_t count = std::min(kBlockSamples, total - first);
         std::array<qint64, kChannels> delivered{};
         for (int c = 0; c < channels; ++c) {
             delivered[c] = readBlock(source.sampleFiles[c], first, samples.data() + c * kBlockSamples, count);
-            if (delivered[c] < 0) {
-                result.ok = false;
-                result.error = QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
-                                   .arg(QChar(channelName[c]))
-                                   .arg(source.sampleFiles[c]->errorString());
-                return result;
-            }
+            if (delivered[c] < 0)
+                return fail(QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
+                                .arg(QChar(channelName[c]))
+                                .arg(source.sampleFiles[c]->errorString()));
         }
-        for (std::int64_t i = 0; i < count; ++i) {
-            char* p = buffer.data() + used;
-            p = putElapsed(p, static_cast<float>(first + i) * source.samplingPeriodMs);
-            for (int c = 0; c < channels; ++c) {
-                if (i < delivered[c]) {
-                    const FieldText& f = fields[c][samples[static_cast<std::size_t>(c * kBlockSamples + i)]];
-                    std::memcpy(p, f.text, f.length);
-                    p += f.length;
-                } else {
-                    *p++ = ';'; // no sample in the file: an empty field, not a stale value
-                }
-            }
-            *p++ = '\r';
-            *p++ = '\n';
-            used = static_cast<std::size_t>(p - buffer.data());
-            if (used >= kFlushBytes) {
-                const qint64 written = out.write(buffer.data(), static_cast<qint64>(used));
-                if (written != static_cast<qint64>(used)) {
-                    result.ok = false;
-                    result.error = out.errorString();
-                    return result;
-                }
-                used = 0;
-            }
-        }
-        result.linesWritten = first + count;
-        if (progress && result.linesWritten < total && !progress(result.linesWritten, total)) {
+        QString error;
+        if (!buildBlock(source, channels, fields, samples.data(), delivered, first, count, pending, out,
+                        error))
+            return fail(error);
+        if (progress && first + count < total && !progress(first + count, total)) {
+            // The lines built so far go out too, so the file holds exactly the lines reported.
+            if (!pending.deliver(out, error))
+                return fail(error);
             result.ok = false;
             result.cancelled = true;
+            result.linesWritten = pending.linesDelivered();
             return result;
         }
     }
-    if (used > 0 && out.write(buffer.data(), static_cast<qint64>(used)) != static_cast<qint64>(used)) {
-        result.ok = false;
-        result.error = out.errorString();
-        return result;
-    }
-    // A file device may hold the last bytes in its own buffer: a full disk shows only here.
-    if (auto* file = qobject_cast<QFileDevice*>(&out); file != nullptr && !file->flush()) {
-        result.ok = false;
-        result.error = file->errorString();
-        return result;
-    }
-    if (result.ok && progress)
+    QString error;
+    if (!pending.deliver(out, error))
+        return fail(error);
+    result.linesWritten = pending.linesDelivered();
+    if (progress)
         progress(total, total);
     return result;
 }
