@@ -2,6 +2,7 @@
 
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -20,7 +21,8 @@ float periodOf(std::int32_t timeBaseIndex) {
 }
 
 std::int64_t sampleFileLength(const QString& path) {
-    if (path.isEmpty())
+    // Regular files only: opening a pipe would block the browser until someone writes to it.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return -1;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -42,10 +44,14 @@ RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t curre
     std::int32_t channels = 1;
     details.start = QStringLiteral("...");
     if (!rosPath.isEmpty()) {
-        const ProfileFile ini(rosPath);
-        timeBase = ini.readInteger(kSection, QStringLiteral("PODSTAWA"), currentTimeBaseIndex);
-        channels = ini.readInteger(kSection, QStringLiteral("ILOSCKANALOW"), 1);
-        details.start = ini.readString(kSection, QStringLiteral("START"), details.start);
+        // A header the loader would refuse reads as a missing one: the browser shows no message.
+        if (headerFileState(rosPath) == HeaderFile::Readable) {
+            const ProfileFile ini(rosPath);
+            // The loader's rules, so the browser shows the values the recording opens with.
+            timeBase = headerTimeBaseIndex(ini, currentTimeBaseIndex);
+            channels = headerChannelCount(ini, 1);
+            details.start = ini.readString(kSection, QStringLiteral("START"), details.start);
+        }
         details.sampleCount = sampleFileLength(siblingPath(rosPath, QStringLiteral(".rca")));
     }
     const float period = periodOf(timeBase);

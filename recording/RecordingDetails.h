@@ -13,7 +13,7 @@ namespace varnilog {
 struct RecordingDetails {
     QString period;                // "Próbkowanie (ms):", e.g. "1000", "0.5", "0.0001"
     QString start;                 // "Czas rozpoczęcia:", the START key or "..."
-    QString channels;              // "Ilość kanałów:", the ILOSCKANALOW key or "1"
+    QString channels;              // "Ilość kanałów:", the ILOSCKANALOW key (1..4) or "1"
     QString length;                // "Długość (h:m:s:ms):", samples of the ".rca" times the period
     std::int64_t sampleCount = -1; // length of the ".rca" in bytes, -1 when it cannot be opened
 };
@@ -23,8 +23,9 @@ struct RecordingDetails {
 QString periodText(float ms, const QLocale& locale);
 
 // The details of the recording whose ".ros" is rosPath; an empty path stands for no selection and
-// reads as a set whose files are all missing. A time-base index outside 1..22 (in the file or the
-// current one) is clamped into the table.
+// reads as a set whose files are all missing. PODSTAWA and ILOSCKANALOW follow the loader's rules
+// (low 8 bits, clamped to 1..22 and 1..4); a current time base outside 1..22 is clamped as well. A
+// ".ros" the loader refuses (folder, unreadable, oversized) shows the details of a missing one.
 RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t currentTimeBaseIndex,
                                       const QLocale& locale);
 

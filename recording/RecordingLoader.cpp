@@ -27,7 +27,8 @@ void openSampleFiles(SharedState& state) {
         QFile& file = state.sampleFile[c];
         file.close();
         file.setFileName(siblingPath(state.recordingPath, QString::fromLatin1(sampleExtensions[c])));
-        // Unbuffered: the view reads large blocks straight into its own staging buffer.
+        // Unbuffered: the view reads large blocks straight into its own staging buffer. Only regular
+        // files: opening a pipe would wait for a writer, a device would never end.
         if (QFileInfo(file.fileName()).isFile()) {
             file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         }
@@ -41,7 +42,7 @@ std::uint8_t readClamped(const ProfileFile& ros, const char* key, std::uint8_t d
 }
 
 void readSettings(SharedState& state, const ProfileFile& ros) {
-    state.timeBaseIndex = readClamped(ros, "PODSTAWA", 1, 1, kTimeBaseCount);
+    state.timeBaseIndex = headerTimeBaseIndex(ros, 1);
     state.channelSensitivity[0] = readClamped(ros, "CZULOSCA", 1, 1, kSensitivityCount);
     state.channelSensitivity[1] = readClamped(ros, "CZULOSCB", 1, 1, kSensitivityCount);
     state.channelMode[0] = readClamped(ros, "TRYBA", ModeAC, ModeAC, ModeDC);
@@ -49,10 +50,27 @@ void readSettings(SharedState& state, const ProfileFile& ros) {
     state.channelOffset[0] = ros.readByte(section, QStringLiteral("OFFSETA"), state.channelZeroOffset[0]);
     state.channelOffset[1] = ros.readByte(section, QStringLiteral("OFFSETB"), state.channelZeroOffset[1]);
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
-    state.channelCount = readClamped(ros, "ILOSCKANALOW", 2, 1, kChannels);
+    state.channelCount = headerChannelCount(ros, 2);
 }
 
 } // namespace
+
+HeaderFile headerFileState(const QString& rosPath) {
+    const QFileInfo info(rosPath);
+    if (!info.exists())
+        return HeaderFile::Missing;
+    if (!info.isFile() || !info.isReadable() || info.size() > kHeaderSizeLimit)
+        return HeaderFile::Unreadable;
+    return HeaderFile::Readable;
+}
+
+std::uint8_t headerTimeBaseIndex(const ProfileFile& ros, std::uint8_t defaultValue) {
+    return readClamped(ros, "PODSTAWA", defaultValue, 1, kTimeBaseCount);
+}
+
+std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValue) {
+    return readClamped(ros, "ILOSCKANALOW", defaultValue, 1, kChannels);
+}
 
 QString baseNameOf(const QString& path) {
     const QString name = path.mid(nameStart(path));
@@ -75,8 +93,7 @@ LoadResult loadRecording(SharedState& state) {
             std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
         }
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
-        const QFileInfo rosInfo(rosPath);
-        if (rosInfo.exists() && !(rosInfo.isFile() && rosInfo.isReadable())) {
+        if (headerFileState(rosPath) == HeaderFile::Unreadable) {
             result.ok = false;
             result.errorText = QString::fromUtf16(kLoadErrorText);
             return result;

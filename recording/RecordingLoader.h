@@ -7,7 +7,11 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace varnilog {
+
+class ProfileFile;
 
 // Shown in the error box (caption "Błąd!") when a load fails.
 inline constexpr char16_t kLoadErrorText[] = u"Błąd otwarcia pliku!";
@@ -28,8 +32,25 @@ struct LoadResult {
 // Loads state.recordingPath (the ".ros" path). A missing ".ros" gives every default, a missing sample
 // file a channel without data (".rca" missing: sampleCount -1). Damaged settings are brought into
 // range: time base 1..22, sensitivity 1..10, coupling 0..2, channel count 1..4. An existing ".ros"
-// that cannot be read fails the load; what the earlier steps changed stays changed.
+// that is Unreadable (see headerFileState) fails the load; what the earlier steps changed stays changed.
 LoadResult loadRecording(SharedState& state);
+
+// A ".ros" holds a few hundred bytes. The profile reader takes a file whole, so a larger file under that
+// name (a sample file renamed, a disk image) is refused before it is read.
+inline constexpr qint64 kHeaderSizeLimit = 1 << 20; // bytes
+
+enum class HeaderFile {
+    Missing,    // nothing of that name: every setting takes its default
+    Readable,   // a regular file we may read, within kHeaderSizeLimit
+    Unreadable, // a folder, a device or pipe, no read permission, or larger than kHeaderSizeLimit
+};
+// Judges the ".ros" at rosPath without reading its contents (a pipe would block the reader).
+HeaderFile headerFileState(const QString& rosPath);
+
+// The rules every reader of a ".ros" applies to its indices: the low 8 bits of the value, then
+// brought into the table's range (time base 1..22, channel count 1..4).
+std::uint8_t headerTimeBaseIndex(const ProfileFile& ros, std::uint8_t defaultValue);
+std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValue);
 
 // File name of path without folder and extension.
 QString baseNameOf(const QString& path);

@@ -18,11 +18,14 @@ struct RecordingSpectra::Workspace {
     Fft fft;
     std::array<std::uint8_t, fftSize> bytes{};
     std::array<float, fftSize> samples{};
+    std::array<float, fftSize> blockSpectrum{};
     // Extended precision: the average of thousands of blocks must not lose the small bins.
     std::array<long double, fftSize> spectrumSum{};
 };
 
-RecordingSpectra::RecordingSpectra(int workers) : workers_(std::clamp(workers, 1, kChannels)) {
+RecordingSpectra::RecordingSpectra(int workers)
+    : results_(std::make_unique<std::array<std::array<float, fftSize>, kChannels>>()),
+      workers_(std::clamp(workers, 1, kChannels)) {
     for (int w = 0; w < workers_; ++w)
         workspaces_[w] = std::make_unique<Workspace>();
 }
@@ -33,19 +36,32 @@ std::int64_t RecordingSpectra::blockCount(std::int64_t fileSize) {
     return std::max<std::int64_t>(1, fileSize / fftSize);
 }
 
-void RecordingSpectra::computeChannel(Workspace& ws, QIODevice* file, std::int64_t blocks,
-                                      std::array<float, fftSize>& out,
-                                      const std::function<void()>& blockDone) {
+RecordingSpectra::Channel RecordingSpectra::channelSpan(QIODevice* file, Span span) {
+    Channel ch;
+    ch.file = file != nullptr && file->isOpen() && file->isReadable() ? file : nullptr;
+    const std::int64_t size = ch.file != nullptr && !ch.file->isSequential() ? ch.file->size() : 0;
+    ch.first = std::max<std::int64_t>(0, span.first);
+    const std::int64_t held = std::max<std::int64_t>(0, size - ch.first);
+    const std::int64_t length = span.length < 0 ? held : std::min(span.length, held);
+    ch.end = ch.first + length;
+    ch.blocks = blockCount(length);
+    return ch;
+}
+
+bool RecordingSpectra::computeChannel(Workspace& ws, const Channel& channel, std::array<float, fftSize>& out,
+                                      const std::function<bool()>& blockDone) {
     // The accumulator starts at 125, not 0: every averaged bin is then at least 125 / blocks, so the
     // peaks the window divides by are never zero.
     ws.spectrumSum.fill(125.0L);
-    const bool readable = file != nullptr && file->isReadable();
-    for (std::int64_t j = 0; j < blocks; ++j) {
+    for (std::int64_t j = 0; j < channel.blocks; ++j) {
         ws.bytes.fill(kZeroLevel); // a short or failed read leaves the zero level
-        if (readable && file->seek(j * fftSize)) {
+        const std::int64_t pos = channel.first + j * fftSize;
+        const qint64 wanted = std::min<std::int64_t>(fftSize, channel.end - pos);
+        if (channel.file != nullptr && wanted > 0 && channel.file->seek(pos)) {
             qint64 got = 0;
-            while (got < fftSize) {
-                const qint64 n = file->read(reinterpret_cast<char*>(ws.bytes.data()) + got, fftSize - got);
+            while (got < wanted) {
+                const qint64 n =
+                    channel.file->read(reinterpret_cast<char*>(ws.bytes.data()) + got, wanted - got);
                 if (n <= 0)
                     break;
                 got += n;
@@ -53,68 +69,89 @@ void RecordingSpectra::computeChannel(Workspace& ws, QIODevice* file, std::int64
         }
         for (int i = 0; i < fftSize; ++i)
             ws.samples[i] = static_cast<float>(ws.bytes[i]) - 125.0f;
-        ws.fft.ComputeBlockSpectrum(ws.samples, out);
+        ws.fft.ComputeBlockSpectrum(ws.samples, ws.blockSpectrum);
         for (int k = 0; k < fftSize; ++k)
-            ws.spectrumSum[k] += out[k];
-        blockDone();
+            ws.spectrumSum[k] += ws.blockSpectrum[k];
+        if (!blockDone())
+            return false;
     }
     for (int k = 0; k < fftSize; ++k)
-        out[k] = static_cast<float>(ws.spectrumSum[k] / blocks);
+        out[k] = static_cast<float>(ws.spectrumSum[k] / channel.blocks);
+    return true;
 }
 
-void RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kChannels>& files,
-                                               int channelCount, SpectrumData& out,
-                                               const Progress& progress) {
+bool RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kChannels>& files,
+                                               int channelCount, SpectrumData& out, const Progress& progress,
+                                               Span span) {
     const int count = std::clamp(channelCount, 0, kChannels);
-    std::array<std::int64_t, kChannels> blocks{};
+    std::array<Channel, kChannels> channels{};
     std::int64_t total = 0;
     for (int c = 0; c < count; ++c) {
-        QIODevice* f = files[c];
-        blocks[c] = blockCount(f != nullptr && f->isOpen() && !f->isSequential() ? f->size() : 0);
-        total += blocks[c];
+        channels[c] = channelSpan(files[c], span);
+        total += channels[c].blocks;
     }
+    auto& results = *results_;
     const int max = static_cast<int>(std::min<std::int64_t>(total, INT32_MAX));
     std::atomic<std::int64_t> done{0};
+    std::atomic<bool> stop{false};
     std::mutex mutex;
     std::condition_variable changed;
+    std::int64_t reported = -1; // the caller's thread only
     auto report = [&] {
-        if (progress)
-            progress(max, static_cast<int>(std::min<std::int64_t>(done.load(), max)));
+        reported = done.load();
+        if (!progress(max, static_cast<int>(std::min<std::int64_t>(reported, max))))
+            stop.store(true);
     };
-    // The caller's thread computes its share and reports; the other workers only count.
-    auto onCallerBlock = [&] {
+    // The caller's thread computes its share and reports; the other workers only count. Every worker
+    // looks at the stop flag after each block.
+    std::function<bool()> onCallerBlock = [&] {
         done.fetch_add(1);
         report();
+        return !stop.load();
     };
-    auto onWorkerBlock = [&] {
+    std::function<bool()> onWorkerBlock = [&] {
         done.fetch_add(1);
         std::lock_guard lock(mutex);
         changed.notify_one();
+        return !stop.load();
     };
     report();
 
     const int workers = std::min(workers_, std::max(count, 1));
     std::vector<std::thread> threads;
     threads.reserve(workers - 1);
+    std::atomic<int> running{workers - 1};
     for (int w = 1; w < workers; ++w)
         threads.emplace_back([&, w] {
-            for (int c = w; c < count; c += workers)
-                computeChannel(*workspaces_[w], files[c], blocks[c], out.channelSpectrum[c], onWorkerBlock);
+            for (int c = w; c < count && !stop.load(); c += workers)
+                if (!computeChannel(*workspaces_[w], channels[c], results[c], onWorkerBlock))
+                    break;
+            running.fetch_sub(1);
+            std::lock_guard lock(mutex);
+            changed.notify_one();
         });
-    for (int c = 0; c < count; c += workers)
-        computeChannel(*workspaces_[0], files[c], blocks[c], out.channelSpectrum[c], onCallerBlock);
+    for (int c = 0; c < count && !stop.load(); c += workers)
+        if (!computeChannel(*workspaces_[0], channels[c], results[c], onCallerBlock))
+            break;
     if (!threads.empty()) {
         std::unique_lock lock(mutex);
-        while (done.load() < total) {
+        while (running.load() > 0) {
             changed.wait_for(lock, std::chrono::milliseconds(50));
             lock.unlock();
-            report();
+            if (!stop.load())
+                report();
             lock.lock();
         }
     }
     for (std::thread& t : threads)
         t.join();
+    if (!stop.load() && reported != done.load())
+        report(); // the other workers finished after the caller's last look
+    if (stop.load())
+        return false;
 
+    for (int c = 0; c < count; ++c)
+        out.channelSpectrum[c] = results[c];
     for (int c = 0; c < count; ++c)
         for (int d = 0; d < spectrumDisplayPoints; ++d) {
             float largest = 0.0f;
@@ -129,6 +166,7 @@ void RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kCha
             out.spectrumPeakAll = std::max(out.spectrumPeakAll, bin);
             out.spectrumPeak[c] = std::max(out.spectrumPeak[c], bin);
         }
+    return true;
 }
 
 } // namespace varnilog

@@ -1,8 +1,9 @@
-// The averaged spectrum of every channel of a whole recording, read block by block from the channels'
-// sample files (one unsigned byte per sample, 125 = zero). Blocks of 131072 samples; a tail shorter
-// than a block is not used unless the file is shorter than one block, which is then padded with the zero
-// level. Channels may be computed in parallel; the numbers are the same as in a straight run.
-// Depends on QtCore (QIODevice) and the block transform.
+// The averaged spectrum of every channel of a whole recording (or of a span of it), read block by block
+// from the channels' sample files (one unsigned byte per sample, 125 = zero). Blocks of 131072 samples; a
+// tail shorter than a block is not used unless the span is shorter than one block, which is then padded
+// with the zero level. Channels may be computed in parallel; the numbers are the same as in a straight
+// run. The progress callback may stop the computation. Depends on QtCore (QIODevice) and the block
+// transform.
 #pragma once
 
 #include "spectrum/Fft.h"
@@ -11,17 +12,51 @@
 #include <QIODevice>
 
 #include <array>
+#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 namespace varnilog {
+
+// The samples each channel's spectrum is taken over: from sample first, length samples (a negative
+// length: to the end of the file). Positions past a file's end read as the zero level.
+struct SpectrumSpan {
+    std::int64_t first = 0;
+    std::int64_t length = -1;
+};
 
 class RecordingSpectra {
 public:
     // Reports how far the computation has come: max = blocks of all channels, position = blocks done.
-    // Always called on the thread that called ComputeRecordingSpectra.
-    using Progress = std::function<void(int max, int position)>;
+    // Always called on the thread that called ComputeRecordingSpectra. A callback that returns false
+    // stops the computation; one that returns nothing lets it run to the end.
+    class Progress {
+    public:
+        Progress() = default;
+        template <typename F>
+        requires(!std::same_as<std::remove_cvref_t<F>, Progress> && std::invocable<F&, int, int>)
+            Progress(F f) { // NOLINT(google-explicit-constructor): callers pass plain lambdas
+            if constexpr (std::is_void_v<std::invoke_result_t<F&, int, int>>)
+                report_ = [f = std::move(f)](int max, int position) mutable {
+                    f(max, position);
+                    return true;
+                };
+            else
+                report_ = [f = std::move(f)](int max, int position) mutable {
+                    return static_cast<bool>(f(max, position));
+                };
+        }
+        explicit operator bool() const { return static_cast<bool>(report_); }
+        // True: go on.
+        bool operator()(int max, int position) const { return !report_ || report_(max, position); }
+
+    private:
+        std::function<bool(int, int)> report_;
+    };
+
+    using Span = SpectrumSpan;
 
     // workers: how many channels are computed at the same time (1 = straight run on the caller's thread).
     // All work buffers are allocated here, none during a computation.
@@ -33,18 +68,29 @@ public:
     // Reads files[0 .. channelCount-1] (open, readable, positioned anywhere; null or unreadable counts as
     // a silent channel) and writes the spectra, display points and peaks of those channels into out.
     // Channels from channelCount on keep their spectra and get a peak of 0. A channelCount above 4 (a
-    // damaged header) computes the four channels there are.
-    void ComputeRecordingSpectra(const std::array<QIODevice*, kChannels>& files, int channelCount,
-                                 SpectrumData& out, const Progress& progress = {});
+    // damaged header) computes the four channels there are. Returns false when the progress callback
+    // stopped it; out is then left exactly as it was.
+    bool ComputeRecordingSpectra(const std::array<QIODevice*, kChannels>& files, int channelCount,
+                                 SpectrumData& out, const Progress& progress = {}, Span span = {});
 
-    // Blocks a sample file of the given length is read in: at least one, a partial tail dropped.
+    // Blocks a span of the given length is read in: at least one, a partial tail dropped.
     static std::int64_t blockCount(std::int64_t fileSize);
 
 private:
     struct Workspace;
-    void computeChannel(Workspace& ws, QIODevice* file, std::int64_t blocks, std::array<float, fftSize>& out,
-                        const std::function<void()>& blockDone);
+    struct Channel {
+        QIODevice* file = nullptr;
+        std::int64_t first = 0;  // first sample of the span
+        std::int64_t end = 0;    // one past the last sample of the span that the file holds
+        std::int64_t blocks = 0; // blocks of fftSize samples read from first on
+    };
+    static Channel channelSpan(QIODevice* file, Span span);
+    // False when stopped before the last block.
+    bool computeChannel(Workspace& ws, const Channel& channel, std::array<float, fftSize>& out,
+                        const std::function<bool()>& blockDone);
     std::array<std::unique_ptr<Workspace>, kChannels> workspaces_;
+    // The averaged spectra of a computation, copied into the caller's data only when it completes.
+    std::unique_ptr<std::array<std::array<float, fftSize>, kChannels>> results_;
     int workers_;
 };
 
