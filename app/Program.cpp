@@ -79,8 +79,9 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
         return false;
     }
     ProgramOptions out;
+    out.configurationGiven = parser.isSet(config);
     out.configurationPath =
-        parser.isSet(config) ? parser.value(config) : configurationPathFor(executablePath);
+        out.configurationGiven ? parser.value(config) : configurationPathFor(executablePath);
     if (out.configurationPath.isEmpty()) {
         error = QStringLiteral("--config needs a file name.");
         return false;
@@ -233,7 +234,9 @@ QAbstractButton* TForm1::sensitivityButton(int index) const {
 
 void TForm1::FormCreate() {
     QPoint position = pos();
-    readConfiguration(state_, configurationPath_, QCoreApplication::applicationDirPath(), position);
+    const QString dataDirDefault =
+        options_.dataDirDefault.isEmpty() ? QCoreApplication::applicationDirPath() : options_.dataDirDefault;
+    readConfiguration(state_, configurationPath_, dataDirDefault, position);
     move(position);
     refreshOffset(0, true);
     paintBackground();

@@ -39,10 +39,12 @@ class TForm8;
 
 // What the command line asks for.
 struct ProgramOptions {
-    QString configurationPath; // --config FILE, else the executable's path with ".ini"
-    QString startRecording;    // a positional "path/to/file.ros" to open once the window is up
-    bool simulate = false;     // --simulate[=MODEL]: a built-in simulated board
-    int simulateModel = 0;     // 1..4; 0 = the configured model
+    QString configurationPath;       // --config FILE, else the executable's path with ".ini"
+    bool configurationGiven = false; // --config was on the command line
+    QString dataDirDefault; // DATADIR when the configuration has none; empty = the executable's folder
+    QString startRecording; // a positional "path/to/file.ros" to open once the window is up
+    bool simulate = false;  // --simulate[=MODEL]: a built-in simulated board
+    int simulateModel = 0;  // 1..4; 0 = the configured model
 };
 
 // Parses arguments (arguments[0] is the program). False with a message in error for an unknown

@@ -31,13 +31,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varnilog: %s\n", qPrintable(error));
         return 1;
     }
-    // The file beside the executable, named or not, moves to the user's folder when it cannot be
-    // written there (an installed program); any other --config file is used as given.
-    const QString requested = options.configurationPath == varnilog::configurationPathFor(executablePath)
-                                  ? QString()
-                                  : options.configurationPath;
-    const varnilog::ConfigLocation configuration = varnilog::locateConfiguration(requested, executablePath);
+    // Without --config the file beside the executable moves to the user's folder when it cannot be
+    // written there (an installed program); a --config file is used as given.
+    const varnilog::ConfigLocation configuration = varnilog::locateConfiguration(
+        options.configurationGiven ? options.configurationPath : QString(), executablePath);
     options.configurationPath = configuration.path;
+    options.dataDirDefault = configuration.dataDirDefault;
 
     // About 2 MB of fixed buffers: on the heap, not the stack.
     auto state = std::make_unique<varnilog::SharedState>();

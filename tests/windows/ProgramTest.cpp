@@ -10,6 +10,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -458,6 +460,23 @@ TEST_F(ProgramTest, WindowResourceDefaultsBeforeAndAfterStartUp) {
     EXPECT_EQ(form->palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xD0));
 }
 
+TEST_F(ProgramTest, DataFolderDefaultComesFromTheOptions) {
+    // A configuration without DATADIR records into the folder the start-up chose (the documents
+    // folder of an installed program), else into the executable's folder.
+    configPath = dir.filePath(QStringLiteral("none.ini"));
+    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    ProgramOptions options;
+    options.dataDirDefault = dir.filePath(QStringLiteral("Varnilog"));
+    form->setProgramOptions(options);
+    form->FormCreate();
+    EXPECT_EQ(state->dataDir, QDir::toNativeSeparators(dir.filePath(QStringLiteral("Varnilog"))));
+
+    state = std::make_unique<SharedState>();
+    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    form->FormCreate();
+    EXPECT_EQ(state->dataDir, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+}
+
 TEST_F(ProgramTest, CursorMarkersTakeTheirChannelsColours) {
     // CL0 = 0x0000FF is pure red; CL1 = 0xFF0000 pure blue.
     start("[CONFIG]\nCL0=255\nCL1=16711680\n");
@@ -513,6 +532,13 @@ TEST(ProgramOptionsTest, CommandLine) {
         {{"varnilog", "--config"}, false, "", "", false, 0},
         {{"varnilog", "--config="}, false, "", "", false, 0},
         {{"varnilog", "a.ros", "b.ros"}, false, "", "", false, 0},
+        // Naming the default file is still a choice the user made: it is used as given.
+        {{"varnilog", "--config", "/opt/varnilog/varnilog.ini"},
+         true,
+         "/opt/varnilog/varnilog.ini",
+         "",
+         false,
+         0},
     };
     for (const auto& r : rows) {
         ProgramOptions o;
@@ -530,6 +556,7 @@ TEST(ProgramOptionsTest, CommandLine) {
         EXPECT_EQ(o.startRecording, QString::fromUtf8(r.recording)) << what.toStdString();
         EXPECT_EQ(o.simulate, r.simulate) << what.toStdString();
         EXPECT_EQ(o.simulateModel, r.model) << what.toStdString();
+        EXPECT_EQ(o.configurationGiven, what.contains(QStringLiteral("--config"))) << what.toStdString();
     }
 }
 
