@@ -1,0 +1,185 @@
+// The recorder killed outright (power cut, kill -9) at any moment of a recording: whatever it leaves
+// in the data folder is a recording that opens and shows every sample it holds.
+#include "device/PtyBoard.h"
+#include "recording/RecordingLoader.h"
+#include "view/ViewWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <random>
+
+namespace varnilog {
+namespace {
+
+constexpr int kKills = 100;
+constexpr int kParallel = 4; // recorders killed in one round, each on its own board
+
+BoardOptions counterBoard() {
+    BoardOptions o;
+    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
+    return o;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Index of the first sample of a file that breaks the counter ramp, -1 when it is intact. Channel A
+// holds the low byte of the sample number, B the next byte.
+qsizetype firstBroken(const QByteArray& samples, int channel) {
+    for (qsizetype n = 0; n < samples.size(); ++n)
+        if (static_cast<std::uint8_t>(samples[n]) != ((n >> (8 * channel)) & 0xFF))
+            return n;
+    return -1;
+}
+
+// The header as the recorder was told to write it: --timebase 12 --sens 3,7 --mode 2,0, model 1
+// (two channels), offsets at their zero of 100, START the set's own name; every key, in this order.
+QByteArray expectedHeader(const QString& base) {
+    return "[PARAMETRY]\nPODSTAWA=12\nCZULOSCA=3\nCZULOSCB=7\nTRYBA=2\nTRYBB=0\nOFFSETA=100\n"
+           "OFFSETB=100\nILOSCKANALOW=2\nSTART=" +
+           base.toUtf8() + "\n";
+}
+
+struct Outcome {
+    int nothing = 0;     // killed before any file of the set existed
+    int unfinished = 0;  // killed while the set was being created: a header or empty sample files
+    int withSamples = 0; // killed while recording
+    int leftovers = 0;   // temporary files of an unfinished header replacement
+};
+
+// Checks what one killed recorder left in dir and counts it in outcome.
+void checkLeftSet(const QString& dir, Outcome& outcome) {
+    QStringList files = QDir(dir).entryList(QDir::Files);
+    const QStringList temporaries = files.filter(QRegularExpression(QStringLiteral("\\.ros\\..+$")));
+    outcome.leftovers += static_cast<int>(temporaries.size());
+    for (const QString& t : temporaries)
+        files.removeAll(t);
+    if (files.isEmpty()) {
+        ++outcome.nothing;
+        return;
+    }
+    const QString base = QFileInfo(files.first()).completeBaseName();
+    for (const QString& f : files)
+        ASSERT_TRUE(f == base + ".ros" || f == base + ".rca" || f == base + ".rcb") << f.toStdString();
+    const QString stem = QDir(dir).filePath(base);
+    const bool hasHeader = QFile::exists(stem + ".ros"), hasA = QFile::exists(stem + ".rca"),
+               hasB = QFile::exists(stem + ".rcb");
+    if (hasHeader) {
+        EXPECT_EQ(fileBytes(stem + ".ros"), expectedHeader(base)); // whole, never a part of the keys
+    }
+    const QByteArray a = fileBytes(stem + ".rca"), b = fileBytes(stem + ".rcb");
+    // ".rcb" takes each block before ".rca", so a kill between the two leaves A the shorter, by at
+    // most what one tick takes from the receive buffer; A's length is the recording's length.
+    EXPECT_TRUE(hasB || a.isEmpty());
+    EXPECT_LE(a.size(), b.size());
+    EXPECT_LE(b.size() - a.size(), kRxBufferSize / 4);
+    EXPECT_EQ(firstBroken(a, 0), -1);
+    EXPECT_EQ(firstBroken(b, 1), -1);
+    if (!a.isEmpty()) {
+        EXPECT_TRUE(hasHeader); // the header is written before any sample
+    }
+
+    auto state = std::make_unique<SharedState>();
+    state->recordingPath = stem + ".ros";
+    ASSERT_TRUE(loadRecording(*state).ok);
+    EXPECT_EQ(state->sampleCount, hasA ? a.size() : -1);
+    if (hasHeader) {
+        EXPECT_EQ(state->timeBaseIndex, 12);
+        EXPECT_EQ(state->channelSensitivity[1], 7);
+        EXPECT_EQ(state->channelMode[0], 2);
+    }
+    if (a.isEmpty()) {
+        ++outcome.unfinished;
+        return;
+    }
+    ++outcome.withSamples;
+    // The view at the end of the recording shows its last samples of both channels, then the zero line.
+    state->zoomDivisor = 1;
+    state->viewStart = std::max<std::int64_t>(0, a.size() - 300);
+    loadViewWindow(*state);
+    for (int k = 0; k < kDisplayColumns; ++k) {
+        const std::int64_t n = state->viewStart + k;
+        const bool inside = n < a.size();
+        ASSERT_EQ(state->channelData[0][k], inside ? (n & 0xFF) : kZeroLine) << "column " << k;
+        ASSERT_EQ(state->channelData[1][k], inside ? ((n >> 8) & 0xFF) : kZeroLine) << "column " << k;
+    }
+}
+
+struct Victim {
+    std::unique_ptr<PtyBoard> board;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QProcess> process;
+    int killAtMs = 0;
+};
+
+} // namespace
+
+// 100 kills at seeded random moments: a quarter in the first 150 ms (start-up, identification, the
+// header and the sample files), the rest while the recording runs. Nothing of a recording is lost
+// beyond what had not yet reached the disk, and every set left behind opens.
+TEST(RecorderCrashTest, KilledAtAnyMomentLeavesARecordingThatOpens) {
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<int> early(0, 149), later(150, 900);
+    std::array<Victim, kParallel> victims;
+    for (Victim& v : victims) {
+        v.board = std::make_unique<PtyBoard>(counterBoard());
+        ASSERT_TRUE(v.board->start());
+    }
+    Outcome outcome;
+    for (int kill = 0; kill < kKills; kill += kParallel) {
+        QElapsedTimer round;
+        round.start();
+        for (int i = 0; i < kParallel; ++i) {
+            Victim& v = victims[static_cast<std::size_t>(i)];
+            v.dir = std::make_unique<QTemporaryDir>();
+            v.killAtMs = (kill + i) % 4 == 0 ? early(random) : later(random);
+            v.process = std::make_unique<QProcess>();
+            v.process->start(QStringLiteral(VARNILOG_CLI_PATH),
+                             {"record", "--port", v.board->slavePath(), "--seconds", "30", "--dir",
+                              v.dir->path(), "--timebase", "12", "--sens", "3,7", "--mode", "2,0"});
+            ASSERT_TRUE(v.process->waitForStarted());
+            v.killAtMs += static_cast<int>(round.elapsed());
+        }
+        std::array<Victim*, kParallel> order;
+        for (int i = 0; i < kParallel; ++i)
+            order[static_cast<std::size_t>(i)] = &victims[static_cast<std::size_t>(i)];
+        std::sort(order.begin(), order.end(), [](Victim* x, Victim* y) { return x->killAtMs < y->killAtMs; });
+        for (Victim* v : order) {
+            const qint64 wait = v->killAtMs - round.elapsed();
+            if (wait > 0)
+                QThread::msleep(static_cast<unsigned long>(wait));
+            ::kill(static_cast<pid_t>(v->process->processId()), SIGKILL);
+        }
+        for (Victim& v : victims) {
+            ASSERT_TRUE(v.process->waitForFinished(5000));
+            EXPECT_EQ(v.process->exitStatus(), QProcess::CrashExit)
+                << v.process->readAllStandardError().constData();
+            SCOPED_TRACE(v.dir->path().toStdString());
+            checkLeftSet(v.dir->path(), outcome);
+        }
+    }
+    std::printf("kills: %d before any file, %d in the set's creation, %d while recording; %d header "
+                "temporaries left\n",
+                outcome.nothing, outcome.unfinished, outcome.withSamples, outcome.leftovers);
+    EXPECT_EQ(outcome.nothing + outcome.unfinished + outcome.withSamples, kKills);
+    EXPECT_GE(outcome.withSamples, kKills / 2);         // the moments do cover the recording itself
+    EXPECT_GE(outcome.nothing + outcome.unfinished, 1); // and its very start
+}
+
+} // namespace varnilog
