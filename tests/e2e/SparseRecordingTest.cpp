@@ -2,16 +2,21 @@
 // widest view and sees the whole recording at once, without the program reading gigabytes of holes.
 #include "app/Configuration.h"
 #include "recording/RecordingLoader.h"
+#include "recording/TextExport.h"
+#include "spectrum/RecordingSpectra.h"
 #include "view/ViewWindow.h"
 
 #include "support/OffscreenGui.h"
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <memory>
+#include <numbers>
 
 using namespace varnilog;
 
@@ -80,6 +85,123 @@ TEST(SparseRecordingTest, WidestZoomShowsDataAndHolesWithoutReadingTheHoles) {
     }
     // Reading every byte would be 6 GB; the data blocks the file system keeps are a few kilobytes.
     EXPECT_LT(read, 16 << 20) << "bytes read for the widest view";
+}
+
+// The user opens the same kind of recording, scrolls to its very end and zooms out step by step
+// there, exports its first minutes and stops the export, and takes the spectrum of a window near the
+// end: each reads what it shows, never the gigabytes of holes.
+TEST(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
+    ensureOffscreenGui();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString base = dir.filePath(QStringLiteral("far"));
+    {
+        QFile ros(base + QStringLiteral(".ros"));
+        ASSERT_TRUE(ros.open(QIODevice::WriteOnly));
+        ros.write("[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=4\r\nILOSCKANALOW=2\r\n");
+    }
+    // A: 200 samples of 180 at the start, a block of a sine of 1000 cycles (amplitude 50 around 125) two
+    // blocks before the end, 4096 samples of 140 at the end. B: the same without the sine.
+    const qint64 sineAt = kSamples - 2 * fftSize;
+    QByteArray sine(fftSize, 0);
+    for (int i = 0; i < fftSize; ++i)
+        sine[i] = static_cast<char>(
+            std::lround(125.0 + 50.0 * std::sin(2.0 * std::numbers::pi * 1000 * i / fftSize)));
+    for (const char* ext : {".rca", ".rcb"}) {
+        QFile f(base + QLatin1String(ext));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        if (!f.resize(kSamples))
+            GTEST_SKIP() << "the file system refuses a sparse 3 GB file";
+        ASSERT_TRUE(writeAt(f, 0, QByteArray(200, char(180))));
+        if (ext == QLatin1String(".rca")) {
+            ASSERT_TRUE(writeAt(f, sineAt, sine));
+        }
+        ASSERT_TRUE(writeAt(f, kSamples - 4096, QByteArray(4096, char(140))));
+    }
+    auto s = std::make_unique<SharedState>();
+    sizeBitmaps(*s);
+    s->recordingPath = base + QStringLiteral(".ros");
+    ASSERT_TRUE(loadRecording(*s).ok);
+    ASSERT_EQ(s->sampleCount, kSamples);
+    if (bytesReadSoFar() < 0)
+        GTEST_SKIP() << "no /proc/self/io to count the bytes read";
+
+    // Scrolled to the end at one sample a column: the scroll bar's last position is the last window,
+    // the 500 samples of 140.
+    qint64 before = bytesReadSoFar();
+    s->zoomDivisor = 1;
+    s->viewStart = kSamples; // past the end: brought back to the last window
+    ViewRefresh v = refreshView(*s);
+    EXPECT_EQ(v.range.maximum, kSamples - 500);
+    EXPECT_EQ(s->viewStart, kSamples - 500);
+    EXPECT_EQ(v.scrollBar.position, v.scrollBar.maximum);
+    EXPECT_EQ(viewStartAtPosition(v.scrollBar, v.range, v.scrollBar.maximum), kSamples - 500);
+    scrollView(*s, viewStartAtPosition(v.scrollBar, v.range, v.scrollBar.maximum));
+    EXPECT_EQ(s->channelData[0][0], 140);
+    EXPECT_EQ(s->channelData[1][499], 140);
+
+    // "Oddal" until it stops changing, the view kept at the end: 2, 4, .. 4194304, then 6000000.
+    int steps = 0;
+    for (;;) {
+        const std::int32_t z = zoomOutDivisor(s->zoomDivisor, s->sampleCount);
+        if (z == s->zoomDivisor)
+            break;
+        s->zoomDivisor = z;
+        s->viewStart = scrollRange(s->sampleCount, z, 0).maximum;
+        v = refreshView(*s);
+        ++steps;
+        // The last column ends with the 4096 samples of 140 and, once it is 4096 samples wide, the hole
+        // before them: its smallest sample is then 0. A column of the sine shows its crest 175.
+        EXPECT_EQ(s->channelData[1][499], 140) << z;
+        EXPECT_EQ(s->columnMin[1][499], z > 4096 ? 0 : 140) << z;
+        if (z >= 2 * fftSize) {
+            EXPECT_EQ(s->channelData[0][499], 175) << z;
+        }
+    }
+    EXPECT_EQ(steps, 23);
+    EXPECT_EQ(s->zoomDivisor, 6'000'000);
+    EXPECT_EQ(s->viewStart, 0);
+    EXPECT_EQ(s->channelData[0][0], 180);
+    EXPECT_LT(bytesReadSoFar() - before, 16 << 20) << "bytes read scrolling and zooming out at the end";
+
+    // Export: the first three blocks of lines, then the user stops it. 180 is 55 counts at 1 V/div, a
+    // hole byte 0 is -125 counts.
+    before = bytesReadSoFar();
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    int calls = 0;
+    const TextExportResult e = exportRecordingText(textExportSourceFrom(*s), out, QLocale::c(),
+                                                   [&](std::int64_t done, std::int64_t total) {
+                                                       EXPECT_EQ(total, kSamples);
+                                                       ++calls;
+                                                       return done < 3 * 65536;
+                                                   });
+    EXPECT_TRUE(e.cancelled);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(e.linesWritten, 3 * 65536);
+    const QList<QByteArray> lines = out.data().split('\n');
+    ASSERT_EQ(lines.size(), 3 * 65536 + 1) << "every line reported is in the file, and no other";
+    EXPECT_EQ(lines[0], "0000:00:00:000;2.2000;2.2000\r");
+    EXPECT_EQ(lines[199], "0000:00:00:199;2.2000;2.2000\r");
+    EXPECT_EQ(lines[200], "0000:00:00:200;-5.0000;-5.0000\r");
+    EXPECT_EQ(lines[3 * 65536 - 1], "0000:03:16:607;-5.0000;-5.0000\r");
+    EXPECT_LT(bytesReadSoFar() - before, 4 << 20) << "bytes read by the stopped export";
+
+    // Spectrum of the block of the sine: A peaks at bin 1000 with A N / 2 (plus the accumulator's
+    // 125), B there is a hole, the zero level of nothing: 125 in every bin.
+    before = bytesReadSoFar();
+    auto data = std::make_unique<SpectrumData>();
+    int progressMax = 0;
+    ASSERT_TRUE(RecordingSpectra(2).ComputeRecordingSpectra(
+        {&s->sampleFile[0], &s->sampleFile[1], &s->sampleFile[2], &s->sampleFile[3]}, s->channelCount, *data,
+        [&](int max, int) { progressMax = max; }, {sineAt, fftSize}));
+    EXPECT_EQ(progressMax, 2);
+    const double peak = 125.0 + 50.0 * fftSize / 2;
+    EXPECT_NEAR(data->channelSpectrum[0][1000], peak, peak * 1e-3);
+    EXPECT_NEAR(data->channelSpectrum[0][1001], 125.0, 100.0);
+    EXPECT_EQ(data->channelSpectrum[1][1000], 125.0f);
+    EXPECT_EQ(data->spectrumPeak[1], 125.0f);
+    EXPECT_LT(bytesReadSoFar() - before, 1 << 20) << "bytes read by the spectrum of one block";
 }
 
 } // namespace
