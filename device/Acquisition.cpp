@@ -128,9 +128,10 @@ StartResult Acquisition::start() {
     state_.commandBuffer = settingsCommand(state_);
 
     result.baseName = freeBaseName();
-    fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName);
-    fileSet_->writeSettings(state_);
-    const bool created = fileSet_->createSampleFiles();
+    fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName, fileWriter_);
+    // Samples without their header would be read back at the default time base and scales: a
+    // header that cannot be written is a set that cannot be created.
+    const bool created = fileSet_->writeSettings(state_) && fileSet_->createSampleFiles();
     for (int ch = 0; ch < 2; ++ch)
         std::fill_n(state_.channelData[static_cast<std::size_t>(ch)].begin(), kDisplayColumns, 0);
     if (!created) {

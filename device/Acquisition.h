@@ -79,6 +79,9 @@ public:
     static constexpr int kRetryPauseMs = 20;
 
     Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status);
+    // Where the files of the next recordings are written; nullptr (the default) is the disk. Not
+    // owned; it must outlive the recording.
+    void setFileWriter(FileWriter* writer) { fileWriter_ = writer; }
 
     StartResult start();
     TickResult tick(bool previewOn);
@@ -107,6 +110,7 @@ private:
     SerialLink& link_;
     Clock& clock_;
     StatusCallback status_;
+    FileWriter* fileWriter_ = nullptr;
     std::unique_ptr<RecordingFileSet> fileSet_;
     // ".rca" and ".rcb" of fileSet_, made once at start so the tick checks them without allocating.
     std::filesystem::path samplePaths_[2];
