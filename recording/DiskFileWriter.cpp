@@ -47,7 +47,9 @@ std::unique_ptr<FileWriter::File> DiskFileWriter::create(const QString& path, QS
 
 bool DiskFileWriter::replace(const QString& path, QByteArrayView bytes, QString& error) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered QSaveFile flushes at commit, takes a short write there for success and
+    // renames a cut-off file into place (seen with a full disk).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         error = file.errorString();
         return false;
     }
@@ -61,7 +63,6 @@ bool DiskFileWriter::replace(const QString& path, QByteArrayView bytes, QString&
         }
         done += n;
     }
-    // QSaveFile buffers: a full disk may show only when the last bytes go out here.
     if (!file.commit()) {
         error = file.errorString();
         return false;

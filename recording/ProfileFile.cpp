@@ -151,11 +151,18 @@ bool ProfileFile::save() {
     if (doc_->ini.Save(out) < 0)
         return false;
     // Written to a temporary file and renamed into place: a crash never leaves half a file.
+    // Unbuffered, as a buffered QSaveFile commits a file cut short by a full disk.
     QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (f.write(out.data(), static_cast<qint64>(out.size())) != static_cast<qint64>(out.size()))
-        return false;
+    for (std::size_t done = 0; done < out.size();) {
+        const qint64 n = f.write(out.data() + done, static_cast<qint64>(out.size() - done));
+        if (n <= 0) {
+            f.cancelWriting();
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
     return f.commit();
 }
 

@@ -160,9 +160,20 @@ public:
             done += static_cast<std::size_t>(n);
         }
         // A file device may keep the last bytes in its own buffer: only a flush shows a full disk.
-        if (auto* file = qobject_cast<QFileDevice*>(&out); file != nullptr && !file->flush()) {
-            error = failureText(out);
-            return false;
+        // A flush that wrote a part fails without a reason and keeps the rest: flushing again
+        // either goes on or fails with the system's reason.
+        if (auto* file = qobject_cast<QFileDevice*>(&out); file != nullptr) {
+            for (qint64 left = file->bytesToWrite();;) {
+                const bool flushed = file->flush();
+                const qint64 now = file->bytesToWrite();
+                if (flushed && now == 0)
+                    break;
+                if (now >= left) {
+                    error = failureText(out);
+                    return false;
+                }
+                left = now;
+            }
         }
         used_ = 0;
         linesDelivered_ = linesBuilt_;

@@ -32,14 +32,16 @@ TextExportSource textExportSourceFrom(SharedState& state);
 struct TextExportResult {
     bool ok = true;
     bool cancelled = false;
-    std::int64_t linesWritten = 0;
+    std::int64_t linesWritten =
+        0;         // lines that reached the device whole (a cancel writes out what it reports)
     QString error; // why it failed, for the window's error box
 };
 
 // Called after every block with the lines written so far and the total; return false to stop.
 using TextExportProgress = std::function<bool(std::int64_t linesDone, std::int64_t linesTotal)>;
 
-// Writes the whole recording to out (already open for writing). Every sample file is read with a
+// Writes the whole recording to out (already open for writing); a write the device takes only in
+// part is a failure with the device's reason, never a success. Every sample file is read with a
 // seek before each block, so the handles may be used by others between two progress calls. A channel
 // whose file is missing or ends early gets an empty field. The decimal separator is the locale's.
 TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
