@@ -81,10 +81,17 @@ bool ProfileFile::exists() const {
 void ProfileFile::reload() {
     doc_ = std::make_unique<Document>();
     doc_->ini.SetSpaces(false);
+    unreadable_ = false;
     QFile f(path_);
-    if (!f.open(QIODevice::ReadOnly))
+    if (!f.open(QIODevice::ReadOnly)) {
+        unreadable_ = f.exists();
         return;
+    }
     const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        unreadable_ = true;
+        return;
+    }
     doc_->ini.LoadData(data.constData(), static_cast<size_t>(data.size()));
 }
 
@@ -147,6 +154,8 @@ QByteArray ProfileFile::text() const {
 }
 
 bool ProfileFile::save() {
+    if (unreadable_)
+        return false;
     std::string out;
     if (doc_->ini.Save(out) < 0)
         return false;

@@ -43,17 +43,21 @@ public:
     bool setString(const QString& section, const QString& key, const QString& value);
     // The file's text as the next save writes it.
     QByteArray text() const;
-    // Writes text() to a temporary file and renames it into place; false when that fails (the old
-    // file is then unchanged).
+    // Writes text() to a temporary file and renames it into place; false when that fails or the
+    // file is unreadable (the old file is then unchanged).
     bool save();
 
     // Re-reads the file (the profile functions never cache: another writer's change is seen).
     void reload();
+    // The file is there but could not be read (no permission, no file handle left, I/O error): it
+    // reads as empty, and no write replaces it, as that would drop every key it holds.
+    bool unreadable() const { return unreadable_; }
 
 private:
     struct Document;
     QString path_;
     std::unique_ptr<Document> doc_;
+    bool unreadable_ = false;
 };
 
 // Parses a profile integer: optional blanks and sign, decimal digits, or hexadecimal after "$" or

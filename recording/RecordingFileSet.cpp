@@ -62,6 +62,10 @@ bool RecordingFileSet::writeSettings(const SharedState& s) {
     ok = ros.setInteger(kSection, QStringLiteral("OFFSETB"), s.channelOffset[1]) && ok;
     ok = ros.setInteger(kSection, QStringLiteral("ILOSCKANALOW"), s.channelCount) && ok;
     ok = ros.setString(kSection, QStringLiteral("START"), baseName_) && ok;
+    if (ros.unreadable()) {
+        writeError_ = rosPath() + QStringLiteral(": cannot be read, so it is not replaced");
+        return false;
+    }
     const QByteArray text = ros.text();
     if (!ok || text.isEmpty()) {
         writeError_ = rosPath() + QStringLiteral(": out of memory");
