@@ -1,4 +1,8 @@
 // A recording whose disk fails at one write, for every write of a short recording in turn.
+#include "device/Acquisition.h"
+#include "device/FakeClock.h"
+#include "device/FakeSerialLink.h"
+#include "device/Protocol.h"
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
@@ -9,8 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
-#include <numeric>
 #include <vector>
 
 namespace varnilog {
@@ -156,6 +160,95 @@ TEST(RecordingWriteFaultTest, FailureAtEveryWriteKeepsWhatWasWrittenBefore) {
             EXPECT_TRUE(loadRecording(*state).ok) << label;
             EXPECT_EQ(state->sampleCount, row.samplesKept) << label;
             EXPECT_EQ(state->timeBaseIndex, 9) << label; // the header was read back
+        }
+    }
+}
+
+// Frames of sample numbers first..last-1 of the counter ramp, as the board sends them.
+std::vector<std::uint8_t> counterFrames(std::int64_t first, std::int64_t last) {
+    std::vector<std::uint8_t> out;
+    for (std::int64_t n = first; n < last; ++n)
+        out.insert(out.end(),
+                   {0x41, static_cast<std::uint8_t>(n & 0xFF), 0x42, static_cast<std::uint8_t>(n >> 8)});
+    return out;
+}
+
+// What the user sees: the tick whose write fails ends sampling with the write error box and the
+// panel's "Błąd zapisu pliku !"; after stop the recording holds every tick before it and is the one
+// on display. A failure before any sample was kept leaves no set behind; a header that cannot be
+// written starts no recording at all.
+TEST(RecordingWriteFaultTest, AcquisitionTickReportsTheFailedWriteAndKeepsTheTicksBefore) {
+    const std::vector<std::int64_t> tickFrames{3, 250, 5, 700, 46};
+    // Each tick keeps the newest frame back until the next one shows it is whole; the stop takes the
+    // last. So tick k writes 2, 250, 5, 700, 46 samples: ".rcb" (write 2 + 2k), then ".rca" (write
+    // 3 + 2k); the stop writes the last sample (writes 12 and 13).
+    struct Row {
+        int failAt;
+        int failingTick; // -1: the header fails; 5: no tick fails
+        std::int64_t samplesKept;
+    };
+    const std::vector<Row> rows{
+        {1, -1, 0},  {2, 0, 0},   {3, 0, 0},    {4, 1, 2},    {5, 1, 2},     {6, 2, 252},   {7, 2, 252},
+        {8, 3, 257}, {9, 3, 257}, {10, 4, 957}, {11, 4, 957}, {12, 5, 1003}, {13, 5, 1003}, {14, 5, 1004},
+    };
+    for (const Failure failure : {Failure::Error, Failure::Short}) {
+        for (const Row& row : rows) {
+            const std::string label =
+                "write " + std::to_string(row.failAt) + (failure == Failure::Short ? " short" : " error");
+            QTemporaryDir dir;
+            auto state = std::make_unique<SharedState>();
+            state->dataDir = dir.path();
+            state->comPortName = QStringLiteral("fake");
+            test::FakeSerialLink link;
+            link.onWrite = [](std::span<const std::uint8_t> bytes, test::FakeSerialLink& l) {
+                if (bytes.size() == 8 && std::equal(bytes.begin(), bytes.end(), identifyCommand().begin()))
+                    l.receive(std::array<std::uint8_t, 1>{1});
+            };
+            test::FakeClock clock;
+            QStringList messages;
+            Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+            FailingFileWriter writer(row.failAt, failure);
+            acq.setFileWriter(&writer);
+
+            const StartResult started = acq.start();
+            if (row.failingTick < 0) {
+                EXPECT_EQ(started.status, StartStatus::FilesNotCreated) << label;
+                acq.stop();
+                EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << label;
+                continue;
+            }
+            ASSERT_EQ(started.status, StartStatus::Sampling) << label;
+            std::int64_t first = 0;
+            for (int k = 0; k < static_cast<int>(tickFrames.size()); ++k) {
+                link.receive(counterFrames(first, first + tickFrames[k]));
+                first += tickFrames[k];
+                const TickResult tick = acq.tick(false);
+                if (k < row.failingTick) {
+                    EXPECT_EQ(tick.status, TickStatus::Received) << label << " tick " << k;
+                    continue;
+                }
+                EXPECT_EQ(tick.status, TickStatus::WriteFailed) << label;
+                EXPECT_TRUE(
+                    tick.errorText.startsWith(QString::fromUtf8("Nie można zapisać próbek do pliku!")))
+                    << label;
+                EXPECT_EQ(messages.back(), QString::fromUtf8("Błąd zapisu pliku !")) << label;
+                break;
+            }
+            const StopResult stopped = acq.stop();
+            const QString ros = QDir(dir.path()).filePath(started.baseName + ".ros");
+            EXPECT_EQ(stopped.samples, row.samplesKept) << label;
+            if (row.samplesKept == 0) {
+                EXPECT_TRUE(stopped.rosPath.isEmpty()) << label;
+                EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << label;
+                continue;
+            }
+            EXPECT_EQ(stopped.rosPath, ros) << label;
+            const QByteArray a = fileBytes(siblingPath(ros, ".rca"));
+            EXPECT_EQ(a.size(), row.samplesKept) << label;
+            EXPECT_EQ(firstBrokenSample(a, fileBytes(siblingPath(ros, ".rcb"))), -1) << label;
+            state->recordingPath = ros;
+            EXPECT_TRUE(loadRecording(*state).ok) << label;
+            EXPECT_EQ(state->sampleCount, row.samplesKept) << label;
         }
     }
 }
