@@ -110,14 +110,16 @@ bool RecordingFileSet::writeBoth(std::span<const std::uint8_t> a, std::span<cons
 
 void RecordingFileSet::cutBack() {
     // A pair counts only when both halves went out; the half (or part) that did is taken back.
-    const bool cutB = fileB_->resize(appended_);
-    const bool cutA = fileA_->resize(appended_);
-    if (!cutB)
-        writeError_ +=
-            QStringLiteral("; ") + path(".rcb") + QStringLiteral(" not cut back: ") + fileB_->errorString();
-    if (!cutA)
+    // ".rca" first, and ".rcb" only when that worked: when the device refuses even this, ".rca" is
+    // still never longer than ".rcb", so every sample its length counts has both halves.
+    if (!fileA_->resize(appended_)) {
         writeError_ +=
             QStringLiteral("; ") + path(".rca") + QStringLiteral(" not cut back: ") + fileA_->errorString();
+        return;
+    }
+    if (!fileB_->resize(appended_))
+        writeError_ +=
+            QStringLiteral("; ") + path(".rcb") + QStringLiteral(" not cut back: ") + fileB_->errorString();
 }
 
 bool RecordingFileSet::append(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {

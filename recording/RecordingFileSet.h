@@ -60,8 +60,9 @@ public:
     // system at once, so a crash of the program loses nothing appended. ".rcb" is written first:
     // a crash between the two writes leaves ".rcb" longer, and the length of ".rca" still counts
     // only whole pairs. False on a failed or short write (disk full, file size limit, device
-    // error): both files are cut back to the pairs written before, and every later append fails
-    // too, so a recording never has a gap in its time line.
+    // error): both files are cut back to the pairs written before (when the device refuses that
+    // too, ".rca" stays no longer than ".rcb"), and every later append fails too, so a recording
+    // never has a gap in its time line.
     bool append(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
     std::int64_t samplesAppended() const { return appended_; }
     // Why the last writeSettings, createSampleFiles or append failed ("<file>: <reason>").
