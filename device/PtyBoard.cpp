@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -53,12 +55,22 @@ bool PtyBoard::start() {
         master_ = -1;
         return false;
     }
-    // The board does not keep the slave open: the program's open and close of the port are then
-    // seen here as the end of a hang-up and as a hang-up.
-    ::close(slave);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     fcntl(master_, F_SETFD, FD_CLOEXEC);
     slavePath_ = QString::fromLocal8Bit(name);
+    // The board keeps a slave of its own (read-only, so its close is told apart from the
+    // program's), to lift the program's exclusive open once the program's last descriptor is gone:
+    // a real port forgets it with its last close, but this terminal lives on with its master, and a
+    // killed program never lifts it. inotify tells the board when the program closes the port.
+    // Without inotify the slave is let go, and the program's close shows as a hang-up of the master.
+    ::close(slave);
+    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ >= 0 && inotify_add_watch(watch_, name, IN_CLOSE_WRITE) >= 0)
+        slave_ = ::open(name, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave_ < 0 && watch_ >= 0) {
+        ::close(watch_);
+        watch_ = -1;
+    }
     stopping_ = false;
     thread_ = std::thread([this] { serve(); });
     return true;
@@ -68,10 +80,46 @@ void PtyBoard::stop() {
     stopping_ = true;
     if (thread_.joinable())
         thread_.join();
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
+    closeTerminal();
+}
+
+void PtyBoard::closeTerminal() {
+    for (int* fd : {&watch_, &slave_, &master_}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
     }
+}
+
+bool PtyBoard::programLeft() {
+    alignas(inotify_event) char events[1024];
+    bool closed = false;
+    while (::read(watch_, events, sizeof events) > 0)
+        closed = true; // like events not yet read are merged: any close asks again
+    if (!closed)
+        return false;
+    // Is another slave than ours still open? The master shows a hang-up once no slave is: let ours
+    // go for a moment (its exclusive flag lifted first, or a user without super-user rights could
+    // not open it again) and look.
+    int held = 0;
+    ioctl(slave_, TIOCGEXCL, &held);
+    ioctl(slave_, TIOCNXCL);
+    ::close(slave_);
+    pollfd fd{master_, POLLIN, 0};
+    ::poll(&fd, 1, 0);
+    const bool left = (fd.revents & POLLHUP) != 0;
+    slave_ = ::open(slavePath_.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave_ < 0) {
+        // Cannot happen while the master lives; the board then just serves on without the watch.
+        ::close(watch_);
+        watch_ = -1;
+        return left;
+    }
+    if (!left && held)
+        ioctl(slave_, TIOCEXCL); // the program still has the port: its lock stays
+    if (left)
+        tcflush(slave_, TCIFLUSH); // what the program did not read goes with it
+    return left;
 }
 
 int PtyBoard::identifyCommandsSeen() const {
@@ -88,9 +136,10 @@ void PtyBoard::serve() {
     while (!stopping_.load()) {
         pollfd fd{master_, static_cast<short>(POLLIN | (pendingAt < pending.size() ? POLLOUT : 0)), 0};
         ::poll(&fd, 1, 1);
-        if (fd.revents & POLLHUP) {
+        const bool programGone = watch_ >= 0 && programLeft();
+        if (programGone || (fd.revents & POLLHUP)) {
             // Nobody has the port open: the next connection starts from a board at rest.
-            if (connected) {
+            if (connected || programGone) {
                 std::lock_guard lock(simulatorMutex_);
                 simulator_.disconnect();
             }
@@ -125,8 +174,7 @@ void PtyBoard::serve() {
             // bytes when its master closes, a real adapter would have delivered them.
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             hungUp_ = true;
-            ::close(master_);
-            master_ = -1;
+            closeTerminal();
             return;
         }
     }

@@ -35,11 +35,17 @@ public:
 
 private:
     void serve();
+    // True when the program's last descriptor of the port has just been closed; the port is then
+    // free for the next program, and what the program did not read is dropped.
+    bool programLeft();
+    void closeTerminal();
 
     BoardOptions options_;
     BoardSimulator simulator_;
     mutable std::mutex simulatorMutex_; // the counters are read from other threads
     int master_ = -1;
+    int slave_ = -1; // the board's own read-only slave, kept while watch_ is open
+    int watch_ = -1; // inotify descriptor that sees the program close the slave
     QString slavePath_;
     std::thread thread_;
     std::atomic<bool> stopping_{false};

@@ -1,0 +1,92 @@
+// The simulated board's port after the program that held it went away: killed outright or closed
+// cleanly, the next program opens the port and records, as with a real serial port.
+#include "app/SystemClock.h"
+#include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+#include "device/PtyBoard.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace varnilog {
+namespace {
+
+// The exclusive flag of the terminal at path: 1 set, 0 clear, -1 when it cannot be opened (a user
+// without super-user rights cannot open a terminal another program holds exclusively).
+int exclusiveFlag(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int flag = -1;
+    if (ioctl(fd, TIOCGEXCL, &flag) != 0)
+        flag = -1;
+    ::close(fd);
+    return flag;
+}
+
+// The user's recorder dies (kill -9, a crash) or ends normally while it holds the simulated board's
+// port; the next start finds the port free and the board answering.
+TEST(BoardUnplugTest, PortIsFreeAgainAfterItsProgramEnds) {
+    for (const bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "killed" : "closed");
+        BoardOptions options;
+        options.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
+        PtyBoard board(options);
+        ASSERT_TRUE(board.start());
+        const QByteArray path = board.slavePath().toLocal8Bit();
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) { // only system calls here: the parent has threads
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
+            const char ok = fd >= 0 && ioctl(fd, TIOCEXCL) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &ok, 1);
+            if (!killed) {
+                ioctl(fd, TIOCNXCL);
+                ::_exit(0);
+            }
+            ::pause();
+            ::_exit(1);
+        }
+        char ok = 0;
+        ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        ASSERT_EQ(ok, 'y');
+        if (killed) {
+            EXPECT_NE(exclusiveFlag(path), 0); // held: set, or not even openable
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        int flag = -1;
+        for (int wait = 0; wait < 100 && flag != 0; ++wait) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            flag = exclusiveFlag(path);
+        }
+        EXPECT_EQ(flag, 0);
+
+        QTemporaryDir dir;
+        auto state = std::make_unique<SharedState>();
+        state->comPortName = board.slavePath();
+        state->dataDir = dir.path();
+        PosixSerialLink link;
+        SystemClock clock;
+        Acquisition acq(*state, link, clock, nullptr);
+        EXPECT_EQ(acq.start().status, StartStatus::Sampling);
+        acq.stop();
+    }
+}
+
+} // namespace
+} // namespace varnilog
