@@ -56,10 +56,15 @@ namespace {
 constexpr int kCopies = 1000;
 constexpr char kChildDirVariable[] = "VARNILOG_MUTATION_DIR";
 #if defined(VARNILOG_UNDER_ASAN) || !defined(NDEBUG)
-// Slow builds do the same copies with less work each: a spectrum for every eighth copy.
+// Slow builds do the same copies with less work each: a spectrum for every eighth copy, exports of a
+// few thousand lines, one stopped after its first block for every eighth copy.
 constexpr int kSpectrumEvery = 8;
+constexpr int kStopEarlyEvery = 8;
+constexpr std::uint32_t kExportLines = 5000;
 #else
 constexpr int kSpectrumEvery = 1;
+constexpr int kStopEarlyEvery = 2;
+constexpr std::uint32_t kExportLines = 70000;
 #endif
 const std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
 
@@ -421,9 +426,9 @@ void spectrumOf(SharedState& s, std::mt19937& rng, const std::string& where) {
 
 void exportOf(SharedState& s, std::mt19937& rng, const std::string& where) {
     TextExportSource source = textExportSourceFrom(s);
-    const bool stopEarly = rng() % 2 == 0;
+    const bool stopEarly = rng() % kStopEarlyEvery == 0;
     if (!stopEarly)
-        source.sampleCount = std::min<std::int64_t>(source.sampleCount, 1 + rng() % 70000);
+        source.sampleCount = std::min<std::int64_t>(source.sampleCount, 1 + rng() % kExportLines);
     CountingDevice out;
     out.open(QIODevice::WriteOnly);
     const TextExportResult e = exportRecordingText(source, out, QLocale::c(),
