@@ -40,6 +40,9 @@ struct BoardOptions {
     std::int64_t hangUpAfterBytes = 100000; // stream bytes sent before a HangUp board goes away
     std::int64_t burstBytes = 600000;       // stream bytes of a Burst board's first burst
     std::int64_t garbageEveryFrames = 997;  // frames between two stray groups of GarbageBetweenFrames
+    // A real board does not see the host close the port: it streams on until its stop byte. Off, the
+    // simulated board comes to rest whenever the program closes the port.
+    bool streamsAfterClose = false;
 };
 
 class BoardSimulator {

@@ -136,7 +136,7 @@ void PtyBoard::serve() {
     while (!stopping_.load()) {
         pollfd fd{master_, static_cast<short>(POLLIN | (pendingAt < pending.size() ? POLLOUT : 0)), 0};
         ::poll(&fd, 1, 1);
-        const bool programGone = watch_ >= 0 && programLeft();
+        const bool programGone = watch_ >= 0 && programLeft() && !options_.streamsAfterClose;
         if (programGone || (fd.revents & POLLHUP)) {
             // Nobody has the port open: the next connection starts from a board at rest.
             if (connected || programGone) {

@@ -3,7 +3,10 @@
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
+#include "device/Protocol.h"
 #include "device/PtyBoard.h"
+
+#include <QFile>
 
 #include <QTemporaryDir>
 
@@ -85,6 +88,56 @@ TEST(BoardUnplugTest, PortIsFreeAgainAfterItsProgramEnds) {
         Acquisition acq(*state, link, clock, nullptr);
         EXPECT_EQ(acq.start().status, StartStatus::Sampling);
         acq.stop();
+    }
+}
+
+// The recorder died mid-recording (no stop byte); the real board streams on. The user's next Start
+// still finds the board: the zero bytes of the identification command stop the stream, the first
+// attempt fails on the frames still queued ("Ponowna próba połączenia" once), the second succeeds,
+// instead of three failures and "Problem z komunikacją !!!" until the board is switched off. The
+// new recording is the whole counter ramp from its own start.
+TEST(BoardUnplugTest, StartAfterACrashStopsTheStreamLeftRunning) {
+    BoardOptions options;
+    options.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
+    options.streamsAfterClose = true;
+    PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    auto state = std::make_unique<SharedState>();
+    state->comPortName = board.slavePath();
+    state->timeBaseIndex = 15; // 20 us: the line rate
+    {
+        PosixSerialLink crashed; // a session that sent its settings and went without a stop
+        ASSERT_TRUE(crashed.open(board.slavePath()));
+        const auto command = settingsCommand(*state);
+        ASSERT_EQ(crashed.write(command), 8);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_GT(crashed.queuedBytes(), 1000);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+
+    QTemporaryDir dir;
+    state->dataDir = dir.path();
+    PosixSerialLink link;
+    SystemClock clock;
+    QStringList messages;
+    Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+    const StartResult started = acq.start();
+    ASSERT_EQ(started.status, StartStatus::Sampling) << messages.join(" | ").toStdString();
+    EXPECT_EQ(messages.filter(QString::fromUtf8("Ponowna próba")).size(), 1);
+    for (int tick = 0; tick < 6; ++tick) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(Acquisition::kTickIntervalMs));
+        ASSERT_FALSE(acq.tick(false).endsSampling());
+    }
+    const StopResult stopped = acq.stop();
+    ASSERT_FALSE(stopped.rosPath.isEmpty());
+    QFile a(dir.filePath(started.baseName + ".rca")), b(dir.filePath(started.baseName + ".rcb"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    const QByteArray sa = a.readAll(), sb = b.readAll();
+    EXPECT_EQ(sa.size(), board.framesSent());
+    ASSERT_EQ(sa.size(), sb.size());
+    for (qsizetype n = 0; n < sa.size(); ++n) {
+        ASSERT_EQ(static_cast<std::uint8_t>(sa[n]), n & 0xFF) << n;
+        ASSERT_EQ(static_cast<std::uint8_t>(sb[n]), (n >> 8) & 0xFF) << n;
     }
 }
 
