@@ -1,12 +1,13 @@
 #include "recording/ProfileFile.h"
 
+#include "recording/DiskFileWriter.h"
+
 // Keys and values are UTF-8 bytes; no wide-character conversion is needed.
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <string>
 
@@ -160,19 +161,9 @@ bool ProfileFile::save() {
     if (doc_->ini.Save(out) < 0)
         return false;
     // Written to a temporary file and renamed into place: a crash never leaves half a file.
-    // Unbuffered, as a buffered QSaveFile commits a file cut short by a full disk.
-    QSaveFile f(path_);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    for (std::size_t done = 0; done < out.size();) {
-        const qint64 n = f.write(out.data() + done, static_cast<qint64>(out.size() - done));
-        if (n <= 0) {
-            f.cancelWriting();
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return f.commit();
+    QString error;
+    return DiskFileWriter().replace(path_, QByteArrayView(out.data(), static_cast<qsizetype>(out.size())),
+                                    error);
 }
 
 } // namespace varnilog

@@ -1,9 +1,11 @@
 #include "recording/RecordingDescription.h"
 
+#include "recording/DiskFileWriter.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -25,8 +27,12 @@ QString decodeText(const QByteArray& bytes) {
 } // namespace
 
 QString loadRecordingDescription(const QString& path, bool* exists) {
+    // Only a regular file of a sensible size: a pipe would block the browser on every selection, and a
+    // huge file under this name would be read whole each time.
     QFile file(path);
-    const bool found = !path.isEmpty() && file.exists() && file.open(QIODevice::ReadOnly);
+    const QFileInfo info(path);
+    const bool found = !path.isEmpty() && info.isFile() && info.size() <= kDescriptionSizeLimit &&
+                       file.open(QIODevice::ReadOnly);
     if (exists != nullptr)
         *exists = found;
     if (!found)
@@ -44,10 +50,10 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
         body = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     }
     // Written aside and moved into place, so a failed save never leaves half a description.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body.toUtf8()) < 0 || !file.commit()) {
+    QString reason;
+    if (!DiskFileWriter().replace(path, body.toUtf8(), reason)) {
         if (error != nullptr)
-            *error = file.errorString();
+            *error = reason;
         return false;
     }
     return true;

@@ -7,8 +7,11 @@
 
 namespace varnilog {
 
-// The lines of the file joined by "\n"; an empty text when the file does not exist. exists (optional)
-// tells which of the two it was.
+// A description is a few lines typed by the user; a larger file under its name is not one.
+inline constexpr qint64 kDescriptionSizeLimit = 1 << 20; // bytes
+
+// The lines of the file joined by "\n"; an empty text when the file does not exist (or is no regular
+// file, or is larger than kDescriptionSizeLimit). exists (optional) tells which of the two it was.
 QString loadRecordingDescription(const QString& path, bool* exists = nullptr);
 
 // Writes text (lines separated by "\n", "\r\n" or "\r") with CR LF line ends, replacing the file. Like

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -251,6 +253,28 @@ TEST(RecordingManagementTest, DescriptionFiles) {
     QString error;
     EXPECT_FALSE(saveRecordingDescription(dir.filePath("no/such/x.roc"), "a", &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(RecordingManagementTest, DescriptionThatIsNoTextFileShowsAsNone) {
+    // The browser reads the description on every selection: a pipe under its name must not freeze
+    // it, and a folder or a huge file is no description. Each shows an empty description.
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("pipe.roc");
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const QString folder = dir.filePath("folder.roc");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString huge = dir.filePath("huge.roc");
+    writeFile(huge, QByteArray(kDescriptionSizeLimit + 1, 'x'));
+    const QString largest = dir.filePath("largest.roc");
+    writeFile(largest, QByteArray(kDescriptionSizeLimit, 'x'));
+    for (const QString& path : {pipe, folder, huge}) {
+        bool exists = true;
+        EXPECT_TRUE(loadRecordingDescription(path, &exists).isEmpty()) << path.toStdString();
+        EXPECT_FALSE(exists) << path.toStdString();
+    }
+    bool exists = false;
+    EXPECT_EQ(loadRecordingDescription(largest, &exists).size(), kDescriptionSizeLimit);
+    EXPECT_TRUE(exists);
 }
 
 TEST(RecordingManagementTest, BareNamesResolveAgainstTheBrowsedFolder) {

@@ -2,13 +2,13 @@
 #include "CliSupport.h"
 
 #include "app/Configuration.h"
+#include "recording/DiskFileWriter.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumPlot.h"
 #include "view/ScaleTables.h"
 #include "view/WaveformRenderer.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cmath>
@@ -61,10 +61,9 @@ int runSpectrum(const QStringList& args) {
     progress.finish();
 
     const QString csvPath = parser.positionalArguments().at(1);
-    QSaveFile csv(csvPath);
-    if (!csv.open(QIODevice::WriteOnly | QIODevice::Text))
-        return fail(QStringLiteral("%1: %2").arg(csvPath, csv.errorString()));
-    QTextStream out(&csv);
+    // A few hundred lines: made in memory, then written aside and renamed into place whole.
+    QString text;
+    QTextStream out(&text);
     const int channels = std::clamp<int>(state->channelCount, 1, kChannels);
     out << "frequency_hz";
     for (int c = 0; c < channels; ++c)
@@ -81,8 +80,9 @@ int runSpectrum(const QStringList& args) {
         out << '\n';
     }
     out.flush();
-    if (out.status() != QTextStream::Ok || !csv.commit())
-        return fail(QStringLiteral("%1: cannot write the spectrum").arg(csvPath));
+    QString writeError;
+    if (!DiskFileWriter().replace(csvPath, text.toUtf8(), writeError))
+        return fail(QStringLiteral("%1: %2").arg(csvPath, writeError));
 
     if (parser.isSet(QStringLiteral("png"))) {
         SpectrumView view;
