@@ -80,6 +80,8 @@ void TForm1::btStopClick() {
     timer1_->stop();
     lockControls(false);
     const StopResult s = acquisition().stop();
+    if (!s.errorText.isEmpty())
+        boxes_.showErrorBox(s.errorText);
     if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
         loadRecording();

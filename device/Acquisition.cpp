@@ -230,7 +230,7 @@ TickResult Acquisition::tick(bool previewOn) {
             faultShown_ = true;
             report(text("Błąd zapisu pliku !"));
             result.status = TickStatus::WriteFailed;
-            result.errorText = text("Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.");
+            result.errorText = writeFailureText();
             return result;
         }
     }
@@ -242,6 +242,12 @@ TickResult Acquisition::tick(bool previewOn) {
         result.errorText = text("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
     }
     return result;
+}
+
+QString Acquisition::writeFailureText() const {
+    // The system's reason (disk full, file too large) tells the user what to do about it.
+    return text("Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\n") +
+           fileSet_->writeError();
 }
 
 void Acquisition::drainAtStop() {
@@ -285,8 +291,14 @@ StopResult Acquisition::stop() {
         clock_.sleepMs(kStopFinalMs);
     }
     // What arrived before the stop took effect belongs to the recording.
-    if (fileSet_ && fileSet_->sampleFilesOpen() && !writeFailed_ && state_.portOpen)
+    if (fileSet_ && fileSet_->sampleFilesOpen() && !writeFailed_ && state_.portOpen) {
         drainAtStop();
+        if (writeFailed_) {
+            faultShown_ = true;
+            report(text("Błąd zapisu pliku !"));
+            result.errorText = writeFailureText();
+        }
+    }
     if (state_.portOpen || link_.isOpen())
         closePort();
     state_.rxCarry = 0;

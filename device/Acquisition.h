@@ -69,6 +69,7 @@ struct TickResult {
 struct StopResult {
     QString rosPath;           // the recording to load; empty when the set was removed
     std::int64_t samples = -1; // length of ".rca", -1 when it could not be opened
+    QString errorText;         // for an error box: the last samples could not be written at the stop
 };
 
 class Acquisition {
@@ -103,6 +104,8 @@ private:
     // Splits rxBuffer[0..total) and appends the samples; false on a write failure.
     bool parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit);
     void drainAtStop();
+    // The error box text of a failed write of the current set, with the system's reason.
+    QString writeFailureText() const;
     void closePort();
     void report(const QString& text);
 

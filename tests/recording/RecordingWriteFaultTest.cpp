@@ -243,10 +243,23 @@ TEST(RecordingWriteFaultTest, AcquisitionTickReportsTheFailedWriteAndKeepsTheTic
                 EXPECT_TRUE(
                     tick.errorText.startsWith(QString::fromUtf8("Nie można zapisać próbek do pliku!")))
                     << label;
+                // The system's reason, for the user to act on.
+                EXPECT_TRUE(tick.errorText.endsWith(kReason)) << tick.errorText.toStdString();
                 EXPECT_EQ(messages.back(), QString::fromUtf8("Błąd zapisu pliku !")) << label;
                 break;
             }
             const StopResult stopped = acq.stop();
+            // A failure of the stop's own writes (12 and 13) is reported like one of a tick.
+            const bool failsAtStop =
+                row.failingTick == static_cast<int>(tickFrames.size()) && row.failAt <= 13;
+            EXPECT_EQ(!stopped.errorText.isEmpty(), failsAtStop) << label;
+            if (failsAtStop) {
+                EXPECT_TRUE(
+                    stopped.errorText.startsWith(QString::fromUtf8("Nie można zapisać próbek do pliku!")))
+                    << label;
+                EXPECT_TRUE(stopped.errorText.endsWith(kReason)) << stopped.errorText.toStdString();
+                EXPECT_EQ(messages.back(), QString::fromUtf8("Błąd zapisu pliku !")) << label;
+            }
             const QString ros = QDir(dir.path()).filePath(started.baseName + ".ros");
             EXPECT_EQ(stopped.samples, row.samplesKept) << label;
             if (row.samplesKept == 0) {
