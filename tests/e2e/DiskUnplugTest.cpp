@@ -6,6 +6,7 @@
 #include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
 #include "recording/DiskFileWriter.h"
+#include "support/RecordedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,20 +27,9 @@ BoardOptions counterBoard() {
     return o;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
-// -1 when a and b are both the counter ramp 0..size-1 (A low byte, B high byte), else the first
-// sample that breaks it or that only one file has.
-qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
-    for (qsizetype n = 0; n < std::min(a.size(), b.size()); ++n)
-        if (static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
-            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
-            return n;
-    return a.size() == b.size() ? -1 : std::min(a.size(), b.size());
-}
+using test::firstBrokenSample;
 
 // The disk, except that no header can be written (as on a disk that is full).
 class HeaderRefusingWriter final : public FileWriter {

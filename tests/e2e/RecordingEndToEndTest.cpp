@@ -5,6 +5,7 @@
 #include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
+#include "support/RecordedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,10 +29,7 @@ BoardOptions counterBoard(Misbehaviour m = Misbehaviour::None) {
     return o;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
 // Index of the first sample that breaks the counter (A low byte, B high byte of the sample
 // number), or -1 when every sample follows.

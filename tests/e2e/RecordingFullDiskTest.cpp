@@ -9,6 +9,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
+#include "support/RecordedFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -91,20 +92,9 @@ std::string utf8(const QString& s) {
     return s.toStdString();
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
-// Index of the first sample that breaks the counter ramp (A low byte, B high byte of the sample
-// number), -1 when every sample follows it and both files are equally long.
-qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
-    for (qsizetype n = 0; n < std::max(a.size(), b.size()); ++n)
-        if (n >= a.size() || n >= b.size() || static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
-            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
-            return n;
-    return -1;
-}
+using test::firstBrokenSample;
 
 const std::string kTooLarge = std::strerror(EFBIG);
 

@@ -7,6 +7,7 @@
 #include "view/ViewWindow.h"
 
 #include "support/OffscreenGui.h"
+#include "support/RecordedFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +25,7 @@ namespace {
 
 constexpr qint64 kSamples = 3'000'000'000LL;
 
-// Bytes this process has read through read calls so far (Linux).
-qint64 bytesReadSoFar() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n'))
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    return -1;
-}
+using test::bytesReadSoFar;
 
 bool writeAt(QFile& f, qint64 pos, const QByteArray& bytes) {
     return f.seek(pos) && f.write(bytes) == bytes.size();

@@ -11,6 +11,7 @@
 #include "view/ViewWindow.h"
 
 #include "support/OffscreenGui.h"
+#include "support/RecordedFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -40,16 +41,7 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     ASSERT_EQ(f.write(bytes), bytes.size());
 }
 
-// Bytes this process has read through read calls so far (Linux), -1 when unknown.
-qint64 bytesReadSoFar() {
-    QFile io(QStringLiteral("/proc/self/io"));
-    if (!io.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : io.readAll().split('\n'))
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    return -1;
-}
+using test::bytesReadSoFar;
 
 // A header of exactly `size` bytes: the keys, then comment lines up to the size.
 QByteArray paddedHeader(qint64 size) {

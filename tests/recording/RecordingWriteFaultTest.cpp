@@ -6,6 +6,7 @@
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "support/RecordedFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,19 +91,9 @@ std::vector<std::uint8_t> ramp(std::int64_t first, std::int64_t count, int shift
     return out;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
-// Index of the first sample that breaks the counter ramp, -1 when all follow it.
-qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
-    for (qsizetype n = 0; n < std::max(a.size(), b.size()); ++n)
-        if (n >= a.size() || n >= b.size() || static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
-            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
-            return n;
-    return -1;
-}
+using test::firstBrokenSample;
 
 // What the user sees: recording stops with the reason of the failed write; the recording keeps
 // every pair of samples written before it (both channels equally long, the counter unbroken, a

@@ -2,6 +2,7 @@
 // in the data folder is a recording that opens and shows every sample it holds.
 #include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
+#include "support/RecordedFiles.h"
 #include "view/ViewWindow.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +35,7 @@ BoardOptions counterBoard() {
     return o;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
 // Index of the first sample of a file that breaks the counter ramp, -1 when it is intact. Channel A
 // holds the low byte of the sample number, B the next byte.

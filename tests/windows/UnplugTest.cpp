@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
+#include "support/RecordedFiles.h"
 #include "support/RecordingMessageBoxes.h"
 
 #include <gtest/gtest.h>
@@ -45,20 +46,9 @@ BoardOptions counterBoard(Misbehaviour m) {
     return o;
 }
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::fileBytes;
 
-// Index of the first sample that breaks the counter ramp (A low byte, B high byte of the sample
-// number) or the first one only one file has; -1 when both are the whole ramp 0..size-1.
-qsizetype firstBrokenSample(const QByteArray& a, const QByteArray& b) {
-    for (qsizetype n = 0; n < std::min(a.size(), b.size()); ++n)
-        if (static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
-            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
-            return n;
-    return a.size() == b.size() ? -1 : std::min(a.size(), b.size());
-}
+using test::firstBrokenSample;
 
 class UnplugTest : public ::testing::Test {
 protected:
