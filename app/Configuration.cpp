@@ -21,15 +21,6 @@ QString configurationPathFor(const QString& executablePath) {
     return executablePath.left(executablePath.size() - suffix.size()) + QStringLiteral("ini");
 }
 
-void sizeBitmaps(SharedState& s) {
-    s.bmpBackground = QImage(kBackgroundWidth, kBackgroundHeight, QImage::Format_RGB32);
-    s.bmpWave = QImage(kBackgroundWidth, kBackgroundHeight, QImage::Format_RGB32);
-    s.bmpScreen = QImage(kScreenWidth, kScreenHeight, QImage::Format_RGB32);
-    s.bmpBackground.fill(0);
-    s.bmpWave.fill(0);
-    s.bmpScreen.fill(0);
-}
-
 void readConfiguration(SharedState& s, const QString& path, const QString& executableDir,
                        QPoint& windowPosition) {
     sizeBitmaps(s);

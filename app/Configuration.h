@@ -9,14 +9,8 @@
 
 namespace varnilog {
 
-inline constexpr int kBackgroundWidth = 1000, kBackgroundHeight = 500;
-inline constexpr int kScreenWidth = 500, kScreenHeight = 250;
-
 // The executable's path with its extension replaced by ".ini" (or ".ini" appended when it has none).
 QString configurationPathFor(const QString& executablePath);
-
-// Creates the three off-screen bitmaps at their fixed sizes (32 bits per pixel).
-void sizeBitmaps(SharedState& state);
 
 // Reads every key into the shared state in the file's documented order, copies the zero offsets into
 // the offsets and fills the first 500 samples of the recorded channels with the zero line.

@@ -9,12 +9,11 @@
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
-#include "view/QtPanelIcons.h"
+#include "windows/QtPanelIcons.h"
 #include "view/ScaleTables.h"
 #include "windows/StandardDialogs.h"
 
 #include <QCloseEvent>
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLayout>
@@ -42,64 +41,7 @@ constexpr std::array<int, 23> kTimeBaseButtons{0,  30, 29, 28, 27, 26, 25, 24, 2
                                                32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42};
 constexpr std::array<int, 11> kSensitivityButtons{0, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7};
 
-int modelFromText(const QString& text) {
-    const QString t = text.trimmed().toUpper();
-    if (t.isEmpty())
-        return 0;
-    for (const DeviceModelInfo& m : deviceModelTable)
-        if (t == QLatin1String(m.modelName) || t == QString::number(m.number))
-            return m.number;
-    return -1;
-}
-
 } // namespace
-
-bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
-                         QString& error) {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("Configuration file."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption simulate(
-        QStringLiteral("simulate"), QStringLiteral("Simulated board KZ100..KZ400."), QStringLiteral("MODEL"));
-    parser.addOption(config);
-    parser.addOption(simulate);
-    parser.addPositionalArgument(QStringLiteral("recording"), QStringLiteral("A .ros file to open."));
-    // The model of --simulate is optional; the parser only knows options that always take a value.
-    QStringList args = arguments;
-    for (QString& a : args)
-        if (a == QLatin1String("--simulate") || a == QLatin1String("-simulate"))
-            a = QStringLiteral("--simulate=");
-    if (!parser.parse(args)) {
-        error = parser.errorText();
-        return false;
-    }
-    if (parser.positionalArguments().size() > 1) {
-        error = QStringLiteral("Only one recording can be opened at start.");
-        return false;
-    }
-    ProgramOptions out;
-    out.configurationGiven = parser.isSet(config);
-    out.configurationPath =
-        out.configurationGiven ? parser.value(config) : configurationPathFor(executablePath);
-    if (out.configurationPath.isEmpty()) {
-        error = QStringLiteral("--config needs a file name.");
-        return false;
-    }
-    if (!parser.positionalArguments().isEmpty())
-        out.startRecording = parser.positionalArguments().constFirst();
-    out.simulate = parser.isSet(simulate);
-    if (out.simulate) {
-        out.simulateModel = modelFromText(parser.value(simulate));
-        if (out.simulateModel < 0) {
-            error = QStringLiteral("Unknown board model: %1 (KZ100, KZ200, KZ300 or KZ400).")
-                        .arg(parser.value(simulate));
-            return false;
-        }
-    }
-    options = out;
-    return true;
-}
 
 TForm1::TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath, QWidget* parent)
     : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath),

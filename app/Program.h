@@ -1,8 +1,9 @@
 // The main window TForm1 (unit Program): waveform view, acquisition controls, scale knobs, menus and
 // status bar. Laid out in Program.ui; the handlers read the controls, call the core and show the
-// result. Also the program's command-line options, which main() hands to the window.
+// result.
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/SharedState.h"
 #include "view/ViewWindow.h"
 
@@ -36,21 +37,6 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
-
-// What the command line asks for.
-struct ProgramOptions {
-    QString configurationPath;       // --config FILE, else the executable's path with ".ini"
-    bool configurationGiven = false; // --config was on the command line
-    QString dataDirDefault; // DATADIR when the configuration has none; empty = the executable's folder
-    QString startRecording; // a positional "path/to/file.ros" to open once the window is up
-    bool simulate = false;  // --simulate[=MODEL]: a built-in simulated board
-    int simulateModel = 0;  // 1..4; 0 = the configured model
-};
-
-// Parses arguments (arguments[0] is the program). False with a message in error for an unknown
-// option, a missing --config value, an unknown simulation model or more than one recording.
-bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
-                         QString& error);
 
 // The secondary windows, created by main() after the main window and kept for the whole run.
 struct SecondaryWindows {

@@ -18,24 +18,28 @@
 namespace varnilog {
 
 bool TForm1::loadRecording() {
-    const LoadResult r = varnilog::loadRecording(state_);
-    if (!r.ok) {
-        boxes_.showErrorBox(r.errorText);
-        return false;
-    }
+    const int previousChannelCount = state_.channelCount;
+    openSampleFiles(state_);
     {
         const QSignalBlocker block(ui_->ScrollBar1);
         ui_->ScrollBar1->setValue(0);
     }
-    if (r.viewReloaded)
+    if (state_.viewStart != 0) { // the view goes back to sample 0, now of the new files
+        scrollView(state_, 0);
         drawTimeAxis();
+    }
+    const LoadResult r = readRecordingSettings(state_, previousChannelCount);
+    if (!r.ok) {
+        boxes_.showErrorBox(r.errorText);
+        return false;
+    }
     ui_->edFilename->setText(r.baseName);
     refreshTimeBase();
     refreshSensitivity();
     refreshModeSlider();
     // The selected channel's scale may have changed with the recording.
     drawVoltAxis();
-    if (r.refreshView)
+    if (state_.sampleCount > 1)
         refreshView();
     return true;
 }

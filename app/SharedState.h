@@ -1,7 +1,9 @@
 // The program-wide shared state: every value the main window, the acquisition, the drawing and the
 // secondary windows share, under one name each. One instance is owned by main() and passed by
-// reference; nothing here is global. Depends on QtCore/QtGui value types only.
+// reference; nothing here is global. Depends on QtCore/QtGui value types and the board's codes only.
 #pragma once
+
+#include "device/BoardCodes.h"
 
 #include <QFile>
 #include <QImage>
@@ -16,14 +18,13 @@ inline constexpr int kChannels = 4;                 // A, B, C, D
 inline constexpr int kChannelDataCapacity = 204800; // samples per channelData row
 inline constexpr int kDisplayColumns = 500;
 inline constexpr int kDisplayRows = 250;
+inline constexpr int kBitmapWidth = 2 * kDisplayColumns; // bmpBackground and bmpWave: double resolution
+inline constexpr int kBitmapHeight = 2 * kDisplayRows;
 inline constexpr int kRxBufferSize = 409600; // bytes
 inline constexpr int kAcqBlockSize = 204800; // samples per channel per tick
 inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
 inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
 inline constexpr std::uint32_t kBaudRate = 921600;
-inline constexpr std::uint8_t kMaxModelNumber = 4;
-
-enum ChannelMode : std::uint8_t { ModeAC = 0, ModeGND = 1, ModeDC = 2 };
 
 struct SharedState {
     // Recording and channel settings.
@@ -103,5 +104,8 @@ struct SharedState {
     // overlay pass draws no text and allocates nothing per frame.
     std::array<QImage, kChannels> offsetLabelMask;
 };
+
+// Creates the three off-screen bitmaps at their fixed sizes (32 bits per pixel), cleared to black.
+void sizeBitmaps(SharedState& state);
 
 } // namespace varnilog

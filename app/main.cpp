@@ -3,7 +3,7 @@
 #include "app/ConfigLocation.h"
 #include "app/Configuration.h"
 #include "app/Program.h"
-#include "app/QtMessageBoxes.h"
+#include "windows/QtMessageBoxes.h"
 #include "device/PtyBoard.h"
 #include "spectrum/Unit5.h"
 #include "windows/Otworzplik.h"

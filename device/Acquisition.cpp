@@ -21,6 +21,11 @@ constexpr int kDrainRounds = 64; // rxBuffer fills per stop: far more than the r
 
 } // namespace
 
+CommandFrame settingsCommand(const SharedState& s) {
+    const auto ab = [](const std::array<std::uint8_t, kChannels>& v) { return BoardChannelSettings{v[0], v[1]}; };
+    return settingsCommand(s.timeBaseIndex, ab(s.channelSensitivity), ab(s.channelMode), ab(s.channelOffset));
+}
+
 Acquisition::Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status)
     : state_(state), link_(link), clock_(clock), status_(std::move(status)) {}
 

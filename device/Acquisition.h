@@ -2,21 +2,13 @@
 // settings command), one tick every 50 ms (take what the port received, split the frames, append
 // them to the files, update the live preview) and stop (stop byte, take the rest, close, remove an
 // empty set). Works on the shared state; reports status texts through a callback and everything
-// else through return values; shows no window. Depends on app/, device/ and recording/.
-//
-// The main window's handlers:
-//   btStartClick:  r = acq.start(); if (r.modelChanged) apply the model to the menu and buttons;
-//                  if (r.status >= FilesNotCreated) { lock the controls, btStart off, btStop on,
-//                  edFilename = r.baseName; }  if (r.status == Sampling) { refreshView; Timer1 on; }
-//   Timer1Timer:   t = acq.tick(chkPodglad checked); if (t.previewChanged) renderWaveform;
-//                  if (t.endsSampling()) { Timer1 off; showErrorBox(t.errorText); btStopClick(); }
-//   btStopClick:   Timer1 off; unlock; s = acq.stop(); if (!s.rosPath.isEmpty()) loadRecording.
-//   FormClose:     if (acq.active()) btStopClick() before the configuration is written.
+// else through the results below; shows no window and decides nothing about one.
 #pragma once
 
 #include "app/Clock.h"
 #include "app/SharedState.h"
 #include "device/FrameParser.h"
+#include "device/Protocol.h"
 #include "device/SerialLink.h"
 #include "recording/RecordingFileSet.h"
 
@@ -30,6 +22,9 @@
 namespace varnilog {
 
 using StatusCallback = std::function<void(const QString&)>;
+
+// The settings command for the shared state's time base and channels A and B.
+CommandFrame settingsCommand(const SharedState& state);
 
 enum class StartStatus {
     PortNotOpened,   // "Nie można otworzyć portu !" was shown

@@ -13,10 +13,8 @@ CommandFrame identifyCommand() {
     return {0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x20};
 }
 
-CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
-                             const std::array<std::uint8_t, kChannels>& sensitivity,
-                             const std::array<std::uint8_t, kChannels>& mode,
-                             const std::array<std::uint8_t, kChannels>& offset) {
+CommandFrame settingsCommand(std::uint8_t timeBaseIndex, const BoardChannelSettings& sensitivity,
+                             const BoardChannelSettings& mode, const BoardChannelSettings& offset) {
     CommandFrame f{};
     std::uint8_t flags = 0xFF;
     if (mode[0] == ModeAC)
@@ -29,7 +27,7 @@ CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
     // 1 for indices 1..13, 0 above: bit (index - 1) of 0x1FFF.
     const unsigned shift = static_cast<unsigned>(timeBaseIndex - 1) & 31u;
     const std::uint8_t fastFlag = static_cast<std::uint8_t>((0x1FFFu >> shift) & 1u);
-    for (std::size_t ch = 0; ch < 2; ++ch) {
+    for (std::size_t ch = 0; ch < kBoardChannels; ++ch) {
         const std::uint8_t nibble =
             mode[ch] == ModeGND ? 0 : static_cast<std::uint8_t>((sensitivity[ch] * 16) & 0xF0);
         f[2 + ch] = static_cast<std::uint8_t>(nibble | fastFlag);
@@ -39,10 +37,6 @@ CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
     f[6] = 125;
     f[7] = commandChecksum(f);
     return f;
-}
-
-CommandFrame settingsCommand(const SharedState& s) {
-    return settingsCommand(s.timeBaseIndex, s.channelSensitivity, s.channelMode, s.channelOffset);
 }
 
 std::uint8_t judgeIdentificationReply(std::span<const std::uint8_t> queued, std::uint8_t maxModelNumber) {

@@ -1,9 +1,9 @@
 // The board's command protocol as pure functions on byte buffers: the identification command and
-// the judgement of its reply, the settings command built from the shared state, the stop command.
-// No port, no timer; depends on nothing outside device/ but the shared state's types.
+// the judgement of its reply, the settings command built from the channel settings, the stop command.
+// No port, no timer; depends on the C++ library only.
 #pragma once
 
-#include "app/SharedState.h"
+#include "device/BoardCodes.h"
 
 #include <array>
 #include <cstddef>
@@ -24,12 +24,12 @@ std::uint8_t commandChecksum(const CommandFrame& frame);
 
 CommandFrame identifyCommand();
 
+// Per-channel settings of the two channels the board samples, A then B.
+using BoardChannelSettings = std::array<std::uint8_t, kBoardChannels>;
+
 // The settings command that starts sampling, from the settings of channels A and B.
-CommandFrame settingsCommand(std::uint8_t timeBaseIndex,
-                             const std::array<std::uint8_t, kChannels>& sensitivity,
-                             const std::array<std::uint8_t, kChannels>& mode,
-                             const std::array<std::uint8_t, kChannels>& offset);
-CommandFrame settingsCommand(const SharedState& state);
+CommandFrame settingsCommand(std::uint8_t timeBaseIndex, const BoardChannelSettings& sensitivity,
+                             const BoardChannelSettings& mode, const BoardChannelSettings& offset);
 
 inline constexpr std::array<std::uint8_t, 1> stopCommand{kStopCommand};
 

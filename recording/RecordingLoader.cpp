@@ -3,8 +3,6 @@
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ScaleTables.h"
-#include "view/ViewWindow.h"
-#include "view/WaveformRenderer.h"
 
 #include <QFileInfo>
 
@@ -22,6 +20,8 @@ qsizetype nameStart(const QString& path) {
     return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
 }
 
+} // namespace
+
 void openSampleFiles(SharedState& state) {
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
@@ -35,6 +35,8 @@ void openSampleFiles(SharedState& state) {
     }
     state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;
 }
+
+namespace {
 
 std::uint8_t readClamped(const ProfileFile& ros, const char* key, std::uint8_t defaultValue, int lo, int hi) {
     const std::uint8_t value = ros.readByte(section, QString::fromLatin1(key), defaultValue);
@@ -78,18 +80,10 @@ QString baseNameOf(const QString& path) {
     return dot >= 0 ? name.left(dot) : name;
 }
 
-LoadResult loadRecording(SharedState& state) {
+LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
     LoadResult result;
     try {
-        const int oldChannelCount = std::min<int>(state.channelCount, kChannels);
-        openSampleFiles(state);
-        if (state.viewStart != 0) { // the scroll bar's reset to 0 shows sample 0 of the new files
-            state.viewStart = 0;
-            loadViewWindow(state);
-            renderWaveform(state);
-            result.viewReloaded = true;
-        }
-        for (int c = 0; c < oldChannelCount; ++c) {
+        for (int c = 0; c < std::min(previousChannelCount, kChannels); ++c) {
             std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
         }
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
@@ -101,15 +95,20 @@ LoadResult loadRecording(SharedState& state) {
         const ProfileFile ros(rosPath);
         readSettings(state, ros);
         result.baseName = baseNameOf(state.recordingPath);
-        if (state.sampleCount > 1) {
+        if (state.sampleCount > 1)
             state.zoomDivisor = 1;
-            result.refreshView = true;
-        }
     } catch (const std::exception&) {
         result.ok = false;
         result.errorText = QString::fromUtf16(kLoadErrorText);
     }
     return result;
+}
+
+LoadResult loadRecording(SharedState& state) {
+    const int previousChannelCount = state.channelCount;
+    openSampleFiles(state);
+    state.viewStart = 0;
+    return readRecordingSettings(state, previousChannelCount);
 }
 
 } // namespace varnilog

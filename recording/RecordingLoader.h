@@ -1,6 +1,6 @@
 // Makes a stored recording the one on display: opens its four sample files read-only and keeps them
 // open, takes the sample count from the ".rca" length and copies the ".ros" settings into the shared
-// state. Never reads the samples as a whole. Core: QtCore files, the profile file and the view.
+// state. Never reads the samples as a whole and draws nothing: the caller refreshes the view.
 #pragma once
 
 #include "app/SharedState.h"
@@ -16,23 +16,28 @@ class ProfileFile;
 // Shown in the error box (caption "Błąd!") when a load fails.
 inline constexpr char16_t kLoadErrorText[] = u"Błąd otwarcia pliku!";
 
-// What the main window does after loadRecording (in this order):
-//   if !ok: showErrorBox(errorText) and stop;
-//   ScrollBar1 position 0 with its signals blocked; if viewReloaded, redraw the time axis;
-//   edFilename := baseName; refreshTimeBase(); refreshSensitivity();
-//   if refreshView: varnilog::refreshView(state) and apply its result.
+// What a load read: the base name for edFilename, or the reason it failed.
 struct LoadResult {
     bool ok = true;
-    QString errorText;         // kLoadErrorText when !ok
-    QString baseName;          // file name of recordingPath without folder and extension
-    bool viewReloaded = false; // viewStart was not 0: the window at sample 0 was read and drawn
-    bool refreshView = false;  // more than one sample: zoomDivisor is 1, refreshView must follow
+    QString errorText; // kLoadErrorText when !ok
+    QString baseName;  // file name of recordingPath without folder and extension
 };
 
-// Loads state.recordingPath (the ".ros" path). A missing ".ros" gives every default, a missing sample
-// file a channel without data (".rca" missing: sampleCount -1). Damaged settings are brought into
-// range: time base 1..22, sensitivity 1..10, coupling 0..2, channel count 1..4. An existing ".ros"
-// that is Unreadable (see headerFileState) fails the load; what the earlier steps changed stays changed.
+// The first half of a load: closes the sample files of the recording on display and opens those of
+// state.recordingPath (".rca" .. ".rcd", regular files only, read-only); sampleCount is the ".rca"
+// length, -1 without it. The view still shows the old place; a window moves it to sample 0 of the
+// new files before the second half.
+void openSampleFiles(SharedState& state);
+
+// The second half: fills the first 500 bytes of the staging rows of the channels below
+// previousChannelCount with the zero line and reads the ".ros" settings. A missing ".ros" gives every
+// default; damaged settings are brought into range (time base 1..22, sensitivity 1..10, coupling
+// 0..2, channel count 1..4). An existing ".ros" that is Unreadable (see headerFileState) fails;
+// what the earlier steps changed stays changed. With more than one sample, zoomDivisor becomes 1.
+LoadResult readRecordingSettings(SharedState& state, int previousChannelCount);
+
+// Both halves, with the view put back to sample 0 (nothing read or drawn): for callers that show
+// the recording afterwards in their own way (the command line, tests).
 LoadResult loadRecording(SharedState& state);
 
 // A ".ros" holds a few hundred bytes. The profile reader takes a file whole, so a larger file under that

@@ -73,8 +73,8 @@ TEST(BoardSimulatorTest, StreamIsPacedBySamplingPeriodAndLineRate) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.timeBase);
         BoardSimulator board(BoardOptions{});
-        board.receive(settingsCommand(static_cast<std::uint8_t>(c.timeBase), {4, 4, 4, 4}, {2, 2, 2, 2},
-                                      {100, 100, 100, 100}),
+        board.receive(settingsCommand(static_cast<std::uint8_t>(c.timeBase), {4, 4}, {2, 2},
+                                      {100, 100}),
                       0);
         std::int64_t total = 0;
         for (std::int64_t t = 0; t <= c.afterUs; t += 10'000)
@@ -106,8 +106,8 @@ TEST(BoardSimulatorTest, WaveformsFollowSensitivityAndCoupling) {
         BoardOptions options;
         options.channels = {c.signal, c.signal};
         BoardSimulator board(options);
-        board.receive(settingsCommand(10, {c.sensitivity, c.sensitivity, 1, 1}, {c.mode, c.mode, 0, 0},
-                                      {100, 100, 100, 100}),
+        board.receive(settingsCommand(10, {c.sensitivity, c.sensitivity}, {c.mode, c.mode},
+                                      {100, 100}),
                       0);
         for (const auto& [n, value] : c.samples)
             EXPECT_EQ(board.sampleAt(0, n), value) << "sample " << n;
@@ -119,7 +119,7 @@ TEST(BoardSimulatorTest, WaveformsFollowSensitivityAndCoupling) {
 }
 
 TEST(BoardSimulatorTest, MisbehavingStreamsGarbageBurstAndHangUp) {
-    const CommandFrame fast = settingsCommand(15, {4, 4, 4, 4}, {2, 2, 2, 2}, {100, 100, 100, 100});
+    const CommandFrame fast = settingsCommand(15, {4, 4}, {2, 2}, {100, 100});
     {
         BoardSimulator board(BoardOptions{.misbehaviour = Misbehaviour::Burst, .burstBytes = 400'000});
         board.receive(fast, 0);

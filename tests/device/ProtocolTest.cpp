@@ -1,3 +1,4 @@
+#include "device/Acquisition.h"
 #include "device/Protocol.h"
 
 #include <gtest/gtest.h>
@@ -8,40 +9,40 @@ TEST(ProtocolTest, SettingsCommandBytes) {
     struct Row {
         const char* name;
         std::uint8_t timeBase;
-        std::array<std::uint8_t, 4> sens, mode, offset;
+        BoardChannelSettings sens, mode, offset;
         CommandFrame expected;
     } rows[] = {
         {"A DC 1V, B AC 10V, 10ms",
          7,
-         {4, 1, 1, 1},
-         {ModeDC, ModeAC, 0, 0},
-         {100, 100, 0, 0},
+         {4, 1},
+         {ModeDC, ModeAC},
+         {100, 100},
          {0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}},
         {"checksum wraps",
          1,
-         {10, 10, 1, 1},
-         {ModeDC, ModeDC, 0, 0},
-         {255, 255, 0, 0},
+         {10, 10},
+         {ModeDC, ModeDC},
+         {255, 255},
          {0xC3, 0x71, 0xA1, 0xA1, 0xFF, 0xFF, 0x7D, 0xF1}},
         // GND on A: bit 7 set, sensitivity nibble 0; 0.1 ms still sets the flag bit.
         {"A GND at 10mV, 0.1ms",
          13,
-         {10, 3, 1, 1},
-         {ModeGND, ModeAC, 0, 0},
-         {0, 0, 0, 0},
+         {10, 3},
+         {ModeGND, ModeAC},
+         {0, 0},
          {0x83, 0x65, 0x01, 0x31, 0x00, 0x00, 0x7D, 0x97}},
         // 50 us clears the flag bit; B in GND sets bit 6.
         {"B GND, 50us",
          14,
-         {1, 5, 1, 1},
-         {ModeAC, ModeGND, 0, 0},
-         {1, 2, 0, 0},
+         {1, 5},
+         {ModeAC, ModeGND},
+         {1, 2},
          {0x43, 0x64, 0x10, 0x00, 0x01, 0x02, 0x7D, 0x37}},
         {"both AC, 20us",
          15,
-         {1, 1, 9, 9},
-         {ModeAC, ModeAC, ModeDC, ModeDC},
-         {100, 100, 7, 7},
+         {1, 1},
+         {ModeAC, ModeAC},
+         {100, 100},
          {0x03, 0x63, 0x10, 0x10, 0x64, 0x64, 0x7D, 0xCB}},
     };
     for (const Row& r : rows) {

@@ -5,6 +5,8 @@
 #include "support/RecordedFiles.h"
 #include "view/ViewWindow.h"
 
+#include "support/Sanitizers.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -134,6 +136,7 @@ struct Victim {
 // header and the sample files), the rest while the recording runs. Nothing of a recording is lost
 // beyond what had not yet reached the disk, and every set left behind opens.
 TEST(RecorderCrashTest, KilledAtAnyMomentLeavesARecordingThatOpens) {
+    VARNILOG_SKIP_UNDER_TSAN("its children die under the rule against threads after a multi-threaded fork");
     std::mt19937 random(20261209);
     std::uniform_int_distribution<int> early(0, 149), later(150, 1200);
     std::array<Victim, kParallel> victims;

@@ -1,6 +1,6 @@
 #include "view/Cursors.h"
 
-#include "app/Configuration.h"
+#include "app/SharedState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "view/ViewWindow.h"
-#include "app/Configuration.h"
+#include "app/SharedState.h"
 
 #include "support/OffscreenGui.h"
 

@@ -1,7 +1,7 @@
 // The picture widgets of the main window: they paint the bitmap they point at and report the mouse
 // in their own coordinates, which the knob and picture handlers rely on.
-#include "view/BitmapWidget.h"
-#include "view/KnobWidget.h"
+#include "windows/BitmapWidget.h"
+#include "windows/KnobWidget.h"
 
 #include <gtest/gtest.h>
 

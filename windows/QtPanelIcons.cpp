@@ -1,4 +1,4 @@
-#include "view/QtPanelIcons.h"
+#include "windows/QtPanelIcons.h"
 
 #include <QLinearGradient>
 #include <QPainter>

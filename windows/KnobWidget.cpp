@@ -1,4 +1,4 @@
-#include "view/KnobWidget.h"
+#include "windows/KnobWidget.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "view/BitmapWidget.h"
+#include "windows/BitmapWidget.h"
 
 #include <QMouseEvent>
 #include <QPainter>

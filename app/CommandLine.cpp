@@ -1,0 +1,71 @@
+#include "app/CommandLine.h"
+
+#include "app/Configuration.h"
+#include "app/DeviceModels.h"
+
+#include <QCommandLineParser>
+
+namespace varnilog {
+
+namespace {
+
+int modelFromText(const QString& text) {
+    const QString t = text.trimmed().toUpper();
+    if (t.isEmpty())
+        return 0;
+    for (const DeviceModelInfo& m : deviceModelTable)
+        if (t == QLatin1String(m.modelName) || t == QString::number(m.number))
+            return m.number;
+    return -1;
+}
+
+} // namespace
+
+bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
+                         QString& error) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("Configuration file."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"), QStringLiteral("Simulated board KZ100..KZ400."), QStringLiteral("MODEL"));
+    parser.addOption(config);
+    parser.addOption(simulate);
+    parser.addPositionalArgument(QStringLiteral("recording"), QStringLiteral("A .ros file to open."));
+    // The model of --simulate is optional; the parser only knows options that always take a value.
+    QStringList args = arguments;
+    for (QString& a : args)
+        if (a == QLatin1String("--simulate") || a == QLatin1String("-simulate"))
+            a = QStringLiteral("--simulate=");
+    if (!parser.parse(args)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        error = QStringLiteral("Only one recording can be opened at start.");
+        return false;
+    }
+    ProgramOptions out;
+    out.configurationGiven = parser.isSet(config);
+    out.configurationPath =
+        out.configurationGiven ? parser.value(config) : configurationPathFor(executablePath);
+    if (out.configurationPath.isEmpty()) {
+        error = QStringLiteral("--config needs a file name.");
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        out.startRecording = parser.positionalArguments().constFirst();
+    out.simulate = parser.isSet(simulate);
+    if (out.simulate) {
+        out.simulateModel = modelFromText(parser.value(simulate));
+        if (out.simulateModel < 0) {
+            error = QStringLiteral("Unknown board model: %1 (KZ100, KZ200, KZ300 or KZ400).")
+                        .arg(parser.value(simulate));
+            return false;
+        }
+    }
+    options = out;
+    return true;
+}
+
+} // namespace varnilog

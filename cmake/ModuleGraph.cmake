@@ -1,0 +1,118 @@
+# varnilog_module(NAME [FOLDER dir] [FILES f...] [EXCLUDE f...] [DEPENDS module...] [LINK lib...] [WIDGETS])
+# declares one module of the program: a static library of the files of its folder (minus EXCLUDE)
+# and the FILES named one by one (a folder's files named by an earlier module stay that module's), linked with the modules it DEPENDS on and the libraries of LINK.
+# The declaration also feeds the include check: a file may include headers of its own module and of
+# the modules it depends on (directly or through them), and only WIDGETS modules may use Qt Widgets.
+# A module without a .cpp file is an INTERFACE library.
+
+function(varnilog_module name)
+  cmake_parse_arguments(M "WIDGETS" "FOLDER" "FILES;EXCLUDE;DEPENDS;LINK" ${ARGN})
+  set(files ${M_FILES})
+  if(M_FOLDER)
+    file(GLOB folder_files CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+      ${M_FOLDER}/*.cpp ${M_FOLDER}/*.h ${M_FOLDER}/*.ui)
+    # Files of the folder that an earlier module named one by one are that module's.
+    get_property(claimed GLOBAL PROPERTY VARNILOG_NAMED_FILES)
+    if(M_EXCLUDE OR claimed)
+      list(REMOVE_ITEM folder_files ${M_EXCLUDE} ${claimed})
+    endif()
+    list(APPEND files ${folder_files})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY VARNILOG_NAMED_FILES ${M_FILES})
+  list(REMOVE_DUPLICATES files)
+  add_library(${name} STATIC ${files})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  # A module's own deps are the modules it names; varnilog_core (an INTERFACE of all of them) counts
+  # as all the core modules.
+  set(deps ${M_DEPENDS})
+  target_link_libraries(${name} PUBLIC ${M_DEPENDS} ${M_LINK})
+  set_property(GLOBAL APPEND PROPERTY VARNILOG_MODULES ${name})
+  set_property(GLOBAL PROPERTY VARNILOG_MODULE_${name}_FILES ${files})
+  set_property(GLOBAL PROPERTY VARNILOG_MODULE_${name}_DEPENDS ${deps})
+  set_property(GLOBAL PROPERTY VARNILOG_MODULE_${name}_WIDGETS ${M_WIDGETS})
+  if(NOT M_WIDGETS)
+    set_property(GLOBAL APPEND PROPERTY VARNILOG_CORE_MODULES ${name})
+  endif()
+  if(TARGET varnilog_module_graph)
+    add_dependencies(${name} varnilog_module_graph)
+  endif()
+endfunction()
+
+# A file compiled elsewhere (main.cpp) that the check treats as part of a module.
+function(varnilog_module_file name file)
+  set_property(GLOBAL APPEND PROPERTY VARNILOG_MODULE_${name}_FILES ${file})
+endfunction()
+
+# Folders outside the modules (tests, tools, benchmarks, fuzzers) that use a module: their files may
+# include what that module may.
+function(varnilog_checked_folder folder module)
+  set_property(GLOBAL APPEND PROPERTY VARNILOG_TEST_FOLDERS "${folder}=${module}")
+endfunction()
+
+# The modules a module may include from: itself and everything it depends on, transitively.
+function(varnilog_module_closure name out)
+  set(result ${name})
+  set(queue ${name})
+  while(queue)
+    list(POP_FRONT queue current)
+    if(current STREQUAL "varnilog_core")
+      get_property(next GLOBAL PROPERTY VARNILOG_CORE_MODULES)
+    else()
+      get_property(next GLOBAL PROPERTY VARNILOG_MODULE_${current}_DEPENDS)
+    endif()
+    foreach(dep ${next})
+      if(NOT dep IN_LIST result)
+        list(APPEND result ${dep})
+        list(APPEND queue ${dep})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Writes what the check needs and adds it to the build: every module waits for it, so an include
+# against the graph stops the build before anything compiles.
+function(varnilog_module_graph_check)
+  get_property(modules GLOBAL PROPERTY VARNILOG_MODULES)
+  set(text "set(SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")\nset(MODULES ${modules})\n")
+  set(all_files)
+  foreach(m ${modules})
+    get_property(files GLOBAL PROPERTY VARNILOG_MODULE_${m}_FILES)
+    get_property(widgets GLOBAL PROPERTY VARNILOG_MODULE_${m}_WIDGETS)
+    varnilog_module_closure(${m} allowed)
+    string(APPEND text "set(FILES_${m} ${files})\nset(ALLOWED_${m} ${allowed})\nset(WIDGETS_${m} ${widgets})\n")
+    foreach(f ${files})
+      list(APPEND all_files ${PROJECT_SOURCE_DIR}/${f})
+    endforeach()
+  endforeach()
+  get_property(test_folders GLOBAL PROPERTY VARNILOG_TEST_FOLDERS)
+  set(test_names)
+  foreach(entry ${test_folders})
+    string(REPLACE "=" ";" pair "${entry}")
+    list(GET pair 0 folder)
+    list(GET pair 1 module)
+    string(MAKE_C_IDENTIFIER "${folder}" id)
+    varnilog_module_closure(${module} allowed)
+    file(GLOB_RECURSE tfiles CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+      ${folder}/*.cpp ${folder}/*.h)
+    get_property(widgets GLOBAL PROPERTY VARNILOG_MODULE_${module}_WIDGETS)
+    string(APPEND text "set(FILES_${id} ${tfiles})\nset(ALLOWED_${id} ${allowed})\nset(WIDGETS_${id} ${widgets})\n")
+    list(APPEND test_names ${id})
+    foreach(f ${tfiles})
+      list(APPEND all_files ${PROJECT_SOURCE_DIR}/${f})
+    endforeach()
+  endforeach()
+  string(APPEND text "set(TEST_SETS ${test_names})\n")
+  set(graph ${CMAKE_BINARY_DIR}/module-graph.cmake)
+  file(CONFIGURE OUTPUT ${graph} CONTENT "${text}")
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/module-graph.ok
+    COMMAND ${CMAKE_COMMAND} -DGRAPH=${graph} -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleGraph.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/module-graph.ok
+    DEPENDS ${all_files} ${graph} ${PROJECT_SOURCE_DIR}/cmake/CheckModuleGraph.cmake
+    COMMENT "Checking the module graph"
+    VERBATIM)
+  add_custom_target(varnilog_module_graph DEPENDS ${CMAKE_BINARY_DIR}/module-graph.ok)
+  foreach(m ${modules})
+    add_dependencies(${m} varnilog_module_graph)
+  endforeach()
+endfunction()

@@ -1,0 +1,43 @@
+# Test of the module-graph check: in a scratch tree, a recording file that includes a view header, a
+# core file that includes a Qt Widgets header and a file that belongs to no module are each refused,
+# and the same tree without them passes. Run as: cmake -DWORK=dir -DCHECK=CheckModuleGraph.cmake -P this.
+cmake_minimum_required(VERSION 3.25)
+
+function(run_check name expect_ok expect_text)
+  file(WRITE ${WORK}/graph.cmake "set(SOURCE_DIR \"${WORK}/src\")
+set(MODULES varnilog_recording varnilog_view)
+set(FILES_varnilog_recording recording/File.h recording/File.cpp)
+set(ALLOWED_varnilog_recording varnilog_recording)
+set(WIDGETS_varnilog_recording OFF)
+set(FILES_varnilog_view view/Draw.h view/Draw.cpp)
+set(ALLOWED_varnilog_view varnilog_view varnilog_recording)
+set(WIDGETS_varnilog_view OFF)
+set(TEST_SETS)
+")
+  execute_process(COMMAND ${CMAKE_COMMAND} -DGRAPH=${WORK}/graph.cmake -P ${CHECK}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(expect_ok AND NOT rc EQUAL 0)
+    message(FATAL_ERROR "${name}: the check failed on a tree that keeps the graph:\n${err}")
+  endif()
+  if(NOT expect_ok AND rc EQUAL 0)
+    message(FATAL_ERROR "${name}: the check passed a tree that breaks the graph")
+  endif()
+  if(NOT expect_ok AND NOT err MATCHES "${expect_text}")
+    message(FATAL_ERROR "${name}: the check did not name the fault (${expect_text}):\n${err}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK})
+file(WRITE ${WORK}/src/recording/File.h "#pragma once\n")
+file(WRITE ${WORK}/src/recording/File.cpp "#include \"recording/File.h\"\n#include <QString>\n")
+file(WRITE ${WORK}/src/view/Draw.h "#pragma once\n#include \"recording/File.h\"\n")
+file(WRITE ${WORK}/src/view/Draw.cpp "#include \"view/Draw.h\"\n")
+run_check("the graph kept" TRUE "")
+
+file(APPEND ${WORK}/src/recording/File.cpp "#include \"view/Draw.h\"\n")
+run_check("an upward include" FALSE "recording/File.cpp: includes view/Draw.h of varnilog_view")
+file(WRITE ${WORK}/src/recording/File.cpp "#include \"recording/File.h\"\n#include <QWidget>\n")
+run_check("a widget in the core" FALSE "recording/File.cpp: uses Qt Widgets")
+file(WRITE ${WORK}/src/recording/File.cpp "#include \"recording/File.h\"\n")
+file(WRITE ${WORK}/src/view/Stray.cpp "\n")
+run_check("a file of no module" FALSE "view/Stray.cpp: belongs to no module")

@@ -1,0 +1,67 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace varnilog {
+namespace {
+
+TEST(ProgramOptionsTest, CommandLine) {
+    const QString exe = QStringLiteral("/opt/varnilog/varnilog");
+    const struct {
+        QStringList args;
+        bool ok;
+        const char* config;
+        const char* recording;
+        bool simulate;
+        int model;
+    } rows[] = {
+        {{"varnilog"}, true, "/opt/varnilog/varnilog.ini", "", false, 0},
+        {{"varnilog", "--config", "/tmp/a.ini"}, true, "/tmp/a.ini", "", false, 0},
+        {{"varnilog", "--config=/tmp/b.ini", "dane/2009-04-14 12.45.09.ros"},
+         true,
+         "/tmp/b.ini",
+         "dane/2009-04-14 12.45.09.ros",
+         false,
+         0},
+        {{"varnilog", "--simulate"}, true, "/opt/varnilog/varnilog.ini", "", true, 0},
+        // A bare --simulate must not swallow the recording that follows it.
+        {{"varnilog", "--simulate", "x.ros"}, true, "/opt/varnilog/varnilog.ini", "x.ros", true, 0},
+        {{"varnilog", "--simulate=KZ300"}, true, "/opt/varnilog/varnilog.ini", "", true, 3},
+        {{"varnilog", "--simulate=kz200"}, true, "/opt/varnilog/varnilog.ini", "", true, 2},
+        {{"varnilog", "--simulate=4"}, true, "/opt/varnilog/varnilog.ini", "", true, 4},
+        {{"varnilog", "--simulate=KZ500"}, false, "", "", false, 0},
+        {{"varnilog", "--simulate=0"}, false, "", "", false, 0},
+        {{"varnilog", "--bogus"}, false, "", "", false, 0},
+        {{"varnilog", "--config"}, false, "", "", false, 0},
+        {{"varnilog", "--config="}, false, "", "", false, 0},
+        {{"varnilog", "a.ros", "b.ros"}, false, "", "", false, 0},
+        // Naming the default file is still a choice the user made: it is used as given.
+        {{"varnilog", "--config", "/opt/varnilog/varnilog.ini"},
+         true,
+         "/opt/varnilog/varnilog.ini",
+         "",
+         false,
+         0},
+    };
+    for (const auto& r : rows) {
+        ProgramOptions o;
+        o.configurationPath = QStringLiteral("unchanged");
+        QString error;
+        const bool ok = parseProgramOptions(r.args, exe, o, error);
+        const QString what = r.args.join(QLatin1Char(' '));
+        EXPECT_EQ(ok, r.ok) << what.toStdString();
+        if (!r.ok) {
+            EXPECT_FALSE(error.isEmpty()) << what.toStdString();
+            EXPECT_EQ(o.configurationPath, QStringLiteral("unchanged")) << what.toStdString();
+            continue;
+        }
+        EXPECT_EQ(o.configurationPath, QString::fromUtf8(r.config)) << what.toStdString();
+        EXPECT_EQ(o.startRecording, QString::fromUtf8(r.recording)) << what.toStdString();
+        EXPECT_EQ(o.simulate, r.simulate) << what.toStdString();
+        EXPECT_EQ(o.simulateModel, r.model) << what.toStdString();
+        EXPECT_EQ(o.configurationGiven, what.contains(QStringLiteral("--config"))) << what.toStdString();
+    }
+}
+
+} // namespace
+} // namespace varnilog
