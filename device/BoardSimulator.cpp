@@ -168,7 +168,7 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
         return static_cast<std::uint8_t>((n >> (8 * channel)) & 0xFF);
     const int sens = sensitivity_[ch];
     if (sens < 1 || sens > kSensitivityCount)
-        return 125; // grounded input
+        return kZeroLine; // grounded input
     const double t = static_cast<double>(n) * periodSeconds_;
     const double phase = signal.frequencyHz * t - std::floor(signal.frequencyHz * t); // 0..1
     double volts = 0.0;
@@ -191,7 +191,7 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
     case Waveform::Counter:
         break;
     }
-    const double counts = 125.0 + volts / (sensitivityTable[static_cast<std::size_t>(sens)] * 0.04);
+    const double counts = kZeroLine + volts / (sensitivityTable[static_cast<std::size_t>(sens)] * kDivisionsPerCode);
     return static_cast<std::uint8_t>(std::clamp(std::lround(counts), 0l, 255l));
 }
 

@@ -30,7 +30,7 @@ int clampedSensitivity(std::uint8_t index) {
 }
 
 double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
-    return (static_cast<int>(sample) - 125) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * 0.04;
+    return (static_cast<int>(sample) - kZeroLine) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * kDivisionsPerCode;
 }
 
 // Fixed point with four decimals, "-" as the sign and the locale's decimal separator.

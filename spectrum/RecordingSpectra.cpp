@@ -1,5 +1,7 @@
 #include "spectrum/RecordingSpectra.h"
 
+#include "view/ScaleTables.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -11,7 +13,6 @@
 namespace varnilog {
 
 namespace {
-constexpr std::uint8_t kZeroLevel = 125;
 } // namespace
 
 struct RecordingSpectra::Workspace {
@@ -54,7 +55,7 @@ bool RecordingSpectra::computeChannel(Workspace& ws, const Channel& channel, std
     // peaks the window divides by are never zero.
     ws.spectrumSum.fill(125.0L);
     for (std::int64_t j = 0; j < channel.blocks; ++j) {
-        ws.bytes.fill(kZeroLevel); // a short or failed read leaves the zero level
+        ws.bytes.fill(kZeroLine); // a short or failed read leaves the zero level
         const std::int64_t pos = channel.first + j * fftSize;
         const qint64 wanted = std::min<std::int64_t>(fftSize, channel.end - pos);
         if (channel.file != nullptr && wanted > 0 && channel.file->seek(pos)) {

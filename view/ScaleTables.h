@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 namespace varnilog {
 
@@ -27,6 +28,12 @@ inline constexpr std::array<double, kSensitivityCount + 1> sensitivityTable{0.0,
 const QString& voltLabel(int row, int column);
 // The caption of a time-base index: "1s" .. "0.1us".
 const QString& timeBaseCaption(int index);
+
+// Sample codes: 125 is a channel's 0 V; one code is 0.04 division, so 25 codes (25 pixels of the
+// picture) are one division and a code is worth V/div x 0.04 volts.
+inline constexpr std::uint8_t kZeroLine = 125;
+inline constexpr int kCodesPerDivision = 25;
+inline constexpr double kDivisionsPerCode = 0.04;
 
 inline constexpr std::array<char, 4> channelName{'A', 'B', 'C', 'D'};
 

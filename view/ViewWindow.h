@@ -5,12 +5,12 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "view/ScaleTables.h"
 
 #include <cstdint>
 
 namespace varnilog {
 
-inline constexpr std::uint8_t kZeroLine = 125; // sample value of a channel's 0 V
 
 // Reads the 500 columns at viewStart into channelData (the column's largest sample when zoomDivisor
 // >= 2, else the sample itself) and columnMin (smallest; zoomDivisor >= 2 only). A column with some

@@ -15,7 +15,7 @@ namespace varnilog::test {
 inline constexpr char kSampleExtensions[4][5] = {".rca", ".rcb", ".rcc", ".rcd"};
 
 // Writes bytes to path (replacing it); false when the file cannot be written whole.
-inline bool writeFile(const QString& path, const QByteArray& bytes) {
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
@@ -27,11 +27,11 @@ inline QString writeRecordingSet(const QString& folder, const QString& base, con
                                  std::initializer_list<std::pair<int, int>> channels) {
     const QString stem = QDir(folder).filePath(base);
     if (!header.isNull())
-        writeFile(stem + QStringLiteral(".ros"), header);
+        writeBytes(stem + QStringLiteral(".ros"), header);
     int c = 0;
     for (const auto& [count, value] : channels) {
         if (count >= 0)
-            writeFile(stem + QString::fromLatin1(kSampleExtensions[c]), QByteArray(count, static_cast<char>(value)));
+            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]), QByteArray(count, static_cast<char>(value)));
         ++c;
     }
     return stem + QStringLiteral(".ros");
