@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -67,7 +68,9 @@ QString TForm2::selectedPath() const {
 
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // A restore after minimising is no new opening: the selection and the typed description stay.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TForm2::FormShow() {

@@ -27,6 +27,12 @@ inline std::string listing(const QString& dir) {
     return QDir(dir).entryList(QDir::Files, QDir::Name).join(' ').toStdString();
 }
 
+// Minimises a shown window and restores it, as the user does from the taskbar.
+inline void minimiseAndRestore(QWidget& window) {
+    window.setWindowState(Qt::WindowMinimized);
+    window.setWindowState(Qt::WindowNoState);
+}
+
 template <typename T> T* child(const QWidget& window, const char* name) {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
