@@ -159,6 +159,8 @@ private:
     void SpeedButton80Click();
     void SpeedButton73Click();
     void recordingOnDisplayChanged();
+    // Shows a recording's base name in edFilename from its first character on.
+    void showFileName(const QString& baseName);
 
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
