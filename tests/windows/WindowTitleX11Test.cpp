@@ -1,0 +1,81 @@
+// Window titles as an X server holds them. The offscreen platform keeps a title as it is given, so
+// only a real (or virtual) X display shows whether the platform adds anything to it; elsewhere the
+// test is skipped. ctest runs it under xvfb-run when that is installed.
+#include "app/Program.h"
+#include "spectrum/Unit5.h"
+#include "support/RecordingMessageBoxes.h"
+#include "windows/Otworzplik.h"
+#include "windows/Unit6.h"
+#include "windows/Unit7.h"
+#include "windows/Unit8.h"
+#include "windows/Ustawienia.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace varnilog;
+
+namespace {
+
+// _NET_WM_NAME of a window as xprop prints it: _NET_WM_NAME = "text".
+QString netWmName(const QString& xprop, const QWidget& window) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); // the Polish letters as they are
+    process.setProcessEnvironment(env);
+    process.start(xprop, {QStringLiteral("-id"), QString::number(window.winId()), QStringLiteral("-notype"),
+                          QStringLiteral("_NET_WM_NAME")});
+    if (!process.waitForFinished(10000))
+        return QStringLiteral("<xprop did not finish>");
+    const QString out = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    const qsizetype first = out.indexOf(QLatin1Char('"'));
+    const qsizetype last = out.lastIndexOf(QLatin1Char('"'));
+    return first >= 0 && last > first ? out.mid(first + 1, last - first - 1) : out;
+}
+
+} // namespace
+
+TEST(WindowTitleX11Test, TitlesAreTheWindowsOwnTexts) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs an X display (QT_QPA_PLATFORM=xcb, e.g. under xvfb-run)";
+    const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
+    if (xprop.isEmpty())
+        GTEST_SKIP() << "xprop (x11-utils) is not installed";
+
+    setUpApplicationTitle();
+    QTemporaryDir dir;
+    auto state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    TForm1 form1(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
+    TForm2 form2(*state, boxes, &form1);
+    TForm4 form4(*state, boxes, &form1);
+    TForm5 form5(*state, boxes, &form1);
+    TForm6 form6(*state, boxes, &form1);
+    TForm7 form7(*state, boxes, &form1);
+    TForm8 form8(*state, boxes, &form1);
+    form1.setSecondaryWindows({&form2, &form4, &form5, &form6, &form7, &form8});
+    form1.FormCreate();
+
+    struct Row {
+        QWidget* window;
+        const char* title; // null: the model's text, checked elsewhere
+    } rows[] = {
+        {&form1, nullptr}, {&form2, "Otwóż plik"}, {&form4, "Ustawienia"},   {&form5, "FFT"},
+        {&form6, "Opis"},  {&form7, "Kalibracja"}, {&form8, "Zmiana nazwy"},
+    };
+    for (const Row& r : rows) {
+        r.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(r.window));
+        const QString expected = r.title ? QString::fromUtf8(r.title) : r.window->windowTitle();
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(netWmName(xprop, *r.window).toStdString(), expected.toStdString());
+        r.window->hide();
+    }
+}
