@@ -169,6 +169,7 @@ void TForm1::applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar)
     ui_->ScrollBar1->setRange(0, bar.maximum);
     ui_->ScrollBar1->setPageStep(bar.pageStep);
     ui_->ScrollBar1->setSingleStep(bar.singleStep);
+    ui_->ScrollBar1->setTrackStep(bar.largeStep);
     ui_->ScrollBar1->setValue(bar.position);
 }
 

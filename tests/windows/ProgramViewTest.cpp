@@ -100,6 +100,22 @@ TEST_F(ProgramViewTest, ZoomAndScrollKeepTheViewInRange) {
     EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isEnabled());
 }
 
+TEST_F(ProgramViewTest, ATrackClickMovesByTheLargeChangeAndTheThumbKeepsItsSize) {
+    form->openRecording(makeRecording(10000, "[PARAMETRY]\nPODSTAWA=10\n"));
+    auto* bar = child<QScrollBar>("ScrollBar1");
+    for (int zoom : {1, 2, 4}) {
+        EXPECT_EQ(state->zoomDivisor, zoom);
+        EXPECT_EQ(bar->pageStep(), 500 * zoom); // the thumb shows the 500 columns
+        bar->setValue(1000);
+        test::clickScrollBarTrack(bar, true);
+        EXPECT_EQ(state->viewStart, 1000 + 25 * zoom) << "zoom " << zoom;
+        test::clickScrollBarTrack(bar, false);
+        test::clickScrollBarTrack(bar, false);
+        EXPECT_EQ(state->viewStart, 1000 - 25 * zoom) << "zoom " << zoom;
+        click("SpeedButton2"); // "Oddal"
+    }
+}
+
 TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
     QWidget* sens = child<QWidget>("Image1");
     const QImage axisBefore = child<QWidget>("imgOsY")->grab().toImage();
