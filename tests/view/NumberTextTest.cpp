@@ -1,4 +1,3 @@
-#include "view/NumberText.h"
 #include "view/Cursors.h"
 #include "view/Knobs.h"
 
@@ -12,23 +11,7 @@ namespace {
 const QLocale c(QLocale::C);
 const QLocale polish(QLocale::Polish, QLocale::Poland);
 const QLocale german(QLocale::German, QLocale::Germany);
-const QLocale english(QLocale::English, QLocale::UnitedStates);
 } // namespace
-
-TEST(NumberTextTest, GeneralFormatInTheLocale) {
-    struct Row {
-        double value;
-        int digits;
-        const QLocale& locale;
-        const char* text;
-    } rows[] = {
-        {-0.0, 15, c, "0"},         {-0.0, 15, polish, "0"},         {0.07, 15, polish, "0,07"},
-        {-2.5, 15, german, "-2,5"}, {1234.5, 15, english, "1234.5"}, // no digit grouping
-        {0.05, 2, polish, "0,05"},  {3.96, 15, c, "3.96"},
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(generalNumberText(r.value, r.digits, r.locale).toStdString(), r.text) << r.value;
-}
 
 // The offset text (Label16) and the cursor voltage (lbV2) in the user's number format; a small
 // negative offset that truncates to nothing reads "0", not "-0".

@@ -1,14 +1,8 @@
 // Window titles as an X server holds them. The offscreen platform keeps a title as it is given, so
 // only a real (or virtual) X display shows whether the platform adds anything to it; elsewhere the
 // test is skipped. ctest runs it under xvfb-run when that is installed.
-#include "app/Program.h"
-#include "spectrum/Unit5.h"
 #include "support/RecordingMessageBoxes.h"
-#include "windows/Otworzplik.h"
-#include "windows/Unit6.h"
-#include "windows/Unit7.h"
-#include "windows/Unit8.h"
-#include "windows/Ustawienia.h"
+#include "windows/ProgramWindowSet.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -53,22 +47,15 @@ TEST(WindowTitleX11Test, TitlesAreTheWindowsOwnTexts) {
     QTemporaryDir dir;
     auto state = std::make_unique<SharedState>();
     test::RecordingMessageBoxes boxes;
-    TForm1 form1(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
-    TForm2 form2(*state, boxes, &form1);
-    TForm4 form4(*state, boxes, &form1);
-    TForm5 form5(*state, boxes, &form1);
-    TForm6 form6(*state, boxes, &form1);
-    TForm7 form7(*state, boxes, &form1);
-    TForm8 form8(*state, boxes, &form1);
-    form1.setSecondaryWindows({&form2, &form4, &form5, &form6, &form7, &form8});
-    form1.FormCreate();
+    test::ProgramWindowSet w(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
+    w.form1.FormCreate();
 
     struct Row {
         QWidget* window;
         const char* title; // null: the model's text, checked elsewhere
     } rows[] = {
-        {&form1, nullptr}, {&form2, "Otwóż plik"}, {&form4, "Ustawienia"},   {&form5, "FFT"},
-        {&form6, "Opis"},  {&form7, "Kalibracja"}, {&form8, "Zmiana nazwy"},
+        {&w.form1, nullptr}, {&w.form2, "Otwóż plik"}, {&w.form4, "Ustawienia"},   {&w.form5, "FFT"},
+        {&w.form6, "Opis"},  {&w.form7, "Kalibracja"}, {&w.form8, "Zmiana nazwy"},
     };
     for (const Row& r : rows) {
         r.window->show();
