@@ -54,6 +54,12 @@ int modelFromText(const QString& text) {
 
 } // namespace
 
+void setUpApplicationTitle() {
+    // Only the name: with a display name set as well, the X11 platform writes every title as
+    // "title — display name".
+    QCoreApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
+}
+
 bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
                          QString& error) {
     QCommandLineParser parser;

@@ -52,6 +52,10 @@ struct ProgramOptions {
 bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
                          QString& error);
 
+// Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
+// stay exactly their own texts: no platform adds the name to them.
+void setUpApplicationTitle();
+
 // The secondary windows, created by main() after the main window and kept for the whole run.
 struct SecondaryWindows {
     TForm2* form2 = nullptr; // open-recording browser

@@ -56,6 +56,7 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     connect(ui_->imgFFT, &BitmapWidget::mouseMoved, this,
             [this](QPoint p, Qt::MouseButtons) { imgFFTMouseMove(p); });
     connect(ui_->CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    ui_->ScrollBar1->setTrackStep(1); // a click beside the thumb moves one point, like an arrow
     connect(ui_->ScrollBar1, &QScrollBar::valueChanged, this, [this] { DrawSpectrum(); });
     for (QCheckBox* box : {ui_->chkA, ui_->chkB, ui_->chkC, ui_->chkD, ui_->CheckBox2})
         connect(box, &QCheckBox::clicked, this, [this] { DrawSpectrum(); });
