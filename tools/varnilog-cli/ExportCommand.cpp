@@ -29,7 +29,8 @@ int runExport(const QStringList& args) {
             ExitUsage);
     auto state = std::make_unique<SharedState>();
     QString error;
-    if (!openRecording(*state, parser.positionalArguments().at(0), error))
+    // Without its ".rca" the export is an empty file, as from the window.
+    if (!openRecording(*state, parser.positionalArguments().at(0), error, MissingSamples::Empty))
         return fail(error);
     const QString outPath = parser.positionalArguments().at(1);
     // Written beside the target and renamed into place: a failed export never leaves half a file.
