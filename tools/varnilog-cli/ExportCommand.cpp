@@ -1,6 +1,7 @@
 // export: the recording as the same text file the main window exports.
 #include "CliSupport.h"
 
+#include "recording/RecordingInput.h"
 #include "recording/TextExport.h"
 
 #include <QLocale>
@@ -38,7 +39,8 @@ int runExport(const QStringList& args) {
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     Progress progress(QStringLiteral("exporting"));
-    const TextExportResult result = exportRecordingText(textExportSourceFrom(*state), out, locale,
+    RecordingInput input(*state);
+    const TextExportResult result = exportRecordingText(textExportSourceFrom(input), out, locale,
                                                         [&](std::int64_t done, std::int64_t total) {
                                                             progress.update(done, total);
                                                             return true;
