@@ -93,16 +93,16 @@ TEST(LongWorkInputTest, ExportWritesTheRecordingItStartedOnWhenAnotherIsLoadedMe
         EXPECT_TRUE(boxes.shown.empty());
 
         const QList<QByteArray> lines = test::readFile(out).split('\n');
-        ASSERT_EQ(lines.size(), kFirstSamples + 1); // the empty tail after the last line end
+        EXPECT_EQ(lines.size(), kFirstSamples + 1); // the empty tail after the last line end
         int wrong = 0, firstWrong = -1;
-        for (int n = 0; n < kFirstSamples; ++n) {
+        for (int n = 0; n < kFirstSamples && n < lines.size(); ++n) {
             const QByteArray values = TwoRecordings::squareA(n) == static_cast<char>(150)
                                           ? QByteArray(";1.0000;-1.0000\r")
                                           : QByteArray(";-1.0000;-1.0000\r");
             if (!lines[n].endsWith(values) && wrong++ == 0)
                 firstWrong = n;
         }
-        EXPECT_EQ(wrong, 0) << "first at line " << firstWrong << ": " << lines[firstWrong].constData();
+        EXPECT_EQ(wrong, 0) << "first at line " << firstWrong;
     }
 }
 
