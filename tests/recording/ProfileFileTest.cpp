@@ -82,36 +82,3 @@ TEST(ProfileFileTest, WriteCreatesFileAndSectionAndFailsInAMissingFolder) {
     ProfileFile nowhere(dir.filePath("missing/folder/x.ini"));
     EXPECT_FALSE(nowhere.writeInteger("S", "K", 1));
 }
-
-// Files are written with CR LF line ends whatever the file held before; both line ends read the same.
-TEST(ProfileFileTest, WritesCrLfLineEndsAndReadsLfAndCrLf) {
-    struct Row {
-        const char* name;
-        QByteArray before; // empty: no file yet
-    } rows[] = {
-        {"new file", {}},
-        {"LF file", "[PARAMETRY]\nPODSTAWA=3\nSTART=x\n"},
-        {"CR LF file", "[PARAMETRY]\r\nPODSTAWA=3\r\nSTART=x\r\n"},
-    };
-    for (const Row& r : rows) {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("a.ros");
-        if (!r.before.isEmpty()) {
-            QFile f(path);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(r.before);
-            f.close();
-            EXPECT_EQ(ProfileFile(path).readString("PARAMETRY", "START", "?"), "x") << r.name;
-        }
-        ProfileFile ini(path);
-        ASSERT_TRUE(ini.writeInteger("PARAMETRY", "PODSTAWA", 10)) << r.name;
-        ASSERT_TRUE(ini.writeString("PARAMETRY", "CZULOSCA", "4")) << r.name;
-        const QByteArray text = readAll(path);
-        EXPECT_TRUE(text.contains("[PARAMETRY]\r\nPODSTAWA=10\r\n")) << r.name << ": " << text.constData();
-        EXPECT_TRUE(text.endsWith("CZULOSCA=4\r\n")) << r.name;
-        EXPECT_EQ(text.count('\n'), text.count("\r\n")) << r.name << ": a line ends in a bare LF";
-        EXPECT_EQ(text.count('\r'), text.count("\r\n")) << r.name << ": a stray CR";
-        EXPECT_EQ(ini.text(), text) << r.name;
-        EXPECT_EQ(ProfileFile(path).readInteger("PARAMETRY", "CZULOSCA", 0), 4) << r.name;
-    }
-}
