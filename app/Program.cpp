@@ -43,6 +43,12 @@ constexpr std::array<int, 11> kSensitivityButtons{0, 16, 15, 14, 13, 12, 11, 10,
 
 } // namespace
 
+void setUpApplicationTitle() {
+    // Only the name: with a display name set as well, the X11 platform writes every title as
+    // "title — display name".
+    QCoreApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
+}
+
 TForm1::TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath, QWidget* parent)
     : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath),
       ui_(std::make_unique<Ui::TForm1>()) {

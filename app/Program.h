@@ -38,6 +38,10 @@ class TForm6;
 class TForm7;
 class TForm8;
 
+// Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
+// stay exactly their own texts: no platform adds the name to them.
+void setUpApplicationTitle();
+
 // The secondary windows, created by main() after the main window and kept for the whole run.
 struct SecondaryWindows {
     TForm2* form2 = nullptr; // open-recording browser
@@ -145,6 +149,8 @@ private:
     void SpeedButton80Click();
     void SpeedButton73Click();
     void recordingOnDisplayChanged();
+    // Shows a recording's base name in edFilename from its first character on.
+    void showFileName(const QString& baseName);
 
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();

@@ -46,6 +46,7 @@ void TForm1::lockControls(bool locked) {
                        static_cast<QWidget*>(ui_->ScrollBar1), static_cast<QWidget*>(ui_->imgDisplay),
                        static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
+    ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
 }
@@ -57,7 +58,7 @@ void TForm1::btStartClick() {
     if (r.status != StartStatus::FilesNotCreated && r.status != StartStatus::Sampling)
         return;
     lockControls(true);
-    ui_->edFilename->setText(r.baseName);
+    showFileName(r.baseName);
     if (r.status == StartStatus::Sampling) {
         refreshView();
         timer1_->start();

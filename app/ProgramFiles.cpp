@@ -2,6 +2,7 @@
 #include "app/Program.h"
 
 #include "app/MessageBoxes.h"
+#include "device/Acquisition.h"
 #include "recording/RecordingLoader.h"
 #include "spectrum/Unit5.h"
 #include "ui_Program.h"
@@ -33,7 +34,7 @@ bool TForm1::loadRecording() {
         boxes_.showErrorBox(r.errorText);
         return false;
     }
-    ui_->edFilename->setText(r.baseName);
+    showFileName(r.baseName);
     refreshTimeBase();
     refreshSensitivity();
     refreshModeSlider();
@@ -49,6 +50,8 @@ void TForm1::setSecondaryWindows(const SecondaryWindows& windows) {
     if (windows_.form2) {
         windows_.form2->setRenameWindow(windows_.form8);
         connect(windows_.form2, &TForm2::recordingOnDisplayChanged, this, &TForm1::recordingOnDisplayChanged);
+        windows_.form2->setRecordingInProgress(
+            [this] { return recordingActive() ? acquisition_->rosPath() : QString(); });
     }
     if (windows_.form4)
         windows_.form4->setConfigurationPath(configurationPath_);
@@ -131,9 +134,14 @@ void TForm1::SpeedButton73Click() {
 }
 
 void TForm1::recordingOnDisplayChanged() {
-    ui_->edFilename->setText(state_.sampleCount < 0 ? QStringLiteral("...")
-                                                    : baseNameOf(state_.recordingPath));
+    showFileName(state_.sampleCount < 0 ? QStringLiteral("...") : baseNameOf(state_.recordingPath));
     refreshView();
+}
+
+void TForm1::showFileName(const QString& baseName) {
+    ui_->edFilename->setText(baseName);
+    // setText leaves the cursor at the end, which scrolls a name longer than the field to its end.
+    ui_->edFilename->setCursorPosition(0);
 }
 
 void TForm1::openRecording(const QString& rosPath) {

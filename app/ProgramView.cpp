@@ -132,7 +132,7 @@ void TForm1::drawOverlays(bool showCursors) {
     varnilog::drawOverlays(state_, showCursors, drawCursors);
     if (showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
-        ui_->lbV2->setText(cursorVoltageText(state_));
+        ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
     }
     FormPaint();
 }
@@ -169,6 +169,7 @@ void TForm1::applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar)
     ui_->ScrollBar1->setRange(0, bar.maximum);
     ui_->ScrollBar1->setPageStep(bar.pageStep);
     ui_->ScrollBar1->setSingleStep(bar.singleStep);
+    ui_->ScrollBar1->setTrackStep(bar.largeStep);
     ui_->ScrollBar1->setValue(bar.position);
 }
 
@@ -192,7 +193,7 @@ void TForm1::refreshSensitivity() {
 void TForm1::refreshOffset(int channel, bool moveMark) {
     const size_t ch = static_cast<size_t>(channel);
     const OffsetDisplay d = describeOffset(state_.channelOffset[ch], state_.channelZeroOffset[ch],
-                                           state_.referenceVoltage, state_.channelSensitivity[ch]);
+                                           state_.referenceVoltage, state_.channelSensitivity[ch], QLocale());
     state_.channelOffset[ch] = d.offset;
     if (moveMark)
         ui_->Image12->move(d.mark);

@@ -21,8 +21,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Varnilog KZx00"));
+    varnilog::setUpApplicationTitle();
 
     const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;

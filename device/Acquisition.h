@@ -85,6 +85,8 @@ public:
 
     // Between a start that opened the port and the stop that closes everything.
     bool active() const { return state_.portOpen || fileSet_ != nullptr; }
+    // The ".ros" of the set being written; empty while idle.
+    QString rosPath() const { return fileSet_ ? fileSet_->rosPath() : QString(); }
     // Total sample pairs appended to the current set.
     std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
 

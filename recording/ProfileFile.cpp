@@ -23,6 +23,21 @@ std::string utf8(const QString& s) {
     return s.toUtf8().toStdString();
 }
 
+// The profile functions end every line with CR LF, so a file reads the same wherever the format is
+// read; the INI library writes bare LF here. Line ends already CR LF stay as they are.
+QByteArray withCrLf(const std::string& text) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(text.size() + text.size() / 8 + 2));
+    char previous = 0;
+    for (const char c : text) {
+        if (c == '\n' && previous != '\r')
+            out.append('\r');
+        out.append(c);
+        previous = c;
+    }
+    return out;
+}
+
 } // namespace
 
 bool parseProfileInteger(const QString& text, std::int32_t& value) {
@@ -151,7 +166,7 @@ QByteArray ProfileFile::text() const {
     std::string out;
     if (doc_->ini.Save(out) < 0)
         return {};
-    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+    return withCrLf(out);
 }
 
 bool ProfileFile::save() {
@@ -162,8 +177,7 @@ bool ProfileFile::save() {
         return false;
     // Written to a temporary file and renamed into place: a crash never leaves half a file.
     QString error;
-    return DiskFileWriter().replace(path_, QByteArrayView(out.data(), static_cast<qsizetype>(out.size())),
-                                    error);
+    return DiskFileWriter().replace(path_, withCrLf(out), error);
 }
 
 } // namespace varnilog

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace varnilog {
@@ -43,7 +45,84 @@ QString renameBaseFor(const QString& typedName, const QString& baseDir) {
     return resolveAgainst(baseDir, name);
 }
 
-RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move) {
+QString leftoverDescriptionAt(const QString& newBase) {
+    if (newBase.isEmpty())
+        return {};
+    for (const QString& ext : deletedExtensions())
+        if (QFileInfo::exists(newBase + ext))
+            return {}; // a recording lives there: its description is its own
+    const QString roc = newBase + QStringLiteral(".roc");
+    return QFileInfo::exists(roc) ? roc : QString();
+}
+
+namespace {
+
+struct Move {
+    QString from, to;
+};
+
+// A leftover description being replaced: its text is kept until the rename is certain.
+class ReplacedDescription {
+public:
+    explicit ReplacedDescription(QString path) : path_(std::move(path)) {}
+    const QString& path() const { return path_; }
+    bool remove(QString& reason) {
+        if (removed_)
+            return true;
+        QFile file(path_);
+        if (!file.open(QIODevice::ReadOnly)) {
+            reason = file.errorString();
+            return false; // a text that could not be kept is not removed
+        }
+        text_ = file.readAll();
+        file.close();
+        removed_ = file.remove();
+        reason = file.errorString();
+        return removed_;
+    }
+    void putBack() {
+        if (!removed_)
+            return;
+        QFile file(path_);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            file.write(text_);
+        removed_ = false;
+    }
+
+private:
+    QString path_;
+    QByteArray text_;
+    bool removed_ = false;
+};
+
+QString moveFailureText(const Move& m, const QString& reason) {
+    return QString::fromUtf8("Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).")
+        .arg(m.from, m.to, reason);
+}
+
+// Moves every file, and on the first failure moves back what already moved.
+QString moveAll(const std::vector<Move>& moves, const FileMover& mover, ReplacedDescription* replaced) {
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        QString reason;
+        const bool cleared =
+            replaced == nullptr || moves[i].to != replaced->path() || replaced->remove(reason);
+        if (!cleared || !mover(moves[i].from, moves[i].to, reason)) {
+            for (std::size_t j = i; j-- > 0;) {
+                QString ignored;
+                mover(moves[j].to, moves[j].from, ignored); // put back what already moved
+            }
+            if (replaced != nullptr)
+                replaced->putBack();
+            return moveFailureText(moves[i], reason);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move,
+                                bool replaceLeftoverDescription) {
     const FileMover mover = move ? move : [](const QString& from, const QString& to, QString& reason) {
         QFile file(from);
         const bool ok = file.rename(to);
@@ -55,9 +134,6 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
         result.error = QString::fromUtf8("Nieprawidłowa nazwa.");
         return result;
     }
-    struct Move {
-        QString from, to;
-    };
     std::vector<Move> moves;
     for (const QString& ext : renamedExtensions()) {
         const QString from = siblingPath(rosPath, ext);
@@ -70,25 +146,24 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     }
     if (canonicalOrAbsolute(moves.front().from) == canonicalOrAbsolute(moves.front().to))
         return result; // the same name: nothing to do
-    // Any file of the target's set, also one the source lacks, would end up in a mixed set.
+    const QString leftover = replaceLeftoverDescription ? leftoverDescriptionAt(newBase) : QString();
+    // Any other file of the target's set, also one the source lacks, would end up in a mixed set.
     for (const QString& ext : renamedExtensions()) {
         const QString to = newBase + ext;
-        if (QFileInfo::exists(to)) {
+        if (to != leftover && QFileInfo::exists(to)) {
             result.error = QString::fromUtf8("Nie zmieniono nazwy: plik %1 już istnieje.").arg(to);
             return result;
         }
     }
-    for (std::size_t i = 0; i < moves.size(); ++i) {
-        QString reason;
-        if (!mover(moves[i].from, moves[i].to, reason)) {
-            for (std::size_t j = i; j-- > 0;) {
-                QString ignored;
-                mover(moves[j].to, moves[j].from, ignored); // put back what already moved
-            }
-            result.error = QString::fromUtf8("Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).")
-                               .arg(moves[i].from, moves[i].to, reason);
-            return result;
-        }
+    std::optional<ReplacedDescription> replaced;
+    if (!leftover.isEmpty())
+        replaced.emplace(leftover);
+    result.error = moveAll(moves, mover, replaced ? &*replaced : nullptr);
+    if (!result.error.isEmpty())
+        return result;
+    if (replaced) {
+        QString ignored;
+        replaced->remove(ignored); // also when the set brought no description of its own
     }
     result.renamed = true;
     result.newRosPath = newBase + QStringLiteral(".ros");
@@ -105,11 +180,15 @@ bool deleteRecordingSet(const QString& rosPath) {
     return allGone;
 }
 
-bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
-    if (rosPath.isEmpty() || state.recordingPath.isEmpty())
+bool sameRecording(const QString& rosPathA, const QString& rosPathB) {
+    if (rosPathA.isEmpty() || rosPathB.isEmpty())
         return false;
-    return canonicalOrAbsolute(siblingPath(state.recordingPath, QStringLiteral(".ros"))) ==
-           canonicalOrAbsolute(rosPath);
+    return canonicalOrAbsolute(siblingPath(rosPathA, QStringLiteral(".ros"))) ==
+           canonicalOrAbsolute(siblingPath(rosPathB, QStringLiteral(".ros")));
+}
+
+bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
+    return sameRecording(state.recordingPath, rosPath);
 }
 
 void closeSampleFiles(SharedState& state) {

@@ -1,8 +1,8 @@
 // Rename and delete of a stored recording as the browser does them, without ever splitting a set:
 // a rename checks every target first and undoes what it moved when a move fails, and takes the
 // description (".roc") along; a delete removes the settings and sample files and keeps the
-// description. Also releases or reopens the loader's handles when the set is the one on display.
-// Depends on QtCore and the shared state.
+// description, which a later rename to that name replaces only when the caller allows it. Also releases or
+// reopens the loader's handles when the set is the one on display. Depends on QtCore and the shared state.
 #pragma once
 
 #include "app/SharedState.h"
@@ -33,8 +33,18 @@ struct RenameResult {
 // Moves one file; fails when the target exists. The default is QFile::rename.
 using FileMover = std::function<bool(const QString& from, const QString& to, QString& reason)>;
 
-// Renames every existing file of the set of rosPath to newBase + its extension: all or nothing.
-RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move = {});
+// The ".roc" at newBase when it is all that is left of a set there (its recording was deleted);
+// empty otherwise. A rename to newBase replaces it only when allowed to.
+QString leftoverDescriptionAt(const QString& newBase);
+
+// Renames every existing file of the set of rosPath to newBase + its extension: all or nothing. A
+// leftover description at newBase blocks it unless replaceLeftoverDescription; a replaced one is
+// removed only once the set has moved, and is put back when the rename is undone.
+RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move = {},
+                                bool replaceLeftoverDescription = false);
+
+// True when both paths name the same recording (the same ".ros", however written).
+bool sameRecording(const QString& rosPathA, const QString& rosPathB);
 
 // Deletes the ".ros" and the sample files of the set; a missing file is skipped. True when none of the
 // files is left.

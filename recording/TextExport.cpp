@@ -1,5 +1,6 @@
 #include "recording/TextExport.h"
 
+#include "recording/RecordingInput.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -220,14 +221,13 @@ bool buildBlock(const TextExportSource& source, int channels, const std::array<F
 
 } // namespace
 
-TextExportSource textExportSourceFrom(SharedState& state) {
+TextExportSource textExportSourceFrom(RecordingInput& input) {
     TextExportSource source;
-    for (int c = 0; c < kChannels; ++c)
-        source.sampleFiles[c] = &state.sampleFile[c];
-    source.sampleCount = state.sampleCount;
-    source.channelCount = state.channelCount;
-    source.channelSensitivity = state.channelSensitivity;
-    source.samplingPeriodMs = state.samplingPeriodMs;
+    source.sampleFiles = input.files();
+    source.sampleCount = input.sampleCount();
+    source.channelCount = input.channelCount();
+    source.channelSensitivity = input.channelSensitivity();
+    source.samplingPeriodMs = input.samplingPeriodMs();
     return source;
 }
 

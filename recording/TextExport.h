@@ -26,8 +26,11 @@ struct TextExportSource {
     float samplingPeriodMs = 1.0f;                                      // ms between two samples
 };
 
-// The source of the recording on display in the shared state (its loader's handles and settings).
-TextExportSource textExportSourceFrom(SharedState& state);
+class RecordingInput;
+
+// The source of a recording opened for one export (its own handles and the settings it was loaded
+// with); input must outlive the export.
+TextExportSource textExportSourceFrom(RecordingInput& input);
 
 struct TextExportResult {
     bool ok = true;

@@ -1,5 +1,6 @@
 #include "spectrum/Unit5.h"
 
+#include "recording/RecordingInput.h"
 #include "ui_Unit5.h"
 #include "view/Colour.h"
 
@@ -56,6 +57,7 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     connect(ui_->imgFFT, &BitmapWidget::mouseMoved, this,
             [this](QPoint p, Qt::MouseButtons) { imgFFTMouseMove(p); });
     connect(ui_->CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+    ui_->ScrollBar1->setTrackStep(1); // a click beside the thumb moves one point, like an arrow
     connect(ui_->ScrollBar1, &QScrollBar::valueChanged, this, [this] { DrawSpectrum(); });
     for (QCheckBox* box : {ui_->chkA, ui_->chkB, ui_->chkC, ui_->chkD, ui_->CheckBox2})
         connect(box, &QCheckBox::clicked, this, [this] { DrawSpectrum(); });
@@ -87,17 +89,18 @@ void TForm5::FormShow() {
     DrawLevelAxis(axisY_);
     ui_->imgOsY->update();
 
-    std::array<QIODevice*, kChannels> files{};
-    for (int c = 0; c < kChannels; ++c)
-        files[c] = &state_.sampleFile[c];
-    spectraEngine_.ComputeRecordingSpectra(files, state_.channelCount, *data_, [this](int max, int position) {
-        if (progressBar_ == nullptr)
-            return;
-        progressBar_->setMaximum(max);
-        progressBar_->setValue(position);
-        progressBar_->setVisible(true);
-        progressBar_->repaint();
-    });
+    // Handles of its own on the recording on display: a load while the progress is shown cannot
+    // swap the samples under the computation.
+    RecordingInput input(state_);
+    spectraEngine_.ComputeRecordingSpectra(input.files(), input.channelCount(), *data_,
+                                           [this](int max, int position) {
+                                               if (progressBar_ == nullptr)
+                                                   return;
+                                               progressBar_->setMaximum(max);
+                                               progressBar_->setValue(position);
+                                               progressBar_->setVisible(true);
+                                               progressBar_->repaint();
+                                           });
     DrawSpectrum();
     if (progressBar_ != nullptr)
         progressBar_->hide();

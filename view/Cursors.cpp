@@ -2,6 +2,7 @@
 
 #include "view/Colour.h"
 #include "view/ElapsedTime.h"
+#include "view/NumberText.h"
 #include "view/ScaleTables.h"
 
 #include <algorithm>
@@ -62,7 +63,7 @@ QString cursorTimeText(const SharedState& s) {
     return QStringLiteral("T: ") + formatElapsedTime(ms);
 }
 
-QString cursorVoltageText(const SharedState& s) {
+QString cursorVoltageText(const SharedState& s, const QLocale& locale) {
     const int c1 = std::clamp(s.cursorColumn[0], 0, kDisplayColumns - 1);
     const int c2 = std::clamp(s.cursorColumn[1], 0, kDisplayColumns - 1);
     const int ch1 = s.cursor1Channel & 3, ch2 = s.cursor2Channel & 3;
@@ -70,7 +71,7 @@ QString cursorVoltageText(const SharedState& s) {
     const double level2 = s.channelData[ch2][static_cast<size_t>(c2)];
     const double v1 = level1 * sensitivityTable[std::clamp<int>(s.channelSensitivity[ch1], 1, 10)] * kDivisionsPerCode;
     const double v2 = level2 * sensitivityTable[std::clamp<int>(s.channelSensitivity[ch2], 1, 10)] * kDivisionsPerCode;
-    return QStringLiteral("U: ") + QString::number(std::fabs(v1 - v2), 'g', 15) + QStringLiteral("V");
+    return QStringLiteral("U: ") + generalNumberText(std::fabs(v1 - v2), 15, locale) + QStringLiteral("V");
 }
 
 void drawSelection(SharedState& s) {

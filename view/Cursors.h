@@ -5,6 +5,7 @@
 
 #include "app/SharedState.h"
 
+#include <QLocale>
 #include <QString>
 
 namespace varnilog {
@@ -18,8 +19,8 @@ void drawCursors(SharedState& state);
 
 // "T: " and the time between the cursors, from their distance in samples at the current zoom.
 QString cursorTimeText(const SharedState& state);
-// "U: " and the voltage difference of the two cursor points, with "V".
-QString cursorVoltageText(const SharedState& state);
+// "U: " and the voltage difference of the two cursor points, with "V", in the locale's number format.
+QString cursorVoltageText(const SharedState& state, const QLocale& locale = QLocale());
 
 // Copies the waveform picture (bmpWave's top-left quarter) onto bmpScreen and tints the selected
 // columns, darkening the two edge columns.

@@ -1,5 +1,7 @@
 #include "view/Knobs.h"
 
+#include "view/NumberText.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -65,7 +67,7 @@ std::uint8_t offsetFromKnob(int x, int y, std::uint8_t zeroOffset, float referen
 }
 
 OffsetDisplay describeOffset(std::uint8_t offsetByte, std::uint8_t zeroOffset, float referenceVoltage,
-                             int sensitivity) {
+                             int sensitivity, const QLocale& locale) {
     const double range = offsetRange(referenceVoltage);
     const double zero = zeroOffset;
     int offset = offsetByte == 255 ? 0 : offsetByte;
@@ -87,7 +89,8 @@ OffsetDisplay describeOffset(std::uint8_t offsetByte, std::uint8_t zeroOffset, f
         v = -h;
     if (v > 0.98 * h)
         v = h;
-    out.text = QString::number(v / e.b, 'g', 15) + (e.b == 1 ? QStringLiteral("mV") : QStringLiteral("V"));
+    out.text =
+        generalNumberText(v / e.b, 15, locale) + (e.b == 1 ? QStringLiteral("mV") : QStringLiteral("V"));
     return out;
 }
 

@@ -2,6 +2,7 @@
 // offset range and the offset knob's mark and text. Free functions over plain numbers.
 #pragma once
 
+#include <QLocale>
 #include <QPoint>
 #include <QString>
 
@@ -33,8 +34,8 @@ struct OffsetDisplay {
 };
 
 // Brings an offset byte into its range around the calibrated zero and describes how it is shown at
-// sensitivity index sensitivity (1..10).
+// sensitivity index sensitivity (1..10), the text in the locale's number format.
 OffsetDisplay describeOffset(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage,
-                             int sensitivity);
+                             int sensitivity, const QLocale& locale = QLocale());
 
 } // namespace varnilog

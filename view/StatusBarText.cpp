@@ -1,5 +1,6 @@
 #include "view/StatusBarText.h"
 
+#include "view/NumberText.h"
 #include "view/ScaleTables.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ QString samplingPeriodText(float samplingPeriodMs, const QLocale& locale) {
     const float scaled = samplingPeriodMs * 10000.0f;
     const float t = static_cast<float>(std::floor(static_cast<double>(scaled)) * 0.0001);
     const auto general = [&locale](float value) {
-        return locale.toString(static_cast<double>(value), 'g', 2);
+        return generalNumberText(static_cast<double>(value), 2, locale);
     };
     if (t < 0.1) {
         return general(t * 1000.0) + QStringLiteral("us");

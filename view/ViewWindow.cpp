@@ -222,6 +222,12 @@ ScrollBarSetup scrollBarSetup(const ScrollRange& range) {
     return bar;
 }
 
+int trackClickPosition(int position, int direction, int step, int minimum, int maximum) {
+    // In 64 bits: a step near the int range must not wrap past the end.
+    const std::int64_t moved = std::int64_t{position} + std::int64_t{direction} * step;
+    return static_cast<int>(std::clamp<std::int64_t>(moved, minimum, std::max(minimum, maximum)));
+}
+
 std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& range, int position) {
     if (position >= bar.maximum) {
         return range.maximum;

@@ -42,6 +42,9 @@ struct ScrollBarSetup {
     std::int64_t samplesPerStep = 1;
 };
 ScrollBarSetup scrollBarSetup(const ScrollRange& range);
+// Scroll bar position after a click on the track beside the thumb: step further in direction (+1 or
+// -1), kept within minimum..maximum.
+int trackClickPosition(int position, int direction, int step, int minimum, int maximum);
 // viewStart for a scroll bar position (ScrollBar1Change).
 std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& range, int position);
 

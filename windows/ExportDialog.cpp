@@ -1,6 +1,7 @@
 #include "windows/ExportDialog.h"
 
 #include "app/MessageBoxes.h"
+#include "recording/RecordingInput.h"
 #include "recording/TextExport.h"
 #include "windows/StandardDialogs.h"
 
@@ -13,6 +14,9 @@ namespace varnilog {
 
 bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
                                StandardDialogs& dialogs, const ExportDialogOptions& options) {
+    // The recording on display when the export was asked for, read through handles of its own: a load
+    // while the dialog or the export lets events through (a stop after a fault) cannot change it.
+    RecordingInput input(state);
     const QString path = dialogs.saveFileName(parent, QStringLiteral("Pliki tekstowe (*.txt)"),
                                               QStringLiteral("txt"), QStringLiteral("*.txt"));
     if (path.isEmpty())
@@ -36,7 +40,7 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
     const TextExportResult result = exportRecordingText(
-        textExportSourceFrom(state), file, QLocale(), [&](std::int64_t done, std::int64_t total) {
+        textExportSourceFrom(input), file, QLocale(), [&](std::int64_t done, std::int64_t total) {
             if (bar != nullptr && total > 0)
                 bar->setValue(static_cast<int>(done * 1000 / total));
             if (sinceRepaint.elapsed() >= 50) {

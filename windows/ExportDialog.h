@@ -20,8 +20,9 @@ struct ExportDialogOptions {
 };
 
 // Zapiszdotxt1Click: the save dialog ("Pliki tekstowe", *.txt, ".txt" added, overwrite asked), then
-// the export in the user's locale. The window keeps repainting during a long export but takes no
-// input, so nothing can move or close the sample files under it. True when a file was written.
+// the export in the user's locale. The recording is the one on display when the export was asked
+// for, read through handles of its own: a load meanwhile (the stop of a recording after a fault while
+// the window repaints) changes nothing in the file. True when a file was written.
 bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
                                StandardDialogs& dialogs, const ExportDialogOptions& options = {});
 

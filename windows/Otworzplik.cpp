@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -28,11 +29,13 @@ TForm2::TForm2(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     popupMenu_->setObjectName(QStringLiteral("PopupMenu1"));
     QAction* open = popupMenu_->addAction(QStringLiteral("&Otworz"));
     open->setObjectName(QStringLiteral("Otworz1"));
-    popupMenu_->addAction(QString::fromUtf8("&Zmień nazwę"))->setObjectName(QStringLiteral("Zmienazw1"));
+    QAction* rename = popupMenu_->addAction(QString::fromUtf8("&Zmień nazwę"));
+    rename->setObjectName(QStringLiteral("Zmienazw1"));
     popupMenu_->addSeparator();
     QAction* remove = popupMenu_->addAction(QString::fromUtf8("&Usuń"));
     remove->setObjectName(QStringLiteral("Usu1"));
     connect(open, &QAction::triggered, this, &TForm2::SpeedButton4Click);
+    connect(rename, &QAction::triggered, this, &TForm2::SpeedButton1Click);
     connect(remove, &QAction::triggered, this, &TForm2::Usu1Click);
     connect(ui_->FileListBox1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popupMenu_->popup(ui_->FileListBox1->viewport()->mapToGlobal(at)); });
@@ -58,6 +61,10 @@ void TForm2::setDialogs(StandardDialogs* dialogs) {
     dialogs_ = dialogs != nullptr ? dialogs : ownDialogs_.get();
 }
 
+void TForm2::setRecordingInProgress(std::function<QString()> source) {
+    recordingInProgress_ = std::move(source);
+}
+
 QString TForm2::selectedPath() const {
     const QListWidgetItem* item = ui_->FileListBox1->currentItem();
     if (item == nullptr || !item->isSelected())
@@ -67,7 +74,9 @@ QString TForm2::selectedPath() const {
 
 void TForm2::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    // A restore after minimising is no new opening: the selection and the typed description stay.
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TForm2::FormShow() {
@@ -166,8 +175,17 @@ void TForm2::SpeedButton5Click() {
     reject();
 }
 
+bool TForm2::refuseRecordingInProgress(const QString& path, const QString& text) {
+    if (!recordingInProgress_ || !sameRecording(recordingInProgress_(), path))
+        return false;
+    boxes_.showErrorBox(text);
+    return true;
+}
+
 void TForm2::SpeedButton2Click() {
-    if (selectedPath().isEmpty())
+    const QString path = selectedPath();
+    if (path.isEmpty() ||
+        refuseRecordingInProgress(path, QString::fromUtf8("Nie można usunąć nagrywanego zapisu.")))
         return;
     if (boxes_.confirmOkCancel(QStringLiteral("Uwaga!"), QString::fromUtf8("Czy na pewno usunąć zapis?")))
         Usu1Click();
@@ -175,7 +193,8 @@ void TForm2::SpeedButton2Click() {
 
 void TForm2::Usu1Click() {
     const QString path = selectedPath();
-    if (path.isEmpty())
+    if (path.isEmpty() ||
+        refuseRecordingInProgress(path, QString::fromUtf8("Nie można usunąć nagrywanego zapisu.")))
         return;
     // The loader's handles must not outlive the files they point at.
     const bool onDisplay = isRecordingOnDisplay(state_, path);
@@ -191,7 +210,8 @@ void TForm2::Usu1Click() {
 
 void TForm2::SpeedButton1Click() {
     const QString path = selectedPath();
-    if (path.isEmpty())
+    if (path.isEmpty() ||
+        refuseRecordingInProgress(path, QString::fromUtf8("Nie można zmienić nazwy nagrywanego zapisu.")))
         return;
     if (form8_ == nullptr) {
         ownForm8_ = std::make_unique<TForm8>(state_, boxes_, this);
@@ -199,20 +219,30 @@ void TForm2::SpeedButton1Click() {
     }
     form8_->setEditText(QFileInfo(path).fileName());
     form8_->exec();
-    const QString target = state_.renameTarget;
-    if (!target.isEmpty()) {
-        const bool onDisplay = isRecordingOnDisplay(state_, path);
-        if (onDisplay)
-            closeSampleFiles(state_);
-        const RenameResult result = renameRecordingSet(path, renameBaseFor(target, listDirectory_));
-        if (onDisplay) {
-            reopenRecordingOnDisplay(state_, result.renamed ? result.newRosPath : state_.recordingPath);
-            emit recordingOnDisplayChanged();
-        }
-        if (!result.error.isEmpty())
-            boxes_.showErrorBox(result.error);
-    }
+    if (!state_.renameTarget.isEmpty())
+        renameSelected(path, state_.renameTarget);
     rereadList();
+}
+
+void TForm2::renameSelected(const QString& path, const QString& target) {
+    const QString newBase = renameBaseFor(target, listDirectory_);
+    // A description left by a deleted recording goes only when the user says so.
+    const QString leftover = leftoverDescriptionAt(newBase);
+    if (!leftover.isEmpty() &&
+        !boxes_.confirmOkCancel(QStringLiteral("Uwaga!"),
+                                QString::fromUtf8("Opis %1 pozostał po usuniętym zapisie. Zastąpić go?")
+                                    .arg(QFileInfo(leftover).fileName())))
+        return;
+    const bool onDisplay = isRecordingOnDisplay(state_, path);
+    if (onDisplay)
+        closeSampleFiles(state_);
+    const RenameResult result = renameRecordingSet(path, newBase, {}, !leftover.isEmpty());
+    if (onDisplay) {
+        reopenRecordingOnDisplay(state_, result.renamed ? result.newRosPath : state_.recordingPath);
+        emit recordingOnDisplayChanged();
+    }
+    if (!result.error.isEmpty())
+        boxes_.showErrorBox(result.error);
 }
 
 } // namespace varnilog

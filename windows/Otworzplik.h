@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -31,6 +32,9 @@ public:
     void setRenameWindow(TForm8* form8);
     // The folder picker; the window's own Qt dialogs until set. Not owned.
     void setDialogs(StandardDialogs* dialogs);
+    // Where the window learns the ".ros" of the recording being written (empty while idle): that set
+    // is neither deleted nor renamed.
+    void setRecordingInProgress(std::function<QString()> source);
 
     // Full path of the selected entry (folder + file name with ".ros"); empty with no selection.
     // The main window loads it when openAccepted is set after the window closed.
@@ -39,7 +43,7 @@ public:
     void FormShow();
     void DirectoryEdit1Change();
     void FileListBox1Change();
-    void SpeedButton1Click(); // Zmień nazwę
+    void SpeedButton1Click(); // Zmień nazwę, also the pop-up item
     void SpeedButton2Click(); // Usuń, after confirmation
     void SpeedButton3Click(); // Aktualizuj
     void SpeedButton4Click(); // Otwórz
@@ -61,6 +65,9 @@ private:
     void setDirectoryText(const QString& text);
     void chooseDirectory();
     void limitMemo(int position, int removed, int added);
+    // True (after telling the user) when path is the recording being written.
+    bool refuseRecordingInProgress(const QString& path, const QString& text);
+    void renameSelected(const QString& path, const QString& target);
 
     SharedState& state_;
     MessageBoxes& boxes_;
@@ -70,6 +77,7 @@ private:
     std::unique_ptr<TForm8> ownForm8_;
     TForm8* form8_ = nullptr;
     QMenu* popupMenu_ = nullptr;
+    std::function<QString()> recordingInProgress_;
     QString listDirectory_; // the folder the list shows, as a full path
     bool loadingMemo_ = false;
 };

@@ -5,6 +5,8 @@
 
 #include "ui_Unit6.h"
 
+#include <QShowEvent>
+
 namespace varnilog {
 
 TForm6::TForm6(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -29,7 +31,8 @@ QString TForm6::descriptionPath() const {
 
 void TForm6::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    if (!event->spontaneous()) // a restore after minimising is no new opening
+        FormShow();
 }
 
 void TForm6::FormShow() {

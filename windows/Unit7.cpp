@@ -2,6 +2,9 @@
 
 #include "ui_Unit7.h"
 
+#include <QLineEdit>
+#include <QShowEvent>
+
 namespace varnilog {
 
 TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -13,6 +16,9 @@ TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
     connect(ui_->ComboBox1, &QComboBox::editTextChanged, this, &TForm7::ComboBox1Change);
     connect(ui_->RxSpinEdit1, &QSpinBox::valueChanged, this, &TForm7::RxSpinEdit1Change);
+    // The spin box signals a value only; an emptied field is seen in its line edit.
+    if (const QLineEdit* edit = ui_->RxSpinEdit1->findChild<QLineEdit*>())
+        connect(edit, &QLineEdit::textChanged, this, &TForm7::RxSpinEdit1Change);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm7::SpeedButton1Click);
     connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm7::SpeedButton2Click);
 }
@@ -21,7 +27,8 @@ TForm7::~TForm7() = default;
 
 void TForm7::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    if (!event->spontaneous()) // a restore after minimising is no new opening
+        FormShow();
 }
 
 void TForm7::FormShow() {
@@ -40,9 +47,14 @@ void TForm7::ComboBox1Change() {
 }
 
 void TForm7::RxSpinEdit1Change() {
-    if (channel_ >= 0 && channel_ < kChannels)
-        zeroOffsetEdit_[static_cast<std::size_t>(channel_)] =
-            static_cast<std::uint8_t>(ui_->RxSpinEdit1->value());
+    if (channel_ < 0 || channel_ >= kChannels)
+        return;
+    // While the text is no whole number (an emptied field) the spin box still holds its last value;
+    // such a text counts as 0, and leaving the field shows that 0 (correction to the nearest value).
+    bool whole = false;
+    ui_->RxSpinEdit1->cleanText().trimmed().toInt(&whole);
+    zeroOffsetEdit_[static_cast<std::size_t>(channel_)] =
+        whole ? static_cast<std::uint8_t>(ui_->RxSpinEdit1->value()) : std::uint8_t{0};
 }
 
 void TForm7::SpeedButton1Click() {

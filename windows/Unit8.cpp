@@ -2,6 +2,8 @@
 
 #include "ui_Unit8.h"
 
+#include <QShowEvent>
+
 namespace varnilog {
 
 TForm8::TForm8(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -22,7 +24,8 @@ void TForm8::setEditText(const QString& text) {
 
 void TForm8::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    if (!event->spontaneous()) // a restore after minimising is no new opening
+        FormShow();
 }
 
 void TForm8::FormShow() {

@@ -8,6 +8,7 @@
 #include "ui_Ustawienia.h"
 
 #include <QSerialPortInfo>
+#include <QShowEvent>
 
 namespace varnilog {
 
@@ -74,7 +75,8 @@ void TForm4::setExtraPorts(const QStringList& ports) {
 
 void TForm4::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormShow();
+    if (!event->spontaneous()) // a restore after minimising is no new opening
+        FormShow();
 }
 
 void TForm4::FormShow() {

@@ -4,6 +4,7 @@
 // exports, with every setting the program uses within its range.
 #include "app/Configuration.h"
 #include "recording/RecordingDetails.h"
+#include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
 #include "spectrum/RecordingSpectra.h"
@@ -296,9 +297,10 @@ TEST_F(DamagedRecordingTest, DamagedRecordingsViewGiveASpectrumAndExport) {
         }
 
         // Export: one line per sample of A; a channel past its file's end has an empty field.
+        RecordingInput input(*s);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        const TextExportResult e = exportRecordingText(textExportSourceFrom(*s), out, kPoint);
+        const TextExportResult e = exportRecordingText(textExportSourceFrom(input), out, kPoint);
         EXPECT_TRUE(e.ok) << r.name;
         const QList<QByteArray> lines = out.data().split('\n');
         EXPECT_EQ(e.linesWritten, count) << r.name;

@@ -10,6 +10,7 @@
 #include "device/Protocol.h"
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
 #include "spectrum/RecordingSpectra.h"
@@ -419,7 +420,8 @@ void spectrumOf(SharedState& s, std::mt19937& rng, const std::string& where) {
 }
 
 void exportOf(SharedState& s, std::mt19937& rng, const std::string& where) {
-    TextExportSource source = textExportSourceFrom(s);
+    RecordingInput input(s);
+    TextExportSource source = textExportSourceFrom(input);
     const bool stopEarly = rng() % kStopEarlyEvery == 0;
     if (!stopEarly)
         source.sampleCount = std::min<std::int64_t>(source.sampleCount, 1 + rng() % kExportLines);

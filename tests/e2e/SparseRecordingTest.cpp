@@ -1,6 +1,7 @@
 // A recording of three billion samples per channel that is mostly holes: the user zooms out to the
 // widest view and sees the whole recording at once, without the program reading gigabytes of holes.
 #include "app/Configuration.h"
+#include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
 #include "spectrum/RecordingSpectra.h"
@@ -162,7 +163,8 @@ TEST(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     int calls = 0;
-    const TextExportResult e = exportRecordingText(textExportSourceFrom(*s), out, QLocale::c(),
+    RecordingInput input(*s);
+    const TextExportResult e = exportRecordingText(textExportSourceFrom(input), out, QLocale::c(),
                                                    [&](std::int64_t done, std::int64_t total) {
                                                        EXPECT_EQ(total, kSamples);
                                                        ++calls;

@@ -54,12 +54,14 @@ TEST(ProfileFileFaultTest, UnreadableFileIsNotReplaced) {
         return set.writeSettings(*state) ||
                !set.writeError().endsWith("cannot be read, so it is not replaced");
     };
+    // A file that is rewritten gets CR LF line ends.
     const QByteArray headerAfter =
-        older + "\n\n[PARAMETRY]\nPODSTAWA=" + QByteArray::number(SharedState().timeBaseIndex);
+        "[CONFIG]\r\nDATADIR=/data\r\nPORT=ttyUSB0\r\n\r\n\r\n[PARAMETRY]\r\nPODSTAWA=" +
+        QByteArray::number(SharedState().timeBaseIndex);
     const std::vector<Row> rows{
         {"unreadable configuration", "varnilog.ini", false, configKey, older},
         {"readable configuration", "varnilog.ini", true, configKey,
-         "[CONFIG]\nDATADIR=/data\nPORT=ttyUSB0\nKOLOR=255\n"},
+         "[CONFIG]\r\nDATADIR=/data\r\nPORT=ttyUSB0\r\nKOLOR=255\r\n"},
         {"unreadable older header", "r.ros", false, header, older},
         {"readable older header", "r.ros", true, header, headerAfter},
     };

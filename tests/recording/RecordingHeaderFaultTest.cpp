@@ -32,19 +32,23 @@ TEST(RecordingHeaderFaultTest, HeaderBytesAreTheNineKeysInOrder) {
     state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
     state->channelOffset = {255, 0, 7, 7};
     state->channelCount = 2;
-    const QByteArray nineKeys = "PODSTAWA=13\nCZULOSCA=4\nCZULOSCB=10\nTRYBA=2\nTRYBB=1\n"
-                                "OFFSETA=255\nOFFSETB=0\nILOSCKANALOW=2\nSTART=2024-03-07 14.05.09\n";
+    const QByteArray nineKeys = "PODSTAWA=13\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=1\r\n"
+                                "OFFSETA=255\r\nOFFSETB=0\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n";
     struct Case {
         const char* name;
         QByteArray before; // an older header of the same name; empty: none
         QByteArray expected;
     };
-    // The profile writer separates sections by two empty lines.
+    // The profile writer ends lines with CR LF and separates sections by two empty lines.
+    const QByteArray olderRewritten = "[INNE]\r\nX=1\r\n\r\n\r\n[PARAMETRY]\r\nPODSTAWA=13\r\nOPIS=abc\r\n"
+                                      "CZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=1\r\nOFFSETA=255\r\n"
+                                      "OFFSETB=0\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n";
     const std::vector<Case> cases{
-        {"new file", {}, "[PARAMETRY]\n" + nineKeys},
-        {"older header of the same name", "[INNE]\nX=1\n\n[PARAMETRY]\nPODSTAWA=3\nOPIS=abc\n",
-         "[INNE]\nX=1\n\n\n[PARAMETRY]\nPODSTAWA=13\nOPIS=abc\nCZULOSCA=4\nCZULOSCB=10\nTRYBA=2\nTRYBB=1\n"
-         "OFFSETA=255\nOFFSETB=0\nILOSCKANALOW=2\nSTART=2024-03-07 14.05.09\n"},
+        {"new file", {}, "[PARAMETRY]\r\n" + nineKeys},
+        {"older LF header of the same name", "[INNE]\nX=1\n\n[PARAMETRY]\nPODSTAWA=3\nOPIS=abc\n",
+         olderRewritten},
+        {"older CR LF header of the same name",
+         "[INNE]\r\nX=1\r\n\r\n[PARAMETRY]\r\nPODSTAWA=3\r\nOPIS=abc\r\n", olderRewritten},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;

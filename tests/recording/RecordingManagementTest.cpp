@@ -156,6 +156,79 @@ TEST(RecordingManagementTest, FailedMoveIsUndone) {
     }
 }
 
+TEST(RecordingManagementTest, LeftoverDescriptionIsReplacedOnlyWhenAllowed) {
+    struct Row {
+        const char* name;
+        QStringList source;   // extensions of set "a"
+        QStringList existing; // extensions of "b" already there
+        bool allowed;
+        int failAt; // the move that fails, -1 none
+        bool leftover;
+        const char* after;
+        const char* bRoc; // content of b.roc afterwards
+    } rows[] = {
+        {"not allowed: nothing moves",
+         {".ros", ".rca", ".roc"},
+         {".roc"},
+         false,
+         -1,
+         true,
+         "a.rca a.roc a.ros b.roc",
+         "b.roc"},
+        {"allowed: the set's own description replaces it",
+         {".ros", ".rca", ".roc"},
+         {".roc"},
+         true,
+         -1,
+         true,
+         "b.rca b.roc b.ros",
+         "a.roc"},
+        {"allowed: removed when the set has none",
+         {".ros", ".rca"},
+         {".roc"},
+         true,
+         -1,
+         true,
+         "b.rca b.ros",
+         "<missing>"},
+        {"a description with its recording is no leftover",
+         {".ros", ".rca"},
+         {".ros", ".roc"},
+         true,
+         -1,
+         false,
+         "a.rca a.ros b.roc b.ros",
+         "b.roc"},
+        {"failed description move puts it back",
+         {".ros", ".rca", ".roc"},
+         {".roc"},
+         true,
+         2,
+         true,
+         "a.rca a.roc a.ros b.roc",
+         "b.roc"},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir dir;
+        makeSet(dir, "a", r.source);
+        makeSet(dir, "b", r.existing);
+        const QString newBase = dir.filePath("b");
+        EXPECT_EQ(leftoverDescriptionAt(newBase), r.leftover ? newBase + ".roc" : QString()) << r.name;
+        int calls = 0;
+        const FileMover mover = [&](const QString& from, const QString& to, QString& reason) {
+            if (calls++ == r.failAt) {
+                reason = "refused";
+                return false;
+            }
+            return QFile::rename(from, to);
+        };
+        const RenameResult result = renameRecordingSet(dir.filePath("a.ros"), newBase, mover, r.allowed);
+        EXPECT_EQ(result.renamed, std::string(r.after).starts_with("b.rca")) << r.name;
+        EXPECT_EQ(listing(dir), r.after) << r.name;
+        EXPECT_EQ(readFile(newBase + ".roc").toStdString(), r.bRoc) << r.name;
+    }
+}
+
 TEST(RecordingManagementTest, DeleteKeepsTheDescription) {
     struct Row {
         QStringList source;

@@ -1,4 +1,5 @@
 #include "recording/TextExport.h"
+#include "recording/RecordingInput.h"
 
 #include <gtest/gtest.h>
 
@@ -308,6 +309,7 @@ TEST(TextExportTest, SourceOfTheRecordingOnDisplay) {
     state->channelCount = 2; // B was never opened: its field stays empty
     state->channelSensitivity = {4, 4, 1, 1};
     state->samplingPeriodMs = 5.0f;
-    const QByteArray got = exportToBytes(textExportSourceFrom(*state), kPoint);
+    RecordingInput input(*state);
+    const QByteArray got = exportToBytes(textExportSourceFrom(input), kPoint);
     EXPECT_EQ(got.toStdString(), "0000:00:00:000;1.0000;\r\n0000:00:00:005;-1.0000;\r\n");
 }

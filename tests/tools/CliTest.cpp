@@ -110,6 +110,40 @@ TEST(CliTest, ExportWritesTheSpreadsheetText) {
     EXPECT_EQ(runCli({"export", ros, dir.filePath("missing/out.txt")}).code, 1);
 }
 
+// A set without its ".rca" is an empty recording with a readable header, as the window shows it:
+// info and export succeed; drawing or computing it has nothing to work on.
+TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    ASSERT_TRUE(QFile::remove(dir.filePath("2024-03-07 14.05.09.rca")));
+    const QString out = dir.filePath("out.txt");
+    struct Row {
+        QStringList args;
+        int code;
+        const char* stdoutHolds; // nullptr: not checked
+    } rows[] = {
+        {{"info", ros}, 0, "samples:     0\n"},
+        {{"info", ros}, 0, "channel A:   .rca missing"},
+        {{"info", ros, "--json"}, 0, "\"sampleCount\": 0"},
+        {{"info", ros, "--json"}, 0, "\"start\": \"2024-03-07 14.05.09\""},
+        {{"info", ros, "--json"}, 0, "\"timeBase\": \"1ms\""},
+        {{"export", ros, out}, 0, nullptr},
+        {{"render", ros, dir.filePath("v.png")}, 1, nullptr},
+        {{"info", dir.filePath("absent.ros")}, 1, nullptr},
+        {{"export", dir.filePath("absent.ros"), dir.filePath("absent.txt")}, 1, nullptr},
+    };
+    for (const Row& r : rows) {
+        const CliRun run = runCli(r.args);
+        EXPECT_EQ(run.code, r.code) << r.args.join(' ').toStdString() << ": " << run.err.constData();
+        if (r.stdoutHolds) {
+            EXPECT_TRUE(run.out.contains(r.stdoutHolds)) << r.stdoutHolds << " in\n" << run.out.constData();
+        }
+    }
+    ASSERT_TRUE(QFile::exists(out));
+    EXPECT_EQ(readFile(out), QByteArray()); // no sample lines
+    EXPECT_FALSE(QFile::exists(dir.filePath("absent.txt")));
+}
+
 TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     QTemporaryDir dir;
     const QString ros = makeRecording(dir);

@@ -51,9 +51,9 @@ qsizetype firstBroken(const QByteArray& samples, int channel) {
 // The header as the recorder was told to write it: --timebase 12 --sens 3,7 --mode 2,0, model 1
 // (two channels), offsets at their zero of 100, START the set's own name; every key, in this order.
 QByteArray expectedHeader(const QString& base) {
-    return "[PARAMETRY]\nPODSTAWA=12\nCZULOSCA=3\nCZULOSCB=7\nTRYBA=2\nTRYBB=0\nOFFSETA=100\n"
-           "OFFSETB=100\nILOSCKANALOW=2\nSTART=" +
-           base.toUtf8() + "\n";
+    return "[PARAMETRY]\r\nPODSTAWA=12\r\nCZULOSCA=3\r\nCZULOSCB=7\r\nTRYBA=2\r\nTRYBB=0\r\nOFFSETA=100\r\n"
+           "OFFSETB=100\r\nILOSCKANALOW=2\r\nSTART=" +
+           base.toUtf8() + "\r\n";
 }
 
 struct Outcome {

@@ -218,6 +218,20 @@ TEST(ViewWindowTest, ScrollBarMappingBeyondIntRange) {
     }
 }
 
+TEST(ViewWindowTest, TrackClickStaysWithinTheRange) {
+    struct Row {
+        int position, direction, step, maximum, expected;
+    } rows[] = {
+        {9490, 1, 25, 9500, 9500}, // the last window is reached, not passed
+        {10, -1, 25, 9500, 0},
+        {2147483600, 1, 100, 2147483647, 2147483647}, // no wrap near the int range
+        {5, 1, 25, 0, 0},                             // nothing to scroll
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(trackClickPosition(r.position, r.direction, r.step, 0, r.maximum), r.expected)
+            << r.position;
+}
+
 TEST(ViewWindowTest, ZoomButtons) {
     // "Pokaż całość" on 10 000 samples, then "Zbliż" down to 1.
     std::int32_t z = showAllDivisor(10000);

@@ -61,8 +61,8 @@ struct BrowserFixture {
     QString label(const char* name) { return child<QLabel>(form2, name)->text(); }
     QString memo() { return child<QPlainTextEdit>(form2, "Memo1")->toPlainText(); }
     void click(const char* name) { child<QPushButton>(form2, name)->click(); }
-    // Answers the rename window while the browser shows it modally.
-    void renameTo(const QString& typed, bool confirm = true) {
+    // Answers the rename window while the browser shows it modally; through the pop-up item or the button.
+    void renameTo(const QString& typed, bool confirm = true, bool popup = false) {
         QTimer::singleShot(0, &form8, [this, typed, confirm] {
             child<QLineEdit>(form8, "Edit1")->setText(typed);
             if (confirm)
@@ -70,7 +70,10 @@ struct BrowserFixture {
             else
                 form8.reject(); // the close box
         });
-        click("SpeedButton1");
+        if (popup)
+            child<QAction>(form2, "Zmienazw1")->trigger();
+        else
+            click("SpeedButton1");
     }
 };
 
@@ -393,4 +396,74 @@ TEST(OtworzplikTest, FolderPicker) {
         EXPECT_EQ(child<QLineEdit>(f.form2, "DirectoryEdit1")->text(), r.dataDir);
     }
     f.form2.hide();
+}
+
+TEST(OtworzplikTest, RenameOverADescriptionLeftByADeletedRecording) {
+    struct Row {
+        const char* name;
+        bool popup;
+        bool leftover;  // b.roc of a deleted recording "b" is there
+        bool sourceRoc; // "a" has a description of its own
+        bool answer;
+        const char* after;
+        const char* bRoc; // content of b.roc afterwards
+    } rows[] = {
+        {"pop-up item renames as the button does", true, false, true, true, "b.rca b.rcb b.roc b.ros",
+         "a.roc"},
+        {"leftover replaced after OK", false, true, true, true, "b.rca b.rcb b.roc b.ros", "a.roc"},
+        {"Cancel keeps everything", false, true, true, false, "a.rca a.rcb a.roc a.ros b.roc", "b.roc"},
+    };
+    for (const Row& r : rows) {
+        BrowserFixture f;
+        f.recording("a", kRos5000, 10, r.sourceRoc ? QStringList{".roc"} : QStringList{});
+        if (r.leftover)
+            writeFile(f.dir.filePath("b.roc"), "b.roc");
+        f.boxes.answers = {r.answer};
+        f.form2.show();
+        f.select("a.ros");
+        f.renameTo("b.ros", true, r.popup);
+        EXPECT_EQ(listing(f.dir.path()), r.after) << r.name;
+        EXPECT_EQ(readFile(f.dir.filePath("b.roc")).toStdString(), r.bRoc) << r.name;
+        ASSERT_EQ(f.boxes.shown.size(), r.leftover ? 1u : 0u) << r.name;
+        if (r.leftover) {
+            EXPECT_EQ(f.boxes.shown[0].kind, "okcancel") << r.name;
+            EXPECT_TRUE(f.boxes.shown[0].text.contains("b.roc")) << r.name;
+        }
+        f.form2.hide();
+    }
+}
+
+TEST(OtworzplikTest, TheRecordingBeingWrittenIsNeitherDeletedNorRenamed) {
+    struct Row {
+        const char* name;
+        const char* select;
+        const char* action; // "delete", "popup delete", "rename", "popup rename"
+        const char* after;
+        int errors;
+    } rows[] = {
+        {"Usuń", "a.ros", "delete", "a.rca a.rcb a.ros b.rca b.rcb b.ros", 1},
+        {"pop-up Usuń", "a.ros", "popup delete", "a.rca a.rcb a.ros b.rca b.rcb b.ros", 1},
+        {"Zmień nazwę", "a.ros", "rename", "a.rca a.rcb a.ros b.rca b.rcb b.ros", 1},
+        {"pop-up Zmień nazwę", "a.ros", "popup rename", "a.rca a.rcb a.ros b.rca b.rcb b.ros", 1},
+        {"another recording is deleted", "b.ros", "delete", "a.rca a.rcb a.ros", 0},
+    };
+    for (const Row& r : rows) {
+        BrowserFixture f;
+        f.recording("a", kRos5000, 10);
+        f.recording("b", kRos5000, 10);
+        const QString writing = f.dir.path() + "/./a.ros";
+        f.form2.setRecordingInProgress([&] { return writing; });
+        f.form2.show();
+        f.select(r.select);
+        const std::string action = r.action;
+        if (action == "delete")
+            f.click("SpeedButton2");
+        else if (action == "popup delete")
+            child<QAction>(f.form2, "Usu1")->trigger();
+        else
+            f.renameTo("c", true, action == "popup rename");
+        EXPECT_EQ(listing(f.dir.path()), r.after) << r.name;
+        EXPECT_EQ(static_cast<int>(f.boxes.errors().size()), r.errors) << r.name;
+        f.form2.hide();
+    }
 }

@@ -4,15 +4,20 @@
 #include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
 #include "support/RecordingMessageBoxes.h"
+#include "windows/Otworzplik.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -87,4 +92,45 @@ TEST_F(ProgramAcquisitionTest, AMissingPortSaysSo) {
     EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nie można otworzyć portu !"));
     EXPECT_TRUE(button("btStart")->isEnabled());
     EXPECT_TRUE(recordings().isEmpty());
+}
+
+TEST_F(ProgramAcquisitionTest, TheBrowserCannotReachTheRecordingBeingWritten) {
+    auto* form2 = new TForm2(*state, boxes, form.get()); // owned by the main window
+    form->setSecondaryWindows({form2});
+    QAction* odczyt = form->findChild<QAction*>("Odczyt1");
+    bool browserShown = false;
+    const auto triggerOdczyt = [&] {
+        QTimer::singleShot(0, form2, [&] {
+            browserShown = form2->isVisible();
+            form2->reject();
+        });
+        odczyt->trigger();
+        QCoreApplication::processEvents();
+    };
+
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+    auto* edFilename = form->findChild<QLineEdit*>("edFilename");
+    EXPECT_EQ(edFilename->cursorPosition(), 0); // the name is shown from its first character
+    EXPECT_FALSE(odczyt->isEnabled());
+    triggerOdczyt();
+    EXPECT_FALSE(browserShown);
+
+    // Reached anyway, the browser keeps its hands off the set being written.
+    form2->show();
+    auto* list = form2->findChild<QListWidget*>("FileListBox1");
+    ASSERT_EQ(list->count(), 1);
+    list->setCurrentRow(0);
+    form2->findChild<QAction*>("Usu1")->trigger();
+    form2->hide();
+    EXPECT_EQ(recordings().size(), 1);
+    EXPECT_EQ(boxes.errors().size(), 1);
+
+    QTest::qWait(200);
+    button("btStop")->click();
+    EXPECT_TRUE(odczyt->isEnabled());
+    EXPECT_EQ(edFilename->cursorPosition(), 0); // also once the recording is loaded
+    triggerOdczyt();
+    EXPECT_TRUE(browserShown);
+    EXPECT_GT(state->sampleCount, 0);
 }

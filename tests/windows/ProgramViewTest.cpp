@@ -2,6 +2,7 @@
 // cursors through the real widgets.
 #include "app/Program.h"
 #include "support/RecordingMessageBoxes.h"
+#include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,8 @@ protected:
     }
     void click(const char* name) { child<QAbstractButton>(name)->click(); }
 
+    // The texts below are those of the C locale unless a test says otherwise.
+    test::ScopedLocale locale{QLocale::c()};
     QTemporaryDir dir;
     std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
     test::RecordingMessageBoxes boxes;
@@ -95,6 +98,22 @@ TEST_F(ProgramViewTest, ZoomAndScrollKeepTheViewInRange) {
     click("SpeedButton4");
     EXPECT_EQ(state->zoomDivisor, 1);
     EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isEnabled());
+}
+
+TEST_F(ProgramViewTest, ATrackClickMovesByTheLargeChangeAndTheThumbKeepsItsSize) {
+    form->openRecording(makeRecording(10000, "[PARAMETRY]\nPODSTAWA=10\n"));
+    auto* bar = child<QScrollBar>("ScrollBar1");
+    for (int zoom : {1, 2, 4}) {
+        EXPECT_EQ(state->zoomDivisor, zoom);
+        EXPECT_EQ(bar->pageStep(), 500 * zoom); // the thumb shows the 500 columns
+        bar->setValue(1000);
+        test::clickScrollBarTrack(bar, true);
+        EXPECT_EQ(state->viewStart, 1000 + 25 * zoom) << "zoom " << zoom;
+        test::clickScrollBarTrack(bar, false);
+        test::clickScrollBarTrack(bar, false);
+        EXPECT_EQ(state->viewStart, 1000 - 25 * zoom) << "zoom " << zoom;
+        click("SpeedButton2"); // "Oddal"
+    }
 }
 
 TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
@@ -180,6 +199,20 @@ TEST_F(ProgramViewTest, CursorsArePlacedOnTheStripAndRead) {
     child<QCheckBox>("chkB")->click();
     EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
     EXPECT_FALSE(state->cursorsActive);
+}
+
+TEST_F(ProgramViewTest, NumbersUseTheDecimalSeparatorOfTheLocale) {
+    const test::ScopedLocale polish(QLocale(QLocale::Polish, QLocale::Poland));
+    form->openRecording(makeRecording(1000, "[PARAMETRY]\nPODSTAWA=13\nCZULOSCA=4\nCZULOSCB=4\n"));
+    EXPECT_EQ(form->statusPanelText(12), "0,1ms");
+    click("SpeedButton57"); // one step up at 1 V/div: 0.07 V
+    EXPECT_EQ(child<QLabel>("Label16")->text(), "0,07V");
+    QWidget* strip = child<QWidget>("Label1");
+    QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, QPoint(499, 5));
+    QTest::mouseRelease(strip, Qt::LeftButton, Qt::NoModifier, QPoint(499, 5));
+    child<QComboBox>("ComboBox2")->setCurrentIndex(1);
+    emit child<QComboBox>("ComboBox2")->activated(1);
+    EXPECT_EQ(child<QLabel>("lbV2")->text(), "U: 3,96V"); // A at 249, B at 150
 }
 
 TEST_F(ProgramViewTest, CursorAndSelectionPictures) {

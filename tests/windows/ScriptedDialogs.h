@@ -4,6 +4,7 @@
 #include "windows/StandardDialogs.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace varnilog::test {
@@ -15,10 +16,13 @@ public:
     std::deque<std::optional<QColor>> colors; // answers of the colour dialog; nullopt = cancel
     std::vector<QColor> colorPresets;         // the colour each colour dialog was opened with
     std::vector<QString> saveFilters, saveSuffixes;
+    std::function<void()> whileSaveDialogOpen; // what happens while the save dialog is open (events)
 
     QString saveFileName(QWidget*, const QString& filter, const QString& suffix, const QString&) override {
         saveFilters.push_back(filter);
         saveSuffixes.push_back(suffix);
+        if (whileSaveDialogOpen)
+            whileSaveDialogOpen();
         return take(fileNames, QString());
     }
     QString existingDirectory(QWidget*, const QString&) override { return take(directories, QString()); }

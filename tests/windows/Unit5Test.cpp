@@ -4,6 +4,7 @@
 #include "spectrum/Unit5.h"
 #include "support/RecordingMessageBoxes.h"
 #include "view/Colour.h"
+#include "windows/WindowTestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -185,6 +186,21 @@ TEST_F(SpectrumWindow, ReadoutMarkersAndZoom) {
     EXPECT_TRUE(child<QCheckBox>("CheckBox2")->isChecked());
     zoom->click();
     EXPECT_EQ(form->spectrumStart, 0);
+}
+
+TEST_F(SpectrumWindow, ZoomedScrollBarStepsByOnePoint) {
+    open();
+    child<QCheckBox>("CheckBox1")->click();
+    auto* bar = child<QScrollBar>("ScrollBar1");
+    EXPECT_EQ(bar->pageStep(), 500); // the thumb shows the 500 points of the view
+    bar->setValue(1000);
+    test::clickScrollBarTrack(bar, true);
+    EXPECT_EQ(form->spectrumStart, 1001);
+    test::clickScrollBarTrack(bar, false);
+    test::clickScrollBarTrack(bar, false);
+    EXPECT_EQ(form->spectrumStart, 999);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd); // an arrow
+    EXPECT_EQ(form->spectrumStart, 1000);
 }
 
 TEST_F(SpectrumWindow, NoWindowForAnEmptyRecording) {

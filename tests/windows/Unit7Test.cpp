@@ -103,3 +103,38 @@ TEST(Unit7Test, TypedTextNamingNoChannelEditsNothing) {
     f.click("SpeedButton1");
     EXPECT_EQ(f.state->channelZeroOffset, (std::array<std::uint8_t, 4>{100, 100, 42, 100}));
 }
+
+TEST(Unit7Test, TextThatIsNoWholeNumberCountsAsZero) {
+    struct Row {
+        const char* name;
+        const char* typed; // into the emptied field
+        std::uint8_t stored;
+    } rows[] = {
+        {"emptied field", "", 0},
+        {"letters are refused, the field stays empty", "ab", 0},
+        {"blank", " ", 0},
+        {"a whole number", "7", 7},
+    };
+    for (const Row& r : rows) {
+        CalibrationFixture f;
+        f.state->channelZeroOffset = {120, 120, 120, 120};
+        f.form.show();
+        QSpinBox* spin = f.spin();
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClick(spin, Qt::Key_Backspace);
+        QTest::keyClicks(spin, r.typed);
+        f.click("SpeedButton1"); // Zapisz, with the typed text still in the field
+        EXPECT_EQ(f.state->channelZeroOffset[0], r.stored) << r.name;
+        EXPECT_EQ(f.state->channelZeroOffset[1], 120) << r.name;
+        // Leaving the field shows the value that counts.
+        f.form.show();
+        spin->selectAll();
+        QTest::keyClick(spin, Qt::Key_Backspace);
+        QTest::keyClicks(spin, r.typed);
+        spin->interpretText();
+        EXPECT_EQ(spin->value(), r.stored) << r.name;
+        EXPECT_EQ(spin->text().toStdString(), std::to_string(r.stored)) << r.name;
+        f.form.hide();
+    }
+}

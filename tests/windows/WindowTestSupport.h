@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QScrollBar>
 #include <QString>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -25,6 +27,20 @@ inline QByteArray readFile(const QString& path) {
 // The files in a folder, sorted by name, joined by blanks.
 inline std::string listing(const QString& dir) {
     return QDir(dir).entryList(QDir::Files, QDir::Name).join(' ').toStdString();
+}
+
+// Minimises a shown window and restores it, as the user does from the taskbar.
+inline void minimiseAndRestore(QWidget& window) {
+    window.setWindowState(Qt::WindowMinimized);
+    window.setWindowState(Qt::WindowNoState);
+}
+
+// A mouse click on the scroll bar's track beside the thumb: near its right end (forward) or its left
+// end, just inside the arrow buttons.
+inline void clickScrollBarTrack(QScrollBar* bar, bool forward) {
+    const int arrow = bar->height() + 4;
+    const int x = forward ? bar->width() - arrow : arrow;
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(x, bar->height() / 2));
 }
 
 template <typename T> T* child(const QWidget& window, const char* name) {

@@ -54,7 +54,7 @@ void Progress::finish() {
     lastPercent_ = -1;
 }
 
-bool openRecording(SharedState& state, const QString& rosPath, QString& error) {
+bool openRecording(SharedState& state, const QString& rosPath, QString& error, MissingSamples missing) {
     const QFileInfo info(rosPath);
     if (!info.exists()) {
         error = QStringLiteral("%1: no such recording").arg(rosPath);
@@ -70,7 +70,7 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error) {
         error = QStringLiteral("%1: %2").arg(rosPath, loaded.errorText);
         return false;
     }
-    if (state.sampleCount < 0) {
+    if (state.sampleCount < 0 && missing == MissingSamples::Refuse) {
         error = QStringLiteral("%1: the channel A samples (.rca) are missing").arg(rosPath);
         return false;
     }

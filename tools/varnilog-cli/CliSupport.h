@@ -37,9 +37,16 @@ private:
     int lastPercent_ = -1;
 };
 
+// What a command does with a set whose ".rca" is missing.
+enum class MissingSamples {
+    Empty,  // an empty recording, as the window shows it: the header alone is enough
+    Refuse, // a failure: there is nothing to draw or compute
+};
+
 // Opens FILE.ros as the recording on display (its handles stay open in the state). On failure the
 // reason is in error.
-bool openRecording(SharedState& state, const QString& rosPath, QString& error);
+bool openRecording(SharedState& state, const QString& rosPath, QString& error,
+                   MissingSamples missing = MissingSamples::Refuse);
 
 // Reads an integer option; false (with a reported usage error) when it is not a number in [lo, hi].
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,

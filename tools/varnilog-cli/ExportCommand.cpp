@@ -1,6 +1,7 @@
 // export: the recording as the same text file the main window exports.
 #include "CliSupport.h"
 
+#include "recording/RecordingInput.h"
 #include "recording/TextExport.h"
 
 #include <QLocale>
@@ -29,7 +30,8 @@ int runExport(const QStringList& args) {
             ExitUsage);
     auto state = std::make_unique<SharedState>();
     QString error;
-    if (!openRecording(*state, parser.positionalArguments().at(0), error))
+    // Without its ".rca" the export is an empty file, as from the window.
+    if (!openRecording(*state, parser.positionalArguments().at(0), error, MissingSamples::Empty))
         return fail(error);
     const QString outPath = parser.positionalArguments().at(1);
     // Written beside the target and renamed into place: a failed export never leaves half a file.
@@ -37,7 +39,8 @@ int runExport(const QStringList& args) {
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     Progress progress(QStringLiteral("exporting"));
-    const TextExportResult result = exportRecordingText(textExportSourceFrom(*state), out, locale,
+    RecordingInput input(*state);
+    const TextExportResult result = exportRecordingText(textExportSourceFrom(input), out, locale,
                                                         [&](std::int64_t done, std::int64_t total) {
                                                             progress.update(done, total);
                                                             return true;

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace varnilog::cli {
@@ -33,12 +34,14 @@ int runInfo(const QStringList& args) {
     const QString rosPath = parser.positionalArguments().at(0);
     auto state = std::make_unique<SharedState>();
     QString error;
-    if (!openRecording(*state, rosPath, error))
+    if (!openRecording(*state, rosPath, error, MissingSamples::Empty))
         return fail(error);
     const SharedState& s = *state;
+    // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
+    const std::int64_t sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
     const QString start = ProfileFile(siblingPath(s.recordingPath, QStringLiteral(".ros")))
                               .readString(QStringLiteral("PARAMETRY"), QStringLiteral("START"), QString());
-    const float durationMs = static_cast<float>(s.sampleCount) * s.samplingPeriodMs;
+    const float durationMs = static_cast<float>(sampleCount) * s.samplingPeriodMs;
 
     QJsonObject o;
     o[QStringLiteral("path")] = s.recordingPath;
@@ -47,7 +50,7 @@ int runInfo(const QStringList& args) {
     o[QStringLiteral("samplingPeriodMs")] = static_cast<double>(s.samplingPeriodMs);
     o[QStringLiteral("timeBase")] = timeBaseCaption(s.timeBaseIndex);
     o[QStringLiteral("channelCount")] = s.channelCount;
-    o[QStringLiteral("sampleCount")] = static_cast<qint64>(s.sampleCount);
+    o[QStringLiteral("sampleCount")] = static_cast<qint64>(sampleCount);
     o[QStringLiteral("duration")] = formatElapsedTime(durationMs);
     QJsonArray channels;
     for (int c = 0; c < kChannels; ++c) {
@@ -76,7 +79,7 @@ int runInfo(const QStringList& args) {
                 .arg(s.timeBaseIndex)
                 .arg(static_cast<double>(s.samplingPeriodMs));
     text += QStringLiteral("channels:    %1\n").arg(s.channelCount);
-    text += QStringLiteral("samples:     %1\n").arg(s.sampleCount);
+    text += QStringLiteral("samples:     %1\n").arg(sampleCount);
     text += QStringLiteral("duration:    %1\n").arg(formatElapsedTime(durationMs));
     for (int c = 0; c < kChannels; ++c) {
         QString line = QStringLiteral("channel %1:   %2")

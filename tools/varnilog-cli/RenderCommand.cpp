@@ -2,6 +2,7 @@
 #include "CliSupport.h"
 
 #include "app/Configuration.h"
+#include "app/DeviceModels.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -38,6 +39,9 @@ int runRender(const QStringList& args) {
     auto state = std::make_unique<SharedState>();
     if (!applyConfigOption(parser, *state))
         return ExitFailure;
+    // As the main window at start-up: the configured model sets the reference voltage that places
+    // the offset markers and clamps the configured scales, before the recording is opened.
+    applyDeviceModelToState(*state);
     if (parser.isSet(QStringLiteral("channels"))) {
         const QString letters = parser.value(QStringLiteral("channels")).toUpper();
         state->channelVisible = {false, false, false, false};

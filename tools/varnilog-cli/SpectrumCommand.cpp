@@ -3,6 +3,7 @@
 
 #include "app/Configuration.h"
 #include "recording/DiskFileWriter.h"
+#include "recording/RecordingInput.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumPlot.h"
 #include "view/ScaleTables.h"
@@ -52,11 +53,9 @@ int runSpectrum(const QStringList& args) {
 
     auto data = std::make_unique<SpectrumData>();
     RecordingSpectra engine;
-    std::array<QIODevice*, kChannels> files{};
-    for (int c = 0; c < kChannels; ++c)
-        files[c] = &state->sampleFile[c];
+    RecordingInput input(*state);
     Progress progress(QStringLiteral("spectrum"));
-    engine.ComputeRecordingSpectra(files, state->channelCount, *data,
+    engine.ComputeRecordingSpectra(input.files(), input.channelCount(), *data,
                                    [&](int max, int position) { progress.update(position, max); });
     progress.finish();
 
