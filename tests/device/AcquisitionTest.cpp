@@ -3,6 +3,7 @@
 #include "device/FakeClock.h"
 #include "device/FakeSerialLink.h"
 #include "device/Protocol.h"
+#include "recording/ProfileFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -316,6 +317,27 @@ TEST_F(AcquisitionTest, StartBeginsFromAnEmptyCarryAndSendsTheSettingsCommand) {
     EXPECT_EQ(state->rxCarry, 0);
     EXPECT_EQ(state->zoomDivisor, 1);
     EXPECT_EQ(link.written.back(), (Bytes{0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}));
+    acq.stop();
+}
+
+TEST_F(AcquisitionTest, OffsetsFollowTheReportedModelBeforeTheCommandAndTheHeader) {
+    // Set up on a KZ200 (100 offset steps either side of the zero); the board is a KZ300 (50).
+    state->deviceModel = 2;
+    state->referenceVoltage = 1.25f;
+    state->channelZeroOffset = {100, 100, 100, 100};
+    state->channelOffset = {190, 5, 100, 100};
+    link.onWrite = [](std::span<const std::uint8_t> bytes, test::FakeSerialLink& l) {
+        if (bytes.size() == 8 && std::equal(bytes.begin(), bytes.end(), identifyCommand().begin()))
+            l.receive(std::array<std::uint8_t, 1>{3});
+    };
+    startSampling();
+    const Bytes command = link.written.back();
+    ASSERT_EQ(command.size(), 8u);
+    EXPECT_EQ(command[4], 150);
+    EXPECT_EQ(command[5], 50);
+    const ProfileFile ros(path(".ros"));
+    EXPECT_EQ(ros.readInteger("PARAMETRY", "OFFSETA", -1), 150);
+    EXPECT_EQ(ros.readInteger("PARAMETRY", "OFFSETB", -1), 50);
     acq.stop();
 }
 
