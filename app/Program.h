@@ -145,6 +145,8 @@ private:
     void connectAcquisitionHandlers();
     Acquisition& acquisition();
     void lockControls(bool locked);
+    // Panel 15: the received bytes of the running recording that were part of no frame; -1 empties it.
+    void showSkippedBytes(std::int64_t bytes);
     void btStartClick();
     void Timer1Timer();
     void btStopClick();
@@ -213,10 +215,11 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     std::array<QLabel*, kStatusPanels> statusPanels_{};
     QTimer* timer1_ = nullptr;
-    QImage timeAxis_;                  // imgOsX, 520 x 16
-    QImage voltAxis_;                  // imgOsY, 38 x 263
-    std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
-    ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
+    std::int64_t shownSkippedBytes_ = -1; // in panel 15 while sampling; -1 when the panel is empty
+    QImage timeAxis_;                     // imgOsX, 520 x 16
+    QImage voltAxis_;                     // imgOsY, 38 x 263
+    std::array<QImage, 5> imageList1_;    // slider pictures of the channel and coupling selectors
+    ScrollRange scrollRange_;             // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
 };
 
