@@ -31,7 +31,8 @@ void Acquisition::report(const QString& message) {
 
 bool Acquisition::openPort() {
     if (!link_.open(state_.comPortName)) {
-        report(text("Nie można otworzyć portu !"));
+        report(link_.speedRefused() ? text("Port nie obsługuje prędkości 921600 !")
+                                    : text("Nie można otworzyć portu !"));
         return false;
     }
     state_.portOpen = true;

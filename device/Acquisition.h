@@ -33,7 +33,7 @@ namespace varnilog {
 using StatusCallback = std::function<void(const QString&)>;
 
 enum class StartStatus {
-    PortNotOpened,   // "Nie można otworzyć portu !" was shown
+    PortNotOpened,   // "Nie można otworzyć portu !" (or the port refused the line speed) was shown
     NotIdentified,   // three attempts failed, port closed again
     NotReady,        // the port was already open without a fresh identification: nothing done
     FilesNotCreated, // port open, board identified, files missing: the user ends it with stop
