@@ -215,11 +215,12 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     std::array<QLabel*, kStatusPanels> statusPanels_{};
     QTimer* timer1_ = nullptr;
-    std::int64_t shownSkippedBytes_ = -1; // in panel 15 while sampling; -1 when the panel is empty
-    QImage timeAxis_;                     // imgOsX, 520 x 16
-    QImage voltAxis_;                     // imgOsY, 38 x 263
-    std::array<QImage, 5> imageList1_;    // slider pictures of the channel and coupling selectors
-    ScrollRange scrollRange_;             // what ScrollBar1 stands for, in samples
+    // The count in panel 15 while sampling; -1 when the panel is empty.
+    std::int64_t shownSkippedBytes_ = -1;
+    QImage timeAxis_;                  // imgOsX, 520 x 16
+    QImage voltAxis_;                  // imgOsY, 38 x 263
+    std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
+    ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
 };
 

@@ -73,12 +73,9 @@ TEST(DeviceModelsTest, OffsetsOfAAndBComeIntoTheRangeOfTheNewModel) {
     const std::vector<OffsetCase> cases{
         {"KZ300: above the range", 3, 100, 190, 150},
         {"KZ300: below the range", 3, 100, 5, 50},
-        {"KZ300: inside stays", 3, 100, 120, 120},
         {"KZ300: 255 counts as 0, then clamped", 3, 100, 255, 50},
         {"KZ200: a wider range keeps 190", 2, 100, 190, 190},
-        {"KZ200: 255 counts as 0", 2, 100, 255, 0},
         {"KZ400: high zero, range reaches past 255", 4, 230, 20, 130},
-        {"KZ100: high zero, upper edge", 1, 230, 254, 254},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
