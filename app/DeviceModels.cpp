@@ -32,6 +32,17 @@ ModelButtonStates modelButtonStates(int number) {
     return b;
 }
 
+std::uint8_t offsetInRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage) {
+    const double range = 250.0f / referenceVoltage * 0.5f;
+    const double zero = zeroOffset;
+    int value = offset == 255 ? 0 : offset;
+    if (value < zero - range)
+        value = static_cast<int>(zero - range);
+    if (value > zero + range)
+        value = static_cast<int>(zero + range);
+    return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+}
+
 const DeviceModelInfo* applyDeviceModelToState(SharedState& s) {
     const DeviceModelInfo* m = findDeviceModel(s.deviceModel);
     if (!m)
@@ -45,6 +56,8 @@ const DeviceModelInfo* applyDeviceModelToState(SharedState& s) {
     for (size_t ch = 0; ch < 2; ++ch)
         s.channelSensitivity[ch] =
             std::clamp(s.channelSensitivity[ch], s.minSensitivityIndex, s.maxSensitivityIndex);
+    for (size_t ch = 0; ch < 2; ++ch)
+        s.channelOffset[ch] = offsetInRange(s.channelOffset[ch], s.channelZeroOffset[ch], s.referenceVoltage);
     s.modelName = QString::fromLatin1(m->modelName);
     return m;
 }

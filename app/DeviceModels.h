@@ -43,8 +43,15 @@ struct ModelButtonStates {
 // button stays usable.
 ModelButtonStates modelButtonStates(int number);
 
+// An offset byte brought into its range around the calibrated zero: 255 (where "-" wraps from 0)
+// counts as 0, then it is kept within 250 / referenceVoltage * 0.5 steps (five divisions, single
+// precision) either side of zeroOffset, and within 0..255.
+std::uint8_t offsetInRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage);
+
 // Steps 1, 4, 5 and 6 of applying a model to the shared state: reference voltage, channel count,
 // time-base limit and clamp, sensitivity limits and the clamp of channels A and B, model name.
+// The offsets of A and B are brought into the new offset range too, so a settings command built
+// right after (a board that reported another model) sends what the offset knob will show.
 // A number outside 1..4 changes nothing and returns none.
 const DeviceModelInfo* applyDeviceModelToState(SharedState& state);
 

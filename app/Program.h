@@ -135,6 +135,8 @@ private:
     void connectAcquisitionHandlers();
     Acquisition& acquisition();
     void lockControls(bool locked);
+    // Panel 15: the received bytes of the running recording that were part of no frame; -1 empties it.
+    void showSkippedBytes(std::int64_t bytes);
     void btStartClick();
     void Timer1Timer();
     void btStopClick();
@@ -205,6 +207,8 @@ private:
     std::unique_ptr<Ui::TForm1> ui_;
     std::array<QLabel*, kStatusPanels> statusPanels_{};
     QTimer* timer1_ = nullptr;
+    // The count in panel 15 while sampling; -1 when the panel is empty.
+    std::int64_t shownSkippedBytes_ = -1;
     QImage timeAxis_;                  // imgOsX, 520 x 16
     QImage voltAxis_;                  // imgOsY, 38 x 263
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors

@@ -12,6 +12,21 @@
 
 namespace varnilog {
 
+namespace {
+
+constexpr int kSkippedBytesPanel = 15;
+
+} // namespace
+
+void TForm1::showSkippedBytes(std::int64_t bytes) {
+    // Rewritten only when the count changes: most ticks of a clean stream change nothing.
+    if (bytes == shownSkippedBytes_)
+        return;
+    shownSkippedBytes_ = bytes;
+    setStatusPanelText(kSkippedBytesPanel,
+                       bytes < 0 ? QString() : QString::fromUtf8("Pominięte: %1 B").arg(bytes));
+}
+
 void TForm1::connectAcquisitionHandlers() {
     connect(ui_->btStart, &QAbstractButton::clicked, this, &TForm1::btStartClick);
     connect(ui_->btStop, &QAbstractButton::clicked, this, &TForm1::btStopClick);
@@ -60,6 +75,7 @@ void TForm1::btStartClick() {
     lockControls(true);
     showFileName(r.baseName);
     if (r.status == StartStatus::Sampling) {
+        showSkippedBytes(0);
         refreshView();
         timer1_->start();
     }
@@ -69,6 +85,8 @@ void TForm1::Timer1Timer() {
     const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked());
     if (t.previewChanged)
         renderWaveform();
+    if (t.status == TickStatus::Waiting || t.status == TickStatus::Received)
+        showSkippedBytes(t.skippedBytes);
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.
         timer1_->stop();
@@ -80,6 +98,7 @@ void TForm1::Timer1Timer() {
 void TForm1::btStopClick() {
     timer1_->stop();
     lockControls(false);
+    showSkippedBytes(-1);
     const StopResult s = acquisition().stop();
     if (!s.errorText.isEmpty())
         boxes_.showErrorBox(s.errorText);

@@ -36,7 +36,8 @@ void Acquisition::report(const QString& message) {
 
 bool Acquisition::openPort() {
     if (!link_.open(state_.comPortName)) {
-        report(text("Nie można otworzyć portu !"));
+        report(link_.speedRefused() ? text("Port nie obsługuje prędkości 921600 !")
+                                    : text("Nie można otworzyć portu !"));
         return false;
     }
     state_.portOpen = true;
@@ -130,6 +131,9 @@ StartResult Acquisition::start() {
     fault_ = false;
     faultShown_ = false;
     writeFailed_ = false;
+    skippedBytes_ = 0;
+    ticksSinceFirstByte_ = -1;
+    framelessShown_ = false;
     state_.commandBuffer = settingsCommand(state_);
 
     result.baseName = freeBaseName();
@@ -173,6 +177,7 @@ bool Acquisition::parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameL
         parseFrames(std::span<const std::uint8_t>(state_.rxBuffer.data(), static_cast<std::size_t>(total)),
                     state_.acqBlock[0].data(), state_.acqBlock[1].data(), limit);
     pairs = parsed.pairs;
+    skippedBytes_ += parsed.skipped;
     state_.rxCarry = static_cast<std::int32_t>(parsed.carry);
     std::memmove(state_.rxBuffer.data(), state_.rxBuffer.data() + (total - parsed.carry),
                  static_cast<std::size_t>(parsed.carry));
@@ -239,14 +244,34 @@ TickResult Acquisition::tick(bool previewOn) {
             return result;
         }
     }
-    if (portLost) {
-        fault_ = true;
-        faultShown_ = true;
-        report(text("Utracono połączenie z portem !"));
-        result.status = TickStatus::PortLost;
-        result.errorText = text("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    result.skippedBytes = skippedBytes_;
+    if (!portLost) {
+        watchForFrames();
+        return result;
     }
+    fault_ = true;
+    faultShown_ = true;
+    report(text("Utracono połączenie z portem !"));
+    result.status = TickStatus::PortLost;
+    result.errorText = text("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
     return result;
+}
+
+void Acquisition::watchForFrames() {
+    constexpr int noticeTicks = kFramelessNoticeMs / kTickIntervalMs;
+    if (ticksSinceFirstByte_ < 0 && state_.rxTotal > 0)
+        ticksSinceFirstByte_ = 0;
+    else if (ticksSinceFirstByte_ >= 0 && ticksSinceFirstByte_ < noticeTicks)
+        ++ticksSinceFirstByte_;
+    if (ticksSinceFirstByte_ < noticeTicks)
+        return;
+    // Counted over the whole recording, so a few stray bytes or a frame that junk happens to
+    // contain do not decide it.
+    const bool frameless = skippedBytes_ > 4 * fileSet_->samplesAppended();
+    if (frameless == framelessShown_)
+        return;
+    framelessShown_ = frameless;
+    report(frameless ? text("Brak ramek w odbieranych danych !") : text("Start Probkowania ..."));
 }
 
 QString Acquisition::writeFailureText() const {

@@ -27,7 +27,7 @@ using StatusCallback = std::function<void(const QString&)>;
 CommandFrame settingsCommand(const SharedState& state);
 
 enum class StartStatus {
-    PortNotOpened,   // "Nie można otworzyć portu !" was shown
+    PortNotOpened,   // "Nie można otworzyć portu !" (or the port refused the line speed) was shown
     NotIdentified,   // three attempts failed, port closed again
     NotReady,        // the port was already open without a fresh identification: nothing done
     FilesNotCreated, // port open, board identified, files missing: the user ends it with stop
@@ -52,9 +52,10 @@ enum class TickStatus {
 
 struct TickResult {
     TickStatus status = TickStatus::Idle;
-    std::int64_t samples = 0;    // sample pairs appended in this tick
-    bool previewChanged = false; // channelData rows A and B 0..499 changed: redraw
-    QString errorText;           // for the error box when the tick ends sampling
+    std::int64_t samples = 0;      // sample pairs appended in this tick
+    bool previewChanged = false;   // channelData rows A and B 0..499 changed: redraw
+    std::int64_t skippedBytes = 0; // received bytes that were part of no frame, since the start
+    QString errorText;             // for the error box when the tick ends sampling
     bool endsSampling() const {
         return status == TickStatus::Overflow || status == TickStatus::WriteFailed ||
                status == TickStatus::PortLost || status == TickStatus::FilesGone;
@@ -73,6 +74,9 @@ public:
     static constexpr int kIdentifyAttempts = 3;
     static constexpr int kIdentifyPolls = 100; // 1 ms each
     static constexpr int kRetryPauseMs = 20;
+    // Bytes that have been arriving this long, mostly not as frames, are reported: a wrong port, a
+    // wrong line speed or another device would otherwise record nothing without a word.
+    static constexpr int kFramelessNoticeMs = 1000;
 
     Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status);
     // Where the files of the next recordings are written; nullptr (the default) is the disk. Not
@@ -101,6 +105,8 @@ private:
     // Splits rxBuffer[0..total) and appends the samples; false on a write failure.
     bool parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit);
     void drainAtStop();
+    // Says in the message panel when the stream is mostly not frames, and when frames take over.
+    void watchForFrames();
     // The error box text of a failed write of the current set, with the system's reason.
     QString writeFailureText() const;
     void closePort();
@@ -114,9 +120,12 @@ private:
     std::unique_ptr<RecordingFileSet> fileSet_;
     // ".rca" and ".rcb" of fileSet_, made once at start so the tick checks them without allocating.
     std::filesystem::path samplePaths_[2];
-    bool fault_ = false;       // a tick ended sampling: no more ticks
-    bool faultShown_ = false;  // a port or disk failure was reported: stop keeps that message
-    bool writeFailed_ = false; // the files must not be written again
+    bool fault_ = false;            // a tick ended sampling: no more ticks
+    bool faultShown_ = false;       // a port or disk failure was reported: stop keeps that message
+    bool writeFailed_ = false;      // the files must not be written again
+    std::int64_t skippedBytes_ = 0; // received bytes of this recording that were part of no frame
+    int ticksSinceFirstByte_ = -1;  // -1 until the first bytes of this recording arrived
+    bool framelessShown_ = false;   // the message panel says the stream holds no frames
 };
 
 } // namespace varnilog

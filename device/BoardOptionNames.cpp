@@ -16,7 +16,7 @@ const std::array<std::pair<const char*, Waveform>, 6> kWaveforms{{
     {"counter", Waveform::Counter},
 }};
 
-const std::array<std::pair<const char*, Misbehaviour>, 9> kMisbehaviours{{
+const std::array<std::pair<const char*, Misbehaviour>, 10> kMisbehaviours{{
     {"none", Misbehaviour::None},
     {"no-reply", Misbehaviour::NoReply},
     {"reply-zero", Misbehaviour::ReplyZero},
@@ -26,6 +26,7 @@ const std::array<std::pair<const char*, Misbehaviour>, 9> kMisbehaviours{{
     {"garbage", Misbehaviour::GarbageBetweenFrames},
     {"burst", Misbehaviour::Burst},
     {"hang-up", Misbehaviour::HangUp},
+    {"no-frames", Misbehaviour::NoFrames},
 }};
 
 template <typename T, std::size_t N>

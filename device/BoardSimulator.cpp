@@ -150,6 +150,12 @@ std::size_t BoardSimulator::produce(std::int64_t nowUs, std::span<std::uint8_t> 
             used += count;
             streamBytes_ += static_cast<std::int64_t>(count);
         }
+        if (options_.misbehaviour == Misbehaviour::NoFrames) {
+            for (std::size_t k = 0; k < kFrameSize; ++k)
+                out[used++] = kGarbage[static_cast<std::size_t>(streamBytes_++) % kGarbage.size()];
+            ++framesSent_;
+            continue;
+        }
         const std::int64_t n = framesSent_ + framesSkipped_;
         out[used++] = kFrameMarkerA;
         out[used++] = sampleAt(0, n);

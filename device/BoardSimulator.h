@@ -25,6 +25,7 @@ enum class Misbehaviour {
     GarbageBetweenFrames, // puts a few stray bytes between frames now and then
     Burst,                // starts the stream with a burst far larger than the host's receive buffer
     HangUp,               // goes away in the middle of the stream
+    NoFrames,             // streams bytes that never make a frame, as another device or a wrong speed
 };
 
 struct ChannelSignal {

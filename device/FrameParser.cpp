@@ -44,6 +44,7 @@ FrameParseResult parseFrames(std::span<const std::uint8_t> input, std::uint8_t* 
     }
     result.pairs = n;
     result.carry = total - p;
+    result.skipped = p - 4 * n;
     return result;
 }
 

@@ -10,8 +10,9 @@
 namespace varnilog {
 
 struct FrameParseResult {
-    std::int64_t pairs = 0; // sample pairs stored (one sample of A and one of B each)
-    std::int64_t carry = 0; // bytes at the end of the input that were not consumed
+    std::int64_t pairs = 0;   // sample pairs stored (one sample of A and one of B each)
+    std::int64_t carry = 0;   // bytes at the end of the input that were not consumed
+    std::int64_t skipped = 0; // bytes consumed without being part of a frame
 };
 
 enum class FrameLimit {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -16,10 +17,15 @@ namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024; // bytes moved from the device per read
 
-void configureLine(int fd) {
+} // namespace
+
+PosixSerialLink::PosixSerialLink(std::int64_t ringCapacity, ApplyLineSettings applyLineSettings)
+    : ring_(ringCapacity), applyLineSettings_(applyLineSettings) {}
+
+bool PosixSerialLink::configureLine(int fd) const {
     termios tio{};
     if (tcgetattr(fd, &tio) != 0)
-        return;
+        return false;
     cfmakeraw(&tio);
     cfsetispeed(&tio, B921600);
     cfsetospeed(&tio, B921600);
@@ -28,16 +34,17 @@ void configureLine(int fd) {
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    // A device that refuses part of this (a pseudo-terminal has no baud rate or modem lines) still
-    // carries the bytes, so failures here are not fatal.
-    (void)tcsetattr(fd, TCSANOW, &tio);
+    // A device that refuses part of this (a pseudo-terminal has no modem lines) still carries the
+    // bytes, so only the speed is checked: a driver that cannot do 921600 quietly applies another
+    // one, and the board's frames would arrive as junk.
+    (void)applyLineSettings_(fd, TCSANOW, &tio);
+    termios applied{};
+    if (tcgetattr(fd, &applied) != 0 || cfgetospeed(&applied) != B921600)
+        return false;
     int lines = TIOCM_DTR | TIOCM_RTS;
     (void)ioctl(fd, TIOCMBIC, &lines);
+    return true;
 }
-
-} // namespace
-
-PosixSerialLink::PosixSerialLink(std::int64_t ringCapacity) : ring_(ringCapacity) {}
 
 PosixSerialLink::~PosixSerialLink() {
     close();
@@ -53,14 +60,22 @@ bool PosixSerialLink::open(const QString& portName) {
     if (isOpen() || portName.trimmed().isEmpty())
         return false;
     const QByteArray path = devicePath(portName).toLocal8Bit();
+    speedRefused_ = false;
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0) {
+    // TIOCEXCL keeps later opens out (but not root's); the lock is what terminal programs that
+    // already hold the port take and honour.
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
         ::close(fd);
         return false;
     }
-    configureLine(fd);
+    if (!configureLine(fd)) {
+        speedRefused_ = true;
+        ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    }
     tcflush(fd, TCIOFLUSH);
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <termios.h>
 #include <thread>
 
 namespace varnilog {
@@ -18,14 +19,19 @@ namespace varnilog {
 class PosixSerialLink final : public SerialLink {
 public:
     static constexpr std::int64_t kDefaultRingCapacity = 8 * 1024 * 1024; // bytes, ~90 s at the line rate
+    // How the line settings reach the device: tcsetattr, or in tests a driver that cannot run at the
+    // line rate and applies another speed instead.
+    using ApplyLineSettings = int (*)(int fd, int action, const termios* settings);
 
-    explicit PosixSerialLink(std::int64_t ringCapacity = kDefaultRingCapacity);
+    explicit PosixSerialLink(std::int64_t ringCapacity = kDefaultRingCapacity,
+                             ApplyLineSettings applyLineSettings = ::tcsetattr);
     ~PosixSerialLink() override;
     PosixSerialLink(const PosixSerialLink&) = delete;
     PosixSerialLink& operator=(const PosixSerialLink&) = delete;
 
     // A name without a leading "/" is taken from /dev ("ttyUSB0" is /dev/ttyUSB0).
     bool open(const QString& portName) override;
+    bool speedRefused() const override { return speedRefused_; }
     bool isOpen() const override { return fd_ >= 0; }
     std::int64_t write(std::span<const std::uint8_t> bytes) override;
     std::int64_t queuedBytes() override { return ring_.size(); }
@@ -38,10 +44,14 @@ public:
     static QString devicePath(const QString& portName);
 
 private:
+    // Applies the line settings; false when the device does not run at 921600 baud afterwards.
+    bool configureLine(int fd) const;
     void readerLoop();
     void stopReader();
 
     ByteRing ring_;
+    ApplyLineSettings applyLineSettings_;
+    bool speedRefused_ = false;
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that ends the reader's poll
     std::thread reader_;

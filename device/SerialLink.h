@@ -15,11 +15,14 @@ class SerialLink {
 public:
     virtual ~SerialLink() = default;
 
-    // Opens the port exclusively at 921600 baud, 8 data bits, no parity, 1 stop bit, no flow
-    // control, DTR and RTS held off; bytes that were waiting from an earlier session are dropped.
-    // False when the device cannot be opened (an empty name never opens). Settings the device
-    // refuses after a successful open are ignored.
+    // Opens the port exclusively (also against a program that holds a lock on it) at 921600 baud, 8 data
+    // bits, no parity, 1 stop bit, no flow control, DTR and RTS held off; bytes that were waiting from an
+    // earlier session are dropped. False when the device cannot be opened (an empty name never opens) or does
+    // not run at 921600 baud. Other settings the device refuses after a successful open are ignored.
     virtual bool open(const QString& portName) = 0;
+    // After a failed open: true when the device opened but would not run at 921600 baud (the
+    // driver applied another speed), so the user is told the port, not the board, is the problem.
+    virtual bool speedRefused() const { return false; }
     virtual bool isOpen() const = 0;
     // Bytes written, or -1 on an error of the device.
     virtual std::int64_t write(std::span<const std::uint8_t> bytes) = 0;

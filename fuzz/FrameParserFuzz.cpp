@@ -46,7 +46,7 @@ std::int64_t tick(std::vector<std::uint8_t>& buffer, std::size_t total, FrameLim
     FUZZ_CHECK(r.pairs >= 0 && r.carry >= 0);
     FUZZ_CHECK(r.pairs <= static_cast<std::int64_t>(total / 4));
     FUZZ_CHECK(r.carry <= static_cast<std::int64_t>(total));
-    FUZZ_CHECK(r.pairs * 4 + r.carry <= static_cast<std::int64_t>(total));
+    FUZZ_CHECK(r.skipped >= 0 && r.pairs * 4 + r.carry + r.skipped == static_cast<std::int64_t>(total));
     out.a.insert(out.a.end(), a.begin(), a.begin() + r.pairs);
     out.b.insert(out.b.end(), b.begin(), b.begin() + r.pairs);
     std::memmove(buffer.data(), buffer.data() + (total - static_cast<std::size_t>(r.carry)),

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 using namespace varnilog;
 
 TEST(DeviceModelsTest, ClampsOfTheModels) {
@@ -55,4 +58,35 @@ TEST(DeviceModelsTest, ButtonStates) {
     EXPECT_FALSE(modelButtonStates(1).timeBase[16]);
     EXPECT_TRUE(modelButtonStates(0).timeBase[22]);
     EXPECT_EQ(findDeviceModel(3)->caption, std::string("Torva Ferrolak KZ300 ver. 6.1 na LPC2142"));
+}
+
+struct OffsetCase {
+    const char* name;
+    int model;
+    std::uint8_t zero;
+    std::uint8_t offset;
+    std::uint8_t expected;
+};
+
+TEST(DeviceModelsTest, OffsetsOfAAndBComeIntoTheRangeOfTheNewModel) {
+    // KZ100 and KZ300 allow 50 steps either side of the zero, KZ200 and KZ400 100.
+    const std::vector<OffsetCase> cases{
+        {"KZ300: above the range", 3, 100, 190, 150},
+        {"KZ300: below the range", 3, 100, 5, 50},
+        {"KZ300: 255 counts as 0, then clamped", 3, 100, 255, 50},
+        {"KZ200: a wider range keeps 190", 2, 100, 190, 190},
+        {"KZ400: high zero, range reaches past 255", 4, 230, 20, 130},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto s = std::make_unique<SharedState>();
+        s->deviceModel = static_cast<std::uint8_t>(c.model);
+        s->channelZeroOffset = {c.zero, c.zero, c.zero, c.zero};
+        s->channelOffset = {c.offset, c.offset, c.offset, c.offset};
+        applyDeviceModelToState(*s);
+        EXPECT_EQ(s->channelOffset[0], c.expected);
+        EXPECT_EQ(s->channelOffset[1], c.expected);
+        EXPECT_EQ(s->channelOffset[2], c.offset); // C and D are not sent to the board
+        EXPECT_EQ(s->channelOffset[3], c.offset);
+    }
 }

@@ -3,6 +3,7 @@
 #include "device/FakeClock.h"
 #include "device/FakeSerialLink.h"
 #include "device/Protocol.h"
+#include "recording/ProfileFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -186,6 +187,71 @@ TEST_F(AcquisitionTest, PreviewShowsTheFirst500OrScrollsByTheNewSamples) {
     acq.stop();
 }
 
+struct FramelessCase {
+    const char* name;
+    std::vector<Bytes> chunks; // received before each tick
+    int noticeTick;            // the tick after which the panel says so; -1 never
+    QStringList messages;      // every message during sampling
+    std::int64_t skipped;      // reported by the last tick
+};
+
+TEST_F(AcquisitionTest, AStreamWithoutFramesIsReportedAfterOneSecondOfBytes) {
+    auto ticks = [](std::initializer_list<std::pair<int, Bytes>> runs) {
+        std::vector<Bytes> out;
+        for (const auto& [count, chunk] : runs)
+            out.insert(out.end(), static_cast<std::size_t>(count), chunk);
+        return out;
+    };
+    const Bytes junk(400, 0x55);
+    Bytes junkWithAFrame = junk;
+    junkWithAFrame.insert(junkWithAFrame.begin() + 100, {0x41, 1, 0x42, 2});
+    const Bytes frames = counterFrames(0, 300);
+    const Bytes oneFrame = counterFrames(0, 1);
+    const QString none = QString::fromUtf8("Brak ramek w odbieranych danych !");
+    const QString back = QString::fromUtf8("Start Probkowania ...");
+    // 50 ms ticks: the first tick that sees bytes is tick 0, one second later is tick 20.
+    const std::vector<FramelessCase> cases{
+        {"junk only", ticks({{25, junk}}), 20, {none}, 25 * 400 - 3},
+        {"junk after a silent start", ticks({{5, {}}, {25, junk}}), 25, {none}, 25 * 400 - 3},
+        {"junk holding one frame by chance",
+         ticks({{1, junkWithAFrame}, {24, junk}}),
+         20,
+         {none},
+         25 * 400 - 3},
+        {"junk for less than a second, then frames", ticks({{10, junk}, {15, frames}}), -1, {}, 10 * 400},
+        {"clean frames", ticks({{25, frames}}), -1, {}, 0},
+        {"one frame a second",
+         ticks({{19, {}}, {1, oneFrame}, {19, {}}, {1, oneFrame}, {19, {}}, {1, oneFrame}}),
+         -1,
+         {},
+         0},
+        {"frames after the notice take the panel back",
+         ticks({{25, junk}, {10, frames}}),
+         20,
+         {none, back},
+         25 * 400},
+        {"nothing received", ticks({{30, {}}}), -1, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        startSampling();
+        int noticeTick = -1;
+        TickResult r;
+        for (std::size_t t = 0; t < c.chunks.size(); ++t) {
+            link.receive(c.chunks[t]);
+            r = acq.tick(false);
+            if (noticeTick < 0 && !messages.isEmpty())
+                noticeTick = static_cast<int>(t);
+        }
+        EXPECT_EQ(noticeTick, c.noticeTick);
+        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(r.skippedBytes, c.skipped);
+        acq.stop();
+        for (const QString& f : entries())
+            QFile::remove(dir.filePath(f));
+    }
+}
+
 struct OverflowCase {
     const char* name;
     std::int64_t queued;
@@ -316,6 +382,27 @@ TEST_F(AcquisitionTest, StartBeginsFromAnEmptyCarryAndSendsTheSettingsCommand) {
     EXPECT_EQ(state->rxCarry, 0);
     EXPECT_EQ(state->zoomDivisor, 1);
     EXPECT_EQ(link.written.back(), (Bytes{0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}));
+    acq.stop();
+}
+
+TEST_F(AcquisitionTest, OffsetsFollowTheReportedModelBeforeTheCommandAndTheHeader) {
+    // Set up on a KZ200 (100 offset steps either side of the zero); the board is a KZ300 (50).
+    state->deviceModel = 2;
+    state->referenceVoltage = 1.25f;
+    state->channelZeroOffset = {100, 100, 100, 100};
+    state->channelOffset = {190, 5, 100, 100};
+    link.onWrite = [](std::span<const std::uint8_t> bytes, test::FakeSerialLink& l) {
+        if (bytes.size() == 8 && std::equal(bytes.begin(), bytes.end(), identifyCommand().begin()))
+            l.receive(std::array<std::uint8_t, 1>{3});
+    };
+    startSampling();
+    const Bytes command = link.written.back();
+    ASSERT_EQ(command.size(), 8u);
+    EXPECT_EQ(command[4], 150);
+    EXPECT_EQ(command[5], 50);
+    const ProfileFile ros(path(".ros"));
+    EXPECT_EQ(ros.readInteger("PARAMETRY", "OFFSETA", -1), 150);
+    EXPECT_EQ(ros.readInteger("PARAMETRY", "OFFSETB", -1), 50);
     acq.stop();
 }
 

@@ -27,6 +27,7 @@ TEST(BoardOptionNamesTest, WaveformAndFaultNames) {
     EXPECT_EQ(waveformFromName("counter"), Waveform::Counter);
     EXPECT_EQ(waveformFromName("saw"), std::nullopt);
     EXPECT_EQ(misbehaviourFromName("hang-up"), Misbehaviour::HangUp);
+    EXPECT_EQ(misbehaviourFromName("no-frames"), Misbehaviour::NoFrames);
     EXPECT_EQ(misbehaviourFromName("second-attempt"), Misbehaviour::SecondAttemptOnly);
     EXPECT_EQ(misbehaviourFromName("hangup"), std::nullopt);
     // Every listed name is understood.

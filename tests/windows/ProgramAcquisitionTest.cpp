@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 using namespace varnilog;
 
@@ -133,4 +134,44 @@ TEST_F(ProgramAcquisitionTest, TheBrowserCannotReachTheRecordingBeingWritten) {
     triggerOdczyt();
     EXPECT_TRUE(browserShown);
     EXPECT_GT(state->sampleCount, 0);
+}
+
+struct StreamPanelCase {
+    const char* name;
+    Misbehaviour misbehaviour;
+    bool framesExpected;
+};
+
+TEST_F(ProgramAcquisitionTest, PanelsShowSkippedBytesAndAStreamWithoutFrames) {
+    const QString noFrames = QString::fromUtf8("Brak ramek w odbieranych danych !");
+    const std::vector<StreamPanelCase> cases{
+        {"a board streaming frames", Misbehaviour::None, true},
+        {"bytes that never make a frame", Misbehaviour::NoFrames, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardOptions options;
+        options.model = 3;
+        options.misbehaviour = c.misbehaviour;
+        PtyBoard streaming(options);
+        ASSERT_TRUE(streaming.start());
+        state->comPortName = streaming.slavePath();
+        EXPECT_TRUE(form->statusPanelText(15).isEmpty());
+        button("btStart")->click();
+        ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
+        EXPECT_EQ(form->statusPanelText(15), QString::fromUtf8("Pominięte: 0 B"));
+        // Well over a second of ticks, so the notice would have come.
+        const bool noticed = QTest::qWaitFor([&] { return form->statusPanelText(16) == noFrames; }, 2500);
+        EXPECT_EQ(noticed, !c.framesExpected) << form->statusPanelText(16).toStdString();
+        const QString skipped = form->statusPanelText(15);
+        EXPECT_EQ(skipped == QString::fromUtf8("Pominięte: 0 B"), c.framesExpected) << skipped.toStdString();
+        EXPECT_TRUE(skipped.startsWith(QString::fromUtf8("Pominięte: "))) << skipped.toStdString();
+        button("btStop")->click();
+        EXPECT_EQ(form->statusPanelText(16), QStringLiteral("Stop"));
+        EXPECT_TRUE(form->statusPanelText(15).isEmpty());
+        EXPECT_EQ(recordings().size(), c.framesExpected ? 1 : 0); // an empty set is removed
+        for (const QString& f :
+             QDir(dir.path()).entryList({QStringLiteral("*.ro?"), QStringLiteral("*.rc?")}))
+            QFile::remove(dir.filePath(f));
+    }
 }
