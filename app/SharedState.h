@@ -20,8 +20,6 @@ inline constexpr int kDisplayColumns = 500;
 inline constexpr int kDisplayRows = 250;
 inline constexpr int kBitmapWidth = 2 * kDisplayColumns; // bmpBackground and bmpWave: double resolution
 inline constexpr int kBitmapHeight = 2 * kDisplayRows;
-inline constexpr int kRxBufferSize = 409600; // bytes
-inline constexpr int kAcqBlockSize = 204800; // samples per channel per tick
 inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
 inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
 inline constexpr std::uint32_t kBaudRate = 921600;
@@ -59,11 +57,6 @@ struct SharedState {
     bool samplingActive = false;
     bool handshakeOk = false;
     std::uint8_t retryCount = 0; // identification attempts left
-    std::array<std::uint8_t, 8> commandBuffer{};
-    std::array<std::uint8_t, kRxBufferSize> rxBuffer{};
-    std::int32_t rxCarry = 0; // bytes kept at the front of rxBuffer from the previous tick
-    std::int32_t rxTotal = 0; // rxCarry plus the bytes read in this tick
-    std::array<std::array<std::uint8_t, kAcqBlockSize>, 2> acqBlock{};
 
     // Sample memory and display.
     std::array<std::array<std::uint8_t, kChannelDataCapacity>, kChannels> channelData{};

@@ -54,7 +54,9 @@ BENCHMARK(BM_ParseFrames);
 // A port that answers the identification and then always has a full buffer of clean frames.
 class FullBufferLink final : public SerialLink {
 public:
-    explicit FullBufferLink(SharedState& s) : state_(s), frames_(cleanFrames(kRxBufferSize)) {}
+    FullBufferLink() : frames_(cleanFrames(kRxBufferSize)) {}
+    // The acquisition whose carried bytes bound what one tick may take.
+    const Acquisition* acquisition = nullptr;
     bool open(const QString&) override { return open_ = true; }
     bool isOpen() const override { return open_; }
     std::int64_t write(std::span<const std::uint8_t> bytes) override {
@@ -66,7 +68,7 @@ public:
         if (identifying_)
             return 1;
         // The most a tick takes without tripping the overflow rule.
-        return streaming_ ? kRxBufferSize - 2 * state_.rxCarry : 0;
+        return streaming_ ? kRxBufferSize - 2 * acquisition->carriedBytes() : 0;
     }
     std::int64_t read(std::span<std::uint8_t> dest) override {
         if (identifying_) {
@@ -85,7 +87,6 @@ public:
     bool failed() const override { return false; }
 
 private:
-    SharedState& state_;
     std::vector<std::uint8_t> frames_;
     bool open_ = false;
     bool identifying_ = false;
@@ -106,9 +107,10 @@ void BM_FullBufferTick(benchmark::State& state) {
     QTemporaryDir dir;
     auto shared = std::make_unique<SharedState>();
     shared->dataDir = dir.path();
-    FullBufferLink link(*shared);
+    FullBufferLink link;
     SteppingClock clock;
     Acquisition acq(*shared, link, clock, nullptr);
+    link.acquisition = &acq;
     acq.start();
     int ticks = 0;
     for (auto _ : state) {

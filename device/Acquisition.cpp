@@ -47,20 +47,20 @@ bool Acquisition::openPort() {
 }
 
 int Acquisition::identifyOnce() {
-    state_.commandBuffer = identifyCommand();
-    link_.write(state_.commandBuffer);
-    state_.rxBuffer[0] = 0;
+    rx_->commandBuffer = identifyCommand();
+    link_.write(rx_->commandBuffer);
+    rx_->rxBuffer[0] = 0;
     std::size_t got = 0;
     for (int poll = 0; poll < kIdentifyPolls; ++poll) {
         if (link_.queuedBytes() >= 1) {
-            got = static_cast<std::size_t>(link_.read(std::span(state_.rxBuffer.data(), 1)));
+            got = static_cast<std::size_t>(link_.read(std::span(rx_->rxBuffer.data(), 1)));
             break;
         }
         clock_.sleepMs(1);
     }
     if (link_.queuedBytes() != 0)
         return 0; // more than the one reply byte
-    return judgeIdentificationReply(std::span<const std::uint8_t>(state_.rxBuffer.data(), got),
+    return judgeIdentificationReply(std::span<const std::uint8_t>(rx_->rxBuffer.data(), got),
                                     state_.maxModelNumber);
 }
 
@@ -126,15 +126,15 @@ StartResult Acquisition::start() {
     state_.handshakeOk = false;
     state_.samplingActive = true;
     // Bytes carried from an earlier recording never enter this one.
-    state_.rxCarry = 0;
-    state_.rxTotal = 0;
+    rx_->rxCarry = 0;
+    rx_->rxTotal = 0;
     fault_ = false;
     faultShown_ = false;
     writeFailed_ = false;
     skippedBytes_ = 0;
     ticksSinceFirstByte_ = -1;
     framelessShown_ = false;
-    state_.commandBuffer = settingsCommand(state_);
+    rx_->commandBuffer = settingsCommand(state_);
 
     result.baseName = freeBaseName();
     fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName, fileWriter_);
@@ -153,7 +153,7 @@ StartResult Acquisition::start() {
     state_.zoomDivisor = 1;
     // Whatever arrived since the identification is not part of this recording.
     link_.purge();
-    link_.write(state_.commandBuffer);
+    link_.write(rx_->commandBuffer);
     result.status = StartStatus::Sampling;
     return result;
 }
@@ -161,7 +161,7 @@ StartResult Acquisition::start() {
 void Acquisition::updatePreview(std::int64_t n) {
     for (std::size_t ch = 0; ch < 2; ++ch) {
         std::uint8_t* preview = state_.channelData[ch].data();
-        const std::uint8_t* block = state_.acqBlock[ch].data();
+        const std::uint8_t* block = rx_->acqBlock[ch].data();
         if (n >= kDisplayColumns) {
             std::memcpy(preview, block, kDisplayColumns);
             continue;
@@ -174,16 +174,16 @@ void Acquisition::updatePreview(std::int64_t n) {
 
 bool Acquisition::parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit) {
     const FrameParseResult parsed =
-        parseFrames(std::span<const std::uint8_t>(state_.rxBuffer.data(), static_cast<std::size_t>(total)),
-                    state_.acqBlock[0].data(), state_.acqBlock[1].data(), limit);
+        parseFrames(std::span<const std::uint8_t>(rx_->rxBuffer.data(), static_cast<std::size_t>(total)),
+                    rx_->acqBlock[0].data(), rx_->acqBlock[1].data(), limit);
     pairs = parsed.pairs;
     skippedBytes_ += parsed.skipped;
-    state_.rxCarry = static_cast<std::int32_t>(parsed.carry);
-    std::memmove(state_.rxBuffer.data(), state_.rxBuffer.data() + (total - parsed.carry),
+    rx_->rxCarry = static_cast<std::int32_t>(parsed.carry);
+    std::memmove(rx_->rxBuffer.data(), rx_->rxBuffer.data() + (total - parsed.carry),
                  static_cast<std::size_t>(parsed.carry));
     const auto count = static_cast<std::size_t>(pairs);
-    return fileSet_->append(std::span(state_.acqBlock[0].data(), count),
-                            std::span(state_.acqBlock[1].data(), count));
+    return fileSet_->append(std::span(rx_->acqBlock[0].data(), count),
+                            std::span(rx_->acqBlock[1].data(), count));
 }
 
 bool Acquisition::sampleFilesInPlace() const {
@@ -215,20 +215,20 @@ TickResult Acquisition::tick(bool previewOn) {
     // Noted before reading: every byte that came before the failure is in the queue by now.
     const bool portLost = link_.failed();
     const std::int64_t queued = link_.queuedBytes();
-    const std::int64_t carry = state_.rxCarry;
+    const std::int64_t carry = rx_->rxCarry;
     if (queued + 2 * carry > kRxBufferSize) {
         fault_ = true;
         result.status = TickStatus::Overflow;
         result.errorText = text("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
         return result;
     }
-    state_.rxTotal = static_cast<std::int32_t>(queued + carry);
+    rx_->rxTotal = static_cast<std::int32_t>(queued + carry);
     result.status = TickStatus::Waiting;
-    if (state_.portOpen && state_.rxTotal > 8) {
+    if (state_.portOpen && rx_->rxTotal > 8) {
         const std::int64_t got =
-            link_.read(std::span(state_.rxBuffer.data() + carry, static_cast<std::size_t>(queued)));
-        state_.rxTotal = static_cast<std::int32_t>(carry + got);
-        const bool written = parseAndAppend(state_.rxTotal, result.samples, FrameLimit::KeepNewest);
+            link_.read(std::span(rx_->rxBuffer.data() + carry, static_cast<std::size_t>(queued)));
+        rx_->rxTotal = static_cast<std::int32_t>(carry + got);
+        const bool written = parseAndAppend(rx_->rxTotal, result.samples, FrameLimit::KeepNewest);
         if (previewOn) {
             updatePreview(result.samples);
             result.previewChanged = true;
@@ -259,7 +259,7 @@ TickResult Acquisition::tick(bool previewOn) {
 
 void Acquisition::watchForFrames() {
     constexpr int noticeTicks = kFramelessNoticeMs / kTickIntervalMs;
-    if (ticksSinceFirstByte_ < 0 && state_.rxTotal > 0)
+    if (ticksSinceFirstByte_ < 0 && rx_->rxTotal > 0)
         ticksSinceFirstByte_ = 0;
     else if (ticksSinceFirstByte_ >= 0 && ticksSinceFirstByte_ < noticeTicks)
         ++ticksSinceFirstByte_;
@@ -282,10 +282,10 @@ QString Acquisition::writeFailureText() const {
 
 void Acquisition::drainAtStop() {
     for (int round = 0; round < kDrainRounds; ++round) {
-        const std::int64_t carry = state_.rxCarry;
+        const std::int64_t carry = rx_->rxCarry;
         const std::int64_t room = kRxBufferSize - carry;
         const std::int64_t got =
-            link_.read(std::span(state_.rxBuffer.data() + carry, static_cast<std::size_t>(room)));
+            link_.read(std::span(rx_->rxBuffer.data() + carry, static_cast<std::size_t>(room)));
         std::int64_t taken = 0;
         const bool last = got < room;
         if (!parseAndAppend(carry + got, taken, last ? FrameLimit::TakeAll : FrameLimit::KeepNewest)) {
@@ -314,8 +314,8 @@ StopResult Acquisition::stop() {
         return result;
     const bool portUsable = state_.portOpen && link_.isOpen() && !link_.failed();
     if (portUsable) {
-        state_.commandBuffer.fill(0);
-        link_.write(std::span(state_.commandBuffer.data(), 1));
+        rx_->commandBuffer.fill(0);
+        link_.write(std::span(rx_->commandBuffer.data(), 1));
         clock_.sleepMs(kStopSettleMs);
         (void)link_.queuedBytes();
         clock_.sleepMs(kStopFinalMs);
@@ -331,7 +331,7 @@ StopResult Acquisition::stop() {
     }
     if (state_.portOpen || link_.isOpen())
         closePort();
-    state_.rxCarry = 0;
+    rx_->rxCarry = 0;
     if (!fileSet_)
         return result;
     fileSet_->closeSampleFiles();

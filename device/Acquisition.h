@@ -14,6 +14,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,9 @@
 namespace varnilog {
 
 using StatusCallback = std::function<void(const QString&)>;
+
+inline constexpr int kRxBufferSize = 409600; // bytes of the receive buffer
+inline constexpr int kAcqBlockSize = 204800; // samples per channel of one tick
 
 // The settings command for the shared state's time base and channels A and B.
 CommandFrame settingsCommand(const SharedState& state);
@@ -93,6 +97,8 @@ public:
     QString rosPath() const { return fileSet_ ? fileSet_->rosPath() : QString(); }
     // Total sample pairs appended to the current set.
     std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
+    // Received bytes kept for the next tick: the start of a frame that has not arrived whole.
+    std::int32_t carriedBytes() const { return rx_->rxCarry; }
 
 private:
     bool openPort();
@@ -117,6 +123,15 @@ private:
     Clock& clock_;
     StatusCallback status_;
     FileWriter* fileWriter_ = nullptr;
+    // The buffers of the link's traffic: fixed sizes, taken once with the acquisition.
+    struct ReceiveBuffers {
+        CommandFrame commandBuffer{};
+        std::array<std::uint8_t, kRxBufferSize> rxBuffer{};
+        std::int32_t rxCarry = 0; // bytes kept at the front of rxBuffer from the previous tick
+        std::int32_t rxTotal = 0; // rxCarry plus the bytes read in this tick
+        std::array<std::array<std::uint8_t, kAcqBlockSize>, 2> acqBlock{}; // samples of A and B
+    };
+    std::unique_ptr<ReceiveBuffers> rx_ = std::make_unique<ReceiveBuffers>();
     std::unique_ptr<RecordingFileSet> fileSet_;
     // ".rca" and ".rcb" of fileSet_, made once at start so the tick checks them without allocating.
     std::filesystem::path samplePaths_[2];

@@ -373,13 +373,22 @@ TEST_F(AcquisitionTest, NewRecordingNeverReusesTheNameOfAnExistingSet) {
 }
 
 TEST_F(AcquisitionTest, StartBeginsFromAnEmptyCarryAndSendsTheSettingsCommand) {
-    state->rxCarry = 5; // left from an earlier recording
+    // An earlier recording that ended with half a frame received.
+    startSampling();
+    link.receive(Bytes{0x41, 1, 0x42, 2, 0x41, 3, 0x42, 4, 0x41, 5});
+    acq.tick(false);
+    EXPECT_EQ(acq.carriedBytes(), 2);
+    acq.stop();
+    for (const QString& f : entries())
+        QFile::remove(dir.filePath(f));
+    clock.time = clock.time.addSecs(1);
+
     state->timeBaseIndex = 7;
     state->channelMode = {ModeDC, ModeAC, ModeAC, ModeAC};
     state->channelSensitivity = {4, 1, 1, 1};
     state->channelOffset = {100, 100, 100, 100};
     startSampling();
-    EXPECT_EQ(state->rxCarry, 0);
+    EXPECT_EQ(acq.carriedBytes(), 0);
     EXPECT_EQ(state->zoomDivisor, 1);
     EXPECT_EQ(link.written.back(), (Bytes{0x83, 0x6B, 0x41, 0x11, 0x64, 0x64, 0x7D, 0x85}));
     acq.stop();
