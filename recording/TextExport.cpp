@@ -29,10 +29,6 @@ int clampedSensitivity(std::uint8_t index) {
     return std::clamp<int>(index, 1, kSensitivityCount);
 }
 
-double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
-    return (static_cast<int>(sample) - 125) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * 0.04;
-}
-
 // Fixed point with four decimals, "-" as the sign and the locale's decimal separator.
 QByteArray voltageBytes(double volts, const QByteArray& decimalPoint) {
     QByteArray text = QByteArray::number(volts, 'f', 4);
@@ -219,6 +215,10 @@ bool buildBlock(const TextExportSource& source, int channels, const std::array<F
 }
 
 } // namespace
+
+double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
+    return (static_cast<int>(sample) - 125) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * 0.04;
+}
 
 TextExportSource textExportSourceFrom(SharedState& state) {
     TextExportSource source;
