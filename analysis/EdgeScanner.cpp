@@ -50,19 +50,31 @@ void EdgeScanner::mark(Mark& m, std::int64_t i) const {
 }
 
 void EdgeScanner::closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks) {
-    if (lo > hi)
+    // All of [lo, hi] lies in the current state, which rules out half of the searches: below the upper
+    // level (state low) no code reaches 90 %, above the lower level no code reaches 10 %. A mark of
+    // the other side is not needed either: the next stretch starts with its edge sample, which has it.
+    if (lo > hi || state_ == State::Unknown)
         return;
     const std::uint8_t* p = codes_ + (lo - blockStart_);
     const auto n = static_cast<std::size_t>(hi - lo + 1);
-    if (rises_.count > 0) {
-        if (const std::ptrdiff_t f = firstAtLeast(p, n, levels_.l90Code); f >= 0) {
-            const std::int64_t b = lo + f;
-            const double before = code(b - 1);
-            const double t90 = time(b - 1) + (levels_.l90 - before) / (code(b) - before);
-            summary_.riseSum += static_cast<double>(rises_.count) * t90 - rises_.nearSum;
-            summary_.riseTimes += rises_.count;
-            rises_ = {};
+    if (state_ == State::High) {
+        if (rises_.count > 0) {
+            if (const std::ptrdiff_t f = firstAtLeast(p, n, levels_.l90Code); f >= 0) {
+                const std::int64_t b = lo + f;
+                const double before = code(b - 1);
+                const double t90 = time(b - 1) + (levels_.l90 - before) / (code(b) - before);
+                summary_.riseSum += static_cast<double>(rises_.count) * t90 - rises_.nearSum;
+                summary_.riseTimes += rises_.count;
+                rises_ = {};
+            }
         }
+        if (!updateMarks)
+            return;
+        if (const std::ptrdiff_t f = lastAtLeast(p, n, levels_.aboveMidCode); f >= 0)
+            mark(aboveMid_, lo + f);
+        if (const std::ptrdiff_t f = lastAtLeast(p, n, levels_.l90Code); f >= 0)
+            mark(atLeast90_, lo + f);
+        return;
     }
     if (falls_.count > 0) {
         if (const std::ptrdiff_t f = firstAtMost(p, n, levels_.l10Code); f >= 0) {
@@ -78,12 +90,8 @@ void EdgeScanner::closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks)
         return;
     if (const std::ptrdiff_t f = lastAtMost(p, n, levels_.belowMidCode); f >= 0)
         mark(belowMid_, lo + f);
-    if (const std::ptrdiff_t f = lastAtLeast(p, n, levels_.aboveMidCode); f >= 0)
-        mark(aboveMid_, lo + f);
     if (const std::ptrdiff_t f = lastAtMost(p, n, levels_.l10Code); f >= 0)
         mark(atMost10_, lo + f);
-    if (const std::ptrdiff_t f = lastAtLeast(p, n, levels_.l90Code); f >= 0)
-        mark(atLeast90_, lo + f);
 }
 
 void EdgeScanner::extendPeriod(std::int64_t lo, std::int64_t hi) {
