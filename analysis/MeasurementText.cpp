@@ -11,6 +11,11 @@ struct Unit {
     const char* name;
 };
 
+double roundedTo(double x, int decimals) {
+    const double power = std::pow(10.0, decimals);
+    return std::round(x * power) / power;
+}
+
 // Units of one quantity from the smallest up, and the smallest magnitude each is used from.
 template <std::size_t N>
 QString scaled(double value, const std::array<Unit, N>& units, const std::array<double, N>& from,
@@ -21,11 +26,13 @@ QString scaled(double value, const std::array<Unit, N>& units, const std::array<
         ++u;
     for (;; ++u) {
         const double x = value / units[u].scale;
-        const int digits = x == 0 ? 1 : static_cast<int>(std::floor(std::log10(std::abs(x)))) + 1;
+        int digits = x == 0 ? 1 : static_cast<int>(std::floor(std::log10(std::abs(x)))) + 1;
+        // 9.9996 rounds to 10.00, not 10.000: the digits are counted after rounding.
+        if (x != 0 && std::abs(roundedTo(x, std::max(0, 4 - digits))) >= std::pow(10.0, digits))
+            ++digits;
         const int decimals = std::max(0, 4 - digits);
         // 999.96 mV rounds to 1000: shown as 1.000 V instead.
-        const double power = std::pow(10.0, decimals);
-        if (u + 1 < N && std::abs(x) < 1000.0 && std::round(std::abs(x) * power) / power >= 1000.0)
+        if (u + 1 < N && digits >= 4)
             continue;
         return locale.toString(x, 'f', decimals) + QChar(' ') + QString::fromUtf8(units[u].name);
     }
