@@ -36,6 +36,7 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
+class TFormPomiary;
 
 // What the command line asks for.
 struct ProgramOptions {
@@ -160,6 +161,10 @@ private:
     void SpeedButton73Click();
     void recordingOnDisplayChanged();
 
+    // Measurements window (ProgramMeasurements.cpp).
+    void connectMeasurementHandlers();
+    void SpeedButton72Click();
+
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
     void ScrollBar1Change(int position);
@@ -218,6 +223,7 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
+    TFormPomiary* formPomiary_ = nullptr; // child of this window, made on first use
 };
 
 } // namespace varnilog
