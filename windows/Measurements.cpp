@@ -97,9 +97,12 @@ TFormPomiary::~TFormPomiary() {
 }
 
 void TFormPomiary::FormShow() {
+    const bool wasShown = isVisible();
     show();
-    raise();
-    activateWindow();
+    if (wasShown) { // opened again: brought to the front
+        raise();
+        activateWindow();
+    }
     Timer1Timer();
     timer1_->start();
 }
