@@ -12,7 +12,9 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -195,17 +197,25 @@ MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& 
     const int helpers =
         periods ? 0 : std::min(std::max(request.workers, 1), static_cast<int>(jobs.size())) - 1;
     std::vector<std::thread> threads;
-    std::atomic<int> running{helpers};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = helpers;
     for (int i = 0; i < helpers; ++i)
         threads.emplace_back([&] {
             runJobs();
+            const std::lock_guard lock(mutex);
             --running;
+            finished.notify_all();
         });
     runJobs();
-    while (running > 0) { // the helpers' blocks are reported from here
+    // The helpers' blocks are reported from here until the last one is done.
+    for (std::unique_lock lock(mutex); running > 0;) {
+        if (finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; }))
+            break;
+        lock.unlock();
         if (progress && !progress(shared.done, shared.total))
             shared.stop = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        lock.lock();
     }
     for (std::thread& t : threads)
         t.join();
