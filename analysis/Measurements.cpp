@@ -28,7 +28,7 @@ constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", "
 struct Shared {
     std::atomic<std::int64_t> done{0};
     std::atomic<bool> stop{false};
-    std::int64_t total = 0;
+    std::atomic<std::int64_t> total{0};
     std::thread::id caller;
     const MeasureProgress* progress = nullptr;
 
@@ -114,21 +114,79 @@ void fillEdges(const MeasureRequest& request, ChannelMeasurements& m, const Edge
         m.fall = e.fallSum / static_cast<double>(e.fallTimes) * periodMs;
 }
 
+// At most this many fresh starts of the edge scan while the sums are read, each from the span's start
+// to where a new extreme turned up, and only within the first eighth of the span.
+constexpr int kMaxRestarts = 16;
+
 bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const PeriodSink& periods) {
     QFile file(request.sampleFiles[static_cast<std::size_t>(job.channel)]);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         job.error = file.errorString();
         return false;
     }
-    std::vector<std::uint8_t> buffer(
-        static_cast<std::size_t>(std::max<std::int64_t>(request.blockSamples, 1) + 2));
+    const auto bufferSize = static_cast<std::size_t>(std::max<std::int64_t>(request.blockSamples, 1) + 2);
+    std::vector<std::uint8_t> buffer(bufferSize);
     CodeStatistics stats;
+    // The edges need the span's extremes, which a signal usually shows in its first period: so the
+    // edges are scanned along with the sums, with the levels of the extremes seen so far, and scanned
+    // again from the start whenever an extreme changes. A late or frequent change leaves them to a
+    // second pass; so does a period listing, which must not see periods of a discarded scan.
+    bool speculating = !periods;
+    std::optional<EdgeScanner> scanner;
+    std::uint8_t usedLo = 255, usedHi = 0;
+    int restarts = 0;
+    QFile again(file.fileName());
+    std::vector<std::uint8_t> againBuffer;
+    const auto alongTheSums = [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
+        if (restarts > 0 && stats.lo == usedLo && stats.hi == usedHi) {
+            if (scanner)
+                scanner->scan(codes, first, n, last);
+            return;
+        }
+        const std::int64_t reach = first - request.from; // samples to scan again
+        if (++restarts > kMaxRestarts || reach > (job.end - request.from) / 8) {
+            speculating = false;
+            scanner.reset();
+            return;
+        }
+        usedLo = stats.lo;
+        usedHi = stats.hi;
+        scanner.reset();
+        const std::optional<EdgeLevels> levels = EdgeLevels::of(usedLo, usedHi);
+        if (!levels)
+            return; // no edges with these extremes; a wider range starts a scan
+        scanner.emplace(*levels, request.from);
+        if (reach > 0) {
+            if (!again.isOpen() && !again.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+                job.error = again.errorString();
+                shared.stop = true;
+                return;
+            }
+            againBuffer.resize(bufferSize);
+            shared.total += reach;
+            if (!readSpan(again, request.from, first, againBuffer, shared, job.error,
+                          [&](const std::uint8_t* c, std::int64_t f, std::int64_t k, bool) {
+                              scanner->scan(c, f, k, false);
+                          })) {
+                shared.stop = true;
+                return;
+            }
+        }
+        scanner->scan(codes, first, n, last);
+    };
     if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
-                  [&](const std::uint8_t* codes, std::int64_t, std::int64_t n, bool) {
+                  [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
                       stats.add(codes, static_cast<std::size_t>(n));
+                      if (speculating)
+                          alongTheSums(codes, first, n, last);
                   }))
         return false;
     fillLevels(request, job, stats);
+    if (speculating) {
+        if (scanner)
+            fillEdges(request, *job.out, scanner->summary());
+        return true;
+    }
     const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi);
     if (!levels)
         return true;
@@ -138,13 +196,15 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
             periods({job.channel, static_cast<double>(request.from) + p.start, p.end - p.start,
                      p.fall - p.start, p.lo, p.hi});
         };
-    EdgeScanner scanner(*levels, request.from, std::move(periodDone));
+    if (!periods)
+        shared.total += job.end - request.from;
+    EdgeScanner second(*levels, request.from, std::move(periodDone));
     if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
                   [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
-                      scanner.scan(codes, first, n, last);
+                      second.scan(codes, first, n, last);
                   }))
         return false;
-    fillEdges(request, *job.out, scanner.summary());
+    fillEdges(request, *job.out, second.summary());
     return true;
 }
 
@@ -183,7 +243,7 @@ MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& 
         m.samples = std::max<std::int64_t>(end - request.from, 0);
         if (m.samples > 0) {
             jobs.push_back({c, end, &m, {}});
-            shared.total += 2 * m.samples;
+            shared.total += (periods ? 2 : 1) * m.samples;
         }
     }
 
