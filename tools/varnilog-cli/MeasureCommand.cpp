@@ -8,6 +8,7 @@
 
 #include <QSaveFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -129,10 +130,9 @@ int runMeasure(const QStringList& args) {
     QString wanted = QStringLiteral("ABCD");
     if (parser.isSet(QStringLiteral("channels"))) {
         wanted = parser.value(QStringLiteral("channels")).toUpper();
-        for (const QChar c : wanted)
-            if (c < QChar('A') || c > QChar('D') || wanted.isEmpty())
-                return fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-        if (wanted.isEmpty())
+        const bool letters = std::all_of(wanted.begin(), wanted.end(),
+                                         [](QChar c) { return c >= QChar('A') && c <= QChar('D'); });
+        if (wanted.isEmpty() || !letters)
             return fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
     }
 
