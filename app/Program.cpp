@@ -152,6 +152,7 @@ void TForm1::connectHandlers() {
     connectViewHandlers();
     connectFileHandlers();
     connectAcquisitionHandlers();
+    connectMeasurementHandlers();
     setDialogs(nullptr);
 }
 

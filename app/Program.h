@@ -37,6 +37,7 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
+class TFormPomiary;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -154,6 +155,10 @@ private:
     // Shows a recording's base name in edFilename from its first character on.
     void showFileName(const QString& baseName);
 
+    // Measurements window (ProgramMeasurements.cpp).
+    void connectMeasurementHandlers();
+    void SpeedButton72Click();
+
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
     void ScrollBar1Change(int position);
@@ -214,6 +219,7 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
+    TFormPomiary* formPomiary_ = nullptr; // child of this window, made on first use
 };
 
 } // namespace varnilog

@@ -2,12 +2,12 @@
 // "Pokaż całość", against reading the same bytes plainly from the page cache (read() into one block,
 // and `cat` of the files to /dev/null for the whole recording) in the same run.
 #include "app/Configuration.h"
+#include "support/BigRecording.h"
 #include "support/OffscreenGui.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
 #include <QGuiApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -24,30 +24,15 @@ using namespace varnilog;
 
 constexpr std::int64_t kSamples = std::int64_t{1} << 28;
 
-struct Recording {
-    QTemporaryDir dir;
-    QString a, b;
-    Recording() {
-        a = dir.filePath(QStringLiteral("big.rca"));
-        b = dir.filePath(QStringLiteral("big.rcb"));
-        std::vector<std::uint8_t> block(1 << 20);
-        std::uint32_t x = 1;
-        for (const QString& path : {a, b}) {
-            QFile out(path);
-            out.open(QIODevice::WriteOnly);
-            for (std::int64_t done = 0; done < kSamples; done += static_cast<std::int64_t>(block.size())) {
-                for (auto& v : block) {
-                    x = x * 1103515245u + 12345u;
-                    v = static_cast<std::uint8_t>(x >> 20);
-                }
-                out.write(reinterpret_cast<const char*>(block.data()), static_cast<qint64>(block.size()));
+// Noise: every column of every zoom holds the full range of codes.
+test::BigRecording& recording() {
+    static test::BigRecording r(
+        kSamples, [x = std::uint32_t{1}](std::vector<std::uint8_t>& block, std::int64_t, int) mutable {
+            for (auto& v : block) {
+                x = x * 1103515245u + 12345u;
+                v = static_cast<std::uint8_t>(x >> 20);
             }
-        }
-    }
-};
-
-Recording& recording() {
-    static Recording r;
+        });
     return r;
 }
 
@@ -56,8 +41,8 @@ std::unique_ptr<SharedState> openState() {
     auto s = std::make_unique<SharedState>();
     sizeBitmaps(*s);
     paintBackground(s->bmpBackground, 0, 0x333333, true);
-    s->sampleFile[0].setFileName(recording().a);
-    s->sampleFile[1].setFileName(recording().b);
+    s->sampleFile[0].setFileName(recording().a());
+    s->sampleFile[1].setFileName(recording().b());
     s->sampleFile[0].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     s->sampleFile[1].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     s->sampleCount = kSamples;
@@ -87,7 +72,7 @@ void BM_PlainRead(benchmark::State& state) {
     const std::int64_t bytes = 500 * std::int64_t{zoomOf(state.range(0))};
     const std::int64_t start = state.range(0) == 0 ? 0 : 1000;
     std::vector<char> block(kViewBlockSize);
-    const QByteArray paths[] = {recording().a.toLocal8Bit(), recording().b.toLocal8Bit()};
+    const QByteArray paths[] = {recording().a().toLocal8Bit(), recording().b().toLocal8Bit()};
     for (auto _ : state) {
         for (const QByteArray& path : paths) {
             const int fd = ::open(path.constData(), O_RDONLY);
@@ -108,10 +93,8 @@ void BM_PlainRead(benchmark::State& state) {
 }
 
 void BM_CatWholeRecording(benchmark::State& state) {
-    const QByteArray command =
-        "cat '" + recording().a.toLocal8Bit() + "' '" + recording().b.toLocal8Bit() + "' > /dev/null";
     for (auto _ : state) {
-        benchmark::DoNotOptimize(std::system(command.constData()));
+        benchmark::DoNotOptimize(recording().cat());
     }
     state.SetBytesProcessed(state.iterations() * 2 * kSamples);
 }

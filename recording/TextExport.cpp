@@ -30,10 +30,6 @@ int clampedSensitivity(std::uint8_t index) {
     return std::clamp<int>(index, 1, kSensitivityCount);
 }
 
-double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
-    return (static_cast<int>(sample) - kZeroLine) * sensitivityTable[clampedSensitivity(sensitivityIndex)] * kDivisionsPerCode;
-}
-
 // Fixed point with four decimals, "-" as the sign and the locale's decimal separator.
 QByteArray voltageBytes(double volts, const QByteArray& decimalPoint) {
     QByteArray text = QByteArray::number(volts, 'f', 4);
@@ -220,6 +216,11 @@ bool buildBlock(const TextExportSource& source, int channels, const std::array<F
 }
 
 } // namespace
+
+double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
+    return (static_cast<int>(sample) - kZeroLine) * sensitivityTable[clampedSensitivity(sensitivityIndex)] *
+           kDivisionsPerCode;
+}
 
 TextExportSource textExportSourceFrom(RecordingInput& input) {
     TextExportSource source;

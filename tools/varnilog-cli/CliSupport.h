@@ -61,5 +61,6 @@ int runExport(const QStringList& args);
 int runRender(const QStringList& args);
 int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);
+int runMeasure(const QStringList& args);
 
 } // namespace varnilog::cli

@@ -1,0 +1,39 @@
+// The measurements as the window and the command line list them: one field per measurement with its
+// key (the JSON name) and kind, and the text of a value with 4 significant digits and a fitting unit in
+// a locale ("1,000 V", "12,50 kHz", "—" when undefined). Depends on QtCore.
+#pragma once
+
+#include "analysis/Measurements.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace varnilog {
+
+enum class Quantity {
+    Volts,
+    Hertz,
+    Milliseconds,
+    Fraction, // shown in %
+    Count,
+};
+
+struct MeasurementField {
+    const char* key;
+    Quantity quantity;
+    std::optional<double> (*value)(const ChannelMeasurements&);
+};
+
+// In the order of the window's rows: max, min, pkpk, mean, rms, acrms, frequency, period, duty, rise,
+// fall, periods, samples.
+extern const std::array<MeasurementField, 13> kMeasurementFields;
+
+// The text shown for an undefined value.
+inline constexpr char16_t kUndefinedText[] = u"—";
+
+QString measurementText(std::optional<double> value, Quantity quantity, const QLocale& locale);
+
+} // namespace varnilog

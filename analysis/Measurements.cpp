@@ -1,0 +1,300 @@
+#include "analysis/Measurements.h"
+
+#include "analysis/SampleScan.h"
+#include "recording/RecordingFileSet.h"
+#include "recording/TextExport.h"
+#include "view/ScaleTables.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
+
+// Shared by the channels of one measurement.
+struct Shared {
+    std::atomic<std::int64_t> done{0};
+    std::atomic<bool> stop{false};
+    std::atomic<std::int64_t> total{0};
+    std::thread::id caller;
+    const MeasureProgress* progress = nullptr;
+
+    // After every block: counts it and, on the calling thread, reports; false when the work must stop.
+    bool blockRead(std::int64_t samples) {
+        const std::int64_t now = done.fetch_add(samples) + samples;
+        if (progress != nullptr && *progress && std::this_thread::get_id() == caller &&
+            !(*progress)(now, total))
+            stop = true;
+        return !stop;
+    }
+};
+
+struct Job {
+    int channel = 0;
+    std::int64_t end = 0; // one past the last sample of the span the file holds
+    ChannelMeasurements* out = nullptr;
+    QString error;
+};
+
+// Reads [from, end) of file block by block into buffer + 2, keeping the two codes before each block
+// in buffer[0..1]; calls use(codes, first, count, last) per block. False on a read error or a stop.
+template <typename Use>
+bool readSpan(QFile& file, std::int64_t from, std::int64_t end, std::vector<std::uint8_t>& buffer,
+              Shared& shared, QString& error, Use use) {
+    if (!file.seek(from)) {
+        error = file.errorString();
+        return false;
+    }
+    const auto block = static_cast<std::int64_t>(buffer.size()) - 2;
+    for (std::int64_t first = from; first < end;) {
+        const std::int64_t want = std::min(block, end - first);
+        qint64 got = 0;
+        while (got < want) {
+            const qint64 n = file.read(reinterpret_cast<char*>(buffer.data() + 2 + got), want - got);
+            if (n <= 0) {
+                error = n < 0 ? file.errorString() : QStringLiteral("the file ended early");
+                return false;
+            }
+            got += n;
+        }
+        use(buffer.data() + 2, first, want, first + want == end);
+        std::memmove(buffer.data(), buffer.data() + want, 2);
+        first += want;
+        if (!shared.blockRead(want))
+            return false;
+    }
+    return true;
+}
+
+void fillLevels(const MeasureRequest& request, const Job& job, const CodeStatistics& stats) {
+    ChannelMeasurements& m = *job.out;
+    const std::uint8_t sensitivity = request.channelSensitivity[static_cast<std::size_t>(job.channel)];
+    const double n = static_cast<double>(stats.count);
+    const double scale = sensitivityTable[std::clamp<int>(sensitivity, 1, kSensitivityCount)] * 0.04;
+    // Sums of d = s - 125 and of d^2, exact in integers.
+    const auto count = stats.count;
+    const std::int64_t sumD = static_cast<std::int64_t>(stats.sum) - 125 * count;
+    const std::int64_t sumD2 =
+        static_cast<std::int64_t>(stats.sumSq) - 250 * static_cast<std::int64_t>(stats.sum) + 15625 * count;
+    __extension__ using Wide = __int128;
+    const Wide spread = static_cast<Wide>(count) * sumD2 - static_cast<Wide>(sumD) * sumD; // N^2 * variance
+    m.max = sampleVolts(stats.hi, sensitivity);
+    m.min = sampleVolts(stats.lo, sensitivity);
+    m.pkpk = *m.max - *m.min;
+    m.mean = static_cast<double>(sumD) * scale / n;
+    m.rms = std::sqrt(static_cast<double>(sumD2) / n) * scale;
+    m.acrms = std::sqrt(static_cast<double>(spread)) / n * scale;
+}
+
+void fillEdges(const MeasureRequest& request, ChannelMeasurements& m, const EdgeSummary& e) {
+    const auto periodMs = static_cast<double>(request.samplingPeriodMs);
+    if (e.risingEdges >= 2) {
+        m.periods = e.risingEdges - 1;
+        const double span = e.lastRise - e.firstRise;
+        m.period = span / static_cast<double>(m.periods) * periodMs;
+        m.frequency = 1000.0 / *m.period;
+        m.duty = e.highTime / span;
+    }
+    if (e.riseTimes > 0)
+        m.rise = e.riseSum / static_cast<double>(e.riseTimes) * periodMs;
+    if (e.fallTimes > 0)
+        m.fall = e.fallSum / static_cast<double>(e.fallTimes) * periodMs;
+}
+
+// At most this many fresh starts of the edge scan while the sums are read, each from the span's start
+// to where a new extreme turned up, and only within the first eighth of the span.
+constexpr int kMaxRestarts = 16;
+
+bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const PeriodSink& periods) {
+    QFile file(request.sampleFiles[static_cast<std::size_t>(job.channel)]);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        job.error = file.errorString();
+        return false;
+    }
+    const auto bufferSize = static_cast<std::size_t>(std::max<std::int64_t>(request.blockSamples, 1) + 2);
+    std::vector<std::uint8_t> buffer(bufferSize);
+    CodeStatistics stats;
+    // The edges need the span's extremes, which a signal usually shows in its first period: so the
+    // edges are scanned along with the sums, with the levels of the extremes seen so far, and scanned
+    // again from the start whenever an extreme changes. A late or frequent change leaves them to a
+    // second pass; so does a period listing, which must not see periods of a discarded scan.
+    bool speculating = !periods;
+    std::optional<EdgeScanner> scanner;
+    std::uint8_t usedLo = 255, usedHi = 0;
+    int restarts = 0;
+    QFile again(file.fileName());
+    std::vector<std::uint8_t> againBuffer;
+    const auto alongTheSums = [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
+        if (restarts > 0 && stats.lo == usedLo && stats.hi == usedHi) {
+            if (scanner)
+                scanner->scan(codes, first, n, last);
+            return;
+        }
+        const std::int64_t reach = first - request.from; // samples to scan again
+        if (++restarts > kMaxRestarts || reach > (job.end - request.from) / 8) {
+            speculating = false;
+            scanner.reset();
+            return;
+        }
+        usedLo = stats.lo;
+        usedHi = stats.hi;
+        scanner.reset();
+        const std::optional<EdgeLevels> levels = EdgeLevels::of(usedLo, usedHi);
+        if (!levels)
+            return; // no edges with these extremes; a wider range starts a scan
+        scanner.emplace(*levels, request.from);
+        if (reach > 0) {
+            if (!again.isOpen() && !again.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+                job.error = again.errorString();
+                shared.stop = true;
+                return;
+            }
+            againBuffer.resize(bufferSize);
+            shared.total += reach;
+            if (!readSpan(again, request.from, first, againBuffer, shared, job.error,
+                          [&](const std::uint8_t* c, std::int64_t f, std::int64_t k, bool) {
+                              scanner->scan(c, f, k, false);
+                          })) {
+                shared.stop = true;
+                return;
+            }
+        }
+        scanner->scan(codes, first, n, last);
+    };
+    if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
+                  [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
+                      stats.add(codes, static_cast<std::size_t>(n));
+                      if (speculating)
+                          alongTheSums(codes, first, n, last);
+                  }))
+        return false;
+    fillLevels(request, job, stats);
+    if (speculating) {
+        if (scanner)
+            fillEdges(request, *job.out, scanner->summary());
+        return true;
+    }
+    const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi);
+    if (!levels)
+        return true;
+    std::function<void(const PeriodSpan&)> periodDone;
+    if (periods)
+        periodDone = [&](const PeriodSpan& p) {
+            periods({job.channel, static_cast<double>(request.from) + p.start, p.end - p.start,
+                     p.fall - p.start, p.lo, p.hi});
+        };
+    if (!periods)
+        shared.total += job.end - request.from;
+    EdgeScanner second(*levels, request.from, std::move(periodDone));
+    if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
+                  [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
+                      second.scan(codes, first, n, last);
+                  }))
+        return false;
+    fillEdges(request, *job.out, second.summary());
+    return true;
+}
+
+} // namespace
+
+MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, std::int64_t to) {
+    MeasureRequest request;
+    for (int c = 0; c < kChannels; ++c) {
+        const QString path = siblingPath(state.recordingPath, QString::fromLatin1(kSampleExtensions[c]));
+        if (QFileInfo(path).isFile())
+            request.sampleFiles[c] = path;
+    }
+    request.channelCount = state.channelCount;
+    request.channelSensitivity = state.channelSensitivity;
+    request.samplingPeriodMs = state.samplingPeriodMs;
+    request.from = from;
+    request.to = to;
+    return request;
+}
+
+MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& progress,
+                          const PeriodSink& periods) {
+    MeasureResult result;
+    Shared shared;
+    shared.caller = std::this_thread::get_id();
+    shared.progress = &progress;
+    std::vector<Job> jobs;
+    const int channels = std::clamp(request.channelCount, 0, kChannels);
+    for (int c = 0; c < channels; ++c) {
+        if (request.sampleFiles[c].isEmpty())
+            continue;
+        ChannelMeasurements& m = result.channels[c];
+        m.measured = true;
+        const std::int64_t size = QFileInfo(request.sampleFiles[c]).size();
+        const std::int64_t end = std::min(request.to, size);
+        m.samples = std::max<std::int64_t>(end - request.from, 0);
+        if (m.samples > 0) {
+            jobs.push_back({c, end, &m, {}});
+            shared.total += (periods ? 2 : 1) * m.samples;
+        }
+    }
+
+    // Channels are taken in turn by the calling thread and, without a period sink, by helpers.
+    std::atomic<std::size_t> nextJob{0};
+    const auto runJobs = [&] {
+        for (std::size_t i = nextJob++; i < jobs.size() && !shared.stop; i = nextJob++)
+            if (!runJob(request, jobs[i], shared, periods) && !jobs[i].error.isEmpty())
+                shared.stop = true;
+    };
+    const int helpers =
+        periods ? 0 : std::min(std::max(request.workers, 1), static_cast<int>(jobs.size())) - 1;
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::condition_variable finished;
+    int running = helpers;
+    for (int i = 0; i < helpers; ++i)
+        threads.emplace_back([&] {
+            runJobs();
+            const std::lock_guard lock(mutex);
+            --running;
+            finished.notify_all();
+        });
+    runJobs();
+    // The helpers' blocks are reported from here until the last one is done.
+    for (std::unique_lock lock(mutex); running > 0;) {
+        if (finished.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; }))
+            break;
+        lock.unlock();
+        if (progress && !progress(shared.done, shared.total))
+            shared.stop = true;
+        lock.lock();
+    }
+    for (std::thread& t : threads)
+        t.join();
+
+    for (const Job& job : jobs) {
+        if (!job.error.isEmpty()) {
+            result.ok = false;
+            result.error = QStringLiteral("%1: %2").arg(request.sampleFiles[job.channel], job.error);
+            return result;
+        }
+    }
+    if (shared.stop) {
+        result.ok = false;
+        result.cancelled = true;
+        return result;
+    }
+    if (progress)
+        progress(shared.total, shared.total);
+    return result;
+}
+
+} // namespace varnilog

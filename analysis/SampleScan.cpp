@@ -1,0 +1,238 @@
+#include "analysis/SampleScan.h"
+
+#include <algorithm>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define VARNILOG_AVX2_PATHS 1
+#endif
+
+namespace varnilog {
+
+namespace {
+
+#if defined(VARNILOG_AVX2_PATHS)
+// Chosen at run time: the same results as the SSE2 loops, 32 codes a step.
+bool haveAvx2() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+
+// Adds codes[0, n - n % 32) to s; returns how many codes it took.
+__attribute__((target("avx2"))) std::size_t addAvx2(CodeStatistics& s, const std::uint8_t* codes,
+                                                    std::size_t n) {
+    const std::size_t whole = n - n % 32;
+    if (whole == 0)
+        return 0;
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i mn = _mm256_set1_epi8(static_cast<char>(s.lo));
+    __m256i mx = _mm256_set1_epi8(static_cast<char>(s.hi));
+    for (std::size_t i = 0; i < whole;) {
+        // A 32-bit lane gains at most 2 * 2 * 255^2 a step: 8192 steps stay below 2^32.
+        __m256i sums = zero, squares = zero;
+        const std::size_t stop = std::min(whole, i + 8192 * 32);
+        for (; i < stop; i += 32) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+            mn = _mm256_min_epu8(mn, x);
+            mx = _mm256_max_epu8(mx, x);
+            sums = _mm256_add_epi64(sums, _mm256_sad_epu8(x, zero));
+            const __m256i low = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(x));
+            const __m256i high = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(x, 1));
+            squares = _mm256_add_epi32(
+                squares, _mm256_add_epi32(_mm256_madd_epi16(low, low), _mm256_madd_epi16(high, high)));
+        }
+        alignas(32) std::uint64_t sum[4];
+        alignas(32) std::uint32_t square[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(sum), sums);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(square), squares);
+        s.sum += sum[0] + sum[1] + sum[2] + sum[3];
+        for (const std::uint32_t q : square)
+            s.sumSq += q;
+    }
+    alignas(32) std::uint8_t lanes[32];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), mn);
+    s.lo = *std::min_element(lanes, lanes + 32);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), mx);
+    s.hi = *std::max_element(lanes, lanes + 32);
+    return whole;
+}
+
+// Index of the first code in codes[0, n - n % 32) at least (at most) level, or -1.
+__attribute__((target("avx2"))) std::ptrdiff_t firstAvx2(const std::uint8_t* codes, std::size_t n,
+                                                         std::uint8_t level, bool atLeast) {
+    const __m256i l = _mm256_set1_epi8(static_cast<char>(level));
+    for (std::size_t i = 0; i + 32 <= n; i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+        const __m256i bound = atLeast ? _mm256_max_epu8(x, l) : _mm256_min_epu8(x, l);
+        const auto m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bound, x)));
+        if (m != 0)
+            return static_cast<std::ptrdiff_t>(i) + __builtin_ctz(m);
+    }
+    return -1;
+}
+#endif
+
+#if defined(__SSE2__)
+constexpr std::size_t kLanes = 16;
+
+__m128i load(const std::uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Bit i set where lane i of x is >= level (<= level): unsigned compares through min/max.
+int maskAtLeast(__m128i x, __m128i level) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, level), x));
+}
+int maskAtMost(__m128i x, __m128i level) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(x, level), x));
+}
+
+template <bool AtLeast>
+std::ptrdiff_t firstMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    const __m128i l = _mm_set1_epi8(static_cast<char>(level));
+    std::size_t i = 0;
+#if defined(VARNILOG_AVX2_PATHS)
+    if (n >= 64 && haveAvx2()) {
+        if (const std::ptrdiff_t f = firstAvx2(codes, n, level, AtLeast); f >= 0)
+            return f;
+        i = n - n % 32;
+    }
+#endif
+    for (; i + kLanes <= n; i += kLanes) {
+        const int m = AtLeast ? maskAtLeast(load(codes + i), l) : maskAtMost(load(codes + i), l);
+        if (m != 0)
+            return static_cast<std::ptrdiff_t>(i) + __builtin_ctz(static_cast<unsigned>(m));
+    }
+    for (; i < n; ++i)
+        if (AtLeast ? codes[i] >= level : codes[i] <= level)
+            return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+template <bool AtLeast>
+std::ptrdiff_t lastMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    const __m128i l = _mm_set1_epi8(static_cast<char>(level));
+    std::size_t end = n;
+    for (; end >= kLanes; end -= kLanes) {
+        const int m =
+            AtLeast ? maskAtLeast(load(codes + end - kLanes), l) : maskAtMost(load(codes + end - kLanes), l);
+        if (m != 0)
+            return static_cast<std::ptrdiff_t>(end - kLanes) + 31 - __builtin_clz(static_cast<unsigned>(m));
+    }
+    while (end > 0) {
+        --end;
+        if (AtLeast ? codes[end] >= level : codes[end] <= level)
+            return static_cast<std::ptrdiff_t>(end);
+    }
+    return -1;
+}
+#else
+template <bool AtLeast>
+std::ptrdiff_t firstMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (AtLeast ? codes[i] >= level : codes[i] <= level)
+            return static_cast<std::ptrdiff_t>(i);
+    return -1;
+}
+
+template <bool AtLeast>
+std::ptrdiff_t lastMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    for (std::size_t i = n; i > 0; --i)
+        if (AtLeast ? codes[i - 1] >= level : codes[i - 1] <= level)
+            return static_cast<std::ptrdiff_t>(i - 1);
+    return -1;
+}
+#endif
+
+} // namespace
+
+void CodeStatistics::add(const std::uint8_t* codes, std::size_t n) {
+    std::size_t i = 0;
+    count += static_cast<std::int64_t>(n);
+#if defined(VARNILOG_AVX2_PATHS)
+    if (haveAvx2())
+        i = addAvx2(*this, codes, n);
+#endif
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i mn = _mm_set1_epi8(static_cast<char>(lo));
+    __m128i mx = _mm_set1_epi8(static_cast<char>(hi));
+    while (i + kLanes <= n) {
+        // Squares are summed in 32-bit lanes: each step adds at most 2 * 255^2 to a lane, so a lane
+        // holds 4096 steps safely before it is widened.
+        __m128i sums = zero;
+        __m128i squares = zero;
+        const std::size_t stop = std::min(n - (n - i) % kLanes, i + 4096 * kLanes);
+        for (; i < stop; i += kLanes) {
+            const __m128i x = load(codes + i);
+            mn = _mm_min_epu8(mn, x);
+            mx = _mm_max_epu8(mx, x);
+            sums = _mm_add_epi64(sums, _mm_sad_epu8(x, zero));
+            const __m128i low = _mm_unpacklo_epi8(x, zero);
+            const __m128i high = _mm_unpackhi_epi8(x, zero);
+            squares =
+                _mm_add_epi32(squares, _mm_add_epi32(_mm_madd_epi16(low, low), _mm_madd_epi16(high, high)));
+        }
+        alignas(16) std::uint64_t s[2];
+        alignas(16) std::uint32_t q[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(s), sums);
+        _mm_store_si128(reinterpret_cast<__m128i*>(q), squares);
+        sum += s[0] + s[1];
+        sumSq += std::uint64_t{q[0]} + q[1] + q[2] + q[3];
+    }
+    alignas(16) std::uint8_t lanes[kLanes];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mn);
+    lo = *std::min_element(lanes, lanes + kLanes);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mx);
+    hi = *std::max_element(lanes, lanes + kLanes);
+#endif
+    for (; i < n; ++i) {
+        const std::uint8_t c = codes[i];
+        lo = std::min(lo, c);
+        hi = std::max(hi, c);
+        sum += c;
+        sumSq += std::uint64_t{c} * c;
+    }
+}
+
+std::ptrdiff_t firstAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    return firstMatch<true>(codes, n, level);
+}
+std::ptrdiff_t firstAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    return firstMatch<false>(codes, n, level);
+}
+std::ptrdiff_t lastAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    return lastMatch<true>(codes, n, level);
+}
+std::ptrdiff_t lastAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
+    return lastMatch<false>(codes, n, level);
+}
+
+void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std::uint8_t& hi) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    if (n >= kLanes) {
+        __m128i mn = _mm_set1_epi8(static_cast<char>(lo));
+        __m128i mx = _mm_set1_epi8(static_cast<char>(hi));
+        for (; i + kLanes <= n; i += kLanes) {
+            const __m128i x = load(codes + i);
+            mn = _mm_min_epu8(mn, x);
+            mx = _mm_max_epu8(mx, x);
+        }
+        alignas(16) std::uint8_t lanes[kLanes];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mn);
+        lo = *std::min_element(lanes, lanes + kLanes);
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mx);
+        hi = *std::max_element(lanes, lanes + kLanes);
+    }
+#endif
+    for (; i < n; ++i) {
+        lo = std::min(lo, codes[i]);
+        hi = std::max(hi, codes[i]);
+    }
+}
+
+} // namespace varnilog

@@ -1,0 +1,34 @@
+// The texts of measured values: 4 significant digits, the unit that keeps 1..999, the locale's comma.
+#include "analysis/MeasurementText.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnilog;
+
+TEST(MeasurementTextTest, FourDigitsInAFittingUnit) {
+    const QLocale c = QLocale::c(), pl(QLocale::Polish, QLocale::Poland);
+    const struct {
+        std::optional<double> value;
+        Quantity quantity;
+        const QLocale& locale;
+        const char* want;
+    } cases[] = {
+        {1.0, Quantity::Volts, c, "1.000 V"},
+        {-0.04, Quantity::Volts, c, "-40.00 mV"},
+        {0.0004, Quantity::Volts, pl, "0,4000 mV"},
+        {0.99996, Quantity::Volts, c, "1.000 V"}, // rounds up into the next unit
+        {52.0, Quantity::Volts, pl, "52,00 V"},
+        {0.0, Quantity::Volts, c, "0.000 V"},
+        {250.0, Quantity::Hertz, c, "250.0 Hz"},
+        {12500.0, Quantity::Hertz, pl, "12,50 kHz"},
+        {999.99, Quantity::Hertz, c, "1.000 kHz"},
+        {4.0, Quantity::Milliseconds, c, "4.000 ms"},
+        {0.0008, Quantity::Milliseconds, c, "0.8000 µs"},
+        {2500.0, Quantity::Milliseconds, c, "2.500 s"},
+        {0.5, Quantity::Fraction, pl, "50,00 %"},
+        {12345.0, Quantity::Count, c, "12345"},
+        {std::nullopt, Quantity::Volts, c, "—"},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(measurementText(k.value, k.quantity, k.locale), QString::fromUtf8(k.want)) << k.want;
+}

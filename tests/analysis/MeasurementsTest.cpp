@@ -1,0 +1,378 @@
+// Measurements over small spans whose results are worked out by hand (levels mid = 125, upper 130,
+// lower 120, 10 % at 105 and 90 % at 145 for codes 100..150), at every block size down to one sample,
+// and a direct transcription of the definitions checked against the block scanner on random signals.
+#include "analysis/Measurements.h"
+#include "support/RecordingSet.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <optional>
+#include <random>
+
+using namespace varnilog;
+using test::Codes;
+
+namespace {
+
+using Opt = std::optional<double>;
+constexpr Opt none = std::nullopt;
+
+struct Expected {
+    Opt max, min, mean, rms, acrms, period, duty, rise, fall;
+    std::int64_t periods;
+};
+
+struct Case {
+    const char* name;
+    Codes codes;
+    std::int64_t from, to;
+    std::uint8_t sensitivity;
+    float periodMs;
+    Expected want;
+};
+
+const double acSquare = std::sqrt(0.96);
+const double sineRms = 0.04 * std::sqrt(29700.0 / 25);
+const double hystRise = (10 + 26.0 / 31) - 5.0 / 28;
+const double hystPeriod = (10 + 6.0 / 31) - (4 + 1.0 / 3);
+
+const Case kCases[] = {
+    {"square wave",
+     {100, 100, 150, 150, 100, 100, 150, 150, 100, 100},
+     0,
+     10,
+     4,
+     1.0f,
+     // edges at 1.5 (rise), 3.5, 5.5 (rise), 7.5; 10 %..90 % from 1.1 to 1.9
+     {1.0, -1.0, -0.2, 1.0, acSquare, 4.0, 0.5, 0.8, 0.8, 1}},
+    {"square wave, 10 mV/div, 0.2 ms",
+     {100, 100, 150, 150, 100, 100, 150, 150, 100, 100},
+     0,
+     10,
+     10,
+     0.2f,
+     {0.01, -0.01, -0.002, 0.01, 0.01 * acSquare, 4 * double{0.2f}, 0.5, 0.8 * double{0.2f},
+      0.8 * double{0.2f}, 1}},
+    {"interpolated crossings",
+     {100, 100, 112, 138, 150, 150, 140, 110, 100, 100, 115, 150, 150},
+     0,
+     13,
+     4,
+     1.0f,
+     // rises at 2 + 13/26 and 10 + 10/35; fall at 6.5; rise times 13/6 and 32/21, fall time 2
+     {1.0, -1.0, -0.4 / 13, 0.04 * std::sqrt(5888.0 / 13), 0.04 * std::sqrt(5888.0 / 13 - 100.0 / 169),
+      (10 + 10.0 / 35) - 2.5, 4.0 / ((10 + 10.0 / 35) - 2.5), 155.0 / 84, 2.0, 1}},
+    {"hysteresis ignores wobbles around mid",
+     {100, 128, 122, 128, 122, 131, 124, 126, 121, 129, 119, 150, 100},
+     0,
+     13,
+     4,
+     1.0f,
+     // rises at 4 + 3/9 and 10 + 6/31 (both wait for the 90 % crossing at 11), fall at 9.4; the
+     // first fall has no 90 % crossing before it
+     {1.0, -1.0, none, none, none, hystPeriod, (9.4 - (4 + 1.0 / 3)) / hystPeriod, hystRise, 0.8, 1}},
+    {"sampled sine",
+     {125, 160, 175, 160, 125, 90,  75,  90,  125, 160, 175, 160, 125,
+      90,  75,  90,  125, 160, 175, 160, 125, 90,  75,  90,  125},
+     0,
+     25,
+     4,
+     1.0f,
+     // mid crossings land on samples 8 and 16; 10 % = 85, 90 % = 165
+     {2.0, -2.0, 0.0, sineRms, sineRms, 8.0, 0.5, 8.0 / 3, 8.0 / 3, 1}},
+    {"span starts high inside a period",
+     {100, 100, 150, 150, 100, 100, 150, 150, 100, 100},
+     3,
+     10,
+     4,
+     1.0f,
+     // one rising edge only (5.5): no period; the first fall's 90 % crossing is the span's first sample
+     {1.0, -1.0, -1.0 / 7, 1.0, std::sqrt(48.0) / 7, none, none, 0.8, 0.8, 0}},
+    {"rise without a 90 % crossing after it",
+     {150, 100, 140},
+     0,
+     3,
+     4,
+     1.0f,
+     {1.0, -1.0, none, none, none, none, none, none, 0.8, 0}},
+    {"smallest range with edges",
+     {123, 127, 123, 127, 123},
+     0,
+     5,
+     4,
+     1.0f,
+     {0.08, -0.08, none, none, none, 2.0, 0.5, 0.8, 0.8, 1}},
+    {"range of 3 has no edges",
+     {124, 127, 124, 127, 124, 127},
+     0,
+     6,
+     4,
+     1.0f,
+     {0.08, -0.04, none, none, none, none, none, none, none, 0}},
+    {"flat", {125, 125, 125, 125}, 0, 4, 4, 1.0f, {0.0, 0.0, 0.0, 0.0, 0.0, none, none, none, none, 0}},
+    {"one sample", {150}, 0, 1, 4, 1.0f, {1.0, 1.0, 1.0, 1.0, 0.0, none, none, none, none, 0}},
+    {"span past the end of the file",
+     {100, 150, 100},
+     1,
+     9,
+     4,
+     1.0f,
+     {1.0, -1.0, 0.0, 1.0, 1.0, none, none, none, 0.8, 0}},
+};
+
+void expectNear(const char* what, const Opt& got, const Opt& want, const std::string& where) {
+    if (!want) // rows leave out what they do not check, except where it must be undefined (below)
+        return;
+    ASSERT_TRUE(got.has_value()) << where << " " << what;
+    EXPECT_NEAR(*got, *want, 1e-12 * std::max(1.0, std::abs(*want))) << where << " " << what;
+}
+
+MeasureRequest requestFor(const QString& path, const Case& c, std::int64_t block) {
+    MeasureRequest r;
+    r.sampleFiles[0] = path;
+    r.channelCount = 1;
+    r.channelSensitivity = {c.sensitivity, 4, 4, 4};
+    r.samplingPeriodMs = c.periodMs;
+    r.from = c.from;
+    r.to = c.to;
+    r.blockSamples = block;
+    return r;
+}
+
+TEST(MeasurementsTest, HandWorkedSpansAtEveryBlockSize) {
+    QTemporaryDir dir;
+    int row = 0;
+    for (const Case& c : kCases) {
+        const QString path = dir.filePath(QString::number(row++) + ".rca");
+        ASSERT_TRUE(test::writeCodes(path, c.codes));
+        for (const std::int64_t block : {1, 2, 3, 5, 1 << 18}) {
+            const std::string where = std::string(c.name) + " block " + std::to_string(block);
+            const MeasureResult result = measureSpan(requestFor(path, c, block));
+            ASSERT_TRUE(result.ok) << where;
+            const ChannelMeasurements& m = result.channels[0];
+            EXPECT_TRUE(m.measured) << where;
+            EXPECT_EQ(m.samples, std::min<std::int64_t>(c.to, c.codes.size()) - c.from) << where;
+            expectNear("max", m.max, c.want.max, where);
+            expectNear("min", m.min, c.want.min, where);
+            if (c.want.max && c.want.min)
+                expectNear("pkpk", m.pkpk, *c.want.max - *c.want.min, where);
+            expectNear("mean", m.mean, c.want.mean, where);
+            expectNear("rms", m.rms, c.want.rms, where);
+            expectNear("acrms", m.acrms, c.want.acrms, where);
+            expectNear("period", m.period, c.want.period, where);
+            if (c.want.period)
+                expectNear("frequency", m.frequency, 1000.0 / *c.want.period, where);
+            expectNear("duty", m.duty, c.want.duty, where);
+            expectNear("rise", m.rise, c.want.rise, where);
+            expectNear("fall", m.fall, c.want.fall, where);
+            EXPECT_EQ(m.periods, c.want.periods) << where;
+            // What the row says is undefined must be.
+            EXPECT_EQ(m.period.has_value(), c.want.period.has_value()) << where;
+            EXPECT_EQ(m.frequency.has_value(), c.want.period.has_value()) << where;
+            EXPECT_EQ(m.duty.has_value(), c.want.duty.has_value()) << where;
+            EXPECT_EQ(m.rise.has_value(), c.want.rise.has_value()) << where;
+            EXPECT_EQ(m.fall.has_value(), c.want.fall.has_value()) << where;
+        }
+    }
+}
+
+TEST(MeasurementsTest, ChannelsWithoutDataAndEmptySpans) {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.rca");
+    ASSERT_TRUE(test::writeCodes(a, {100, 150, 100, 150}));
+    MeasureRequest r;
+    r.sampleFiles = {a, QString(), a, a};
+    r.channelCount = 3; // D has a file but is not recorded
+    r.to = 4;
+    MeasureResult result = measureSpan(r);
+    ASSERT_TRUE(result.ok);
+    EXPECT_TRUE(result.channels[0].measured);
+    EXPECT_FALSE(result.channels[1].measured);
+    EXPECT_TRUE(result.channels[2].measured);
+    EXPECT_FALSE(result.channels[3].measured);
+
+    r.from = 4; // empty span: measured, nothing defined
+    r.to = 4;
+    result = measureSpan(r);
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(result.channels[0].samples, 0);
+    EXPECT_FALSE(result.channels[0].max || result.channels[0].mean || result.channels[0].rms);
+}
+
+TEST(MeasurementsTest, PeriodsAreListedWithTheirExtremes) {
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.rca");
+    // Rising edges at 11.5, 15.5 and 19.5 counted from the file's start; the span starts at 10.
+    ASSERT_TRUE(test::writeCodes(
+        a, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100, 100, 150, 150, 100, 100, 150, 140, 110, 100, 150, 150}));
+    MeasureRequest r;
+    r.sampleFiles[0] = a;
+    r.channelCount = 1;
+    r.from = 10;
+    r.to = 22;
+    for (const std::int64_t block : {1, 4, 1 << 18}) {
+        r.blockSamples = block;
+        std::vector<PeriodRecord> got;
+        ASSERT_TRUE(measureSpan(r, {}, [&](const PeriodRecord& p) { got.push_back(p); }).ok);
+        ASSERT_EQ(got.size(), 2u) << block;
+        EXPECT_DOUBLE_EQ(got[0].start, 11.5);
+        EXPECT_DOUBLE_EQ(got[0].length, 4.0);
+        EXPECT_DOUBLE_EQ(got[0].high, 2.0);
+        EXPECT_EQ(got[0].lo, 100);
+        EXPECT_EQ(got[0].hi, 150);
+        // Second period: samples 16..19 (150 140 110 100); its fall at 17 + 15/30.
+        EXPECT_DOUBLE_EQ(got[1].start, 15.5);
+        EXPECT_DOUBLE_EQ(got[1].length, 4.0);
+        EXPECT_DOUBLE_EQ(got[1].high, 2.0);
+        EXPECT_EQ(got[1].lo, 100);
+        EXPECT_EQ(got[1].hi, 150);
+    }
+}
+
+// The definitions, transcribed directly: whole span in memory, one walk, searches as written.
+struct Direct {
+    std::int64_t periods = 0;
+    Opt period, duty, rise, fall;
+};
+
+Direct direct(const Codes& s) {
+    Direct d;
+    const auto n = static_cast<std::int64_t>(s.size());
+    const double hi = *std::max_element(s.begin(), s.end()), lo = *std::min_element(s.begin(), s.end());
+    if (hi - lo < 4)
+        return d;
+    const double mid = (hi + lo) / 2, h = 0.1 * (hi - lo), l10 = lo + 0.1 * (hi - lo),
+                 l90 = lo + 0.9 * (hi - lo);
+    int state = 0;
+    std::vector<double> rises, falls, riseTimes, fallTimes;
+    for (std::int64_t k = 0; k < n; ++k) {
+        if (state == 0) {
+            state = s[k] <= mid - h ? -1 : (s[k] >= mid + h ? 1 : 0);
+        } else if (state < 0 && s[k] >= mid + h) {
+            std::int64_t j = k - 1;
+            while (s[j] >= mid)
+                --j;
+            rises.push_back(j + (mid - s[j]) / (s[j + 1] - s[j]));
+            std::int64_t a = j, b = j + 1;
+            while (a >= 0 && s[a] > l10)
+                --a;
+            while (b < n && s[b] < l90)
+                ++b;
+            if (a >= 0 && b < n)
+                riseTimes.push_back(b - 1 + (l90 - s[b - 1]) / (s[b] - s[b - 1]) -
+                                    (a + (l10 - s[a]) / (s[a + 1] - s[a])));
+            state = 1;
+        } else if (state > 0 && s[k] <= mid - h) {
+            std::int64_t j = k - 1;
+            while (s[j] <= mid)
+                --j;
+            falls.push_back(j + (s[j] - mid) / (s[j] - s[j + 1]));
+            std::int64_t a = j, b = j + 1;
+            while (a >= 0 && s[a] < l90)
+                --a;
+            while (b < n && s[b] > l10)
+                ++b;
+            if (a >= 0 && b < n)
+                fallTimes.push_back(b - 1 + (s[b - 1] - l10) / (s[b - 1] - s[b]) -
+                                    (a + (s[a] - l90) / (s[a] - s[a + 1])));
+            state = -1;
+        }
+    }
+    if (rises.size() >= 2) {
+        d.periods = static_cast<std::int64_t>(rises.size()) - 1;
+        d.period = (rises.back() - rises.front()) / static_cast<double>(d.periods);
+        double high = 0;
+        for (std::size_t i = 0; i + 1 < rises.size(); ++i)
+            for (double f : falls)
+                if (f > rises[i] && f < rises[i + 1])
+                    high += f - rises[i];
+        d.duty = high / (rises.back() - rises.front());
+    }
+    const auto mean = [](const std::vector<double>& v) -> Opt {
+        if (v.empty())
+            return none;
+        double sum = 0;
+        for (double x : v)
+            sum += x;
+        return sum / static_cast<double>(v.size());
+    };
+    d.rise = mean(riseTimes);
+    d.fall = mean(fallTimes);
+    return d;
+}
+
+TEST(MeasurementsTest, BlockScannerAgreesWithTheDefinitionsOnRandomSignals) {
+    QTemporaryDir dir;
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 60; ++trial) {
+        // Slow square-ish waves with noise of varying size, so edges, wobbles and missing crossings mix.
+        Codes codes(1 + random() % 700);
+        const int amplitude = 2 + static_cast<int>(random() % 100),
+                  noise = 1 + static_cast<int>(random() % 60);
+        const int halfPeriod = 1 + static_cast<int>(random() % 40);
+        for (std::size_t i = 0; i < codes.size(); ++i) {
+            const int level = (i / halfPeriod) % 2 ? 125 + amplitude : 125 - amplitude;
+            codes[i] = static_cast<std::uint8_t>(
+                std::clamp(level + static_cast<int>(random() % noise) - noise / 2, 0, 255));
+        }
+        const QString path = dir.filePath(QString::number(trial) + ".rca");
+        ASSERT_TRUE(test::writeCodes(path, codes));
+        const Direct want = direct(codes);
+        MeasureRequest r;
+        r.sampleFiles[0] = path;
+        r.channelCount = 1;
+        r.to = static_cast<std::int64_t>(codes.size());
+        r.blockSamples = trial % 3 == 0 ? 1 << 18 : 1 + random() % 64; // the wide scans need long blocks
+        const ChannelMeasurements m = measureSpan(r).channels[0];
+        const std::string where = "trial " + std::to_string(trial);
+        EXPECT_EQ(m.periods, want.periods) << where;
+        for (const auto& [name, got, expected] :
+             {std::tuple{"period", m.period, want.period}, std::tuple{"duty", m.duty, want.duty},
+              std::tuple{"rise", m.rise, want.rise}, std::tuple{"fall", m.fall, want.fall}}) {
+            ASSERT_EQ(got.has_value(), expected.has_value()) << where << " " << name;
+            if (expected) {
+                EXPECT_NEAR(*got, *expected, 1e-9) << where << " " << name;
+            }
+        }
+    }
+}
+
+TEST(MeasurementsTest, ParallelChannelsAndCancelling) {
+    QTemporaryDir dir;
+    Codes wave(100000);
+    for (std::size_t i = 0; i < wave.size(); ++i)
+        wave[i] = static_cast<std::uint8_t>((i / 50) % 2 ? 200 : 50);
+    const QString path = dir.filePath("w.rca");
+    ASSERT_TRUE(test::writeCodes(path, wave));
+    MeasureRequest r;
+    r.sampleFiles = {path, path, path, path};
+    r.channelCount = 4;
+    r.to = 100000;
+    r.blockSamples = 4096;
+    r.workers = 1;
+    const MeasureResult alone = measureSpan(r);
+    r.workers = 2;
+    std::int64_t lastDone = 0, total = 0;
+    const MeasureResult together = measureSpan(r, [&](std::int64_t done, std::int64_t all) {
+        lastDone = done;
+        total = all;
+        return true;
+    });
+    ASSERT_TRUE(alone.ok && together.ok);
+    EXPECT_EQ(total, 4 * 100000); // one pass: both extremes turn up in the first block
+    EXPECT_EQ(lastDone, total);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(together.channels[c].periods, 999);
+        EXPECT_EQ(together.channels[c].period, alone.channels[c].period);
+        EXPECT_EQ(together.channels[c].rms, alone.channels[c].rms);
+    }
+    const MeasureResult cancelled =
+        measureSpan(r, [](std::int64_t done, std::int64_t) { return done < 8192; });
+    EXPECT_FALSE(cancelled.ok);
+    EXPECT_TRUE(cancelled.cancelled);
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+// The measurements window opened from "Pomiary parametrów" over a loaded recording: the table of the
+// view and of the whole recording, following the scroll bar, the worker with its result, the copy,
+// the per-period file, the lock while sampling, and the same numbers as the command line.
+#include "app/Program.h"
+#include "support/CliRunner.h"
+#include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
+#include "windows/Measurements.h"
+#include "windows/ScriptedDialogs.h"
+#include "windows/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace varnilog;
+
+namespace {
+
+constexpr int kSamples = 2002;
+
+class MeasurementsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
+        // A: square wave 100/150, rising edges at 1.5 + 4n (period 4 ms at 1 ms per sample); B: zero line.
+        test::RecordingSpec spec;
+        test::Codes a(kSamples);
+        for (int i = 0; i < kSamples; ++i)
+            a[i] = (i / 2) % 2 ? 150 : 100;
+        spec.channels = {a, test::Codes(kSamples, 125)};
+        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), spec);
+        form1 = std::make_unique<TForm1>(*state, boxes, ini);
+        form1->setDialogs(&dialogs);
+        form1->FormCreate();
+        form1->openRecording(ros);
+        ASSERT_EQ(state->sampleCount, kSamples);
+        test::child<QAbstractButton>(*form1, "SpeedButton72")->click();
+        window = form1->findChild<TFormPomiary*>();
+        ASSERT_NE(window, nullptr);
+        table = test::child<QTableWidget>(*window, "tblPomiary");
+    }
+    QString cell(int row, int column) const {
+        const QTableWidgetItem* item = table->item(row, column);
+        return item ? item->text() : QStringLiteral("<none>");
+    }
+    // Rows: 6 frequency, 7 period, 11 periods, 12 samples.
+    void expectTable(const char* frequency, const char* periods, const char* samples) {
+        EXPECT_EQ(cell(6, 0), QString::fromUtf8(frequency));
+        EXPECT_EQ(cell(11, 0), QString::fromUtf8(periods));
+        EXPECT_EQ(cell(12, 0), QString::fromUtf8(samples));
+        EXPECT_EQ(cell(6, 1), QString::fromUtf8("—")); // B is flat
+    }
+
+    test::ScopedLocale locale{QLocale(QLocale::Polish, QLocale::Poland)};
+    QTemporaryDir dir;
+    QString ros;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form1;
+    TFormPomiary* window = nullptr;
+    QTableWidget* table = nullptr;
+};
+
+TEST_F(MeasurementsWindowTest, ViewAndWholeRecordingFollowTheMainWindow) {
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isModal());
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("Pomiary parametrów"));
+    ASSERT_EQ(table->columnCount(), 2);
+    EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "B");
+    // The view: samples 0..499, rising edges 1.5 .. 497.5.
+    expectTable("250,0 Hz", "124", "500");
+    EXPECT_EQ(cell(0, 0), "1,000 V");
+    EXPECT_EQ(cell(8, 0), "50,00 %");
+
+    // Scrolled to the end: 500 samples from 1502, which starts high; rising edges 1505.5 .. 1997.5.
+    test::child<QScrollBar>(*form1, "ScrollBar1")->setValue(1502);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->measuredSpan().from == 1502; }, 2000));
+    EXPECT_EQ(window->measuredSpan().to, 2002);
+    expectTable("250,0 Hz", "123", "500");
+
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    EXPECT_EQ(window->measuredSpan().to, kSamples);
+    expectTable("250,0 Hz", "499", "2002");
+
+    // Copy: a header with the channels, then one line per measurement.
+    test::child<QAbstractButton>(*window, "btKopiuj")->click();
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n');
+    EXPECT_EQ(lines.value(0), "\tA\tB");
+    EXPECT_EQ(lines.value(7), QString::fromUtf8("Częstotliwość\t250,0 Hz\t—"));
+}
+
+TEST_F(MeasurementsWindowTest, LongSpansRunOnTheWorkerWithTheSameNumbers) {
+    const MeasureResult before = window->result();
+    window->setBackgroundFrom(0);
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    EXPECT_TRUE(window->busy());
+    EXPECT_TRUE(test::child<QWidget>(*window, "btAnuluj")->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    EXPECT_FALSE(test::child<QWidget>(*window, "btAnuluj")->isVisible());
+    expectTable("250,0 Hz", "499", "2002");
+    EXPECT_NE(window->result().channels[0].periods, before.channels[0].periods);
+
+    // The per-period file of the same span, written on the worker too.
+    const QString csv = dir.filePath(QStringLiteral("okresy.csv"));
+    dialogs.fileNames.push_back(csv);
+    test::child<QAbstractButton>(*window, "btZapiszOkresy")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    const QList<QByteArray> lines = test::readFile(csv).split('\n');
+    EXPECT_EQ(lines.size(), 1 + 499 + 1); // header, periods, nothing after the last line end
+    EXPECT_EQ(lines.value(1), "A;0000:00:00:002;4;250;50;1,0000;-1,0000\r");
+    EXPECT_TRUE(boxes.errors().isEmpty());
+}
+
+TEST_F(MeasurementsWindowTest, WindowAndCommandLineGiveTheSameNumbers) {
+    test::child<QRadioButton>(*window, "rbWidok")->click();
+    const test::CliRun run = test::runCli({"measure", ros, "--json", "--from", "0", "--to", "500"});
+    ASSERT_EQ(run.code, 0) << run.err.constData();
+    const QJsonArray channels = QJsonDocument::fromJson(run.out).object()["channels"].toArray();
+    ASSERT_EQ(channels.size(), 2);
+    for (int c = 0; c < 2; ++c) {
+        const ChannelMeasurements& m = window->result().channels[c];
+        const QJsonObject cli = channels[c].toObject();
+        EXPECT_EQ(cli["samples"].toInteger(), m.samples);
+        EXPECT_EQ(cli["periods"].toInteger(), m.periods);
+        for (const auto& [key, value] : {std::pair{"max", m.max},
+                                         {"mean", m.mean},
+                                         {"rms", m.rms},
+                                         {"acrms", m.acrms},
+                                         {"frequency", m.frequency},
+                                         {"duty", m.duty},
+                                         {"rise", m.rise},
+                                         {"fall", m.fall}}) {
+            EXPECT_EQ(cli[key].isNull(), !value.has_value()) << key;
+            if (value) {
+                EXPECT_EQ(cli[key].toDouble(), *value) << key; // the same function: equal to the bit
+            }
+        }
+    }
+}
+
+TEST_F(MeasurementsWindowTest, LockedWhileSampling) {
+    state->samplingActive = true;
+    QTest::qWait(300);
+    EXPECT_FALSE(test::child<QWidget>(*window, "rbCale")->isEnabled());
+    EXPECT_FALSE(test::child<QWidget>(*window, "btZapiszOkresy")->isEnabled());
+    state->samplingActive = false;
+    QTest::qWait(300);
+    EXPECT_TRUE(test::child<QWidget>(*window, "rbCale")->isEnabled());
+}
+
+} // namespace

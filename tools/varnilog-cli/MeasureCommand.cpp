@@ -1,0 +1,191 @@
+// measure: parameter measurements of a span of a recording, as a table, as JSON or per period.
+#include "CliSupport.h"
+
+#include "analysis/MeasurementText.h"
+#include "analysis/Measurements.h"
+#include "analysis/PeriodFile.h"
+#include "view/ScaleTables.h"
+
+#include <QSaveFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+namespace varnilog::cli {
+
+namespace {
+
+// The shortest text that reads back as the same double.
+QByteArray jsonNumber(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof(text), value).ptr;
+    return QByteArray(text, static_cast<qsizetype>(end - text));
+}
+
+QByteArray jsonValue(const std::optional<double>& value) {
+    return value ? jsonNumber(*value) : QByteArray("null");
+}
+
+QByteArray jsonString(const QString& text) {
+    QByteArray out = "\"";
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+QByteArray jsonReport(const QString& path, const MeasureRequest& request, const MeasureResult& result) {
+    QByteArray out = "{\"recording\": " + jsonString(path) +
+                     ", \"from\": " + QByteArray::number(request.from) +
+                     ", \"to\": " + QByteArray::number(request.to) +
+                     ", \"samplingPeriodMs\": " + jsonNumber(static_cast<double>(request.samplingPeriodMs)) +
+                     ", \"channels\": [";
+    bool first = true;
+    for (int c = 0; c < kChannels; ++c) {
+        const ChannelMeasurements& m = result.channels[c];
+        if (!m.measured)
+            continue;
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"name\": \"" + QByteArray(1, channelName[c]) +
+               "\", \"samples\": " + QByteArray::number(m.samples);
+        for (const MeasurementField& field : kMeasurementFields) {
+            if (field.quantity == Quantity::Count)
+                continue;
+            out += ", \"" + QByteArray(field.key) + "\": " + jsonValue(field.value(m));
+        }
+        out += ", \"periods\": " + QByteArray::number(m.periods) + "}";
+    }
+    return out + "]}\n";
+}
+
+QByteArray textReport(const QString& path, const MeasureRequest& request, const MeasureResult& result,
+                      const QLocale& locale) {
+    QString out = QStringLiteral("Recording: %1\nSpan: samples %2 to %3, %4 ms per sample\n\n")
+                      .arg(path)
+                      .arg(request.from)
+                      .arg(request.to)
+                      .arg(locale.toString(static_cast<double>(request.samplingPeriodMs), 'g', 6));
+    out += QStringLiteral("%1").arg(QString(), -10);
+    for (int c = 0; c < kChannels; ++c)
+        if (result.channels[c].measured)
+            out += QStringLiteral("%1").arg(QString(QChar(channelName[c])), 14);
+    out += '\n';
+    for (const MeasurementField& field : kMeasurementFields) {
+        out += QStringLiteral("%1").arg(QString::fromLatin1(field.key), -10);
+        for (int c = 0; c < kChannels; ++c)
+            if (result.channels[c].measured)
+                out += QStringLiteral("%1").arg(
+                    measurementText(field.value(result.channels[c]), field.quantity, locale), 14);
+        out += '\n';
+    }
+    return out.toUtf8();
+}
+
+} // namespace
+
+int runMeasure(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("One past the last sample of the span (default: the end)."),
+                      QStringLiteral("M")});
+    parser.addOption({QStringLiteral("channels"),
+                      QStringLiteral("Channels to measure, e.g. AB (default: all)."),
+                      QStringLiteral("ABCD")});
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the results as JSON.")});
+    parser.addOption({QStringLiteral("per-period"), QStringLiteral("Also write one line per full period."),
+                      QStringLiteral("OUT.csv")});
+    parser.addOption(
+        {QStringLiteral("locale"),
+         QStringLiteral(
+             "Number format of the table and the per-period file, e.g. pl_PL (default: the user's)."),
+         QStringLiteral("NAME")});
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Measures extremes, mean, RMS, frequency, period, duty cycle, "
+                                        "rise and fall time of every channel over a span of samples."),
+                         1, QStringLiteral("FILE.ros"));
+        rc >= 0)
+        return rc;
+    const QLocale locale = parser.isSet(QStringLiteral("locale"))
+                               ? QLocale(parser.value(QStringLiteral("locale")))
+                               : QLocale::system();
+    if (parser.isSet(QStringLiteral("locale")) && locale == QLocale::c() &&
+        parser.value(QStringLiteral("locale")) != QLatin1String("C"))
+        return fail(
+            QStringLiteral("--locale: unknown locale '%1'").arg(parser.value(QStringLiteral("locale"))),
+            ExitUsage);
+    QString wanted = QStringLiteral("ABCD");
+    if (parser.isSet(QStringLiteral("channels"))) {
+        wanted = parser.value(QStringLiteral("channels")).toUpper();
+        const bool letters = std::all_of(wanted.begin(), wanted.end(),
+                                         [](QChar c) { return c >= QChar('A') && c <= QChar('D'); });
+        if (wanted.isEmpty() || !letters)
+            return fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
+    }
+
+    const QString path = parser.positionalArguments().at(0);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, path, error))
+        return fail(error);
+    const std::int64_t count = state->sampleCount;
+    std::int64_t from = 0, to = count;
+    if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
+        !intOption(parser, QStringLiteral("to"), 0, count, to))
+        return ExitUsage;
+    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to"))) && from >= to)
+        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
+
+    MeasureRequest request = measureRequestFor(*state, from, to);
+    for (int c = 0; c < kChannels; ++c)
+        if (!wanted.contains(QChar(channelName[c])))
+            request.sampleFiles[c].clear();
+
+    std::unique_ptr<QSaveFile> periodFile;
+    std::unique_ptr<PeriodFileWriter> periodWriter;
+    PeriodSink sink;
+    if (parser.isSet(QStringLiteral("per-period"))) {
+        // Written beside the target and renamed into place: a failed run never leaves half a file.
+        periodFile = std::make_unique<QSaveFile>(parser.value(QStringLiteral("per-period")));
+        if (!periodFile->open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("%1: %2").arg(periodFile->fileName(), periodFile->errorString()));
+        periodWriter = std::make_unique<PeriodFileWriter>(*periodFile, locale, request.samplingPeriodMs,
+                                                          request.channelSensitivity);
+        sink = [&](const PeriodRecord& p) { periodWriter->add(p); };
+    }
+    Progress progress(QStringLiteral("measuring"));
+    const MeasureResult result = measureSpan(
+        request,
+        [&](std::int64_t done, std::int64_t total) {
+            progress.update(done, total);
+            return !(periodWriter && periodWriter->failed());
+        },
+        sink);
+    progress.finish();
+    if (periodWriter && (!periodWriter->finish() || !periodFile->commit()))
+        return fail(QStringLiteral("%1: %2").arg(periodFile->fileName(), periodWriter->failed()
+                                                                             ? periodWriter->error()
+                                                                             : periodFile->errorString()));
+    if (!result.ok)
+        return fail(result.error);
+    const QByteArray report = parser.isSet(QStringLiteral("json"))
+                                  ? jsonReport(path, request, result)
+                                  : textReport(path, request, result, locale);
+    std::fwrite(report.constData(), 1, static_cast<std::size_t>(report.size()), stdout);
+    return ExitOk;
+}
+
+} // namespace varnilog::cli

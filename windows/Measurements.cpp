@@ -1,0 +1,290 @@
+#include "windows/Measurements.h"
+
+#include "analysis/MeasurementText.h"
+#include "analysis/PeriodFile.h"
+#include "app/MessageBoxes.h"
+#include "ui_Measurements.h"
+#include "view/ScaleTables.h"
+#include "windows/StandardDialogs.h"
+
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QSaveFile>
+#include <QTimer>
+
+namespace varnilog {
+
+namespace {
+
+constexpr int kPollMs = 200;
+
+// The rows' names, in the order of kMeasurementFields.
+const std::array<const char*, 13> kRowNames{
+    "Maksimum",      "Minimum",        "Międzyszczytowa", "Średnia",     "Skuteczna",
+    "Skuteczna AC",  "Częstotliwość",  "Okres",           "Wypełnienie", "Czas narastania",
+    "Czas opadania", "Liczba okresów", "Liczba próbek"};
+
+} // namespace
+
+// One measurement on its way: its inputs, the worker's progress, its result.
+struct TFormPomiary::Job {
+    Inputs inputs;
+    MeasureRequest request;
+    QString periodPath; // also write the per-period file there
+    std::atomic<bool> cancel{false};
+    std::atomic<std::int64_t> done{0}, total{0};
+    MeasureResult result;
+    QString periodError;
+
+    void run() {
+        std::unique_ptr<QSaveFile> file;
+        std::unique_ptr<PeriodFileWriter> writer;
+        PeriodSink sink;
+        if (!periodPath.isEmpty()) {
+            file = std::make_unique<QSaveFile>(periodPath);
+            if (!file->open(QIODevice::WriteOnly)) {
+                periodError = file->errorString();
+                return;
+            }
+            writer = std::make_unique<PeriodFileWriter>(*file, QLocale(), request.samplingPeriodMs,
+                                                        request.channelSensitivity);
+            sink = [&](const PeriodRecord& p) { writer->add(p); };
+        }
+        result = measureSpan(
+            request,
+            [this, &writer](std::int64_t d, std::int64_t t) {
+                done = d;
+                total = t;
+                return !cancel && !(writer && writer->failed());
+            },
+            sink);
+        if (writer && result.ok && (!writer->finish() || !file->commit()))
+            periodError = writer->failed() ? writer->error() : file->errorString();
+    }
+};
+
+TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent, Qt::Tool), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TFormPomiary>()) {
+    ui_->setupUi(this);
+    setFixedSize(size());
+    auto* group = new QButtonGroup(this);
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(ui_->rbWidok), static_cast<QAbstractButton*>(ui_->rbZaznaczenie),
+          static_cast<QAbstractButton*>(ui_->rbKursory), static_cast<QAbstractButton*>(ui_->rbCale)})
+        group->addButton(b);
+    connect(group, &QButtonGroup::buttonClicked, this, [this] { zakresClick(); });
+    connect(ui_->btKopiuj, &QPushButton::clicked, this, &TFormPomiary::btKopiujClick);
+    connect(ui_->btZapiszOkresy, &QPushButton::clicked, this, &TFormPomiary::btZapiszOkresyClick);
+    connect(ui_->btAnuluj, &QPushButton::clicked, this, &TFormPomiary::btAnulujClick);
+    QTableWidget* t = ui_->tblPomiary;
+    t->setRowCount(static_cast<int>(kRowNames.size()));
+    for (int r = 0; r < t->rowCount(); ++r) {
+        t->setVerticalHeaderItem(
+            r, new QTableWidgetItem(QString::fromUtf8(kRowNames[static_cast<std::size_t>(r)])));
+        t->setRowHeight(r, 19);
+    }
+    t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    timer1_ = new QTimer(this);
+    timer1_->setInterval(kPollMs);
+    connect(timer1_, &QTimer::timeout, this, &TFormPomiary::Timer1Timer);
+}
+
+TFormPomiary::~TFormPomiary() {
+    stopWorker();
+}
+
+void TFormPomiary::FormShow() {
+    const bool wasShown = isVisible();
+    show();
+    if (wasShown) { // opened again: brought to the front
+        raise();
+        activateWindow();
+    }
+    Timer1Timer();
+    timer1_->start();
+}
+
+void TFormPomiary::hideEvent(QHideEvent* event) {
+    timer1_->stop();
+    stopWorker(); // nobody waits for a table that is not shown
+    setBusy(false);
+    QWidget::hideEvent(event);
+}
+
+SpanChoice TFormPomiary::spanChoice() const {
+    if (ui_->rbZaznaczenie->isChecked())
+        return SpanChoice::Selection;
+    if (ui_->rbKursory->isChecked())
+        return SpanChoice::Cursors;
+    if (ui_->rbCale->isChecked())
+        return SpanChoice::Whole;
+    return SpanChoice::View;
+}
+
+TFormPomiary::Inputs TFormPomiary::currentInputs() const {
+    Inputs in;
+    in.recordingPath = state_.recordingPath;
+    in.sampleCount = state_.sampleCount;
+    in.channelCount = state_.channelCount;
+    in.sensitivity = state_.channelSensitivity;
+    in.samplingPeriodMs = state_.samplingPeriodMs;
+    in.span = spanOf(spanChoice(), state_);
+    return in;
+}
+
+void TFormPomiary::Timer1Timer() {
+    // Sampling changes the recording under the table: nothing is measured until it stops.
+    const bool sampling = state_.samplingActive;
+    for (QWidget* w : {static_cast<QWidget*>(ui_->rbWidok), static_cast<QWidget*>(ui_->rbZaznaczenie),
+                       static_cast<QWidget*>(ui_->rbKursory), static_cast<QWidget*>(ui_->rbCale),
+                       static_cast<QWidget*>(ui_->btKopiuj), static_cast<QWidget*>(ui_->btZapiszOkresy)})
+        w->setEnabled(!sampling);
+    if (sampling)
+        return;
+    if (busy()) {
+        const std::int64_t total = job_->total;
+        ui_->pbPostep->setRange(0, 1000);
+        ui_->pbPostep->setValue(total > 0 ? static_cast<int>(job_->done * 1000 / total) : 0);
+    }
+    const Inputs in = currentInputs();
+    if (busy() ? job_->inputs == in : (haveResult_ && shown_ == in))
+        return;
+    measure(in);
+}
+
+void TFormPomiary::zakresClick() {
+    if (!state_.samplingActive)
+        measure(currentInputs());
+}
+
+void TFormPomiary::measure(const Inputs& inputs, const QString& periodPath) {
+    stopWorker();
+    job_ = std::make_unique<Job>();
+    job_->inputs = inputs;
+    job_->request = measureRequestFor(state_, inputs.span.from, inputs.span.to);
+    job_->periodPath = periodPath;
+    const int serial = ++jobSerial_;
+    if (inputs.span.length() < backgroundFrom_) {
+        job_->run();
+        std::unique_ptr<Job> job = std::move(job_);
+        shown_ = job->inputs;
+        showResult(job->result, job->periodError);
+        return;
+    }
+    setBusy(true);
+    worker_ = std::thread([this, job = job_.get(), serial] {
+        job->run();
+        QMetaObject::invokeMethod(
+            this, [this, serial] { workerDone(serial); }, Qt::QueuedConnection);
+    });
+}
+
+void TFormPomiary::stopWorker() {
+    if (worker_.joinable()) {
+        job_->cancel = true;
+        worker_.join();
+    }
+    job_.reset();
+}
+
+void TFormPomiary::workerDone(int serial) {
+    if (serial != jobSerial_ || !worker_.joinable())
+        return; // a measurement that was replaced or stopped
+    worker_.join();
+    std::unique_ptr<Job> job = std::move(job_);
+    setBusy(false);
+    if (job->result.cancelled && job->periodError.isEmpty()) {
+        ui_->lbZakres->setText(QString::fromUtf8("Przerwano pomiar"));
+        haveResult_ = false;
+        shown_ = job->inputs;
+        return;
+    }
+    shown_ = job->inputs;
+    showResult(job->result, job->periodError);
+}
+
+void TFormPomiary::showResult(const MeasureResult& result, const QString& periodError) {
+    haveResult_ = true;
+    if (!periodError.isEmpty())
+        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(periodError));
+    if (!result.ok) {
+        boxes_.showErrorBox(QString::fromUtf8("Błąd odczytu pliku: %1").arg(result.error));
+        return;
+    }
+    result_ = result;
+    const QLocale locale;
+    const SampleSpan& s = shown_.span;
+    ui_->lbZakres->setText(QString::fromUtf8("Próbki %1–%2 (%3)")
+                               .arg(locale.toString(static_cast<qlonglong>(s.from)),
+                                    locale.toString(static_cast<qlonglong>(s.to)),
+                                    locale.toString(static_cast<qlonglong>(s.length()))));
+    fillTable();
+}
+
+void TFormPomiary::fillTable() {
+    QTableWidget* t = ui_->tblPomiary;
+    const QLocale locale;
+    QStringList names;
+    std::vector<int> channels;
+    for (int c = 0; c < kChannels; ++c)
+        if (result_.channels[c].measured) {
+            names << QString(QChar(channelName[c]));
+            channels.push_back(c);
+        }
+    t->setColumnCount(static_cast<int>(channels.size()));
+    t->setHorizontalHeaderLabels(names);
+    for (int col = 0; col < static_cast<int>(channels.size()); ++col) {
+        const ChannelMeasurements& m = result_.channels[channels[static_cast<std::size_t>(col)]];
+        for (int r = 0; r < t->rowCount(); ++r) {
+            const MeasurementField& f = kMeasurementFields[static_cast<std::size_t>(r)];
+            auto* item = new QTableWidgetItem(measurementText(f.value(m), f.quantity, locale));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            t->setItem(r, col, item);
+        }
+    }
+}
+
+QString TFormPomiary::tableText() const {
+    const QTableWidget* t = ui_->tblPomiary;
+    QString text;
+    for (int col = 0; col < t->columnCount(); ++col)
+        text += '\t' + t->horizontalHeaderItem(col)->text();
+    text += '\n';
+    for (int r = 0; r < t->rowCount(); ++r) {
+        text += t->verticalHeaderItem(r)->text();
+        for (int col = 0; col < t->columnCount(); ++col)
+            text += '\t' + (t->item(r, col) ? t->item(r, col)->text() : QString());
+        text += '\n';
+    }
+    return text;
+}
+
+void TFormPomiary::btKopiujClick() {
+    QGuiApplication::clipboard()->setText(tableText());
+}
+
+void TFormPomiary::btZapiszOkresyClick() {
+    if (dialogs_ == nullptr || state_.samplingActive)
+        return;
+    const QString path = dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"),
+                                                QStringLiteral("csv"), QStringLiteral("okresy.csv"));
+    if (!path.isEmpty())
+        measure(currentInputs(), path);
+}
+
+void TFormPomiary::btAnulujClick() {
+    if (busy())
+        job_->cancel = true;
+}
+
+void TFormPomiary::setBusy(bool busy) {
+    ui_->pbPostep->setValue(0);
+    ui_->pbPostep->setVisible(busy);
+    ui_->btAnuluj->setVisible(busy);
+    ui_->btZapiszOkresy->setEnabled(!busy && !state_.samplingActive);
+}
+
+} // namespace varnilog

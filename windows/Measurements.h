@@ -1,0 +1,94 @@
+// TFormPomiary, "Pomiary parametrów": a non-modal tool window with the measurements of every channel
+// of the recording on display over a chosen span (the view, the selection, between the cursors, the
+// whole recording). It follows the view, the selection and the cursors by looking at the shared state
+// a few times a second; long spans are measured on a worker with progress and "Anuluj". Copies the
+// table as text and writes the per-period file. Idle while sampling runs.
+#pragma once
+
+#include "analysis/MeasurementSpans.h"
+#include "analysis/Measurements.h"
+#include "app/SharedState.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class QTimer;
+namespace Ui {
+class TFormPomiary;
+}
+
+namespace varnilog {
+
+class MessageBoxes;
+class StandardDialogs;
+
+class TFormPomiary : public QWidget {
+    Q_OBJECT
+public:
+    TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~TFormPomiary() override;
+
+    // The save dialog of "Zapisz okresy…".
+    void setDialogs(StandardDialogs* dialogs) { dialogs_ = dialogs; }
+    // Shows the window (or raises it) and measures the chosen span.
+    void FormShow();
+
+    SpanChoice spanChoice() const;
+    // The span of the table on display.
+    SampleSpan measuredSpan() const { return shown_.span; }
+    const MeasureResult& result() const { return result_; }
+    bool busy() const { return worker_.joinable(); }
+    // Spans of at least this many samples are measured on the worker (tests lower it).
+    void setBackgroundFrom(std::int64_t samples) { backgroundFrom_ = samples; }
+    // The table as text: a header line with the channels, then one line per measurement, tab-separated.
+    QString tableText() const;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // What a table was computed from: when any of it changes, the table is measured again.
+    struct Inputs {
+        QString recordingPath;
+        std::int64_t sampleCount = 0;
+        std::uint8_t channelCount = 0;
+        std::array<std::uint8_t, kChannels> sensitivity{};
+        float samplingPeriodMs = 0;
+        SampleSpan span;
+        bool operator==(const Inputs&) const = default;
+    };
+    struct Job;
+
+    void Timer1Timer();
+    void zakresClick();
+    void btKopiujClick();
+    void btZapiszOkresyClick();
+    void btAnulujClick();
+    Inputs currentInputs() const;
+    void measure(const Inputs& inputs, const QString& periodPath = {});
+    void stopWorker();
+    void workerDone(int serial);
+    void showResult(const MeasureResult& result, const QString& periodError);
+    void fillTable();
+    void setBusy(bool busy);
+
+    SharedState& state_;
+    MessageBoxes& boxes_;
+    StandardDialogs* dialogs_ = nullptr;
+    std::unique_ptr<Ui::TFormPomiary> ui_;
+    QTimer* timer1_ = nullptr;
+    Inputs shown_;
+    bool haveResult_ = false;
+    MeasureResult result_;
+    std::int64_t backgroundFrom_ = std::int64_t{1} << 22;
+    std::unique_ptr<Job> job_;
+    int jobSerial_ = 0;
+    std::thread worker_;
+};
+
+} // namespace varnilog
