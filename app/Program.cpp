@@ -204,6 +204,7 @@ void TForm1::connectHandlers() {
     connectViewHandlers();
     connectFileHandlers();
     connectAcquisitionHandlers();
+    connectPrintHandlers();
     setDialogs(nullptr);
 }
 

@@ -25,8 +25,10 @@ class TForm1;
 
 namespace varnilog {
 
+class AboutWindow;
 class Acquisition;
 class Clock;
+class ManualWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -162,6 +164,13 @@ private:
     // Shows a recording's base name in edFilename from its first character on.
     void showFileName(const QString& baseName);
 
+    // Printing, saving the page and the help menu (ProgramPrint.cpp).
+    void connectPrintHandlers();
+    void SpeedButton71Click();
+    void Zapiszobraz1Click();
+    void OProgramie1Click();
+    void Instrukcja1Click();
+
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
     void ScrollBar1Change(int position);
@@ -220,6 +229,8 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
+    AboutWindow* about_ = nullptr;   // made on first use
+    ManualWindow* manual_ = nullptr; // made on first use
 };
 
 } // namespace varnilog

@@ -166,8 +166,8 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
                                   const QLocale& locale) {
     PrintPageContent c;
     c.picture = state.bmpScreen;
-    const bool loaded = state.sampleCount >= 0 && state.sampleFile[0].isOpen();
-    if (loaded) {
+    c.hasRecording = state.sampleCount >= 0 && state.sampleFile[0].isOpen();
+    if (c.hasRecording) {
         c.recordingName = baseNameOf(state.recordingPath);
         const RecordingDetails details =
             readRecordingDetails(state.recordingPath, state.timeBaseIndex, locale);

@@ -32,6 +32,7 @@ struct PageChannel {
 // Everything the page shows, taken from the screen at one moment.
 struct PrintPageContent {
     QImage picture;                    // bmpScreen: the picture with overlays, cursors and selection
+    bool hasRecording = false;         // a recording is on display
     QString recordingName;             // base name; "brak" when no recording is on display
     QString startTime;                 // the START of the ".ros"
     QString length;                    // "hhhh:mm:ss:mmm"
