@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -40,20 +41,22 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
 void AboutWindow::setLocations(const QString& configurationPath, const QString& dataDir) {
     QStringList models;
     for (const DeviceModelInfo& m : deviceModelTable)
-        models << QString::fromUtf8(m.menuCaption);
-    const auto row = [](const QString& label, const QString& value) {
-        return QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(label, value.toHtmlEscaped());
+        models << QString::fromUtf8(m.menuCaption).toHtmlEscaped();
+    const auto row = [](const QString& label, const QString& html) {
+        return QStringLiteral("<tr><td>%1</td><td>%2</td></tr>").arg(label, html);
+    };
+    const auto path = [](const QString& p) {
+        return QDir::toNativeSeparators(p.isEmpty() ? p : QFileInfo(p).absoluteFilePath()).toHtmlEscaped();
     };
     lbAbout_->setText(
         QStringLiteral("<p><b style='font-size:large'>Varnilog 2k</b><br>Wersja %1</p>")
             .arg(QStringLiteral(VARNILOG_VERSION)) +
         QString::fromUtf8("<p>Oscyloskop i rejestrator z płytkami KZ100–KZ400.</p><table cellspacing='3'>") +
-        row(QString::fromUtf8("Płytki:"), models.join(QStringLiteral(", "))) +
+        row(QString::fromUtf8("Płytki:"), models.join(QStringLiteral("<br>"))) +
         row(QStringLiteral("Qt:"), QString::fromLatin1(qVersion())) +
-        row(QStringLiteral("Licencja:"), QString::fromUtf8(kLicence)) +
-        row(QStringLiteral("Plik konfiguracji:"), QDir::toNativeSeparators(configurationPath)) +
-        row(QStringLiteral("Folder danych:"), QDir::toNativeSeparators(dataDir)) +
-        QStringLiteral("</table>"));
+        row(QStringLiteral("Licencja:"), QString::fromUtf8(kLicence).toHtmlEscaped()) +
+        row(QStringLiteral("Plik konfiguracji:"), path(configurationPath)) +
+        row(QStringLiteral("Folder danych:"), path(dataDir)) + QStringLiteral("</table>"));
 }
 
 QString AboutWindow::text() const {
