@@ -153,6 +153,7 @@ void TForm1::connectHandlers() {
     connectFileHandlers();
     connectAcquisitionHandlers();
     connectMeasurementHandlers();
+    connectPrintHandlers();
     setDialogs(nullptr);
 }
 

@@ -26,8 +26,10 @@ class TForm1;
 
 namespace varnilog {
 
+class AboutWindow;
 class Acquisition;
 class Clock;
+class ManualWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -158,6 +160,12 @@ private:
     // Measurements window (ProgramMeasurements.cpp).
     void connectMeasurementHandlers();
     void SpeedButton72Click();
+    // Printing, saving the page and the help menu (ProgramPrint.cpp).
+    void connectPrintHandlers();
+    void SpeedButton71Click();
+    void Zapiszobraz1Click();
+    void OProgramie1Click();
+    void Instrukcja1Click();
 
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
@@ -220,6 +228,8 @@ private:
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
     TFormPomiary* formPomiary_ = nullptr; // child of this window, made on first use
+    AboutWindow* about_ = nullptr;   // made on first use
+    ManualWindow* manual_ = nullptr; // made on first use
 };
 
 } // namespace varnilog

@@ -2,6 +2,11 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 
 namespace varnilog {
 
@@ -13,6 +18,23 @@ QString QtStandardDialogs::saveFileName(QWidget* parent, const QString& filter, 
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(initialName);
+    // With several file types the chosen type decides the suffix: of a name typed without one, and of
+    // the name in the box when it ends in another type's suffix.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filter](const QString& chosen) {
+            static const QRegularExpression suffixPattern(QStringLiteral(R"(\*\.(\w+))"));
+            const QString suffix = suffixPattern.match(chosen).captured(1);
+            if (suffix.isEmpty())
+                return;
+            dialog.setDefaultSuffix(suffix);
+            auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!edit)
+                return;
+            const QString typed = edit->text();
+            const QString old = QFileInfo(typed).suffix();
+            if (!old.isEmpty() && filter.contains(QStringLiteral("*.") + old, Qt::CaseInsensitive))
+                edit->setText(typed.left(typed.size() - old.size()) + suffix);
+        });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
@@ -27,6 +49,15 @@ std::optional<QColor> QtStandardDialogs::color(QWidget* parent, const QColor& in
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedColor();
+}
+
+bool QtStandardDialogs::printPreview(QWidget* parent, QPrinter& printer,
+                                     const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QString::fromUtf8("Podgląd wydruku"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* target) { paint(*target); });
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace varnilog

@@ -1,4 +1,4 @@
-// StandardDialogs through QFileDialog and QColorDialog.
+// StandardDialogs through QFileDialog, QColorDialog and QPrintPreviewDialog.
 #pragma once
 
 #include "windows/StandardDialogs.h"
@@ -11,6 +11,8 @@ public:
                          const QString& initialName) override;
     QString existingDirectory(QWidget* parent, const QString& start) override;
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
+    bool printPreview(QWidget* parent, QPrinter& printer,
+                      const std::function<void(QPrinter&)>& paint) override;
 };
 
 } // namespace varnilog

@@ -1,12 +1,14 @@
-// The file, folder and colour dialogs the windows ask, behind an interface so tests answer them
+// The file, folder, colour and print dialogs the windows ask, behind an interface so tests answer them
 // without a dialog ever staying open. Real implementation: QtStandardDialogs.
 #pragma once
 
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace varnilog {
@@ -22,6 +24,11 @@ public:
     virtual QString existingDirectory(QWidget* parent, const QString& start) = 0;
     // The colour dialog preset to initial; no value when cancelled.
     virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
+    // The print preview of a page on printer; its print button opens the system's print dialog, which
+    // always offers printing to a PDF file. paint draws the page onto the printer it is given. True
+    // when the page was printed.
+    virtual bool printPreview(QWidget* parent, QPrinter& printer,
+                              const std::function<void(QPrinter&)>& paint) = 0;
 };
 
 } // namespace varnilog

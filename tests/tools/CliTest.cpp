@@ -4,6 +4,7 @@
 #include "recording/RecordingLoader.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumData.h"
+#include "view/PageFile.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -179,6 +180,29 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     EXPECT_EQ(runCli({"render", ros, png, "--zoom", "2", "--all"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, png, "--channels", "AX"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, dir.filePath("no/such/dir.png")}).code, 1);
+}
+
+TEST(CliTest, RenderPageWritesTheFormatOfTheOutputsExtension) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    struct Case {
+        const char* name;
+        int code;
+        QByteArray start; // the file's first bytes
+    } cases[] = {
+        {"page.png", 0, "\x89PNG"}, {"page.svg", 0, "<?xml"}, {"page.pdf", 0, "%PDF-"}, {"page.txt", 2, {}}};
+    for (const Case& k : cases) {
+        const QString out = dir.filePath(QString::fromLatin1(k.name));
+        const CliRun r = runCli({"render", ros, out, "--page"});
+        EXPECT_EQ(r.code, k.code) << k.name << r.err.constData();
+        EXPECT_EQ(QFile::exists(out), k.code == 0) << k.name;
+        if (k.code == 0) {
+            EXPECT_TRUE(readFile(out).startsWith(k.start)) << k.name;
+        }
+    }
+    // The page, not the bare 500 x 250 picture.
+    EXPECT_EQ(QImage(dir.filePath("page.png")).size(),
+              varnilog::rasterPageSize(varnilog::kSavedPictureScale));
 }
 
 TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {

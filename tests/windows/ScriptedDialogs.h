@@ -3,6 +3,8 @@
 
 #include "windows/StandardDialogs.h"
 
+#include <QPrinter>
+
 #include <deque>
 #include <functional>
 #include <vector>
@@ -15,20 +17,35 @@ public:
     std::deque<QString> directories;          // answers of the folder picker
     std::deque<std::optional<QColor>> colors; // answers of the colour dialog; nullopt = cancel
     std::vector<QColor> colorPresets;         // the colour each colour dialog was opened with
-    std::vector<QString> saveFilters, saveSuffixes;
+    std::vector<QString> saveFilters, saveSuffixes, saveInitialNames;
     std::function<void()> whileSaveDialogOpen; // what happens while the save dialog is open (events)
+    std::deque<QString> printFiles; // each print preview prints to this PDF file; empty text = cancel
+    std::vector<QPageLayout::Orientation> printOrientations; // the page each preview was opened with
 
-    QString saveFileName(QWidget*, const QString& filter, const QString& suffix, const QString&) override {
+    QString saveFileName(QWidget*, const QString& filter, const QString& suffix,
+                         const QString& initial) override {
         saveFilters.push_back(filter);
         saveSuffixes.push_back(suffix);
         if (whileSaveDialogOpen)
             whileSaveDialogOpen();
+        saveInitialNames.push_back(initial);
         return take(fileNames, QString());
     }
     QString existingDirectory(QWidget*, const QString&) override { return take(directories, QString()); }
     std::optional<QColor> color(QWidget*, const QColor& initial) override {
         colorPresets.push_back(initial);
         return take(colors, std::optional<QColor>());
+    }
+
+    bool printPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override {
+        printOrientations.push_back(printer.pageLayout().orientation());
+        const QString file = take(printFiles, QString());
+        if (file.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        paint(printer);
+        return true;
     }
 
 private:

@@ -1,8 +1,12 @@
-// render: the 500 x 250 waveform picture of a view, drawn by the same code as the main window.
+// render: the 500 x 250 waveform picture of a view, drawn by the same code as the main window, or with
+// --page the printable page around it (PNG, SVG or PDF by the output's extension).
 #include "CliSupport.h"
 
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
+#include "view/PageFile.h"
+#include "view/PrintPage.h"
+#include "view/ScaleTables.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -24,13 +28,20 @@ int runRender(const QStringList& args) {
     parser.addOption({QStringLiteral("config"),
                       QStringLiteral("Configuration whose colours and background are used."),
                       QStringLiteral("INI")});
+    parser.addOption({QStringLiteral("page"),
+                      QStringLiteral("The whole printable page (axes, scales, name, description) as PNG, SVG "
+                                     "or PDF by OUT's extension.")});
     if (const int rc =
             parseCommand(parser, args, QStringLiteral("Renders the waveform picture of a recording."), 2,
-                         QStringLiteral("FILE.ros OUT.png"));
+                         QStringLiteral("FILE.ros OUT.png|OUT.svg|OUT.pdf"));
         rc >= 0)
         return rc;
     if (parser.isSet(QStringLiteral("zoom")) && parser.isSet(QStringLiteral("all")))
         return fail(QStringLiteral("--zoom and --all cannot be used together"), ExitUsage);
+    const bool page = parser.isSet(QStringLiteral("page"));
+    const QString out = parser.positionalArguments().at(1);
+    if (page && pageFormatFor(out) == PageFormat::Unknown)
+        return fail(QStringLiteral("--page: OUT must end in .png, .svg or .pdf"), ExitUsage);
     std::int64_t start = 0, zoom = 1;
     if (!intOption(parser, QStringLiteral("start"), 0, INT64_MAX / 2, start) ||
         !intOption(parser, QStringLiteral("zoom"), 1, 1 << 30, zoom))
@@ -61,7 +72,18 @@ int runRender(const QStringList& args) {
     paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
                     state->gradientOn);
     refreshView(*state); // reads the window at viewStart (kept in range) and draws it
-    const QString out = parser.positionalArguments().at(1);
+    if (page) {
+        // What the window's time base and model refreshes would have set.
+        state->samplingPeriodMs = samplingPeriodTable[state->timeBaseIndex];
+        if (const DeviceModelInfo* model = findDeviceModel(state->deviceModel))
+            state->modelName = QString::fromLatin1(model->modelName);
+        PrintPageContent content = printPageContent(*state, QDateTime::currentDateTime());
+        content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
+        QString error;
+        if (!writePageFile(out, content, &error))
+            return fail(QStringLiteral("%1: %2").arg(out, error));
+        return ExitOk;
+    }
     if (!state->bmpScreen.save(out, "PNG"))
         return fail(QStringLiteral("%1: cannot write the picture").arg(out));
     return ExitOk;

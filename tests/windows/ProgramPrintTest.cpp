@@ -1,0 +1,128 @@
+// The main window's "Drukuj" (and Ctrl+P), "Zapisz obraz…", "O Programie" and "Instrukcja".
+#include "app/Program.h"
+#include "support/RecordedFiles.h"
+#include "support/RecordingMessageBoxes.h"
+#include "support/SmallRecording.h"
+#include "windows/AboutWindow.h"
+#include "windows/ManualWindow.h"
+#include "windows/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTimer>
+
+using namespace varnilog;
+
+namespace {
+
+class ProgramPrintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
+        f.close();
+        form1 = std::make_unique<TForm1>(*state, boxes, ini);
+        form1->setDialogs(&dialogs);
+        form1->FormCreate();
+    }
+    QAction* action(const char* name) { return form1->findChild<QAction*>(QString::fromLatin1(name)); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form1;
+};
+
+} // namespace
+
+TEST_F(ProgramPrintTest, DrukujPrintsTheScreenToAPdfInLandscape) {
+    form1->openRecording(test::writeSmallRecording(dir.path()));
+    const QString pdf = dir.filePath("wydruk.pdf");
+    dialogs.printFiles = {pdf, QString()};
+    form1->findChild<QAbstractButton*>(QStringLiteral("SpeedButton71"))->click();
+    ASSERT_EQ(dialogs.printOrientations.size(), 1u);
+    EXPECT_EQ(dialogs.printOrientations[0], QPageLayout::Landscape);
+    ASSERT_GT(QFileInfo(pdf).size(), 1000);
+    if (const std::optional<QByteArray> text = test::pdfText(pdf))
+        EXPECT_TRUE(text->contains(test::kSmallRecordingName)) << text->constData();
+    else
+        std::puts("pdftotext (poppler-utils) is not installed: the PDF's text is not checked");
+
+    // Ctrl+P opens the same preview (cancelled here).
+    form1->show();
+    QApplication::setActiveWindow(form1.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+    QTest::keyClick(form1->windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(dialogs.printOrientations.size(), 2u);
+}
+
+TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
+    form1->openRecording(test::writeSmallRecording(dir.path()));
+    const QString svg = dir.filePath("obraz.svg"), broken = dir.filePath("brak/folderu.png");
+    dialogs.fileNames = {svg, broken};
+    action("Zapiszobraz1")->trigger();
+    ASSERT_EQ(dialogs.saveInitialNames.size(), 1u);
+    EXPECT_EQ(dialogs.saveInitialNames[0], dir.filePath("2024-03-07 14.05.09.png"));
+    EXPECT_TRUE(test::fileBytes(svg).startsWith("<?xml"));
+    EXPECT_TRUE(boxes.errors().isEmpty());
+
+    action("Zapiszobraz1")->trigger();
+    ASSERT_EQ(boxes.errors().size(), 1);
+    EXPECT_TRUE(boxes.errors()[0].contains(broken)) << boxes.errors()[0].toStdString();
+    EXPECT_FALSE(QFile::exists(broken));
+}
+
+TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
+    QString shown;
+    QTimer::singleShot(0, form1.get(), [&] {
+        auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        shown = about->text();
+        about->accept();
+    });
+    action("OProgramie1")->trigger();
+    for (const QString& expected : {QStringLiteral(VARNILOG_VERSION), QStringLiteral("KZ100 ATMega32"),
+                                    QStringLiteral("KZ400 LPC2144"), QString::fromLatin1(qVersion()),
+                                    QDir::toNativeSeparators(dir.filePath("varnilog.ini")), dir.path()})
+        EXPECT_TRUE(shown.contains(expected)) << expected.toStdString() << "\n" << shown.toStdString();
+}
+
+TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {
+    action("Instrukcja1")->trigger();
+    auto* manual = form1->findChild<ManualWindow*>();
+    ASSERT_NE(manual, nullptr);
+    EXPECT_TRUE(manual->isVisible());
+    QTextDocument* doc = manual->browser()->document();
+    ASSERT_GT(manual->contents()->count(), 10);
+    // Every chapter of the program has its section.
+    QStringList titles;
+    for (int i = 0; i < manual->contents()->count(); ++i)
+        titles << manual->contents()->item(i)->text().trimmed();
+    for (const char* chapter : {"Nagrywanie", "Symulator", "Kursory i zaznaczenie", "Widmo (FFT)",
+                                "Drukowanie i zapis obrazu", "Wiersz poleceń"})
+        EXPECT_TRUE(titles.contains(QString::fromUtf8(chapter))) << chapter;
+    // Every link inside the manual leads to an anchor that exists.
+    QStringList anchors, links;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            anchors << it.fragment().charFormat().anchorNames();
+            const QString href = it.fragment().charFormat().anchorHref();
+            if (href.startsWith(QLatin1Char('#')))
+                links << href.mid(1);
+        }
+    EXPECT_GT(links.size(), 20);
+    for (const QString& link : links)
+        EXPECT_TRUE(anchors.contains(link)) << link.toStdString();
+}

@@ -1,0 +1,90 @@
+#include "view/PageFile.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+namespace varnilog {
+
+namespace {
+
+bool paintPng(QSaveFile& file, const PrintPageContent& content) {
+    QImage page(rasterPageSize(kSavedPictureScale), QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        drawPrintPage(painter, page.size(), content);
+    }
+    return page.save(&file, "PNG");
+}
+
+bool paintSvg(QSaveFile& file, const PrintPageContent& content) {
+    const QSize size = rasterPageSize(kSavedPictureScale);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&file);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(content.recordingName);
+    svg.setDescription(content.programName);
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    drawPrintPage(painter, size, content);
+    return painter.end();
+}
+
+bool paintPdf(QSaveFile& file, const PrintPageContent& content) {
+    QPdfWriter pdf(&file);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
+    pdf.setResolution(300);
+    pdf.setTitle(content.recordingName);
+    pdf.setCreator(content.programName);
+    QPainter painter;
+    if (!painter.begin(&pdf))
+        return false;
+    drawPrintPage(painter, QSize(pdf.width(), pdf.height()), content);
+    return painter.end();
+}
+
+} // namespace
+
+PageFormat pageFormatFor(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return PageFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return PageFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return PageFormat::Pdf;
+    return PageFormat::Unknown;
+}
+
+bool writePageFile(const QString& path, const PrintPageContent& content, QString* error) {
+    const PageFormat format = pageFormatFor(path);
+    if (format == PageFormat::Unknown) {
+        if (error)
+            *error = QStringLiteral("unknown file type (PNG, SVG or PDF)");
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    const bool painted = format == PageFormat::Png   ? paintPng(file, content)
+                         : format == PageFormat::Svg ? paintSvg(file, content)
+                                                     : paintPdf(file, content);
+    if (painted && file.error() == QFileDevice::NoError && file.commit())
+        return true;
+    if (error)
+        *error = file.error() != QFileDevice::NoError ? file.errorString()
+                                                      : QStringLiteral("cannot draw the page");
+    file.cancelWriting();
+    return false;
+}
+
+} // namespace varnilog

@@ -1,0 +1,60 @@
+#include "windows/ManualWindow.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QUrl>
+
+// The manual's resource lives in a static library: it is registered by name before its first use.
+static void initManualResource() {
+    Q_INIT_RESOURCE(manual);
+}
+
+namespace varnilog {
+
+ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent) {
+    initManualResource();
+    setObjectName(QStringLiteral("ManualWindow"));
+    setWindowTitle(QStringLiteral("Instrukcja"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    resize(900, 620);
+    auto* splitter = new QSplitter(this);
+    lstContents_ = new QListWidget(splitter);
+    lstContents_->setObjectName(QStringLiteral("lstContents"));
+    textBrowser_ = new QTextBrowser(splitter);
+    textBrowser_->setObjectName(QStringLiteral("textBrowser"));
+    textBrowser_->setOpenExternalLinks(true);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({230, 670});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(splitter);
+    textBrowser_->setSource(QUrl(QStringLiteral("qrc:/docs/manual.html")));
+    fillContents();
+    connect(lstContents_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item)
+            textBrowser_->scrollToAnchor(item->data(Qt::UserRole).toString());
+    });
+}
+
+void ManualWindow::fillContents() {
+    // Every chapter (h2) and section (h3) heading that carries an anchor, in the order of the text.
+    for (QTextBlock block = textBrowser_->document()->begin(); block.isValid(); block = block.next()) {
+        const int level = block.blockFormat().headingLevel();
+        if (level < 2 || level > 3)
+            continue;
+        QString anchor;
+        for (auto it = block.begin(); !it.atEnd() && anchor.isEmpty(); ++it)
+            if (const QStringList names = it.fragment().charFormat().anchorNames(); !names.isEmpty())
+                anchor = names.constFirst();
+        if (anchor.isEmpty())
+            continue;
+        auto* item = new QListWidgetItem(
+            QString(level == 3 ? 4 : 0, QLatin1Char(' ')) + block.text().trimmed(), lstContents_);
+        item->setData(Qt::UserRole, anchor);
+    }
+}
+
+} // namespace varnilog
