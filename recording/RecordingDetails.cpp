@@ -1,8 +1,7 @@
 #include "recording/RecordingDetails.h"
 
-#include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
-#include "recording/RecordingLoader.h"
+#include "recording/RecordingHeader.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -14,7 +13,6 @@
 namespace varnilog {
 
 namespace {
-const QString kSection = QStringLiteral("PARAMETRY");
 
 float periodOf(std::int32_t timeBaseIndex) {
     return samplingPeriodTable[static_cast<std::size_t>(std::clamp(timeBaseIndex, 1, kTimeBaseCount))];
@@ -40,23 +38,20 @@ QString periodText(float ms, const QLocale& locale) {
 RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t currentTimeBaseIndex,
                                       const QLocale& locale) {
     RecordingDetails details;
-    std::int32_t timeBase = currentTimeBaseIndex;
-    std::int32_t channels = 1;
-    details.start = QStringLiteral("...");
+    // The browser's own defaults; the loader's ranges, so it shows the values the recording opens
+    // with. A header the loader would refuse reads as a missing one: the browser shows no message.
+    RecordingHeader header;
+    header.timeBaseIndex = currentTimeBaseIndex;
+    header.channelCount = 1;
+    header.start = QStringLiteral("...");
     if (!rosPath.isEmpty()) {
-        // A header the loader would refuse reads as a missing one: the browser shows no message.
-        if (headerFileState(rosPath) == HeaderFile::Readable) {
-            const ProfileFile ini(rosPath);
-            // The loader's rules, so the browser shows the values the recording opens with.
-            timeBase = headerTimeBaseIndex(ini, currentTimeBaseIndex);
-            channels = headerChannelCount(ini, 1);
-            details.start = ini.readString(kSection, QStringLiteral("START"), details.start);
-        }
+        header = readRecordingHeader(rosPath, header).values;
         details.sampleCount = sampleFileLength(siblingPath(rosPath, QStringLiteral(".rca")));
     }
-    const float period = periodOf(timeBase);
+    details.start = header.start;
+    const float period = periodOf(header.timeBaseIndex);
     details.period = periodText(period, locale);
-    details.channels = QString::number(channels);
+    details.channels = QString::number(header.channelCount);
     details.length = formatElapsedTime(static_cast<float>(details.sampleCount) * period);
     return details;
 }

@@ -1,6 +1,6 @@
 // What the recording browser shows for a selected ".ros": sampling period, start time, number of
 // channels and length, as the texts of its value labels. Pure functions over the files of the set;
-// depends on QtCore, the profile file and the scale tables.
+// depends on QtCore, the recording header and the scale tables.
 #pragma once
 
 #include <QLocale>

@@ -1,17 +1,11 @@
 #include "recording/RecordingFileSet.h"
 
-#include "recording/ProfileFile.h"
+#include "recording/RecordingHeader.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace varnilog {
-
-namespace {
-
-const QString kSection = QStringLiteral("PARAMETRY");
-
-} // namespace
 
 QString recordingBaseName(const QDateTime& time) {
     return time.toString(QStringLiteral("yyyy-MM-dd hh.mm.ss"));
@@ -51,32 +45,7 @@ bool RecordingFileSet::nameTaken(const QString& dir, const QString& baseName) {
 }
 
 bool RecordingFileSet::writeSettings(const SharedState& s) {
-    // Read first: an older header of the same name keeps its other lines.
-    ProfileFile ros(rosPath());
-    bool ok = ros.setInteger(kSection, QStringLiteral("PODSTAWA"), s.timeBaseIndex);
-    ok = ros.setInteger(kSection, QStringLiteral("CZULOSCA"), s.channelSensitivity[0]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("CZULOSCB"), s.channelSensitivity[1]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("TRYBA"), s.channelMode[0]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("TRYBB"), s.channelMode[1]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("OFFSETA"), s.channelOffset[0]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("OFFSETB"), s.channelOffset[1]) && ok;
-    ok = ros.setInteger(kSection, QStringLiteral("ILOSCKANALOW"), s.channelCount) && ok;
-    ok = ros.setString(kSection, QStringLiteral("START"), baseName_) && ok;
-    if (ros.unreadable()) {
-        writeError_ = rosPath() + QStringLiteral(": cannot be read, so it is not replaced");
-        return false;
-    }
-    const QByteArray text = ros.text();
-    if (!ok || text.isEmpty()) {
-        writeError_ = rosPath() + QStringLiteral(": out of memory");
-        return false;
-    }
-    QString error;
-    if (!writer_->replace(rosPath(), text, error)) {
-        writeError_ = rosPath() + QStringLiteral(": ") + error;
-        return false;
-    }
-    return true;
+    return writeRecordingHeader(rosPath(), headerOfState(s, baseName_), *writer_, writeError_);
 }
 
 bool RecordingFileSet::createSampleFiles() {

@@ -1,9 +1,9 @@
-// The files of one recording: "<base>.ros" (settings, INI section PARAMETRY), ".rca"/".rcb" (one
+// The files of one recording: "<base>.ros" (settings, see RecordingHeader), ".rca"/".rcb" (one
 // byte per sample of channels A and B), optional ".rcc"/".rcd", and ".roc" (description). Names,
 // the ".ros" writer, creation and filling of the sample files, measuring and removal of the set a
 // recording writes (the browser's rename and delete live in RecordingManagement). Positions and
 // counts are 64-bit. Every write goes through a FileWriter (the disk unless one is given). Depends
-// on QtCore, app/SharedState.h and recording/ (ProfileFile, FileWriter).
+// on QtCore, app/SharedState.h and recording/ (RecordingHeader, FileWriter).
 #pragma once
 
 #include "app/SharedState.h"
@@ -48,10 +48,10 @@ public:
     // never takes over an earlier one's files.
     static bool nameTaken(const QString& dir, const QString& baseName);
 
-    // Writes PODSTAWA, CZULOSCA, CZULOSCB, TRYBA, TRYBB, OFFSETA, OFFSETB, ILOSCKANALOW and START
-    // (the base name) in this order, all in one replacement of the file: an older ".ros" of the
-    // name keeps its other lines, and a failure or a crash leaves that older file (or none), never
-    // a part of the keys. False when the file cannot be written (writeError says why).
+    // Writes the header of state with the base name as its start time, all in one replacement of
+    // the file (writeRecordingHeader): an older ".ros" of the name keeps its other lines, and a
+    // failure or a crash leaves that older file (or none), never a part of the keys. False when the
+    // file cannot be written (writeError says why).
     bool writeSettings(const SharedState& state);
     // Creates ".rca" and ".rcb" empty, replacing files of that name; false when either fails.
     bool createSampleFiles();

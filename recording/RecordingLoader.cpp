@@ -1,7 +1,7 @@
 #include "recording/RecordingLoader.h"
 
-#include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingHeader.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
@@ -14,10 +14,18 @@ namespace varnilog {
 namespace {
 
 constexpr std::array<const char*, kChannels> sampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
-const QString section = QStringLiteral("PARAMETRY");
 
 qsizetype nameStart(const QString& path) {
     return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+}
+
+void applyHeader(SharedState& state, const RecordingHeader& header) {
+    state.timeBaseIndex = header.timeBaseIndex;
+    std::copy(header.sensitivity.begin(), header.sensitivity.end(), state.channelSensitivity.begin());
+    std::copy(header.mode.begin(), header.mode.end(), state.channelMode.begin());
+    std::copy(header.offset.begin(), header.offset.end(), state.channelOffset.begin());
+    state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
+    state.channelCount = header.channelCount;
 }
 
 } // namespace
@@ -36,44 +44,6 @@ void openSampleFiles(SharedState& state) {
     state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;
 }
 
-namespace {
-
-std::uint8_t readClamped(const ProfileFile& ros, const char* key, std::uint8_t defaultValue, int lo, int hi) {
-    const std::uint8_t value = ros.readByte(section, QString::fromLatin1(key), defaultValue);
-    return static_cast<std::uint8_t>(std::clamp<int>(value, lo, hi));
-}
-
-void readSettings(SharedState& state, const ProfileFile& ros) {
-    state.timeBaseIndex = headerTimeBaseIndex(ros, 1);
-    state.channelSensitivity[0] = readClamped(ros, "CZULOSCA", 1, 1, kSensitivityCount);
-    state.channelSensitivity[1] = readClamped(ros, "CZULOSCB", 1, 1, kSensitivityCount);
-    state.channelMode[0] = readClamped(ros, "TRYBA", ModeAC, ModeAC, ModeDC);
-    state.channelMode[1] = readClamped(ros, "TRYBB", ModeAC, ModeAC, ModeDC);
-    state.channelOffset[0] = ros.readByte(section, QStringLiteral("OFFSETA"), state.channelZeroOffset[0]);
-    state.channelOffset[1] = ros.readByte(section, QStringLiteral("OFFSETB"), state.channelZeroOffset[1]);
-    state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
-    state.channelCount = headerChannelCount(ros, 2);
-}
-
-} // namespace
-
-HeaderFile headerFileState(const QString& rosPath) {
-    const QFileInfo info(rosPath);
-    if (!info.exists())
-        return HeaderFile::Missing;
-    if (!info.isFile() || !info.isReadable() || info.size() > kHeaderSizeLimit)
-        return HeaderFile::Unreadable;
-    return HeaderFile::Readable;
-}
-
-std::uint8_t headerTimeBaseIndex(const ProfileFile& ros, std::uint8_t defaultValue) {
-    return readClamped(ros, "PODSTAWA", defaultValue, 1, kTimeBaseCount);
-}
-
-std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValue) {
-    return readClamped(ros, "ILOSCKANALOW", defaultValue, 1, kChannels);
-}
-
 QString baseNameOf(const QString& path) {
     const QString name = path.mid(nameStart(path));
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -87,13 +57,13 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
         }
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
-        if (headerFileState(rosPath) == HeaderFile::Unreadable) {
+        const HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
+        if (header.file == HeaderFile::Unreadable) {
             result.ok = false;
             result.errorText = QString::fromUtf16(kLoadErrorText);
             return result;
         }
-        const ProfileFile ros(rosPath);
-        readSettings(state, ros);
+        applyHeader(state, header.values);
         result.baseName = baseNameOf(state.recordingPath);
         if (state.sampleCount > 1)
             state.zoomDivisor = 1;

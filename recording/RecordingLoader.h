@@ -4,14 +4,11 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/RecordingHeader.h"
 
 #include <QString>
 
-#include <cstdint>
-
 namespace varnilog {
-
-class ProfileFile;
 
 // Shown in the error box (caption "Błąd!") when a load fails.
 inline constexpr char16_t kLoadErrorText[] = u"Błąd otwarcia pliku!";
@@ -39,23 +36,6 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount);
 // Both halves, with the view put back to sample 0 (nothing read or drawn): for callers that show
 // the recording afterwards in their own way (the command line, tests).
 LoadResult loadRecording(SharedState& state);
-
-// A ".ros" holds a few hundred bytes. The profile reader takes a file whole, so a larger file under that
-// name (a sample file renamed, a disk image) is refused before it is read.
-inline constexpr qint64 kHeaderSizeLimit = 1 << 20; // bytes
-
-enum class HeaderFile {
-    Missing,    // nothing of that name: every setting takes its default
-    Readable,   // a regular file we may read, within kHeaderSizeLimit
-    Unreadable, // a folder, a device or pipe, no read permission, or larger than kHeaderSizeLimit
-};
-// Judges the ".ros" at rosPath without reading its contents (a pipe would block the reader).
-HeaderFile headerFileState(const QString& rosPath);
-
-// The rules every reader of a ".ros" applies to its indices: the low 8 bits of the value, then
-// brought into the table's range (time base 1..22, channel count 1..4).
-std::uint8_t headerTimeBaseIndex(const ProfileFile& ros, std::uint8_t defaultValue);
-std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValue);
 
 // File name of path without folder and extension.
 QString baseNameOf(const QString& path);

@@ -1,8 +1,8 @@
 // info: what a recording holds, as text or JSON.
 #include "CliSupport.h"
 
-#include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingHeader.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -39,8 +39,8 @@ int runInfo(const QStringList& args) {
     const SharedState& s = *state;
     // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
     const std::int64_t sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
-    const QString start = ProfileFile(siblingPath(s.recordingPath, QStringLiteral(".ros")))
-                              .readString(QStringLiteral("PARAMETRY"), QStringLiteral("START"), QString());
+    const QString start =
+        readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values.start;
     const float durationMs = static_cast<float>(sampleCount) * s.samplingPeriodMs;
 
     QJsonObject o;
