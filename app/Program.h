@@ -228,8 +228,8 @@ private:
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
     TFormPomiary* formPomiary_ = nullptr; // child of this window, made on first use
-    AboutWindow* about_ = nullptr;   // made on first use
-    ManualWindow* manual_ = nullptr; // made on first use
+    AboutWindow* about_ = nullptr;        // made on first use
+    ManualWindow* manual_ = nullptr;      // made on first use
 };
 
 } // namespace varnilog

@@ -20,7 +20,7 @@ inline constexpr int kDisplayColumns = 500;
 inline constexpr int kDisplayRows = 250;
 inline constexpr int kBitmapWidth = 2 * kDisplayColumns; // bmpBackground and bmpWave: double resolution
 inline constexpr int kBitmapHeight = 2 * kDisplayRows;
-inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
+inline constexpr int kReadBufferSize = 1000;   // bytes per channel of one read from a sample file
 inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
 inline constexpr std::uint32_t kBaudRate = 921600;
 

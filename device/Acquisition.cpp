@@ -22,7 +22,9 @@ constexpr int kDrainRounds = 64; // rxBuffer fills per stop: far more than the r
 } // namespace
 
 CommandFrame settingsCommand(const SharedState& s) {
-    const auto ab = [](const std::array<std::uint8_t, kChannels>& v) { return BoardChannelSettings{v[0], v[1]}; };
+    const auto ab = [](const std::array<std::uint8_t, kChannels>& v) {
+        return BoardChannelSettings{v[0], v[1]};
+    };
     return settingsCommand(s.timeBaseIndex, ab(s.channelSensitivity), ab(s.channelMode), ab(s.channelOffset));
 }
 

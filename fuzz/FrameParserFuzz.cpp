@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; fed < stream.size(); ++k) {
         // A tick reads what is queued (at least a byte, so a run of empty chunks cannot stall the
         // harness), at most what the buffer still holds.
-        const std::size_t chunk =
-            std::min({std::max<std::size_t>(chunks[k % chunks.size()], 1), stream.size() - fed, kBufferSize - carry});
+        const std::size_t chunk = std::min(
+            {std::max<std::size_t>(chunks[k % chunks.size()], 1), stream.size() - fed, kBufferSize - carry});
         std::memcpy(buffer.data() + carry, stream.data() + fed, chunk);
         fed += chunk;
         carry = static_cast<std::size_t>(tick(buffer, carry + chunk, FrameLimit::KeepNewest, out));

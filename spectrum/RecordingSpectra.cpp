@@ -12,8 +12,7 @@
 
 namespace varnilog {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
 struct RecordingSpectra::Workspace {
     Fft fft;

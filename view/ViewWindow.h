@@ -11,7 +11,6 @@
 
 namespace varnilog {
 
-
 // Reads the 500 columns at viewStart into channelData (the column's largest sample when zoomDivisor
 // >= 2, else the sample itself) and columnMin (smallest; zoomDivisor >= 2 only). A column with some
 // samples uses those it has; a column past the end of the file, or of a channel without a file, is the

@@ -73,9 +73,7 @@ TEST(BoardSimulatorTest, StreamIsPacedBySamplingPeriodAndLineRate) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.timeBase);
         BoardSimulator board(BoardOptions{});
-        board.receive(settingsCommand(static_cast<std::uint8_t>(c.timeBase), {4, 4}, {2, 2},
-                                      {100, 100}),
-                      0);
+        board.receive(settingsCommand(static_cast<std::uint8_t>(c.timeBase), {4, 4}, {2, 2}, {100, 100}), 0);
         std::int64_t total = 0;
         for (std::int64_t t = 0; t <= c.afterUs; t += 10'000)
             total += static_cast<std::int64_t>(drain(board, t).size());
@@ -106,9 +104,7 @@ TEST(BoardSimulatorTest, WaveformsFollowSensitivityAndCoupling) {
         BoardOptions options;
         options.channels = {c.signal, c.signal};
         BoardSimulator board(options);
-        board.receive(settingsCommand(10, {c.sensitivity, c.sensitivity}, {c.mode, c.mode},
-                                      {100, 100}),
-                      0);
+        board.receive(settingsCommand(10, {c.sensitivity, c.sensitivity}, {c.mode, c.mode}, {100, 100}), 0);
         for (const auto& [n, value] : c.samples)
             EXPECT_EQ(board.sampleAt(0, n), value) << "sample " << n;
     }

@@ -1,5 +1,5 @@
-#include "device/Acquisition.h"
 #include "device/Protocol.h"
+#include "device/Acquisition.h"
 
 #include <gtest/gtest.h>
 

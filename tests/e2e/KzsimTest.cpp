@@ -24,7 +24,8 @@ QString kzsimPath() {
 }
 
 TEST(KzsimTest, PrintsItsPortAndServesOneConnectionAfterAnother) {
-    VARNILOG_SKIP_UNDER_TSAN("once QProcess has started a child, TSan loses the main thread's mutex and reports a race that is not there");
+    VARNILOG_SKIP_UNDER_TSAN("once QProcess has started a child, TSan loses the main thread's mutex and "
+                             "reports a race that is not there");
     if (!QFileInfo::exists(kzsimPath()))
         GTEST_SKIP() << "kzsim not built next to the tests";
     QProcess sim;

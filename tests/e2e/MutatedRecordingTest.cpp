@@ -36,9 +36,9 @@
 #include <thread>
 #include <vector>
 
+#include "support/Sanitizers.h"
 #include <fcntl.h>
 #include <sys/resource.h>
-#include "support/Sanitizers.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -88,8 +88,7 @@ void simulate(const BaseRecording& base, QByteArray& a, QByteArray& b) {
     options.model = base.model;
     options.channels = {ChannelSignal{base.a, 50.0, 2.0}, ChannelSignal{base.b, 7.0, 1.0}};
     BoardSimulator board(options);
-    const CommandFrame settings =
-        settingsCommand(base.timeBase, {4, 5}, {ModeDC, ModeAC}, {125, 125});
+    const CommandFrame settings = settingsCommand(base.timeBase, {4, 5}, {ModeDC, ModeAC}, {125, 125});
     board.receive(settings, 0);
     const double periodMs = samplingPeriodTable[base.timeBase];
     const double framesPerSecond = std::min(1000.0 / periodMs, 23040.0);

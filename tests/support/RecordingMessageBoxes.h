@@ -19,8 +19,12 @@ public:
     };
     std::vector<Shown> shown;
     std::deque<bool> answers; // next answers to questions; true when empty
-    void showErrorBox(const QString& text) override { shown.push_back({"error", QString::fromUtf8("Błąd!"), text}); }
-    void showMessage(const QString& caption, const QString& text) override { shown.push_back({"message", caption, text}); }
+    void showErrorBox(const QString& text) override {
+        shown.push_back({"error", QString::fromUtf8("Błąd!"), text});
+    }
+    void showMessage(const QString& caption, const QString& text) override {
+        shown.push_back({"message", caption, text});
+    }
     bool confirmOkCancel(const QString& caption, const QString& text) override {
         shown.push_back({"okcancel", caption, text});
         return next();

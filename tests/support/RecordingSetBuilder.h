@@ -31,7 +31,8 @@ inline QString writeRecordingSet(const QString& folder, const QString& base, con
     int c = 0;
     for (const auto& [count, value] : channels) {
         if (count >= 0)
-            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]), QByteArray(count, static_cast<char>(value)));
+            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]),
+                       QByteArray(count, static_cast<char>(value)));
         ++c;
     }
     return stem + QStringLiteral(".ros");

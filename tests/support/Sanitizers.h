@@ -28,8 +28,8 @@ inline constexpr bool kUnderThreadSanitizer = false;
 } // namespace varnilog::test
 
 // Skips the rest of a test under ThreadSanitizer, saying why; such a test runs in the other builds.
-#define VARNILOG_SKIP_UNDER_TSAN(reason)                                                                   \
-    do {                                                                                                   \
-        if (::varnilog::test::kUnderThreadSanitizer)                                                       \
-            GTEST_SKIP() << "not under ThreadSanitizer: " << (reason);                                     \
+#define VARNILOG_SKIP_UNDER_TSAN(reason)                                                                     \
+    do {                                                                                                     \
+        if (::varnilog::test::kUnderThreadSanitizer)                                                         \
+            GTEST_SKIP() << "not under ThreadSanitizer: " << (reason);                                       \
     } while (false)
