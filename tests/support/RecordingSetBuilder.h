@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <utility>
 
@@ -31,8 +33,26 @@ inline QString writeRecordingSet(const QString& folder, const QString& base, con
     int c = 0;
     for (const auto& [count, value] : channels) {
         if (count >= 0)
-            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]), QByteArray(count, static_cast<char>(value)));
+            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]),
+                       QByteArray(count, static_cast<char>(value)));
         ++c;
+    }
+    return stem + QStringLiteral(".ros");
+}
+
+// A set named base in folder: header as the ".ros" (not written when null), then the sample files
+// from A holding the bytes given. A file that cannot be written whole fails the test. Returns the
+// ".ros" path.
+inline QString writeRecording(const QString& folder, const QString& base, const QByteArray& header,
+                              std::initializer_list<QByteArray> samples) {
+    const QString stem = QDir(folder).filePath(base);
+    if (!header.isNull()) {
+        EXPECT_TRUE(writeBytes(stem + QStringLiteral(".ros"), header)) << stem.toStdString();
+    }
+    int c = 0;
+    for (const QByteArray& bytes : samples) {
+        const QString path = stem + QString::fromLatin1(kSampleExtensions[c++]);
+        EXPECT_TRUE(writeBytes(path, bytes)) << path.toStdString();
     }
     return stem + QStringLiteral(".ros");
 }

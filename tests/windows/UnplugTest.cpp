@@ -4,8 +4,8 @@
 #include "app/Program.h"
 #include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordedFiles.h"
-#include "support/RecordingMessageBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -50,26 +50,22 @@ using test::fileBytes;
 
 using test::firstBrokenSample;
 
-class UnplugTest : public ::testing::Test {
+class UnplugTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
         dataDir = dir.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkdir(dataDir));
-        ini = dir.filePath(QStringLiteral("varnilog.ini"));
         ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dataDir);
-        form = std::make_unique<TForm1>(*state, boxes, ini);
-        form->setAcquisitionClock(&clock);
-        form->FormCreate();
+        clock = &steppingClock;
+        createWindow();
         // The port under a name of its own, as a USB adapter keeps its name when plugged in again.
         state->comPortName = dir.filePath(QStringLiteral("ttyKZ"));
     }
+    void TearDown() override { destroyWindows(); }
     void plugIn(PtyBoard& board) {
         ASSERT_TRUE(board.start());
         QFile::remove(state->comPortName);
         ASSERT_TRUE(QFile::link(board.slavePath(), state->comPortName));
-    }
-    QAbstractButton* button(const char* name) {
-        return form->findChild<QAbstractButton*>(QString::fromLatin1(name));
     }
     // Lets the window run until it shows its next error box or the time is up.
     bool waitForBox(std::size_t boxesBefore, int ms) {
@@ -82,13 +78,8 @@ protected:
     QString dataPath(const QString& name) const { return QDir(dataDir).filePath(name); }
     QStringList recordings() const { return QDir(dataDir).entryList({QStringLiteral("*.ros")}); }
 
-    QTemporaryDir dir;
     QString dataDir;
-    QString ini;
-    SteppingClock clock;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
+    SteppingClock steppingClock;
 };
 
 } // namespace
