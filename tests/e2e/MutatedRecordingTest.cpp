@@ -36,9 +36,10 @@
 #include <thread>
 #include <vector>
 
+#include "support/Sanitizers.h"
+#include "support/SettingsInRange.h"
 #include <fcntl.h>
 #include <sys/resource.h>
-#include "support/Sanitizers.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -88,8 +89,7 @@ void simulate(const BaseRecording& base, QByteArray& a, QByteArray& b) {
     options.model = base.model;
     options.channels = {ChannelSignal{base.a, 50.0, 2.0}, ChannelSignal{base.b, 7.0, 1.0}};
     BoardSimulator board(options);
-    const CommandFrame settings =
-        settingsCommand(base.timeBase, {4, 5}, {ModeDC, ModeAC}, {125, 125});
+    const CommandFrame settings = settingsCommand(base.timeBase, {4, 5}, {ModeDC, ModeAC}, {125, 125});
     board.receive(settings, 0);
     const double periodMs = samplingPeriodTable[base.timeBase];
     const double framesPerSecond = std::min(1000.0 / periodMs, 23040.0);
@@ -333,17 +333,7 @@ protected:
     }
 };
 
-void expectSettingsInRange(const SharedState& s, const std::string& where) {
-    ASSERT_GE(s.timeBaseIndex, 1) << where;
-    ASSERT_LE(s.timeBaseIndex, kTimeBaseCount) << where;
-    ASSERT_GE(s.channelCount, 1) << where;
-    ASSERT_LE(s.channelCount, kChannels) << where;
-    for (int c = 0; c < 2; ++c) {
-        ASSERT_GE(s.channelSensitivity[c], 1) << where;
-        ASSERT_LE(s.channelSensitivity[c], kSensitivityCount) << where;
-        ASSERT_LE(s.channelMode[c], ModeDC) << where;
-    }
-}
+using test::expectSettingsInRange;
 
 void expectView(const SharedState& s, const ViewRefresh& v, const std::string& where) {
     ASSERT_GE(s.zoomDivisor, 1) << where;

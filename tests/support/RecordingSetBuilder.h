@@ -2,6 +2,8 @@
 // given lengths and values, in a folder of the test's.
 #pragma once
 
+#include "app/SharedState.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 namespace varnilog::test {
@@ -55,6 +58,18 @@ inline QString writeRecording(const QString& folder, const QString& base, const 
         EXPECT_TRUE(writeBytes(path, bytes)) << path.toStdString();
     }
     return stem + QStringLiteral(".ros");
+}
+
+// A state whose settings make the header "PODSTAWA=13, CZULOSCA=4, CZULOSCB=10, TRYBA=2, TRYBB=1,
+// OFFSETA=255, OFFSETB=0, ILOSCKANALOW=2": every key differs from its default.
+inline std::unique_ptr<SharedState> headerSettingsState() {
+    auto state = std::make_unique<SharedState>();
+    state->timeBaseIndex = 13;
+    state->channelSensitivity = {4, 10, 1, 1};
+    state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
+    state->channelOffset = {255, 0, 7, 7};
+    state->channelCount = 2;
+    return state;
 }
 
 } // namespace varnilog::test

@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSetBuilder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -43,16 +44,10 @@ TEST_F(DamagedRecordingWindowTest, UnreadableHeaderShowsTheErrorBoxAndTheWindowG
     } rows[] = {
         {"a folder", [](const QString& ros) { ASSERT_TRUE(QDir().mkdir(ros)); }},
         {"10 MB of garbage",
-         [](const QString& ros) {
-             std::mt19937 rng(7);
-             QByteArray junk(10 << 20, 0);
-             for (char& b : junk)
-                 b = static_cast<char>(rng());
-             ASSERT_TRUE(test::writeBytes(ros, junk));
-         }},
+         [](const QString& ros) { test::writeFile(ros, test::randomBytes(10 << 20, 7)); }},
         {"a header of 2 MB",
          [](const QString& ros) {
-             ASSERT_TRUE(test::writeBytes(ros, "[PARAMETRY]\r\nPODSTAWA=10\r\n" + QByteArray(2 << 20, ' ')));
+             test::writeFile(ros, "[PARAMETRY]\r\nPODSTAWA=10\r\n" + QByteArray(2 << 20, ' '));
          }},
         {"a named pipe",
          [](const QString& ros) { ASSERT_EQ(::mkfifo(ros.toLocal8Bit().constData(), 0600), 0); }},

@@ -2,9 +2,9 @@
 // nothing received before it lost, and the next Start records again.
 #include "app/Clock.h"
 #include "app/Program.h"
-#include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
 #include "support/MainWindowFixture.h"
+#include "support/PtyRecordingRig.h"
 #include "support/RecordedFiles.h"
 
 #include <gtest/gtest.h>
@@ -38,10 +38,7 @@ private:
 };
 
 BoardOptions counterBoard(Misbehaviour m) {
-    BoardOptions o;
-    o.model = 3;
-    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
-    o.misbehaviour = m;
+    BoardOptions o = test::counterBoard(3, m);
     o.hangUpAfterBytes = 8000; // 2000 frames, under 0.1 s at the line rate
     return o;
 }
