@@ -49,9 +49,10 @@ void setUpApplicationTitle() {
     QCoreApplication::setApplicationName(QStringLiteral("Varnilog KZx00"));
 }
 
-TForm1::TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath, QWidget* parent)
-    : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath),
-      ui_(std::make_unique<Ui::TForm1>()) {
+TForm1::TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock& clock,
+               const QString& configurationPath, QWidget* parent)
+    : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath), link_(link),
+      clock_(clock), ui_(std::make_unique<Ui::TForm1>()) {
     ui_->setupUi(this);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kWindowColour);

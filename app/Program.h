@@ -63,8 +63,10 @@ class TForm1 : public QMainWindow {
 public:
     static constexpr int kStatusPanels = 17;
 
-    TForm1(SharedState& state, MessageBoxes& boxes, const QString& configurationPath,
-           QWidget* parent = nullptr);
+    // The serial link and the clock are the program entry's (tests give their own); the window only
+    // uses them.
+    TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock& clock,
+           const QString& configurationPath, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Wires the secondary windows to this one (rename window of the browser, configuration path of the
@@ -93,8 +95,6 @@ public:
     // Status messages of the acquisition go to the message panel.
     void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
 
-    // The clock that names new recordings (the system's when none is set). Set before the first start.
-    void setAcquisitionClock(Clock* clock);
     // A recording is being made (between a start that opened the port and its stop).
     bool recordingActive() const;
 
@@ -211,9 +211,8 @@ private:
     QString configurationPath_;
     SecondaryWindows windows_;
     StandardDialogs* dialogs_ = nullptr;
-    std::unique_ptr<SerialLink> link_;
-    Clock* clock_ = nullptr;
-    std::unique_ptr<Clock> ownClock_;
+    SerialLink& link_;
+    Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;

@@ -3,9 +3,7 @@
 #include "app/Program.h"
 
 #include "app/MessageBoxes.h"
-#include "app/SystemClock.h"
 #include "device/Acquisition.h"
-#include "device/PosixSerialLink.h"
 #include "ui_Program.h"
 
 #include <QTimer>
@@ -33,20 +31,10 @@ void TForm1::connectAcquisitionHandlers() {
     connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
 }
 
-void TForm1::setAcquisitionClock(Clock* clock) {
-    clock_ = clock;
-}
-
 Acquisition& TForm1::acquisition() {
     if (!acquisition_) {
-        if (!link_)
-            link_ = std::make_unique<PosixSerialLink>();
-        if (!clock_) {
-            ownClock_ = std::make_unique<SystemClock>();
-            clock_ = ownClock_.get();
-        }
         acquisition_ = std::make_unique<Acquisition>(
-            state_, *link_, *clock_, [this](const QString& text) { showStatusMessage(text); });
+            state_, link_, clock_, [this](const QString& text) { showStatusMessage(text); });
     }
     return *acquisition_;
 }

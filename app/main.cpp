@@ -1,8 +1,11 @@
-// Program entry: parses the command line, owns the shared state and the message boxes, creates the
-// main window and the six secondary windows in their fixed order and runs the message loop.
+// Program entry: parses the command line, owns the shared state, the message boxes, the serial link
+// and the clock, creates the main window and the six secondary windows in their fixed order and runs the
+// message loop.
 #include "app/ConfigLocation.h"
 #include "app/Configuration.h"
 #include "app/Program.h"
+#include "app/SystemClock.h"
+#include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
 #include "spectrum/Unit5.h"
 #include "windows/Otworzplik.h"
@@ -40,8 +43,11 @@ int main(int argc, char** argv) {
     // About 2 MB of fixed buffers: on the heap, not the stack.
     auto state = std::make_unique<varnilog::SharedState>();
     varnilog::QtMessageBoxes boxes;
+    // The port and the clock outlive the window that records through them.
+    varnilog::PosixSerialLink link;
+    varnilog::SystemClock clock;
 
-    varnilog::TForm1 form1(*state, boxes, options.configurationPath);
+    varnilog::TForm1 form1(*state, boxes, link, clock, options.configurationPath);
     form1.setProgramOptions(options);
     varnilog::TForm2 form2(*state, boxes, &form1);
     varnilog::TForm4 form4(*state, boxes, &form1);

@@ -11,13 +11,25 @@
 #include <cmath>
 #include <cstring>
 
+// The AVX2 path exists only on x86; elsewhere every block takes the portable path.
+#if defined(__x86_64__) || defined(__i386__)
+#define VARNILOG_FFT_AVX2 1
 #include <immintrin.h>
+#endif
 
 namespace varnilog {
 
 namespace {
 
 constexpr int kHalf = fftSize / 2;
+
+bool avx2Available() {
+#if defined(VARNILOG_FFT_AVX2)
+    return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
+}
 // Stages up to this span are run block by block so a block stays in the first-level cache.
 constexpr int kCacheBlock = 4096;
 // Index of the first twiddle of the stage of span m in the packed table: the stages of span 4, 8, ...
@@ -76,8 +88,7 @@ struct Fft::Work {
     alignas(64) std::array<std::uint8_t, fftSize> redo{}; // bins whose magnitude needs extended precision
 };
 
-Fft::Fft(Path path)
-    : work_(std::make_unique<Work>()), vector_(path == Path::Fastest && __builtin_cpu_supports("avx2")) {
+Fft::Fft(Path path) : work_(std::make_unique<Work>()), vector_(path == Path::Fastest && avx2Available()) {
     (void)fftTwiddles();
 }
 Fft::~Fft() = default;
@@ -205,6 +216,7 @@ void blockSpectrumDefault(const float* x, float* block, float* re, float* im, fl
     magnitudes(re, im, out, redo);
 }
 
+#if defined(VARNILOG_FFT_AVX2)
 // magnitudes() four bins at a time: the compiler cannot vectorise the library square root itself.
 [[gnu::target("avx2")]] void magnitudesAvx2(const float* re, const float* im, float* out) {
     const __m256d zero = _mm256_setzero_pd();
@@ -232,17 +244,21 @@ void blockSpectrumDefault(const float* x, float* block, float* re, float* im, fl
     transform(block, re, im);
     magnitudesAvx2(re, im, out);
 }
+#endif
 
 } // namespace
 
 void Fft::ComputeBlockSpectrum(std::span<const float, fftSize> input, std::span<float, fftSize> output) {
     Work& w = *work_;
     // The input is read only by the mean removal, so output may alias it.
-    if (vector_)
+#if defined(VARNILOG_FFT_AVX2)
+    if (vector_) {
         blockSpectrumAvx2(input.data(), w.block.data(), w.re.data(), w.im.data(), output.data());
-    else
-        blockSpectrumDefault(input.data(), w.block.data(), w.re.data(), w.im.data(), output.data(),
-                             w.redo.data());
+        return;
+    }
+#endif
+    blockSpectrumDefault(input.data(), w.block.data(), w.re.data(), w.im.data(), output.data(),
+                         w.redo.data());
 }
 
 } // namespace varnilog

@@ -1,5 +1,7 @@
 #include "app/ConfigLocation.h"
 #include "recording/ProfileFile.h"
+#include "support/RecordedFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +16,11 @@ using namespace varnilog;
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(text);
-}
+using test::writeFile;
 
+// Empty when the file cannot be read.
 QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return test::fileBytes(path);
 }
 
 // Points the user's folders at a temporary home for the life of the object.

@@ -1,5 +1,7 @@
 #include "app/Configuration.h"
 #include "recording/ProfileFile.h"
+#include "support/RecordedFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +14,11 @@ namespace {
 
 QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& text) {
     const QString path = dir.filePath(QString::fromLatin1(name));
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(text);
+    test::writeFile(path, text);
     return path;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+using test::fileBytes;
 
 } // namespace
 
@@ -60,7 +56,7 @@ TEST(ConfigurationTest, MissingFileGivesDefaultsAndCloseCreatesTheOwnedKeys) {
     EXPECT_EQ(ini.readInteger("CONFIG", "OFFSETZEROD", -1), 4);
     EXPECT_EQ(ini.readString("CONFIG", "DATADIR", ""), "/data/rec");
     EXPECT_FALSE(ini.hasKey("CONFIG", "COMPORT")); // not the main window's to write
-    const QByteArray text = readFile(path);
+    const QByteArray text = fileBytes(path);
     EXPECT_LT(text.indexOf("UKLAD"), text.indexOf("WINTOP"));
     EXPECT_LT(text.indexOf("OFFSETZEROD"), text.indexOf("DATADIR"));
 }

@@ -1,12 +1,8 @@
 // Identification through the real port code: PosixSerialLink on a pseudo-terminal whose other
 // side is the board simulator.
-#include "app/SystemClock.h"
-#include "device/Acquisition.h"
-#include "device/PosixSerialLink.h"
-#include "device/PtyBoard.h"
+#include "support/PtyRecordingRig.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -17,20 +13,7 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
-struct Session {
-    explicit Session(BoardOptions options) : board(options) {
-        EXPECT_TRUE(board.start());
-        state->comPortName = board.slavePath();
-        state->dataDir = dir.path();
-    }
-    QTemporaryDir dir;
-    PtyBoard board;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    PosixSerialLink link;
-    SystemClock clock;
-    QStringList messages;
-    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
-};
+using Session = test::PtySession;
 
 TEST(BoardIdentificationTest, EachModelIsIdentifiedAndTakenOver) {
     for (int model = 1; model <= 4; ++model) {

@@ -2,6 +2,7 @@
 // keeps the spectrum shown before; a span of the recording (a window near the end of a huge one) is
 // computed from that span alone.
 #include "spectrum/RecordingSpectra.h"
+#include "support/ChannelBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,6 @@
 using namespace varnilog;
 
 namespace {
-
-struct Devices {
-    std::array<std::unique_ptr<QBuffer>, kChannels> buffers;
-    std::array<QIODevice*, kChannels> files{};
-    explicit Devices(const std::vector<QByteArray>& channels) {
-        for (std::size_t c = 0; c < channels.size(); ++c) {
-            buffers[c] = std::make_unique<QBuffer>();
-            buffers[c]->setData(channels[c]);
-            buffers[c]->open(QIODevice::ReadOnly);
-            files[c] = buffers[c].get();
-        }
-    }
-};
 
 // 125 + a sine of `cycles` cycles per block of the given amplitude.
 QByteArray sineBlock(int cycles, double amplitude) {
@@ -81,13 +69,13 @@ TEST(DamagedRecordingSpectrumTest, ProgressCanStopTheComputationAndTheLastSpectr
         {2, -1, true, {}},
     };
     for (const Row& r : rows) {
-        Devices devices(channels);
+        test::ChannelBuffers devices(channels);
         auto data = std::make_unique<SpectrumData>();
         fillSentinel(*data);
         std::vector<int> positions;
         RecordingSpectra spectra(r.workers);
         const bool completed =
-            spectra.ComputeRecordingSpectra(devices.files, 3, *data, [&](int max, int position) {
+            spectra.ComputeRecordingSpectra(devices.devices, 3, *data, [&](int max, int position) {
                 EXPECT_EQ(max, 12);
                 positions.push_back(position);
                 return r.stopAt < 0 || position < r.stopAt;
@@ -140,9 +128,9 @@ TEST(DamagedRecordingSpectrumTest, SpanIsComputedFromItsOwnSamplesOnly) {
         {"a negative start counts from 0: five constant blocks", {-50, 2 * fftSize}, 3, 125.0 / 2, 0.001},
     };
     for (const Row& r : rows) {
-        Devices devices({file});
+        test::ChannelBuffers devices({file});
         auto data = std::make_unique<SpectrumData>();
-        ASSERT_TRUE(RecordingSpectra(1).ComputeRecordingSpectra(devices.files, 1, *data, {}, r.span))
+        ASSERT_TRUE(RecordingSpectra(1).ComputeRecordingSpectra(devices.devices, 1, *data, {}, r.span))
             << r.name;
         EXPECT_NEAR(data->channelSpectrum[0][r.bin], r.expected, r.tolerance) << r.name;
     }

@@ -11,8 +11,10 @@
 #include "view/ScaleTables.h"
 #include "view/ViewWindow.h"
 
-#include "support/OffscreenGui.h"
+#include "support/LoadedStateTest.h"
 #include "support/RecordedFiles.h"
+#include "support/SettingsInRange.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -36,11 +38,7 @@ namespace {
 
 const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using test::writeFile;
 
 using test::bytesReadSoFar;
 
@@ -56,32 +54,14 @@ QByteArray paddedHeader(qint64 size) {
 
 // Everything the program takes from a loaded header or from the view must be a value its tables hold.
 void expectStateInRange(const SharedState& s, const std::string& where) {
-    EXPECT_GE(s.timeBaseIndex, 1) << where;
-    EXPECT_LE(s.timeBaseIndex, kTimeBaseCount) << where;
+    test::expectSettingsInRange(s, where);
     EXPECT_EQ(s.samplingPeriodMs, samplingPeriodTable[std::clamp<int>(s.timeBaseIndex, 1, kTimeBaseCount)])
         << where;
-    EXPECT_GE(s.channelCount, 1) << where;
-    EXPECT_LE(s.channelCount, kChannels) << where;
-    for (int c = 0; c < 2; ++c) {
-        EXPECT_GE(s.channelSensitivity[c], 1) << where;
-        EXPECT_LE(s.channelSensitivity[c], kSensitivityCount) << where;
-        EXPECT_LE(s.channelMode[c], ModeDC) << where;
-    }
     EXPECT_GE(s.zoomDivisor, 1) << where;
     EXPECT_GE(s.viewStart, 0) << where;
 }
 
-class DamagedRecordingTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ensureOffscreenGui();
-        ASSERT_TRUE(dir.isValid());
-        s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
-    }
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> s;
-};
+class DamagedRecordingTest : public test::LoadedStateTest {};
 
 } // namespace
 
@@ -102,14 +82,7 @@ TEST_F(DamagedRecordingTest, HeadersThatCannotBeReadFailTheLoadAndShowAsMissing)
              ASSERT_TRUE(QFile::setPermissions(ros, QFileDevice::Permissions{}));
          },
          true, false},
-        {"10 MB of garbage",
-         [](const QString& ros) {
-             std::mt19937 rng(2026);
-             QByteArray junk(10 << 20, 0);
-             for (char& b : junk)
-                 b = static_cast<char>(rng());
-             writeFile(ros, junk);
-         },
+        {"10 MB of garbage", [](const QString& ros) { writeFile(ros, test::randomBytes(10 << 20, 2026)); },
          true, true},
         {"a valid header padded one byte past the limit",
          [](const QString& ros) { writeFile(ros, paddedHeader(kHeaderSizeLimit + 1)); }, true, true},

@@ -1,11 +1,8 @@
 // The recording's storage going away under a running recording (its folder removed or moved, a
 // sample file deleted), and a disk that cannot take the header: a pty board, the real port code and
 // the acquisition on a 50 ms tick.
-#include "app/SystemClock.h"
-#include "device/Acquisition.h"
-#include "device/PosixSerialLink.h"
-#include "device/PtyBoard.h"
 #include "recording/DiskFileWriter.h"
+#include "support/PtyRecordingRig.h"
 #include "support/RecordedFiles.h"
 
 #include <QDir>
@@ -20,12 +17,6 @@
 
 namespace varnilog {
 namespace {
-
-BoardOptions counterBoard() {
-    BoardOptions o;
-    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
-    return o;
-}
 
 using test::fileBytes;
 
@@ -46,35 +37,15 @@ public:
     int creates = 0;
 };
 
-struct Recorder {
-    Recorder() : board(counterBoard()) {
-        EXPECT_TRUE(board.start());
-        dataDir = root.filePath(QStringLiteral("data"));
+// Records into the folder "data" below the session's folder.
+struct Recorder : test::PtySession {
+    Recorder() : PtySession(test::counterBoard()) {
+        dataDir = dir.filePath(QStringLiteral("data"));
         EXPECT_TRUE(QDir().mkdir(dataDir));
-        state->comPortName = board.slavePath();
         state->dataDir = dataDir;
         state->timeBaseIndex = 15; // 20 us: the board runs at the line rate
     }
-    // Ticks every 50 ms until a tick ends sampling or ms have passed.
-    TickResult run(int ms) {
-        TickResult last;
-        for (int t = 0; t < ms; t += Acquisition::kTickIntervalMs) {
-            last = acq.tick(false);
-            if (last.endsSampling())
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(Acquisition::kTickIntervalMs));
-        }
-        return last;
-    }
-
-    QTemporaryDir root;
     QString dataDir;
-    PtyBoard board;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    PosixSerialLink link;
-    SystemClock clock;
-    QStringList messages;
-    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
 };
 
 // What the user does to the recording's files while it records, and where the samples are then.
@@ -120,7 +91,7 @@ TEST(DiskUnplugTest, FilesGoneWhileRecordingStopWithOneMessage) {
         EXPECT_EQ(r.messages.back(), QString::fromUtf8("Pliki nagrania zostały usunięte !"));
         if (c.keptIn) {
             const QString stem =
-                QDir(r.root.filePath(QString::fromLatin1(c.keptIn))).filePath(started.baseName);
+                QDir(r.dir.filePath(QString::fromLatin1(c.keptIn))).filePath(started.baseName);
             const QByteArray a = fileBytes(stem + ".rca");
             EXPECT_EQ(a.size(), written);
             for (qsizetype n = 0; n < a.size(); ++n)

@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "support/Sanitizers.h"
+#include "support/SettingsInRange.h"
 #include <fcntl.h>
 #include <sys/resource.h>
 
@@ -332,17 +333,7 @@ protected:
     }
 };
 
-void expectSettingsInRange(const SharedState& s, const std::string& where) {
-    ASSERT_GE(s.timeBaseIndex, 1) << where;
-    ASSERT_LE(s.timeBaseIndex, kTimeBaseCount) << where;
-    ASSERT_GE(s.channelCount, 1) << where;
-    ASSERT_LE(s.channelCount, kChannels) << where;
-    for (int c = 0; c < 2; ++c) {
-        ASSERT_GE(s.channelSensitivity[c], 1) << where;
-        ASSERT_LE(s.channelSensitivity[c], kSensitivityCount) << where;
-        ASSERT_LE(s.channelMode[c], ModeDC) << where;
-    }
-}
+using test::expectSettingsInRange;
 
 void expectView(const SharedState& s, const ViewRefresh& v, const std::string& where) {
     ASSERT_GE(s.zoomDivisor, 1) << where;

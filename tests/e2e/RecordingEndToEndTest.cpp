@@ -1,10 +1,7 @@
 // Whole recordings through the real parts: the board simulator on a pseudo-terminal, the POSIX
 // serial link with its reader thread, the acquisition on a 50 ms tick, the files, the loader.
-#include "app/SystemClock.h"
-#include "device/Acquisition.h"
-#include "device/PosixSerialLink.h"
-#include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
+#include "support/PtyRecordingRig.h"
 #include "support/RecordedFiles.h"
 
 #include <QDir>
@@ -21,33 +18,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-BoardOptions counterBoard(Misbehaviour m = Misbehaviour::None) {
-    BoardOptions o;
-    o.model = 1;
-    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
-    o.misbehaviour = m;
-    return o;
-}
-
+using test::counterBoard;
 using test::fileBytes;
+using test::firstBrokenSample;
 
-// Index of the first sample that breaks the counter (A low byte, B high byte of the sample
-// number), or -1 when every sample follows.
-std::int64_t firstBrokenSample(const QByteArray& a, const QByteArray& b) {
-    if (a.size() != b.size())
-        return 0;
-    for (qsizetype n = 0; n < a.size(); ++n)
-        if (static_cast<std::uint8_t>(a[n]) != (n & 0xFF) ||
-            static_cast<std::uint8_t>(b[n]) != ((n >> 8) & 0xFF))
-            return n;
-    return -1;
-}
-
-struct Recorder {
-    explicit Recorder(BoardOptions options) : board(options) {
-        EXPECT_TRUE(board.start());
-        state->comPortName = board.slavePath();
-        state->dataDir = dir.path();
+struct Recorder : test::PtySession {
+    explicit Recorder(BoardOptions options) : PtySession(options) {
         state->timeBaseIndex = 15; // 20 us: the board runs at the line rate
     }
     // Ticks every 50 ms for ms milliseconds; a tick that ends sampling stops the loop. blocks are
@@ -74,13 +50,6 @@ struct Recorder {
     }
     QString path(const char* ext) const { return dir.filePath(baseName + QLatin1String(ext)); }
 
-    QTemporaryDir dir;
-    PtyBoard board;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    PosixSerialLink link;
-    SystemClock clock;
-    QStringList messages;
-    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
     QString baseName;
     int ticks = 0;
 };
@@ -129,7 +98,7 @@ TEST(RecordingEndToEndTest, StopRightAfterStartLeavesNoFiles) {
 }
 
 TEST(RecordingEndToEndTest, BurstOverflowsAndTheRecordingIsKept) {
-    BoardOptions options = counterBoard(Misbehaviour::Burst);
+    BoardOptions options = counterBoard(1, Misbehaviour::Burst);
     options.burstBytes = 600000;
     Recorder r(options);
     const StartResult started = r.acq.start();
@@ -153,7 +122,7 @@ TEST(RecordingEndToEndTest, BurstOverflowsAndTheRecordingIsKept) {
 }
 
 TEST(RecordingEndToEndTest, HangUpMidStreamKeepsTheDataAndTheNextStartWorks) {
-    BoardOptions options = counterBoard(Misbehaviour::HangUp);
+    BoardOptions options = counterBoard(1, Misbehaviour::HangUp);
     options.hangUpAfterBytes = 40000; // 10 000 frames, under half a second
     Recorder r(options);
     const StartResult started = r.acq.start();

@@ -9,6 +9,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
+#include "support/ExportLines.h"
 #include "support/RecordedFiles.h"
 
 #include <QBuffer>
@@ -254,13 +255,7 @@ TEST(RecordingFullDiskTest, ExportStopsAtTheLimitAndClaimsOnlyWhatIsOnDisk) {
     // 1 049 590: the last piece (3 000 bytes) waits in a buffered file's own buffer, and the flush
     // that writes it stops after 1 000 bytes.
     constexpr int kMostLines = 100000;
-    QByteArray expected;
-    for (int n = 0; n < kMostLines; ++n) {
-        char line[40];
-        std::snprintf(line, sizeof(line), "%04d:%02d:%02d:%03d;1.0000;0.0000\r\n", n / 3600000,
-                      n / 60000 % 60, n / 1000 % 60, n % 1000);
-        expected.append(line);
-    }
+    const QByteArray expected = test::exportLinesOneVoltOnA(kMostLines);
     enum class Output { UnbufferedFile, BufferedFile, SaveFile };
     struct Row {
         Output output;

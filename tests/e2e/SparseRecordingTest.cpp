@@ -7,8 +7,9 @@
 #include "spectrum/RecordingSpectra.h"
 #include "view/ViewWindow.h"
 
-#include "support/OffscreenGui.h"
+#include "support/LoadedStateTest.h"
 #include "support/RecordedFiles.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <vector>
 
 using namespace varnilog;
 
@@ -32,27 +34,34 @@ bool writeAt(QFile& f, qint64 pos, const QByteArray& bytes) {
     return f.seek(pos) && f.write(bytes) == bytes.size();
 }
 
-TEST(SparseRecordingTest, WidestZoomShowsDataAndHolesWithoutReadingTheHoles) {
-    ensureOffscreenGui();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+class SparseRecordingTest : public test::LoadedStateTest {};
+
+// A sample file of kSamples that is a hole but for the blocks (position, bytes); refused when the
+// file system cannot make it sparse.
+void writeSparse(const QString& path, const std::vector<std::pair<qint64, QByteArray>>& blocks,
+                 bool& refused) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    refused = !f.resize(kSamples);
+    for (const auto& [pos, bytes] : blocks) {
+        if (!refused) {
+            ASSERT_TRUE(writeAt(f, pos, bytes));
+        }
+    }
+}
+
+TEST_F(SparseRecordingTest, WidestZoomShowsDataAndHolesWithoutReadingTheHoles) {
     const QString base = dir.filePath(QStringLiteral("sparse"));
-    {
-        QFile ros(base + QStringLiteral(".ros"));
-        ASSERT_TRUE(ros.open(QIODevice::WriteOnly));
-        ros.write("[PARAMETRY]\r\nPODSTAWA=10\r\nILOSCKANALOW=2\r\n");
-    }
+    test::writeFile(base + QStringLiteral(".ros"), "[PARAMETRY]\r\nPODSTAWA=10\r\nILOSCKANALOW=2\r\n");
     for (const char* ext : {".rca", ".rcb"}) {
-        QFile f(base + QLatin1String(ext));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        if (!f.resize(kSamples))
-            GTEST_SKIP() << "the file system refuses a sparse 3 GB file";
         // 200 samples at the start, 4096 near the very end; the rest is a hole (zeros).
-        ASSERT_TRUE(writeAt(f, 0, QByteArray(200, char(180))));
-        ASSERT_TRUE(writeAt(f, kSamples - 4096, QByteArray(4096, char(140))));
+        bool refused = false;
+        ASSERT_NO_FATAL_FAILURE(writeSparse(
+            base + QLatin1String(ext),
+            {{0, QByteArray(200, char(180))}, {kSamples - 4096, QByteArray(4096, char(140))}}, refused));
+        if (refused)
+            GTEST_SKIP() << "the file system refuses a sparse 3 GB file";
     }
-    auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
     s->recordingPath = base + QStringLiteral(".ros");
     ASSERT_TRUE(loadRecording(*s).ok);
     ASSERT_EQ(s->sampleCount, kSamples);
@@ -83,16 +92,10 @@ TEST(SparseRecordingTest, WidestZoomShowsDataAndHolesWithoutReadingTheHoles) {
 // The user opens the same kind of recording, scrolls to its very end and zooms out step by step
 // there, exports its first minutes and stops the export, and takes the spectrum of a window near the
 // end: each reads what it shows, never the gigabytes of holes.
-TEST(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
-    ensureOffscreenGui();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+TEST_F(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
     const QString base = dir.filePath(QStringLiteral("far"));
-    {
-        QFile ros(base + QStringLiteral(".ros"));
-        ASSERT_TRUE(ros.open(QIODevice::WriteOnly));
-        ros.write("[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=4\r\nILOSCKANALOW=2\r\n");
-    }
+    test::writeFile(base + QStringLiteral(".ros"),
+                    "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=4\r\nILOSCKANALOW=2\r\n");
     // A: 200 samples of 180 at the start, a block of a sine of 1000 cycles (amplitude 50 around 125) two
     // blocks before the end, 4096 samples of 140 at the end. B: the same without the sine.
     const qint64 sineAt = kSamples - 2 * fftSize;
@@ -101,18 +104,15 @@ TEST(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
         sine[i] = static_cast<char>(
             std::lround(125.0 + 50.0 * std::sin(2.0 * std::numbers::pi * 1000 * i / fftSize)));
     for (const char* ext : {".rca", ".rcb"}) {
-        QFile f(base + QLatin1String(ext));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        if (!f.resize(kSamples))
+        std::vector<std::pair<qint64, QByteArray>> blocks{{0, QByteArray(200, char(180))},
+                                                          {kSamples - 4096, QByteArray(4096, char(140))}};
+        if (ext == QLatin1String(".rca"))
+            blocks.push_back({sineAt, sine});
+        bool refused = false;
+        ASSERT_NO_FATAL_FAILURE(writeSparse(base + QLatin1String(ext), blocks, refused));
+        if (refused)
             GTEST_SKIP() << "the file system refuses a sparse 3 GB file";
-        ASSERT_TRUE(writeAt(f, 0, QByteArray(200, char(180))));
-        if (ext == QLatin1String(".rca")) {
-            ASSERT_TRUE(writeAt(f, sineAt, sine));
-        }
-        ASSERT_TRUE(writeAt(f, kSamples - 4096, QByteArray(4096, char(140))));
     }
-    auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
     s->recordingPath = base + QStringLiteral(".ros");
     ASSERT_TRUE(loadRecording(*s).ok);
     ASSERT_EQ(s->sampleCount, kSamples);

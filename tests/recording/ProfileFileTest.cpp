@@ -1,4 +1,5 @@
 #include "recording/ProfileFile.h"
+#include "support/RecordedFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +8,7 @@
 
 using namespace varnilog;
 
-namespace {
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-} // namespace
+using test::fileBytes;
 
 TEST(ProfileFileTest, IntegerTexts) {
     struct Row {
@@ -59,7 +54,7 @@ TEST(ProfileFileTest, WriteKeepsOtherLinesAndCommentsAndIsCaseInsensitive) {
     EXPECT_EQ(ini.readString("config", "COMPORT", "?"), "COM3");
     ASSERT_TRUE(ini.writeInteger("CONFIG", "uklad", 4));
     ASSERT_TRUE(ini.writeString("NEW", "KEY", "zażółć"));
-    const QByteArray text = readAll(path);
+    const QByteArray text = fileBytes(path);
     EXPECT_TRUE(text.contains("; kept comment"));
     EXPECT_TRUE(text.contains("; about the port"));
     EXPECT_TRUE(text.contains("x=1"));

@@ -1,6 +1,7 @@
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingFileSet.h"
 
+#include "support/TestFiles.h"
 #include "view/ScaleTables.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,7 @@ namespace {
 const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
 const QLocale kComma(QLocale::Polish, QLocale::Poland);
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using test::writeFile;
 } // namespace
 
 TEST(RecordingDetailsTest, SiblingNames) {

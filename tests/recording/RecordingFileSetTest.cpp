@@ -1,4 +1,5 @@
 #include "recording/RecordingFileSet.h"
+#include "support/RecordingSetBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,12 +50,7 @@ TEST(RecordingFileSetTest, PathsJoinTheFolderAndReplaceTheLastExtension) {
 
 TEST(RecordingFileSetTest, SettingsFileHoldsTheNineKeysInOrder) {
     QTemporaryDir dir;
-    auto state = std::make_unique<SharedState>();
-    state->timeBaseIndex = 13;
-    state->channelSensitivity = {4, 10, 1, 1};
-    state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
-    state->channelOffset = {255, 0, 7, 7};
-    state->channelCount = 2;
+    auto state = test::headerSettingsState();
     RecordingFileSet set(dir.path(), QStringLiteral("2024-03-07 14.05.09"));
     ASSERT_TRUE(set.writeSettings(*state));
     QFile f(set.rosPath());

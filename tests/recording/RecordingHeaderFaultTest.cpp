@@ -1,5 +1,7 @@
 // The ".ros" header of a recording: its exact bytes, and that it is written whole or not at all.
 #include "recording/RecordingFileSet.h"
+#include "support/RecordingSetBuilder.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,26 +14,16 @@
 namespace varnilog {
 namespace {
 
+// "<missing>" for a file that cannot be read.
 QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return test::readFile(path);
 }
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using test::writeFile;
 
 // What the user sees: the browser and the loader read the same nine lines that were always written;
 // a header written over an older one of the same name keeps that one's other lines and sections.
 TEST(RecordingHeaderFaultTest, HeaderBytesAreTheNineKeysInOrder) {
-    auto state = std::make_unique<SharedState>();
-    state->timeBaseIndex = 13;
-    state->channelSensitivity = {4, 10, 1, 1};
-    state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
-    state->channelOffset = {255, 0, 7, 7};
-    state->channelCount = 2;
+    auto state = test::headerSettingsState();
     const QByteArray nineKeys = "PODSTAWA=13\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=1\r\n"
                                 "OFFSETA=255\r\nOFFSETB=0\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n";
     struct Case {
@@ -54,7 +46,7 @@ TEST(RecordingHeaderFaultTest, HeaderBytesAreTheNineKeysInOrder) {
         QTemporaryDir dir;
         RecordingFileSet set(dir.path(), QStringLiteral("2024-03-07 14.05.09"));
         if (!c.before.isEmpty())
-            writeBytes(set.rosPath(), c.before);
+            writeFile(set.rosPath(), c.before);
         ASSERT_TRUE(set.writeSettings(*state)) << c.name;
         EXPECT_EQ(fileBytes(set.rosPath()), c.expected) << c.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << c.name; // no temporary left

@@ -1,7 +1,7 @@
 #include "recording/RecordingLoader.h"
 #include "app/SharedState.h"
 
-#include "support/OffscreenGui.h"
+#include "support/LoadedStateTest.h"
 
 #include <gtest/gtest.h>
 
@@ -16,14 +16,8 @@ using namespace varnilog;
 
 namespace {
 
-class RecordingLoaderFixture : public ::testing::Test {
+class RecordingLoaderFixture : public test::LoadedStateTest {
 protected:
-    void SetUp() override {
-        ensureOffscreenGui();
-        ASSERT_TRUE(dir.isValid());
-        s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
-    }
     QString path(const char* base, const char* ext) const {
         return dir.filePath(QString::fromLatin1(base) + QString::fromLatin1(ext));
     }
@@ -39,8 +33,6 @@ protected:
         s->recordingPath = path(base, ".ros");
         return loadRecording(*s);
     }
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> s;
 };
 
 const QByteArray fullHeader =

@@ -1,5 +1,6 @@
 #include "recording/RecordingManagement.h"
 #include "recording/RecordingDescription.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,8 @@
 using namespace varnilog;
 
 namespace {
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using test::readFile;
+using test::writeFile;
 
 // The names present in dir, sorted, joined by blanks.
 std::string listing(const QTemporaryDir& dir) {

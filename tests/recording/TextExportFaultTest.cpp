@@ -1,5 +1,6 @@
 // Text export onto a device that fails at one write, for every write of the export in turn.
 #include "recording/TextExport.h"
+#include "support/ExportLines.h"
 
 #include <QBuffer>
 
@@ -65,13 +66,7 @@ TEST(TextExportFaultTest, FailureAtEveryWriteIsReportedAndClaimsOnlyWholeLines) 
     source.channelSensitivity = {4, 4, 4, 4};
     source.samplingPeriodMs = 1.0f;
 
-    QByteArray expected;
-    for (int n = 0; n < kLines; ++n) {
-        char line[40];
-        std::snprintf(line, sizeof(line), "%04d:%02d:%02d:%03d;1.0000;0.0000\r\n", n / 3600000,
-                      n / 60000 % 60, n / 1000 % 60, n % 1000);
-        expected.append(line);
-    }
+    const QByteArray expected = test::exportLinesOneVoltOnA(kLines);
     ASSERT_EQ(expected.size(), 3000000);
 
     struct Row {

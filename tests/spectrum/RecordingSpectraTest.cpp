@@ -1,6 +1,7 @@
 // The spectra of whole recordings: block count, padding of a short file, the unused tail, averaging over
 // blocks, display points, peaks, absent channels, parallel channels equal to a straight run.
 #include "spectrum/RecordingSpectra.h"
+#include "support/ChannelBuffers.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -24,19 +25,10 @@ QByteArray sineBytes(std::int64_t count, int cyclesPerBlock, double amplitude) {
     return b;
 }
 
-// Owns the buffers behind the channel devices.
-struct Recording {
-    std::array<std::unique_ptr<QBuffer>, kChannels> buffers;
-    std::array<QIODevice*, kChannels> devices{};
-    explicit Recording(const std::vector<QByteArray>& channels) {
-        for (std::size_t c = 0; c < channels.size(); ++c) {
-            buffers[c] = std::make_unique<QBuffer>();
-            buffers[c]->setData(channels[c]);
-            buffers[c]->open(QIODevice::ReadOnly);
-            buffers[c]->seek(channels[c].size() / 3); // the loader may leave a handle anywhere
-            devices[c] = buffers[c].get();
-        }
-    }
+// The channels' buffers, each read position a third of the way in (the loader may leave a handle
+// anywhere).
+struct Recording : test::ChannelBuffers {
+    explicit Recording(const std::vector<QByteArray>& channels) : ChannelBuffers(channels, true) {}
 };
 
 std::unique_ptr<SpectrumData> compute(const std::vector<QByteArray>& channels, int channelCount,

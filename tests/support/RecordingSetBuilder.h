@@ -2,12 +2,17 @@
 // given lengths and values, in a folder of the test's.
 #pragma once
 
+#include "app/SharedState.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QString>
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
+#include <memory>
 #include <utility>
 
 namespace varnilog::test {
@@ -36,6 +41,35 @@ inline QString writeRecordingSet(const QString& folder, const QString& base, con
         ++c;
     }
     return stem + QStringLiteral(".ros");
+}
+
+// A set named base in folder: header as the ".ros" (not written when null), then the sample files
+// from A holding the bytes given. A file that cannot be written whole fails the test. Returns the
+// ".ros" path.
+inline QString writeRecording(const QString& folder, const QString& base, const QByteArray& header,
+                              std::initializer_list<QByteArray> samples) {
+    const QString stem = QDir(folder).filePath(base);
+    if (!header.isNull()) {
+        EXPECT_TRUE(writeBytes(stem + QStringLiteral(".ros"), header)) << stem.toStdString();
+    }
+    int c = 0;
+    for (const QByteArray& bytes : samples) {
+        const QString path = stem + QString::fromLatin1(kSampleExtensions[c++]);
+        EXPECT_TRUE(writeBytes(path, bytes)) << path.toStdString();
+    }
+    return stem + QStringLiteral(".ros");
+}
+
+// A state whose settings make the header "PODSTAWA=13, CZULOSCA=4, CZULOSCB=10, TRYBA=2, TRYBB=1,
+// OFFSETA=255, OFFSETB=0, ILOSCKANALOW=2": every key differs from its default.
+inline std::unique_ptr<SharedState> headerSettingsState() {
+    auto state = std::make_unique<SharedState>();
+    state->timeBaseIndex = 13;
+    state->channelSensitivity = {4, 10, 1, 1};
+    state->channelMode = {ModeDC, ModeGND, ModeAC, ModeAC};
+    state->channelOffset = {255, 0, 7, 7};
+    state->channelCount = 2;
+    return state;
 }
 
 } // namespace varnilog::test

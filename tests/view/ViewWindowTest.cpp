@@ -1,7 +1,7 @@
 #include "view/ViewWindow.h"
 #include "app/SharedState.h"
 
-#include "support/OffscreenGui.h"
+#include "support/LoadedStateTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +15,8 @@ using namespace varnilog;
 
 namespace {
 
-class ViewWindowFixture : public ::testing::Test {
+class ViewWindowFixture : public test::LoadedStateTest {
 protected:
-    void SetUp() override {
-        ensureOffscreenGui();
-        ASSERT_TRUE(dir.isValid());
-        s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
-    }
     // Opens bytes as the sample file of channel c, as the loader leaves it.
     void openChannel(int c, const std::vector<std::uint8_t>& bytes) {
         const QString path = dir.filePath(QStringLiteral("ch%1.rc").arg(c));
@@ -39,8 +33,6 @@ protected:
     std::vector<int> bottom(int c, int from, int to) const {
         return std::vector<int>(s->columnMin[c].begin() + from, s->columnMin[c].begin() + to);
     }
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> s;
 };
 
 // Bytes of a pseudo-random sequence (a plain LCG), so every column has a different minimum and maximum.

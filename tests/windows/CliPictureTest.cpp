@@ -1,7 +1,6 @@
 // The command-line picture of a recording against the main window's picture of the same recording
 // under the same configuration: the same pixels.
-#include "app/Program.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +26,9 @@ TEST(CliPictureTest, RenderDrawsTheWindowsPictureForEveryConfiguredModel) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.config);
-        QTemporaryDir dir;
-        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        test::MainWindowFixture window;
+        const QTemporaryDir& dir = window.dir;
+        const QString& ini = window.ini;
         test::writeFile(ini, r.config);
         const QString base = dir.filePath(QStringLiteral("2024-03-07 14.05.09"));
         test::writeFile(base + ".ros", "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=1\r\nCZULOSCB=9\r\n"
@@ -48,12 +48,9 @@ TEST(CliPictureTest, RenderDrawsTheWindowsPictureForEveryConfiguredModel) {
         ASSERT_TRUE(cli.waitForFinished(60000));
         ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
 
-        auto state = std::make_unique<SharedState>();
-        test::RecordingMessageBoxes boxes;
-        TForm1 form(*state, boxes, ini);
-        form.FormCreate();
-        form.openRecording(base + ".ros");
-        ASSERT_TRUE(boxes.shown.empty());
+        window.createWindow().openRecording(base + ".ros");
+        ASSERT_TRUE(window.boxes.shown.empty());
+        const SharedState* state = window.state.get();
         const QImage picture = QImage(png).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(picture.size(), state->bmpScreen.size());
         int differing = 0;

@@ -2,7 +2,9 @@
 // limit or a pipe: the user sees the error box "Błąd otwarcia pliku!" (caption "Błąd!"), the name of
 // the recording shown before stays, and zooming and scrolling afterwards keep the view in range.
 #include "app/Program.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingSetBuilder.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -23,35 +25,14 @@ using namespace varnilog;
 
 namespace {
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-class DamagedRecordingWindowTest : public ::testing::Test {
+class DamagedRecordingWindowTest : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        form = std::make_unique<TForm1>(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
-        form->FormCreate();
+    void SetUp() override { createWindow(); }
+    // A set whose sample files hold n samples of 150 (A) and 100 (B), under the header given.
+    QString samples(const QString& base, int n, const QByteArray& header = QByteArray()) {
+        return test::writeRecording(dir.path(), base, header,
+                                    {QByteArray(n, char(150)), QByteArray(n, char(100))});
     }
-    // A set whose sample files hold n samples of 150 (A) and 100 (B).
-    QString samples(const QString& base, int n) {
-        write(base + ".rca", QByteArray(n, char(150)));
-        write(base + ".rcb", QByteArray(n, char(100)));
-        return base + ".ros";
-    }
-    template <class T> T* child(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void click(const char* name) { child<QAbstractButton>(name)->click(); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
 };
 
 } // namespace
@@ -63,28 +44,23 @@ TEST_F(DamagedRecordingWindowTest, UnreadableHeaderShowsTheErrorBoxAndTheWindowG
     } rows[] = {
         {"a folder", [](const QString& ros) { ASSERT_TRUE(QDir().mkdir(ros)); }},
         {"10 MB of garbage",
-         [](const QString& ros) {
-             std::mt19937 rng(7);
-             QByteArray junk(10 << 20, 0);
-             for (char& b : junk)
-                 b = static_cast<char>(rng());
-             write(ros, junk);
-         }},
+         [](const QString& ros) { test::writeFile(ros, test::randomBytes(10 << 20, 7)); }},
         {"a header of 2 MB",
-         [](const QString& ros) { write(ros, "[PARAMETRY]\r\nPODSTAWA=10\r\n" + QByteArray(2 << 20, ' ')); }},
+         [](const QString& ros) {
+             test::writeFile(ros, "[PARAMETRY]\r\nPODSTAWA=10\r\n" + QByteArray(2 << 20, ' '));
+         }},
         {"a named pipe",
          [](const QString& ros) { ASSERT_EQ(::mkfifo(ros.toLocal8Bit().constData(), 0600), 0); }},
     };
     int n = 0;
     for (const Row& r : rows) {
         boxes.shown.clear();
-        const QString good = samples(dir.filePath(QStringLiteral("good%1").arg(n)), 2000);
-        write(good, "[PARAMETRY]\r\nPODSTAWA=13\r\n");
+        const QString good = samples(QStringLiteral("good%1").arg(n), 2000, "[PARAMETRY]\r\nPODSTAWA=13\r\n");
         form->openRecording(good);
         ASSERT_TRUE(boxes.shown.empty()) << r.name;
         ASSERT_EQ(child<QLineEdit>("edFilename")->text(), QStringLiteral("good%1").arg(n));
 
-        const QString bad = samples(dir.filePath(QStringLiteral("bad%1").arg(n)), 30000);
+        const QString bad = samples(QStringLiteral("bad%1").arg(n), 30000);
         r.make(bad);
         form->openRecording(bad);
         ASSERT_EQ(boxes.shown.size(), 1u) << r.name;

@@ -1,11 +1,10 @@
 // Long work (export, spectrum) keeps the recording it started on when another one is loaded while it
 // runs: the open command or the stop of a recording after a fault loads into the window's handles
 // while the save dialog or the progress lets events through.
-#include "app/Program.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "spectrum/Unit5.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
 #include "windows/ScriptedDialogs.h"
 #include "windows/WindowTestSupport.h"
 
@@ -63,10 +62,12 @@ TEST(LongWorkInputTest, ExportWritesTheRecordingItStartedOnWhenAnotherIsLoadedMe
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         TwoRecordings recs;
-        auto state = std::make_unique<SharedState>();
-        test::RecordingMessageBoxes boxes;
+        test::MainWindowFixture window;
+        window.ini = recs.dir.filePath(QStringLiteral("varnilog.ini"));
+        SharedState* state = window.state.get();
+        test::RecordingMessageBoxes& boxes = window.boxes;
         test::ScriptedDialogs dialogs;
-        TForm1 form(*state, boxes, recs.dir.filePath(QStringLiteral("varnilog.ini")));
+        TForm1& form = window.makeWindow();
         form.setDialogs(&dialogs);
         form.FormCreate();
         form.openRecording(recs.first);

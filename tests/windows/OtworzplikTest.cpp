@@ -94,14 +94,11 @@ TEST(OtworzplikTest, LayoutAndCaptions) {
                 {"SpeedButton1", "Zmień nazwę"}};
     for (const Row& r : rows)
         EXPECT_EQ(child<QPushButton>(f.form2, r.name)->text(), QString::fromUtf8(r.text)) << r.name;
-    struct Label {
-        const char* name;
-        const char* text;
-    } labels[] = {{"Label1", "Próbkowanie (ms):"},
-                  {"Label3", "Czas rozpoczęcia:"},
-                  {"Label2", "Długość (h:m:s:ms):"},
-                  {"Label4", "Ilość kanałów:"}};
-    for (const Label& l : labels)
+    const Row labels[] = {{"Label1", "Próbkowanie (ms):"},
+                          {"Label3", "Czas rozpoczęcia:"},
+                          {"Label2", "Długość (h:m:s:ms):"},
+                          {"Label4", "Ilość kanałów:"}};
+    for (const Row& l : labels)
         EXPECT_EQ(f.label(l.name), QString::fromUtf8(l.text)) << l.name;
     struct Item {
         const char* name;

@@ -3,7 +3,7 @@
 #include "app/Program.h"
 #include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
 #include "windows/Otworzplik.h"
 
 #include <gtest/gtest.h>
@@ -26,31 +26,23 @@ using namespace varnilog;
 
 namespace {
 
-class ProgramAcquisitionTest : public ::testing::Test {
+class ProgramAcquisitionTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        ini = dir.filePath(QStringLiteral("varnilog.ini"));
         ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dir.path());
         BoardOptions options;
         options.model = 3;
         options.channels[0] = {Waveform::Counter, 0, 0};
         board = std::make_unique<PtyBoard>(options);
         ASSERT_TRUE(board->start());
-        form = std::make_unique<TForm1>(*state, boxes, ini);
-        form->FormCreate();
+        createWindow();
         state->comPortName = board->slavePath();
     }
-    QAbstractButton* button(const char* name) {
-        return form->findChild<QAbstractButton*>(QString::fromLatin1(name));
-    }
+    // The window goes before the board it may still be recording from.
+    void TearDown() override { destroyWindows(); }
     QStringList recordings() const { return QDir(dir.path()).entryList({QStringLiteral("*.ros")}); }
 
-    QTemporaryDir dir;
-    QString ini;
     std::unique_ptr<PtyBoard> board;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
 };
 
 } // namespace
@@ -96,7 +88,7 @@ TEST_F(ProgramAcquisitionTest, AMissingPortSaysSo) {
 }
 
 TEST_F(ProgramAcquisitionTest, TheBrowserCannotReachTheRecordingBeingWritten) {
-    auto* form2 = new TForm2(*state, boxes, form.get()); // owned by the main window
+    auto* form2 = new TForm2(*state, boxes, form); // owned by the main window
     form->setSecondaryWindows({form2});
     QAction* odczyt = form->findChild<QAction*>("Odczyt1");
     bool browserShown = false;

@@ -1,7 +1,8 @@
 // The main window: its controls, the device-model menu, the status bar, closing and the command line.
 #include "app/Program.h"
 #include "recording/ProfileFile.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingSetBuilder.h"
 #include "view/Knobs.h"
 
 #include <gtest/gtest.h>
@@ -30,23 +31,15 @@ using namespace varnilog;
 
 namespace {
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public test::MainWindowTest {
 protected:
     // Creates the window over a configuration file holding text (no file when text is null).
     void start(const char* text) {
-        configPath = dir.filePath(QStringLiteral("varnilog.ini"));
+        ini = dir.filePath(QStringLiteral("varnilog.ini"));
         if (text) {
-            QFile f(configPath);
-            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(text);
+            ASSERT_TRUE(test::writeBytes(ini, text));
         }
-        form = std::make_unique<TForm1>(*state, boxes, configPath);
-        form->FormCreate();
-    }
-    template <class T> T* child(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        createWindow();
     }
     QAction* action(const char* name) const { return child<QAction>(name); }
     // Geometry in client coordinates (the central widget is the client area).
@@ -55,15 +48,9 @@ protected:
         return QRect(w->mapTo(form->centralWidget(), QPoint(0, 0)), w->size());
     }
     QString configValue(const char* key) const {
-        return ProfileFile(configPath)
-            .readString(QStringLiteral("CONFIG"), QString::fromLatin1(key), QStringLiteral("<none>"));
+        return ProfileFile(ini).readString(QStringLiteral("CONFIG"), QString::fromLatin1(key),
+                                           QStringLiteral("<none>"));
     }
-
-    QTemporaryDir dir;
-    QString configPath;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
 };
 
 TEST_F(ProgramTest, ComponentsSitAtTheirPlacesInTheClientArea) {
@@ -387,7 +374,7 @@ TEST_F(ProgramTest, EndingTheProgramWritesTheWindowsKeys) {
 
 TEST_F(ProgramTest, MissingConfigurationIsCreatedAtClose) {
     start(nullptr);
-    EXPECT_FALSE(QFile::exists(configPath));
+    EXPECT_FALSE(QFile::exists(ini));
     form->show();
     form->close();
     EXPECT_EQ(configValue("UKLAD"), QStringLiteral("1"));
@@ -435,7 +422,7 @@ TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
     child<QTabWidget>("PageControl1")->setCurrentIndex(1);
     child<QWidget>("PageControl1")->grab().save(QStringLiteral("/tmp/tform1-kursory.png"));
     child<QTabWidget>("PageControl1")->setCurrentIndex(0);
-    const QPoint origin = form->centralWidget()->mapTo(form.get(), QPoint(0, 0));
+    const QPoint origin = form->centralWidget()->mapTo(form, QPoint(0, 0));
     EXPECT_EQ(QColor(shot.pixel(origin + QPoint(39 + 262, 33 + 62))), QColor(0x20, 0x40, 0x80));
     EXPECT_EQ(QColor(shot.pixel(origin + QPoint(542, 3))), QColor(0xC0, 0xC0, 0xD0));
     // No offset: the offset mark stands straight above the knob's centre.
@@ -445,8 +432,8 @@ TEST_F(ProgramTest, PictureShowsTheBackgroundColourInTheWindowColour) {
 }
 
 TEST_F(ProgramTest, WindowResourceDefaultsBeforeAndAfterStartUp) {
-    configPath = dir.filePath(QStringLiteral("none.ini"));
-    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    ini = dir.filePath(QStringLiteral("none.ini"));
+    makeWindow();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Varnilog 2k"));
     EXPECT_EQ(form->font().family(), QStringLiteral("Arial"));
     form->FormCreate();
@@ -463,8 +450,8 @@ TEST_F(ProgramTest, WindowResourceDefaultsBeforeAndAfterStartUp) {
 TEST_F(ProgramTest, DataFolderDefaultComesFromTheOptions) {
     // A configuration without DATADIR records into the folder the start-up chose (the documents
     // folder of an installed program), else into the executable's folder.
-    configPath = dir.filePath(QStringLiteral("none.ini"));
-    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    ini = dir.filePath(QStringLiteral("none.ini"));
+    makeWindow();
     ProgramOptions options;
     options.dataDirDefault = dir.filePath(QStringLiteral("Varnilog"));
     form->setProgramOptions(options);
@@ -472,7 +459,7 @@ TEST_F(ProgramTest, DataFolderDefaultComesFromTheOptions) {
     EXPECT_EQ(state->dataDir, QDir::toNativeSeparators(dir.filePath(QStringLiteral("Varnilog"))));
 
     state = std::make_unique<SharedState>();
-    form = std::make_unique<TForm1>(*state, boxes, configPath);
+    makeWindow();
     form->FormCreate();
     EXPECT_EQ(state->dataDir, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
 }

@@ -1,7 +1,8 @@
 // The main window with a recording on display: loading, scrolling, zoom, knobs, offset buttons and
 // cursors through the real widgets.
 #include "app/Program.h"
-#include "support/RecordingMessageBoxes.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingSetBuilder.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -23,41 +24,20 @@ using namespace varnilog;
 
 namespace {
 
-class ProgramViewTest : public ::testing::Test {
+class ProgramViewTest : public test::MainWindowTest {
 protected:
-    void SetUp() override {
-        form = std::make_unique<TForm1>(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
-        form->FormCreate();
-    }
+    void SetUp() override { createWindow(); }
     // A recording of n samples: A counts 0..249 repeatedly, B is flat at 150.
     QString makeRecording(int n, const char* ros) {
-        const QString base = dir.filePath(QStringLiteral("2024-01-02 03.04.05"));
-        QByteArray a(n, 0), b(n, static_cast<char>(150));
+        QByteArray a(n, 0);
         for (int i = 0; i < n; ++i)
             a[i] = static_cast<char>(i % 250);
-        write(base + ".rca", a);
-        write(base + ".rcb", b);
-        write(base + ".ros", ros);
-        return base + ".ros";
+        return test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), ros,
+                                    {a, QByteArray(n, static_cast<char>(150))});
     }
-    static void write(const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    template <class T> T* child(const char* name) const {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void click(const char* name) { child<QAbstractButton>(name)->click(); }
 
     // The texts below are those of the C locale unless a test says otherwise.
     test::ScopedLocale locale{QLocale::c()};
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
 };
 
 } // namespace

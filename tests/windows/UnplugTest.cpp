@@ -2,10 +2,10 @@
 // nothing received before it lost, and the next Start records again.
 #include "app/Clock.h"
 #include "app/Program.h"
-#include "device/PtyBoard.h"
 #include "recording/ProfileFile.h"
+#include "support/MainWindowFixture.h"
+#include "support/PtyRecordingRig.h"
 #include "support/RecordedFiles.h"
-#include "support/RecordingMessageBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -38,10 +38,7 @@ private:
 };
 
 BoardOptions counterBoard(Misbehaviour m) {
-    BoardOptions o;
-    o.model = 3;
-    o.channels = {ChannelSignal{Waveform::Counter}, ChannelSignal{Waveform::Counter}};
-    o.misbehaviour = m;
+    BoardOptions o = test::counterBoard(3, m);
     o.hangUpAfterBytes = 8000; // 2000 frames, under 0.1 s at the line rate
     return o;
 }
@@ -50,26 +47,22 @@ using test::fileBytes;
 
 using test::firstBrokenSample;
 
-class UnplugTest : public ::testing::Test {
+class UnplugTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
         dataDir = dir.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkdir(dataDir));
-        ini = dir.filePath(QStringLiteral("varnilog.ini"));
         ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dataDir);
-        form = std::make_unique<TForm1>(*state, boxes, ini);
-        form->setAcquisitionClock(&clock);
-        form->FormCreate();
+        clock = &steppingClock;
+        createWindow();
         // The port under a name of its own, as a USB adapter keeps its name when plugged in again.
         state->comPortName = dir.filePath(QStringLiteral("ttyKZ"));
     }
+    void TearDown() override { destroyWindows(); }
     void plugIn(PtyBoard& board) {
         ASSERT_TRUE(board.start());
         QFile::remove(state->comPortName);
         ASSERT_TRUE(QFile::link(board.slavePath(), state->comPortName));
-    }
-    QAbstractButton* button(const char* name) {
-        return form->findChild<QAbstractButton*>(QString::fromLatin1(name));
     }
     // Lets the window run until it shows its next error box or the time is up.
     bool waitForBox(std::size_t boxesBefore, int ms) {
@@ -82,13 +75,8 @@ protected:
     QString dataPath(const QString& name) const { return QDir(dataDir).filePath(name); }
     QStringList recordings() const { return QDir(dataDir).entryList({QStringLiteral("*.ros")}); }
 
-    QTemporaryDir dir;
     QString dataDir;
-    QString ini;
-    SteppingClock clock;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    std::unique_ptr<TForm1> form;
+    SteppingClock steppingClock;
 };
 
 } // namespace

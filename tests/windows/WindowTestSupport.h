@@ -1,6 +1,8 @@
 // Small helpers of the window tests: files of a recording, finding controls by name.
 #pragma once
 
+#include "support/TestFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -12,17 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace varnilog::test {
-
-inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // The files in a folder, sorted by name, joined by blanks.
 inline std::string listing(const QString& dir) {

@@ -1,8 +1,8 @@
 // Window titles as an X server holds them. The offscreen platform keeps a title as it is given, so
 // only a real (or virtual) X display shows whether the platform adds anything to it; elsewhere the
 // test is skipped. ctest runs it under xvfb-run when that is installed.
+#include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
-#include "windows/ProgramWindowSet.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -44,10 +44,8 @@ TEST(WindowTitleX11Test, TitlesAreTheWindowsOwnTexts) {
         GTEST_SKIP() << "xprop (x11-utils) is not installed";
 
     setUpApplicationTitle();
-    QTemporaryDir dir;
-    auto state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
-    test::ProgramWindowSet w(*state, boxes, dir.filePath(QStringLiteral("varnilog.ini")));
+    test::MainWindowFixture fixture;
+    test::ProgramWindowSet& w = fixture.makeWindowSet();
     w.form1.FormCreate();
 
     struct Row {
