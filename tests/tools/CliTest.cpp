@@ -8,6 +8,8 @@
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
+#include "support/CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -25,18 +27,8 @@
 
 namespace {
 
-struct CliRun {
-    int code;
-    QByteArray out, err;
-};
-
-CliRun runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(VARNILOG_CLI_PATH), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
+using varnilog::test::CliRun;
+using varnilog::test::runCli;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);

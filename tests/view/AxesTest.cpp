@@ -13,6 +13,17 @@ const QColor kWindow(0xF0, 0xF0, 0xF0);
 bool ink(const QImage& image, int x, int y) {
     return (image.pixel(x, y) & 0xFFFFFFu) == 0;
 }
+
+// A pixel of an axis picture and whether it must be ink.
+struct InkPoint {
+    int x, y;
+    bool black;
+};
+
+template <std::size_t N> void expectInk(const QImage& image, const InkPoint (&points)[N]) {
+    for (const InkPoint& p : points)
+        EXPECT_EQ(ink(image, p.x, p.y), p.black) << p.x << "," << p.y;
+}
 } // namespace
 
 TEST(AxesTest, TimeAxisLabels) {
@@ -51,19 +62,14 @@ TEST(AxesTest, TimeAxisPixels) {
     QImage image;
     drawTimeAxis(*s, image, kWindow);
     ASSERT_EQ(image.size(), QSize(520, 16));
-    struct Row {
-        int x, y;
-        bool black;
-    } rows[] = {
+    const InkPoint rows[] = {
         {9, 0, false},    {10, 0, true},  {510, 0, true}, {511, 0, false}, // axis line, end excluded
         {10, 2, true},    {10, 3, false},                                  // end tick rows 0..2
         {60, 4, true},    {61, 4, false}, {160, 4, true}, {459, 4, false}, // labelled ticks rows 0..4
         {15, 2, true},    {15, 3, false}, {12, 2, false}, {515, 2, false}, // minor ticks every 5
         {519, 15, false},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(ink(image, r.x, r.y), r.black) << r.x << "," << r.y;
-    }
+    expectInk(image, rows);
     // a label under each labelled tick, nothing above y = 5 beside the ticks
     int labelInk = 0;
     for (int y = 5; y < 16; ++y) {
@@ -87,18 +93,13 @@ TEST(AxesTest, VoltAxisPixels) {
     QImage image;
     drawVoltAxis(*s, image, kWindow);
     ASSERT_EQ(image.size(), QSize(38, 263));
-    struct Row {
-        int x, y;
-        bool black;
-    } rows[] = {
+    const InkPoint rows[] = {
         {37, 7, false},  {37, 8, true},   {37, 258, true}, {37, 259, false}, // axis line
         {33, 8, true},   {32, 8, false},  {33, 258, true}, {33, 133, true},  // division ticks
         {35, 13, true},  {34, 13, false}, {35, 253, true}, {35, 258, true},  // minor ticks
         {31, 20, false},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(ink(image, r.x, r.y), r.black) << r.x << "," << r.y;
-    }
+    expectInk(image, rows);
     // labels end at x = 29: ink left of it in every division's text band, none in 30..32
     for (int i = 0; i <= 10; ++i) {
         int left = 0, gap = 0;
