@@ -22,7 +22,7 @@ inline bool writeCodes(const QString& path, const Codes& codes) {
                static_cast<qint64>(codes.size());
 }
 
-struct RecordingSpec {
+struct RecordingContents {
     int timeBase = 10; // PODSTAWA: 10 = 1 ms
     int sensitivityA = 4, sensitivityB = 4;
     int channelCount = 2;
@@ -30,22 +30,22 @@ struct RecordingSpec {
 };
 
 // Writes dir/base.ros and its sample files; returns the ".ros" path (empty when a write failed).
-inline QString writeRecording(const QString& dir, const QString& base, const RecordingSpec& spec) {
+inline QString writeRecording(const QString& dir, const QString& base, const RecordingContents& contents) {
     const QString stem = QDir(dir).filePath(base);
     QFile ros(stem + QStringLiteral(".ros"));
     if (!ros.open(QIODevice::WriteOnly))
         return {};
     ros.write(
         QStringLiteral("[PARAMETRY]\r\nPODSTAWA=%1\r\nCZULOSCA=%2\r\nCZULOSCB=%3\r\nILOSCKANALOW=%4\r\n")
-            .arg(spec.timeBase)
-            .arg(spec.sensitivityA)
-            .arg(spec.sensitivityB)
-            .arg(spec.channelCount)
+            .arg(contents.timeBase)
+            .arg(contents.sensitivityA)
+            .arg(contents.sensitivityB)
+            .arg(contents.channelCount)
             .toLatin1());
     const char* extensions[] = {".rca", ".rcb", ".rcc", ".rcd"};
-    for (std::size_t c = 0; c < spec.channels.size() && c < 4; ++c)
-        if (!spec.channels[c].empty() &&
-            !writeCodes(stem + QString::fromLatin1(extensions[c]), spec.channels[c]))
+    for (std::size_t c = 0; c < contents.channels.size() && c < 4; ++c)
+        if (!contents.channels[c].empty() &&
+            !writeCodes(stem + QString::fromLatin1(extensions[c]), contents.channels[c]))
             return {};
     return stem + QStringLiteral(".ros");
 }

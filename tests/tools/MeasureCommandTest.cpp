@@ -16,9 +16,9 @@ namespace {
 
 // A: a square wave 100/150 of period 4 (rising edges at 1.5, 5.5, 9.5); B: the zero line; 1 ms, 1 V/div.
 QString squareWave(const QTemporaryDir& dir) {
-    RecordingSpec spec;
-    spec.channels = {{100, 100, 150, 150, 100, 100, 150, 150, 100, 100, 150, 150}, Codes(12, 125)};
-    return writeRecording(dir.path(), QStringLiteral("2024-03-07 14.05.09"), spec);
+    RecordingContents contents;
+    contents.channels = {{100, 100, 150, 150, 100, 100, 150, 150, 100, 100, 150, 150}, Codes(12, 125)};
+    return writeRecording(dir.path(), QStringLiteral("2024-03-07 14.05.09"), contents);
 }
 
 TEST(MeasureCommandTest, SpansOutsideTheRecordingAreUsageErrors) {
@@ -93,9 +93,9 @@ TEST(MeasureCommandTest, TableAndPeriodFileUseTheLocale) {
 
 TEST(MeasureCommandTest, EmptyRecordingGivesUndefinedValues) {
     QTemporaryDir dir;
-    RecordingSpec spec;
-    spec.channels = {Codes{}, Codes{}};
-    const QString ros = writeRecording(dir.path(), QStringLiteral("empty"), spec);
+    RecordingContents contents;
+    contents.channels = {Codes{}, Codes{}};
+    const QString ros = writeRecording(dir.path(), QStringLiteral("empty"), contents);
     QFile(dir.filePath("empty.rca")).open(QIODevice::WriteOnly); // the file exists, with no sample
     const CliRun run = runCli({"measure", ros, "--json"});
     ASSERT_EQ(run.code, 0) << run.err.constData();

@@ -35,12 +35,12 @@ protected:
         const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
         test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
         // A: square wave 100/150, rising edges at 1.5 + 4n (period 4 ms at 1 ms per sample); B: zero line.
-        test::RecordingSpec spec;
+        test::RecordingContents contents;
         test::Codes a(kSamples);
         for (int i = 0; i < kSamples; ++i)
             a[i] = (i / 2) % 2 ? 150 : 100;
-        spec.channels = {a, test::Codes(kSamples, 125)};
-        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), spec);
+        contents.channels = {a, test::Codes(kSamples, 125)};
+        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), contents);
         form1 = std::make_unique<TForm1>(*state, boxes, ini);
         form1->setDialogs(&dialogs);
         form1->FormCreate();
