@@ -106,4 +106,15 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
     return true;
 }
 
+bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& error) {
+    const QString name = QStringLiteral("locale");
+    locale = parser.isSet(name) ? QLocale(parser.value(name)) : QLocale::system();
+    // QLocale falls back to C for a name it does not know.
+    if (parser.isSet(name) && locale == QLocale::c() && parser.value(name) != QLatin1String("C")) {
+        error = QStringLiteral("--locale: unknown locale '%1'").arg(parser.value(name));
+        return false;
+    }
+    return true;
+}
+
 } // namespace varnilog::cli

@@ -5,6 +5,7 @@
 #include "app/SharedState.h"
 
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -55,6 +56,10 @@ bool intOption(const QCommandLineParser& parser, const QString& name, std::int64
 // Sizes the bitmaps and, with --config INI, reads its colours and background into the state; false
 // (reported) when the file does not exist.
 bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
+
+// The --locale option: the named locale, or the user's without it. False, with the usage message in
+// error, for a name that is no locale.
+bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& error);
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);

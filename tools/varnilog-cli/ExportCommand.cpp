@@ -20,14 +20,9 @@ int runExport(const QStringList& args) {
                          QStringLiteral("FILE.ros OUT.txt"));
         rc >= 0)
         return rc;
-    const QLocale locale = parser.isSet(QStringLiteral("locale"))
-                               ? QLocale(parser.value(QStringLiteral("locale")))
-                               : QLocale::system();
-    if (parser.isSet(QStringLiteral("locale")) && locale == QLocale::c() &&
-        parser.value(QStringLiteral("locale")) != QLatin1String("C"))
-        return fail(
-            QStringLiteral("--locale: unknown locale '%1'").arg(parser.value(QStringLiteral("locale"))),
-            ExitUsage);
+    QLocale locale;
+    if (QString localeError; !localeOption(parser, locale, localeError))
+        return fail(localeError, ExitUsage);
     auto state = std::make_unique<SharedState>();
     QString error;
     // Without its ".rca" the export is an empty file, as from the window.

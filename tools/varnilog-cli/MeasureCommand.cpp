@@ -119,14 +119,9 @@ int runMeasure(const QStringList& args) {
                          1, QStringLiteral("FILE.ros"));
         rc >= 0)
         return rc;
-    const QLocale locale = parser.isSet(QStringLiteral("locale"))
-                               ? QLocale(parser.value(QStringLiteral("locale")))
-                               : QLocale::system();
-    if (parser.isSet(QStringLiteral("locale")) && locale == QLocale::c() &&
-        parser.value(QStringLiteral("locale")) != QLatin1String("C"))
-        return fail(
-            QStringLiteral("--locale: unknown locale '%1'").arg(parser.value(QStringLiteral("locale"))),
-            ExitUsage);
+    QLocale locale;
+    if (QString localeError; !localeOption(parser, locale, localeError))
+        return fail(localeError, ExitUsage);
     QString wanted = QStringLiteral("ABCD");
     if (parser.isSet(QStringLiteral("channels"))) {
         wanted = parser.value(QStringLiteral("channels")).toUpper();
