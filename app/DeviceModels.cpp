@@ -32,15 +32,24 @@ ModelButtonStates modelButtonStates(int number) {
     return b;
 }
 
-std::uint8_t offsetInRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage) {
-    const double range = 250.0f / referenceVoltage * 0.5f;
+float offsetRange(float referenceVoltage) {
+    return 250.0f / referenceVoltage * 0.5f;
+}
+
+int offsetWithinRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage) {
+    const double range = offsetRange(referenceVoltage);
     const double zero = zeroOffset;
     int value = offset == 255 ? 0 : offset;
     if (value < zero - range)
         value = static_cast<int>(zero - range);
     if (value > zero + range)
         value = static_cast<int>(zero + range);
-    return static_cast<std::uint8_t>(std::clamp(value, 0, 255));
+    return value;
+}
+
+std::uint8_t offsetInRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage) {
+    return static_cast<std::uint8_t>(
+        std::clamp(offsetWithinRange(offset, zeroOffset, referenceVoltage), 0, 255));
 }
 
 const DeviceModelInfo* applyDeviceModelToState(SharedState& s) {

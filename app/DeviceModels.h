@@ -43,9 +43,15 @@ struct ModelButtonStates {
 // button stays usable.
 ModelButtonStates modelButtonStates(int number);
 
-// An offset byte brought into its range around the calibrated zero: 255 (where "-" wraps from 0)
-// counts as 0, then it is kept within 250 / referenceVoltage * 0.5 steps (five divisions, single
-// precision) either side of zeroOffset, and within 0..255.
+// Offset steps that make five divisions: 250 / referenceVoltage * 0.5 in single precision.
+float offsetRange(float referenceVoltage);
+
+// An offset byte as the offset knob can show it: 255 (where "-" wraps from 0) counts as 0, then it
+// is kept within offsetRange steps either side of zeroOffset. Extreme calibration values can put
+// the result outside 0..255.
+int offsetWithinRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage);
+
+// offsetWithinRange kept within 0..255: the byte the board and the ".ros" receive.
 std::uint8_t offsetInRange(std::uint8_t offset, std::uint8_t zeroOffset, float referenceVoltage);
 
 // Steps 1, 4, 5 and 6 of applying a model to the shared state: reference voltage, channel count,

@@ -56,10 +56,6 @@ int timeBaseFromKnob(int x, int y, int maxIndex) {
     return std::min(index, maxIndex);
 }
 
-float offsetRange(float referenceVoltage) {
-    return 250.0f / referenceVoltage * 0.5f;
-}
-
 std::uint8_t offsetFromKnob(int x, int y, std::uint8_t zeroOffset, float referenceVoltage) {
     const double range = offsetRange(referenceVoltage);
     const double offset = (knobAngle(x, y, 16) - 135) * range / 135.0 + zeroOffset;
@@ -70,11 +66,7 @@ OffsetDisplay describeOffset(std::uint8_t offsetByte, std::uint8_t zeroOffset, f
                              int sensitivity, const QLocale& locale) {
     const double range = offsetRange(referenceVoltage);
     const double zero = zeroOffset;
-    int offset = offsetByte == 255 ? 0 : offsetByte;
-    if (offset < zero - range)
-        offset = static_cast<int>(zero - range);
-    if (offset > zero + range)
-        offset = static_cast<int>(zero + range);
+    const int offset = offsetWithinRange(offsetByte, zeroOffset, referenceVoltage);
     OffsetDisplay out;
     // A range that leaves 0..255 (extreme calibration values) keeps the byte in 0..255.
     out.offset = static_cast<std::uint8_t>(std::clamp(offset, 0, 255));

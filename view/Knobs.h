@@ -2,6 +2,8 @@
 // offset range and the offset knob's mark and text. Free functions over plain numbers.
 #pragma once
 
+#include "app/DeviceModels.h"
+
 #include <QLocale>
 #include <QPoint>
 #include <QString>
@@ -19,9 +21,6 @@ int sensitivityFromKnob(int x, int y, int minIndex, int maxIndex);
 
 // Time-base index 1..22 of a mouse position on the 82 x 82 knob, limited to maxIndex.
 int timeBaseFromKnob(int x, int y, int maxIndex);
-
-// Offset steps that make five divisions: 250 / referenceVoltage * 0.5 in single precision.
-float offsetRange(float referenceVoltage);
 
 // Offset byte of a mouse position on the 32 x 32 offset knob.
 std::uint8_t offsetFromKnob(int x, int y, std::uint8_t zeroOffset, float referenceVoltage);
