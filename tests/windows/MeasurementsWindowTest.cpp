@@ -3,6 +3,7 @@
 // the per-period file, the lock while sampling, and the same numbers as the command line.
 #include "app/Program.h"
 #include "support/CliRunner.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/Measurements.h"
@@ -29,10 +30,9 @@ namespace {
 
 constexpr int kSamples = 2002;
 
-class MeasurementsWindowTest : public ::testing::Test {
+class MeasurementsWindowTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
         test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
         // A: square wave 100/150, rising edges at 1.5 + 4n (period 4 ms at 1 ms per sample); B: zero line.
         test::RecordingContents contents;
@@ -41,13 +41,12 @@ protected:
             a[i] = (i / 2) % 2 ? 150 : 100;
         contents.channels = {a, test::Codes(kSamples, 125)};
         ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), contents);
-        form1 = std::make_unique<TForm1>(*state, boxes, ini);
-        form1->setDialogs(&dialogs);
-        form1->FormCreate();
-        form1->openRecording(ros);
+        makeWindow().setDialogs(&dialogs);
+        form->FormCreate();
+        form->openRecording(ros);
         ASSERT_EQ(state->sampleCount, kSamples);
-        test::child<QAbstractButton>(*form1, "SpeedButton72")->click();
-        window = form1->findChild<TFormPomiary*>();
+        test::child<QAbstractButton>(*form, "SpeedButton72")->click();
+        window = form->findChild<TFormPomiary*>();
         ASSERT_NE(window, nullptr);
         table = test::child<QTableWidget>(*window, "tblPomiary");
     }
@@ -64,12 +63,8 @@ protected:
     }
 
     test::ScopedLocale locale{QLocale(QLocale::Polish, QLocale::Poland)};
-    QTemporaryDir dir;
     QString ros;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form1;
     TFormPomiary* window = nullptr;
     QTableWidget* table = nullptr;
 };
@@ -86,7 +81,7 @@ TEST_F(MeasurementsWindowTest, ViewAndWholeRecordingFollowTheMainWindow) {
     EXPECT_EQ(cell(8, 0), "50,00 %");
 
     // Scrolled to the end: 500 samples from 1502, which starts high; rising edges 1505.5 .. 1997.5.
-    test::child<QScrollBar>(*form1, "ScrollBar1")->setValue(1502);
+    test::child<QScrollBar>(*form, "ScrollBar1")->setValue(1502);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->measuredSpan().from == 1502; }, 2000));
     EXPECT_EQ(window->measuredSpan().to, 2002);
     expectTable("250,0 Hz", "123", "500");

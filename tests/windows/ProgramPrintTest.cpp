@@ -1,8 +1,10 @@
 // The main window's "Drukuj" (and Ctrl+P), "Zapisz obraz…", "O Programie" and "Instrukcja".
 #include "app/Program.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordedFiles.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/SmallRecording.h"
+#include "support/TestFiles.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
 #include "windows/ScriptedDialogs.h"
@@ -24,34 +26,25 @@ using namespace varnilog;
 
 namespace {
 
-class ProgramPrintTest : public ::testing::Test {
+class ProgramPrintTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
-        QFile f(ini);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
-        f.close();
-        form1 = std::make_unique<TForm1>(*state, boxes, ini);
-        form1->setDialogs(&dialogs);
-        form1->FormCreate();
+        test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
+        makeWindow().setDialogs(&dialogs);
+        form->FormCreate();
     }
-    QAction* action(const char* name) { return form1->findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* action(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form1;
 };
 
 } // namespace
 
 TEST_F(ProgramPrintTest, DrukujPrintsTheScreenToAPdfInLandscape) {
-    form1->openRecording(test::writeSmallRecording(dir.path()));
+    form->openRecording(test::writeSmallRecording(dir.path()));
     const QString pdf = dir.filePath("wydruk.pdf");
     dialogs.printFiles = {pdf, QString()};
-    form1->findChild<QAbstractButton*>(QStringLiteral("SpeedButton71"))->click();
+    form->findChild<QAbstractButton*>(QStringLiteral("SpeedButton71"))->click();
     ASSERT_EQ(dialogs.printOrientations.size(), 1u);
     EXPECT_EQ(dialogs.printOrientations[0], QPageLayout::Landscape);
     ASSERT_GT(QFileInfo(pdf).size(), 1000);
@@ -61,15 +54,15 @@ TEST_F(ProgramPrintTest, DrukujPrintsTheScreenToAPdfInLandscape) {
         std::puts("pdftotext (poppler-utils) is not installed: the PDF's text is not checked");
 
     // Ctrl+P opens the same preview (cancelled here).
-    form1->show();
-    QApplication::setActiveWindow(form1.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
-    QTest::keyClick(form1->windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    form->show();
+    QApplication::setActiveWindow(form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    QTest::keyClick(form->windowHandle(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(dialogs.printOrientations.size(), 2u);
 }
 
 TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
-    form1->openRecording(test::writeSmallRecording(dir.path()));
+    form->openRecording(test::writeSmallRecording(dir.path()));
     const QString svg = dir.filePath("obraz.svg"), broken = dir.filePath("brak/folderu.png");
     dialogs.fileNames = {svg, broken};
     action("Zapiszobraz1")->trigger();
@@ -86,7 +79,7 @@ TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
 
 TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
     QString shown;
-    QTimer::singleShot(0, form1.get(), [&] {
+    QTimer::singleShot(0, form, [&] {
         auto* about = qobject_cast<AboutWindow*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         shown = about->text();
@@ -101,7 +94,7 @@ TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
 
 TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {
     action("Instrukcja1")->trigger();
-    auto* manual = form1->findChild<ManualWindow*>();
+    auto* manual = form->findChild<ManualWindow*>();
     ASSERT_NE(manual, nullptr);
     EXPECT_TRUE(manual->isVisible());
     QTextDocument* doc = manual->browser()->document();
