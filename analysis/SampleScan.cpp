@@ -82,6 +82,15 @@ __m128i load(const std::uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
+// The smallest lane of mn into lo and the largest of mx into hi.
+void foldRange(__m128i mn, __m128i mx, std::uint8_t& lo, std::uint8_t& hi) {
+    alignas(16) std::uint8_t lanes[kLanes];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mn);
+    lo = *std::min_element(lanes, lanes + kLanes);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mx);
+    hi = *std::max_element(lanes, lanes + kLanes);
+}
+
 // Bit i set where lane i of x is >= level (<= level): unsigned compares through min/max.
 int maskAtLeast(__m128i x, __m128i level) {
     return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, level), x));
@@ -183,11 +192,7 @@ void CodeStatistics::add(const std::uint8_t* codes, std::size_t n) {
         sum += s[0] + s[1];
         sumSq += std::uint64_t{q[0]} + q[1] + q[2] + q[3];
     }
-    alignas(16) std::uint8_t lanes[kLanes];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mn);
-    lo = *std::min_element(lanes, lanes + kLanes);
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mx);
-    hi = *std::max_element(lanes, lanes + kLanes);
+    foldRange(mn, mx, lo, hi);
 #endif
     for (; i < n; ++i) {
         const std::uint8_t c = codes[i];
@@ -222,11 +227,7 @@ void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std
             mn = _mm_min_epu8(mn, x);
             mx = _mm_max_epu8(mx, x);
         }
-        alignas(16) std::uint8_t lanes[kLanes];
-        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mn);
-        lo = *std::min_element(lanes, lanes + kLanes);
-        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), mx);
-        hi = *std::max_element(lanes, lanes + kLanes);
+        foldRange(mn, mx, lo, hi);
     }
 #endif
     for (; i < n; ++i) {
