@@ -1,5 +1,6 @@
 #include "recording/RecordingLoader.h"
 
+#include "recording/DerivedChannelKeys.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ScaleTables.h"
@@ -53,6 +54,10 @@ void readSettings(SharedState& state, const ProfileFile& ros) {
     state.channelOffset[1] = ros.readByte(section, QStringLiteral("OFFSETB"), state.channelZeroOffset[1]);
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
     state.channelCount = headerChannelCount(ros, 2);
+    // Derived channels carry their own sensitivity; without the key C and D keep theirs.
+    for (int c = 2; c < kChannels; ++c)
+        if (const DerivedChannelKeys keys = readDerivedChannelKeys(ros, c); keys.sensitivity)
+            state.channelSensitivity[c] = *keys.sensitivity;
 }
 
 } // namespace
