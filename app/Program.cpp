@@ -9,8 +9,8 @@
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
-#include "windows/QtPanelIcons.h"
 #include "view/ScaleTables.h"
+#include "windows/QtPanelIcons.h"
 #include "windows/StandardDialogs.h"
 
 #include <QCloseEvent>
@@ -153,6 +153,7 @@ void TForm1::connectHandlers() {
     connectFileHandlers();
     connectAcquisitionHandlers();
     connectMeasurementHandlers();
+    connectOperationHandlers();
     setDialogs(nullptr);
 }
 

@@ -79,6 +79,13 @@ std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValu
     return readClamped(ros, "ILOSCKANALOW", defaultValue, 1, kChannels);
 }
 
+bool channelHasData(const SharedState& state, int channel) {
+    if (channel < 0 || channel >= std::min<int>(state.channelCount, kChannels))
+        return false;
+    const QFile& file = state.sampleFile[static_cast<std::size_t>(channel)];
+    return file.isOpen() && file.size() > 0;
+}
+
 QString baseNameOf(const QString& path) {
     const QString name = path.mid(nameStart(path));
     const qsizetype dot = name.lastIndexOf(u'.');

@@ -57,6 +57,10 @@ HeaderFile headerFileState(const QString& rosPath);
 std::uint8_t headerTimeBaseIndex(const ProfileFile& ros, std::uint8_t defaultValue);
 std::uint8_t headerChannelCount(const ProfileFile& ros, std::uint8_t defaultValue);
 
+// The recording on display has samples of channel c: a channel below channelCount whose sample file
+// is open and not empty. The channel boxes of C and D follow it.
+bool channelHasData(const SharedState& state, int channel);
+
 // File name of path without folder and extension.
 QString baseNameOf(const QString& path);
 
