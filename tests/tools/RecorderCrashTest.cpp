@@ -1,5 +1,6 @@
 // The recorder killed outright (power cut, kill -9) at any moment of a recording: whatever it leaves
 // in the data folder is a recording that opens and shows every sample it holds.
+#include "device/Acquisition.h"
 #include "device/PtyBoard.h"
 #include "recording/RecordingLoader.h"
 #include "support/RecordedFiles.h"
