@@ -227,23 +227,41 @@ public:
     explicit RunningSum(int window)
         : window_(window), history_(static_cast<std::size_t>(window), kZeroLine) {}
 
-    template <typename OnSample> void add(const std::uint8_t* codes, std::size_t n, OnSample onSample) {
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t code = codes[i];
-            std::uint8_t& slot = history_[static_cast<std::size_t>(k_ % window_)];
-            if (k_ >= window_)
-                sum_ -= slot - kZeroLine;
-            slot = code;
-            sum_ += code - kZeroLine;
-            ++k_;
-            onSample(sum_, static_cast<int>(std::min<std::int64_t>(k_, window_)));
+    // warm(i, sum, count) for the first window - 1 samples of the recording, full(i, sum) after them:
+    // the hot loop has no division and no branch on the count.
+    template <typename Warm, typename Full>
+    void add(const std::uint8_t* codes, std::size_t n, Warm warm, Full full) {
+        std::size_t i = 0;
+        for (; i < n && filled_ < window_; ++i) {
+            history_[static_cast<std::size_t>(filled_)] = codes[i];
+            sum_ += codes[i] - kZeroLine;
+            ++filled_;
+            if (filled_ < window_)
+                warm(i, sum_, filled_);
+            else
+                full(i, sum_);
         }
+        const std::size_t size = history_.size();
+        std::uint8_t* history = history_.data();
+        std::int64_t sum = sum_;
+        std::size_t pos = pos_;
+        for (; i < n; ++i) {
+            const std::uint8_t code = codes[i];
+            sum += static_cast<int>(code) - static_cast<int>(history[pos]);
+            history[pos] = code;
+            if (++pos == size)
+                pos = 0;
+            full(i, sum);
+        }
+        sum_ = sum;
+        pos_ = pos;
     }
 
 private:
     int window_;
-    std::vector<std::uint8_t> history_;
-    std::int64_t k_ = 0;
+    std::vector<std::uint8_t> history_; // the last window codes; pos_ is the oldest once filled
+    int filled_ = 0;
+    std::size_t pos_ = 0;
     std::int64_t sum_ = 0;
 };
 
@@ -271,14 +289,15 @@ public:
             std::int64_t lo = std::numeric_limits<std::int64_t>::max(),
                          hi = std::numeric_limits<std::int64_t>::min();
             const bool ok = pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-                sums.add(op_.kind == OperationKind::AverageA ? a : b, n, [&](std::int64_t sum, int count) {
-                    if (count < op_.window) {
+                sums.add(
+                    op_.kind == OperationKind::AverageA ? a : b, n,
+                    [&](std::size_t, std::int64_t sum, int count) {
                         extend(averageVolts(sum, count, sourceSensitivity_));
-                    } else {
+                    },
+                    [&](std::size_t, std::int64_t sum) {
                         lo = std::min(lo, sum);
                         hi = std::max(hi, sum);
-                    }
-                });
+                    });
             });
             if (!ok)
                 return false;
@@ -322,12 +341,13 @@ public:
                                 sensitivity);
             RunningSum sums(w);
             return pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-                std::size_t i = 0;
-                sums.add(op_.kind == OperationKind::AverageA ? a : b, n, [&](std::int64_t sum, int count) {
-                    codes[i++] = count < w
-                                     ? derivedCode(averageVolts(sum, count, sourceSensitivity_), sensitivity)
-                                     : table[static_cast<std::size_t>(sum + 125LL * w)];
-                });
+                const std::uint8_t* shifted = table.data() + 125LL * w; // indexed by the sum itself
+                sums.add(
+                    op_.kind == OperationKind::AverageA ? a : b, n,
+                    [&](std::size_t i, std::int64_t sum, int count) {
+                        codes[i] = derivedCode(averageVolts(sum, count, sourceSensitivity_), sensitivity);
+                    },
+                    [&](std::size_t i, std::int64_t sum) { codes[i] = shifted[sum]; });
                 return emitBlock(n);
             });
         }
