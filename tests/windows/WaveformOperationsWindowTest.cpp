@@ -2,6 +2,7 @@
 // channel of the main window (its box enabled and checked, its V/div in the status bar); replacing
 // recorded data only after the user agrees; removing C takes the channel away again.
 #include "app/Program.h"
+#include "spectrum/Unit5.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/ScriptedDialogs.h"
@@ -84,6 +85,13 @@ TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
     EXPECT_EQ(state->channelCount, 3);
     EXPECT_EQ(form1->statusPanelText(7), QStringLiteral("0.5V"));
     EXPECT_TRUE(boxes.shown.empty());
+    {
+        // The spectrum window offers C, not D.
+        TForm5 form5(*state, boxes);
+        form5.FormShow();
+        EXPECT_TRUE(test::child<QCheckBox>(form5, "chkC")->isEnabled());
+        EXPECT_FALSE(test::child<QCheckBox>(form5, "chkD")->isEnabled());
+    }
 
     // Removing it takes the box away again and lowers the count.
     inWindow([](TFormDzialania& w) { test::child<QPushButton>(w, "btUsunC")->click(); });
