@@ -94,7 +94,8 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
 TEST(MathCommandTest, RemoveTakesBackWhatWasComputed) {
     QTemporaryDir dir;
     const QString ros = test::writeRecording(dir.path(), "r", {10, 4, 4, 2, {{150}, {125}}});
-    ASSERT_EQ(runCli({"math", ros, "--op", "A+B", "--to", "D"}).code, 0);
+    ASSERT_EQ(runCli({"math", ros, "--op", "A+B", "--to", "D", "--sens", "3"}).code, 0);
+    EXPECT_TRUE(runCli({"info", ros}).out.contains("channel D:   .rcd present, 2V/div, derived: A+B\n"));
     const CliRun run = runCli({"math", ros, "--remove", "D"});
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, (ros + ": removed channel D (A+B)\n").toUtf8());
