@@ -188,6 +188,11 @@ void TFormDzialania::reject() {
     if (busy()) {
         job_->cancel = true;
         worker_.join();
+        // It may have finished before it saw the cancel: then the set did change.
+        if (job_->result.ok()) {
+            changed_ = true;
+            computedChannel_ = job_->request.target;
+        }
         job_.reset();
         setBusy(false);
     }
