@@ -155,6 +155,7 @@ void TForm1::connectHandlers() {
     connectAcquisitionHandlers();
     connectMeasurementHandlers();
     connectPrintHandlers();
+    connectOperationHandlers();
     setDialogs(nullptr);
 }
 

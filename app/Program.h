@@ -40,6 +40,7 @@ class TForm6;
 class TForm7;
 class TForm8;
 class TFormPomiary;
+class TFormDzialania;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -167,6 +168,12 @@ private:
     void OProgramie1Click();
     void Instrukcja1Click();
 
+    // Waveform operations (ProgramOperations.cpp).
+    void connectOperationHandlers();
+    void SpeedButton75Click();
+    // chkC/chkD and the channel buttons C and D enabled exactly for the channels with data.
+    void refreshDerivedChannels();
+
     // View handlers (ProgramView.cpp).
     void connectViewHandlers();
     void ScrollBar1Change(int position);
@@ -226,9 +233,10 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
-    TFormPomiary* formPomiary_ = nullptr; // child of this window, made on first use
-    AboutWindow* about_ = nullptr;        // made on first use
-    ManualWindow* manual_ = nullptr;      // made on first use
+    TFormPomiary* formPomiary_ = nullptr;     // child of this window, made on first use
+    TFormDzialania* formDzialania_ = nullptr; // likewise
+    AboutWindow* about_ = nullptr;            // made on first use
+    ManualWindow* manual_ = nullptr;          // made on first use
 };
 
 } // namespace varnilog

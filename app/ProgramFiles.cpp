@@ -35,6 +35,7 @@ bool TForm1::loadRecording() {
         return false;
     }
     showFileName(r.baseName);
+    refreshDerivedChannels();
     refreshTimeBase();
     refreshSensitivity();
     refreshModeSlider();
@@ -135,6 +136,7 @@ void TForm1::SpeedButton73Click() {
 
 void TForm1::recordingOnDisplayChanged() {
     showFileName(state_.sampleCount < 0 ? QStringLiteral("...") : baseNameOf(state_.recordingPath));
+    refreshDerivedChannels();
     refreshView();
 }
 

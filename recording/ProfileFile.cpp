@@ -162,6 +162,10 @@ bool ProfileFile::setString(const QString& section, const QString& key, const QS
     return doc_->ini.SetValue(s.c_str(), k.c_str(), v.c_str()) >= 0;
 }
 
+void ProfileFile::removeKey(const QString& section, const QString& key) {
+    doc_->ini.Delete(utf8(section).c_str(), utf8(key).c_str());
+}
+
 QByteArray ProfileFile::text() const {
     std::string out;
     if (doc_->ini.Save(out) < 0)

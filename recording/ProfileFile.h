@@ -41,6 +41,8 @@ public:
     // memory runs out.
     bool setInteger(const QString& section, const QString& key, std::int64_t value);
     bool setString(const QString& section, const QString& key, const QString& value);
+    // Drops a key (nothing happens when it is absent).
+    void removeKey(const QString& section, const QString& key);
     // The file's text as the next save writes it.
     QByteArray text() const;
     // Writes text() to a temporary file and renames it into place; false when that fails or the

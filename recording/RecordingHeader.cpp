@@ -13,6 +13,23 @@ namespace {
 
 const QString kSection = QStringLiteral("PARAMETRY");
 const QString kStartKey = QStringLiteral("START");
+constexpr char kChannelCountKey[] = "ILOSCKANALOW";
+
+// CZULOSCC/CZULOSCD and OPERACJAC/OPERACJAD of derived channel 2 (C) or 3 (D).
+QString derivedSensitivityKey(int channel) {
+    return QStringLiteral("CZULOSC") + QChar(channelName[static_cast<std::size_t>(channel)]);
+}
+QString derivedOperationKey(int channel) {
+    return QStringLiteral("OPERACJA") + QChar(channelName[static_cast<std::size_t>(channel)]);
+}
+
+bool saveOrSay(ProfileFile& ros, QString& error) {
+    if (ros.save())
+        return true;
+    error = ros.unreadable() ? QStringLiteral("%1: cannot be read").arg(ros.path())
+                             : QStringLiteral("%1: cannot be written").arg(ros.path());
+    return false;
+}
 
 // One numeric key: its name, where its value lives and the range a read brings it into.
 struct ByteKey {
@@ -31,7 +48,7 @@ constexpr ByteKey kByteKeys[] = {
     {"TRYBB", [](RecordingHeader& h) -> std::uint8_t& { return h.mode[1]; }, ModeAC, ModeDC},
     {"OFFSETA", [](RecordingHeader& h) -> std::uint8_t& { return h.offset[0]; }, 0, 255},
     {"OFFSETB", [](RecordingHeader& h) -> std::uint8_t& { return h.offset[1]; }, 0, 255},
-    {"ILOSCKANALOW", [](RecordingHeader& h) -> std::uint8_t& { return h.channelCount; }, 1, kChannels},
+    {kChannelCountKey, [](RecordingHeader& h) -> std::uint8_t& { return h.channelCount; }, 1, kChannels},
 };
 
 } // namespace
@@ -71,6 +88,16 @@ HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader&
             value = ros.readByte(kSection, QString::fromLatin1(key.name), value);
         }
         reading.values.start = ros.readString(kSection, kStartKey, defaults.start);
+        for (int d = 0; d < 2; ++d) {
+            const int channel = kHeaderChannels + d;
+            if (ros.hasKey(kSection, derivedSensitivityKey(channel))) {
+                const std::uint8_t s = ros.readByte(kSection, derivedSensitivityKey(channel), 1);
+                reading.values.derivedSensitivity[d] =
+                    static_cast<std::uint8_t>(std::clamp<int>(s, 1, kSensitivityCount));
+            }
+            reading.values.derivedOperation[d] =
+                ros.readString(kSection, derivedOperationKey(channel), defaults.derivedOperation[d]);
+        }
     }
     for (const ByteKey& key : kByteKeys) {
         std::uint8_t& value = key.field(reading.values);
@@ -103,6 +130,41 @@ bool writeRecordingHeader(const QString& rosPath, const RecordingHeader& header,
         return false;
     }
     return true;
+}
+
+DerivedChannelKeys derivedChannelKeys(const RecordingHeader& header, int channel) {
+    if (channel < kHeaderChannels || channel >= kChannels)
+        return {};
+    const std::size_t d = static_cast<std::size_t>(channel - kHeaderChannels);
+    return {header.derivedSensitivity[d], header.derivedOperation[d]};
+}
+
+DerivedChannelKeys readDerivedChannelKeys(const QString& rosPath, int channel) {
+    return derivedChannelKeys(readRecordingHeader(rosPath).values, channel);
+}
+
+bool writeDerivedChannelKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
+                             const QString& operation, QString& error) {
+    const std::uint8_t count = readRecordingHeader(rosPath).values.channelCount;
+    ProfileFile ros(rosPath);
+    ros.setInteger(kSection, derivedSensitivityKey(channel), sensitivity);
+    ros.setString(kSection, derivedOperationKey(channel), operation);
+    ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey),
+                   std::max(count, static_cast<std::uint8_t>(channel + 1)));
+    return saveOrSay(ros, error);
+}
+
+bool removeDerivedChannelKeys(const QString& rosPath, int channel, unsigned channelsWithData,
+                              QString& error) {
+    ProfileFile ros(rosPath);
+    ros.removeKey(kSection, derivedSensitivityKey(channel));
+    ros.removeKey(kSection, derivedOperationKey(channel));
+    int count = kHeaderChannels;
+    for (int c = kHeaderChannels; c < kChannels; ++c)
+        if (c != channel && (channelsWithData & (1u << c)) != 0)
+            count = c + 1;
+    ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey), count);
+    return saveOrSay(ros, error);
 }
 
 } // namespace varnilog

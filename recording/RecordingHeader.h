@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace varnilog {
 
@@ -38,6 +39,9 @@ struct RecordingHeader {
     std::array<std::uint8_t, kHeaderChannels> offset{100, 100};     // OFFSETA, OFFSETB, 0..255
     std::uint8_t channelCount = 2;                                  // ILOSCKANALOW, 1..4
     QString start;                                                  // START: the base name
+    // Channels C and D when computed from A and B: keys of our own, which readers of the format ignore.
+    std::array<std::optional<std::uint8_t>, 2> derivedSensitivity; // CZULOSCC, CZULOSCD, 1..10
+    std::array<QString, 2> derivedOperation;                       // OPERACJAC, OPERACJAD; empty: none
 
     friend bool operator==(const RecordingHeader&, const RecordingHeader&) = default;
 };
@@ -64,5 +68,23 @@ HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader&
 // when the older file cannot be read, memory runs out or the writer fails.
 bool writeRecordingHeader(const QString& rosPath, const RecordingHeader& header, FileWriter& writer,
                           QString& error);
+
+// The keys of a derived channel (channel 2 = C or 3 = D) as a header holds them.
+struct DerivedChannelKeys {
+    std::optional<std::uint8_t> sensitivity; // 1..10 when the key is there
+    QString operation;                       // empty: the channel is not a derived one
+    bool derived() const { return !operation.isEmpty(); }
+};
+DerivedChannelKeys derivedChannelKeys(const RecordingHeader& header, int channel);
+DerivedChannelKeys readDerivedChannelKeys(const QString& rosPath, int channel);
+
+// Sets a derived channel's keys and raises ILOSCKANALOW to channel + 1, saved in one replacement of
+// the file. False (error set) when it cannot be written; the file is then unchanged.
+bool writeDerivedChannelKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
+                             const QString& operation, QString& error);
+
+// Drops a derived channel's keys and lowers ILOSCKANALOW to cover the channels that keep data
+// (channelsWithData: bit c set when channel c still has a sample file), never below 2.
+bool removeDerivedChannelKeys(const QString& rosPath, int channel, unsigned channelsWithData, QString& error);
 
 } // namespace varnilog

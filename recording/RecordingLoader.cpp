@@ -26,6 +26,10 @@ void applyHeader(SharedState& state, const RecordingHeader& header) {
     std::copy(header.offset.begin(), header.offset.end(), state.channelOffset.begin());
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
     state.channelCount = header.channelCount;
+    // Derived channels carry their own sensitivity; without the key C and D keep theirs.
+    for (std::size_t d = 0; d < header.derivedSensitivity.size(); ++d)
+        if (header.derivedSensitivity[d])
+            state.channelSensitivity[kHeaderChannels + d] = *header.derivedSensitivity[d];
 }
 
 } // namespace
@@ -79,6 +83,13 @@ LoadResult loadRecording(SharedState& state) {
     openSampleFiles(state);
     state.viewStart = 0;
     return readRecordingSettings(state, previousChannelCount);
+}
+
+bool channelHasData(const SharedState& state, int channel) {
+    if (channel < 0 || channel >= std::min<int>(state.channelCount, kChannels))
+        return false;
+    const QFile& file = state.sampleFile[static_cast<std::size_t>(channel)];
+    return file.isOpen() && file.size() > 0;
 }
 
 } // namespace varnilog

@@ -40,4 +40,8 @@ LoadResult loadRecording(SharedState& state);
 // File name of path without folder and extension.
 QString baseNameOf(const QString& path);
 
+// The recording on display has samples of channel c: a channel below channelCount whose sample file
+// is open and not empty. The channel boxes of C and D follow it.
+bool channelHasData(const SharedState& state, int channel);
+
 } // namespace varnilog

@@ -1,6 +1,7 @@
 #include "spectrum/Unit5.h"
 
 #include "recording/RecordingInput.h"
+#include "recording/RecordingLoader.h"
 #include "ui_Unit5.h"
 #include "view/Colour.h"
 
@@ -85,6 +86,14 @@ void TForm5::drawFrequencyAxis(int a) {
 }
 
 void TForm5::FormShow() {
+    // C and D offer themselves when the recording holds them (derived channels).
+    for (int c = 2; c < kChannels; ++c) {
+        QCheckBox* box = c == 2 ? ui_->chkC : ui_->chkD;
+        const bool has = channelHasData(state_, c);
+        box->setEnabled(has);
+        if (!has)
+            box->setChecked(false);
+    }
     drawFrequencyAxis(ui_->ScrollBar1->value());
     DrawLevelAxis(axisY_);
     ui_->imgOsY->update();

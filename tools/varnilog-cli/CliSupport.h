@@ -67,5 +67,6 @@ int runRender(const QStringList& args);
 int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);
 int runMeasure(const QStringList& args);
+int runMath(const QStringList& args);
 
 } // namespace varnilog::cli

@@ -39,8 +39,13 @@ int runInfo(const QStringList& args) {
     const SharedState& s = *state;
     // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
     const std::int64_t sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
-    const QString start =
-        readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values.start;
+    const RecordingHeader header =
+        readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values;
+    const QString start = header.start;
+    // C and D computed from A and B carry the operation that made them.
+    std::array<QString, kChannels> operation;
+    for (int c = kHeaderChannels; c < kChannels; ++c)
+        operation[c] = derivedChannelKeys(header, c).operation;
     const float durationMs = static_cast<float>(sampleCount) * s.samplingPeriodMs;
 
     QJsonObject o;
@@ -62,6 +67,10 @@ int runInfo(const QStringList& args) {
             ch[QStringLiteral("voltsPerDivision")] = voltLabel(s.channelSensitivity[c], 6);
             ch[QStringLiteral("coupling")] = QString::fromLatin1(kModeNames[s.channelMode[c] % 3]);
             ch[QStringLiteral("offset")] = s.channelOffset[c];
+        } else if (!operation[c].isEmpty()) {
+            ch[QStringLiteral("sensitivityIndex")] = s.channelSensitivity[c];
+            ch[QStringLiteral("voltsPerDivision")] = voltLabel(s.channelSensitivity[c], 6);
+            ch[QStringLiteral("operation")] = operation[c];
         }
         channels.append(ch);
     }
@@ -92,6 +101,9 @@ int runInfo(const QStringList& args) {
                         .arg(voltLabel(s.channelSensitivity[c], 6),
                              QString::fromLatin1(kModeNames[s.channelMode[c] % 3]))
                         .arg(s.channelOffset[c]);
+        else if (!operation[c].isEmpty())
+            line += QStringLiteral(", %1/div, derived: %2")
+                        .arg(voltLabel(s.channelSensitivity[c], 6), operation[c]);
         text += line + QLatin1Char('\n');
     }
     std::fputs(text.toLocal8Bit().constData(), stdout);

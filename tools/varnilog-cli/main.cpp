@@ -17,6 +17,7 @@ const char* const kUsage = "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
                            "  render FILE.ros OUT --page      the printable page (.png, .svg or .pdf)\n"
                            "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
                            "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
+                           "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
                            "  record --port PORT --seconds S  a new recording from a board\n"
                            "\n"
                            "'varnilog-cli COMMAND --help' describes a command's options.\n"
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
         return runSpectrum(args);
     if (command == QLatin1String("measure"))
         return runMeasure(args);
+    if (command == QLatin1String("math"))
+        return runMath(args);
     if (command == QLatin1String("record"))
         return runRecord(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);

@@ -1,0 +1,534 @@
+#include "analysis/WaveformOperations.h"
+
+#include "recording/DiskFileWriter.h"
+#include "recording/ProfileFile.h"
+#include "recording/RecordingFileSet.h"
+#include "recording/RecordingHeader.h"
+#include "view/ScaleTables.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
+
+QString samplePath(const QString& rosPath, int channel) {
+    return siblingPath(rosPath, QString::fromLatin1(kSampleExtensions[static_cast<std::size_t>(channel)]));
+}
+
+double voltsPerCode(int sensitivity) {
+    return sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
+           kDivisionsPerCode;
+}
+
+} // namespace
+
+bool Operation::needsA() const {
+    return kind != OperationKind::NegateB && kind != OperationKind::AverageB;
+}
+
+bool Operation::needsB() const {
+    return kind != OperationKind::NegateA && kind != OperationKind::AverageA;
+}
+
+std::optional<Operation> parseOperation(const QString& text) {
+    QString t = text.toUpper();
+    t.remove(u' ');
+    static const std::array<std::pair<const char*, OperationKind>, 5> plain{{{"A+B", OperationKind::Sum},
+                                                                             {"A-B", OperationKind::AMinusB},
+                                                                             {"B-A", OperationKind::BMinusA},
+                                                                             {"-A", OperationKind::NegateA},
+                                                                             {"-B", OperationKind::NegateB}}};
+    for (const auto& [name, kind] : plain)
+        if (t == QLatin1String(name))
+            return Operation{kind, kMinAverageWindow};
+    static const QRegularExpression average(QStringLiteral("^(?:AVG|SREDNIA)\\(([AB]),(\\d{1,6})\\)$"));
+    const QRegularExpressionMatch m = average.match(t);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int n = m.captured(2).toInt();
+    if (n < kMinAverageWindow || n > kMaxAverageWindow)
+        return std::nullopt;
+    return Operation{m.captured(1) == u"A" ? OperationKind::AverageA : OperationKind::AverageB, n};
+}
+
+QString operationKeyText(const Operation& op) {
+    switch (op.kind) {
+    case OperationKind::Sum:
+        return QStringLiteral("A+B");
+    case OperationKind::AMinusB:
+        return QStringLiteral("A-B");
+    case OperationKind::BMinusA:
+        return QStringLiteral("B-A");
+    case OperationKind::NegateA:
+        return QStringLiteral("-A");
+    case OperationKind::NegateB:
+        return QStringLiteral("-B");
+    case OperationKind::AverageA:
+        return QStringLiteral("SREDNIA(A,%1)").arg(op.window);
+    case OperationKind::AverageB:
+        return QStringLiteral("SREDNIA(B,%1)").arg(op.window);
+    }
+    return {};
+}
+
+double codeVolts(std::uint8_t code, int sensitivity) {
+    return static_cast<double>(code - kZeroLine) *
+           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
+           kDivisionsPerCode;
+}
+
+std::int64_t unclippedCode(double v, int sensitivity) {
+    return static_cast<std::int64_t>(std::round(kZeroLine + v / voltsPerCode(sensitivity)));
+}
+
+std::uint8_t derivedCode(double v, int sensitivity) {
+    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(unclippedCode(v, sensitivity), 0, 255));
+}
+
+double averageVolts(std::int64_t sumOfCodeSteps, int count, int sensitivity) {
+    return static_cast<double>(sumOfCodeSteps) *
+           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
+           kDivisionsPerCode / count;
+}
+
+std::uint8_t autoSensitivity(double vmin, double vmax) {
+    for (int s = kSensitivityCount; s > 1; --s) {
+        const std::int64_t lo = unclippedCode(vmin, s), hi = unclippedCode(vmax, s);
+        if (lo >= 0 && hi <= 255)
+            return static_cast<std::uint8_t>(s);
+    }
+    return 1;
+}
+
+double operationVolts(OperationKind kind, std::uint8_t a, std::uint8_t b, int sensitivityA,
+                      int sensitivityB) {
+    const double va = codeVolts(a, sensitivityA), vb = codeVolts(b, sensitivityB);
+    switch (kind) {
+    case OperationKind::Sum:
+        return va + vb;
+    case OperationKind::AMinusB:
+        return va - vb;
+    case OperationKind::BMinusA:
+        return vb - va;
+    case OperationKind::NegateA:
+    case OperationKind::AverageA:
+        return -va;
+    case OperationKind::NegateB:
+    case OperationKind::AverageB:
+        return -vb;
+    }
+    return 0;
+}
+
+OperationRequest operationRequestFor(const SharedState& state, const Operation& op, int target,
+                                     int sensitivity) {
+    OperationRequest request;
+    request.rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
+    request.op = op;
+    request.target = target;
+    request.sensitivity = sensitivity;
+    request.sourceSensitivity = {state.channelSensitivity[0], state.channelSensitivity[1]};
+    return request;
+}
+
+bool holdsRecordedData(const QString& rosPath, int channel) {
+    if (!QFileInfo(samplePath(rosPath, channel)).exists())
+        return false;
+    return !readDerivedChannelKeys(rosPath, channel).derived();
+}
+
+namespace {
+
+// Streams the sources block by block; for every block calls use(a, b, first, n) with the codes of A
+// and B (a source the operation does not need, or past the end of its file, reads as the zero line).
+class SourceReader {
+public:
+    SourceReader(const OperationRequest& request, std::int64_t samples)
+        : request_(request), samples_(samples),
+          block_(static_cast<std::size_t>(std::clamp<std::int64_t>(request.blockSamples, 1, samples))) {
+        for (int c = 0; c < 2; ++c) {
+            buffer_[c].assign(block_, kZeroLine);
+            files_[c].setFileName(samplePath(request.rosPath, c));
+        }
+    }
+
+    bool open(QString& error) {
+        for (int c = 0; c < 2; ++c) {
+            if (!(c == 0 ? request_.op.needsA() : request_.op.needsB()))
+                continue;
+            if (!files_[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+                return false;
+            }
+        }
+        return true;
+    }
+
+    template <typename Use> bool run(QString& error, Use use) {
+        for (int c = 0; c < 2; ++c)
+            if (files_[c].isOpen() && !files_[c].seek(0)) {
+                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+                return false;
+            }
+        for (std::int64_t first = 0; first < samples_;) {
+            const auto n = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(block_), samples_ - first));
+            for (int c = 0; c < 2; ++c)
+                if (files_[c].isOpen() && !readBlock(c, n, error))
+                    return false;
+            if (!use(buffer_[0].data(), buffer_[1].data(), first, n))
+                return false;
+            first += static_cast<std::int64_t>(n);
+        }
+        return true;
+    }
+
+private:
+    bool readBlock(int c, std::size_t n, QString& error) {
+        QFile& f = files_[c];
+        auto* out = reinterpret_cast<char*>(buffer_[c].data());
+        std::size_t got = 0;
+        while (got < n) {
+            const qint64 r = f.read(out + got, static_cast<qint64>(n - got));
+            if (r < 0) {
+                error = QStringLiteral("%1: %2").arg(f.fileName(), f.errorString());
+                return false;
+            }
+            if (r == 0) { // a shorter B (a recording cut by a crash) reads as the zero line
+                std::fill(buffer_[c].begin() + static_cast<std::ptrdiff_t>(got),
+                          buffer_[c].begin() + static_cast<std::ptrdiff_t>(n), kZeroLine);
+                break;
+            }
+            got += static_cast<std::size_t>(r);
+        }
+        return true;
+    }
+
+    const OperationRequest& request_;
+    std::int64_t samples_;
+    std::size_t block_;
+    std::array<QFile, 2> files_;
+    std::array<std::vector<std::uint8_t>, 2> buffer_;
+};
+
+// The moving average over the source's codes, sample by sample: onSample(sum of code steps, count).
+class RunningSum {
+public:
+    explicit RunningSum(int window)
+        : window_(window), history_(static_cast<std::size_t>(window), kZeroLine) {}
+
+    // warm(i, sum, count) for the first window - 1 samples of the recording, full(i, sum) after them:
+    // the hot loop has no division and no branch on the count.
+    template <typename Warm, typename Full>
+    void add(const std::uint8_t* codes, std::size_t n, Warm warm, Full full) {
+        std::size_t i = 0;
+        for (; i < n && filled_ < window_; ++i) {
+            history_[static_cast<std::size_t>(filled_)] = codes[i];
+            sum_ += codes[i] - kZeroLine;
+            ++filled_;
+            if (filled_ < window_)
+                warm(i, sum_, filled_);
+            else
+                full(i, sum_);
+        }
+        const std::size_t size = history_.size();
+        std::uint8_t* history = history_.data();
+        std::int64_t sum = sum_;
+        std::size_t pos = pos_;
+        for (; i < n; ++i) {
+            const std::uint8_t code = codes[i];
+            sum += static_cast<int>(code) - static_cast<int>(history[pos]);
+            history[pos] = code;
+            if (++pos == size)
+                pos = 0;
+            full(i, sum);
+        }
+        sum_ = sum;
+        pos_ = pos;
+    }
+
+private:
+    int window_;
+    std::vector<std::uint8_t> history_; // the last window codes; pos_ is the oldest once filled
+    int filled_ = 0;
+    std::size_t pos_ = 0;
+    std::int64_t sum_ = 0;
+};
+
+class Computation {
+public:
+    Computation(const OperationRequest& request, std::int64_t samples, const OperationProgress& progress)
+        : request_(request), op_(request.op), samples_(samples), progress_(progress),
+          reader_(request, samples) {
+        sourceSensitivity_ =
+            op_.kind == OperationKind::AverageB ? request.sourceSensitivity[1] : request.sourceSensitivity[0];
+        total_ = samples * (request.sensitivity == 0 ? 2 : 1);
+    }
+
+    bool open(QString& error) { return reader_.open(error); }
+
+    // The first pass: the extremes of the result, for the automatic sensitivity.
+    bool findSensitivity(std::uint8_t& sensitivity, QString& error) {
+        double vmin = std::numeric_limits<double>::infinity(), vmax = -vmin;
+        const auto extend = [&](double v) {
+            vmin = std::min(vmin, v);
+            vmax = std::max(vmax, v);
+        };
+        if (op_.isAverage()) {
+            RunningSum sums(op_.window);
+            std::int64_t lo = std::numeric_limits<std::int64_t>::max(),
+                         hi = std::numeric_limits<std::int64_t>::min();
+            const bool ok = pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+                sums.add(
+                    op_.kind == OperationKind::AverageA ? a : b, n,
+                    [&](std::size_t, std::int64_t sum, int count) {
+                        extend(averageVolts(sum, count, sourceSensitivity_));
+                    },
+                    [&](std::size_t, std::int64_t sum) {
+                        lo = std::min(lo, sum);
+                        hi = std::max(hi, sum);
+                    });
+            });
+            if (!ok)
+                return false;
+            if (lo <= hi) {
+                extend(averageVolts(lo, op_.window, sourceSensitivity_));
+                extend(averageVolts(hi, op_.window, sourceSensitivity_));
+            }
+        } else {
+            std::vector<std::uint8_t> seen(1 << 16, 0);
+            if (!pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+                    for (std::size_t i = 0; i < n; ++i)
+                        seen[static_cast<std::size_t>(a[i]) << 8 | b[i]] = 1;
+                }))
+                return false;
+            for (std::size_t ab = 0; ab < seen.size(); ++ab)
+                if (seen[ab] != 0)
+                    extend(volts(static_cast<std::uint8_t>(ab >> 8), static_cast<std::uint8_t>(ab & 255)));
+        }
+        sensitivity = autoSensitivity(vmin, vmax);
+        return true;
+    }
+
+    // The second pass: the codes at the target's sensitivity, block by block to out.
+    bool write(std::uint8_t sensitivity, FileWriter::File& out, QString& error) {
+        std::vector<std::uint8_t> codes(
+            static_cast<std::size_t>(std::clamp<std::int64_t>(request_.blockSamples, 1, samples_)));
+        const auto emitBlock = [&](std::size_t n) {
+            if (out.write(reinterpret_cast<const char*>(codes.data()), static_cast<qint64>(n)) ==
+                static_cast<qint64>(n))
+                return true;
+            writeError_ = out.errorString();
+            return false;
+        };
+        if (op_.isAverage()) {
+            // In steady state every value is one of 255 x N + 1 sums over a full window: a table.
+            const int w = op_.window;
+            std::vector<std::uint8_t> table(static_cast<std::size_t>(255) * static_cast<std::size_t>(w) + 1);
+            for (std::size_t i = 0; i < table.size(); ++i)
+                table[i] =
+                    derivedCode(averageVolts(static_cast<std::int64_t>(i) - 125LL * w, w, sourceSensitivity_),
+                                sensitivity);
+            RunningSum sums(w);
+            return pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+                const std::uint8_t* shifted = table.data() + 125LL * w; // indexed by the sum itself
+                sums.add(
+                    op_.kind == OperationKind::AverageA ? a : b, n,
+                    [&](std::size_t i, std::int64_t sum, int count) {
+                        codes[i] = derivedCode(averageVolts(sum, count, sourceSensitivity_), sensitivity);
+                    },
+                    [&](std::size_t i, std::int64_t sum) { codes[i] = shifted[sum]; });
+                return emitBlock(n);
+            });
+        }
+        std::vector<std::uint8_t> table(1 << 16);
+        for (std::size_t ab = 0; ab < table.size(); ++ab)
+            table[ab] = derivedCode(
+                volts(static_cast<std::uint8_t>(ab >> 8), static_cast<std::uint8_t>(ab & 255)), sensitivity);
+        return pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i)
+                codes[i] = table[static_cast<std::size_t>(a[i]) << 8 | b[i]];
+            return emitBlock(n);
+        });
+    }
+
+    bool cancelled() const { return cancelled_; }
+    const QString& writeError() const { return writeError_; }
+
+private:
+    double volts(std::uint8_t a, std::uint8_t b) const {
+        return operationVolts(op_.kind, a, b, request_.sourceSensitivity[0], request_.sourceSensitivity[1]);
+    }
+
+    // One pass over the sources; use returns false (or nothing) per block. False on a read error, a
+    // failed use or a stop.
+    template <typename Use> bool pass(QString& error, Use use) {
+        return reader_.run(error,
+                           [&](const std::uint8_t* a, const std::uint8_t* b, std::int64_t, std::size_t n) {
+                               if constexpr (std::is_same_v<decltype(use(a, b, n)), bool>) {
+                                   if (!use(a, b, n))
+                                       return false;
+                               } else {
+                                   use(a, b, n);
+                               }
+                               done_ += static_cast<std::int64_t>(n);
+                               if (progress_ && !progress_(done_, total_)) {
+                                   cancelled_ = true;
+                                   return false;
+                               }
+                               return true;
+                           });
+    }
+
+    const OperationRequest& request_;
+    Operation op_;
+    std::int64_t samples_;
+    const OperationProgress& progress_;
+    SourceReader reader_;
+    int sourceSensitivity_ = 1;
+    std::int64_t done_ = 0, total_ = 0;
+    bool cancelled_ = false;
+    QString writeError_;
+};
+
+// Puts the file at from in place of the one at to, keeping the one replaced aside at backup until
+// commit() or, on rollback(), putting it back.
+class Replacement {
+public:
+    Replacement(QString to) : to_(std::move(to)), backup_(to_ + QStringLiteral(".old~")) {}
+
+    bool moveAside(QString& error) {
+        if (!QFileInfo::exists(to_))
+            return true;
+        QFile::remove(backup_);
+        if (!QFile::rename(to_, backup_)) {
+            error = QStringLiteral("%1: cannot be replaced").arg(to_);
+            return false;
+        }
+        hadOld_ = true;
+        return true;
+    }
+    void rollback() {
+        QFile::remove(to_);
+        if (hadOld_)
+            QFile::rename(backup_, to_);
+    }
+    void commit() {
+        if (hadOld_)
+            QFile::remove(backup_);
+    }
+    const QString& backup() const { return backup_; }
+
+private:
+    QString to_, backup_;
+    bool hadOld_ = false;
+};
+
+OperationResult failed(OperationFailure failure, QString detail = {}) {
+    OperationResult r;
+    r.failure = failure;
+    r.detail = std::move(detail);
+    return r;
+}
+
+} // namespace
+
+OperationResult computeDerivedChannel(const OperationRequest& request, const OperationProgress& progress) {
+    const QString target = samplePath(request.rosPath, request.target);
+    const QFileInfo a(samplePath(request.rosPath, 0));
+    const std::int64_t samples = a.isFile() ? a.size() : 0;
+    if (samples <= 0)
+        return failed(OperationFailure::NoSamples);
+    if (request.op.needsB() && !QFileInfo(samplePath(request.rosPath, 1)).isFile())
+        return failed(OperationFailure::NoChannelB);
+    if (!request.replaceRecorded && holdsRecordedData(request.rosPath, request.target))
+        return failed(OperationFailure::RecordedTarget);
+
+    Computation computation(request, samples, progress);
+    QString error;
+    if (!computation.open(error))
+        return failed(OperationFailure::ReadFailed, error);
+    std::uint8_t sensitivity =
+        static_cast<std::uint8_t>(std::clamp(request.sensitivity, 0, kSensitivityCount));
+    if (sensitivity == 0 && !computation.findSensitivity(sensitivity, error))
+        return computation.cancelled() ? failed(OperationFailure::Cancelled)
+                                       : failed(OperationFailure::ReadFailed, error);
+
+    DiskFileWriter disk;
+    FileWriter& writer = request.writer != nullptr ? *request.writer : disk;
+    const QString temporary = target + QStringLiteral(".tmp");
+    std::unique_ptr<FileWriter::File> out = writer.create(temporary, error);
+    if (!out)
+        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(temporary, error));
+    const bool written = computation.write(sensitivity, *out, error);
+    out.reset();
+    if (!written) {
+        QFile::remove(temporary);
+        if (computation.cancelled())
+            return failed(OperationFailure::Cancelled);
+        if (!computation.writeError().isEmpty())
+            return failed(OperationFailure::WriteFailed,
+                          QStringLiteral("%1: %2").arg(temporary, computation.writeError()));
+        return failed(OperationFailure::ReadFailed, error);
+    }
+
+    Replacement replacement(target);
+    if (!replacement.moveAside(error)) {
+        QFile::remove(temporary);
+        return failed(OperationFailure::WriteFailed, error);
+    }
+    if (!QFile::rename(temporary, target)) {
+        QFile::remove(temporary);
+        replacement.rollback();
+        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: cannot be renamed").arg(temporary));
+    }
+    const QString keyText = operationKeyText(request.op);
+    if (!writeDerivedChannelKeys(request.rosPath, request.target, sensitivity, keyText, error)) {
+        replacement.rollback();
+        return failed(OperationFailure::WriteFailed, error);
+    }
+    replacement.commit();
+    OperationResult result;
+    result.sensitivity = sensitivity;
+    result.samples = samples;
+    result.operation = keyText;
+    return result;
+}
+
+OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool allowRecorded) {
+    const QString target = samplePath(rosPath, channel);
+    const bool hasFile = QFileInfo::exists(target);
+    const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
+    if (!hasFile && !keys.derived())
+        return failed(OperationFailure::NoChannel);
+    if (hasFile && !keys.derived() && !allowRecorded)
+        return failed(OperationFailure::RecordedTarget);
+    unsigned withData = 0;
+    for (int c = 0; c < kChannels; ++c)
+        if (QFileInfo::exists(samplePath(rosPath, c)))
+            withData |= 1u << c;
+    Replacement removal(target);
+    QString error;
+    if (!removal.moveAside(error))
+        return failed(OperationFailure::WriteFailed, error);
+    if (!removeDerivedChannelKeys(rosPath, channel, withData, error)) {
+        removal.rollback();
+        return failed(OperationFailure::WriteFailed, error);
+    }
+    removal.commit();
+    OperationResult result;
+    result.operation = keys.operation;
+    return result;
+}
+
+} // namespace varnilog

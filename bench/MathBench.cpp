@@ -1,0 +1,89 @@
+// A waveform operation over the whole of a 2 x 2^28-sample recording (A and B read, the derived
+// channel written and renamed into place, the ".ros" keys updated): A − B at a given sensitivity (one
+// pass), the same with "Auto" (a first pass for the extremes), and a moving average of 16 samples of
+// A; against `cat` of the same two files to /dev/null in the same run. A is a noisy sine, B a noisy
+// square wave, as in the measurement benchmark.
+#include "analysis/WaveformOperations.h"
+#include "support/BigRecording.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+using namespace varnilog;
+
+constexpr std::int64_t kSamples = std::int64_t{1} << 28;
+constexpr int kPeriod = 1000;
+
+test::BigRecording& recording() {
+    static test::BigRecording r(
+        kSamples, [](std::vector<std::uint8_t>& block, std::int64_t first, int channel) {
+            static std::array<std::array<int, kPeriod>, 2> wave = [] {
+                std::array<std::array<int, kPeriod>, 2> w{};
+                for (int i = 0; i < kPeriod; ++i) {
+                    w[0][i] = 125 + static_cast<int>(std::lround(100 * std::sin(2 * M_PI * i / kPeriod)));
+                    w[1][i] = i < kPeriod / 2 ? 215 : 35;
+                }
+                return w;
+            }();
+            std::uint32_t x =
+                static_cast<std::uint32_t>(first) * 2654435761u + static_cast<std::uint32_t>(channel);
+            for (std::size_t i = 0; i < block.size(); ++i) {
+                x = x * 1103515245u + 12345u;
+                const int noise = static_cast<int>((x >> 24) % 9) - 4;
+                block[i] = static_cast<std::uint8_t>(
+                    wave[channel][(first + static_cast<std::int64_t>(i)) % kPeriod] + noise);
+            }
+        });
+    return r;
+}
+
+void run(benchmark::State& state, const Operation& op, int sensitivity, int sources) {
+    OperationRequest request;
+    request.rosPath = recording().dir() + QStringLiteral("/big.ros");
+    request.op = op;
+    request.target = 2;
+    request.sensitivity = sensitivity;
+    request.sourceSensitivity = {4, 4};
+    request.replaceRecorded = true;
+    for (auto _ : state) {
+        const OperationResult result = computeDerivedChannel(request);
+        if (!result.ok() || result.samples != kSamples) {
+            state.SkipWithError("the operation failed");
+            break;
+        }
+    }
+    QFile::remove(recording().dir() + QStringLiteral("/big.rcc"));
+    state.SetBytesProcessed(state.iterations() * sources * kSamples);
+}
+
+void BM_MathDifference(benchmark::State& state) {
+    run(state, Operation{OperationKind::AMinusB, 2}, 3, 2);
+}
+
+void BM_MathDifferenceAuto(benchmark::State& state) {
+    run(state, Operation{OperationKind::AMinusB, 2}, 0, 2);
+}
+
+void BM_MathAverage16(benchmark::State& state) {
+    run(state, Operation{OperationKind::AverageA, 16}, 4, 1);
+}
+
+void BM_CatWholeRecording(benchmark::State& state) {
+    recording();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(recording().cat());
+    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
+}
+
+} // namespace
+
+BENCHMARK(BM_CatWholeRecording)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MathDifference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MathDifferenceAuto)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MathAverage16)->Unit(benchmark::kMillisecond)->UseRealTime();

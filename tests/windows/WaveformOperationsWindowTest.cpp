@@ -1,0 +1,132 @@
+// "Działania na przebiegach" over a loaded recording: A − B into C on the worker, after which C is a
+// channel of the main window (its box enabled and checked, its V/div in the status bar); replacing
+// recorded data only after the user agrees; removing C takes the channel away again.
+#include "app/Program.h"
+#include "spectrum/Unit5.h"
+#include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
+#include "windows/ScriptedDialogs.h"
+#include "windows/WaveformOperations.h"
+#include "windows/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace varnilog;
+
+namespace {
+
+class WaveformOperationsWindowTest : public ::testing::Test {
+protected:
+    void open(const std::vector<test::Codes>& channels, int channelCount = 2) {
+        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
+        test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
+        test::RecordingSpec spec;
+        spec.channels = channels;
+        spec.channelCount = channelCount;
+        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), spec);
+        form1 = std::make_unique<TForm1>(*state, boxes, ini);
+        form1->setDialogs(&dialogs);
+        form1->FormCreate();
+        form1->openRecording(ros);
+    }
+    // Opens the window and runs drive in it; the window is closed afterwards if drive left it open.
+    void inWindow(const std::function<void(TFormDzialania&)>& drive) {
+        QTimer::singleShot(0, form1.get(), [this, drive] {
+            auto* w = form1->findChild<TFormDzialania*>();
+            ASSERT_NE(w, nullptr);
+            drive(*w);
+            if (w->isVisible() && !w->busy())
+                test::child<QPushButton>(*w, "btAnuluj")->click();
+        });
+        test::child<QAbstractButton>(*form1, "SpeedButton75")->click();
+    }
+    static void compute(TFormDzialania& w, int operation, const char* target, int sensitivity) {
+        test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(operation);
+        test::child<QRadioButton>(w, target)->setChecked(true);
+        test::child<QComboBox>(w, "cbCzulosc")->setCurrentIndex(sensitivity);
+        test::child<QPushButton>(w, "btOblicz")->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !w.busy(); }, 5000));
+        QCoreApplication::processEvents(); // the worker's end arrives queued
+    }
+    QByteArray fileOf(const char* extension) const {
+        return test::readFile(dir.filePath(QStringLiteral("2024-05-06 07.08.09") + QLatin1String(extension)));
+    }
+
+    QTemporaryDir dir;
+    QString ros;
+    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    test::RecordingMessageBoxes boxes;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<TForm1> form1;
+};
+
+TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
+    // A 150, 100 at 1 V/div, B 125, 150: A − B is 1 V, -2 V; at 0.5 V/div 50 and 100 codes from zero.
+    open({{150, 100, 150, 100}, {125, 150, 125, 150}});
+    auto* chkC = test::child<QCheckBox>(*form1, "chkC");
+    EXPECT_FALSE(chkC->isEnabled());
+    inWindow([](TFormDzialania& w) { compute(w, 1, "rbC", 5); });
+    EXPECT_EQ(fileOf(".rcc"), QByteArray("\xAF\x19\xAF\x19", 4)); // 175, 25
+    EXPECT_TRUE(chkC->isEnabled());
+    EXPECT_TRUE(chkC->isChecked());
+    EXPECT_TRUE(state->channelVisible[2]);
+    EXPECT_FALSE(test::child<QCheckBox>(*form1, "chkD")->isEnabled());
+    EXPECT_EQ(state->channelCount, 3);
+    EXPECT_EQ(form1->statusPanelText(7), QStringLiteral("0.5V"));
+    EXPECT_TRUE(boxes.shown.empty());
+    {
+        // The spectrum window offers C, not D.
+        TForm5 form5(*state, boxes);
+        form5.FormShow();
+        EXPECT_TRUE(test::child<QCheckBox>(form5, "chkC")->isEnabled());
+        EXPECT_FALSE(test::child<QCheckBox>(form5, "chkD")->isEnabled());
+    }
+
+    // Removing it takes the box away again and lowers the count.
+    inWindow([](TFormDzialania& w) { test::child<QPushButton>(w, "btUsunC")->click(); });
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcc"))));
+    EXPECT_FALSE(chkC->isEnabled());
+    EXPECT_FALSE(chkC->isChecked());
+    EXPECT_FALSE(state->channelVisible[2]);
+    EXPECT_EQ(state->channelCount, 2);
+}
+
+TEST_F(WaveformOperationsWindowTest, RecordedDataIsReplacedOnlyWhenTheUserAgrees) {
+    open({{150}, {125}, {7}}, 3);
+    EXPECT_TRUE(test::child<QCheckBox>(*form1, "chkC")->isEnabled()); // recorded C is a channel too
+    boxes.answers = {false};
+    inWindow([](TFormDzialania& w) { compute(w, 3, "rbC", 4); });
+    EXPECT_EQ(fileOf(".rcc"), QByteArray("\x07"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, "yesno");
+    EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8("Kanał C zawiera nagrane dane. Zastąpić je?"));
+    boxes.answers = {true};
+    inWindow([](TFormDzialania& w) { compute(w, 3, "rbC", 4); });
+    EXPECT_EQ(fileOf(".rcc"), QByteArray("\x64")); // -A: 100
+}
+
+TEST_F(WaveformOperationsWindowTest, OperationsNeedingBRefuseWithoutIt) {
+    open({{150, 150}});
+    inWindow([](TFormDzialania& w) { compute(w, 0, "rbD", 0); });
+    EXPECT_EQ(boxes.errors(), QStringList{QString::fromUtf8("Nagranie nie zawiera kanału B.")});
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcd"))));
+    // -A needs no B. At Auto the most sensitive scale that holds -1 V is 0.2 V/div: 125 codes below
+    // the zero line, code 0 (0.1 V/div would need -250).
+    inWindow([](TFormDzialania& w) { compute(w, 3, "rbD", 0); });
+    EXPECT_EQ(fileOf(".rcd"), QByteArray(2, '\0'));
+    EXPECT_EQ(state->channelSensitivity[3], 6);
+    EXPECT_TRUE(test::child<QCheckBox>(*form1, "chkD")->isChecked());
+}
+
+} // namespace

@@ -1,0 +1,235 @@
+#include "windows/WaveformOperations.h"
+
+#include "app/MessageBoxes.h"
+#include "recording/RecordingFileSet.h"
+#include "ui_WaveformOperations.h"
+#include "view/ScaleTables.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+namespace varnilog {
+
+namespace {
+
+constexpr int kPollMs = 50;
+
+// The operations in the order of the list.
+constexpr std::array<OperationKind, 7> kListedOperations{
+    OperationKind::Sum,     OperationKind::AMinusB,  OperationKind::BMinusA, OperationKind::NegateA,
+    OperationKind::NegateB, OperationKind::AverageA, OperationKind::AverageB};
+constexpr std::array<const char*, 7> kOperationNames{"A + B", "A − B",     "B − A",    "−A",
+                                                     "−B",    "Średnia A", "Średnia B"};
+
+QString channelText(int channel) {
+    return QString(QChar(channelName[static_cast<std::size_t>(channel)]));
+}
+
+} // namespace
+
+// One computation on its way: the request, the worker's progress, its result.
+struct TFormDzialania::Job {
+    OperationRequest request;
+    std::atomic<bool> cancel{false};
+    std::atomic<std::int64_t> done{0}, total{0};
+    OperationResult result;
+
+    void run() {
+        result = computeDerivedChannel(request, [this](std::int64_t d, std::int64_t t) {
+            done = d;
+            total = t;
+            return !cancel.load();
+        });
+    }
+};
+
+TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget* parent)
+    : QDialog(parent), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TFormDzialania>()) {
+    ui_->setupUi(this);
+    setFixedSize(size());
+    for (const char* name : kOperationNames)
+        ui_->cbDzialanie->addItem(QString::fromUtf8(name));
+    ui_->cbDzialanie->setCurrentIndex(1); // A − B: the differential signal
+    ui_->cbCzulosc->addItem(QStringLiteral("Auto"));
+    for (int s = 1; s <= kSensitivityCount; ++s)
+        ui_->cbCzulosc->addItem(voltLabel(s, 6));
+    cbDzialanieChange();
+    connect(ui_->cbDzialanie, &QComboBox::currentIndexChanged, this, &TFormDzialania::cbDzialanieChange);
+    connect(ui_->btOblicz, &QPushButton::clicked, this, &TFormDzialania::btObliczClick);
+    connect(ui_->btAnuluj, &QPushButton::clicked, this, &TFormDzialania::btAnulujClick);
+    connect(ui_->btUsunC, &QPushButton::clicked, this, [this] { btUsunClick(2); });
+    connect(ui_->btUsunD, &QPushButton::clicked, this, [this] { btUsunClick(3); });
+    timer1_ = new QTimer(this);
+    timer1_->setInterval(kPollMs);
+    connect(timer1_, &QTimer::timeout, this, &TFormDzialania::Timer1Timer);
+}
+
+TFormDzialania::~TFormDzialania() {
+    if (worker_.joinable()) {
+        job_->cancel = true;
+        worker_.join();
+    }
+}
+
+int TFormDzialania::FormShow() {
+    changed_ = false;
+    computedChannel_ = -1;
+    setBusy(false);
+    refreshRemoveButtons();
+    return exec();
+}
+
+Operation TFormDzialania::chosenOperation() const {
+    const int i =
+        std::clamp(ui_->cbDzialanie->currentIndex(), 0, static_cast<int>(kListedOperations.size()) - 1);
+    return Operation{kListedOperations[static_cast<std::size_t>(i)], ui_->seProbki->value()};
+}
+
+int TFormDzialania::chosenTarget() const {
+    return ui_->rbD->isChecked() ? 3 : 2;
+}
+
+int TFormDzialania::chosenSensitivity() const {
+    return std::max(ui_->cbCzulosc->currentIndex(), 0);
+}
+
+QString TFormDzialania::rosPath() const {
+    return siblingPath(state_.recordingPath, QStringLiteral(".ros"));
+}
+
+void TFormDzialania::cbDzialanieChange() {
+    const bool average = chosenOperation().isAverage();
+    ui_->seProbki->setEnabled(average);
+    ui_->lbProbki->setEnabled(average);
+}
+
+void TFormDzialania::refreshRemoveButtons() {
+    const QString ros = rosPath();
+    ui_->btUsunC->setEnabled(QFileInfo::exists(siblingPath(ros, QStringLiteral(".rcc"))));
+    ui_->btUsunD->setEnabled(QFileInfo::exists(siblingPath(ros, QStringLiteral(".rcd"))));
+}
+
+void TFormDzialania::btObliczClick() {
+    if (busy() || state_.samplingActive)
+        return;
+    const Operation op = chosenOperation();
+    const int target = chosenTarget();
+    if (op.needsB() && !QFileInfo(siblingPath(rosPath(), QStringLiteral(".rcb"))).isFile()) {
+        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera kanału B."));
+        return;
+    }
+    OperationRequest request = operationRequestFor(state_, op, target, chosenSensitivity());
+    if (holdsRecordedData(request.rosPath, target)) {
+        if (!boxes_.confirmYesNo(
+                QString::fromUtf8("Uwaga!"),
+                QString::fromUtf8("Kanał %1 zawiera nagrane dane. Zastąpić je?").arg(channelText(target))))
+            return;
+        request.replaceRecorded = true;
+    }
+    job_ = std::make_unique<Job>();
+    job_->request = request;
+    setBusy(true);
+    worker_ = std::thread([this, job = job_.get()] {
+        job->run();
+        QMetaObject::invokeMethod(
+            this, [this] { workerDone(); }, Qt::QueuedConnection);
+    });
+}
+
+void TFormDzialania::Timer1Timer() {
+    if (!busy())
+        return;
+    const std::int64_t total = job_->total;
+    ui_->pbPostep->setValue(total > 0 ? static_cast<int>(job_->done * 1000 / total) : 0);
+}
+
+void TFormDzialania::workerDone() {
+    if (!worker_.joinable())
+        return;
+    worker_.join();
+    const std::unique_ptr<Job> job = std::move(job_);
+    setBusy(false);
+    const OperationResult& r = job->result;
+    switch (r.failure) {
+    case OperationFailure::None:
+        changed_ = true;
+        computedChannel_ = job->request.target;
+        accept();
+        return;
+    case OperationFailure::Cancelled:
+    case OperationFailure::RecordedTarget:
+        return;
+    case OperationFailure::NoSamples:
+        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera próbek."));
+        return;
+    case OperationFailure::NoChannelB:
+        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera kanału B."));
+        return;
+    case OperationFailure::NoChannel:
+        return;
+    case OperationFailure::ReadFailed:
+        boxes_.showErrorBox(QString::fromUtf8("Błąd odczytu pliku: %1").arg(r.detail));
+        return;
+    case OperationFailure::WriteFailed:
+        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+        return;
+    }
+}
+
+void TFormDzialania::btAnulujClick() {
+    if (busy())
+        job_->cancel = true;
+    else
+        reject();
+}
+
+void TFormDzialania::reject() {
+    // Closing the window stops the computation: nothing of it is kept.
+    if (busy()) {
+        job_->cancel = true;
+        worker_.join();
+        // It may have finished before it saw the cancel: then the set did change.
+        if (job_->result.ok()) {
+            changed_ = true;
+            computedChannel_ = job_->request.target;
+        }
+        job_.reset();
+        setBusy(false);
+    }
+    QDialog::reject();
+}
+
+void TFormDzialania::btUsunClick(int channel) {
+    if (busy() || state_.samplingActive)
+        return;
+    const QString ros = rosPath();
+    const bool recorded = holdsRecordedData(ros, channel);
+    const QString question = recorded
+                                 ? QString::fromUtf8("Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?")
+                                 : QString::fromUtf8("Czy na pewno usunąć kanał %1?");
+    if (!boxes_.confirmOkCancel(QString::fromUtf8("Uwaga!"), question.arg(channelText(channel))))
+        return;
+    const OperationResult r = removeDerivedChannel(ros, channel, recorded);
+    if (!r.ok()) {
+        if (r.failure == OperationFailure::WriteFailed)
+            boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+        return;
+    }
+    changed_ = true;
+    refreshRemoveButtons();
+}
+
+void TFormDzialania::setBusy(bool busy) {
+    ui_->pbPostep->setRange(0, 1000);
+    ui_->pbPostep->setValue(0);
+    ui_->pbPostep->setVisible(busy);
+    for (QWidget* w : {static_cast<QWidget*>(ui_->gbOblicz), static_cast<QWidget*>(ui_->gbUsun),
+                       static_cast<QWidget*>(ui_->btOblicz)})
+        w->setEnabled(!busy);
+    if (busy)
+        timer1_->start();
+    else
+        timer1_->stop();
+}
+
+} // namespace varnilog

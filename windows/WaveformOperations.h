@@ -1,0 +1,69 @@
+// TFormDzialania, "Działania na przebiegach": the modal window that computes a derived channel C or D
+// of the recording on display (the operation, the target, its V/div or "Auto") and removes one. The
+// computation runs on a worker with progress and "Anuluj"; replacing recorded data is confirmed
+// first. The caller reloads the recording when changed() is set.
+#pragma once
+
+#include "analysis/WaveformOperations.h"
+#include "app/SharedState.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+class QTimer;
+namespace Ui {
+class TFormDzialania;
+}
+
+namespace varnilog {
+
+class MessageBoxes;
+
+class TFormDzialania : public QDialog {
+    Q_OBJECT
+public:
+    TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~TFormDzialania() override;
+
+    // Shows the window modally for the recording on display; the result says whether the set changed.
+    int FormShow();
+    bool changed() const { return changed_; }
+    // The channel computed by the last "Oblicz" (2 = C, 3 = D); -1 when none was.
+    int computedChannel() const { return computedChannel_; }
+    bool busy() const { return worker_.joinable(); }
+
+    // The operation, target and sensitivity (0 = Auto) chosen in the controls.
+    Operation chosenOperation() const;
+    int chosenTarget() const;
+    int chosenSensitivity() const;
+
+protected:
+    void reject() override;
+
+private:
+    struct Job;
+
+    void btObliczClick();
+    void btAnulujClick();
+    void btUsunClick(int channel);
+    void cbDzialanieChange();
+    void Timer1Timer();
+    void workerDone();
+    void setBusy(bool busy);
+    void refreshRemoveButtons();
+    QString rosPath() const;
+
+    SharedState& state_;
+    MessageBoxes& boxes_;
+    std::unique_ptr<Ui::TFormDzialania> ui_;
+    QTimer* timer1_ = nullptr;
+    std::unique_ptr<Job> job_;
+    std::thread worker_;
+    bool changed_ = false;
+    int computedChannel_ = -1;
+};
+
+} // namespace varnilog
