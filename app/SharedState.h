@@ -71,6 +71,9 @@ struct SharedState {
     // and the staging buffer of every read from them.
     std::array<QFile, kChannels> sampleFile;
     std::array<std::array<std::uint8_t, kReadBufferSize>, kChannels> readBuffer{};
+    // Their min/max summaries (".rsa" .. ".rsd"), opened read-only with them when present. The view
+    // checks each against its sample file before every use; a missing or stale one is not used.
+    std::array<QFile, kChannels> summaryFile;
 
     // Cursors and selection (display columns / samples counted from viewStart).
     std::int32_t selectionStart = 0;

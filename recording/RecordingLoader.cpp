@@ -2,6 +2,7 @@
 
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/SampleSummary.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
@@ -34,6 +35,14 @@ void applyHeader(SharedState& state, const RecordingHeader& header) {
 
 } // namespace
 
+void openSummaryFile(SharedState& state, int channel) {
+    QFile& summary = state.summaryFile[channel];
+    summary.close();
+    summary.setFileName(summaryPathFor(state.sampleFile[channel].fileName()));
+    if (state.sampleFile[channel].isOpen() && QFileInfo(summary.fileName()).isFile())
+        summary.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
 void openSampleFiles(SharedState& state) {
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
@@ -44,6 +53,7 @@ void openSampleFiles(SharedState& state) {
         if (QFileInfo(file.fileName()).isFile()) {
             file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         }
+        openSummaryFile(state, c);
     }
     state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;
 }

@@ -25,6 +25,8 @@ struct LoadResult {
 // length, -1 without it. The view still shows the old place; a window moves it to sample 0 of the
 // new files before the second half.
 void openSampleFiles(SharedState& state);
+// Opens the summary beside the channel's sample file read-only, when both exist (closed otherwise).
+void openSummaryFile(SharedState& state, int channel);
 
 // The second half: fills the first 500 bytes of the staging rows of the channels below
 // previousChannelCount with the zero line and reads the ".ros" settings. A missing ".ros" gives every

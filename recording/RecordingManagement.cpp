@@ -2,6 +2,7 @@
 
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,13 +26,16 @@ QString canonicalOrAbsolute(const QString& path) {
 
 const QStringList& renamedExtensions() {
     static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
-                                  QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".roc")};
+                                  QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".roc"),
+                                  QStringLiteral(".rsa"), QStringLiteral(".rsb"), QStringLiteral(".rsc"),
+                                  QStringLiteral(".rsd")};
     return list;
 }
 
 const QStringList& deletedExtensions() {
     static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
-                                  QStringLiteral(".rcc"), QStringLiteral(".rcd")};
+                                  QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".rsa"),
+                                  QStringLiteral(".rsb"), QStringLiteral(".rsc"), QStringLiteral(".rsd")};
     return list;
 }
 
@@ -194,6 +198,8 @@ bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
 void closeSampleFiles(SharedState& state) {
     for (QFile& file : state.sampleFile)
         file.close();
+    for (QFile& file : state.summaryFile)
+        file.close();
 }
 
 void releaseRecordingOnDisplay(SharedState& state) {
@@ -209,6 +215,7 @@ void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath) {
         file.setFileName(siblingPath(newRosPath, kSampleExtensions[c]));
         if (file.exists())
             file.open(QIODevice::ReadOnly);
+        openSummaryFile(state, c);
     }
     state.recordingPath = newRosPath;
 }

@@ -15,9 +15,9 @@
 namespace varnilog {
 
 // The extensions moved by a rename, in the order they are moved.
-const QStringList& renamedExtensions(); // ".ros", ".rca", ".rcb", ".rcc", ".rcd", ".roc"
+const QStringList& renamedExtensions(); // ".ros", ".rca" .. ".rcd", ".roc", ".rsa" .. ".rsd"
 // The extensions removed by a delete, in the order they are removed (no ".roc").
-const QStringList& deletedExtensions(); // ".ros", ".rca", ".rcb", ".rcc", ".rcd"
+const QStringList& deletedExtensions(); // ".ros", ".rca" .. ".rcd", ".rsa" .. ".rsd"
 
 // The new base path (without extension) for a typed name: only a trailing ".ros" (any case) is taken
 // as the extension, every other dot belongs to the name; a name without a directory is resolved

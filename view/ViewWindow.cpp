@@ -1,5 +1,6 @@
 #include "view/ViewWindow.h"
 
+#include "recording/SampleSummary.h"
 #include "view/WaveformRenderer.h"
 
 #include <algorithm>
@@ -184,13 +185,99 @@ void loadColumns(SharedState& state, int c) {
     fold.finish();
 }
 
+// The same columns from a summary that matches the sample file: each column folds the whole
+// 65 536- and 256-sample pairs it covers and reads raw samples only for its two partial ends (a
+// hole reads as zeros there too, and a hole's pairs are zeros), so the result is that of the scan.
+class SummaryColumns {
+public:
+    SummaryColumns(QFile& sample, QFile& summary, const SummaryLayout& layout, std::uint8_t* block)
+        : sample_(sample), summary_(summary), layout_(layout), block_(block) {}
+
+    void column(std::int64_t s, std::int64_t e, int& lo, int& hi) {
+        constexpr std::int64_t F = kSummaryFineBlock;
+        constexpr std::int64_t C = kSummaryCoarseBlock;
+        const std::int64_t a = (s + F - 1) / F * F;
+        const std::int64_t b = e / F * F;
+        if (a >= b) {
+            raw(s, e, lo, hi);
+            return;
+        }
+        raw(s, a, lo, hi);
+        const std::int64_t ca = (a + C - 1) / C * C;
+        const std::int64_t cb = b / C * C;
+        if (ca < cb) {
+            pairs(layout_.fineOffset, a / F, ca / F, lo, hi);
+            pairs(layout_.coarseOffset, ca / C, cb / C, lo, hi);
+            pairs(layout_.fineOffset, cb / F, b / F, lo, hi);
+        } else {
+            pairs(layout_.fineOffset, a / F, b / F, lo, hi);
+        }
+        raw(b, e, lo, hi);
+    }
+
+private:
+    void raw(std::int64_t from, std::int64_t to, int& lo, int& hi) {
+        while (from < to) {
+            const std::int64_t got =
+                readAt(sample_, from, block_, std::min<std::int64_t>(to - from, kViewBlockSize));
+            if (got <= 0)
+                return; // shrunk since it was checked: the samples it still has
+            minMax(block_, got, lo, hi);
+            from += got;
+        }
+    }
+    void pairs(std::int64_t offset, std::int64_t first, std::int64_t last, int& lo, int& hi) {
+        while (first < last) {
+            const std::int64_t count = std::min<std::int64_t>(last - first, kViewBlockSize / 2);
+            const std::int64_t got = readAt(summary_, offset + 2 * first, block_, 2 * count) / 2;
+            if (got <= 0)
+                return;
+            for (std::int64_t i = 0; i < got; ++i) {
+                lo = std::min<int>(lo, block_[2 * i]);
+                hi = std::max<int>(hi, block_[2 * i + 1]);
+            }
+            first += got;
+        }
+    }
+
+    QFile& sample_;
+    QFile& summary_;
+    const SummaryLayout& layout_;
+    std::uint8_t* block_;
+};
+
+// False when the channel has no summary that matches its sample file: the caller scans then.
+bool loadColumnsFromSummary(SharedState& state, int c) {
+    if (state.zoomDivisor < kSummaryFineBlock)
+        return false;
+    const SummaryLayout layout = readSummaryLayout(state.summaryFile[c], state.sampleFile[c]);
+    if (!layout.valid)
+        return false;
+    SummaryColumns columns(state.sampleFile[c], state.summaryFile[c], layout, state.viewBlock.data());
+    const std::int64_t z = state.zoomDivisor;
+    for (int k = 0; k < kDisplayColumns; ++k) {
+        const std::int64_t s = state.viewStart + k * z;
+        if (s >= layout.length) {
+            state.channelData[c][k] = kZeroLine;
+            state.columnMin[c][k] = kZeroLine;
+            continue;
+        }
+        int lo = 255;
+        int hi = 0;
+        columns.column(s, std::min(s + z, layout.length), lo, hi);
+        state.channelData[c][k] = static_cast<std::uint8_t>(hi);
+        state.columnMin[c][k] = static_cast<std::uint8_t>(lo);
+    }
+    return true;
+}
+
 } // namespace
 
 void loadViewWindow(SharedState& state) {
     for (int c = 0; c < kChannels; ++c) {
         if (state.zoomDivisor < 2) {
             loadSamples(state, c);
-        } else {
+        } else if (!loadColumnsFromSummary(state, c)) {
             loadColumns(state, c);
         }
     }

@@ -15,7 +15,8 @@ namespace varnilog {
 // >= 2, else the sample itself) and columnMin (smallest; zoomDivisor >= 2 only). A column with some
 // samples uses those it has; a column past the end of the file, or of a channel without a file, is the
 // zero line. Zoom 1 reads 500 bytes through readBuffer; deeper zooms read the span sequentially in
-// blocks of viewBlock, with the same result as reading every column on its own.
+// blocks of viewBlock, with the same result as reading every column on its own. From zoom 256 on, a
+// channel whose summary matches its sample file is read from the summary instead, with the same result.
 void loadViewWindow(SharedState& state);
 
 // Scroll range in samples: maximum = max(0, sampleCount - W) for W = 500 * zoomDivisor (0 for fewer

@@ -72,6 +72,18 @@ TEST(RecordingManagementTest, RenameMovesTheWholeSetOrNothing) {
          true,
          "b.rca b.rcb b.rcc b.rcd b.roc b.ros"},
         {"two channels", {".ros", ".rca", ".rcb"}, {}, "b", true, "b.rca b.rcb b.ros"},
+        {"summaries go along",
+         {".ros", ".rca", ".rcb", ".rcc", ".rsa", ".rsb", ".rsc"},
+         {},
+         "b",
+         true,
+         "b.rca b.rcb b.rcc b.ros b.rsa b.rsb b.rsc"},
+        {"existing target summary",
+         {".ros", ".rca", ".rcb", ".rsa"},
+         {".rsd"},
+         "b.ros",
+         false,
+         "a.rca a.rcb a.ros a.rsa b.rsd"},
         {"dotted name keeps its dots",
          {".ros", ".rca", ".rcb"},
          {},
@@ -230,6 +242,7 @@ TEST(RecordingManagementTest, DeleteKeepsTheDescription) {
         {{".ros", ".rca", ".rcb", ".roc"}, "a.roc other.ros"},
         {{".ros", ".rca", ".rcb", ".rcc", ".rcd"}, "other.ros"},
         {{".ros"}, "other.ros"},
+        {{".ros", ".rca", ".rcb", ".rsa", ".rsb", ".roc"}, "a.roc other.ros"},
     };
     for (const Row& r : rows) {
         QTemporaryDir dir;
@@ -242,7 +255,7 @@ TEST(RecordingManagementTest, DeleteKeepsTheDescription) {
 
 TEST(RecordingManagementTest, RecordingOnDisplay) {
     QTemporaryDir dir;
-    makeSet(dir, "a", {".ros", ".rca", ".rcb"});
+    makeSet(dir, "a", {".ros", ".rca", ".rcb", ".rsb"});
     auto state = std::make_unique<SharedState>();
     state->recordingPath = dir.filePath("a.ros");
     state->sampleFile[0].setFileName(dir.filePath("a.rca"));
@@ -264,12 +277,16 @@ TEST(RecordingManagementTest, RecordingOnDisplay) {
     EXPECT_TRUE(state->sampleFile[0].isOpen());
     EXPECT_EQ(state->sampleFile[0].fileName(), dir.filePath("b.rca"));
     EXPECT_EQ(state->sampleFile[1].readAll(), QByteArray("a.rcb"));
-    EXPECT_FALSE(state->sampleFile[2].isOpen()); // C had no file and stays closed
+    EXPECT_FALSE(state->sampleFile[2].isOpen());  // C had no file and stays closed
+    EXPECT_FALSE(state->summaryFile[0].isOpen()); // A has no summary
+    EXPECT_EQ(state->summaryFile[1].readAll(), QByteArray("a.rsb"));
     EXPECT_EQ(state->sampleCount, 5);
 
     // Delete: nothing keeps pointing at the removed files.
     releaseRecordingOnDisplay(*state);
     for (const QFile& f : state->sampleFile)
+        EXPECT_FALSE(f.isOpen());
+    for (const QFile& f : state->summaryFile)
         EXPECT_FALSE(f.isOpen());
     EXPECT_EQ(state->sampleCount, -1);
     EXPECT_TRUE(state->recordingPath.isEmpty());
