@@ -185,13 +185,54 @@ void loadColumns(SharedState& state, int c) {
     fold.finish();
 }
 
+// Reads of one file that move forward through it: a read fetches at least `ahead` bytes, so the
+// pieces the neighbouring columns need (one column's tail and the next one's head lie side by side)
+// come from one system call.
+class ForwardReader {
+public:
+    ForwardReader(QFile& file, std::uint8_t* buffer, std::int64_t capacity, std::int64_t ahead)
+        : file_(file), buffer_(buffer), capacity_(capacity), ahead_(std::min(ahead, capacity)) {}
+
+    // Points data at the bytes from pos on; how many of the count wanted are there (0 at the end).
+    std::int64_t at(std::int64_t pos, std::int64_t count, const std::uint8_t*& data) {
+        if (pos < start_ || pos >= start_ + length_) {
+            start_ = pos;
+            length_ =
+                std::max<std::int64_t>(0, readAt(file_, pos, buffer_, std::clamp(count, ahead_, capacity_)));
+            if (length_ == 0)
+                return 0;
+        }
+        data = buffer_ + (pos - start_);
+        return std::min(count, start_ + length_ - pos);
+    }
+
+private:
+    QFile& file_;
+    std::uint8_t* buffer_;
+    std::int64_t capacity_;
+    std::int64_t ahead_;
+    std::int64_t start_ = 0;
+    std::int64_t length_ = 0;
+};
+
 // The same columns from a summary that matches the sample file: each column folds the whole
 // 65 536- and 256-sample pairs it covers and reads raw samples only for its two partial ends (a
 // hole reads as zeros there too, and a hole's pairs are zeros), so the result is that of the scan.
 class SummaryColumns {
 public:
-    SummaryColumns(QFile& sample, QFile& summary, const SummaryLayout& layout, std::uint8_t* block)
-        : sample_(sample), summary_(summary), layout_(layout), block_(block) {}
+    static constexpr std::int64_t kRawCapacity = 8192;
+    static constexpr std::int64_t kFineCapacity = 8192;
+
+    // block: the view's staging block, shared out among the three readers.
+    SummaryColumns(QFile& sample, QFile& summary, const SummaryLayout& layout, std::uint8_t* block,
+                   std::int64_t zoom)
+        : layout_(layout),
+          // Narrow columns lie close together: read ahead across several. Wide ones need at most
+          // 255 samples and 255 pairs at each end.
+          raw_(sample, block, kRawCapacity, zoom < 4096 ? 4096 : 2 * kSummaryFineBlock),
+          fine_(summary, block + kRawCapacity, kFineCapacity, zoom < 2 * kSummaryCoarseBlock ? 4096 : 1024),
+          coarse_(summary, block + kRawCapacity + kFineCapacity,
+                  kViewBlockSize - kRawCapacity - kFineCapacity, 1 << 16) {}
 
     void column(std::int64_t s, std::int64_t e, int& lo, int& hi) {
         constexpr std::int64_t F = kSummaryFineBlock;
@@ -206,11 +247,11 @@ public:
         const std::int64_t ca = (a + C - 1) / C * C;
         const std::int64_t cb = b / C * C;
         if (ca < cb) {
-            pairs(layout_.fineOffset, a / F, ca / F, lo, hi);
-            pairs(layout_.coarseOffset, ca / C, cb / C, lo, hi);
-            pairs(layout_.fineOffset, cb / F, b / F, lo, hi);
+            pairs(fine_, layout_.fineOffset, a / F, ca / F, lo, hi);
+            pairs(coarse_, layout_.coarseOffset, ca / C, cb / C, lo, hi);
+            pairs(fine_, layout_.fineOffset, cb / F, b / F, lo, hi);
         } else {
-            pairs(layout_.fineOffset, a / F, b / F, lo, hi);
+            pairs(fine_, layout_.fineOffset, a / F, b / F, lo, hi);
         }
         raw(b, e, lo, hi);
     }
@@ -218,32 +259,35 @@ public:
 private:
     void raw(std::int64_t from, std::int64_t to, int& lo, int& hi) {
         while (from < to) {
-            const std::int64_t got =
-                readAt(sample_, from, block_, std::min<std::int64_t>(to - from, kViewBlockSize));
+            const std::uint8_t* data = nullptr;
+            const std::int64_t got = raw_.at(from, to - from, data);
             if (got <= 0)
                 return; // shrunk since it was checked: the samples it still has
-            minMax(block_, got, lo, hi);
+            minMax(data, got, lo, hi);
             from += got;
         }
     }
-    void pairs(std::int64_t offset, std::int64_t first, std::int64_t last, int& lo, int& hi) {
-        while (first < last) {
-            const std::int64_t count = std::min<std::int64_t>(last - first, kViewBlockSize / 2);
-            const std::int64_t got = readAt(summary_, offset + 2 * first, block_, 2 * count) / 2;
+    static void pairs(ForwardReader& reader, std::int64_t offset, std::int64_t first, std::int64_t last,
+                      int& lo, int& hi) {
+        std::int64_t pos = offset + 2 * first;
+        const std::int64_t end = offset + 2 * last;
+        while (pos < end) {
+            const std::uint8_t* data = nullptr;
+            const std::int64_t got = reader.at(pos, end - pos, data) / 2 * 2;
             if (got <= 0)
                 return;
-            for (std::int64_t i = 0; i < got; ++i) {
-                lo = std::min<int>(lo, block_[2 * i]);
-                hi = std::max<int>(hi, block_[2 * i + 1]);
+            for (std::int64_t i = 0; i < got; i += 2) {
+                lo = std::min<int>(lo, data[i]);
+                hi = std::max<int>(hi, data[i + 1]);
             }
-            first += got;
+            pos += got;
         }
     }
 
-    QFile& sample_;
-    QFile& summary_;
     const SummaryLayout& layout_;
-    std::uint8_t* block_;
+    ForwardReader raw_;
+    ForwardReader fine_;
+    ForwardReader coarse_;
 };
 
 // False when the channel has no summary that matches its sample file: the caller scans then.
@@ -253,7 +297,8 @@ bool loadColumnsFromSummary(SharedState& state, int c) {
     const SummaryLayout layout = readSummaryLayout(state.summaryFile[c], state.sampleFile[c]);
     if (!layout.valid)
         return false;
-    SummaryColumns columns(state.sampleFile[c], state.summaryFile[c], layout, state.viewBlock.data());
+    SummaryColumns columns(state.sampleFile[c], state.summaryFile[c], layout, state.viewBlock.data(),
+                           state.zoomDivisor);
     const std::int64_t z = state.zoomDivisor;
     for (int k = 0; k < kDisplayColumns; ++k) {
         const std::int64_t s = state.viewStart + k * z;

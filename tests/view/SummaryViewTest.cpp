@@ -105,7 +105,7 @@ TEST_F(SummaryViewTest, ColumnsEqualTheFullScanAtEveryZoomAndStart) {
     for (int c = 0; c < 2; ++c)
         ASSERT_TRUE(readSummaryLayout(s->summaryFile[c], s->sampleFile[c]).valid);
     const std::int32_t showAll = showAllDivisor(kLength);
-    const std::int32_t zooms[] = {256, 257, 300, 1000, 65536, 70000, showAll};
+    const std::int32_t zooms[] = {256, 257, 300, 1000, 4095, 65536, 70000, 131073, 200000, showAll};
     for (const std::int32_t z : zooms) {
         const std::int64_t span = std::int64_t{kDisplayColumns} * z;
         const std::int64_t starts[] = {0,

@@ -1,0 +1,123 @@
+// "Pokaż całość" and one scroll step of a 2 × 2^31-sample recording read through the min/max
+// summaries, against the full scan of the same view (the summaries closed) in the same run, with the
+// bytes each view reads (/proc/self/io). The sample files are sparse: 1 MiB of noise in every 4 MiB,
+// the rest holes, which the full scan skips too, so the reference reads a quarter of the span.
+#include "app/Configuration.h"
+#include "recording/SampleSummary.h"
+#include "support/OffscreenGui.h"
+#include "support/RecordedFiles.h"
+#include "view/ViewWindow.h"
+#include "view/WaveformRenderer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace varnilog;
+
+constexpr std::int64_t kSamples = std::int64_t{1} << 31;
+constexpr std::int64_t kPiece = 1 << 20;
+constexpr std::int64_t kEvery = 4 << 20;
+
+struct SparseRecording {
+    QTemporaryDir dir;
+    QString paths[2];
+    SparseRecording() {
+        std::vector<char> block(kPiece);
+        std::uint32_t x = 1;
+        for (int c = 0; c < 2; ++c) {
+            paths[c] = dir.filePath(c == 0 ? QStringLiteral("big.rca") : QStringLiteral("big.rcb"));
+            QFile out(paths[c]);
+            if (!out.open(QIODevice::WriteOnly) || !out.resize(kSamples))
+                std::abort();
+            for (std::int64_t pos = 0; pos < kSamples; pos += kEvery) {
+                for (auto& v : block) {
+                    x = x * 1103515245u + 12345u;
+                    v = static_cast<char>(x >> 20);
+                }
+                out.seek(pos);
+                out.write(block.data(), kPiece);
+            }
+            out.close();
+            if (!buildSampleSummary(paths[c]))
+                std::abort();
+        }
+    }
+};
+
+SparseRecording& recording() {
+    static SparseRecording r;
+    return r;
+}
+
+std::unique_ptr<SharedState> openState(bool summaries) {
+    ensureOffscreenGui();
+    auto s = std::make_unique<SharedState>();
+    sizeBitmaps(*s);
+    paintBackground(s->bmpBackground, 0, 0x333333, true);
+    for (int c = 0; c < 2; ++c) {
+        s->sampleFile[c].setFileName(recording().paths[c]);
+        s->sampleFile[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        if (summaries) {
+            s->summaryFile[c].setFileName(summaryPathFor(recording().paths[c]));
+            s->summaryFile[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        }
+    }
+    s->sampleCount = kSamples;
+    return s;
+}
+
+std::int32_t zoomOf(std::int64_t arg) {
+    return arg == 0 ? showAllDivisor(kSamples) : static_cast<std::int32_t>(arg);
+}
+
+// Loads and draws the view; a scroll alternates between two starts one small step apart, off every
+// block edge. Reports the bytes read per view.
+void runView(benchmark::State& state, bool summaries, bool scroll) {
+    auto s = openState(summaries);
+    s->zoomDivisor = zoomOf(state.range(0));
+    const std::int64_t from = scroll ? kSamples / 3 + 12345 : 0;
+    const std::int64_t before = test::bytesReadSoFar();
+    std::int64_t n = 0;
+    for (auto _ : state) {
+        s->viewStart = from + (scroll && (n++ & 1) ? s->zoomDivisor : 0);
+        loadViewWindow(*s);
+        renderWaveform(*s);
+        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+    }
+    state.counters["bytes_read_per_view"] =
+        static_cast<double>(test::bytesReadSoFar() - before) / static_cast<double>(state.iterations());
+}
+
+void BM_SummaryView(benchmark::State& state) {
+    runView(state, true, false);
+}
+void BM_FullScanView(benchmark::State& state) {
+    runView(state, false, false);
+}
+void BM_SummaryScroll(benchmark::State& state) {
+    runView(state, true, true);
+}
+void BM_FullScanScroll(benchmark::State& state) {
+    runView(state, false, true);
+}
+
+} // namespace
+
+// 0 = "Pokaż całość" (zoom 4 294 967).
+BENCHMARK(BM_SummaryView)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullScanView)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SummaryScroll)->Arg(256)->Arg(65536)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FullScanScroll)
+    ->Arg(256)
+    ->Arg(65536)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
