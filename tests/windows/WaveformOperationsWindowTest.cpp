@@ -3,6 +3,7 @@
 // recorded data only after the user agrees; removing C takes the channel away again.
 #include "app/Program.h"
 #include "spectrum/Unit5.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/ScriptedDialogs.h"
@@ -26,30 +27,28 @@ using namespace varnilog;
 
 namespace {
 
-class WaveformOperationsWindowTest : public ::testing::Test {
+class WaveformOperationsWindowTest : public test::MainWindowTest {
 protected:
     void open(const std::vector<test::Codes>& channels, int channelCount = 2) {
-        const QString ini = dir.filePath(QStringLiteral("varnilog.ini"));
         test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
-        test::RecordingSpec spec;
-        spec.channels = channels;
-        spec.channelCount = channelCount;
-        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), spec);
-        form1 = std::make_unique<TForm1>(*state, boxes, ini);
-        form1->setDialogs(&dialogs);
-        form1->FormCreate();
-        form1->openRecording(ros);
+        test::RecordingContents contents;
+        contents.channels = channels;
+        contents.channelCount = channelCount;
+        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), contents);
+        makeWindow().setDialogs(&dialogs);
+        form->FormCreate();
+        form->openRecording(ros);
     }
     // Opens the window and runs drive in it; the window is closed afterwards if drive left it open.
     void inWindow(const std::function<void(TFormDzialania&)>& drive) {
-        QTimer::singleShot(0, form1.get(), [this, drive] {
-            auto* w = form1->findChild<TFormDzialania*>();
+        QTimer::singleShot(0, form, [this, drive] {
+            auto* w = form->findChild<TFormDzialania*>();
             ASSERT_NE(w, nullptr);
             drive(*w);
             if (w->isVisible() && !w->busy())
                 test::child<QPushButton>(*w, "btAnuluj")->click();
         });
-        test::child<QAbstractButton>(*form1, "SpeedButton75")->click();
+        test::child<QAbstractButton>(*form, "SpeedButton75")->click();
     }
     static void compute(TFormDzialania& w, int operation, const char* target, int sensitivity) {
         test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(operation);
@@ -63,27 +62,23 @@ protected:
         return test::readFile(dir.filePath(QStringLiteral("2024-05-06 07.08.09") + QLatin1String(extension)));
     }
 
-    QTemporaryDir dir;
     QString ros;
-    std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
-    test::RecordingMessageBoxes boxes;
     test::ScriptedDialogs dialogs;
-    std::unique_ptr<TForm1> form1;
 };
 
 TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
     // A 150, 100 at 1 V/div, B 125, 150: A − B is 1 V, -2 V; at 0.5 V/div 50 and 100 codes from zero.
     open({{150, 100, 150, 100}, {125, 150, 125, 150}});
-    auto* chkC = test::child<QCheckBox>(*form1, "chkC");
+    auto* chkC = test::child<QCheckBox>(*form, "chkC");
     EXPECT_FALSE(chkC->isEnabled());
     inWindow([](TFormDzialania& w) { compute(w, 1, "rbC", 5); });
     EXPECT_EQ(fileOf(".rcc"), QByteArray("\xAF\x19\xAF\x19", 4)); // 175, 25
     EXPECT_TRUE(chkC->isEnabled());
     EXPECT_TRUE(chkC->isChecked());
     EXPECT_TRUE(state->channelVisible[2]);
-    EXPECT_FALSE(test::child<QCheckBox>(*form1, "chkD")->isEnabled());
+    EXPECT_FALSE(test::child<QCheckBox>(*form, "chkD")->isEnabled());
     EXPECT_EQ(state->channelCount, 3);
-    EXPECT_EQ(form1->statusPanelText(7), QStringLiteral("0.5V"));
+    EXPECT_EQ(form->statusPanelText(7), QStringLiteral("0.5V"));
     EXPECT_TRUE(boxes.shown.empty());
     {
         // The spectrum window offers C, not D.
@@ -104,7 +99,7 @@ TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
 
 TEST_F(WaveformOperationsWindowTest, RecordedDataIsReplacedOnlyWhenTheUserAgrees) {
     open({{150}, {125}, {7}}, 3);
-    EXPECT_TRUE(test::child<QCheckBox>(*form1, "chkC")->isEnabled()); // recorded C is a channel too
+    EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isEnabled()); // recorded C is a channel too
     boxes.answers = {false};
     inWindow([](TFormDzialania& w) { compute(w, 3, "rbC", 4); });
     EXPECT_EQ(fileOf(".rcc"), QByteArray("\x07"));
@@ -126,7 +121,7 @@ TEST_F(WaveformOperationsWindowTest, OperationsNeedingBRefuseWithoutIt) {
     inWindow([](TFormDzialania& w) { compute(w, 3, "rbD", 0); });
     EXPECT_EQ(fileOf(".rcd"), QByteArray(2, '\0'));
     EXPECT_EQ(state->channelSensitivity[3], 6);
-    EXPECT_TRUE(test::child<QCheckBox>(*form1, "chkD")->isChecked());
+    EXPECT_TRUE(test::child<QCheckBox>(*form, "chkD")->isChecked());
 }
 
 } // namespace
