@@ -1,12 +1,15 @@
-# varnilog_module(NAME [FOLDER dir] [FILES f...] [EXCLUDE f...] [DEPENDS module...] [LINK lib...] [WIDGETS])
-# declares one module of the program: a static library of the files of its folder (minus EXCLUDE)
-# and the FILES named one by one (a folder's files named by an earlier module stay that module's), linked with the modules it DEPENDS on and the libraries of LINK.
+# varnilog_module(NAME [FOLDER dir] [FILES f...] [EXCLUDE f...] [DEPENDS module...] [LINK lib...]
+#                 [WIDGETS] [DECLARE_ONLY])
+# declares one module of the program: a static library of the files of its folder (minus EXCLUDE;
+# a folder's files named by an earlier module stay that module's) and the FILES named one by one,
+# linked with the modules it DEPENDS on and the libraries of LINK.
 # The declaration also feeds the include check: a file may include headers of its own module and of
 # the modules it depends on (directly or through them), and only WIDGETS modules may use Qt Widgets.
-# A module without a .cpp file is an INTERFACE library.
+# DECLARE_ONLY: the module is not built in this configuration (the windows without the GUI), but
+# the check still knows its files.
 
 function(varnilog_module name)
-  cmake_parse_arguments(M "WIDGETS" "FOLDER" "FILES;EXCLUDE;DEPENDS;LINK" ${ARGN})
+  cmake_parse_arguments(M "WIDGETS;DECLARE_ONLY" "FOLDER" "FILES;EXCLUDE;DEPENDS;LINK" ${ARGN})
   set(files ${M_FILES})
   if(M_FOLDER)
     file(GLOB folder_files CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
@@ -20,12 +23,14 @@ function(varnilog_module name)
   endif()
   set_property(GLOBAL APPEND PROPERTY VARNILOG_NAMED_FILES ${M_FILES})
   list(REMOVE_DUPLICATES files)
-  add_library(${name} STATIC ${files})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  if(NOT M_DECLARE_ONLY)
+    add_library(${name} STATIC ${files})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${M_DEPENDS} ${M_LINK})
+  endif()
   # A module's own deps are the modules it names; varnilog_core (an INTERFACE of all of them) counts
   # as all the core modules.
   set(deps ${M_DEPENDS})
-  target_link_libraries(${name} PUBLIC ${M_DEPENDS} ${M_LINK})
   set_property(GLOBAL APPEND PROPERTY VARNILOG_MODULES ${name})
   set_property(GLOBAL PROPERTY VARNILOG_MODULE_${name}_FILES ${files})
   set_property(GLOBAL PROPERTY VARNILOG_MODULE_${name}_DEPENDS ${deps})
@@ -33,9 +38,7 @@ function(varnilog_module name)
   if(NOT M_WIDGETS)
     set_property(GLOBAL APPEND PROPERTY VARNILOG_CORE_MODULES ${name})
   endif()
-  if(TARGET varnilog_module_graph)
-    add_dependencies(${name} varnilog_module_graph)
-  endif()
+
 endfunction()
 
 # A file compiled elsewhere (main.cpp) that the check treats as part of a module.
@@ -113,6 +116,8 @@ function(varnilog_module_graph_check)
     VERBATIM)
   add_custom_target(varnilog_module_graph DEPENDS ${CMAKE_BINARY_DIR}/module-graph.ok)
   foreach(m ${modules})
-    add_dependencies(${m} varnilog_module_graph)
+    if(TARGET ${m})
+      add_dependencies(${m} varnilog_module_graph)
+    endif()
   endforeach()
 endfunction()

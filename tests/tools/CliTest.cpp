@@ -17,6 +17,7 @@
 #include <csignal>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -247,7 +248,13 @@ TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
     p.start(QStringLiteral(VARNILOG_CLI_PATH), {"record", "--port", board.slavePath(), "--seconds", "60",
                                                 "--dir", dir.path(), "--timebase", "10"});
     ASSERT_TRUE(p.waitForStarted());
-    QThread::msleep(800);
+    // Interrupted once its set exists (the recorder handles Ctrl+C by then), however slowly it starts.
+    const auto sets = [&] { return QDir(dir.path()).entryList({QStringLiteral("*.ros")}).size(); };
+    QElapsedTimer waited;
+    waited.start();
+    while (sets() < 2 && waited.elapsed() < 20000)
+        QThread::msleep(20);
+    QThread::msleep(300);
     ::kill(static_cast<pid_t>(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().constData();

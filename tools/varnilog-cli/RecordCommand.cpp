@@ -101,16 +101,18 @@ int runRecord(const QStringList& args) {
     SystemClock clock;
     QString lastStatus;
     Acquisition acquisition(*state, link, clock, [&](const QString& text) { lastStatus = text; });
+    // Ctrl+C from here on ends the recording cleanly, also while the board is being identified.
+    interrupted.store(false);
+    auto previous = std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
     const StartResult started = acquisition.start();
     if (started.status != StartStatus::Sampling) {
         if (acquisition.active())
             acquisition.stop();
+        std::signal(SIGINT, previous);
+        std::signal(SIGTERM, SIG_DFL);
         return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
     }
-
-    interrupted.store(false);
-    auto previous = std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
     QElapsedTimer elapsed;
     elapsed.start();
     const qint64 totalMs = static_cast<qint64>(seconds * 1000.0);
