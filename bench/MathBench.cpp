@@ -10,37 +10,14 @@
 
 #include <QFile>
 
-#include <array>
-#include <cmath>
-
 namespace {
 
 using namespace varnilog;
 
 constexpr std::int64_t kSamples = std::int64_t{1} << 28;
-constexpr int kPeriod = 1000;
 
 test::BigRecording& recording() {
-    static test::BigRecording r(
-        kSamples, [](std::vector<std::uint8_t>& block, std::int64_t first, int channel) {
-            static std::array<std::array<int, kPeriod>, 2> wave = [] {
-                std::array<std::array<int, kPeriod>, 2> w{};
-                for (int i = 0; i < kPeriod; ++i) {
-                    w[0][i] = 125 + static_cast<int>(std::lround(100 * std::sin(2 * M_PI * i / kPeriod)));
-                    w[1][i] = i < kPeriod / 2 ? 215 : 35;
-                }
-                return w;
-            }();
-            std::uint32_t x =
-                static_cast<std::uint32_t>(first) * 2654435761u + static_cast<std::uint32_t>(channel);
-            for (std::size_t i = 0; i < block.size(); ++i) {
-                x = x * 1103515245u + 12345u;
-                const int noise = static_cast<int>((x >> 24) % 9) - 4;
-                block[i] = static_cast<std::uint8_t>(
-                    wave[channel][(first + static_cast<std::int64_t>(i)) % kPeriod] + noise);
-            }
-        });
-    return r;
+    return test::noisyWaves(kSamples);
 }
 
 void run(benchmark::State& state, const Operation& op, int sensitivity, int sources) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -48,5 +50,30 @@ private:
     QString a_, b_;
     std::int64_t samples_;
 };
+
+// A noisy sine on A and a noisy square wave on B, both with a period of 1000 samples, so every period
+// has its edges: the signal the whole-recording benchmarks measure and compute on.
+inline BigRecording& noisyWaves(std::int64_t samples) {
+    static BigRecording r(samples, [](std::vector<std::uint8_t>& block, std::int64_t first, int channel) {
+        constexpr int kPeriod = 1000;
+        static const std::array<std::array<int, kPeriod>, 2> wave = [] {
+            std::array<std::array<int, kPeriod>, 2> w{};
+            for (int i = 0; i < kPeriod; ++i) {
+                w[0][i] = 125 + static_cast<int>(std::lround(100 * std::sin(2 * M_PI * i / kPeriod)));
+                w[1][i] = i < kPeriod / 2 ? 215 : 35;
+            }
+            return w;
+        }();
+        std::uint32_t x =
+            static_cast<std::uint32_t>(first) * 2654435761u + static_cast<std::uint32_t>(channel);
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            x = x * 1103515245u + 12345u;
+            const int noise = static_cast<int>((x >> 24) % 9) - 4;
+            block[i] = static_cast<std::uint8_t>(
+                wave[channel][(first + static_cast<std::int64_t>(i)) % kPeriod] + noise);
+        }
+    });
+    return r;
+}
 
 } // namespace varnilog::test
