@@ -4,15 +4,13 @@
 #include "device/FakeSerialLink.h"
 #include "device/Protocol.h"
 #include "recording/ProfileFile.h"
+#include "support/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace varnilog {
 namespace {
@@ -318,16 +316,12 @@ TEST_F(AcquisitionTest, FailedWriteEndsSamplingAndKeepsWhatWasWritten) {
     link.receive(counterFrames(0, 301));
     ASSERT_EQ(acq.tick(false).samples, 300);
 
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000; // bytes per file: the next 800 samples do not fit
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    link.receive(counterFrames(301, 1101));
-    const TickResult r = acq.tick(false);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    TickResult r;
+    {
+        const test::ScopedFileSizeLimit limit(1000); // bytes per file: the next 800 samples do not fit
+        link.receive(counterFrames(301, 1101));
+        r = acq.tick(false);
+    }
 
     EXPECT_EQ(r.status, TickStatus::WriteFailed);
     EXPECT_FALSE(r.errorText.isEmpty());

@@ -5,6 +5,7 @@
 #include "device/PosixSerialLink.h"
 #include "device/Protocol.h"
 #include "device/PtyBoard.h"
+#include "support/ChildProcess.h"
 
 #include <QFile>
 
@@ -16,7 +17,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -48,19 +48,18 @@ TEST(BoardUnplugTest, PortIsFreeAgainAfterItsProgramEnds) {
         const QByteArray path = board.slavePath().toLocal8Bit();
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) { // only system calls here: the parent has threads
+        const pid_t child = test::startChild([&] { // only system calls here: the parent has threads
             const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY);
             const char ok = fd >= 0 && ioctl(fd, TIOCEXCL) == 0 ? 'y' : 'n';
             (void)!::write(ready[1], &ok, 1);
             if (!killed) {
                 ioctl(fd, TIOCNXCL);
-                ::_exit(0);
+                return 0;
             }
             ::pause();
-            ::_exit(1);
-        }
+            return 1;
+        });
+        ASSERT_GE(child, 0);
         char ok = 0;
         ASSERT_EQ(::read(ready[0], &ok, 1), 1);
         ::close(ready[0]);
@@ -70,8 +69,7 @@ TEST(BoardUnplugTest, PortIsFreeAgainAfterItsProgramEnds) {
             EXPECT_NE(exclusiveFlag(path), 0); // held: set, or not even openable
             ::kill(child, SIGKILL);
         }
-        int status = 0;
-        ::waitpid(child, &status, 0);
+        test::waitForChild(child);
         int flag = -1;
         for (int wait = 0; wait < 100 && flag != 0; ++wait) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));

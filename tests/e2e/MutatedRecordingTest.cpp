@@ -36,6 +36,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/Sanitizers.h"
 #include "support/SettingsInRange.h"
 #include <fcntl.h>
@@ -506,10 +507,8 @@ TEST(MutatedRecordingTest, AThousandDamagedCopiesNeverCrashOrHang) {
     const QString output = dir.filePath(QStringLiteral("child-output.txt"));
     const auto started = std::chrono::steady_clock::now();
 
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // The child: limits first, then a fresh image of this test program running only the batch.
+    // The child: limits first, then a fresh image of this test program running only the batch.
+    const pid_t pid = test::startChild([&] {
         rlimit cpu{120, 130}; // seconds
         ::setrlimit(RLIMIT_CPU, &cpu);
 #if !defined(VARNILOG_UNDER_ASAN) && !defined(VARNILOG_UNDER_TSAN)
@@ -524,28 +523,17 @@ TEST(MutatedRecordingTest, AThousandDamagedCopiesNeverCrashOrHang) {
         char filter[] = "--gtest_filter=MutatedRecordingTest.BatchInTheWatchedChild";
         char* argv[] = {exe, filter, nullptr};
         ::execv(exe, argv);
-        ::_exit(127);
-    }
+        return 127;
+    });
+    ASSERT_GE(pid, 0);
 
     // The watchdog: a child that runs longer than this hangs somewhere.
-    constexpr auto kWallLimit = std::chrono::seconds(240);
-    int status = 0;
-    bool hung = false;
-    while (::waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() - started > kWallLimit) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            hung = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const test::ChildEnd child = test::waitForChild(pid, std::chrono::seconds(240));
     const std::string last = lastLines(progress, 1);
-    EXPECT_FALSE(hung) << "hung at " << last;
-    EXPECT_FALSE(WIFSIGNALED(status)) << "signal " << WTERMSIG(status) << " at " << last << "\n"
-                                      << lastLines(output, 30);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "at " << last << "\n"
-                                                               << lastLines(output, 30);
+    EXPECT_FALSE(child.hung) << "hung at " << last;
+    EXPECT_EQ(child.signal, 0) << "signal " << child.signal << " at " << last << "\n"
+                               << lastLines(output, 30);
+    EXPECT_TRUE(child.exited && child.code == 0) << "at " << last << "\n" << lastLines(output, 30);
     EXPECT_EQ(last.rfind("done 1000", 0), 0u) << last << lastLines(output, 30);
     std::cout << "[ NOTE     ] " << last << "[ NOTE     ] "
               << std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -

@@ -9,6 +9,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/TextExport.h"
+#include "support/ChildProcess.h"
 #include "support/ExportLines.h"
 #include "support/RecordedFiles.h"
 
@@ -30,7 +31,6 @@
 #include <thread>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace varnilog {
@@ -44,8 +44,7 @@ Report runWithFileSizeLimit(rlim_t limitBytes, const std::function<void(Report&)
     int fds[2];
     if (pipe(fds) != 0)
         return {{"died", "pipe"}};
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const pid_t pid = test::startChild([&] {
         close(fds[0]);
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit{limitBytes, limitBytes};
@@ -62,21 +61,20 @@ Report runWithFileSizeLimit(rlim_t limitBytes, const std::function<void(Report&)
         for (std::size_t done = 0; done < text.size();) {
             const ssize_t n = write(fds[1], text.data() + done, text.size() - done);
             if (n <= 0)
-                _exit(2);
+                return 2;
             done += static_cast<std::size_t>(n);
         }
-        _exit(0);
-    }
+        return 0;
+    });
     close(fds[1]);
     std::string text;
     char chunk[4096];
     for (ssize_t n; (n = read(fds[0], chunk, sizeof(chunk))) > 0;)
         text.append(chunk, static_cast<std::size_t>(n));
     close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return {{"died", std::to_string(status)}};
+    const test::ChildEnd child = test::waitForChild(pid);
+    if (!child.exited || child.code != 0)
+        return {{"died", std::to_string(child.exited ? child.code : 128 + child.signal)}};
     Report report;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t tab = text.find('\t', pos), end = text.find('\n', tab);

@@ -1,6 +1,7 @@
 // Profile files (the configuration, recording headers) that exist but cannot be read.
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
+#include "support/ChildProcess.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,6 @@
 #include <memory>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace varnilog {
@@ -21,15 +21,12 @@ namespace {
 // Runs write in a child process that is not root (root reads any file), as "nobody" when the test
 // runs as root; the exit code says what write returned (0 false, 1 true, 2 no such user switch).
 int writeAsOrdinaryUser(const std::function<bool()>& write) {
-    const pid_t pid = fork();
-    if (pid == 0) {
+    const test::ChildEnd end = test::waitForChild(test::startChild([&] {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
-        _exit(write() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+            return 2;
+        return write() ? 1 : 0;
+    }));
+    return end.exited ? end.code : 3;
 }
 
 // What the user sees: a configuration or an older recording header that cannot be read at the

@@ -1,4 +1,5 @@
 #include "recording/RecordingFileSet.h"
+#include "support/ChildProcess.h"
 #include "support/RecordingSetBuilder.h"
 
 #include <QDir>
@@ -6,9 +7,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace varnilog {
 namespace {
@@ -114,15 +112,11 @@ TEST(RecordingFileSetTest, ShortWriteFailsAndLeavesBothFilesAtTheCommonLength) {
     std::vector<std::uint8_t> a(600, 1), b(600, 2);
     ASSERT_TRUE(set.append(a, b));
 
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 1000;
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool ok = set.append(a, b); // 1200 bytes do not fit in 1000
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = false;
+    {
+        const test::ScopedFileSizeLimit limit(1000);
+        ok = set.append(a, b); // 1200 bytes do not fit in 1000
+    }
 
     EXPECT_FALSE(ok);
     EXPECT_EQ(set.samplesAppended(), 600);
