@@ -214,6 +214,8 @@ private:
     void connectHandlers();
 
     SharedState& state_;
+    // The view's own buffers (smallest sample per column, read staging, label masks), made once.
+    std::unique_ptr<ViewBuffers> view_ = std::make_unique<ViewBuffers>();
     MessageBoxes& boxes_;
     QString configurationPath_;
     SecondaryWindows windows_;

@@ -26,7 +26,7 @@ bool TForm1::loadRecording() {
         ui_->ScrollBar1->setValue(0);
     }
     if (state_.viewStart != 0) { // the view goes back to sample 0, now of the new files
-        scrollView(state_, 0);
+        scrollView(state_, *view_, 0);
         drawTimeAxis();
     }
     const LoadResult r = readRecordingSettings(state_, previousChannelCount);

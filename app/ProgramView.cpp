@@ -117,7 +117,7 @@ void TForm1::paintBackground() {
 }
 
 void TForm1::renderWaveform() {
-    varnilog::renderWaveform(state_);
+    varnilog::renderWaveform(state_, *view_);
     // A full redraw switches the cursors off.
     {
         const QSignalBlocker block(ui_->CheckBox1);
@@ -129,7 +129,7 @@ void TForm1::renderWaveform() {
 }
 
 void TForm1::drawOverlays(bool showCursors) {
-    varnilog::drawOverlays(state_, showCursors, drawCursors);
+    varnilog::drawOverlays(state_, *view_, showCursors, drawCursors);
     if (showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
@@ -155,7 +155,7 @@ void TForm1::updateStatusBar() {
 }
 
 void TForm1::refreshView() {
-    const ViewRefresh r = varnilog::refreshView(state_);
+    const ViewRefresh r = varnilog::refreshView(state_, *view_);
     applyScrollBar(r.range, r.scrollBar);
     ui_->CheckBox1->setEnabled(r.cursorsEnabled);
     renderWaveform();
@@ -211,7 +211,7 @@ void TForm1::refreshModeSlider() {
 // ---- scrolling and zoom ----
 
 void TForm1::ScrollBar1Change(int position) {
-    scrollView(state_, viewStartAtPosition(scrollBar_, scrollRange_, position));
+    scrollView(state_, *view_, viewStartAtPosition(scrollBar_, scrollRange_, position));
     renderWaveform();
     drawTimeAxis();
 }

@@ -20,8 +20,7 @@ inline constexpr int kDisplayColumns = 500;
 inline constexpr int kDisplayRows = 250;
 inline constexpr int kBitmapWidth = 2 * kDisplayColumns; // bmpBackground and bmpWave: double resolution
 inline constexpr int kBitmapHeight = 2 * kDisplayRows;
-inline constexpr int kReadBufferSize = 1000;   // bytes per channel of one read from a sample file
-inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
+inline constexpr int kReadBufferSize = 1000; // bytes per channel of one read from a sample file
 inline constexpr std::uint32_t kBaudRate = 921600;
 
 struct SharedState {
@@ -60,12 +59,12 @@ struct SharedState {
 
     // Sample memory and display.
     std::array<std::array<std::uint8_t, kChannelDataCapacity>, kChannels> channelData{};
-    QImage bmpBackground; // 1000 x 500, 32 bpp: background and grid
-    QImage bmpWave;       // 1000 x 500, 32 bpp: waveform at double resolution
-    QImage bmpScreen;     // 500 x 250, 32 bpp: the picture shown in imgDisplay
-    std::array<std::array<std::uint8_t, kDisplayColumns>, kChannels>
-        columnMin{};            // smallest sample per column
+    QImage bmpBackground;       // 1000 x 500, 32 bpp: background and grid
+    QImage bmpWave;             // 1000 x 500, 32 bpp: waveform at double resolution
+    QImage bmpScreen;           // 500 x 250, 32 bpp: the picture shown in imgDisplay
     std::int64_t viewStart = 0; // samples: first sample of the view
+    // What only the view reads and draws with (the smallest sample per column, its staging block,
+    // the label masks) is the view's own: view/ViewBuffers.h.
 
     // The recording on display: its sample files (.rca .. .rcd) held open read-only by the loader,
     // and the staging buffer of every read from them.
@@ -91,14 +90,6 @@ struct SharedState {
 
     // Managing recordings (browser and rename window).
     QString renameTarget; // new name confirmed in the rename window; empty = nothing to rename
-
-    // View loading and overlays (view/ViewWindow, view/WaveformRenderer).
-    // Staging block of the view's sequential reads when a column covers several samples: large reads
-    // keep a deep zoom as fast as reading the file plainly, and no read can pass the block's end.
-    std::array<std::uint8_t, kViewBlockSize> viewBlock{};
-    // "Offset A".."Offset D" in the axis font as 8-bit masks (255 = ink), built on first use so the
-    // overlay pass draws no text and allocates nothing per frame.
-    std::array<QImage, kChannels> offsetLabelMask;
 };
 
 // Creates the three off-screen bitmaps at their fixed sizes (32 bits per pixel), cleared to black.

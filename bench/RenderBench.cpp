@@ -3,6 +3,7 @@
 // and against a plain copy of the 1000 x 500 frame in the same run.
 #include "app/Configuration.h"
 #include "support/OffscreenGui.h"
+#include "view/ViewBuffers.h"
 #include "view/WaveformRenderer.h"
 
 #include <QGuiApplication>
@@ -16,7 +17,8 @@ namespace {
 
 using namespace varnilog;
 
-std::unique_ptr<SharedState> frameState(bool zoomed) {
+// The frame's state; its min/max columns go into view.
+std::unique_ptr<SharedState> frameState(bool zoomed, ViewBuffers& view) {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
     sizeBitmaps(*s);
@@ -31,24 +33,26 @@ std::unique_ptr<SharedState> frameState(bool zoomed) {
             x = x * 1103515245u + 12345u;
             const int v = 40 + static_cast<int>((x >> 16) % 170);
             s->channelData[c][k] = static_cast<std::uint8_t>(v);
-            s->columnMin[c][k] = static_cast<std::uint8_t>(v - static_cast<int>((x >> 8) % 40));
+            view.columnMin[c][k] = static_cast<std::uint8_t>(v - static_cast<int>((x >> 8) % 40));
         }
     }
     return s;
 }
 
 void BM_RenderFrame(benchmark::State& state) {
-    auto s = frameState(state.range(0) != 0);
-    renderWaveform(*s); // the label masks are built once, before timing
+    auto view = std::make_unique<ViewBuffers>();
+    auto s = frameState(state.range(0) != 0, *view);
+    renderWaveform(*s, *view); // the label masks are built once, before timing
     for (auto _ : state) {
-        renderWaveform(*s);
+        renderWaveform(*s, *view);
         benchmark::DoNotOptimize(s->bmpScreen.constBits());
     }
     state.SetLabel("budget: one 50 ms acquisition tick");
 }
 
 void BM_CopyFrame(benchmark::State& state) {
-    auto s = frameState(false);
+    auto view = std::make_unique<ViewBuffers>();
+    auto s = frameState(false, *view);
     for (auto _ : state) {
         for (int y = 0; y < 500; ++y) {
             std::memcpy(s->bmpWave.scanLine(y), s->bmpBackground.constScanLine(y), 4000);

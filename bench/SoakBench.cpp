@@ -237,6 +237,7 @@ struct SoakRig {
     QTemporaryDir dir;
     PtyBoard board;
     std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
+    std::unique_ptr<ViewBuffers> view = std::make_unique<ViewBuffers>(); // the window's, for the preview
     PosixSerialLink link;
     SystemClock clock;
     Acquisition acq{*state, link, clock, nullptr};
@@ -286,7 +287,7 @@ void runTicks(SoakRig& rig, const QString& rca, int seconds, SoakFigures& f) {
         const auto tickStart = SteadyClock::now();
         const TickResult t = rig.acq.tick(true);
         if (t.previewChanged)
-            renderWaveform(*rig.state);
+            renderWaveform(*rig.state, *rig.view);
         const auto now = SteadyClock::now();
         f.longestTickMs = std::max(f.longestTickMs, secondsBetween(tickStart, now) * 1e3);
         ++f.ticks;

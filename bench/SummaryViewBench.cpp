@@ -82,14 +82,15 @@ std::int32_t zoomOf(std::int64_t arg) {
 // block edge. Reports the bytes read per view.
 void runView(benchmark::State& state, bool summaries, bool scroll) {
     auto s = openState(summaries);
+    auto view = std::make_unique<ViewBuffers>();
     s->zoomDivisor = zoomOf(state.range(0));
     const std::int64_t from = scroll ? kSamples / 3 + 12345 : 0;
     const std::int64_t before = test::bytesReadSoFar();
     std::int64_t n = 0;
     for (auto _ : state) {
         s->viewStart = from + (scroll && (n++ & 1) ? s->zoomDivisor : 0);
-        loadViewWindow(*s);
-        renderWaveform(*s);
+        loadViewWindow(*s, *view);
+        renderWaveform(*s, *view);
         benchmark::DoNotOptimize(s->bmpScreen.constBits());
     }
     state.counters["bytes_read_per_view"] =

@@ -56,12 +56,13 @@ std::int32_t zoomOf(std::int64_t arg) {
 // loadViewWindow + renderWaveform at viewStart 1000 (0 for the whole recording).
 void BM_ViewLoad(benchmark::State& state) {
     auto s = openState();
+    auto view = std::make_unique<ViewBuffers>();
     s->zoomDivisor = zoomOf(state.range(0));
     const std::int64_t start = state.range(0) == 0 ? 0 : 1000;
     for (auto _ : state) {
         s->viewStart = start;
-        loadViewWindow(*s);
-        renderWaveform(*s);
+        loadViewWindow(*s, *view);
+        renderWaveform(*s, *view);
         benchmark::DoNotOptimize(s->bmpScreen.constBits());
     }
     state.SetBytesProcessed(state.iterations() * 2 * 500 * std::int64_t{s->zoomDivisor});

@@ -54,7 +54,7 @@ std::int32_t zoomFrom(std::uint8_t choice, const SharedState& s) {
     }
 }
 
-void checkView(const SharedState& s, const ViewRefresh& r) {
+void checkView(const SharedState& s, const ViewBuffers& view, const ViewRefresh& r) {
     FUZZ_CHECK(s.zoomDivisor >= 1);
     FUZZ_CHECK(r.range.maximum >= 0);
     FUZZ_CHECK(s.viewStart >= 0 && s.viewStart <= r.range.maximum);
@@ -65,7 +65,7 @@ void checkView(const SharedState& s, const ViewRefresh& r) {
     if (s.zoomDivisor >= 2)
         for (int c = 0; c < kChannels; ++c)
             for (int x = 0; x < kDisplayColumns; ++x)
-                FUZZ_CHECK(s.columnMin[c][x] <= s.channelData[c][x]);
+                FUZZ_CHECK(view.columnMin[c][x] <= s.channelData[c][x]);
 }
 
 } // namespace
@@ -90,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto state = std::make_unique<SharedState>();
     sizeBitmaps(*state);
+    auto view = std::make_unique<ViewBuffers>();
     state->recordingPath = base + QStringLiteral(".ros");
     state->viewStart = start % 1000; // a view left over from the recording shown before
     const LoadResult loaded = loadRecording(*state);
@@ -99,14 +100,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(state->sampleCount == expectedCount);
     // Show every channel, so each trace is drawn whatever the header says.
     state->channelVisible = {true, true, true, true};
-    checkView(*state, refreshView(*state));
+    checkView(*state, *view, refreshView(*state, *view));
     for (std::uint8_t choice : zooms) {
         state->zoomDivisor = zoomFrom(choice, *state);
         FUZZ_CHECK(state->zoomDivisor >= 1);
         state->viewStart = static_cast<std::int64_t>(start) * choice;
-        checkView(*state, refreshView(*state));
-        renderWaveform(*state);
-        scrollView(*state, state->viewStart);
+        checkView(*state, *view, refreshView(*state, *view));
+        renderWaveform(*state, *view);
+        scrollView(*state, *view, state->viewStart);
     }
     return 0;
 }

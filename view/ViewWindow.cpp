@@ -155,9 +155,9 @@ Run runAt(QFile& file, std::int64_t pos, std::int64_t end) {
 
 // Columns of zoomDivisor samples read as one sequential span in large blocks. The holes of a sparse
 // file are not read: they are zeros, so the columns are the same as when reading every byte.
-void loadColumns(SharedState& state, int c) {
+void loadColumns(SharedState& state, ViewBuffers& view, int c) {
     QFile& file = state.sampleFile[c];
-    ColumnFold fold(state.channelData[c].data(), state.columnMin[c].data(), state.zoomDivisor);
+    ColumnFold fold(state.channelData[c].data(), view.columnMin[c].data(), state.zoomDivisor);
     const std::int64_t size = file.isOpen() ? file.size() : 0;
     const std::int64_t end =
         std::min<std::int64_t>(size, state.viewStart + state.zoomDivisor * std::int64_t{kDisplayColumns});
@@ -173,10 +173,10 @@ void loadColumns(SharedState& state, int c) {
             break;
         while (pos < run.end) {
             const qint64 want = std::min<std::int64_t>(run.end - pos, kViewBlockSize);
-            const qint64 got = file.read(reinterpret_cast<char*>(state.viewBlock.data()), want);
+            const qint64 got = file.read(reinterpret_cast<char*>(view.viewBlock.data()), want);
             if (got <= 0)
                 break;
-            fold.bytes(state.viewBlock.data(), got);
+            fold.bytes(view.viewBlock.data(), got);
             pos += got;
         }
         if (pos < run.end)
@@ -291,39 +291,39 @@ private:
 };
 
 // False when the channel has no summary that matches its sample file: the caller scans then.
-bool loadColumnsFromSummary(SharedState& state, int c) {
+bool loadColumnsFromSummary(SharedState& state, ViewBuffers& view, int c) {
     if (state.zoomDivisor < kSummaryFineBlock)
         return false;
     const SummaryLayout layout = readSummaryLayout(state.summaryFile[c], state.sampleFile[c]);
     if (!layout.valid)
         return false;
-    SummaryColumns columns(state.sampleFile[c], state.summaryFile[c], layout, state.viewBlock.data(),
+    SummaryColumns columns(state.sampleFile[c], state.summaryFile[c], layout, view.viewBlock.data(),
                            state.zoomDivisor);
     const std::int64_t z = state.zoomDivisor;
     for (int k = 0; k < kDisplayColumns; ++k) {
         const std::int64_t s = state.viewStart + k * z;
         if (s >= layout.length) {
             state.channelData[c][k] = kZeroLine;
-            state.columnMin[c][k] = kZeroLine;
+            view.columnMin[c][k] = kZeroLine;
             continue;
         }
         int lo = 255;
         int hi = 0;
         columns.column(s, std::min(s + z, layout.length), lo, hi);
         state.channelData[c][k] = static_cast<std::uint8_t>(hi);
-        state.columnMin[c][k] = static_cast<std::uint8_t>(lo);
+        view.columnMin[c][k] = static_cast<std::uint8_t>(lo);
     }
     return true;
 }
 
 } // namespace
 
-void loadViewWindow(SharedState& state) {
+void loadViewWindow(SharedState& state, ViewBuffers& view) {
     for (int c = 0; c < kChannels; ++c) {
         if (state.zoomDivisor < 2) {
             loadSamples(state, c);
-        } else if (!loadColumnsFromSummary(state, c)) {
-            loadColumns(state, c);
+        } else if (!loadColumnsFromSummary(state, view, c)) {
+            loadColumns(state, view, c);
         }
     }
 }
@@ -368,22 +368,22 @@ std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& r
                                     range.maximum);
 }
 
-ViewRefresh refreshView(SharedState& state) {
+ViewRefresh refreshView(SharedState& state, ViewBuffers& view) {
     state.zoomDivisor = std::max<std::int32_t>(1, state.zoomDivisor);
     ViewRefresh result;
     result.range = scrollRange(state.sampleCount, state.zoomDivisor, state.viewStart);
     result.scrollBar = scrollBarSetup(result.range);
     result.cursorsEnabled = state.zoomDivisor <= 1;
     state.viewStart = result.range.viewStart;
-    loadViewWindow(state);
-    renderWaveform(state);
+    loadViewWindow(state, view);
+    renderWaveform(state, view);
     return result;
 }
 
-void scrollView(SharedState& state, std::int64_t viewStart) {
+void scrollView(SharedState& state, ViewBuffers& view, std::int64_t viewStart) {
     state.viewStart = std::max<std::int64_t>(0, viewStart);
-    loadViewWindow(state);
-    renderWaveform(state);
+    loadViewWindow(state, view);
+    renderWaveform(state, view);
 }
 
 std::int32_t zoomOutDivisor(std::int32_t zoomDivisor, std::int64_t sampleCount) {

@@ -1,23 +1,24 @@
 // Which 500 columns of the recording on display are shown and how ScrollBar1 and the zoom buttons
 // move them: reading the columns from the sample files (64-bit positions, any zoom), the scroll
 // range with its steps, and the zoom maths as free functions over plain numbers.
-// Core: depends on QtCore's QFile (through the shared state) only.
+// Core: depends on QtCore's QFile (through the shared state) and the view's own buffers only.
 #pragma once
 
 #include "app/SharedState.h"
 #include "view/ScaleTables.h"
+#include "view/ViewBuffers.h"
 
 #include <cstdint>
 
 namespace varnilog {
 
 // Reads the 500 columns at viewStart into channelData (the column's largest sample when zoomDivisor
-// >= 2, else the sample itself) and columnMin (smallest; zoomDivisor >= 2 only). A column with some
-// samples uses those it has; a column past the end of the file, or of a channel without a file, is the
+// >= 2, else the sample itself) and the view's columnMin (smallest; zoomDivisor >= 2 only). A column with
+// some samples uses those it has; a column past the end of the file, or of a channel without a file, is the
 // zero line. Zoom 1 reads 500 bytes through readBuffer; deeper zooms read the span sequentially in
-// blocks of viewBlock, with the same result as reading every column on its own. From zoom 256 on, a
-// channel whose summary matches its sample file is read from the summary instead, with the same result.
-void loadViewWindow(SharedState& state);
+// blocks of the view's viewBlock, with the same result as reading every column on its own. From zoom 256 on,
+// a channel whose summary matches its sample file is read from the summary instead, with the same result.
+void loadViewWindow(SharedState& state, ViewBuffers& view);
 
 // Scroll range in samples: maximum = max(0, sampleCount - W) for W = 500 * zoomDivisor (0 for fewer
 // than 500 samples), page W, large step 25 * zoomDivisor, small step zoomDivisor, and the view start
@@ -57,10 +58,10 @@ struct ViewRefresh {
 };
 // Brings viewStart into the scroll range, reads the view window and redraws the waveform; the window
 // then applies the result and redraws the time axis.
-ViewRefresh refreshView(SharedState& state);
+ViewRefresh refreshView(SharedState& state, ViewBuffers& view);
 
 // ScrollBar1Change: shows the window at viewStart (read and redraw); the window redraws the time axis.
-void scrollView(SharedState& state, std::int64_t viewStart);
+void scrollView(SharedState& state, ViewBuffers& view, std::int64_t viewStart);
 
 // Zoom buttons. Each result goes into zoomDivisor (and viewStart where given), then refreshView.
 std::int32_t zoomOutDivisor(std::int32_t zoomDivisor, std::int64_t sampleCount); // "Oddal"

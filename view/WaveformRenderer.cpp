@@ -52,7 +52,7 @@ void paintSpan(uchar* bits, qsizetype stride, int x, int b, int t, QRgb colour) 
     }
 }
 
-void buildOffsetLabelMasks(SharedState& state) {
+void buildOffsetLabelMasks(ViewBuffers& view) {
     const QFont font = axisFont();
     const QFontMetrics metrics(font);
     for (int c = 0; c < kChannels; ++c) {
@@ -65,7 +65,7 @@ void buildOffsetLabelMasks(SharedState& state) {
             painter.setPen(Qt::white);
             painter.drawText(0, metrics.ascent(), text);
         }
-        state.offsetLabelMask[c] = ink.convertToFormat(QImage::Format_Grayscale8);
+        view.offsetLabelMask[c] = ink.convertToFormat(QImage::Format_Grayscale8);
     }
 }
 
@@ -87,7 +87,7 @@ void blitLabel(QImage& screen, const QImage& mask, int left, int top, QRgb colou
     }
 }
 
-void drawOffsetMarker(SharedState& state, int channel) {
+void drawOffsetMarker(SharedState& state, const ViewBuffers& view, int channel) {
     const int markerRow = offsetMarkerRow(state.channelOffset[channel], state.channelZeroOffset[channel],
                                           state.referenceVoltage);
     const std::int32_t colour = state.channelColor[channel];
@@ -102,7 +102,7 @@ void drawOffsetMarker(SharedState& state, int channel) {
                 (p & 0xFF000000u) | qRgb((qRed(p) + red) / 2, (qGreen(p) + green) / 2, (qBlue(p) + blue) / 2);
         }
     }
-    const QImage& mask = state.offsetLabelMask[channel];
+    const QImage& mask = view.offsetLabelMask[channel];
     if (mask.isNull()) {
         return;
     }
@@ -161,13 +161,14 @@ void drawGrid(QImage& bitmap, std::int32_t colour, std::int64_t viewStart, std::
     }
 }
 
-void drawTrace(const SharedState& state, int channel, std::int32_t zoomDivisor, QImage& bitmap) {
+void drawTrace(const SharedState& state, const ViewBuffers& view, int channel, std::int32_t zoomDivisor,
+               QImage& bitmap) {
     if (channel < 0 || channel >= kChannels || !hasSize(bitmap, kWaveWidth, kWaveHeight)) {
         return;
     }
     const QRgb colour = toQRgb(state.channelColor[channel]);
     const std::uint8_t* top = state.channelData[channel].data();
-    const std::uint8_t* bottom = zoomDivisor < 2 ? top : state.columnMin[channel].data();
+    const std::uint8_t* bottom = zoomDivisor < 2 ? top : view.columnMin[channel].data();
     uchar* bits = bitmap.bits();
     const qsizetype stride = bitmap.bytesPerLine();
     int pHi = top[0];
@@ -219,7 +220,8 @@ int offsetMarkerRow(std::uint8_t offset, std::uint8_t zeroOffset, float referenc
     return std::min(kDisplayRows - 1, static_cast<int>(std::min(value, 1000.0f)));
 }
 
-void drawOverlays(SharedState& state, bool showCursors, const CursorPainter& cursorPainter) {
+void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
+                  const CursorPainter& cursorPainter) {
     if (!hasSize(state.bmpWave, kWaveWidth, kWaveHeight) ||
         !hasSize(state.bmpScreen, kDisplayColumns, kDisplayRows)) {
         return;
@@ -231,18 +233,18 @@ void drawOverlays(SharedState& state, bool showCursors, const CursorPainter& cur
         cursorPainter(state);
     }
     // Fonts need a GUI application; without one (a headless tool) the markers go without labels.
-    if (state.offsetLabelMask[0].isNull() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        buildOffsetLabelMasks(state);
+    if (view.offsetLabelMask[0].isNull() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        buildOffsetLabelMasks(view);
     }
     const int channels = std::min<int>(state.channelCount, kChannels);
     for (int c = 0; c < channels; ++c) {
         if (state.channelOffset[c] != state.channelZeroOffset[c]) {
-            drawOffsetMarker(state, c);
+            drawOffsetMarker(state, view, c);
         }
     }
 }
 
-void renderWaveform(SharedState& state) {
+void renderWaveform(SharedState& state, ViewBuffers& view) {
     if (!hasSize(state.bmpBackground, kWaveWidth, kWaveHeight) ||
         !hasSize(state.bmpWave, kWaveWidth, kWaveHeight)) {
         return;
@@ -253,12 +255,12 @@ void renderWaveform(SharedState& state) {
     drawGrid(state.bmpWave, gridColor, state.viewStart, state.zoomDivisor);
     for (int c = 0; c < kChannels; ++c) {
         if (state.channelVisible[c]) {
-            drawTrace(state, c, state.zoomDivisor, state.bmpWave);
+            drawTrace(state, view, c, state.zoomDivisor, state.bmpWave);
         }
     }
     reduceBoxFilter(state.bmpWave);
     state.cursorsActive = false;
-    drawOverlays(state, false);
+    drawOverlays(state, view, false);
 }
 
 } // namespace varnilog

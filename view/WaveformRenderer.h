@@ -1,10 +1,11 @@
 // The waveform picture: background, grid and traces drawn at double resolution into bmpWave, reduced
 // by a 2 x 2 box filter into its top-left 500 x 250 quarter, then copied to bmpScreen with the offset
 // markers on top. Pixel work goes straight to the images' scan lines; nothing is allocated per frame.
-// Core: depends on QtGui's QImage and the shared state only.
+// Core: depends on QtGui's QImage, the shared state and the view's own buffers only.
 #pragma once
 
 #include "app/SharedState.h"
+#include "view/ViewBuffers.h"
 
 #include <QImage>
 
@@ -27,7 +28,8 @@ void drawGrid(QImage& bitmap, std::int32_t colour, std::int64_t viewStart, std::
 
 // One channel's trace from channelData (and columnMin when zoomDivisor >= 2), each step between
 // neighbouring columns split at its midpoint.
-void drawTrace(const SharedState& state, int channel, std::int32_t zoomDivisor, QImage& bitmap);
+void drawTrace(const SharedState& state, const ViewBuffers& view, int channel, std::int32_t zoomDivisor,
+               QImage& bitmap);
 
 // 2 x 2 box filter of the 1000 x 500 bitmap into its own top-left 500 x 250 quarter.
 void reduceBoxFilter(QImage& bitmap);
@@ -36,13 +38,15 @@ void reduceBoxFilter(QImage& bitmap);
 using CursorPainter = std::function<void(SharedState&)>;
 
 // Rebuilds bmpScreen from the finished waveform picture, runs cursorPainter when showCursors is set,
-// then draws the offset markers of every recorded channel whose offset is off its zero.
-void drawOverlays(SharedState& state, bool showCursors, const CursorPainter& cursorPainter = {});
+// then draws the offset markers of every recorded channel whose offset is off its zero (their labels
+// from the view's masks, built on first use).
+void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
+                  const CursorPainter& cursorPainter = {});
 
 // The full redraw from channelData/columnMin (reads no file): background copy, grid, visible traces
 // A..D, box filter, overlays without cursors. Clears cursorsActive; the window then unchecks
 // CheckBox1, hides Shape1/Shape2 and shows bmpScreen.
-void renderWaveform(SharedState& state);
+void renderWaveform(SharedState& state, ViewBuffers& view);
 
 // Display row of a channel's offset marker: 126 - (offset - zero) * referenceVoltage, truncated,
 // kept within 0..249.

@@ -336,7 +336,8 @@ protected:
 
 using test::expectSettingsInRange;
 
-void expectView(const SharedState& s, const ViewRefresh& v, const std::string& where) {
+void expectView(const SharedState& s, const ViewBuffers& view, const ViewRefresh& v,
+                const std::string& where) {
     ASSERT_GE(s.zoomDivisor, 1) << where;
     ASSERT_GE(v.range.maximum, 0) << where;
     ASSERT_GE(s.viewStart, 0) << where;
@@ -347,12 +348,13 @@ void expectView(const SharedState& s, const ViewRefresh& v, const std::string& w
         return;
     for (int c = 0; c < kChannels; ++c)
         for (int x = 0; x < kDisplayColumns; ++x)
-            ASSERT_LE(s.columnMin[c][x], s.channelData[c][x]) << where << " channel " << c << " column " << x;
+            ASSERT_LE(view.columnMin[c][x], s.channelData[c][x])
+                << where << " channel " << c << " column " << x;
 }
 
-void viewAtRandomZooms(SharedState& s, std::mt19937& rng, const std::string& where) {
-    ViewRefresh v = refreshView(s);
-    expectView(s, v, where + " first view");
+void viewAtRandomZooms(SharedState& s, ViewBuffers& view, std::mt19937& rng, const std::string& where) {
+    ViewRefresh v = refreshView(s, view);
+    expectView(s, view, v, where + " first view");
     for (int i = 0; i < 3; ++i) {
         switch (rng() % 4) {
         case 0:
@@ -369,12 +371,12 @@ void viewAtRandomZooms(SharedState& s, std::mt19937& rng, const std::string& whe
             s.zoomDivisor = 1 + static_cast<std::int32_t>(rng() % (1u << (rng() % 31)));
         }
         s.viewStart = static_cast<std::int64_t>(rng()) * (rng() % 1000);
-        v = refreshView(s);
-        expectView(s, v, where + " zoom " + std::to_string(s.zoomDivisor));
+        v = refreshView(s, view);
+        expectView(s, view, v, where + " zoom " + std::to_string(s.zoomDivisor));
         // The scroll bar dragged somewhere.
         const int position =
             v.scrollBar.maximum > 0 ? static_cast<int>(rng() % (v.scrollBar.maximum + 1u)) : 0;
-        scrollView(s, viewStartAtPosition(v.scrollBar, v.range, position));
+        scrollView(s, view, viewStartAtPosition(v.scrollBar, v.range, position));
         ASSERT_LE(s.viewStart, v.range.maximum) << where;
     }
 }
@@ -435,6 +437,7 @@ void runBatch(const QString& work, int progressFd) {
     ASSERT_TRUE(QDir().mkpath(bases));
     ASSERT_TRUE(makeBaseRecordings(bases));
     auto s = std::make_unique<SharedState>(); // one for the whole run, as in the program
+    auto view = std::make_unique<ViewBuffers>();
     sizeBitmaps(*s);
     s->channelVisible = {true, true, true, true};
     int refused = 0;
@@ -463,7 +466,7 @@ void runBatch(const QString& work, int progressFd) {
             ASSERT_EQ(loaded.errorText, QString::fromUtf16(kLoadErrorText)) << where;
             ++refused;
         }
-        viewAtRandomZooms(*s, rng, where);
+        viewAtRandomZooms(*s, *view, rng, where);
         if (i % kSpectrumEvery == 0)
             spectrumOf(*s, rng, where);
         exportOf(*s, rng, where);

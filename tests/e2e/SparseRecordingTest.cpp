@@ -7,7 +7,7 @@
 #include "spectrum/RecordingSpectra.h"
 #include "view/ViewWindow.h"
 
-#include "support/LoadedStateTest.h"
+#include "support/LoadedViewTest.h"
 #include "support/RecordedFiles.h"
 #include "support/TestFiles.h"
 
@@ -34,7 +34,7 @@ bool writeAt(QFile& f, qint64 pos, const QByteArray& bytes) {
     return f.seek(pos) && f.write(bytes) == bytes.size();
 }
 
-class SparseRecordingTest : public test::LoadedStateTest {};
+class SparseRecordingTest : public test::LoadedViewTest {};
 
 // A sample file of kSamples that is a hole but for the blocks (position, bytes); refused when the
 // file system cannot make it sparse.
@@ -72,18 +72,18 @@ TEST_F(SparseRecordingTest, WidestZoomShowsDataAndHolesWithoutReadingTheHoles) {
     s->zoomDivisor = showAllDivisor(s->sampleCount); // 3e9 / 500 = 6 000 000 samples a column
     ASSERT_EQ(s->zoomDivisor, 6'000'000);
     s->viewStart = 0;
-    refreshView(*s);
+    refreshView(*s, *view);
     const qint64 read = bytesReadSoFar() - before;
 
     // Column 0: 200 samples of 180 and the rest a hole: top 180, bottom 0. Columns 1..498: hole only.
     // Column 499 ends with the 4096 samples of 140: top 140, bottom 0.
     for (int c = 0; c < 2; ++c) {
         EXPECT_EQ(s->channelData[c][0], 180) << c;
-        EXPECT_EQ(s->columnMin[c][0], 0) << c;
+        EXPECT_EQ(view->columnMin[c][0], 0) << c;
         EXPECT_EQ(s->channelData[c][250], 0) << c;
-        EXPECT_EQ(s->columnMin[c][250], 0) << c;
+        EXPECT_EQ(view->columnMin[c][250], 0) << c;
         EXPECT_EQ(s->channelData[c][499], 140) << c;
-        EXPECT_EQ(s->columnMin[c][499], 0) << c;
+        EXPECT_EQ(view->columnMin[c][499], 0) << c;
     }
     // Reading every byte would be 6 GB; the data blocks the file system keeps are a few kilobytes.
     EXPECT_LT(read, 16 << 20) << "bytes read for the widest view";
@@ -124,12 +124,12 @@ TEST_F(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
     qint64 before = bytesReadSoFar();
     s->zoomDivisor = 1;
     s->viewStart = kSamples; // past the end: brought back to the last window
-    ViewRefresh v = refreshView(*s);
+    ViewRefresh v = refreshView(*s, *view);
     EXPECT_EQ(v.range.maximum, kSamples - 500);
     EXPECT_EQ(s->viewStart, kSamples - 500);
     EXPECT_EQ(v.scrollBar.position, v.scrollBar.maximum);
     EXPECT_EQ(viewStartAtPosition(v.scrollBar, v.range, v.scrollBar.maximum), kSamples - 500);
-    scrollView(*s, viewStartAtPosition(v.scrollBar, v.range, v.scrollBar.maximum));
+    scrollView(*s, *view, viewStartAtPosition(v.scrollBar, v.range, v.scrollBar.maximum));
     EXPECT_EQ(s->channelData[0][0], 140);
     EXPECT_EQ(s->channelData[1][499], 140);
 
@@ -141,12 +141,12 @@ TEST_F(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
             break;
         s->zoomDivisor = z;
         s->viewStart = scrollRange(s->sampleCount, z, 0).maximum;
-        v = refreshView(*s);
+        v = refreshView(*s, *view);
         ++steps;
         // The last column ends with the 4096 samples of 140 and, once it is 4096 samples wide, the hole
         // before them: its smallest sample is then 0. A column of the sine shows its crest 175.
         EXPECT_EQ(s->channelData[1][499], 140) << z;
-        EXPECT_EQ(s->columnMin[1][499], z > 4096 ? 0 : 140) << z;
+        EXPECT_EQ(view->columnMin[1][499], z > 4096 ? 0 : 140) << z;
         if (z >= 2 * fftSize) {
             EXPECT_EQ(s->channelData[0][499], 175) << z;
         }

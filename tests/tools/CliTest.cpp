@@ -164,7 +164,8 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
         s->zoomDivisor = v.zoom ? v.zoom : varnilog::showAllDivisor(s->sampleCount);
         s->viewStart = v.start;
         varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
-        varnilog::refreshView(*s);
+        auto view = std::make_unique<varnilog::ViewBuffers>();
+        varnilog::refreshView(*s, *view);
         EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), s->bmpScreen)
             << v.options.join(' ').toStdString();
     }

@@ -115,7 +115,8 @@ void checkLeftSet(const QString& dir, Outcome& outcome) {
     // the kill kept from reaching ".rca").
     state->zoomDivisor = 1;
     state->viewStart = std::max<std::int64_t>(0, a.size() - 300);
-    loadViewWindow(*state);
+    auto view = std::make_unique<ViewBuffers>();
+    loadViewWindow(*state, *view);
     for (int k = 0; k < kDisplayColumns; ++k) {
         const std::int64_t n = state->viewStart + k;
         const bool inside = n < a.size();

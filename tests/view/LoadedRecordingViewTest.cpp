@@ -36,7 +36,8 @@ TEST(LoadedRecordingViewTest, SamplesThenTheZeroLine) {
         s->recordingPath = test::writeRecordingSet(dir.path(), QStringLiteral("rec"), header,
                                                    {{r.samplesA, 50}, {r.samplesB, 200}});
         ASSERT_TRUE(loadRecording(*s).ok) << r.name;
-        refreshView(*s);
+        auto view = std::make_unique<ViewBuffers>();
+        refreshView(*s, *view);
         const int a = std::min(r.samplesA, 500);
         const int b = std::max(0, std::min(r.samplesB, 500));
         for (int k = 0; k < 500; ++k) {

@@ -23,6 +23,7 @@ const QDateTime kPrinted(QDate(2026, 12, 9), QTime(13, 5));
 struct PrintPageFixture : ::testing::Test {
     QTemporaryDir dir;
     std::unique_ptr<SharedState> s = std::make_unique<SharedState>();
+    std::unique_ptr<ViewBuffers> view = std::make_unique<ViewBuffers>();
 
     void SetUp() override { ensureOffscreenGui(); }
     // The small recording on display, as the main window shows it after loading.
@@ -32,7 +33,7 @@ struct PrintPageFixture : ::testing::Test {
         ASSERT_TRUE(loadRecording(*s).ok);
         s->samplingPeriodMs = 1.0f; // what refreshTimeBase sets for PODSTAWA=10
         paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
-        refreshView(*s);
+        refreshView(*s, *view);
     }
 };
 

@@ -3,7 +3,7 @@
 #include "recording/SampleSummary.h"
 #include "view/ViewWindow.h"
 
-#include "support/LoadedStateTest.h"
+#include "support/LoadedViewTest.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ bool isData(std::int64_t pos) {
     return (pos >> 20) % 3 == 0 || pos >= kLength - 300000;
 }
 
-class SummaryViewTest : public test::LoadedStateTest {
+class SummaryViewTest : public test::LoadedViewTest {
 protected:
     void writeChannel(int c, const QString& path) {
         QFile out(path);
@@ -57,7 +57,7 @@ protected:
         }
     }
     void SetUp() override {
-        LoadedStateTest::SetUp();
+        LoadedViewTest::SetUp();
         for (int c = 0; c < 2; ++c) {
             const QString path = dir.filePath(QStringLiteral("rec.rc%1").arg(QChar(u'a' + c)));
             ASSERT_NO_FATAL_FAILURE(writeChannel(c, path));
@@ -79,11 +79,11 @@ protected:
         bool operator==(const Columns&) const = default;
     };
     Columns load() {
-        loadViewWindow(*s);
+        loadViewWindow(*s, *view);
         Columns r;
         for (int c = 0; c < 2; ++c) {
             std::copy_n(s->channelData[c].begin(), kDisplayColumns, r.top[c].begin());
-            r.bottom[c] = s->columnMin[c];
+            r.bottom[c] = view->columnMin[c];
         }
         return r;
     }

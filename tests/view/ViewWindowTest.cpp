@@ -1,7 +1,7 @@
 #include "view/ViewWindow.h"
 #include "app/SharedState.h"
 
-#include "support/LoadedStateTest.h"
+#include "support/LoadedViewTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ using namespace varnilog;
 
 namespace {
 
-class ViewWindowFixture : public test::LoadedStateTest {
+class ViewWindowFixture : public test::LoadedViewTest {
 protected:
     // Opens bytes as the sample file of channel c, as the loader leaves it.
     void openChannel(int c, const std::vector<std::uint8_t>& bytes) {
@@ -31,9 +31,25 @@ protected:
         return std::vector<int>(s->channelData[c].begin() + from, s->channelData[c].begin() + to);
     }
     std::vector<int> bottom(int c, int from, int to) const {
-        return std::vector<int>(s->columnMin[c].begin() + from, s->columnMin[c].begin() + to);
+        return std::vector<int>(view->columnMin[c].begin() + from, view->columnMin[c].begin() + to);
     }
 };
+
+// The view's working buffers are its own: the shared state keeps only what other subsystems use.
+template <typename T>
+concept HasColumnMin = requires(const T& t) {
+    t.columnMin;
+};
+template <typename T>
+concept HasViewBlock = requires(const T& t) {
+    t.viewBlock;
+};
+template <typename T>
+concept HasOffsetLabelMask = requires(const T& t) {
+    t.offsetLabelMask;
+};
+static_assert(HasColumnMin<ViewBuffers> && HasViewBlock<ViewBuffers> && HasOffsetLabelMask<ViewBuffers>);
+static_assert(!HasColumnMin<SharedState> && !HasViewBlock<SharedState> && !HasOffsetLabelMask<SharedState>);
 
 // Bytes of a pseudo-random sequence (a plain LCG), so every column has a different minimum and maximum.
 std::vector<std::uint8_t> noise(std::size_t count) {
@@ -57,7 +73,7 @@ TEST_F(ViewWindowFixture, ZoomOneReadsSamplesThenZeroLine) {
     s->channelData[1].fill(7); // channel B has no file: zero line, not what was there
     s->viewStart = 100;
     s->zoomDivisor = 1;
-    loadViewWindow(*s);
+    loadViewWindow(*s, *view);
     EXPECT_EQ(top(0, 0, 3), (std::vector<int>{100, 101, 102}));
     EXPECT_EQ(top(0, 99, 101), (std::vector<int>{199, 0}));
     EXPECT_EQ(top(0, 199, 201), (std::vector<int>{99, 125})); // sample 299, then past the end
@@ -81,10 +97,10 @@ TEST_F(ViewWindowFixture, ZoomedColumnsMinMaxAndPartialLastColumn) {
     openChannel(0, {10, 40, 20, 30, 5, 5, 5, 5, 250, 1, 2, 3, 9});
     for (const Row& r : rows) {
         s->channelData[0].fill(77); // stale bytes must not survive
-        s->columnMin[0].fill(77);
+        view->columnMin[0].fill(77);
         s->zoomDivisor = r.zoom;
         s->viewStart = r.viewStart;
-        loadViewWindow(*s);
+        loadViewWindow(*s, *view);
         EXPECT_EQ(top(0, 0, 5), r.hi) << "zoom " << r.zoom << " at " << r.viewStart;
         EXPECT_EQ(bottom(0, 0, 5), r.lo) << "zoom " << r.zoom << " at " << r.viewStart;
         EXPECT_EQ(top(0, 5, 500), std::vector<int>(495, 125));
@@ -104,7 +120,7 @@ TEST_F(ViewWindowFixture, DeepZoomEqualsStraightMinMax) {
     for (const Row& r : rows) {
         s->zoomDivisor = r.zoom;
         s->viewStart = r.viewStart;
-        loadViewWindow(*s);
+        loadViewWindow(*s, *view);
         for (int c = 0; c < 2; ++c) {
             for (int k = 0; k < 500; ++k) {
                 const std::int64_t from = r.viewStart + std::int64_t{k} * r.zoom;
@@ -121,7 +137,8 @@ TEST_F(ViewWindowFixture, DeepZoomEqualsStraightMinMax) {
                 }
                 ASSERT_EQ(s->channelData[c][k], hi)
                     << "zoom " << r.zoom << " column " << k << " channel " << c;
-                ASSERT_EQ(s->columnMin[c][k], lo) << "zoom " << r.zoom << " column " << k << " channel " << c;
+                ASSERT_EQ(view->columnMin[c][k], lo)
+                    << "zoom " << r.zoom << " column " << k << " channel " << c;
             }
         }
     }
@@ -143,7 +160,7 @@ TEST_F(ViewWindowFixture, PositionsBeyondTwoGigabytes) {
     ASSERT_TRUE(s->sampleFile[0].open(QIODevice::ReadOnly | QIODevice::Unbuffered));
     s->sampleCount = s->sampleFile[0].size();
     s->viewStart = 2147483748LL;
-    const ViewRefresh r = refreshView(*s);
+    const ViewRefresh r = refreshView(*s, *view);
     EXPECT_EQ(s->viewStart, 2147483748LL);
     EXPECT_EQ(top(0, 0, 4), (std::vector<int>{1, 2, 3, 0}));
     EXPECT_EQ(r.range.maximum, 3000000000LL - 500);
@@ -280,7 +297,7 @@ TEST_F(ViewWindowFixture, RefreshAfterZoomNearTheEnd) {
     s->sampleCount = 10000;
     s->viewStart = 9500; // scrolled to the end
     s->zoomDivisor = zoomOutDivisor(1, 10000);
-    const ViewRefresh r = refreshView(*s);
+    const ViewRefresh r = refreshView(*s, *view);
     EXPECT_EQ(s->viewStart, 9000);
     EXPECT_EQ(r.scrollBar.maximum, 9000);
     EXPECT_EQ(r.scrollBar.position, 9000);
@@ -289,6 +306,6 @@ TEST_F(ViewWindowFixture, RefreshAfterZoomNearTheEnd) {
     EXPECT_EQ(r.scrollBar.singleStep, 2);
     EXPECT_FALSE(r.cursorsEnabled);
     s->zoomDivisor = 1;
-    EXPECT_TRUE(refreshView(*s).cursorsEnabled);
+    EXPECT_TRUE(refreshView(*s, *view).cursorsEnabled);
     EXPECT_EQ(s->viewStart, 9000);
 }

@@ -2,6 +2,7 @@
 
 #include "support/OffscreenGui.h"
 #include "view/Colour.h"
+#include "view/ViewBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -165,13 +166,14 @@ TEST(WaveformRendererTest, TraceStepsSplitAtMidpoint) {
     };
     for (const Row& r : rows) {
         auto s = blankState();
+        auto view = std::make_unique<ViewBuffers>();
         for (int k = 0; k < 500; ++k) {
             s->channelData[0][k] = static_cast<std::uint8_t>(k < 10 ? r.before : r.after);
         }
         s->channelColor[0] = 0x0000FF;
         QImage image(1000, 500, QImage::Format_RGB32);
         image.fill(kBlack);
-        drawTrace(*s, 0, 1, image);
+        drawTrace(*s, *view, 0, 1, image);
         EXPECT_EQ(paintedRows(image, r.column, 0xFFFF0000u), std::make_pair(r.first, r.last))
             << r.name << " column " << r.column;
     }
@@ -189,20 +191,21 @@ TEST(WaveformRendererTest, TraceAtZoomUsesColumnMinimum) {
         {19, 2 * (250 - 100), 2 * (250 - 90) + 1},
     };
     auto s = blankState();
+    auto view = std::make_unique<ViewBuffers>();
     for (int k = 0; k < 500; ++k) {
         s->channelData[0][k] = static_cast<std::uint8_t>(k < 10 ? 100 : 110);
-        s->columnMin[0][k] = static_cast<std::uint8_t>(k < 10 ? 90 : 87);
+        view->columnMin[0][k] = static_cast<std::uint8_t>(k < 10 ? 90 : 87);
     }
     s->channelColor[0] = 0x00FF00;
     QImage image(1000, 500, QImage::Format_RGB32);
     image.fill(kBlack);
-    drawTrace(*s, 0, 4, image);
+    drawTrace(*s, *view, 0, 4, image);
     for (const Row& r : rows) {
         EXPECT_EQ(paintedRows(image, r.column, 0xFF00FF00u), std::make_pair(r.first, r.last)) << r.column;
     }
     // At zoom 1 the same data is a flat line: columnMin is ignored.
     image.fill(kBlack);
-    drawTrace(*s, 0, 1, image);
+    drawTrace(*s, *view, 0, 1, image);
     EXPECT_EQ(paintedRows(image, 25, 0xFF00FF00u), std::make_pair(280, 281));
 }
 
@@ -245,13 +248,14 @@ TEST(WaveformRendererTest, FullRedrawOfConstantsAndChannelOrder) {
         {"nothing below", 3, 126, kBlack},
     };
     auto s = blankState();
+    auto view = std::make_unique<ViewBuffers>();
     s->channelVisible = {true, true, true, false};
     s->channelColor = {0x44EEEE, 0x00FF00, 0x0000FF, 0xFFFFFF};
     s->channelData[0].fill(200);
     s->channelData[1].fill(125);
     s->channelData[2].fill(0);   // C at 0: never visible
     s->channelData[3].fill(100); // D hidden
-    renderWaveform(*s);
+    renderWaveform(*s, *view);
     for (const Row& r : rows) {
         EXPECT_EQ(pixel(s->bmpScreen, r.x, r.y), r.expected) << r.name << " (" << r.x << "," << r.y << ")";
     }
@@ -260,8 +264,9 @@ TEST(WaveformRendererTest, FullRedrawOfConstantsAndChannelOrder) {
 
 TEST(WaveformRendererTest, RedrawSwitchesCursorsOff) {
     auto s = blankState();
+    auto view = std::make_unique<ViewBuffers>();
     s->cursorsActive = true;
-    renderWaveform(*s);
+    renderWaveform(*s, *view);
     EXPECT_FALSE(s->cursorsActive);
 }
 
@@ -287,12 +292,13 @@ TEST(WaveformRendererTest, OffsetMarkerRow) {
 
 TEST(WaveformRendererTest, OffsetMarkersDashesAndLabels) {
     auto s = blankState();
+    auto view = std::make_unique<ViewBuffers>();
     s->channelCount = 2;
     s->referenceVoltage = 2.5f;
     s->channelZeroOffset = {100, 100, 100, 100};
     s->channelOffset = {110, 90, 120, 100}; // A row 101, B row 151; C is not recorded
     s->channelColor = {0x44EEEE, 0x00FF00, 0x0000FF, 0xFFFFFF};
-    drawOverlays(*s, false);
+    drawOverlays(*s, *view, false);
     const QImage& screen = s->bmpScreen;
     struct Row {
         int x, y;
@@ -332,16 +338,17 @@ TEST(WaveformRendererTest, OffsetMarkersDashesAndLabels) {
 
 TEST(WaveformRendererTest, OverlayRunsCursorPainterOnlyWhenShown) {
     auto s = blankState();
+    auto view = std::make_unique<ViewBuffers>();
     int calls = 0;
     const CursorPainter painter = [&calls](SharedState& st) {
         ++calls;
         st.bmpScreen.setPixel(5, 5, qRgb(1, 2, 3));
     };
-    drawOverlays(*s, false, painter);
+    drawOverlays(*s, *view, false, painter);
     EXPECT_EQ(calls, 0);
-    drawOverlays(*s, true, painter);
+    drawOverlays(*s, *view, true, painter);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(pixel(s->bmpScreen, 5, 5), qRgb(1, 2, 3));
-    drawOverlays(*s, false, painter); // the plain picture comes back
+    drawOverlays(*s, *view, false, painter); // the plain picture comes back
     EXPECT_EQ(pixel(s->bmpScreen, 5, 5), kBlack);
 }

@@ -7,10 +7,13 @@
 #include "view/PageFile.h"
 #include "view/PrintPage.h"
 #include "view/ScaleTables.h"
+#include "view/ViewBuffers.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
 #include <QFileInfo>
+
+#include <memory>
 
 namespace varnilog::cli {
 
@@ -71,7 +74,8 @@ int runRender(const QStringList& args) {
     state->viewStart = parser.isSet(QStringLiteral("all")) ? 0 : start;
     paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
                     state->gradientOn);
-    refreshView(*state); // reads the window at viewStart (kept in range) and draws it
+    auto view = std::make_unique<ViewBuffers>();
+    refreshView(*state, *view); // reads the window at viewStart (kept in range) and draws it
     if (page) {
         // What the window's time base and model refreshes would have set.
         state->samplingPeriodMs = samplingPeriodTable[state->timeBaseIndex];

@@ -1,0 +1,31 @@
+// The view's own working memory: what only the reading of the view window and the drawing of the
+// waveform use. Whoever shows a view (the main window, the command line's render) owns one for as
+// long as the view lives and passes it by reference; about 260 KB, so owners make it once on the
+// heap. Fixed-size arrays: reading and drawing allocate nothing.
+// Core: depends on QtGui's QImage and the shared state's sizes only.
+#pragma once
+
+#include "app/SharedState.h"
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+
+namespace varnilog {
+
+inline constexpr int kViewBlockSize = 1 << 18; // bytes of one sequential read of the zoomed view
+
+struct ViewBuffers {
+    // Smallest sample per display column; with zoomDivisor >= 2 the trace runs between it and the
+    // column's largest sample in channelData.
+    std::array<std::array<std::uint8_t, kDisplayColumns>, kChannels> columnMin{};
+    // Staging block of the view's sequential reads when a column covers several samples: large reads
+    // keep a deep zoom as fast as reading the file plainly, and no read can pass the block's end.
+    std::array<std::uint8_t, kViewBlockSize> viewBlock{};
+    // "Offset A".."Offset D" in the axis font as 8-bit masks (255 = ink), built on first use so the
+    // overlay pass draws no text and allocates nothing per frame.
+    std::array<QImage, kChannels> offsetLabelMask;
+};
+
+} // namespace varnilog
