@@ -6,6 +6,7 @@
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "device/SerialLink.h"
+#include "recording/SummaryBuildJob.h"
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
@@ -222,6 +223,7 @@ void TForm1::FormClose() {
     // A recording still running is finished as Stop would, so nothing received is lost.
     if (recordingActive())
         btStopClick();
+    stopSummaryBuild();
     // A failed write is not reported: the next start simply reads the defaults.
     writeConfiguration(state_, configurationPath_, pos());
 }

@@ -33,6 +33,7 @@ class ManualWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
+class SummaryBuildJob;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -158,6 +159,12 @@ private:
     // Shows a recording's base name in edFilename from its first character on.
     void showFileName(const QString& baseName);
 
+    // View summaries of a long recording that has none (ProgramSummaries.cpp): built on a thread of
+    // their own while the view reads the samples, taken when done; panel 16 shows the progress.
+    void startSummaryBuild();
+    void checkSummaryBuild();
+    void stopSummaryBuild();
+
     // Measurements window (ProgramMeasurements.cpp).
     void connectMeasurementHandlers();
     void SpeedButton72Click();
@@ -239,6 +246,10 @@ private:
     TFormDzialania* formDzialania_ = nullptr; // likewise
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
+    std::unique_ptr<SummaryBuildJob> summaryJob_;
+    QString summaryJobRecording_; // the recording the job builds for
+    QString shownSummaryText_;    // its progress as panel 16 shows it
+    QTimer* summaryTimer_ = nullptr;
 };
 
 } // namespace varnilog

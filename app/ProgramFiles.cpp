@@ -20,6 +20,7 @@ namespace varnilog {
 
 bool TForm1::loadRecording() {
     const int previousChannelCount = state_.channelCount;
+    stopSummaryBuild();
     openSampleFiles(state_);
     {
         const QSignalBlocker block(ui_->ScrollBar1);
@@ -43,6 +44,7 @@ bool TForm1::loadRecording() {
     drawVoltAxis();
     if (state_.sampleCount > 1)
         refreshView();
+    startSummaryBuild();
     return true;
 }
 
@@ -135,6 +137,8 @@ void TForm1::SpeedButton73Click() {
 }
 
 void TForm1::recordingOnDisplayChanged() {
+    // Renamed or deleted: a build under the old names would leave its summaries there.
+    startSummaryBuild();
     showFileName(state_.sampleCount < 0 ? QStringLiteral("...") : baseNameOf(state_.recordingPath));
     refreshDerivedChannels();
     refreshView();

@@ -6,6 +6,7 @@
 #include "recording/SampleSummary.h"
 #include "support/OffscreenGui.h"
 #include "support/RecordedFiles.h"
+#include "support/SparseRecording.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
@@ -22,38 +23,10 @@ namespace {
 
 using namespace varnilog;
 
-constexpr std::int64_t kSamples = std::int64_t{1} << 31;
-constexpr std::int64_t kPiece = 1 << 20;
-constexpr std::int64_t kEvery = 4 << 20;
+constexpr std::int64_t kSamples = test::SparseRecording::kSamples;
 
-struct SparseRecording {
-    QTemporaryDir dir;
-    QString paths[2];
-    SparseRecording() {
-        std::vector<char> block(kPiece);
-        std::uint32_t x = 1;
-        for (int c = 0; c < 2; ++c) {
-            paths[c] = dir.filePath(c == 0 ? QStringLiteral("big.rca") : QStringLiteral("big.rcb"));
-            QFile out(paths[c]);
-            if (!out.open(QIODevice::WriteOnly) || !out.resize(kSamples))
-                std::abort();
-            for (std::int64_t pos = 0; pos < kSamples; pos += kEvery) {
-                for (auto& v : block) {
-                    x = x * 1103515245u + 12345u;
-                    v = static_cast<char>(x >> 20);
-                }
-                out.seek(pos);
-                out.write(block.data(), kPiece);
-            }
-            out.close();
-            if (!buildSampleSummary(paths[c]))
-                std::abort();
-        }
-    }
-};
-
-SparseRecording& recording() {
-    static SparseRecording r;
+test::SparseRecording& recording() {
+    static test::SparseRecording r;
     return r;
 }
 

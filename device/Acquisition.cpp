@@ -341,6 +341,7 @@ StopResult Acquisition::stop() {
     if (result.samples <= 0) {
         fileSet_->remove();
     } else {
+        fileSet_->finishSummaries();
         result.rosPath = fileSet_->rosPath();
         state_.recordingPath = result.rosPath;
     }

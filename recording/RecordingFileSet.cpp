@@ -1,6 +1,7 @@
 #include "recording/RecordingFileSet.h"
 
 #include "recording/RecordingHeader.h"
+#include "recording/SampleSummary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,7 +60,14 @@ bool RecordingFileSet::createSampleFiles() {
     fileB_ = writer_->create(path(".rcb"), error);
     if (!fileB_)
         writeError_ = path(".rcb") + QStringLiteral(": ") + error;
-    return sampleFilesOpen();
+    if (!sampleFilesOpen())
+        return false;
+    // A summary left by files of this name describes other samples.
+    for (const char* ext : kRecordingSampleExtensions)
+        QFile::remove(summaryPathFor(path(ext)));
+    summaries_[0].start(path(".rca"), *writer_);
+    summaries_[1].start(path(".rcb"), *writer_);
+    return true;
 }
 
 bool RecordingFileSet::writeOne(FileWriter::File& file, const char* extension,
@@ -102,6 +110,8 @@ bool RecordingFileSet::append(std::span<const std::uint8_t> a, std::span<const s
     b = b.first(a.size());
     if (writeBoth(a, b)) {
         appended_ += static_cast<std::int64_t>(a.size());
+        summaries_[0].add(a);
+        summaries_[1].add(b);
         return true;
     }
     appendFailed_ = true;
@@ -114,6 +124,17 @@ void RecordingFileSet::closeSampleFiles() {
     fileB_.reset();
 }
 
+void RecordingFileSet::finishSummaries() {
+    const char* extensions[] = {".rca", ".rcb"};
+    for (std::size_t c = 0; c < summaries_.size(); ++c) {
+        std::int64_t length = 0, modified = 0;
+        if (SampleSummaryWriter::identify(path(extensions[c]), length, modified))
+            summaries_[c].finish(length, modified);
+        else
+            summaries_[c].abandon();
+    }
+}
+
 std::int64_t RecordingFileSet::measureLength() const {
     QFile file(path(".rca"));
     if (!file.open(QIODevice::ReadOnly))
@@ -121,9 +142,13 @@ std::int64_t RecordingFileSet::measureLength() const {
     return file.size();
 }
 
-void RecordingFileSet::remove() const {
+void RecordingFileSet::remove() {
     for (const char* ext : kRecordingSetExtensions)
         QFile::remove(path(ext));
+    for (SampleSummaryWriter& summary : summaries_)
+        summary.abandon();
+    for (const char* ext : kRecordingSampleExtensions)
+        QFile::remove(summaryPathFor(path(ext)));
 }
 
 } // namespace varnilog

@@ -8,6 +8,7 @@
 
 #include "app/SharedState.h"
 #include "recording/DiskFileWriter.h"
+#include "recording/SampleSummaryWriter.h"
 
 #include <QDateTime>
 #include <QString>
@@ -21,6 +22,7 @@ namespace varnilog {
 
 // The files removed with an empty recording; a ".roc" description is not among them.
 inline constexpr std::array<const char*, 5> kRecordingSetExtensions{".ros", ".rca", ".rcb", ".rcc", ".rcd"};
+inline constexpr std::array<const char*, 4> kRecordingSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
 
 // "yyyy-mm-dd hh.mm.ss" of a local date and time, every field zero-padded, 24-hour clock.
 QString recordingBaseName(const QDateTime& time);
@@ -53,7 +55,9 @@ public:
     // failure or a crash leaves that older file (or none), never a part of the keys. False when the
     // file cannot be written (writeError says why).
     bool writeSettings(const SharedState& state);
-    // Creates ".rca" and ".rcb" empty, replacing files of that name; false when either fails.
+    // Creates ".rca" and ".rcb" empty, replacing files of that name; false when either fails. Their
+    // summaries are begun too (see append and finishSummaries); a summary that cannot be begun only
+    // means the recording has none.
     bool createSampleFiles();
     bool sampleFilesOpen() const { return fileA_ != nullptr && fileB_ != nullptr; }
     // Appends a.size() samples to ".rca" and as many from b to ".rcb"; they go to the operating
@@ -62,16 +66,21 @@ public:
     // only whole pairs. False on a failed or short write (disk full, file size limit, device
     // error): both files are cut back to the pairs written before (when the device refuses that
     // too, ".rca" stays no longer than ".rcb"), and every later append fails too, so a recording
-    // never has a gap in its time line.
+    // never has a gap in its time line. The samples appended also extend the summaries.
     bool append(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
     std::int64_t samplesAppended() const { return appended_; }
     // Why the last writeSettings, createSampleFiles or append failed ("<file>: <reason>").
     const QString& writeError() const { return writeError_; }
     void closeSampleFiles();
+    // After closeSampleFiles: puts the summaries of ".rca" and ".rcb" in place, with the lengths and
+    // modification times the files have now, so the recording has them the moment it is loaded.
+    // Nothing is left of a summary that failed; the sample files are not touched.
+    void finishSummaries();
     // Length in bytes of ".rca", -1 when it cannot be opened.
     std::int64_t measureLength() const;
-    // Deletes ".ros", ".rca", ".rcb", ".rcc", ".rcd" in this order; missing files are skipped.
-    void remove() const;
+    // Deletes ".ros", ".rca", ".rcb", ".rcc", ".rcd" in this order and then the summaries of the sample
+    // files (a summary begun is dropped); missing files are skipped.
+    void remove();
 
 private:
     bool writeBoth(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b);
@@ -84,7 +93,8 @@ private:
     FileWriter* writer_ = &disk_;
     std::unique_ptr<FileWriter::File> fileA_;
     std::unique_ptr<FileWriter::File> fileB_;
-    std::int64_t appended_ = 0; // samples per channel, both files
+    std::array<SampleSummaryWriter, 2> summaries_; // of ".rca" and ".rcb"
+    std::int64_t appended_ = 0;                    // samples per channel, both files
     bool appendFailed_ = false;
     QString writeError_;
 };

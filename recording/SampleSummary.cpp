@@ -1,8 +1,10 @@
 #include "recording/SampleSummary.h"
 
+#include "recording/DiskFileWriter.h"
+#include "recording/SampleSummaryWriter.h"
+
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,7 +19,7 @@ namespace varnilog {
 
 namespace {
 
-constexpr char kMagic[8] = {'V', 'L', 'S', 'U', 'M', 'M', 'A', '1'};
+constexpr char kMagic[8] = {'V', 'L', 'S', 'U', 'M', 'M', 'A', '2'};
 constexpr std::int64_t kBuildBlock = 1 << 20; // a whole number of coarse blocks
 
 void putInt64(std::uint8_t* out, std::int64_t v) {
@@ -30,10 +32,6 @@ std::int64_t getInt64(const std::uint8_t* in) {
     for (int i = 0; i < 8; ++i)
         v |= std::uint64_t{in[i]} << (8 * i);
     return static_cast<std::int64_t>(v);
-}
-
-std::int64_t modifiedMs(QFile& file) {
-    return file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
 }
 
 // True when [pos, end) of the file is all hole (reads as zeros) as far as the system can tell.
@@ -54,6 +52,24 @@ bool allHole(QFile& file, std::int64_t pos, std::int64_t end) {
 }
 
 } // namespace
+
+std::int64_t fileModifiedMs(const QFile& file) {
+    return file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
+}
+
+std::array<std::uint8_t, kSummaryMarkSize> summaryMark() {
+    std::array<std::uint8_t, kSummaryMarkSize> out{};
+    std::memcpy(out.data(), kMagic, sizeof kMagic);
+    return out;
+}
+
+std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(std::int64_t length, std::int64_t modifiedMs) {
+    std::array<std::uint8_t, kSummaryTrailerSize> out{};
+    std::memcpy(out.data(), kMagic, sizeof kMagic);
+    putInt64(out.data() + 8, length);
+    putInt64(out.data() + 16, modifiedMs);
+    return out;
+}
 
 QString summaryPathFor(const QString& samplePath) {
     QString path = samplePath;
@@ -93,20 +109,25 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample) {
     SummaryLayout layout;
     if (!summary.isOpen() || !sample.isOpen())
         return layout;
-    std::uint8_t header[kSummaryHeaderSize];
-    if (readAt(summary, 0, header, kSummaryHeaderSize) != kSummaryHeaderSize ||
-        std::memcmp(header, kMagic, sizeof kMagic) != 0)
+    const std::int64_t size = summary.size();
+    std::uint8_t mark[kSummaryMarkSize];
+    std::uint8_t trailer[kSummaryTrailerSize];
+    if (size < kSummaryMarkSize + kSummaryTrailerSize ||
+        readAt(summary, 0, mark, kSummaryMarkSize) != kSummaryMarkSize ||
+        std::memcmp(mark, kMagic, sizeof kMagic) != 0 ||
+        readAt(summary, size - kSummaryTrailerSize, trailer, kSummaryTrailerSize) != kSummaryTrailerSize ||
+        std::memcmp(trailer, kMagic, sizeof kMagic) != 0)
         return layout;
-    const std::int64_t length = getInt64(header + 8);
+    const std::int64_t length = getInt64(trailer + 8);
     const std::int64_t coarse = length / kSummaryCoarseBlock;
     const std::int64_t fine = length / kSummaryFineBlock;
-    if (length < 0 || length != sample.size() || getInt64(header + 16) != modifiedMs(sample) ||
-        summary.size() != kSummaryHeaderSize + 2 * (coarse + fine))
+    if (length < 0 || length != sample.size() || getInt64(trailer + 16) != fileModifiedMs(sample) ||
+        size != kSummaryMarkSize + 2 * (fine + coarse) + kSummaryTrailerSize)
         return layout;
     layout.valid = true;
     layout.length = length;
-    layout.coarseOffset = kSummaryHeaderSize;
-    layout.fineOffset = kSummaryHeaderSize + 2 * coarse;
+    layout.fineOffset = kSummaryMarkSize;
+    layout.coarseOffset = kSummaryMarkSize + 2 * fine;
     return layout;
 }
 
@@ -115,59 +136,31 @@ bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progre
     if (!QFileInfo(samplePath).isFile() || !sample.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     const std::int64_t length = sample.size();
-    const std::int64_t modified = modifiedMs(sample);
-    const std::int64_t fineCount = length / kSummaryFineBlock;
-    const std::int64_t coarseCount = length / kSummaryCoarseBlock;
-    std::vector<std::uint8_t> fine(static_cast<std::size_t>(2 * fineCount));
+    const std::int64_t modified = fileModifiedMs(sample);
+    const std::int64_t whole = length / kSummaryFineBlock * kSummaryFineBlock;
+    DiskFileWriter disk;
+    SampleSummaryWriter writer;
+    if (!writer.start(samplePath, disk))
+        return false;
     std::vector<std::uint8_t> block(kBuildBlock);
-    for (std::int64_t pos = 0; pos < fineCount * kSummaryFineBlock; pos += kBuildBlock) {
-        const std::int64_t want = std::min(kBuildBlock, fineCount * kSummaryFineBlock - pos);
+    for (std::int64_t pos = 0; pos < whole; pos += kBuildBlock) {
+        const std::int64_t want = std::min(kBuildBlock, whole - pos);
         if (allHole(sample, pos, pos + want)) {
             std::fill_n(block.begin(), want, std::uint8_t{0});
         } else if (readAt(sample, pos, block.data(), want) != want) {
             return false;
         }
-        for (std::int64_t b = 0; b < want; b += kSummaryFineBlock) {
-            const auto [lo, hi] =
-                std::minmax_element(block.begin() + b, block.begin() + b + kSummaryFineBlock);
-            const std::size_t entry = static_cast<std::size_t>(2 * ((pos + b) / kSummaryFineBlock));
-            fine[entry] = *lo;
-            fine[entry + 1] = *hi;
-        }
+        writer.add(std::span(block.data(), static_cast<std::size_t>(want)));
         if (progress && !progress(pos + want, length))
             return false;
     }
+    // The partial block at the end has no pair: it is counted, not read.
+    std::fill_n(block.begin(), length - whole, std::uint8_t{0});
+    writer.add(std::span(block.data(), static_cast<std::size_t>(length - whole)));
     // A file that changed while it was read would get a summary of neither version.
-    if (sample.size() != length || modifiedMs(sample) != modified)
+    if (sample.size() != length || fileModifiedMs(sample) != modified)
         return false;
-
-    constexpr std::int64_t perCoarse = kSummaryCoarseBlock / kSummaryFineBlock;
-    std::vector<std::uint8_t> out(
-        static_cast<std::size_t>(kSummaryHeaderSize + 2 * (coarseCount + fineCount)));
-    std::memcpy(out.data(), kMagic, sizeof kMagic);
-    putInt64(out.data() + 8, length);
-    putInt64(out.data() + 16, modified);
-    std::uint8_t* coarse = out.data() + kSummaryHeaderSize;
-    for (std::int64_t k = 0; k < coarseCount; ++k) {
-        std::uint8_t lo = 255, hi = 0;
-        for (std::int64_t j = k * perCoarse; j < (k + 1) * perCoarse; ++j) {
-            lo = std::min(lo, fine[static_cast<std::size_t>(2 * j)]);
-            hi = std::max(hi, fine[static_cast<std::size_t>(2 * j + 1)]);
-        }
-        coarse[2 * k] = lo;
-        coarse[2 * k + 1] = hi;
-    }
-    std::copy(fine.begin(), fine.end(), coarse + 2 * coarseCount);
-
-    QSaveFile file(summaryPathFor(samplePath));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(reinterpret_cast<const char*>(out.data()), static_cast<qint64>(out.size())) !=
-        static_cast<qint64>(out.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writer.finish(length, modified);
 }
 
 } // namespace varnilog

@@ -4,15 +4,18 @@
 // file it describes, and rename and delete treat it like the sample files. Programs that read only
 // the settings and sample files never see them.
 //
-// Layout: a 32-byte header ("VLSUMMA1", the sample file's length and its modification time in ms
-// since the epoch, both little-endian int64, 8 bytes reserved), then one (min, max) byte pair per
-// whole 65 536 samples, then one pair per whole 256 samples. A partial block at the end has no pair.
+// Layout: the 8-byte mark "VLSUMMA2", one (min, max) byte pair per whole 256 samples, then one pair
+// per whole 65 536 samples, then a 32-byte trailer ("VLSUMMA2", the sample file's length and its modification
+// time in ms since the epoch, both little-endian int64, 8 bytes reserved). A partial block at the end has no
+// pair. The fine pairs come first so a recording streams them out in order; the trailer comes last because
+// the sample file's identity is known only when it is complete.
 // Depends on QtCore only.
 #pragma once
 
 #include <QFile>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -20,7 +23,8 @@ namespace varnilog {
 
 inline constexpr std::int64_t kSummaryFineBlock = 256;
 inline constexpr std::int64_t kSummaryCoarseBlock = 65536;
-inline constexpr std::int64_t kSummaryHeaderSize = 32;
+inline constexpr std::int64_t kSummaryMarkSize = 8;
+inline constexpr std::int64_t kSummaryTrailerSize = 32;
 
 // ".rsa" for ".rca" and so on: the summary beside a sample file.
 QString summaryPathFor(const QString& samplePath);
@@ -33,8 +37,16 @@ struct SummaryLayout {
     std::int64_t fineOffset = 0;   // byte offset of the first 256-sample pair
 };
 
-// Checks an open summary against its open sample file: the header, the length and modification time
-// of the sample file now, and the summary's own size. Anything else is not valid and must not be used.
+// The mark at the start of every summary.
+std::array<std::uint8_t, kSummaryMarkSize> summaryMark();
+// The trailer of a summary of a sample file of length samples, modified at modifiedMs.
+std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(std::int64_t length, std::int64_t modifiedMs);
+// The modification time of a file as a summary records it.
+std::int64_t fileModifiedMs(const QFile& file);
+
+// Checks an open summary against its open sample file: the trailer, the length and modification time
+// of the sample file now (trailer), and the summary's own size. Anything else is not valid and must not be
+// used.
 SummaryLayout readSummaryLayout(QFile& summary, QFile& sample);
 
 // Reads count bytes at pos without moving the file position or filling a read-ahead buffer; the

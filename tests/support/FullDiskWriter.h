@@ -1,8 +1,11 @@
 // A FileWriter whose files take no bytes, as on a full disk: creating works, every write fails with
-// the reason "No space left on device". For tests of what a failed write leaves behind.
+// the reason "No space left on device". For tests of what a failed write leaves behind. Given a
+// test of the path, only the files it picks are full; the others are written to disk.
 #pragma once
 
 #include "recording/DiskFileWriter.h"
+
+#include <functional>
 
 namespace varnilog::test {
 
@@ -10,11 +13,18 @@ class FullDiskWriter final : public FileWriter {
 public:
     static QString reason() { return QStringLiteral("No space left on device"); }
 
+    FullDiskWriter() = default;
+    explicit FullDiskWriter(std::function<bool(const QString&)> full) : full_(std::move(full)) {}
+
     std::unique_ptr<File> create(const QString& path, QString& error) override {
         auto real = disk_.create(path, error);
-        return real ? std::make_unique<FullFile>(std::move(real)) : nullptr;
+        if (!real || (full_ && !full_(path)))
+            return real;
+        return std::make_unique<FullFile>(std::move(real));
     }
-    bool replace(const QString&, QByteArrayView, QString& error) override {
+    bool replace(const QString& path, QByteArrayView bytes, QString& error) override {
+        if (full_ && !full_(path))
+            return disk_.replace(path, bytes, error);
         error = reason();
         return false;
     }
@@ -32,6 +42,7 @@ private:
     };
 
     DiskFileWriter disk_;
+    std::function<bool(const QString&)> full_;
 };
 
 } // namespace varnilog::test

@@ -138,6 +138,27 @@ TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
     EXPECT_FALSE(QFile::exists(dir.filePath("absent.txt")));
 }
 
+// Only the window builds view summaries: a tool that looks at a recording leaves its folder as it was.
+TEST(CliTest, RenderAndInfoOfALongRecordingBuildNoSummaries) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath("long.ros"), "[PARAMETRY]\r\nPODSTAWA=10\r\n");
+    for (const char* ext : {".rca", ".rcb"}) {
+        QFile f(dir.filePath(QStringLiteral("long") + QLatin1String(ext)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(5000, 'x'));
+        ASSERT_TRUE(f.resize(std::int64_t{1} << 22));
+    }
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QStringList& args :
+         {QStringList{"render", dir.filePath("long.ros"), dir.filePath("v.png"), "--all"},
+          QStringList{"info", dir.filePath("long.ros")}}) {
+        const CliRun r = runCli(args);
+        ASSERT_EQ(r.code, 0) << r.err.constData();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              before + QStringList{"v.png"});
+}
+
 TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     QTemporaryDir dir;
     const QString ros = makeRecording(dir);

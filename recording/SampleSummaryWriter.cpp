@@ -1,0 +1,166 @@
+#include "recording/SampleSummaryWriter.h"
+
+#include "recording/SampleSummary.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace varnilog {
+
+namespace {
+
+// Fine pairs gathered before a write (8 Mi samples), and the piece of them read back at the end: a
+// whole number of coarse blocks.
+constexpr std::size_t kPairBufferBytes = 1 << 16;
+constexpr std::int64_t kFinePerCoarse = kSummaryCoarseBlock / kSummaryFineBlock;
+static_assert(kPairBufferBytes % (2 * kFinePerCoarse) == 0);
+
+void minMax(const std::uint8_t* p, std::size_t n, std::uint8_t& lo, std::uint8_t& hi) {
+    std::uint8_t l = lo, h = hi;
+    for (std::size_t i = 0; i < n; ++i) {
+        l = std::min(l, p[i]);
+        h = std::max(h, p[i]);
+    }
+    lo = l;
+    hi = h;
+}
+
+} // namespace
+
+SampleSummaryWriter::SampleSummaryWriter() : pairs_(kPairBufferBytes) {}
+
+SampleSummaryWriter::~SampleSummaryWriter() {
+    abandon();
+}
+
+bool SampleSummaryWriter::start(const QString& samplePath, FileWriter& writer) {
+    abandon();
+    samples_ = 0;
+    pairBytes_ = 0;
+    lo_ = 255;
+    hi_ = 0;
+    finalPath_ = summaryPathFor(samplePath);
+    // Hidden, so the folder shows a recording's own files while it runs; the process id keeps two
+    // programs summarising the same file apart.
+    const QFileInfo summary(finalPath_);
+    tempPath_ = summary.dir().filePath(
+        QStringLiteral(".%1.%2.part").arg(summary.fileName()).arg(QCoreApplication::applicationPid()));
+    QString error;
+    file_ = writer.create(tempPath_, error);
+    // The mark goes out with the first pairs: a short recording writes its summary only at the end.
+    const auto mark = summaryMark();
+    std::copy(mark.begin(), mark.end(), pairs_.begin());
+    pairBytes_ = mark.size();
+    return file_ != nullptr;
+}
+
+void SampleSummaryWriter::add(std::span<const std::uint8_t> samples) {
+    samples_ += static_cast<std::int64_t>(samples.size());
+    if (!file_)
+        return;
+    const std::uint8_t* p = samples.data();
+    std::size_t left = samples.size();
+    const auto fine = static_cast<std::size_t>(kSummaryFineBlock);
+    std::size_t inBlock =
+        static_cast<std::size_t>((samples_ - static_cast<std::int64_t>(left)) % kSummaryFineBlock);
+    while (left > 0) {
+        const std::size_t take = std::min(left, fine - inBlock);
+        minMax(p, take, lo_, hi_);
+        p += take;
+        left -= take;
+        inBlock += take;
+        if (inBlock < fine)
+            break;
+        pairs_[pairBytes_++] = lo_;
+        pairs_[pairBytes_++] = hi_;
+        lo_ = 255;
+        hi_ = 0;
+        inBlock = 0;
+        if (pairBytes_ == pairs_.size() && !flushPairs())
+            return;
+    }
+}
+
+bool SampleSummaryWriter::flushPairs() {
+    const auto size = static_cast<qint64>(pairBytes_);
+    pairBytes_ = 0;
+    if (size == 0 || file_->write(reinterpret_cast<const char*>(pairs_.data()), size) == size)
+        return true;
+    abandon();
+    return false;
+}
+
+bool SampleSummaryWriter::appendCoarsePairs() {
+    // The fine pairs are on disk by now; the coarse ones are made from them rather than kept for a
+    // recording of any length.
+    QFile fine(tempPath_);
+    if (!fine.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    const std::int64_t coarseBytes = 2 * (samples_ / kSummaryCoarseBlock);
+    const auto chunk = static_cast<std::int64_t>(pairs_.size());
+    std::uint8_t coarse[2 * (kPairBufferBytes / (2 * kFinePerCoarse))];
+    for (std::int64_t pos = 0; pos < coarseBytes * kFinePerCoarse; pos += chunk) {
+        const std::int64_t want = std::min(chunk, coarseBytes * kFinePerCoarse - pos);
+        if (readAt(fine, kSummaryMarkSize + pos, pairs_.data(), want) != want)
+            return false;
+        std::size_t n = 0;
+        for (std::int64_t k = 0; k < want; k += 2 * kFinePerCoarse) {
+            std::uint8_t lo = 255, hi = 0;
+            for (std::int64_t j = k; j < k + 2 * kFinePerCoarse; j += 2) {
+                lo = std::min(lo, pairs_[static_cast<std::size_t>(j)]);
+                hi = std::max(hi, pairs_[static_cast<std::size_t>(j + 1)]);
+            }
+            coarse[n++] = lo;
+            coarse[n++] = hi;
+        }
+        if (file_->write(reinterpret_cast<const char*>(coarse), static_cast<qint64>(n)) !=
+            static_cast<qint64>(n))
+            return false;
+    }
+    return true;
+}
+
+bool SampleSummaryWriter::finish(std::int64_t length, std::int64_t modifiedMs) {
+    if (!file_)
+        return false;
+    const auto trailer = summaryTrailer(length, modifiedMs);
+    const bool written =
+        length == samples_ && flushPairs() && appendCoarsePairs() &&
+        file_->write(reinterpret_cast<const char*>(trailer.data()), static_cast<qint64>(trailer.size())) ==
+            static_cast<qint64>(trailer.size());
+    file_.reset();
+    std::error_code error;
+    if (written) {
+        // rename(2) replaces a summary that appeared meanwhile in one step.
+        std::filesystem::rename(QFile::encodeName(tempPath_).toStdString(),
+                                QFile::encodeName(finalPath_).toStdString(), error);
+        if (!error)
+            return true;
+    }
+    QFile::remove(tempPath_);
+    return false;
+}
+
+void SampleSummaryWriter::abandon() {
+    if (!file_)
+        return;
+    file_.reset();
+    QFile::remove(tempPath_);
+}
+
+bool SampleSummaryWriter::identify(const QString& samplePath, std::int64_t& length,
+                                   std::int64_t& modifiedMs) {
+    QFile file(samplePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    length = file.size();
+    modifiedMs = fileModifiedMs(file);
+    return true;
+}
+
+} // namespace varnilog
