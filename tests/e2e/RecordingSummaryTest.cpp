@@ -12,17 +12,21 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
 
 namespace varnilog {
 namespace {
 
-using Rows = std::array<std::array<std::uint8_t, kDisplayColumns>, 2>;
+// Per channel, the largest and the smallest sample of every column.
+using Rows = std::array<std::array<std::uint8_t, kDisplayColumns>, 4>;
 
-Rows drawn(SharedState& s) {
-    loadViewWindow(s);
+Rows drawn(SharedState& s, ViewBuffers& view) {
+    loadViewWindow(s, view);
     Rows r;
-    for (int c = 0; c < 2; ++c)
-        std::copy_n(s.channelData[c].begin(), kDisplayColumns, r[c].begin());
+    for (int c = 0; c < 2; ++c) {
+        std::copy_n(s.channelData[c].begin(), kDisplayColumns, r[2 * c].begin());
+        r[2 * c + 1] = view.columnMin[c];
+    }
     return r;
 }
 
@@ -41,6 +45,7 @@ TEST(RecordingSummaryTest, StoppedRecordingHasSummariesThatDrawAsTheFullScan) {
               (QStringList{base + ".rca", base + ".rcb", base + ".ros", base + ".rsa", base + ".rsb"}));
 
     SharedState& s = *r.state;
+    auto view = std::make_unique<ViewBuffers>();
     ASSERT_TRUE(loadRecording(s).ok);
     for (int c = 0; c < 2; ++c)
         ASSERT_TRUE(readSummaryLayout(s.summaryFile[c], s.sampleFile[c]).valid) << c;
@@ -48,10 +53,10 @@ TEST(RecordingSummaryTest, StoppedRecordingHasSummariesThatDrawAsTheFullScan) {
         for (const std::int64_t start : {std::int64_t{0}, std::int64_t{65536 - 300}}) {
             s.zoomDivisor = zoom;
             s.viewStart = start;
-            const Rows withSummaries = drawn(s);
+            const Rows withSummaries = drawn(s, *view);
             for (QFile& f : s.summaryFile)
                 f.close();
-            EXPECT_EQ(withSummaries, drawn(s)) << "zoom " << zoom << " start " << start;
+            EXPECT_EQ(withSummaries, drawn(s, *view)) << "zoom " << zoom << " start " << start;
             for (int c = 0; c < 2; ++c)
                 openSummaryFile(s, c);
         }
