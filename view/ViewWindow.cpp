@@ -8,7 +8,9 @@
 #include <cstring>
 
 #include <cerrno>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

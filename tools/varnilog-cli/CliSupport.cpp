@@ -6,7 +6,13 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#if defined(_WIN32)
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 namespace varnilog::cli {
 
