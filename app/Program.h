@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/LongWork.h"
 #include "app/SharedState.h"
 #include "view/ViewWindow.h"
 
@@ -107,6 +108,9 @@ public:
     // The button that selects a time-base index 1..22 / a sensitivity index 1..10.
     QAbstractButton* timeBaseButton(int index) const;
     QAbstractButton* sensitivityButton(int index) const;
+
+    // The worker of the text export.
+    LongWork& longWork() { return longWork_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -237,6 +241,7 @@ private:
     TFormDzialania* formDzialania_ = nullptr; // likewise
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
+    LongWork longWork_;                       // last: a job still running ends before the rest goes
 };
 
 } // namespace varnilog
