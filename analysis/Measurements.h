@@ -8,6 +8,7 @@
 
 #include "analysis/EdgeScanner.h"
 #include "app/SharedState.h"
+#include "app/WorkProgress.h"
 
 #include <QString>
 
@@ -61,7 +62,7 @@ struct PeriodRecord {
 
 // Called now and then with the samples read so far (both passes of every channel) and the total; false
 // stops the work. Always on the calling thread.
-using MeasureProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+using MeasureProgress = WorkProgress;
 using PeriodSink = std::function<void(const PeriodRecord&)>;
 
 // Measures every channel of the request. With a period sink the channels run one after the other,

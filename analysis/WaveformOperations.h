@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "app/WorkProgress.h"
 
 #include <QString>
 
@@ -94,7 +95,7 @@ struct OperationResult {
 
 // Samples read so far (both passes when the sensitivity is found first) and the total; false stops.
 // Called on the calling thread.
-using OperationProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+using OperationProgress = WorkProgress;
 
 OperationResult computeDerivedChannel(const OperationRequest& request,
                                       const OperationProgress& progress = {});

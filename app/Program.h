@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/LongWork.h"
 #include "app/SharedState.h"
 #include "view/ViewWindow.h"
 
@@ -108,6 +109,9 @@ public:
     // The button that selects a time-base index 1..22 / a sensitivity index 1..10.
     QAbstractButton* timeBaseButton(int index) const;
     QAbstractButton* sensitivityButton(int index) const;
+
+    // The worker of the text export.
+    LongWork& longWork() { return longWork_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -250,6 +254,7 @@ private:
     QString summaryJobRecording_; // the recording the job builds for
     QString shownSummaryText_;    // its progress as panel 16 shows it
     QTimer* summaryTimer_ = nullptr;
+    LongWork longWork_;                       // last: a job still running ends before the rest goes
 };
 
 } // namespace varnilog

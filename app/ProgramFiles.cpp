@@ -105,6 +105,7 @@ void TForm1::Zapiszdotxt1Click() {
     ExportDialogOptions options;
     options.progressBar = ui_->ProgressBar1;
     options.viewToStart = [this] { ui_->ScrollBar1->setValue(0); };
+    options.work = &longWork_;
     exportRecordingWithDialog(this, state_, boxes_, *dialogs_, options);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "app/WorkProgress.h"
 
 #include <QIODevice>
 #include <QLocale>
@@ -41,7 +42,7 @@ struct TextExportResult {
 };
 
 // Called after every block with the lines written so far and the total; return false to stop.
-using TextExportProgress = std::function<bool(std::int64_t linesDone, std::int64_t linesTotal)>;
+using TextExportProgress = WorkProgress; // lines written of lines to write
 
 // Writes the whole recording to out (already open for writing); a write the device takes only in
 // part is a failure with the device's reason, never a success. Every sample file is read with a

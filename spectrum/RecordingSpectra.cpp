@@ -91,7 +91,6 @@ bool RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kCha
         total += channels[c].blocks;
     }
     auto& results = *results_;
-    const int max = static_cast<int>(std::min<std::int64_t>(total, INT32_MAX));
     std::atomic<std::int64_t> done{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -99,7 +98,7 @@ bool RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kCha
     std::int64_t reported = -1; // the caller's thread only
     auto report = [&] {
         reported = done.load();
-        if (!progress(max, static_cast<int>(std::min<std::int64_t>(reported, max))))
+        if (progress && !progress(std::min(reported, total), total))
             stop.store(true);
     };
     // The caller's thread computes its share and reports; the other workers only count. Every worker

@@ -6,17 +6,16 @@
 // transform.
 #pragma once
 
+#include "app/WorkProgress.h"
 #include "spectrum/Fft.h"
 #include "spectrum/SpectrumData.h"
 
 #include <QIODevice>
 
 #include <array>
-#include <concepts>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <type_traits>
 
 namespace varnilog {
 
@@ -29,32 +28,9 @@ struct SpectrumSpan {
 
 class RecordingSpectra {
 public:
-    // Reports how far the computation has come: max = blocks of all channels, position = blocks done.
-    // Always called on the thread that called ComputeRecordingSpectra. A callback that returns false
-    // stops the computation; one that returns nothing lets it run to the end.
-    class Progress {
-    public:
-        Progress() = default;
-        template <typename F>
-        requires(!std::same_as<std::remove_cvref_t<F>, Progress> && std::invocable<F&, int, int>)
-            Progress(F f) { // NOLINT(google-explicit-constructor): callers pass plain lambdas
-            if constexpr (std::is_void_v<std::invoke_result_t<F&, int, int>>)
-                report_ = [f = std::move(f)](int max, int position) mutable {
-                    f(max, position);
-                    return true;
-                };
-            else
-                report_ = [f = std::move(f)](int max, int position) mutable {
-                    return static_cast<bool>(f(max, position));
-                };
-        }
-        explicit operator bool() const { return static_cast<bool>(report_); }
-        // True: go on.
-        bool operator()(int max, int position) const { return !report_ || report_(max, position); }
-
-    private:
-        std::function<bool(int, int)> report_;
-    };
+    // Reports how far the computation has come: blocks done of the blocks of all channels. Always called
+    // on the thread that called ComputeRecordingSpectra; returning false stops the computation.
+    using Progress = WorkProgress;
 
     using Span = SpectrumSpan;
 

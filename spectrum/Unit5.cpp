@@ -4,6 +4,7 @@
 #include "recording/RecordingLoader.h"
 #include "ui_Unit5.h"
 #include "view/Colour.h"
+#include "windows/LongWorkWindow.h"
 
 #include <QLocale>
 #include <QMouseEvent>
@@ -70,7 +71,8 @@ void TForm5::showSpectrum(QProgressBar* progressBar) {
     if (state_.sampleCount <= 0)
         return;
     progressBar_ = progressBar;
-    FormShow();
+    if (!FormShow())
+        return;
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     exec();
@@ -85,7 +87,7 @@ void TForm5::drawFrequencyAxis(int a) {
     ui_->imgOsX->update();
 }
 
-void TForm5::FormShow() {
+bool TForm5::FormShow() {
     // C and D offer themselves when the recording holds them (derived channels).
     for (int c = 2; c < kChannels; ++c) {
         QCheckBox* box = c == 2 ? ui_->chkC : ui_->chkD;
@@ -98,21 +100,24 @@ void TForm5::FormShow() {
     DrawLevelAxis(axisY_);
     ui_->imgOsY->update();
 
-    // Handles of its own on the recording on display: a load while the progress is shown cannot
-    // swap the samples under the computation.
-    RecordingInput input(state_);
-    spectraEngine_.ComputeRecordingSpectra(input.files(), input.channelCount(), *data_,
-                                           [this](int max, int position) {
-                                               if (progressBar_ == nullptr)
-                                                   return;
-                                               progressBar_->setMaximum(max);
-                                               progressBar_->setValue(position);
-                                               progressBar_->setVisible(true);
-                                               progressBar_->repaint();
-                                           });
-    DrawSpectrum();
+    // Handles of its own on the recording on display: a load while the job runs cannot swap the
+    // samples under the computation. The worker writes into a copy, taken over only when complete.
+    auto input = std::make_shared<RecordingInput>(state_);
+    auto computed = std::make_shared<SpectrumData>(*data_);
+    QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
+    const bool completed =
+        runWithProgress(work_, owner, QString::fromUtf8("Obliczanie widma FFT…"), progressBar_,
+                        [this, input, computed](const WorkProgress& progress) {
+                            return spectraEngine_.ComputeRecordingSpectra(
+                                input->files(), input->channelCount(), *computed, progress);
+                        });
     if (progressBar_ != nullptr)
         progressBar_->hide();
+    if (!completed)
+        return false;
+    *data_ = *computed;
+    DrawSpectrum();
+    return true;
 }
 
 SpectrumView TForm5::currentView() const {

@@ -3,6 +3,7 @@
 // controls keep their states between openings, the spectra are recomputed at every opening.
 #pragma once
 
+#include "app/LongWork.h"
 #include "app/SharedState.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumData.h"
@@ -30,12 +31,17 @@ public:
     TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
     ~TForm5() override;
 
-    // SpeedButton73: opens the window modally for the recording on display; nothing happens when the
-    // recording has no samples. progressBar is the main window's ProgressBar1 (may be null).
+    // SpeedButton73: computes the spectra of the recording on display on a worker (progress on
+    // progressBar, the main window's ProgressBar1, may be null, and in a small window with "Anuluj"),
+    // then opens the window modally. Nothing is shown when the recording has no samples or the
+    // computation is cancelled.
     void showSpectrum(QProgressBar* progressBar = nullptr);
 
-    // Computes the spectra and draws everything (runs before the window appears).
-    void FormShow();
+    // Computes the spectra and draws everything (runs before the window appears); false when the
+    // computation was cancelled (the spectra of before are kept).
+    bool FormShow();
+    // The worker the spectra are computed on.
+    LongWork& longWork() { return work_; }
     void DrawSpectrum();
 
     const SpectrumData& spectra() const { return *data_; }
@@ -65,6 +71,7 @@ private:
     QImage axisX_;
     QImage axisY_;
     QProgressBar* progressBar_ = nullptr;
+    LongWork work_;
 };
 
 } // namespace varnilog

@@ -5,8 +5,9 @@
 #include "recording/TextExport.h"
 #include "windows/StandardDialogs.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "app/LongWork.h"
+#include "windows/LongWorkWindow.h"
+
 #include <QFile>
 #include <QProgressBar>
 
@@ -14,6 +15,8 @@ namespace varnilog {
 
 bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
                                StandardDialogs& dialogs, const ExportDialogOptions& options) {
+    if (options.work != nullptr && options.work->busy())
+        return false;
     // The recording on display when the export was asked for, read through handles of its own: a load
     // while the dialog or the export lets events through (a stop after a fault) cannot change it.
     RecordingInput input(state);
@@ -31,27 +34,27 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
             QString::fromUtf8("Nie można utworzyć pliku %1: %2").arg(path, file.errorString()));
         return false;
     }
-    QProgressBar* bar = options.progressBar;
-    if (bar != nullptr) {
-        bar->setRange(0, 1000);
-        bar->setValue(0);
-        bar->show();
-    }
-    QElapsedTimer sinceRepaint;
-    sinceRepaint.start();
-    const TextExportResult result = exportRecordingText(
-        textExportSourceFrom(input), file, QLocale(), [&](std::int64_t done, std::int64_t total) {
-            if (bar != nullptr && total > 0)
-                bar->setValue(static_cast<int>(done * 1000 / total));
-            if (sinceRepaint.elapsed() >= 50) {
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                sinceRepaint.restart();
-            }
-            return true;
-        });
-    if (bar != nullptr)
-        bar->hide();
+    // The worker alone uses the file and the input until it has been joined.
+    TextExportResult result;
+    const TextExportSource source = textExportSourceFrom(input);
+    const QLocale locale;
+    LongWork own;
+    LongWork& work = options.work != nullptr ? *options.work : own;
+    const bool completed = runWithProgress(work, parent, QString::fromUtf8("Eksport do .txt…"),
+                                           options.progressBar, [&](const WorkProgress& progress) {
+                                               result = exportRecordingText(source, file, locale, progress);
+                                               return result.ok;
+                                           });
     file.close();
+    if (!completed && result.ok) {
+        // Cancelled after the last line (or never started): still no file.
+        result.ok = false;
+        result.cancelled = true;
+    }
+    if (result.cancelled) {
+        file.remove();
+        return false;
+    }
     if (!result.ok) {
         file.remove(); // no half-written export is left behind
         boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, result.error));

@@ -33,12 +33,11 @@ struct TFormPomiary::Job {
     Inputs inputs;
     MeasureRequest request;
     QString periodPath; // also write the per-period file there
-    std::atomic<bool> cancel{false};
-    std::atomic<std::int64_t> done{0}, total{0};
     MeasureResult result;
     QString periodError;
 
-    void run() {
+    // progress may be empty (a short span measured on the window thread).
+    void run(const WorkProgress& progress) {
         std::unique_ptr<QSaveFile> file;
         std::unique_ptr<PeriodFileWriter> writer;
         PeriodSink sink;
@@ -54,10 +53,8 @@ struct TFormPomiary::Job {
         }
         result = measureSpan(
             request,
-            [this, &writer](std::int64_t d, std::int64_t t) {
-                done = d;
-                total = t;
-                return !cancel && !(writer && writer->failed());
+            [&progress, &writer](std::int64_t d, std::int64_t t) {
+                return (!progress || progress(d, t)) && !(writer && writer->failed());
             },
             sink);
         if (writer && result.ok && (!writer->finish() || !file->commit()))
@@ -90,6 +87,7 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     timer1_ = new QTimer(this);
     timer1_->setInterval(kPollMs);
     connect(timer1_, &QTimer::timeout, this, &TFormPomiary::Timer1Timer);
+    connect(&work_, &LongWork::progressed, this, &TFormPomiary::showProgress);
 }
 
 TFormPomiary::~TFormPomiary() {
@@ -144,13 +142,9 @@ void TFormPomiary::Timer1Timer() {
         w->setEnabled(!sampling);
     if (sampling)
         return;
-    if (busy()) {
-        const std::int64_t total = job_->total;
-        ui_->pbPostep->setRange(0, 1000);
-        ui_->pbPostep->setValue(total > 0 ? static_cast<int>(job_->done * 1000 / total) : 0);
-    }
     const Inputs in = currentInputs();
-    if (busy() ? job_->inputs == in : (haveResult_ && shown_ == in))
+    // A measurement the user stopped is not started again until what it measures changes.
+    if (busy() ? job_->inputs == in : ((haveResult_ || stoppedByUser_) && shown_ == in))
         return;
     measure(in);
 }
@@ -162,43 +156,47 @@ void TFormPomiary::zakresClick() {
 
 void TFormPomiary::measure(const Inputs& inputs, const QString& periodPath) {
     stopWorker();
+    stoppedByUser_ = false;
     job_ = std::make_unique<Job>();
     job_->inputs = inputs;
     job_->request = measureRequestFor(state_, inputs.span.from, inputs.span.to);
     job_->periodPath = periodPath;
     const int serial = ++jobSerial_;
     if (inputs.span.length() < backgroundFrom_) {
-        job_->run();
+        job_->run({});
         std::unique_ptr<Job> job = std::move(job_);
         shown_ = job->inputs;
         showResult(job->result, job->periodError);
         return;
     }
     setBusy(true);
-    worker_ = std::thread([this, job = job_.get(), serial] {
-        job->run();
-        QMetaObject::invokeMethod(
-            this, [this, serial] { workerDone(serial); }, Qt::QueuedConnection);
-    });
+    work_.start(
+        [job = job_.get()](const WorkProgress& progress) {
+            job->run(progress);
+            return !job->result.cancelled;
+        },
+        [this, serial](bool) { workerDone(serial); });
 }
 
 void TFormPomiary::stopWorker() {
-    if (worker_.joinable()) {
-        job_->cancel = true;
-        worker_.join();
-    }
+    work_.stop();
     job_.reset();
 }
 
+void TFormPomiary::showProgress(std::int64_t done, std::int64_t total) {
+    ui_->pbPostep->setRange(0, 1000);
+    ui_->pbPostep->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+}
+
 void TFormPomiary::workerDone(int serial) {
-    if (serial != jobSerial_ || !worker_.joinable())
+    if (serial != jobSerial_ || !job_)
         return; // a measurement that was replaced or stopped
-    worker_.join();
     std::unique_ptr<Job> job = std::move(job_);
     setBusy(false);
     if (job->result.cancelled && job->periodError.isEmpty()) {
         ui_->lbZakres->setText(QString::fromUtf8("Przerwano pomiar"));
         haveResult_ = false;
+        stoppedByUser_ = true;
         shown_ = job->inputs;
         return;
     }
@@ -276,8 +274,7 @@ void TFormPomiary::btZapiszOkresyClick() {
 }
 
 void TFormPomiary::btAnulujClick() {
-    if (busy())
-        job_->cancel = true;
+    work_.cancel();
 }
 
 void TFormPomiary::setBusy(bool busy) {

@@ -7,15 +7,14 @@
 
 #include "analysis/MeasurementSpans.h"
 #include "analysis/Measurements.h"
+#include "app/LongWork.h"
 #include "app/SharedState.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
-#include <atomic>
 #include <memory>
-#include <thread>
 
 class QTimer;
 namespace Ui {
@@ -42,7 +41,9 @@ public:
     // The span of the table on display.
     SampleSpan measuredSpan() const { return shown_.span; }
     const MeasureResult& result() const { return result_; }
-    bool busy() const { return worker_.joinable(); }
+    bool busy() const { return work_.busy(); }
+    // The worker long spans are measured on.
+    LongWork& longWork() { return work_; }
     // Spans of at least this many samples are measured on the worker (tests lower it).
     void setBackgroundFrom(std::int64_t samples) { backgroundFrom_ = samples; }
     // The table as text: a header line with the channels, then one line per measurement, tab-separated.
@@ -72,6 +73,7 @@ private:
     Inputs currentInputs() const;
     void measure(const Inputs& inputs, const QString& periodPath = {});
     void stopWorker();
+    void showProgress(std::int64_t done, std::int64_t total);
     void workerDone(int serial);
     void showResult(const MeasureResult& result, const QString& periodError);
     void fillTable();
@@ -84,11 +86,12 @@ private:
     QTimer* timer1_ = nullptr;
     Inputs shown_;
     bool haveResult_ = false;
+    bool stoppedByUser_ = false; // "Anuluj" ended the last measurement
     MeasureResult result_;
     std::int64_t backgroundFrom_ = std::int64_t{1} << 22;
     std::unique_ptr<Job> job_;
     int jobSerial_ = 0;
-    std::thread worker_;
+    LongWork work_; // after job_: a measurement still running ends before its job goes
 };
 
 } // namespace varnilog

@@ -6,13 +6,10 @@
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
-#include <QTimer>
 
 namespace varnilog {
 
 namespace {
-
-constexpr int kPollMs = 50;
 
 // The operations in the order of the list.
 constexpr std::array<OperationKind, 7> kListedOperations{
@@ -30,17 +27,9 @@ QString channelText(int channel) {
 // One computation on its way: the request, the worker's progress, its result.
 struct TFormDzialania::Job {
     OperationRequest request;
-    std::atomic<bool> cancel{false};
-    std::atomic<std::int64_t> done{0}, total{0};
     OperationResult result;
 
-    void run() {
-        result = computeDerivedChannel(request, [this](std::int64_t d, std::int64_t t) {
-            done = d;
-            total = t;
-            return !cancel.load();
-        });
-    }
+    void run(const WorkProgress& progress) { result = computeDerivedChannel(request, progress); }
 };
 
 TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -59,17 +48,10 @@ TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget*
     connect(ui_->btAnuluj, &QPushButton::clicked, this, &TFormDzialania::btAnulujClick);
     connect(ui_->btUsunC, &QPushButton::clicked, this, [this] { btUsunClick(2); });
     connect(ui_->btUsunD, &QPushButton::clicked, this, [this] { btUsunClick(3); });
-    timer1_ = new QTimer(this);
-    timer1_->setInterval(kPollMs);
-    connect(timer1_, &QTimer::timeout, this, &TFormDzialania::Timer1Timer);
+    connect(&work_, &LongWork::progressed, this, &TFormDzialania::showProgress);
 }
 
-TFormDzialania::~TFormDzialania() {
-    if (worker_.joinable()) {
-        job_->cancel = true;
-        worker_.join();
-    }
-}
+TFormDzialania::~TFormDzialania() = default; // work_ stops a computation still running
 
 int TFormDzialania::FormShow() {
     changed_ = false;
@@ -129,24 +111,21 @@ void TFormDzialania::btObliczClick() {
     job_ = std::make_unique<Job>();
     job_->request = request;
     setBusy(true);
-    worker_ = std::thread([this, job = job_.get()] {
-        job->run();
-        QMetaObject::invokeMethod(
-            this, [this] { workerDone(); }, Qt::QueuedConnection);
-    });
+    work_.start(
+        [job = job_.get()](const WorkProgress& progress) {
+            job->run(progress);
+            return job->result.ok();
+        },
+        [this](bool) { workerDone(); });
 }
 
-void TFormDzialania::Timer1Timer() {
-    if (!busy())
-        return;
-    const std::int64_t total = job_->total;
-    ui_->pbPostep->setValue(total > 0 ? static_cast<int>(job_->done * 1000 / total) : 0);
+void TFormDzialania::showProgress(std::int64_t done, std::int64_t total) {
+    ui_->pbPostep->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
 }
 
 void TFormDzialania::workerDone() {
-    if (!worker_.joinable())
+    if (!job_)
         return;
-    worker_.join();
     const std::unique_ptr<Job> job = std::move(job_);
     setBusy(false);
     const OperationResult& r = job->result;
@@ -178,7 +157,7 @@ void TFormDzialania::workerDone() {
 
 void TFormDzialania::btAnulujClick() {
     if (busy())
-        job_->cancel = true;
+        work_.cancel();
     else
         reject();
 }
@@ -186,8 +165,7 @@ void TFormDzialania::btAnulujClick() {
 void TFormDzialania::reject() {
     // Closing the window stops the computation: nothing of it is kept.
     if (busy()) {
-        job_->cancel = true;
-        worker_.join();
+        work_.stop();
         // It may have finished before it saw the cancel: then the set did change.
         if (job_->result.ok()) {
             changed_ = true;
@@ -226,10 +204,6 @@ void TFormDzialania::setBusy(bool busy) {
     for (QWidget* w : {static_cast<QWidget*>(ui_->gbOblicz), static_cast<QWidget*>(ui_->gbUsun),
                        static_cast<QWidget*>(ui_->btOblicz)})
         w->setEnabled(!busy);
-    if (busy)
-        timer1_->start();
-    else
-        timer1_->stop();
 }
 
 } // namespace varnilog

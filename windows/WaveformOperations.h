@@ -5,15 +5,13 @@
 #pragma once
 
 #include "analysis/WaveformOperations.h"
+#include "app/LongWork.h"
 #include "app/SharedState.h"
 
 #include <QDialog>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
-class QTimer;
 namespace Ui {
 class TFormDzialania;
 }
@@ -33,7 +31,9 @@ public:
     bool changed() const { return changed_; }
     // The channel computed by the last "Oblicz" (2 = C, 3 = D); -1 when none was.
     int computedChannel() const { return computedChannel_; }
-    bool busy() const { return worker_.joinable(); }
+    bool busy() const { return work_.busy(); }
+    // The worker the derived channel is computed on.
+    LongWork& longWork() { return work_; }
 
     // The operation, target and sensitivity (0 = Auto) chosen in the controls.
     Operation chosenOperation() const;
@@ -50,7 +50,7 @@ private:
     void btAnulujClick();
     void btUsunClick(int channel);
     void cbDzialanieChange();
-    void Timer1Timer();
+    void showProgress(std::int64_t done, std::int64_t total);
     void workerDone();
     void setBusy(bool busy);
     void refreshRemoveButtons();
@@ -59,9 +59,8 @@ private:
     SharedState& state_;
     MessageBoxes& boxes_;
     std::unique_ptr<Ui::TFormDzialania> ui_;
-    QTimer* timer1_ = nullptr;
     std::unique_ptr<Job> job_;
-    std::thread worker_;
+    LongWork work_; // after job_: a computation still running ends before its job goes
     bool changed_ = false;
     int computedChannel_ = -1;
 };

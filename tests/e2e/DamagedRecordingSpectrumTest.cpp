@@ -74,10 +74,10 @@ TEST(DamagedRecordingSpectrumTest, ProgressCanStopTheComputationAndTheLastSpectr
         fillSentinel(*data);
         std::vector<int> positions;
         RecordingSpectra spectra(r.workers);
-        const bool completed =
-            spectra.ComputeRecordingSpectra(devices.devices, 3, *data, [&](int max, int position) {
+        const bool completed = spectra.ComputeRecordingSpectra(
+            devices.devices, 3, *data, [&](std::int64_t position, std::int64_t max) {
                 EXPECT_EQ(max, 12);
-                positions.push_back(position);
+                positions.push_back(static_cast<int>(position));
                 return r.stopAt < 0 || position < r.stopAt;
             });
         const std::string where = std::to_string(r.workers) + " workers, stop at " + std::to_string(r.stopAt);

@@ -397,7 +397,7 @@ void spectrumOf(SharedState& s, std::mt19937& rng, const std::string& where) {
     static RecordingSpectra spectra(2);
     const bool completed = spectra.ComputeRecordingSpectra(
         {&s.sampleFile[0], &s.sampleFile[1], &s.sampleFile[2], &s.sampleFile[3]}, s.channelCount, *data,
-        [&](int max, int position) {
+        [&](std::int64_t position, std::int64_t max) {
             EXPECT_GE(position, 0) << where;
             EXPECT_LE(position, max) << where;
             return ++reports <= stopAfter;

@@ -188,7 +188,11 @@ TEST_F(SparseRecordingTest, EndZoomOutExportAndSpectrumReadOnlyWhatTheyShow) {
     int progressMax = 0;
     ASSERT_TRUE(RecordingSpectra(2).ComputeRecordingSpectra(
         {&s->sampleFile[0], &s->sampleFile[1], &s->sampleFile[2], &s->sampleFile[3]}, s->channelCount, *data,
-        [&](int max, int) { progressMax = max; }, {sineAt, fftSize}));
+        [&](std::int64_t, std::int64_t max) {
+            progressMax = static_cast<int>(max);
+            return true;
+        },
+        {sineAt, fftSize}));
     EXPECT_EQ(progressMax, 2);
     const double peak = 125.0 + 50.0 * fftSize / 2;
     EXPECT_NEAR(data->channelSpectrum[0][1000], peak, peak * 1e-3);

@@ -36,10 +36,12 @@ std::unique_ptr<SpectrumData> compute(const std::vector<QByteArray>& channels, i
     Recording rec(channels);
     auto data = std::make_unique<SpectrumData>();
     RecordingSpectra spectra(workers);
-    spectra.ComputeRecordingSpectra(rec.devices, channelCount, *data, [&](int max, int position) {
-        if (progress)
-            progress->push_back({max, position});
-    });
+    spectra.ComputeRecordingSpectra(
+        rec.devices, channelCount, *data, [&](std::int64_t position, std::int64_t max) {
+            if (progress)
+                progress->push_back({static_cast<int>(max), static_cast<int>(position)});
+            return true;
+        });
     return data;
 }
 

@@ -15,7 +15,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace varnilog;
 
@@ -70,6 +72,9 @@ TEST(LongWorkInputTest, ExportWritesTheRecordingItStartedOnWhenAnotherIsLoadedMe
         TForm1& form = window.makeWindow();
         form.setDialogs(&dialogs);
         form.FormCreate();
+        // Slower than the progress reaches the window, so the load falls between two blocks.
+        form.longWork().setWorkerProgressHook(
+            [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); });
         form.openRecording(recs.first);
         const QString out = recs.dir.filePath(QStringLiteral("out.txt"));
         dialogs.fileNames.push_back(out);
@@ -116,10 +121,11 @@ TEST(LongWorkInputTest, SpectrumIsComputedOverTheRecordingItStartedOn) {
 
     // A straight run for comparison, then one during which the second recording is loaded.
     TForm5 straight(*state, boxes);
-    QTimer::singleShot(0, &straight, [&] { straight.close(); });
+    test::onceShown(straight, [&] { straight.close(); });
     straight.showSpectrum();
 
     TForm5 form(*state, boxes);
+    form.longWork().setWorkerProgressHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(80)); });
     QProgressBar bar;
     bool loaded = false;
     QObject::connect(&bar, &QProgressBar::valueChanged, &form, [&](int value) {
@@ -129,7 +135,7 @@ TEST(LongWorkInputTest, SpectrumIsComputedOverTheRecordingItStartedOn) {
             ASSERT_TRUE(loadRecording(*state).ok);
         }
     });
-    QTimer::singleShot(0, &form, [&] { form.close(); });
+    test::onceShown(form, [&] { form.close(); });
     form.showSpectrum(&bar);
     ASSERT_TRUE(loaded);
     for (int c = 0; c < 2; ++c) {

@@ -14,15 +14,20 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <thread>
 
 using namespace varnilog;
 
@@ -157,3 +162,22 @@ TEST_F(MeasurementsWindowTest, LockedWhileSampling) {
 }
 
 } // namespace
+
+TEST_F(MeasurementsWindowTest, AnulujStopsALongMeasurementWithoutATable) {
+    const MeasureResult before = window->result();
+    window->setBackgroundFrom(0);
+    // The worker holds at its first block until the window thread has asked it to stop.
+    window->longWork().setWorkerProgressHook([this] {
+        QDeadlineTimer deadline(5000);
+        while (!window->longWork().cancelRequested() && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    ASSERT_TRUE(window->busy());
+    test::child<QAbstractButton>(*window, "btAnuluj")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QString::fromUtf8("Przerwano pomiar"));
+    EXPECT_FALSE(test::child<QWidget>(*window, "btAnuluj")->isVisible());
+    EXPECT_EQ(window->result().channels[0].periods, before.channels[0].periods); // the view's table kept
+    EXPECT_TRUE(boxes.errors().isEmpty());
+}

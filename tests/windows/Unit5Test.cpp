@@ -115,7 +115,7 @@ TEST_F(SpectrumWindow, OpeningComputesAndDrawsThePeakWhereTheSineIs) {
     bar.hide();
     std::vector<int> maxima;
     QObject::connect(&bar, &QProgressBar::valueChanged, [&](int) { maxima.push_back(bar.maximum()); });
-    QTimer::singleShot(0, form.get(), [&] {
+    test::onceShown(*form, [&] {
         form->grab().save(QStringLiteral("/tmp/varnilog-spectrum-window.png"));
         form->close();
     });

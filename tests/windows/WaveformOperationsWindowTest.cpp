@@ -15,13 +15,16 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using namespace varnilog;
 
@@ -125,3 +128,25 @@ TEST_F(WaveformOperationsWindowTest, OperationsNeedingBRefuseWithoutIt) {
 }
 
 } // namespace
+
+TEST_F(WaveformOperationsWindowTest, AnulujStopsTheComputationAndWritesNothing) {
+    open({{150, 100, 150, 100}, {125, 150, 125, 150}});
+    inWindow([](TFormDzialania& w) {
+        // The worker holds at its first block until the window thread has asked it to stop.
+        w.longWork().setWorkerProgressHook([&w] {
+            QDeadlineTimer deadline(5000);
+            while (!w.longWork().cancelRequested() && !deadline.hasExpired())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+        test::child<QPushButton>(w, "btOblicz")->click();
+        ASSERT_TRUE(w.busy());
+        test::child<QPushButton>(w, "btAnuluj")->click(); // while busy: stops, the window stays
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.busy(); }, 5000));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_FALSE(w.changed());
+        EXPECT_EQ(w.computedChannel(), -1);
+    });
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcc"))));
+    EXPECT_EQ(state->channelCount, 2);
+    EXPECT_TRUE(boxes.shown.empty());
+}

@@ -4,16 +4,40 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QLocale>
 #include <QScrollBar>
 #include <QString>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace varnilog::test {
+
+// Runs action once, right after window has appeared: a window that computes on a worker first (the
+// spectrum) handles events before it appears, so a zero timer would fire too early.
+inline void onceShown(QWidget& window, std::function<void()> action) {
+    struct Watch : QObject {
+        std::function<void()> action;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Show) {
+                QTimer::singleShot(0, watched, action);
+                deleteLater();
+                watched->removeEventFilter(this);
+            }
+            return false;
+        }
+    };
+    auto* watch = new Watch;
+    watch->setParent(&window);
+    watch->action = std::move(action);
+    window.installEventFilter(watch);
+}
 
 // The files in a folder, sorted by name, joined by blanks.
 inline std::string listing(const QString& dir) {

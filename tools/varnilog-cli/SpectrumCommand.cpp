@@ -56,7 +56,10 @@ int runSpectrum(const QStringList& args) {
     RecordingInput input(*state);
     Progress progress(QStringLiteral("spectrum"));
     engine.ComputeRecordingSpectra(input.files(), input.channelCount(), *data,
-                                   [&](int max, int position) { progress.update(position, max); });
+                                   [&](std::int64_t done, std::int64_t total) {
+                                       progress.update(done, total);
+                                       return true;
+                                   });
     progress.finish();
 
     const QString csvPath = parser.positionalArguments().at(1);
