@@ -6,7 +6,6 @@
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "device/SerialLink.h"
-#include "recording/SummaryBuildJob.h"
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
@@ -150,6 +149,7 @@ void TForm1::connectHandlers() {
     connect(ui_->KZ300LPC21421, &QAction::triggered, this, &TForm1::KZ300LPC21421Click);
     connect(ui_->KZ400LPC21441, &QAction::triggered, this, &TForm1::KZ400LPC21441Click);
     connect(ui_->Koniec1, &QAction::triggered, this, &TForm1::Koniec1Click);
+    connect(&summaryWork_, &LongWork::progressed, this, &TForm1::summaryBuildProgressed);
     connect(ui_->SpeedButton47, &QAbstractButton::clicked, this, &TForm1::SpeedButton47Click);
     connectViewHandlers();
     connectFileHandlers();

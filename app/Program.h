@@ -34,7 +34,6 @@ class ManualWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
-class SummaryBuildJob;
 class TForm2;
 class TForm4;
 class TForm5;
@@ -166,7 +165,8 @@ private:
     // View summaries of a long recording that has none (ProgramSummaries.cpp): built on a thread of
     // their own while the view reads the samples, taken when done; panel 16 shows the progress.
     void startSummaryBuild();
-    void checkSummaryBuild();
+    void summaryBuildProgressed(std::int64_t done, std::int64_t total);
+    void showSummaryProgress(const QString& text);
     void stopSummaryBuild();
 
     // Measurements window (ProgramMeasurements.cpp).
@@ -250,11 +250,9 @@ private:
     TFormDzialania* formDzialania_ = nullptr; // likewise
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
-    std::unique_ptr<SummaryBuildJob> summaryJob_;
-    QString summaryJobRecording_; // the recording the job builds for
-    QString shownSummaryText_;    // its progress as panel 16 shows it
-    QTimer* summaryTimer_ = nullptr;
-    LongWork longWork_;                       // last: a job still running ends before the rest goes
+    LongWork summaryWork_;     // builds the view summaries of a long recording opened without them
+    QString shownSummaryText_; // its progress as panel 16 shows it
+    LongWork longWork_;        // last: a job still running ends before the rest goes
 };
 
 } // namespace varnilog

@@ -1,12 +1,10 @@
 // TForm1, view summaries: a long recording opened without valid summaries (none yet, or made for
-// another state of its files) gets them built on a worker thread. The view reads the samples
-// meanwhile and draws the same picture; once the summaries are done it reads them instead.
+// another state of its files) gets them built on a long-work worker of their own. The view reads the
+// samples meanwhile and draws the same picture; once the summaries are done it reads them instead.
 #include "app/Program.h"
 
 #include "recording/RecordingLoader.h"
-#include "recording/SummaryBuildJob.h"
-
-#include <QTimer>
+#include "recording/SummaryBuild.h"
 
 namespace varnilog {
 
@@ -26,48 +24,38 @@ void TForm1::startSummaryBuild() {
     QStringList paths = samplesWithoutSummary(state_);
     if (paths.isEmpty())
         return;
-    summaryJob_ = std::make_unique<SummaryBuildJob>(std::move(paths));
-    summaryJobRecording_ = state_.recordingPath;
-    if (!summaryTimer_) {
-        summaryTimer_ = new QTimer(this);
-        summaryTimer_->setObjectName(QStringLiteral("SummaryTimer"));
-        summaryTimer_->setInterval(kProgressIntervalMs);
-        connect(summaryTimer_, &QTimer::timeout, this, &TForm1::checkSummaryBuild);
-    }
-    shownSummaryText_ = progressText(0);
-    setStatusPanelText(kMessagePanel, shownSummaryText_);
-    summaryTimer_->start();
+    const QString recording = state_.recordingPath;
+    summaryWork_.setProgressInterval(kProgressIntervalMs);
+    summaryWork_.start([paths](const WorkProgress& progress) { return buildSummaries(paths, progress); },
+                       [this, paths, recording](bool built) {
+                           showSummaryProgress(QString());
+                           if (!built || state_.recordingPath != recording)
+                               return;
+                           for (int c = 0; c < kChannels; ++c)
+                               if (state_.sampleFile[c].isOpen() &&
+                                   paths.contains(state_.sampleFile[c].fileName()))
+                                   openSummaryFile(state_, c);
+                       });
+    showSummaryProgress(progressText(0));
 }
 
-void TForm1::checkSummaryBuild() {
-    if (!summaryJob_)
-        return;
-    if (!summaryJob_->finished()) {
-        const QString text = progressText(summaryJob_->percent());
-        // Another message (the acquisition's) keeps the panel.
-        if (statusPanelText(kMessagePanel) == shownSummaryText_ && text != shownSummaryText_)
-            setStatusPanelText(kMessagePanel, text);
-        shownSummaryText_ = text;
-        return;
-    }
-    const bool built = summaryJob_->succeeded();
-    const QStringList paths = summaryJob_->samplePaths();
-    const bool sameRecording = state_.recordingPath == summaryJobRecording_;
-    stopSummaryBuild();
-    if (!built || !sameRecording)
-        return;
-    for (int c = 0; c < kChannels; ++c)
-        if (state_.sampleFile[c].isOpen() && paths.contains(state_.sampleFile[c].fileName()))
-            openSummaryFile(state_, c);
+void TForm1::summaryBuildProgressed(std::int64_t done, std::int64_t total) {
+    if (summaryWork_.busy() && total > 0)
+        showSummaryProgress(progressText(static_cast<int>(100 * done / total)));
+}
+
+void TForm1::showSummaryProgress(const QString& text) {
+    // Another message (the acquisition's) keeps the panel.
+    const bool oursShown =
+        !shownSummaryText_.isEmpty() && statusPanelText(kMessagePanel) == shownSummaryText_;
+    if (oursShown || (shownSummaryText_.isEmpty() && !text.isEmpty()))
+        setStatusPanelText(kMessagePanel, text);
+    shownSummaryText_ = text;
 }
 
 void TForm1::stopSummaryBuild() {
-    summaryJob_.reset(); // cancels and waits for the worker: it leaves no temporary file
-    if (summaryTimer_)
-        summaryTimer_->stop();
-    if (!shownSummaryText_.isEmpty() && statusPanelText(kMessagePanel) == shownSummaryText_)
-        setStatusPanelText(kMessagePanel, QString());
-    shownSummaryText_.clear();
+    summaryWork_.stop(); // cancels and waits for the worker: it leaves no temporary file
+    showSummaryProgress(QString());
 }
 
 } // namespace varnilog

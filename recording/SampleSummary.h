@@ -12,6 +12,8 @@
 // Depends on QtCore only.
 #pragma once
 
+#include "app/WorkProgress.h"
+
 #include <QFile>
 #include <QString>
 
@@ -54,7 +56,7 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample);
 std::int64_t readAt(QFile& file, std::int64_t pos, std::uint8_t* out, std::int64_t count);
 
 // Called after each block with the samples done and the total; false cancels.
-using SummaryProgress = std::function<bool(std::int64_t done, std::int64_t total)>;
+using SummaryProgress = WorkProgress;
 
 // Builds the summary of a sample file and puts it in place in one step (an older one stays until the
 // new one is complete). Holes of a sparse file are not read. False when cancelled, when the sample file

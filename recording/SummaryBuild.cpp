@@ -1,4 +1,4 @@
-#include "recording/SummaryBuildJob.h"
+#include "recording/SummaryBuild.h"
 
 #include "recording/SampleSummary.h"
 
@@ -19,34 +19,23 @@ QStringList samplesWithoutSummary(SharedState& state, std::int64_t minSamples) {
     return paths;
 }
 
-SummaryBuildJob::SummaryBuildJob(QStringList samplePaths)
-    : paths_(std::move(samplePaths)), thread_([this] { run(); }) {}
-
-SummaryBuildJob::~SummaryBuildJob() {
-    cancelled_ = true;
-    if (thread_.joinable())
-        thread_.join();
-}
-
-void SummaryBuildJob::run() {
+bool buildSummaries(const QStringList& samplePaths, const WorkProgress& progress) {
     std::vector<std::int64_t> sizes;
     std::int64_t total = 0;
-    for (const QString& path : paths_) {
+    for (const QString& path : samplePaths) {
         sizes.push_back(QFileInfo(path).size());
         total += sizes.back();
     }
     std::int64_t before = 0;
-    bool ok = true;
-    for (qsizetype i = 0; i < paths_.size() && ok; ++i) {
-        ok = buildSampleSummary(paths_[i], [&](std::int64_t done, std::int64_t) {
-            if (total > 0)
-                percent_ = static_cast<int>(100 * (before + done) / total);
-            return !cancelled_.load();
+    for (qsizetype i = 0; i < samplePaths.size(); ++i) {
+        const bool built = buildSampleSummary(samplePaths[i], [&](std::int64_t done, std::int64_t) {
+            return !progress || progress(before + done, total);
         });
+        if (!built)
+            return false;
         before += sizes[static_cast<std::size_t>(i)];
     }
-    succeeded_ = ok && !cancelled_.load();
-    finished_ = true;
+    return true;
 }
 
 } // namespace varnilog
