@@ -4,6 +4,7 @@
 // A; against `cat` of the same two files to /dev/null in the same run. A is a noisy sine, B a noisy
 // square wave, as in the measurement benchmark.
 #include "analysis/WaveformOperations.h"
+#include "bench/CatReference.h"
 #include "support/BigRecording.h"
 
 #include <benchmark/benchmark.h>
@@ -52,10 +53,8 @@ void BM_MathAverage16(benchmark::State& state) {
 }
 
 void BM_CatWholeRecording(benchmark::State& state) {
-    recording();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(recording().cat());
-    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
+    bench::catReference(
+        state, [] { return recording().cat(); }, 2 * kSamples);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // the same files to /dev/null in the same run. Channel A is a noisy sine, B a noisy square wave, both
 // with a period of 1000 samples, so every period has its edges, rise and fall times.
 #include "analysis/Measurements.h"
+#include "bench/CatReference.h"
 #include "support/BigRecording.h"
 
 #include <benchmark/benchmark.h>
@@ -38,10 +39,8 @@ void BM_MeasureWholeRecording(benchmark::State& state) {
 }
 
 void BM_CatWholeRecording(benchmark::State& state) {
-    recording();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(recording().cat());
-    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
+    bench::catReference(
+        state, [] { return recording().cat(); }, 2 * kSamples);
 }
 
 } // namespace
