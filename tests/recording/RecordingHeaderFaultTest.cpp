@@ -15,7 +15,7 @@ namespace varnilog {
 namespace {
 
 // "<missing>" for a file that cannot be read.
-QByteArray fileBytes(const QString& path) {
+QByteArray headerFileBytes(const QString& path) {
     return test::readFile(path);
 }
 using test::writeFile;
@@ -48,7 +48,7 @@ TEST(RecordingHeaderFaultTest, HeaderBytesAreTheNineKeysInOrder) {
         if (!c.before.isEmpty())
             writeFile(set.rosPath(), c.before);
         ASSERT_TRUE(set.writeSettings(*state)) << c.name;
-        EXPECT_EQ(fileBytes(set.rosPath()), c.expected) << c.name;
+        EXPECT_EQ(headerFileBytes(set.rosPath()), c.expected) << c.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << c.name; // no temporary left
     }
 }

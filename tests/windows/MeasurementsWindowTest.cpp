@@ -33,7 +33,7 @@ using namespace varnilog;
 
 namespace {
 
-constexpr int kSamples = 2002;
+constexpr int kMeasuredSamples = 2002;
 
 class MeasurementsWindowTest : public test::MainWindowTest {
 protected:
@@ -41,15 +41,15 @@ protected:
         test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
         // A: square wave 100/150, rising edges at 1.5 + 4n (period 4 ms at 1 ms per sample); B: zero line.
         test::RecordingContents contents;
-        test::Codes a(kSamples);
-        for (int i = 0; i < kSamples; ++i)
+        test::Codes a(kMeasuredSamples);
+        for (int i = 0; i < kMeasuredSamples; ++i)
             a[i] = (i / 2) % 2 ? 150 : 100;
-        contents.channels = {a, test::Codes(kSamples, 125)};
+        contents.channels = {a, test::Codes(kMeasuredSamples, 125)};
         ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), contents);
         makeWindow().setDialogs(&dialogs);
         form->FormCreate();
         form->openRecording(ros);
-        ASSERT_EQ(state->sampleCount, kSamples);
+        ASSERT_EQ(state->sampleCount, kMeasuredSamples);
         test::child<QAbstractButton>(*form, "SpeedButton72")->click();
         window = form->findChild<TFormPomiary*>();
         ASSERT_NE(window, nullptr);
@@ -92,7 +92,7 @@ TEST_F(MeasurementsWindowTest, ViewAndWholeRecordingFollowTheMainWindow) {
     expectTable("250,0 Hz", "123", "500");
 
     test::child<QRadioButton>(*window, "rbCale")->click();
-    EXPECT_EQ(window->measuredSpan().to, kSamples);
+    EXPECT_EQ(window->measuredSpan().to, kMeasuredSamples);
     expectTable("250,0 Hz", "499", "2002");
 
     // Copy: a header with the channels, then one line per measurement.
