@@ -4,6 +4,7 @@
 // most 200 ms). Reference: the straight computation of the same recording in the same run.
 #include "app/LongWork.h"
 #include "spectrum/RecordingSpectra.h"
+#include "support/OffscreenGui.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,15 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-void ensureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "LongWorkBench";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
 }
 
 // Two sample files of 2^28 zero bytes each, holes on disk: the work is the transform, not the reading.
@@ -88,7 +80,7 @@ void BM_StraightSpectrum(benchmark::State& state) {
 BENCHMARK(BM_StraightSpectrum)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void BM_SpectrumThroughLongWork(benchmark::State& state) {
-    ensureApplication();
+    ensureOffscreenGui();
     SparseRecording& rec = recording();
     RecordingSpectra engine(2);
     auto data = std::make_unique<SpectrumData>();

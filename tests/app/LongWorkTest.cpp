@@ -2,6 +2,7 @@
 // cancel, a stop and the owner going away all end a job that only stops when asked; progress arrives
 // throttled, its last figures always.
 #include "app/LongWork.h"
+#include "support/OffscreenGui.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,6 @@
 using namespace varnilog;
 
 namespace {
-
-void ensureApplication() {
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication app(argc, argv);
-    }
-}
 
 // Counts to total in steps of 1 ms; stops when progress says so.
 LongWork::Job counting(std::int64_t total) {
@@ -52,7 +44,7 @@ TEST(LongWorkTest, EveryWayAJobEnds) {
                 {"cancelled", End::Cancel, 1'000'000, false, 1},
                 {"stopped", End::Stop, 1'000'000, false, 0},
                 {"owner destroyed", End::OwnerGoes, 1'000'000, false, 0}};
-    ensureApplication();
+    ensureOffscreenGui();
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         auto work = std::make_unique<LongWork>();
