@@ -1,7 +1,8 @@
 #include "recording/DiskFileWriter.h"
 
+#include "recording/SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace varnilog {
 
@@ -46,28 +47,7 @@ std::unique_ptr<FileWriter::File> DiskFileWriter::create(const QString& path, QS
 }
 
 bool DiskFileWriter::replace(const QString& path, QByteArrayView bytes, QString& error) {
-    QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile flushes at commit, takes a short write there for success and
-    // renames a cut-off file into place (seen with a full disk).
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        error = file.errorString();
-        return false;
-    }
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            error = file.errorString();
-            file.cancelWriting();
-            return false;
-        }
-        done += n;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeFileSafely(path, bytes, error);
 }
 
 } // namespace varnilog

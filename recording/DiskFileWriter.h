@@ -1,5 +1,5 @@
 // The real FileWriter: files on disk through QFile (unbuffered, so every write reaches the operating
-// system at once) and QSaveFile for whole-file replacement. Depends on QtCore.
+// system at once) and SafeFile for whole-file replacement. Depends on QtCore.
 #pragma once
 
 #include "recording/FileWriter.h"

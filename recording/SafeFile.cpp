@@ -1,0 +1,293 @@
+#include "recording/SafeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#else
+#include <QSaveFile>
+#endif
+
+namespace varnilog {
+
+namespace {
+
+// Large enough that Qt's writers' many small writes become few system calls, small enough to be
+// allocated once per file without thought.
+constexpr qsizetype kBufferBytes = 1 << 20;
+
+#ifdef Q_OS_UNIX
+QString systemReason(int error) {
+    return qt_error_string(error);
+}
+
+// A hidden name beside the target that nobody can guess; the target's name is cut so the whole
+// stays within the file system's name limit.
+QByteArray temporaryName(const QByteArray& folder, const QByteArray& name) {
+    const quint64 token = QRandomGenerator::system()->generate64();
+    return folder + "/." + name.left(200) + '.' + QByteArray::number(token, 16).rightJustified(16, '0') +
+           ".part";
+}
+
+bool writeAll(int fd, const char* data, qint64 size, int& error) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, static_cast<size_t>(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+void syncFolder(const QByteArray& folder) {
+    // After the rename: a failure here cannot bring the old file back, and some file systems refuse
+    // to sync a folder at all, so it is done as well as the system allows.
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+#endif
+
+} // namespace
+
+SafeFile::SafeFile(QString targetPath) : target_(std::move(targetPath)) {}
+
+SafeFile::~SafeFile() {
+    discard();
+}
+
+void SafeFile::fail(const QString& reason) {
+    if (error_.isEmpty())
+        error_ = reason.isEmpty() ? QStringLiteral("write failed") : reason;
+    setErrorString(error_);
+}
+
+qint64 SafeFile::readData(char*, qint64) {
+    return -1;
+}
+
+#ifdef Q_OS_UNIX
+
+bool SafeFile::open(OpenMode mode) {
+    discard();
+    error_.clear();
+    if ((mode & ReadOnly) || !(mode & WriteOnly)) {
+        fail(QStringLiteral("SafeFile writes only"));
+        return false;
+    }
+    const QFileInfo info(target_);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    if (name.size() > 255) {
+        fail(systemReason(ENAMETOOLONG));
+        return false;
+    }
+#ifdef O_TMPFILE
+    // Anonymous until committed: a kill at any moment leaves nothing behind.
+    fd_ = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    anonymous_ = fd_ >= 0;
+    if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        fail(systemReason(errno));
+        return false;
+    }
+#endif
+    for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
+        const QByteArray candidate = temporaryName(folder, name);
+        fd_ = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            tempPath_ = QFile::decodeName(candidate);
+        else if (errno != EEXIST) {
+            fail(systemReason(errno));
+            return false;
+        }
+    }
+    if (fd_ < 0) {
+        fail(systemReason(EEXIST));
+        return false;
+    }
+    // A replaced file keeps its permissions, as an editor's save would.
+    struct stat old {};
+    if (::stat(QFile::encodeName(target_).constData(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd_, old.st_mode & 07777);
+    buffer_.reserve(kBufferBytes);
+    return QIODevice::open(mode | Unbuffered);
+}
+
+bool SafeFile::flushBuffer() {
+    if (buffer_.isEmpty() || failed())
+        return !failed();
+    int error = 0;
+    if (!writeAll(fd_, buffer_.constData(), buffer_.size(), error))
+        fail(systemReason(error));
+    buffer_.clear();
+    return !failed();
+}
+
+qint64 SafeFile::writeData(const char* data, qint64 size) {
+    if (fd_ < 0 || failed())
+        return -1;
+    if (buffer_.size() + size > kBufferBytes && !flushBuffer())
+        return -1;
+    if (size >= kBufferBytes) {
+        int error = 0;
+        if (!writeAll(fd_, data, size, error)) {
+            fail(systemReason(error));
+            return -1;
+        }
+        return size;
+    }
+    buffer_.append(data, size);
+    return size;
+}
+
+bool SafeFile::commit() {
+    if (fd_ < 0) {
+        fail(QStringLiteral("file not open"));
+        return false;
+    }
+    const QByteArray target = QFile::encodeName(target_);
+    const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
+    if (flushBuffer() && ::fsync(fd_) != 0)
+        fail(systemReason(errno));
+    if (!failed() && anonymous_) {
+        // A name of its own first: linkat cannot replace, and rename then swaps it in in one step.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+        for (int attempt = 0; attempt < 100 && tempPath_.isEmpty(); ++attempt) {
+            const QByteArray candidate =
+                temporaryName(folder, QFile::encodeName(QFileInfo(target_).fileName()));
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0)
+                tempPath_ = QFile::decodeName(candidate);
+            else if (errno != EEXIST) {
+                fail(systemReason(errno));
+                break;
+            }
+        }
+        if (tempPath_.isEmpty())
+            fail(systemReason(EEXIST));
+    }
+    if (!failed() && ::rename(QFile::encodeName(tempPath_).constData(), target.constData()) != 0)
+        fail(systemReason(errno));
+    if (failed()) {
+        discard();
+        return false;
+    }
+    ::close(fd_);
+    fd_ = -1;
+    tempPath_.clear();
+    QIODevice::close();
+    syncFolder(folder);
+    return true;
+}
+
+void SafeFile::discard() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!tempPath_.isEmpty())
+        ::unlink(QFile::encodeName(tempPath_).constData());
+    tempPath_.clear();
+    anonymous_ = false;
+    buffer_.clear();
+    if (isOpen())
+        QIODevice::close();
+}
+
+#else // Not POSIX: Qt's own save file, unbuffered so every write is checked as it happens.
+
+bool SafeFile::open(OpenMode mode) {
+    discard();
+    error_.clear();
+    save_ = std::make_unique<QSaveFile>(target_);
+    if (!save_->open(WriteOnly | Unbuffered)) {
+        fail(save_->errorString());
+        save_.reset();
+        return false;
+    }
+    return QIODevice::open(mode | Unbuffered);
+}
+
+bool SafeFile::flushBuffer() {
+    return !failed();
+}
+
+qint64 SafeFile::writeData(const char* data, qint64 size) {
+    if (!save_ || failed())
+        return -1;
+    for (qint64 done = 0; done < size;) {
+        const qint64 n = save_->write(data + done, size - done);
+        if (n <= 0) {
+            fail(save_->errorString());
+            return -1;
+        }
+        done += n;
+    }
+    return size;
+}
+
+bool SafeFile::commit() {
+    if (!save_ || failed()) {
+        fail(QStringLiteral("file not open"));
+        discard();
+        return false;
+    }
+    const bool ok = save_->commit();
+    if (!ok)
+        fail(save_->errorString());
+    save_.reset();
+    QIODevice::close();
+    return ok;
+}
+
+void SafeFile::discard() {
+    if (save_)
+        save_->cancelWriting();
+    save_.reset();
+    if (isOpen())
+        QIODevice::close();
+}
+
+#endif
+
+void SafeFile::cancel() {
+    discard();
+}
+
+bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error) {
+    return writeFileSafely(
+        path, [&](QIODevice& device) { return device.write(bytes.data(), bytes.size()) == bytes.size(); },
+        error);
+}
+
+bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error) {
+    SafeFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+        return false;
+    }
+    const bool filled = fill(file);
+    if (!filled || file.failed()) {
+        // Abandoned by fill itself: its reason, if any, is the caller's to give.
+        error = file.failed() ? file.errorString() : QString();
+        file.cancel();
+        return false;
+    }
+    if (!file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace varnilog

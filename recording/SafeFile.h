@@ -1,0 +1,72 @@
+// The one way the program writes a whole file: an exclusive temporary in the target's folder that
+// follows no link (an anonymous O_TMPFILE, or O_CREAT|O_EXCL|O_NOFOLLOW with an unpredictable name),
+// every byte checked, fsync, rename into place, fsync of the folder. Until commit() succeeds the old
+// file is untouched; a failed or abandoned write leaves no temporary behind. A QIODevice, so Qt's
+// image, SVG and PDF writers write into it: their ignored short writes still fail the commit.
+// Depends on QtCore.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QIODevice>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#ifndef Q_OS_UNIX
+class QSaveFile;
+#endif
+
+namespace varnilog {
+
+class SafeFile final : public QIODevice {
+public:
+    explicit SafeFile(QString targetPath);
+    ~SafeFile() override; // an uncommitted file is cancelled
+
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+
+    // Creates the temporary (mode must be WriteOnly, optionally with Text). False with errorString set.
+    bool open(OpenMode mode = WriteOnly) override;
+    // Makes what was written the target's whole content. False with errorString set (the system's
+    // reason of the first failed write, flush, sync or rename); the old file then stays as it was.
+    bool commit();
+    // Drops what was written; the target stays as it was.
+    void cancel();
+
+    bool isSequential() const override { return true; }
+    const QString& targetPath() const { return target_; }
+    // True once any write failed: what follows is dropped and commit() will fail.
+    bool failed() const { return !error_.isEmpty(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    bool flushBuffer();
+    void fail(const QString& reason);
+    void discard();
+
+    QString target_;
+    QString tempPath_; // the named temporary, empty while it is anonymous
+    QString error_;
+    QByteArray buffer_; // writes gathered into large checked write(2) calls
+#ifdef Q_OS_UNIX
+    int fd_ = -1;
+    bool anonymous_ = false;
+#else
+    std::unique_ptr<QSaveFile> save_;
+#endif
+};
+
+// Writes bytes as path's whole content through a SafeFile. False with error set.
+bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error);
+// Lets fill write path's content into a SafeFile; fill returns false to abandon it. False with error
+// set to the system's reason, or empty when fill abandoned without a failed write; the old file
+// then stays.
+bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error);
+
+} // namespace varnilog

@@ -1,0 +1,97 @@
+#include "recording/SetLock.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace varnilog {
+
+SetLock::~SetLock() {
+    unlock();
+}
+
+SetLock::SetLock(SetLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+SetLock& SetLock::operator=(SetLock&& other) noexcept {
+    if (this != &other) {
+        unlock();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+#ifdef Q_OS_UNIX
+
+SetLock::Result SetLock::lock(const QString& headerPath, int waitMs, QString& error) {
+    unlock();
+    const QByteArray path = QFile::encodeName(headerPath);
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        // O_NOFOLLOW: a planted link must not lend its lock to another file.
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            error = qt_error_string(errno);
+            return Result::Failed;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat locked {
+            }, current{};
+            // The header replaced while we waited: the lock belongs to the old file, so try again.
+            if (::fstat(fd, &locked) == 0 && ::stat(path.constData(), &current) == 0 &&
+                locked.st_dev == current.st_dev && locked.st_ino == current.st_ino) {
+                fd_ = fd;
+                return Result::Locked;
+            }
+            ::close(fd);
+            if (::access(path.constData(), F_OK) != 0) {
+                error = qt_error_string(ENOENT);
+                return Result::Failed;
+            }
+            continue;
+        }
+        const int reason = errno;
+        ::close(fd);
+        if (reason != EWOULDBLOCK && reason != EINTR) {
+            error = qt_error_string(reason);
+            return Result::Failed;
+        }
+        if (deadline.hasExpired())
+            return Result::Busy;
+        QThread::msleep(20);
+    }
+}
+
+void SetLock::unlock() {
+    if (fd_ >= 0)
+        ::close(fd_); // closing the last descriptor releases the flock
+    fd_ = -1;
+}
+
+#else // Other systems: one writer is not enforced.
+
+SetLock::Result SetLock::lock(const QString& headerPath, int, QString& error) {
+    if (!QFile::exists(headerPath)) {
+        error = QStringLiteral("No such file");
+        return Result::Failed;
+    }
+    fd_ = 0;
+    return Result::Locked;
+}
+
+void SetLock::unlock() {
+    fd_ = -1;
+}
+
+#endif
+
+} // namespace varnilog
