@@ -63,7 +63,7 @@ bool TriggerScanner::widthPasses(double width) const {
 }
 
 bool TriggerScanner::skipBlock(std::int64_t count, std::uint8_t lo, std::uint8_t hi) {
-    if (count < 2)
+    if (count < 1)
         return false;
     // Whether some code of [lo, hi] arms, fires or ends a pulse.
     const bool mayArm = rising_ ? lo <= arm_ : hi >= arm_;
@@ -85,7 +85,8 @@ bool TriggerScanner::skipBlock(std::int64_t count, std::uint8_t lo, std::uint8_t
             return false;
         break;
     }
-    next_ += count - 1;
+    next_ += count;
+    previousKnown_ = false;
     return true;
 }
 

@@ -49,10 +49,15 @@ public:
     template <class Sink> void scan(const std::uint8_t* codes, std::int64_t n, Sink&& onEvent);
 
     // Whether a block of count samples starting at nextIndex(), whose codes lie in [lo, hi], can change
-    // nothing but the arming. If so the scanner moves past all but its last sample, which the caller
-    // then scans (so the interpolation has the code before the next block); otherwise nothing changes
-    // and the caller scans the block.
+    // nothing but the arming. If so the scanner moves past it; otherwise nothing changes and the caller
+    // scans the block.
     bool skipBlock(std::int64_t count, std::uint8_t lo, std::uint8_t hi);
+    // After a skipped block the next scan needs the code of sample nextIndex() - 1 first.
+    bool needsPrevious() const { return !previousKnown_; }
+    void setPrevious(std::uint8_t code) {
+        previous_ = code;
+        previousKnown_ = true;
+    }
 
     std::int64_t nextIndex() const { return next_; }
     Phase phase() const { return phase_; }
@@ -73,6 +78,7 @@ private:
     int arm_, fire_;
     std::int64_t next_;
     int previous_ = 0; // the code of sample next_ - 1
+    bool previousKnown_ = true;
     Phase phase_ = Phase::Disarmed;
     std::int64_t pulseStart_ = 0; // k of the event whose pulse is open
     double pulsePosition_ = 0;
@@ -137,6 +143,7 @@ template <class Sink> void TriggerScanner::scan(const std::uint8_t* codes, std::
     }
     if (n > 0) {
         previous_ = codes[n - 1];
+        previousKnown_ = true;
         next_ += n;
     }
 }
