@@ -16,8 +16,15 @@ int clampThreshold(double code) {
 
 } // namespace
 
-double triggerLevelCode(double volts, double voltsPerDivision) {
-    return kZeroLine + volts / (voltsPerDivision * kDivisionsPerCode);
+double triggerLevelCode(double volts, std::uint8_t sensitivityIndex) {
+    const double perDivision =
+        sensitivityTable[static_cast<std::size_t>(std::clamp<int>(sensitivityIndex, 1, kSensitivityCount))];
+    return kZeroLine + volts / (perDivision * kDivisionsPerCode);
+}
+
+bool triggerLevelInRange(double volts, std::uint8_t sensitivityIndex) {
+    const double code = triggerLevelCode(volts, sensitivityIndex);
+    return code >= 0 && code <= 255;
 }
 
 double triggerHysteresisCodes(double divisions) {

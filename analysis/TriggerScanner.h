@@ -25,8 +25,10 @@ struct TriggerSettings {
     std::int64_t holdoff = 0; // samples between the k of two counted events
 };
 
-// The trigger level in codes of a level in volts on a channel at V/div voltsPerDivision.
-double triggerLevelCode(double volts, double voltsPerDivision);
+// The trigger level in codes of a level in volts on a channel at a sensitivity index (clamped into the
+// table), and whether that level lies within the codes 0..255 the channel can show.
+double triggerLevelCode(double volts, std::uint8_t sensitivityIndex);
+bool triggerLevelInRange(double volts, std::uint8_t sensitivityIndex);
 // The hysteresis in codes of a hysteresis in divisions.
 double triggerHysteresisCodes(double divisions);
 

@@ -4,6 +4,7 @@
 
 #include "app/SharedState.h"
 
+#include <QByteArray>
 #include <QCommandLineParser>
 #include <QLocale>
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace varnilog::cli {
 
@@ -61,6 +63,12 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
 // error, for a name that is no locale.
 bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& error);
 
+// JSON texts: the shortest number that reads back as the same double, null for no value, a quoted
+// string with its escapes.
+QByteArray jsonNumber(double value);
+QByteArray jsonValue(const std::optional<double>& value);
+QByteArray jsonString(const QString& text);
+
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
 int runRender(const QStringList& args);
@@ -68,5 +76,6 @@ int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);
 int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
+int runEvents(const QStringList& args);
 
 } // namespace varnilog::cli

@@ -16,34 +16,6 @@ namespace varnilog::cli {
 
 namespace {
 
-// The shortest text that reads back as the same double.
-QByteArray jsonNumber(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof(text), value).ptr;
-    return QByteArray(text, static_cast<qsizetype>(end - text));
-}
-
-QByteArray jsonValue(const std::optional<double>& value) {
-    return value ? jsonNumber(*value) : QByteArray("null");
-}
-
-QByteArray jsonString(const QString& text) {
-    QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
-}
-
 QByteArray jsonReport(const QString& path, const MeasureRequest& request, const MeasureResult& result) {
     QByteArray out = "{\"recording\": " + jsonString(path) +
                      ", \"from\": " + QByteArray::number(request.from) +
