@@ -97,6 +97,11 @@ public:
     QString rosPath() const { return fileSet_ ? fileSet_->rosPath() : QString(); }
     // Total sample pairs appended to the current set.
     std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
+    // The samples of channel 0 (A) or 1 (B) that the last tick appended (TickResult::samples of them),
+    // for the trigger; valid until the next tick.
+    const std::uint8_t* tickSamples(int channel) const {
+        return rx_->acqBlock[static_cast<std::size_t>(channel)].data();
+    }
     // Received bytes kept for the next tick: the start of a frame that has not arrived whole.
     std::int32_t carriedBytes() const { return rx_->rxCarry; }
 

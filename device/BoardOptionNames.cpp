@@ -7,13 +7,14 @@ namespace varnilog {
 
 namespace {
 
-const std::array<std::pair<const char*, Waveform>, 6> kWaveforms{{
+const std::array<std::pair<const char*, Waveform>, 7> kWaveforms{{
     {"sine", Waveform::Sine},
     {"square", Waveform::Square},
     {"triangle", Waveform::Triangle},
     {"noise", Waveform::Noise},
     {"dc", Waveform::Dc},
     {"counter", Waveform::Counter},
+    {"pulse", Waveform::Pulse},
 }};
 
 const std::array<std::pair<const char*, Misbehaviour>, 10> kMisbehaviours{{

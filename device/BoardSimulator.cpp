@@ -194,6 +194,12 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
     case Waveform::Dc:
         volts = acCoupled_[ch] ? 0.0 : signal.amplitudeV; // AC coupling blocks a constant level
         break;
+    case Waveform::Pulse: {
+        const std::int64_t slot = n / kPulseSlot;
+        const std::int64_t start = slot * kPulseSlot + 100 + noiseAt(channel, slot) % (kPulseSlot - 200);
+        volts = n >= start && n < start + kPulseSamples ? signal.amplitudeV : 0.0;
+        break;
+    }
     case Waveform::Counter:
         break;
     }

@@ -13,7 +13,9 @@
 
 namespace varnilog {
 
-enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter };
+// Pulse: isolated pulses of kPulseSamples samples at the amplitude, one at a random place in every
+// kPulseSlot samples (the gaps between them vary), the zero line between them.
+enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse };
 
 enum class Misbehaviour {
     None,
@@ -67,6 +69,9 @@ public:
     int timeBaseIndex() const { return timeBaseIndex_; }
     int sensitivity(int channel) const { return sensitivity_[static_cast<std::size_t>(channel)]; }
     bool acCoupled(int channel) const { return acCoupled_[static_cast<std::size_t>(channel)]; }
+
+    static constexpr std::int64_t kPulseSamples = 3;
+    static constexpr std::int64_t kPulseSlot = 1024;
 
     // The sample of a channel's waveform at sample number n, as the board's converter gives it.
     std::uint8_t sampleAt(int channel, std::int64_t n) const;

@@ -1,6 +1,7 @@
 // record: a new recording from a board, through the same acquisition code as the main window
 // (identification, settings command, 50 ms ticks, stop). Ctrl+C stops it cleanly and keeps it.
 #include "CliSupport.h"
+#include "TriggerCapture.h"
 
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
@@ -66,16 +67,20 @@ int runRecord(const QStringList& args) {
                       QStringLiteral("A,B")});
     parser.addOption({QStringLiteral("model"),
                       QStringLiteral("Model assumed before the board answers, 1..4."), QStringLiteral("N")});
+    addTriggerOptions(parser);
     if (const int rc =
             parseCommand(parser, args, QStringLiteral("Records from a board and prints the new .ros path."),
                          0, QStringLiteral("(no arguments)"));
         rc >= 0)
         return rc;
-    if (!parser.isSet(QStringLiteral("port")) || !parser.isSet(QStringLiteral("seconds")))
-        return fail(QStringLiteral("record: --port and --seconds are required"), ExitUsage);
-    bool ok = false;
-    const double seconds = parser.value(QStringLiteral("seconds")).toDouble(&ok);
-    if (!ok || !(seconds > 0) || seconds > 1e7)
+    // With --trigger the event (or --timeout) ends the recording instead of --seconds.
+    const bool triggered = parser.isSet(QStringLiteral("trigger"));
+    if (!parser.isSet(QStringLiteral("port")) || parser.isSet(QStringLiteral("seconds")) == triggered)
+        return fail(QStringLiteral("record: --port and either --seconds or --trigger are required"),
+                    ExitUsage);
+    bool ok = triggered;
+    const double seconds = triggered ? 0 : parser.value(QStringLiteral("seconds")).toDouble(&ok);
+    if (!triggered && (!ok || !(seconds > 0) || seconds > 1e7))
         return fail(QStringLiteral("--seconds: expected a positive number"), ExitUsage);
 
     auto state = std::make_unique<SharedState>();
@@ -86,6 +91,9 @@ int runRecord(const QStringList& args) {
         !pairOption(parser, QStringLiteral("sens"), 1, 10, state->channelSensitivity[0],
                     state->channelSensitivity[1]) ||
         !pairOption(parser, QStringLiteral("mode"), 0, 2, state->channelMode[0], state->channelMode[1]))
+        return ExitUsage;
+    std::optional<TriggerCapture> capture;
+    if (!triggerCaptureOptions(parser, *state, capture))
         return ExitUsage;
     const QString dir =
         parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
@@ -115,11 +123,16 @@ int runRecord(const QStringList& args) {
     }
     QElapsedTimer elapsed;
     elapsed.start();
-    const qint64 totalMs = static_cast<qint64>(seconds * 1000.0);
+    // Without a timeout a trigger waits until it fires or the user interrupts.
+    const double limit = capture ? (capture->timeoutSeconds > 0 ? capture->timeoutSeconds : 1e9) : seconds;
+    const qint64 totalMs = static_cast<qint64>(limit * 1000.0);
+    std::optional<TriggerWatch> watch;
+    if (capture)
+        watch.emplace(*capture);
     Progress progress(QStringLiteral("recording"));
     QString failure;
     qint64 nextTick = Acquisition::kTickIntervalMs;
-    while (!interrupted.load() && elapsed.elapsed() < totalMs) {
+    while (!interrupted.load() && (elapsed.elapsed() < totalMs || (watch && watch->event()))) {
         const qint64 wait = nextTick - elapsed.elapsed();
         if (wait > 0)
             QThread::msleep(static_cast<unsigned long>(wait));
@@ -129,7 +142,13 @@ int runRecord(const QStringList& args) {
             failure = t.errorText;
             break;
         }
-        progress.update(elapsed.elapsed(), totalMs);
+        if (watch) {
+            watch->feed(acquisition.tickSamples(capture->channel), t.samples);
+            if (watch->complete(acquisition.samplesRecorded()))
+                break;
+        }
+        if (!capture || capture->timeoutSeconds > 0)
+            progress.update(elapsed.elapsed(), totalMs);
     }
     progress.finish();
     const StopResult stopped = acquisition.stop();
@@ -141,6 +160,16 @@ int runRecord(const QStringList& args) {
         return fail(failure.simplified());
     if (stopped.rosPath.isEmpty())
         return fail(QStringLiteral("the board sent no samples; nothing was kept"));
+    if (!watch)
+        return ExitOk;
+    if (!watch->event())
+        return fail(interrupted.load() ? QStringLiteral("interrupted before an event came")
+                                       : QStringLiteral("no event within %1 s").arg(capture->timeoutSeconds));
+    std::printf("%lld\n", static_cast<long long>(*watch->event()));
+    std::fflush(stdout);
+    if (QString error;
+        !capture->png.isEmpty() && !writeTriggerFrame(stopped.rosPath, *capture, *watch->event(), error))
+        return fail(error);
     return ExitOk;
 }
 

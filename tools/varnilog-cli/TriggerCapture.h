@@ -1,0 +1,51 @@
+// record --trigger: the trigger given as "A,rising,1.5[,hyst=0.1][,width<20|width>20][,holdoff=N]",
+// the watch over the samples of each tick, and the picture of the triggered frame.
+#pragma once
+
+#include "analysis/TriggerScanner.h"
+#include "app/SharedState.h"
+
+#include <QCommandLineParser>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace varnilog::cli {
+
+struct TriggerCapture {
+    int channel = 0;           // 0 (A) or 1 (B)
+    TriggerSettings settings;  // in the channel's codes
+    std::int64_t post = 0;     // samples recorded after the event's k
+    double timeoutSeconds = 0; // 0: wait until interrupted
+    QString png;               // empty: no picture
+};
+
+void addTriggerOptions(QCommandLineParser& parser);
+
+// The capture asked for with --trigger, read against the state's sensitivities; nullopt without
+// --trigger. False (with a reported usage error) when an option is not valid.
+bool triggerCaptureOptions(const QCommandLineParser& parser, const SharedState& state,
+                           std::optional<TriggerCapture>& capture);
+
+// Follows the recording tick by tick until the first event and its post-trigger samples.
+class TriggerWatch {
+public:
+    explicit TriggerWatch(const TriggerCapture& capture) : capture_(capture), scanner_(capture.settings, 0) {}
+    // The samples the last tick appended to the trigger's channel.
+    void feed(const std::uint8_t* codes, std::int64_t n);
+    std::optional<std::int64_t> event() const { return event_; }
+    // The event came and recorded now covers its post-trigger samples.
+    bool complete(std::int64_t recorded) const { return event_ && recorded >= *event_ + 1 + capture_.post; }
+
+private:
+    TriggerCapture capture_;
+    TriggerScanner scanner_;
+    std::optional<std::int64_t> event_;
+};
+
+// Writes the 500-column frame around sample k of the recording as the window draws it, trigger marks
+// included; false with the reason in error.
+bool writeTriggerFrame(const QString& rosPath, const TriggerCapture& capture, std::int64_t k, QString& error);
+
+} // namespace varnilog::cli
