@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "analysis/EventSearch.h"
+#include "analysis/LiveTrigger.h"
 #include "app/Clock.h"
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
@@ -157,6 +159,7 @@ void TForm1::connectHandlers() {
     connectMeasurementHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
+    connectTriggerHandlers();
     setDialogs(nullptr);
 }
 

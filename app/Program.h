@@ -15,7 +15,9 @@
 #include <QStringList>
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QLabel;
@@ -29,6 +31,10 @@ namespace varnilog {
 
 class AboutWindow;
 class Acquisition;
+class EventSearch;
+class LiveTrigger;
+class TriggerTab;
+struct TickResult;
 class Clock;
 class ManualWindow;
 class MessageBoxes;
@@ -112,6 +118,10 @@ public:
     // The worker of the text export.
     LongWork& longWork() { return longWork_; }
 
+    // "Pojedynczy" caught the event at this sample of the recording being made (the place for its
+    // marker). The last one, empty before any.
+    std::optional<std::int64_t> lastSingleTrigger() const { return lastSingleTrigger_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -148,6 +158,16 @@ private:
     void btStartClick();
     void Timer1Timer();
     void btStopClick();
+
+    // The "Wyzwalanie" tab (ProgramTrigger.cpp): the triggered live preview and the event search.
+    void connectTriggerHandlers();
+    bool liveTriggerOn() const;
+    void triggerSettingsChanged();
+    void startLiveTrigger();
+    void triggerTick(const TickResult& tick);
+    void singleTriggerCaught(std::int64_t sample);
+    void findEvent(bool forward);
+    void drawTriggerMarks(int column);
 
     // Recording and window handlers (ProgramFiles.cpp).
     void connectFileHandlers();
@@ -250,6 +270,13 @@ private:
     TFormDzialania* formDzialania_ = nullptr; // likewise
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
+    TriggerTab* triggerTab_ = nullptr;
+    std::unique_ptr<LiveTrigger> liveTrigger_;
+    std::unique_ptr<EventSearch> eventSearch_;   // of the recording on display, kept between searches
+    QString eventSearchKey_;                     // its file, the file's size and time, and the settings
+    std::optional<std::int64_t> lastFoundEvent_; // k of the event the search last put in view
+    std::int64_t lastFoundViewStart_ = -1;       // viewStart it left
+    std::optional<std::int64_t> lastSingleTrigger_;
     LongWork summaryWork_;     // builds the view summaries of a long recording opened without them
     QString shownSummaryText_; // its progress as panel 16 shows it
     LongWork longWork_;        // last: a job still running ends before the rest goes

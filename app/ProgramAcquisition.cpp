@@ -5,6 +5,7 @@
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "ui_Program.h"
+#include "windows/TriggerTab.h"
 
 #include <QTimer>
 
@@ -44,14 +45,17 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
+    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked.
     for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
-                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->PageControl1),
-                       static_cast<QWidget*>(ui_->ScrollBar1), static_cast<QWidget*>(ui_->imgDisplay),
-                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
+                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet1),
+                       static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->ScrollBar1),
+                       static_cast<QWidget*>(ui_->imgDisplay), static_cast<QWidget*>(ui_->btOpen),
+                       static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
+    triggerTab_->setSampling(locked);
 }
 
 void TForm1::btStartClick() {
@@ -64,15 +68,18 @@ void TForm1::btStartClick() {
     showFileName(r.baseName);
     if (r.status == StartStatus::Sampling) {
         showSkippedBytes(0);
+        startLiveTrigger();
         refreshView();
         timer1_->start();
     }
 }
 
 void TForm1::Timer1Timer() {
-    const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked());
+    // A trigger picks the preview's samples itself.
+    const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked() && !liveTriggerOn());
     if (t.previewChanged)
         renderWaveform();
+    triggerTick(t);
     if (t.status == TickStatus::Waiting || t.status == TickStatus::Received)
         showSkippedBytes(t.skippedBytes);
     if (t.endsSampling()) {
