@@ -51,12 +51,13 @@ void LiveTrigger::append(int channel, const std::uint8_t* codes, std::int64_t n)
 }
 
 bool LiveTrigger::complete(std::int64_t k) const {
-    const std::int64_t start = std::max<std::int64_t>(0, k - setup_.column);
-    return start + kDisplayColumns <= received_ && start >= received_ - kHistory;
+    // An event earlier than its pre-trigger samples is never shown: its frame would not stand still.
+    const std::int64_t start = k - setup_.column;
+    return start >= 0 && start + kDisplayColumns <= received_ && start >= received_ - kHistory;
 }
 
 void LiveTrigger::showEvent(std::int64_t k) {
-    const std::int64_t start = std::max<std::int64_t>(0, k - setup_.column);
+    const std::int64_t start = k - setup_.column;
     for (std::size_t ch = 0; ch < 2; ++ch)
         for (std::int64_t i = 0; i < kDisplayColumns; ++i)
             (*frame_)[ch][static_cast<std::size_t>(i)] =
@@ -99,7 +100,7 @@ LiveTrigger::Update LiveTrigger::feed(const std::uint8_t* a, const std::uint8_t*
             events_[static_cast<std::size_t>(ringCount_ % kEventRing)] = e.sample;
             ++ringCount_;
             ++counted_;
-            if (singleArmed_ && !singleEvent_)
+            if (singleArmed_ && !singleEvent_ && e.sample >= setup_.column)
                 singleEvent_ = e.sample;
         });
         received_ += n;
