@@ -60,6 +60,7 @@ void TForm1::triggerSettingsChanged() {
 }
 
 void TForm1::startLiveTrigger() {
+    triggerTab_->setSensitivity(state_.channelSensitivity[static_cast<std::size_t>(triggerTab_->source())]);
     liveTrigger_->start(liveSetup(*triggerTab_, state_));
     triggerTab_->showEvents(0);
 }
