@@ -31,34 +31,39 @@ template <class T> T* placed(T* w, const char* name, int x, int width, const QSt
 
 TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     const auto s = [](const char* text) { return QString::fromUtf8(text); };
-    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 90, s("Tryb wyzwalania"));
+    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 88, s("Tryb wyzwalania"));
     mode_->addItems({s("Wył."), s("Auto"), s("Normalny"), s("Pojedynczy")});
-    source_ = placed(new QComboBox(this), "cbTrigSource", 94, 34, s("Źródło"));
+    source_ = placed(new QComboBox(this), "cbTrigSource", 92, 34, s("Źródło"));
     source_->addItems({s("A"), s("B"), s("C"), s("D")});
-    edge_ = placed(new QComboBox(this), "cbTrigEdge", 130, 34, s("Zbocze"));
+    edge_ = placed(new QComboBox(this), "cbTrigEdge", 128, 34, s("Zbocze"));
     edge_->addItems({s("↑"), s("↓")});
     edge_->setItemData(0, s("narastające"), Qt::ToolTipRole);
     edge_->setItemData(1, s("opadające"), Qt::ToolTipRole);
-    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 166, 64, s("Poziom"));
+    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 164, 70, s("Poziom"));
     level_->setSuffix(s(" V"));
     level_->setDecimals(3);
-    pre_ = placed(new QSpinBox(this), "sbTrigPre", 232, 48, s("Położenie wyzwolenia"));
+    pre_ = placed(new QSpinBox(this), "sbTrigPre", 236, 52, s("Położenie wyzwolenia"));
     pre_->setRange(0, 100);
     pre_->setSuffix(s(" %"));
     pre_->setValue(kDefaultPreTriggerPercent);
-    more_ = placed(new QToolButton(this), "btTrigMore", 282, 20, s("Histereza, szerokość, holdoff"));
+    more_ = placed(new QToolButton(this), "btTrigMore", 290, 20, s("Histereza, szerokość, holdoff"));
     more_->setText(s("…"));
-    arm_ = placed(new QPushButton(s("Uzbrój"), this), "btTrigArm", 304, 46);
-    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 352, 20, s("Poprzednie (Shift+F3)"));
+    arm_ = placed(new QPushButton(s("Uzbrój"), this), "btTrigArm", 312, 46);
+    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 360, 20, s("Poprzednie (Shift+F3)"));
     previous_->setAccessibleName(s("Poprzednie"));
-    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 374, 20, s("Następne (F3)"));
+    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 382, 20, s("Następne (F3)"));
     next_->setAccessibleName(s("Następne"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lbTrigStatus"));
-    status_->setGeometry(398, 0, 100, 14);
+    status_->setGeometry(406, 0, 92, 14);
     events_ = new QLabel(this);
     events_->setObjectName(QStringLiteral("lbTrigEvents"));
-    events_->setGeometry(398, 14, 100, 14);
+    events_->setGeometry(406, 14, 92, 14);
+    for (QLabel* l : {status_, events_}) {
+        QFont small = l->font();
+        small.setPointSize(7);
+        l->setFont(small);
+    }
 
     // The rarely changed settings, in a panel that opens over the picture.
     panel_ = new QFrame(this, Qt::Popup);
