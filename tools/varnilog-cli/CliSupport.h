@@ -61,6 +61,16 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
 // error, for a name that is no locale.
 bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& error);
 
+// text as a JSON string (quotes, backslashes and control characters escaped).
+QByteArray jsonString(const QString& text);
+
+// The --from-marker I / --to-marker J options (see addMarkerSpanOptions): from becomes marker I's
+// start, to marker J's end, read from the ".rmk" of rosPath. False (reported as a usage error) for an
+// index outside the list, a marker outside [0, count] or one combined with --from/--to.
+void addMarkerSpanOptions(QCommandLineParser& parser);
+bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+                       std::int64_t& from, std::int64_t& to);
+
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
 int runRender(const QStringList& args);
@@ -68,5 +78,6 @@ int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);
 int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
+int runMarkers(const QStringList& args);
 
 } // namespace varnilog::cli
