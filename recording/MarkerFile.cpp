@@ -224,12 +224,12 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     return writeMarkerFile(path, reading.markers, error);
 }
 
-std::optional<SampleSpan> spanBetweenMarkers(const std::vector<Marker>& markers, std::int64_t first,
+std::optional<MarkerSpan> spanBetweenMarkers(const std::vector<Marker>& markers, std::int64_t first,
                                              std::int64_t last) {
     const auto count = static_cast<std::int64_t>(markers.size());
     if (first < 0 || first >= count || last < 0 || last >= count)
         return std::nullopt;
-    const SampleSpan span{markers[static_cast<std::size_t>(first)].start,
+    const MarkerSpan span{markers[static_cast<std::size_t>(first)].start,
                           markers[static_cast<std::size_t>(last)].end};
     if (span.to <= span.from)
         return std::nullopt;

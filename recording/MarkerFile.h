@@ -78,11 +78,11 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
 
 // The span of samples [from, to) from marker first's start to marker last's end (a range marker's
 // end; a point's own sample). Empty when an index is outside the list or the span holds no sample.
-struct SampleSpan {
+struct MarkerSpan {
     std::int64_t from = 0;
     std::int64_t to = 0;
 };
-std::optional<SampleSpan> spanBetweenMarkers(const std::vector<Marker>& markers, std::int64_t first,
+std::optional<MarkerSpan> spanBetweenMarkers(const std::vector<Marker>& markers, std::int64_t first,
                                              std::int64_t last);
 
 } // namespace varnilog
