@@ -154,6 +154,7 @@ void TForm1::connectHandlers() {
     connectViewHandlers();
     connectFileHandlers();
     connectAcquisitionHandlers();
+    connectMarkerHandlers();
     connectMeasurementHandlers();
     connectPrintHandlers();
     connectOperationHandlers();

@@ -52,6 +52,7 @@ void TForm1::lockControls(bool locked) {
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
+    ui_->btMark->setEnabled(locked);
 }
 
 void TForm1::btStartClick() {
@@ -63,6 +64,7 @@ void TForm1::btStartClick() {
     lockControls(true);
     showFileName(r.baseName);
     if (r.status == StartStatus::Sampling) {
+        view_->markers.clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
         refreshView();
         timer1_->start();
@@ -73,8 +75,10 @@ void TForm1::Timer1Timer() {
     const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked());
     if (t.previewChanged)
         renderWaveform();
-    if (t.status == TickStatus::Waiting || t.status == TickStatus::Received)
+    if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {
         showSkippedBytes(t.skippedBytes);
+        saveRecordingMarks();
+    }
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.
         timer1_->stop();

@@ -117,4 +117,17 @@ int markerAtColumn(const std::vector<Marker>& markers, std::int64_t viewStart, s
     return -1;
 }
 
+int neighbourMarker(const std::vector<Marker>& markers, std::int64_t middle, bool forward) {
+    if (forward) {
+        const auto it = firstFrom(markers, middle + 1);
+        return it == markers.end() ? -1 : static_cast<int>(it - markers.begin());
+    }
+    return static_cast<int>(firstFrom(markers, middle) - markers.begin()) - 1;
+}
+
+std::int64_t centredViewStart(std::int64_t sample, std::int32_t zoomDivisor, int columns) {
+    return std::max<std::int64_t>(sample - static_cast<std::int64_t>(columns / 2) * std::max(zoomDivisor, 1),
+                                  0);
+}
+
 } // namespace varnilog

@@ -36,4 +36,10 @@ void drawMarkerFlags(QImage& picture, const std::vector<Marker>& markers, std::i
 int markerAtColumn(const std::vector<Marker>& markers, std::int64_t viewStart, std::int32_t zoomDivisor,
                    int column);
 
+// The marker that "." (forward) or "," (back) jumps to from the view's middle sample: the first one
+// starting after it, or the last one starting before it; -1 when there is none.
+int neighbourMarker(const std::vector<Marker>& markers, std::int64_t middle, bool forward);
+// The view start that puts sample in the middle column (not before the recording's start).
+std::int64_t centredViewStart(std::int64_t sample, std::int32_t zoomDivisor, int columns);
+
 } // namespace varnilog
