@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <vector>
 
 namespace varnilog {
 
@@ -55,8 +56,31 @@ QByteArray escapeLabel(const QString& label) {
     return out;
 }
 
-// Undoes escapeLabel; false for an escape it never writes or invalid UTF-8.
-bool unescapeLabel(QByteArrayView text, QString& label) {
+// The whole file checked at once (in pieces, into a fixed buffer), so that each label is decoded
+// without a check of its own.
+bool isValidUtf8(QByteArrayView bytes) {
+    constexpr qsizetype kPiece = 1 << 14;
+    std::vector<QChar> buffer(kPiece + 4);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    for (qsizetype at = 0; at < bytes.size() && !utf8.hasError(); at += kPiece)
+        utf8.appendToBuffer(buffer.data(), bytes.sliced(at, std::min(kPiece, bytes.size() - at)));
+    return !utf8.hasError();
+}
+
+std::optional<MarkerKind> kindOf(QByteArrayView name) {
+    for (std::size_t k = 0; k < kKindNames.size(); ++k)
+        if (name == QByteArrayView(kKindNames[k]))
+            return static_cast<MarkerKind>(k);
+    return std::nullopt;
+}
+
+// Undoes escapeLabel; false for an escape it never writes or invalid UTF-8 (checked only when the
+// file as a whole is not valid UTF-8).
+bool unescapeLabel(QByteArrayView text, QString& label, bool validUtf8) {
+    if (validUtf8 && !text.contains('\\') && !text.contains(';')) {
+        label = QString::fromUtf8(text); // nearly every label: nothing escaped
+        return true;
+    }
     QByteArray bytes;
     bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -86,12 +110,16 @@ bool unescapeLabel(QByteArrayView text, QString& label) {
             return false;
         }
     }
+    if (validUtf8) {
+        label = QString::fromUtf8(bytes);
+        return true;
+    }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     label = utf8.decode(bytes);
     return !utf8.hasError();
 }
 
-std::optional<Marker> parseLine(QByteArrayView line) {
+std::optional<Marker> parseLine(QByteArrayView line, bool validUtf8) {
     std::array<QByteArrayView, 3> fields;
     qsizetype from = 0;
     for (QByteArrayView& field : fields) {
@@ -104,8 +132,9 @@ std::optional<Marker> parseLine(QByteArrayView line) {
     Marker marker;
     const auto start = parseIndex(fields[0]);
     const auto end = parseIndex(fields[1]);
-    const auto kind = markerKindFromName(QString::fromLatin1(fields[2]));
-    if (!start || !end || *end < *start || !kind || !unescapeLabel(line.sliced(from), marker.label))
+    const auto kind = kindOf(fields[2]);
+    if (!start || !end || *end < *start || !kind ||
+        !unescapeLabel(line.sliced(from), marker.label, validUtf8))
         return std::nullopt;
     marker.start = *start;
     marker.end = *end;
@@ -134,18 +163,21 @@ QString markerFilePath(const QString& rosPath) {
 }
 
 void sortMarkers(std::vector<Marker>& markers) {
-    std::stable_sort(markers.begin(), markers.end(), [](const Marker& a, const Marker& b) {
+    const auto before = [](const Marker& a, const Marker& b) {
         if (a.start != b.start)
             return a.start < b.start;
         if (a.end != b.end)
             return a.end < b.end;
         return a.kind < b.kind;
-    });
+    };
+    if (!std::is_sorted(markers.begin(), markers.end(), before)) // a file as written is sorted already
+        std::stable_sort(markers.begin(), markers.end(), before);
 }
 
 MarkerReading parseMarkers(QByteArrayView bytes) {
     MarkerReading reading;
     reading.exists = true;
+    const bool validUtf8 = isValidUtf8(bytes);
     bool first = true;
     qsizetype from = 0;
     while (from < bytes.size()) {
@@ -160,7 +192,7 @@ MarkerReading parseMarkers(QByteArrayView bytes) {
         first = false;
         if (formatLine && line == QByteArrayView(kMarkerFormatLine))
             continue;
-        std::optional<Marker> marker = line.isEmpty() ? std::nullopt : parseLine(line);
+        std::optional<Marker> marker = line.isEmpty() ? std::nullopt : parseLine(line, validUtf8);
         // A lost or unknown format line counts once, whether it reads as a marker or not.
         if (formatLine || (!line.isEmpty() && !marker))
             ++reading.damagedLines;
@@ -194,7 +226,7 @@ MarkerReading readMarkerFile(const QString& path) {
         unreadable.damagedLines = 1;
         return unreadable;
     }
-    return parseMarkers(file.read(kMarkerFileSizeLimit));
+    return parseMarkers(file.readAll());
 }
 
 bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, QString& error) {
