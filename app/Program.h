@@ -34,6 +34,7 @@ class AboutWindow;
 class Acquisition;
 class Clock;
 class ManualWindow;
+class MarkersWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -195,6 +196,8 @@ private:
     void addRangeFromSelection();
     void jumpToMarker(bool forward);
     void showMarkerAt(QPoint p);
+    void centreViewOn(std::int64_t sample);
+    void connectMarkersWindow();
 
     // Waveform operations (ProgramOperations.cpp).
     void connectOperationHandlers();
@@ -251,8 +254,9 @@ private:
     SerialLink& link_;
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
-    QMenu* markerMenu_ = nullptr; // "Dodaj znacznik", "Dodaj zakres" on the picture
-    int markerMenuColumn_ = 0;    // the column it was opened at
+    QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    int markerMenuColumn_ = 0;               // the column it was opened at
+    MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
     std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;
     std::unique_ptr<Ui::TForm1> ui_;

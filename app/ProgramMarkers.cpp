@@ -8,6 +8,7 @@
 #include "ui_Program.h"
 #include "view/ElapsedTime.h"
 #include "view/MarkerFlags.h"
+#include "windows/MarkersWindow.h"
 
 #include <QMenu>
 #include <QShortcut>
@@ -34,6 +35,43 @@ void TForm1::connectMarkerHandlers() {
     range->setObjectName(QStringLiteral("actAddRange"));
     connect(range, &QAction::triggered, this, &TForm1::addRangeFromSelection);
     ui_->imgDisplay->setMouseTracking(true);
+    connectMarkersWindow();
+}
+
+void TForm1::connectMarkersWindow() {
+    markersWindow_ = new MarkersWindow(this);
+    auto* open = new QAction(QString::fromUtf8("Znaczniki"), this);
+    open->setObjectName(QStringLiteral("Znaczniki1"));
+    ui_->Plik1->insertAction(ui_->Koniec1, open);
+    connect(open, &QAction::triggered, this, [this] {
+        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
+        markersWindow_->show();
+        markersWindow_->raise();
+    });
+    connect(markersWindow_, &MarkersWindow::centreRequested, this, &TForm1::centreViewOn);
+    connect(markersWindow_, &MarkersWindow::spanRequested, this, [this](std::int64_t from, std::int64_t to) {
+        centreViewOn(from + (to - from) / 2);
+        state_.selectionStart = static_cast<std::int32_t>(from - state_.viewStart);
+        state_.selectionEnd = static_cast<std::int32_t>(to - state_.viewStart);
+        renderWaveform();
+    });
+    connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {
+        changeRecordingMarkers([&](std::vector<Marker>& list) {
+            if (index < static_cast<int>(list.size()))
+                list[static_cast<std::size_t>(index)].label = label;
+        });
+    });
+    connect(markersWindow_, &MarkersWindow::removeRequested, this, [this](int index) {
+        changeRecordingMarkers([&](std::vector<Marker>& list) {
+            if (index < static_cast<int>(list.size()))
+                list.erase(list.begin() + index);
+        });
+    });
+}
+
+void TForm1::centreViewOn(std::int64_t sample) {
+    state_.viewStart = centredViewStart(sample, std::max(1, state_.zoomDivisor), kDisplayColumns);
+    refreshView();
 }
 
 void TForm1::btMarkClick() {
@@ -49,6 +87,8 @@ void TForm1::saveRecordingMarks() {
 void TForm1::loadMarkers() {
     const MarkerReading reading = readMarkerFile(markerFilePath(state_.recordingPath));
     view_->markers = reading.markers;
+    if (markersWindow_ != nullptr)
+        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
     if (reading.damaged())
         showStatusMessage(QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: %1")
                               .arg(reading.damagedLines));
@@ -108,9 +148,7 @@ void TForm1::jumpToMarker(bool forward) {
     const int index = neighbourMarker(view_->markers, state_.viewStart + kDisplayColumns / 2 * zoom, forward);
     if (index < 0)
         return;
-    state_.viewStart =
-        centredViewStart(view_->markers[static_cast<std::size_t>(index)].start, zoom, kDisplayColumns);
-    refreshView();
+    centreViewOn(view_->markers[static_cast<std::size_t>(index)].start);
 }
 
 void TForm1::showMarkerAt(QPoint p) {
