@@ -156,6 +156,7 @@ void TForm1::connectHandlers() {
     connectViewHandlers();
     connectFileHandlers();
     connectAcquisitionHandlers();
+    connectMarkerHandlers();
     connectMeasurementHandlers();
     connectPrintHandlers();
     connectOperationHandlers();

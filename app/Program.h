@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
+#include "recording/MarkerFile.h"
 #include "view/ViewWindow.h"
 
 #include <QColor>
@@ -16,11 +17,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QAbstractButton;
 class QLabel;
+class QMenu;
 class QPoint;
 class QTimer;
 namespace Ui {
@@ -37,6 +40,7 @@ class TriggerTab;
 struct TickResult;
 class Clock;
 class ManualWindow;
+class MarkersWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -199,6 +203,22 @@ private:
     void OProgramie1Click();
     void Instrukcja1Click();
 
+    // Markers (ProgramMarkers.cpp).
+    void connectMarkerHandlers();
+    void btMarkClick();
+    void saveRecordingMarks();
+    // The markers of the recording on display into the view (a damaged file is said in the status bar).
+    void loadMarkers();
+    // Changes the ".rmk" of the recording on display under the set's lock, then shows the result.
+    bool changeRecordingMarkers(const std::function<void(std::vector<Marker>&)>& edit);
+    void imgDisplayContextMenu(QPoint p);
+    void addMarkerAtColumn(int column);
+    void addRangeFromSelection();
+    void jumpToMarker(bool forward);
+    void showMarkerAt(QPoint p);
+    void centreViewOn(std::int64_t sample);
+    void connectMarkersWindow();
+
     // Waveform operations (ProgramOperations.cpp).
     void connectOperationHandlers();
     void SpeedButton75Click();
@@ -254,6 +274,9 @@ private:
     SerialLink& link_;
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
+    QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    int markerMenuColumn_ = 0;               // the column it was opened at
+    MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
     std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;
     std::unique_ptr<Ui::TForm1> ui_;

@@ -56,6 +56,7 @@ void TForm1::lockControls(bool locked) {
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
     triggerTab_->setSampling(locked);
+    ui_->btMark->setEnabled(locked);
 }
 
 void TForm1::btStartClick() {
@@ -67,6 +68,7 @@ void TForm1::btStartClick() {
     lockControls(true);
     showFileName(r.baseName);
     if (r.status == StartStatus::Sampling) {
+        view_->markers.clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
         startLiveTrigger();
         refreshView();
@@ -80,8 +82,10 @@ void TForm1::Timer1Timer() {
     if (t.previewChanged)
         renderWaveform();
     triggerTick(t);
-    if (t.status == TickStatus::Waiting || t.status == TickStatus::Received)
+    if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {
         showSkippedBytes(t.skippedBytes);
+        saveRecordingMarks();
+    }
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.
         timer1_->stop();

@@ -36,6 +36,7 @@ bool TForm1::loadRecording() {
         return false;
     }
     showFileName(r.baseName);
+    loadMarkers();
     refreshDerivedChannels();
     refreshTimeBase();
     refreshSensitivity();

@@ -426,6 +426,8 @@ void TForm1::SpeedButton74Click() {
 }
 
 void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButtons) {
+    if (button == Qt::RightButton)
+        imgDisplayContextMenu(p);
     if (button != Qt::LeftButton)
         return;
     state_.selectionStart = p.x() * std::max(1, state_.zoomDivisor);
@@ -433,6 +435,8 @@ void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButt
 }
 
 void TForm1::imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons) {
+    if (buttons == Qt::NoButton)
+        showMarkerAt(p);
     if (!(buttons & Qt::LeftButton))
         return;
     state_.selectionEnd = std::clamp(p.x(), 0, kDisplayColumns - 1) * std::max(1, state_.zoomDivisor);

@@ -136,6 +136,7 @@ StartResult Acquisition::start() {
     skippedBytes_ = 0;
     ticksSinceFirstByte_ = -1;
     framelessShown_ = false;
+    marks_.begin();
     rx_->commandBuffer = settingsCommand(state_);
 
     result.baseName = freeBaseName();
@@ -226,6 +227,7 @@ TickResult Acquisition::tick(bool previewOn) {
     }
     rx_->rxTotal = static_cast<std::int32_t>(queued + carry);
     result.status = TickStatus::Waiting;
+    const std::int64_t firstSample = fileSet_->samplesAppended(), skippedBefore = skippedBytes_;
     if (state_.portOpen && rx_->rxTotal > 8) {
         const std::int64_t got =
             link_.read(std::span(rx_->rxBuffer.data() + carry, static_cast<std::size_t>(queued)));
@@ -246,6 +248,7 @@ TickResult Acquisition::tick(bool previewOn) {
             return result;
         }
     }
+    marks_.noteTick(firstSample, skippedBytes_ - skippedBefore);
     result.skippedBytes = skippedBytes_;
     if (!portLost) {
         watchForFrames();
@@ -308,6 +311,17 @@ void Acquisition::closePort() {
         report(text("Nie mogę zamknąć portu!"));
 }
 
+bool Acquisition::addMark() {
+    if (!state_.samplingActive || !fileSet_)
+        return false;
+    const std::int64_t newest = std::max<std::int64_t>(fileSet_->samplesAppended() - 1, 0);
+    return marks_.noteMark(newest, clock_.now().time().msecsSinceStartOfDay());
+}
+
+bool Acquisition::saveMarksIfDue(QString& error) {
+    return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error);
+}
+
 StopResult Acquisition::stop() {
     StopResult result;
     state_.samplingActive = false;
@@ -343,6 +357,8 @@ StopResult Acquisition::stop() {
     } else {
         fileSet_->finishSummaries();
         result.rosPath = fileSet_->rosPath();
+        if (QString error; !marks_.save(result.rosPath, error))
+            report(error);
         state_.recordingPath = result.rosPath;
     }
     fileSet_.reset();

@@ -9,6 +9,7 @@
 #include "app/SharedState.h"
 #include "device/FrameParser.h"
 #include "device/Protocol.h"
+#include "device/RecordingMarks.h"
 #include "device/SerialLink.h"
 #include "recording/RecordingFileSet.h"
 
@@ -104,6 +105,14 @@ public:
     }
     // Received bytes kept for the next tick: the start of a frame that has not arrived whole.
     std::int32_t carriedBytes() const { return rx_->rxCarry; }
+    // A user's mark at the newest sample, labelled with the clock's time; false while not sampling
+    // (or when too many marks wait for the next save).
+    bool addMark();
+    // Writes the markers of this recording when a save is due (at most every 5 s; stop saves the
+    // rest). False with error set when the ".rmk" could not be written.
+    bool saveMarksIfDue(QString& error);
+    // The markers of this recording so far.
+    std::vector<Marker> marks() const { return marks_.markers(); }
 
 private:
     bool openPort();
@@ -146,6 +155,7 @@ private:
     std::int64_t skippedBytes_ = 0; // received bytes of this recording that were part of no frame
     int ticksSinceFirstByte_ = -1;  // -1 until the first bytes of this recording arrived
     bool framelessShown_ = false;   // the message panel says the stream holds no frames
+    RecordingMarks marks_;          // user's marks and data losses of this recording
 };
 
 } // namespace varnilog

@@ -72,3 +72,13 @@ put("RecordingFuzz", "sparse-long", recording([1 << 21, 1 << 21, 0, 0], profiles
 put("RecordingFuzz", "damaged-header", recording([3000, 3000, 3000, 0], profiles["ros-garbage-values"],
     999, [0, 3, 2], bytes(range(256))))
 put("RecordingFuzz", "truncated", struct.pack("<3I", 800, 800, 800))
+
+# Marker files (".rmk"): valid, escaped, damaged.
+for name, data in {
+    "valid": b"varnilog-markers;1\r\n0;0;uwaga;12:00:01\r\n5;9;zakres;a\\;b\r\n7;7;strata;17\r\n",
+    "escapes": b"varnilog-markers;1\r\n1;1;wyzwolenie;x\\r\\n\\\\y \xc5\xbc\r\n",
+    "damaged": b"varnilog-markers;1\r\n4;2;uwaga;x\r\n1;1;nic;x\r\n\xff;1;uwaga\r\n3;3;uwaga;a\\q\r\n",
+    "no-format-line": b"1;1;uwaga;x\n2;2;strata;3",
+    "empty": b"",
+}.items():
+    put("MarkerFileFuzz", name, data)

@@ -1,5 +1,7 @@
 #include "recording/RecordingDetails.h"
 
+#include "recording/MarkerFile.h"
+
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "view/ElapsedTime.h"
@@ -53,6 +55,8 @@ RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t curre
     details.period = periodText(period, locale);
     details.channels = QString::number(header.channelCount);
     details.length = formatElapsedTime(static_cast<float>(details.sampleCount) * period);
+    details.markers =
+        QString::number(rosPath.isEmpty() ? 0 : readMarkerFile(markerFilePath(rosPath)).markers.size());
     return details;
 }
 

@@ -15,6 +15,7 @@ struct RecordingDetails {
     QString start;                 // "Czas rozpoczęcia:", the START key or "..."
     QString channels;              // "Ilość kanałów:", the ILOSCKANALOW key (1..4) or "1"
     QString length;                // "Długość (h:m:s:ms):", samples of the ".rca" times the period
+    QString markers;               // "Znaczniki:", the markers its ".rmk" holds ("0" without one)
     std::int64_t sampleCount = -1; // length of the ".rca" in bytes, -1 when it cannot be opened
 };
 

@@ -1,5 +1,7 @@
 #include "recording/RecordingFileSet.h"
 
+#include "recording/MarkerFile.h"
+
 #include "recording/RecordingHeader.h"
 #include "recording/SampleSummary.h"
 
@@ -65,6 +67,8 @@ bool RecordingFileSet::createSampleFiles() {
     // A summary left by files of this name describes other samples.
     for (const char* ext : kRecordingSampleExtensions)
         QFile::remove(summaryPathFor(path(ext)));
+    // So do markers left there (by a set deleted while its markers could not be).
+    QFile::remove(markerFilePath(rosPath()));
     summaries_[0].start(path(".rca"), *writer_);
     summaries_[1].start(path(".rcb"), *writer_);
     return true;

@@ -28,14 +28,15 @@ const QStringList& renamedExtensions() {
     static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
                                   QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".roc"),
                                   QStringLiteral(".rsa"), QStringLiteral(".rsb"), QStringLiteral(".rsc"),
-                                  QStringLiteral(".rsd")};
+                                  QStringLiteral(".rsd"), QStringLiteral(".rmk")};
     return list;
 }
 
 const QStringList& deletedExtensions() {
     static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
                                   QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".rsa"),
-                                  QStringLiteral(".rsb"), QStringLiteral(".rsc"), QStringLiteral(".rsd")};
+                                  QStringLiteral(".rsb"), QStringLiteral(".rsc"), QStringLiteral(".rsd"),
+                                  QStringLiteral(".rmk")};
     return list;
 }
 

@@ -240,7 +240,9 @@ QString exportVoltageText(std::uint8_t sample, std::uint8_t sensitivityIndex, co
 TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
                                      const TextExportProgress& progress) {
     TextExportResult result;
-    const std::int64_t total = std::max<std::int64_t>(source.sampleCount, 0);
+    const std::int64_t end = std::max<std::int64_t>(source.sampleCount, 0);
+    const std::int64_t begin = std::clamp<std::int64_t>(source.firstSample, 0, end);
+    const std::int64_t total = end - begin;
     const int channels = std::clamp(source.channelCount, 0, kChannels);
     const QByteArray decimalPoint = locale.decimalPoint().toUtf8();
 
@@ -258,8 +260,8 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
         return result;
     };
 
-    for (std::int64_t first = 0; first < total; first += kBlockSamples) {
-        const std::int64_t count = std::min(kBlockSamples, total - first);
+    for (std::int64_t first = begin; first < end; first += kBlockSamples) {
+        const std::int64_t count = std::min(kBlockSamples, end - first);
         std::array<qint64, kChannels> delivered{};
         for (int c = 0; c < channels; ++c) {
             delivered[c] = readBlock(source.sampleFiles[c], first, samples.data() + c * kBlockSamples, count);
@@ -272,7 +274,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
         if (!buildBlock(source, channels, fields, samples.data(), delivered, first, count, pending, out,
                         error))
             return fail(error);
-        if (progress && first + count < total && !progress(first + count, total)) {
+        if (progress && first + count < end && !progress(first + count - begin, total)) {
             // The lines built so far go out too, so the file holds exactly the lines reported.
             if (!pending.deliver(out, error))
                 return fail(error);

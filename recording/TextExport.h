@@ -21,7 +21,8 @@ namespace varnilog {
 // channel has no file), the number of lines, the channels written and their scales.
 struct TextExportSource {
     std::array<QIODevice*, kChannels> sampleFiles{};
-    std::int64_t sampleCount = 0; // lines to write; <= 0 writes nothing
+    std::int64_t sampleCount = 0; // one past the last sample written; <= firstSample writes nothing
+    std::int64_t firstSample = 0; // the first sample written (times stay those of the whole recording)
     int channelCount = 2;         // channels A.. written on every line (clamped to 0..4)
     std::array<std::uint8_t, kChannels> channelSensitivity{1, 1, 1, 1}; // sensitivity indices
     float samplingPeriodMs = 1.0f;                                      // ms between two samples

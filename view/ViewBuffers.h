@@ -2,15 +2,17 @@
 // waveform use. Whoever shows a view (the main window, the command line's render) owns one for as
 // long as the view lives and passes it by reference; about 260 KB, so owners make it once on the
 // heap. Fixed-size arrays: reading and drawing allocate nothing.
-// Core: depends on QtGui's QImage and the shared state's sizes only.
+// Core: depends on QtGui's QImage, the shared state's sizes and the marker type.
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/MarkerFile.h"
 
 #include <QImage>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace varnilog {
 
@@ -26,6 +28,9 @@ struct ViewBuffers {
     // "Offset A".."Offset D" in the axis font as 8-bit masks (255 = ink), built on first use so the
     // overlay pass draws no text and allocates nothing per frame.
     std::array<QImage, kChannels> offsetLabelMask;
+    // The markers of the recording on display, sorted by start (empty while recording): the overlay
+    // pass draws their flags. Replaced whole when the recording or its markers change.
+    std::vector<Marker> markers;
 };
 
 } // namespace varnilog

@@ -2,6 +2,7 @@
 
 #include "view/Axes.h"
 #include "view/Colour.h"
+#include "view/MarkerFlags.h"
 #include "view/ScaleTables.h"
 
 #include <QFontMetrics>
@@ -242,6 +243,7 @@ void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
             drawOffsetMarker(state, view, c);
         }
     }
+    drawMarkerFlags(state.bmpScreen, view.markers, state.viewStart, state.zoomDivisor);
 }
 
 void renderWaveform(SharedState& state, ViewBuffers& view) {

@@ -39,7 +39,7 @@ using CursorPainter = std::function<void(SharedState&)>;
 
 // Rebuilds bmpScreen from the finished waveform picture, runs cursorPainter when showCursors is set,
 // then draws the offset markers of every recorded channel whose offset is off its zero (their labels
-// from the view's masks, built on first use).
+// from the view's masks, built on first use) and the flags of the view's markers.
 void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
                   const CursorPainter& cursorPainter = {});
 

@@ -131,6 +131,7 @@ void TForm2::FileListBox1Change() {
     ui_->Label6->setText(details.start);
     ui_->Label7->setText(details.length);
     ui_->Label8->setText(details.channels);
+    ui_->Label10->setText(details.markers);
     loadingMemo_ = true;
     ui_->Memo1->clear();
     if (!path.isEmpty())

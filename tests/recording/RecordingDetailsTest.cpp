@@ -99,5 +99,9 @@ TEST(RecordingDetailsTest, DetailsOfASelectedRecording) {
         EXPECT_EQ(d.start.toStdString(), r.start) << r.name;
         EXPECT_EQ(d.channels.toStdString(), r.channels) << r.name;
         EXPECT_EQ(d.length.toStdString(), r.length) << r.name;
+        EXPECT_EQ(d.markers.toStdString(), "0") << r.name;
     }
+    // The markers that can be read are counted, a damaged line is not.
+    writeFile(dir.filePath("rec0.rmk"), "varnilog-markers;1\r\n1;1;uwaga;a\r\nbad\r\n5;9;zakres;b\r\n");
+    EXPECT_EQ(readRecordingDetails(dir.filePath("rec0.ros"), 1, kPoint).markers.toStdString(), "2");
 }

@@ -73,13 +73,14 @@ TEST(RecordingFileSetTest, SampleFilesGrowTogetherAndAnEmptySetIsRemovedWhole) {
     RecordingFileSet set(dir.path(), QStringLiteral("2024-03-07 14.05.09"));
     auto state = std::make_unique<SharedState>();
     ASSERT_TRUE(set.writeSettings(*state));
-    // An older file of the same name is replaced, not appended to.
-    {
-        QFile old(set.path(".rca"));
+    // An older file of the same name is replaced, not appended to; older markers describe other samples.
+    for (const char* ext : {".rca", ".rmk"}) {
+        QFile old(set.path(ext));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("stale data");
+        old.write("varnilog-markers;1\r\n1;1;uwaga;stale\r\n");
     }
     ASSERT_TRUE(set.createSampleFiles());
+    EXPECT_FALSE(QFile::exists(set.path(".rmk")));
     EXPECT_EQ(set.measureLength(), 0);
     const std::uint8_t a1[] = {1, 2, 3}, b1[] = {4, 5, 6}, a2[] = {7}, b2[] = {8};
     ASSERT_TRUE(set.append(a1, b1));

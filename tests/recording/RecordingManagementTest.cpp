@@ -72,6 +72,8 @@ TEST(RecordingManagementTest, RenameMovesTheWholeSetOrNothing) {
          true,
          "b.rca b.rcb b.rcc b.rcd b.roc b.ros"},
         {"two channels", {".ros", ".rca", ".rcb"}, {}, "b", true, "b.rca b.rcb b.ros"},
+        {"markers go along", {".ros", ".rca", ".rmk"}, {}, "b", true, "b.rca b.rmk b.ros"},
+        {"leftover markers at the target", {".ros", ".rca"}, {".rmk"}, "b", false, "a.rca a.ros b.rmk"},
         {"summaries go along",
          {".ros", ".rca", ".rcb", ".rcc", ".rsa", ".rsb", ".rsc"},
          {},
@@ -242,6 +244,7 @@ TEST(RecordingManagementTest, DeleteKeepsTheDescription) {
         {{".ros", ".rca", ".rcb", ".roc"}, "a.roc other.ros"},
         {{".ros", ".rca", ".rcb", ".rcc", ".rcd"}, "other.ros"},
         {{".ros"}, "other.ros"},
+        {{".ros", ".rca", ".rmk", ".roc"}, "a.roc other.ros"},
         {{".ros", ".rca", ".rcb", ".rsa", ".rsb", ".roc"}, "a.roc other.ros"},
     };
     for (const Row& r : rows) {

@@ -2,6 +2,7 @@
 // Start, the 50 ms timer, Stop, and closing the window while recording.
 #include "app/Program.h"
 #include "device/PtyBoard.h"
+#include "recording/MarkerFile.h"
 #include "recording/ProfileFile.h"
 #include "support/MainWindowFixture.h"
 #include "windows/Otworzplik.h"
@@ -64,6 +65,26 @@ TEST_F(ProgramAcquisitionTest, StartRecordStopAndShowTheRecording) {
     EXPECT_GT(state->sampleCount, 1000);
     EXPECT_EQ(form->findChild<QLineEdit*>("edFilename")->text() + ".ros", recordings().first());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ProgramAcquisitionTest, MarkButtonAndKeyMarkTheNewestSample) {
+    EXPECT_FALSE(button("btMark")->isEnabled());
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    form->show();
+    QApplication::setActiveWindow(form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    QTest::qWait(300);
+    button("btMark")->click();
+    QTest::qWait(300);
+    QTest::keyClick(form->windowHandle(), Qt::Key_M);
+    button("btStop")->click();
+    EXPECT_FALSE(button("btMark")->isEnabled());
+    const std::vector<Marker> marks = readMarkerFile(markerFilePath(state->recordingPath)).markers;
+    ASSERT_EQ(marks.size(), 2u);
+    EXPECT_LT(marks[0].start, marks[1].start);
+    EXPECT_LT(marks[1].start, state->sampleCount);
+    EXPECT_EQ(marks[1].label.size(), 8); // "hh:mm:ss"
 }
 
 TEST_F(ProgramAcquisitionTest, ClosingWhileRecordingKeepsTheRecording) {

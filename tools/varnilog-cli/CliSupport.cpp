@@ -1,6 +1,7 @@
 #include "CliSupport.h"
 
 #include "app/Configuration.h"
+#include "recording/MarkerFile.h"
 #include "recording/RecordingLoader.h"
 
 #include <QFileInfo>
@@ -150,6 +151,47 @@ QByteArray jsonString(const QString& text) {
         }
     }
     return out + '"';
+}
+
+void addMarkerSpanOptions(QCommandLineParser& parser) {
+    parser.addOption(
+        {QStringLiteral("from-marker"),
+         QStringLiteral("Start the span at marker I's start (0-based, as 'markers' lists them)."),
+         QStringLiteral("I")});
+    parser.addOption({QStringLiteral("to-marker"),
+                      QStringLiteral("End the span at marker J's end (a point marker's own sample)."),
+                      QStringLiteral("J")});
+}
+
+bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+                       std::int64_t& from, std::int64_t& to) {
+    const QString fromName = QStringLiteral("from-marker"), toName = QStringLiteral("to-marker");
+    if (!parser.isSet(fromName) && !parser.isSet(toName))
+        return true;
+    if ((parser.isSet(fromName) && parser.isSet(QStringLiteral("from"))) ||
+        (parser.isSet(toName) && parser.isSet(QStringLiteral("to")))) {
+        fail(QStringLiteral("--from-marker/--to-marker replace --from/--to: give one of each pair"),
+             ExitUsage);
+        return false;
+    }
+    const std::vector<Marker> markers = readMarkerFile(markerFilePath(rosPath)).markers;
+    const auto last = static_cast<std::int64_t>(markers.size()) - 1;
+    std::int64_t first = 0, second = 0;
+    if (markers.empty()) {
+        fail(QStringLiteral("%1: the recording has no markers").arg(rosPath), ExitUsage);
+        return false;
+    }
+    if (!intOption(parser, fromName, 0, last, first) || !intOption(parser, toName, 0, last, second))
+        return false;
+    if (parser.isSet(fromName))
+        from = markers[static_cast<std::size_t>(first)].start;
+    if (parser.isSet(toName))
+        to = markers[static_cast<std::size_t>(second)].end;
+    if (from > count || to > count) {
+        fail(QStringLiteral("the marker lies outside the recording (%1 samples)").arg(count), ExitUsage);
+        return false;
+    }
+    return true;
 }
 
 } // namespace varnilog::cli

@@ -69,6 +69,13 @@ QByteArray jsonNumber(double value);
 QByteArray jsonValue(const std::optional<double>& value);
 QByteArray jsonString(const QString& text);
 
+// The --from-marker I / --to-marker J options (see addMarkerSpanOptions): from becomes marker I's
+// start, to marker J's end, read from the ".rmk" of rosPath. False (reported as a usage error) for an
+// index outside the list, a marker outside [0, count] or one combined with --from/--to.
+void addMarkerSpanOptions(QCommandLineParser& parser);
+bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+                       std::int64_t& from, std::int64_t& to);
+
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
 int runRender(const QStringList& args);
@@ -77,5 +84,6 @@ int runRecord(const QStringList& args);
 int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
 int runEvents(const QStringList& args);
+int runMarkers(const QStringList& args);
 
 } // namespace varnilog::cli

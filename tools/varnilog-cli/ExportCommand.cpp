@@ -7,7 +7,32 @@
 #include <QLocale>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace varnilog::cli {
+
+namespace {
+
+// --from/--to and --from-marker/--to-marker narrow the export to [from, to): -1 when they hold (or are
+// absent), else the exit code of a span outside the recording or an empty one (already reported).
+int exportSpanOptions(const QCommandLineParser& parser, const QString& rosPath, TextExportSource& source) {
+    const std::int64_t count = std::max<std::int64_t>(source.sampleCount, 0);
+    std::int64_t from = 0, to = count;
+    if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
+        !intOption(parser, QStringLiteral("to"), 0, count, to) ||
+        !markerSpanOptions(parser, rosPath, count, from, to))
+        return ExitUsage;
+    bool narrowed = false;
+    for (const char* name : {"from", "to", "from-marker", "to-marker"})
+        narrowed = narrowed || parser.isSet(QString::fromLatin1(name));
+    if (narrowed && from >= to)
+        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
+    source.firstSample = from;
+    source.sampleCount = to;
+    return -1;
+}
+
+} // namespace
 
 int runExport(const QStringList& args) {
     QCommandLineParser parser;
@@ -15,6 +40,13 @@ int runExport(const QStringList& args) {
         {QStringLiteral("locale"),
          QStringLiteral("Number format, e.g. pl_PL for decimal commas (default: the user's locale)."),
          QStringLiteral("NAME")});
+    // The span of samples [from, to) (default: the whole recording).
+    parser.addOption(
+        {QStringLiteral("from"), QStringLiteral("First sample exported (default 0)."), QStringLiteral("N")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("One past the last sample exported (default: the end)."),
+                      QStringLiteral("M")});
+    addMarkerSpanOptions(parser);
     if (const int rc =
             parseCommand(parser, args, QStringLiteral("Exports a recording as semicolon-separated text."), 2,
                          QStringLiteral("FILE.ros OUT.txt"));
@@ -35,11 +67,14 @@ int runExport(const QStringList& args) {
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     Progress progress(QStringLiteral("exporting"));
     RecordingInput input(*state);
-    const TextExportResult result = exportRecordingText(textExportSourceFrom(input), out, locale,
-                                                        [&](std::int64_t done, std::int64_t total) {
-                                                            progress.update(done, total);
-                                                            return true;
-                                                        });
+    TextExportSource source = textExportSourceFrom(input);
+    if (const int rc = exportSpanOptions(parser, parser.positionalArguments().at(0), source); rc >= 0)
+        return rc;
+    const TextExportResult result =
+        exportRecordingText(source, out, locale, [&](std::int64_t done, std::int64_t total) {
+            progress.update(done, total);
+            return true;
+        });
     progress.finish();
     if (!result.ok)
         return fail(QStringLiteral("%1: %2").arg(outPath, result.error));

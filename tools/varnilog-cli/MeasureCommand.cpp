@@ -73,6 +73,7 @@ int runMeasure(const QStringList& args) {
     parser.addOption({QStringLiteral("to"),
                       QStringLiteral("One past the last sample of the span (default: the end)."),
                       QStringLiteral("M")});
+    addMarkerSpanOptions(parser);
     parser.addOption({QStringLiteral("channels"),
                       QStringLiteral("Channels to measure, e.g. AB (default: all)."),
                       QStringLiteral("ABCD")});
@@ -111,9 +112,12 @@ int runMeasure(const QStringList& args) {
     const std::int64_t count = state->sampleCount;
     std::int64_t from = 0, to = count;
     if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, count, to))
+        !intOption(parser, QStringLiteral("to"), 0, count, to) ||
+        !markerSpanOptions(parser, path, count, from, to))
         return ExitUsage;
-    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to"))) && from >= to)
+    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
+         parser.isSet(QStringLiteral("from-marker")) || parser.isSet(QStringLiteral("to-marker"))) &&
+        from >= to)
         return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
 
     MeasureRequest request = measureRequestFor(*state, from, to);

@@ -20,6 +20,7 @@ const char* const kUsage = "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
                            "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
                            "  record --port PORT --seconds S  a new recording from a board\n"
                            "  events FILE.ros --channel A ... the trigger events of a channel\n"
+                           "  markers FILE.ros [--json]       the markers saved with a recording\n"
                            "\n"
                            "'varnilog-cli COMMAND --help' describes a command's options.\n"
                            "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -74,5 +75,7 @@ int main(int argc, char** argv) {
         return runEvents(args);
     if (command == QLatin1String("record"))
         return runRecord(args);
+    if (command == QLatin1String("markers"))
+        return runMarkers(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }

@@ -1,0 +1,168 @@
+// TForm1, markers: the mark button and key M while recording, saving the recording's marks, the
+// markers of a loaded recording (flags, hover text, "." and "," to jump, right-click to add).
+#include "app/Program.h"
+
+#include "app/MessageBoxes.h"
+#include "device/Acquisition.h"
+#include "recording/MarkerFile.h"
+#include "ui_Program.h"
+#include "view/ElapsedTime.h"
+#include "view/MarkerFlags.h"
+#include "windows/MarkersWindow.h"
+
+#include <QMenu>
+#include <QShortcut>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace varnilog {
+
+void TForm1::connectMarkerHandlers() {
+    connect(ui_->btMark, &QAbstractButton::clicked, this, &TForm1::btMarkClick);
+    const auto key = [this](Qt::Key k, auto handler) {
+        auto* shortcut = new QShortcut(QKeySequence(k), this);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    key(Qt::Key_M, &TForm1::btMarkClick);
+    key(Qt::Key_Period, [this] { jumpToMarker(true); });
+    key(Qt::Key_Comma, [this] { jumpToMarker(false); });
+    markerMenu_ = new QMenu(this);
+    QAction* point = markerMenu_->addAction(QString::fromUtf8("Dodaj znacznik"));
+    point->setObjectName(QStringLiteral("actAddMarker"));
+    connect(point, &QAction::triggered, this, [this] { addMarkerAtColumn(markerMenuColumn_); });
+    QAction* range = markerMenu_->addAction(QString::fromUtf8("Dodaj zakres"));
+    range->setObjectName(QStringLiteral("actAddRange"));
+    connect(range, &QAction::triggered, this, &TForm1::addRangeFromSelection);
+    ui_->imgDisplay->setMouseTracking(true);
+    connectMarkersWindow();
+}
+
+void TForm1::connectMarkersWindow() {
+    markersWindow_ = new MarkersWindow(this);
+    auto* open = new QAction(QString::fromUtf8("Znaczniki"), this);
+    open->setObjectName(QStringLiteral("Znaczniki1"));
+    ui_->Plik1->insertAction(ui_->Koniec1, open);
+    connect(open, &QAction::triggered, this, [this] {
+        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
+        markersWindow_->show();
+        markersWindow_->raise();
+    });
+    connect(markersWindow_, &MarkersWindow::centreRequested, this, &TForm1::centreViewOn);
+    connect(markersWindow_, &MarkersWindow::spanRequested, this, [this](std::int64_t from, std::int64_t to) {
+        centreViewOn(from + (to - from) / 2);
+        state_.selectionStart = static_cast<std::int32_t>(from - state_.viewStart);
+        state_.selectionEnd = static_cast<std::int32_t>(to - state_.viewStart);
+        renderWaveform();
+    });
+    connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {
+        changeRecordingMarkers([&](std::vector<Marker>& list) {
+            if (index < static_cast<int>(list.size()))
+                list[static_cast<std::size_t>(index)].label = label;
+        });
+    });
+    connect(markersWindow_, &MarkersWindow::removeRequested, this, [this](int index) {
+        changeRecordingMarkers([&](std::vector<Marker>& list) {
+            if (index < static_cast<int>(list.size()))
+                list.erase(list.begin() + index);
+        });
+    });
+}
+
+void TForm1::centreViewOn(std::int64_t sample) {
+    state_.viewStart = centredViewStart(sample, std::max(1, state_.zoomDivisor), kDisplayColumns);
+    refreshView();
+}
+
+void TForm1::btMarkClick() {
+    if (recordingActive())
+        acquisition().addMark();
+}
+
+void TForm1::saveRecordingMarks() {
+    if (QString error; !acquisition().saveMarksIfDue(error))
+        showStatusMessage(error);
+}
+
+void TForm1::loadMarkers() {
+    const MarkerReading reading = readMarkerFile(markerFilePath(state_.recordingPath));
+    view_->markers = reading.markers;
+    if (markersWindow_ != nullptr)
+        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
+    if (reading.damaged())
+        showStatusMessage(QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: %1")
+                              .arg(reading.damagedLines));
+}
+
+bool TForm1::changeRecordingMarkers(const std::function<void(std::vector<Marker>&)>& edit) {
+    QString error;
+    const bool changed = changeMarkers(
+        state_.recordingPath,
+        [&](std::vector<Marker>& list, QString&) {
+            edit(list);
+            return true;
+        },
+        error);
+    if (!changed) {
+        boxes_.showErrorBox(error);
+        return false;
+    }
+    loadMarkers();
+    drawOverlays(ui_->CheckBox1->isChecked());
+    return true;
+}
+
+void TForm1::imgDisplayContextMenu(QPoint p) {
+    if (recordingActive() || state_.sampleCount <= 0)
+        return;
+    markerMenuColumn_ = std::clamp(p.x(), 0, kDisplayColumns - 1);
+    markerMenu_->actions().at(1)->setEnabled(state_.selectionStart != state_.selectionEnd);
+    markerMenu_->popup(ui_->imgDisplay->mapToGlobal(p));
+}
+
+void TForm1::addMarkerAtColumn(int column) {
+    const std::int64_t sample =
+        state_.viewStart + static_cast<std::int64_t>(column) * std::max(1, state_.zoomDivisor);
+    if (sample >= state_.sampleCount)
+        return;
+    changeRecordingMarkers([&](std::vector<Marker>& list) {
+        list.push_back({sample, sample, MarkerKind::Uwaga, {}});
+    });
+}
+
+void TForm1::addRangeFromSelection() {
+    const std::int64_t a = state_.viewStart + std::min(state_.selectionStart, state_.selectionEnd);
+    const std::int64_t b = std::min(state_.viewStart + std::max(state_.selectionStart, state_.selectionEnd),
+                                    state_.sampleCount - 1);
+    if (b <= a)
+        return;
+    changeRecordingMarkers([&](std::vector<Marker>& list) {
+        list.push_back({a, b, MarkerKind::Zakres, {}});
+    });
+}
+
+void TForm1::jumpToMarker(bool forward) {
+    if (recordingActive())
+        return;
+    const std::int32_t zoom = std::max(1, state_.zoomDivisor);
+    const int index = neighbourMarker(view_->markers, state_.viewStart + kDisplayColumns / 2 * zoom, forward);
+    if (index < 0)
+        return;
+    centreViewOn(view_->markers[static_cast<std::size_t>(index)].start);
+}
+
+void TForm1::showMarkerAt(QPoint p) {
+    const int index = markerAtColumn(view_->markers, state_.viewStart, state_.zoomDivisor, p.x());
+    if (index < 0) {
+        QToolTip::hideText();
+        return;
+    }
+    const Marker& m = view_->markers[static_cast<std::size_t>(index)];
+    QToolTip::showText(ui_->imgDisplay->mapToGlobal(p),
+                       QStringLiteral("%1 %2\n%3")
+                           .arg(formatElapsedTime(static_cast<float>(m.start) * state_.samplingPeriodMs),
+                                markerKindName(m.kind), m.label),
+                       ui_->imgDisplay);
+}
+
+} // namespace varnilog

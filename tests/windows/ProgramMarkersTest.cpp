@@ -1,0 +1,119 @@
+// The main window with a recording that has markers: flags in the picture, "." and "," to jump, a
+// damaged file said in the status bar, right-click to add a marker or a range.
+#include "app/Program.h"
+#include "recording/MarkerFile.h"
+#include "support/CliRunner.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingSetBuilder.h"
+#include "support/TestFiles.h"
+#include "view/MarkerFlags.h"
+#include "windows/BitmapWidget.h"
+#include "windows/MarkersWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace varnilog;
+
+namespace {
+
+using ProgramMarkersTest = test::MainWindowTest;
+
+TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
+    createWindow();
+    const QString ros =
+        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
+                             {QByteArray(10000, char(125)), QByteArray(10000, char(125))});
+    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\r\n3000;3000;strata;7\r\n"
+                                         "8000;8100;zakres;b\r\nnot a marker\r\n");
+    form->openRecording(ros);
+    EXPECT_EQ(form->statusPanelText(16),
+              QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: 1"));
+    EXPECT_EQ(state->bmpScreen.pixel(100, 9), markerColour(MarkerKind::Uwaga));
+
+    form->show();
+    QApplication::setActiveWindow(form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    const struct {
+        Qt::Key key;
+        std::int64_t viewStart; // the marker in the middle column
+    } jumps[] = {
+        {Qt::Key_Period, 2750}, {Qt::Key_Period, 7750}, {Qt::Key_Period, 7750}, {Qt::Key_Comma, 2750}};
+    for (const auto& j : jumps) {
+        QTest::keyClick(form->windowHandle(), j.key);
+        EXPECT_EQ(state->viewStart, j.viewStart);
+    }
+    EXPECT_EQ(state->bmpScreen.pixel(250, 9), markerColour(MarkerKind::Strata));
+
+    // Right-click at column 10 → "Dodaj znacznik" at viewStart + 10; a selection → "Dodaj zakres".
+    auto* picture = child<BitmapWidget>("imgDisplay");
+    emit picture->mousePressed(QPoint(10, 100), Qt::RightButton, Qt::RightButton);
+    form->findChild<QAction*>(QStringLiteral("actAddMarker"))->trigger();
+    state->selectionStart = 20;
+    state->selectionEnd = 40;
+    form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
+    const std::vector<Marker> saved = readMarkerFile(markerFilePath(ros)).markers;
+    ASSERT_EQ(saved.size(), 5u);
+    EXPECT_EQ(saved[1], (Marker{2760, 2760, MarkerKind::Uwaga, {}}));
+    EXPECT_EQ(saved[2], (Marker{2770, 2790, MarkerKind::Zakres, {}}));
+    EXPECT_EQ(state->bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
+    createWindow();
+    const QString ros =
+        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
+                             {QByteArray(10000, char(125)), QByteArray(10000, char(125))});
+    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\\;b\r\n3000;3000;strata;7\r\n"
+                                         "8000;8100;zakres;\xc5\xbc\r\n");
+    form->openRecording(ros);
+    form->findChild<QAction*>(QStringLiteral("Znaczniki1"))->trigger();
+    auto* window = form->findChild<MarkersWindow*>(QStringLiteral("MarkersWindow"));
+    ASSERT_NE(window, nullptr);
+    auto* table = window->findChild<QTableWidget*>(QStringLiteral("tbMarkers"));
+
+    // The window's rows and the tool's JSON list the same markers in the same order.
+    const test::CliRun run = test::runCli({QStringLiteral("markers"), ros, QStringLiteral("--json")});
+    const QJsonArray listed = QJsonDocument::fromJson(run.out).object().value("markers").toArray();
+    ASSERT_EQ(table->rowCount(), listed.size());
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QJsonObject m = listed.at(r).toObject();
+        EXPECT_EQ(table->item(r, 1)->text(), m.value("kind").toString());
+        EXPECT_EQ(table->item(r, 2)->text(), m.value("label").toString());
+    }
+    EXPECT_EQ(table->item(1, 0)->text(), "0000:00:03:000");
+
+    window->findChild<QComboBox*>(QStringLiteral("cbKind"))->setCurrentIndex(2); // "strata"
+    EXPECT_EQ(window->shownMarkers(), std::vector<int>{1});
+    window->findChild<QComboBox*>(QStringLiteral("cbKind"))->setCurrentIndex(0);
+
+    table->selectRow(1); // Enter centres the view on it, "Zaznacz do następnego" selects up to the next
+    QTest::keyClick(table, Qt::Key_Return);
+    EXPECT_EQ(state->viewStart, 2750);
+    window->findChild<QPushButton*>(QStringLiteral("btToNext"))->click();
+    EXPECT_EQ(state->viewStart + state->selectionStart, 3000);
+    EXPECT_EQ(state->viewStart + state->selectionEnd, 8100);
+
+    table->item(0, 2)->setText(QStringLiteral("edited;"));
+    table->selectRow(1);
+    QTest::keyClick(table, Qt::Key_Delete);
+    const std::vector<Marker> saved = readMarkerFile(markerFilePath(ros)).markers;
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].label, "edited;");
+    EXPECT_EQ(saved[1].kind, MarkerKind::Zakres);
+    EXPECT_EQ(table->rowCount(), 2);
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+} // namespace
