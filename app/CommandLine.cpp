@@ -68,4 +68,22 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
     return true;
 }
 
+QString programInformation(const QStringList& arguments, const QString& version) {
+    const QStringList options = arguments.mid(1);
+    if (options.contains(QLatin1String("--version")))
+        return QStringLiteral("varnilog %1\n").arg(version);
+    if (!options.contains(QLatin1String("--help")) && !options.contains(QLatin1String("-h")))
+        return {};
+    return QStringLiteral(
+        "Usage: varnilog [--config FILE] [--simulate[=KZ100|KZ200|KZ300|KZ400]] [FILE.ros]\n"
+        "Records, views, measures and exports the sample stream of the KZ100..KZ400 boards.\n"
+        "\n"
+        "  FILE.ros              a recording to open at start\n"
+        "  --config FILE         the configuration file (default: beside the program, or\n"
+        "                        ~/.config/varnilog2k.ini when that folder cannot be written)\n"
+        "  --simulate[=MODEL]    record from a built-in simulated board instead of a serial port\n"
+        "  -h, --help            this text\n"
+        "  --version             the program's version\n");
+}
+
 } // namespace varnilog

@@ -22,4 +22,8 @@ struct ProgramOptions {
 bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
                          QString& error);
 
+// The text that --version or --help (-h) asks for, answered before any window or display is needed;
+// empty when neither is given.
+QString programInformation(const QStringList& arguments, const QString& version);
+
 } // namespace varnilog

@@ -1,6 +1,7 @@
 // Program entry: parses the command line, owns the shared state, the message boxes, the serial link
 // and the clock, creates the main window and the six secondary windows in their fixed order and runs the
 // message loop.
+#include "app/CommandLine.h"
 #include "app/ConfigLocation.h"
 #include "app/Configuration.h"
 #include "app/Program.h"
@@ -23,6 +24,15 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    // --version and --help need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const QString information = varnilog::programInformation(arguments, QStringLiteral(VARNILOG_VERSION));
+        !information.isEmpty()) {
+        std::fputs(information.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     varnilog::setUpApplicationTitle();
 

@@ -38,8 +38,17 @@ void Acquisition::report(const QString& message) {
 
 bool Acquisition::openPort() {
     if (!link_.open(state_.comPortName)) {
-        report(link_.speedRefused() ? text("Port nie obsługuje prędkości 921600 !")
-                                    : text("Nie można otworzyć portu !"));
+        const int error = link_.openError();
+        if (link_.speedRefused())
+            report(text("Port nie obsługuje prędkości 921600 !"));
+        else if (portAccessDenied(error))
+            report(
+                text("Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
+                    .arg(state_.comPortName));
+        else if (error != 0)
+            report(text("Nie można otworzyć portu ! %1: %2").arg(state_.comPortName, qt_error_string(error)));
+        else
+            report(text("Nie można otworzyć portu !"));
         return false;
     }
     state_.portOpen = true;
@@ -113,8 +122,10 @@ StartResult Acquisition::start() {
     StartResult result;
     const std::uint8_t modelBefore = state_.deviceModel;
     if (!state_.portOpen) {
-        if (!openPort())
+        if (!openPort()) {
+            result.portError = link_.openError();
             return result;
+        }
         identifyBoard();
         if (!state_.handshakeOk) {
             result.status = StartStatus::NotIdentified;

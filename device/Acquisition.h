@@ -32,9 +32,10 @@ inline constexpr int kAcqBlockSize = 204800; // samples per channel of one tick
 CommandFrame settingsCommand(const SharedState& state);
 
 enum class StartStatus {
-    PortNotOpened,   // "Nie można otworzyć portu !" (or the port refused the line speed) was shown
-    NotIdentified,   // three attempts failed, port closed again
-    NotReady,        // the port was already open without a fresh identification: nothing done
+    PortNotOpened, // "Nie można otworzyć portu !" with the port and the reason (or the missing permission,
+                   // or the refused line speed) was shown
+    NotIdentified, // three attempts failed, port closed again
+    NotReady,      // the port was already open without a fresh identification: nothing done
     FilesNotCreated, // port open, board identified, files missing: the user ends it with stop
     Sampling,        // settings command sent: start the 50 ms timer
 };
@@ -43,6 +44,7 @@ struct StartResult {
     StartStatus status = StartStatus::PortNotOpened;
     bool modelChanged = false; // the board reported another model than the one selected
     QString baseName;          // for edFilename; empty when no set was begun
+    int portError = 0;         // PortNotOpened: the system's error number of the open (SerialLink::openError)
 };
 
 enum class TickStatus {

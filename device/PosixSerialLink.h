@@ -32,6 +32,7 @@ public:
     // A name without a leading "/" is taken from /dev ("ttyUSB0" is /dev/ttyUSB0).
     bool open(const QString& portName) override;
     bool speedRefused() const override { return speedRefused_; }
+    int openError() const override { return openError_; }
     bool isOpen() const override { return fd_ >= 0; }
     std::int64_t write(std::span<const std::uint8_t> bytes) override;
     std::int64_t queuedBytes() override { return ring_.size(); }
@@ -52,6 +53,7 @@ private:
     ByteRing ring_;
     ApplyLineSettings applyLineSettings_;
     bool speedRefused_ = false;
+    int openError_ = 0;
     int fd_ = -1;
     int wakeFd_ = -1; // eventfd that ends the reader's poll
     std::thread reader_;

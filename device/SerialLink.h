@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cerrno>
 #include <cstdint>
 #include <span>
 
@@ -23,6 +24,9 @@ public:
     // After a failed open: true when the device opened but would not run at 921600 baud (the
     // driver applied another speed), so the user is told the port, not the board, is the problem.
     virtual bool speedRefused() const { return false; }
+    // After a failed open: the system's error number of the failure (0 when there is none to tell), so
+    // the user reads why, and a missing permission can be told apart with its fix.
+    virtual int openError() const { return 0; }
     virtual bool isOpen() const = 0;
     // Bytes written, or -1 on an error of the device.
     virtual std::int64_t write(std::span<const std::uint8_t> bytes) = 0;
@@ -38,5 +42,10 @@ public:
     // before stays readable.
     virtual bool failed() const = 0;
 };
+
+// True when an open failed because the user may not use the device (on Debian: not in "dialout").
+inline bool portAccessDenied(int openError) {
+    return openError == EACCES || openError == EPERM;
+}
 
 } // namespace varnilog

@@ -6,7 +6,9 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file bin/varnilog bin/varnilog-cli bin/kzsim share/applications/varnilog.desktop
-             share/icons/hicolor/scalable/apps/varnilog.svg)
+             share/icons/hicolor/scalable/apps/varnilog.svg share/mime/packages/varnilog.xml
+             share/metainfo/org.varnilog.Varnilog.metainfo.xml share/man/man1/varnilog-cli.1
+             share/bash-completion/completions/varnilog-cli)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "missing after installation: ${file}")
   endif()

@@ -63,5 +63,24 @@ TEST(ProgramOptionsTest, CommandLine) {
     }
 }
 
+TEST(ProgramOptionsTest, VersionAndHelpAreAnsweredWithoutAWindow) {
+    const struct {
+        QStringList args;
+        const char* starts; // "" when the program starts as usual
+    } rows[] = {
+        {{"varnilog", "--version"}, "varnilog 1.2.3\n"},
+        {{"varnilog", "x.ros", "--version"}, "varnilog 1.2.3\n"},
+        {{"varnilog", "--help"}, "Usage: varnilog [--config FILE]"},
+        {{"varnilog", "-h"}, "Usage: varnilog [--config FILE]"},
+        {{"varnilog", "x.ros"}, ""},
+        {{"--version"}, ""}, // the program's own name is no option
+    };
+    for (const auto& r : rows) {
+        const QString text = programInformation(r.args, QStringLiteral("1.2.3"));
+        EXPECT_TRUE(*r.starts ? text.startsWith(QString::fromUtf8(r.starts)) : text.isEmpty())
+            << r.args.join(QLatin1Char(' ')).toStdString() << ": " << text.toStdString();
+    }
+}
+
 } // namespace
 } // namespace varnilog

@@ -461,3 +461,41 @@ TEST_F(AcquisitionTest, StaleBytesFromAnEarlierSessionNeverEnterTheRecording) {
 
 } // namespace
 } // namespace varnilog
+
+namespace varnilog {
+namespace {
+
+// The user who may not use the port is told the fix; other failures give the system's reason.
+TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndHowToFixAMissingPermission) {
+    const struct {
+        int error;
+        const char* message;
+    } rows[] = {
+        {EACCES,
+         "Brak uprawnień do portu ttyUSB0 — dodaj użytkownika do grupy dialout i zaloguj się ponownie"},
+        {EPERM,
+         "Brak uprawnień do portu ttyUSB0 — dodaj użytkownika do grupy dialout i zaloguj się ponownie"},
+        {EBUSY, nullptr},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.error);
+        auto state = std::make_unique<SharedState>();
+        state->comPortName = QStringLiteral("ttyUSB0");
+        test::FakeSerialLink link;
+        link.openFails = true;
+        link.openErrorValue = r.error;
+        test::FakeClock clock;
+        QStringList messages;
+        Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+        const StartResult started = acq.start();
+        EXPECT_EQ(started.status, StartStatus::PortNotOpened);
+        EXPECT_EQ(started.portError, r.error);
+        const QString expected =
+            r.message ? QString::fromUtf8(r.message)
+                      : QString::fromUtf8("Nie można otworzyć portu ! ttyUSB0: ") + qt_error_string(r.error);
+        EXPECT_EQ(messages, QStringList{expected});
+    }
+}
+
+} // namespace
+} // namespace varnilog

@@ -63,20 +63,32 @@ TEST(BoardIdentificationTest, AnswerAtTheSecondAttemptIsAccepted) {
     s.acq.stop();
 }
 
-TEST(BoardIdentificationTest, PortThatCannotBeOpened) {
-    for (const char* name : {"", "   ", "/dev/no-such-port-here", "no-such-tty"}) {
-        SCOPED_TRACE(name);
+TEST(BoardIdentificationTest, PortThatCannotBeOpenedIsNamedWithTheReason) {
+    const QString notOpened = u("Nie można otworzyć portu !");
+    const struct {
+        const char* port;
+        int reason; // 0: no reason to give
+    } rows[] = {
+        {"", 0},
+        {"   ", 0},
+        {"/dev/no-such-port-here", ENOENT},
+        {"no-such-tty", ENOENT},
+        {"/dev/null", ENOTTY}, // a file that is not a terminal is no port either
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.port);
         Session s(BoardOptions{});
-        s.state->comPortName = QString::fromUtf8(name);
-        EXPECT_EQ(s.acq.start().status, StartStatus::PortNotOpened);
-        EXPECT_EQ(s.messages, QStringList{u("Nie można otworzyć portu !")});
+        s.state->comPortName = QString::fromUtf8(r.port);
+        const StartResult started = s.acq.start();
+        EXPECT_EQ(started.status, StartStatus::PortNotOpened);
+        EXPECT_EQ(started.portError, r.reason);
+        const QString expected =
+            r.reason == 0 ? notOpened
+                          : notOpened + QStringLiteral(" %1: %2").arg(r.port, qt_error_string(r.reason));
+        EXPECT_EQ(s.messages, QStringList{expected});
         EXPECT_FALSE(s.state->portOpen);
         EXPECT_FALSE(s.state->samplingActive);
     }
-    // A file that is not a terminal is no port either.
-    Session s(BoardOptions{});
-    s.state->comPortName = QStringLiteral("/dev/null");
-    EXPECT_EQ(s.acq.start().status, StartStatus::PortNotOpened);
 }
 
 TEST(BoardIdentificationTest, PortIsExclusiveAndReusableAfterClose) {

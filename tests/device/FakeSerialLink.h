@@ -17,6 +17,7 @@ public:
     std::vector<std::vector<std::uint8_t>> written;
     std::function<void(std::span<const std::uint8_t>, FakeSerialLink&)> onWrite;
     bool openFails = false;
+    int openErrorValue = 0; // what openError() reports after a failed open
     bool failedFlag = false;
     int opens = 0;
     int closes = 0;
@@ -33,6 +34,7 @@ public:
         failedFlag = false;
         return true;
     }
+    int openError() const override { return openFails ? openErrorValue : 0; }
     bool isOpen() const override { return open_; }
     std::int64_t write(std::span<const std::uint8_t> bytes) override {
         written.emplace_back(bytes.begin(), bytes.end());

@@ -35,6 +35,7 @@ struct OpenCase {
     PosixSerialLink::ApplyLineSettings apply;
     const char* message; // the first status message of the start
     bool opens;
+    int reason = 0; // the system's reason, named after the port
 };
 
 TEST(PosixSerialLinkTest, OpensOnlyAFreePortThatRunsAtTheLineRate) {
@@ -45,8 +46,8 @@ TEST(PosixSerialLinkTest, OpensOnlyAFreePortThatRunsAtTheLineRate) {
     const char* notOpened = "Nie można otworzyć portu !";
     const std::vector<OpenCase> cases{
         {"a free port", Holder::Nobody, ::tcsetattr, opened, true},
-        {"held by another link of this program", Holder::AnotherLink, ::tcsetattr, notOpened, false},
-        {"held by a program that locked it", Holder::LockingProgram, ::tcsetattr, notOpened, false},
+        {"held by another link of this program", Holder::AnotherLink, ::tcsetattr, notOpened, false, EBUSY},
+        {"held by a program that locked it", Holder::LockingProgram, ::tcsetattr, notOpened, false, EBUSY},
         {"a driver that applies another speed", Holder::Nobody, applyAtAnotherSpeed,
          "Port nie obsługuje prędkości 921600 !", false},
         {"free again once the holders closed", Holder::Nobody, ::tcsetattr, opened, true},
@@ -74,7 +75,12 @@ TEST(PosixSerialLinkTest, OpensOnlyAFreePortThatRunsAtTheLineRate) {
         Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
         const StartResult r = acq.start();
         ASSERT_FALSE(messages.isEmpty());
-        EXPECT_EQ(messages.first().toStdString(), c.message);
+        const QString expected =
+            QString::fromUtf8(c.message) +
+            (c.reason ? QStringLiteral(" %1: %2").arg(board.slavePath(), qt_error_string(c.reason))
+                      : QString());
+        EXPECT_EQ(messages.first(), expected);
+        EXPECT_EQ(link.openError(), c.reason);
         EXPECT_EQ(r.status == StartStatus::PortNotOpened, !c.opens);
         EXPECT_EQ(link.isOpen(), c.opens);
         acq.stop();

@@ -15,6 +15,7 @@
 #include <QImage>
 
 #include <csignal>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -286,4 +287,36 @@ TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
     EXPECT_EQ(runCli({"record", "--port", dir.filePath("nothing"), "--seconds", "1"}).code, 1);
     EXPECT_EQ(runCli({"record", "--seconds", "1"}).code, 2);
     EXPECT_EQ(runCli({"record", "--port", "x", "--seconds", "1", "--sens", "11,1"}).code, 2);
+}
+
+// A port the user may not open: the tool says how to get the permission. The super-user may open
+// anything, so as root the tool runs as user nobody.
+TEST(CliTest, RecordTellsAUserWithoutPortPermissionHowToGetIt) {
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                          QFile::ExeOther);
+    const QString port = dir.filePath("ttyUSB0");
+    writeFile(port, {});
+    QFile::setPermissions(port, {});
+    QStringList command{QStringLiteral(VARNILOG_CLI_PATH)};
+    if (::geteuid() == 0)
+        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.start(command.first(), command.mid(1) + args);
+        p.waitForFinished(60000);
+        return CliRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                      p.readAllStandardError()};
+    };
+    if (run({"--version"}).code != 0)
+        GTEST_SKIP() << "the built tool cannot be run as user nobody here";
+    const CliRun r = run({"record", "--port", port, "--seconds", "1", "--dir", dir.path()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(
+        r.err.contains(QStringLiteral("no permission to open port %1 — add your user to the dialout group "
+                                      "and log in again")
+                           .arg(port)
+                           .toUtf8()))
+        << r.err.constData();
 }

@@ -103,7 +103,8 @@ TEST_F(ProgramAcquisitionTest, AMissingPortSaysSo) {
     state->comPortName = dir.filePath("no-such-port");
     button("btStart")->click();
     EXPECT_FALSE(state->samplingActive);
-    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nie można otworzyć portu !"));
+    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nie można otworzyć portu ! %1: %2")
+                                             .arg(state->comPortName, qt_error_string(ENOENT)));
     EXPECT_TRUE(button("btStart")->isEnabled());
     EXPECT_TRUE(recordings().isEmpty());
 }

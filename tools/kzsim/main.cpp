@@ -37,11 +37,13 @@ bool readChannel(const QCommandLineParser& parser, const QString& letter, Channe
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kzsim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated KZ100..KZ400 board on a pseudo-terminal; the first output line is its path.\n"
         "The stream is limited to the 92 160 bytes/s of a 921600-baud line."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QString waves = waveformNames().join(QLatin1Char('|'));
     parser.addOptions({
         {QStringLiteral("model"), QStringLiteral("Board model KZ100..KZ400 (default KZ100)."),

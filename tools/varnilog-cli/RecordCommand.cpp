@@ -119,6 +119,10 @@ int runRecord(const QStringList& args) {
             acquisition.stop();
         std::signal(SIGINT, previous);
         std::signal(SIGTERM, SIG_DFL);
+        if (started.status == StartStatus::PortNotOpened && portAccessDenied(started.portError))
+            return fail(QStringLiteral("no permission to open port %1 — add your user to the dialout group "
+                                       "and log in again")
+                            .arg(state->comPortName));
         return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
     }
     QElapsedTimer elapsed;
