@@ -63,6 +63,7 @@ bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& er
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
+int runImport(const QStringList& args);
 int runRender(const QStringList& args);
 int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);

@@ -1,40 +1,33 @@
-// export: the recording as the same text file the main window exports.
+// export: the recording as the same text file the main window exports, or as CSV, WAV or a sigrok
+// session (chosen by OUT's extension or --format).
 #include "CliSupport.h"
 
+#include "recording/CsvFormat.h"
+#include "recording/InterchangeExport.h"
+#include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
+#include "recording/SafeFile.h"
+#include "recording/SigrokSession.h"
 #include "recording/TextExport.h"
+#include "recording/WavFormat.h"
 
 #include <QLocale>
 #include <QSaveFile>
 
 namespace varnilog::cli {
 
-int runExport(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption(
-        {QStringLiteral("locale"),
-         QStringLiteral("Number format, e.g. pl_PL for decimal commas (default: the user's locale)."),
-         QStringLiteral("NAME")});
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Exports a recording as semicolon-separated text."), 2,
-                         QStringLiteral("FILE.ros OUT.txt"));
-        rc >= 0)
-        return rc;
+namespace {
+
+int exportText(const QCommandLineParser& parser, SharedState& state, const QString& outPath) {
     QLocale locale;
     if (QString localeError; !localeOption(parser, locale, localeError))
         return fail(localeError, ExitUsage);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    // Without its ".rca" the export is an empty file, as from the window.
-    if (!openRecording(*state, parser.positionalArguments().at(0), error, MissingSamples::Empty))
-        return fail(error);
-    const QString outPath = parser.positionalArguments().at(1);
     // Written beside the target and renamed into place: a failed export never leaves half a file.
     QSaveFile out(outPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     Progress progress(QStringLiteral("exporting"));
-    RecordingInput input(*state);
+    RecordingInput input(state);
     const TextExportResult result = exportRecordingText(textExportSourceFrom(input), out, locale,
                                                         [&](std::int64_t done, std::int64_t total) {
                                                             progress.update(done, total);
@@ -46,6 +39,122 @@ int runExport(const QStringList& args) {
     if (!out.commit())
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     return ExitOk;
+}
+
+// --channels ABCD as a mask; false (reported) for other letters.
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
+    if (!parser.isSet(QStringLiteral("channels")))
+        return true;
+    mask = 0;
+    const QString letters = parser.value(QStringLiteral("channels")).toUpper();
+    for (const QChar ch : letters) {
+        const int c = ch.unicode() - 'A';
+        if (c < 0 || c >= kChannels) {
+            fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
+            return false;
+        }
+        mask |= 1u << c;
+    }
+    if (mask == 0) {
+        fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
+        return false;
+    }
+    return true;
+}
+
+int exportInterchange(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
+                      ExportFormat format) {
+    RecordingInput input(state);
+    InterchangeRequest request;
+    request.source = textExportSourceFrom(input);
+    request.start = readRecordingHeader(state.recordingPath).values.start;
+    const std::int64_t count = std::max<std::int64_t>(state.sampleCount, 0);
+    request.to = count;
+    if (!intOption(parser, QStringLiteral("from"), 0, count, request.from) ||
+        !intOption(parser, QStringLiteral("to"), 0, count, request.to) ||
+        !channelsOption(parser, request.channelMask))
+        return ExitUsage;
+    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to"))) &&
+        request.from >= request.to)
+        return fail(QStringLiteral("the span [%1, %2) is empty").arg(request.from).arg(request.to),
+                    ExitUsage);
+    if (InterchangeBlocks(request).channels().empty())
+        return fail(
+            QStringLiteral("%1: none of the channels asked for has a sample file").arg(state.recordingPath));
+    SafeFile out(outPath);
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    Progress progress(QStringLiteral("exporting"));
+    const WorkProgress report = [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    };
+    InterchangeResult result;
+    if (format == ExportFormat::Csv)
+        result = exportCsv(request, out, report);
+    else if (format == ExportFormat::Wav)
+        result = exportWav(request, out, report);
+    else
+        result = exportSigrok(request, out, report);
+    progress.finish();
+    if (!result.ok) {
+        out.cancel();
+        return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
+    }
+    if (!out.commit())
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    return ExitOk;
+}
+
+} // namespace
+
+int runExport(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {QStringLiteral("locale"),
+         QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
+         QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("txt, csv, wav or sr (default: OUT's extension)."),
+                      QStringLiteral("F")});
+    parser.addOption({QStringLiteral("from"),
+                      QStringLiteral("First sample written (csv, wav, sr; default 0)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("One past the last sample written (csv, wav, sr; default: the end)."),
+                      QStringLiteral("M")});
+    parser.addOption({QStringLiteral("channels"),
+                      QStringLiteral("Channels written, e.g. AB (csv, wav, sr; default: all with samples)."),
+                      QStringLiteral("ABCD")});
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
+                                        "(.csv), 8-bit WAV (.wav) or a sigrok session (.sr)."),
+                         2, QStringLiteral("FILE.ros OUT.{txt,csv,wav,sr}"));
+        rc >= 0)
+        return rc;
+    const QString outPath = parser.positionalArguments().at(1);
+    ExportFormat format = ExportFormat::Text;
+    if (parser.isSet(QStringLiteral("format"))
+            ? !exportFormatFromName(parser.value(QStringLiteral("format")), format, false)
+            : !exportFormatFromName(outPath, format))
+        return fail(QStringLiteral("%1: the format is none of txt, csv, wav, sr (use --format)")
+                        .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                                    : outPath),
+                    ExitUsage);
+    if (format == ExportFormat::Text &&
+        (parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
+         parser.isSet(QStringLiteral("channels"))))
+        return fail(QStringLiteral("--from, --to and --channels apply to csv, wav and sr"), ExitUsage);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    // Without its ".rca" the text export is an empty file, as from the window; the other formats need it.
+    if (!openRecording(*state, parser.positionalArguments().at(0), error,
+                       format == ExportFormat::Text ? MissingSamples::Empty : MissingSamples::Refuse))
+        return fail(error);
+    if (format == ExportFormat::Text)
+        return exportText(parser, *state, outPath);
+    return exportInterchange(parser, *state, outPath, format);
 }
 
 } // namespace varnilog::cli
