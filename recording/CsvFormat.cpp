@@ -3,6 +3,8 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -153,8 +155,8 @@ public:
             if (havePrevious_ && std::abs(row[0] - previous_ - step_) > step_ / 2)
                 return fail(error, QStringLiteral("line %1: time %2 s breaks the even spacing of %3 s")
                                        .arg(line_)
-                                       .arg(row[0], 0, 'g', 17)
-                                       .arg(step_, 0, 'g', 17)),
+                                       .arg(QString::number(row[0], 'g', QLocale::FloatingPointShortest),
+                                            QString::number(step_, 'g', QLocale::FloatingPointShortest))),
                        -1;
             previous_ = row[0];
             havePrevious_ = true;
