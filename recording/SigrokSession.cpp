@@ -21,38 +21,48 @@ namespace {
 
 constexpr zip_uint64_t kSmallMemberLimit = 1 << 20; // "version" and "metadata" are a few lines
 
-// The archive's bytes go to the export's device; libzip goes back to fill in each member's sizes.
+// The archive's bytes go to the export's device, gathered into large writes; libzip goes back to fill
+// in each member's sizes, which rewrites bytes already handed on.
 struct ArchiveSink {
     QIODevice& out;
     qint64 position = 0; // where the next write goes
-    qint64 end = 0;      // bytes written so far
+    qint64 end = 0;      // bytes taken so far, the pending ones too
     zip_error_t error{};
     bool committed = false;
     QString reason;
+    std::vector<char> pending; // the last bytes taken, not yet on the device (capacity kept)
 
     bool put(const char* data, qint64 size) {
         if (position == end) {
-            if (!writeWhole(out, data, size, reason))
-                return false;
+            pending.insert(pending.end(), data, data + size);
             end += size;
-        } else {
-            if (position + size > end)
-                return fail(QStringLiteral("the archive writer went past its end"));
-            if (auto* safe = dynamic_cast<SafeFile*>(&out)) {
-                if (!safe->rewrite(position, data, size))
-                    return fail(safe->errorString());
-            } else if (out.isSequential() || !out.seek(position) || out.write(data, size) != size ||
-                       !out.seek(end)) {
-                return fail(out.errorString());
-            }
+            position = end;
+            return pending.size() < kPendingBytes || flush();
+        }
+        if (position + size > end)
+            return fail(QStringLiteral("the archive writer went past its end"));
+        if (!flush())
+            return false;
+        if (auto* safe = dynamic_cast<SafeFile*>(&out)) {
+            if (!safe->rewrite(position, data, size))
+                return fail(safe->errorString());
+        } else if (out.isSequential() || !out.seek(position) || out.write(data, size) != size ||
+                   !out.seek(end)) {
+            return fail(out.errorString());
         }
         position += size;
         return true;
+    }
+    bool flush() {
+        const bool ok = writeWhole(out, pending.data(), static_cast<qint64>(pending.size()), reason);
+        pending.clear();
+        return ok;
     }
     bool fail(const QString& why) {
         reason = why;
         return false;
     }
+    static constexpr std::size_t kPendingBytes = 1 << 20;
 };
 
 zip_int64_t archiveCallback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
@@ -83,6 +93,10 @@ zip_int64_t archiveCallback(void* user, void* data, zip_uint64_t len, zip_source
     case ZIP_SOURCE_SEEK:
         return 0;
     case ZIP_SOURCE_COMMIT_WRITE:
+        if (!sink.flush()) {
+            zip_error_set(&sink.error, ZIP_ER_WRITE, EIO);
+            return -1;
+        }
         sink.committed = true;
         return 0;
     case ZIP_SOURCE_WRITE:
@@ -564,7 +578,8 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
         work.volts.push_back(table);
     }
 
-    ArchiveSink sink{out, 0, 0, {}, false, {}};
+    ArchiveSink sink{out, 0, 0, {}, false, {}, {}};
+    sink.pending.reserve(ArchiveSink::kPendingBytes + (1 << 16));
     zip_error_init(&sink.error);
     zip_error_t error;
     zip_error_init(&error);
