@@ -280,6 +280,11 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (!saveRecordingDescription(set.path(".roc"), result.description, &headerError) ||
         !writeRecordingHeader(set.rosPath(), header, disk, headerError))
         return undo(headerError);
+    // The header's own keys stop at B; C and D keep their sensitivity in keys of their own, with no
+    // operation: recorded data as far as the waveform operations are concerned.
+    for (int c = kHeaderChannels; c < info.channels; ++c)
+        if (!writeDerivedChannelKeys(set.rosPath(), c, result.sensitivity[c], QString(), headerError))
+            return undo(headerError);
     result.ok = true;
     return result;
 }
