@@ -1,6 +1,7 @@
 // varnilog-cli export and import of CSV, WAV and sigrok sessions, checked with readers nobody here
 // wrote (sox, sigrok-cli, Python's csv and wave modules; each check skips when its tool is missing),
 // round trips back to the same codes, and refusals that leave no set behind.
+#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/RecordingSetBuilder.h"
 #include "support/TestFiles.h"
@@ -186,4 +187,47 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     EXPECT_EQ(forced.code, 0) << forced.err.toStdString();
     EXPECT_TRUE(test::readFile(dir.filePath("new.roc"))
                     .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
+}
+
+// Export refusals: a wrong command line exits 2, a file that cannot be written whole (a full disk
+// through the file size limit, a missing folder) exits 1 with one line; neither leaves a file or a
+// temporary behind.
+TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    struct Case {
+        QStringList args; // after "export ROS"
+        int code;
+        const char* err;
+        rlim_t sizeLimit; // 0: none
+    };
+    const std::vector<Case> cases{
+        {{"out.sr"}, 1, "File too large", 4096},
+        {{"out.wav"}, 1, "File too large", 1024},
+        {{"out.csv"}, 1, "File too large", 4096},
+        {{"no/such/out.wav"}, 1, "No such file or directory", 0},
+        {{"out.wav", "--channels", "AZ"}, 2, "--channels", 0},
+        {{"out.wav", "--channels", "C"}, 1, "none of the channels", 0},
+        {{"out.csv", "--from", "5", "--to", "5"}, 2, "empty", 0},
+        {{"out.wav", "--to", "1001"}, 2, "--to", 0},
+        {{"out.flac"}, 2, "none of txt, csv, wav, sr", 0},
+        {{"out.wav", "--format", "mp3"}, 2, "none of txt, csv, wav, sr", 0},
+        {{"out.txt", "--from", "1"}, 2, "apply to csv, wav and sr", 0},
+    };
+    for (const Case& c : cases) {
+        QStringList args{"export", ros, dir.filePath(c.args[0])};
+        args << c.args.mid(1);
+        test::CliRun run;
+        if (c.sizeLimit != 0) {
+            const test::ScopedFileSizeLimit limit(c.sizeLimit);
+            run = runCli(args);
+        } else {
+            run = runCli(args);
+        }
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_EQ(setFiles(dir.path(), "out"), QStringList()) << c.args.join(' ').toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+    }
 }
