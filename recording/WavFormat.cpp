@@ -110,6 +110,14 @@ QByteArray wavHeader(const InterchangeRequest& request, const std::vector<int>& 
     return h;
 }
 
+// A chunk id for a message: its four bytes, any that is not printable ASCII as '?'.
+QString printableId(QByteArray id) {
+    for (char& ch : id)
+        if (ch < 0x20 || ch > 0x7E)
+            ch = '?';
+    return QString::fromLatin1(id);
+}
+
 // Reads exactly size bytes; false at the end or on an error.
 bool readExactly(QIODevice& in, char* data, qint64 size) {
     while (size > 0) {
@@ -168,8 +176,7 @@ public:
                     haveFormat = true;
                 }
             } else if (!skip(size + size % 2)) {
-                return fail(error, QStringLiteral("%1 chunk past the end of the file")
-                                       .arg(QString::fromLatin1(id).toHtmlEscaped()));
+                return fail(error, QStringLiteral("%1 chunk past the end of the file").arg(printableId(id)));
             }
         }
     }
