@@ -178,6 +178,8 @@ private:
     void btOpenClick();
     void Odczyt1Click();
     void Zapiszdotxt1Click();
+    void Eksport1Click();
+    void Import1Click();
     void Opis1Click();
     void Kalibracja1Click();
     void SpeedButton80Click();

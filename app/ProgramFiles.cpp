@@ -1,12 +1,14 @@
 // TForm1, recordings: loading the recording on display and what the window refreshes after it.
 #include "app/Program.h"
 
+#include "analysis/MeasurementSpans.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/RecordingLoader.h"
 #include "spectrum/Unit5.h"
 #include "ui_Program.h"
 #include "windows/ExportDialog.h"
+#include "windows/InterchangeDialogs.h"
 #include "windows/Otworzplik.h"
 #include "windows/QtStandardDialogs.h"
 #include "windows/Unit6.h"
@@ -81,6 +83,8 @@ void TForm1::connectFileHandlers() {
     connect(ui_->btOpen, &QAbstractButton::clicked, this, &TForm1::btOpenClick);
     connect(ui_->Odczyt1, &QAction::triggered, this, &TForm1::Odczyt1Click);
     connect(ui_->Zapiszdotxt1, &QAction::triggered, this, &TForm1::Zapiszdotxt1Click);
+    connect(ui_->Eksport1, &QAction::triggered, this, &TForm1::Eksport1Click);
+    connect(ui_->Import1, &QAction::triggered, this, &TForm1::Import1Click);
     connect(ui_->Opis1, &QAction::triggered, this, &TForm1::Opis1Click);
     connect(ui_->Kalibracja1, &QAction::triggered, this, &TForm1::Kalibracja1Click);
     connect(ui_->SpeedButton80, &QAbstractButton::clicked, this, &TForm1::SpeedButton80Click);
@@ -108,6 +112,33 @@ void TForm1::Zapiszdotxt1Click() {
     options.viewToStart = [this] { ui_->ScrollBar1->setValue(0); };
     options.work = &longWork_;
     exportRecordingWithDialog(this, state_, boxes_, *dialogs_, options);
+}
+
+void TForm1::Eksport1Click() {
+    InterchangeDialogOptions options;
+    options.progressBar = ui_->ProgressBar1;
+    options.work = &longWork_;
+    // A selection of its own (not the whole recording) limits the export when the user wants it so.
+    const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
+    if (selection.length() > 0 && selection.length() < state_.sampleCount &&
+        boxes_.confirmYesNo(
+            QString::fromUtf8("Eksport"),
+            QString::fromUtf8("Eksportować tylko zaznaczenie (%1 próbek)?").arg(selection.length()))) {
+        options.from = selection.from;
+        options.to = selection.to;
+    }
+    exportInterchangeWithDialog(this, state_, boxes_, *dialogs_, options);
+}
+
+void TForm1::Import1Click() {
+    InterchangeDialogOptions options;
+    options.progressBar = ui_->ProgressBar1;
+    options.work = &longWork_;
+    const QString ros = importWithDialog(this, state_, boxes_, *dialogs_, options);
+    if (ros.isEmpty() || state_.samplingActive)
+        return;
+    state_.recordingPath = ros;
+    loadRecording();
 }
 
 void TForm1::Opis1Click() {

@@ -152,6 +152,24 @@ qint64 SafeFile::writeData(const char* data, qint64 size) {
     return size;
 }
 
+bool SafeFile::rewrite(qint64 offset, const char* data, qint64 size) {
+    if (fd_ < 0 || !flushBuffer())
+        return false;
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, data, static_cast<size_t>(size), static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            fail(systemReason(n < 0 ? errno : ENOSPC));
+            return false;
+        }
+        data += n;
+        size -= n;
+        offset += n;
+    }
+    return true;
+}
+
 bool SafeFile::commit() {
     if (fd_ < 0) {
         fail(QStringLiteral("file not open"));
@@ -234,6 +252,17 @@ qint64 SafeFile::writeData(const char* data, qint64 size) {
         done += n;
     }
     return size;
+}
+
+bool SafeFile::rewrite(qint64 offset, const char* data, qint64 size) {
+    if (!save_ || failed())
+        return false;
+    const qint64 end = save_->pos();
+    if (!save_->seek(offset) || save_->write(data, size) != size || !save_->seek(end)) {
+        fail(save_->errorString());
+        return false;
+    }
+    return true;
 }
 
 bool SafeFile::commit() {

@@ -35,6 +35,9 @@ public:
     bool commit();
     // Drops what was written; the target stays as it was.
     void cancel();
+    // Writes size bytes again at offset, within what was written before (containers such as ZIP fill
+    // in an entry's sizes after its data). False with errorString set; commit() then fails too.
+    bool rewrite(qint64 offset, const char* data, qint64 size);
 
     bool isSequential() const override { return true; }
     const QString& targetPath() const { return target_; }

@@ -40,6 +40,10 @@ QString QtStandardDialogs::saveFileName(QWidget* parent, const QString& filter, 
     return dialog.selectedFiles().constFirst();
 }
 
+QString QtStandardDialogs::openFileName(QWidget* parent, const QString& filter, const QString& folder) {
+    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+}
+
 QString QtStandardDialogs::existingDirectory(QWidget* parent, const QString& start) {
     return QFileDialog::getExistingDirectory(parent, QString(), start, QFileDialog::ShowDirsOnly);
 }

@@ -9,6 +9,7 @@ class QtStandardDialogs final : public StandardDialogs {
 public:
     QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                          const QString& initialName) override;
+    QString openFileName(QWidget* parent, const QString& filter, const QString& folder) override;
     QString existingDirectory(QWidget* parent, const QString& start) override;
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
     bool printPreview(QWidget* parent, QPrinter& printer,

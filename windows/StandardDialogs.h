@@ -20,6 +20,9 @@ public:
     // the chosen path, or an empty text when cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& filter, const QString& defaultSuffix,
                                  const QString& initialName) = 0;
+    // An open dialog for an existing file of filter's types, starting in folder; the chosen path, or an
+    // empty text when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& folder) = 0;
     // A folder picker that may create folders; the chosen folder, or an empty text when cancelled.
     virtual QString existingDirectory(QWidget* parent, const QString& start) = 0;
     // The colour dialog preset to initial; no value when cancelled.

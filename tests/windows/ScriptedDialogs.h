@@ -15,6 +15,7 @@ class ScriptedDialogs final : public StandardDialogs {
 public:
     std::deque<QString> fileNames;            // answers of the save dialog; empty text = cancel
     std::deque<QString> directories;          // answers of the folder picker
+    std::deque<QString> openNames;            // answers of the open dialog; empty text = cancel
     std::deque<std::optional<QColor>> colors; // answers of the colour dialog; nullopt = cancel
     std::vector<QColor> colorPresets;         // the colour each colour dialog was opened with
     std::vector<QString> saveFilters, saveSuffixes, saveInitialNames;
@@ -32,6 +33,9 @@ public:
         return take(fileNames, QString());
     }
     QString existingDirectory(QWidget*, const QString&) override { return take(directories, QString()); }
+    QString openFileName(QWidget*, const QString&, const QString&) override {
+        return take(openNames, QString());
+    }
     std::optional<QColor> color(QWidget*, const QColor& initial) override {
         colorPresets.push_back(initial);
         return take(colors, std::optional<QColor>());

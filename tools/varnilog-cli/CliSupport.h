@@ -78,6 +78,7 @@ bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath,
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
+int runImport(const QStringList& args);
 int runRender(const QStringList& args);
 int runSpectrum(const QStringList& args);
 int runRecord(const QStringList& args);

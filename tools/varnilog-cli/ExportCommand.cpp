@@ -1,13 +1,18 @@
-// export: the recording as the same text file the main window exports.
+// export: the recording as the same text file the main window exports, or as CSV, WAV or a sigrok
+// session (chosen by OUT's extension or --format).
 #include "CliSupport.h"
 
+#include "recording/CsvFormat.h"
+#include "recording/InterchangeExport.h"
+#include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
+#include "recording/SafeFile.h"
+#include "recording/SigrokSession.h"
 #include "recording/TextExport.h"
+#include "recording/WavFormat.h"
 
 #include <QLocale>
 #include <QSaveFile>
-
-#include <algorithm>
 
 namespace varnilog::cli {
 
@@ -15,9 +20,10 @@ namespace {
 
 // --from/--to and --from-marker/--to-marker narrow the export to [from, to): -1 when they hold (or are
 // absent), else the exit code of a span outside the recording or an empty one (already reported).
-int exportSpanOptions(const QCommandLineParser& parser, const QString& rosPath, TextExportSource& source) {
-    const std::int64_t count = std::max<std::int64_t>(source.sampleCount, 0);
-    std::int64_t from = 0, to = count;
+int exportSpan(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+               std::int64_t& from, std::int64_t& to) {
+    from = 0;
+    to = count;
     if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
         !intOption(parser, QStringLiteral("to"), 0, count, to) ||
         !markerSpanOptions(parser, rosPath, count, from, to))
@@ -27,49 +33,27 @@ int exportSpanOptions(const QCommandLineParser& parser, const QString& rosPath, 
         narrowed = narrowed || parser.isSet(QString::fromLatin1(name));
     if (narrowed && from >= to)
         return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
-    source.firstSample = from;
-    source.sampleCount = to;
     return -1;
 }
 
-} // namespace
-
-int runExport(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption(
-        {QStringLiteral("locale"),
-         QStringLiteral("Number format, e.g. pl_PL for decimal commas (default: the user's locale)."),
-         QStringLiteral("NAME")});
-    // The span of samples [from, to) (default: the whole recording).
-    parser.addOption(
-        {QStringLiteral("from"), QStringLiteral("First sample exported (default 0)."), QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample exported (default: the end)."),
-                      QStringLiteral("M")});
-    addMarkerSpanOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Exports a recording as semicolon-separated text."), 2,
-                         QStringLiteral("FILE.ros OUT.txt"));
-        rc >= 0)
-        return rc;
+int exportText(const QCommandLineParser& parser, SharedState& state, const QString& outPath) {
     QLocale locale;
     if (QString localeError; !localeOption(parser, locale, localeError))
         return fail(localeError, ExitUsage);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    // Without its ".rca" the export is an empty file, as from the window.
-    if (!openRecording(*state, parser.positionalArguments().at(0), error, MissingSamples::Empty))
-        return fail(error);
-    const QString outPath = parser.positionalArguments().at(1);
     // Written beside the target and renamed into place: a failed export never leaves half a file.
     QSaveFile out(outPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    Progress progress(QStringLiteral("exporting"));
-    RecordingInput input(*state);
+    RecordingInput input(state);
     TextExportSource source = textExportSourceFrom(input);
-    if (const int rc = exportSpanOptions(parser, parser.positionalArguments().at(0), source); rc >= 0)
+    std::int64_t from = 0, to = 0;
+    if (const int rc = exportSpan(parser, parser.positionalArguments().at(0),
+                                  std::max<std::int64_t>(source.sampleCount, 0), from, to);
+        rc >= 0)
         return rc;
+    source.firstSample = from;
+    source.sampleCount = to;
+    Progress progress(QStringLiteral("exporting"));
     const TextExportResult result =
         exportRecordingText(source, out, locale, [&](std::int64_t done, std::int64_t total) {
             progress.update(done, total);
@@ -81,6 +65,118 @@ int runExport(const QStringList& args) {
     if (!out.commit())
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     return ExitOk;
+}
+
+// --channels ABCD as a mask; false (reported) for other letters.
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
+    if (!parser.isSet(QStringLiteral("channels")))
+        return true;
+    mask = 0;
+    const QString letters = parser.value(QStringLiteral("channels")).toUpper();
+    for (const QChar ch : letters) {
+        const int c = ch.unicode() - 'A';
+        if (c < 0 || c >= kChannels) {
+            fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
+            return false;
+        }
+        mask |= 1u << c;
+    }
+    if (mask == 0) {
+        fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
+        return false;
+    }
+    return true;
+}
+
+int exportInterchange(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
+                      ExportFormat format) {
+    RecordingInput input(state);
+    InterchangeRequest request;
+    request.source = textExportSourceFrom(input);
+    request.start = readRecordingHeader(state.recordingPath).values.start;
+    const std::int64_t count = std::max<std::int64_t>(state.sampleCount, 0);
+    if (const int rc =
+            exportSpan(parser, parser.positionalArguments().at(0), count, request.from, request.to);
+        rc >= 0)
+        return rc;
+    if (!channelsOption(parser, request.channelMask))
+        return ExitUsage;
+    if (InterchangeBlocks(request).channels().empty())
+        return fail(
+            QStringLiteral("%1: none of the channels asked for has a sample file").arg(state.recordingPath));
+    SafeFile out(outPath);
+    if (!out.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    Progress progress(QStringLiteral("exporting"));
+    const WorkProgress report = [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    };
+    InterchangeResult result;
+    if (format == ExportFormat::Csv)
+        result = exportCsv(request, out, report);
+    else if (format == ExportFormat::Wav)
+        result = exportWav(request, out, report);
+    else
+        result = exportSigrok(request, out, report);
+    progress.finish();
+    if (!result.ok) {
+        out.cancel();
+        return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
+    }
+    if (!out.commit())
+        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    return ExitOk;
+}
+
+} // namespace
+
+int runExport(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption(
+        {QStringLiteral("locale"),
+         QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
+         QStringLiteral("NAME")});
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("txt, csv, wav or sr (default: OUT's extension)."),
+                      QStringLiteral("F")});
+    // The span of samples [from, to) (default: the whole recording).
+    parser.addOption(
+        {QStringLiteral("from"), QStringLiteral("First sample written (default 0)."), QStringLiteral("N")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("One past the last sample written (default: the end)."),
+                      QStringLiteral("M")});
+    addMarkerSpanOptions(parser);
+    parser.addOption({QStringLiteral("channels"),
+                      QStringLiteral("Channels written, e.g. AB (csv, wav, sr; default: all with samples)."),
+                      QStringLiteral("ABCD")});
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
+                                        "(.csv), 8-bit WAV (.wav) or a sigrok session (.sr)."),
+                         2, QStringLiteral("FILE.ros OUT.{txt,csv,wav,sr}"));
+        rc >= 0)
+        return rc;
+    const QString outPath = parser.positionalArguments().at(1);
+    ExportFormat format = ExportFormat::Text;
+    if (parser.isSet(QStringLiteral("format"))
+            ? !exportFormatFromName(parser.value(QStringLiteral("format")), format, false)
+            : !exportFormatFromName(outPath, format))
+        return fail(QStringLiteral("%1: the format is none of txt, csv, wav, sr (use --format)")
+                        .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                                    : outPath),
+                    ExitUsage);
+    if (format == ExportFormat::Text && parser.isSet(QStringLiteral("channels")))
+        return fail(QStringLiteral("--channels applies to csv, wav and sr"), ExitUsage);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    // Without its ".rca" the text export is an empty file, as from the window; the other formats need it.
+    if (!openRecording(*state, parser.positionalArguments().at(0), error,
+                       format == ExportFormat::Text ? MissingSamples::Empty : MissingSamples::Refuse))
+        return fail(error);
+    if (format == ExportFormat::Text)
+        return exportText(parser, *state, outPath);
+    return exportInterchange(parser, *state, outPath, format);
 }
 
 } // namespace varnilog::cli

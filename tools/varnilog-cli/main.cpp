@@ -8,22 +8,25 @@
 
 namespace {
 
-const char* const kUsage = "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
-                           "\n"
-                           "Commands:\n"
-                           "  info FILE.ros [--json]          settings, length and files of a recording\n"
-                           "  export FILE.ros OUT.txt         the recording as semicolon-separated text\n"
-                           "  render FILE.ros OUT.png         the waveform picture of a view\n"
-                           "  render FILE.ros OUT --page      the printable page (.png, .svg or .pdf)\n"
-                           "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
-                           "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
-                           "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
-                           "  record --port PORT --seconds S  a new recording from a board\n"
-                           "  events FILE.ros --channel A ... the trigger events of a channel\n"
-                           "  markers FILE.ros [--json]       the markers saved with a recording\n"
-                           "\n"
-                           "'varnilog-cli COMMAND --help' describes a command's options.\n"
-                           "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+const char* const kUsage =
+    "Usage: varnilog-cli COMMAND [OPTIONS] ...\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE.ros [--json]          settings, length and files of a recording\n"
+    "  export FILE.ros OUT.txt         the recording as semicolon-separated text\n"
+    "  export FILE.ros OUT.csv|wav|sr  the recording as CSV, WAV or a sigrok session\n"
+    "  import IN.wav|sr|csv OUT.ros    a recording made from another program's capture\n"
+    "  render FILE.ros OUT.png         the waveform picture of a view\n"
+    "  render FILE.ros OUT --page      the printable page (.png, .svg or .pdf)\n"
+    "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
+    "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
+    "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
+    "  record --port PORT --seconds S  a new recording from a board\n"
+    "  events FILE.ros --channel A ... the trigger events of a channel\n"
+    "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "\n"
+    "'varnilog-cli COMMAND --help' describes a command's options.\n"
+    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
 // Qt's own notes (platform plugins, runtime folders) are not the tool's messages: stderr carries
 // only the one-line reasons and progress. VARNILOG_CLI_DEBUG=1 shows them.
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
         return runInfo(args);
     if (command == QLatin1String("export"))
         return runExport(args);
+    if (command == QLatin1String("import"))
+        return runImport(args);
     if (command == QLatin1String("render"))
         return runRender(args);
     if (command == QLatin1String("spectrum"))

@@ -1,0 +1,55 @@
+// Import: a recording set made from another program's capture (WAV, sigrok session, CSV), read by the
+// recording module's codecs. The sample rate must match a time base within 0.1 % unless one is forced;
+// 8-bit WAV keeps its codes, other values are volts (16-bit and float WAV: full scale is 1 V) turned
+// into codes at the chosen sensitivity, "auto" picking the most sensitive that clips nothing as the
+// waveform operations do. The sample files are written through safe temporaries and the ".ros" last;
+// any failure or a cancel leaves no file of the set. Depends on QtCore, the recording module and the
+// waveform operations' code rule.
+#pragma once
+
+#include "app/SharedState.h"
+#include "app/WorkProgress.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace varnilog {
+
+enum class ImportFormat { Wav, Sigrok, Csv };
+
+// The format of a file name's extension (.wav, .sr, .csv) or a --format name; false for another.
+bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool isPath = true);
+
+struct ImportRequest {
+    QString inputPath;
+    ImportFormat format = ImportFormat::Wav;
+    QString rosPath;              // the new set's ".ros"; no file of its name may exist
+    int timeBase = 0;             // 1..22 forces a time base; 0: the one the sample rate matches
+    bool autoSensitivity = false; // every channel at the most sensitive that clips nothing
+    std::array<std::uint8_t, kChannels> sensitivity{}; // per channel, 0: the default (see above)
+    std::int64_t blockFrames = 1 << 16;
+};
+
+struct ImportResult {
+    bool ok = false;
+    bool cancelled = false;
+    QString error; // one line
+    int channels = 0;
+    std::int64_t samples = 0; // per channel
+    int timeBase = 0;
+    std::array<std::uint8_t, kChannels> sensitivity{};
+    std::array<std::int64_t, kChannels> clipped{}; // samples brought into 0..255 per channel
+    QString description;                           // what the set's ".roc" holds
+};
+
+// The time base whose rate is within 0.1 % of hertz; 0 when none is.
+int timeBaseForRate(double hertz);
+// "1 kHz (time base 10) or 2 kHz (9)": the time bases nearest to hertz, for a refusal.
+QString nearestTimeBases(double hertz);
+
+// Progress: bytes of the input read over all passes of the total.
+ImportResult importRecording(const ImportRequest& request, const WorkProgress& progress = {});
+
+} // namespace varnilog

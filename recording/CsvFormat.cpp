@@ -1,0 +1,286 @@
+#include "recording/CsvFormat.h"
+
+#include "recording/WavFormat.h"
+#include "view/ScaleTables.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace varnilog {
+
+namespace {
+
+constexpr std::size_t kFlushBytes = 1 << 20;
+constexpr qint64 kMaxLineBytes = 4096; // far more than a row of five numbers
+
+struct Field {
+    char text[32];
+    std::uint8_t length;
+};
+
+// The time of sample n is n x step x 10^-decimals seconds exactly when the rate divides a power of ten
+// (every time base's does); otherwise the double n / rate.
+struct TimeFormat {
+    std::int64_t rate = 1;
+    std::int64_t step = 0; // 0: no exact decimal form
+    int decimals = 0;
+};
+
+TimeFormat timeFormat(std::int64_t rate) {
+    TimeFormat f;
+    f.rate = std::max<std::int64_t>(rate, 1);
+    std::int64_t power = 1;
+    for (int e = 0; e <= 12; ++e, power *= 10)
+        if (power % f.rate == 0) {
+            f.step = power / f.rate;
+            f.decimals = e;
+            break;
+        }
+    return f;
+}
+
+char* putTime(char* p, const TimeFormat& f, std::int64_t n) {
+    if (f.step == 0)
+        return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(f.rate)).ptr;
+    std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
+    if (k == 0) {
+        *p++ = '0';
+        return p;
+    }
+    char digits[24];
+    int count = 0;
+    int fraction = f.decimals;
+    for (; k > 0; k /= 10) {
+        const char digit = static_cast<char>('0' + k % 10);
+        if (count == 0 && fraction > 0 && digit == '0') {
+            --fraction; // a trailing zero of the fraction is left out
+            continue;
+        }
+        digits[count++] = digit;
+    }
+    while (count <= fraction)
+        digits[count++] = '0'; // "0." before a time below one second
+    for (int i = count - 1; i >= 0; --i) {
+        *p++ = digits[i];
+        if (i == fraction && fraction > 0)
+            *p++ = '.';
+    }
+    return p;
+}
+
+bool parseNumber(const char* begin, const char* end, double& value) {
+    while (begin < end && (*begin == ' ' || *begin == '\t' || *begin == '"'))
+        ++begin;
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '"' || end[-1] == '\r'))
+        --end;
+    if (begin < end && *begin == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    return ec == std::errc() && ptr == end && begin < end;
+}
+
+class CsvReader final : public ImportReader {
+public:
+    explicit CsvReader(QIODevice& in) : in_(in) {}
+
+    bool open(QString& error) override {
+        start_ = in_.pos();
+        std::vector<double> row;
+        int status = nextRow(row, error);
+        if (status < 0)
+            return false;
+        if (status == 0 && line_ == 1) { // a header row
+            status = nextRow(row, error);
+            if (status < 0)
+                return false;
+        }
+        if (status == 0)
+            return fail(error, QStringLiteral("line %1: not a number").arg(line_));
+        if (status > 0 && row.empty())
+            return fail(error, QStringLiteral("no rows of values"));
+        if (row.size() < 2 || row.size() > 1 + kChannels)
+            return fail(error, QStringLiteral("line %1: %2 columns; a time and 1 to %3 values expected")
+                                   .arg(line_)
+                                   .arg(row.size())
+                                   .arg(kChannels));
+        const double t0 = row[0];
+        firstData_ = lastPos_;
+        firstLine_ = line_;
+        columns_ = row.size();
+        status = nextRow(row, error);
+        if (status <= 0)
+            return status < 0 ? false : fail(error, QStringLiteral("line %1: not a number").arg(line_));
+        if (row.empty())
+            return fail(error, QStringLiteral("one row: no sample rate"));
+        step_ = row[0] - t0;
+        if (!(step_ > 0))
+            return fail(error, QStringLiteral("line %1: time does not grow (sample rate 0 Hz)").arg(line_));
+        info_.channels = static_cast<int>(columns_ - 1);
+        info_.sampleRateHz = 1.0 / step_;
+        info_.format = QStringLiteral("CSV");
+        return rewind(error);
+    }
+
+    bool rewind(QString& error) override {
+        if (!in_.seek(firstData_))
+            return fail(error, in_.errorString());
+        line_ = firstLine_ - 1;
+        havePrevious_ = false;
+        return true;
+    }
+
+    std::int64_t read(const std::array<double*, kChannels>& values, std::int64_t maxFrames,
+                      QString& error) override {
+        std::vector<double> row;
+        std::int64_t n = 0;
+        while (n < maxFrames) {
+            const int status = nextRow(row, error);
+            if (status < 0)
+                return -1;
+            if (status == 0)
+                return fail(error, QStringLiteral("line %1: not a number").arg(line_)), -1;
+            if (row.empty())
+                break;
+            if (row.size() != columns_)
+                return fail(error, QStringLiteral("line %1: %2 columns, expected %3")
+                                       .arg(line_)
+                                       .arg(row.size())
+                                       .arg(columns_)),
+                       -1;
+            if (havePrevious_ && std::abs(row[0] - previous_ - step_) > step_ / 2)
+                return fail(error, QStringLiteral("line %1: time %2 s breaks the even spacing of %3 s")
+                                       .arg(line_)
+                                       .arg(QString::number(row[0], 'g', QLocale::FloatingPointShortest),
+                                            QString::number(step_, 'g', QLocale::FloatingPointShortest))),
+                       -1;
+            previous_ = row[0];
+            havePrevious_ = true;
+            for (std::size_t c = 1; c < columns_; ++c)
+                values[c - 1][n] = row[c];
+            ++n;
+        }
+        return n;
+    }
+
+private:
+    static bool fail(QString& error, const QString& text) {
+        error = text;
+        return false;
+    }
+
+    // The next non-empty row's numbers: 1 with row filled (empty at the end), 0 when a field is not a
+    // finite number (a header row), -1 with error on a read error or an over-long line.
+    int nextRow(std::vector<double>& row, QString& error) {
+        row.clear();
+        for (;;) {
+            lastPos_ = in_.pos();
+            const qint64 n = in_.readLine(buffer_, sizeof(buffer_));
+            if (n < 0)
+                return 1; // the end
+            ++line_;
+            if (n == sizeof(buffer_) - 1 && buffer_[n - 1] != '\n')
+                return fail(error,
+                            QStringLiteral("line %1: longer than %2 bytes").arg(line_).arg(kMaxLineBytes)),
+                       -1;
+            const char* end = buffer_ + n;
+            while (end > buffer_ && (end[-1] == '\n' || end[-1] == '\r' || end[-1] == ' '))
+                --end;
+            if (end == buffer_)
+                continue;
+            for (const char* p = buffer_;;) {
+                const char* comma = std::find(p, end, ',');
+                double v = 0;
+                if (!parseNumber(p, comma, v) || !std::isfinite(v)) {
+                    row.clear();
+                    return 0;
+                }
+                row.push_back(v);
+                if (comma == end)
+                    return 1;
+                p = comma + 1;
+            }
+        }
+    }
+
+    QIODevice& in_;
+    char buffer_[kMaxLineBytes + 1];
+    qint64 start_ = 0, firstData_ = 0, lastPos_ = 0;
+    std::int64_t line_ = 0, firstLine_ = 1;
+    std::size_t columns_ = 0;
+    double step_ = 0, previous_ = 0;
+    bool havePrevious_ = false;
+};
+
+} // namespace
+
+InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress) {
+    InterchangeResult result;
+    InterchangeBlocks blocks(request);
+    const auto& channels = blocks.channels();
+    result.channels = static_cast<int>(channels.size());
+    QByteArray header("time_s");
+    std::vector<std::array<Field, 256>> fields(channels.size());
+    for (std::size_t k = 0; k < channels.size(); ++k) {
+        header += ',' + QByteArray(1, channelName[channels[k]]) + "_V";
+        const auto volts = exportVoltsTable(request.source.channelSensitivity[channels[k]]);
+        for (int s = 0; s < 256; ++s) {
+            Field& f = fields[k][s];
+            f.text[0] = ',';
+            f.length = static_cast<std::uint8_t>(
+                std::to_chars(f.text + 1, f.text + sizeof(f.text), volts[s], std::chars_format::fixed).ptr -
+                f.text);
+        }
+    }
+    header += '\n';
+    if (!writeWhole(out, header.constData(), header.size(), result.error)) {
+        result.ok = false;
+        return result;
+    }
+    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
+    std::vector<char> text(kFlushBytes + 64 * (kChannels + 1));
+    char* p = text.data();
+    const auto flush = [&] {
+        const bool ok = writeWhole(out, text.data(), p - text.data(), result.error);
+        p = text.data();
+        return ok;
+    };
+    for (std::int64_t first = 0; first < blocks.count(); first += blocks.blockSamples()) {
+        const std::int64_t count = std::min(blocks.blockSamples(), blocks.count() - first);
+        if (!blocks.read(first, count, result.error)) {
+            result.ok = false;
+            return result;
+        }
+        for (std::int64_t i = 0; i < count; ++i) {
+            p = putTime(p, time, blocks.from() + first + i);
+            for (std::size_t k = 0; k < channels.size(); ++k) {
+                const Field& f = fields[k][blocks.row(k)[i]];
+                std::memcpy(p, f.text, sizeof(f.text));
+                p += f.length;
+            }
+            *p++ = '\n';
+            if (p - text.data() >= static_cast<std::ptrdiff_t>(kFlushBytes) && !flush()) {
+                result.ok = false;
+                return result;
+            }
+        }
+        if (!flush()) {
+            result.ok = false;
+            return result;
+        }
+        result.samples = first + count;
+        if (!reportProgress(progress, result.samples, blocks.count(), result))
+            return result;
+    }
+    return result;
+}
+
+std::unique_ptr<ImportReader> makeCsvReader(QIODevice& in) {
+    return std::make_unique<CsvReader>(in);
+}
+
+} // namespace varnilog

@@ -1,0 +1,78 @@
+// What the interchange exports (WAV, sigrok session, CSV) share: the span and channels of a recording
+// to write, reading them in fixed blocks through the recording's own handles, checked writes to the
+// sink and the volts of a code. Each format's codec lives in a file of its own. Depends on QtCore,
+// the shared state and the text export's source and volts.
+#pragma once
+
+#include "app/WorkProgress.h"
+#include "recording/TextExport.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace varnilog {
+
+enum class ExportFormat { Text, Csv, Wav, Sigrok };
+
+// The format a file name's extension stands for (.txt, .csv, .wav, .sr, case ignored), or a --format
+// name (txt, csv, wav, sr); false when it is none of them.
+bool exportFormatFromName(const QString& nameOrPath, ExportFormat& format, bool isPath = true);
+
+struct InterchangeRequest {
+    TextExportSource source;             // files, length, channel count, sensitivities, period
+    std::int64_t from = 0;               // first sample written
+    std::int64_t to = -1;                // one past the last; < 0: the end of the recording
+    unsigned channelMask = 0xF;          // bit c: channel c may be written (it needs a file too)
+    QString start;                       // the recording's start ("yyyy-mm-dd hh.mm.ss"), for the comments
+    std::int64_t blockSamples = 1 << 18; // samples read per channel at once
+};
+
+struct InterchangeResult {
+    bool ok = true;
+    bool cancelled = false;
+    QString error;            // why it failed
+    std::int64_t samples = 0; // samples per channel written
+    int channels = 0;         // channels written
+};
+
+// The channels and span a request writes, read block by block: every channel below the channel count
+// whose file is open and whose bit is set, A first. A file that ends early reads as the zero line.
+class InterchangeBlocks {
+public:
+    explicit InterchangeBlocks(const InterchangeRequest& request);
+
+    const std::vector<int>& channels() const { return channels_; }
+    std::int64_t from() const { return from_; }
+    std::int64_t count() const { return count_; } // samples per channel
+    std::int64_t blockSamples() const { return block_; }
+    // Reads samples [first, first + n) of the span (first relative to from()) into row k of the block
+    // buffer for every channel k; false (error set) on a read error.
+    bool read(std::int64_t first, std::int64_t n, QString& error);
+    const std::uint8_t* row(std::size_t k) const {
+        return buffer_.data() + k * static_cast<std::size_t>(block_);
+    }
+
+private:
+    const InterchangeRequest& request_;
+    std::vector<int> channels_;
+    std::int64_t from_ = 0;
+    std::int64_t count_ = 0;
+    std::int64_t block_ = 1;
+    std::vector<std::uint8_t> buffer_;
+};
+
+// The export's volts of every code at a sensitivity index, as the text export computes them.
+std::array<double, 256> exportVoltsTable(std::uint8_t sensitivityIndex);
+
+// Writes all of data to out; false with error set to the device's reason when it took less.
+bool writeWhole(QIODevice& out, const char* data, qint64 size, QString& error);
+
+// Reports samples done of total; false when the job should stop (result then marks the cancel).
+bool reportProgress(const WorkProgress& progress, std::int64_t done, std::int64_t total,
+                    InterchangeResult& result);
+
+} // namespace varnilog

@@ -1,0 +1,233 @@
+// varnilog-cli export and import of CSV, WAV and sigrok sessions, checked with readers nobody here
+// wrote (sox, sigrok-cli, Python's csv and wave modules; each check skips when its tool is missing),
+// round trips back to the same codes, and refusals that leave no set behind.
+#include "support/ChildProcess.h"
+#include "support/CliRunner.h"
+#include "support/RecordingSetBuilder.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+
+using namespace varnilog;
+using test::runCli;
+
+namespace {
+
+// 1000 samples at 0.1 ms (10 kHz): A a ramp over every code at 1 V/div, B a ramp down at 10 mV/div.
+QString writeRamp(const QString& dir) {
+    QByteArray a(1000, 0), b(1000, 0);
+    for (int i = 0; i < 1000; ++i) {
+        a[i] = static_cast<char>(i % 256);
+        b[i] = static_cast<char>(255 - i % 256);
+    }
+    return test::writeRecording(
+        dir, QStringLiteral("ramp"),
+        "[PARAMETRY]\r\nPODSTAWA=13\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nILOSCKANALOW=2\r\n", {a, b});
+}
+
+double volts(int code, double vdiv) {
+    return (code - 125) * vdiv * 0.04;
+}
+
+// stdout of a tool, or nothing when it is not installed.
+std::optional<QByteArray> runTool(const QString& name, const QStringList& args) {
+    const QString tool = QStandardPaths::findExecutable(name);
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(tool, args);
+    p.waitForFinished(60000);
+    return p.readAllStandardOutput();
+}
+
+QStringList setFiles(const QString& dir, const QString& base) {
+    return QDir(dir).entryList({base + QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+// The real readers read our exports: sox the WAV's rate and codes, sigrok-cli the session's rate and
+// float32 volts, Python the CSV's volts and the WAV's frames.
+TEST(InterchangeCommandTest, RealReadersReadOurExports) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    for (const char* ext : {"wav", "sr", "csv"})
+        ASSERT_EQ(runCli({"export", ros, dir.filePath(QStringLiteral("x.") + ext)}).code, 0) << ext;
+    const QByteArray a = test::readFile(dir.filePath("ramp.rca")),
+                     b = test::readFile(dir.filePath("ramp.rcb"));
+    QByteArray interleaved;
+    for (int i = 0; i < a.size(); ++i)
+        interleaved.append(a[i]).append(b[i]);
+    int checked = 0;
+    if (const auto info = runTool("sox", {"--i", "-r", dir.filePath("x.wav")})) {
+        EXPECT_EQ(info->trimmed(), "10000");
+        EXPECT_EQ(*runTool("sox", {dir.filePath("x.wav"), "-t", "raw", "-"}), interleaved);
+        ++checked;
+    }
+    if (const auto csv = runTool("sigrok-cli", {"-i", dir.filePath("x.sr"), "-O", "csv"})) {
+        EXPECT_TRUE(csv->contains("; Samplerate: 10 kHz")) << csv->left(300).toStdString();
+        QList<QByteArray> rows;
+        for (const QByteArray& line : csv->split('\n'))
+            if (!line.isEmpty() && (line[0] == '-' || std::isdigit(static_cast<unsigned char>(line[0]))))
+                rows << line;
+        ASSERT_EQ(rows.size(), 1000);
+        for (int i = 0; i < 1000; i += 37) {
+            const QList<QByteArray> v = rows[i].split(',');
+            EXPECT_EQ(v[0].toFloat(), static_cast<float>(volts(static_cast<std::uint8_t>(a[i]), 1.0))) << i;
+            EXPECT_EQ(v[1].toFloat(), static_cast<float>(volts(static_cast<std::uint8_t>(b[i]), 0.01))) << i;
+        }
+        ++checked;
+    }
+    const QString script =
+        QStringLiteral("import csv, sys, wave\n"
+                       "rows = list(csv.reader(open(sys.argv[1])))\n"
+                       "w = wave.open(sys.argv[2])\n"
+                       "print(rows[0], len(rows) - 1, rows[2][0], float(rows[300][1]), float(rows[300][2]))\n"
+                       "print(w.getnchannels(), w.getsampwidth(), w.getframerate(), w.getnframes(), "
+                       "list(w.readframes(2)))\n");
+    if (const auto py = runTool("python3", {"-c", script, dir.filePath("x.csv"), dir.filePath("x.wav")})) {
+        // Row 300 is sample 299: A code 43 at 1 V/div, B code 212 at 10 mV/div, as full doubles.
+        EXPECT_EQ(
+            QString::fromUtf8(*py).toStdString(),
+            QStringLiteral("['time_s', 'A_V', 'B_V'] 1000 0.0001 %1 %2\n2 1 10000 1000 [0, 255, 1, 254]\n")
+                .arg(QString::number(volts(43, 1.0), 'g', QLocale::FloatingPointShortest),
+                     QString::number(volts(212, 0.01), 'g', QLocale::FloatingPointShortest))
+                .toStdString());
+        ++checked;
+    }
+    if (checked < 3)
+        GTEST_SKIP() << "sox, sigrok-cli or python3 is missing (scripts/install-deps installs them)";
+}
+
+// Export then import gives the same codes back: exactly from WAV, and from .sr and CSV at the
+// sensitivities of the source (float32 and the shortest decimal text both round back to the code).
+// A span and one channel make a one-channel set.
+TEST(InterchangeCommandTest, RoundTripsGiveTheSameCodes) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    const QByteArray a = test::readFile(dir.filePath("ramp.rca")),
+                     b = test::readFile(dir.filePath("ramp.rcb"));
+    struct Case {
+        const char* ext;
+        QStringList exportArgs, importArgs;
+        QByteArray rca, rcb;
+        const char* out;
+    };
+    const std::vector<Case> cases{
+        {"wav", {}, {}, a, b, "1000 samples at time base 13 (0.1ms), A at 1V/div, B at 10mV/div"},
+        {"sr", {}, {"--sens", "A=4,B=10"}, a, b, "A at 1V/div, B at 10mV/div"},
+        {"csv", {}, {"--sens", "A=4,B=10"}, a, b, "A at 1V/div, B at 10mV/div"},
+        {"wav",
+         {"--from", "10", "--to", "20", "--channels", "B"},
+         {},
+         b.mid(10, 10),
+         "<missing>",
+         "10 samples at time base 13 (0.1ms), A at 10mV/div"},
+        {"sr", {"--format", "sr"}, {"--format", "sr", "--sens", "auto"}, a, b, "A at 1V/div, B at 10mV/div"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const QString base = QStringLiteral("back%1").arg(n++);
+        const QString out = dir.filePath(base + QStringLiteral(".") + QLatin1String(c.ext));
+        ASSERT_EQ(runCli(QStringList{"export", ros, out} + c.exportArgs).code, 0) << c.ext;
+        const auto run = runCli(QStringList{"import", out, dir.filePath(base + ".ros")} + c.importArgs);
+        EXPECT_EQ(run.code, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains(c.out)) << run.out.toStdString();
+        if (!c.rca.isEmpty()) {
+            EXPECT_EQ(test::readFile(dir.filePath(base + ".rca")), c.rca) << c.ext;
+            EXPECT_EQ(test::readFile(dir.filePath(base + ".rcb")), c.rcb) << c.ext;
+        }
+        EXPECT_TRUE(test::readFile(dir.filePath(base + ".roc"))
+                        .startsWith("Import z pliku „" + out.section('/', -1).toUtf8()));
+    }
+}
+
+// Refusals end with one line on stderr and exit 1 (2 for a wrong command line) and leave no file of
+// the new set; a forced time base is named in the description.
+TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
+    QTemporaryDir dir;
+    test::writeFile(dir.filePath("odd.csv"), "time_s,A_V\n0,0\n0.0012,1\n0.0024,0\n");
+    test::writeFile(dir.filePath("bad.csv"), "time_s,A_V\n0,0\n0.001,1\n0.002,nan\n");
+    test::writeFile(dir.filePath("notes.txt"), "0,0\n");
+    test::writeFile(dir.filePath("taken.ros"), "[PARAMETRY]\r\n");
+    struct Case {
+        QStringList args;
+        int code;
+        const char* err;
+    };
+    const std::vector<Case> cases{
+        {{"odd.csv", "new.ros"},
+         1,
+         "833.3333 Hz matches no time base within 0.1 %; nearest: 500 Hz (time base 9, 2ms) or 1 kHz"},
+        {{"bad.csv", "new.ros"}, 1, "line 4: not a number"},
+        {{"odd.csv", "taken.ros"}, 1, "a recording of that name exists"},
+        {{"notes.txt", "new.ros"}, 2, "none of wav, sr, csv"},
+        {{"odd.csv", "new.ros", "--sens", "A=11"}, 2, "--sens"},
+        {{"missing.wav", "new.ros"}, 1, "missing.wav"},
+    };
+    for (const Case& c : cases) {
+        QStringList args{"import"};
+        for (const QString& a : c.args)
+            args << (a.startsWith('-') || a.front().isDigit() || a.contains('=') ? a : dir.filePath(a));
+        const auto run = runCli(args);
+        EXPECT_EQ(run.code, c.code) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_EQ(setFiles(dir.path(), "new"), QStringList()) << run.err.toStdString();
+    }
+    const auto forced =
+        runCli({"import", dir.filePath("odd.csv"), dir.filePath("new.ros"), "--time-base", "10"});
+    EXPECT_EQ(forced.code, 0) << forced.err.toStdString();
+    EXPECT_TRUE(test::readFile(dir.filePath("new.roc"))
+                    .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
+}
+
+// Export refusals: a wrong command line exits 2, a file that cannot be written whole (a full disk
+// through the file size limit, a missing folder) exits 1 with one line; neither leaves a file or a
+// temporary behind.
+TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    struct Case {
+        QStringList args; // after "export ROS"
+        int code;
+        const char* err;
+        rlim_t sizeLimit; // 0: none
+    };
+    const std::vector<Case> cases{
+        {{"out.sr"}, 1, "File too large", 4096},
+        {{"out.wav"}, 1, "File too large", 1024},
+        {{"out.csv"}, 1, "File too large", 4096},
+        {{"no/such/out.wav"}, 1, "No such file or directory", 0},
+        {{"out.wav", "--channels", "AZ"}, 2, "--channels", 0},
+        {{"out.wav", "--channels", "C"}, 1, "none of the channels", 0},
+        {{"out.csv", "--from", "5", "--to", "5"}, 2, "empty", 0},
+        {{"out.wav", "--to", "1001"}, 2, "--to", 0},
+        {{"out.flac"}, 2, "none of txt, csv, wav, sr", 0},
+        {{"out.wav", "--format", "mp3"}, 2, "none of txt, csv, wav, sr", 0},
+        {{"out.txt", "--channels", "A"}, 2, "applies to csv, wav and sr", 0},
+    };
+    for (const Case& c : cases) {
+        QStringList args{"export", ros, dir.filePath(c.args[0])};
+        args << c.args.mid(1);
+        test::CliRun run;
+        if (c.sizeLimit != 0) {
+            const test::ScopedFileSizeLimit limit(c.sizeLimit);
+            run = runCli(args);
+        } else {
+            run = runCli(args);
+        }
+        EXPECT_EQ(run.code, c.code) << c.args.join(' ').toStdString() << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();
+        EXPECT_EQ(setFiles(dir.path(), "out"), QStringList()) << c.args.join(' ').toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+    }
+}

@@ -1,0 +1,103 @@
+// import: a recording set made from another program's WAV, sigrok session or CSV capture.
+#include "CliSupport.h"
+
+#include "analysis/RecordingImport.h"
+#include "view/ScaleTables.h"
+
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace varnilog::cli {
+
+namespace {
+
+// --sens auto, or A=I,B=I...: false (reported) for anything else.
+bool sensitivityOption(const QCommandLineParser& parser, ImportRequest& request) {
+    const QString name = QStringLiteral("sens");
+    if (!parser.isSet(name))
+        return true;
+    const QString value = parser.value(name).trimmed();
+    if (value.compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0) {
+        request.autoSensitivity = true;
+        return true;
+    }
+    for (const QString& part : value.split(QLatin1Char(','))) {
+        const QStringList kv = part.split(QLatin1Char('='));
+        bool ok = false;
+        const int index = kv.size() == 2 ? kv[1].trimmed().toInt(&ok) : 0;
+        const int c =
+            kv.size() == 2 && kv[0].trimmed().size() == 1 ? kv[0].trimmed().toUpper()[0].unicode() - 'A' : -1;
+        if (!ok || c < 0 || c >= kChannels || index < 1 || index > kSensitivityCount) {
+            fail(QStringLiteral("--sens: expected auto or A=I,B=I... with I from 1 to %1")
+                     .arg(kSensitivityCount),
+                 ExitUsage);
+            return false;
+        }
+        request.sensitivity[c] = static_cast<std::uint8_t>(index);
+    }
+    return true;
+}
+
+} // namespace
+
+int runImport(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("time-base"),
+                      QStringLiteral("Time base index 1..22 to use whatever the file's sample rate."),
+                      QStringLiteral("I")});
+    parser.addOption(
+        {QStringLiteral("sens"),
+         QStringLiteral("Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that "
+                        "clips nothing; default for volts; 8-bit WAV keeps its codes)."),
+         QStringLiteral("A=I,B=I|auto")});
+    parser.addOption({QStringLiteral("format"), QStringLiteral("wav, sr or csv (default: IN's extension)."),
+                      QStringLiteral("F")});
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Makes a recording set from a WAV file, a sigrok session or a "
+                                        "CSV file (a time column and 1 to 4 value columns)."),
+                         2, QStringLiteral("IN.{wav,sr,csv} OUT.ros"));
+        rc >= 0)
+        return rc;
+    ImportRequest request;
+    request.inputPath = parser.positionalArguments().at(0);
+    request.rosPath = parser.positionalArguments().at(1);
+    if (parser.isSet(QStringLiteral("format"))
+            ? !importFormatFromName(parser.value(QStringLiteral("format")), request.format, false)
+            : !importFormatFromName(request.inputPath, request.format))
+        return fail(
+            QStringLiteral("%1: the format is none of wav, sr, csv (use --format)").arg(request.inputPath),
+            ExitUsage);
+    if (QFileInfo(request.rosPath).suffix().toLower() != QLatin1String("ros"))
+        return fail(QStringLiteral("%1: the new recording's name must end in .ros").arg(request.rosPath),
+                    ExitUsage);
+    std::int64_t timeBase = 0;
+    if (!intOption(parser, QStringLiteral("time-base"), 1, kTimeBaseCount, timeBase) ||
+        !sensitivityOption(parser, request))
+        return ExitUsage;
+    request.timeBase = static_cast<int>(timeBase);
+    Progress progress(QStringLiteral("importing"));
+    const ImportResult result = importRecording(request, [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    });
+    progress.finish();
+    if (!result.ok)
+        return fail(result.error);
+    QStringList channels;
+    for (int c = 0; c < result.channels; ++c)
+        channels << QStringLiteral("%1 at %2/div%3")
+                        .arg(QChar(channelName[c]))
+                        .arg(voltLabel(result.sensitivity[c], 6))
+                        .arg(result.clipped[c] > 0
+                                 ? QStringLiteral(" (%1 samples clipped)").arg(result.clipped[c])
+                                 : QString());
+    std::printf("%s: %lld samples at time base %d (%s), %s\n", qPrintable(request.rosPath),
+                static_cast<long long>(result.samples), result.timeBase,
+                qPrintable(timeBaseCaption(result.timeBase)),
+                qPrintable(channels.join(QStringLiteral(", "))));
+    return ExitOk;
+}
+
+} // namespace varnilog::cli
