@@ -216,24 +216,4 @@ std::ptrdiff_t lastAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t
     return lastMatch<false>(codes, n, level);
 }
 
-void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std::uint8_t& hi) {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    if (n >= kLanes) {
-        __m128i mn = _mm_set1_epi8(static_cast<char>(lo));
-        __m128i mx = _mm_set1_epi8(static_cast<char>(hi));
-        for (; i + kLanes <= n; i += kLanes) {
-            const __m128i x = load(codes + i);
-            mn = _mm_min_epu8(mn, x);
-            mx = _mm_max_epu8(mx, x);
-        }
-        foldRange(mn, mx, lo, hi);
-    }
-#endif
-    for (; i < n; ++i) {
-        lo = std::min(lo, codes[i]);
-        hi = std::max(hi, codes[i]);
-    }
-}
-
 } // namespace varnilog

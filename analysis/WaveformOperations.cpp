@@ -25,11 +25,6 @@ QString samplePath(const QString& rosPath, int channel) {
     return siblingPath(rosPath, QString::fromLatin1(kSampleExtensions[static_cast<std::size_t>(channel)]));
 }
 
-double voltsPerCode(int sensitivity) {
-    return sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode;
-}
-
 } // namespace
 
 bool Operation::needsA() const {
@@ -81,12 +76,6 @@ QString operationKeyText(const Operation& op) {
     return {};
 }
 
-double codeVolts(std::uint8_t code, int sensitivity) {
-    return static_cast<double>(code - kZeroLine) *
-           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode;
-}
-
 std::int64_t unclippedCode(double v, int sensitivity) {
     return static_cast<std::int64_t>(std::round(kZeroLine + v / voltsPerCode(sensitivity)));
 }
@@ -96,9 +85,7 @@ std::uint8_t derivedCode(double v, int sensitivity) {
 }
 
 double averageVolts(std::int64_t sumOfCodeSteps, int count, int sensitivity) {
-    return static_cast<double>(sumOfCodeSteps) *
-           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode / count;
+    return stepVolts(static_cast<double>(sumOfCodeSteps), sensitivity) / count;
 }
 
 std::uint8_t autoSensitivity(double vmin, double vmax) {

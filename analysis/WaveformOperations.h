@@ -42,9 +42,7 @@ std::optional<Operation> parseOperation(const QString& text);
 // The text of the OPERACJAC/OPERACJAD key: "A-B", "SREDNIA(A,16)".
 QString operationKeyText(const Operation& op);
 
-// The arithmetic every program must share. Volts of a code at a sensitivity index:
-// (code - 125) x V/div x 0.04, in double.
-double codeVolts(std::uint8_t code, int sensitivity);
+// The arithmetic every program must share (codes to volts: codeVolts, view/ScaleTables.h).
 // The code of a value v (volts) at the target's sensitivity before clipping:
 // round(125 + v / (V/div x 0.04)), halves away from zero.
 std::int64_t unclippedCode(double v, int sensitivity);

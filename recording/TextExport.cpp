@@ -26,10 +26,6 @@ struct FieldText {
 };
 using FieldTable = std::array<FieldText, 256>;
 
-int clampedSensitivity(std::uint8_t index) {
-    return std::clamp<int>(index, 1, kSensitivityCount);
-}
-
 // Fixed point with four decimals, "-" as the sign and the locale's decimal separator.
 QByteArray voltageBytes(double volts, const QByteArray& decimalPoint) {
     QByteArray text = QByteArray::number(volts, 'f', 4);
@@ -45,7 +41,7 @@ FieldTable buildFieldTable(std::uint8_t sensitivityIndex, const QByteArray& deci
     FieldTable table{};
     for (int s = 0; s < 256; ++s) {
         const QByteArray text =
-            ';' + voltageBytes(sampleVolts(static_cast<std::uint8_t>(s), sensitivityIndex), decimalPoint);
+            ';' + voltageBytes(codeVolts(static_cast<std::uint8_t>(s), sensitivityIndex), decimalPoint);
         const auto n = std::min<qsizetype>(text.size(), sizeof(table[s].text));
         std::memcpy(table[s].text, text.constData(), static_cast<std::size_t>(n));
         table[s].length = static_cast<std::uint8_t>(n);
@@ -217,11 +213,6 @@ bool buildBlock(const TextExportSource& source, int channels, const std::array<F
 
 } // namespace
 
-double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
-    return (static_cast<int>(sample) - kZeroLine) * sensitivityTable[clampedSensitivity(sensitivityIndex)] *
-           kDivisionsPerCode;
-}
-
 TextExportSource textExportSourceFrom(RecordingInput& input) {
     TextExportSource source;
     source.sampleFiles = input.files();
@@ -234,7 +225,7 @@ TextExportSource textExportSourceFrom(RecordingInput& input) {
 
 QString exportVoltageText(std::uint8_t sample, std::uint8_t sensitivityIndex, const QLocale& locale) {
     return QString::fromUtf8(
-        voltageBytes(sampleVolts(sample, sensitivityIndex), locale.decimalPoint().toUtf8()));
+        voltageBytes(codeVolts(sample, sensitivityIndex), locale.decimalPoint().toUtf8()));
 }
 
 TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
