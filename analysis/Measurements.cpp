@@ -21,8 +21,6 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
-
 // Shared by the channels of one measurement.
 struct Shared {
     std::atomic<std::int64_t> done{0};
@@ -213,7 +211,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
 MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, std::int64_t to) {
     MeasureRequest request;
     for (int c = 0; c < kChannels; ++c) {
-        const QString path = siblingPath(state.recordingPath, QString::fromLatin1(kSampleExtensions[c]));
+        const QString path = sampleFilePath(state.recordingPath, c);
         if (QFileInfo(path).isFile())
             request.sampleFiles[c] = path;
     }
