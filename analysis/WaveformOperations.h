@@ -63,8 +63,9 @@ struct OperationRequest {
     int sensitivity = 0; // index 1..10 of the target; 0 = the most sensitive that does not clip
     std::array<std::uint8_t, 2> sourceSensitivity{1, 1}; // A, B
     bool replaceRecorded = false;                        // the target may hold recorded data
-    std::int64_t blockSamples = 1 << 20;                 // samples read at once
-    FileWriter* writer = nullptr;                        // nullptr: the disk
+    // Samples read at once: both sources and the result of a block stay in a core's L2 cache.
+    std::int64_t blockSamples = 1 << 16;
+    FileWriter* writer = nullptr; // nullptr: the disk
 };
 
 // The request for the recording on display (its ".ros" and the sensitivities it was loaded with).
