@@ -1,6 +1,7 @@
 #include "analysis/EdgeScanner.h"
 
 #include "analysis/SampleScan.h"
+#include "recording/CodeRange.h"
 
 #include <algorithm>
 

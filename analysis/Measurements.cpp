@@ -2,7 +2,6 @@
 
 #include "analysis/SampleScan.h"
 #include "recording/RecordingFileSet.h"
-#include "recording/TextExport.h"
 #include "view/ScaleTables.h"
 
 #include <QFile>
@@ -21,8 +20,6 @@
 namespace varnilog {
 
 namespace {
-
-constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
 
 // Shared by the channels of one measurement.
 struct Shared {
@@ -83,16 +80,17 @@ void fillLevels(const MeasureRequest& request, const Job& job, const CodeStatist
     ChannelMeasurements& m = *job.out;
     const std::uint8_t sensitivity = request.channelSensitivity[static_cast<std::size_t>(job.channel)];
     const double n = static_cast<double>(stats.count);
-    const double scale = sensitivityTable[std::clamp<int>(sensitivity, 1, kSensitivityCount)] * 0.04;
+    const double scale = voltsPerCode(sensitivity);
     // Sums of d = s - 125 and of d^2, exact in integers.
     const auto count = stats.count;
-    const std::int64_t sumD = static_cast<std::int64_t>(stats.sum) - 125 * count;
-    const std::int64_t sumD2 =
-        static_cast<std::int64_t>(stats.sumSq) - 250 * static_cast<std::int64_t>(stats.sum) + 15625 * count;
+    constexpr std::int64_t zero = kZeroLine;
+    const std::int64_t sumD = static_cast<std::int64_t>(stats.sum) - zero * count;
+    const std::int64_t sumD2 = static_cast<std::int64_t>(stats.sumSq) -
+                               2 * zero * static_cast<std::int64_t>(stats.sum) + zero * zero * count;
     __extension__ using Wide = __int128;
     const Wide spread = static_cast<Wide>(count) * sumD2 - static_cast<Wide>(sumD) * sumD; // N^2 * variance
-    m.max = sampleVolts(stats.hi, sensitivity);
-    m.min = sampleVolts(stats.lo, sensitivity);
+    m.max = codeVolts(stats.hi, sensitivity);
+    m.min = codeVolts(stats.lo, sensitivity);
     m.pkpk = *m.max - *m.min;
     m.mean = static_cast<double>(sumD) * scale / n;
     m.rms = std::sqrt(static_cast<double>(sumD2) / n) * scale;
@@ -213,7 +211,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
 MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, std::int64_t to) {
     MeasureRequest request;
     for (int c = 0; c < kChannels; ++c) {
-        const QString path = siblingPath(state.recordingPath, QString::fromLatin1(kSampleExtensions[c]));
+        const QString path = sampleFilePath(state.recordingPath, c);
         if (QFileInfo(path).isFile())
             request.sampleFiles[c] = path;
     }

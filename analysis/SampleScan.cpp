@@ -73,6 +73,20 @@ __attribute__((target("avx2"))) std::ptrdiff_t firstAvx2(const std::uint8_t* cod
     }
     return -1;
 }
+
+// Index of the last code in codes[n % 32, n) at least (at most) level, or -1.
+__attribute__((target("avx2"))) std::ptrdiff_t lastAvx2(const std::uint8_t* codes, std::size_t n,
+                                                        std::uint8_t level, bool atLeast) {
+    const __m256i l = _mm256_set1_epi8(static_cast<char>(level));
+    for (std::size_t end = n; end >= 32; end -= 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + end - 32));
+        const __m256i bound = atLeast ? _mm256_max_epu8(x, l) : _mm256_min_epu8(x, l);
+        const auto m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bound, x)));
+        if (m != 0)
+            return static_cast<std::ptrdiff_t>(end - 32) + 31 - __builtin_clz(m);
+    }
+    return -1;
+}
 #endif
 
 #if defined(__SSE2__)
@@ -125,6 +139,13 @@ template <bool AtLeast>
 std::ptrdiff_t lastMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
     const __m128i l = _mm_set1_epi8(static_cast<char>(level));
     std::size_t end = n;
+#if defined(VARNILOG_AVX2_PATHS)
+    if (n >= 64 && haveAvx2()) {
+        if (const std::ptrdiff_t f = lastAvx2(codes, n, level, AtLeast); f >= 0)
+            return f;
+        end = n % 32;
+    }
+#endif
     for (; end >= kLanes; end -= kLanes) {
         const int m =
             AtLeast ? maskAtLeast(load(codes + end - kLanes), l) : maskAtMost(load(codes + end - kLanes), l);
@@ -214,26 +235,6 @@ std::ptrdiff_t lastAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8_
 }
 std::ptrdiff_t lastAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
     return lastMatch<false>(codes, n, level);
-}
-
-void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std::uint8_t& hi) {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    if (n >= kLanes) {
-        __m128i mn = _mm_set1_epi8(static_cast<char>(lo));
-        __m128i mx = _mm_set1_epi8(static_cast<char>(hi));
-        for (; i + kLanes <= n; i += kLanes) {
-            const __m128i x = load(codes + i);
-            mn = _mm_min_epu8(mn, x);
-            mx = _mm_max_epu8(mx, x);
-        }
-        foldRange(mn, mx, lo, hi);
-    }
-#endif
-    for (; i < n; ++i) {
-        lo = std::min(lo, codes[i]);
-        hi = std::max(hi, codes[i]);
-    }
 }
 
 } // namespace varnilog

@@ -1,7 +1,7 @@
 // Primitive scans over a run of sample codes (one unsigned byte per sample), the hot loops of the
 // measurements: the smallest and largest code and the sums of codes and squared codes, the first or
-// last code at or beyond a level, the extremes of a range. SSE2 where the compiler offers it, plain
-// loops elsewhere; both give the same results. Depends on the C++ library only.
+// last code at or beyond a level (the extremes of a range: recording/CodeRange.h). SSE2 where the compiler
+// offers it, plain loops elsewhere; both give the same results. Depends on the C++ library only.
 #pragma once
 
 #include <cstddef>
@@ -26,8 +26,5 @@ std::ptrdiff_t firstAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8
 std::ptrdiff_t firstAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level);
 std::ptrdiff_t lastAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8_t level);
 std::ptrdiff_t lastAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level);
-
-// Widens lo and hi to the extremes of codes[0, n).
-void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std::uint8_t& hi);
 
 } // namespace varnilog

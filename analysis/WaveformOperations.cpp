@@ -17,21 +17,6 @@
 
 namespace varnilog {
 
-namespace {
-
-constexpr std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
-
-QString samplePath(const QString& rosPath, int channel) {
-    return siblingPath(rosPath, QString::fromLatin1(kSampleExtensions[static_cast<std::size_t>(channel)]));
-}
-
-double voltsPerCode(int sensitivity) {
-    return sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode;
-}
-
-} // namespace
-
 bool Operation::needsA() const {
     return kind != OperationKind::NegateB && kind != OperationKind::AverageB;
 }
@@ -81,12 +66,6 @@ QString operationKeyText(const Operation& op) {
     return {};
 }
 
-double codeVolts(std::uint8_t code, int sensitivity) {
-    return static_cast<double>(code - kZeroLine) *
-           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode;
-}
-
 std::int64_t unclippedCode(double v, int sensitivity) {
     return static_cast<std::int64_t>(std::round(kZeroLine + v / voltsPerCode(sensitivity)));
 }
@@ -96,9 +75,7 @@ std::uint8_t derivedCode(double v, int sensitivity) {
 }
 
 double averageVolts(std::int64_t sumOfCodeSteps, int count, int sensitivity) {
-    return static_cast<double>(sumOfCodeSteps) *
-           sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode / count;
+    return stepVolts(static_cast<double>(sumOfCodeSteps), sensitivity) / count;
 }
 
 std::uint8_t autoSensitivity(double vmin, double vmax) {
@@ -142,7 +119,7 @@ OperationRequest operationRequestFor(const SharedState& state, const Operation& 
 }
 
 bool holdsRecordedData(const QString& rosPath, int channel) {
-    if (!QFileInfo(samplePath(rosPath, channel)).exists())
+    if (!QFileInfo(sampleFilePath(rosPath, channel)).exists())
         return false;
     return !readDerivedChannelKeys(rosPath, channel).derived();
 }
@@ -158,7 +135,7 @@ public:
           block_(static_cast<std::size_t>(std::clamp<std::int64_t>(request.blockSamples, 1, samples))) {
         for (int c = 0; c < 2; ++c) {
             buffer_[c].assign(block_, kZeroLine);
-            files_[c].setFileName(samplePath(request.rosPath, c));
+            files_[c].setFileName(sampleFilePath(request.rosPath, c));
         }
     }
 
@@ -444,12 +421,12 @@ OperationResult failed(OperationFailure failure, QString detail = {}) {
 } // namespace
 
 OperationResult computeDerivedChannel(const OperationRequest& request, const OperationProgress& progress) {
-    const QString target = samplePath(request.rosPath, request.target);
-    const QFileInfo a(samplePath(request.rosPath, 0));
+    const QString target = sampleFilePath(request.rosPath, request.target);
+    const QFileInfo a(sampleFilePath(request.rosPath, 0));
     const std::int64_t samples = a.isFile() ? a.size() : 0;
     if (samples <= 0)
         return failed(OperationFailure::NoSamples);
-    if (request.op.needsB() && !QFileInfo(samplePath(request.rosPath, 1)).isFile())
+    if (request.op.needsB() && !QFileInfo(sampleFilePath(request.rosPath, 1)).isFile())
         return failed(OperationFailure::NoChannelB);
     if (!request.replaceRecorded && holdsRecordedData(request.rosPath, request.target))
         return failed(OperationFailure::RecordedTarget);
@@ -506,7 +483,7 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
 }
 
 OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool allowRecorded) {
-    const QString target = samplePath(rosPath, channel);
+    const QString target = sampleFilePath(rosPath, channel);
     const bool hasFile = QFileInfo::exists(target);
     const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
     if (!hasFile && !keys.derived())
@@ -515,7 +492,7 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
         return failed(OperationFailure::RecordedTarget);
     unsigned withData = 0;
     for (int c = 0; c < kChannels; ++c)
-        if (QFileInfo::exists(samplePath(rosPath, c)))
+        if (QFileInfo::exists(sampleFilePath(rosPath, c)))
             withData |= 1u << c;
     Replacement removal(target);
     QString error;

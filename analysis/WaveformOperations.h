@@ -42,9 +42,7 @@ std::optional<Operation> parseOperation(const QString& text);
 // The text of the OPERACJAC/OPERACJAD key: "A-B", "SREDNIA(A,16)".
 QString operationKeyText(const Operation& op);
 
-// The arithmetic every program must share. Volts of a code at a sensitivity index:
-// (code - 125) x V/div x 0.04, in double.
-double codeVolts(std::uint8_t code, int sensitivity);
+// The arithmetic every program must share (codes to volts: codeVolts, view/ScaleTables.h).
 // The code of a value v (volts) at the target's sensitivity before clipping:
 // round(125 + v / (V/div x 0.04)), halves away from zero.
 std::int64_t unclippedCode(double v, int sensitivity);
@@ -65,8 +63,9 @@ struct OperationRequest {
     int sensitivity = 0; // index 1..10 of the target; 0 = the most sensitive that does not clip
     std::array<std::uint8_t, 2> sourceSensitivity{1, 1}; // A, B
     bool replaceRecorded = false;                        // the target may hold recorded data
-    std::int64_t blockSamples = 1 << 20;                 // samples read at once
-    FileWriter* writer = nullptr;                        // nullptr: the disk
+    // Samples read at once: both sources and the result of a block stay in a core's L2 cache.
+    std::int64_t blockSamples = 1 << 16;
+    FileWriter* writer = nullptr; // nullptr: the disk
 };
 
 // The request for the recording on display (its ".ros" and the sensitivities it was loaded with).

@@ -1,6 +1,7 @@
 #include "app/Configuration.h"
 
 #include "recording/ProfileFile.h"
+#include "view/ScaleTables.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +42,7 @@ void readConfiguration(SharedState& s, const QString& path, const QString& execu
     windowPosition = QPoint(left, top);
     s.channelOffset = s.channelZeroOffset;
     for (int ch = 0; ch < s.channelCount && ch < kChannels; ++ch)
-        std::fill_n(s.channelData[ch].begin(), kDisplayColumns, std::uint8_t{125});
+        std::fill_n(s.channelData[ch].begin(), kDisplayColumns, kZeroLine);
 }
 
 bool writeConfiguration(const SharedState& s, const QString& path, QPoint windowPosition) {

@@ -9,6 +9,7 @@
 #include "device/Acquisition.h"
 #include "device/SerialLink.h"
 #include "ui_Program.h"
+#include "view/Colour.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
@@ -57,8 +58,8 @@ TForm1::TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock&
       clock_(clock), ui_(std::make_unique<Ui::TForm1>()) {
     ui_->setupUi(this);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, kWindowColour);
-    pal.setColor(QPalette::Button, kWindowColour);
+    pal.setColor(QPalette::Window, toQRgb(kWindowColour));
+    pal.setColor(QPalette::Button, toQRgb(kWindowColour));
     setPalette(pal);
     ui_->centralwidget->setFixedSize(kClientWidth, kClientHeight);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -77,8 +78,8 @@ TForm1::TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock&
     ui_->Shape2->setAutoFillBackground(true);
     timeAxis_ = QImage(520, 16, QImage::Format_RGB32);
     voltAxis_ = QImage(38, 263, QImage::Format_RGB32);
-    timeAxis_.fill(kWindowColour);
-    voltAxis_.fill(kWindowColour);
+    timeAxis_.fill(toQRgb(kWindowColour));
+    voltAxis_.fill(toQRgb(kWindowColour));
     setUpPanelPictures();
     setUpStatusBar();
     connectHandlers();

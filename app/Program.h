@@ -67,9 +67,6 @@ struct SecondaryWindows {
     TForm8* form8 = nullptr; // rename
 };
 
-// The main window's colour, 13680832 as 0x00BBGGRR.
-inline constexpr QRgb kWindowColour = 0xFFC0C0D0;
-
 class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -86,9 +83,7 @@ public:
     void setSecondaryWindows(const SecondaryWindows& windows);
     // File and colour dialogs of the windows; null = the platform's own.
     void setDialogs(StandardDialogs* dialogs);
-    const SecondaryWindows& secondaryWindows() const { return windows_; }
     void setProgramOptions(const ProgramOptions& options) { options_ = options; }
-    const ProgramOptions& programOptions() const { return options_; }
 
     // Start-up: configuration, background, axes, picture, device model, cursor marker colours.
     void FormCreate();

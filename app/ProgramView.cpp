@@ -138,12 +138,12 @@ void TForm1::drawOverlays(bool showCursors) {
 }
 
 void TForm1::drawTimeAxis() {
-    varnilog::drawTimeAxis(state_, timeAxis_, kWindowColour);
+    varnilog::drawTimeAxis(state_, timeAxis_, toQRgb(kWindowColour));
     ui_->imgOsX->update();
 }
 
 void TForm1::drawVoltAxis() {
-    varnilog::drawVoltAxis(state_, voltAxis_, kWindowColour);
+    varnilog::drawVoltAxis(state_, voltAxis_, toQRgb(kWindowColour));
     ui_->imgOsY->update();
 }
 

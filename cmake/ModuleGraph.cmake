@@ -47,9 +47,11 @@ function(varnilog_module_file name file)
 endfunction()
 
 # Folders outside the modules (tests, tools, benchmarks, fuzzers) that use a module: their files may
-# include what that module may.
+# include what that module may. INCLUDE: folders their programs add to the include path.
 function(varnilog_checked_folder folder module)
+  cmake_parse_arguments(C "" "" "INCLUDE" ${ARGN})
   set_property(GLOBAL APPEND PROPERTY VARNILOG_TEST_FOLDERS "${folder}=${module}")
+  set_property(GLOBAL PROPERTY VARNILOG_TEST_FOLDER_${folder}_INCLUDE ${C_INCLUDE})
 endfunction()
 
 # The modules a module may include from: itself and everything it depends on, transitively.
@@ -77,13 +79,23 @@ endfunction()
 # against the graph stops the build before anything compiles.
 function(varnilog_module_graph_check)
   get_property(modules GLOBAL PROPERTY VARNILOG_MODULES)
-  set(text "set(SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")\nset(MODULES ${modules})\n")
+  set(includes ${CMAKE_BINARY_DIR}/module-graph-includes.cmake)
+  set(text "set(SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")\nset(BINARY_DIR \"${CMAKE_BINARY_DIR}\")
+set(MODULES ${modules})\ninclude(\"${includes}\")\n")
+  # Each set's include path as the compiler gets it (the targets' own and inherited folders), known
+  # only when the build is generated.
+  set(paths "")
   set(all_files)
   foreach(m ${modules})
     get_property(files GLOBAL PROPERTY VARNILOG_MODULE_${m}_FILES)
     get_property(widgets GLOBAL PROPERTY VARNILOG_MODULE_${m}_WIDGETS)
     varnilog_module_closure(${m} allowed)
     string(APPEND text "set(FILES_${m} ${files})\nset(ALLOWED_${m} ${allowed})\nset(WIDGETS_${m} ${widgets})\n")
+    if(TARGET ${m})
+      string(APPEND paths "set(INCLUDES_${m} \"$<TARGET_PROPERTY:${m},INCLUDE_DIRECTORIES>\")\n")
+    else()
+      string(APPEND paths "set(INCLUDES_${m} \"${PROJECT_SOURCE_DIR}\")\n")
+    endif()
     foreach(f ${files})
       list(APPEND all_files ${PROJECT_SOURCE_DIR}/${f})
     endforeach()
@@ -99,7 +111,14 @@ function(varnilog_module_graph_check)
     file(GLOB_RECURSE tfiles CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
       ${folder}/*.cpp ${folder}/*.h)
     get_property(widgets GLOBAL PROPERTY VARNILOG_MODULE_${module}_WIDGETS)
+    get_property(extra GLOBAL PROPERTY VARNILOG_TEST_FOLDER_${folder}_INCLUDE)
     string(APPEND text "set(FILES_${id} ${tfiles})\nset(ALLOWED_${id} ${allowed})\nset(WIDGETS_${id} ${widgets})\n")
+    if(TARGET ${module})
+      string(APPEND paths
+        "set(INCLUDES_${id} \"${extra};$<TARGET_PROPERTY:${module},INTERFACE_INCLUDE_DIRECTORIES>\")\n")
+    else()
+      string(APPEND paths "set(INCLUDES_${id} \"${extra};${PROJECT_SOURCE_DIR}\")\n")
+    endif()
     list(APPEND test_names ${id})
     foreach(f ${tfiles})
       list(APPEND all_files ${PROJECT_SOURCE_DIR}/${f})
@@ -108,10 +127,11 @@ function(varnilog_module_graph_check)
   string(APPEND text "set(TEST_SETS ${test_names})\n")
   set(graph ${CMAKE_BINARY_DIR}/module-graph.cmake)
   file(CONFIGURE OUTPUT ${graph} CONTENT "${text}")
+  file(GENERATE OUTPUT ${includes} CONTENT "${paths}")
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/module-graph.ok
     COMMAND ${CMAKE_COMMAND} -DGRAPH=${graph} -P ${PROJECT_SOURCE_DIR}/cmake/CheckModuleGraph.cmake
     COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_BINARY_DIR}/module-graph.ok
-    DEPENDS ${all_files} ${graph} ${PROJECT_SOURCE_DIR}/cmake/CheckModuleGraph.cmake
+    DEPENDS ${all_files} ${graph} ${includes} ${PROJECT_SOURCE_DIR}/cmake/CheckModuleGraph.cmake
     COMMENT "Checking the module graph"
     VERBATIM)
   add_custom_target(varnilog_module_graph DEPENDS ${CMAKE_BINARY_DIR}/module-graph.ok)

@@ -203,8 +203,7 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
     case Waveform::Counter:
         break;
     }
-    const double counts =
-        kZeroLine + volts / (sensitivityTable[static_cast<std::size_t>(sens)] * kDivisionsPerCode);
+    const double counts = kZeroLine + volts / voltsPerCode(sens);
     return static_cast<std::uint8_t>(std::clamp(std::lround(counts), 0l, 255l));
 }
 

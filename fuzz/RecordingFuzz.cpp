@@ -25,8 +25,6 @@ namespace {
 constexpr std::uint32_t kMissing = 0xFFFFFFFF;
 constexpr std::uint32_t kMaxLength = 1u << 21; // 2 MB: deep zooms stay quick
 constexpr std::size_t kWrittenPart = 1 << 16;
-const std::array<QString, kChannels> kExtensions{QStringLiteral(".rca"), QStringLiteral(".rcb"),
-                                                 QStringLiteral(".rcc"), QStringLiteral(".rcd")};
 
 void writeSampleFile(const QString& path, std::uint32_t length, std::span<const std::uint8_t> pattern) {
     QFile::remove(path);
@@ -83,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const QString base = fuzz::scratchFolder() + QStringLiteral("/rec");
     for (int c = 0; c < kChannels; ++c)
-        writeSampleFile(base + kExtensions[c], lengths[c], pattern);
+        writeSampleFile(base + QString::fromLatin1(kRecordingSampleExtensions[c]), lengths[c], pattern);
     QFile::remove(base + QStringLiteral(".ros"));
     if (!ros.empty())
         fuzz::writeFile(base + QStringLiteral(".ros"), ros);

@@ -65,7 +65,7 @@ bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error)
 std::array<double, 256> exportVoltsTable(std::uint8_t sensitivityIndex) {
     std::array<double, 256> table{};
     for (int s = 0; s < 256; ++s)
-        table[s] = sampleVolts(static_cast<std::uint8_t>(s), sensitivityIndex);
+        table[s] = codeVolts(static_cast<std::uint8_t>(s), sensitivityIndex);
     return table;
 }
 

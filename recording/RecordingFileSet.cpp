@@ -21,6 +21,11 @@ QString joinDataPath(const QString& dir, const QString& name) {
     return dir + sep + name;
 }
 
+QString sampleFilePath(const QString& pathInSet, int channel) {
+    return siblingPath(
+        pathInSet, QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(channel & 3)]));
+}
+
 QString siblingPath(const QString& path, const QString& extension) {
     const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QDir::separator()));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));

@@ -20,9 +20,12 @@
 
 namespace varnilog {
 
-// The files removed with an empty recording; a ".roc" description is not among them.
-inline constexpr std::array<const char*, 5> kRecordingSetExtensions{".ros", ".rca", ".rcb", ".rcc", ".rcd"};
+// The sample files of channels A..D.
 inline constexpr std::array<const char*, 4> kRecordingSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
+// The files removed with an empty recording; a ".roc" description is not among them.
+inline constexpr std::array<const char*, 5> kRecordingSetExtensions{
+    ".ros", kRecordingSampleExtensions[0], kRecordingSampleExtensions[1], kRecordingSampleExtensions[2],
+    kRecordingSampleExtensions[3]};
 
 // "yyyy-mm-dd hh.mm.ss" of a local date and time, every field zero-padded, 24-hour clock.
 QString recordingBaseName(const QDateTime& time);
@@ -31,6 +34,8 @@ QString joinDataPath(const QString& dir, const QString& name);
 // The path with the text after the last dot of its file name replaced by extension (".rca"); a
 // file name without a dot gets the extension appended.
 QString siblingPath(const QString& path, const QString& extension);
+// The sample file of channel 0..3 (A..D) beside any file of a set.
+QString sampleFilePath(const QString& pathInSet, int channel);
 
 class RecordingFileSet {
 public:

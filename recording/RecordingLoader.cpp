@@ -14,8 +14,6 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::array<const char*, kChannels> sampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
-
 qsizetype nameStart(const QString& path) {
     return std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
 }
@@ -47,7 +45,7 @@ void openSampleFiles(SharedState& state) {
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
         file.close();
-        file.setFileName(siblingPath(state.recordingPath, QString::fromLatin1(sampleExtensions[c])));
+        file.setFileName(sampleFilePath(state.recordingPath, c));
         // Unbuffered: the view reads large blocks straight into its own staging buffer. Only regular
         // files: opening a pipe would wait for a writer, a device would never end.
         if (QFileInfo(file.fileName()).isFile()) {

@@ -1,6 +1,6 @@
 // Makes a stored recording the one on display: opens its four sample files read-only and keeps them
 // open, takes the sample count from the ".rca" length and copies the ".ros" settings into the shared
-// state. Never reads the samples as a whole and draws nothing: the caller refreshes the view.
+// state. Never reads the samples as a whole and draws nothing.
 #pragma once
 
 #include "app/SharedState.h"
@@ -22,8 +22,7 @@ struct LoadResult {
 
 // The first half of a load: closes the sample files of the recording on display and opens those of
 // state.recordingPath (".rca" .. ".rcd", regular files only, read-only); sampleCount is the ".rca"
-// length, -1 without it. The view still shows the old place; a window moves it to sample 0 of the
-// new files before the second half.
+// length, -1 without it. viewStart and the view's columns are left as they were.
 void openSampleFiles(SharedState& state);
 // Opens the summary beside the channel's sample file read-only, when both exist (closed otherwise).
 void openSummaryFile(SharedState& state, int channel);
@@ -43,7 +42,7 @@ LoadResult loadRecording(SharedState& state);
 QString baseNameOf(const QString& path);
 
 // The recording on display has samples of channel c: a channel below channelCount whose sample file
-// is open and not empty. The channel boxes of C and D follow it.
+// is open and not empty.
 bool channelHasData(const SharedState& state, int channel);
 
 } // namespace varnilog

@@ -3,6 +3,7 @@
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "recording/SampleSummary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,8 +15,20 @@
 namespace varnilog {
 
 namespace {
-const QStringList kSampleExtensions{QStringLiteral(".rca"), QStringLiteral(".rcb"), QStringLiteral(".rcc"),
-                                    QStringLiteral(".rcd")};
+// The set's files: the header, the sample files, then (rename only) the description, then the view
+// summaries of the sample files.
+QStringList setExtensions(bool withDescription) {
+    QStringList list{QStringLiteral(".ros")};
+    for (const char* ext : kRecordingSampleExtensions)
+        list << QString::fromLatin1(ext);
+    if (withDescription)
+        list << QStringLiteral(".roc");
+    for (const char* ext : kRecordingSampleExtensions)
+        list << summaryPathFor(QString::fromLatin1(ext));
+    // The markers go with the set too: a leftover must never attach itself to another recording.
+    list << QStringLiteral(".rmk");
+    return list;
+}
 
 QString canonicalOrAbsolute(const QString& path) {
     const QFileInfo info(path);
@@ -25,18 +38,12 @@ QString canonicalOrAbsolute(const QString& path) {
 } // namespace
 
 const QStringList& renamedExtensions() {
-    static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
-                                  QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".roc"),
-                                  QStringLiteral(".rsa"), QStringLiteral(".rsb"), QStringLiteral(".rsc"),
-                                  QStringLiteral(".rsd"), QStringLiteral(".rmk")};
+    static const QStringList list = setExtensions(true);
     return list;
 }
 
 const QStringList& deletedExtensions() {
-    static const QStringList list{QStringLiteral(".ros"), QStringLiteral(".rca"), QStringLiteral(".rcb"),
-                                  QStringLiteral(".rcc"), QStringLiteral(".rcd"), QStringLiteral(".rsa"),
-                                  QStringLiteral(".rsb"), QStringLiteral(".rsc"), QStringLiteral(".rsd"),
-                                  QStringLiteral(".rmk")};
+    static const QStringList list = setExtensions(false);
     return list;
 }
 
@@ -213,7 +220,7 @@ void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath) {
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
         file.close();
-        file.setFileName(siblingPath(newRosPath, kSampleExtensions[c]));
+        file.setFileName(sampleFilePath(newRosPath, c));
         if (file.exists())
             file.open(QIODevice::ReadOnly);
         openSummaryFile(state, c);

@@ -1,5 +1,6 @@
 #include "recording/SampleSummaryWriter.h"
 
+#include "recording/CodeRange.h"
 #include "recording/SampleSummary.h"
 
 #include <QCoreApplication>
@@ -19,16 +20,6 @@ namespace {
 constexpr std::size_t kPairBufferBytes = 1 << 16;
 constexpr std::int64_t kFinePerCoarse = kSummaryCoarseBlock / kSummaryFineBlock;
 static_assert(kPairBufferBytes % (2 * kFinePerCoarse) == 0);
-
-void minMax(const std::uint8_t* p, std::size_t n, std::uint8_t& lo, std::uint8_t& hi) {
-    std::uint8_t l = lo, h = hi;
-    for (std::size_t i = 0; i < n; ++i) {
-        l = std::min(l, p[i]);
-        h = std::max(h, p[i]);
-    }
-    lo = l;
-    hi = h;
-}
 
 } // namespace
 
@@ -70,7 +61,7 @@ void SampleSummaryWriter::add(std::span<const std::uint8_t> samples) {
         static_cast<std::size_t>((samples_ - static_cast<std::int64_t>(left)) % kSummaryFineBlock);
     while (left > 0) {
         const std::size_t take = std::min(left, fine - inBlock);
-        minMax(p, take, lo_, hi_);
+        extendRange(p, take, lo_, hi_);
         p += take;
         left -= take;
         inBlock += take;

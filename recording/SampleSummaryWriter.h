@@ -37,7 +37,6 @@ public:
     void abandon();
     // Between a start that made the temporary file and finish, abandon or a failed write.
     bool active() const { return file_ != nullptr; }
-    std::int64_t samplesAdded() const { return samples_; }
 
     // The sample file's length and modification time as finish wants them.
     static bool identify(const QString& samplePath, std::int64_t& length, std::int64_t& modifiedMs);

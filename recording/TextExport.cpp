@@ -8,7 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace varnilog {
@@ -26,10 +30,6 @@ struct FieldText {
 };
 using FieldTable = std::array<FieldText, 256>;
 
-int clampedSensitivity(std::uint8_t index) {
-    return std::clamp<int>(index, 1, kSensitivityCount);
-}
-
 // Fixed point with four decimals, "-" as the sign and the locale's decimal separator.
 QByteArray voltageBytes(double volts, const QByteArray& decimalPoint) {
     QByteArray text = QByteArray::number(volts, 'f', 4);
@@ -45,7 +45,7 @@ FieldTable buildFieldTable(std::uint8_t sensitivityIndex, const QByteArray& deci
     FieldTable table{};
     for (int s = 0; s < 256; ++s) {
         const QByteArray text =
-            ';' + voltageBytes(sampleVolts(static_cast<std::uint8_t>(s), sensitivityIndex), decimalPoint);
+            ';' + voltageBytes(codeVolts(static_cast<std::uint8_t>(s), sensitivityIndex), decimalPoint);
         const auto n = std::min<qsizetype>(text.size(), sizeof(table[s].text));
         std::memcpy(table[s].text, text.constData(), static_cast<std::size_t>(n));
         table[s].length = static_cast<std::uint8_t>(n);
@@ -130,18 +130,40 @@ qint64 readBlock(QIODevice* device, std::int64_t position, std::uint8_t* buffer,
     return total;
 }
 
+// The lines of one block of samples as text, and where each line ends in it.
+struct BlockText {
+    std::vector<char> text;
+    std::size_t used = 0;
+    std::vector<std::uint32_t> lineEnds; // offset after each line's CR LF
+};
+
 // The text waiting to go out, and how many whole lines have reached the device.
 class PendingText {
 public:
     PendingText() : buffer_(kFlushBytes + kMaxLineBytes) {}
 
-    char* end() { return buffer_.data() + used_; }
-    // Marks the line that was just built at end() up to lineEnd.
-    void lineBuilt(char* lineEnd) {
-        used_ = static_cast<std::size_t>(lineEnd - buffer_.data());
-        ++linesBuilt_;
-    }
     bool full() const { return used_ >= kFlushBytes; }
+    // Appends formatted lines, delivering whenever the text reaches kFlushBytes, at the end of the
+    // line that reaches it; false with error set when a delivery fails.
+    bool appendLines(const BlockText& lines, QIODevice& out, QString& error) {
+        std::size_t from = 0; // first byte of lines not yet appended
+        for (auto line = lines.lineEnds.begin(); line != lines.lineEnds.end();) {
+            // The first line whose end brings the pending text to kFlushBytes, or the last line.
+            const std::size_t reach = from + (kFlushBytes > used_ ? kFlushBytes - used_ : 0);
+            auto last = std::lower_bound(line, lines.lineEnds.end(), reach);
+            if (last == lines.lineEnds.end())
+                --last;
+            const std::size_t to = *last;
+            std::memcpy(buffer_.data() + used_, lines.text.data() + from, to - from);
+            used_ += to - from;
+            linesBuilt_ += (last - line) + 1;
+            from = to;
+            line = last + 1;
+            if (full() && !deliver(out, error))
+                return false;
+        }
+        return true;
+    }
     std::int64_t linesDelivered() const { return linesDelivered_; }
 
     // Writes everything pending; false with error set when the device took only a part (or nothing).
@@ -189,18 +211,33 @@ private:
     std::int64_t linesDelivered_ = 0; // every line before this one is on the device whole
 };
 
-// Builds the lines of samples first .. first + count - 1 into pending, delivering it whenever it
-// fills; false with error set when a delivery fails.
-bool buildBlock(const TextExportSource& source, int channels, const std::array<FieldTable, kChannels>& fields,
-                const std::uint8_t* samples, const std::array<qint64, kChannels>& delivered,
-                std::int64_t first, std::int64_t count, PendingText& pending, QIODevice& out,
-                QString& error) {
-    for (std::int64_t i = 0; i < count; ++i) {
-        char* p = putElapsed(pending.end(), static_cast<float>(first + i) * source.samplingPeriodMs);
+// One block read from the sample files: lines first .. first + count - 1.
+struct SampleBlock {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+    std::array<qint64, kChannels> delivered{}; // samples each file gave; the rest are empty fields
+    std::vector<std::uint8_t> samples =
+        std::vector<std::uint8_t>(static_cast<std::size_t>(kChannels * kBlockSamples));
+    std::array<BlockText, 2> halves; // formatted side by side, written one after the other
+};
+
+// Formats lines [from, to) of a block into out.
+void formatLines(const TextExportSource& source, int channels,
+                 const std::array<FieldTable, kChannels>& fields, const SampleBlock& block, std::int64_t from,
+                 std::int64_t to, BlockText& out) {
+    out.used = 0;
+    out.lineEnds.resize(static_cast<std::size_t>(to - from));
+    for (std::int64_t i = from; i < to; ++i) {
+        // Room for the longest line, and for the whole-field copies below to overrun its end.
+        if (out.text.size() - out.used < kMaxLineBytes)
+            out.text.resize(std::max(2 * out.text.size(), out.used + 64 * kMaxLineBytes));
+        char* const start = out.text.data();
+        char* p = putElapsed(start + out.used, static_cast<float>(block.first + i) * source.samplingPeriodMs);
         for (int c = 0; c < channels; ++c) {
-            if (i < delivered[c]) {
-                const FieldText& f = fields[c][samples[static_cast<std::size_t>(c * kBlockSamples + i)]];
-                std::memcpy(p, f.text, f.length);
+            if (i < block.delivered[c]) {
+                const FieldText& f =
+                    fields[c][block.samples[static_cast<std::size_t>(c * kBlockSamples + i)]];
+                std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
                 p += f.length;
             } else {
                 *p++ = ';'; // no sample in the file: an empty field, not a stale value
@@ -208,19 +245,96 @@ bool buildBlock(const TextExportSource& source, int channels, const std::array<F
         }
         *p++ = '\r';
         *p++ = '\n';
-        pending.lineBuilt(p);
-        if (pending.full() && !pending.deliver(out, error))
+        out.used = static_cast<std::size_t>(p - start);
+        out.lineEnds[static_cast<std::size_t>(i - from)] = static_cast<std::uint32_t>(out.used);
+    }
+}
+
+// Two threads that format the halves of a block while the caller writes the block before it.
+class BlockFormatter {
+public:
+    BlockFormatter(const TextExportSource& source, int channels,
+                   const std::array<FieldTable, kChannels>& fields)
+        : source_(source), channels_(channels), fields_(fields) {
+        for (int w = 0; w < 2; ++w)
+            threads_[w] = std::thread([this, w] { work(w); });
+    }
+    ~BlockFormatter() {
+        {
+            const std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_)
+            t.join();
+    }
+
+    void start(SampleBlock& block) {
+        const std::lock_guard lock(mutex_);
+        block_ = &block;
+        ++generation_;
+        busy_ = 2;
+        wake_.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [&] { return busy_ == 0; });
+    }
+
+private:
+    void work(int half) {
+        std::uint64_t seen = 0;
+        for (;;) {
+            SampleBlock* block = nullptr;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
+                if (quit_)
+                    return;
+                seen = generation_;
+                block = block_;
+            }
+            const std::int64_t middle = (block->count + 1) / 2;
+            formatLines(source_, channels_, fields_, *block, half == 0 ? 0 : middle,
+                        half == 0 ? middle : block->count, block->halves[static_cast<std::size_t>(half)]);
+            const std::lock_guard lock(mutex_);
+            if (--busy_ == 0)
+                done_.notify_all();
+        }
+    }
+
+    const TextExportSource& source_;
+    int channels_;
+    const std::array<FieldTable, kChannels>& fields_;
+    std::array<std::thread, 2> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    SampleBlock* block_ = nullptr;
+    std::uint64_t generation_ = 0;
+    int busy_ = 0;
+    bool quit_ = false;
+};
+
+// Reads lines first .. first + count - 1 of every channel into block; false with error set on a read
+// error.
+bool readSampleBlock(const TextExportSource& source, int channels, std::int64_t first, std::int64_t count,
+                     SampleBlock& block, QString& error) {
+    block.first = first;
+    block.count = count;
+    for (int c = 0; c < channels; ++c) {
+        block.delivered[c] =
+            readBlock(source.sampleFiles[c], first, block.samples.data() + c * kBlockSamples, count);
+        if (block.delivered[c] < 0) {
+            error = QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
+                        .arg(QChar(channelName[c]))
+                        .arg(source.sampleFiles[c]->errorString());
             return false;
+        }
     }
     return true;
 }
 
 } // namespace
-
-double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex) {
-    return (static_cast<int>(sample) - kZeroLine) * sensitivityTable[clampedSensitivity(sensitivityIndex)] *
-           kDivisionsPerCode;
-}
 
 TextExportSource textExportSourceFrom(RecordingInput& input) {
     TextExportSource source;
@@ -234,7 +348,7 @@ TextExportSource textExportSourceFrom(RecordingInput& input) {
 
 QString exportVoltageText(std::uint8_t sample, std::uint8_t sensitivityIndex, const QLocale& locale) {
     return QString::fromUtf8(
-        voltageBytes(sampleVolts(sample, sensitivityIndex), locale.decimalPoint().toUtf8()));
+        voltageBytes(codeVolts(sample, sensitivityIndex), locale.decimalPoint().toUtf8()));
 }
 
 TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
@@ -250,7 +364,6 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
     for (int c = 0; c < channels; ++c)
         fields[c] = buildFieldTable(source.channelSensitivity[c], decimalPoint);
 
-    std::vector<std::uint8_t> samples(static_cast<std::size_t>(kChannels * kBlockSamples));
     PendingText pending;
     // Whatever ends the export, the result claims only the lines that are on the device whole.
     const auto fail = [&](QString error) {
@@ -260,21 +373,32 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
         return result;
     };
 
-    for (std::int64_t first = begin; first < end; first += kBlockSamples) {
-        const std::int64_t count = std::min(kBlockSamples, end - first);
-        std::array<qint64, kChannels> delivered{};
-        for (int c = 0; c < channels; ++c) {
-            delivered[c] = readBlock(source.sampleFiles[c], first, samples.data() + c * kBlockSamples, count);
-            if (delivered[c] < 0)
-                return fail(QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
-                                .arg(QChar(channelName[c]))
-                                .arg(source.sampleFiles[c]->errorString()));
+    // Block k + 1 is read and formatted on both cores while block k goes to the device.
+    std::array<SampleBlock, 2> blocks;
+    std::optional<BlockFormatter> formatter;
+    if (total > 0)
+        formatter.emplace(source, channels, fields);
+    QString readError;
+    bool readOk = total <= 0 ||
+                  readSampleBlock(source, channels, begin, std::min(kBlockSamples, total), blocks[0], readError);
+    if (readOk && total > 0)
+        formatter->start(blocks[0]);
+    for (std::int64_t first = begin, k = 0; readOk && first < end; first += kBlockSamples, ++k) {
+        formatter->wait();
+        SampleBlock& block = blocks[static_cast<std::size_t>(k % 2)];
+        const std::int64_t next = first + kBlockSamples;
+        if (next < end) {
+            SampleBlock& following = blocks[static_cast<std::size_t>((k + 1) % 2)];
+            readOk = readSampleBlock(source, channels, next, std::min(kBlockSamples, end - next), following,
+                                     readError);
+            if (readOk)
+                formatter->start(following);
         }
         QString error;
-        if (!buildBlock(source, channels, fields, samples.data(), delivered, first, count, pending, out,
-                        error))
-            return fail(error);
-        if (progress && first + count < end && !progress(first + count - begin, total)) {
+        for (const BlockText& half : block.halves)
+            if (!pending.appendLines(half, out, error))
+                return fail(error);
+        if (progress && next < end && !progress(next - begin, total)) {
             // The lines built so far go out too, so the file holds exactly the lines reported.
             if (!pending.deliver(out, error))
                 return fail(error);
@@ -284,6 +408,8 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
             return result;
         }
     }
+    if (!readOk)
+        return fail(readError);
     QString error;
     if (!pending.deliver(out, error))
         return fail(error);

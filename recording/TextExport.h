@@ -52,10 +52,6 @@ using TextExportProgress = WorkProgress; // lines written of lines to write
 TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& out, const QLocale& locale,
                                      const TextExportProgress& progress = {});
 
-// The voltage of one sample byte at a sensitivity index: (s - 125) * V/div * 0.04 in double precision;
-// an index outside 1..10 is clamped into the table.
-double sampleVolts(std::uint8_t sample, std::uint8_t sensitivityIndex);
-
 // The voltage text of one sample byte at a sensitivity index: (s - 125) * V/div * 0.04 with four
 // decimals ("1.0000", "-0.0004"); an index outside 1..10 is clamped into the table.
 QString exportVoltageText(std::uint8_t sample, std::uint8_t sensitivityIndex, const QLocale& locale);

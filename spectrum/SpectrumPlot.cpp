@@ -187,7 +187,7 @@ void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumData& da
 }
 
 void DrawFrequencyAxis(QImage& axis, int a, bool zoomed, double divisor, QChar decimalPoint) {
-    fillImage(axis, spectrumWindowColor);
+    fillImage(axis, kWindowColour);
     drawPlotLine(axis, 10, 0, 511, 0, kBlack);
     drawPlotLine(axis, 10, 0, 10, 3, kBlack);
     drawPlotLine(axis, 510, 0, 510, 3, kBlack);
@@ -207,7 +207,7 @@ void DrawFrequencyAxis(QImage& axis, int a, bool zoomed, double divisor, QChar d
 }
 
 void DrawLevelAxis(QImage& axis) {
-    fillImage(axis, spectrumWindowColor);
+    fillImage(axis, kWindowColour);
     drawPlotLine(axis, 36, 8, 36, 259, kBlack);
     QPainter painter(&axis);
     painter.setFont(axisFont());

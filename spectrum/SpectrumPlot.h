@@ -24,7 +24,6 @@ inline constexpr int levelAxisWidth = 37;
 inline constexpr int levelAxisHeight = 263;
 inline constexpr int spectrumScrollMax = 4500;              // last first point of the zoomed view
 inline constexpr std::int32_t spectrumGridColor = 0xAAAAAA; // 0x00BBGGRR
-inline constexpr std::int32_t spectrumWindowColor = 13680832;
 
 // What the plot shows; the window fills it from its controls.
 struct SpectrumView {

@@ -40,12 +40,12 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     (void)boxes_; // the window shows no messages
     setFixedSize(563, 352);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor::fromRgb(toQRgb(spectrumWindowColor)));
+    pal.setColor(QPalette::Window, QColor::fromRgb(toQRgb(kWindowColour)));
     setPalette(pal);
     setAutoFillBackground(true);
     plot_.fill(Qt::black);
-    axisX_.fill(toQRgb(spectrumWindowColor));
-    axisY_.fill(toQRgb(spectrumWindowColor));
+    axisX_.fill(toQRgb(kWindowColour));
+    axisY_.fill(toQRgb(kWindowColour));
     ui_->imgFFT->setSource(&plot_);
     ui_->imgOsX->setSource(&axisX_);
     ui_->imgOsY->setSource(&axisY_);

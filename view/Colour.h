@@ -25,6 +25,9 @@ inline constexpr QRgb toQRgb(std::int32_t bgr) {
            (static_cast<QRgb>(colourGreen(bgr)) << 8) | static_cast<QRgb>(colourBlue(bgr));
 }
 
+// The background of the windows and of the axis strips (13680832 in the settings' form).
+inline constexpr std::int32_t kWindowColour = 0xD0C0C0;
+
 // Settings colour of a QRgb; the alpha byte is dropped.
 inline constexpr std::int32_t fromQRgb(QRgb rgb) {
     return static_cast<std::int32_t>(((rgb >> 16) & 0xFFu) | (rgb & 0xFF00u) | ((rgb & 0xFFu) << 16));

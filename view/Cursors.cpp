@@ -69,10 +69,8 @@ QString cursorVoltageText(const SharedState& s, const QLocale& locale) {
     const int ch1 = s.cursor1Channel & 3, ch2 = s.cursor2Channel & 3;
     const double level1 = s.channelData[ch1][static_cast<size_t>(c1)];
     const double level2 = s.channelData[ch2][static_cast<size_t>(c2)];
-    const double v1 =
-        level1 * sensitivityTable[std::clamp<int>(s.channelSensitivity[ch1], 1, 10)] * kDivisionsPerCode;
-    const double v2 =
-        level2 * sensitivityTable[std::clamp<int>(s.channelSensitivity[ch2], 1, 10)] * kDivisionsPerCode;
+    const double v1 = stepVolts(level1, s.channelSensitivity[ch1]);
+    const double v2 = stepVolts(level2, s.channelSensitivity[ch2]);
     return QStringLiteral("U: ") + generalNumberText(std::fabs(v1 - v2), 15, locale) + QStringLiteral("V");
 }
 

@@ -1,5 +1,6 @@
 #include "view/ViewWindow.h"
 
+#include "recording/CodeRange.h"
 #include "recording/SampleSummary.h"
 #include "view/WaveformRenderer.h"
 
@@ -12,55 +13,11 @@
 #include <unistd.h>
 #endif
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace varnilog {
 
 namespace {
 
 constexpr std::int64_t kIntMax = INT_MAX;
-
-// Smallest and largest byte of a run, folded into lo and hi. The deep zooms spend nearly all their
-// time here, so on x86-64 it takes 64 bytes a step with SSE2 (always present there).
-void minMax(const std::uint8_t* data, std::int64_t count, int& lo, int& hi) {
-    std::int64_t i = 0;
-#if defined(__SSE2__)
-    if (count >= 64) {
-        __m128i mn0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data));
-        __m128i mx0 = mn0;
-        __m128i mn1 = mn0, mx1 = mn0, mn2 = mn0, mx2 = mn0, mn3 = mn0, mx3 = mn0;
-        for (; i + 64 <= count; i += 64) {
-            const auto* p = reinterpret_cast<const __m128i*>(data + i);
-            const __m128i a = _mm_loadu_si128(p), b = _mm_loadu_si128(p + 1);
-            const __m128i c = _mm_loadu_si128(p + 2), d = _mm_loadu_si128(p + 3);
-            mn0 = _mm_min_epu8(mn0, a);
-            mx0 = _mm_max_epu8(mx0, a);
-            mn1 = _mm_min_epu8(mn1, b);
-            mx1 = _mm_max_epu8(mx1, b);
-            mn2 = _mm_min_epu8(mn2, c);
-            mx2 = _mm_max_epu8(mx2, c);
-            mn3 = _mm_min_epu8(mn3, d);
-            mx3 = _mm_max_epu8(mx3, d);
-        }
-        alignas(16) std::uint8_t mn[16];
-        alignas(16) std::uint8_t mx[16];
-        _mm_store_si128(reinterpret_cast<__m128i*>(mn),
-                        _mm_min_epu8(_mm_min_epu8(mn0, mn1), _mm_min_epu8(mn2, mn3)));
-        _mm_store_si128(reinterpret_cast<__m128i*>(mx),
-                        _mm_max_epu8(_mm_max_epu8(mx0, mx1), _mm_max_epu8(mx2, mx3)));
-        for (int j = 0; j < 16; ++j) {
-            lo = std::min<int>(lo, mn[j]);
-            hi = std::max<int>(hi, mx[j]);
-        }
-    }
-#endif
-    for (; i < count; ++i) {
-        lo = std::min<int>(lo, data[i]);
-        hi = std::max<int>(hi, data[i]);
-    }
-}
 
 void loadSamples(SharedState& state, int c) {
     auto& out = state.channelData[c];
@@ -82,7 +39,7 @@ public:
     void bytes(const std::uint8_t* data, std::int64_t count) {
         for (std::int64_t pos = 0; pos < count && k_ < kDisplayColumns;) {
             const std::int64_t take = std::min<std::int64_t>(z_ - inColumn_, count - pos);
-            minMax(data + pos, take, lo_, hi_);
+            extendRange(data + pos, static_cast<std::size_t>(take), lo_, hi_);
             pos += take;
             advance(take);
         }
@@ -124,8 +81,8 @@ private:
     std::int64_t z_;
     int k_ = 0;
     std::int64_t inColumn_ = 0; // samples of column k_ seen so far
-    int lo_ = 255;
-    int hi_ = 0;
+    std::uint8_t lo_ = 255;
+    std::uint8_t hi_ = 0;
 };
 
 // Where the run of data or hole that starts at pos ends (at most at end), and whether it is a hole.
@@ -236,7 +193,7 @@ public:
           coarse_(summary, block + kRawCapacity + kFineCapacity,
                   kViewBlockSize - kRawCapacity - kFineCapacity, 1 << 16) {}
 
-    void column(std::int64_t s, std::int64_t e, int& lo, int& hi) {
+    void column(std::int64_t s, std::int64_t e, std::uint8_t& lo, std::uint8_t& hi) {
         constexpr std::int64_t F = kSummaryFineBlock;
         constexpr std::int64_t C = kSummaryCoarseBlock;
         const std::int64_t a = (s + F - 1) / F * F;
@@ -259,18 +216,18 @@ public:
     }
 
 private:
-    void raw(std::int64_t from, std::int64_t to, int& lo, int& hi) {
+    void raw(std::int64_t from, std::int64_t to, std::uint8_t& lo, std::uint8_t& hi) {
         while (from < to) {
             const std::uint8_t* data = nullptr;
             const std::int64_t got = raw_.at(from, to - from, data);
             if (got <= 0)
                 return; // shrunk since it was checked: the samples it still has
-            minMax(data, got, lo, hi);
+            extendRange(data, static_cast<std::size_t>(got), lo, hi);
             from += got;
         }
     }
     static void pairs(ForwardReader& reader, std::int64_t offset, std::int64_t first, std::int64_t last,
-                      int& lo, int& hi) {
+                      std::uint8_t& lo, std::uint8_t& hi) {
         std::int64_t pos = offset + 2 * first;
         const std::int64_t end = offset + 2 * last;
         while (pos < end) {
@@ -279,8 +236,8 @@ private:
             if (got <= 0)
                 return;
             for (std::int64_t i = 0; i < got; i += 2) {
-                lo = std::min<int>(lo, data[i]);
-                hi = std::max<int>(hi, data[i + 1]);
+                lo = std::min(lo, data[i]);
+                hi = std::max(hi, data[i + 1]);
             }
             pos += got;
         }
@@ -309,8 +266,8 @@ bool loadColumnsFromSummary(SharedState& state, ViewBuffers& view, int c) {
             view.columnMin[c][k] = kZeroLine;
             continue;
         }
-        int lo = 255;
-        int hi = 0;
+        std::uint8_t lo = 255;
+        std::uint8_t hi = 0;
         columns.column(s, std::min(s + z, layout.length), lo, hi);
         state.channelData[c][k] = static_cast<std::uint8_t>(hi);
         view.columnMin[c][k] = static_cast<std::uint8_t>(lo);

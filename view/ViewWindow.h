@@ -49,21 +49,20 @@ int trackClickPosition(int position, int direction, int step, int minimum, int m
 // viewStart for a scroll bar position (ScrollBar1Change).
 std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& range, int position);
 
-// What refreshView leaves for the window to apply: ScrollBar1's values (set with its signals
-// blocked: the view is already drawn) and whether CheckBox1 (cursors) is enabled.
+// What refreshView found: the scroll range, ScrollBar1's values for it (the view is already drawn)
+// and whether the cursors can be shown.
 struct ViewRefresh {
     ScrollRange range;
     ScrollBarSetup scrollBar;
     bool cursorsEnabled = true;
 };
-// Brings viewStart into the scroll range, reads the view window and redraws the waveform; the window
-// then applies the result and redraws the time axis.
+// Brings viewStart into the scroll range, reads the view window and redraws the waveform.
 ViewRefresh refreshView(SharedState& state, ViewBuffers& view);
 
-// ScrollBar1Change: shows the window at viewStart (read and redraw); the window redraws the time axis.
+// ScrollBar1Change: shows the window at viewStart (read and redraw).
 void scrollView(SharedState& state, ViewBuffers& view, std::int64_t viewStart);
 
-// Zoom buttons. Each result goes into zoomDivisor (and viewStart where given), then refreshView.
+// Zoom buttons: the zoom divisor (and view start) each button leads to.
 std::int32_t zoomOutDivisor(std::int32_t zoomDivisor, std::int64_t sampleCount); // "Oddal"
 std::int32_t zoomInDivisor(std::int32_t zoomDivisor);                            // "Zbliż"
 std::int32_t showAllDivisor(std::int64_t sampleCount); // "Pokaż całość" (viewStart becomes 0)

@@ -44,8 +44,7 @@ void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
                   const CursorPainter& cursorPainter = {});
 
 // The full redraw from channelData/columnMin (reads no file): background copy, grid, visible traces
-// A..D, box filter, overlays without cursors. Clears cursorsActive; the window then unchecks
-// CheckBox1, hides Shape1/Shape2 and shows bmpScreen.
+// A..D, box filter, overlays without cursors. Clears cursorsActive.
 void renderWaveform(SharedState& state, ViewBuffers& view);
 
 // Display row of a channel's offset marker: 126 - (offset - zero) * referenceVoltage, truncated,

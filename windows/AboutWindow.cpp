@@ -13,8 +13,9 @@ namespace varnilog {
 
 namespace {
 
-// No licence has been granted for the program yet: until one is, all rights stay with its authors.
-constexpr char kLicence[] = "Wszelkie prawa zastrzeżone";
+// The licence of the program; its full text is LICENSE, installed beside the documentation.
+constexpr char kLicence[] = "GNU GPL w wersji 3 lub późniejszej (GPL-3.0-or-later): wolno go używać, "
+                            "zmieniać i rozpowszechniać na jej warunkach, bez żadnej gwarancji.";
 
 } // namespace
 

@@ -15,7 +15,6 @@ public:
     // Scale marks: count marks from startDegrees (counter-clockwise from the right) over
     // sweepDegrees (negative = clockwise). A sweep of 360 spreads them over the whole circle.
     void setScale(int count, double startDegrees, double sweepDegrees);
-    int markCount() const { return count_; }
 
 signals:
     void mousePressed(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);

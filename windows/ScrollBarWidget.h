@@ -12,7 +12,6 @@ public:
     explicit ScrollBarWidget(QWidget* parent = nullptr);
 
     void setTrackStep(int step) { trackStep_ = step; }
-    int trackStep() const { return trackStep_; }
 
 private:
     int trackStep_ = 1;

@@ -1,7 +1,10 @@
 #include "windows/Unit7.h"
 
+#include "view/Colour.h"
+
 #include "ui_Unit7.h"
 
+#include <QColor>
 #include <QLineEdit>
 #include <QShowEvent>
 
@@ -11,6 +14,8 @@ TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), state_(state),
       boxes_(boxes), ui_(std::make_unique<Ui::TForm7>()) {
     ui_->setupUi(this);
+    setStyleSheet(
+        QStringLiteral("QDialog#TForm7 { background-color: %1; }").arg(QColor(toQRgb(kWindowColour)).name()));
     setFixedSize(160, 81);
     (void)boxes_;
     connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);

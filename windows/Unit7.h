@@ -30,8 +30,6 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
-    const std::array<std::uint8_t, kChannels>& zeroOffsetEdit() const { return zeroOffsetEdit_; }
-
 protected:
     void showEvent(QShowEvent* event) override;
 

@@ -16,12 +16,8 @@ using namespace varnilog;
 
 namespace {
 
+using test::readFile;
 using test::writeFile;
-
-// Empty when the file cannot be read.
-QByteArray readFile(const QString& path) {
-    return test::fileBytes(path);
-}
 
 // Points the user's folders at a temporary home for the life of the object.
 class TemporaryHome {

@@ -18,7 +18,7 @@ QString writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& 
     return path;
 }
 
-using test::fileBytes;
+using test::readFile;
 
 } // namespace
 
@@ -56,7 +56,7 @@ TEST(ConfigurationTest, MissingFileGivesDefaultsAndCloseCreatesTheOwnedKeys) {
     EXPECT_EQ(ini.readInteger("CONFIG", "OFFSETZEROD", -1), 4);
     EXPECT_EQ(ini.readString("CONFIG", "DATADIR", ""), "/data/rec");
     EXPECT_FALSE(ini.hasKey("CONFIG", "COMPORT")); // not the main window's to write
-    const QByteArray text = fileBytes(path);
+    const QByteArray text = readFile(path);
     EXPECT_LT(text.indexOf("UKLAD"), text.indexOf("WINTOP"));
     EXPECT_LT(text.indexOf("OFFSETZEROD"), text.indexOf("DATADIR"));
 }

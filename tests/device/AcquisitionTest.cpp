@@ -5,6 +5,7 @@
 #include "device/Protocol.h"
 #include "recording/ProfileFile.h"
 #include "support/ChildProcess.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,10 +28,7 @@ Bytes counterFrames(int first, int last) {
 }
 
 Bytes fileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray data = f.readAll();
+    const QByteArray data = test::readFile(path);
     return Bytes(data.begin(), data.end());
 }
 

@@ -91,7 +91,7 @@ std::vector<std::uint8_t> ramp(std::int64_t first, std::int64_t count, int shift
     return out;
 }
 
-using test::fileBytes;
+using test::readFile;
 
 using test::firstBrokenSample;
 
@@ -151,8 +151,8 @@ TEST(RecordingWriteFaultTest, FailureAtEveryWriteKeepsWhatWasWrittenBefore) {
                 EXPECT_TRUE(set.writeError().startsWith(set.path(row.failingFile) + ": " + kReason)) << label;
             }
             const bool gone = failure == Failure::Gone;
-            const QByteArray a = fileBytes(set.path(".rca"));
-            const QByteArray b = fileBytes(set.path(".rcb"));
+            const QByteArray a = readFile(set.path(".rca"));
+            const QByteArray b = readFile(set.path(".rcb"));
             EXPECT_EQ(a.size(), gone ? row.goneA : row.samplesKept) << label;
             EXPECT_EQ(b.size(), gone ? row.goneB : row.samplesKept) << label;
             // Every sample the length of ".rca" counts is whole and in its place.
@@ -259,9 +259,9 @@ TEST(RecordingWriteFaultTest, AcquisitionTickReportsTheFailedWriteAndKeepsTheTic
                 continue;
             }
             EXPECT_EQ(stopped.rosPath, ros) << label;
-            const QByteArray a = fileBytes(siblingPath(ros, ".rca"));
+            const QByteArray a = readFile(siblingPath(ros, ".rca"));
             EXPECT_EQ(a.size(), row.samplesKept) << label;
-            EXPECT_EQ(firstBrokenSample(a, fileBytes(siblingPath(ros, ".rcb"))), -1) << label;
+            EXPECT_EQ(firstBrokenSample(a, readFile(siblingPath(ros, ".rcb"))), -1) << label;
             state->recordingPath = ros;
             EXPECT_TRUE(loadRecording(*state).ok) << label;
             EXPECT_EQ(state->sampleCount, row.samplesKept) << label;
@@ -292,8 +292,8 @@ TEST(RecordingWriteFaultTest, AppendRefusesFewerSamplesForBThanForA) {
         EXPECT_EQ(set.samplesAppended(), row.total);
     }
     set.closeSampleFiles();
-    EXPECT_EQ(fileBytes(set.path(".rca")), QByteArray("\0\1\2\0\1\2", 6));
-    EXPECT_EQ(fileBytes(set.path(".rcb")), QByteArray(6, '\0'));
+    EXPECT_EQ(readFile(set.path(".rca")), QByteArray("\0\1\2\0\1\2", 6));
+    EXPECT_EQ(readFile(set.path(".rcb")), QByteArray(6, '\0'));
 }
 
 } // namespace

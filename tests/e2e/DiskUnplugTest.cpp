@@ -18,7 +18,7 @@
 namespace varnilog {
 namespace {
 
-using test::fileBytes;
+using test::readFile;
 
 using test::firstBrokenSample;
 
@@ -92,12 +92,12 @@ TEST(DiskUnplugTest, FilesGoneWhileRecordingStopWithOneMessage) {
         if (c.keptIn) {
             const QString stem =
                 QDir(r.dir.filePath(QString::fromLatin1(c.keptIn))).filePath(started.baseName);
-            const QByteArray a = fileBytes(stem + ".rca");
+            const QByteArray a = readFile(stem + ".rca");
             EXPECT_EQ(a.size(), written);
             for (qsizetype n = 0; n < a.size(); ++n)
                 ASSERT_EQ(static_cast<std::uint8_t>(a[n]), n & 0xFF) << "sample " << n;
             if (c.bKept) {
-                EXPECT_EQ(firstBrokenSample(a, fileBytes(stem + ".rcb")), -1);
+                EXPECT_EQ(firstBrokenSample(a, readFile(stem + ".rcb")), -1);
             }
             EXPECT_EQ(QFile::exists(stem + ".rcb"), c.bKept);
             EXPECT_TRUE(QFile::exists(stem + ".ros"));
@@ -110,7 +110,7 @@ TEST(DiskUnplugTest, FilesGoneWhileRecordingStopWithOneMessage) {
         const StopResult second = r.acq.stop();
         ASSERT_FALSE(second.rosPath.isEmpty());
         const QString stem = QDir(r.dataDir).filePath(again.baseName);
-        EXPECT_EQ(firstBrokenSample(fileBytes(stem + ".rca"), fileBytes(stem + ".rcb")), -1);
+        EXPECT_EQ(firstBrokenSample(readFile(stem + ".rca"), readFile(stem + ".rcb")), -1);
     }
 }
 

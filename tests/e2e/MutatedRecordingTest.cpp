@@ -39,6 +39,7 @@
 #include "support/ChildProcess.h"
 #include "support/Sanitizers.h"
 #include "support/SettingsInRange.h"
+#include "support/TestFiles.h"
 #include <fcntl.h>
 #include <sys/resource.h>
 
@@ -63,7 +64,6 @@ constexpr int kSpectrumEvery = 1;
 constexpr int kStopEarlyEvery = 2;
 constexpr std::uint32_t kExportLines = 70000;
 #endif
-const std::array<const char*, kChannels> kSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
 
 // ---- The real recordings the copies are made from -------------------------------------------
 
@@ -118,11 +118,6 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
         f.write(bytes);
 }
 
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Writes every base recording into dir; returns false when the simulated board did not deliver.
 bool makeBaseRecordings(const QString& dir) {
     for (const BaseRecording& base : kBases) {
@@ -141,7 +136,7 @@ bool makeBaseRecordings(const QString& dir) {
             return false;
         const QByteArray files[kChannels] = {a, b, a, b};
         for (int c = 0; c < std::max<int>(2, base.channels); ++c)
-            writeBytes(set.path(kSampleExtensions[c]), files[c]);
+            writeBytes(set.path(kRecordingSampleExtensions[c]), files[c]);
     }
     return true;
 }
@@ -176,7 +171,7 @@ private:
         else
             QFile::remove(path(ext));
     }
-    const char* anySampleFile() { return kSampleExtensions[below(kChannels)]; }
+    const char* anySampleFile() { return kRecordingSampleExtensions[below(kChannels)]; }
     // A file name turned into something that is not a regular file.
     std::string replaceByNonFile(const char* ext) {
         const QString p = path(ext);
@@ -212,7 +207,7 @@ private:
         case 0: { // header bytes changed
             if (!regular(".ros"))
                 return "header not a file";
-            QByteArray h = readBytes(ros);
+            QByteArray h = test::readFile(ros);
             if (h.isEmpty())
                 return "header empty";
             const int n = 1 + below(8);
@@ -233,7 +228,7 @@ private:
         case 3: { // header cut
             if (!regular(".ros"))
                 return "header not a file";
-            QByteArray h = readBytes(ros);
+            QByteArray h = test::readFile(ros);
             const int at = below(static_cast<int>(h.size()) + 1);
             writeBytes(ros, h.left(at));
             return "header cut at " + std::to_string(at);
@@ -479,7 +474,7 @@ void runBatch(const QString& work, int progressFd) {
 }
 
 std::string lastLines(const QString& path, int count) {
-    const QList<QByteArray> lines = readBytes(path).trimmed().split('\n');
+    const QList<QByteArray> lines = test::readFile(path).trimmed().split('\n');
     std::string out;
     for (qsizetype i = std::max<qsizetype>(0, lines.size() - count); i < lines.size(); ++i)
         out += lines[i].toStdString() + "\n";

@@ -19,8 +19,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 using test::counterBoard;
-using test::fileBytes;
 using test::firstBrokenSample;
+using test::readFile;
 
 struct Recorder : test::PtySession {
     explicit Recorder(BoardOptions options) : PtySession(options) {
@@ -63,8 +63,8 @@ TEST(RecordingEndToEndTest, CounterRampIsRecordedByteForByte) {
     const StopResult stopped = r.acq.stop();
     ASSERT_EQ(stopped.rosPath, r.path(".ros"));
 
-    const QByteArray a = fileBytes(r.path(".rca"));
-    const QByteArray b = fileBytes(r.path(".rcb"));
+    const QByteArray a = readFile(r.path(".rca"));
+    const QByteArray b = readFile(r.path(".rcb"));
     EXPECT_EQ(firstBrokenSample(a, b), -1);
     // 3 s at 23 040 frames/s, less the start-up; everything the board sent was kept.
     EXPECT_GT(a.size(), 60000);
@@ -72,7 +72,7 @@ TEST(RecordingEndToEndTest, CounterRampIsRecordedByteForByte) {
     EXPECT_EQ(stopped.samples, a.size());
 
     QStringList keys;
-    for (const QByteArray& line : fileBytes(r.path(".ros")).split('\n'))
+    for (const QByteArray& line : readFile(r.path(".ros")).split('\n'))
         if (line.contains('='))
             keys << QString::fromUtf8(line.left(line.indexOf('=')).trimmed());
     EXPECT_EQ(keys, (QStringList{"PODSTAWA", "CZULOSCA", "CZULOSCB", "TRYBA", "TRYBB", "OFFSETA", "OFFSETB",
@@ -115,10 +115,10 @@ TEST(RecordingEndToEndTest, BurstOverflowsAndTheRecordingIsKept) {
     const StopResult stopped = r.acq.stop();
     EXPECT_EQ(r.messages.back(), QStringLiteral("Stop"));
     ASSERT_FALSE(stopped.rosPath.isEmpty());
-    const QByteArray a = fileBytes(r.path(".rca"));
+    const QByteArray a = readFile(r.path(".rca"));
     EXPECT_GT(a.size(), 409600 / 4);
     EXPECT_EQ(a.size(), r.board.framesSent()); // what came before the stop took effect
-    EXPECT_EQ(firstBrokenSample(a, fileBytes(r.path(".rcb"))), -1);
+    EXPECT_EQ(firstBrokenSample(a, readFile(r.path(".rcb"))), -1);
 }
 
 TEST(RecordingEndToEndTest, HangUpMidStreamKeepsTheDataAndTheNextStartWorks) {
@@ -135,7 +135,7 @@ TEST(RecordingEndToEndTest, HangUpMidStreamKeepsTheDataAndTheNextStartWorks) {
     EXPECT_EQ(r.messages.filter(QStringLiteral("Utracono")).size(), 1);
     EXPECT_NE(r.messages.back(), QStringLiteral("Stop")); // the failure stays in the panel
     EXPECT_EQ(stopped.samples, 10000);
-    EXPECT_EQ(firstBrokenSample(fileBytes(r.path(".rca")), fileBytes(r.path(".rcb"))), -1);
+    EXPECT_EQ(firstBrokenSample(readFile(r.path(".rca")), readFile(r.path(".rcb"))), -1);
 
     // The device is back (a new terminal): the same link and acquisition record again.
     PtyBoard again(counterBoard());
@@ -147,7 +147,7 @@ TEST(RecordingEndToEndTest, HangUpMidStreamKeepsTheDataAndTheNextStartWorks) {
     r.run(300);
     const StopResult second = r.acq.stop();
     EXPECT_GT(second.samples, 1000);
-    EXPECT_EQ(firstBrokenSample(fileBytes(r.path(".rca")), fileBytes(r.path(".rcb"))), -1);
+    EXPECT_EQ(firstBrokenSample(readFile(r.path(".rca")), readFile(r.path(".rcb"))), -1);
 }
 
 TEST(RecordingEndToEndTest, WindowBlockedForTwoSecondsLosesNoFrame) {
@@ -157,8 +157,8 @@ TEST(RecordingEndToEndTest, WindowBlockedForTwoSecondsLosesNoFrame) {
     r.baseName = started.baseName;
     EXPECT_FALSE(r.run(6500, {{1000, 2000}, {4000, 2000}}).endsSampling());
     const StopResult stopped = r.acq.stop();
-    const QByteArray a = fileBytes(r.path(".rca"));
-    EXPECT_EQ(firstBrokenSample(a, fileBytes(r.path(".rcb"))), -1);
+    const QByteArray a = readFile(r.path(".rca"));
+    EXPECT_EQ(firstBrokenSample(a, readFile(r.path(".rcb"))), -1);
     EXPECT_EQ(a.size(), r.board.framesSent());
     EXPECT_GT(a.size(), 130000); // about 6.5 s at 23 040 frames/s
     EXPECT_EQ(stopped.samples, a.size());

@@ -91,7 +91,7 @@ std::string utf8(const QString& s) {
     return s.toStdString();
 }
 
-using test::fileBytes;
+using test::readFile;
 
 using test::firstBrokenSample;
 
@@ -131,9 +131,9 @@ TEST(RecordingFullDiskTest, AppendsStopAtTheLimitAndKeepWhatFitted) {
     const QString rcb = QDir(dir.path()).filePath(base + ".rcb");
     EXPECT_EQ(report.at("error"), utf8(rcb) + ": " + kTooLarge);
 
-    const QByteArray a = fileBytes(QDir(dir.path()).filePath(base + ".rca"));
+    const QByteArray a = readFile(QDir(dir.path()).filePath(base + ".rca"));
     EXPECT_EQ(a.size(), 9900);
-    EXPECT_EQ(firstBrokenSample(a, fileBytes(rcb)), -1);
+    EXPECT_EQ(firstBrokenSample(a, readFile(rcb)), -1);
     auto state = std::make_unique<SharedState>();
     state->recordingPath = QDir(dir.path()).filePath(base + ".ros");
     EXPECT_TRUE(loadRecording(*state).ok);
@@ -185,7 +185,7 @@ TEST(RecordingFullDiskTest, ProfileFilesAreWrittenWholeOrNotAtAll) {
         if (row.file.endsWith(".ros")) {
             EXPECT_EQ(report.at("error"), utf8(path) + ": " + kTooLarge);
         }
-        EXPECT_EQ(fileBytes(path), older) << row.name;
+        EXPECT_EQ(readFile(path), older) << row.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{row.file}) << row.name;
     }
 }
@@ -231,8 +231,8 @@ TEST(RecordingFullDiskTest, AcquisitionEndsWithWriteFailedAndKeepsTheRecording) 
     EXPECT_NE(report.at("messages").find("Błąd zapisu pliku !"), std::string::npos) << report.at("messages");
 
     const QString base = QString::fromStdString(report.at("base"));
-    const QByteArray a = fileBytes(QDir(dir.path()).filePath(base + ".rca"));
-    const QByteArray b = fileBytes(QDir(dir.path()).filePath(base + ".rcb"));
+    const QByteArray a = readFile(QDir(dir.path()).filePath(base + ".rca"));
+    const QByteArray b = readFile(QDir(dir.path()).filePath(base + ".rcb"));
     EXPECT_GT(a.size(), 0);
     EXPECT_LE(a.size(), 40000);
     EXPECT_EQ(report.at("samples"), std::to_string(a.size()));
@@ -307,7 +307,7 @@ TEST(RecordingFullDiskTest, ExportStopsAtTheLimitAndClaimsOnlyWhatIsOnDisk) {
         if (row.output == Output::SaveFile) {
             EXPECT_EQ(report.at("committed"), "0");
         }
-        const QByteArray onDisk = fileBytes(path);
+        const QByteArray onDisk = readFile(path);
         EXPECT_EQ(QFileInfo::exists(path), row.bytesOnDisk >= 0) << row.name;
         if (row.bytesOnDisk >= 0) {
             ASSERT_EQ(onDisk.size(), row.bytesOnDisk) << row.name;

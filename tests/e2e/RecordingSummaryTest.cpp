@@ -74,10 +74,10 @@ TEST(RecordingSummaryTest, SummaryThatCannotBeWrittenLeavesTheRecordingWhole) {
     const StopResult stopped = r.acq.stop();
     EXPECT_TRUE(stopped.errorText.isEmpty());
     const QString base = r.dir.filePath(started.baseName);
-    const QByteArray a = test::fileBytes(base + ".rca");
+    const QByteArray a = test::readFile(base + ".rca");
     EXPECT_GT(a.size(), 10000);
     EXPECT_EQ(a.size(), r.board.framesSent());
-    EXPECT_EQ(test::firstBrokenSample(a, test::fileBytes(base + ".rcb")), -1);
+    EXPECT_EQ(test::firstBrokenSample(a, test::readFile(base + ".rcb")), -1);
     EXPECT_EQ(QDir(r.dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{started.baseName + ".rca", started.baseName + ".rcb", started.baseName + ".ros"}));
 }

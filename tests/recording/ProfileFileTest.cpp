@@ -8,7 +8,7 @@
 
 using namespace varnilog;
 
-using test::fileBytes;
+using test::readFile;
 
 TEST(ProfileFileTest, IntegerTexts) {
     struct Row {
@@ -54,7 +54,7 @@ TEST(ProfileFileTest, WriteKeepsOtherLinesAndCommentsAndIsCaseInsensitive) {
     EXPECT_EQ(ini.readString("config", "COMPORT", "?"), "COM3");
     ASSERT_TRUE(ini.writeInteger("CONFIG", "uklad", 4));
     ASSERT_TRUE(ini.writeString("NEW", "KEY", "zażółć"));
-    const QByteArray text = fileBytes(path);
+    const QByteArray text = readFile(path);
     EXPECT_TRUE(text.contains("; kept comment"));
     EXPECT_TRUE(text.contains("; about the port"));
     EXPECT_TRUE(text.contains("x=1"));

@@ -98,7 +98,7 @@ TEST(RecordingHeaderTest, ReadDefaultsClampsAndRefuses) {
         if (c.disk == Disk::AtLimit || c.disk == Disk::OverLimit)
             text += ';' + QByteArray(kHeaderSizeLimit - text.size() - (c.disk == Disk::AtLimit), ' ');
         if (c.disk != Disk::None && c.disk != Disk::Folder) {
-            ASSERT_TRUE(test::writeBytes(ros, text)) << c.name;
+            test::writeFile(ros, text);
         }
         if (c.disk == Disk::Folder) {
             ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("r.ros"))) << c.name;
@@ -130,7 +130,7 @@ TEST(RecordingHeaderTest, WrittenValuesReadBack) {
         QTemporaryDir dir;
         const QString ros = dir.filePath(QStringLiteral("2024-03-07 14.05.09.ros"));
         if (!c.before.isEmpty()) {
-            ASSERT_TRUE(test::writeBytes(ros, c.before)) << c.name;
+            test::writeFile(ros, c.before);
         }
         DiskFileWriter disk;
         QString error;
@@ -140,7 +140,7 @@ TEST(RecordingHeaderTest, WrittenValuesReadBack) {
         const HeaderReading reading = readRecordingHeader(ros, other);
         EXPECT_EQ(reading.file, HeaderFile::Readable) << c.name;
         EXPECT_EQ(reading.values, c.written) << c.name;
-        EXPECT_FALSE(test::fileBytes(ros).replace("\r\n", "").contains('\n')) << c.name; // CR LF only
+        EXPECT_FALSE(test::readFile(ros).replace("\r\n", "").contains('\n')) << c.name; // CR LF only
     }
 }
 

@@ -78,7 +78,7 @@ TEST(SampleSummaryWriterTest, AnyCutIntoAppendsGivesTheSummaryOfTheWhole) {
             pos += n;
         }
         ASSERT_TRUE(writer.finish(r.length, 1234567));
-        EXPECT_EQ(test::fileBytes(summaryPathFor(path)), expectedSummary(s, 1234567));
+        EXPECT_EQ(test::readFile(summaryPathFor(path)), expectedSummary(s, 1234567));
         EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("rec.rsa")});
     }
 }
@@ -114,7 +114,7 @@ TEST(SampleSummaryWriterTest, AFailedSummaryLeavesNothingAndKeepsAnOlderOne) {
         EXPECT_FALSE(writer.finish(static_cast<std::int64_t>(s.size()) + r.extraLength, 1));
         EXPECT_FALSE(writer.active());
         EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("rec.rsa")});
-        EXPECT_EQ(test::fileBytes(summaryPathFor(path)), QByteArray("older"));
+        EXPECT_EQ(test::readFile(summaryPathFor(path)), QByteArray("older"));
     }
 }
 
@@ -146,7 +146,7 @@ TEST(SampleSummaryWriterTest, FileSetHasValidSummariesWithoutReadingTheSamplesAg
         const QByteArray recorded = summary.readAll();
         summary.close();
         ASSERT_TRUE(buildSampleSummary(set.path(ext)));
-        EXPECT_EQ(test::fileBytes(summaryPathFor(set.path(ext))), recorded);
+        EXPECT_EQ(test::readFile(summaryPathFor(set.path(ext))), recorded);
     }
     EXPECT_EQ(filesIn(dir), (QStringList{"rec.rca", "rec.rcb", "rec.rsa", "rec.rsb"}));
 }
@@ -177,7 +177,7 @@ TEST(SampleSummaryWriterTest, FileSetWithoutSummariesStillRecordsAndRemovesAll) 
             set.finishSummaries();
         EXPECT_EQ(filesIn(dir), r.left);
         if (!r.removed) {
-            EXPECT_EQ(test::fileBytes(set.path(".rca")).size(), 100000);
+            EXPECT_EQ(test::readFile(set.path(".rca")).size(), 100000);
         }
     }
 }

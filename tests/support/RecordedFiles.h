@@ -1,22 +1,18 @@
-// What tests read back from the files a recording left: whole files, the counter ramp the simulated
-// board sends (channel A the low byte, B the high byte of the sample number) and the bytes this
-// process has read so far.
+// What tests check in the files a recording left (read whole with TestFiles.h's readFile): the counter
+// ramp the simulated board sends (channel A the low byte, B the high byte of the sample number) and
+// the bytes this process has read so far.
 #pragma once
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
+#include "support/TestFiles.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace varnilog::test {
-
-// The whole file; empty when it is missing or unreadable.
-inline QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // -1 when a and b are both the counter ramp 0..size-1, else the first sample that breaks it or that
 // only one of the files has.

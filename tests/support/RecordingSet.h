@@ -1,10 +1,10 @@
-// Writes a small recording for a test: the ".ros" with the given settings and one sample file per
-// channel from a list of codes (an empty list leaves that channel without a file).
+// A small recording for a test: the ".ros" with the given settings and one sample file per channel
+// from a list of codes (an empty list leaves that channel without a file).
 #pragma once
 
+#include "support/RecordingSetBuilder.h"
+
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -15,11 +15,14 @@ namespace varnilog::test {
 
 using Codes = std::vector<std::uint8_t>;
 
+inline QByteArray bytesOf(const Codes& codes) {
+    return QByteArray(reinterpret_cast<const char*>(codes.data()), static_cast<qsizetype>(codes.size()));
+}
+
+// Writes codes as a whole sample file; false when it cannot be written whole.
 inline bool writeCodes(const QString& path, const Codes& codes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) &&
-           f.write(reinterpret_cast<const char*>(codes.data()), static_cast<qint64>(codes.size())) ==
-               static_cast<qint64>(codes.size());
+    writeFile(path, bytesOf(codes));
+    return !::testing::Test::HasFatalFailure();
 }
 
 struct RecordingContents {
@@ -29,25 +32,19 @@ struct RecordingContents {
     std::vector<Codes> channels; // A, B, C, D; empty codes: no file
 };
 
-// Writes dir/base.ros and its sample files; returns the ".ros" path (empty when a write failed).
+// Writes dir/base.ros and its sample files (through writeRecording); returns the ".ros" path.
 inline QString writeRecording(const QString& dir, const QString& base, const RecordingContents& contents) {
-    const QString stem = QDir(dir).filePath(base);
-    QFile ros(stem + QStringLiteral(".ros"));
-    if (!ros.open(QIODevice::WriteOnly))
-        return {};
-    ros.write(
+    const QByteArray header =
         QStringLiteral("[PARAMETRY]\r\nPODSTAWA=%1\r\nCZULOSCA=%2\r\nCZULOSCB=%3\r\nILOSCKANALOW=%4\r\n")
             .arg(contents.timeBase)
             .arg(contents.sensitivityA)
             .arg(contents.sensitivityB)
             .arg(contents.channelCount)
-            .toLatin1());
-    const char* extensions[] = {".rca", ".rcb", ".rcc", ".rcd"};
-    for (std::size_t c = 0; c < contents.channels.size() && c < 4; ++c)
-        if (!contents.channels[c].empty() &&
-            !writeCodes(stem + QString::fromLatin1(extensions[c]), contents.channels[c]))
-            return {};
-    return stem + QStringLiteral(".ros");
+            .toLatin1();
+    std::vector<QByteArray> samples;
+    for (const Codes& codes : contents.channels)
+        samples.push_back(codes.empty() ? QByteArray() : bytesOf(codes));
+    return writeRecording(dir, base, header, samples);
 }
 
 } // namespace varnilog::test

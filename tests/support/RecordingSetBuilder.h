@@ -1,8 +1,10 @@
-// Writes recording sets as tests need them: a ".ros" header (any bytes, or none) and sample files of
-// given lengths and values, in a folder of the test's.
+// The one writer of recording sets for tests: a ".ros" header (any bytes, or none) and the sample
+// files of channels A.. (given bytes, or none), in a folder of the test's.
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/RecordingFileSet.h"
+#include "support/TestFiles.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -14,50 +16,31 @@
 #include <initializer_list>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace varnilog::test {
 
-inline constexpr char kSampleExtensions[4][5] = {".rca", ".rcb", ".rcc", ".rcd"};
-
-// Writes bytes to path (replacing it); false when the file cannot be written whole.
-inline bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
-// A set named base in folder: header as the ".ros" (not written when null), then one entry per
-// channel from A: {count, value} writes count bytes of value, a negative count writes no file.
-// Returns the ".ros" path.
-inline QString writeRecordingSet(const QString& folder, const QString& base, const QByteArray& header,
-                                 std::initializer_list<std::pair<int, int>> channels) {
+// A set named base in folder: header as the ".ros" (not written when null), then the sample files
+// from A holding the bytes given (a null QByteArray writes no file of that channel). A file that
+// cannot be written whole fails the test. Returns the ".ros" path.
+inline QString writeRecording(const QString& folder, const QString& base, const QByteArray& header,
+                              const std::vector<QByteArray>& samples) {
     const QString stem = QDir(folder).filePath(base);
     if (!header.isNull())
-        writeBytes(stem + QStringLiteral(".ros"), header);
-    int c = 0;
-    for (const auto& [count, value] : channels) {
-        if (count >= 0)
-            writeBytes(stem + QString::fromLatin1(kSampleExtensions[c]),
-                       QByteArray(count, static_cast<char>(value)));
-        ++c;
-    }
+        writeFile(stem + QStringLiteral(".ros"), header);
+    for (std::size_t c = 0; c < samples.size() && c < kRecordingSampleExtensions.size(); ++c)
+        if (!samples[c].isNull())
+            writeFile(stem + QString::fromLatin1(kRecordingSampleExtensions[c]), samples[c]);
     return stem + QStringLiteral(".ros");
 }
 
-// A set named base in folder: header as the ".ros" (not written when null), then the sample files
-// from A holding the bytes given. A file that cannot be written whole fails the test. Returns the
-// ".ros" path.
-inline QString writeRecording(const QString& folder, const QString& base, const QByteArray& header,
-                              std::initializer_list<QByteArray> samples) {
-    const QString stem = QDir(folder).filePath(base);
-    if (!header.isNull()) {
-        EXPECT_TRUE(writeBytes(stem + QStringLiteral(".ros"), header)) << stem.toStdString();
-    }
-    int c = 0;
-    for (const QByteArray& bytes : samples) {
-        const QString path = stem + QString::fromLatin1(kSampleExtensions[c++]);
-        EXPECT_TRUE(writeBytes(path, bytes)) << path.toStdString();
-    }
-    return stem + QStringLiteral(".ros");
+// The same with channel files of {count, value}: count bytes of value; a negative count writes no file.
+inline QString writeRecordingSet(const QString& folder, const QString& base, const QByteArray& header,
+                                 std::initializer_list<std::pair<int, int>> channels) {
+    std::vector<QByteArray> samples;
+    for (const auto& [count, value] : channels)
+        samples.push_back(count < 0 ? QByteArray() : QByteArray(count, static_cast<char>(value)));
+    return writeRecording(folder, base, header, samples);
 }
 
 // A state whose settings make the header "PODSTAWA=13, CZULOSCA=4, CZULOSCB=10, TRYBA=2, TRYBB=1,

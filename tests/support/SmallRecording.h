@@ -3,6 +3,8 @@
 // description (".roc") when one is given; and the text of a PDF for checks of printed pages.
 #pragma once
 
+#include "support/RecordingSetBuilder.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -18,19 +20,15 @@ inline constexpr char kSmallRecordingName[] = "2024-03-07 14.05.09";
 
 // Writes the set into dir and returns the path of its ".ros".
 inline QString writeSmallRecording(const QString& dir, const QString& description = {}) {
-    const QString base = QDir(dir).filePath(QString::fromLatin1(kSmallRecordingName));
-    const auto write = [](const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(bytes);
-    };
-    write(base + ".ros", "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=0\r\n"
-                         "OFFSETA=100\r\nOFFSETB=100\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n");
-    write(base + ".rca", QByteArray("\x7d\x96\x64", 3)); // 125, 150, 100
-    write(base + ".rcb", QByteArray("\x7e\x7d\x7c", 3)); // 126, 125, 124
+    const QString ros = writeRecording(
+        dir, QString::fromLatin1(kSmallRecordingName),
+        "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=0\r\n"
+        "OFFSETA=100\r\nOFFSETB=100\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n",
+        {QByteArray("\x7d\x96\x64", 3), QByteArray("\x7e\x7d\x7c", 3)}); // A 125 150 100, B 126 125 124
     if (!description.isEmpty())
-        write(base + ".roc", description.toUtf8().replace("\n", "\r\n") + "\r\n");
-    return base + ".ros";
+        writeFile(siblingPath(ros, QStringLiteral(".roc")),
+                  description.toUtf8().replace("\n", "\r\n") + "\r\n");
+    return ros;
 }
 
 // The text of a PDF's first page as poppler's pdftotext extracts it, or nothing when the tool is not

@@ -1,5 +1,6 @@
-// Files as tests write and read them: a write that cannot be made whole fails the test; a file
-// that cannot be read reads as "<missing>", which no expected content equals.
+// Files as tests write and read them, the one reader and writer of whole files every test uses: a
+// write that cannot be made whole fails the test; a file that cannot be read reads as "<missing>",
+// which no expected content equals (an empty file reads as empty).
 #pragma once
 
 #include <QByteArray>

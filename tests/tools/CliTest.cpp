@@ -9,6 +9,7 @@
 #include "view/WaveformRenderer.h"
 
 #include "support/CliRunner.h"
+#include "support/RecordingSetBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -32,27 +33,16 @@ namespace {
 using varnilog::test::CliRun;
 using varnilog::test::runCli;
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+using varnilog::test::readFile;
+using varnilog::test::writeFile;
 
 // Three samples at 1 ms, A at 1 V/div in DC, B at 10 mV/div.
 QString makeRecording(const QTemporaryDir& dir) {
-    const QString base = dir.filePath(QStringLiteral("2024-03-07 14.05.09"));
-    writeFile(base + ".ros",
-              "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=0\r\n"
-              "OFFSETA=100\r\nOFFSETB=90\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n");
-    writeFile(base + ".rca", QByteArray("\x7d\x96\x64", 3)); // 125, 150, 100
-    writeFile(base + ".rcb", QByteArray("\x7e\x7d\x7c", 3)); // 126, 125, 124
-    return base + ".ros";
+    return varnilog::test::writeRecording(
+        dir.path(), QStringLiteral("2024-03-07 14.05.09"),
+        "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=4\r\nCZULOSCB=10\r\nTRYBA=2\r\nTRYBB=0\r\n"
+        "OFFSETA=100\r\nOFFSETB=90\r\nILOSCKANALOW=2\r\nSTART=2024-03-07 14.05.09\r\n",
+        {QByteArray("\x7d\x96\x64", 3), QByteArray("\x7e\x7d\x7c", 3)}); // A 125 150 100, B 126 125 124
 }
 
 } // namespace

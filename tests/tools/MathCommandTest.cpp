@@ -14,14 +14,7 @@ using namespace varnilog;
 using test::CliRun;
 using test::runCli;
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(MathCommandTest, ComputesRemovesAndRefuses) {
     struct Case {
@@ -48,7 +41,7 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
          0,
          "channel C = SREDNIA(A,2) at 0.2V/div (sensitivity 6, auto), 2 samples\n",
          QByteArray("\xFA\x7D", 2)},
-        {"no B", {"--op", "B-A", "--to", "C"}, false, false, 1, "needs channel B", "<none>"},
+        {"no B", {"--op", "B-A", "--to", "C"}, false, false, 1, "needs channel B", "<missing>"},
         {"recorded C", {"--op", "-A", "--to", "C"}, true, true, 1, "holds recorded data", "\x07"},
         {"recorded C replaced",
          {"--op", "-A", "--to", "C", "--sens", "4", "--replace"},
@@ -58,17 +51,23 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
          "channel C = -A at 1V/div (sensitivity 4), 2 samples\n",
          QByteArray("\x64\x96", 2)},
         {"remove recorded C", {"--remove", "C"}, true, true, 1, "holds recorded data", "\x07"},
-        {"nothing to remove", {"--remove", "D"}, true, false, 1, "there is no channel D", "<none>"},
-        {"unknown operation", {"--op", "A*B", "--to", "C"}, true, false, 2, "unknown operation", "<none>"},
-        {"target A", {"--op", "A-B", "--to", "A"}, true, false, 2, "expected C or D", "<none>"},
-        {"sensitivity 11", {"--op", "A-B", "--to", "C", "--sens", "11"}, true, false, 2, "--sens", "<none>"},
+        {"nothing to remove", {"--remove", "D"}, true, false, 1, "there is no channel D", "<missing>"},
+        {"unknown operation", {"--op", "A*B", "--to", "C"}, true, false, 2, "unknown operation", "<missing>"},
+        {"target A", {"--op", "A-B", "--to", "A"}, true, false, 2, "expected C or D", "<missing>"},
+        {"sensitivity 11",
+         {"--op", "A-B", "--to", "C", "--sens", "11"},
+         true,
+         false,
+         2,
+         "--sens",
+         "<missing>"},
         {"both --op and --remove",
          {"--op", "A-B", "--to", "C", "--remove", "C"},
          true,
          false,
          2,
          "either",
-         "<none>"},
+         "<missing>"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -87,7 +86,7 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
             EXPECT_EQ(run.out, (ros + ": " + c.out).toUtf8());
         else
             EXPECT_TRUE(run.err.contains(c.out)) << run.err.toStdString();
-        EXPECT_EQ(readAll(dir.filePath("r.rcc")), c.rcc);
+        EXPECT_EQ(test::readFile(dir.filePath("r.rcc")), c.rcc);
     }
 }
 
@@ -100,5 +99,5 @@ TEST(MathCommandTest, RemoveTakesBackWhatWasComputed) {
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, (ros + ": removed channel D (A+B)\n").toUtf8());
     EXPECT_FALSE(QFile::exists(dir.filePath("r.rcd")));
-    EXPECT_TRUE(readAll(ros).contains("ILOSCKANALOW=2"));
+    EXPECT_TRUE(test::readFile(ros).contains("ILOSCKANALOW=2"));
 }

@@ -45,3 +45,19 @@ TEST(ScaleTablesTest, CaptionsAndMarks) {
     EXPECT_EQ(sensitivityMarkPosition(10), QPoint(75, 76));
     EXPECT_EQ(QString(QChar::fromLatin1(channelName[3])), "D");
 }
+
+TEST(ScaleTablesTest, CodesToVolts) {
+    struct Row {
+        int code, sensitivity;
+        double volts;
+    } rows[] = {
+        {150, 4, 1.0},  {100, 4, -1.0}, {125, 1, 0.0},   {255, 1, 52.0},
+        {0, 10, -0.05}, {150, 0, 10.0}, {150, 11, 0.01}, // an index outside the table is clamped into it
+    };
+    for (const Row& r : rows)
+        EXPECT_NEAR(codeVolts(static_cast<std::uint8_t>(r.code), r.sensitivity), r.volts, 1e-12)
+            << r.code << " at " << r.sensitivity;
+    // The export's order of multiplication, (code - 125) x V/div, then x 0.04, to the last bit.
+    EXPECT_EQ(codeVolts(126, 7), 1.0 * 0.1 * 0.04);
+    EXPECT_EQ(stepVolts(-3.5, 9), -3.5 * 0.02 * 0.04);
+}

@@ -68,7 +68,7 @@ TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
     action("Zapiszobraz1")->trigger();
     ASSERT_EQ(dialogs.saveInitialNames.size(), 1u);
     EXPECT_EQ(dialogs.saveInitialNames[0], dir.filePath("2024-03-07 14.05.09.png"));
-    EXPECT_TRUE(test::fileBytes(svg).startsWith("<?xml"));
+    EXPECT_TRUE(test::readFile(svg).startsWith("<?xml"));
     EXPECT_TRUE(boxes.errors().isEmpty());
 
     action("Zapiszobraz1")->trigger();
@@ -86,9 +86,10 @@ TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
         about->accept();
     });
     action("OProgramie1")->trigger();
-    for (const QString& expected : {QStringLiteral(VARNILOG_VERSION), QStringLiteral("KZ100 ATMega32"),
-                                    QStringLiteral("KZ400 LPC2144"), QString::fromLatin1(qVersion()),
-                                    QDir::toNativeSeparators(dir.filePath("varnilog.ini")), dir.path()})
+    for (const QString& expected :
+         {QStringLiteral(VARNILOG_VERSION), QStringLiteral("KZ100 ATMega32"), QStringLiteral("KZ400 LPC2144"),
+          QString::fromLatin1(qVersion()), QStringLiteral("GPL-3.0-or-later"),
+          QDir::toNativeSeparators(dir.filePath("varnilog.ini")), dir.path()})
         EXPECT_TRUE(shown.contains(expected)) << expected.toStdString() << "\n" << shown.toStdString();
 }
 

@@ -37,7 +37,7 @@ protected:
     void start(const char* text) {
         ini = dir.filePath(QStringLiteral("varnilog.ini"));
         if (text) {
-            ASSERT_TRUE(test::writeBytes(ini, text));
+            test::writeFile(ini, text);
         }
         createWindow();
     }

@@ -26,7 +26,7 @@ namespace {
 class ProgramWindowsTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(test::writeBytes(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8()));
+        test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
         makeWindowSet();
         form->setDialogs(&dialogs);
         form->FormCreate();

@@ -43,7 +43,7 @@ BoardOptions counterBoard(Misbehaviour m) {
     return o;
 }
 
-using test::fileBytes;
+using test::readFile;
 
 using test::firstBrokenSample;
 
@@ -107,7 +107,7 @@ TEST_F(UnplugTest, BoardHangingUpTwentyTimesLosesNothingAndStartWorksAgain) {
 
         ASSERT_EQ(recordings().size(), round + 1);
         const QString base = state->recordingPath.chopped(4);
-        const QByteArray a = fileBytes(base + ".rca"), b = fileBytes(base + ".rcb");
+        const QByteArray a = readFile(base + ".rca"), b = readFile(base + ".rcb");
         EXPECT_EQ(a.size(), 2000); // 8000 bytes the board sent, 4 per frame
         EXPECT_EQ(a.size(), board.framesSent());
         EXPECT_EQ(firstBrokenSample(a, b), -1);
@@ -150,9 +150,9 @@ TEST_F(UnplugTest, DataFolderRemovedWhileRecordingStopsWithOneMessage) {
     button("btStop")->click();
     ASSERT_EQ(recordings().size(), 1);
     const QString base = dataPath(recordings().first().chopped(4));
-    const QByteArray a = fileBytes(base + ".rca");
+    const QByteArray a = readFile(base + ".rca");
     EXPECT_GT(a.size(), 1000);
     EXPECT_EQ(a.size(), board.framesSent());
-    EXPECT_EQ(firstBrokenSample(a, fileBytes(base + ".rcb")), -1);
+    EXPECT_EQ(firstBrokenSample(a, readFile(base + ".rcb")), -1);
     EXPECT_EQ(boxes.shown.size(), 1u);
 }

@@ -19,7 +19,6 @@ namespace varnilog::cli {
 namespace {
 
 const char* const kModeNames[] = {"AC", "GND", "DC"};
-const char* const kSampleExtensions[] = {".rca", ".rcb", ".rcc", ".rcd"};
 
 } // namespace
 
@@ -91,11 +90,12 @@ int runInfo(const QStringList& args) {
     text += QStringLiteral("samples:     %1\n").arg(sampleCount);
     text += QStringLiteral("duration:    %1\n").arg(formatElapsedTime(durationMs));
     for (int c = 0; c < kChannels; ++c) {
-        QString line = QStringLiteral("channel %1:   %2")
-                           .arg(QLatin1Char(channelName[c]))
-                           .arg(s.sampleFile[c].isOpen()
-                                    ? QString::fromLatin1(kSampleExtensions[c]) + QStringLiteral(" present")
-                                    : QString::fromLatin1(kSampleExtensions[c]) + QStringLiteral(" missing"));
+        QString line =
+            QStringLiteral("channel %1:   %2")
+                .arg(QLatin1Char(channelName[c]))
+                .arg(s.sampleFile[c].isOpen()
+                         ? QString::fromLatin1(kRecordingSampleExtensions[c]) + QStringLiteral(" present")
+                         : QString::fromLatin1(kRecordingSampleExtensions[c]) + QStringLiteral(" missing"));
         if (c < 2)
             line += QStringLiteral(", %1/div, %2, offset %3")
                         .arg(voltLabel(s.channelSensitivity[c], 6),
