@@ -122,6 +122,7 @@ TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
         {{"info", ros, "--json"}, 0, "\"start\": \"2024-03-07 14.05.09\""},
         {{"info", ros, "--json"}, 0, "\"timeBase\": \"1ms\""},
         {{"export", ros, out}, 0, nullptr},
+        {{"measure", ros, "--json"}, 0, "\"samples\": 0, \"max\": null"},
         {{"render", ros, dir.filePath("v.png")}, 1, nullptr},
         {{"info", dir.filePath("absent.ros")}, 1, nullptr},
         {{"export", dir.filePath("absent.ros"), dir.filePath("absent.txt")}, 1, nullptr},
@@ -136,6 +137,12 @@ TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
     ASSERT_TRUE(QFile::exists(out));
     EXPECT_EQ(readFile(out), QByteArray()); // no sample lines
     EXPECT_FALSE(QFile::exists(dir.filePath("absent.txt")));
+
+    // Removing a recorded C from a one-channel set leaves it one channel.
+    writeFile(ros, readFile(ros).replace("ILOSCKANALOW=2", "ILOSCKANALOW=1"));
+    writeFile(dir.filePath("2024-03-07 14.05.09.rcc"), "\x07");
+    EXPECT_EQ(runCli({"math", ros, "--remove", "C", "--replace"}).code, 0);
+    EXPECT_TRUE(readFile(ros).contains("ILOSCKANALOW=1\r\n")) << readFile(ros).constData();
 }
 
 // Only the window builds view summaries: a tool that looks at a recording leaves its folder as it was.

@@ -60,6 +60,13 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
         {"remove recorded C", {"--remove", "C"}, true, true, 1, "holds recorded data", "\x07"},
         {"nothing to remove", {"--remove", "D"}, true, false, 1, "there is no channel D", "<none>"},
         {"unknown operation", {"--op", "A*B", "--to", "C"}, true, false, 2, "unknown operation", "<none>"},
+        {"window too long",
+         {"--op", "avg(A,10001)", "--to", "C"},
+         true,
+         false,
+         2,
+         "N out of range 2..10000",
+         "<none>"},
         {"target A", {"--op", "A-B", "--to", "A"}, true, false, 2, "expected C or D", "<none>"},
         {"sensitivity 11", {"--op", "A-B", "--to", "C", "--sens", "11"}, true, false, 2, "--sens", "<none>"},
         {"both --op and --remove",
@@ -94,7 +101,9 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
 TEST(MathCommandTest, RemoveTakesBackWhatWasComputed) {
     QTemporaryDir dir;
     const QString ros = test::writeRecording(dir.path(), "r", {10, 4, 4, 2, {{150}, {125}}});
-    ASSERT_EQ(runCli({"math", ros, "--op", "A+B", "--to", "D", "--sens", "3"}).code, 0);
+    const CliRun computed = runCli({"math", ros, "--op", "A+B", "--to", "D", "--sens", "3"});
+    ASSERT_EQ(computed.code, 0);
+    EXPECT_TRUE(computed.out.endsWith("), 1 sample\n")) << computed.out.constData();
     EXPECT_TRUE(runCli({"info", ros}).out.contains("channel D:   .rcd present, 2V/div, derived: A+B\n"));
     const CliRun run = runCli({"math", ros, "--remove", "D"});
     EXPECT_EQ(run.code, 0);
