@@ -203,6 +203,8 @@ void TForm1::FormCreate() {
 
 void TForm1::FormPaint() {
     ui_->imgDisplay->update();
+    if (!state_.samplingActive)
+        emit screenChanged();
 }
 
 void TForm1::centreOnScreen() {

@@ -112,6 +112,13 @@ public:
     // The worker of the text export.
     LongWork& longWork() { return longWork_; }
 
+signals:
+    // The recording on display was (re)loaded, renamed or deleted, a channel of it was computed or
+    // removed, or sampling started or stopped.
+    void recordingChanged();
+    // The picture on the screen changed while not sampling (view, selection, cursors, scales).
+    void screenChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

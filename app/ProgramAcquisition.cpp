@@ -62,6 +62,7 @@ void TForm1::btStartClick() {
         return;
     lockControls(true);
     showFileName(r.baseName);
+    emit recordingChanged();
     if (r.status == StartStatus::Sampling) {
         showSkippedBytes(0);
         refreshView();
@@ -94,6 +95,8 @@ void TForm1::btStopClick() {
         state_.recordingPath = s.rosPath;
         loadRecording();
         renderWaveform();
+    } else {
+        emit recordingChanged();
     }
 }
 
