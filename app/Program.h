@@ -64,6 +64,8 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kStatusPanels = 17;
+    // The panel of the received bytes that were part of no frame while sampling.
+    static constexpr int kSkippedBytesPanel = 15;
 
     // The serial link and the clock are the program entry's (tests give their own); the window only
     // uses them.
@@ -94,6 +96,8 @@ public:
     void updateStatusBar();
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
+    // Widens a panel to its whole text (never below its own width).
+    void fitStatusPanel(int panel);
     // Status messages of the acquisition go to the message panel.
     void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
 

@@ -10,12 +10,6 @@
 
 namespace varnilog {
 
-namespace {
-
-constexpr int kSkippedBytesPanel = 15;
-
-} // namespace
-
 void TForm1::showSkippedBytes(std::int64_t bytes) {
     // Rewritten only when the count changes: most ticks of a clean stream change nothing.
     if (bytes == shownSkippedBytes_)
@@ -23,6 +17,7 @@ void TForm1::showSkippedBytes(std::int64_t bytes) {
     shownSkippedBytes_ = bytes;
     setStatusPanelText(kSkippedBytesPanel,
                        bytes < 0 ? QString() : QString::fromUtf8("Pominięte: %1 B").arg(bytes));
+    fitStatusPanel(kSkippedBytesPanel);
 }
 
 void TForm1::connectAcquisitionHandlers() {
