@@ -225,6 +225,33 @@ TEST(CliTest, RenderPageWritesTheFormatOfTheOutputsExtension) {
     // The page, not the bare 500 x 250 picture.
     EXPECT_EQ(QImage(dir.filePath("page.png")).size(),
               varnilog::rasterPageSize(varnilog::kSavedPictureScale));
+    EXPECT_TRUE(readFile(dir.filePath("page.svg")).contains("width=\"297mm\" height=\"210mm\""));
+
+    // The PDF holds the bare picture without loss, 196 mm wide as on the other pages.
+    const QString bare = dir.filePath("bare.png");
+    ASSERT_EQ(runCli({"render", ros, bare}).code, 0);
+    QProcess list, extract;
+    list.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), dir.filePath("page.pdf")});
+    if (!list.waitForFinished(30000) || list.exitCode() != 0)
+        GTEST_SKIP() << "pdfimages (poppler-utils) is not installed";
+    extract.start(QStringLiteral("pdfimages"),
+                  {QStringLiteral("-png"), dir.filePath("page.pdf"), dir.filePath("img")});
+    ASSERT_TRUE(extract.waitForFinished(30000));
+    const QList<QByteArray> columns =
+        list.readAllStandardOutput().split('\n').value(2).simplified().split(' ');
+    ASSERT_GT(columns.size(), 12);
+    const QImage expected = QImage(bare).convertToFormat(QImage::Format_RGB32);
+    const QImage extracted = QImage(dir.filePath("img-000.png")).convertToFormat(QImage::Format_RGB32);
+    const int k = extracted.width() / expected.width();
+    ASSERT_GE(k, 1);
+    ASSERT_EQ(extracted.size(), expected.size() * k);
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            differing += extracted.pixel(x * k, y * k) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NEAR(extracted.width() / columns[12].toDouble() * 25.4, 196.0, 1.0)
+        << columns.join(' ').constData();
 }
 
 TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
