@@ -10,6 +10,7 @@
 
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QSaveFile>
@@ -289,8 +290,9 @@ void TFormPomiary::btKopiujClick() {
 void TFormPomiary::btZapiszOkresyClick() {
     if (dialogs_ == nullptr || state_.samplingActive)
         return;
-    const QString path = dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"),
-                                                QStringLiteral("csv"), QStringLiteral("okresy.csv"));
+    const QString path =
+        dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"), QStringLiteral("csv"),
+                               QDir(state_.dataDir).filePath(QStringLiteral("okresy.csv")));
     if (!path.isEmpty())
         measure(currentInputs(), path);
 }

@@ -3,10 +3,12 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordedFiles.h"
 #include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
 #include "support/SmallRecording.h"
 #include "support/TestFiles.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
+#include "windows/ProgramLanguage.h"
 #include "windows/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +16,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace varnilog;
 
@@ -75,6 +80,32 @@ TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
     ASSERT_EQ(boxes.errors().size(), 1);
     EXPECT_TRUE(boxes.errors()[0].contains(broken)) << boxes.errors()[0].toStdString();
     EXPECT_FALSE(QFile::exists(broken));
+}
+
+// Qt's own dialogs speak Polish; the file dialogs open in the data folder, and printing offers the
+// PDF of the recording's whole name there.
+TEST_F(ProgramPrintTest, DialogsSpeakPolishAndOpenInTheDataFolder) {
+    QTranslator* polish = installProgramLanguage(*QCoreApplication::instance());
+    ASSERT_NE(polish, nullptr) << "qt6-translations-l10n is not installed";
+    const QString saveAs = QCoreApplication::translate("QFileDialog", "Save As");
+    const QString cancel =
+        QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+    QCoreApplication::removeTranslator(polish);
+    delete polish;
+    EXPECT_EQ(saveAs, "Zachowaj jako"); // Qt's own Polish text
+    EXPECT_EQ(cancel, "Anuluj");
+
+    const QString base = dir.filePath("2026-12-09 20.03.24");
+    form->openRecording(
+        test::writeRecording(dir.path(), "2026-12-09 20.03.24", {10, 4, 4, 2, {{125, 150}, {125, 100}}}));
+    form->findChild<QAbstractButton*>(QStringLiteral("SpeedButton71"))->click();
+    action("Zapiszobraz1")->trigger();
+    action("Zapiszdotxt1")->trigger();
+    form->findChild<QAbstractButton*>(QStringLiteral("SpeedButton72"))->click();
+    form->findChild<QAbstractButton*>(QStringLiteral("btZapiszOkresy"))->click();
+    EXPECT_EQ(dialogs.printOfferedFiles, std::vector<QString>{base + ".pdf"});
+    EXPECT_EQ(dialogs.saveInitialNames,
+              (std::vector<QString>{base + ".png", dir.filePath("*.txt"), dir.filePath("okresy.csv")}));
 }
 
 TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
