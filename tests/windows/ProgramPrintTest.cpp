@@ -1,5 +1,6 @@
 // The main window's "Drukuj" (and Ctrl+P), "Zapisz obraz…", "O Programie" and "Instrukcja".
 #include "app/Program.h"
+#include "recording/RecordingManagement.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordedFiles.h"
 #include "support/RecordingMessageBoxes.h"
@@ -121,6 +122,20 @@ TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
                                     QStringLiteral("KZ400 LPC2144"), QString::fromLatin1(qVersion()),
                                     QDir::toNativeSeparators(dir.filePath("varnilog.ini")), dir.path()})
         EXPECT_TRUE(shown.contains(expected)) << expected.toStdString() << "\n" << shown.toStdString();
+}
+
+// The manual follows the program: it names every menu item's caption, every button's hint and every
+// file of a recording set, as the window and the file layer have them now.
+TEST_F(ProgramPrintTest, ManualNamesEveryMenuItemButtonHintAndFileOfASet) {
+    action("Instrukcja1")->trigger();
+    const QString manual = form->findChild<ManualWindow*>()->browser()->toPlainText();
+    QStringList names = renamedExtensions();
+    for (const QAction* a : form->findChildren<QAction*>())
+        names << QString(a->text()).remove(QLatin1Char('&'));
+    for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
+        names << b->toolTip();
+    for (const QString& name : names)
+        EXPECT_TRUE(name.isEmpty() || manual.contains(name)) << name.toStdString();
 }
 
 TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {
