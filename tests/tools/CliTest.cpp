@@ -281,6 +281,19 @@ TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
     }
 }
 
+// A board whose model lacks the requested settings: record says what it records at instead.
+TEST(CliTest, RecordSaysWhatTheBoardsModelChanged) {
+    varnilog::BoardOptions options;
+    options.model = 3;
+    varnilog::PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    QTemporaryDir dir;
+    const CliRun r = runCli({"record", "--port", board.slavePath(), "--seconds", "0.2", "--dir", dir.path(),
+                             "--timebase", "15", "--sens", "10,4", "--model", "1"});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("KZ300: 20us is not available, recording at 0.1ms\n")) << r.err.constData();
+}
+
 TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {
     varnilog::BoardOptions options;
     options.channels = {varnilog::ChannelSignal{varnilog::Waveform::Counter},
