@@ -71,9 +71,22 @@ QString measurementText(std::optional<double> value, Quantity quantity, const QL
     case Quantity::Fraction:
         return scaled<1>(*value * 100.0, {{{1.0, "%"}}}, {0.0}, locale);
     case Quantity::Count:
-        return locale.toString(static_cast<qlonglong>(std::llround(*value)));
+        return countText(std::llround(*value), locale);
     }
     return {};
+}
+
+QString countText(qlonglong value, const QLocale& locale) {
+    QString text = locale.toString(value);
+    const QString separator = locale.groupSeparator();
+    // A locale that groups only numbers of five digits and more leaves its leading group long.
+    const qsizetype firstSeparator = separator.isEmpty() ? -1 : text.indexOf(separator);
+    if (firstSeparator < 0)
+        return text;
+    const qsizetype digitsFrom = value < 0 ? locale.negativeSign().size() : 0;
+    for (qsizetype at = firstSeparator - 3; at > digitsFrom; at -= 3)
+        text.insert(at, separator);
+    return text;
 }
 
 } // namespace varnilog

@@ -36,4 +36,8 @@ inline constexpr char16_t kUndefinedText[] = u"—";
 
 QString measurementText(std::optional<double> value, Quantity quantity, const QLocale& locale);
 
+// A whole number grouped by thousands as the locale groups it, the leading group included
+// ("2 000 000 000" in Polish, where Qt leaves "2000 000 000").
+QString countText(qlonglong value, const QLocale& locale);
+
 } // namespace varnilog

@@ -137,6 +137,8 @@ void TForm1::setUpStatusBar() {
             label->setFixedWidth(kPanelWidths[static_cast<size_t>(i)]);
             bar->addWidget(label);
         } else {
+            // The message panel takes what the others leave, cutting a long message.
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
             bar->addWidget(label, 1);
         }
         statusPanels_[static_cast<size_t>(i)] = label;
@@ -144,6 +146,11 @@ void TForm1::setUpStatusBar() {
     for (int c = 0; c < kChannels; ++c)
         setStatusPanelText(3 * c,
                            QString(QLatin1Char(channelName[static_cast<size_t>(c)])) + QLatin1Char(':'));
+}
+
+void TForm1::fitStatusPanel(int panel) {
+    QLabel* label = statusPanels_[static_cast<size_t>(panel)];
+    label->setFixedWidth(std::max(kPanelWidths[static_cast<size_t>(panel)], label->sizeHint().width()));
 }
 
 void TForm1::connectHandlers() {
@@ -208,6 +215,8 @@ void TForm1::FormCreate() {
 
 void TForm1::FormPaint() {
     ui_->imgDisplay->update();
+    if (!state_.samplingActive)
+        emit screenChanged();
 }
 
 void TForm1::centreOnScreen() {

@@ -71,6 +71,8 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kStatusPanels = 17;
+    // The panel of the received bytes that were part of no frame while sampling.
+    static constexpr int kSkippedBytesPanel = 15;
 
     // The serial link and the clock are the program entry's (tests give their own); the window only
     // uses them.
@@ -99,6 +101,8 @@ public:
     void updateStatusBar();
     QString statusPanelText(int panel) const;
     void setStatusPanelText(int panel, const QString& text);
+    // Widens a panel to its whole text (never below its own width).
+    void fitStatusPanel(int panel);
     // Status messages of the acquisition go to the message panel.
     void showStatusMessage(const QString& text) { setStatusPanelText(16, text); }
 
@@ -120,6 +124,12 @@ public:
     // "Pojedynczy" caught the event at this sample of the recording being made (the place for its
     // marker). The last one, empty before any.
     std::optional<std::int64_t> lastSingleTrigger() const { return lastSingleTrigger_; }
+signals:
+    // The recording on display was (re)loaded, renamed or deleted, a channel of it was computed or
+    // removed, or sampling started or stopped.
+    void recordingChanged();
+    // The picture on the screen changed while not sampling (view, selection, cursors, scales).
+    void screenChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -11,12 +11,6 @@
 
 namespace varnilog {
 
-namespace {
-
-constexpr int kSkippedBytesPanel = 15;
-
-} // namespace
-
 void TForm1::showSkippedBytes(std::int64_t bytes) {
     // Rewritten only when the count changes: most ticks of a clean stream change nothing.
     if (bytes == shownSkippedBytes_)
@@ -24,6 +18,7 @@ void TForm1::showSkippedBytes(std::int64_t bytes) {
     shownSkippedBytes_ = bytes;
     setStatusPanelText(kSkippedBytesPanel,
                        bytes < 0 ? QString() : QString::fromUtf8("Pominięte: %1 B").arg(bytes));
+    fitStatusPanel(kSkippedBytesPanel);
 }
 
 void TForm1::connectAcquisitionHandlers() {
@@ -67,6 +62,7 @@ void TForm1::btStartClick() {
         return;
     lockControls(true);
     showFileName(r.baseName);
+    emit recordingChanged();
     if (r.status == StartStatus::Sampling) {
         view_->markers.clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
@@ -105,6 +101,8 @@ void TForm1::btStopClick() {
         state_.recordingPath = s.rosPath;
         loadRecording();
         renderWaveform();
+    } else {
+        emit recordingChanged();
     }
 }
 

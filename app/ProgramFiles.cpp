@@ -35,6 +35,7 @@ bool TForm1::loadRecording() {
     const LoadResult r = readRecordingSettings(state_, previousChannelCount);
     if (!r.ok) {
         boxes_.showErrorBox(r.errorText);
+        emit recordingChanged();
         return false;
     }
     showFileName(r.baseName);
@@ -48,6 +49,7 @@ bool TForm1::loadRecording() {
     if (state_.sampleCount > 1)
         refreshView();
     startSummaryBuild();
+    emit recordingChanged();
     return true;
 }
 
@@ -175,6 +177,7 @@ void TForm1::recordingOnDisplayChanged() {
     showFileName(state_.sampleCount < 0 ? QStringLiteral("...") : baseNameOf(state_.recordingPath));
     refreshDerivedChannels();
     refreshView();
+    emit recordingChanged();
 }
 
 void TForm1::showFileName(const QString& baseName) {

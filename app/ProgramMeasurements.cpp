@@ -11,8 +11,11 @@ void TForm1::connectMeasurementHandlers() {
 
 void TForm1::SpeedButton72Click() {
     // Made on first use: a tool window over the main one that stays usable, like the description.
-    if (formPomiary_ == nullptr)
+    if (formPomiary_ == nullptr) {
         formPomiary_ = new TFormPomiary(state_, boxes_, this);
+        connect(this, &TForm1::recordingChanged, formPomiary_, &TFormPomiary::recordingChanged);
+        connect(this, &TForm1::screenChanged, formPomiary_, &TFormPomiary::viewChanged);
+    }
     formPomiary_->setDialogs(dialogs_);
     formPomiary_->FormShow();
 }

@@ -35,7 +35,7 @@ void TForm1::connectPrintHandlers() {
 }
 
 void TForm1::SpeedButton71Click() {
-    printPageWithPreview(this, screenPage(state_), *dialogs_);
+    printPageWithPreview(this, screenPage(state_), state_.dataDir, *dialogs_);
 }
 
 void TForm1::Zapiszobraz1Click() {

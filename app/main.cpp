@@ -10,6 +10,7 @@
 #include "device/PtyBoard.h"
 #include "spectrum/Unit5.h"
 #include "windows/Otworzplik.h"
+#include "windows/ProgramLanguage.h"
 #include "windows/QtMessageBoxes.h"
 #include "windows/Unit6.h"
 #include "windows/Unit7.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     varnilog::setUpApplicationTitle();
+    varnilog::installProgramLanguage(app);
 
     const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;

@@ -163,6 +163,8 @@ bool removeDerivedChannelKeys(const QString& rosPath, int channel, unsigned chan
     for (int c = kHeaderChannels; c < kChannels; ++c)
         if (c != channel && (channelsWithData & (1u << c)) != 0)
             count = c + 1;
+    // A removal only lowers the count: a one-channel set stays one.
+    count = std::min(count, ros.readInteger(kSection, QString::fromLatin1(kChannelCountKey), count));
     ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey), count);
     return saveOrSay(ros, error);
 }

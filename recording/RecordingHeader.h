@@ -84,7 +84,8 @@ bool writeDerivedChannelKeys(const QString& rosPath, int channel, std::uint8_t s
                              const QString& operation, QString& error);
 
 // Drops a derived channel's keys and lowers ILOSCKANALOW to cover the channels that keep data
-// (channelsWithData: bit c set when channel c still has a sample file), never below 2.
+// (channelsWithData: bit c set when channel c still has a sample file), never below 2 and never
+// above the count it had.
 bool removeDerivedChannelKeys(const QString& rosPath, int channel, unsigned channelsWithData, QString& error);
 
 } // namespace varnilog

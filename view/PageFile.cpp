@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <algorithm>
+
 namespace varnilog {
 
 namespace {
@@ -21,12 +23,17 @@ bool paintPng(QSaveFile& file, const PrintPageContent& content) {
     return page.save(&file, "PNG");
 }
 
+// Landscape A4 in tenths of a millimetre at 254 dpi: an SVG that declares its page as 297 x 210 mm.
+constexpr QSize kSvgPage(2970, 2100);
+constexpr int kSvgResolution = 254;
+
 bool paintSvg(QSaveFile& file, const PrintPageContent& content) {
     const QSize size = rasterPageSize(kSavedPictureScale);
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setSize(kSvgPage);
+    svg.setResolution(kSvgResolution);
+    svg.setViewBox(QRect(QPoint(0, 0), size)); // drawn as the PNG page
     svg.setTitle(content.recordingName);
     svg.setDescription(content.programName);
     QPainter painter;
@@ -45,7 +52,12 @@ bool paintPdf(QSaveFile& file, const PrintPageContent& content) {
     QPainter painter;
     if (!painter.begin(&pdf))
         return false;
-    drawPrintPage(painter, QSize(pdf.width(), pdf.height()), content);
+    // The PNG page's layout, scaled onto the sheet: the picture as wide as there, stored as it is.
+    const QSize page = rasterPageSize(kSavedPictureScale);
+    const double scale = std::min(static_cast<double>(pdf.width()) / page.width(),
+                                  static_cast<double>(pdf.height()) / page.height());
+    painter.scale(scale, scale);
+    drawPrintPage(painter, page, content);
     return painter.end();
 }
 

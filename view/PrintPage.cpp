@@ -237,6 +237,7 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
     painter.save();
     painter.fillRect(QRect(QPoint(0, 0), deviceSize), Qt::white);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHint(QPainter::LosslessImageRendering, true); // no JPEG in a PDF
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setPen(Qt::black);

@@ -8,6 +8,7 @@
 #include "app/LongWork.h"
 #include "windows/LongWorkWindow.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 
@@ -20,8 +21,9 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     // The recording on display when the export was asked for, read through handles of its own: a load
     // while the dialog or the export lets events through (a stop after a fault) cannot change it.
     RecordingInput input(state);
-    const QString path = dialogs.saveFileName(parent, QStringLiteral("Pliki tekstowe (*.txt)"),
-                                              QStringLiteral("txt"), QStringLiteral("*.txt"));
+    const QString path =
+        dialogs.saveFileName(parent, QStringLiteral("Pliki tekstowe (*.txt)"), QStringLiteral("txt"),
+                             QDir(state.dataDir).filePath(QStringLiteral("*.txt")));
     if (path.isEmpty())
         return false;
     if (options.viewToStart)

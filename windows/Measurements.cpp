@@ -6,19 +6,22 @@
 #include "ui_Measurements.h"
 #include "view/ScaleTables.h"
 #include "windows/StandardDialogs.h"
+#include "windows/WindowPlacement.h"
 
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTimer>
+
+#include <utility>
 
 namespace varnilog {
 
 namespace {
-
-constexpr int kPollMs = 200;
 
 // The rows' names, in the order of kMeasurementFields.
 const std::array<const char*, 13> kRowNames{
@@ -84,9 +87,10 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     }
     t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    timer1_ = new QTimer(this);
-    timer1_->setInterval(kPollMs);
-    connect(timer1_, &QTimer::timeout, this, &TFormPomiary::Timer1Timer);
+    follow_ = new QTimer(this);
+    follow_->setSingleShot(true);
+    follow_->setInterval(0);
+    connect(follow_, &QTimer::timeout, this, &TFormPomiary::followMainWindow);
     connect(&work_, &LongWork::progressed, this, &TFormPomiary::showProgress);
 }
 
@@ -96,17 +100,33 @@ TFormPomiary::~TFormPomiary() {
 
 void TFormPomiary::FormShow() {
     const bool wasShown = isVisible();
+    if (!placed_ && parentWidget()) {
+        const QWidget* main = parentWidget()->window();
+        if (const QScreen* screen = main->screen()) {
+            move(placeBeside(main->frameGeometry(), frameGeometry().size(), screen->availableGeometry()));
+            placed_ = true; // later the user's place is kept
+        }
+    }
     show();
     if (wasShown) { // opened again: brought to the front
         raise();
         activateWindow();
     }
-    Timer1Timer();
-    timer1_->start();
+    followMainWindow();
+}
+
+void TFormPomiary::recordingChanged() {
+    reloaded_ = true;
+    viewChanged();
+}
+
+void TFormPomiary::viewChanged() {
+    if (isVisible())
+        follow_->start();
 }
 
 void TFormPomiary::hideEvent(QHideEvent* event) {
-    timer1_->stop();
+    follow_->stop();
     stopWorker(); // nobody waits for a table that is not shown
     setBusy(false);
     QWidget::hideEvent(event);
@@ -133,7 +153,8 @@ TFormPomiary::Inputs TFormPomiary::currentInputs() const {
     return in;
 }
 
-void TFormPomiary::Timer1Timer() {
+void TFormPomiary::followMainWindow() {
+    follow_->stop();
     // Sampling changes the recording under the table: nothing is measured until it stops.
     const bool sampling = state_.samplingActive;
     for (QWidget* w : {static_cast<QWidget*>(ui_->rbWidok), static_cast<QWidget*>(ui_->rbZaznaczenie),
@@ -144,7 +165,8 @@ void TFormPomiary::Timer1Timer() {
         return;
     const Inputs in = currentInputs();
     // A measurement the user stopped is not started again until what it measures changes.
-    if (busy() ? job_->inputs == in : ((haveResult_ || stoppedByUser_) && shown_ == in))
+    const bool same = busy() ? job_->inputs == in : ((haveResult_ || stoppedByUser_) && shown_ == in);
+    if (!std::exchange(reloaded_, false) && same)
         return;
     measure(in);
 }
@@ -215,10 +237,9 @@ void TFormPomiary::showResult(const MeasureResult& result, const QString& period
     result_ = result;
     const QLocale locale;
     const SampleSpan& s = shown_.span;
-    ui_->lbZakres->setText(QString::fromUtf8("Próbki %1–%2 (%3)")
-                               .arg(locale.toString(static_cast<qlonglong>(s.from)),
-                                    locale.toString(static_cast<qlonglong>(s.to)),
-                                    locale.toString(static_cast<qlonglong>(s.length()))));
+    ui_->lbZakres->setText(
+        QString::fromUtf8("Próbki %1–%2 (%3)")
+            .arg(countText(s.from, locale), countText(s.to, locale), countText(s.length(), locale)));
     fillTable();
 }
 
@@ -234,6 +255,8 @@ void TFormPomiary::fillTable() {
         }
     t->setColumnCount(static_cast<int>(channels.size()));
     t->setHorizontalHeaderLabels(names);
+    // Fewer columns than before keep their old widths unless stretched again.
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     for (int col = 0; col < static_cast<int>(channels.size()); ++col) {
         const ChannelMeasurements& m = result_.channels[channels[static_cast<std::size_t>(col)]];
         for (int r = 0; r < t->rowCount(); ++r) {
@@ -267,8 +290,9 @@ void TFormPomiary::btKopiujClick() {
 void TFormPomiary::btZapiszOkresyClick() {
     if (dialogs_ == nullptr || state_.samplingActive)
         return;
-    const QString path = dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"),
-                                                QStringLiteral("csv"), QStringLiteral("okresy.csv"));
+    const QString path =
+        dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"), QStringLiteral("csv"),
+                               QDir(state_.dataDir).filePath(QStringLiteral("okresy.csv")));
     if (!path.isEmpty())
         measure(currentInputs(), path);
 }

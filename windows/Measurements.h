@@ -1,7 +1,8 @@
 // TFormPomiary, "Pomiary parametrów": a non-modal tool window with the measurements of every channel
 // of the recording on display over a chosen span (the view, the selection, between the cursors, the
-// whole recording). It follows the view, the selection and the cursors by looking at the shared state
-// a few times a second; long spans are measured on a worker with progress and "Anuluj". Copies the
+// whole recording). The main window tells it when the recording was (re)loaded or a channel changed
+// (measured again) and when the view, the selection or the cursors moved (measured again when the span
+// changed); long spans are measured on a worker with progress and "Anuluj". Copies the
 // table as text and writes the per-period file. Idle while sampling runs.
 #pragma once
 
@@ -36,6 +37,11 @@ public:
     void setDialogs(StandardDialogs* dialogs) { dialogs_ = dialogs; }
     // Shows the window (or raises it) and measures the chosen span.
     void FormShow();
+    // The recording on display was (re)loaded, a channel was computed or removed, or sampling started
+    // or stopped: the table is measured again even when its span looks the same.
+    void recordingChanged();
+    // The picture of the main window changed (view, selection, cursors, scales).
+    void viewChanged();
 
     SpanChoice spanChoice() const;
     // The span of the table on display.
@@ -65,7 +71,8 @@ private:
     };
     struct Job;
 
-    void Timer1Timer();
+    // What the main window's news asks for, once per batch of news.
+    void followMainWindow();
     void zakresClick();
     void btKopiujClick();
     void btZapiszOkresyClick();
@@ -83,7 +90,9 @@ private:
     MessageBoxes& boxes_;
     StandardDialogs* dialogs_ = nullptr;
     std::unique_ptr<Ui::TFormPomiary> ui_;
-    QTimer* timer1_ = nullptr;
+    QTimer* follow_ = nullptr; // gathers the news of one pass of the event loop
+    bool reloaded_ = false;    // news of a (re)loaded recording not yet measured
+    bool placed_ = false;      // put beside the main window on its first showing
     Inputs shown_;
     bool haveResult_ = false;
     bool stoppedByUser_ = false; // "Anuluj" ended the last measurement

@@ -17,9 +17,24 @@ void paintPageOnPrinter(QPrinter& printer, const PrintPageContent& content) {
     drawPrintPage(painter, QSize(printer.width(), printer.height()), content);
 }
 
-bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, StandardDialogs& dialogs) {
+namespace {
+
+// The file name offered for a page: the recording's whole name ("2026-12-09 20.03.24" keeps ".24").
+QString pageFileName(const PrintPageContent& content, const QString& dataDir, const char* suffix) {
+    const QString name = content.hasRecording ? content.recordingName : QStringLiteral("obraz");
+    return QDir(dataDir).filePath(name + QLatin1String(suffix));
+}
+
+} // namespace
+
+bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, const QString& dataDir,
+                          StandardDialogs& dialogs) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape); // the picture is twice as wide as high
+    // The print dialog offers this file for "print to PDF" (it would cut the name at its last dot and
+    // use the home folder); the printer itself stays the system's default.
+    printer.setOutputFileName(pageFileName(content, dataDir, ".pdf"));
+    printer.setOutputFormat(QPrinter::NativeFormat);
     printer.setDocName(content.recordingName);
     printer.setCreator(content.programName);
     return dialogs.printPreview(parent, printer,
@@ -28,10 +43,9 @@ bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, Stan
 
 bool savePageWithDialog(QWidget* parent, const PrintPageContent& content, const QString& dataDir,
                         MessageBoxes& boxes, StandardDialogs& dialogs) {
-    const QString name = content.hasRecording ? content.recordingName : QStringLiteral("obraz");
     const QString path = dialogs.saveFileName(
         parent, QString::fromUtf8("Obraz PNG (*.png);;Obraz SVG (*.svg);;Dokument PDF (*.pdf)"),
-        QStringLiteral("png"), QDir(dataDir).filePath(name + QStringLiteral(".png")));
+        QStringLiteral("png"), pageFileName(content, dataDir, ".png"));
     if (path.isEmpty())
         return false;
     if (pageFormatFor(path) == PageFormat::Unknown) {

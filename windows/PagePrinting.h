@@ -16,8 +16,10 @@ class StandardDialogs;
 // Draws the page onto the printer's printable area.
 void paintPageOnPrinter(QPrinter& printer, const PrintPageContent& content);
 
-// The preview of the page; true when it was printed.
-bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, StandardDialogs& dialogs);
+// The preview of the page, whose print dialog offers the PDF file of the recording's whole name in
+// dataDir; true when it was printed.
+bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, const QString& dataDir,
+                          StandardDialogs& dialogs);
 
 // The save dialog (PNG, SVG or PDF; the recording's name in dataDir offered), then the file; a failed
 // write shows an error box with the system's reason and leaves no file. True when a file was written.

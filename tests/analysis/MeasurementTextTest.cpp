@@ -27,6 +27,8 @@ TEST(MeasurementTextTest, FourDigitsInAFittingUnit) {
         {2500.0, Quantity::Milliseconds, c, "2.500 s"},
         {0.5, Quantity::Fraction, pl, "50,00 %"},
         {12345.0, Quantity::Count, c, "12345"},
+        {2e9, Quantity::Count, pl, "2\u00a0000\u00a0000\u00a0000"}, // every group, the first too
+        {2002.0, Quantity::Count, pl, "2002"},
         {std::nullopt, Quantity::Volts, c, "—"},
     };
     for (const auto& k : cases)

@@ -113,6 +113,7 @@ TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
         {{"info", ros, "--json"}, 0, "\"start\": \"2024-03-07 14.05.09\""},
         {{"info", ros, "--json"}, 0, "\"timeBase\": \"1ms\""},
         {{"export", ros, out}, 0, nullptr},
+        {{"measure", ros, "--json"}, 0, "\"samples\": 0, \"max\": null"},
         {{"render", ros, dir.filePath("v.png")}, 1, nullptr},
         {{"info", dir.filePath("absent.ros")}, 1, nullptr},
         {{"export", dir.filePath("absent.ros"), dir.filePath("absent.txt")}, 1, nullptr},
@@ -127,6 +128,12 @@ TEST(CliTest, ASetWithoutChannelASamplesIsAnEmptyRecording) {
     ASSERT_TRUE(QFile::exists(out));
     EXPECT_EQ(readFile(out), QByteArray()); // no sample lines
     EXPECT_FALSE(QFile::exists(dir.filePath("absent.txt")));
+
+    // Removing a recorded C from a one-channel set leaves it one channel.
+    writeFile(ros, readFile(ros).replace("ILOSCKANALOW=2", "ILOSCKANALOW=1"));
+    writeFile(dir.filePath("2024-03-07 14.05.09.rcc"), "\x07");
+    EXPECT_EQ(runCli({"math", ros, "--remove", "C", "--replace"}).code, 0);
+    EXPECT_TRUE(readFile(ros).contains("ILOSCKANALOW=1\r\n")) << readFile(ros).constData();
 }
 
 // Only the window builds view summaries: a tool that looks at a recording leaves its folder as it was.
@@ -209,6 +216,33 @@ TEST(CliTest, RenderPageWritesTheFormatOfTheOutputsExtension) {
     // The page, not the bare 500 x 250 picture.
     EXPECT_EQ(QImage(dir.filePath("page.png")).size(),
               varnilog::rasterPageSize(varnilog::kSavedPictureScale));
+    EXPECT_TRUE(readFile(dir.filePath("page.svg")).contains("width=\"297mm\" height=\"210mm\""));
+
+    // The PDF holds the bare picture without loss, 196 mm wide as on the other pages.
+    const QString bare = dir.filePath("bare.png");
+    ASSERT_EQ(runCli({"render", ros, bare}).code, 0);
+    QProcess list, extract;
+    list.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), dir.filePath("page.pdf")});
+    if (!list.waitForFinished(30000) || list.exitCode() != 0)
+        GTEST_SKIP() << "pdfimages (poppler-utils) is not installed";
+    extract.start(QStringLiteral("pdfimages"),
+                  {QStringLiteral("-png"), dir.filePath("page.pdf"), dir.filePath("img")});
+    ASSERT_TRUE(extract.waitForFinished(30000));
+    const QList<QByteArray> columns =
+        list.readAllStandardOutput().split('\n').value(2).simplified().split(' ');
+    ASSERT_GT(columns.size(), 12);
+    const QImage expected = QImage(bare).convertToFormat(QImage::Format_RGB32);
+    const QImage extracted = QImage(dir.filePath("img-000.png")).convertToFormat(QImage::Format_RGB32);
+    const int k = extracted.width() / expected.width();
+    ASSERT_GE(k, 1);
+    ASSERT_EQ(extracted.size(), expected.size() * k);
+    int differing = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x)
+            differing += extracted.pixel(x * k, y * k) != expected.pixel(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_NEAR(extracted.width() / columns[12].toDouble() * 25.4, 196.0, 1.0)
+        << columns.join(' ').constData();
 }
 
 TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
@@ -236,6 +270,19 @@ TEST(CliTest, SpectrumWritesOneRowPerDisplayPoint) {
         EXPECT_FLOAT_EQ(fields[1].toFloat(), data->spectrumDisplay[0][p]) << p;
         EXPECT_FLOAT_EQ(fields[3].toFloat(), data->spectrumDisplay[1][p]) << p;
     }
+}
+
+// A board whose model lacks the requested settings: record says what it records at instead.
+TEST(CliTest, RecordSaysWhatTheBoardsModelChanged) {
+    varnilog::BoardOptions options;
+    options.model = 3;
+    varnilog::PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    QTemporaryDir dir;
+    const CliRun r = runCli({"record", "--port", board.slavePath(), "--seconds", "0.2", "--dir", dir.path(),
+                             "--timebase", "15", "--sens", "10,4", "--model", "1"});
+    ASSERT_EQ(r.code, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("KZ300: 20us is not available, recording at 0.1ms\n")) << r.err.constData();
 }
 
 TEST(CliTest, RecordMakesARecordingAndStopsCleanlyOnCtrlC) {

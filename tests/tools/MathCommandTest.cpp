@@ -53,14 +53,15 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
         {"remove recorded C", {"--remove", "C"}, true, true, 1, "holds recorded data", "\x07"},
         {"nothing to remove", {"--remove", "D"}, true, false, 1, "there is no channel D", "<missing>"},
         {"unknown operation", {"--op", "A*B", "--to", "C"}, true, false, 2, "unknown operation", "<missing>"},
-        {"target A", {"--op", "A-B", "--to", "A"}, true, false, 2, "expected C or D", "<missing>"},
-        {"sensitivity 11",
-         {"--op", "A-B", "--to", "C", "--sens", "11"},
+        {"window too long",
+         {"--op", "avg(A,10001)", "--to", "C"},
          true,
          false,
          2,
-         "--sens",
+         "N out of range 2..10000",
          "<missing>"},
+        {"target A", {"--op", "A-B", "--to", "A"}, true, false, 2, "expected C or D", "<missing>"},
+        {"sensitivity 11", {"--op", "A-B", "--to", "C", "--sens", "11"}, true, false, 2, "--sens", "<missing>"},
         {"both --op and --remove",
          {"--op", "A-B", "--to", "C", "--remove", "C"},
          true,
@@ -93,7 +94,9 @@ TEST(MathCommandTest, ComputesRemovesAndRefuses) {
 TEST(MathCommandTest, RemoveTakesBackWhatWasComputed) {
     QTemporaryDir dir;
     const QString ros = test::writeRecording(dir.path(), "r", {10, 4, 4, 2, {{150}, {125}}});
-    ASSERT_EQ(runCli({"math", ros, "--op", "A+B", "--to", "D", "--sens", "3"}).code, 0);
+    const CliRun computed = runCli({"math", ros, "--op", "A+B", "--to", "D", "--sens", "3"});
+    ASSERT_EQ(computed.code, 0);
+    EXPECT_TRUE(computed.out.endsWith("), 1 sample\n")) << computed.out.constData();
     EXPECT_TRUE(runCli({"info", ros}).out.contains("channel D:   .rcd present, 2V/div, derived: A+B\n"));
     const CliRun run = runCli({"math", ros, "--remove", "D"});
     EXPECT_EQ(run.code, 0);

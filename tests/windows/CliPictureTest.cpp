@@ -14,15 +14,18 @@
 using namespace varnilog;
 
 // Every board model: each has its own reference voltage, which places the offset markers (channel A
-// away from its zero offset, so its marker is drawn), and its own sensitivity limits.
+// away from its zero offset, so its marker is drawn), and its own sensitivity limits. A loaded offset
+// outside the configured model's range is brought into it as the window does.
 TEST(CliPictureTest, RenderDrawsTheWindowsPictureForEveryConfiguredModel) {
     struct Row {
         const char* config;
+        int offsetA = 120;
     } rows[] = {
         {"[CONFIG]\r\nUKLAD=1\r\n"},
         {"[CONFIG]\r\nUKLAD=2\r\nGRADIENT=1\r\n"},
         {"[CONFIG]\r\nUKLAD=3\r\nOFFSETZEROA=90\r\n"},
         {"[CONFIG]\r\nUKLAD=4\r\nCLTLO1=255\r\n"},
+        {"[CONFIG]\r\nUKLAD=1\r\n", 190}, // a KZ200 recording's offset seen with KZ100
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.config);
@@ -31,8 +34,11 @@ TEST(CliPictureTest, RenderDrawsTheWindowsPictureForEveryConfiguredModel) {
         const QString& ini = window.ini;
         test::writeFile(ini, r.config);
         const QString base = dir.filePath(QStringLiteral("2024-03-07 14.05.09"));
-        test::writeFile(base + ".ros", "[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=1\r\nCZULOSCB=9\r\n"
-                                       "OFFSETA=120\r\nOFFSETB=100\r\nILOSCKANALOW=2\r\n");
+        test::writeFile(base + ".ros",
+                        QStringLiteral("[PARAMETRY]\r\nPODSTAWA=10\r\nCZULOSCA=1\r\nCZULOSCB=9\r\n"
+                                       "OFFSETA=%1\r\nOFFSETB=100\r\nILOSCKANALOW=2\r\n")
+                            .arg(r.offsetA)
+                            .toLatin1());
         QByteArray a(700, 0), b(700, 0);
         for (int i = 0; i < a.size(); ++i) {
             a[i] = static_cast<char>(125 + (i % 50) - 25);

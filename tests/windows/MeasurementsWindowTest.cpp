@@ -2,18 +2,21 @@
 // view and of the whole recording, following the scroll bar, the worker with its result, the copy,
 // the per-period file, the lock while sampling, and the same numbers as the command line.
 #include "app/Program.h"
+#include "device/PtyBoard.h"
 #include "support/CliRunner.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/Measurements.h"
 #include "windows/ScriptedDialogs.h"
+#include "windows/WindowPlacement.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -151,14 +154,47 @@ TEST_F(MeasurementsWindowTest, WindowAndCommandLineGiveTheSameNumbers) {
     }
 }
 
-TEST_F(MeasurementsWindowTest, LockedWhileSampling) {
-    state->samplingActive = true;
-    QTest::qWait(300);
+TEST_F(MeasurementsWindowTest, LockedWhileSamplingThenMeasuresTheNewRecording) {
+    BoardOptions options;
+    options.model = 3;
+    PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    state->comPortName = board.slavePath();
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    test::child<QAbstractButton>(*form, "btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    QCoreApplication::processEvents(); // the main window's news is taken in its event loop
     EXPECT_FALSE(test::child<QWidget>(*window, "rbCale")->isEnabled());
     EXPECT_FALSE(test::child<QWidget>(*window, "btZapiszOkresy")->isEnabled());
-    state->samplingActive = false;
-    QTest::qWait(300);
+    QTest::qWait(200);
+    test::child<QAbstractButton>(*form, "btStop")->click();
+    QCoreApplication::processEvents();
     EXPECT_TRUE(test::child<QWidget>(*window, "rbCale")->isEnabled());
+    EXPECT_EQ(window->measuredSpan().to, state->sampleCount);
+}
+
+// A channel computed again at the same scale, or removed, is measured again at once; the columns
+// still fill the table.
+TEST_F(MeasurementsWindowTest, AChangedChannelIsMeasuredAgainAtOnce) {
+    const auto changeD = [&](const QStringList& args) {
+        ASSERT_EQ(test::runCli(QStringList{"math", ros} + args).code, 0);
+        form->openRecording(ros); // as the main window does after "Działania na przebiegach"
+        QCoreApplication::processEvents();
+    };
+    const auto columnWidths = [&] {
+        int sum = 0;
+        for (int c = 0; c < table->columnCount(); ++c)
+            sum += table->columnWidth(c);
+        return sum;
+    };
+    changeD({"--op", "A+B", "--to", "D", "--sens", "4"});
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(cell(0, 2), "1,000 V");
+    changeD({"--op", "-B", "--to", "D", "--sens", "4"});
+    EXPECT_EQ(cell(0, 2), "0,000 V");
+    changeD({"--remove", "D"});
+    EXPECT_EQ(table->columnCount(), 2);
+    EXPECT_EQ(columnWidths(), table->viewport()->width());
 }
 
 } // namespace
@@ -180,4 +216,21 @@ TEST_F(MeasurementsWindowTest, AnulujStopsALongMeasurementWithoutATable) {
     EXPECT_FALSE(test::child<QWidget>(*window, "btAnuluj")->isVisible());
     EXPECT_EQ(window->result().channels[0].periods, before.channels[0].periods); // the view's table kept
     EXPECT_TRUE(boxes.errors().isEmpty());
+}
+
+// Beside the main window where the screen has room (right, else left), otherwise moved onto the screen.
+TEST(MeasurementsWindowPlacement, BesideTheMainWindowAndWholeOnTheScreen) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize size(300, 400);
+    const struct {
+        QRect main;
+        QPoint want;
+    } rows[] = {
+        {QRect(100, 50, 800, 450), QPoint(900, 50)},   // room on the right
+        {QRect(1000, 50, 800, 450), QPoint(700, 50)},  // room on the left only
+        {QRect(0, 800, 1800, 450), QPoint(1620, 680)}, // room on neither side: the screen's edge
+        {QRect(-500, -100, 600, 300), QPoint(100, 0)}, // a main window partly off the screen
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(placeBeside(r.main, size, screen), r.want) << r.main.x() << "," << r.main.y();
 }

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -36,7 +37,7 @@ protected:
         options.channels[0] = {Waveform::Counter, 0, 0};
         board = std::make_unique<PtyBoard>(options);
         ASSERT_TRUE(board->start());
-        createWindow();
+        createWindow().show();
         state->comPortName = board->slavePath();
     }
     // The window goes before the board it may still be recording from.
@@ -180,6 +181,10 @@ TEST_F(ProgramAcquisitionTest, PanelsShowSkippedBytesAndAStreamWithoutFrames) {
         const QString skipped = form->statusPanelText(15);
         EXPECT_EQ(skipped == QString::fromUtf8("Pominięte: 0 B"), c.framesExpected) << skipped.toStdString();
         EXPECT_TRUE(skipped.startsWith(QString::fromUtf8("Pominięte: "))) << skipped.toStdString();
+        // The count is read whole: the panel holds its text in the window's font.
+        QCoreApplication::processEvents();
+        const QLabel* panel = child<QLabel>("StatusPanel15");
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(skipped));
         button("btStop")->click();
         EXPECT_EQ(form->statusPanelText(16), QStringLiteral("Stop"));
         EXPECT_TRUE(form->statusPanelText(15).isEmpty());

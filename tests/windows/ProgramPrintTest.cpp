@@ -1,12 +1,15 @@
 // The main window's "Drukuj" (and Ctrl+P), "Zapisz obraz…", "O Programie" and "Instrukcja".
 #include "app/Program.h"
+#include "recording/RecordingManagement.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordedFiles.h"
 #include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
 #include "support/SmallRecording.h"
 #include "support/TestFiles.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
+#include "windows/ProgramLanguage.h"
 #include "windows/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +17,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace varnilog;
 
@@ -77,6 +83,32 @@ TEST_F(ProgramPrintTest, ZapiszObrazSavesThePageAndReportsAFailedWrite) {
     EXPECT_FALSE(QFile::exists(broken));
 }
 
+// Qt's own dialogs speak Polish; the file dialogs open in the data folder, and printing offers the
+// PDF of the recording's whole name there.
+TEST_F(ProgramPrintTest, DialogsSpeakPolishAndOpenInTheDataFolder) {
+    QTranslator* polish = installProgramLanguage(*QCoreApplication::instance());
+    ASSERT_NE(polish, nullptr) << "qt6-translations-l10n is not installed";
+    const QString saveAs = QCoreApplication::translate("QFileDialog", "Save As");
+    const QString cancel =
+        QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+    QCoreApplication::removeTranslator(polish);
+    delete polish;
+    EXPECT_EQ(saveAs, "Zachowaj jako"); // Qt's own Polish text
+    EXPECT_EQ(cancel, "Anuluj");
+
+    const QString base = dir.filePath("2026-12-09 20.03.24");
+    form->openRecording(
+        test::writeRecording(dir.path(), "2026-12-09 20.03.24", {10, 4, 4, 2, {{125, 150}, {125, 100}}}));
+    form->findChild<QAbstractButton*>(QStringLiteral("SpeedButton71"))->click();
+    action("Zapiszobraz1")->trigger();
+    action("Zapiszdotxt1")->trigger();
+    form->findChild<QAbstractButton*>(QStringLiteral("SpeedButton72"))->click();
+    form->findChild<QAbstractButton*>(QStringLiteral("btZapiszOkresy"))->click();
+    EXPECT_EQ(dialogs.printOfferedFiles, std::vector<QString>{base + ".pdf"});
+    EXPECT_EQ(dialogs.saveInitialNames,
+              (std::vector<QString>{base + ".png", dir.filePath("*.txt"), dir.filePath("okresy.csv")}));
+}
+
 TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
     QString shown;
     QTimer::singleShot(0, form, [&] {
@@ -91,6 +123,20 @@ TEST_F(ProgramPrintTest, OProgramieShowsVersionModelsAndLocations) {
           QString::fromLatin1(qVersion()), QStringLiteral("GPL-3.0-or-later"),
           QDir::toNativeSeparators(dir.filePath("varnilog.ini")), dir.path()})
         EXPECT_TRUE(shown.contains(expected)) << expected.toStdString() << "\n" << shown.toStdString();
+}
+
+// The manual follows the program: it names every menu item's caption, every button's hint and every
+// file of a recording set, as the window and the file layer have them now.
+TEST_F(ProgramPrintTest, ManualNamesEveryMenuItemButtonHintAndFileOfASet) {
+    action("Instrukcja1")->trigger();
+    const QString manual = form->findChild<ManualWindow*>()->browser()->toPlainText();
+    QStringList names = renamedExtensions();
+    for (const QAction* a : form->findChildren<QAction*>())
+        names << QString(a->text()).remove(QLatin1Char('&'));
+    for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
+        names << b->toolTip();
+    for (const QString& name : names)
+        EXPECT_TRUE(name.isEmpty() || manual.contains(name)) << name.toStdString();
 }
 
 TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {

@@ -22,6 +22,7 @@ public:
     std::function<void()> whileSaveDialogOpen; // what happens while the save dialog is open (events)
     std::deque<QString> printFiles; // each print preview prints to this PDF file; empty text = cancel
     std::vector<QPageLayout::Orientation> printOrientations; // the page each preview was opened with
+    std::vector<QString> printOfferedFiles;                  // the PDF file each preview offered
 
     QString saveFileName(QWidget*, const QString& filter, const QString& suffix,
                          const QString& initial) override {
@@ -43,6 +44,7 @@ public:
 
     bool printPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& paint) override {
         printOrientations.push_back(printer.pageLayout().orientation());
+        printOfferedFiles.push_back(printer.outputFileName());
         const QString file = take(printFiles, QString());
         if (file.isEmpty())
             return false;

@@ -4,6 +4,8 @@
 #include "analysis/WaveformOperations.h"
 #include "view/ScaleTables.h"
 
+#include <QRegularExpression>
+
 #include <cstdio>
 
 namespace varnilog::cli {
@@ -36,6 +38,14 @@ QString failureText(const OperationResult& r, const QString& path, int channel) 
         break;
     }
     return r.detail;
+}
+
+// An average whose only fault is its window: the same text with the smallest window is understood.
+bool averageWindowOutOfRange(const QString& text) {
+    static const QRegularExpression window(QStringLiteral(R"(,\s*\d+\s*\)\s*$)"));
+    QString smallest = text;
+    smallest.replace(window, QStringLiteral(",%1)").arg(kMinAverageWindow));
+    return smallest != text && parseOperation(smallest).has_value();
 }
 
 } // namespace
@@ -76,11 +86,15 @@ int runMath(const QStringList& args) {
     std::optional<Operation> op;
     std::int64_t sensitivity = 0;
     if (!remove) {
-        op = parseOperation(parser.value(QStringLiteral("op")));
+        const QString opText = parser.value(QStringLiteral("op"));
+        op = parseOperation(opText);
         if (!op)
-            return fail(
-                QStringLiteral("--op: unknown operation '%1'").arg(parser.value(QStringLiteral("op"))),
-                ExitUsage);
+            return fail(averageWindowOutOfRange(opText)
+                            ? QStringLiteral("--op: N out of range %1..%2")
+                                  .arg(kMinAverageWindow)
+                                  .arg(kMaxAverageWindow)
+                            : QStringLiteral("--op: unknown operation '%1'").arg(opText),
+                        ExitUsage);
         if (parser.isSet(QStringLiteral("sens")) &&
             parser.value(QStringLiteral("sens")).compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0 &&
             !intOption(parser, QStringLiteral("sens"), 1, kSensitivityCount, sensitivity))
@@ -114,10 +128,10 @@ int runMath(const QStringList& args) {
     progress.finish();
     if (!r.ok())
         return fail(failureText(r, path, channel));
-    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld samples\n", qPrintable(path),
+    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n", qPrintable(path),
                 channelName[static_cast<std::size_t>(channel)], qPrintable(r.operation),
                 qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity, sensitivity == 0 ? ", auto" : "",
-                static_cast<long long>(r.samples));
+                static_cast<long long>(r.samples), r.samples == 1 ? "" : "s");
     return ExitOk;
 }
 

@@ -107,9 +107,10 @@ int runMeasure(const QStringList& args) {
     const QString path = parser.positionalArguments().at(0);
     auto state = std::make_unique<SharedState>();
     QString error;
-    if (!openRecording(*state, path, error))
+    // A set without channel A samples is an empty recording, as info and export read it.
+    if (!openRecording(*state, path, error, MissingSamples::Empty))
         return fail(error);
-    const std::int64_t count = state->sampleCount;
+    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
     std::int64_t from = 0, to = count;
     if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
         !intOption(parser, QStringLiteral("to"), 0, count, to) ||

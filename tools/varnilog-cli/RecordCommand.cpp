@@ -8,6 +8,8 @@
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
+#include "view/ScaleTables.h"
+#include "view/StatusBarText.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -44,6 +46,27 @@ bool pairOption(const QCommandLineParser& parser, const QString& name, int lo, i
     a = static_cast<std::uint8_t>(va);
     b = static_cast<std::uint8_t>(vb);
     return true;
+}
+
+} // namespace
+
+namespace {
+
+// The board's model may not have the requested time base or sensitivity: say what is recorded
+// instead, as the window shows it on the knob.
+void sayWhatTheModelChanged(const SharedState& state, int timeBase,
+                            const std::array<std::uint8_t, kChannels>& sensitivity) {
+    const QLocale c = QLocale::c();
+    if (state.timeBaseIndex != timeBase)
+        std::fprintf(
+            stderr, "%s: %s is not available, recording at %s\n", qPrintable(state.modelName),
+            qPrintable(samplingPeriodText(samplingPeriodTable[static_cast<std::size_t>(timeBase)], c)),
+            qPrintable(samplingPeriodText(samplingPeriodTable[state.timeBaseIndex], c)));
+    for (std::size_t ch = 0; ch < 2; ++ch)
+        if (state.channelSensitivity[ch] != sensitivity[ch])
+            std::fprintf(stderr, "%s: %s/div is not available on %c, recording at %s/div\n",
+                         qPrintable(state.modelName), qPrintable(voltLabel(sensitivity[ch], 6)),
+                         channelName[ch], qPrintable(voltLabel(state.channelSensitivity[ch], 6)));
 }
 
 } // namespace
@@ -103,6 +126,7 @@ int runRecord(const QStringList& args) {
     state->comPortName = parser.value(QStringLiteral("port"));
     state->deviceModel = static_cast<std::uint8_t>(model);
     state->timeBaseIndex = static_cast<std::uint8_t>(timeBase);
+    const auto requestedSensitivity = state->channelSensitivity;
     applyDeviceModelToState(*state);
 
     PosixSerialLink link;
@@ -125,6 +149,7 @@ int runRecord(const QStringList& args) {
                             .arg(state->comPortName));
         return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
     }
+    sayWhatTheModelChanged(*state, static_cast<int>(timeBase), requestedSensitivity);
     QElapsedTimer elapsed;
     elapsed.start();
     // Without a timeout a trigger waits until it fires or the user interrupts.

@@ -4,6 +4,7 @@
 
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
+#include "view/Knobs.h"
 #include "view/PageFile.h"
 #include "view/PrintPage.h"
 #include "view/ScaleTables.h"
@@ -69,6 +70,13 @@ int runRender(const QStringList& args) {
     QString error;
     if (!openRecording(*state, parser.positionalArguments().at(0), error))
         return fail(error);
+    {
+        // As the window after loading: the selected channel's offset is brought into the model's range.
+        const std::size_t c = state->selectedChannel % kChannels;
+        state->channelOffset[c] = describeOffset(state->channelOffset[c], state->channelZeroOffset[c],
+                                                 state->referenceVoltage, state->channelSensitivity[c])
+                                      .offset;
+    }
     state->zoomDivisor = parser.isSet(QStringLiteral("all")) ? showAllDivisor(state->sampleCount)
                                                              : static_cast<std::int32_t>(zoom);
     state->viewStart = parser.isSet(QStringLiteral("all")) ? 0 : start;
