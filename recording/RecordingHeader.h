@@ -78,6 +78,14 @@ struct DerivedChannelKeys {
 DerivedChannelKeys derivedChannelKeys(const RecordingHeader& header, int channel);
 DerivedChannelKeys readDerivedChannelKeys(const QString& rosPath, int channel);
 
+// The header's text with a derived channel's keys set (ILOSCKANALOW raised to channel + 1) or dropped
+// (ILOSCKANALOW lowered as below), for a change that puts it in place together with the channel's
+// file. Empty with error set when the header cannot be read.
+QByteArray headerWithDerivedKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
+                                 const QString& operation, QString& error);
+QByteArray headerWithoutDerivedKeys(const QString& rosPath, int channel, unsigned channelsWithData,
+                                    QString& error);
+
 // Sets a derived channel's keys and raises ILOSCKANALOW to channel + 1, saved in one replacement of
 // the file. False (error set) when it cannot be written; the file is then unchanged.
 bool writeDerivedChannelKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,

@@ -3,6 +3,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/SampleSummary.h"
+#include "recording/SetChange.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
@@ -44,6 +45,8 @@ void openSummaryFile(SharedState& state, int channel) {
 }
 
 void openSampleFiles(SharedState& state) {
+    // What a killed change of the set left is settled before anything of it is read.
+    recoverRecordingSetIfIdle(siblingPath(state.recordingPath, QStringLiteral(".ros")));
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
         file.close();

@@ -152,6 +152,9 @@ void TFormDzialania::workerDone() {
     case OperationFailure::WriteFailed:
         boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
         return;
+    case OperationFailure::SetBusy:
+        boxes_.showErrorBox(setBusyText());
+        return;
     }
 }
 
@@ -191,6 +194,8 @@ void TFormDzialania::btUsunClick(int channel) {
     if (!r.ok()) {
         if (r.failure == OperationFailure::WriteFailed)
             boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+        else if (r.failure == OperationFailure::SetBusy)
+            boxes_.showErrorBox(setBusyText());
         return;
     }
     changed_ = true;

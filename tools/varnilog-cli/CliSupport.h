@@ -14,6 +14,9 @@
 
 namespace varnilog::cli {
 
+// Another program holds the recording's lock.
+inline constexpr char kSetBusyText[] = "the recording is being changed by another program";
+
 enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // Prints "varnilog-cli: <text>" on stderr and returns the code.
