@@ -73,7 +73,8 @@ void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftover
     const QString base = ros.completeBaseName();
     const QDir dir = ros.absoluteDir();
     const QStringList names =
-        dir.entryList({QStringLiteral(".") + base + QStringLiteral(".*"), base + QStringLiteral(".*")},
+        dir.entryList({QStringLiteral(".") + base + QStringLiteral(".*"),
+                       QStringLiteral("..") + base + QStringLiteral(".*"), base + QStringLiteral(".*")},
                       QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString& name : names) {
         for (const QString& ext : setExtensions()) {
@@ -90,6 +91,9 @@ void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftover
                                     isNew ? ChannelChangeKind::Replace : ChannelChangeKind::Remove, inode});
                 else if (rest.endsWith(QStringLiteral(".part")))
                     leftovers.append(dir.filePath(name));
+            } else if (name.startsWith(QStringLiteral(".") + hidden) &&
+                       name.endsWith(QStringLiteral(".part"))) {
+                leftovers.append(dir.filePath(name)); // the safe writer's named temporary of a pending file
             } else if (name == plain + QStringLiteral(".tmp") || name == plain + QStringLiteral(".old~")) {
                 leftovers.append(dir.filePath(name));
             }
