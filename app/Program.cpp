@@ -157,6 +157,7 @@ void TForm1::connectHandlers() {
     connectMeasurementHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
+    watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
+#include "recording/FileIdentity.h"
 #include "view/ViewWindow.h"
 
 #include <QColor>
@@ -21,6 +22,7 @@ class QAbstractButton;
 class QLabel;
 class QPoint;
 class QTimer;
+class QFileSystemWatcher;
 namespace Ui {
 class TForm1;
 }
@@ -159,6 +161,10 @@ private:
     void SpeedButton80Click();
     void SpeedButton73Click();
     void recordingOnDisplayChanged();
+    // Another program's change of the recording on display (math, a rename of its files) is seen
+    // through the header, which every change replaces: the window loads the recording again.
+    void watchRecordingOnDisplay();
+    void recordingChangedOutside();
     // Shows a recording's base name in edFilename from its first character on.
     void showFileName(const QString& baseName);
 
@@ -246,10 +252,13 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
-    TFormPomiary* formPomiary_ = nullptr;     // child of this window, made on first use
-    TFormDzialania* formDzialania_ = nullptr; // likewise
-    AboutWindow* about_ = nullptr;            // made on first use
-    ManualWindow* manual_ = nullptr;          // made on first use
+    TFormPomiary* formPomiary_ = nullptr;      // child of this window, made on first use
+    TFormDzialania* formDzialania_ = nullptr;  // likewise
+    AboutWindow* about_ = nullptr;             // made on first use
+    ManualWindow* manual_ = nullptr;           // made on first use
+    QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display
+    QTimer* setChangeTimer_ = nullptr;         // gathers the several signals of one change
+    FileIdentity shownHeader_;                 // the ".ros" the recording on display was read from
     LongWork summaryWork_;     // builds the view summaries of a long recording opened without them
     QString shownSummaryText_; // its progress as panel 16 shows it
     LongWork longWork_;        // last: a job still running ends before the rest goes

@@ -74,7 +74,7 @@ RecordingHeader headerOfState(const SharedState& state, const QString& start) {
 }
 
 HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader& defaults) {
-    HeaderReading reading{headerFileState(rosPath), defaults};
+    HeaderReading reading{headerFileState(rosPath), defaults, identityOf(rosPath)};
     if (reading.file == HeaderFile::Readable) {
         const ProfileFile ros(rosPath);
         for (const ByteKey& key : kByteKeys) {
@@ -92,6 +92,8 @@ HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader&
             reading.values.derivedOperation[d] =
                 ros.readString(kSection, derivedOperationKey(channel), defaults.derivedOperation[d]);
         }
+        if (identityOf(rosPath) != reading.identity)
+            reading.identity.size = -2;
     }
     for (const ByteKey& key : kByteKeys) {
         std::uint8_t& value = key.field(reading.values);

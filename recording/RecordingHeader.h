@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/FileIdentity.h"
 #include "recording/FileWriter.h"
 
 #include <QString>
@@ -54,6 +55,7 @@ RecordingHeader headerOfState(const SharedState& state, const QString& start);
 struct HeaderReading {
     HeaderFile file = HeaderFile::Missing;
     RecordingHeader values;
+    FileIdentity identity; // of the file read; size -2 when it changed while it was read
 };
 
 // Reads the header at rosPath. Every number keeps its low 8 bits and is then brought into its range

@@ -1,5 +1,6 @@
 #include "recording/RecordingLoader.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/SampleSummary.h"
@@ -7,6 +8,7 @@
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <exception>
@@ -32,6 +34,24 @@ void applyHeader(SharedState& state, const RecordingHeader& header) {
     for (std::size_t d = 0; d < header.derivedSensitivity.size(); ++d)
         if (header.derivedSensitivity[d])
             state.channelSensitivity[kHeaderChannels + d] = *header.derivedSensitivity[d];
+}
+
+constexpr int kConsistentReadAttempts = 50;
+constexpr int kConsistentReadPauseMs = 20;
+
+// The sample files held are still at their names, no channel's file appeared or went since they were
+// opened, and no change of the set is half done: what was read of the header belongs to them.
+bool sameSetVersion(const SharedState& state, const QString& rosPath, const HeaderReading& read) {
+    if (recordingSetChanging(rosPath) || identityOf(rosPath) != read.identity)
+        return false;
+    for (int c = 0; c < kChannels; ++c) {
+        const QFile& file = state.sampleFile[c];
+        const FileIdentity now = identityOf(file.fileName());
+        const bool regular = QFileInfo(file.fileName()).isFile();
+        if (file.isOpen() ? !now.sameFile(identityOf(static_cast<int>(file.handle()))) : regular)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -74,7 +94,20 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
         }
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
-        const HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
+        HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
+        // Another program may replace a channel between the opens and the read of its keys: the
+        // files held must be those the header read describes, or both are taken again.
+        for (int attempt = 0; !sameSetVersion(state, rosPath, header); ++attempt) {
+            if (attempt == kConsistentReadAttempts) {
+                result.ok = false;
+                result.changedWhileRead = true;
+                result.errorText = QString::fromUtf16(kLoadErrorText);
+                return result;
+            }
+            QThread::msleep(kConsistentReadPauseMs);
+            openSampleFiles(state);
+            header = readRecordingHeader(rosPath, loaderDefaults(state));
+        }
         if (header.file == HeaderFile::Unreadable) {
             result.ok = false;
             result.errorText = QString::fromUtf16(kLoadErrorText);

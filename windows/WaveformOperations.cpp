@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/SetLock.h"
 #include "ui_WaveformOperations.h"
 #include "view/ScaleTables.h"
 

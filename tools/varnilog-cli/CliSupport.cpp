@@ -73,7 +73,9 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
     state.recordingPath = info.absoluteFilePath();
     const LoadResult loaded = loadRecording(state);
     if (!loaded.ok) {
-        error = QStringLiteral("%1: %2").arg(rosPath, loaded.errorText);
+        error = QStringLiteral("%1: %2").arg(
+            rosPath, loaded.changedWhileRead ? QStringLiteral("the recording changed while it was read")
+                                             : loaded.errorText);
         return false;
     }
     if (state.sampleCount < 0 && missing == MissingSamples::Refuse) {
