@@ -2,10 +2,10 @@
 #include "CliSupport.h"
 
 #include "recording/RecordingInput.h"
+#include "recording/SafeFile.h"
 #include "recording/TextExport.h"
 
 #include <QLocale>
-#include <QSaveFile>
 
 namespace varnilog::cli {
 
@@ -29,8 +29,8 @@ int runExport(const QStringList& args) {
     if (!openRecording(*state, parser.positionalArguments().at(0), error, MissingSamples::Empty))
         return fail(error);
     const QString outPath = parser.positionalArguments().at(1);
-    // Written beside the target and renamed into place: a failed export never leaves half a file.
-    QSaveFile out(outPath);
+    // Through the safe writer: a failed export never leaves half a file.
+    SafeFile out(outPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     Progress progress(QStringLiteral("exporting"));
