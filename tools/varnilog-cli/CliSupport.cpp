@@ -16,6 +16,23 @@
 
 namespace varnilog::cli {
 
+QString printableText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r' || u == u'\t')
+            out += u == u'\n'   ? QStringLiteral("\\n")
+                   : u == u'\r' ? QStringLiteral("\\r")
+                                : QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(static_cast<int>(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 int fail(const QString& text, int code) {
     std::fprintf(stderr, "varnilog-cli: %s\n", text.toLocal8Bit().constData());
     return code;

@@ -14,6 +14,10 @@
 
 namespace varnilog::cli {
 
+// text with its control characters written as escapes ("\x1b", "\r"): a value read from a file
+// cannot move the cursor, recolour or clear the terminal it is printed on.
+QString printableText(const QString& text);
+
 // Another program holds the recording's lock.
 inline constexpr char kSetBusyText[] = "the recording is being changed by another program";
 
