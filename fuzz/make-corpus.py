@@ -72,3 +72,12 @@ put("RecordingFuzz", "sparse-long", recording([1 << 21, 1 << 21, 0, 0], profiles
 put("RecordingFuzz", "damaged-header", recording([3000, 3000, 3000, 0], profiles["ros-garbage-values"],
     999, [0, 3, 2], bytes(range(256))))
 put("RecordingFuzz", "truncated", struct.pack("<3I", 800, 800, 800))
+
+
+def summary(length, flags, zoom, body):
+    return struct.pack("<IBB", length, flags, zoom) + body
+
+
+put("SummaryFuzz", "valid-long", summary(300000, 3, 1, b"VLSUMMA3" + bytes(range(256)) * 10))
+put("SummaryFuzz", "stale-trailer", summary(70000, 2, 3, b"VLSUMMA3" + b"\x10\xf0" * 300))
+put("SummaryFuzz", "garbage", summary(5000, 1, 0, b"NOTASUMMARY" * 9))
