@@ -45,9 +45,16 @@ SetLock::Result SetLock::lock(const QString& headerPath, int waitMs, QString& er
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
         // O_NOFOLLOW: a planted link must not lend its lock to another file.
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        // O_NONBLOCK: a pipe planted under the name must not hold the opener.
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             error = qt_error_string(errno);
+            return Result::Failed;
+        }
+        struct stat kind {};
+        if (::fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+            ::close(fd);
+            error = qt_error_string(EINVAL);
             return Result::Failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
