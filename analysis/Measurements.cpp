@@ -122,6 +122,11 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
         job.error = file.errorString();
         return false;
     }
+    const FileIdentity& expected = request.sampleIdentity[static_cast<std::size_t>(job.channel)];
+    if (expected.exists() && !expected.sameFile(identityOf(file.handle()))) {
+        job.error = QStringLiteral("the recording changed while it was read");
+        return false;
+    }
     const auto bufferSize = static_cast<std::size_t>(std::max<std::int64_t>(request.blockSamples, 1) + 2);
     std::vector<std::uint8_t> buffer(bufferSize);
     CodeStatistics stats;
@@ -214,6 +219,7 @@ MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, st
         const QString path = sampleFilePath(state.recordingPath, c);
         if (QFileInfo(path).isFile())
             request.sampleFiles[c] = path;
+        request.sampleIdentity[c] = identityOf(state.sampleFile[c].handle());
     }
     request.channelCount = state.channelCount;
     request.channelSensitivity = state.channelSensitivity;

@@ -9,6 +9,7 @@
 #include "analysis/EdgeScanner.h"
 #include "app/SharedState.h"
 #include "app/WorkProgress.h"
+#include "recording/FileIdentity.h"
 
 #include <QString>
 
@@ -21,7 +22,10 @@ namespace varnilog {
 
 struct MeasureRequest {
     std::array<QString, kChannels> sampleFiles{}; // empty: the channel has no file
-    int channelCount = 2;                         // channels A.. measured (those with a file)
+    // The files the settings below belong to (those the loader holds); a file found replaced at its
+    // name fails the measurement instead of mixing its samples with another version's settings.
+    std::array<FileIdentity, kChannels> sampleIdentity{};
+    int channelCount = 2; // channels A.. measured (those with a file)
     std::array<std::uint8_t, kChannels> channelSensitivity{1, 1, 1, 1};
     float samplingPeriodMs = 1.0f; // ms between two samples
     std::int64_t from = 0;         // samples: the span is [from, to)

@@ -4,6 +4,9 @@
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/SafeFile.h"
+#include "recording/SetChange.h"
+#include "recording/SetLock.h"
 #include "view/ScaleTables.h"
 
 #include <QFile>
@@ -378,39 +381,6 @@ private:
     QString writeError_;
 };
 
-// Puts the file at from in place of the one at to, keeping the one replaced aside at backup until
-// commit() or, on rollback(), putting it back.
-class Replacement {
-public:
-    Replacement(QString to) : to_(std::move(to)), backup_(to_ + QStringLiteral(".old~")) {}
-
-    bool moveAside(QString& error) {
-        if (!QFileInfo::exists(to_))
-            return true;
-        QFile::remove(backup_);
-        if (!QFile::rename(to_, backup_)) {
-            error = QStringLiteral("%1: cannot be replaced").arg(to_);
-            return false;
-        }
-        hadOld_ = true;
-        return true;
-    }
-    void rollback() {
-        QFile::remove(to_);
-        if (hadOld_)
-            QFile::rename(backup_, to_);
-    }
-    void commit() {
-        if (hadOld_)
-            QFile::remove(backup_);
-    }
-    const QString& backup() const { return backup_; }
-
-private:
-    QString to_, backup_;
-    bool hadOld_ = false;
-};
-
 OperationResult failed(OperationFailure failure, QString detail = {}) {
     OperationResult r;
     r.failure = failure;
@@ -420,7 +390,45 @@ OperationResult failed(OperationFailure failure, QString detail = {}) {
 
 } // namespace
 
+namespace {
+
+// Takes the set's lock and settles what an interrupted change left; a result that is not ok when the
+// set cannot be changed now.
+OperationResult lockSet(const QString& rosPath, SetLock& lock) {
+    QString error;
+    switch (lock.lock(rosPath, kSetLockWaitMs, error)) {
+    case SetLock::Result::Locked:
+        recoverRecordingSet(rosPath);
+        return {};
+    case SetLock::Result::Busy:
+        return failed(OperationFailure::SetBusy);
+    case SetLock::Result::Failed:
+        break;
+    }
+    return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(rosPath, error));
+}
+
+// A channel's name held by a link, a folder or a device is not ours to replace or remove.
+bool notRegular(const QString& path) {
+    const QFileInfo info(path);
+    return (info.exists() || info.isSymLink()) && (info.isSymLink() || !info.isFile());
+}
+
+// The header to be put in place with the channel's change, open and written.
+bool openHeader(SafeFile& header, const QByteArray& text, QString& error) {
+    if (!text.isEmpty() && header.open(QIODevice::WriteOnly) && header.write(text) == text.size())
+        return true;
+    if (error.isEmpty())
+        error = QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString());
+    return false;
+}
+
+} // namespace
+
 OperationResult computeDerivedChannel(const OperationRequest& request, const OperationProgress& progress) {
+    SetLock lock;
+    if (OperationResult busy = lockSet(request.rosPath, lock); !busy.ok())
+        return busy;
     const QString target = sampleFilePath(request.rosPath, request.target);
     const QFileInfo a(sampleFilePath(request.rosPath, 0));
     const std::int64_t samples = a.isFile() ? a.size() : 0;
@@ -428,6 +436,8 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
         return failed(OperationFailure::NoSamples);
     if (request.op.needsB() && !QFileInfo(sampleFilePath(request.rosPath, 1)).isFile())
         return failed(OperationFailure::NoChannelB);
+    if (notRegular(target))
+        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
     if (!request.replaceRecorded && holdsRecordedData(request.rosPath, request.target))
         return failed(OperationFailure::RecordedTarget);
 
@@ -441,40 +451,33 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
         return computation.cancelled() ? failed(OperationFailure::Cancelled)
                                        : failed(OperationFailure::ReadFailed, error);
 
+    // Samples first, at a pending name tied to the next header; the header's rename decides.
+    const QString keyText = operationKeyText(request.op);
+    SafeFile header(request.rosPath);
+    if (!openHeader(header,
+                    headerWithDerivedKeys(request.rosPath, request.target, sensitivity, keyText, error),
+                    error))
+        return failed(OperationFailure::WriteFailed, error);
+    const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Replace);
     DiskFileWriter disk;
     FileWriter& writer = request.writer != nullptr ? *request.writer : disk;
-    const QString temporary = target + QStringLiteral(".tmp");
-    std::unique_ptr<FileWriter::File> out = writer.create(temporary, error);
+    std::unique_ptr<FileWriter::File> out = writer.createReplacement(pending, error);
     if (!out)
-        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(temporary, error));
+        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(target, error));
     const bool written = computation.write(sensitivity, *out, error);
-    out.reset();
     if (!written) {
-        QFile::remove(temporary);
         if (computation.cancelled())
             return failed(OperationFailure::Cancelled);
         if (!computation.writeError().isEmpty())
             return failed(OperationFailure::WriteFailed,
-                          QStringLiteral("%1: %2").arg(temporary, computation.writeError()));
+                          QStringLiteral("%1: %2").arg(target, computation.writeError()));
         return failed(OperationFailure::ReadFailed, error);
     }
-
-    Replacement replacement(target);
-    if (!replacement.moveAside(error)) {
-        QFile::remove(temporary);
+    if (!out->commit())
+        return failed(OperationFailure::WriteFailed,
+                      QStringLiteral("%1: %2").arg(target, out->errorString()));
+    if (!commitChannelChange(lock, header, pending, target, ChannelChangeKind::Replace, error))
         return failed(OperationFailure::WriteFailed, error);
-    }
-    if (!QFile::rename(temporary, target)) {
-        QFile::remove(temporary);
-        replacement.rollback();
-        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: cannot be renamed").arg(temporary));
-    }
-    const QString keyText = operationKeyText(request.op);
-    if (!writeDerivedChannelKeys(request.rosPath, request.target, sensitivity, keyText, error)) {
-        replacement.rollback();
-        return failed(OperationFailure::WriteFailed, error);
-    }
-    replacement.commit();
     OperationResult result;
     result.sensitivity = sensitivity;
     result.samples = samples;
@@ -483,26 +486,31 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
 }
 
 OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool allowRecorded) {
+    SetLock lock;
+    if (OperationResult busy = lockSet(rosPath, lock); !busy.ok())
+        return busy;
     const QString target = sampleFilePath(rosPath, channel);
-    const bool hasFile = QFileInfo::exists(target);
+    const bool hasFile = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
     const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
     if (!hasFile && !keys.derived())
         return failed(OperationFailure::NoChannel);
+    if (hasFile && notRegular(target))
+        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
     if (hasFile && !keys.derived() && !allowRecorded)
         return failed(OperationFailure::RecordedTarget);
     unsigned withData = 0;
     for (int c = 0; c < kChannels; ++c)
         if (QFileInfo::exists(sampleFilePath(rosPath, c)))
             withData |= 1u << c;
-    Replacement removal(target);
     QString error;
-    if (!removal.moveAside(error))
+    SafeFile header(rosPath);
+    if (!openHeader(header, headerWithoutDerivedKeys(rosPath, channel, withData, error), error))
         return failed(OperationFailure::WriteFailed, error);
-    if (!removeDerivedChannelKeys(rosPath, channel, withData, error)) {
-        removal.rollback();
+    const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Remove);
+    if ((hasFile && !prepareChannelRemoval(target, pending, error)) ||
+        !commitChannelChange(lock, header, hasFile ? pending : QString(), target,
+                             hasFile ? ChannelChangeKind::Remove : ChannelChangeKind::Replace, error))
         return failed(OperationFailure::WriteFailed, error);
-    }
-    removal.commit();
     OperationResult result;
     result.operation = keys.operation;
     return result;

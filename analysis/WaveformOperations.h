@@ -81,6 +81,7 @@ enum class OperationFailure {
     NoChannel,      // nothing to remove
     ReadFailed,     // detail: "<file>: <reason>"
     WriteFailed,    // detail: "<file>: <reason>"
+    SetBusy,        // another program is changing the recording
 };
 
 struct OperationResult {

@@ -169,6 +169,7 @@ void TForm1::connectHandlers() {
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
+    watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
+#include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
 #include "view/ViewWindow.h"
 
@@ -26,6 +27,7 @@ class QLabel;
 class QMenu;
 class QPoint;
 class QTimer;
+class QFileSystemWatcher;
 namespace Ui {
 class TForm1;
 }
@@ -190,6 +192,10 @@ private:
     void SpeedButton80Click();
     void SpeedButton73Click();
     void recordingOnDisplayChanged();
+    // Another program's change of the recording on display (math, a rename of its files) is seen
+    // through the header, which every change replaces: the window loads the recording again.
+    void watchRecordingOnDisplay();
+    void recordingChangedOutside();
     // Shows a recording's base name in edFilename from its first character on.
     void showFileName(const QString& baseName);
 
@@ -307,6 +313,9 @@ private:
     std::optional<std::int64_t> lastFoundEvent_; // k of the event the search last put in view
     std::int64_t lastFoundViewStart_ = -1;       // viewStart it left
     std::optional<std::int64_t> lastSingleTrigger_;
+    QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display
+    QTimer* setChangeTimer_ = nullptr;         // gathers the several signals of one change
+    FileIdentity shownHeader_;                 // the ".ros" the recording on display was read from
     LongWork summaryWork_;     // builds the view summaries of a long recording opened without them
     QString shownSummaryText_; // its progress as panel 16 shows it
     LongWork longWork_;        // last: a job still running ends before the rest goes

@@ -4,6 +4,7 @@
 #include "analysis/MeasurementSpans.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
+#include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "spectrum/Unit5.h"
 #include "ui_Program.h"
@@ -16,9 +17,18 @@
 #include "windows/Unit8.h"
 #include "windows/Ustawienia.h"
 
+#include <QFileSystemWatcher>
 #include <QSignalBlocker>
+#include <QTimer>
 
 namespace varnilog {
+
+namespace {
+
+// A change of a set replaces its header and then settles its channel files within milliseconds.
+constexpr int kOutsideChangePauseMs = 150;
+
+} // namespace
 
 bool TForm1::loadRecording() {
     const int previousChannelCount = state_.channelCount;
@@ -33,6 +43,7 @@ bool TForm1::loadRecording() {
         drawTimeAxis();
     }
     const LoadResult r = readRecordingSettings(state_, previousChannelCount);
+    watchRecordingOnDisplay();
     if (!r.ok) {
         boxes_.showErrorBox(r.errorText);
         emit recordingChanged();
@@ -171,7 +182,42 @@ void TForm1::SpeedButton73Click() {
         windows_.form5->showSpectrum(ui_->ProgressBar1);
 }
 
+void TForm1::watchRecordingOnDisplay() {
+    if (setWatcher_ == nullptr) {
+        setWatcher_ = new QFileSystemWatcher(this);
+        setChangeTimer_ = new QTimer(this);
+        setChangeTimer_->setSingleShot(true);
+        setChangeTimer_->setInterval(kOutsideChangePauseMs);
+        connect(setWatcher_, &QFileSystemWatcher::fileChanged, setChangeTimer_, qOverload<>(&QTimer::start));
+        connect(setChangeTimer_, &QTimer::timeout, this, &TForm1::recordingChangedOutside);
+    }
+    if (!setWatcher_->files().isEmpty())
+        setWatcher_->removePaths(setWatcher_->files());
+    const QString ros = siblingPath(state_.recordingPath, QStringLiteral(".ros"));
+    shownHeader_ = identityOf(ros);
+    if (!state_.recordingPath.isEmpty() && shownHeader_.exists())
+        setWatcher_->addPath(ros);
+}
+
+void TForm1::recordingChangedOutside() {
+    // The window's own recording writes its header; a change made here reloads by itself.
+    if (recordingActive() || state_.samplingActive || state_.recordingPath.isEmpty())
+        return;
+    const QString ros = siblingPath(state_.recordingPath, QStringLiteral(".ros"));
+    const FileIdentity now = identityOf(ros);
+    if (now == shownHeader_) {
+        watchRecordingOnDisplay(); // a replaced header drops out of the watch
+        return;
+    }
+    if (!now.exists()) { // deleted or renamed elsewhere: what is held open stays on display
+        watchRecordingOnDisplay();
+        return;
+    }
+    loadRecording();
+}
+
 void TForm1::recordingOnDisplayChanged() {
+    watchRecordingOnDisplay();
     // Renamed or deleted: a build under the old names would leave its summaries there.
     startSummaryBuild();
     showFileName(state_.sampleCount < 0 ? QStringLiteral("...") : baseNameOf(state_.recordingPath));

@@ -162,6 +162,9 @@ StartResult Acquisition::start() {
         result.status = StartStatus::FilesNotCreated;
         return result;
     }
+    // Held until the stop: no other program changes the set while it is being written.
+    QString lockError;
+    setLock_.lock(fileSet_->rosPath(), 0, lockError);
     samplePaths_[0] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rca")).toStdString());
     samplePaths_[1] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rcb")).toStdString());
     state_.zoomDivisor = 1;
@@ -373,6 +376,7 @@ StopResult Acquisition::stop() {
         state_.recordingPath = result.rosPath;
     }
     fileSet_.reset();
+    setLock_.unlock();
     fault_ = false;
     faultShown_ = false;
     return result;

@@ -12,6 +12,7 @@
 #include "device/RecordingMarks.h"
 #include "device/SerialLink.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/SetLock.h"
 
 #include <QString>
 
@@ -149,6 +150,7 @@ private:
     };
     std::unique_ptr<ReceiveBuffers> rx_ = std::make_unique<ReceiveBuffers>();
     std::unique_ptr<RecordingFileSet> fileSet_;
+    SetLock setLock_; // of the set being recorded
     // ".rca" and ".rcb" of fileSet_, made once at start so the tick checks them without allocating.
     std::filesystem::path samplePaths_[2];
     bool fault_ = false;            // a tick ended sampling: no more ticks

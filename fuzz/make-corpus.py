@@ -82,3 +82,11 @@ for name, data in {
     "empty": b"",
 }.items():
     put("MarkerFileFuzz", name, data)
+
+def summary(length, flags, zoom, body):
+    return struct.pack("<IBB", length, flags, zoom) + body
+
+
+put("SummaryFuzz", "valid-long", summary(300000, 3, 1, b"VLSUMMA3" + bytes(range(256)) * 10))
+put("SummaryFuzz", "stale-trailer", summary(70000, 2, 3, b"VLSUMMA3" + b"\x10\xf0" * 300))
+put("SummaryFuzz", "garbage", summary(5000, 1, 0, b"NOTASUMMARY" * 9))

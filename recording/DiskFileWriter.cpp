@@ -35,7 +35,31 @@ private:
     QFile file_;
 };
 
+class SafeReplacement final : public FileWriter::File {
+public:
+    explicit SafeReplacement(const QString& path) : file_(path) {}
+
+    bool open() { return file_.open(QIODevice::WriteOnly); }
+    qint64 write(const char* data, qint64 size) override { return file_.write(data, size); }
+    bool resize(qint64) override { return false; }
+    QString errorString() const override { return file_.errorString(); }
+    bool commit() override { return file_.commit(); }
+    qint64 readBack(qint64 pos, char* out, qint64 count) override { return file_.readBack(pos, out, count); }
+
+private:
+    SafeFile file_;
+};
+
 } // namespace
+
+std::unique_ptr<FileWriter::File> FileWriter::createReplacement(const QString& path, QString& error) {
+    auto file = std::make_unique<SafeReplacement>(path);
+    if (!file->open()) {
+        error = file->errorString();
+        return nullptr;
+    }
+    return file;
+}
 
 std::unique_ptr<FileWriter::File> DiskFileWriter::create(const QString& path, QString& error) {
     auto file = std::make_unique<DiskFile>(path);

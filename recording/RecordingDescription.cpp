@@ -1,6 +1,8 @@
 #include "recording/RecordingDescription.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/RecordingFileSet.h"
+#include "recording/SetLock.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,8 +51,16 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
         const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
         body = lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     }
-    // Written aside and moved into place, so a failed save never leaves half a description.
+    // One writer per set: the description changes under the set's lock when it has a header.
+    SetLock lock;
     QString reason;
+    const QString ros = siblingPath(path, QStringLiteral(".ros"));
+    if (QFileInfo::exists(ros) && lock.lock(ros, kSetLockWaitMs, reason) == SetLock::Result::Busy) {
+        if (error != nullptr)
+            *error = setBusyText();
+        return false;
+    }
+    // Written aside and moved into place, so a failed save never leaves half a description.
     if (!DiskFileWriter().replace(path, body.toUtf8(), reason)) {
         if (error != nullptr)
             *error = reason;

@@ -136,9 +136,9 @@ void RecordingFileSet::closeSampleFiles() {
 void RecordingFileSet::finishSummaries() {
     const char* extensions[] = {".rca", ".rcb"};
     for (std::size_t c = 0; c < summaries_.size(); ++c) {
-        std::int64_t length = 0, modified = 0;
-        if (SampleSummaryWriter::identify(path(extensions[c]), length, modified))
-            summaries_[c].finish(length, modified);
+        const FileIdentity sample = SampleSummaryWriter::identify(path(extensions[c]));
+        if (sample.exists())
+            summaries_[c].finish(sample);
         else
             summaries_[c].abandon();
     }

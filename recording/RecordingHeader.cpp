@@ -1,5 +1,7 @@
 #include "recording/RecordingHeader.h"
 
+#include "recording/SafeFile.h"
+
 #include "recording/ProfileFile.h"
 #include "view/ScaleTables.h"
 
@@ -21,14 +23,6 @@ QString derivedSensitivityKey(int channel) {
 }
 QString derivedOperationKey(int channel) {
     return QStringLiteral("OPERACJA") + QChar(channelName[static_cast<std::size_t>(channel)]);
-}
-
-bool saveOrSay(ProfileFile& ros, QString& error) {
-    if (ros.save())
-        return true;
-    error = ros.unreadable() ? QStringLiteral("%1: cannot be read").arg(ros.path())
-                             : QStringLiteral("%1: cannot be written").arg(ros.path());
-    return false;
 }
 
 // One numeric key: its name, where its value lives and the range a read brings it into.
@@ -80,7 +74,7 @@ RecordingHeader headerOfState(const SharedState& state, const QString& start) {
 }
 
 HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader& defaults) {
-    HeaderReading reading{headerFileState(rosPath), defaults};
+    HeaderReading reading{headerFileState(rosPath), defaults, identityOf(rosPath)};
     if (reading.file == HeaderFile::Readable) {
         const ProfileFile ros(rosPath);
         for (const ByteKey& key : kByteKeys) {
@@ -98,6 +92,8 @@ HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader&
             reading.values.derivedOperation[d] =
                 ros.readString(kSection, derivedOperationKey(channel), defaults.derivedOperation[d]);
         }
+        if (identityOf(rosPath) != reading.identity)
+            reading.identity.size = -2;
     }
     for (const ByteKey& key : kByteKeys) {
         std::uint8_t& value = key.field(reading.values);
@@ -143,30 +139,70 @@ DerivedChannelKeys readDerivedChannelKeys(const QString& rosPath, int channel) {
     return derivedChannelKeys(readRecordingHeader(rosPath).values, channel);
 }
 
+namespace {
+
+// The text of the header with its ILOSCKANALOW and a derived channel's keys changed by change; empty
+// with error set when the header cannot be read.
+template <typename Change>
+QByteArray changedHeaderText(const QString& rosPath, QString& error, Change change) {
+    ProfileFile ros(rosPath);
+    if (ros.unreadable()) {
+        error = QStringLiteral("%1: cannot be read").arg(rosPath);
+        return {};
+    }
+    change(ros);
+    QByteArray text = ros.text();
+    if (text.isEmpty())
+        error = QStringLiteral("%1: cannot be written").arg(rosPath);
+    return text;
+}
+
+bool saveText(const QString& rosPath, const QByteArray& text, QString& error) {
+    if (text.isEmpty())
+        return false;
+    QString reason;
+    if (writeFileSafely(rosPath, text, reason))
+        return true;
+    error = QStringLiteral("%1: %2").arg(rosPath, reason);
+    return false;
+}
+
+} // namespace
+
+QByteArray headerWithDerivedKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
+                                 const QString& operation, QString& error) {
+    const std::uint8_t count = readRecordingHeader(rosPath).values.channelCount;
+    return changedHeaderText(rosPath, error, [&](ProfileFile& ros) {
+        ros.setInteger(kSection, derivedSensitivityKey(channel), sensitivity);
+        ros.setString(kSection, derivedOperationKey(channel), operation);
+        ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey),
+                       std::max(count, static_cast<std::uint8_t>(channel + 1)));
+    });
+}
+
+QByteArray headerWithoutDerivedKeys(const QString& rosPath, int channel, unsigned channelsWithData,
+                                    QString& error) {
+    return changedHeaderText(rosPath, error, [&](ProfileFile& ros) {
+        ros.removeKey(kSection, derivedSensitivityKey(channel));
+        ros.removeKey(kSection, derivedOperationKey(channel));
+        int count = kHeaderChannels;
+        for (int c = kHeaderChannels; c < kChannels; ++c)
+            if (c != channel && (channelsWithData & (1u << c)) != 0)
+                count = c + 1;
+        // A removal only lowers the count: a one-channel set stays one.
+        count = std::min(count, ros.readInteger(kSection, QString::fromLatin1(kChannelCountKey), count));
+        ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey), count);
+    });
+}
+
 bool writeDerivedChannelKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
                              const QString& operation, QString& error) {
-    const std::uint8_t count = readRecordingHeader(rosPath).values.channelCount;
-    ProfileFile ros(rosPath);
-    ros.setInteger(kSection, derivedSensitivityKey(channel), sensitivity);
-    ros.setString(kSection, derivedOperationKey(channel), operation);
-    ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey),
-                   std::max(count, static_cast<std::uint8_t>(channel + 1)));
-    return saveOrSay(ros, error);
+    return saveText(rosPath, headerWithDerivedKeys(rosPath, channel, sensitivity, operation, error), error);
 }
 
 bool removeDerivedChannelKeys(const QString& rosPath, int channel, unsigned channelsWithData,
                               QString& error) {
-    ProfileFile ros(rosPath);
-    ros.removeKey(kSection, derivedSensitivityKey(channel));
-    ros.removeKey(kSection, derivedOperationKey(channel));
-    int count = kHeaderChannels;
-    for (int c = kHeaderChannels; c < kChannels; ++c)
-        if (c != channel && (channelsWithData & (1u << c)) != 0)
-            count = c + 1;
-    // A removal only lowers the count: a one-channel set stays one.
-    count = std::min(count, ros.readInteger(kSection, QString::fromLatin1(kChannelCountKey), count));
-    ros.setInteger(kSection, QString::fromLatin1(kChannelCountKey), count);
-    return saveOrSay(ros, error);
+    return saveText(rosPath, headerWithoutDerivedKeys(rosPath, channel, channelsWithData, error), error);
 }
 
 } // namespace varnilog

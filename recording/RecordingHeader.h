@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/FileIdentity.h"
 #include "recording/FileWriter.h"
 
 #include <QString>
@@ -54,6 +55,7 @@ RecordingHeader headerOfState(const SharedState& state, const QString& start);
 struct HeaderReading {
     HeaderFile file = HeaderFile::Missing;
     RecordingHeader values;
+    FileIdentity identity; // of the file read; size -2 when it changed while it was read
 };
 
 // Reads the header at rosPath. Every number keeps its low 8 bits and is then brought into its range
@@ -77,6 +79,14 @@ struct DerivedChannelKeys {
 };
 DerivedChannelKeys derivedChannelKeys(const RecordingHeader& header, int channel);
 DerivedChannelKeys readDerivedChannelKeys(const QString& rosPath, int channel);
+
+// The header's text with a derived channel's keys set (ILOSCKANALOW raised to channel + 1) or dropped
+// (ILOSCKANALOW lowered as below), for a change that puts it in place together with the channel's
+// file. Empty with error set when the header cannot be read.
+QByteArray headerWithDerivedKeys(const QString& rosPath, int channel, std::uint8_t sensitivity,
+                                 const QString& operation, QString& error);
+QByteArray headerWithoutDerivedKeys(const QString& rosPath, int channel, unsigned channelsWithData,
+                                    QString& error);
 
 // Sets a derived channel's keys and raises ILOSCKANALOW to channel + 1, saved in one replacement of
 // the file. False (error set) when it cannot be written; the file is then unchanged.

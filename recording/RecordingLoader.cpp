@@ -1,11 +1,14 @@
 #include "recording/RecordingLoader.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/SampleSummary.h"
+#include "recording/SetChange.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <exception>
@@ -31,6 +34,24 @@ void applyHeader(SharedState& state, const RecordingHeader& header) {
             state.channelSensitivity[kHeaderChannels + d] = *header.derivedSensitivity[d];
 }
 
+constexpr int kConsistentReadAttempts = 50;
+constexpr int kConsistentReadPauseMs = 20;
+
+// The sample files held are still at their names, no channel's file appeared or went since they were
+// opened, and no change of the set is half done: what was read of the header belongs to them.
+bool sameSetVersion(const SharedState& state, const QString& rosPath, const HeaderReading& read) {
+    if (recordingSetChanging(rosPath) || identityOf(rosPath) != read.identity)
+        return false;
+    for (int c = 0; c < kChannels; ++c) {
+        const QFile& file = state.sampleFile[c];
+        const FileIdentity now = identityOf(file.fileName());
+        const bool regular = QFileInfo(file.fileName()).isFile();
+        if (file.isOpen() ? !now.sameFile(identityOf(static_cast<int>(file.handle()))) : regular)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void openSummaryFile(SharedState& state, int channel) {
@@ -42,6 +63,8 @@ void openSummaryFile(SharedState& state, int channel) {
 }
 
 void openSampleFiles(SharedState& state) {
+    // What a killed change of the set left is settled before anything of it is read.
+    recoverRecordingSetIfIdle(siblingPath(state.recordingPath, QStringLiteral(".ros")));
     for (int c = 0; c < kChannels; ++c) {
         QFile& file = state.sampleFile[c];
         file.close();
@@ -69,7 +92,20 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
         }
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
-        const HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
+        HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
+        // Another program may replace a channel between the opens and the read of its keys: the
+        // files held must be those the header read describes, or both are taken again.
+        for (int attempt = 0; !sameSetVersion(state, rosPath, header); ++attempt) {
+            if (attempt == kConsistentReadAttempts) {
+                result.ok = false;
+                result.changedWhileRead = true;
+                result.errorText = QString::fromUtf16(kLoadErrorText);
+                return result;
+            }
+            QThread::msleep(kConsistentReadPauseMs);
+            openSampleFiles(state);
+            header = readRecordingHeader(rosPath, loaderDefaults(state));
+        }
         if (header.file == HeaderFile::Unreadable) {
             result.ok = false;
             result.errorText = QString::fromUtf16(kLoadErrorText);

@@ -16,8 +16,9 @@ inline constexpr char16_t kLoadErrorText[] = u"Błąd otwarcia pliku!";
 // What a load read: the base name for edFilename, or the reason it failed.
 struct LoadResult {
     bool ok = true;
-    QString errorText; // kLoadErrorText when !ok
-    QString baseName;  // file name of recordingPath without folder and extension
+    QString errorText;             // kLoadErrorText when !ok
+    QString baseName;              // file name of recordingPath without folder and extension
+    bool changedWhileRead = false; // another program kept changing the set while it was read
 };
 
 // The first half of a load: closes the sample files of the recording on display and opens those of

@@ -1,9 +1,11 @@
 #include "recording/RecordingManagement.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SampleSummary.h"
+#include "recording/SetLock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -167,12 +169,27 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
             return result;
         }
     }
+    // One writer at a time; the lock stays with the header's inode through its rename.
+    SetLock lock;
+    QString lockError;
+    if (QFileInfo::exists(rosPath) &&
+        lock.lock(rosPath, kSetLockWaitMs, lockError) != SetLock::Result::Locked) {
+        result.error = lockError.isEmpty() ? setBusyText() : lockError;
+        return result;
+    }
+    std::array<FileIdentity, 4> samplesBefore;
+    for (std::size_t c = 0; c < samplesBefore.size(); ++c)
+        samplesBefore[c] = identityOf(siblingPath(rosPath, QLatin1String(kRecordingSampleExtensions[c])));
     std::optional<ReplacedDescription> replaced;
     if (!leftover.isEmpty())
         replaced.emplace(leftover);
     result.error = moveAll(moves, mover, replaced ? &*replaced : nullptr);
     if (!result.error.isEmpty())
         return result;
+    // A rename changes the sample files' change time: their summaries are told it was ours.
+    for (std::size_t c = 0; c < samplesBefore.size(); ++c)
+        if (samplesBefore[c].exists())
+            restampSummary(newBase + QLatin1String(kRecordingSampleExtensions[c]), samplesBefore[c]);
     if (replaced) {
         QString ignored;
         replaced->remove(ignored); // also when the set brought no description of its own
@@ -183,6 +200,10 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
 }
 
 bool deleteRecordingSet(const QString& rosPath) {
+    SetLock lock;
+    QString error;
+    if (QFileInfo::exists(rosPath) && lock.lock(rosPath, kSetLockWaitMs, error) == SetLock::Result::Busy)
+        return false;
     bool allGone = true;
     for (const QString& ext : deletedExtensions()) {
         const QString path = siblingPath(rosPath, ext);

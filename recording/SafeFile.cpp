@@ -96,7 +96,7 @@ bool SafeFile::open(OpenMode mode) {
     }
 #ifdef O_TMPFILE
     // Anonymous until committed: a kill at any moment leaves nothing behind.
-    fd_ = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    fd_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     anonymous_ = fd_ >= 0;
     if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         fail(systemReason(errno));
@@ -105,7 +105,7 @@ bool SafeFile::open(OpenMode mode) {
 #endif
     for (int attempt = 0; fd_ < 0 && attempt < 100; ++attempt) {
         const QByteArray candidate = temporaryName(folder, name);
-        fd_ = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ >= 0)
             tempPath_ = QFile::decodeName(candidate);
         else if (errno != EEXIST) {
@@ -168,6 +168,26 @@ bool SafeFile::rewrite(qint64 offset, const char* data, qint64 size) {
         offset += n;
     }
     return true;
+}
+
+int SafeFile::handle() const {
+    return fd_;
+}
+
+qint64 SafeFile::readBack(qint64 pos, char* out, qint64 count) {
+    if (fd_ < 0 || !flushBuffer())
+        return -1;
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(fd_, out + done, static_cast<size_t>(count - done), static_cast<off_t>(pos + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 && done == 0 ? -1 : done;
+        done += got;
+    }
+    return done;
 }
 
 bool SafeFile::commit() {
@@ -240,6 +260,14 @@ bool SafeFile::flushBuffer() {
     return !failed();
 }
 
+qint64 SafeFile::readBack(qint64, char*, qint64) {
+    return -1;
+}
+
+int SafeFile::handle() const {
+    return -1;
+}
+
 qint64 SafeFile::writeData(const char* data, qint64 size) {
     if (!save_ || failed())
         return -1;
@@ -288,6 +316,10 @@ void SafeFile::discard() {
 }
 
 #endif
+
+FileIdentity SafeFile::identity() const {
+    return identityOf(handle());
+}
 
 void SafeFile::cancel() {
     discard();

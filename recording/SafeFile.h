@@ -6,6 +6,8 @@
 // Depends on QtCore.
 #pragma once
 
+#include "recording/FileIdentity.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QIODevice>
@@ -38,6 +40,15 @@ public:
     // Writes size bytes again at offset, within what was written before (containers such as ZIP fill
     // in an entry's sizes after its data). False with errorString set; commit() then fails too.
     bool rewrite(qint64 offset, const char* data, qint64 size);
+
+    // Reads back count bytes at pos of what was written so far (after the writes before it reached
+    // the file); -1 on failure.
+    qint64 readBack(qint64 pos, char* out, qint64 count);
+
+    // The temporary's identity while open (its inode is the one the target will have).
+    FileIdentity identity() const;
+    // The temporary's descriptor while open (-1 otherwise), e.g. to lock it before it is in place.
+    int handle() const;
 
     bool isSequential() const override { return true; }
     const QString& targetPath() const { return target_; }

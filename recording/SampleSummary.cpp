@@ -1,6 +1,7 @@
 #include "recording/SampleSummary.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/SafeFile.h"
 #include "recording/SampleSummaryWriter.h"
 
 #include <QDateTime>
@@ -19,7 +20,7 @@ namespace varnilog {
 
 namespace {
 
-constexpr char kMagic[8] = {'V', 'L', 'S', 'U', 'M', 'M', 'A', '2'};
+constexpr char kMagic[8] = {'V', 'L', 'S', 'U', 'M', 'M', 'A', '3'};
 constexpr std::int64_t kBuildBlock = 1 << 20; // a whole number of coarse blocks
 
 void putInt64(std::uint8_t* out, std::int64_t v) {
@@ -53,22 +54,33 @@ bool allHole(QFile& file, std::int64_t pos, std::int64_t end) {
 
 } // namespace
 
-std::int64_t fileModifiedMs(const QFile& file) {
-    return file.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch();
-}
-
 std::array<std::uint8_t, kSummaryMarkSize> summaryMark() {
     std::array<std::uint8_t, kSummaryMarkSize> out{};
     std::memcpy(out.data(), kMagic, sizeof kMagic);
     return out;
 }
 
-std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(std::int64_t length, std::int64_t modifiedMs) {
+std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(const FileIdentity& sample) {
     std::array<std::uint8_t, kSummaryTrailerSize> out{};
     std::memcpy(out.data(), kMagic, sizeof kMagic);
-    putInt64(out.data() + 8, length);
-    putInt64(out.data() + 16, modifiedMs);
+    putInt64(out.data() + 8, sample.size);
+    putInt64(out.data() + 16, sample.modifiedNs);
+    putInt64(out.data() + 24, sample.changedNs);
+    putInt64(out.data() + 32, static_cast<std::int64_t>(sample.inode));
+    putInt64(out.data() + 40, static_cast<std::int64_t>(sample.device));
     return out;
+}
+
+FileIdentity summaryTrailerIdentity(const std::uint8_t* trailer) {
+    FileIdentity id;
+    if (std::memcmp(trailer, kMagic, sizeof kMagic) != 0)
+        return id;
+    id.size = getInt64(trailer + 8);
+    id.modifiedNs = getInt64(trailer + 16);
+    id.changedNs = getInt64(trailer + 24);
+    id.inode = static_cast<std::uint64_t>(getInt64(trailer + 32));
+    id.device = static_cast<std::uint64_t>(getInt64(trailer + 40));
+    return id;
 }
 
 QString summaryPathFor(const QString& samplePath) {
@@ -115,13 +127,13 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample) {
     if (size < kSummaryMarkSize + kSummaryTrailerSize ||
         readAt(summary, 0, mark, kSummaryMarkSize) != kSummaryMarkSize ||
         std::memcmp(mark, kMagic, sizeof kMagic) != 0 ||
-        readAt(summary, size - kSummaryTrailerSize, trailer, kSummaryTrailerSize) != kSummaryTrailerSize ||
-        std::memcmp(trailer, kMagic, sizeof kMagic) != 0)
+        readAt(summary, size - kSummaryTrailerSize, trailer, kSummaryTrailerSize) != kSummaryTrailerSize)
         return layout;
-    const std::int64_t length = getInt64(trailer + 8);
+    const FileIdentity described = summaryTrailerIdentity(trailer);
+    const std::int64_t length = described.size;
     const std::int64_t coarse = length / kSummaryCoarseBlock;
     const std::int64_t fine = length / kSummaryFineBlock;
-    if (length < 0 || length != sample.size() || getInt64(trailer + 16) != fileModifiedMs(sample) ||
+    if (length < 0 || described != identityOf(sample.handle()) ||
         size != kSummaryMarkSize + 2 * (fine + coarse) + kSummaryTrailerSize)
         return layout;
     layout.valid = true;
@@ -135,8 +147,8 @@ bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progre
     QFile sample(samplePath);
     if (!QFileInfo(samplePath).isFile() || !sample.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    const std::int64_t length = sample.size();
-    const std::int64_t modified = fileModifiedMs(sample);
+    const FileIdentity before = identityOf(sample.handle());
+    const std::int64_t length = before.size;
     const std::int64_t whole = length / kSummaryFineBlock * kSummaryFineBlock;
     DiskFileWriter disk;
     SampleSummaryWriter writer;
@@ -158,9 +170,28 @@ bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progre
     std::fill_n(block.begin(), length - whole, std::uint8_t{0});
     writer.add(std::span(block.data(), static_cast<std::size_t>(length - whole)));
     // A file that changed while it was read would get a summary of neither version.
-    if (sample.size() != length || fileModifiedMs(sample) != modified)
+    if (identityOf(sample.handle()) != before)
         return false;
-    return writer.finish(length, modified);
+    return writer.finish(before);
+}
+
+bool restampSummary(const QString& samplePath, const FileIdentity& before) {
+    const QString path = summaryPathFor(samplePath);
+    QFile summary(path);
+    if (!summary.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = summary.readAll();
+    const FileIdentity now = identityOf(samplePath);
+    if (bytes.size() < kSummaryMarkSize + kSummaryTrailerSize || !now.sameFile(before) ||
+        now.size != before.size)
+        return false;
+    auto* trailer = reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.size() - kSummaryTrailerSize);
+    if (summaryTrailerIdentity(trailer) != before)
+        return false;
+    const auto stamped = summaryTrailer(now);
+    std::memcpy(trailer, stamped.data(), stamped.size());
+    QString error;
+    return writeFileSafely(path, bytes, error);
 }
 
 } // namespace varnilog

@@ -4,15 +4,17 @@
 // file it describes, and rename and delete treat it like the sample files. Programs that read only
 // the settings and sample files never see them.
 //
-// Layout: the 8-byte mark "VLSUMMA2", one (min, max) byte pair per whole 256 samples, then one pair
-// per whole 65 536 samples, then a 32-byte trailer ("VLSUMMA2", the sample file's length and its modification
-// time in ms since the epoch, both little-endian int64, 8 bytes reserved). A partial block at the end has no
-// pair. The fine pairs come first so a recording streams them out in order; the trailer comes last because
-// the sample file's identity is known only when it is complete.
-// Depends on QtCore only.
+// Layout: the 8-byte mark "VLSUMMA3", one (min, max) byte pair per whole 256 samples, then one pair
+// per whole 65 536 samples, then a 48-byte trailer ("VLSUMMA3", then the sample file's length, its
+// modification and change times in ns since the epoch, its inode and device, all little-endian int64).
+// The change time and inode cannot be set back or copied by user tools, so a summary is trusted only
+// for the very file it was made from. A partial block at the end has no pair. The fine pairs come first so a
+// recording streams them out in order; the trailer comes last because the sample file's identity is known
+// only when it is complete. Depends on QtCore only.
 #pragma once
 
 #include "app/WorkProgress.h"
+#include "recording/FileIdentity.h"
 
 #include <QFile>
 #include <QString>
@@ -26,7 +28,7 @@ namespace varnilog {
 inline constexpr std::int64_t kSummaryFineBlock = 256;
 inline constexpr std::int64_t kSummaryCoarseBlock = 65536;
 inline constexpr std::int64_t kSummaryMarkSize = 8;
-inline constexpr std::int64_t kSummaryTrailerSize = 32;
+inline constexpr std::int64_t kSummaryTrailerSize = 48;
 
 // ".rsa" for ".rca" and so on: the summary beside a sample file.
 QString summaryPathFor(const QString& samplePath);
@@ -41,13 +43,13 @@ struct SummaryLayout {
 
 // The mark at the start of every summary.
 std::array<std::uint8_t, kSummaryMarkSize> summaryMark();
-// The trailer of a summary of a sample file of length samples, modified at modifiedMs.
-std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(std::int64_t length, std::int64_t modifiedMs);
-// The modification time of a file as a summary records it.
-std::int64_t fileModifiedMs(const QFile& file);
+// The trailer of a summary of the sample file of that identity (its size is the length in samples).
+std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(const FileIdentity& sample);
+// The identity a summary's trailer records; size -1 when the bytes are no trailer.
+FileIdentity summaryTrailerIdentity(const std::uint8_t* trailer);
 
-// Checks an open summary against its open sample file: the trailer, the length and modification time
-// of the sample file now (trailer), and the summary's own size. Anything else is not valid and must not be
+// Checks an open summary against its open sample file: the trailer, the identity of the sample file
+// now (size, times, inode, device), and the summary's own size. Anything else is not valid and must not be
 // used.
 SummaryLayout readSummaryLayout(QFile& summary, QFile& sample);
 
@@ -63,5 +65,10 @@ using SummaryProgress = WorkProgress;
 // changed meanwhile or cannot be read, or when the summary cannot be written: nothing is left behind
 // then, and the view keeps reading the samples.
 bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progress = {});
+
+// After the program itself renamed a sample file (which changes its change time and nothing else),
+// the summary now beside it is made to name the renamed file, if it described it before the rename.
+// The summary is rewritten whole through the safe writer; false leaves it to be rebuilt.
+bool restampSummary(const QString& samplePath, const FileIdentity& before);
 
 } // namespace varnilog

@@ -3,13 +3,9 @@
 #include "recording/CodeRange.h"
 #include "recording/SampleSummary.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <filesystem>
 
 namespace varnilog {
 
@@ -36,13 +32,10 @@ bool SampleSummaryWriter::start(const QString& samplePath, FileWriter& writer) {
     lo_ = 255;
     hi_ = 0;
     finalPath_ = summaryPathFor(samplePath);
-    // Hidden, so the folder shows a recording's own files while it runs; the process id keeps two
-    // programs summarising the same file apart.
-    const QFileInfo summary(finalPath_);
-    tempPath_ = summary.dir().filePath(
-        QStringLiteral(".%1.%2.part").arg(summary.fileName()).arg(QCoreApplication::applicationPid()));
+    // An unnamed temporary that follows no link: nothing shows in the folder while the recording runs,
+    // and nothing planted at a name can be written through.
     QString error;
-    file_ = writer.create(tempPath_, error);
+    file_ = writer.createReplacement(finalPath_, error);
     // The mark goes out with the first pairs: a short recording writes its summary only at the end.
     const auto mark = summaryMark();
     std::copy(mark.begin(), mark.end(), pairs_.begin());
@@ -89,15 +82,12 @@ bool SampleSummaryWriter::flushPairs() {
 bool SampleSummaryWriter::appendCoarsePairs() {
     // The fine pairs are on disk by now; the coarse ones are made from them rather than kept for a
     // recording of any length.
-    QFile fine(tempPath_);
-    if (!fine.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return false;
     const std::int64_t coarseBytes = 2 * (samples_ / kSummaryCoarseBlock);
     const auto chunk = static_cast<std::int64_t>(pairs_.size());
     std::uint8_t coarse[2 * (kPairBufferBytes / (2 * kFinePerCoarse))];
     for (std::int64_t pos = 0; pos < coarseBytes * kFinePerCoarse; pos += chunk) {
         const std::int64_t want = std::min(chunk, coarseBytes * kFinePerCoarse - pos);
-        if (readAt(fine, kSummaryMarkSize + pos, pairs_.data(), want) != want)
+        if (file_->readBack(kSummaryMarkSize + pos, reinterpret_cast<char*>(pairs_.data()), want) != want)
             return false;
         std::size_t n = 0;
         for (std::int64_t k = 0; k < want; k += 2 * kFinePerCoarse) {
@@ -116,42 +106,25 @@ bool SampleSummaryWriter::appendCoarsePairs() {
     return true;
 }
 
-bool SampleSummaryWriter::finish(std::int64_t length, std::int64_t modifiedMs) {
+bool SampleSummaryWriter::finish(const FileIdentity& sample) {
     if (!file_)
         return false;
-    const auto trailer = summaryTrailer(length, modifiedMs);
+    const auto trailer = summaryTrailer(sample);
     const bool written =
-        length == samples_ && flushPairs() && appendCoarsePairs() &&
+        sample.size == samples_ && flushPairs() && appendCoarsePairs() &&
         file_->write(reinterpret_cast<const char*>(trailer.data()), static_cast<qint64>(trailer.size())) ==
-            static_cast<qint64>(trailer.size());
-    file_.reset();
-    std::error_code error;
-    if (written) {
-        // rename(2) replaces a summary that appeared meanwhile in one step.
-        std::filesystem::rename(QFile::encodeName(tempPath_).toStdString(),
-                                QFile::encodeName(finalPath_).toStdString(), error);
-        if (!error)
-            return true;
-    }
-    QFile::remove(tempPath_);
-    return false;
+            static_cast<qint64>(trailer.size()) &&
+        file_->commit();
+    file_.reset(); // uncommitted: nothing is left behind
+    return written;
 }
 
 void SampleSummaryWriter::abandon() {
-    if (!file_)
-        return;
     file_.reset();
-    QFile::remove(tempPath_);
 }
 
-bool SampleSummaryWriter::identify(const QString& samplePath, std::int64_t& length,
-                                   std::int64_t& modifiedMs) {
-    QFile file(samplePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    length = file.size();
-    modifiedMs = fileModifiedMs(file);
-    return true;
+FileIdentity SampleSummaryWriter::identify(const QString& samplePath) {
+    return identityOf(samplePath);
 }
 
 } // namespace varnilog

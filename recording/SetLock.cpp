@@ -1,5 +1,6 @@
 #include "recording/SetLock.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
@@ -16,16 +17,22 @@
 
 namespace varnilog {
 
+QString setBusyText() {
+    return QCoreApplication::translate("SetLock", "Nagranie jest zmieniane przez inny program");
+}
+
 SetLock::~SetLock() {
     unlock();
 }
 
-SetLock::SetLock(SetLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+SetLock::SetLock(SetLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), next_(std::exchange(other.next_, -1)) {}
 
 SetLock& SetLock::operator=(SetLock&& other) noexcept {
     if (this != &other) {
         unlock();
         fd_ = std::exchange(other.fd_, -1);
+        next_ = std::exchange(other.next_, -1);
     }
     return *this;
 }
@@ -38,9 +45,16 @@ SetLock::Result SetLock::lock(const QString& headerPath, int waitMs, QString& er
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
         // O_NOFOLLOW: a planted link must not lend its lock to another file.
-        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        // O_NONBLOCK: a pipe planted under the name must not hold the opener.
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             error = qt_error_string(errno);
+            return Result::Failed;
+        }
+        struct stat kind {};
+        if (::fstat(fd, &kind) != 0 || !S_ISREG(kind.st_mode)) {
+            ::close(fd);
+            error = qt_error_string(EINVAL);
             return Result::Failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -72,9 +86,29 @@ SetLock::Result SetLock::lock(const QString& headerPath, int waitMs, QString& er
 }
 
 void SetLock::unlock() {
-    if (fd_ >= 0)
-        ::close(fd_); // closing the last descriptor releases the flock
-    fd_ = -1;
+    for (int* fd : {&next_, &fd_}) {
+        if (*fd >= 0)
+            ::close(*fd); // closing the last descriptor releases the flock
+        *fd = -1;
+    }
+}
+
+bool SetLock::lockReplacement(int fd) {
+    if (fd_ < 0 || fd < 0)
+        return false;
+    // A descriptor of our own: the lock outlives the writer's, until unlock.
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0 || ::flock(own, LOCK_EX | LOCK_NB) != 0) {
+        if (own >= 0)
+            ::close(own);
+        return false;
+    }
+    if (next_ >= 0) {
+        ::close(fd_);
+        fd_ = next_;
+    }
+    next_ = own;
+    return true;
 }
 
 #else // Other systems: one writer is not enforced.
@@ -90,6 +124,10 @@ SetLock::Result SetLock::lock(const QString& headerPath, int, QString& error) {
 
 void SetLock::unlock() {
     fd_ = -1;
+}
+
+bool SetLock::lockReplacement(int) {
+    return fd_ >= 0;
 }
 
 #endif

@@ -24,13 +24,20 @@ public:
     Result lock(const QString& headerPath, int waitMs, QString& error);
     void unlock();
     bool isLocked() const { return fd_ >= 0; }
+    // Also locks the open file fd, the set's next ".ros" before it is renamed into place: a writer
+    // that replaces the header keeps the set locked. False when it cannot be locked.
+    bool lockReplacement(int fd);
 
 private:
     int fd_ = -1;
+    int next_ = -1; // the replacement's lock
 };
 
 // How long a second writer waits before it gives up: a header change takes milliseconds, a derived
 // channel of a long recording longer, and a user would rather hear "busy" than watch a hang.
 inline constexpr int kSetLockWaitMs = 2000;
+
+// What the window tells a user whose change finds the set held by another writer.
+QString setBusyText();
 
 } // namespace varnilog

@@ -1,11 +1,12 @@
 #include "view/PageFile.h"
 
+#include "recording/SafeFile.h"
+
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace varnilog {
 
 namespace {
 
-bool paintPng(QSaveFile& file, const PrintPageContent& content) {
+bool paintPng(SafeFile& file, const PrintPageContent& content) {
     QImage page(rasterPageSize(kSavedPictureScale), QImage::Format_RGB32);
     {
         QPainter painter(&page);
@@ -27,7 +28,7 @@ bool paintPng(QSaveFile& file, const PrintPageContent& content) {
 constexpr QSize kSvgPage(2970, 2100);
 constexpr int kSvgResolution = 254;
 
-bool paintSvg(QSaveFile& file, const PrintPageContent& content) {
+bool paintSvg(SafeFile& file, const PrintPageContent& content) {
     const QSize size = rasterPageSize(kSavedPictureScale);
     QSvgGenerator svg;
     svg.setOutputDevice(&file);
@@ -43,7 +44,7 @@ bool paintSvg(QSaveFile& file, const PrintPageContent& content) {
     return painter.end();
 }
 
-bool paintPdf(QSaveFile& file, const PrintPageContent& content) {
+bool paintPdf(SafeFile& file, const PrintPageContent& content) {
     QPdfWriter pdf(&file);
     pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF()));
     pdf.setResolution(300);
@@ -81,7 +82,7 @@ bool writePageFile(const QString& path, const PrintPageContent& content, QString
             *error = QStringLiteral("unknown file type (PNG, SVG or PDF)");
         return false;
     }
-    QSaveFile file(path);
+    SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
             *error = file.errorString();
@@ -90,13 +91,22 @@ bool writePageFile(const QString& path, const PrintPageContent& content, QString
     const bool painted = format == PageFormat::Png   ? paintPng(file, content)
                          : format == PageFormat::Svg ? paintSvg(file, content)
                                                      : paintPdf(file, content);
-    if (painted && file.error() == QFileDevice::NoError && file.commit())
+    // The SVG and PDF writers ignore a failed write: the device remembers it and refuses the commit.
+    if (painted && !file.failed() && file.commit())
         return true;
     if (error)
-        *error = file.error() != QFileDevice::NoError ? file.errorString()
-                                                      : QStringLiteral("cannot draw the page");
-    file.cancelWriting();
+        *error = file.failed() ? file.errorString() : QStringLiteral("cannot draw the page");
+    file.cancel();
     return false;
+}
+
+bool writeImageFile(const QString& path, const QImage& image, QString* error) {
+    QString reason;
+    const bool ok = writeFileSafely(
+        path, [&image](QIODevice& device) { return image.save(&device, "PNG"); }, reason);
+    if (!ok && error)
+        *error = reason.isEmpty() ? QStringLiteral("cannot write the picture") : reason;
+    return ok;
 }
 
 } // namespace varnilog

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingInput.h"
+#include "recording/SafeFile.h"
 #include "recording/TextExport.h"
 #include "windows/StandardDialogs.h"
 
@@ -29,9 +30,9 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     if (options.viewToStart)
         options.viewToStart();
 
-    QFile file(path);
-    // Unbuffered: the exporter writes in large pieces of its own.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // Through the safe writer: the old file stays until the whole export is there.
+    SafeFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
         boxes.showErrorBox(
             QString::fromUtf8("Nie można utworzyć pliku %1: %2").arg(path, file.errorString()));
         return false;
@@ -47,18 +48,21 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
                                                result = exportRecordingText(source, file, locale, progress);
                                                return result.ok;
                                            });
-    file.close();
+    if (completed && result.ok && !file.commit()) {
+        result.ok = false;
+        result.error = file.errorString();
+    }
     if (!completed && result.ok) {
         // Cancelled after the last line (or never started): still no file.
         result.ok = false;
         result.cancelled = true;
     }
     if (result.cancelled) {
-        file.remove();
+        file.cancel();
         return false;
     }
     if (!result.ok) {
-        file.remove(); // no half-written export is left behind
+        file.cancel(); // no half-written export is left behind
         boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, result.error));
         return false;
     }

@@ -3,6 +3,7 @@
 #include "analysis/MeasurementText.h"
 #include "analysis/PeriodFile.h"
 #include "app/MessageBoxes.h"
+#include "recording/SafeFile.h"
 #include "ui_Measurements.h"
 #include "view/ScaleTables.h"
 #include "windows/StandardDialogs.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTimer>
 
@@ -41,11 +41,11 @@ struct TFormPomiary::Job {
 
     // progress may be empty (a short span measured on the window thread).
     void run(const WorkProgress& progress) {
-        std::unique_ptr<QSaveFile> file;
+        std::unique_ptr<SafeFile> file;
         std::unique_ptr<PeriodFileWriter> writer;
         PeriodSink sink;
         if (!periodPath.isEmpty()) {
-            file = std::make_unique<QSaveFile>(periodPath);
+            file = std::make_unique<SafeFile>(periodPath);
             if (!file->open(QIODevice::WriteOnly)) {
                 periodError = file->errorString();
                 return;

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/SetLock.h"
 #include "ui_WaveformOperations.h"
 #include "view/ScaleTables.h"
 
@@ -152,6 +153,9 @@ void TFormDzialania::workerDone() {
     case OperationFailure::WriteFailed:
         boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
         return;
+    case OperationFailure::SetBusy:
+        boxes_.showErrorBox(setBusyText());
+        return;
     }
 }
 
@@ -191,6 +195,8 @@ void TFormDzialania::btUsunClick(int channel) {
     if (!r.ok()) {
         if (r.failure == OperationFailure::WriteFailed)
             boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+        else if (r.failure == OperationFailure::SetBusy)
+            boxes_.showErrorBox(setBusyText());
         return;
     }
     changed_ = true;

@@ -1,5 +1,7 @@
 #include "recording/RecordingManagement.h"
 #include "recording/RecordingDescription.h"
+#include "recording/SampleSummary.h"
+#include "recording/SetLock.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace varnilog;
@@ -376,4 +379,38 @@ TEST(RecordingManagementTest, BareNamesResolveAgainstTheBrowsedFolder) {
     };
     for (const Row& r : rows)
         EXPECT_EQ(resolveAgainst(r.base, r.name).toStdString(), r.expected) << r.name;
+}
+
+// Rename, delete and description wait for the set's writer and then refuse, all leaving the set as it
+// was; a rename of our own keeps the summaries valid for the moved sample files.
+TEST(RecordingManagementTest, ChangesRefuseAHeldSetAndRenameKeepsTheSummaries) {
+    QTemporaryDir dir;
+    const QString ros = dir.filePath(QStringLiteral("a.ros"));
+    test::writeFile(ros, "[PARAMETRY]\r\n");
+    test::writeFile(dir.filePath(QStringLiteral("a.rca")), test::randomBytes(70000, 1));
+    ASSERT_TRUE(buildSampleSummary(dir.filePath(QStringLiteral("a.rca"))));
+    {
+        SetLock writer;
+        QString error;
+        ASSERT_EQ(writer.lock(ros, 0, error), SetLock::Result::Locked);
+        RenameResult renamed;
+        bool deleted = true, described = true;
+        QString describeError;
+        std::thread a([&] { renamed = renameRecordingSet(ros, dir.filePath(QStringLiteral("b"))); });
+        std::thread b([&] { deleted = deleteRecordingSet(ros); });
+        std::thread c([&] {
+            described = saveRecordingDescription(dir.filePath(QStringLiteral("a.roc")), "x", &describeError);
+        });
+        a.join(), b.join(), c.join();
+        EXPECT_FALSE(renamed.renamed);
+        EXPECT_EQ(renamed.error, setBusyText());
+        EXPECT_FALSE(deleted);
+        EXPECT_FALSE(described);
+        EXPECT_EQ(describeError, setBusyText());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"a.rca", "a.ros", "a.rsa"}));
+    }
+    ASSERT_TRUE(renameRecordingSet(ros, dir.filePath(QStringLiteral("b"))).renamed);
+    QFile sample(dir.filePath(QStringLiteral("b.rca"))), summary(dir.filePath(QStringLiteral("b.rsa")));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly) && summary.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(readSummaryLayout(summary, sample).valid);
 }

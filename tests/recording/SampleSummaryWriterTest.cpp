@@ -32,7 +32,7 @@ std::vector<std::uint8_t> samples(std::int64_t length, int seed) {
 }
 
 // The summary computed the plain way, straight from the layout.
-QByteArray expectedSummary(const std::vector<std::uint8_t>& s, std::int64_t modifiedMs) {
+QByteArray expectedSummary(const std::vector<std::uint8_t>& s, const FileIdentity& sample) {
     QByteArray out;
     const auto mark = summaryMark();
     out.append(reinterpret_cast<const char*>(mark.data()), kSummaryMarkSize);
@@ -42,7 +42,7 @@ QByteArray expectedSummary(const std::vector<std::uint8_t>& s, std::int64_t modi
             out.append(static_cast<char>(*lo));
             out.append(static_cast<char>(*hi));
         }
-    const auto trailer = summaryTrailer(static_cast<std::int64_t>(s.size()), modifiedMs);
+    const auto trailer = summaryTrailer(sample);
     out.append(reinterpret_cast<const char*>(trailer.data()), kSummaryTrailerSize);
     return out;
 }
@@ -77,8 +77,9 @@ TEST(SampleSummaryWriterTest, AnyCutIntoAppendsGivesTheSummaryOfTheWhole) {
             writer.add(std::span(s.data() + pos, n));
             pos += n;
         }
-        ASSERT_TRUE(writer.finish(r.length, 1234567));
-        EXPECT_EQ(test::readFile(summaryPathFor(path)), expectedSummary(s, 1234567));
+        const FileIdentity sample{7, 8, r.length, 1234567, 7654321};
+        ASSERT_TRUE(writer.finish(sample));
+        EXPECT_EQ(test::readFile(summaryPathFor(path)), expectedSummary(s, sample));
         EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("rec.rsa")});
     }
 }
@@ -111,7 +112,8 @@ TEST(SampleSummaryWriterTest, AFailedSummaryLeavesNothingAndKeepsAnOlderOne) {
         writer.add(s);
         if (r.abandon)
             writer.abandon();
-        EXPECT_FALSE(writer.finish(static_cast<std::int64_t>(s.size()) + r.extraLength, 1));
+        EXPECT_FALSE(
+            writer.finish(FileIdentity{1, 1, static_cast<std::int64_t>(s.size()) + r.extraLength, 1, 1}));
         EXPECT_FALSE(writer.active());
         EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("rec.rsa")});
         EXPECT_EQ(test::readFile(summaryPathFor(path)), QByteArray("older"));

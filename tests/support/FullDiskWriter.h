@@ -22,6 +22,12 @@ public:
             return real;
         return std::make_unique<FullFile>(std::move(real));
     }
+    std::unique_ptr<File> createReplacement(const QString& path, QString& error) override {
+        auto real = disk_.createReplacement(path, error);
+        if (!real || (full_ && !full_(path)))
+            return real;
+        return std::make_unique<FullFile>(std::move(real));
+    }
     bool replace(const QString& path, QByteArrayView bytes, QString& error) override {
         if (full_ && !full_(path))
             return disk_.replace(path, bytes, error);
@@ -36,6 +42,7 @@ private:
         qint64 write(const char*, qint64) override { return -1; }
         bool resize(qint64 size) override { return real_->resize(size); }
         QString errorString() const override { return reason(); }
+        bool commit() override { return false; }
 
     private:
         std::unique_ptr<File> real_;

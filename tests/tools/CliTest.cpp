@@ -80,6 +80,14 @@ TEST(CliTest, InfoReportsTheSettingsOfARecording) {
     EXPECT_EQ(a["coupling"].toString(), "DC");
     EXPECT_EQ(o["channels"].toArray()[1].toObject()["offset"].toInt(), 90);
     EXPECT_FALSE(o["channels"].toArray()[2].toObject()["file"].toBool());
+
+    // Values from the file reach the terminal with their control characters escaped.
+    writeFile(ros, "[PARAMETRY]\r\nSTART=\x1b[2J\x07x\tz\x7f\r\nOPERACJAC=A\x1b]0;t\r\n");
+    writeFile(QString(ros).replace(".ros", ".rcc"), "abc");
+    const CliRun text = runCli({"info", ros});
+    EXPECT_TRUE(text.out.contains("start:       \\x1b[2J\\x07x\\tz\\x7f\n")) << text.out.constData();
+    EXPECT_TRUE(text.out.contains("derived: A\\x1b]0;t\n")) << text.out.constData();
+    EXPECT_FALSE(text.out.contains('\x1b'));
 }
 
 TEST(CliTest, ExportWritesTheSpreadsheetText) {

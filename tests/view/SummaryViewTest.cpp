@@ -154,6 +154,30 @@ TEST_F(SummaryViewTest, SummaryOfAChangedSampleFileIsNotUsed) {
              f.write(QByteArray(1 << 20, char(240))); // same length, other samples
              f.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
          }},
+        {"rewritten in the middle, modification time set back",
+         [](const QString& p, const QString&) {
+             QFile f(p);
+             f.open(QIODevice::ReadWrite);
+             const QDateTime was = f.fileTime(QFileDevice::FileModificationTime);
+             f.seek(kLength / 2);
+             f.write(QByteArray(4096, char(255)));
+             f.flush();
+             f.setFileTime(was, QFileDevice::FileModificationTime);
+         }},
+        {"summary of another file of the same length and time",
+         [](const QString& p, const QString& sum) {
+             const QString other = p + QStringLiteral(".other.rca");
+             QFile::remove(other);
+             QFile::copy(p, other);
+             QFile f(other);
+             f.open(QIODevice::ReadWrite);
+             f.write(QByteArray(4096, char(1)));
+             f.setFileTime(QFileInfo(p).lastModified(), QFileDevice::FileModificationTime);
+             f.close();
+             buildSampleSummary(other);
+             QFile::remove(sum);
+             QFile::copy(summaryPathFor(other), sum);
+         }},
         {"summary cut short",
          [](const QString&, const QString& sum) {
              QFile f(sum);

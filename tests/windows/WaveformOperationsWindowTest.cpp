@@ -1,7 +1,9 @@
 // "Działania na przebiegach" over a loaded recording: A − B into C on the worker, after which C is a
 // channel of the main window (its box enabled and checked, its V/div in the status bar); replacing
 // recorded data only after the user agrees; removing C takes the channel away again.
+#include "analysis/Measurements.h"
 #include "app/Program.h"
+#include "recording/SetLock.h"
 #include "spectrum/Unit5.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
@@ -149,4 +151,39 @@ TEST_F(WaveformOperationsWindowTest, AnulujStopsTheComputationAndWritesNothing) 
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcc"))));
     EXPECT_EQ(state->channelCount, 2);
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// Another program changes the recording on display: the window shows the new channel with its own
+// scale, a measurement prepared before the change refuses the replaced file instead of mixing it with
+// the old scale, and a change asked for here while the other program holds the set is refused.
+TEST_F(WaveformOperationsWindowTest, AChangeByAnotherProgramIsShownAndNeverMixed) {
+    open({{150, 100, 150, 100}, {125, 150, 125, 150}});
+    const auto outside = [this](int sensitivity) {
+        OperationRequest r;
+        r.rosPath = ros;
+        r.op = *parseOperation(QStringLiteral("A-B"));
+        r.sensitivity = sensitivity;
+        r.sourceSensitivity = {4, 4};
+        ASSERT_TRUE(computeDerivedChannel(r).ok());
+    };
+    outside(5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->channelCount == 3; }, 5000));
+    EXPECT_EQ(state->channelSensitivity[2], 5);
+    EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isEnabled());
+
+    const MeasureRequest before = measureRequestFor(*state, 0, 4);
+    outside(3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state->channelSensitivity[2] == 3; }, 5000));
+    const MeasureResult stale = measureSpan(before);
+    EXPECT_FALSE(stale.ok);
+    EXPECT_TRUE(stale.error.endsWith(QStringLiteral("the recording changed while it was read")))
+        << stale.error.toStdString();
+    EXPECT_TRUE(measureSpan(measureRequestFor(*state, 0, 4)).ok);
+
+    SetLock other;
+    QString error;
+    ASSERT_EQ(other.lock(ros, 0, error), SetLock::Result::Locked);
+    inWindow([](TFormDzialania& w) { compute(w, 1, "rbD", 5); });
+    EXPECT_EQ(boxes.errors(), QStringList{QString::fromUtf8("Nagranie jest zmieniane przez inny program")});
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcd"))));
 }

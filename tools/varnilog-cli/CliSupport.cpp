@@ -18,6 +18,23 @@
 
 namespace varnilog::cli {
 
+QString printableText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\n' || u == u'\r' || u == u'\t')
+            out += u == u'\n'   ? QStringLiteral("\\n")
+                   : u == u'\r' ? QStringLiteral("\\r")
+                                : QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(static_cast<int>(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 int fail(const QString& text, int code) {
     std::fprintf(stderr, "varnilog-cli: %s\n", text.toLocal8Bit().constData());
     return code;
@@ -75,7 +92,9 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
     state.recordingPath = info.absoluteFilePath();
     const LoadResult loaded = loadRecording(state);
     if (!loaded.ok) {
-        error = QStringLiteral("%1: %2").arg(rosPath, loaded.errorText);
+        error = QStringLiteral("%1: %2").arg(
+            rosPath, loaded.changedWhileRead ? QStringLiteral("the recording changed while it was read")
+                                             : loaded.errorText);
         return false;
     }
     if (state.sampleCount < 0 && missing == MissingSamples::Refuse) {

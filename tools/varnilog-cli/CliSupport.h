@@ -16,6 +16,13 @@
 
 namespace varnilog::cli {
 
+// text with its control characters written as escapes ("\x1b", "\r"): a value read from a file
+// cannot move the cursor, recolour or clear the terminal it is printed on.
+QString printableText(const QString& text);
+
+// Another program holds the recording's lock.
+inline constexpr char kSetBusyText[] = "the recording is being changed by another program";
+
 enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // Prints "varnilog-cli: <text>" on stderr and returns the code.

@@ -12,7 +12,6 @@
 #include "recording/WavFormat.h"
 
 #include <QLocale>
-#include <QSaveFile>
 
 namespace varnilog::cli {
 
@@ -40,8 +39,8 @@ int exportText(const QCommandLineParser& parser, SharedState& state, const QStri
     QLocale locale;
     if (QString localeError; !localeOption(parser, locale, localeError))
         return fail(localeError, ExitUsage);
-    // Written beside the target and renamed into place: a failed export never leaves half a file.
-    QSaveFile out(outPath);
+    // Through the safe writer: a failed export never leaves half a file.
+    SafeFile out(outPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     RecordingInput input(state);

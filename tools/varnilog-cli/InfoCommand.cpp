@@ -80,8 +80,8 @@ int runInfo(const QStringList& args) {
         return ExitOk;
     }
     QString text;
-    text += QStringLiteral("recording:   %1\n").arg(s.recordingPath);
-    text += QStringLiteral("start:       %1\n").arg(start);
+    text += QStringLiteral("recording:   %1\n").arg(printableText(s.recordingPath));
+    text += QStringLiteral("start:       %1\n").arg(printableText(start));
     text += QStringLiteral("time base:   %1 (index %2, %3 ms per sample)\n")
                 .arg(timeBaseCaption(s.timeBaseIndex))
                 .arg(s.timeBaseIndex)
@@ -103,7 +103,7 @@ int runInfo(const QStringList& args) {
                         .arg(s.channelOffset[c]);
         else if (!operation[c].isEmpty())
             line += QStringLiteral(", %1/div, derived: %2")
-                        .arg(voltLabel(s.channelSensitivity[c], 6), operation[c]);
+                        .arg(voltLabel(s.channelSensitivity[c], 6), printableText(operation[c]));
         text += line + QLatin1Char('\n');
     }
     std::fputs(text.toLocal8Bit().constData(), stdout);

@@ -32,6 +32,8 @@ QString failureText(const OperationResult& r, const QString& path, int channel) 
         return QStringLiteral("%1: there is no channel %2").arg(path, letter);
     case OperationFailure::Cancelled:
         return QStringLiteral("cancelled");
+    case OperationFailure::SetBusy:
+        return QStringLiteral("%1: %2").arg(path, QLatin1String(kSetBusyText));
     case OperationFailure::ReadFailed:
     case OperationFailure::WriteFailed:
     case OperationFailure::None:

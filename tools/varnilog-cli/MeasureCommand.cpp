@@ -4,9 +4,8 @@
 #include "analysis/MeasurementText.h"
 #include "analysis/Measurements.h"
 #include "analysis/PeriodFile.h"
+#include "recording/SafeFile.h"
 #include "view/ScaleTables.h"
-
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -126,14 +125,14 @@ int runMeasure(const QStringList& args) {
         if (!wanted.contains(QChar(channelName[c])))
             request.sampleFiles[c].clear();
 
-    std::unique_ptr<QSaveFile> periodFile;
+    std::unique_ptr<SafeFile> periodFile;
     std::unique_ptr<PeriodFileWriter> periodWriter;
     PeriodSink sink;
     if (parser.isSet(QStringLiteral("per-period"))) {
-        // Written beside the target and renamed into place: a failed run never leaves half a file.
-        periodFile = std::make_unique<QSaveFile>(parser.value(QStringLiteral("per-period")));
+        // Through the safe writer: a failed run (a full disk, a failed measurement) leaves no file.
+        periodFile = std::make_unique<SafeFile>(parser.value(QStringLiteral("per-period")));
         if (!periodFile->open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("%1: %2").arg(periodFile->fileName(), periodFile->errorString()));
+            return fail(QStringLiteral("%1: %2").arg(periodFile->targetPath(), periodFile->errorString()));
         periodWriter = std::make_unique<PeriodFileWriter>(*periodFile, locale, request.samplingPeriodMs,
                                                           request.channelSensitivity);
         sink = [&](const PeriodRecord& p) { periodWriter->add(p); };
@@ -147,12 +146,12 @@ int runMeasure(const QStringList& args) {
         },
         sink);
     progress.finish();
-    if (periodWriter && (!periodWriter->finish() || !periodFile->commit()))
-        return fail(QStringLiteral("%1: %2").arg(periodFile->fileName(), periodWriter->failed()
-                                                                             ? periodWriter->error()
-                                                                             : periodFile->errorString()));
     if (!result.ok)
         return fail(result.error);
+    if (periodWriter && (!periodWriter->finish() || !periodFile->commit()))
+        return fail(QStringLiteral("%1: %2").arg(periodFile->targetPath(), periodWriter->failed()
+                                                                               ? periodWriter->error()
+                                                                               : periodFile->errorString()));
     const QByteArray report = parser.isSet(QStringLiteral("json"))
                                   ? jsonReport(path, request, result)
                                   : textReport(path, request, result, locale);

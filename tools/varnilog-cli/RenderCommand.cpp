@@ -96,8 +96,8 @@ int runRender(const QStringList& args) {
             return fail(QStringLiteral("%1: %2").arg(out, error));
         return ExitOk;
     }
-    if (!state->bmpScreen.save(out, "PNG"))
-        return fail(QStringLiteral("%1: cannot write the picture").arg(out));
+    if (!writeImageFile(out, state->bmpScreen, &error))
+        return fail(QStringLiteral("%1: %2").arg(out, error));
     return ExitOk;
 }
 

@@ -6,6 +6,7 @@
 #include "recording/RecordingInput.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumPlot.h"
+#include "view/PageFile.h"
 #include "view/ScaleTables.h"
 #include "view/WaveformRenderer.h"
 
@@ -96,8 +97,9 @@ int runSpectrum(const QStringList& args) {
         QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
         DrawSpectrum(plot, state->bmpBackground, *data, view);
         const QString png = parser.value(QStringLiteral("png"));
-        if (!plot.save(png, "PNG"))
-            return fail(QStringLiteral("%1: cannot write the picture").arg(png));
+        QString error;
+        if (!writeImageFile(png, plot, &error))
+            return fail(QStringLiteral("%1: %2").arg(png, error));
     }
     return ExitOk;
 }
