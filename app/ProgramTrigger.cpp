@@ -87,6 +87,8 @@ void TForm1::triggerTick(const TickResult& tick) {
 
 void TForm1::singleTriggerCaught(std::int64_t sample) {
     lastSingleTrigger_ = sample;
+    // The caught event is found again later among the recording's markers.
+    acquisition().addTriggerMark(sample);
 }
 
 void TForm1::drawTriggerMarks(int column) {

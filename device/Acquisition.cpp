@@ -332,8 +332,14 @@ bool Acquisition::addMark() {
     return marks_.noteMark(newest, clock_.now().time().msecsSinceStartOfDay());
 }
 
+bool Acquisition::addTriggerMark(std::int64_t sample) {
+    if (!state_.samplingActive || !fileSet_)
+        return false;
+    return marks_.noteMark(sample, clock_.now().time().msecsSinceStartOfDay(), MarkerKind::Wyzwolenie);
+}
+
 bool Acquisition::saveMarksIfDue(QString& error) {
-    return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error);
+    return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error, setLock_.isLocked());
 }
 
 StopResult Acquisition::stop() {
@@ -371,7 +377,7 @@ StopResult Acquisition::stop() {
     } else {
         fileSet_->finishSummaries();
         result.rosPath = fileSet_->rosPath();
-        if (QString error; !marks_.save(result.rosPath, error))
+        if (QString error; !marks_.save(result.rosPath, error, setLock_.isLocked()))
             report(error);
         state_.recordingPath = result.rosPath;
     }

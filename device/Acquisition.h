@@ -111,6 +111,8 @@ public:
     // A user's mark at the newest sample, labelled with the clock's time; false while not sampling
     // (or when too many marks wait for the next save).
     bool addMark();
+    // A trigger event caught at sample ("Pojedynczy"), labelled like a user's mark; false as addMark.
+    bool addTriggerMark(std::int64_t sample);
     // Writes the markers of this recording when a save is due (at most every 5 s; stop saves the
     // rest). False with error set when the ".rmk" could not be written.
     bool saveMarksIfDue(QString& error);

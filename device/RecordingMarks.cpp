@@ -36,11 +36,10 @@ void RecordingMarks::noteTick(std::int64_t firstSample, std::int64_t skippedByte
     lossLastTick_ = true;
 }
 
-bool RecordingMarks::noteMark(std::int64_t sample, int msecsSinceMidnight) {
+bool RecordingMarks::noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind) {
     if (pendingCount_ >= kPendingCapacity)
         return false;
-    pending_[static_cast<std::size_t>(pendingCount_++)] = {sample, sample, MarkerKind::Uwaga,
-                                                           msecsSinceMidnight};
+    pending_[static_cast<std::size_t>(pendingCount_++)] = {sample, sample, kind, msecsSinceMidnight};
     changed_ = true;
     return true;
 }
@@ -66,11 +65,11 @@ void RecordingMarks::takePending() {
     lossPending_ = -1;
 }
 
-bool RecordingMarks::save(const QString& rosPath, QString& error) {
+bool RecordingMarks::save(const QString& rosPath, QString& error, bool lockHeld) {
     if (!changed_)
         return true;
     SetLock lock;
-    const SetLock::Result locked = lock.lock(rosPath, 0, error);
+    const SetLock::Result locked = lockHeld ? SetLock::Result::Locked : lock.lock(rosPath, 0, error);
     if (locked == SetLock::Result::Busy)
         return true; // another program changes the set now: the next save writes these too
     if (locked == SetLock::Result::Failed)

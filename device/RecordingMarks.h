@@ -27,12 +27,13 @@ public:
     void noteTick(std::int64_t firstSample, std::int64_t skippedBytes);
     // A user's mark at sample, labelled with the wall-clock time (ms since midnight). False when the
     // pending list is full until the next save. No allocation.
-    bool noteMark(std::int64_t sample, int msecsSinceMidnight);
+    bool noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind = MarkerKind::Uwaga);
     // True when something changed and the last save was kSaveEveryTicks ticks ago or more.
     bool saveDue() const { return changed_ && ticksSinceSave_ >= kSaveEveryTicks; }
     // Writes every marker of this recording to the ".rmk" of rosPath (under the set's lock, without
-    // waiting: a busy set is tried again at the next save). False with error set when it failed.
-    bool save(const QString& rosPath, QString& error);
+    // waiting: a busy set is tried again at the next save; lockHeld: the caller holds it already, as
+    // the recording does). False with error set when it failed.
+    bool save(const QString& rosPath, QString& error, bool lockHeld = false);
     // Every marker of this recording noted so far (the saved ones and the pending ones, labelled).
     std::vector<Marker> markers() const;
 

@@ -231,3 +231,21 @@ TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
         EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
     }
 }
+
+// A WAV of a span takes the markers inside it along as an Audacity label track, timed from its start.
+TEST(InterchangeCommandTest, WavLabelsHoldTheMarkersOfTheSpan) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    for (const char* at : {"200", "950"})
+        ASSERT_EQ(runCli({"markers", ros, "--add", at, QStringLiteral("m") + at}).code, 0);
+    const QString wav = dir.filePath(QStringLiteral("x.wav"));
+    ASSERT_EQ(runCli({"export", ros, wav, "--from", "100", "--to", "900", "--labels"}).code, 0);
+    const QList<QByteArray> lines =
+        test::readFile(dir.filePath(QStringLiteral("x.labels.txt"))).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 1);
+    const QList<QByteArray> fields = lines[0].trimmed().split('\t');
+    ASSERT_EQ(fields.size(), 3);
+    EXPECT_NEAR(fields[0].toDouble(), 0.01, 1e-9); // sample 200 of a WAV that starts at 100, 0.1 ms each
+    EXPECT_EQ(fields[2], "m200");
+    EXPECT_EQ(runCli({"export", ros, dir.filePath(QStringLiteral("x.csv")), "--labels"}).code, 2);
+}

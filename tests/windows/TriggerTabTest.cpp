@@ -2,6 +2,7 @@
 // while the tab stays usable during sampling; F3 / Shift+F3 walk the events of a recording.
 #include "app/Program.h"
 #include "device/PtyBoard.h"
+#include "recording/MarkerFile.h"
 #include "recording/ProfileFile.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSetBuilder.h"
@@ -68,6 +69,13 @@ TEST_F(TriggerTabTest, SingleCatchesTheFirstPulseWhileSampling) {
             pulses.push_back(i);
     ASSERT_FALSE(pulses.empty());
     EXPECT_EQ(*form->lastSingleTrigger(), pulses.front());
+    // The caught event is kept among the recording's markers.
+    QString ros = dir.filePath(sets.first());
+    ros.replace(QStringLiteral(".rca"), QStringLiteral(".ros"));
+    const std::vector<Marker> marks = readMarkerFile(markerFilePath(ros)).markers;
+    ASSERT_EQ(marks.size(), 1u);
+    EXPECT_EQ(marks[0].kind, MarkerKind::Wyzwolenie);
+    EXPECT_EQ(marks[0].start, pulses.front());
     // The stop takes in the last samples after the last tick: at most a pulse or two more.
     const int counted = events.section(' ', 1).toInt();
     EXPECT_LE(counted, static_cast<int>(pulses.size()));

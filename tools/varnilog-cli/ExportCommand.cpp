@@ -2,8 +2,10 @@
 // session (chosen by OUT's extension or --format).
 #include "CliSupport.h"
 
+#include "recording/AudacityLabels.h"
 #include "recording/CsvFormat.h"
 #include "recording/InterchangeExport.h"
+#include "recording/MarkerFile.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
 #include "recording/SafeFile.h"
@@ -87,6 +89,28 @@ bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
     return true;
 }
 
+// The markers of [from, to) as an Audacity label track beside a WAV ("x.wav" -> "x.labels.txt"), its
+// times counted from the WAV's first sample. Exit code, or -1 when written.
+int writeLabelsBeside(const QString& rosPath, const QString& wavPath, std::int64_t from, std::int64_t to,
+                      float samplingPeriodMs) {
+    std::vector<Marker> inside;
+    for (Marker m : readMarkerFile(markerFilePath(rosPath)).markers) {
+        if (m.start < from || m.start >= to)
+            continue;
+        m.start -= from;
+        m.end = std::min(m.end, to) - from;
+        inside.push_back(m);
+    }
+    QString labels = wavPath;
+    if (labels.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive))
+        labels.chop(4);
+    labels += QStringLiteral(".labels.txt");
+    QString error;
+    if (!writeFileSafely(labels, encodeAudacityLabels(inside, samplingPeriodMs), error))
+        return fail(QStringLiteral("%1: %2").arg(labels, error));
+    return -1;
+}
+
 int exportInterchange(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
                       ExportFormat format) {
     RecordingInput input(state);
@@ -125,6 +149,11 @@ int exportInterchange(const QCommandLineParser& parser, SharedState& state, cons
     }
     if (!out.commit())
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
+    if (format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels")))
+        if (const int rc = writeLabelsBeside(parser.positionalArguments().at(0), outPath, request.from,
+                                             request.to, state.samplingPeriodMs);
+            rc >= 0)
+            return rc;
     return ExitOk;
 }
 
@@ -146,6 +175,9 @@ int runExport(const QStringList& args) {
                       QStringLiteral("One past the last sample written (default: the end)."),
                       QStringLiteral("M")});
     addMarkerSpanOptions(parser);
+    parser.addOption({QStringLiteral("labels"),
+                      QStringLiteral("With .wav: also write the markers as an Audacity label track, "
+                                     "OUT.labels.txt.")});
     parser.addOption({QStringLiteral("channels"),
                       QStringLiteral("Channels written, e.g. AB (csv, wav, sr; default: all with samples)."),
                       QStringLiteral("ABCD")});
@@ -167,6 +199,8 @@ int runExport(const QStringList& args) {
                     ExitUsage);
     if (format == ExportFormat::Text && parser.isSet(QStringLiteral("channels")))
         return fail(QStringLiteral("--channels applies to csv, wav and sr"), ExitUsage);
+    if (format != ExportFormat::Wav && parser.isSet(QStringLiteral("labels")))
+        return fail(QStringLiteral("--labels applies to wav"), ExitUsage);
     auto state = std::make_unique<SharedState>();
     QString error;
     // Without its ".rca" the text export is an empty file, as from the window; the other formats need it.
