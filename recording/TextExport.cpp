@@ -379,8 +379,8 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
     if (total > 0)
         formatter.emplace(source, channels, fields);
     QString readError;
-    bool readOk = total <= 0 ||
-                  readSampleBlock(source, channels, begin, std::min(kBlockSamples, total), blocks[0], readError);
+    bool readOk = total <= 0 || readSampleBlock(source, channels, begin, std::min(kBlockSamples, total),
+                                                blocks[0], readError);
     if (readOk && total > 0)
         formatter->start(blocks[0]);
     for (std::int64_t first = begin, k = 0; readOk && first < end; first += kBlockSamples, ++k) {
