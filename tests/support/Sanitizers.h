@@ -1,6 +1,8 @@
 // Which sanitizer a test program was built with, for the few tests that cannot run under one.
 #pragma once
 
+#include <QProcessEnvironment>
+
 #if defined(__SANITIZE_ADDRESS__)
 #define VARNILOG_UNDER_ASAN 1
 #elif defined(__has_feature)
@@ -24,6 +26,16 @@ inline constexpr bool kUnderThreadSanitizer = true;
 #else
 inline constexpr bool kUnderThreadSanitizer = false;
 #endif
+
+// The environment of a child run under strace: LeakSanitizer cannot work under ptrace, so a sanitizer
+// build's traced child checks no leaks (the untraced runs of the same code still do).
+inline QProcessEnvironment tracedChildEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"),
+               asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
+    return env;
+}
 
 } // namespace varnilog::test
 

@@ -8,6 +8,7 @@
 #include "recording/SampleSummary.h"
 #include "support/CliRunner.h"
 #include "support/RecordingSet.h"
+#include "support/Sanitizers.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,7 @@ TEST(MathFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewChannel) {
             ASSERT_TRUE(computeDerivedChannel(request(ros, "-A", 2)).ok());
             const QString log = dir.filePath(QStringLiteral("trace.log"));
             QProcess p;
+            p.setProcessEnvironment(test::tracedChildEnvironment());
             p.start(strace, QStringList{"-f", "-qq", "-o", log, "-e", "trace=" + calls, VARNILOG_CLI_PATH,
                                         "math", ros} +
                                 r.args);
@@ -156,6 +158,7 @@ TEST(MathFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewChannel) {
                 const QString ros = writeSet(dir.path());
                 ASSERT_TRUE(computeDerivedChannel(request(ros, "-A", 2)).ok());
                 QProcess p;
+                p.setProcessEnvironment(test::tracedChildEnvironment());
                 p.start(strace,
                         QStringList{"-f", "-qq", "-o", "/dev/null", "-e", "trace=" + name, "-e",
                                     QStringLiteral("inject=%1:signal=SIGKILL:when=%2").arg(name).arg(n),

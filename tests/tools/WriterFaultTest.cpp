@@ -2,6 +2,7 @@
 // a recording that cannot be read: the command fails, the file that was there stays as it was, and
 // no new file is left in the folder.
 #include "support/RecordingSet.h"
+#include "support/Sanitizers.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,7 @@ TEST(WriterFaultTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
         args.replaceInStrings(QStringLiteral("ROS"), ros).replaceInStrings(QStringLiteral("OUT"), out);
         QProcess p;
         if (r.unreadableSamples) {
+            p.setProcessEnvironment(test::tracedChildEnvironment());
             p.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-P",
                                         QString(ros).replace(QStringLiteral(".ros"), QStringLiteral(".rca")),
                                         "-e", "inject=read,pread64:error=EIO", VARNILOG_CLI_PATH} +
