@@ -46,7 +46,7 @@ void addTriggerOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("trigger"),
                       QStringLiteral("Stop after an event: CHANNEL,rising|falling,VOLTS[,hyst=DIV][,width<N|"
                                      "width>N][,holdoff=N]."),
-                      QStringLiteral("SPEC")});
+                      QStringLiteral("CH,EDGE,V")});
     parser.addOption({QStringLiteral("post"),
                       QStringLiteral("Samples recorded after the event (default 250)."),
                       QStringLiteral("N")});
