@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     varnilog::setUpApplicationTitle();
-    varnilog::installProgramLanguage(app);
+    varnilog::installProgramLanguage(app, varnilog::Language::Polish);
 
     const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;
