@@ -2,12 +2,16 @@
 
 #include "ScriptedDialogs.h"
 #include "WindowTestSupport.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
 
+#include <QAction>
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -118,4 +122,42 @@ print('ok')
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.readAllStandardOutput().trimmed(), "ok");
+}
+
+namespace {
+class ExportSelectionTest : public test::MainWindowTest {};
+} // namespace
+
+// Both exports of the main window offer to write only the selection (samples 2..5 of 10); the lines
+// keep the times of the whole recording.
+TEST_F(ExportSelectionTest, MenuExportsOfferTheSelection) {
+    const struct {
+        const char* action;
+        bool onlySelection;
+        int lines;
+        const char* firstTime;
+    } rows[] = {
+        {"Zapiszdotxt1", true, 4, "0000:00:00:002"},
+        {"Zapiszdotxt1", false, 10, "0000:00:00:000"},
+        {"Eksport1", true, 4, "0000:00:00:002"},
+    };
+    ScriptedDialogs dialogs;
+    makeWindow().setDialogs(&dialogs);
+    form->FormCreate();
+    form->openRecording(writeRecording(dir.path(), "r", {10, 4, 4, 2, {Codes(10, 150), Codes(10, 125)}}));
+    for (const auto& r : rows) {
+        state->selectionStart = 2;
+        state->selectionEnd = 6;
+        const QString out = dir.filePath(QStringLiteral("%1-%2.txt").arg(r.action).arg(r.onlySelection));
+        dialogs.fileNames = {out};
+        boxes.shown.clear();
+        boxes.answers = {r.onlySelection};
+        child<QAction>(r.action)->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, 5000)) << r.action;
+        ASSERT_EQ(boxes.shown.size(), 1u) << r.action;
+        EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8("Eksportować tylko zaznaczenie (4 próbek)?"));
+        const QList<QByteArray> lines = readFile(out).trimmed().split('\n');
+        EXPECT_EQ(lines.size(), r.lines) << r.action << r.onlySelection;
+        EXPECT_TRUE(lines.value(0).startsWith(r.firstTime)) << lines.value(0).constData();
+    }
 }
