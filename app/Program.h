@@ -186,8 +186,6 @@ private:
     void Odczyt1Click();
     void Zapiszdotxt1Click();
     void Eksport1Click();
-    // Asks whether an export takes only the selection (when there is one) and sets options' from/to.
-    template <typename Options> void askExportSelection(Options& options);
     void Import1Click();
     void Opis1Click();
     void Kalibracja1Click();

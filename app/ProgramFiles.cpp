@@ -124,7 +124,6 @@ void TForm1::Zapiszdotxt1Click() {
     options.progressBar = ui_->ProgressBar1;
     options.viewToStart = [this] { ui_->ScrollBar1->setValue(0); };
     options.work = &longWork_;
-    askExportSelection(options);
     exportRecordingWithDialog(this, state_, boxes_, *dialogs_, options);
 }
 
@@ -132,11 +131,6 @@ void TForm1::Eksport1Click() {
     InterchangeDialogOptions options;
     options.progressBar = ui_->ProgressBar1;
     options.work = &longWork_;
-    askExportSelection(options);
-    exportInterchangeWithDialog(this, state_, boxes_, *dialogs_, options);
-}
-
-template <typename Options> void TForm1::askExportSelection(Options& options) {
     // A selection of its own (not the whole recording) limits the export when the user wants it so.
     const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
     if (selection.length() > 0 && selection.length() < state_.sampleCount &&
@@ -146,6 +140,7 @@ template <typename Options> void TForm1::askExportSelection(Options& options) {
         options.from = selection.from;
         options.to = selection.to;
     }
+    exportInterchangeWithDialog(this, state_, boxes_, *dialogs_, options);
 }
 
 void TForm1::Import1Click() {

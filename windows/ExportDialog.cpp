@@ -39,8 +39,7 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     }
     // The worker alone uses the file and the input until it has been joined.
     TextExportResult result;
-    TextExportSource source = textExportSourceFrom(input);
-    source.limitTo(options.from, options.to);
+    const TextExportSource source = textExportSourceFrom(input);
     const QLocale locale;
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;

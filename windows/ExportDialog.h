@@ -4,7 +4,6 @@
 
 #include "app/SharedState.h"
 
-#include <cstdint>
 #include <functional>
 
 class QProgressBar;
@@ -19,8 +18,7 @@ class StandardDialogs;
 struct ExportDialogOptions {
     QProgressBar* progressBar = nullptr; // shown while the export runs (ProgressBar1); may be null
     std::function<void()> viewToStart;   // puts ScrollBar1 at 0 before the export; may be empty
-    LongWork* work = nullptr;       // the worker the export runs on; null: one of its own for this export
-    std::int64_t from = 0, to = -1; // the span to export ([from, to) samples); to < 0: all of it
+    LongWork* work = nullptr; // the worker the export runs on; null: one of its own for this export
 };
 
 // Zapiszdotxt1Click: the save dialog ("Pliki tekstowe", *.txt, ".txt" added, overwrite asked), then
