@@ -76,9 +76,7 @@ bool readSpan(QFile& file, std::int64_t from, std::int64_t end, std::vector<std:
     return true;
 }
 
-void fillLevels(const MeasureRequest& request, const Job& job, const CodeStatistics& stats) {
-    ChannelMeasurements& m = *job.out;
-    const std::uint8_t sensitivity = request.channelSensitivity[static_cast<std::size_t>(job.channel)];
+void fillLevels(ChannelMeasurements& m, std::uint8_t sensitivity, const CodeStatistics& stats) {
     const double n = static_cast<double>(stats.count);
     const double scale = voltsPerCode(sensitivity);
     // Sums of d = s - 125 and of d^2, exact in integers.
@@ -97,8 +95,8 @@ void fillLevels(const MeasureRequest& request, const Job& job, const CodeStatist
     m.acrms = std::sqrt(static_cast<double>(spread)) / n * scale;
 }
 
-void fillEdges(const MeasureRequest& request, ChannelMeasurements& m, const EdgeSummary& e) {
-    const auto periodMs = static_cast<double>(request.samplingPeriodMs);
+void fillEdges(ChannelMeasurements& m, float samplingPeriodMs, const EdgeSummary& e) {
+    const auto periodMs = static_cast<double>(samplingPeriodMs);
     if (e.risingEdges >= 2) {
         m.periods = e.risingEdges - 1;
         const double span = e.lastRise - e.firstRise;
@@ -184,10 +182,10 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
                           alongTheSums(codes, first, n, last);
                   }))
         return false;
-    fillLevels(request, job, stats);
+    fillLevels(*job.out, request.channelSensitivity[static_cast<std::size_t>(job.channel)], stats);
     if (speculating) {
         if (scanner)
-            fillEdges(request, *job.out, scanner->summary());
+            fillEdges(*job.out, request.samplingPeriodMs, scanner->summary());
         return true;
     }
     const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi);
@@ -207,11 +205,28 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
                       second.scan(codes, first, n, last);
                   }))
         return false;
-    fillEdges(request, *job.out, second.summary());
+    fillEdges(*job.out, request.samplingPeriodMs, second.summary());
     return true;
 }
 
 } // namespace
+
+void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t sensitivity,
+                  float samplingPeriodMs, ChannelMeasurements& m) {
+    m = ChannelMeasurements{};
+    m.measured = true;
+    m.samples = std::max<std::int64_t>(count, 0);
+    if (m.samples == 0)
+        return;
+    CodeStatistics stats;
+    stats.add(codes, static_cast<std::size_t>(m.samples));
+    fillLevels(m, sensitivity, stats);
+    if (const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi)) {
+        EdgeScanner scanner(*levels, 0);
+        scanner.scan(codes, 0, m.samples, true);
+        fillEdges(m, samplingPeriodMs, scanner.summary());
+    }
+}
 
 MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, std::int64_t to) {
     MeasureRequest request;

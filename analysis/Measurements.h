@@ -69,6 +69,11 @@ struct PeriodRecord {
 using MeasureProgress = WorkProgress;
 using PeriodSink = std::function<void(const PeriodRecord&)>;
 
+// Measures count codes held in memory (a live frame) into m, as measureSpan measures the same samples
+// from a file; allocates nothing.
+void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t sensitivity,
+                  float samplingPeriodMs, ChannelMeasurements& m);
+
 // Measures every channel of the request. With a period sink the channels run one after the other,
 // so the periods arrive channel by channel, in order.
 MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& progress = {},

@@ -209,6 +209,10 @@ private:
     // Measurements window (ProgramMeasurements.cpp).
     void connectMeasurementHandlers();
     void SpeedButton72Click();
+    // Tells the measurements window the span from the marker selected in "Znaczniki" to the next.
+    void showMarkerSpan();
+    // The measurements window measures the preview while sampling.
+    bool measuringPreview() const;
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();

@@ -73,9 +73,10 @@ void TForm1::btStartClick() {
 }
 
 void TForm1::Timer1Timer() {
-    // A trigger picks the preview's samples itself.
-    const TickResult t = acquisition().tick(ui_->chkPodglad->isChecked() && !liveTriggerOn());
-    if (t.previewChanged)
+    // A trigger picks the preview's samples itself; the measurements window measures them unseen too.
+    const TickResult t =
+        acquisition().tick((ui_->chkPodglad->isChecked() || measuringPreview()) && !liveTriggerOn());
+    if (t.previewChanged && ui_->chkPodglad->isChecked())
         renderWaveform();
     triggerTick(t);
     if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {

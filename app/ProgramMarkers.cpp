@@ -49,6 +49,7 @@ void TForm1::connectMarkersWindow() {
         markersWindow_->raise();
     });
     connect(markersWindow_, &MarkersWindow::centreRequested, this, &TForm1::centreViewOn);
+    connect(markersWindow_, &MarkersWindow::selectionChanged, this, &TForm1::showMarkerSpan);
     connect(markersWindow_, &MarkersWindow::spanRequested, this, [this](std::int64_t from, std::int64_t to) {
         centreViewOn(from + (to - from) / 2);
         state_.selectionStart = static_cast<std::int32_t>(from - state_.viewStart);
@@ -89,6 +90,7 @@ void TForm1::loadMarkers() {
     view_->markers = reading.markers;
     if (markersWindow_ != nullptr)
         markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
+    showMarkerSpan();
     if (reading.damaged())
         showStatusMessage(QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: %1")
                               .arg(reading.damagedLines));

@@ -1,6 +1,11 @@
-// TForm1: the "Pomiary parametrów" button opens the measurements window of the recording on display.
+// TForm1: the "Pomiary parametrów" button opens the measurements window of the recording on display,
+// which measures the preview's frame while sampling and the span between markers chosen in "Znaczniki".
+#include "analysis/LiveTrigger.h"
 #include "app/Program.h"
+#include "recording/MarkerFile.h"
 #include "ui_Program.h"
+#include "view/ViewBuffers.h"
+#include "windows/MarkersWindow.h"
 #include "windows/Measurements.h"
 
 namespace varnilog {
@@ -15,9 +20,27 @@ void TForm1::SpeedButton72Click() {
         formPomiary_ = new TFormPomiary(state_, boxes_, this);
         connect(this, &TForm1::recordingChanged, formPomiary_, &TFormPomiary::recordingChanged);
         connect(this, &TForm1::screenChanged, formPomiary_, &TFormPomiary::viewChanged);
+        // The frame the preview shows: the trigger's while the trigger tab holds one.
+        formPomiary_->setPreviewSource([this](int channel) {
+            const auto ch = static_cast<std::size_t>(channel);
+            return liveTriggerOn() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
+        });
+        showMarkerSpan();
     }
     formPomiary_->setDialogs(dialogs_);
     formPomiary_->FormShow();
+}
+
+void TForm1::showMarkerSpan() {
+    if (formPomiary_ == nullptr)
+        return;
+    const int i = markersWindow_ != nullptr ? markersWindow_->selectedMarker() : -1;
+    const std::optional<MarkerSpan> span = spanBetweenMarkers(view_->markers, i, i + 1);
+    formPomiary_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt);
+}
+
+bool TForm1::measuringPreview() const {
+    return formPomiary_ != nullptr && formPomiary_->isVisible();
 }
 
 } // namespace varnilog

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,13 @@ struct TextExportSource {
     int channelCount = 2;         // channels A.. written on every line (clamped to 0..4)
     std::array<std::uint8_t, kChannels> channelSensitivity{1, 1, 1, 1}; // sensitivity indices
     float samplingPeriodMs = 1.0f;                                      // ms between two samples
+
+    // Only samples [from, to) (to < 0: to the end); the lines keep the times of the whole recording.
+    void limitTo(std::int64_t from, std::int64_t to) {
+        firstSample = std::max(firstSample, from);
+        if (to >= 0)
+            sampleCount = std::min(sampleCount, to);
+    }
 };
 
 class RecordingInput;

@@ -1,5 +1,6 @@
 #include "view/PrintPage.h"
 
+#include "recording/MarkerFile.h"
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingLoader.h"
@@ -10,6 +11,7 @@
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -27,7 +29,8 @@ namespace {
 constexpr double kPageWidth = 297.0, kPageHeight = 210.0;
 constexpr double kMargin = 12.0;
 constexpr double kPictureLeft = 30.0, kPictureTop = 34.0, kPictureMaxWidth = 196.0;
-constexpr double kSideLeft = 238.0; // the column of scale texts right of the picture
+constexpr double kSideLeft = 238.0;        // the column of scale texts right of the picture
+constexpr double kMarkerListWidth = 120.0; // the marker list beside a description
 constexpr double kTitleSize = 5.0, kTextSize = 3.5, kSmallSize = 2.6; // font heights
 
 QFont pageFont(double pixels, bool bold = false) {
@@ -160,6 +163,36 @@ void drawSideColumn(QPainter& painter, const PageLayout& l, const PrintPageConte
     }
 }
 
+// The markers inside the view under the picture: time, kind and label in columns, as many as fit the
+// box; the last line says how many more there are when not all fit.
+void drawMarkerList(QPainter& painter, const QRectF& box, double u, const PrintPageContent& c) {
+    painter.setFont(pageFont(kTextSize * u, true));
+    const double heading = 6.5 * u;
+    drawLine(painter, QRectF(box.left(), box.top(), box.width(), 6.0 * u),
+             QCoreApplication::translate("PrintPage", "Znaczniki:"));
+    painter.setFont(pageFont(kTextSize * u));
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const double row = metrics.lineSpacing();
+    const auto fit = static_cast<std::int64_t>(std::max(0.0, (box.height() - heading) / row));
+    const std::int64_t total = c.markersInView;
+    const std::int64_t listed = std::clamp<std::int64_t>(total <= fit ? total : fit - 1, 0,
+                                                         static_cast<std::int64_t>(c.markers.size()));
+    const double timeWidth = metrics.horizontalAdvance(QStringLiteral("0000:00:00:000")) + 2.0 * u;
+    const double kindWidth = metrics.horizontalAdvance(QStringLiteral("wyzwolenie")) + 2.0 * u;
+    double y = box.top() + heading;
+    for (std::int64_t i = 0; i < listed; ++i, y += row) {
+        const PageMarker& m = c.markers[static_cast<std::size_t>(i)];
+        drawLine(painter, QRectF(box.left(), y, timeWidth, row), m.time);
+        drawLine(painter, QRectF(box.left() + timeWidth, y, kindWidth, row), m.kind);
+        drawLine(painter,
+                 QRectF(box.left() + timeWidth + kindWidth, y, box.width() - timeWidth - kindWidth, row),
+                 m.label);
+    }
+    if (listed < total && fit > 0)
+        drawLine(painter, QRectF(box.left(), y, box.width(), row),
+                 QCoreApplication::translate("PrintPage", "… i %1 więcej").arg(total - listed));
+}
+
 } // namespace
 
 PrintPageContent printPageContent(const SharedState& state, const QDateTime& printedAt,
@@ -176,6 +209,16 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
         const QFileInfo ros(state.recordingPath);
         c.description =
             loadRecordingDescription(ros.dir().filePath(c.recordingName + QStringLiteral(".roc")));
+        const std::int64_t zoom = std::max<std::int32_t>(state.zoomDivisor, 1);
+        const std::int64_t viewEnd = state.viewStart + kDisplayColumns * zoom;
+        // Those whose flag or bar the picture shows.
+        for (const Marker& m : readMarkerFile(markerFilePath(state.recordingPath)).markers) {
+            if (m.start >= viewEnd || m.end < state.viewStart)
+                continue;
+            if (++c.markersInView <= kPageMarkerLimit)
+                c.markers.push_back({formatElapsedTime(static_cast<float>(m.start) * state.samplingPeriodMs),
+                                     markerKindName(m.kind), m.label});
+        }
     } else {
         c.recordingName = QStringLiteral("brak");
     }
@@ -264,12 +307,19 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
 
     const double bottom = l.page.top() + (kPageHeight - kMargin) * u;
     double dy = l.picture.bottom() + 12.0 * u;
+    // The markers share the room with the description: its left part stays the description's.
+    const double listWidth = c.markersInView == 0      ? 0.0
+                             : c.description.isEmpty() ? width
+                                                       : kMarkerListWidth * u;
+    if (listWidth > 0)
+        drawMarkerList(painter, QRectF(left + width - listWidth, dy, listWidth, bottom - 6.0 * u - dy), u, c);
+    const double textWidth = listWidth > 0 ? width - listWidth - 6.0 * u : width;
     if (!c.description.isEmpty()) {
         painter.setFont(pageFont(kTextSize * u, true));
-        drawLine(painter, QRectF(left, dy, width, 6.0 * u), QStringLiteral("Opis:"));
+        drawLine(painter, QRectF(left, dy, textWidth, 6.0 * u), QStringLiteral("Opis:"));
         dy += 6.5 * u;
         painter.setFont(pageFont(kTextSize * u));
-        drawWrapped(painter, QRectF(left, dy, width, bottom - 6.0 * u - dy), c.description);
+        drawWrapped(painter, QRectF(left, dy, textWidth, bottom - 6.0 * u - dy), c.description);
     }
     painter.setFont(pageFont(kSmallSize * u));
     const QRectF footer(left, bottom - 4.0 * u, width, 4.0 * u);

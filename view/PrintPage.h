@@ -1,8 +1,9 @@
 // The scope screen as a printable page: the waveform picture exactly as shown, its volt and time axes,
-// the scale texts, the recording's name, start, length and description, and the date of printing.
+// the scale texts, the recording's name, start, length and description, the markers inside the view,
+// and the date of printing.
 // Drawn onto any QPainter device at any resolution: the picture is scaled by a whole factor without
 // smoothing, texts and axes are vector where the device allows.
-// Core: QtGui painting and the shared state; reads the recording's ".ros" and ".roc" only.
+// Core: QtGui painting and the shared state; reads the recording's ".ros", ".roc" and ".rmk" only.
 #pragma once
 
 #include "app/SharedState.h"
@@ -16,6 +17,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 class QPainter;
@@ -28,6 +30,15 @@ struct PageChannel {
     QString coupling;         // "AC", "GND", "DC"
     QRgb colour = 0;
 };
+
+// A marker inside the printed view, as the page lists it.
+struct PageMarker {
+    QString time; // its start, as the export writes times
+    QString kind; // "uwaga", "strata", ...
+    QString label;
+};
+// More markers than any page has room for are not kept: the page says how many more there are.
+inline constexpr int kPageMarkerLimit = 100;
 
 // Everything the page shows, taken from the screen at one moment.
 struct PrintPageContent {
@@ -48,6 +59,8 @@ struct PrintPageContent {
     std::array<QString, 5> timeLabels;
     std::array<int, 5> timeLabelColumns{}; // picture columns of the labelled ticks
     int minorTickShift = 0;                // columns the 5-column ticks are shifted left
+    std::vector<PageMarker> markers;       // the first kPageMarkerLimit markers inside the view, in order
+    std::int64_t markersInView = 0;        // all of them
     QString printedAt;                     // date and time of printing, as shown
     QString programName;                   // "Varnilog 2k 0.1.0"; may be empty
 };

@@ -62,7 +62,9 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
                 result = exportCsv(request, file, progress);
                 break;
             case ExportFormat::Text: {
-                const TextExportResult text = exportRecordingText(request.source, file, QLocale(), progress);
+                TextExportSource source = request.source;
+                source.limitTo(request.from, request.to); // the span the user chose, as the others
+                const TextExportResult text = exportRecordingText(source, file, QLocale(), progress);
                 result.ok = text.ok;
                 result.cancelled = text.cancelled;
                 result.error = text.error;

@@ -40,6 +40,7 @@ MarkersWindow::MarkersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
         if (column != 2) // the label's cell is edited in place instead
             centreOnSelected();
     });
+    connect(table_, &QTableWidget::itemSelectionChanged, this, &MarkersWindow::selectionChanged);
     connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (!filling_ && item->column() == 2 && item->row() < static_cast<int>(shown_.size()))
             emit labelEdited(shown_[static_cast<std::size_t>(item->row())], item->text());

@@ -33,6 +33,8 @@ signals:
     void spanRequested(std::int64_t from, std::int64_t to);
     void labelEdited(int index, const QString& label);
     void removeRequested(int index);
+    // selectedMarker() may have changed.
+    void selectionChanged();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -3,6 +3,7 @@
 #include "analysis/MeasurementText.h"
 #include "analysis/PeriodFile.h"
 #include "app/MessageBoxes.h"
+#include "device/Acquisition.h"
 #include "recording/SafeFile.h"
 #include "ui_Measurements.h"
 #include "view/ScaleTables.h"
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstring>
 #include <utility>
 
 namespace varnilog {
@@ -72,7 +74,8 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     auto* group = new QButtonGroup(this);
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(ui_->rbWidok), static_cast<QAbstractButton*>(ui_->rbZaznaczenie),
-          static_cast<QAbstractButton*>(ui_->rbKursory), static_cast<QAbstractButton*>(ui_->rbCale)})
+          static_cast<QAbstractButton*>(ui_->rbKursory), static_cast<QAbstractButton*>(ui_->rbCale),
+          static_cast<QAbstractButton*>(ui_->rbZnaczniki), static_cast<QAbstractButton*>(ui_->rbPodglad)})
         group->addButton(b);
     connect(group, &QButtonGroup::buttonClicked, this, [this] { zakresClick(); });
     connect(ui_->btKopiuj, &QPushButton::clicked, this, &TFormPomiary::btKopiujClick);
@@ -91,6 +94,9 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     follow_->setSingleShot(true);
     follow_->setInterval(0);
     connect(follow_, &QTimer::timeout, this, &TFormPomiary::followMainWindow);
+    live_ = new QTimer(this);
+    live_->setInterval(Acquisition::kTickIntervalMs); // a new frame comes at most once per tick
+    connect(live_, &QTimer::timeout, this, &TFormPomiary::measurePreview);
     connect(&work_, &LongWork::progressed, this, &TFormPomiary::showProgress);
 }
 
@@ -125,8 +131,17 @@ void TFormPomiary::viewChanged() {
         follow_->start();
 }
 
+void TFormPomiary::setMarkerSpan(std::optional<SampleSpan> span) {
+    markerSpan_ = span;
+    ui_->rbZnaczniki->setEnabled(span && !sampling_);
+    if (!span && ui_->rbZnaczniki->isChecked())
+        ui_->rbWidok->setChecked(true);
+    viewChanged();
+}
+
 void TFormPomiary::hideEvent(QHideEvent* event) {
     follow_->stop();
+    live_->stop();
     stopWorker(); // nobody waits for a table that is not shown
     setBusy(false);
     QWidget::hideEvent(event);
@@ -149,19 +164,21 @@ TFormPomiary::Inputs TFormPomiary::currentInputs() const {
     in.channelCount = state_.channelCount;
     in.sensitivity = state_.channelSensitivity;
     in.samplingPeriodMs = state_.samplingPeriodMs;
-    in.span = spanOf(spanChoice(), state_);
+    if (ui_->rbZnaczniki->isChecked() && markerSpan_) {
+        const std::int64_t count = std::max<std::int64_t>(state_.sampleCount, 0);
+        in.span.from = std::clamp<std::int64_t>(markerSpan_->from, 0, count);
+        in.span.to = std::clamp<std::int64_t>(markerSpan_->to, in.span.from, count);
+    } else {
+        in.span = spanOf(spanChoice(), state_);
+    }
     return in;
 }
 
 void TFormPomiary::followMainWindow() {
     follow_->stop();
-    // Sampling changes the recording under the table: nothing is measured until it stops.
-    const bool sampling = state_.samplingActive;
-    for (QWidget* w : {static_cast<QWidget*>(ui_->rbWidok), static_cast<QWidget*>(ui_->rbZaznaczenie),
-                       static_cast<QWidget*>(ui_->rbKursory), static_cast<QWidget*>(ui_->rbCale),
-                       static_cast<QWidget*>(ui_->btKopiuj), static_cast<QWidget*>(ui_->btZapiszOkresy)})
-        w->setEnabled(!sampling);
-    if (sampling)
+    // Sampling changes the recording under the table: only the preview is measured until it stops.
+    followSampling(state_.samplingActive);
+    if (sampling_)
         return;
     const Inputs in = currentInputs();
     // A measurement the user stopped is not started again until what it measures changes.
@@ -169,6 +186,63 @@ void TFormPomiary::followMainWindow() {
     if (!std::exchange(reloaded_, false) && same)
         return;
     measure(in);
+}
+
+void TFormPomiary::followSampling(bool sampling) {
+    if (sampling && !live_->isActive())
+        live_->start();
+    if (sampling == sampling_)
+        return;
+    sampling_ = sampling;
+    for (QWidget* w : {static_cast<QWidget*>(ui_->rbWidok), static_cast<QWidget*>(ui_->rbZaznaczenie),
+                       static_cast<QWidget*>(ui_->rbKursory), static_cast<QWidget*>(ui_->rbCale),
+                       static_cast<QWidget*>(ui_->btZapiszOkresy)})
+        w->setEnabled(!sampling);
+    ui_->rbZnaczniki->setEnabled(!sampling && markerSpan_);
+    ui_->rbPodglad->setVisible(sampling);
+    if (sampling) {
+        stopWorker();
+        setBusy(false);
+        choiceBeforeSampling_ = ui_->rbPodglad->group()->checkedButton();
+        ui_->rbPodglad->setChecked(true);
+        liveMeasured_ = false;
+        measurePreview();
+        return;
+    }
+    live_->stop();
+    if (choiceBeforeSampling_ != nullptr && choiceBeforeSampling_->isEnabled())
+        choiceBeforeSampling_->setChecked(true);
+    else
+        ui_->rbWidok->setChecked(true);
+    reloaded_ = true; // the table of the preview is no table of the recording
+}
+
+void TFormPomiary::measurePreview() {
+    if (!sampling_ || !preview_)
+        return;
+    // A frame that did not change (a held trigger frame, no new samples) is not measured again.
+    bool changed = !liveMeasured_;
+    for (int ch = 0; ch < 2; ++ch) {
+        const std::uint8_t* codes = preview_(ch);
+        auto& kept = liveFrame_[static_cast<std::size_t>(ch)];
+        if (codes != nullptr && std::memcmp(kept.data(), codes, kept.size()) != 0) {
+            std::memcpy(kept.data(), codes, kept.size());
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    liveMeasured_ = true;
+    result_ = MeasureResult{};
+    for (int ch = 0; ch < 2; ++ch)
+        measureCodes(liveFrame_[static_cast<std::size_t>(ch)].data(), kDisplayColumns,
+                     state_.channelSensitivity[static_cast<std::size_t>(ch)], state_.samplingPeriodMs,
+                     result_.channels[static_cast<std::size_t>(ch)]);
+    shown_ = Inputs{};
+    shown_.span = {0, kDisplayColumns};
+    haveResult_ = false; // the recording's table is measured again at the stop
+    ui_->lbZakres->setText(tr("Podgląd (%1 próbek)").arg(kDisplayColumns));
+    fillTable();
 }
 
 void TFormPomiary::zakresClick() {
@@ -261,9 +335,14 @@ void TFormPomiary::fillTable() {
         const ChannelMeasurements& m = result_.channels[channels[static_cast<std::size_t>(col)]];
         for (int r = 0; r < t->rowCount(); ++r) {
             const MeasurementField& f = kMeasurementFields[static_cast<std::size_t>(r)];
-            auto* item = new QTableWidgetItem(measurementText(f.value(m), f.quantity, locale));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            t->setItem(r, col, item);
+            // Items are reused: the live table is refilled at every new frame.
+            QTableWidgetItem* item = t->item(r, col);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                t->setItem(r, col, item);
+            }
+            item->setText(measurementText(f.value(m), f.quantity, locale));
         }
     }
 }

@@ -1,9 +1,10 @@
 // TFormPomiary, "Pomiary parametrów": a non-modal tool window with the measurements of every channel
 // of the recording on display over a chosen span (the view, the selection, between the cursors, the
-// whole recording). The main window tells it when the recording was (re)loaded or a channel changed
-// (measured again) and when the view, the selection or the cursors moved (measured again when the span
-// changed); long spans are measured on a worker with progress and "Anuluj". Copies the
-// table as text and writes the per-period file. Idle while sampling runs.
+// whole recording, between two markers). The main window tells it when the recording was (re)loaded or
+// a channel changed (measured again) and when the view, the selection or the cursors moved (measured
+// again when the span changed); long spans are measured on a worker with progress and "Anuluj". Copies
+// the table as text and writes the per-period file. While sampling runs it measures the preview's
+// frame instead, in its own refresh, at most once per acquisition tick.
 #pragma once
 
 #include "analysis/MeasurementSpans.h"
@@ -15,8 +16,12 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
+class QAbstractButton;
 class QTimer;
 namespace Ui {
 class TFormPomiary;
@@ -42,6 +47,12 @@ public:
     void recordingChanged();
     // The picture of the main window changed (view, selection, cursors, scales).
     void viewChanged();
+    // The span "Między znacznikami" (from the marker selected in "Znaczniki" to the next one); empty
+    // when there is none, which disables the choice.
+    void setMarkerSpan(std::optional<SampleSpan> span);
+    // The frame the preview shows while sampling: the kDisplayColumns codes of channel 0 (A) or 1 (B).
+    using PreviewSource = std::function<const std::uint8_t*(int channel)>;
+    void setPreviewSource(PreviewSource source) { preview_ = std::move(source); }
 
     SpanChoice spanChoice() const;
     // The span of the table on display.
@@ -73,6 +84,10 @@ private:
 
     // What the main window's news asks for, once per batch of news.
     void followMainWindow();
+    // Sampling started or stopped: "Podgląd" takes the place of the other spans, and gives it back.
+    void followSampling(bool sampling);
+    // The live refresh: measures the preview's frame when it changed.
+    void measurePreview();
     void zakresClick();
     void btKopiujClick();
     void btZapiszOkresyClick();
@@ -91,8 +106,15 @@ private:
     StandardDialogs* dialogs_ = nullptr;
     std::unique_ptr<Ui::TFormPomiary> ui_;
     QTimer* follow_ = nullptr; // gathers the news of one pass of the event loop
-    bool reloaded_ = false;    // news of a (re)loaded recording not yet measured
-    bool placed_ = false;      // put beside the main window on its first showing
+    QTimer* live_ = nullptr;   // measures the preview while sampling
+    PreviewSource preview_;
+    std::array<std::array<std::uint8_t, kDisplayColumns>, 2> liveFrame_{}; // the frame measured last
+    bool liveMeasured_ = false;                                            // liveFrame_ is on display
+    bool sampling_ = false;                                                // showing "Podgląd"
+    QAbstractButton* choiceBeforeSampling_ = nullptr; // checked again when sampling stops
+    std::optional<SampleSpan> markerSpan_;
+    bool reloaded_ = false; // news of a (re)loaded recording not yet measured
+    bool placed_ = false;   // put beside the main window on its first showing
     Inputs shown_;
     bool haveResult_ = false;
     bool stoppedByUser_ = false; // "Anuluj" ended the last measurement

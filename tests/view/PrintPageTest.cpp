@@ -1,9 +1,11 @@
 #include "view/PrintPage.h"
 
 #include "app/SharedState.h"
+#include "recording/MarkerFile.h"
 #include "recording/RecordingLoader.h"
 #include "support/OffscreenGui.h"
 #include "support/SmallRecording.h"
+#include "support/TestFiles.h"
 #include "view/Cursors.h"
 #include "view/PageFile.h"
 #include "view/ViewWindow.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace varnilog;
@@ -141,4 +144,50 @@ TEST_F(PrintPageFixture, PdfPageCarriesTheTextsAndWrapsALongDescription) {
         EXPECT_TRUE(t.contains(QString::fromUtf8(expected))) << expected << "\n" << t.toStdString();
     // Wrapped, not cut at the right edge: the long line's 80 words are all on the page.
     EXPECT_EQ(t.count(QString::fromUtf8("słowo")), 80) << t.toStdString();
+}
+
+// The page lists the markers whose flag or bar the printed view shows (time, kind, label) under the
+// picture, in the SVG's text too; with more than fit, as many as fit and how many more there are.
+TEST_F(PrintPageFixture, PageListsTheMarkersInsideTheView) {
+    load(QStringLiteral("Opis obok znaczników"));
+    s->viewStart = 1; // the view: samples 1..500
+    const QString rmk = markerFilePath(s->recordingPath);
+    QString error;
+    ASSERT_TRUE(writeMarkerFile(rmk,
+                                {{0, 0, MarkerKind::Uwaga, "przed"},
+                                 {0, 2, MarkerKind::Zakres, QString::fromUtf8("zakres wchodzący")},
+                                 {2, 2, MarkerKind::Strata, QString::fromUtf8("utrata; łącza")},
+                                 {500, 500, MarkerKind::Uwaga, "ostatni"},
+                                 {501, 501, MarkerKind::Wyzwolenie, "za"}},
+                                error));
+    PrintPageContent c = printPageContent(*s, kPrinted);
+    ASSERT_EQ(c.markersInView, 3);
+    ASSERT_EQ(c.markers.size(), 3u);
+    EXPECT_EQ(c.markers[0].time + c.markers[0].kind + c.markers[0].label,
+              QString::fromUtf8("0000:00:00:000zakreszakres wchodzący"));
+    EXPECT_EQ(c.markers[1].time + c.markers[1].kind, "0000:00:00:002strata");
+    EXPECT_EQ(c.markers[2].time + c.markers[2].label, "0000:00:00:500ostatni");
+    const QString svg = dir.filePath("page.svg");
+    ASSERT_TRUE(writePageFile(svg, c));
+    const QString text = QString::fromUtf8(test::readFile(svg));
+    for (const char* label : {"zakres wchodzący", "utrata; łącza", "ostatni", "Znaczniki:", "Opis obok"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(label))) << label;
+    for (const char* label : {">przed<", ">za<", "więcej"})
+        EXPECT_FALSE(text.contains(QString::fromUtf8(label))) << label;
+
+    std::vector<Marker> many;
+    for (int i = 0; i < 150; ++i)
+        many.push_back({1, 1, MarkerKind::Uwaga, QStringLiteral("m%1").arg(i, 3, 10, QLatin1Char('0'))});
+    ASSERT_TRUE(writeMarkerFile(rmk, many, error));
+    c = printPageContent(*s, kPrinted);
+    EXPECT_EQ(c.markersInView, 150);
+    ASSERT_TRUE(writePageFile(svg, c));
+    const QString page = QString::fromUtf8(test::readFile(svg));
+    const QRegularExpressionMatch more =
+        QRegularExpression(QString::fromUtf8("… i (\\d+) więcej")).match(page);
+    ASSERT_TRUE(more.hasMatch()) << page.toStdString();
+    const int listed = static_cast<int>(page.count(QRegularExpression(QStringLiteral(">m\\d\\d\\d<"))));
+    EXPECT_GT(listed, 3);
+    EXPECT_EQ(listed + more.captured(1).toInt(), 150);
+    EXPECT_TRUE(page.contains(QStringLiteral(">m000<")));
 }

@@ -2,12 +2,16 @@
 
 #include "ScriptedDialogs.h"
 #include "WindowTestSupport.h"
+#include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSet.h"
 
+#include <QAction>
 #include <QProcess>
 #include <QProgressBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -118,4 +122,43 @@ print('ok')
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     EXPECT_EQ(process.readAllStandardOutput().trimmed(), "ok");
+}
+
+namespace {
+class ExportSelectionTest : public test::MainWindowTest {};
+} // namespace
+
+// "Eksport…" offers to write only the selection (samples 2..5 of 10), to a ".txt" file too; the lines
+// keep the times of the whole recording.
+TEST_F(ExportSelectionTest, EksportOffersTheSelection) {
+    const struct {
+        const char* file;
+        bool onlySelection;
+        int lines;
+        const char* firstLine;
+    } rows[] = {
+        {"yes.txt", true, 4, "0000:00:00:002;1.0000;0.0000"},
+        {"no.txt", false, 10, "0000:00:00:000;1.0000;0.0000"},
+        {"yes.csv", true, 5, "time_s,A_V,B_V"},
+    };
+    ScriptedDialogs dialogs;
+    makeWindow().setDialogs(&dialogs);
+    form->FormCreate();
+    form->openRecording(writeRecording(dir.path(), "r", {10, 4, 4, 2, {Codes(10, 150), Codes(10, 125)}}));
+    for (const auto& r : rows) {
+        state->selectionStart = 2;
+        state->selectionEnd = 6;
+        const QString out = dir.filePath(QString::fromLatin1(r.file));
+        dialogs.fileNames = {out};
+        boxes.shown.clear();
+        boxes.answers = {r.onlySelection};
+        const ScopedLocale locale{QLocale(QLocale::English)};
+        child<QAction>("Eksport1")->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(out); }, 5000)) << r.file;
+        ASSERT_EQ(boxes.shown.size(), 1u) << r.file;
+        EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8("Eksportować tylko zaznaczenie (4 próbek)?"));
+        const QList<QByteArray> lines = readFile(out).trimmed().split('\n');
+        EXPECT_EQ(lines.size(), r.lines) << r.file;
+        EXPECT_EQ(lines.value(0).trimmed(), r.firstLine) << r.file;
+    }
 }

@@ -1,8 +1,10 @@
 // The measurements window opened from "Pomiary parametrów" over a loaded recording: the table of the
 // view and of the whole recording, following the scroll bar, the worker with its result, the copy,
 // the per-period file, the lock while sampling, and the same numbers as the command line.
+#include "analysis/MeasurementText.h"
 #include "app/Program.h"
 #include "device/PtyBoard.h"
+#include "recording/MarkerFile.h"
 #include "support/CliRunner.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
@@ -15,9 +17,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDoubleSpinBox>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -171,6 +176,80 @@ TEST_F(MeasurementsWindowTest, LockedWhileSamplingThenMeasuresTheNewRecording) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(test::child<QWidget>(*window, "rbCale")->isEnabled());
     EXPECT_EQ(window->measuredSpan().to, state->sampleCount);
+}
+
+// While sampling the table measures the frame the preview shows (here a "Pojedynczy" trigger's frame,
+// which stays) as a measurement of those 500 samples from a file does; the other spans come back at
+// the stop.
+TEST_F(MeasurementsWindowTest, MeasuresThePreviewFrameWhileSampling) {
+    BoardOptions options;
+    options.channels = {ChannelSignal{Waveform::Pulse, 0, 1.0}, ChannelSignal{Waveform::Sine, 50.0, 0.5}};
+    PtyBoard board(options);
+    ASSERT_TRUE(board.start());
+    state->comPortName = board.slavePath();
+    state->channelSensitivity = {4, 4, 4, 4}; // 1 V/div: the pulses reach code 150
+    test::child<QComboBox>(*form, "cbTrigMode")->setCurrentIndex(3);
+    test::child<QDoubleSpinBox>(*form, "sbTrigLevel")->setValue(0.5);
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    test::child<QAbstractButton>(*form, "btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    const auto* status = test::child<QLabel>(*form, "lbTrigStatus");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == QString::fromUtf8("Zatrzymano"); }, 8000));
+    QTest::qWait(150); // a refresh of the window after the frame stood still
+    EXPECT_TRUE(test::child<QRadioButton>(*window, "rbPodglad")->isChecked());
+    EXPECT_FALSE(test::child<QWidget>(*window, "rbCale")->isEnabled());
+    EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QString::fromUtf8("Podgląd (500 próbek)"));
+    EXPECT_EQ(window->measuredSpan(), (SampleSpan{0, 500}));
+    MeasureRequest direct;
+    for (std::size_t c = 0; c < 2; ++c) {
+        direct.sampleFiles[c] = dir.filePath(QStringLiteral("frame%1").arg(c));
+        ASSERT_TRUE(
+            test::writeCodes(direct.sampleFiles[c], test::Codes(state->channelData[c].begin(),
+                                                                state->channelData[c].begin() + 500)));
+    }
+    direct.channelSensitivity = state->channelSensitivity;
+    direct.samplingPeriodMs = state->samplingPeriodMs;
+    direct.to = 500;
+    const MeasureResult expected = measureSpan(direct);
+    ASSERT_EQ(table->columnCount(), 2);
+    for (int c = 0; c < 2; ++c)
+        for (int r = 0; r < table->rowCount(); ++r) {
+            const MeasurementField& f = kMeasurementFields[static_cast<std::size_t>(r)];
+            EXPECT_EQ(cell(r, c), measurementText(f.value(expected.channels[c]), f.quantity, QLocale()))
+                << "row " << r << " channel " << c;
+        }
+    EXPECT_EQ(cell(0, 0), "1,000 V"); // the caught pulse is in the frame
+
+    test::child<QAbstractButton>(*form, "btStop")->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(test::child<QWidget>(*window, "rbPodglad")->isVisible());
+    EXPECT_TRUE(test::child<QRadioButton>(*window, "rbCale")->isChecked());
+    EXPECT_TRUE(test::child<QWidget>(*window, "rbCale")->isEnabled());
+    EXPECT_EQ(window->measuredSpan().to, state->sampleCount);
+}
+
+// "Między znacznikami": from the marker selected in "Znaczniki" to the next one; no choice without
+// one, and the view again when the selection loses its next marker.
+TEST_F(MeasurementsWindowTest, MeasuresBetweenTheSelectedMarkerAndTheNext) {
+    QString error;
+    ASSERT_TRUE(writeMarkerFile(markerFilePath(ros),
+                                {{300, 300, MarkerKind::Uwaga, {}}, {1000, 1000, MarkerKind::Strata, {}}},
+                                error));
+    form->openRecording(ros);
+    auto* between = test::child<QRadioButton>(*window, "rbZnaczniki");
+    EXPECT_FALSE(between->isEnabled());
+    form->findChild<QAction*>("Znaczniki1")->trigger();
+    auto* list = form->findChild<QTableWidget*>("tbMarkers");
+    list->selectRow(0);
+    ASSERT_TRUE(between->isEnabled());
+    between->click();
+    EXPECT_EQ(window->measuredSpan(), (SampleSpan{300, 1000}));
+    expectTable("250,0 Hz", "174", "700");
+    list->selectRow(1); // the last marker has no next one
+    EXPECT_FALSE(between->isEnabled());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(test::child<QRadioButton>(*window, "rbWidok")->isChecked());
+    EXPECT_EQ(window->measuredSpan(), (SampleSpan{0, 500}));
 }
 
 // A channel computed again at the same scale, or removed, is measured again at once; the columns
