@@ -15,11 +15,13 @@
 #include "view/ScaleTables.h"
 #include "windows/QtPanelIcons.h"
 #include "windows/StandardDialogs.h"
+#include "windows/TriggerTab.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLayout>
+#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -229,6 +231,36 @@ void TForm1::centreOnScreen() {
     move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
 }
 
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui_->retranslateUi(this);
+        retranslate();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::retranslate() {
+    if (const DeviceModelInfo* m = findDeviceModel(state_.deviceModel))
+        setWindowTitle(modelCaption(m->caption));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(triggerTab_), tr("Wyzwalanie"));
+    markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
+    markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
+    markersAction_->setText(tr("Znaczniki"));
+    const std::int64_t skipped = shownSkippedBytes_;
+    shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
+    showSkippedBytes(skipped);
+}
+
+QString TForm1::modelCaption(const char* caption) {
+    // The board's name and version stay; only the word before the processor is the language's.
+    const QString text = QString::fromUtf8(caption);
+    const qsizetype at = text.lastIndexOf(QLatin1String(" na "));
+    if (at < 0)
+        return text;
+    return tr("%1 na %2", "window title: board and version, then its processor")
+        .arg(text.left(at), text.mid(at + 4));
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
@@ -247,7 +279,7 @@ void TForm1::applyDeviceModel() {
     if (const DeviceModelInfo* m = applyDeviceModelToState(state_)) {
         if (auto* item = findChild<QAction*>(QLatin1String(m->menuItem)))
             item->setChecked(true);
-        setWindowTitle(QString::fromUtf8(m->caption));
+        setWindowTitle(modelCaption(m->caption));
     }
     refreshTimeBase();
     refreshSensitivity();

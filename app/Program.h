@@ -135,10 +135,16 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormClose();
+    // The texts the code sets (menus, tab, panels, caption), again in the language now installed;
+    // after retranslateUi, which puts the form's own texts back.
+    void retranslate();
+    // The model's caption with its words in the current language ("... na LPC2142").
+    static QString modelCaption(const char* caption);
     void KZ100ATMega321Click();
     void KZ200ADuC8411Click();
     void KZ300LPC21421Click();
@@ -292,6 +298,7 @@ private:
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
     std::unique_ptr<StandardDialogs> ownDialogs_;

@@ -16,8 +16,7 @@ void TForm1::showSkippedBytes(std::int64_t bytes) {
     if (bytes == shownSkippedBytes_)
         return;
     shownSkippedBytes_ = bytes;
-    setStatusPanelText(kSkippedBytesPanel,
-                       bytes < 0 ? QString() : QString::fromUtf8("Pominięte: %1 B").arg(bytes));
+    setStatusPanelText(kSkippedBytesPanel, bytes < 0 ? QString() : tr("Pominięte: %1 B").arg(bytes));
     fitStatusPanel(kSkippedBytesPanel);
 }
 

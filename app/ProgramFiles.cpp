@@ -134,9 +134,8 @@ void TForm1::Eksport1Click() {
     // A selection of its own (not the whole recording) limits the export when the user wants it so.
     const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
     if (selection.length() > 0 && selection.length() < state_.sampleCount &&
-        boxes_.confirmYesNo(
-            QString::fromUtf8("Eksport"),
-            QString::fromUtf8("Eksportować tylko zaznaczenie (%1 próbek)?").arg(selection.length()))) {
+        boxes_.confirmYesNo(tr("Eksport"),
+                            tr("Eksportować tylko zaznaczenie (%1 próbek)?").arg(selection.length()))) {
         options.from = selection.from;
         options.to = selection.to;
     }

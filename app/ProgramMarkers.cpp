@@ -28,10 +28,10 @@ void TForm1::connectMarkerHandlers() {
     key(Qt::Key_Period, [this] { jumpToMarker(true); });
     key(Qt::Key_Comma, [this] { jumpToMarker(false); });
     markerMenu_ = new QMenu(this);
-    QAction* point = markerMenu_->addAction(QString::fromUtf8("Dodaj znacznik"));
+    QAction* point = markerMenu_->addAction(tr("Dodaj znacznik"));
     point->setObjectName(QStringLiteral("actAddMarker"));
     connect(point, &QAction::triggered, this, [this] { addMarkerAtColumn(markerMenuColumn_); });
-    QAction* range = markerMenu_->addAction(QString::fromUtf8("Dodaj zakres"));
+    QAction* range = markerMenu_->addAction(tr("Dodaj zakres"));
     range->setObjectName(QStringLiteral("actAddRange"));
     connect(range, &QAction::triggered, this, &TForm1::addRangeFromSelection);
     ui_->imgDisplay->setMouseTracking(true);
@@ -40,7 +40,8 @@ void TForm1::connectMarkerHandlers() {
 
 void TForm1::connectMarkersWindow() {
     markersWindow_ = new MarkersWindow(this);
-    auto* open = new QAction(QString::fromUtf8("Znaczniki"), this);
+    markersAction_ = new QAction(tr("Znaczniki"), this);
+    QAction* open = markersAction_;
     open->setObjectName(QStringLiteral("Znaczniki1"));
     ui_->Plik1->insertAction(ui_->Koniec1, open);
     connect(open, &QAction::triggered, this, [this] {
@@ -92,8 +93,8 @@ void TForm1::loadMarkers() {
         markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
     showMarkerSpan();
     if (reading.damaged())
-        showStatusMessage(QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: %1")
-                              .arg(reading.damagedLines));
+        showStatusMessage(
+            tr("Plik znaczników jest uszkodzony: pominięto wierszy: %1").arg(reading.damagedLines));
 }
 
 bool TForm1::changeRecordingMarkers(const std::function<void(std::vector<Marker>&)>& edit) {
@@ -163,7 +164,7 @@ void TForm1::showMarkerAt(QPoint p) {
     QToolTip::showText(ui_->imgDisplay->mapToGlobal(p),
                        QStringLiteral("%1 %2\n%3")
                            .arg(formatElapsedTime(static_cast<float>(m.start) * state_.samplingPeriodMs),
-                                markerKindName(m.kind), m.label),
+                                markerKindTitle(m.kind), m.label),
                        ui_->imgDisplay);
 }
 

@@ -6,6 +6,8 @@
 #include "recording/RecordingLoader.h"
 #include "recording/SummaryBuild.h"
 
+#include <QCoreApplication>
+
 namespace varnilog {
 
 namespace {
@@ -14,7 +16,7 @@ constexpr int kMessagePanel = 16;
 constexpr int kProgressIntervalMs = 100;
 
 QString progressText(int percent) {
-    return QString::fromUtf8("Indeks podglądu: %1%").arg(percent);
+    return QCoreApplication::translate("varnilog::TForm1", "Indeks podglądu: %1%").arg(percent);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ void TForm1::connectTriggerHandlers() {
     liveTrigger_ = std::make_unique<LiveTrigger>();
     triggerTab_ = new TriggerTab;
     triggerTab_->setObjectName(QStringLiteral("TabSheet3"));
-    ui_->PageControl1->addTab(triggerTab_, QString::fromUtf8("Wyzwalanie"));
+    ui_->PageControl1->addTab(triggerTab_, tr("Wyzwalanie"));
     connect(triggerTab_, &TriggerTab::settingsChanged, this, &TForm1::triggerSettingsChanged);
     connect(triggerTab_, &TriggerTab::armClicked, this, [this] { liveTrigger_->arm(); });
     connect(triggerTab_, &TriggerTab::nextClicked, this, [this] { findEvent(true); });
@@ -108,7 +108,7 @@ void TForm1::findEvent(bool forward) {
                     QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(source)]));
     const QFileInfo info(samplePath);
     if (!info.isFile()) {
-        showStatusMessage(QString::fromUtf8("Brak kanału %1").arg(QChar('A' + source)));
+        showStatusMessage(tr("Brak kanału %1").arg(QChar('A' + source)));
         return;
     }
     const TriggerSettings settings =
@@ -142,20 +142,18 @@ void TForm1::findEvent(bool forward) {
         from = *lastFoundEvent_;
     EventSearch::Found found;
     EventSearch& search = *eventSearch_;
-    const bool completed =
-        runWithProgress(longWork_, this, QString::fromUtf8("Szukanie zdarzenia…"), ui_->ProgressBar1,
-                        [&](const WorkProgress& progress) {
-                            found = forward ? search.next(from, progress) : search.previous(from, progress);
-                            return found.outcome == EventSearch::Outcome::Done;
-                        });
+    const bool completed = runWithProgress(
+        longWork_, this, tr("Szukanie zdarzenia…"), ui_->ProgressBar1, [&](const WorkProgress& progress) {
+            found = forward ? search.next(from, progress) : search.previous(from, progress);
+            return found.outcome == EventSearch::Outcome::Done;
+        });
     if (!completed) {
         if (found.outcome == EventSearch::Outcome::ReadFailed)
-            showStatusMessage(QString::fromUtf8("Błąd odczytu pliku %1").arg(samplePath));
+            showStatusMessage(tr("Błąd odczytu pliku %1").arg(samplePath));
         return;
     }
     if (!found.event) {
-        showStatusMessage(forward ? QString::fromUtf8("Brak następnego zdarzenia")
-                                  : QString::fromUtf8("Brak poprzedniego zdarzenia"));
+        showStatusMessage(forward ? tr("Brak następnego zdarzenia") : tr("Brak poprzedniego zdarzenia"));
         return;
     }
     const std::int64_t k = found.event->sample;

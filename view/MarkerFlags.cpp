@@ -1,5 +1,7 @@
 #include "view/MarkerFlags.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 namespace varnilog {
@@ -45,6 +47,20 @@ void forEachFlag(const std::vector<Marker>& markers, std::int64_t viewStart, std
 }
 
 } // namespace
+
+QString markerKindTitle(MarkerKind kind) {
+    switch (kind) {
+    case MarkerKind::Uwaga:
+        return QCoreApplication::translate("varnilog::MarkerKind", "uwaga");
+    case MarkerKind::Strata:
+        return QCoreApplication::translate("varnilog::MarkerKind", "strata");
+    case MarkerKind::Wyzwolenie:
+        return QCoreApplication::translate("varnilog::MarkerKind", "wyzwolenie");
+    case MarkerKind::Zakres:
+        return QCoreApplication::translate("varnilog::MarkerKind", "zakres");
+    }
+    return markerKindName(kind);
+}
 
 QRgb markerColour(MarkerKind kind) {
     switch (kind) {

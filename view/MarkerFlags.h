@@ -22,6 +22,9 @@ inline constexpr int kRangeBarRows = 2;    // rows 0..1 of a range's bar
 // The colour of a kind's flags and bars.
 QRgb markerColour(MarkerKind kind);
 
+// The kind as a window names it, in the language installed: the file's own name in Polish.
+QString markerKindTitle(MarkerKind kind);
+
 // The display column of sample in a view starting at viewStart with zoomDivisor samples per column;
 // empty when the sample lies outside the columns' samples.
 std::optional<int> markerColumn(std::int64_t sample, std::int64_t viewStart, std::int32_t zoomDivisor,

@@ -39,7 +39,7 @@ LongWorkWindow::LongWorkWindow(LongWork& work, const QString& caption, QWidget* 
     bar_->setRange(0, kBarSteps);
     bar_->setValue(0);
     bar_->setMinimumWidth(260);
-    cancel_ = new QPushButton(QStringLiteral("Anuluj"), this);
+    cancel_ = new QPushButton(tr("Anuluj"), this);
     cancel_->setObjectName(QStringLiteral("btAnuluj"));
     layout->addWidget(caption_);
     layout->addWidget(bar_);
@@ -76,6 +76,12 @@ bool LongWorkWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == watched_ && event->type() == QEvent::Close)
         work_.cancel();
     return QDialog::eventFilter(watched, event);
+}
+
+void LongWorkWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        cancel_->setText(tr("Anuluj"));
+    QDialog::changeEvent(event);
 }
 
 bool runWithProgress(LongWork& work, QWidget* parent, const QString& caption, QProgressBar* bar,

@@ -31,6 +31,7 @@ public:
 protected:
     void reject() override; // Esc and the close box cancel the job
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void showProgress(std::int64_t done, std::int64_t total);

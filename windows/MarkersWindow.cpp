@@ -1,8 +1,10 @@
 #include "windows/MarkersWindow.h"
 
 #include "view/ElapsedTime.h"
+#include "view/MarkerFlags.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -13,29 +15,26 @@ namespace varnilog {
 
 MarkersWindow::MarkersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("MarkersWindow"));
-    setWindowTitle(tr("Znaczniki"));
     resize(420, 360);
     auto* layout = new QVBoxLayout(this);
     filter_ = new QComboBox(this);
     filter_->setObjectName(QStringLiteral("cbKind"));
-    filter_->addItem(tr("Wszystkie"));
-    for (int k = 0; k < kMarkerKindCount; ++k)
-        filter_->addItem(markerKindName(static_cast<MarkerKind>(k)));
+    for (int k = 0; k <= kMarkerKindCount; ++k) // "Wszystkie", then every kind
+        filter_->addItem(QString());
     table_ = new QTableWidget(0, 3, this);
     table_->setObjectName(QStringLiteral("tbMarkers"));
-    table_->setHorizontalHeaderLabels({tr("Czas"), tr("Rodzaj"), tr("Etykieta")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
-    auto* toNext = new QPushButton(tr("Zaznacz do następnego"), this);
-    toNext->setObjectName(QStringLiteral("btToNext"));
+    toNext_ = new QPushButton(this);
+    toNext_->setObjectName(QStringLiteral("btToNext"));
     layout->addWidget(filter_);
     layout->addWidget(table_);
-    layout->addWidget(toNext);
+    layout->addWidget(toNext_);
     connect(filter_, &QComboBox::currentIndexChanged, this, &MarkersWindow::refill);
-    connect(toNext, &QPushButton::clicked, this, &MarkersWindow::selectToNext);
+    connect(toNext_, &QPushButton::clicked, this, &MarkersWindow::selectToNext);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int, int column) {
         if (column != 2) // the label's cell is edited in place instead
             centreOnSelected();
@@ -45,6 +44,24 @@ MarkersWindow::MarkersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
         if (!filling_ && item->column() == 2 && item->row() < static_cast<int>(shown_.size()))
             emit labelEdited(shown_[static_cast<std::size_t>(item->row())], item->text());
     });
+    retranslate();
+}
+
+void MarkersWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        refill();
+    }
+    QWidget::changeEvent(event);
+}
+
+void MarkersWindow::retranslate() {
+    setWindowTitle(tr("Znaczniki"));
+    filter_->setItemText(0, tr("Wszystkie"));
+    for (int k = 0; k < kMarkerKindCount; ++k)
+        filter_->setItemText(k + 1, markerKindTitle(static_cast<MarkerKind>(k)));
+    table_->setHorizontalHeaderLabels({tr("Czas"), tr("Rodzaj"), tr("Etykieta")});
+    toNext_->setText(tr("Zaznacz do następnego"));
 }
 
 void MarkersWindow::setMarkers(const std::vector<Marker>& markers, float samplingPeriodMs) {
@@ -70,7 +87,7 @@ void MarkersWindow::refill() {
             return item;
         };
         table_->setItem(r, 0, readOnly(formatElapsedTime(static_cast<float>(m.start) * periodMs_)));
-        table_->setItem(r, 1, readOnly(markerKindName(m.kind)));
+        table_->setItem(r, 1, readOnly(markerKindTitle(m.kind)));
         table_->setItem(r, 2, new QTableWidgetItem(m.label));
     }
     if (row >= 0 && row < table_->rowCount())

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QComboBox;
+class QPushButton;
 class QTableWidget;
 
 namespace varnilog {
@@ -38,14 +39,17 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void retranslate();
     void refill();
     void centreOnSelected();
     void selectToNext();
 
     QComboBox* filter_;
     QTableWidget* table_;
+    QPushButton* toNext_;
     std::vector<Marker> markers_;
     std::vector<int> shown_;
     float periodMs_ = 1.0f;

@@ -15,7 +15,8 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& caption, 
 } // namespace
 
 void QtMessageBoxes::showErrorBox(const QString& text) {
-    ask(QMessageBox::Critical, QString::fromUtf8("Błąd!"), text, QMessageBox::Ok);
+    ask(QMessageBox::Critical, QCoreApplication::translate("varnilog::QtMessageBoxes", "Błąd!"), text,
+        QMessageBox::Ok);
 }
 
 void QtMessageBoxes::showMessage(const QString& caption, const QString& text) {

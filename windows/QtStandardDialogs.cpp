@@ -1,6 +1,7 @@
 #include "windows/QtStandardDialogs.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -58,7 +59,7 @@ std::optional<QColor> QtStandardDialogs::color(QWidget* parent, const QColor& in
 bool QtStandardDialogs::printPreview(QWidget* parent, QPrinter& printer,
                                      const std::function<void(QPrinter&)>& paint) {
     QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QString::fromUtf8("Podgląd wydruku"));
+    dialog.setWindowTitle(QCoreApplication::translate("varnilog::QtStandardDialogs", "Podgląd wydruku"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [&paint](QPrinter* target) { paint(*target); });
     return dialog.exec() == QDialog::Accepted;

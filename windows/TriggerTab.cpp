@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
 #include <QLabel>
@@ -14,45 +15,45 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace varnilog {
 
 namespace {
 
-template <class T> T* placed(T* w, const char* name, int x, int width, const QString& tip = {}) {
+template <class T> T* placed(T* w, const char* name, int x, int width) {
     w->setObjectName(QString::fromLatin1(name));
     w->setGeometry(x, 2, width, 24);
-    if (!tip.isEmpty())
-        w->setToolTip(tip);
     return w;
+}
+
+void setItemTexts(QComboBox* box, const QStringList& texts) {
+    for (int i = 0; i < texts.size(); ++i)
+        box->setItemText(i, texts[i]);
 }
 
 } // namespace
 
 TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     const auto s = [](const char* text) { return QString::fromUtf8(text); };
-    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 88, s("Tryb wyzwalania"));
-    mode_->addItems({s("Wył."), s("Auto"), s("Normalny"), s("Pojedynczy")});
-    source_ = placed(new QComboBox(this), "cbTrigSource", 92, 34, s("Źródło"));
+    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 88);
+    mode_->addItems({QString(), QString(), QString(), QString()});
+    source_ = placed(new QComboBox(this), "cbTrigSource", 92, 34);
     source_->addItems({s("A"), s("B"), s("C"), s("D")});
-    edge_ = placed(new QComboBox(this), "cbTrigEdge", 128, 34, s("Zbocze"));
+    edge_ = placed(new QComboBox(this), "cbTrigEdge", 128, 34);
     edge_->addItems({s("↑"), s("↓")});
-    edge_->setItemData(0, s("narastające"), Qt::ToolTipRole);
-    edge_->setItemData(1, s("opadające"), Qt::ToolTipRole);
-    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 164, 70, s("Poziom"));
+    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 164, 70);
     level_->setSuffix(s(" V"));
     level_->setDecimals(3);
-    pre_ = placed(new QSpinBox(this), "sbTrigPre", 236, 52, s("Położenie wyzwolenia"));
+    pre_ = placed(new QSpinBox(this), "sbTrigPre", 236, 52);
     pre_->setRange(0, 100);
     pre_->setSuffix(s(" %"));
     pre_->setValue(kDefaultPreTriggerPercent);
-    more_ = placed(new QToolButton(this), "btTrigMore", 290, 20, s("Histereza, szerokość, holdoff"));
+    more_ = placed(new QToolButton(this), "btTrigMore", 290, 20);
     more_->setText(s("…"));
-    arm_ = placed(new QPushButton(s("Uzbrój"), this), "btTrigArm", 312, 46);
-    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 360, 20, s("Poprzednie (Shift+F3)"));
-    previous_->setAccessibleName(s("Poprzednie"));
-    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 382, 20, s("Następne (F3)"));
-    next_->setAccessibleName(s("Następne"));
+    arm_ = placed(new QPushButton(this), "btTrigArm", 312, 46);
+    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 360, 20);
+    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 382, 20);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lbTrigStatus"));
     status_->setGeometry(406, 0, 92, 14);
@@ -75,23 +76,20 @@ TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     hysteresis_->setRange(0, 1);
     hysteresis_->setSingleStep(0.05);
     hysteresis_->setValue(0.1);
-    hysteresis_->setSuffix(s(" dz"));
     widthKind_ = new QComboBox(panel_);
     widthKind_->setObjectName(QStringLiteral("cbTrigWidth"));
-    widthKind_->addItems({s("dowolna"), s("krótszy niż"), s("dłuższy niż")});
+    widthKind_->addItems({QString(), QString(), QString()});
     width_ = new QSpinBox(panel_);
     width_->setObjectName(QStringLiteral("sbTrigWidth"));
     width_->setRange(1, 1 << 30);
     width_->setValue(20);
-    width_->setSuffix(s(" próbek"));
     holdoff_ = new QSpinBox(panel_);
     holdoff_->setObjectName(QStringLiteral("sbTrigHoldoff"));
     holdoff_->setRange(0, 1 << 30);
-    holdoff_->setSuffix(s(" próbek"));
-    form->addRow(s("Histereza:"), hysteresis_);
-    form->addRow(s("Impuls:"), widthKind_);
+    form->addRow(new QLabel(panel_), hysteresis_);
+    form->addRow(new QLabel(panel_), widthKind_);
     form->addRow(QString(), width_);
-    form->addRow(s("Holdoff:"), holdoff_);
+    form->addRow(new QLabel(panel_), holdoff_);
     connect(more_, &QToolButton::clicked, this, [this] {
         panel_->adjustSize();
         panel_->move(mapToGlobal(QPoint(more_->x(), -panel_->height())));
@@ -108,8 +106,48 @@ TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     connect(previous_, &QPushButton::clicked, this, &TriggerTab::previousClicked);
     connect(next_, &QPushButton::clicked, this, &TriggerTab::nextClicked);
     setSensitivity(1);
+    retranslate();
     showOff();
     showEvents(-1);
+}
+
+void TriggerTab::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+        // The status and the count again, in the new words.
+        const int state = std::exchange(shownState_, -1);
+        if (state >= 0)
+            showState(static_cast<TriggerState>(state));
+        showEvents(std::exchange(shownEvents_, -2));
+    }
+    QWidget::changeEvent(event);
+}
+
+void TriggerTab::retranslate() {
+    // Setting an item's text keeps the current index: no settingsChanged.
+    mode_->setToolTip(tr("Tryb wyzwalania"));
+    setItemTexts(mode_, {tr("Wył."), tr("Auto"), tr("Normalny"), tr("Pojedynczy")});
+    source_->setToolTip(tr("Źródło"));
+    edge_->setToolTip(tr("Zbocze"));
+    edge_->setItemData(0, tr("narastające"), Qt::ToolTipRole);
+    edge_->setItemData(1, tr("opadające"), Qt::ToolTipRole);
+    level_->setToolTip(tr("Poziom"));
+    pre_->setToolTip(tr("Położenie wyzwolenia"));
+    more_->setToolTip(tr("Histereza, szerokość, holdoff"));
+    arm_->setText(tr("Uzbrój"));
+    previous_->setToolTip(tr("Poprzednie (Shift+F3)"));
+    previous_->setAccessibleName(tr("Poprzednie"));
+    next_->setToolTip(tr("Następne (F3)"));
+    next_->setAccessibleName(tr("Następne"));
+    hysteresis_->setSuffix(tr(" dz", "divisions"));
+    setItemTexts(widthKind_, {tr("dowolna"), tr("krótszy niż"), tr("dłuższy niż")});
+    width_->setSuffix(tr(" próbek"));
+    holdoff_->setSuffix(tr(" próbek"));
+    auto* form = static_cast<QFormLayout*>(panel_->layout());
+    const std::pair<QWidget*, QString> labels[] = {
+        {hysteresis_, tr("Histereza:")}, {widthKind_, tr("Impuls:")}, {holdoff_, tr("Holdoff:")}};
+    for (const auto& [field, text] : labels)
+        static_cast<QLabel*>(form->labelForField(field))->setText(text);
 }
 
 TriggerMode TriggerTab::mode() const {
@@ -159,8 +197,8 @@ void TriggerTab::showState(TriggerState state) {
     if (static_cast<int>(state) == shownState_)
         return;
     shownState_ = static_cast<int>(state);
-    static const char* const texts[] = {"Czeka", "Wyzwolono", "Auto", "Zatrzymano"};
-    status_->setText(QString::fromUtf8(texts[shownState_]));
+    const QString texts[] = {tr("Czeka"), tr("Wyzwolono"), tr("Auto"), tr("Zatrzymano")};
+    status_->setText(texts[shownState_]);
 }
 
 void TriggerTab::showOff() {
@@ -172,7 +210,7 @@ void TriggerTab::showEvents(std::int64_t count) {
     if (count == shownEvents_)
         return;
     shownEvents_ = count;
-    events_->setText(count < 0 ? QString() : QString::fromUtf8("Zdarzenia: %1").arg(count));
+    events_->setText(count < 0 ? QString() : tr("Zdarzenia: %1").arg(count));
 }
 
 } // namespace varnilog

@@ -46,7 +46,12 @@ signals:
     void previousClicked();
     void nextClicked();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+
     QComboBox* mode_;
     QComboBox* source_;
     QComboBox* edge_;
