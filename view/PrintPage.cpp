@@ -10,6 +10,7 @@
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -146,13 +147,16 @@ void drawSideColumn(QPainter& painter, const PageLayout& l, const PrintPageConte
         y += row;
     }
     y += row / 2;
-    drawLine(painter, QRectF(x, y, w, row), QString::fromUtf8("Próbkowanie: ") + c.samplingPeriod);
+    drawLine(painter, QRectF(x, y, w, row),
+             QCoreApplication::translate("varnilog::PrintPage", "Próbkowanie: %1").arg(c.samplingPeriod));
     y += row;
-    drawLine(painter, QRectF(x, y, w, row), QStringLiteral("Model: ") + c.modelName);
+    drawLine(painter, QRectF(x, y, w, row),
+             QCoreApplication::translate("varnilog::PrintPage", "Model: %1").arg(c.modelName));
     y += row;
     if (!c.cursorTime.isEmpty() || !c.cursorVoltage.isEmpty()) {
         y += row / 2;
-        drawLine(painter, QRectF(x, y, w, row), QStringLiteral("Kursory"));
+        drawLine(painter, QRectF(x, y, w, row),
+                 QCoreApplication::translate("varnilog::PrintPage", "Kursory"));
         y += row;
         drawLine(painter, QRectF(x, y, w, row), c.cursorTime);
         y += row;
@@ -177,7 +181,7 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
         c.description =
             loadRecordingDescription(ros.dir().filePath(c.recordingName + QStringLiteral(".roc")));
     } else {
-        c.recordingName = QStringLiteral("brak");
+        c.recordingName = QCoreApplication::translate("varnilog::PrintPage", "brak");
     }
     const auto status = statusBarTexts(state, locale);
     for (int ch = 0; ch < kChannels; ++ch) {
@@ -244,14 +248,16 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
 
     double y = l.page.top() + kMargin * u;
     painter.setFont(pageFont(kTitleSize * u, true));
-    drawLine(painter, QRectF(left, y, width, 8.0 * u), QStringLiteral("Przebieg: ") + c.recordingName);
+    drawLine(painter, QRectF(left, y, width, 8.0 * u),
+             QCoreApplication::translate("varnilog::PrintPage", "Przebieg: %1").arg(c.recordingName));
     y += 9.0 * u;
     painter.setFont(pageFont(kTextSize * u));
     QString info;
     if (!c.startTime.isEmpty())
-        info += QString::fromUtf8("Początek: ") + c.startTime + QStringLiteral("     ");
+        info += QCoreApplication::translate("varnilog::PrintPage", "Początek: %1").arg(c.startTime) +
+                QStringLiteral("     ");
     if (!c.length.isEmpty())
-        info += QString::fromUtf8("Długość: ") + c.length;
+        info += QCoreApplication::translate("varnilog::PrintPage", "Długość: %1").arg(c.length);
     drawLine(painter, QRectF(left, y, width, 6.0 * u), info);
 
     // The picture pixel for pixel: a whole scale on whole device pixels, no smoothing.
@@ -266,7 +272,8 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
     double dy = l.picture.bottom() + 12.0 * u;
     if (!c.description.isEmpty()) {
         painter.setFont(pageFont(kTextSize * u, true));
-        drawLine(painter, QRectF(left, dy, width, 6.0 * u), QStringLiteral("Opis:"));
+        drawLine(painter, QRectF(left, dy, width, 6.0 * u),
+                 QCoreApplication::translate("varnilog::PrintPage", "Opis:"));
         dy += 6.5 * u;
         painter.setFont(pageFont(kTextSize * u));
         drawWrapped(painter, QRectF(left, dy, width, bottom - 6.0 * u - dy), c.description);
@@ -274,7 +281,9 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
     painter.setFont(pageFont(kSmallSize * u));
     const QRectF footer(left, bottom - 4.0 * u, width, 4.0 * u);
     drawLine(painter, footer, c.programName);
-    drawLine(painter, footer, QStringLiteral("Wydrukowano: ") + c.printedAt, Qt::AlignRight);
+    drawLine(painter, footer,
+             QCoreApplication::translate("varnilog::PrintPage", "Wydrukowano: %1").arg(c.printedAt),
+             Qt::AlignRight);
     painter.restore();
 }
 

@@ -57,6 +57,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What a table was computed from: when any of it changes, the table is measured again.
@@ -71,6 +72,9 @@ private:
     };
     struct Job;
 
+    void retranslate();
+    // The span line above the table: the samples measured, or that the user stopped the measurement.
+    void showSpanText();
     // What the main window's news asks for, once per batch of news.
     void followMainWindow();
     void zakresClick();
