@@ -70,10 +70,9 @@ void TForm2::changeEvent(QEvent* event) {
 }
 
 void TForm2::retranslate() {
-    const QList<QAction*> items = popupMenu_->actions(); // Otwórz, Zmień nazwę, separator, Usuń
-    items[0]->setText(tr("&Otworz"));
-    items[1]->setText(tr("&Zmień nazwę"));
-    items[3]->setText(tr("&Usuń"));
+    popupMenu_->findChild<QAction*>(QStringLiteral("Otworz1"))->setText(tr("&Otworz"));
+    popupMenu_->findChild<QAction*>(QStringLiteral("Zmienazw1"))->setText(tr("&Zmień nazwę"));
+    popupMenu_->findChild<QAction*>(QStringLiteral("Usu1"))->setText(tr("&Usuń"));
 }
 
 void TForm2::setRenameWindow(TForm8* form8) {
