@@ -37,6 +37,9 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
       axisX_(frequencyAxisWidth, frequencyAxisHeight, QImage::Format_RGB32),
       axisY_(levelAxisWidth, levelAxisHeight, QImage::Format_RGB32) {
     ui_->setupUi(this);
+    channelsLabelPlace_ = ui_->Label4->geometry();
+    scalingBoxWidth_ = ui_->CheckBox2->width();
+    fitChannelsLabel();
     (void)boxes_; // the window shows no messages
     setFixedSize(563, 352);
     QPalette pal = palette();
@@ -66,6 +69,26 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 }
 
 TForm5::~TForm5() = default;
+
+void TForm5::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui_->retranslateUi(this);
+        fitChannelsLabel();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TForm5::fitChannelsLabel() {
+    // A longer word than "Kanały:" takes room from the unused end of the scaling box before it; the
+    // layout of the form stays where the word fits.
+    QLabel* label = ui_->Label4;
+    QCheckBox* scaling = ui_->CheckBox2;
+    const int right = channelsLabelPlace_.right() + 1;
+    const int left = std::max(std::min(channelsLabelPlace_.left(), right - label->sizeHint().width()),
+                              scaling->x() + scaling->sizeHint().width());
+    label->setGeometry(left, channelsLabelPlace_.top(), right - left, channelsLabelPlace_.height());
+    scaling->resize(std::min(scalingBoxWidth_, left - scaling->x()), scaling->height());
+}
 
 void TForm5::showSpectrum(QProgressBar* progressBar) {
     if (state_.sampleCount <= 0)
@@ -106,7 +129,7 @@ bool TForm5::FormShow() {
     auto computed = std::make_shared<SpectrumData>(*data_);
     QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
     const bool completed =
-        runWithProgress(work_, owner, QString::fromUtf8("Obliczanie widma FFT…"), progressBar_,
+        runWithProgress(work_, owner, tr("Obliczanie widma FFT…"), progressBar_,
                         [this, input, computed](const WorkProgress& progress) {
                             return spectraEngine_.ComputeRecordingSpectra(
                                 input->files(), input->channelCount(), *computed, progress);

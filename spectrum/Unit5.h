@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QRect>
 
 #include <memory>
 
@@ -53,8 +54,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void fitChannelsLabel();
     void CheckBox1Click();
     void imgFFTMouseMove(QPoint position);
     void Panel1MouseMove();
@@ -63,6 +66,9 @@ private:
     void drawFrequencyAxis(int a);
 
     std::unique_ptr<Ui::TForm5> ui_;
+    // Where the form puts "Kanały:" and how wide the scaling box is.
+    QRect channelsLabelPlace_;
+    int scalingBoxWidth_ = 0;
     SharedState& state_;
     MessageBoxes& boxes_;
     std::unique_ptr<SpectrumData> data_;

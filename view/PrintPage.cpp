@@ -149,13 +149,16 @@ void drawSideColumn(QPainter& painter, const PageLayout& l, const PrintPageConte
         y += row;
     }
     y += row / 2;
-    drawLine(painter, QRectF(x, y, w, row), QString::fromUtf8("Próbkowanie: ") + c.samplingPeriod);
+    drawLine(painter, QRectF(x, y, w, row),
+             QCoreApplication::translate("varnilog::PrintPage", "Próbkowanie: %1").arg(c.samplingPeriod));
     y += row;
-    drawLine(painter, QRectF(x, y, w, row), QStringLiteral("Model: ") + c.modelName);
+    drawLine(painter, QRectF(x, y, w, row),
+             QCoreApplication::translate("varnilog::PrintPage", "Model: %1").arg(c.modelName));
     y += row;
     if (!c.cursorTime.isEmpty() || !c.cursorVoltage.isEmpty()) {
         y += row / 2;
-        drawLine(painter, QRectF(x, y, w, row), QStringLiteral("Kursory"));
+        drawLine(painter, QRectF(x, y, w, row),
+                 QCoreApplication::translate("varnilog::PrintPage", "Kursory"));
         y += row;
         drawLine(painter, QRectF(x, y, w, row), c.cursorTime);
         y += row;
@@ -169,7 +172,7 @@ void drawMarkerList(QPainter& painter, const QRectF& box, double u, const PrintP
     painter.setFont(pageFont(kTextSize * u, true));
     const double heading = 6.5 * u;
     drawLine(painter, QRectF(box.left(), box.top(), box.width(), 6.0 * u),
-             QCoreApplication::translate("PrintPage", "Znaczniki:"));
+             QCoreApplication::translate("varnilog::PrintPage", "Znaczniki:"));
     painter.setFont(pageFont(kTextSize * u));
     const QFontMetricsF metrics(painter.font(), painter.device());
     const double row = metrics.lineSpacing();
@@ -190,7 +193,7 @@ void drawMarkerList(QPainter& painter, const QRectF& box, double u, const PrintP
     }
     if (listed < total && fit > 0)
         drawLine(painter, QRectF(box.left(), y, box.width(), row),
-                 QCoreApplication::translate("PrintPage", "… i %1 więcej").arg(total - listed));
+                 QCoreApplication::translate("varnilog::PrintPage", "… i %1 więcej").arg(total - listed));
 }
 
 } // namespace
@@ -220,7 +223,7 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
                                      markerKindName(m.kind), m.label});
         }
     } else {
-        c.recordingName = QStringLiteral("brak");
+        c.recordingName = QCoreApplication::translate("varnilog::PrintPage", "brak");
     }
     const auto status = statusBarTexts(state, locale);
     for (int ch = 0; ch < kChannels; ++ch) {
@@ -287,14 +290,16 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
 
     double y = l.page.top() + kMargin * u;
     painter.setFont(pageFont(kTitleSize * u, true));
-    drawLine(painter, QRectF(left, y, width, 8.0 * u), QStringLiteral("Przebieg: ") + c.recordingName);
+    drawLine(painter, QRectF(left, y, width, 8.0 * u),
+             QCoreApplication::translate("varnilog::PrintPage", "Przebieg: %1").arg(c.recordingName));
     y += 9.0 * u;
     painter.setFont(pageFont(kTextSize * u));
     QString info;
     if (!c.startTime.isEmpty())
-        info += QString::fromUtf8("Początek: ") + c.startTime + QStringLiteral("     ");
+        info += QCoreApplication::translate("varnilog::PrintPage", "Początek: %1").arg(c.startTime) +
+                QStringLiteral("     ");
     if (!c.length.isEmpty())
-        info += QString::fromUtf8("Długość: ") + c.length;
+        info += QCoreApplication::translate("varnilog::PrintPage", "Długość: %1").arg(c.length);
     drawLine(painter, QRectF(left, y, width, 6.0 * u), info);
 
     // The picture pixel for pixel: a whole scale on whole device pixels, no smoothing.
@@ -316,7 +321,8 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
     const double textWidth = listWidth > 0 ? width - listWidth - 6.0 * u : width;
     if (!c.description.isEmpty()) {
         painter.setFont(pageFont(kTextSize * u, true));
-        drawLine(painter, QRectF(left, dy, textWidth, 6.0 * u), QStringLiteral("Opis:"));
+        drawLine(painter, QRectF(left, dy, textWidth, 6.0 * u),
+                 QCoreApplication::translate("varnilog::PrintPage", "Opis:"));
         dy += 6.5 * u;
         painter.setFont(pageFont(kTextSize * u));
         drawWrapped(painter, QRectF(left, dy, textWidth, bottom - 6.0 * u - dy), c.description);
@@ -324,7 +330,9 @@ void drawPrintPage(QPainter& painter, const QSize& deviceSize, const PrintPageCo
     painter.setFont(pageFont(kSmallSize * u));
     const QRectF footer(left, bottom - 4.0 * u, width, 4.0 * u);
     drawLine(painter, footer, c.programName);
-    drawLine(painter, footer, QStringLiteral("Wydrukowano: ") + c.printedAt, Qt::AlignRight);
+    drawLine(painter, footer,
+             QCoreApplication::translate("varnilog::PrintPage", "Wydrukowano: %1").arg(c.printedAt),
+             Qt::AlignRight);
     painter.restore();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QTextDocument>
@@ -14,14 +15,15 @@ namespace varnilog {
 namespace {
 
 // The licence of the program; its full text is LICENSE, installed beside the documentation.
-constexpr char kLicence[] = "GNU GPL w wersji 3 lub późniejszej (GPL-3.0-or-later): wolno go używać, "
-                            "zmieniać i rozpowszechniać na jej warunkach, bez żadnej gwarancji.";
+constexpr char kLicence[] =
+    QT_TRANSLATE_NOOP("varnilog::AboutWindow", "GNU GPL w wersji 3 lub późniejszej (GPL-3.0-or-later): wolno "
+                                               "go używać, zmieniać i rozpowszechniać na jej warunkach, bez "
+                                               "żadnej gwarancji.");
 
 } // namespace
 
 AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutWindow"));
-    setWindowTitle(QStringLiteral("O Programie"));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
     lbAbout_ = new QLabel(this);
@@ -39,7 +41,20 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
     setLocations(QString(), QString());
 }
 
+void AboutWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
+}
+
 void AboutWindow::setLocations(const QString& configurationPath, const QString& dataDir) {
+    configurationPath_ = configurationPath;
+    dataDir_ = dataDir;
+    retranslate();
+}
+
+void AboutWindow::retranslate() {
+    setWindowTitle(tr("O Programie"));
     QStringList models;
     for (const DeviceModelInfo& m : deviceModelTable)
         models << QString::fromUtf8(m.menuCaption).toHtmlEscaped();
@@ -49,15 +64,15 @@ void AboutWindow::setLocations(const QString& configurationPath, const QString& 
     const auto path = [](const QString& p) {
         return QDir::toNativeSeparators(p.isEmpty() ? p : QFileInfo(p).absoluteFilePath()).toHtmlEscaped();
     };
-    lbAbout_->setText(
-        QStringLiteral("<p><b style='font-size:large'>Varnilog 2k</b><br>Wersja %1</p>")
-            .arg(QStringLiteral(VARNILOG_VERSION)) +
-        QString::fromUtf8("<p>Oscyloskop i rejestrator z płytkami KZ100–KZ400.</p><table cellspacing='3'>") +
-        row(QString::fromUtf8("Płytki:"), models.join(QStringLiteral("<br>"))) +
-        row(QStringLiteral("Qt:"), QString::fromLatin1(qVersion())) +
-        row(QStringLiteral("Licencja:"), QString::fromUtf8(kLicence).toHtmlEscaped()) +
-        row(QStringLiteral("Plik konfiguracji:"), path(configurationPath)) +
-        row(QStringLiteral("Folder danych:"), path(dataDir)) + QStringLiteral("</table>"));
+    lbAbout_->setText(QStringLiteral("<p><b style='font-size:large'>Varnilog 2k</b><br>%1</p>")
+                          .arg(tr("Wersja %1").arg(QStringLiteral(VARNILOG_VERSION))) +
+                      tr("<p>Oscyloskop i rejestrator z płytkami KZ100–KZ400.</p>") +
+                      QStringLiteral("<table cellspacing='3'>") +
+                      row(tr("Płytki:"), models.join(QStringLiteral("<br>"))) +
+                      row(QStringLiteral("Qt:"), QString::fromLatin1(qVersion())) +
+                      row(tr("Licencja:"), tr(kLicence).toHtmlEscaped()) +
+                      row(tr("Plik konfiguracji:"), path(configurationPath_)) +
+                      row(tr("Folder danych:"), path(dataDir_)) + QStringLiteral("</table>"));
 }
 
 QString AboutWindow::text() const {

@@ -19,8 +19,15 @@ public:
     // The window's text as plain text.
     QString text() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void retranslate();
+
     QLabel* lbAbout_ = nullptr;
+    QString configurationPath_;
+    QString dataDir_;
 };
 
 } // namespace varnilog

@@ -9,6 +9,7 @@
 #include "app/LongWork.h"
 #include "windows/LongWorkWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
@@ -22,9 +23,9 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     // The recording on display when the export was asked for, read through handles of its own: a load
     // while the dialog or the export lets events through (a stop after a fault) cannot change it.
     RecordingInput input(state);
-    const QString path =
-        dialogs.saveFileName(parent, QStringLiteral("Pliki tekstowe (*.txt)"), QStringLiteral("txt"),
-                             QDir(state.dataDir).filePath(QStringLiteral("*.txt")));
+    const QString path = dialogs.saveFileName(
+        parent, QCoreApplication::translate("varnilog::ExportDialog", "Pliki tekstowe (*.txt)"),
+        QStringLiteral("txt"), QDir(state.dataDir).filePath(QStringLiteral("*.txt")));
     if (path.isEmpty())
         return false;
     if (options.viewToStart)
@@ -34,7 +35,8 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         boxes.showErrorBox(
-            QString::fromUtf8("Nie można utworzyć pliku %1: %2").arg(path, file.errorString()));
+            QCoreApplication::translate("varnilog::ExportDialog", "Nie można utworzyć pliku %1: %2")
+                .arg(path, file.errorString()));
         return false;
     }
     // The worker alone uses the file and the input until it has been joined.
@@ -43,11 +45,12 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     const QLocale locale;
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;
-    const bool completed = runWithProgress(work, parent, QString::fromUtf8("Eksport do .txt…"),
-                                           options.progressBar, [&](const WorkProgress& progress) {
-                                               result = exportRecordingText(source, file, locale, progress);
-                                               return result.ok;
-                                           });
+    const bool completed = runWithProgress(
+        work, parent, QCoreApplication::translate("varnilog::ExportDialog", "Eksport do .txt…"),
+        options.progressBar, [&](const WorkProgress& progress) {
+            result = exportRecordingText(source, file, locale, progress);
+            return result.ok;
+        });
     if (completed && result.ok && !file.commit()) {
         result.ok = false;
         result.error = file.errorString();
@@ -63,7 +66,8 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     }
     if (!result.ok) {
         file.cancel(); // no half-written export is left behind
-        boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, result.error));
+        boxes.showErrorBox(QCoreApplication::translate("varnilog::ExportDialog", "Błąd zapisu pliku %1: %2")
+                               .arg(path, result.error));
         return false;
     }
     return true;

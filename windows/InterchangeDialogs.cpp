@@ -13,15 +13,29 @@
 #include "windows/LongWorkWindow.h"
 #include "windows/StandardDialogs.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
+
+#include <array>
 
 namespace varnilog {
 
 namespace {
 
-const char* const kExportFilter =
-    "Plik WAV (*.wav);;Sesja sigrok (*.sr);;Plik CSV (*.csv);;Pliki tekstowe (*.txt)";
+// The export's file types, in the order of the format list; each name is translated with its pattern.
+const std::array<const char*, 4> kExportFilters{
+    QT_TRANSLATE_NOOP("varnilog::InterchangeDialogs", "Plik WAV (*.wav)"),
+    QT_TRANSLATE_NOOP("varnilog::InterchangeDialogs", "Sesja sigrok (*.sr)"),
+    QT_TRANSLATE_NOOP("varnilog::InterchangeDialogs", "Plik CSV (*.csv)"),
+    QT_TRANSLATE_NOOP("varnilog::InterchangeDialogs", "Pliki tekstowe (*.txt)")};
+
+QString exportFilter() {
+    QStringList filters;
+    for (const char* filter : kExportFilters)
+        filters << QCoreApplication::translate("varnilog::InterchangeDialogs", filter);
+    return filters.join(QStringLiteral(";;"));
+}
 
 } // namespace
 
@@ -35,7 +49,7 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     request.start = readRecordingHeader(state.recordingPath).values.start;
     request.from = options.from;
     request.to = options.to;
-    const QString path = dialogs.saveFileName(parent, QString::fromUtf8(kExportFilter), QStringLiteral("wav"),
+    const QString path = dialogs.saveFileName(parent, exportFilter(), QStringLiteral("wav"),
                                               QFileInfo(state.recordingPath).completeBaseName());
     ExportFormat format = ExportFormat::Wav;
     if (path.isEmpty() || !exportFormatFromName(path, format))
@@ -43,14 +57,15 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         boxes.showErrorBox(
-            QString::fromUtf8("Nie można utworzyć pliku %1: %2").arg(path, file.errorString()));
+            QCoreApplication::translate("varnilog::InterchangeDialogs", "Nie można utworzyć pliku %1: %2")
+                .arg(path, file.errorString()));
         return false;
     }
     InterchangeResult result;
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;
     const bool completed = runWithProgress(
-        work, parent, QString::fromUtf8("Eksport…"), options.progressBar, [&](const WorkProgress& progress) {
+        work, parent, QCoreApplication::translate("varnilog::InterchangeDialogs", "Eksport…"), options.progressBar, [&](const WorkProgress& progress) {
             switch (format) {
             case ExportFormat::Wav:
                 result = exportWav(request, file, progress);
@@ -76,11 +91,15 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     if (!completed || !result.ok) {
         file.cancel();
         if (!result.ok && !result.cancelled)
-            boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, result.error));
+            boxes.showErrorBox(
+                QCoreApplication::translate("varnilog::InterchangeDialogs", "Błąd zapisu pliku %1: %2")
+                    .arg(path, result.error));
         return false;
     }
     if (!file.commit()) {
-        boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, file.errorString()));
+        boxes.showErrorBox(
+            QCoreApplication::translate("varnilog::InterchangeDialogs", "Błąd zapisu pliku %1: %2")
+                .arg(path, file.errorString()));
         return false;
     }
     return true;
@@ -90,8 +109,11 @@ QString importWithDialog(QWidget* parent, const SharedState& state, MessageBoxes
                          StandardDialogs& dialogs, const InterchangeDialogOptions& options) {
     if (options.work != nullptr && options.work->busy())
         return {};
-    const QString path = dialogs.openFileName(
-        parent, QString::fromUtf8("Nagrania innych programów (*.wav *.sr *.csv)"), state.dataDir);
+    const QString path =
+        dialogs.openFileName(parent,
+                             QCoreApplication::translate("varnilog::InterchangeDialogs",
+                                                         "Nagrania innych programów (*.wav *.sr *.csv)"),
+                             state.dataDir);
     ImportRequest request;
     if (path.isEmpty() || !importFormatFromName(path, request.format))
         return {};
@@ -101,14 +123,17 @@ QString importWithDialog(QWidget* parent, const SharedState& state, MessageBoxes
     ImportResult result;
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;
-    const bool completed = runWithProgress(work, parent, QString::fromUtf8("Import…"), options.progressBar,
-                                           [&](const WorkProgress& progress) {
-                                               result = importRecording(request, progress);
-                                               return result.ok;
-                                           });
+    const bool completed =
+        runWithProgress(work, parent, QCoreApplication::translate("varnilog::InterchangeDialogs", "Import…"),
+                        options.progressBar, [&](const WorkProgress& progress) {
+                            result = importRecording(request, progress);
+                            return result.ok;
+                        });
     if (!completed || !result.ok) {
         if (!result.ok && !result.cancelled && !result.error.isEmpty())
-            boxes.showErrorBox(QString::fromUtf8("Import nie powiódł się: %1").arg(result.error));
+            boxes.showErrorBox(
+                QCoreApplication::translate("varnilog::InterchangeDialogs", "Import nie powiódł się: %1")
+                    .arg(result.error));
         return {};
     }
     return request.rosPath;

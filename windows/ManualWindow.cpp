@@ -1,5 +1,10 @@
 #include "windows/ManualWindow.h"
 
+#include "app/Language.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QSplitter>
@@ -17,7 +22,6 @@ namespace varnilog {
 ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent) {
     initManualResource();
     setObjectName(QStringLiteral("ManualWindow"));
-    setWindowTitle(QStringLiteral("Instrukcja"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     resize(900, 620);
     auto* splitter = new QSplitter(this);
@@ -31,12 +35,34 @@ ManualWindow::ManualWindow(QWidget* parent) : QDialog(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(splitter);
-    textBrowser_->setSource(QUrl(QStringLiteral("qrc:/docs/manual.html")));
-    fillContents();
+    retranslate();
     connect(lstContents_, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
         if (item)
             textBrowser_->scrollToAnchor(item->data(Qt::UserRole).toString());
     });
+}
+
+QString ManualWindow::manualPath() {
+    const QString english = QStringLiteral(":/docs/manual.en.html");
+    if (currentLanguage(*QCoreApplication::instance()) == Language::English && QFile::exists(english))
+        return english;
+    return QStringLiteral(":/docs/manual.html");
+}
+
+void ManualWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QDialog::changeEvent(event);
+}
+
+void ManualWindow::retranslate() {
+    setWindowTitle(tr("Instrukcja"));
+    const QUrl source(QStringLiteral("qrc") + manualPath());
+    if (textBrowser_->source() == source)
+        return;
+    textBrowser_->setSource(source);
+    lstContents_->clear();
+    fillContents();
 }
 
 void ManualWindow::fillContents() {

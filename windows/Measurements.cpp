@@ -26,10 +26,19 @@ namespace varnilog {
 namespace {
 
 // The rows' names, in the order of kMeasurementFields.
-const std::array<const char*, 13> kRowNames{
-    "Maksimum",      "Minimum",        "Międzyszczytowa", "Średnia",     "Skuteczna",
-    "Skuteczna AC",  "Częstotliwość",  "Okres",           "Wypełnienie", "Czas narastania",
-    "Czas opadania", "Liczba okresów", "Liczba próbek"};
+const std::array<const char*, 13> kRowNames{QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Maksimum"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Minimum"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Międzyszczytowa"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Średnia"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Skuteczna"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Skuteczna AC"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Częstotliwość"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Okres"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Wypełnienie"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Czas narastania"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Czas opadania"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Liczba okresów"),
+                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Liczba próbek")};
 
 } // namespace
 
@@ -84,10 +93,10 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     QTableWidget* t = ui_->tblPomiary;
     t->setRowCount(static_cast<int>(kRowNames.size()));
     for (int r = 0; r < t->rowCount(); ++r) {
-        t->setVerticalHeaderItem(
-            r, new QTableWidgetItem(QString::fromUtf8(kRowNames[static_cast<std::size_t>(r)])));
+        t->setVerticalHeaderItem(r, new QTableWidgetItem);
         t->setRowHeight(r, 19);
     }
+    retranslate();
     t->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     follow_ = new QTimer(this);
@@ -102,6 +111,33 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
 
 TFormPomiary::~TFormPomiary() {
     stopWorker();
+}
+
+void TFormPomiary::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui_->retranslateUi(this);
+        retranslate();
+    }
+    QWidget::changeEvent(event);
+}
+
+void TFormPomiary::retranslate() {
+    QTableWidget* t = ui_->tblPomiary;
+    for (int r = 0; r < t->rowCount(); ++r)
+        t->verticalHeaderItem(r)->setText(tr(kRowNames[static_cast<std::size_t>(r)]));
+    showSpanText();
+}
+
+void TFormPomiary::showSpanText() {
+    if (stoppedByUser_) {
+        ui_->lbZakres->setText(tr("Przerwano pomiar"));
+    } else if (haveResult_) {
+        const QLocale locale;
+        const SampleSpan& s = shown_.span;
+        ui_->lbZakres->setText(
+            tr("Próbki %1–%2 (%3)")
+                .arg(countText(s.from, locale), countText(s.to, locale), countText(s.length(), locale)));
+    }
 }
 
 void TFormPomiary::FormShow() {
@@ -290,10 +326,10 @@ void TFormPomiary::workerDone(int serial) {
     std::unique_ptr<Job> job = std::move(job_);
     setBusy(false);
     if (job->result.cancelled && job->periodError.isEmpty()) {
-        ui_->lbZakres->setText(QString::fromUtf8("Przerwano pomiar"));
         haveResult_ = false;
         stoppedByUser_ = true;
         shown_ = job->inputs;
+        showSpanText();
         return;
     }
     shown_ = job->inputs;
@@ -303,17 +339,13 @@ void TFormPomiary::workerDone(int serial) {
 void TFormPomiary::showResult(const MeasureResult& result, const QString& periodError) {
     haveResult_ = true;
     if (!periodError.isEmpty())
-        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(periodError));
+        boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(periodError));
     if (!result.ok) {
-        boxes_.showErrorBox(QString::fromUtf8("Błąd odczytu pliku: %1").arg(result.error));
+        boxes_.showErrorBox(tr("Błąd odczytu pliku: %1").arg(result.error));
         return;
     }
     result_ = result;
-    const QLocale locale;
-    const SampleSpan& s = shown_.span;
-    ui_->lbZakres->setText(
-        QString::fromUtf8("Próbki %1–%2 (%3)")
-            .arg(countText(s.from, locale), countText(s.to, locale), countText(s.length(), locale)));
+    showSpanText();
     fillTable();
 }
 
@@ -370,8 +402,8 @@ void TFormPomiary::btZapiszOkresyClick() {
     if (dialogs_ == nullptr || state_.samplingActive)
         return;
     const QString path =
-        dialogs_->saveFileName(this, QString::fromUtf8("Pliki CSV (*.csv)"), QStringLiteral("csv"),
-                               QDir(state_.dataDir).filePath(QStringLiteral("okresy.csv")));
+        dialogs_->saveFileName(this, tr("Pliki CSV (*.csv)"), QStringLiteral("csv"),
+                               QDir(state_.dataDir).filePath(tr("okresy") + QStringLiteral(".csv")));
     if (!path.isEmpty())
         measure(currentInputs(), path);
 }

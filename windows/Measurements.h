@@ -68,6 +68,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // What a table was computed from: when any of it changes, the table is measured again.
@@ -82,6 +83,9 @@ private:
     };
     struct Job;
 
+    void retranslate();
+    // The span line above the table: the samples measured, or that the user stopped the measurement.
+    void showSpanText();
     // What the main window's news asks for, once per batch of news.
     void followMainWindow();
     // Sampling started or stopped: "Podgląd" takes the place of the other spans, and gives it back.

@@ -27,13 +27,14 @@ TForm2::TForm2(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction* open = popupMenu_->addAction(QStringLiteral("&Otworz"));
+    QAction* open = popupMenu_->addAction(QString());
     open->setObjectName(QStringLiteral("Otworz1"));
-    QAction* rename = popupMenu_->addAction(QString::fromUtf8("&Zmień nazwę"));
+    QAction* rename = popupMenu_->addAction(QString());
     rename->setObjectName(QStringLiteral("Zmienazw1"));
     popupMenu_->addSeparator();
-    QAction* remove = popupMenu_->addAction(QString::fromUtf8("&Usuń"));
+    QAction* remove = popupMenu_->addAction(QString());
     remove->setObjectName(QStringLiteral("Usu1"));
+    retranslate();
     connect(open, &QAction::triggered, this, &TForm2::SpeedButton4Click);
     connect(rename, &QAction::triggered, this, &TForm2::SpeedButton1Click);
     connect(remove, &QAction::triggered, this, &TForm2::Usu1Click);
@@ -52,6 +53,27 @@ TForm2::TForm2(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 }
 
 TForm2::~TForm2() = default;
+
+void TForm2::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        // retranslateUi puts the placeholder back into the memo: what the user typed stays.
+        const QString memo = ui_->Memo1->toPlainText();
+        loadingMemo_ = true;
+        ui_->retranslateUi(this);
+        if (!listDirectory_.isEmpty())
+            ui_->Memo1->setPlainText(memo);
+        loadingMemo_ = false;
+        retranslate();
+        showDetails();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TForm2::retranslate() {
+    popupMenu_->findChild<QAction*>(QStringLiteral("Otworz1"))->setText(tr("&Otworz"));
+    popupMenu_->findChild<QAction*>(QStringLiteral("Zmienazw1"))->setText(tr("&Zmień nazwę"));
+    popupMenu_->findChild<QAction*>(QStringLiteral("Usu1"))->setText(tr("&Usuń"));
+}
 
 void TForm2::setRenameWindow(TForm8* form8) {
     form8_ = form8;
@@ -111,7 +133,7 @@ void TForm2::rereadList() {
     list->clear();
     const QDir dir(listDirectory_);
     if (!dir.exists()) {
-        boxes_.showErrorBox(QString::fromUtf8("Nie można otworzyć folderu %1.").arg(listDirectory_));
+        boxes_.showErrorBox(tr("Nie można otworzyć folderu %1.").arg(listDirectory_));
     } else {
         const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
         const QStringList names = dir.entryList({QStringLiteral("*.ros")}, QDir::Files | QDir::Hidden,
@@ -124,14 +146,18 @@ void TForm2::rereadList() {
     FileListBox1Change(); // a re-read ends with nothing selected
 }
 
-void TForm2::FileListBox1Change() {
-    const QString path = selectedPath();
-    const RecordingDetails details = readRecordingDetails(path, state_.timeBaseIndex, QLocale());
+void TForm2::showDetails() {
+    const RecordingDetails details = readRecordingDetails(selectedPath(), state_.timeBaseIndex, QLocale());
     ui_->Label5->setText(details.period);
     ui_->Label6->setText(details.start);
     ui_->Label7->setText(details.length);
     ui_->Label8->setText(details.channels);
     ui_->Label10->setText(details.markers);
+}
+
+void TForm2::FileListBox1Change() {
+    const QString path = selectedPath();
+    showDetails();
     loadingMemo_ = true;
     ui_->Memo1->clear();
     if (!path.isEmpty())
@@ -163,7 +189,7 @@ void TForm2::SpeedButton3Click() {
     const QString roc = siblingPath(path, QStringLiteral(".roc"));
     QString error;
     if (!saveRecordingDescription(roc, ui_->Memo1->toPlainText(), &error))
-        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać opisu %1: %2").arg(roc, error));
+        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(roc, error));
 }
 
 void TForm2::SpeedButton4Click() {
@@ -185,25 +211,23 @@ bool TForm2::refuseRecordingInProgress(const QString& path, const QString& text)
 
 void TForm2::SpeedButton2Click() {
     const QString path = selectedPath();
-    if (path.isEmpty() ||
-        refuseRecordingInProgress(path, QString::fromUtf8("Nie można usunąć nagrywanego zapisu.")))
+    if (path.isEmpty() || refuseRecordingInProgress(path, tr("Nie można usunąć nagrywanego zapisu.")))
         return;
-    if (boxes_.confirmOkCancel(QStringLiteral("Uwaga!"), QString::fromUtf8("Czy na pewno usunąć zapis?")))
+    if (boxes_.confirmOkCancel(tr("Uwaga!"), tr("Czy na pewno usunąć zapis?")))
         Usu1Click();
 }
 
 void TForm2::Usu1Click() {
     const QString path = selectedPath();
-    if (path.isEmpty() ||
-        refuseRecordingInProgress(path, QString::fromUtf8("Nie można usunąć nagrywanego zapisu.")))
+    if (path.isEmpty() || refuseRecordingInProgress(path, tr("Nie można usunąć nagrywanego zapisu.")))
         return;
     // The loader's handles must not outlive the files they point at.
     const bool onDisplay = isRecordingOnDisplay(state_, path);
     if (onDisplay)
         releaseRecordingOnDisplay(state_);
     if (!deleteRecordingSet(path))
-        boxes_.showErrorBox(QString::fromUtf8("Nie można usunąć wszystkich plików zapisu %1.")
-                                .arg(QFileInfo(path).fileName()));
+        boxes_.showErrorBox(
+            tr("Nie można usunąć wszystkich plików zapisu %1.").arg(QFileInfo(path).fileName()));
     rereadList();
     if (onDisplay)
         emit recordingOnDisplayChanged();
@@ -211,8 +235,7 @@ void TForm2::Usu1Click() {
 
 void TForm2::SpeedButton1Click() {
     const QString path = selectedPath();
-    if (path.isEmpty() ||
-        refuseRecordingInProgress(path, QString::fromUtf8("Nie można zmienić nazwy nagrywanego zapisu.")))
+    if (path.isEmpty() || refuseRecordingInProgress(path, tr("Nie można zmienić nazwy nagrywanego zapisu.")))
         return;
     if (form8_ == nullptr) {
         ownForm8_ = std::make_unique<TForm8>(state_, boxes_, this);
@@ -230,9 +253,9 @@ void TForm2::renameSelected(const QString& path, const QString& target) {
     // A description left by a deleted recording goes only when the user says so.
     const QString leftover = leftoverDescriptionAt(newBase);
     if (!leftover.isEmpty() &&
-        !boxes_.confirmOkCancel(QStringLiteral("Uwaga!"),
-                                QString::fromUtf8("Opis %1 pozostał po usuniętym zapisie. Zastąpić go?")
-                                    .arg(QFileInfo(leftover).fileName())))
+        !boxes_.confirmOkCancel(
+            tr("Uwaga!"),
+            tr("Opis %1 pozostał po usuniętym zapisie. Zastąpić go?").arg(QFileInfo(leftover).fileName())))
         return;
     const bool onDisplay = isRecordingOnDisplay(state_, path);
     if (onDisplay)

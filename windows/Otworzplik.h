@@ -59,8 +59,11 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void retranslate();
+    void showDetails();
     void rereadList();
     void setDirectoryText(const QString& text);
     void chooseDirectory();

@@ -4,6 +4,7 @@
 #include "view/PageFile.h"
 #include "windows/StandardDialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
@@ -21,7 +22,9 @@ namespace {
 
 // The file name offered for a page: the recording's whole name ("2026-12-09 20.03.24" keeps ".24").
 QString pageFileName(const PrintPageContent& content, const QString& dataDir, const char* suffix) {
-    const QString name = content.hasRecording ? content.recordingName : QStringLiteral("obraz");
+    const QString name = content.hasRecording
+                             ? content.recordingName
+                             : QCoreApplication::translate("varnilog::PagePrinting", "obraz");
     return QDir(dataDir).filePath(name + QLatin1String(suffix));
 }
 
@@ -44,17 +47,22 @@ bool printPageWithPreview(QWidget* parent, const PrintPageContent& content, cons
 bool savePageWithDialog(QWidget* parent, const PrintPageContent& content, const QString& dataDir,
                         MessageBoxes& boxes, StandardDialogs& dialogs) {
     const QString path = dialogs.saveFileName(
-        parent, QString::fromUtf8("Obraz PNG (*.png);;Obraz SVG (*.svg);;Dokument PDF (*.pdf)"),
+        parent,
+        QCoreApplication::translate("varnilog::PagePrinting",
+                                    "Obraz PNG (*.png);;Obraz SVG (*.svg);;Dokument PDF (*.pdf)"),
         QStringLiteral("png"), pageFileName(content, dataDir, ".png"));
     if (path.isEmpty())
         return false;
     if (pageFormatFor(path) == PageFormat::Unknown) {
-        boxes.showErrorBox(QString::fromUtf8("Nieznany typ pliku %1: wybierz PNG, SVG lub PDF.").arg(path));
+        boxes.showErrorBox(QCoreApplication::translate("varnilog::PagePrinting",
+                                                       "Nieznany typ pliku %1: wybierz PNG, SVG lub PDF.")
+                               .arg(path));
         return false;
     }
     QString error;
     if (!writePageFile(path, content, &error)) {
-        boxes.showErrorBox(QString::fromUtf8("Błąd zapisu pliku %1: %2").arg(path, error));
+        boxes.showErrorBox(QCoreApplication::translate("varnilog::PagePrinting", "Błąd zapisu pliku %1: %2")
+                               .arg(path, error));
         return false;
     }
     return true;

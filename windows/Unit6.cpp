@@ -20,6 +20,12 @@ TForm6::TForm6(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 
 TForm6::~TForm6() = default;
 
+void TForm6::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        ui_->retranslateUi(this);
+    QDialog::changeEvent(event);
+}
+
 void TForm6::setFileNameSource(std::function<QString()> source) {
     fileName_ = std::move(source);
 }
@@ -44,7 +50,7 @@ void TForm6::SpeedButton1Click() {
     const QString path = descriptionPath();
     QString error;
     if (!saveRecordingDescription(path, ui_->Memo1->toPlainText(), &error))
-        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać opisu %1: %2").arg(path, error));
+        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(path, error));
 }
 
 } // namespace varnilog

@@ -30,6 +30,18 @@ TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 
 TForm7::~TForm7() = default;
 
+void TForm7::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        // The channel names change under the edit field: it shows the edited channel's new name, or
+        // the typed text that names none.
+        const QSignalBlocker blocker(ui_->ComboBox1);
+        const QString typed = ui_->ComboBox1->currentText();
+        ui_->retranslateUi(this);
+        ui_->ComboBox1->setEditText(channel_ >= 0 ? ui_->ComboBox1->itemText(channel_) : typed);
+    }
+    QDialog::changeEvent(event);
+}
+
 void TForm7::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) // a restore after minimising is no new opening

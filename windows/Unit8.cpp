@@ -18,6 +18,12 @@ TForm8::TForm8(SharedState& state, MessageBoxes& boxes, QWidget* parent)
 
 TForm8::~TForm8() = default;
 
+void TForm8::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        ui_->retranslateUi(this);
+    QDialog::changeEvent(event);
+}
+
 void TForm8::setEditText(const QString& text) {
     ui_->Edit1->setText(text);
 }

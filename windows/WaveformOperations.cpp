@@ -16,8 +16,14 @@ namespace {
 constexpr std::array<OperationKind, 7> kListedOperations{
     OperationKind::Sum,     OperationKind::AMinusB,  OperationKind::BMinusA, OperationKind::NegateA,
     OperationKind::NegateB, OperationKind::AverageA, OperationKind::AverageB};
-constexpr std::array<const char*, 7> kOperationNames{"A + B", "A − B",     "B − A",    "−A",
-                                                     "−B",    "Średnia A", "Średnia B"};
+constexpr std::array<const char*, 7> kOperationNames{
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "A + B"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "A − B"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "B − A"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "−A"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "−B"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "Średnia A"),
+    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "Średnia B")};
 
 QString channelText(int channel) {
     return QString(QChar(channelName[static_cast<std::size_t>(channel)]));
@@ -37,12 +43,13 @@ TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget*
     : QDialog(parent), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TFormDzialania>()) {
     ui_->setupUi(this);
     setFixedSize(size());
-    for (const char* name : kOperationNames)
-        ui_->cbDzialanie->addItem(QString::fromUtf8(name));
+    for (std::size_t i = 0; i < kOperationNames.size(); ++i)
+        ui_->cbDzialanie->addItem(QString());
     ui_->cbDzialanie->setCurrentIndex(1); // A − B: the differential signal
-    ui_->cbCzulosc->addItem(QStringLiteral("Auto"));
+    ui_->cbCzulosc->addItem(QString());
     for (int s = 1; s <= kSensitivityCount; ++s)
         ui_->cbCzulosc->addItem(voltLabel(s, 6));
+    retranslate();
     cbDzialanieChange();
     connect(ui_->cbDzialanie, &QComboBox::currentIndexChanged, this, &TFormDzialania::cbDzialanieChange);
     connect(ui_->btOblicz, &QPushButton::clicked, this, &TFormDzialania::btObliczClick);
@@ -53,6 +60,21 @@ TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget*
 }
 
 TFormDzialania::~TFormDzialania() = default; // work_ stops a computation still running
+
+void TFormDzialania::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui_->retranslateUi(this);
+        retranslate();
+    }
+    QDialog::changeEvent(event);
+}
+
+void TFormDzialania::retranslate() {
+    // Renaming the items keeps the choices.
+    for (std::size_t i = 0; i < kOperationNames.size(); ++i)
+        ui_->cbDzialanie->setItemText(static_cast<int>(i), tr(kOperationNames[i]));
+    ui_->cbCzulosc->setItemText(0, tr("Auto"));
+}
 
 int TFormDzialania::FormShow() {
     changed_ = false;
@@ -98,14 +120,13 @@ void TFormDzialania::btObliczClick() {
     const Operation op = chosenOperation();
     const int target = chosenTarget();
     if (op.needsB() && !QFileInfo(siblingPath(rosPath(), QStringLiteral(".rcb"))).isFile()) {
-        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera kanału B."));
+        boxes_.showErrorBox(tr("Nagranie nie zawiera kanału B."));
         return;
     }
     OperationRequest request = operationRequestFor(state_, op, target, chosenSensitivity());
     if (holdsRecordedData(request.rosPath, target)) {
-        if (!boxes_.confirmYesNo(
-                QString::fromUtf8("Uwaga!"),
-                QString::fromUtf8("Kanał %1 zawiera nagrane dane. Zastąpić je?").arg(channelText(target))))
+        if (!boxes_.confirmYesNo(tr("Uwaga!"),
+                                 tr("Kanał %1 zawiera nagrane dane. Zastąpić je?").arg(channelText(target))))
             return;
         request.replaceRecorded = true;
     }
@@ -140,18 +161,18 @@ void TFormDzialania::workerDone() {
     case OperationFailure::RecordedTarget:
         return;
     case OperationFailure::NoSamples:
-        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera próbek."));
+        boxes_.showErrorBox(tr("Nagranie nie zawiera próbek."));
         return;
     case OperationFailure::NoChannelB:
-        boxes_.showErrorBox(QString::fromUtf8("Nagranie nie zawiera kanału B."));
+        boxes_.showErrorBox(tr("Nagranie nie zawiera kanału B."));
         return;
     case OperationFailure::NoChannel:
         return;
     case OperationFailure::ReadFailed:
-        boxes_.showErrorBox(QString::fromUtf8("Błąd odczytu pliku: %1").arg(r.detail));
+        boxes_.showErrorBox(tr("Błąd odczytu pliku: %1").arg(r.detail));
         return;
     case OperationFailure::WriteFailed:
-        boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+        boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(r.detail));
         return;
     case OperationFailure::SetBusy:
         boxes_.showErrorBox(setBusyText());
@@ -186,15 +207,14 @@ void TFormDzialania::btUsunClick(int channel) {
         return;
     const QString ros = rosPath();
     const bool recorded = holdsRecordedData(ros, channel);
-    const QString question = recorded
-                                 ? QString::fromUtf8("Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?")
-                                 : QString::fromUtf8("Czy na pewno usunąć kanał %1?");
-    if (!boxes_.confirmOkCancel(QString::fromUtf8("Uwaga!"), question.arg(channelText(channel))))
+    const QString question = recorded ? tr("Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?")
+                                      : tr("Czy na pewno usunąć kanał %1?");
+    if (!boxes_.confirmOkCancel(tr("Uwaga!"), question.arg(channelText(channel))))
         return;
     const OperationResult r = removeDerivedChannel(ros, channel, recorded);
     if (!r.ok()) {
         if (r.failure == OperationFailure::WriteFailed)
-            boxes_.showErrorBox(QString::fromUtf8("Nie można zapisać pliku: %1").arg(r.detail));
+            boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(r.detail));
         else if (r.failure == OperationFailure::SetBusy)
             boxes_.showErrorBox(setBusyText());
         return;

@@ -42,10 +42,12 @@ public:
 
 protected:
     void reject() override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Job;
 
+    void retranslate();
     void btObliczClick();
     void btAnulujClick();
     void btUsunClick(int channel);
