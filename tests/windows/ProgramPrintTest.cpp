@@ -18,13 +18,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QTranslator>
 
@@ -40,6 +43,12 @@ protected:
         form->FormCreate();
     }
     QAction* action(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
+    // The built-in manual of one language (the resource is registered when the manual first opens).
+    static void loadManual(QTextDocument& doc, const char* file) {
+        QFile html(QStringLiteral(":/docs/") + QString::fromLatin1(file));
+        ASSERT_TRUE(html.open(QIODevice::ReadOnly)) << file;
+        doc.setHtml(QString::fromUtf8(html.readAll()));
+    }
 
     test::ScriptedDialogs dialogs;
 };
@@ -140,6 +149,33 @@ TEST_F(ProgramPrintTest, ManualNamesEveryMenuItemButtonHintAndFileOfASet) {
         EXPECT_TRUE(name.isEmpty() || manual.contains(name)) << name.toStdString();
 }
 
+// The English manual follows the English windows: every menu item's caption and every button's hint
+// as the English translation gives them (case aside: the manual quotes items mid-sentence).
+TEST_F(ProgramPrintTest, EnglishManualNamesEveryEnglishMenuItemAndButtonHint) {
+    action("Instrukcja1")->trigger();
+    QTextDocument english;
+    loadManual(english, "manual.en.html");
+    QApplication& app = *qApp;
+    const QString polishMenu = form->menuBar()->actions().constFirst()->text();
+    installProgramLanguage(app, Language::English);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange); // the windows retranslate
+    const bool translated = form->menuBar()->actions().constFirst()->text() != polishMenu;
+    QStringList names;
+    for (const QAction* a : form->findChildren<QAction*>())
+        names << QString(a->text()).remove(QLatin1Char('&'));
+    for (const QAbstractButton* b : form->findChildren<QAbstractButton*>())
+        names << b->toolTip();
+    installProgramLanguage(app, Language::English);
+    useLanguage(app, Language::Polish); // the other tests run with Qt's English and the Polish texts
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    if (!translated)
+        GTEST_SKIP() << "the English translation leaves the main window's menu \"" << polishMenu.toStdString()
+                     << "\" untranslated: nothing to compare the English manual with";
+    const QString manual = english.toPlainText();
+    for (const QString& name : names)
+        EXPECT_TRUE(name.isEmpty() || manual.contains(name, Qt::CaseInsensitive)) << name.toStdString();
+}
+
 TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {
     action("Instrukcja1")->trigger();
     auto* manual = form->findChild<ManualWindow*>();
@@ -166,4 +202,35 @@ TEST_F(ProgramPrintTest, InstrukcjaShowsTheManualWhoseLinksAllLand) {
     EXPECT_GT(links.size(), 20);
     for (const QString& link : links)
         EXPECT_TRUE(anchors.contains(link)) << link.toStdString();
+}
+
+// The English manual is the Polish one's translation: the same chapters and sections under the same
+// anchors, the same links, in the same order (so its links land wherever the Polish ones do).
+TEST_F(ProgramPrintTest, EnglishManualHasThePolishChaptersAnchorsAndLinks) {
+    action("Instrukcja1")->trigger();
+    struct Outline {
+        QStringList anchors, links;
+        std::vector<int> headings;
+    };
+    const auto lines = [](const QStringList& list) { return list.join(QLatin1Char('\n')).toStdString(); };
+    const auto outline = [](const char* file) {
+        QTextDocument doc;
+        loadManual(doc, file);
+        Outline o;
+        for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+            if (const int level = b.blockFormat().headingLevel(); level > 0)
+                o.headings.push_back(level);
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                o.anchors << it.fragment().charFormat().anchorNames();
+                if (const QString href = it.fragment().charFormat().anchorHref(); !href.isEmpty())
+                    o.links << href;
+            }
+        }
+        return o;
+    };
+    const Outline polish = outline("manual.html"), english = outline("manual.en.html");
+    EXPECT_GT(polish.anchors.size(), 20);
+    EXPECT_EQ(lines(english.anchors), lines(polish.anchors)); // as lines: a failure shows their diff
+    EXPECT_EQ(lines(english.links), lines(polish.links));
+    EXPECT_EQ(english.headings, polish.headings);
 }
