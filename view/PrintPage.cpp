@@ -7,6 +7,7 @@
 #include "view/Axes.h"
 #include "view/Colour.h"
 #include "view/Cursors.h"
+#include "view/MarkerFlags.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
@@ -220,7 +221,7 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
                 continue;
             if (++c.markersInView <= kPageMarkerLimit)
                 c.markers.push_back({formatElapsedTime(static_cast<float>(m.start) * state.samplingPeriodMs),
-                                     markerKindName(m.kind), m.label});
+                                     markerKindTitle(m.kind), m.label});
         }
     } else {
         c.recordingName = QCoreApplication::translate("varnilog::PrintPage", "brak");
