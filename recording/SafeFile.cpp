@@ -4,8 +4,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,8 +91,8 @@ bool SafeFile::open(OpenMode mode) {
     const QFileInfo info(target_);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     const QByteArray name = QFile::encodeName(info.fileName());
-    if (name.size() > 255) {
-        fail(systemReason(ENAMETOOLONG));
+    if (QString error; !fileNameFits(target_, error)) {
+        fail(error);
         return false;
     }
 #ifdef O_TMPFILE
@@ -323,6 +324,14 @@ FileIdentity SafeFile::identity() const {
 
 void SafeFile::cancel() {
     discard();
+}
+
+bool fileNameFits(const QString& path, QString& error) {
+    constexpr qsizetype kNameBytes = 255; // the longest file name Linux's and the BSDs' file systems take
+    if (QFile::encodeName(QFileInfo(path).fileName()).size() <= kNameBytes)
+        return true;
+    error = qt_error_string(ENAMETOOLONG);
+    return false;
 }
 
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error) {

@@ -76,6 +76,10 @@ private:
 #endif
 };
 
+// False with error set (the system's reason) when the file name of path is longer than a folder entry
+// can be: a command that writes several files checks every name before it writes the first.
+bool fileNameFits(const QString& path, QString& error);
+
 // Writes bytes as path's whole content through a SafeFile. False with error set.
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error);
 // Lets fill write path's content into a SafeFile; fill returns false to abandon it. False with error
