@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +22,7 @@ namespace {
 // allocated once per file without thought.
 constexpr qsizetype kBufferBytes = 1 << 20;
 
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
 QString systemReason(int error) {
     return qt_error_string(error);
 }
@@ -79,7 +79,7 @@ qint64 SafeFile::readData(char*, qint64) {
     return -1;
 }
 
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
 
 bool SafeFile::open(OpenMode mode) {
     discard();
@@ -243,11 +243,23 @@ void SafeFile::discard() {
         QIODevice::close();
 }
 
-#else // Not POSIX: Qt's own save file, unbuffered so every write is checked as it happens.
+#else
+// Not POSIX: Qt's own save file, unbuffered so every write is checked as it happens. It cannot be read
+// back or handed out as a descriptor.
 
 bool SafeFile::open(OpenMode mode) {
     discard();
     error_.clear();
+    if (QString error; !fileNameFits(target_, error)) {
+        fail(error);
+        return false;
+    }
+    // QSaveFile writes to what a link points at: the link itself goes first (what it points at stays),
+    // so a link planted at the name never has another file overwritten.
+    if (QFileInfo(target_).isSymLink() && !QFile::remove(target_)) {
+        fail(QStringLiteral("cannot replace the link"));
+        return false;
+    }
     save_ = std::make_unique<QSaveFile>(target_);
     if (!save_->open(WriteOnly | Unbuffered)) {
         fail(save_->errorString());

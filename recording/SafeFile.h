@@ -16,7 +16,10 @@
 #include <functional>
 #include <memory>
 
-#ifndef Q_OS_UNIX
+// The POSIX writer, unless a build asks for the portable one (Qt's QSaveFile) to test it on Linux.
+#if defined(Q_OS_UNIX) && !defined(VARNILOG_PORTABLE_SAFE_FILE)
+#define VARNILOG_POSIX_SAFE_FILE 1
+#else
 class QSaveFile;
 #endif
 
@@ -68,7 +71,7 @@ private:
     QString tempPath_; // the named temporary, empty while it is anonymous
     QString error_;
     QByteArray buffer_; // writes gathered into large checked write(2) calls
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
     int fd_ = -1;
     bool anonymous_ = false;
 #else
