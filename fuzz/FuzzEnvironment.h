@@ -7,7 +7,9 @@
 #include "app/SharedState.h"
 #include "view/ScaleTables.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
@@ -26,9 +28,13 @@ inline void ensureGuiApplication() {
     }
 }
 
-// The folder lives for the whole run; each input overwrites the files it needs.
+// The folder lives for the whole run; each input overwrites the files it needs. In memory where the
+// system has a memory file system for everyone (/dev/shm): the files are rewritten for every input.
 inline const QString& scratchFolder() {
-    static QTemporaryDir dir;
+    static const QString memory = QStringLiteral("/dev/shm");
+    static QTemporaryDir dir(QFileInfo(memory).isDir() && QFileInfo(memory).isWritable()
+                                 ? memory + QStringLiteral("/varnilog-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/varnilog-fuzz-XXXXXX"));
     FUZZ_CHECK(dir.isValid());
     static const QString path = dir.path();
     return path;

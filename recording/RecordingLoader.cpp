@@ -52,6 +52,26 @@ bool sameSetVersion(const SharedState& state, const QString& rosPath, const Head
     return true;
 }
 
+void clearStagingRows(SharedState& state, int previousChannelCount) {
+    for (int c = 0; c < std::min(previousChannelCount, kChannels); ++c) {
+        std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
+    }
+}
+
+LoadResult applySettings(SharedState& state, const HeaderReading& header) {
+    LoadResult result;
+    if (header.file == HeaderFile::Unreadable) {
+        result.ok = false;
+        result.errorText = QString::fromUtf16(kLoadErrorText);
+        return result;
+    }
+    applyHeader(state, header.values);
+    result.baseName = baseNameOf(state.recordingPath);
+    if (state.sampleCount > 1)
+        state.zoomDivisor = 1;
+    return result;
+}
+
 } // namespace
 
 void openSummaryFile(SharedState& state, int channel) {
@@ -85,12 +105,28 @@ QString baseNameOf(const QString& path) {
     return dot >= 0 ? name.left(dot) : name;
 }
 
+void openSampleDescriptors(SharedState& state, const std::array<int, kChannels>& descriptors) {
+    for (int c = 0; c < kChannels; ++c) {
+        state.summaryFile[c].close();
+        QFile& file = state.sampleFile[c];
+        file.close();
+        file.setFileName(QString());
+        if (descriptors[c] >= 0)
+            file.open(descriptors[c], QIODevice::ReadOnly | QIODevice::Unbuffered,
+                      QFileDevice::DontCloseHandle);
+    }
+    state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;
+}
+
+LoadResult applyRecordingSettings(SharedState& state, const HeaderReading& header, int previousChannelCount) {
+    clearStagingRows(state, previousChannelCount);
+    return applySettings(state, header);
+}
+
 LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
     LoadResult result;
     try {
-        for (int c = 0; c < std::min(previousChannelCount, kChannels); ++c) {
-            std::fill_n(state.readBuffer[c].begin(), kDisplayColumns, kZeroLine);
-        }
+        clearStagingRows(state, previousChannelCount);
         const QString rosPath = siblingPath(state.recordingPath, QStringLiteral(".ros"));
         HeaderReading header = readRecordingHeader(rosPath, loaderDefaults(state));
         // Another program may replace a channel between the opens and the read of its keys: the
@@ -106,15 +142,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             openSampleFiles(state);
             header = readRecordingHeader(rosPath, loaderDefaults(state));
         }
-        if (header.file == HeaderFile::Unreadable) {
-            result.ok = false;
-            result.errorText = QString::fromUtf16(kLoadErrorText);
-            return result;
-        }
-        applyHeader(state, header.values);
-        result.baseName = baseNameOf(state.recordingPath);
-        if (state.sampleCount > 1)
-            state.zoomDivisor = 1;
+        result = applySettings(state, header);
     } catch (const std::exception&) {
         result.ok = false;
         result.errorText = QString::fromUtf16(kLoadErrorText);

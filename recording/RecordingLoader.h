@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <array>
+
 namespace varnilog {
 
 // Shown in the error box (caption "Błąd!") when a load fails.
@@ -34,6 +36,12 @@ void openSummaryFile(SharedState& state, int channel);
 // 0..2, channel count 1..4). An existing ".ros" that is Unreadable (see headerFileState) fails;
 // what the earlier steps changed stays changed. With more than one sample, zoomDivisor becomes 1.
 LoadResult readRecordingSettings(SharedState& state, int previousChannelCount);
+
+// The same two halves for sample files that have no name, such as files in memory: channel c reads the
+// open descriptor descriptors[c] (-1: the channel has no file), which stays the caller's to close, and
+// the header is one already read, taken as the one those files belong to (no check, no summaries).
+void openSampleDescriptors(SharedState& state, const std::array<int, kChannels>& descriptors);
+LoadResult applyRecordingSettings(SharedState& state, const HeaderReading& header, int previousChannelCount);
 
 // Both halves, with the view put back to sample 0 (nothing read or drawn): for callers that show
 // the recording afterwards in their own way (the command line, tests).

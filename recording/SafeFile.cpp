@@ -4,8 +4,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef VARNILOG_POSIX_SAFE_FILE
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +22,7 @@ namespace {
 // allocated once per file without thought.
 constexpr qsizetype kBufferBytes = 1 << 20;
 
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
 QString systemReason(int error) {
     return qt_error_string(error);
 }
@@ -78,7 +79,7 @@ qint64 SafeFile::readData(char*, qint64) {
     return -1;
 }
 
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
 
 bool SafeFile::open(OpenMode mode) {
     discard();
@@ -90,8 +91,8 @@ bool SafeFile::open(OpenMode mode) {
     const QFileInfo info(target_);
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     const QByteArray name = QFile::encodeName(info.fileName());
-    if (name.size() > 255) {
-        fail(systemReason(ENAMETOOLONG));
+    if (QString error; !fileNameFits(target_, error)) {
+        fail(error);
         return false;
     }
 #ifdef O_TMPFILE
@@ -242,11 +243,23 @@ void SafeFile::discard() {
         QIODevice::close();
 }
 
-#else // Not POSIX: Qt's own save file, unbuffered so every write is checked as it happens.
+#else
+// Not POSIX: Qt's own save file, unbuffered so every write is checked as it happens. It cannot be read
+// back or handed out as a descriptor.
 
 bool SafeFile::open(OpenMode mode) {
     discard();
     error_.clear();
+    if (QString error; !fileNameFits(target_, error)) {
+        fail(error);
+        return false;
+    }
+    // QSaveFile writes to what a link points at: the link itself goes first (what it points at stays),
+    // so a link planted at the name never has another file overwritten.
+    if (QFileInfo(target_).isSymLink() && !QFile::remove(target_)) {
+        fail(QStringLiteral("cannot replace the link"));
+        return false;
+    }
     save_ = std::make_unique<QSaveFile>(target_);
     if (!save_->open(WriteOnly | Unbuffered)) {
         fail(save_->errorString());
@@ -323,6 +336,14 @@ FileIdentity SafeFile::identity() const {
 
 void SafeFile::cancel() {
     discard();
+}
+
+bool fileNameFits(const QString& path, QString& error) {
+    constexpr qsizetype kNameBytes = 255; // the longest file name Linux's and the BSDs' file systems take
+    if (QFile::encodeName(QFileInfo(path).fileName()).size() <= kNameBytes)
+        return true;
+    error = qt_error_string(ENAMETOOLONG);
+    return false;
 }
 
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error) {

@@ -16,7 +16,10 @@
 #include <functional>
 #include <memory>
 
-#ifndef Q_OS_UNIX
+// The POSIX writer, unless a build asks for the portable one (Qt's QSaveFile) to test it on Linux.
+#if defined(Q_OS_UNIX) && !defined(VARNILOG_PORTABLE_SAFE_FILE)
+#define VARNILOG_POSIX_SAFE_FILE 1
+#else
 class QSaveFile;
 #endif
 
@@ -68,13 +71,17 @@ private:
     QString tempPath_; // the named temporary, empty while it is anonymous
     QString error_;
     QByteArray buffer_; // writes gathered into large checked write(2) calls
-#ifdef Q_OS_UNIX
+#ifdef VARNILOG_POSIX_SAFE_FILE
     int fd_ = -1;
     bool anonymous_ = false;
 #else
     std::unique_ptr<QSaveFile> save_;
 #endif
 };
+
+// False with error set (the system's reason) when the file name of path is longer than a folder entry
+// can be: a command that writes several files checks every name before it writes the first.
+bool fileNameFits(const QString& path, QString& error);
 
 // Writes bytes as path's whole content through a SafeFile. False with error set.
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error);

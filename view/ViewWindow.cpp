@@ -327,7 +327,7 @@ std::int64_t viewStartAtPosition(const ScrollBarSetup& bar, const ScrollRange& r
                                     range.maximum);
 }
 
-ViewRefresh refreshView(SharedState& state, ViewBuffers& view) {
+ViewRefresh readView(SharedState& state, ViewBuffers& view) {
     state.zoomDivisor = std::max<std::int32_t>(1, state.zoomDivisor);
     ViewRefresh result;
     result.range = scrollRange(state.sampleCount, state.zoomDivisor, state.viewStart);
@@ -335,6 +335,11 @@ ViewRefresh refreshView(SharedState& state, ViewBuffers& view) {
     result.cursorsEnabled = state.zoomDivisor <= 1;
     state.viewStart = result.range.viewStart;
     loadViewWindow(state, view);
+    return result;
+}
+
+ViewRefresh refreshView(SharedState& state, ViewBuffers& view) {
+    const ViewRefresh result = readView(state, view);
     renderWaveform(state, view);
     return result;
 }

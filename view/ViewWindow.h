@@ -58,6 +58,8 @@ struct ViewRefresh {
 };
 // Brings viewStart into the scroll range, reads the view window and redraws the waveform.
 ViewRefresh refreshView(SharedState& state, ViewBuffers& view);
+// The same without the drawing.
+ViewRefresh readView(SharedState& state, ViewBuffers& view);
 
 // ScrollBar1Change: shows the window at viewStart (read and redraw).
 void scrollView(SharedState& state, ViewBuffers& view, std::int64_t viewStart);

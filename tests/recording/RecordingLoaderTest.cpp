@@ -1,7 +1,10 @@
 #include "recording/RecordingLoader.h"
 #include "app/SharedState.h"
 
+#include "recording/RecordingFileSet.h"
+#include "recording/RecordingHeader.h"
 #include "support/LoadedStateTest.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +12,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <array>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace varnilog;
 
@@ -216,5 +223,55 @@ TEST(RecordingLoaderTest, BaseNameOfPath) {
     };
     for (const Row& r : rows) {
         EXPECT_EQ(baseNameOf(QString::fromUtf8(r.path)), QString::fromUtf8(r.base)) << r.path;
+    }
+}
+
+// Files without names (the fuzz target's in memory) load to the same state as the same files by name.
+TEST_F(RecordingLoaderFixture, OpenDescriptorsLoadAsTheSameFilesByName) {
+    struct Row {
+        const char* header;       // nullptr: no ".ros"; "dir": a folder in its place
+        std::vector<int> samples; // per channel, -1: no file
+    } rows[] = {
+        {fullHeader.constData(), {2000, 1500, -1, -1}},
+        {"[PARAMETRY]\r\nPODSTAWA=40\r\nCZULOSCA=200\r\nILOSCKANALOW=9\r\n", {700, -1, 0, 5}},
+        {nullptr, {1, 1, 1, -1}},
+        {"dir", {10, 10, -1, -1}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.header ? r.header : "none");
+        QTemporaryDir folder;
+        const QString ros = folder.filePath(QStringLiteral("r.ros"));
+        if (r.header && QByteArray(r.header) == "dir")
+            ASSERT_TRUE(QDir().mkdir(ros));
+        else if (r.header)
+            test::writeFile(ros, r.header);
+        std::array<int, kChannels> fds{-1, -1, -1, -1};
+        for (int c = 0; c < kChannels; ++c)
+            if (r.samples[c] >= 0) {
+                test::writeFile(sampleFilePath(ros, c), QByteArray(r.samples[c], static_cast<char>(40 + c)));
+                fds[c] = ::open(QFile::encodeName(sampleFilePath(ros, c)).constData(), O_RDONLY | O_CLOEXEC);
+            }
+        s->recordingPath = ros;
+        const LoadResult byName = loadRecording(*s);
+        auto t = std::make_unique<SharedState>();
+        t->recordingPath = ros;
+        openSampleDescriptors(*t, fds);
+        const LoadResult open = applyRecordingSettings(*t, readRecordingHeader(ros, loaderDefaults(*t)), 2);
+        EXPECT_EQ(open.ok, byName.ok);
+        for (int c = 0; c < kChannels && byName.ok; ++c)
+            EXPECT_EQ(channelHasData(*t, c), channelHasData(*s, c)) << c;
+        for (QFile& file : t->sampleFile)
+            file.close();
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+        if (!byName.ok)
+            continue; // what a failed load leaves is the earlier recording's
+        EXPECT_EQ(t->timeBaseIndex, s->timeBaseIndex);
+        EXPECT_EQ(t->channelSensitivity, s->channelSensitivity);
+        EXPECT_EQ(t->channelMode, s->channelMode);
+        EXPECT_EQ(t->channelOffset, s->channelOffset);
+        EXPECT_EQ(t->channelCount, s->channelCount);
+        EXPECT_EQ(t->sampleCount, s->sampleCount);
     }
 }

@@ -80,5 +80,50 @@ TEST(WriterFaultTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
     }
 }
 
+// A name longer than a folder entry can be, given or made by the command from a name that fits: the
+// command fails with the system's reason on one line, before it writes anything, and Qt says nothing.
+TEST(WriterFaultTest, ANameTooLongFailsWithTheSystemsReasonAndLeavesNothing) {
+    const QString tooLong(256, u'x'), fits(246, u'y');
+    const QString longestSet(251, u's'); // "<set>.ros" is 255 bytes, the most a name may have
+    struct Row {
+        QStringList args; // "ROS" stands for the set "r", "LONG" for the set longestSet
+    } rows[] = {
+        {{"export", "ROS", tooLong + ".txt"}},
+        {{"export", "ROS", tooLong + ".csv"}},
+        {{"export", "ROS", tooLong + ".sr"}},
+        {{"export", "ROS", fits + ".wav", "--labels"}}, // "<fits>.labels.txt" is too long
+        {{"render", "ROS", tooLong + ".png"}},
+        {{"render", "ROS", tooLong + ".svg", "--page"}},
+        {{"render", "ROS", tooLong + ".pdf", "--page"}},
+        {{"measure", "ROS", "--per-period", tooLong + ".csv"}},
+        {{"spectrum", "ROS", tooLong + ".csv"}},
+        {{"spectrum", "ROS", "spectrum.csv", "--png", tooLong + ".png"}},
+        {{"markers", "ROS", "--audacity", tooLong + ".txt"}},
+        {{"import", "ROS", longestSet + "x.ros"}},
+        {{"math", "LONG", "--op", "A-B", "--to", "C"}}, // its pending ".<set>.rcc.<inode>.new" is too long
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.args.join(u' ').replace(tooLong, QStringLiteral("<256 x>")).toStdString());
+        QTemporaryDir dir;
+        const test::RecordingContents contents{10, 4, 4, 2, {test::Codes(2048, 60), test::Codes(2048, 190)}};
+        const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"), contents);
+        const QString longRos = test::writeRecording(dir.path(), longestSet, contents);
+        test::writeFile(dir.filePath(QStringLiteral("r.csv")), "time,A\n0,1\n0.001,2\n");
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        QStringList args = r.args;
+        args.replaceInStrings(QStringLiteral("ROS"), args.front() == u"import" ? dir.filePath("r.csv") : ros)
+            .replaceInStrings(QStringLiteral("LONG"), longRos);
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(VARNILOG_CLI_PATH), args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+        EXPECT_TRUE(err.endsWith(QStringLiteral(": File name too long\n")) && err.count(u'\n') == 1)
+            << err.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+    }
+}
+
 } // namespace
 } // namespace varnilog

@@ -89,8 +89,16 @@ bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
     return true;
 }
 
-// The markers of [from, to) as an Audacity label track beside a WAV ("x.wav" -> "x.labels.txt"), its
-// times counted from the WAV's first sample. Exit code, or -1 when written.
+// The Audacity label track beside a WAV: "x.wav" -> "x.labels.txt".
+QString labelsPathBeside(const QString& wavPath) {
+    QString labels = wavPath;
+    if (labels.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive))
+        labels.chop(4);
+    return labels + QStringLiteral(".labels.txt");
+}
+
+// The markers of [from, to) as an Audacity label track beside a WAV, its times counted from the WAV's
+// first sample. Exit code, or -1 when written.
 int writeLabelsBeside(const QString& rosPath, const QString& wavPath, std::int64_t from, std::int64_t to,
                       float samplingPeriodMs) {
     std::vector<Marker> inside;
@@ -101,10 +109,7 @@ int writeLabelsBeside(const QString& rosPath, const QString& wavPath, std::int64
         m.end = std::min(m.end, to) - from;
         inside.push_back(m);
     }
-    QString labels = wavPath;
-    if (labels.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive))
-        labels.chop(4);
-    labels += QStringLiteral(".labels.txt");
+    const QString labels = labelsPathBeside(wavPath);
     QString error;
     if (!writeFileSafely(labels, encodeAudacityLabels(inside, samplingPeriodMs), error))
         return fail(QStringLiteral("%1: %2").arg(labels, error));
@@ -127,6 +132,10 @@ int exportInterchange(const QCommandLineParser& parser, SharedState& state, cons
     if (InterchangeBlocks(request).channels().empty())
         return fail(
             QStringLiteral("%1: none of the channels asked for has a sample file").arg(state.recordingPath));
+    // A label track that cannot have its name must not leave the WAV behind it.
+    if (QString error; format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels")) &&
+                       !fileNameFits(labelsPathBeside(outPath), error))
+        return fail(QStringLiteral("%1: %2").arg(labelsPathBeside(outPath), error));
     SafeFile out(outPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));

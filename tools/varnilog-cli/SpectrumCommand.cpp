@@ -4,6 +4,7 @@
 #include "app/Configuration.h"
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingInput.h"
+#include "recording/SafeFile.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumPlot.h"
 #include "view/PageFile.h"
@@ -64,6 +65,10 @@ int runSpectrum(const QStringList& args) {
     progress.finish();
 
     const QString csvPath = parser.positionalArguments().at(1);
+    const QString png = parser.value(QStringLiteral("png"));
+    // A picture that cannot have its name must not leave the table behind it.
+    if (QString error; parser.isSet(QStringLiteral("png")) && !fileNameFits(png, error))
+        return fail(QStringLiteral("%1: %2").arg(png, error));
     // A few hundred lines: made in memory, then written aside and renamed into place whole.
     QString text;
     QTextStream out(&text);
@@ -96,7 +101,6 @@ int runSpectrum(const QStringList& args) {
                         state->gradientOn);
         QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
         DrawSpectrum(plot, state->bmpBackground, *data, view);
-        const QString png = parser.value(QStringLiteral("png"));
         QString error;
         if (!writeImageFile(png, plot, &error))
             return fail(QStringLiteral("%1: %2").arg(png, error));
