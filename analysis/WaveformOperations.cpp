@@ -1,5 +1,7 @@
 #include "analysis/WaveformOperations.h"
 
+#include "analysis/PairCodes.h"
+
 #include "recording/DiskFileWriter.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
@@ -331,13 +333,15 @@ public:
                 return emitBlock(n);
             });
         }
-        std::vector<std::uint8_t> table(1 << 16);
+        std::vector<std::uint8_t> table(kCodePairs);
         for (std::size_t ab = 0; ab < table.size(); ++ab)
             table[ab] = derivedCode(
                 volts(static_cast<std::uint8_t>(ab >> 8), static_cast<std::uint8_t>(ab & 255)), sensitivity);
+        const double perCode = 255 * voltsPerCode(sensitivity);
+        const PairCodes pairs(std::move(table), (volts(255, 0) - volts(0, 0)) / perCode,
+                              (volts(0, 255) - volts(0, 0)) / perCode);
         return pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i)
-                codes[i] = table[static_cast<std::size_t>(a[i]) << 8 | b[i]];
+            pairs.map(a, b, codes.data(), n);
             return emitBlock(n);
         });
     }

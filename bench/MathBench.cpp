@@ -13,6 +13,8 @@
 
 #include <QFile>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace varnilog;
@@ -33,6 +35,12 @@ QString rosPath() {
         QString error;
         if (!writeRecordingHeader(ros, header, disk, error))
             qFatal("%s", qPrintable(error));
+        // The sources on the disk before the first figure, which would otherwise wait behind them.
+        for (const QString& path : {recording().a(), recording().b()}) {
+            QFile source(path);
+            if (source.open(QIODevice::ReadOnly))
+                ::fsync(source.handle());
+        }
         return ros;
     }();
     return path;

@@ -61,6 +61,7 @@ protected:
 
 private:
     bool flushBuffer();
+    bool writeOut(const char* data, qint64 size);
     void fail(const QString& reason);
     void discard();
 
@@ -71,6 +72,7 @@ private:
 #ifdef Q_OS_UNIX
     int fd_ = -1;
     bool anonymous_ = false;
+    qint64 written_ = 0, sent_ = 0; // bytes written, and of them handed to the disk before commit
 #else
     std::unique_ptr<QSaveFile> save_;
 #endif
