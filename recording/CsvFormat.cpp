@@ -1,5 +1,6 @@
 #include "recording/CsvFormat.h"
 
+#include "recording/HalfWorkers.h"
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
@@ -15,7 +16,6 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::size_t kFlushBytes = 1 << 20;
 constexpr qint64 kMaxLineBytes = 4096; // far more than a row of five numbers
 
 struct Field {
@@ -218,13 +218,58 @@ private:
 
 } // namespace
 
+namespace {
+
+using FieldTable = std::array<Field, 256>;
+
+// One block of rows: the samples read and the text of its two halves, formatted side by side.
+struct CsvBlock {
+    explicit CsvBlock(const InterchangeRequest& request) : samples(request) {}
+    InterchangeBlocks samples;
+    std::int64_t first = 0, count = 0;
+    std::array<std::vector<char>, 2> text;
+    std::array<std::size_t, 2> used{};
+
+    bool read(std::int64_t at, QString& error) {
+        first = at;
+        count = std::min(samples.blockSamples(), samples.count() - at);
+        return samples.read(first, count, error);
+    }
+};
+
+// The rows of one half of a block as text.
+void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
+    const auto [from, to] = HalfWorkers::halfOf(block.count, half);
+    std::vector<char>& text = block.text[static_cast<std::size_t>(half)];
+    // Room for the longest row, and for the whole-field copies below to overrun its end.
+    const std::size_t rowBound = sizeof(Field::text) * (fields.size() + 2) + 1;
+    std::size_t used = 0;
+    for (std::int64_t i = from; i < to; ++i) {
+        if (text.size() - used < rowBound)
+            text.resize(std::max(2 * text.size(), used + 1024 * rowBound));
+        char* p = putTime(text.data() + used, time, block.samples.from() + block.first + i);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const Field& f = fields[k][block.samples.row(k)[i]];
+            std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
+            p += f.length;
+        }
+        *p++ = '\n';
+        used = static_cast<std::size_t>(p - text.data());
+    }
+    block.used[static_cast<std::size_t>(half)] = used;
+}
+
+} // namespace
+
 InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress) {
     InterchangeResult result;
-    InterchangeBlocks blocks(request);
-    const auto& channels = blocks.channels();
+    // Block k + 1 is read and formatted on both cores while block k goes to the device.
+    std::array<CsvBlock, 2> blocks{CsvBlock(request), CsvBlock(request)};
+    const InterchangeBlocks& span = blocks[0].samples;
+    const auto& channels = span.channels();
     result.channels = static_cast<int>(channels.size());
     QByteArray header("time_s");
-    std::vector<std::array<Field, 256>> fields(channels.size());
+    std::vector<FieldTable> fields(channels.size());
     for (std::size_t k = 0; k < channels.size(); ++k) {
         header += ',' + QByteArray(1, channelName[channels[k]]) + "_V";
         const auto volts = exportVoltsTable(request.source.channelSensitivity[channels[k]]);
@@ -237,43 +282,38 @@ InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, c
         }
     }
     header += '\n';
-    if (!writeWhole(out, header.constData(), header.size(), result.error)) {
+    const auto failed = [&] {
         result.ok = false;
         return result;
-    }
-    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
-    std::vector<char> text(kFlushBytes + 64 * (kChannels + 1));
-    char* p = text.data();
-    const auto flush = [&] {
-        const bool ok = writeWhole(out, text.data(), p - text.data(), result.error);
-        p = text.data();
-        return ok;
     };
-    for (std::int64_t first = 0; first < blocks.count(); first += blocks.blockSamples()) {
-        const std::int64_t count = std::min(blocks.blockSamples(), blocks.count() - first);
-        if (!blocks.read(first, count, result.error)) {
-            result.ok = false;
-            return result;
-        }
-        for (std::int64_t i = 0; i < count; ++i) {
-            p = putTime(p, time, blocks.from() + first + i);
-            for (std::size_t k = 0; k < channels.size(); ++k) {
-                const Field& f = fields[k][blocks.row(k)[i]];
-                std::memcpy(p, f.text, sizeof(f.text));
-                p += f.length;
-            }
-            *p++ = '\n';
-            if (p - text.data() >= static_cast<std::ptrdiff_t>(kFlushBytes) && !flush()) {
-                result.ok = false;
-                return result;
-            }
-        }
-        if (!flush()) {
-            result.ok = false;
-            return result;
-        }
-        result.samples = first + count;
-        if (!reportProgress(progress, result.samples, blocks.count(), result))
+    if (!writeWhole(out, header.constData(), header.size(), result.error))
+        return failed();
+    if (span.count() == 0)
+        return result;
+    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
+    CsvBlock* formatting = nullptr;
+    HalfWorkers formatter([&](int half) { formatRows(*formatting, half, time, fields); });
+    const auto readAndStart = [&](CsvBlock& block, std::int64_t first) {
+        if (!block.read(first, result.error))
+            return false;
+        formatting = &block;
+        formatter.start();
+        return true;
+    };
+    if (!readAndStart(blocks[0], 0))
+        return failed();
+    for (std::int64_t first = 0, k = 0; first < span.count(); first += span.blockSamples(), ++k) {
+        formatter.wait();
+        CsvBlock& block = blocks[static_cast<std::size_t>(k % 2)];
+        const std::int64_t next = first + span.blockSamples();
+        if (next < span.count() && !readAndStart(blocks[static_cast<std::size_t>((k + 1) % 2)], next))
+            return failed();
+        for (int half = 0; half < 2; ++half)
+            if (!writeWhole(out, block.text[static_cast<std::size_t>(half)].data(),
+                            static_cast<qint64>(block.used[static_cast<std::size_t>(half)]), result.error))
+                return failed();
+        result.samples = first + block.count;
+        if (!reportProgress(progress, result.samples, span.count(), result))
             return result;
     }
     return result;
