@@ -241,22 +241,20 @@ struct CsvBlock {
 void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
     const auto [from, to] = HalfWorkers::halfOf(block.count, half);
     std::vector<char>& text = block.text[static_cast<std::size_t>(half)];
-    // Room for the longest row, and for the whole-field copies below to overrun its end.
-    const std::size_t rowBound = sizeof(Field::text) * (fields.size() + 2) + 1;
-    std::size_t used = 0;
+    // Room for the longest rows, and for the whole-field copies below to overrun the last one's end.
+    const std::size_t rowBound = sizeof(Field::text) * (fields.size() + 1) + 1;
+    text.resize(std::max(text.size(), static_cast<std::size_t>(to - from) * rowBound + sizeof(Field::text)));
+    char* p = text.data();
     for (std::int64_t i = from; i < to; ++i) {
-        if (text.size() - used < rowBound)
-            text.resize(std::max(2 * text.size(), used + 1024 * rowBound));
-        char* p = putTime(text.data() + used, time, block.samples.from() + block.first + i);
+        p = putTime(p, time, block.samples.from() + block.first + i);
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const Field& f = fields[k][block.samples.row(k)[i]];
             std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
             p += f.length;
         }
         *p++ = '\n';
-        used = static_cast<std::size_t>(p - text.data());
     }
-    block.used[static_cast<std::size_t>(half)] = used;
+    block.used[static_cast<std::size_t>(half)] = static_cast<std::size_t>(p - text.data());
 }
 
 } // namespace
@@ -264,7 +262,9 @@ void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::ve
 InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress) {
     InterchangeResult result;
     // Block k + 1 is read and formatted on both cores while block k goes to the device.
-    std::array<CsvBlock, 2> blocks{CsvBlock(request), CsvBlock(request)};
+    InterchangeRequest blocked = request;
+    blocked.blockSamples = std::min(request.blockSamples, kFormattedBlockRows);
+    std::array<CsvBlock, 2> blocks{CsvBlock(blocked), CsvBlock(blocked)};
     const InterchangeBlocks& span = blocks[0].samples;
     const auto& channels = span.channels();
     result.channels = static_cast<int>(channels.size());

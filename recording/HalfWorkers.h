@@ -13,6 +13,10 @@
 
 namespace varnilog {
 
+// Lines formatted in one block: enough that the two threads are seldom woken, few enough that
+// the text of a block stays small.
+inline constexpr std::int64_t kFormattedBlockRows = 65536;
+
 class HalfWorkers {
 public:
     // job(half) must not throw; what the caller changes before start() is seen by the job.

@@ -17,9 +17,9 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::int64_t kBlockSamples = 65536;      // samples read per channel and block
-constexpr std::size_t kFlushBytes = 1 << 20;       // output written in pieces of about this size
-constexpr std::size_t kMaxLineBytes = 4 * 64 + 64; // generous bound of one line
+constexpr std::int64_t kBlockSamples = kFormattedBlockRows; // samples read per channel and block
+constexpr std::size_t kFlushBytes = 1 << 20;                // output written in pieces of about this size
+constexpr std::size_t kMaxLineBytes = 4 * 64 + 64;          // generous bound of one line
 
 // The text of one field (";" and the voltage), built once per channel and sample value.
 struct FieldText {
