@@ -10,6 +10,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace varnilog {
@@ -27,7 +28,8 @@ struct Field {
 // (every time base's does); otherwise the double n / rate.
 struct TimeFormat {
     std::int64_t rate = 1;
-    std::int64_t step = 0; // 0: no exact decimal form
+    std::int64_t step = 0;   // 0: no exact decimal form
+    std::uint64_t scale = 1; // 10^decimals
     int decimals = 0;
 };
 
@@ -38,6 +40,7 @@ TimeFormat timeFormat(std::int64_t rate) {
     for (int e = 0; e <= 12; ++e, power *= 10)
         if (power % f.rate == 0) {
             f.step = power / f.rate;
+            f.scale = static_cast<std::uint64_t>(power);
             f.decimals = e;
             break;
         }
@@ -47,30 +50,21 @@ TimeFormat timeFormat(std::int64_t rate) {
 char* putTime(char* p, const TimeFormat& f, std::int64_t n) {
     if (f.step == 0)
         return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(f.rate)).ptr;
-    std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
-    if (k == 0) {
-        *p++ = '0';
+    const std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
+    p = std::to_chars(p, p + 24, k / f.scale).ptr;
+    std::uint64_t fraction = k % f.scale;
+    if (fraction == 0)
         return p;
-    }
+    int width = f.decimals;
+    for (; fraction % 10 == 0; fraction /= 10)
+        --width; // a trailing zero of the fraction is left out
     char digits[24];
-    int count = 0;
-    int fraction = f.decimals;
-    for (; k > 0; k /= 10) {
-        const char digit = static_cast<char>('0' + k % 10);
-        if (count == 0 && fraction > 0 && digit == '0') {
-            --fraction; // a trailing zero of the fraction is left out
-            continue;
-        }
-        digits[count++] = digit;
-    }
-    while (count <= fraction)
-        digits[count++] = '0'; // "0." before a time below one second
-    for (int i = count - 1; i >= 0; --i) {
-        *p++ = digits[i];
-        if (i == fraction && fraction > 0)
-            *p++ = '.';
-    }
-    return p;
+    const auto length =
+        static_cast<int>(std::to_chars(digits, digits + sizeof(digits), fraction).ptr - digits);
+    *p++ = '.';
+    std::memset(p, '0', static_cast<std::size_t>(width - length)); // "0.05" and the like
+    std::memcpy(p + width - length, digits, static_cast<std::size_t>(length));
+    return p + width;
 }
 
 bool parseNumber(const char* begin, const char* end, double& value) {
@@ -227,8 +221,8 @@ struct CsvBlock {
     explicit CsvBlock(const InterchangeRequest& request) : samples(request) {}
     InterchangeBlocks samples;
     std::int64_t first = 0, count = 0;
-    std::array<std::vector<char>, 2> text;
-    std::array<std::size_t, 2> used{};
+    std::array<std::unique_ptr<char[]>, 2> text; // left unfilled: every byte written is formatted
+    std::array<std::size_t, 2> size{}, used{};
 
     bool read(std::int64_t at, QString& error) {
         first = at;
@@ -240,11 +234,16 @@ struct CsvBlock {
 // The rows of one half of a block as text.
 void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
     const auto [from, to] = HalfWorkers::halfOf(block.count, half);
-    std::vector<char>& text = block.text[static_cast<std::size_t>(half)];
+    const auto h = static_cast<std::size_t>(half);
     // Room for the longest rows, and for the whole-field copies below to overrun the last one's end.
     const std::size_t rowBound = sizeof(Field::text) * (fields.size() + 1) + 1;
-    text.resize(std::max(text.size(), static_cast<std::size_t>(to - from) * rowBound + sizeof(Field::text)));
-    char* p = text.data();
+    const std::size_t bound = static_cast<std::size_t>(to - from) * rowBound + sizeof(Field::text);
+    if (block.size[h] < bound) {
+        block.text[h].reset(new char[bound]);
+        block.size[h] = bound;
+    }
+    char* const text = block.text[h].get();
+    char* p = text;
     for (std::int64_t i = from; i < to; ++i) {
         p = putTime(p, time, block.samples.from() + block.first + i);
         for (std::size_t k = 0; k < fields.size(); ++k) {
@@ -254,7 +253,7 @@ void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::ve
         }
         *p++ = '\n';
     }
-    block.used[static_cast<std::size_t>(half)] = static_cast<std::size_t>(p - text.data());
+    block.used[h] = static_cast<std::size_t>(p - text);
 }
 
 } // namespace
@@ -309,7 +308,7 @@ InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, c
         if (next < span.count() && !readAndStart(blocks[static_cast<std::size_t>((k + 1) % 2)], next))
             return failed();
         for (int half = 0; half < 2; ++half)
-            if (!writeWhole(out, block.text[static_cast<std::size_t>(half)].data(),
+            if (!writeWhole(out, block.text[static_cast<std::size_t>(half)].get(),
                             static_cast<qint64>(block.used[static_cast<std::size_t>(half)]), result.error))
                 return failed();
         result.samples = first + block.count;
