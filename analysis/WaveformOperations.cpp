@@ -1,5 +1,8 @@
 #include "analysis/WaveformOperations.h"
 
+#include "analysis/PairCodes.h"
+#include "recording/HalfWorkers.h"
+
 #include "recording/DiskFileWriter.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
@@ -304,13 +307,14 @@ public:
     bool write(std::uint8_t sensitivity, FileWriter::File& out, QString& error) {
         std::vector<std::uint8_t> codes(
             static_cast<std::size_t>(std::clamp<std::int64_t>(request_.blockSamples, 1, samples_)));
-        const auto emitBlock = [&](std::size_t n) {
-            if (out.write(reinterpret_cast<const char*>(codes.data()), static_cast<qint64>(n)) ==
+        const auto emitCodes = [&](const std::uint8_t* data, std::size_t n) {
+            if (out.write(reinterpret_cast<const char*>(data), static_cast<qint64>(n)) ==
                 static_cast<qint64>(n))
                 return true;
             writeError_ = out.errorString();
             return false;
         };
+        const auto emitBlock = [&](std::size_t n) { return emitCodes(codes.data(), n); };
         if (op_.isAverage()) {
             // In steady state every value is one of 255 x N + 1 sums over a full window: a table.
             const int w = op_.window;
@@ -331,15 +335,32 @@ public:
                 return emitBlock(n);
             });
         }
-        std::vector<std::uint8_t> table(1 << 16);
+        std::vector<std::uint8_t> table(kCodePairs);
         for (std::size_t ab = 0; ab < table.size(); ++ab)
             table[ab] = derivedCode(
                 volts(static_cast<std::uint8_t>(ab >> 8), static_cast<std::uint8_t>(ab & 255)), sensitivity);
-        return pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i)
-                codes[i] = table[static_cast<std::size_t>(a[i]) << 8 | b[i]];
-            return emitBlock(n);
+        const double perCode = 255 * voltsPerCode(sensitivity);
+        const PairCodes pairs(std::move(table), (volts(255, 0) - volts(0, 0)) / perCode,
+                              (volts(0, 255) - volts(0, 0)) / perCode);
+        // Both cores look up block k while block k - 1 is written.
+        std::array<std::vector<std::uint8_t>, 2> done{codes, codes};
+        const std::uint8_t *a = nullptr, *b = nullptr;
+        std::size_t n = 0, waiting = 0, k = 0;
+        HalfWorkers lookUp([&](int half) {
+            const auto [from, to] = HalfWorkers::halfOf(static_cast<std::int64_t>(n), half);
+            pairs.map(a + from, b + from, done[k % 2].data() + from, static_cast<std::size_t>(to - from));
         });
+        const bool read =
+            pass(error, [&](const std::uint8_t* blockA, const std::uint8_t* blockB, std::size_t count) {
+                a = blockA, b = blockB, n = count;
+                lookUp.start();
+                const bool written = waiting == 0 || emitCodes(done[(k + 1) % 2].data(), waiting);
+                lookUp.wait();
+                waiting = n;
+                ++k;
+                return written;
+            });
+        return read && emitCodes(done[(k + 1) % 2].data(), waiting);
     }
 
     bool cancelled() const { return cancelled_; }

@@ -63,8 +63,9 @@ struct OperationRequest {
     int sensitivity = 0; // index 1..10 of the target; 0 = the most sensitive that does not clip
     std::array<std::uint8_t, 2> sourceSensitivity{1, 1}; // A, B
     bool replaceRecorded = false;                        // the target may hold recorded data
-    // Samples read at once: both sources and the result of a block stay in a core's L2 cache.
-    std::int64_t blockSamples = 1 << 16;
+    // Samples read at once: a block of the result is one write large enough to go past the safe
+    // writer's own buffer, straight to the file.
+    std::int64_t blockSamples = 1 << 20;
     FileWriter* writer = nullptr; // nullptr: the disk
 };
 

@@ -205,6 +205,12 @@ void TForm1::refreshModeSlider() {
     const int mode = std::min<int>(state_.channelMode[state_.selectedChannel % kChannels], 2);
     ui_->Image7->setSource(&imageList1_[static_cast<size_t>(2 * mode)]);
     ui_->Image7->update();
+    // A channel computed from A and B has no coupling to show or choose.
+    const bool derived = state_.channelDerived[state_.selectedChannel % kChannels];
+    ui_->Image7->setVisible(!derived);
+    ui_->lbNoCoupling->setVisible(derived);
+    for (QAbstractButton* b : {ui_->SpeedButton43, ui_->SpeedButton44, ui_->SpeedButton45})
+        b->setEnabled(!derived);
     updateStatusBar();
 }
 

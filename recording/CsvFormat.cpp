@@ -1,5 +1,6 @@
 #include "recording/CsvFormat.h"
 
+#include "recording/HalfWorkers.h"
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
@@ -9,13 +10,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace varnilog {
 
 namespace {
 
-constexpr std::size_t kFlushBytes = 1 << 20;
 constexpr qint64 kMaxLineBytes = 4096; // far more than a row of five numbers
 
 struct Field {
@@ -27,7 +28,8 @@ struct Field {
 // (every time base's does); otherwise the double n / rate.
 struct TimeFormat {
     std::int64_t rate = 1;
-    std::int64_t step = 0; // 0: no exact decimal form
+    std::int64_t step = 0;   // 0: no exact decimal form
+    std::uint64_t scale = 1; // 10^decimals
     int decimals = 0;
 };
 
@@ -38,6 +40,7 @@ TimeFormat timeFormat(std::int64_t rate) {
     for (int e = 0; e <= 12; ++e, power *= 10)
         if (power % f.rate == 0) {
             f.step = power / f.rate;
+            f.scale = static_cast<std::uint64_t>(power);
             f.decimals = e;
             break;
         }
@@ -47,30 +50,21 @@ TimeFormat timeFormat(std::int64_t rate) {
 char* putTime(char* p, const TimeFormat& f, std::int64_t n) {
     if (f.step == 0)
         return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(f.rate)).ptr;
-    std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
-    if (k == 0) {
-        *p++ = '0';
+    const std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
+    p = std::to_chars(p, p + 24, k / f.scale).ptr;
+    std::uint64_t fraction = k % f.scale;
+    if (fraction == 0)
         return p;
-    }
+    int width = f.decimals;
+    for (; fraction % 10 == 0; fraction /= 10)
+        --width; // a trailing zero of the fraction is left out
     char digits[24];
-    int count = 0;
-    int fraction = f.decimals;
-    for (; k > 0; k /= 10) {
-        const char digit = static_cast<char>('0' + k % 10);
-        if (count == 0 && fraction > 0 && digit == '0') {
-            --fraction; // a trailing zero of the fraction is left out
-            continue;
-        }
-        digits[count++] = digit;
-    }
-    while (count <= fraction)
-        digits[count++] = '0'; // "0." before a time below one second
-    for (int i = count - 1; i >= 0; --i) {
-        *p++ = digits[i];
-        if (i == fraction && fraction > 0)
-            *p++ = '.';
-    }
-    return p;
+    const auto length =
+        static_cast<int>(std::to_chars(digits, digits + sizeof(digits), fraction).ptr - digits);
+    *p++ = '.';
+    std::memset(p, '0', static_cast<std::size_t>(width - length)); // "0.05" and the like
+    std::memcpy(p + width - length, digits, static_cast<std::size_t>(length));
+    return p + width;
 }
 
 bool parseNumber(const char* begin, const char* end, double& value) {
@@ -218,13 +212,63 @@ private:
 
 } // namespace
 
+namespace {
+
+using FieldTable = std::array<Field, 256>;
+
+// One block of rows: the samples read and the text of its two halves, formatted side by side.
+struct CsvBlock {
+    explicit CsvBlock(const InterchangeRequest& request) : samples(request) {}
+    InterchangeBlocks samples;
+    std::int64_t first = 0, count = 0;
+    std::array<std::unique_ptr<char[]>, 2> text; // left unfilled: every byte written is formatted
+    std::array<std::size_t, 2> size{}, used{};
+
+    bool read(std::int64_t at, QString& error) {
+        first = at;
+        count = std::min(samples.blockSamples(), samples.count() - at);
+        return samples.read(first, count, error);
+    }
+};
+
+// The rows of one half of a block as text.
+void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
+    const auto [from, to] = HalfWorkers::halfOf(block.count, half);
+    const auto h = static_cast<std::size_t>(half);
+    // Room for the longest rows, and for the whole-field copies below to overrun the last one's end.
+    const std::size_t rowBound = sizeof(Field::text) * (fields.size() + 1) + 1;
+    const std::size_t bound = static_cast<std::size_t>(to - from) * rowBound + sizeof(Field::text);
+    if (block.size[h] < bound) {
+        block.text[h].reset(new char[bound]);
+        block.size[h] = bound;
+    }
+    char* const text = block.text[h].get();
+    char* p = text;
+    for (std::int64_t i = from; i < to; ++i) {
+        p = putTime(p, time, block.samples.from() + block.first + i);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            const Field& f = fields[k][block.samples.row(k)[i]];
+            std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
+            p += f.length;
+        }
+        *p++ = '\n';
+    }
+    block.used[h] = static_cast<std::size_t>(p - text);
+}
+
+} // namespace
+
 InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress) {
     InterchangeResult result;
-    InterchangeBlocks blocks(request);
-    const auto& channels = blocks.channels();
+    // Block k + 1 is read and formatted on both cores while block k goes to the device.
+    InterchangeRequest blocked = request;
+    blocked.blockSamples = std::min(request.blockSamples, kFormattedBlockRows);
+    std::array<CsvBlock, 2> blocks{CsvBlock(blocked), CsvBlock(blocked)};
+    const InterchangeBlocks& span = blocks[0].samples;
+    const auto& channels = span.channels();
     result.channels = static_cast<int>(channels.size());
     QByteArray header("time_s");
-    std::vector<std::array<Field, 256>> fields(channels.size());
+    std::vector<FieldTable> fields(channels.size());
     for (std::size_t k = 0; k < channels.size(); ++k) {
         header += ',' + QByteArray(1, channelName[channels[k]]) + "_V";
         const auto volts = exportVoltsTable(request.source.channelSensitivity[channels[k]]);
@@ -237,43 +281,38 @@ InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, c
         }
     }
     header += '\n';
-    if (!writeWhole(out, header.constData(), header.size(), result.error)) {
+    const auto failed = [&] {
         result.ok = false;
         return result;
-    }
-    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
-    std::vector<char> text(kFlushBytes + 64 * (kChannels + 1));
-    char* p = text.data();
-    const auto flush = [&] {
-        const bool ok = writeWhole(out, text.data(), p - text.data(), result.error);
-        p = text.data();
-        return ok;
     };
-    for (std::int64_t first = 0; first < blocks.count(); first += blocks.blockSamples()) {
-        const std::int64_t count = std::min(blocks.blockSamples(), blocks.count() - first);
-        if (!blocks.read(first, count, result.error)) {
-            result.ok = false;
-            return result;
-        }
-        for (std::int64_t i = 0; i < count; ++i) {
-            p = putTime(p, time, blocks.from() + first + i);
-            for (std::size_t k = 0; k < channels.size(); ++k) {
-                const Field& f = fields[k][blocks.row(k)[i]];
-                std::memcpy(p, f.text, sizeof(f.text));
-                p += f.length;
-            }
-            *p++ = '\n';
-            if (p - text.data() >= static_cast<std::ptrdiff_t>(kFlushBytes) && !flush()) {
-                result.ok = false;
-                return result;
-            }
-        }
-        if (!flush()) {
-            result.ok = false;
-            return result;
-        }
-        result.samples = first + count;
-        if (!reportProgress(progress, result.samples, blocks.count(), result))
+    if (!writeWhole(out, header.constData(), header.size(), result.error))
+        return failed();
+    if (span.count() == 0)
+        return result;
+    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
+    CsvBlock* formatting = nullptr;
+    HalfWorkers formatter([&](int half) { formatRows(*formatting, half, time, fields); });
+    const auto readAndStart = [&](CsvBlock& block, std::int64_t first) {
+        if (!block.read(first, result.error))
+            return false;
+        formatting = &block;
+        formatter.start();
+        return true;
+    };
+    if (!readAndStart(blocks[0], 0))
+        return failed();
+    for (std::int64_t first = 0, k = 0; first < span.count(); first += span.blockSamples(), ++k) {
+        formatter.wait();
+        CsvBlock& block = blocks[static_cast<std::size_t>(k % 2)];
+        const std::int64_t next = first + span.blockSamples();
+        if (next < span.count() && !readAndStart(blocks[static_cast<std::size_t>((k + 1) % 2)], next))
+            return failed();
+        for (int half = 0; half < 2; ++half)
+            if (!writeWhole(out, block.text[static_cast<std::size_t>(half)].get(),
+                            static_cast<qint64>(block.used[static_cast<std::size_t>(half)]), result.error))
+                return failed();
+        result.samples = first + block.count;
+        if (!reportProgress(progress, result.samples, span.count(), result))
             return result;
     }
     return result;

@@ -29,9 +29,11 @@ void applyHeader(SharedState& state, const RecordingHeader& header) {
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
     state.channelCount = header.channelCount;
     // Derived channels carry their own sensitivity; without the key C and D keep theirs.
-    for (std::size_t d = 0; d < header.derivedSensitivity.size(); ++d)
+    for (std::size_t d = 0; d < header.derivedSensitivity.size(); ++d) {
         if (header.derivedSensitivity[d])
             state.channelSensitivity[kHeaderChannels + d] = *header.derivedSensitivity[d];
+        state.channelDerived[kHeaderChannels + d] = !header.derivedOperation[d].isEmpty();
+    }
 }
 
 constexpr int kConsistentReadAttempts = 50;

@@ -64,6 +64,7 @@ protected:
 
 private:
     bool flushBuffer();
+    bool writeOut(const char* data, qint64 size);
     void fail(const QString& reason);
     void discard();
 
@@ -74,6 +75,7 @@ private:
 #ifdef VARNILOG_POSIX_SAFE_FILE
     int fd_ = -1;
     bool anonymous_ = false;
+    qint64 written_ = 0, sent_ = 0; // bytes written, and of them handed to the disk before commit
 #else
     std::unique_ptr<QSaveFile> save_;
 #endif

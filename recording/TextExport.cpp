@@ -1,5 +1,6 @@
 #include "recording/TextExport.h"
 
+#include "recording/HalfWorkers.h"
 #include "recording/RecordingInput.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
@@ -8,20 +9,17 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace varnilog {
 
 namespace {
 
-constexpr std::int64_t kBlockSamples = 65536;      // samples read per channel and block
-constexpr std::size_t kFlushBytes = 1 << 20;       // output written in pieces of about this size
-constexpr std::size_t kMaxLineBytes = 4 * 64 + 64; // generous bound of one line
+constexpr std::int64_t kBlockSamples = kFormattedBlockRows; // samples read per channel and block
+constexpr std::size_t kFlushBytes = 1 << 20;                // output written in pieces of about this size
+constexpr std::size_t kMaxLineBytes = 4 * 64 + 64;          // generous bound of one line
 
 // The text of one field (";" and the voltage), built once per channel and sample value.
 struct FieldText {
@@ -250,71 +248,6 @@ void formatLines(const TextExportSource& source, int channels,
     }
 }
 
-// Two threads that format the halves of a block while the caller writes the block before it.
-class BlockFormatter {
-public:
-    BlockFormatter(const TextExportSource& source, int channels,
-                   const std::array<FieldTable, kChannels>& fields)
-        : source_(source), channels_(channels), fields_(fields) {
-        for (int w = 0; w < 2; ++w)
-            threads_[w] = std::thread([this, w] { work(w); });
-    }
-    ~BlockFormatter() {
-        {
-            const std::lock_guard lock(mutex_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        for (std::thread& t : threads_)
-            t.join();
-    }
-
-    void start(SampleBlock& block) {
-        const std::lock_guard lock(mutex_);
-        block_ = &block;
-        ++generation_;
-        busy_ = 2;
-        wake_.notify_all();
-    }
-    void wait() {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [&] { return busy_ == 0; });
-    }
-
-private:
-    void work(int half) {
-        std::uint64_t seen = 0;
-        for (;;) {
-            SampleBlock* block = nullptr;
-            {
-                std::unique_lock lock(mutex_);
-                wake_.wait(lock, [&] { return quit_ || generation_ != seen; });
-                if (quit_)
-                    return;
-                seen = generation_;
-                block = block_;
-            }
-            const std::int64_t middle = (block->count + 1) / 2;
-            formatLines(source_, channels_, fields_, *block, half == 0 ? 0 : middle,
-                        half == 0 ? middle : block->count, block->halves[static_cast<std::size_t>(half)]);
-            const std::lock_guard lock(mutex_);
-            if (--busy_ == 0)
-                done_.notify_all();
-        }
-    }
-
-    const TextExportSource& source_;
-    int channels_;
-    const std::array<FieldTable, kChannels>& fields_;
-    std::array<std::thread, 2> threads_;
-    std::mutex mutex_;
-    std::condition_variable wake_, done_;
-    SampleBlock* block_ = nullptr;
-    std::uint64_t generation_ = 0;
-    int busy_ = 0;
-    bool quit_ = false;
-};
-
 // Reads lines first .. first + count - 1 of every channel into block; false with error set on a read
 // error.
 bool readSampleBlock(const TextExportSource& source, int channels, std::int64_t first, std::int64_t count,
@@ -375,14 +308,23 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
 
     // Block k + 1 is read and formatted on both cores while block k goes to the device.
     std::array<SampleBlock, 2> blocks;
-    std::optional<BlockFormatter> formatter;
+    SampleBlock* formatting = nullptr;
+    std::optional<HalfWorkers> formatter;
     if (total > 0)
-        formatter.emplace(source, channels, fields);
+        formatter.emplace([&](int half) {
+            const auto [from, to] = HalfWorkers::halfOf(formatting->count, half);
+            formatLines(source, channels, fields, *formatting, from, to,
+                        formatting->halves[static_cast<std::size_t>(half)]);
+        });
+    const auto startFormatting = [&](SampleBlock& block) {
+        formatting = &block;
+        formatter->start();
+    };
     QString readError;
     bool readOk = total <= 0 || readSampleBlock(source, channels, begin, std::min(kBlockSamples, total),
                                                 blocks[0], readError);
     if (readOk && total > 0)
-        formatter->start(blocks[0]);
+        startFormatting(blocks[0]);
     for (std::int64_t first = begin, k = 0; readOk && first < end; first += kBlockSamples, ++k) {
         formatter->wait();
         SampleBlock& block = blocks[static_cast<std::size_t>(k % 2)];
@@ -392,7 +334,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
             readOk = readSampleBlock(source, channels, next, std::min(kBlockSamples, end - next), following,
                                      readError);
             if (readOk)
-                formatter->start(following);
+                startFormatting(following);
         }
         QString error;
         for (const BlockText& half : block.halves)

@@ -34,7 +34,9 @@ std::array<QString, kStatusPanels> statusBarTexts(const SharedState& state, cons
         const int s = std::clamp<int>(state.channelSensitivity[c], 1, kSensitivityCount);
         texts[3 * c + 1] = voltLabel(s, 6);
         const int mode = state.channelMode[c];
-        texts[3 * c + 2] = mode <= ModeDC ? QString::fromLatin1(modes[mode]) : QString(QStringLiteral(""));
+        texts[3 * c + 2] = state.channelDerived[c] ? kNoCouplingText.toString()
+                           : mode <= ModeDC        ? QString::fromLatin1(modes[mode])
+                                                   : QString(QStringLiteral(""));
     }
     texts[12] = samplingPeriodText(state.samplingPeriodMs, locale);
     texts[13] = state.modelName.isNull() ? QStringLiteral("") : state.modelName;

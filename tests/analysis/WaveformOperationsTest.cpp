@@ -235,3 +235,27 @@ TEST(WaveformOperationsTest, ReplacesRecordedDataOnlyWhenAllowed) {
     EXPECT_FALSE(holdsRecordedData(ros, 2));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("r.rcc.old~"))));
 }
+
+// Many blocks, each looked up on two threads while the one before is written: every sample as the code
+// formula gives it, in order, whatever the block size (the last block short), with and without halves.
+TEST(WaveformOperationsTest, LongRecordingsInManyBlocksKeepEverySampleInItsPlace) {
+    constexpr int n = 100003;
+    Codes a(n), b(n);
+    for (int i = 0; i < n; ++i) {
+        a[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7 + i / 256);
+        b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i % 253);
+    }
+    QTemporaryDir dir;
+    const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {a, b}});
+    for (const int target : {4, 3}) // one scale (a straight line), and halves that fall either way
+        for (const std::int64_t block : {std::int64_t{1000}, std::int64_t{65536}, std::int64_t{1} << 20}) {
+            OperationRequest r = requestFor(ros, "A-B", target, {4, 4});
+            r.replaceRecorded = true;
+            r.blockSamples = block;
+            ASSERT_TRUE(computeDerivedChannel(r).ok()) << block;
+            Codes want(n);
+            for (std::size_t i = 0; i < want.size(); ++i)
+                want[i] = derivedCode(operationVolts(OperationKind::AMinusB, a[i], b[i], 4, 4), target);
+            EXPECT_TRUE(codesOf(dir.filePath(QStringLiteral("r.rcc"))) == want) << target << " " << block;
+        }
+}

@@ -1,6 +1,7 @@
 #include "recording/CsvFormat.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
+#include "view/ScaleTables.h"
 
 #include "support/TestFiles.h"
 
@@ -127,6 +128,41 @@ TEST(InterchangeFormatsTest, CsvTextAndSpan) {
         ASSERT_TRUE(exportCsv(f.request, out).ok);
         EXPECT_EQ(bytes, span ? QByteArray("time_s,B_V\n0.0000001,0\n0.0000002,-0.0004\n")
                               : QByteArray("time_s,A_V,B_V\n0,0,0.0004\n0.001,1,0\n0.002,-1,-0.0004\n"));
+    }
+}
+
+// Rows across many blocks and their halves, as a plain formatter writes them one by one, whatever the
+// block size; a cancel after the first block reports the rows of that block.
+TEST(InterchangeFormatsTest, CsvRowsAcrossBlocksAsWrittenOneByOne) {
+    constexpr int n = 140001;
+    QByteArray a(n, 0), b(n, 0);
+    for (int i = 0; i < n; ++i) {
+        a[i] = static_cast<char>(i * 7);
+        b[i] = static_cast<char>(i % 251);
+    }
+    QByteArray wanted("time_s,A_V,B_V\n");
+    const auto number = [](double v) { return QByteArray::number(v, 'f', QLocale::FloatingPointShortest); };
+    for (int i = 0; i < n; ++i)
+        wanted += number(i / 1000.0) + ',' + number(codeVolts(static_cast<std::uint8_t>(a[i]), 4)) + ',' +
+                  number(codeVolts(static_cast<std::uint8_t>(b[i]), 10)) + '\n';
+    for (const std::int64_t block : {std::int64_t{1} << 18, std::int64_t{65537}, std::int64_t{1000}}) {
+        InterchangeFixture f;
+        QBuffer fa(&a), fb(&b);
+        fa.open(QIODevice::ReadOnly);
+        fb.open(QIODevice::ReadOnly);
+        f.request.source.sampleFiles = {&fa, &fb, nullptr, nullptr};
+        f.request.source.sampleCount = n;
+        f.request.blockSamples = block;
+        QByteArray bytes;
+        QBuffer out(&bytes);
+        out.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(exportCsv(f.request, out).ok) << block;
+        EXPECT_TRUE(bytes == wanted) << block;
+        int calls = 0;
+        const InterchangeResult cut =
+            exportCsv(f.request, out, [&](std::int64_t, std::int64_t) { return ++calls < 2; });
+        EXPECT_TRUE(cut.cancelled);
+        EXPECT_EQ(cut.samples, 2 * std::min<std::int64_t>(block, 65536)) << block;
     }
 }
 

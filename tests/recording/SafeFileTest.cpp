@@ -31,6 +31,8 @@ TEST(SafeFileTest, TheTargetIsOldOrWholeAndNoTemporaryIsLeft) {
         {"small", 10, 0, false, true},
         {"larger than the buffer", 3 << 20, 0, false, true},
         {"disk full past the buffer", 3 << 20, 1 << 20, false, false},
+        {"sent to the disk in stretches while written", 20 << 20, 0, false, true},
+        {"disk full after a stretch was sent", 20 << 20, 10 << 20, false, false},
         {"disk full only at commit", 1000, 500, false, false},
         {"cancelled", 1000, 0, true, false},
     };

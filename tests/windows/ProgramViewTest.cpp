@@ -222,3 +222,23 @@ TEST_F(ProgramViewTest, CursorAndSelectionPictures) {
     EXPECT_EQ(state->viewStart, 100);
     EXPECT_EQ(state->zoomDivisor, 1);
 }
+
+TEST_F(ProgramViewTest, ADerivedChannelHasNoCoupling) {
+    form->openRecording(
+        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"),
+                             "[PARAMETRY]\nTRYBA=2\nILOSCKANALOW=3\nCZULOSCC=4\nOPERACJAC=A-B\n",
+                             {QByteArray(100, 'x'), QByteArray(100, 'y'), QByteArray(100, 'z')}));
+    struct Row {
+        const char* button;
+        const char *panel2, *panel8; // A's and C's coupling in the status bar
+        bool shownAsNone;            // the coupling panel shows "—", its buttons off
+    } rows[] = {{"SpeedButton20", "DC", "—", true}, {"SpeedButton18", "DC", "—", false}};
+    for (const Row& r : rows) {
+        click(r.button);
+        EXPECT_EQ(form->statusPanelText(2), QString::fromUtf8(r.panel2)) << r.button;
+        EXPECT_EQ(form->statusPanelText(8), QString::fromUtf8(r.panel8)) << r.button;
+        EXPECT_EQ(child<QLabel>("lbNoCoupling")->isHidden(), !r.shownAsNone) << r.button;
+        EXPECT_EQ(child<QWidget>("Image7")->isHidden(), r.shownAsNone) << r.button;
+        EXPECT_EQ(button("SpeedButton45")->isEnabled(), !r.shownAsNone) << r.button;
+    }
+}

@@ -1,0 +1,101 @@
+#include "analysis/PairCodes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace varnilog {
+
+namespace {
+
+// No store through out can change the table or the sources, so the pointers stay in registers.
+void lookUp(const std::uint8_t* __restrict table, const std::uint8_t* __restrict a,
+            const std::uint8_t* __restrict b, std::uint8_t* __restrict out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = table[static_cast<std::size_t>(a[i]) << 8 | b[i]];
+}
+
+constexpr double kLargestFactor = std::numeric_limits<std::int16_t>::max();
+constexpr int kLongestShift = 16; // keeps offset and sums far inside 32 bits
+
+} // namespace
+
+PairCodes::PairCodes(std::vector<std::uint8_t> table, double slopeA, double slopeB)
+    : table_(std::move(table)) {
+    table_.resize(kCodePairs);
+    straightLine_ = findStraightLine(slopeA, slopeB);
+}
+
+bool PairCodes::findStraightLine(double slopeA, double slopeB) {
+    const double steepest = std::max(std::abs(slopeA), std::abs(slopeB));
+    if (!(steepest > 0.0) || steepest > kLargestFactor)
+        return false;
+    int shift = kLongestShift;
+    while (shift > 0 && std::ceil(steepest * std::ldexp(1.0, shift)) > kLargestFactor)
+        --shift;
+    const std::int64_t unit = std::int64_t{1} << shift;
+    const double scale = std::ldexp(1.0, shift);
+    // The factors nearest the slopes from below and above; for each pair the offsets that give every
+    // entry of the table form one interval [lo, hi), empty when no offset does.
+    for (const double alpha : {std::floor(slopeA * scale), std::ceil(slopeA * scale)})
+        for (const double beta : {std::floor(slopeB * scale), std::ceil(slopeB * scale)}) {
+            const auto fa = static_cast<std::int64_t>(alpha), fb = static_cast<std::int64_t>(beta);
+            std::int64_t lo = std::numeric_limits<std::int32_t>::min() / 2;
+            std::int64_t hi = std::numeric_limits<std::int32_t>::max() / 2;
+            for (std::size_t ab = 0; ab < kCodePairs && lo < hi; ++ab) {
+                const std::int64_t sum =
+                    fa * static_cast<std::int64_t>(ab >> 8) + fb * static_cast<std::int64_t>(ab & 255);
+                const std::int64_t code = table_[ab];
+                if (code > 0)
+                    lo = std::max(lo, code * unit - sum);
+                if (code < 255)
+                    hi = std::min(hi, (code + 1) * unit - sum);
+            }
+            if (lo < hi) {
+                alpha_ = static_cast<std::int16_t>(fa);
+                beta_ = static_cast<std::int16_t>(fb);
+                offset_ = static_cast<std::int32_t>(lo);
+                shift_ = shift;
+                return true;
+            }
+        }
+    return false;
+}
+
+void PairCodes::map(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* out, std::size_t n) const {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    if (straightLine_) {
+        // Per sample the pair (a, b) as two 16-bit numbers, multiplied by (alpha, beta) and added in
+        // one step; the packs saturate, which is the clamp to 0..255.
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i factors = _mm_set1_epi32(
+            static_cast<std::int32_t>(static_cast<std::uint16_t>(alpha_)) |
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(beta_)) << 16));
+        const __m128i offset = _mm_set1_epi32(offset_);
+        const __m128i shift = _mm_cvtsi32_si128(shift_);
+        const auto line = [&](__m128i pairs) {
+            return _mm_sra_epi32(_mm_add_epi32(_mm_madd_epi16(pairs, factors), offset), shift);
+        };
+        for (; i + 16 <= n; i += 16) {
+            const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i a0 = _mm_unpacklo_epi8(va, zero), a1 = _mm_unpackhi_epi8(va, zero);
+            const __m128i b0 = _mm_unpacklo_epi8(vb, zero), b1 = _mm_unpackhi_epi8(vb, zero);
+            const __m128i low =
+                _mm_packs_epi32(line(_mm_unpacklo_epi16(a0, b0)), line(_mm_unpackhi_epi16(a0, b0)));
+            const __m128i high =
+                _mm_packs_epi32(line(_mm_unpacklo_epi16(a1, b1)), line(_mm_unpackhi_epi16(a1, b1)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
+        }
+    }
+#endif
+    lookUp(table_.data(), a + i, b + i, out + i, n - i);
+}
+
+} // namespace varnilog
