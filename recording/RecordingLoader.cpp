@@ -7,6 +7,7 @@
 #include "recording/SetChange.h"
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 
@@ -14,6 +15,10 @@
 #include <exception>
 
 namespace varnilog {
+
+QString loadErrorText() {
+    return QCoreApplication::translate("varnilog::RecordingLoader", kLoadErrorText);
+}
 
 namespace {
 
@@ -99,7 +104,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             if (attempt == kConsistentReadAttempts) {
                 result.ok = false;
                 result.changedWhileRead = true;
-                result.errorText = QString::fromUtf16(kLoadErrorText);
+                result.errorText = loadErrorText();
                 return result;
             }
             QThread::msleep(kConsistentReadPauseMs);
@@ -108,7 +113,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
         }
         if (header.file == HeaderFile::Unreadable) {
             result.ok = false;
-            result.errorText = QString::fromUtf16(kLoadErrorText);
+            result.errorText = loadErrorText();
             return result;
         }
         applyHeader(state, header.values);
@@ -117,7 +122,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             state.zoomDivisor = 1;
     } catch (const std::exception&) {
         result.ok = false;
-        result.errorText = QString::fromUtf16(kLoadErrorText);
+        result.errorText = loadErrorText();
     }
     return result;
 }
