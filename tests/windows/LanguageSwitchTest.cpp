@@ -1,17 +1,18 @@
 // The English interface: every window switches language at run time (no Polish letter and no
 // untranslated source text left in English, every text back as it was in Polish), and the
 // translations cover every text of the program's sources.
+#include "LanguageTestSupport.h"
 #include "WindowTestSupport.h"
 #include "support/MainWindowFixture.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
 #include "windows/MarkersWindow.h"
 #include "windows/Measurements.h"
-#include "windows/ProgramLanguage.h"
 #include "windows/WaveformOperations.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -22,7 +23,6 @@
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QXmlStreamReader>
@@ -48,18 +48,18 @@ bool ownedElsewhere(QString context) {
     return kOwnedElsewhere.count(context) > 0;
 }
 
-struct Message {
+struct TsMessage {
     QString context, source, translation;
     bool finished;
 };
 
-std::vector<Message> readTs(const QString& path) {
-    std::vector<Message> out;
+std::vector<TsMessage> readTs(const QString& path) {
+    std::vector<TsMessage> out;
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     QXmlStreamReader xml(&file);
     QString context;
-    Message m;
+    TsMessage m;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
@@ -92,7 +92,7 @@ QStringList translationFiles() {
 std::set<QString> translatedSources() {
     std::set<QString> sources;
     for (const QString& file : translationFiles())
-        for (const Message& m : readTs(file))
+        for (const TsMessage& m : readTs(file))
             if (m.finished && m.translation != m.source)
                 sources.insert(m.source);
     return sources;
@@ -100,9 +100,9 @@ std::set<QString> translatedSources() {
 
 // Every text a user can see in window, by where it is: titles, labels, buttons, hints, tab titles,
 // combo items, table headers and cells, menu and action texts.
-using Texts = std::map<QString, QString>;
+using WindowTexts = std::map<QString, QString>;
 
-QString where(const QObject* object, const QObject* window) {
+QString objectPath(const QObject* object, const QObject* window) {
     QString path;
     for (const QObject* o = object; o != nullptr && o != window->parent(); o = o->parent())
         path.prepend(QLatin1Char('/') + (o->objectName().isEmpty()
@@ -111,8 +111,8 @@ QString where(const QObject* object, const QObject* window) {
     return path;
 }
 
-Texts visibleTexts(QWidget& window) {
-    Texts texts;
+WindowTexts visibleTexts(QWidget& window) {
+    WindowTexts texts;
     // Keyed by the object names on the way from the window; objects of one path are told apart by
     // their order, which a switch of language does not change.
     const auto add = [&texts](const QString& key, const QString& text) {
@@ -126,11 +126,10 @@ Texts visibleTexts(QWidget& window) {
     QList<QWidget*> widgets = window.findChildren<QWidget*>();
     widgets.prepend(&window);
     for (QWidget* w : widgets) {
-        const QString at = where(w, &window);
+        const QString at = objectPath(w, &window);
         add(at + ":title", w->isWindow() ? w->windowTitle() : QString());
         add(at + ":tip", w->toolTip());
         add(at + ":status", w->statusTip());
-        add(at + ":whatsThis", w->whatsThis());
         if (auto* label = qobject_cast<QLabel*>(w))
             add(at, label->text());
         if (auto* button = qobject_cast<QAbstractButton*>(w))
@@ -143,12 +142,9 @@ Texts visibleTexts(QWidget& window) {
             add(at + ":placeholder", edit->placeholderText());
         if (auto* edit = qobject_cast<QTextEdit*>(w); edit && edit->isReadOnly())
             add(at, edit->toPlainText());
-        if (auto* spin = qobject_cast<QAbstractSpinBox*>(w))
-            add(at + ":special", spin->specialValueText());
-        if (auto* spin = qobject_cast<QSpinBox*>(w))
-            add(at + ":affix", spin->prefix() + spin->suffix());
-        if (auto* spin = qobject_cast<QDoubleSpinBox*>(w))
-            add(at + ":affix", spin->prefix() + spin->suffix());
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) // prefix and suffix of either kind
+            add(at + ":spin", spin->specialValueText() + w->property("prefix").toString() +
+                                  w->property("suffix").toString());
         if (auto* tabs = qobject_cast<QTabWidget*>(w))
             for (int i = 0; i < tabs->count(); ++i) {
                 add(at + ":tab" + QString::number(i), tabs->tabText(i));
@@ -176,7 +172,7 @@ Texts visibleTexts(QWidget& window) {
             if (!actions.contains(action))
                 actions << action;
     for (QAction* action : actions) {
-        const QString a = where(action, &window) + QStringLiteral(":action");
+        const QString a = objectPath(action, &window) + QStringLiteral(":action");
         add(a, action->text());
         add(a + ":tip", action->toolTip());
         add(a + ":status", action->statusTip());
@@ -186,15 +182,7 @@ Texts visibleTexts(QWidget& window) {
     return texts;
 }
 
-// Puts back what the other window tests run with: no program translation, Qt's own English.
-struct LanguageRestorer {
-    ~LanguageRestorer() {
-        installProgramLanguage(*qApp, Language::English);
-        useLanguage(*qApp, Language::Polish);
-    }
-};
-
-struct WindowRow {
+struct LanguageWindowRow {
     const char* window; // its class
     bool show;          // shown first, as the user opens it (the texts its opening sets)
     std::function<QWidget*(ProgramWindowSet&, MainWindowFixture&, std::unique_ptr<QWidget>&)> make;
@@ -216,7 +204,7 @@ template <auto Member> auto ofSet() {
     };
 }
 
-const WindowRow kWindows[] = {
+const LanguageWindowRow kWindows[] = {
     {"TForm1", true, ofSet<&ProgramWindowSet::form1>()},
     {"TForm2", false, ofSet<&ProgramWindowSet::form2>()},
     {"TForm4", true, ofSet<&ProgramWindowSet::form4>()},
@@ -231,16 +219,16 @@ const WindowRow kWindows[] = {
     {"ManualWindow", true, own<ManualWindow>()},
 };
 
-class LanguageSwitchTest : public ::testing::TestWithParam<WindowRow> {};
+class LanguageSwitchTest : public ::testing::TestWithParam<LanguageWindowRow> {};
 
 const QRegularExpression kPolishLetter(QStringLiteral("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]"));
 
 TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
-    const WindowRow& row = GetParam();
+    const LanguageWindowRow& row = GetParam();
     if (ownedElsewhere(QString::fromLatin1(row.window)))
         GTEST_SKIP() << row.window
                      << " is translated on another branch: remove it from kOwnedElsewhere at the merge";
-    LanguageRestorer restore;
+    RestoreTestLanguage restore;
     ASSERT_TRUE(installProgramLanguage(*qApp, Language::Polish));
     MainWindowFixture f;
     ProgramWindowSet& set = f.makeWindowSet();
@@ -249,13 +237,13 @@ TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
     QWidget* window = row.make(set, f, owned);
     if (row.show)
         window->show();
-    const Texts polish = visibleTexts(*window);
+    const WindowTexts polish = visibleTexts(*window);
     ASSERT_FALSE(polish.empty());
 
     ASSERT_TRUE(installProgramLanguage(*qApp, Language::English));
     QApplication::processEvents();
     const std::set<QString> translated = translatedSources();
-    const Texts english = visibleTexts(*window);
+    const WindowTexts english = visibleTexts(*window);
     EXPECT_EQ(english.size(), polish.size());
     for (const auto& [at, text] : english) {
         EXPECT_FALSE(text.contains(kPolishLetter)) << at.toStdString() << ": " << text.toStdString();
@@ -264,14 +252,16 @@ TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
 
     ASSERT_TRUE(installProgramLanguage(*qApp, Language::Polish));
     QApplication::processEvents();
-    const Texts back = visibleTexts(*window);
+    const WindowTexts back = visibleTexts(*window);
     for (const auto& [at, text] : polish)
         EXPECT_EQ(back.count(at) ? back.at(at) : QString(), text) << at.toStdString();
     EXPECT_EQ(back.size(), polish.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LanguageSwitchTest, ::testing::ValuesIn(kWindows),
-                         [](const ::testing::TestParamInfo<WindowRow>& info) { return info.param.window; });
+                         [](const ::testing::TestParamInfo<LanguageWindowRow>& info) {
+                             return info.param.window;
+                         });
 
 // lupdate over every source and form of the program into a copy of the translations (all parts merged):
 // no text may be missing or unfinished.
@@ -301,7 +291,7 @@ TEST(TranslationCompletenessTest, EveryTextOfTheProgramIsTranslated) {
     update << QStringLiteral("-ts") << merged;
     ASSERT_EQ(QProcess::execute(QStringLiteral(VARNILOG_LUPDATE), update), 0);
     int skipped = 0;
-    for (const Message& m : readTs(merged)) {
+    for (const TsMessage& m : readTs(merged)) {
         if (m.finished)
             continue;
         if (ownedElsewhere(m.context))
