@@ -84,12 +84,12 @@
     </message>
     <message>
         <source>Pliki nagrania zostały usunięte !</source>
-        <translation>The recording's files were deleted!</translation>
+        <translation>The recording&apos;s files were deleted!</translation>
     </message>
     <message>
         <source>Pliki nagrania zostały usunięte z folderu danych!
  Nagrywanie zostało zatrzymane.</source>
-        <translation>The recording's files were deleted from the data folder!
+        <translation>The recording&apos;s files were deleted from the data folder!
  Recording has stopped.</translation>
     </message>
     <message>
