@@ -219,6 +219,11 @@ const LanguageWindowRow kWindows[] = {
     {"ManualWindow", true, own<ManualWindow>()},
 };
 
+// Names the row in the test's output.
+void PrintTo(const LanguageWindowRow& row, std::ostream* out) {
+    *out << row.window;
+}
+
 class LanguageSwitchTest : public ::testing::TestWithParam<LanguageWindowRow> {};
 
 const QRegularExpression kPolishLetter(QStringLiteral("[ąćęłńóśźżĄĆĘŁŃÓŚŹŻ]"));
