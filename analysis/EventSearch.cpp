@@ -24,7 +24,8 @@ EventSearch::EventSearch(const QString& samplePath, const TriggerSettings& setti
 bool EventSearch::open(QString& error) {
     sample_.setFileName(samplePath_);
     if (!QFileInfo(samplePath_).isFile() || !sample_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        error = QCoreApplication::translate("EventSearch", "Nie można otworzyć pliku %1").arg(samplePath_);
+        error = QCoreApplication::translate("varnilog::EventSearch", "Nie można otworzyć pliku %1")
+                    .arg(samplePath_);
         return false;
     }
     const std::int64_t length = sample_.size();

@@ -11,6 +11,7 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -94,19 +95,22 @@ private:
 };
 
 QString describe(const ImportRequest& request, const ImportFormatInfo& info, const ImportResult& result) {
-    QString text = QString::fromUtf8("Import z pliku „%1” (%2, kanały: %3, %4).")
-                       .arg(QFileInfo(request.inputPath).fileName(), info.format)
-                       .arg(info.channels)
-                       .arg(rateText(info.sampleRateHz));
+    QString text =
+        QCoreApplication::translate("varnilog::RecordingImport", "Import z pliku „%1” (%2, kanały: %3, %4).")
+            .arg(QFileInfo(request.inputPath).fileName(), info.format)
+            .arg(info.channels)
+            .arg(rateText(info.sampleRateHz));
     if (request.timeBase != 0)
-        text += QString::fromUtf8(" Podstawa czasu wymuszona: %1 (plik: %2).")
+        text += QCoreApplication::translate("varnilog::RecordingImport",
+                                            " Podstawa czasu wymuszona: %1 (plik: %2).")
                     .arg(timeBaseCaption(request.timeBase), rateText(info.sampleRateHz));
     QStringList clipped;
     for (int c = 0; c < info.channels; ++c)
         if (result.clipped[c] > 0)
             clipped << QStringLiteral("%1: %2").arg(QChar(channelName[c])).arg(result.clipped[c]);
     if (!clipped.isEmpty())
-        text += QString::fromUtf8(" Obcięte próbki: %1.").arg(clipped.join(QStringLiteral(", ")));
+        text += QCoreApplication::translate("varnilog::RecordingImport", " Obcięte próbki: %1.")
+                    .arg(clipped.join(QStringLiteral(", ")));
     return text;
 }
 

@@ -29,8 +29,11 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
                                     QStringLiteral("FILE"));
     const QCommandLineOption simulate(
         QStringLiteral("simulate"), QStringLiteral("Simulated board KZ100..KZ400."), QStringLiteral("MODEL"));
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: pl or en."),
+                                  QStringLiteral("LANG"));
     parser.addOption(config);
     parser.addOption(simulate);
+    parser.addOption(lang);
     parser.addPositionalArgument(QStringLiteral("recording"), QStringLiteral("A .ros file to open."));
     // The model of --simulate is optional; the parser only knows options that always take a value.
     QStringList args = arguments;
@@ -64,6 +67,13 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
             return false;
         }
     }
+    if (parser.isSet(lang)) {
+        out.language = languageFromCode(parser.value(lang));
+        if (!out.language) {
+            error = QStringLiteral("Unknown language: %1 (pl or en).").arg(parser.value(lang));
+            return false;
+        }
+    }
     options = out;
     return true;
 }
@@ -75,13 +85,15 @@ QString programInformation(const QStringList& arguments, const QString& version)
     if (!options.contains(QLatin1String("--help")) && !options.contains(QLatin1String("-h")))
         return {};
     return QStringLiteral(
-        "Usage: varnilog [--config FILE] [--simulate[=KZ100|KZ200|KZ300|KZ400]] [FILE.ros]\n"
+        "Usage: varnilog [--config FILE] [--simulate[=KZ100|KZ200|KZ300|KZ400]] [--lang pl|en] [FILE.ros]\n"
         "Records, views, measures and exports the sample stream of the KZ100..KZ400 boards.\n"
         "\n"
         "  FILE.ros              a recording to open at start\n"
         "  --config FILE         the configuration file (default: beside the program, or\n"
         "                        ~/.config/varnilog2k.ini when that folder cannot be written)\n"
         "  --simulate[=MODEL]    record from a built-in simulated board instead of a serial port\n"
+        "  --lang pl|en          the language of the windows for this run (default: the one chosen\n"
+        "                        in the settings, Polish at first)\n"
         "  -h, --help            this text\n"
         "  --version             the program's version\n");
 }

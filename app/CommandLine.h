@@ -2,8 +2,12 @@
 // window. Pure parsing, no window.
 #pragma once
 
+#include "app/Language.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace varnilog {
 
@@ -15,10 +19,12 @@ struct ProgramOptions {
     QString startRecording; // a positional "path/to/file.ros" to open once the window is up
     bool simulate = false;  // --simulate[=MODEL]: a built-in simulated board
     int simulateModel = 0;  // 1..4; 0 = the configured model
+    std::optional<Language> language; // --lang pl|en: this run's language instead of the configured one
 };
 
 // Parses arguments (arguments[0] is the program). False with a message in error for an unknown
-// option, a missing --config value, an unknown simulation model or more than one recording.
+// option, a missing --config value, an unknown simulation model or language, or more than one
+// recording.
 bool parseProgramOptions(const QStringList& arguments, const QString& executablePath, ProgramOptions& options,
                          QString& error);
 

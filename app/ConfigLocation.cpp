@@ -3,6 +3,7 @@
 #include "app/Configuration.h"
 #include "recording/ProfileFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -76,7 +77,8 @@ ConfigLocation locateConfiguration(const QString& requestedPath, const QString& 
 }
 
 QString configurationNotice(const ConfigLocation& location) {
-    return QStringLiteral("Konfiguracja: %1").arg(QDir::toNativeSeparators(location.path));
+    return QCoreApplication::translate("varnilog::ConfigLocation", "Konfiguracja: %1")
+        .arg(QDir::toNativeSeparators(location.path));
 }
 
 } // namespace varnilog

@@ -12,6 +12,11 @@ namespace {
 const QString kSection = QStringLiteral("CONFIG");
 const char* const kZeroKeys[kChannels] = {"OFFSETZEROA", "OFFSETZEROB", "OFFSETZEROC", "OFFSETZEROD"};
 const char* const kColourKeys[kChannels] = {"CL0", "CL1", "CL2", "CL3"};
+const QString kLanguageKey = QStringLiteral("LANGUAGE");
+
+Language languageIn(const ProfileFile& ini) {
+    return languageFromCode(ini.readString(kSection, kLanguageKey, QString())).value_or(Language::Polish);
+}
 } // namespace
 
 QString configurationPathFor(const QString& executablePath) {
@@ -36,6 +41,7 @@ void readConfiguration(SharedState& s, const QString& path, const QString& execu
         s.channelZeroOffset[ch] = ini.readByte(kSection, QString::fromLatin1(kZeroKeys[ch]), 100);
     s.dataDir = ini.readString(kSection, QStringLiteral("DATADIR"), QDir::toNativeSeparators(executableDir));
     s.gradientOn = ini.readBool(kSection, QStringLiteral("GRADIENT"), false);
+    s.language = languageIn(ini);
     s.deviceModel = ini.readByte(kSection, QStringLiteral("UKLAD"), 1);
     const int top = ini.readInteger(kSection, QStringLiteral("WINTOP"), windowPosition.y());
     const int left = ini.readInteger(kSection, QStringLiteral("WINLEFT"), windowPosition.x());
@@ -43,6 +49,10 @@ void readConfiguration(SharedState& s, const QString& path, const QString& execu
     s.channelOffset = s.channelZeroOffset;
     for (int ch = 0; ch < s.channelCount && ch < kChannels; ++ch)
         std::fill_n(s.channelData[ch].begin(), kDisplayColumns, kZeroLine);
+}
+
+Language readConfiguredLanguage(const QString& path) {
+    return languageIn(ProfileFile(path));
 }
 
 bool writeConfiguration(const SharedState& s, const QString& path, QPoint windowPosition) {
@@ -64,6 +74,7 @@ bool writeSettingsConfiguration(const SharedState& s, const QString& path) {
     ok &= ini.writeInteger(kSection, QStringLiteral("CLTLO1"), s.backgroundColor1);
     ok &= ini.writeInteger(kSection, QStringLiteral("CLTLO2"), s.backgroundColor2);
     ok &= ini.writeBool(kSection, QStringLiteral("GRADIENT"), s.gradientOn);
+    ok &= ini.writeString(kSection, kLanguageKey, languageCode(s.language));
     return ok;
 }
 

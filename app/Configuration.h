@@ -18,10 +18,14 @@ QString configurationPathFor(const QString& executablePath);
 void readConfiguration(SharedState& state, const QString& path, const QString& executableDir,
                        QPoint& windowPosition);
 
+// The configured language (key LANGUAGE, "pl" or "en"): Polish when the key is missing or unknown.
+// Read on its own too, so that the windows are made in it.
+Language readConfiguredLanguage(const QString& path);
+
 // What the main window writes when it closes: UKLAD, WINTOP, WINLEFT, OFFSETZEROA..D, DATADIR.
 bool writeConfiguration(const SharedState& state, const QString& path, QPoint windowPosition);
 
-// What the settings window writes: COMPORT, CL0..CL3, CLTLO1, CLTLO2, GRADIENT.
+// What the settings window writes: COMPORT, CL0..CL3, CLTLO1, CLTLO2, GRADIENT, LANGUAGE.
 bool writeSettingsConfiguration(const SharedState& state, const QString& path);
 
 } // namespace varnilog

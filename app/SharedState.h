@@ -3,6 +3,7 @@
 // reference; nothing here is global. Depends on QtCore/QtGui value types and the board's codes only.
 #pragma once
 
+#include "app/Language.h"
 #include "device/BoardCodes.h"
 
 #include <QFile>
@@ -89,6 +90,7 @@ struct SharedState {
     std::int32_t backgroundColor1 = 0;
     std::int32_t backgroundColor2 = 0x333333;
     bool gradientOn = false;
+    Language language = Language::Polish; // of every window; --lang overrides the configured one
 
     // Managing recordings (browser and rename window).
     QString renameTarget; // new name confirmed in the rename window; empty = nothing to rename

@@ -36,7 +36,6 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     varnilog::setUpApplicationTitle();
-    varnilog::installProgramLanguage(app, varnilog::Language::Polish);
 
     const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;
@@ -51,6 +50,10 @@ int main(int argc, char** argv) {
         options.configurationGiven ? options.configurationPath : QString(), executablePath);
     options.configurationPath = configuration.path;
     options.dataDirDefault = configuration.dataDirDefault;
+    // The windows are made in the chosen language; --lang holds for this run only.
+    const varnilog::Language language =
+        options.language.value_or(varnilog::readConfiguredLanguage(options.configurationPath));
+    varnilog::installProgramLanguage(app, language);
 
     // About 2 MB of fixed buffers: on the heap, not the stack.
     auto state = std::make_unique<varnilog::SharedState>();
@@ -73,6 +76,7 @@ int main(int argc, char** argv) {
     // then ends normally.
     try {
         form1.FormCreate();
+        state->language = language; // the settings window shows (and saves) the language in use
         form1.showStatusMessage(varnilog::configurationNotice(configuration));
         // --simulate: a board on a pseudo-terminal, used as the port for this run only (the
         // configured port is not overwritten unless the user saves the settings).
@@ -92,7 +96,8 @@ int main(int argc, char** argv) {
             state->comPortName = board->slavePath();
             form4.setExtraPorts({board->slavePath()});
             form1.updateStatusBar();
-            form1.showStatusMessage(QStringLiteral("Symulator płytki: %1").arg(board->slavePath()));
+            form1.showStatusMessage(QCoreApplication::translate("varnilog::main", "Symulator płytki: %1")
+                                        .arg(board->slavePath()));
         }
         form1.centreOnScreen();
         form1.show();

@@ -3,16 +3,14 @@
 #include "app/DeviceModels.h"
 #include "device/Protocol.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cstring>
 
 namespace varnilog {
 
 namespace {
-
-QString text(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
 
 constexpr int kStopSettleMs = 200;
 constexpr int kStopFinalMs = 50;
@@ -40,20 +38,24 @@ bool Acquisition::openPort() {
     if (!link_.open(state_.comPortName)) {
         const int error = link_.openError();
         if (link_.speedRefused())
-            report(text("Port nie obsługuje prędkości 921600 !"));
+            report(QCoreApplication::translate("varnilog::Acquisition",
+                                               "Port nie obsługuje prędkości 921600 !"));
         else if (portAccessDenied(error))
             report(
-                text("Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
+                QCoreApplication::translate(
+                    "varnilog::Acquisition",
+                    "Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
                     .arg(state_.comPortName));
         else if (error != 0)
-            report(text("Nie można otworzyć portu ! %1: %2").arg(state_.comPortName, qt_error_string(error)));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu ! %1: %2")
+                       .arg(state_.comPortName, qt_error_string(error)));
         else
-            report(text("Nie można otworzyć portu !"));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu !"));
         return false;
     }
     state_.portOpen = true;
     state_.retryCount = kIdentifyAttempts;
-    report(text("Otwarcie portu powiodło się ..."));
+    report(QCoreApplication::translate("varnilog::Acquisition", "Otwarcie portu powiodło się ..."));
     return true;
 }
 
@@ -82,19 +84,19 @@ void Acquisition::identifyBoard() {
         if (model != 0) {
             state_.deviceModel = static_cast<std::uint8_t>(model);
             applyDeviceModelToState(state_);
-            report(text("Start Probkowania ..."));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Start Probkowania ..."));
             state_.samplingActive = true;
             state_.handshakeOk = true;
             return;
         }
         if (state_.retryCount == 0) {
             link_.close();
-            report(text("Problem z komunikacją !!!"));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Problem z komunikacją !!!"));
             state_.portOpen = false;
             return;
         }
-        report(text("Ponowna próba połączenia nr ") + QString::number(state_.retryCount) +
-               QStringLiteral("..."));
+        report(QCoreApplication::translate("varnilog::Acquisition", "Ponowna próba połączenia nr %1...")
+                   .arg(state_.retryCount));
         clock_.sleepMs(kRetryPauseMs);
         link_.purge();
     }
@@ -158,7 +160,7 @@ StartResult Acquisition::start() {
     for (int ch = 0; ch < 2; ++ch)
         std::fill_n(state_.channelData[static_cast<std::size_t>(ch)].begin(), kDisplayColumns, 0);
     if (!created) {
-        report(text("Nie można utworzyć pliku !"));
+        report(QCoreApplication::translate("varnilog::Acquisition", "Nie można utworzyć pliku !"));
         result.status = StartStatus::FilesNotCreated;
         return result;
     }
@@ -223,10 +225,11 @@ TickResult Acquisition::tick(bool previewOn) {
         fault_ = true;
         writeFailed_ = true;
         faultShown_ = true;
-        report(text("Pliki nagrania zostały usunięte !"));
+        report(QCoreApplication::translate("varnilog::Acquisition", "Pliki nagrania zostały usunięte !"));
         result.status = TickStatus::FilesGone;
-        result.errorText =
-            text("Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane.");
+        result.errorText = QCoreApplication::translate(
+            "varnilog::Acquisition",
+            "Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane.");
         return result;
     }
     // Noted before reading: every byte that came before the failure is in the queue by now.
@@ -236,7 +239,9 @@ TickResult Acquisition::tick(bool previewOn) {
     if (queued + 2 * carry > kRxBufferSize) {
         fault_ = true;
         result.status = TickStatus::Overflow;
-        result.errorText = text("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
+        result.errorText = QCoreApplication::translate(
+            "varnilog::Acquisition",
+            "Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
         return result;
     }
     rx_->rxTotal = static_cast<std::int32_t>(queued + carry);
@@ -256,7 +261,7 @@ TickResult Acquisition::tick(bool previewOn) {
             fault_ = true;
             writeFailed_ = true;
             faultShown_ = true;
-            report(text("Błąd zapisu pliku !"));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Błąd zapisu pliku !"));
             result.status = TickStatus::WriteFailed;
             result.errorText = writeFailureText();
             return result;
@@ -270,9 +275,10 @@ TickResult Acquisition::tick(bool previewOn) {
     }
     fault_ = true;
     faultShown_ = true;
-    report(text("Utracono połączenie z portem !"));
+    report(QCoreApplication::translate("varnilog::Acquisition", "Utracono połączenie z portem !"));
     result.status = TickStatus::PortLost;
-    result.errorText = text("Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    result.errorText = QCoreApplication::translate(
+        "varnilog::Acquisition", "Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
     return result;
 }
 
@@ -290,13 +296,17 @@ void Acquisition::watchForFrames() {
     if (frameless == framelessShown_)
         return;
     framelessShown_ = frameless;
-    report(frameless ? text("Brak ramek w odbieranych danych !") : text("Start Probkowania ..."));
+    report(frameless
+               ? QCoreApplication::translate("varnilog::Acquisition", "Brak ramek w odbieranych danych !")
+               : QCoreApplication::translate("varnilog::Acquisition", "Start Probkowania ..."));
 }
 
 QString Acquisition::writeFailureText() const {
     // The system's reason (disk full, file too large) tells the user what to do about it.
-    return text("Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\n") +
-           fileSet_->writeError();
+    return QCoreApplication::translate(
+               "varnilog::Acquisition",
+               "Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\n%1")
+        .arg(fileSet_->writeError());
 }
 
 void Acquisition::drainAtStop() {
@@ -319,10 +329,10 @@ void Acquisition::drainAtStop() {
 void Acquisition::closePort() {
     // After a failure of the port or the disk its message stays in the panel: one message each.
     if (!faultShown_)
-        report(text("Stop"));
+        report(QCoreApplication::translate("varnilog::Acquisition", "Stop"));
     state_.portOpen = false;
     if (!link_.close())
-        report(text("Nie mogę zamknąć portu!"));
+        report(QCoreApplication::translate("varnilog::Acquisition", "Nie mogę zamknąć portu!"));
 }
 
 bool Acquisition::addMark() {
@@ -361,7 +371,7 @@ StopResult Acquisition::stop() {
         drainAtStop();
         if (writeFailed_) {
             faultShown_ = true;
-            report(text("Błąd zapisu pliku !"));
+            report(QCoreApplication::translate("varnilog::Acquisition", "Błąd zapisu pliku !"));
             result.errorText = writeFailureText();
         }
     }

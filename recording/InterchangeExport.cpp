@@ -2,6 +2,7 @@
 
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -73,8 +74,9 @@ bool writeWhole(QIODevice& out, const char* data, qint64 size, QString& error) {
     while (size > 0) {
         const qint64 n = out.write(data, size);
         if (n <= 0) {
-            error =
-                out.errorString().isEmpty() ? QString::fromUtf8("zapis nie powiódł się") : out.errorString();
+            error = out.errorString().isEmpty()
+                        ? QCoreApplication::translate("varnilog::InterchangeExport", "zapis nie powiódł się")
+                        : out.errorString();
             return false;
         }
         data += n;

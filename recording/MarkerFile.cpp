@@ -3,7 +3,6 @@
 #include "recording/SafeFile.h"
 #include "recording/SetLock.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -244,7 +243,7 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     case SetLock::Result::Locked:
         break;
     case SetLock::Result::Busy:
-        error = QCoreApplication::translate("Markers", "Nagranie jest zmieniane przez inny program");
+        error = setBusyText();
         return false;
     case SetLock::Result::Failed:
         return false;

@@ -7,6 +7,7 @@
 #include "recording/SetChange.h"
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 
@@ -14,6 +15,10 @@
 #include <exception>
 
 namespace varnilog {
+
+QString loadErrorText() {
+    return QCoreApplication::translate("varnilog::RecordingLoader", kLoadErrorText);
+}
 
 namespace {
 
@@ -64,7 +69,7 @@ LoadResult applySettings(SharedState& state, const HeaderReading& header) {
     LoadResult result;
     if (header.file == HeaderFile::Unreadable) {
         result.ok = false;
-        result.errorText = QString::fromUtf16(kLoadErrorText);
+        result.errorText = loadErrorText();
         return result;
     }
     applyHeader(state, header.values);
@@ -137,7 +142,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             if (attempt == kConsistentReadAttempts) {
                 result.ok = false;
                 result.changedWhileRead = true;
-                result.errorText = QString::fromUtf16(kLoadErrorText);
+                result.errorText = loadErrorText();
                 return result;
             }
             QThread::msleep(kConsistentReadPauseMs);
@@ -147,7 +152,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
         result = applySettings(state, header);
     } catch (const std::exception&) {
         result.ok = false;
-        result.errorText = QString::fromUtf16(kLoadErrorText);
+        result.errorText = loadErrorText();
     }
     return result;
 }

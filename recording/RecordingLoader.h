@@ -12,13 +12,16 @@
 
 namespace varnilog {
 
-// Shown in the error box (caption "Błąd!") when a load fails.
-inline constexpr char16_t kLoadErrorText[] = u"Błąd otwarcia pliku!";
+// Shown in the error box (caption "Błąd!") when a load fails; loadErrorText() is it in the
+// program's language.
+inline constexpr const char* kLoadErrorText =
+    QT_TRANSLATE_NOOP("varnilog::RecordingLoader", "Błąd otwarcia pliku!");
+QString loadErrorText();
 
 // What a load read: the base name for edFilename, or the reason it failed.
 struct LoadResult {
     bool ok = true;
-    QString errorText;             // kLoadErrorText when !ok
+    QString errorText;             // loadErrorText() when !ok
     QString baseName;              // file name of recordingPath without folder and extension
     bool changedWhileRead = false; // another program kept changing the set while it was read
 };

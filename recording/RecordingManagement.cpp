@@ -7,6 +7,7 @@
 #include "recording/SampleSummary.h"
 #include "recording/SetLock.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -110,7 +111,8 @@ private:
 };
 
 QString moveFailureText(const Move& m, const QString& reason) {
-    return QString::fromUtf8("Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).")
+    return QCoreApplication::translate("varnilog::RecordingManagement",
+                                       "Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).")
         .arg(m.from, m.to, reason);
 }
 
@@ -145,7 +147,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     };
     RenameResult result;
     if (newBase.isEmpty()) {
-        result.error = QString::fromUtf8("Nieprawidłowa nazwa.");
+        result.error = QCoreApplication::translate("varnilog::RecordingManagement", "Nieprawidłowa nazwa.");
         return result;
     }
     std::vector<Move> moves;
@@ -155,7 +157,8 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
             moves.push_back({from, newBase + ext});
     }
     if (moves.empty()) {
-        result.error = QString::fromUtf8("Zapis %1 nie istnieje.").arg(QFileInfo(rosPath).fileName());
+        result.error = QCoreApplication::translate("varnilog::RecordingManagement", "Zapis %1 nie istnieje.")
+                           .arg(QFileInfo(rosPath).fileName());
         return result;
     }
     if (canonicalOrAbsolute(moves.front().from) == canonicalOrAbsolute(moves.front().to))
@@ -165,7 +168,9 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     for (const QString& ext : renamedExtensions()) {
         const QString to = newBase + ext;
         if (to != leftover && QFileInfo::exists(to)) {
-            result.error = QString::fromUtf8("Nie zmieniono nazwy: plik %1 już istnieje.").arg(to);
+            result.error = QCoreApplication::translate("varnilog::RecordingManagement",
+                                                       "Nie zmieniono nazwy: plik %1 już istnieje.")
+                               .arg(to);
             return result;
         }
     }

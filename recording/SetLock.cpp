@@ -18,7 +18,7 @@
 namespace varnilog {
 
 QString setBusyText() {
-    return QCoreApplication::translate("SetLock", "Nagranie jest zmieniane przez inny program");
+    return QCoreApplication::translate("varnilog::SetLock", "Nagranie jest zmieniane przez inny program");
 }
 
 SetLock::~SetLock() {

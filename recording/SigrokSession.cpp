@@ -4,6 +4,7 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <zip.h>
 
 #include <algorithm>
@@ -267,7 +268,7 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     result.channels = static_cast<int>(channels.size());
     if (channels.empty()) {
         result.ok = false;
-        result.error = QString::fromUtf8("brak kanałów do zapisu");
+        result.error = QCoreApplication::translate("varnilog::SigrokSession", "brak kanałów do zapisu");
         return result;
     }
     MemberWork work{

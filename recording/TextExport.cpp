@@ -5,6 +5,7 @@
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
+#include <QCoreApplication>
 #include <QFileDevice>
 
 #include <algorithm>
@@ -199,7 +200,8 @@ public:
 
     static QString failureText(const QIODevice& out) {
         const QString reason = out.errorString();
-        return reason.isEmpty() ? QString::fromUtf8("zapis nie powiódł się") : reason;
+        return reason.isEmpty() ? QCoreApplication::translate("varnilog::TextExport", "zapis nie powiódł się")
+                                : reason;
     }
 
 private:
@@ -258,9 +260,10 @@ bool readSampleBlock(const TextExportSource& source, int channels, std::int64_t 
         block.delivered[c] =
             readBlock(source.sampleFiles[c], first, block.samples.data() + c * kBlockSamples, count);
         if (block.delivered[c] < 0) {
-            error = QString::fromUtf8("Błąd odczytu pliku próbek kanału %1: %2")
-                        .arg(QChar(channelName[c]))
-                        .arg(source.sampleFiles[c]->errorString());
+            error =
+                QCoreApplication::translate("varnilog::TextExport", "Błąd odczytu pliku próbek kanału %1: %2")
+                    .arg(QChar(channelName[c]))
+                    .arg(source.sampleFiles[c]->errorString());
             return false;
         }
     }

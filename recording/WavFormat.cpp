@@ -3,6 +3,7 @@
 #include "view/ScaleTables.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -335,7 +336,7 @@ InterchangeResult exportWav(const InterchangeRequest& request, QIODevice& out, c
     result.channels = static_cast<int>(channels.size());
     if (channels.empty()) {
         result.ok = false;
-        result.error = QString::fromUtf8("brak kanałów do zapisu");
+        result.error = QCoreApplication::translate("varnilog::WavFormat", "brak kanałów do zapisu");
         return result;
     }
     const QByteArray header = wavHeader(request, channels, blocks.count(), riffSizeLimit);

@@ -3,16 +3,21 @@
 #include "app/Configuration.h"
 #include "app/MessageBoxes.h"
 #include "view/Colour.h"
+#include "windows/ProgramLanguage.h"
 #include "windows/QtStandardDialogs.h"
 
 #include "ui_Ustawienia.h"
 
+#include <QCoreApplication>
 #include <QSerialPortInfo>
 #include <QShowEvent>
 
 namespace varnilog {
 
 namespace {
+// Each language by its own name, in the order of Language.
+constexpr Language kLanguages[] = {Language::Polish, Language::English};
+
 QStringList availablePortNames() {
     QStringList names;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
@@ -53,6 +58,8 @@ TForm4::TForm4(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     connect(ui_->CheckBox1, &QCheckBox::clicked, this, &TForm4::CheckBox1Click);
     connect(ui_->SpeedButton1, &QPushButton::clicked, this, &TForm4::SpeedButton1Click);
     connect(ui_->SpeedButton2, &QPushButton::clicked, this, &TForm4::SpeedButton2Click);
+    ui_->ComboBoxLanguage->addItems({QStringLiteral("Polski"), QStringLiteral("English")});
+    connect(ui_->ComboBoxLanguage, &QComboBox::activated, this, &TForm4::ComboBoxLanguageChange);
 }
 
 TForm4::~TForm4() = default;
@@ -83,6 +90,8 @@ void TForm4::FormShow() {
     savedChannelColor_ = state_.channelColor;
     savedBackgroundColor1_ = state_.backgroundColor1;
     savedBackgroundColor2_ = state_.backgroundColor2;
+    savedLanguage_ = state_.language;
+    ui_->ComboBoxLanguage->setCurrentIndex(state_.language == Language::English ? 1 : 0);
     paintSwatch(ui_->Shape3, state_.channelColor[0]);
     paintSwatch(ui_->Shape1, state_.channelColor[1]);
     paintSwatch(ui_->Shape4, state_.channelColor[2]);
@@ -121,8 +130,7 @@ void TForm4::SpeedButton1Click() {
     // Unlike the rest of the window's work, a lost save is worth a word: the user expects the
     // settings back at the next start.
     if (!writeSettingsConfiguration(state_, configurationPath_))
-        boxes_.showErrorBox(
-            QString::fromUtf8("Nie można zapisać ustawień w pliku %1.").arg(configurationPath_));
+        boxes_.showErrorBox(tr("Nie można zapisać ustawień w pliku %1.").arg(configurationPath_));
     accept();
 }
 
@@ -130,7 +138,25 @@ void TForm4::SpeedButton2Click() {
     state_.channelColor = savedChannelColor_;
     state_.backgroundColor1 = savedBackgroundColor1_;
     state_.backgroundColor2 = savedBackgroundColor2_;
+    if (state_.language != savedLanguage_) {
+        state_.language = savedLanguage_;
+        installProgramLanguage(*QCoreApplication::instance(), state_.language);
+    }
     reject();
+}
+
+void TForm4::ComboBoxLanguageChange() {
+    const Language chosen = kLanguages[std::max(0, ui_->ComboBoxLanguage->currentIndex())];
+    if (chosen == state_.language)
+        return;
+    state_.language = chosen;
+    installProgramLanguage(*QCoreApplication::instance(), chosen);
+}
+
+void TForm4::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange)
+        ui_->retranslateUi(this); // every text of the window is in the .ui
+    QDialog::changeEvent(event);
 }
 
 } // namespace varnilog

@@ -1,7 +1,7 @@
-// TForm4 (unit Ustawienia), "Ustawienia": the board's serial port, the trace colour of each channel
-// and the background (one colour or a vertical gradient). Colour and gradient changes act on the
-// shared state at once; "Zapisz" also writes them and the port to the configuration file, "Anuluj"
-// takes back the six colours.
+// TForm4 (unit Ustawienia), "Ustawienia": the board's serial port, the trace colour of each channel,
+// the background (one colour or a vertical gradient) and the language of the windows. Colour,
+// gradient and language changes act at once; "Zapisz" also writes them and the port to the
+// configuration file, "Anuluj" takes back the six colours and the language.
 #pragma once
 
 #include "app/SharedState.h"
@@ -44,9 +44,11 @@ public:
     void CheckBox1Click();
     void SpeedButton1Click(); // Zapisz
     void SpeedButton2Click(); // Anuluj
+    void ComboBoxLanguageChange();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void chooseColour(std::int32_t& value, QFrame* swatch);
@@ -64,6 +66,7 @@ private:
     std::array<std::int32_t, kChannels> savedChannelColor_{};
     std::int32_t savedBackgroundColor1_ = 0;
     std::int32_t savedBackgroundColor2_ = 0;
+    Language savedLanguage_ = Language::Polish;
 };
 
 // Shows a settings colour (0x00BBGGRR) as the fill of a swatch.

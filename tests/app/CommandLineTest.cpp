@@ -82,5 +82,28 @@ TEST(ProgramOptionsTest, VersionAndHelpAreAnsweredWithoutAWindow) {
     }
 }
 
+// --lang overrides the configured language for one run; without it nothing is overridden.
+TEST(ProgramOptionsTest, LanguageOption) {
+    const struct {
+        QStringList args;
+        bool ok;
+        std::optional<Language> language;
+    } rows[] = {
+        {{"varnilog"}, true, std::nullopt},
+        {{"varnilog", "--lang", "en"}, true, Language::English},
+        {{"varnilog", "--lang=PL", "x.ros"}, true, Language::Polish},
+        {{"varnilog", "--lang", "de"}, false, std::nullopt},
+        {{"varnilog", "--lang"}, false, std::nullopt},
+    };
+    for (const auto& r : rows) {
+        ProgramOptions o;
+        QString error;
+        const std::string what = r.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(parseProgramOptions(r.args, QStringLiteral("/opt/varnilog"), o, error), r.ok) << what;
+        EXPECT_EQ(o.language, r.language) << what;
+    }
+    EXPECT_TRUE(programInformation({"varnilog", "--help"}, "1").contains("--lang pl|en"));
+}
+
 } // namespace
 } // namespace varnilog

@@ -89,3 +89,34 @@ TEST(ConfigurationTest, PathIsTheExecutableWithIni) {
     EXPECT_EQ(configurationPathFor("/usr/bin/varnilog"), "/usr/bin/varnilog.ini");
     EXPECT_EQ(configurationPathFor("C:/Prog/Varnilog.exe"), "C:/Prog/Varnilog.ini");
 }
+
+// LANGUAGE: "pl" or "en" in any case; missing or unknown reads as Polish. The settings write it.
+TEST(ConfigurationTest, LanguageKey) {
+    const struct {
+        const char* line;
+        Language language;
+    } rows[] = {
+        {"", Language::Polish},
+        {"LANGUAGE=en\r\n", Language::English},
+        {"language= EN\r\n", Language::English},
+        {"LANGUAGE=pl\r\n", Language::Polish},
+        {"LANGUAGE=de\r\n", Language::Polish},
+        {"LANGUAGE=\r\n", Language::Polish},
+    };
+    for (const auto& r : rows) {
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, "l.ini", QByteArray("[CONFIG]\r\n") + r.line);
+        auto s = std::make_unique<SharedState>();
+        QPoint pos;
+        readConfiguration(*s, path, "/x", pos);
+        EXPECT_EQ(s->language, r.language) << r.line;
+        EXPECT_EQ(readConfiguredLanguage(path), r.language) << r.line;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("w.ini");
+    auto s = std::make_unique<SharedState>();
+    s->language = Language::English;
+    ASSERT_TRUE(writeSettingsConfiguration(*s, path));
+    EXPECT_EQ(readConfiguredLanguage(path), Language::English);
+    EXPECT_EQ(ProfileFile(path).readString("CONFIG", "LANGUAGE", ""), "en");
+}

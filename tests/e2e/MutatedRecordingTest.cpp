@@ -458,7 +458,7 @@ void runBatch(const QString& work, int progressFd) {
         const LoadResult loaded = loadRecording(*s);
         expectSettingsInRange(*s, where);
         if (!loaded.ok) {
-            ASSERT_EQ(loaded.errorText, QString::fromUtf16(kLoadErrorText)) << where;
+            ASSERT_EQ(loaded.errorText, QString::fromUtf8(kLoadErrorText)) << where;
             ++refused;
         }
         viewAtRandomZooms(*s, *view, rng, where);

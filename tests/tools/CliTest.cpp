@@ -365,3 +365,33 @@ TEST(CliTest, RecordTellsAUserWithoutPortPermissionHowToGetIt) {
                            .toUtf8()))
         << r.err.constData();
 }
+
+// The core's messages stay Polish unless --lang en asks for English (before or after the command); the
+// tool's own messages are English either way.
+TEST(CliTest, LangEnGivesTheCoresMessagesInEnglish) {
+    QTemporaryDir dir;
+    const QString ros = dir.filePath("big.ros"); // a header past the size limit cannot be loaded
+    writeFile(ros, QByteArray("[PARAMETRY]\r\n") + QByteArray(2 << 20, ';'));
+    writeFile(dir.filePath("big.rca"), QByteArray(10, '\x7d'));
+    const QString port = dir.filePath("no-such-tty");
+    const struct {
+        QStringList args;
+        int code;
+        const char* message;
+    } rows[] = {
+        {{"info", ros}, 1, "Błąd otwarcia pliku!"},
+        {{"--lang", "en", "info", ros}, 1, "Error opening the file!"},
+        {{"info", ros, "--lang=pl"}, 1, "Błąd otwarcia pliku!"},
+        {{"record", "--port", port, "--seconds", "1"}, 1, "Nie można otworzyć portu !"},
+        {{"record", "--lang", "en", "--port", port, "--seconds", "1"}, 1, "Cannot open the port!"},
+        {{"--lang", "de", "info", ros}, 2, "--lang: expected pl or en"},
+        {{"info", ros, "--lang"}, 2, "--lang: expected pl or en"},
+    };
+    for (const auto& r : rows) {
+        const CliRun run = runCli(r.args);
+        const QString err = QString::fromUtf8(run.err);
+        EXPECT_EQ(run.code, r.code) << r.args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(r.message)))
+            << r.args.join(' ').toStdString() << ": " << run.err.constData();
+    }
+}

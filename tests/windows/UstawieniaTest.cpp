@@ -1,4 +1,5 @@
 #include "windows/Ustawienia.h"
+#include "LanguageTestSupport.h"
 
 #include "ScriptedDialogs.h"
 #include "WindowTestSupport.h"
@@ -201,4 +202,45 @@ TEST(UstawieniaTest, UnwritableConfigurationIsReported) {
     f.click("SpeedButton1");
     EXPECT_EQ(f.boxes.errors().size(), 1);
     EXPECT_EQ(f.state->comPortName, "ttyUSB1");
+}
+
+// "Język": the choice acts on every window at once, "Anuluj" takes it back, "Zapisz" and the close box
+// keep it (only "Zapisz" writes it).
+TEST(UstawieniaTest, LanguageActsAtOnceAndCancelTakesItBack) {
+    struct Row {
+        const char* leave; // "SpeedButton2" (Anuluj), "SpeedButton1" (Zapisz), "close"
+        Language after;
+        const char* written;
+    } rows[] = {
+        {"SpeedButton2", Language::Polish, "-"},
+        {"SpeedButton1", Language::English, "en"},
+        {"close", Language::English, "-"},
+    };
+    for (const Row& r : rows) {
+        RestoreTestLanguage restore;
+        SettingsFixture f;
+        f.form.show();
+        auto* language = child<QComboBox>(f.form, "ComboBoxLanguage");
+        ASSERT_EQ(language->count(), 2);
+        EXPECT_EQ(language->itemText(0), "Polski");
+        EXPECT_EQ(language->itemText(1), "English");
+        EXPECT_EQ(language->currentIndex(), 0);
+        QTest::keyClick(language, Qt::Key_Down); // as the user picks "English"
+        QApplication::processEvents();           // the windows retranslate on a posted event
+        EXPECT_EQ(f.state->language, Language::English) << r.leave;
+        EXPECT_EQ(currentLanguage(*qApp), Language::English) << r.leave;
+        EXPECT_EQ(f.form.windowTitle(), "Settings") << r.leave;
+        EXPECT_EQ(f.combo()->currentText(), "ttyUSB1") << r.leave; // the port typed stays
+        if (std::string(r.leave) == "close")
+            f.form.close();
+        else
+            f.click(r.leave);
+        EXPECT_EQ(f.state->language, r.after) << r.leave;
+        EXPECT_EQ(currentLanguage(*qApp), r.after) << r.leave;
+        EXPECT_EQ(f.key("LANGUAGE").toStdString(), r.written) << r.leave;
+        // Opened again, the window shows the language in use.
+        f.form.show();
+        EXPECT_EQ(language->currentIndex(), r.after == Language::English ? 1 : 0) << r.leave;
+        f.form.hide();
+    }
 }

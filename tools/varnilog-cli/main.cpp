@@ -2,6 +2,8 @@
 // the same core as the windows, so both give the same results.
 #include "CliSupport.h"
 
+#include "app/Language.h"
+
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -25,6 +27,10 @@ const char* const kUsage =
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
     "\n"
+    "Option of every command:\n"
+    "  --lang pl|en                    the language of the recording messages the core gives\n"
+    "                                  (\"Nie można otworzyć portu !\"...); default pl\n"
+    "\n"
     "'varnilog-cli COMMAND --help' describes a command's options.\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
@@ -33,6 +39,28 @@ const char* const kUsage =
 void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("VARNILOG_CLI_DEBUG"))
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// Takes "--lang CODE" / "--lang=CODE" out of args (at any position) and installs that language; false,
+// with the reason in error, for a missing or unknown code.
+bool takeLanguageOption(QStringList& args, QString& error) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString code;
+        if (args[i] == QLatin1String("--lang") && i + 1 < args.size())
+            code = args.takeAt(i + 1);
+        else if (args[i].startsWith(QLatin1String("--lang=")))
+            code = args[i].mid(7);
+        else if (args[i] != QLatin1String("--lang"))
+            continue;
+        args.removeAt(i--);
+        const std::optional<varnilog::Language> language = varnilog::languageFromCode(code);
+        if (!language) {
+            error = QStringLiteral("--lang: expected pl or en, not '%1'").arg(code);
+            return false;
+        }
+        varnilog::useLanguage(*QCoreApplication::instance(), *language);
+    }
+    return true;
 }
 
 } // namespace
@@ -47,6 +75,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
+    if (QString error; !takeLanguageOption(args, error))
+        return varnilog::cli::fail(error, varnilog::cli::ExitUsage);
     if (args.isEmpty()) {
         std::fputs(kUsage, stderr);
         return varnilog::cli::ExitUsage;
