@@ -1,4 +1,1482 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB" sourcelanguage="pl_PL">
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>Varnilog 2k</source>
+        <translation>Varnilog 2k</translation>
+    </message>
+    <message>
+        <source>Przebieg czasowy</source>
+        <translation>Waveform</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Oddal</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message>
+        <source>Zbliż</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message>
+        <source>Pokaż całość</source>
+        <translation>Fit all</translation>
+    </message>
+    <message>
+        <source>Pokaż zaznaczenie</source>
+        <translation>Show selection</translation>
+    </message>
+    <message>
+        <source>Wyłącz powiększenie</source>
+        <translation>Zoom off</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>D</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>Podgląd przy próbkowaniu</source>
+        <translation>Preview while sampling</translation>
+    </message>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>Aktywne</source>
+        <translation>Active</translation>
+    </message>
+    <message>
+        <source>Włącz kursory</source>
+        <translation>Turn the cursors on</translation>
+    </message>
+    <message>
+        <source>Kursor1 na kanale:</source>
+        <translation>Cursor 1 on channel:</translation>
+    </message>
+    <message>
+        <source>Kursor2 na kanale:</source>
+        <translation>Cursor 2 on channel:</translation>
+    </message>
+    <message>
+        <source>Start próbkowania</source>
+        <translation>Start sampling</translation>
+    </message>
+    <message>
+        <source>Zatrzymaj próbkowanie</source>
+        <translation>Stop sampling</translation>
+    </message>
+    <message>
+        <source>Otwórz</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>M</source>
+        <translation>M</translation>
+    </message>
+    <message>
+        <source>Dodaj znacznik (M)</source>
+        <translation>Add marker (M)</translation>
+    </message>
+    <message>
+        <source>V/dz</source>
+        <translation>V/div</translation>
+    </message>
+    <message>
+        <source>10V</source>
+        <translation>10V</translation>
+    </message>
+    <message>
+        <source>5V</source>
+        <translation>5V</translation>
+    </message>
+    <message>
+        <source>2V</source>
+        <translation>2V</translation>
+    </message>
+    <message>
+        <source>1V</source>
+        <translation>1V</translation>
+    </message>
+    <message>
+        <source>0.5V</source>
+        <translation>0.5V</translation>
+    </message>
+    <message>
+        <source>0.2V</source>
+        <translation>0.2V</translation>
+    </message>
+    <message>
+        <source>0.1V</source>
+        <translation>0.1V</translation>
+    </message>
+    <message>
+        <source>50mV</source>
+        <translation>50mV</translation>
+    </message>
+    <message>
+        <source>20mV</source>
+        <translation>20mV</translation>
+    </message>
+    <message>
+        <source>10mV</source>
+        <translation>10mV</translation>
+    </message>
+    <message>
+        <source>Kanał</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>Sprzężenie</source>
+        <translation>Coupling</translation>
+    </message>
+    <message>
+        <source>AC</source>
+        <translation>AC</translation>
+    </message>
+    <message>
+        <source>GND</source>
+        <translation>GND</translation>
+    </message>
+    <message>
+        <source>DC</source>
+        <translation>DC</translation>
+    </message>
+    <message>
+        <source>Offset</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>-</source>
+        <translation>-</translation>
+    </message>
+    <message>
+        <source>+</source>
+        <translation>+</translation>
+    </message>
+    <message>
+        <source>0</source>
+        <translation>0</translation>
+    </message>
+    <message>
+        <source>T/S</source>
+        <translation>T/S</translation>
+    </message>
+    <message>
+        <source>1s</source>
+        <translation>1s</translation>
+    </message>
+    <message>
+        <source>0.5s</source>
+        <translation>0.5s</translation>
+    </message>
+    <message>
+        <source>0.2s</source>
+        <translation>0.2s</translation>
+    </message>
+    <message>
+        <source>0.1s</source>
+        <translation>0.1s</translation>
+    </message>
+    <message>
+        <source>50ms</source>
+        <translation>50ms</translation>
+    </message>
+    <message>
+        <source>20ms</source>
+        <translation>20ms</translation>
+    </message>
+    <message>
+        <source>10ms</source>
+        <translation>10ms</translation>
+    </message>
+    <message>
+        <source>5ms</source>
+        <translation>5ms</translation>
+    </message>
+    <message>
+        <source>2ms</source>
+        <translation>2ms</translation>
+    </message>
+    <message>
+        <source>1ms</source>
+        <translation>1ms</translation>
+    </message>
+    <message>
+        <source>0.5ms</source>
+        <translation>0.5ms</translation>
+    </message>
+    <message>
+        <source>0.2ms</source>
+        <translation>0.2ms</translation>
+    </message>
+    <message>
+        <source>0.1ms</source>
+        <translation>0.1ms</translation>
+    </message>
+    <message>
+        <source>50us</source>
+        <translation>50us</translation>
+    </message>
+    <message>
+        <source>20us</source>
+        <translation>20us</translation>
+    </message>
+    <message>
+        <source>10us</source>
+        <translation>10us</translation>
+    </message>
+    <message>
+        <source>5us</source>
+        <translation>5us</translation>
+    </message>
+    <message>
+        <source>2us</source>
+        <translation>2us</translation>
+    </message>
+    <message>
+        <source>1us</source>
+        <translation>1us</translation>
+    </message>
+    <message>
+        <source>0.5us</source>
+        <translation>0.5us</translation>
+    </message>
+    <message>
+        <source>0.2us</source>
+        <translation>0.2us</translation>
+    </message>
+    <message>
+        <source>0.1us</source>
+        <translation>0.1us</translation>
+    </message>
+    <message>
+        <source>Próbkowanie</source>
+        <translation>Sampling</translation>
+    </message>
+    <message>
+        <source>Drukuj</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>Pomiary parametrów</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>FFT</source>
+        <translation>FFT</translation>
+    </message>
+    <message>
+        <source>Działania na przebiegach</source>
+        <translation>Waveform math</translation>
+    </message>
+    <message>
+        <source>Ustawienia</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Wyjście z programu</source>
+        <translation>Exit the program</translation>
+    </message>
+    <message>
+        <source>&amp;Plik</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Układ</source>
+        <translation>&amp;Board</translation>
+    </message>
+    <message>
+        <source>P&amp;omoc</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>&amp;Odczyt</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>Eksport do .txt</source>
+        <translation>Export to .txt</translation>
+    </message>
+    <message>
+        <source>Eksport…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Import…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>Zapisz obraz…</source>
+        <translation>Save image…</translation>
+    </message>
+    <message>
+        <source>Koniec</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>&amp;Opis</source>
+        <translation>&amp;Description</translation>
+    </message>
+    <message>
+        <source>&amp;Kalibracja</source>
+        <translation>&amp;Calibration</translation>
+    </message>
+    <message>
+        <source>O Programie</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Instrukcja</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>KZ100 ATMega32</source>
+        <translation>KZ100 ATMega32</translation>
+    </message>
+    <message>
+        <source>KZ200 ADuC841</source>
+        <translation>KZ200 ADuC841</translation>
+    </message>
+    <message>
+        <source>KZ300 LPC2142</source>
+        <translation>KZ300 LPC2142</translation>
+    </message>
+    <message>
+        <source>KZ400 LPC2144</source>
+        <translation>KZ400 LPC2144</translation>
+    </message>
+</context>
+<context>
+    <name>TForm2</name>
+    <message>
+        <source>Otwóż plik</source>
+        <translation>Recording browser</translation>
+    </message>
+    <message>
+        <source>Plik</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Informacje</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Próbkowanie (ms):</source>
+        <translation>Sampling (ms):</translation>
+    </message>
+    <message>
+        <source>Czas rozpoczęcia:</source>
+        <translation>Start time:</translation>
+    </message>
+    <message>
+        <source>Długość (h:m:s:ms):</source>
+        <translation>Length (h:m:s:ms):</translation>
+    </message>
+    <message>
+        <source>Ilość kanałów:</source>
+        <translation>Channels:</translation>
+    </message>
+    <message>
+        <source>Znaczniki:</source>
+        <translation>Markers:</translation>
+    </message>
+    <message>
+        <source>Komentarz</source>
+        <translation>Comment</translation>
+    </message>
+    <message>
+        <source>Aktualizuj</source>
+        <translation>Update</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Zmień nazwę</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>Otwórz</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TForm4</name>
+    <message>
+        <source>Ustawienia</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Urządzenie</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>Port COM:</source>
+        <translation>Serial port:</translation>
+    </message>
+    <message>
+        <source>Wygląd</source>
+        <translation>Appearance</translation>
+    </message>
+    <message>
+        <source>Kolor przebiegu</source>
+        <translation>Trace colour</translation>
+    </message>
+    <message>
+        <source>Gradient tła</source>
+        <translation>Background gradient</translation>
+    </message>
+    <message>
+        <source>Użyj jednego koloru</source>
+        <translation>Use one colour</translation>
+    </message>
+    <message>
+        <source>Język</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Zapisz</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>TForm5</name>
+    <message>
+        <source>FFT</source>
+        <translation>FFT</translation>
+    </message>
+    <message>
+        <source>Analiza widmowa FFT</source>
+        <translation>FFT spectrum analysis</translation>
+    </message>
+    <message>
+        <source>Zoom x10</source>
+        <translation>Zoom x10</translation>
+    </message>
+    <message>
+        <source>Skaluj kanały osobno</source>
+        <translation>Scale each channel</translation>
+    </message>
+    <message>
+        <source>Kanały:</source>
+        <translation>Channels:</translation>
+    </message>
+</context>
+<context>
+    <name>TForm6</name>
+    <message>
+        <source>Opis</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>Aktualizuj</source>
+        <translation>Update</translation>
+    </message>
+</context>
+<context>
+    <name>TForm7</name>
+    <message>
+        <source>Kalibracja</source>
+        <translation>Calibration</translation>
+    </message>
+    <message>
+        <source>Kalibracja składowej stałej</source>
+        <translation>DC offset calibration</translation>
+    </message>
+    <message>
+        <source>Kanał A</source>
+        <translation>Channel A</translation>
+    </message>
+    <message>
+        <source>Kanał B</source>
+        <translation>Channel B</translation>
+    </message>
+    <message>
+        <source>Kanał C</source>
+        <translation>Channel C</translation>
+    </message>
+    <message>
+        <source>Kanał D</source>
+        <translation>Channel D</translation>
+    </message>
+    <message>
+        <source>(0..255) Domyślnie 100</source>
+        <translation>(0..255) Default 100</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Zapisz</source>
+        <translation>Save</translation>
+    </message>
+</context>
+<context>
+    <name>TForm8</name>
+    <message>
+        <source>Zmiana nazwy</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>Nowa nazwa</source>
+        <translation>New name</translation>
+    </message>
+    <message>
+        <source>Potwierdź</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>TFormDzialania</name>
+    <message>
+        <source>Działania na przebiegach</source>
+        <translation>Waveform math</translation>
+    </message>
+    <message>
+        <source>Nowy kanał</source>
+        <translation>New channel</translation>
+    </message>
+    <message>
+        <source>Działanie:</source>
+        <translation>Operation:</translation>
+    </message>
+    <message>
+        <source>Próbek średniej:</source>
+        <translation>Samples averaged:</translation>
+    </message>
+    <message>
+        <source>Kanał:</source>
+        <translation>Channel:</translation>
+    </message>
+    <message>
+        <source>V/dz:</source>
+        <translation>V/div:</translation>
+    </message>
+    <message>
+        <source>Usuń kanał</source>
+        <translation>Delete channel</translation>
+    </message>
+    <message>
+        <source>Usuń kanał C</source>
+        <translation>Delete channel C</translation>
+    </message>
+    <message>
+        <source>Usuń kanał D</source>
+        <translation>Delete channel D</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TFormPomiary</name>
+    <message>
+        <source>Pomiary parametrów</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zaznaczenie</source>
+        <translation>Selection</translation>
+    </message>
+    <message>
+        <source>Między kursorami</source>
+        <translation>Between cursors</translation>
+    </message>
+    <message>
+        <source>Całe nagranie</source>
+        <translation>Whole recording</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Kopiuj</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Zapisz okresy…</source>
+        <translation>Save periods…</translation>
+    </message>
+    <message>
+        <source>Podgląd</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Między znacznikami</source>
+        <translation>Between markers</translation>
+    </message>
+    <message>
+        <source>Od znacznika wybranego w oknie „Znaczniki” do następnego</source>
+        <translation>From the marker selected in the “Markers” window to the next one</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::AboutWindow</name>
+    <message>
+        <source>GNU GPL w wersji 3 lub późniejszej (GPL-3.0-or-later): wolno go używać, zmieniać i rozpowszechniać na jej warunkach, bez żadnej gwarancji.</source>
+        <translation>GNU GPL version 3 or later (GPL-3.0-or-later): you may use, change and distribute it under its terms, without any warranty.</translation>
+    </message>
+    <message>
+        <source>O Programie</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Wersja %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Oscyloskop i rejestrator z płytkami KZ100–KZ400.&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Oscilloscope and data recorder with the KZ100–KZ400 boards.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Płytki:</source>
+        <translation>Boards:</translation>
+    </message>
+    <message>
+        <source>Licencja:</source>
+        <translation>Licence:</translation>
+    </message>
+    <message>
+        <source>Plik konfiguracji:</source>
+        <translation>Configuration file:</translation>
+    </message>
+    <message>
+        <source>Folder danych:</source>
+        <translation>Data folder:</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::Acquisition</name>
+    <message>
+        <source>Port nie obsługuje prędkości 921600 !</source>
+        <translation>The port does not support 921600 baud!</translation>
+    </message>
+    <message>
+        <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
+        <translation>No permission for port %1 — add your user to the dialout group and log in again</translation>
+    </message>
+    <message>
+        <source>Nie można otworzyć portu ! %1: %2</source>
+        <translation>Cannot open the port! %1: %2</translation>
+    </message>
+    <message>
+        <source>Nie można otworzyć portu !</source>
+        <translation>Cannot open the port!</translation>
+    </message>
+    <message>
+        <source>Otwarcie portu powiodło się ...</source>
+        <translation>Port opened ...</translation>
+    </message>
+    <message>
+        <source>Start Probkowania ...</source>
+        <translation>Sampling started ...</translation>
+    </message>
+    <message>
+        <source>Problem z komunikacją !!!</source>
+        <translation>Communication problem!!!</translation>
+    </message>
+    <message>
+        <source>Ponowna próba połączenia nr %1...</source>
+        <translation>Connection retry %1...</translation>
+    </message>
+    <message>
+        <source>Nie można utworzyć pliku !</source>
+        <translation>Cannot create the file!</translation>
+    </message>
+    <message>
+        <source>Pliki nagrania zostały usunięte !</source>
+        <translation>The recording&apos;s files were deleted!</translation>
+    </message>
+    <message>
+        <source>Pliki nagrania zostały usunięte z folderu danych!
+ Nagrywanie zostało zatrzymane.</source>
+        <translation>The recording&apos;s files were deleted from the data folder!
+ Recording has stopped.</translation>
+    </message>
+    <message>
+        <source>Przepelniony bufor!
+ Zmniejsz prędkość próbkowania lub wyłącz podgląd</source>
+        <translation>Buffer overflow!
+ Lower the sampling rate or turn the preview off</translation>
+    </message>
+    <message>
+        <source>Błąd zapisu pliku !</source>
+        <translation>File write error!</translation>
+    </message>
+    <message>
+        <source>Utracono połączenie z portem !</source>
+        <translation>Connection to the port lost!</translation>
+    </message>
+    <message>
+        <source>Utracono połączenie z portem!
+ Nagrywanie zostało zatrzymane.</source>
+        <translation>Connection to the port lost!
+ Recording has stopped.</translation>
+    </message>
+    <message>
+        <source>Brak ramek w odbieranych danych !</source>
+        <translation>No frames in the received data!</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać próbek do pliku!
+ Nagrywanie zostało zatrzymane.
+
+%1</source>
+        <translation>Cannot write the samples to the file!
+ Recording has stopped.
+
+%1</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Nie mogę zamknąć portu!</source>
+        <translation>Cannot close the port!</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::ConfigLocation</name>
+    <message>
+        <source>Konfiguracja: %1</source>
+        <translation>Configuration: %1</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::EventSearch</name>
+    <message>
+        <source>Nie można otworzyć pliku %1</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::ExportDialog</name>
+    <message>
+        <source>Pliki tekstowe (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>Nie można utworzyć pliku %1: %2</source>
+        <translation>Cannot create file %1: %2</translation>
+    </message>
+    <message>
+        <source>Eksport do .txt…</source>
+        <translation>Export to .txt…</translation>
+    </message>
+    <message>
+        <source>Błąd zapisu pliku %1: %2</source>
+        <translation>Error writing file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::InterchangeDialogs</name>
+    <message>
+        <source>Plik WAV (*.wav)</source>
+        <translation>WAV file (*.wav)</translation>
+    </message>
+    <message>
+        <source>Sesja sigrok (*.sr)</source>
+        <translation>sigrok session (*.sr)</translation>
+    </message>
+    <message>
+        <source>Plik CSV (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
+    </message>
+    <message>
+        <source>Pliki tekstowe (*.txt)</source>
+        <translation>Text files (*.txt)</translation>
+    </message>
+    <message>
+        <source>Nie można utworzyć pliku %1: %2</source>
+        <translation>Cannot create file %1: %2</translation>
+    </message>
+    <message>
+        <source>Eksport…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>Błąd zapisu pliku %1: %2</source>
+        <translation>Error writing file %1: %2</translation>
+    </message>
+    <message>
+        <source>Nagrania innych programów (*.wav *.sr *.csv)</source>
+        <translation>Recordings of other programs (*.wav *.sr *.csv)</translation>
+    </message>
+    <message>
+        <source>Import…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>Import nie powiódł się: %1</source>
+        <translation>Import failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::InterchangeExport</name>
+    <message>
+        <source>zapis nie powiódł się</source>
+        <translation>write failed</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::LongWorkWindow</name>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::ManualWindow</name>
+    <message>
+        <source>Instrukcja</source>
+        <translation>Manual</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::MarkerKind</name>
+    <message>
+        <source>uwaga</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>strata</source>
+        <translation>Data loss</translation>
+    </message>
+    <message>
+        <source>wyzwolenie</source>
+        <translation>Trigger event</translation>
+    </message>
+    <message>
+        <source>zakres</source>
+        <translation>Range</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::MarkersWindow</name>
+    <message>
+        <source>Znaczniki</source>
+        <translation>Markers</translation>
+    </message>
+    <message>
+        <source>Wszystkie</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>Czas</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Rodzaj</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Etykieta</source>
+        <translation>Label</translation>
+    </message>
+    <message>
+        <source>Zaznacz do następnego</source>
+        <translation>Select to next</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::PagePrinting</name>
+    <message>
+        <source>obraz</source>
+        <translation>image</translation>
+    </message>
+    <message>
+        <source>Obraz PNG (*.png);;Obraz SVG (*.svg);;Dokument PDF (*.pdf)</source>
+        <translation>PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Nieznany typ pliku %1: wybierz PNG, SVG lub PDF.</source>
+        <translation>Unknown file type %1: choose PNG, SVG or PDF.</translation>
+    </message>
+    <message>
+        <source>Błąd zapisu pliku %1: %2</source>
+        <translation>Error writing file %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::PrintPage</name>
+    <message>
+        <source>Próbkowanie: %1</source>
+        <translation>Sampling: %1</translation>
+    </message>
+    <message>
+        <source>Model: %1</source>
+        <translation>Model: %1</translation>
+    </message>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>brak</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>Przebieg: %1</source>
+        <translation>Waveform: %1</translation>
+    </message>
+    <message>
+        <source>Początek: %1</source>
+        <translation>Start: %1</translation>
+    </message>
+    <message>
+        <source>Długość: %1</source>
+        <translation>Length: %1</translation>
+    </message>
+    <message>
+        <source>Opis:</source>
+        <translation>Description:</translation>
+    </message>
+    <message>
+        <source>Wydrukowano: %1</source>
+        <translation>Printed: %1</translation>
+    </message>
+    <message>
+        <source>Znaczniki:</source>
+        <translation>Markers:</translation>
+    </message>
+    <message>
+        <source>… i %1 więcej</source>
+        <translation>… and %1 more</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::QtMessageBoxes</name>
+    <message>
+        <source>Błąd!</source>
+        <translation>Error!</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::QtStandardDialogs</name>
+    <message>
+        <source>Podgląd wydruku</source>
+        <translation>Print preview</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::RecordingImport</name>
+    <message>
+        <source>Import z pliku „%1” (%2, kanały: %3, %4).</source>
+        <translation>Imported from “%1” (%2, channels: %3, %4).</translation>
+    </message>
+    <message>
+        <source> Podstawa czasu wymuszona: %1 (plik: %2).</source>
+        <translation> Timebase forced: %1 (file: %2).</translation>
+    </message>
+    <message>
+        <source> Obcięte próbki: %1.</source>
+        <translation> Clipped samples: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::RecordingLoader</name>
+    <message>
+        <source>Błąd otwarcia pliku!</source>
+        <translation>Error opening the file!</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::RecordingManagement</name>
+    <message>
+        <source>Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).</source>
+        <translation>Not renamed: cannot move %1 to %2 (%3).</translation>
+    </message>
+    <message>
+        <source>Nieprawidłowa nazwa.</source>
+        <translation>Invalid name.</translation>
+    </message>
+    <message>
+        <source>Zapis %1 nie istnieje.</source>
+        <translation>Recording %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>Nie zmieniono nazwy: plik %1 już istnieje.</source>
+        <translation>Not renamed: the file %1 already exists.</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::SetLock</name>
+    <message>
+        <source>Nagranie jest zmieniane przez inny program</source>
+        <translation>The recording is being changed by another program</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::SigrokSession</name>
+    <message>
+        <source>brak kanałów do zapisu</source>
+        <translation>no channels to write</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TForm1</name>
+    <message>
+        <source>Wyzwalanie</source>
+        <translation>Trigger</translation>
+    </message>
+    <message>
+        <source>Dodaj znacznik</source>
+        <translation>Add marker</translation>
+    </message>
+    <message>
+        <source>Dodaj zakres</source>
+        <translation>Add range</translation>
+    </message>
+    <message>
+        <source>Znaczniki</source>
+        <translation>Markers</translation>
+    </message>
+    <message>
+        <source>%1 na %2</source>
+        <comment>window title: board and version, then its processor</comment>
+        <translation>%1 on %2</translation>
+    </message>
+    <message>
+        <source>Pominięte: %1 B</source>
+        <translation>Skipped: %1 B</translation>
+    </message>
+    <message>
+        <source>Eksport</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Eksportować tylko zaznaczenie (%1 próbek)?</source>
+        <translation>Export only the selection (%1 samples)?</translation>
+    </message>
+    <message>
+        <source>Plik znaczników jest uszkodzony: pominięto wierszy: %1</source>
+        <translation>The marker file is damaged: lines skipped: %1</translation>
+    </message>
+    <message>
+        <source>Indeks podglądu: %1%</source>
+        <translation>Preview index: %1%</translation>
+    </message>
+    <message>
+        <source>Brak kanału %1</source>
+        <translation>No channel %1</translation>
+    </message>
+    <message>
+        <source>Szukanie zdarzenia…</source>
+        <translation>Searching for an event…</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku %1</source>
+        <translation>Error reading the file %1</translation>
+    </message>
+    <message>
+        <source>Brak następnego zdarzenia</source>
+        <translation>No next event</translation>
+    </message>
+    <message>
+        <source>Brak poprzedniego zdarzenia</source>
+        <translation>No previous event</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TForm2</name>
+    <message>
+        <source>&amp;Otworz</source>
+        <translation>&amp;Open</translation>
+    </message>
+    <message>
+        <source>&amp;Zmień nazwę</source>
+        <translation>&amp;Rename</translation>
+    </message>
+    <message>
+        <source>&amp;Usuń</source>
+        <translation>&amp;Delete</translation>
+    </message>
+    <message>
+        <source>Nie można otworzyć folderu %1.</source>
+        <translation>Cannot open folder %1.</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać opisu %1: %2</source>
+        <translation>Cannot save description %1: %2</translation>
+    </message>
+    <message>
+        <source>Nie można usunąć nagrywanego zapisu.</source>
+        <translation>Cannot delete the recording being written.</translation>
+    </message>
+    <message>
+        <source>Uwaga!</source>
+        <translation>Warning!</translation>
+    </message>
+    <message>
+        <source>Czy na pewno usunąć zapis?</source>
+        <translation>Delete this recording?</translation>
+    </message>
+    <message>
+        <source>Nie można usunąć wszystkich plików zapisu %1.</source>
+        <translation>Cannot delete all files of recording %1.</translation>
+    </message>
+    <message>
+        <source>Nie można zmienić nazwy nagrywanego zapisu.</source>
+        <translation>Cannot rename the recording being written.</translation>
+    </message>
+    <message>
+        <source>Opis %1 pozostał po usuniętym zapisie. Zastąpić go?</source>
+        <translation>Description %1 was left by a deleted recording. Replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TForm4</name>
+    <message>
+        <source>Nie można zapisać ustawień w pliku %1.</source>
+        <translation>Cannot save the settings to the file %1.</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TForm5</name>
+    <message>
+        <source>Obliczanie widma FFT…</source>
+        <translation>Computing FFT spectrum…</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TForm6</name>
+    <message>
+        <source>Nie można zapisać opisu %1: %2</source>
+        <translation>Cannot save description %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TFormDzialania</name>
+    <message>
+        <source>A + B</source>
+        <translation>A + B</translation>
+    </message>
+    <message>
+        <source>A − B</source>
+        <translation>A − B</translation>
+    </message>
+    <message>
+        <source>B − A</source>
+        <translation>B − A</translation>
+    </message>
+    <message>
+        <source>−A</source>
+        <translation>−A</translation>
+    </message>
+    <message>
+        <source>−B</source>
+        <translation>−B</translation>
+    </message>
+    <message>
+        <source>Średnia A</source>
+        <translation>Mean A</translation>
+    </message>
+    <message>
+        <source>Średnia B</source>
+        <translation>Mean B</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Nagranie nie zawiera kanału B.</source>
+        <translation>The recording has no channel B.</translation>
+    </message>
+    <message>
+        <source>Uwaga!</source>
+        <translation>Warning!</translation>
+    </message>
+    <message>
+        <source>Kanał %1 zawiera nagrane dane. Zastąpić je?</source>
+        <translation>Channel %1 holds recorded data. Replace it?</translation>
+    </message>
+    <message>
+        <source>Nagranie nie zawiera próbek.</source>
+        <translation>The recording has no samples.</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?</source>
+        <translation>Channel %1 holds recorded data. Delete it?</translation>
+    </message>
+    <message>
+        <source>Czy na pewno usunąć kanał %1?</source>
+        <translation>Delete channel %1?</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TFormPomiary</name>
+    <message>
+        <source>Maksimum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Międzyszczytowa</source>
+        <translation>Peak-to-peak</translation>
+    </message>
+    <message>
+        <source>Średnia</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>Skuteczna</source>
+        <translation>RMS</translation>
+    </message>
+    <message>
+        <source>Skuteczna AC</source>
+        <translation>AC RMS</translation>
+    </message>
+    <message>
+        <source>Częstotliwość</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>Okres</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <source>Wypełnienie</source>
+        <translation>Duty cycle</translation>
+    </message>
+    <message>
+        <source>Czas narastania</source>
+        <translation>Rise time</translation>
+    </message>
+    <message>
+        <source>Czas opadania</source>
+        <translation>Fall time</translation>
+    </message>
+    <message>
+        <source>Liczba okresów</source>
+        <translation>Period count</translation>
+    </message>
+    <message>
+        <source>Liczba próbek</source>
+        <translation>Sample count</translation>
+    </message>
+    <message>
+        <source>Przerwano pomiar</source>
+        <translation>Measurement stopped</translation>
+    </message>
+    <message>
+        <source>Próbki %1–%2 (%3)</source>
+        <translation>Samples %1–%2 (%3)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>okresy</source>
+        <translation>periods</translation>
+    </message>
+    <message>
+        <source>Podgląd (%1 próbek)</source>
+        <translation>Preview (%1 samples)</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TextExport</name>
+    <message>
+        <source>zapis nie powiódł się</source>
+        <translation>write failed</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku próbek kanału %1: %2</source>
+        <translation>Error reading the sample file of channel %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TriggerTab</name>
+    <message>
+        <source>Tryb wyzwalania</source>
+        <translation>Trigger mode</translation>
+    </message>
+    <message>
+        <source>Wył.</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Normalny</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Pojedynczy</source>
+        <translation>Single</translation>
+    </message>
+    <message>
+        <source>Źródło</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>Zbocze</source>
+        <translation>Edge</translation>
+    </message>
+    <message>
+        <source>narastające</source>
+        <translation>rising</translation>
+    </message>
+    <message>
+        <source>opadające</source>
+        <translation>falling</translation>
+    </message>
+    <message>
+        <source>Poziom</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>Położenie wyzwolenia</source>
+        <translation>Trigger position</translation>
+    </message>
+    <message>
+        <source>Histereza, szerokość, holdoff</source>
+        <translation>Hysteresis, width, holdoff</translation>
+    </message>
+    <message>
+        <source>Uzbrój</source>
+        <translation>Arm</translation>
+    </message>
+    <message>
+        <source>Poprzednie (Shift+F3)</source>
+        <translation>Previous (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Poprzednie</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>Następne (F3)</source>
+        <translation>Next (F3)</translation>
+    </message>
+    <message>
+        <source>Następne</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source> dz</source>
+        <comment>divisions</comment>
+        <translation> div</translation>
+    </message>
+    <message>
+        <source>dowolna</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>krótszy niż</source>
+        <translation>shorter than</translation>
+    </message>
+    <message>
+        <source>dłuższy niż</source>
+        <translation>longer than</translation>
+    </message>
+    <message>
+        <source> próbek</source>
+        <translation> samples</translation>
+    </message>
+    <message>
+        <source>Histereza:</source>
+        <translation>Hysteresis:</translation>
+    </message>
+    <message>
+        <source>Impuls:</source>
+        <translation>Pulse:</translation>
+    </message>
+    <message>
+        <source>Holdoff:</source>
+        <translation>Holdoff:</translation>
+    </message>
+    <message>
+        <source>Czeka</source>
+        <translation>Waiting</translation>
+    </message>
+    <message>
+        <source>Wyzwolono</source>
+        <translation>Triggered</translation>
+    </message>
+    <message>
+        <source>Zatrzymano</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>Zdarzenia: %1</source>
+        <translation>Events: %1</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::WavFormat</name>
+    <message>
+        <source>brak kanałów do zapisu</source>
+        <translation>no channels to write</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::main</name>
+    <message>
+        <source>Symulator płytki: %1</source>
+        <translation>Board simulator: %1</translation>
+    </message>
+</context>
 </TS>

@@ -37,17 +37,6 @@ using namespace varnilog::test;
 
 namespace {
 
-// Windows (by class, which is also the context of their texts) whose translation comes from other
-// branches: skipped until those are merged. Empty this list at the merge.
-const std::set<QString> kOwnedElsewhere = {"TForm1",        "TForm2",      "TForm5",       "TForm6",
-                                           "TForm7",        "TForm8",      "TFormPomiary", "TFormDzialania",
-                                           "MarkersWindow", "AboutWindow", "ManualWindow"};
-
-bool ownedElsewhere(QString context) {
-    context.remove(QStringLiteral("varnilog::"));
-    return kOwnedElsewhere.count(context) > 0;
-}
-
 struct TsMessage {
     QString context, source, translation;
     bool finished;
@@ -230,9 +219,6 @@ const QRegularExpression kPolishLetter(QStringLiteral("[ąćęłńóśźżĄĆĘ
 
 TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
     const LanguageWindowRow& row = GetParam();
-    if (ownedElsewhere(QString::fromLatin1(row.window)))
-        GTEST_SKIP() << row.window
-                     << " is translated on another branch: remove it from kOwnedElsewhere at the merge";
     RestoreTestLanguage restore;
     ASSERT_TRUE(installProgramLanguage(*qApp, Language::Polish));
     MainWindowFixture f;
@@ -295,19 +281,10 @@ TEST(TranslationCompletenessTest, EveryTextOfTheProgramIsTranslated) {
     }
     update << QStringLiteral("-ts") << merged;
     ASSERT_EQ(QProcess::execute(QStringLiteral(VARNILOG_LUPDATE), update), 0);
-    int skipped = 0;
-    for (const TsMessage& m : readTs(merged)) {
-        if (m.finished)
-            continue;
-        if (ownedElsewhere(m.context))
-            ++skipped;
-        else
+    for (const TsMessage& m : readTs(merged))
+        if (!m.finished)
             ADD_FAILURE() << "not translated: " << m.context.toStdString() << " \"" << m.source.toStdString()
                           << "\"";
-    }
-    if (skipped > 0)
-        std::cout << "[ NOTE     ] " << skipped
-                  << " texts of windows translated on other branches not checked\n";
 }
 
 } // namespace
