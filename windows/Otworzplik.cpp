@@ -58,13 +58,15 @@ void TForm2::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         // retranslateUi puts the placeholder back into the memo: what the user typed stays.
         const QString memo = ui_->Memo1->toPlainText();
+        const bool detailsShown = !ui_->Label5->text().isEmpty();
         loadingMemo_ = true;
         ui_->retranslateUi(this);
         if (!listDirectory_.isEmpty())
             ui_->Memo1->setPlainText(memo);
         loadingMemo_ = false;
         retranslate();
-        showDetails();
+        if (detailsShown) // the details of a chosen recording, in the new words
+            showDetails();
     }
     QDialog::changeEvent(event);
 }

@@ -73,11 +73,11 @@ QString pageText(const PrintPageContent& content, const QString& pdf) {
     return QString::fromUtf8(test::pdfText(pdf).value_or(QByteArray()));
 }
 
-class LanguageSwitchTest : public test::MainWindowTest {};
+class SecondaryWindowsLanguageTest : public test::MainWindowTest {};
 
 } // namespace
 
-TEST_F(LanguageSwitchTest, SecondaryWindowsAndThePrintedPageFollowTheLanguage) {
+TEST_F(SecondaryWindowsLanguageTest, SecondaryWindowsAndThePrintedPageFollowTheLanguage) {
     test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
     const QString ros = test::writeSmallRecording(dir.path());
     test::ProgramWindowSet& set = makeWindowSet();
