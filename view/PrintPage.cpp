@@ -7,8 +7,8 @@
 #include "view/Axes.h"
 #include "view/Colour.h"
 #include "view/Cursors.h"
-#include "view/MarkerFlags.h"
 #include "view/ElapsedTime.h"
+#include "view/MarkerFlags.h"
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
 

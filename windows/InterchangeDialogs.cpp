@@ -65,7 +65,8 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;
     const bool completed = runWithProgress(
-        work, parent, QCoreApplication::translate("varnilog::InterchangeDialogs", "Eksport…"), options.progressBar, [&](const WorkProgress& progress) {
+        work, parent, QCoreApplication::translate("varnilog::InterchangeDialogs", "Eksport…"),
+        options.progressBar, [&](const WorkProgress& progress) {
             switch (format) {
             case ExportFormat::Wav:
                 result = exportWav(request, file, progress);
