@@ -6,8 +6,8 @@
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SampleSummary.h"
-#include "support/ChildProcess.h"
 #include "support/CliRunner.h"
+#include "support/KillHarness.h"
 #include "support/RecordingSet.h"
 #include "support/Sanitizers.h"
 #include "support/TestFiles.h"
@@ -17,11 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <map>
 #include <thread>
 
 #include <unistd.h>
@@ -108,37 +105,10 @@ TEST(MathFaultTest, TwoRunsAtOnceKeepEveryKeyAndNeverMix) {
     }
 }
 
-// Runs command (program first) with the traced children's environment and waits; its exit code, or -1.
-// Forks as the sanitizers expect: Qt starts a process by cloning the address space in a way
-// ThreadSanitizer cannot follow, which spoils its view of this test's own threads afterwards.
-int runTraced(const QStringList& command) {
-    std::vector<QByteArray> strings;
-    for (const QString& a : command)
-        strings.push_back(a.toLocal8Bit());
-    const std::size_t argc = strings.size();
-    for (const QString& e : test::tracedChildEnvironment().toStringList())
-        strings.push_back(e.toLocal8Bit());
-    std::vector<char*> argv, envp;
-    for (std::size_t i = 0; i < strings.size(); ++i)
-        (i < argc ? argv : envp).push_back(strings[i].data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    const pid_t pid =
-        test::startChild([&] { return ::execve(argv[0], argv.data(), envp.data()) == 0 ? 0 : 127; });
-    const test::ChildEnd end = test::waitForChild(pid, std::chrono::seconds(20));
-    return end.exited ? end.code : -1;
-}
-
-// strace stops the run before its n-th call of one system call and kills it; the calls that change
-// nothing on disk (reads, opens without a name) need no kill of their own, as the disk is then as at
-// the next changing call.
+// A kill before any system call that changes the disk leaves the old or the new channel.
 TEST(MathFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewChannel) {
-    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
-    if (strace.isEmpty())
+    if (test::straceProgram().isEmpty())
         GTEST_SKIP() << "strace is not installed";
-    const QString calls =
-        QStringLiteral("write,pwrite64,fsync,fdatasync,rename,renameat,renameat2,link,linkat,"
-                       "unlink,unlinkat,fchmod,ftruncate");
     struct Row {
         const char* name;
         QStringList args; // after the set's path
@@ -149,49 +119,22 @@ TEST(MathFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewChannel) {
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        // The calls a whole run makes, by name.
-        std::map<QString, int> counts;
-        {
-            QTemporaryDir dir;
-            const QString ros = writeSet(dir.path());
-            ASSERT_TRUE(computeDerivedChannel(request(ros, "-A", 2)).ok());
-            const QString log = dir.filePath(QStringLiteral("trace.log"));
-            ASSERT_EQ(runTraced(QStringList{strace, "-f", "-qq", "-o", log, "-e", "trace=" + calls,
-                                            VARNILOG_CLI_PATH, "math", ros} +
-                                r.args),
-                      0);
-            const QRegularExpression call(QStringLiteral("^(?:\\d+ +)?(\\w+)\\("));
-            for (const QByteArray& line : test::readFile(log).split('\n'))
-                if (const auto m = call.match(QString::fromLatin1(line)); m.hasMatch())
-                    ++counts[m.captured(1)];
-        }
-        ASSERT_GT(counts[QStringLiteral("rename")] + counts[QStringLiteral("renameat")] +
-                      counts[QStringLiteral("renameat2")],
-                  0);
-        int kills = 0;
-        for (const auto& [name, count] : counts)
-            for (int n = 1; n <= count; ++n) {
-                SCOPED_TRACE(QStringLiteral("%1 #%2").arg(name).arg(n).toStdString());
-                QTemporaryDir dir;
-                const QString ros = writeSet(dir.path());
-                ASSERT_TRUE(computeDerivedChannel(request(ros, "-A", 2)).ok());
-                kills +=
-                    runTraced(QStringList{strace, "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + name, "-e",
-                                          QStringLiteral("inject=%1:signal=SIGKILL:when=%2").arg(name).arg(n),
-                                          VARNILOG_CLI_PATH, "math", ros} +
-                              r.args) != 0
-                        ? 1
-                        : 0;
-                // Opening the set settles what the kill left.
-                auto state = std::make_unique<SharedState>();
-                state->recordingPath = ros;
-                ASSERT_TRUE(loadRecording(*state).ok);
-                const QString c = channelState(ros, 2);
-                EXPECT_TRUE(c == u"-A" || c == r.newState) << c.toStdString();
-                EXPECT_EQ(filesIn(dir.path()),
-                          (c == u"none" ? QStringList{"r.rca", "r.rcb", "r.ros"}
-                                        : QStringList{"r.rca", "r.rcb", "r.rcc", "r.ros"}));
-            }
+        const auto setUp = [&](const QString& dir) {
+            const QString ros = writeSet(dir);
+            EXPECT_TRUE(computeDerivedChannel(request(ros, "-A", 2)).ok());
+            return QStringList{VARNILOG_CLI_PATH, "math", ros} + r.args;
+        };
+        const int kills = test::killAtEveryDiskChange(setUp, [&](const QString& dir, bool) {
+            // Opening the set settles what the kill left.
+            const QString ros = QDir(dir).filePath(QStringLiteral("r.ros"));
+            auto state = std::make_unique<SharedState>();
+            state->recordingPath = ros;
+            ASSERT_TRUE(loadRecording(*state).ok);
+            const QString c = channelState(ros, 2);
+            EXPECT_TRUE(c == u"-A" || c == r.newState) << c.toStdString();
+            EXPECT_EQ(filesIn(dir), (c == u"none" ? QStringList{"r.rca", "r.rcb", "r.ros"}
+                                                  : QStringList{"r.rca", "r.rcb", "r.rcc", "r.ros"}));
+        });
         EXPECT_GT(kills, 3);
     }
 }
