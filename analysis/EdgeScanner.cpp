@@ -59,14 +59,13 @@ void EdgeScanner::closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks)
     const std::uint8_t* p = codes_ + (lo - blockStart_);
     const auto n = static_cast<std::size_t>(hi - lo + 1);
     if (state_ == State::High) {
-        if (rises_.count > 0) {
+        if (riseFrom_) {
             if (const std::ptrdiff_t f = firstAtLeast(p, n, levels_.l90Code); f >= 0) {
                 const std::int64_t b = lo + f;
                 const double before = code(b - 1);
-                const double t90 = time(b - 1) + (levels_.l90 - before) / (code(b) - before);
-                summary_.riseSum += static_cast<double>(rises_.count) * t90 - rises_.nearSum;
-                summary_.riseTimes += rises_.count;
-                rises_ = {};
+                summary_.riseSum += time(b - 1) + (levels_.l90 - before) / (code(b) - before) - *riseFrom_;
+                ++summary_.riseTimes;
+                riseFrom_.reset();
             }
         }
         if (!updateMarks)
@@ -77,14 +76,13 @@ void EdgeScanner::closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks)
             mark(atLeast90_, lo + f);
         return;
     }
-    if (falls_.count > 0) {
+    if (fallFrom_) {
         if (const std::ptrdiff_t f = firstAtMost(p, n, levels_.l10Code); f >= 0) {
             const std::int64_t b = lo + f;
             const double before = code(b - 1);
-            const double t10 = time(b - 1) + (before - levels_.l10) / (before - code(b));
-            summary_.fallSum += static_cast<double>(falls_.count) * t10 - falls_.nearSum;
-            summary_.fallTimes += falls_.count;
-            falls_ = {};
+            summary_.fallSum += time(b - 1) + (before - levels_.l10) / (before - code(b)) - *fallFrom_;
+            ++summary_.fallTimes;
+            fallFrom_.reset();
         }
     }
     if (!updateMarks)
@@ -104,11 +102,14 @@ void EdgeScanner::risingEdge(std::int64_t k) {
     // State low was entered at a code <= lower < mid, so the mark lies in this low stretch.
     const Mark& j = belowMid_;
     const double t = time(j.index) + (levels_.mid - j.at) / (j.next - j.at);
+    // A 10 % mark is one of this low stretch: the falling edge that began it cleared the older one.
     if (atMost10_.index >= 0) {
         const Mark& a = atMost10_;
-        ++rises_.count;
-        rises_.nearSum += time(a.index) + (levels_.l10 - a.at) / (a.next - a.at);
+        riseFrom_ = time(a.index) + (levels_.l10 - a.at) / (a.next - a.at);
     }
+    // A fall still short of its 10 % level by now never reached it in its own half-period.
+    fallFrom_.reset();
+    atLeast90_ = {};
     if (summary_.risingEdges == 0) {
         summary_.firstRise = t;
     } else {
@@ -133,9 +134,10 @@ void EdgeScanner::fallingEdge() {
     lastFall_ = time(j.index) + (j.at - levels_.mid) / (j.at - j.next);
     if (atLeast90_.index >= 0) {
         const Mark& a = atLeast90_;
-        ++falls_.count;
-        falls_.nearSum += time(a.index) + (a.at - levels_.l90) / (a.at - a.next);
+        fallFrom_ = time(a.index) + (a.at - levels_.l90) / (a.at - a.next);
     }
+    riseFrom_.reset();
+    atMost10_ = {};
 }
 
 void EdgeScanner::scan(const std::uint8_t* codes, std::int64_t blockStart, std::int64_t count, bool last) {

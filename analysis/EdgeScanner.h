@@ -1,7 +1,7 @@
 // The edges of one channel's span, found in one pass over its codes block by block: the hysteresis
 // state machine, the mid-level crossing of every edge, the 10 %/90 % crossings that give rise and fall
-// times, and the periods between rising edges. The levels come from the span's smallest and largest
-// code, so a first pass must have found them. Depends on the C++ library only.
+// times, and the periods between rising edges. The levels lie between the span's reference codes
+// (analysis/ReferenceLevels.h), so a pass must have counted them first. Depends on the C++ library only.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,9 @@
 
 namespace varnilog {
 
-// The levels of a span whose codes run from lo to hi. Each level has the code that decides it on
-// whole codes (s >= upper is s >= upperCode), found with the same double comparisons as the levels.
+// The levels of a span whose low and high reference codes are lo and hi (its codes may lie beyond
+// them). Each level has the code that decides it on whole codes (s >= upper is s >= upperCode),
+// found with the same double comparisons as the levels.
 struct EdgeLevels {
     double mid = 0, upper = 0, lower = 0, l10 = 0, l90 = 0;
     std::uint8_t upperCode = 0;    // smallest code >= upper: rising edge, state high
@@ -37,8 +38,10 @@ struct EdgeSummary {
     std::int64_t risingEdges = 0;
     double firstRise = 0, lastRise = 0; // samples from the span's first sample
     double highTime = 0;                // sum of (fall - rise) over the full periods, samples
-    std::int64_t riseTimes = 0;         // rising edges with both a 10 % and a 90 % crossing
-    double riseSum = 0;                 // samples
+    // Rising edges with a 10 % crossing after the falling edge before them and a 90 % crossing
+    // before the falling edge after them: a rise is timed within its own half-periods only.
+    std::int64_t riseTimes = 0;
+    double riseSum = 0; // samples
     std::int64_t fallTimes = 0;
     double fallSum = 0;
 };
@@ -62,12 +65,6 @@ private:
         std::int64_t index = -1;
         std::uint8_t at = 0, next = 0;
     };
-    // A few edges that still wait for their far crossing (90 % after a rise, 10 % after a fall):
-    // they all get the same one, so their count and the sum of their near crossings are enough.
-    struct Waiting {
-        std::int64_t count = 0;
-        double nearSum = 0;
-    };
 
     std::uint8_t code(std::int64_t i) const { return codes_[i - blockStart_]; }
     double time(std::int64_t i) const { return static_cast<double>(i - from_); }
@@ -89,7 +86,9 @@ private:
     std::int64_t next_;      // first sample not yet searched for a state change
     std::int64_t scanFloor_; // first sample not yet closed
     Mark belowMid_, aboveMid_, atMost10_, atLeast90_;
-    Waiting rises_, falls_;
+    // The near crossing (10 % of a rise, 90 % of a fall) of the edge of this stretch that still waits
+    // for its far one; the next edge ends the wait.
+    std::optional<double> riseFrom_, fallFrom_;
     double lastFall_ = 0;
     bool inPeriod_ = false;
     std::uint8_t periodLo_ = 255, periodHi_ = 0;

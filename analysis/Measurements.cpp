@@ -1,5 +1,6 @@
 #include "analysis/Measurements.h"
 
+#include "analysis/ReferenceLevels.h"
 #include "analysis/SampleScan.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ScaleTables.h"
@@ -111,7 +112,7 @@ void fillEdges(ChannelMeasurements& m, float samplingPeriodMs, const EdgeSummary
 }
 
 // At most this many fresh starts of the edge scan while the sums are read, each from the span's start
-// to where a new extreme turned up, and only within the first eighth of the span.
+// to where the reference codes counted so far changed, and only within the first eighth of the span.
 constexpr int kMaxRestarts = 16;
 
 bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const PeriodSink& periods) {
@@ -128,34 +129,33 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
     const auto bufferSize = static_cast<std::size_t>(std::max<std::int64_t>(request.blockSamples, 1) + 2);
     std::vector<std::uint8_t> buffer(bufferSize);
     CodeStatistics stats;
-    // The edges need the span's extremes, which a signal usually shows in its first period: so the
-    // edges are scanned along with the sums, with the levels of the extremes seen so far, and scanned
-    // again from the start whenever an extreme changes. A late or frequent change leaves them to a
-    // second pass; so does a period listing, which must not see periods of a discarded scan.
-    bool speculating = !periods;
+    ReferenceTally tally;
+    // The edges need the span's reference codes, which a signal usually shows in its first periods:
+    // so the edges are scanned along with the sums, with the reference codes of the samples read so
+    // far, and scanned again from the start whenever those change early on. The scan is kept when the
+    // whole span's codes turn out the same, else a second pass scans again; so it is with a period
+    // listing, which must not see periods of a discarded scan.
+    const bool speculating = !periods;
     std::optional<EdgeScanner> scanner;
-    std::uint8_t usedLo = 255, usedHi = 0;
+    std::optional<ReferenceCodes> used; // the codes of the scanner's levels
     int restarts = 0;
     QFile again(file.fileName());
     std::vector<std::uint8_t> againBuffer;
     const auto alongTheSums = [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
-        if (restarts > 0 && stats.lo == usedLo && stats.hi == usedHi) {
+        const std::optional<ReferenceCodes> guess = tally.codes();
+        const std::int64_t reach = first - request.from; // samples to scan again
+        if (!guess || (restarts > 0 &&
+                       (guess == used || restarts >= kMaxRestarts || reach > (job.end - request.from) / 8))) {
             if (scanner)
                 scanner->scan(codes, first, n, last);
             return;
         }
-        const std::int64_t reach = first - request.from; // samples to scan again
-        if (++restarts > kMaxRestarts || reach > (job.end - request.from) / 8) {
-            speculating = false;
-            scanner.reset();
-            return;
-        }
-        usedLo = stats.lo;
-        usedHi = stats.hi;
+        ++restarts;
+        used = guess;
         scanner.reset();
-        const std::optional<EdgeLevels> levels = EdgeLevels::of(usedLo, usedHi);
+        const std::optional<EdgeLevels> levels = EdgeLevels::of(used->low, used->high);
         if (!levels)
-            return; // no edges with these extremes; a wider range starts a scan
+            return; // no edges with these codes; a wider range starts a scan
         scanner.emplace(*levels, request.from);
         if (reach > 0) {
             if (!again.isOpen() && !again.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -178,17 +178,30 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
     if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
                   [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
                       stats.add(codes, static_cast<std::size_t>(n));
+                      tally.add(codes, static_cast<std::size_t>(n));
                       if (speculating)
                           alongTheSums(codes, first, n, last);
                   }))
         return false;
     fillLevels(*job.out, request.channelSensitivity[static_cast<std::size_t>(job.channel)], stats);
-    if (speculating) {
+    std::optional<ReferenceCodes> reference = tally.codes();
+    if (!reference) {
+        // The span changed so much after its start that the tails counted miss its reference codes.
+        ReferenceTally every(false);
+        shared.total += job.end - request.from;
+        if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
+                      [&](const std::uint8_t* codes, std::int64_t, std::int64_t n, bool) {
+                          every.add(codes, static_cast<std::size_t>(n));
+                      }))
+            return false;
+        reference = every.codes();
+    }
+    if (speculating && reference == used) {
         if (scanner)
             fillEdges(*job.out, request.samplingPeriodMs, scanner->summary());
         return true;
     }
-    const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi);
+    const std::optional<EdgeLevels> levels = EdgeLevels::of(reference->low, reference->high);
     if (!levels)
         return true;
     std::function<void(const PeriodSpan&)> periodDone;
@@ -221,7 +234,10 @@ void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t se
     CodeStatistics stats;
     stats.add(codes, static_cast<std::size_t>(m.samples));
     fillLevels(m, sensitivity, stats);
-    if (const std::optional<EdgeLevels> levels = EdgeLevels::of(stats.lo, stats.hi)) {
+    ReferenceTally tally(false);
+    tally.add(codes, static_cast<std::size_t>(m.samples));
+    const std::optional<ReferenceCodes> reference = tally.codes();
+    if (const std::optional<EdgeLevels> levels = EdgeLevels::of(reference->low, reference->high)) {
         EdgeScanner scanner(*levels, 0);
         scanner.scan(codes, 0, m.samples, true);
         fillEdges(m, samplingPeriodMs, scanner.summary());

@@ -1,6 +1,7 @@
 #include "analysis/SampleScan.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -57,6 +58,36 @@ __attribute__((target("avx2"))) std::size_t addAvx2(CodeStatistics& s, const std
     s.lo = *std::min_element(lanes, lanes + 32);
     _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), mx);
     s.hi = *std::max_element(lanes, lanes + 32);
+    return whole;
+}
+
+// Adds the codes of codes[0, n - n % 32) that are <= low or >= high to counts; returns how many codes
+// it looked at. The codes equal to a bound are only counted (they are most of a tail on a square
+// wave); the rest of a tail one by one.
+__attribute__((target("avx2,popcnt"))) std::size_t
+tailsAvx2(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high, CodeCounts& counts) {
+    const std::size_t whole = n - n % 32;
+    const __m256i l = _mm256_set1_epi8(static_cast<char>(low));
+    const __m256i h = _mm256_set1_epi8(static_cast<char>(high));
+    std::int64_t atLow = 0, atHigh = 0;
+    for (std::size_t i = 0; i < whole; i += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+        const auto upToLow =
+            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, l), l)));
+        const auto fromHigh =
+            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(x, h), h)));
+        if ((upToLow | fromHigh) == 0)
+            continue;
+        const auto isLow = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, l)));
+        const auto isHigh = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, h)));
+        atLow += __builtin_popcount(isLow);
+        atHigh += __builtin_popcount(isHigh);
+        for (unsigned m = (upToLow & ~isLow) | (fromHigh & ~isHigh); m != 0; m &= m - 1)
+            ++counts[codes[i + static_cast<std::size_t>(__builtin_ctz(m))]];
+    }
+    counts[low] += atLow;
+    if (high != low)
+        counts[high] += atHigh;
     return whole;
 }
 
@@ -159,6 +190,31 @@ std::ptrdiff_t lastMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t 
     }
     return -1;
 }
+// As tailsAvx2, 16 codes a step.
+std::size_t tailsSse2(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high,
+                      CodeCounts& counts) {
+    const std::size_t whole = n - n % kLanes;
+    const __m128i l = _mm_set1_epi8(static_cast<char>(low));
+    const __m128i h = _mm_set1_epi8(static_cast<char>(high));
+    std::int64_t atLow = 0, atHigh = 0;
+    for (std::size_t i = 0; i < whole; i += kLanes) {
+        const __m128i x = load(codes + i);
+        const auto upToLow = static_cast<unsigned>(maskAtMost(x, l));
+        const auto fromHigh = static_cast<unsigned>(maskAtLeast(x, h));
+        if ((upToLow | fromHigh) == 0)
+            continue;
+        const auto isLow = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, l)));
+        const auto isHigh = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, h)));
+        atLow += __builtin_popcount(isLow);
+        atHigh += __builtin_popcount(isHigh);
+        for (unsigned m = (upToLow & ~isLow) | (fromHigh & ~isHigh); m != 0; m &= m - 1)
+            ++counts[codes[i + static_cast<std::size_t>(__builtin_ctz(m))]];
+    }
+    counts[low] += atLow;
+    if (high != low)
+        counts[high] += atHigh;
+    return whole;
+}
 #else
 template <bool AtLeast>
 std::ptrdiff_t firstMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t level) {
@@ -178,6 +234,54 @@ std::ptrdiff_t lastMatch(const std::uint8_t* codes, std::size_t n, std::uint8_t 
 #endif
 
 } // namespace
+
+void addCodeCounts(const std::uint8_t* codes, std::size_t n, CodeCounts& counts) {
+    if (n < 4096) {
+        for (std::size_t i = 0; i < n; ++i)
+            ++counts[codes[i]];
+        return;
+    }
+    // Neighbouring samples mostly share a code: four tables keep their increments from waiting on
+    // each other.
+    constexpr std::size_t kChunk = std::size_t{1} << 30; // keeps every table below 2^32
+    if (n > kChunk) {
+        for (std::size_t from = 0; from < n; from += kChunk)
+            addCodeCounts(codes + from, std::min(kChunk, n - from), counts);
+        return;
+    }
+    std::array<std::array<std::uint32_t, 256>, 4> table{};
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, codes + i, sizeof w);
+        for (int k = 0; k < 8; k += 4) {
+            ++table[0][(w >> (8 * k)) & 255];
+            ++table[1][(w >> (8 * k + 8)) & 255];
+            ++table[2][(w >> (8 * k + 16)) & 255];
+            ++table[3][(w >> (8 * k + 24)) & 255];
+        }
+    }
+    for (; i < n; ++i)
+        ++table[0][codes[i]];
+    for (std::size_t c = 0; c < 256; ++c)
+        counts[c] += std::int64_t{table[0][c]} + table[1][c] + table[2][c] + table[3][c];
+}
+
+void addTailCounts(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high,
+                   CodeCounts& counts) {
+    std::size_t i = 0;
+#if defined(VARNILOG_AVX2_PATHS)
+    if (haveAvx2())
+        i = tailsAvx2(codes, n, low, high, counts);
+#endif
+#if defined(__SSE2__)
+    if (i == 0)
+        i = tailsSse2(codes, n, low, high, counts);
+#endif
+    for (; i < n; ++i)
+        if (codes[i] <= low || codes[i] >= high)
+            ++counts[codes[i]];
+}
 
 void CodeStatistics::add(const std::uint8_t* codes, std::size_t n) {
     std::size_t i = 0;

@@ -1,5 +1,5 @@
-// The vector searches over sample codes against plain loops, on every length around the vector widths
-// (16 and 32 codes) and levels that match nowhere, everywhere and now and then.
+// The vector searches and counts over sample codes against plain loops, on every length around the
+// vector widths (16 and 32 codes) and levels that match nowhere, everywhere and now and then.
 #include "analysis/SampleScan.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 TEST(SampleScanTest, SearchesFindWhatAPlainLoopFinds) {
     std::mt19937 rng(7);
-    for (const std::size_t n : {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1000, 4099}) {
+    for (const std::size_t n : {0, 1, 15, 16, 17, 31, 32, 33, 63, 64, 65, 100, 1000, 4099, 70001}) {
         std::vector<std::uint8_t> codes(n);
         for (std::uint8_t& c : codes)
             c = static_cast<std::uint8_t>(100 + rng() % 50);
@@ -37,7 +37,21 @@ TEST(SampleScanTest, SearchesFindWhatAPlainLoopFinds) {
             EXPECT_EQ(firstAtMost(codes.data(), n, l), firstDown);
             EXPECT_EQ(lastAtLeast(codes.data(), n, l), lastUp);
             EXPECT_EQ(lastAtMost(codes.data(), n, l), lastDown);
+            for (const int high : {level, level + 7, 255}) {
+                if (high > 255)
+                    continue;
+                CodeCounts want{}, got{};
+                for (const std::uint8_t c : codes)
+                    want[c] += c <= l || c >= high ? 1 : 0;
+                addTailCounts(codes.data(), n, l, static_cast<std::uint8_t>(high), got);
+                EXPECT_EQ(got, want) << "tails up to " << level << " and from " << high;
+            }
         }
+        CodeCounts want{}, got{};
+        for (const std::uint8_t c : codes)
+            ++want[c];
+        addCodeCounts(codes.data(), n, got);
+        EXPECT_EQ(got, want);
     }
 }
 
