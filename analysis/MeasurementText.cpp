@@ -16,13 +16,25 @@ double roundedTo(double x, int decimals) {
     return std::round(x * power) / power;
 }
 
-// Units of one quantity from the smallest up, and the smallest magnitude each is used from.
+// The decimals that show a step of x, so that a step of 0.004 shows as 0.004.
+int decimalsOf(double x) {
+    return std::max(0, static_cast<int>(std::ceil(-std::log10(x) - 1e-9)));
+}
+
+// Units of one quantity from the smallest up, and the smallest magnitude each is used from. A step
+// above 0 is the finest one shown: the value is rounded to it first, and no decimal shows less.
 template <std::size_t N>
 QString scaled(double value, const std::array<Unit, N>& units, const std::array<double, N>& from,
-               const QLocale& locale) {
-    const double magnitude = std::abs(value);
+               const QLocale& locale, double step = 0) {
+    if (step > 0) {
+        value = std::round(value / step) * step;
+        if (value == 0)
+            value = 0; // no "-0"
+    }
+    // Zero takes the unit of its step, or else the largest below 1.
+    const double magnitude = value == 0 && step > 0 ? step : std::abs(value);
     std::size_t u = 0;
-    while (u + 1 < N && (magnitude >= from[u + 1] || (value == 0 && units[u].scale < 1.0)))
+    while (u + 1 < N && (magnitude >= from[u + 1] || (magnitude == 0 && units[u].scale < 1.0)))
         ++u;
     for (;; ++u) {
         const double x = value / units[u].scale;
@@ -30,7 +42,9 @@ QString scaled(double value, const std::array<Unit, N>& units, const std::array<
         // 9.9996 rounds to 10.00, not 10.000: the digits are counted after rounding.
         if (x != 0 && std::abs(roundedTo(x, std::max(0, 4 - digits))) >= std::pow(10.0, digits))
             ++digits;
-        const int decimals = std::max(0, 4 - digits);
+        int decimals = std::max(0, 4 - digits);
+        if (step > 0)
+            decimals = std::min(decimals, decimalsOf(step / units[u].scale));
         // 999.96 mV rounds to 1000: shown as 1.000 V instead.
         if (u + 1 < N && digits >= 4)
             continue;
@@ -58,12 +72,14 @@ const std::array<MeasurementField, 13> kMeasurementFields{{
      [](const ChannelMeasurements& m) { return std::optional<double>(static_cast<double>(m.samples)); }},
 }};
 
-QString measurementText(std::optional<double> value, Quantity quantity, const QLocale& locale) {
+QString measurementText(std::optional<double> value, Quantity quantity, const QLocale& locale,
+                        double voltsPerCode) {
     if (!value || !std::isfinite(*value))
         return QString::fromUtf16(kUndefinedText);
     switch (quantity) {
     case Quantity::Volts:
-        return scaled<2>(*value, {{{1e-3, "mV"}, {1.0, "V"}}}, {0.0, 1.0}, locale);
+        return scaled<2>(*value, {{{1e-3, "mV"}, {1.0, "V"}}}, {0.0, 1.0}, locale,
+                         voltsPerCode / kVoltStepsPerCode);
     case Quantity::Hertz:
         return scaled<3>(*value, {{{1.0, "Hz"}, {1e3, "kHz"}, {1e6, "MHz"}}}, {0.0, 1e3, 1e6}, locale);
     case Quantity::Milliseconds:
@@ -74,6 +90,10 @@ QString measurementText(std::optional<double> value, Quantity quantity, const QL
         return countText(std::llround(*value), locale);
     }
     return {};
+}
+
+QString measurementText(const MeasurementField& field, const ChannelMeasurements& m, const QLocale& locale) {
+    return measurementText(field.value(m), field.quantity, locale, m.voltsPerCode);
 }
 
 QString countText(qlonglong value, const QLocale& locale) {

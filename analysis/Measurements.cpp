@@ -80,6 +80,7 @@ bool readSpan(QFile& file, std::int64_t from, std::int64_t end, std::vector<std:
 void fillLevels(ChannelMeasurements& m, std::uint8_t sensitivity, const CodeStatistics& stats) {
     const double n = static_cast<double>(stats.count);
     const double scale = voltsPerCode(sensitivity);
+    m.voltsPerCode = scale;
     // Sums of d = s - 125 and of d^2, exact in integers.
     const auto count = stats.count;
     constexpr std::int64_t zero = kZeroLine;

@@ -41,6 +41,7 @@ MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, st
 struct ChannelMeasurements {
     bool measured = false;                                  // below channelCount and with a sample file
     std::int64_t samples = 0;                               // samples of the span the file holds
+    double voltsPerCode = 0;                                // the channel's resolution
     std::optional<double> max, min, pkpk, mean, rms, acrms; // V
     std::optional<double> frequency;                        // Hz
     std::optional<double> period, rise, fall;               // ms

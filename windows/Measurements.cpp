@@ -374,7 +374,7 @@ void TFormPomiary::fillTable() {
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
                 t->setItem(r, col, item);
             }
-            item->setText(measurementText(f.value(m), f.quantity, locale));
+            item->setText(measurementText(f, m, locale));
         }
     }
 }

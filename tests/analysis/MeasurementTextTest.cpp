@@ -1,4 +1,5 @@
-// The texts of measured values: 4 significant digits, the unit that keeps 1..999, the locale's comma.
+// The texts of measured values: 4 significant digits, the unit that keeps 1..999, the locale's comma,
+// voltages no finer than a hundredth of the channel's code.
 #include "analysis/MeasurementText.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ TEST(MeasurementTextTest, FourDigitsInAFittingUnit) {
         Quantity quantity;
         const QLocale& locale;
         const char* want;
+        double voltsPerCode = 0;
     } cases[] = {
         {1.0, Quantity::Volts, c, "1.000 V"},
         {-0.04, Quantity::Volts, c, "-40.00 mV"},
@@ -30,7 +32,14 @@ TEST(MeasurementTextTest, FourDigitsInAFittingUnit) {
         {2e9, Quantity::Count, pl, "2\u00a0000\u00a0000\u00a0000"}, // every group, the first too
         {2002.0, Quantity::Count, pl, "2002"},
         {std::nullopt, Quantity::Volts, c, "—"},
+        {3.333e-8, Quantity::Volts, c, "0.000 mV", 0.0004}, // a 1/12000 code mean at 10 mV/div
+        {-3.333e-8, Quantity::Volts, pl, "0,000 mV", 0.0004},
+        {0.0004, Quantity::Volts, c, "0.400 mV", 0.0004},
+        {0.1234, Quantity::Volts, c, "124 mV", 0.4}, // 10 V/div: steps of 4 mV
+        {0.0, Quantity::Volts, c, "0 mV", 0.4},
+        {-1.0, Quantity::Volts, c, "-1.000 V", 0.04},
     };
     for (const auto& k : cases)
-        EXPECT_EQ(measurementText(k.value, k.quantity, k.locale), QString::fromUtf8(k.want)) << k.want;
+        EXPECT_EQ(measurementText(k.value, k.quantity, k.locale, k.voltsPerCode), QString::fromUtf8(k.want))
+            << k.want;
 }

@@ -380,6 +380,67 @@ TEST(MeasurementsTest, BlockScannerAgreesWithTheDefinitionsOnRandomSignals) {
     }
 }
 
+// Signals with a flaw that must not spoil the edges: a spike far past the range, one low half that
+// does not reach its 10 % level, a small sine whose top code turns up only now and then. Measured
+// from a file and as a live frame.
+TEST(MeasurementsTest, FlawsLeaveTheEdgesAlone) {
+    const auto sine = [](std::size_t n, double amplitude, double period) {
+        Codes codes(n);
+        for (std::size_t i = 0; i < n; ++i)
+            codes[i] =
+                static_cast<std::uint8_t>(std::lround(125 + amplitude * std::sin(2 * M_PI * i / period)));
+        return codes;
+    };
+    Codes spike = sine(20000, 75, 100); // ±3 V at 1 V/div, 10 ms at 0.1 ms
+    spike[5025] = 250;                  // +5 V
+    Codes square(200);
+    for (std::size_t i = 0; i < square.size(); ++i)
+        square[i] = (i / 5) % 2 ? 150 : (i / 5 == 14 ? 115 : 100);
+    Codes small = sine(30000, 2.4, 200); // codes 123..127, 20 ms at 0.1 ms
+    for (std::size_t i = 50; i < small.size(); i += 75 * 200)
+        small[i] = 128;
+    const double sineRise = std::asin(0.8) / M_PI * 10; // 10 % .. 90 % of a 10 ms sine
+    const struct {
+        const char* name;
+        Codes codes;
+        float periodMs;
+        double period, duty;
+        std::array<double, 2> rise, fall; // the range each must lie in, ms
+    } rows[] = {
+        {"sine with a spike",
+         spike,
+         0.1f,
+         10,
+         0.5,
+         {sineRise * 0.99, sineRise * 1.01},
+         {sineRise * 0.99, sineRise * 1.01}},
+        {"square wave with a shallow low half", square, 1.0f, 10, 0.5, {0.8, 0.8}, {0.8, 0.8}},
+        {"sine of codes 123..128", small, 0.1f, 20, 0.5, {1, 10}, {1, 10}},
+    };
+    QTemporaryDir dir;
+    for (const auto& row : rows) {
+        const QString path = dir.filePath(QString::fromUtf8(row.name) + ".rca");
+        ASSERT_TRUE(test::writeCodes(path, row.codes));
+        MeasureRequest r;
+        r.sampleFiles[0] = path;
+        r.channelCount = 1;
+        r.samplingPeriodMs = row.periodMs;
+        r.to = static_cast<std::int64_t>(row.codes.size());
+        ChannelMeasurements live;
+        measureCodes(row.codes.data(), r.to, 4, row.periodMs, live);
+        for (const ChannelMeasurements& m : {measureSpan(r).channels[0], live}) {
+            SCOPED_TRACE(row.name);
+            ASSERT_TRUE(m.period && m.duty && m.rise && m.fall);
+            EXPECT_NEAR(*m.period, row.period, row.period * 1e-3);
+            EXPECT_NEAR(*m.duty, row.duty, 0.01);
+            EXPECT_GE(*m.rise, row.rise[0] - 1e-9);
+            EXPECT_LE(*m.rise, row.rise[1] + 1e-9);
+            EXPECT_GE(*m.fall, row.fall[0] - 1e-9);
+            EXPECT_LE(*m.fall, row.fall[1] + 1e-9);
+        }
+    }
+}
+
 TEST(MeasurementsTest, ParallelChannelsAndCancelling) {
     QTemporaryDir dir;
     Codes wave(100000);

@@ -215,7 +215,7 @@ TEST_F(MeasurementsWindowTest, MeasuresThePreviewFrameWhileSampling) {
     for (int c = 0; c < 2; ++c)
         for (int r = 0; r < table->rowCount(); ++r) {
             const MeasurementField& f = kMeasurementFields[static_cast<std::size_t>(r)];
-            EXPECT_EQ(cell(r, c), measurementText(f.value(expected.channels[c]), f.quantity, QLocale()))
+            EXPECT_EQ(cell(r, c), measurementText(f, expected.channels[c], QLocale()))
                 << "row " << r << " channel " << c;
         }
     EXPECT_EQ(cell(0, 0), "1,000 V"); // the caught pulse is in the frame

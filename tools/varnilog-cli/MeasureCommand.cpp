@@ -56,8 +56,7 @@ QByteArray textReport(const QString& path, const MeasureRequest& request, const 
         out += QStringLiteral("%1").arg(QString::fromLatin1(field.key), -10);
         for (int c = 0; c < kChannels; ++c)
             if (result.channels[c].measured)
-                out += QStringLiteral("%1").arg(
-                    measurementText(field.value(result.channels[c]), field.quantity, locale), 14);
+                out += QStringLiteral("%1").arg(measurementText(field, result.channels[c], locale), 14);
         out += '\n';
     }
     return out.toUtf8();
