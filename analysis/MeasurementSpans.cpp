@@ -14,6 +14,8 @@ SampleSpan spanOf(SpanChoice choice, const SharedState& state) {
         span = {start, start + kDisplayColumns * zoom};
         break;
     case SpanChoice::Selection: {
+        if (!state.selectionShown)
+            break; // empty
         std::int64_t a = state.selectionStart / zoom, b = state.selectionEnd / zoom;
         if (b < a)
             std::swap(a, b);

@@ -18,8 +18,9 @@ struct SampleSpan {
 };
 
 // View: [viewStart, viewStart + 500 * zoomDivisor). Selection: the highlighted columns a .. b - 1 of the
-// selection (as it is drawn), times the zoom, from viewStart. Cursors: from the left cursor's column
-// to the right one's, times the zoom, from viewStart. Every span is cut to the recording.
+// selection (as it is drawn), times the zoom, from viewStart; empty unless the user dragged it and it
+// is still shown (a selection that is not on the screen is no choice of the user's). Cursors: from the left
+// cursor's column to the right one's, times the zoom, from viewStart. Every span is cut to the recording.
 SampleSpan spanOf(SpanChoice choice, const SharedState& state);
 
 } // namespace varnilog

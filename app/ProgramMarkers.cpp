@@ -2,6 +2,7 @@
 // markers of a loaded recording (flags, hover text, "." and "," to jump, right-click to add).
 #include "app/Program.h"
 
+#include "analysis/MeasurementSpans.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/MarkerFile.h"
@@ -119,7 +120,7 @@ void TForm1::imgDisplayContextMenu(QPoint p) {
     if (recordingActive() || state_.sampleCount <= 0)
         return;
     markerMenuColumn_ = std::clamp(p.x(), 0, kDisplayColumns - 1);
-    markerMenu_->actions().at(1)->setEnabled(state_.selectionStart != state_.selectionEnd);
+    markerMenu_->actions().at(1)->setEnabled(spanOf(SpanChoice::Selection, state_).length() > 0);
     markerMenu_->popup(ui_->imgDisplay->mapToGlobal(p));
 }
 
@@ -134,9 +135,10 @@ void TForm1::addMarkerAtColumn(int column) {
 }
 
 void TForm1::addRangeFromSelection() {
-    const std::int64_t a = state_.viewStart + std::min(state_.selectionStart, state_.selectionEnd);
-    const std::int64_t b = std::min(state_.viewStart + std::max(state_.selectionStart, state_.selectionEnd),
-                                    state_.sampleCount - 1);
+    // The redraw after the change takes the highlight, and with it the selection, away.
+    const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
+    const std::int64_t a = selection.from;
+    const std::int64_t b = std::min(selection.to, state_.sampleCount - 1);
     if (b <= a)
         return;
     changeRecordingMarkers([&](std::vector<Marker>& list) {

@@ -80,6 +80,9 @@ struct SharedState {
     // Cursors and selection (display columns / samples counted from viewStart).
     std::int32_t selectionStart = 0;
     std::int32_t selectionEnd = 100;
+    // The user dragged the selection and its highlight is still on the screen: only then do the
+    // export, "Dodaj zakres" and the measurement spans take it ("Pokaż zaznaczenie" always does).
+    bool selectionShown = false;
     std::array<std::int32_t, 2> cursorColumn{0, 0}; // display columns of cursor 1 and cursor 2
 
     // Files, folders, colours (colours are 0x00BBGGRR).

@@ -82,6 +82,7 @@ void drawSelection(SharedState& s) {
         std::swap(a, b);
     a = std::max(a, 0);
     b = std::min(b, kDisplayColumns - 1);
+    s.selectionShown = true;
     QImage& screen = s.bmpScreen;
     for (int y = 0; y < kDisplayRows; ++y) {
         const auto* src = reinterpret_cast<const QRgb*>(s.bmpWave.constScanLine(y));

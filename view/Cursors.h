@@ -23,7 +23,7 @@ QString cursorTimeText(const SharedState& state);
 QString cursorVoltageText(const SharedState& state, const QLocale& locale = QLocale());
 
 // Copies the waveform picture (bmpWave's top-left quarter) onto bmpScreen and tints the selected
-// columns, darkening the two edge columns.
+// columns, darkening the two edge columns: the selection is shown (until the picture is drawn again).
 void drawSelection(SharedState& state);
 
 } // namespace varnilog

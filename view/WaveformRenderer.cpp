@@ -230,6 +230,7 @@ void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
     for (int y = 0; y < kDisplayRows; ++y) {
         std::memcpy(row(state.bmpScreen, y), state.bmpWave.constScanLine(y), kDisplayColumns * sizeof(QRgb));
     }
+    state.selectionShown = false; // its highlight is gone with the old picture
     if (showCursors && cursorPainter) {
         cursorPainter(state);
     }

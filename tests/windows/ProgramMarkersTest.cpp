@@ -61,6 +61,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     form->findChild<QAction*>(QStringLiteral("actAddMarker"))->trigger();
     state->selectionStart = 20;
     state->selectionEnd = 40;
+    state->selectionShown = true; // as a drag leaves it
     form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
     const std::vector<Marker> saved = readMarkerFile(markerFilePath(ros)).markers;
     ASSERT_EQ(saved.size(), 5u);
