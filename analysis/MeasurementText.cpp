@@ -31,10 +31,9 @@ QString scaled(double value, const std::array<Unit, N>& units, const std::array<
         if (value == 0)
             value = 0; // no "-0"
     }
-    // Zero takes the unit of its step, or else the largest below 1.
-    const double magnitude = value == 0 && step > 0 ? step : std::abs(value);
+    const double magnitude = std::abs(value);
     std::size_t u = 0;
-    while (u + 1 < N && (magnitude >= from[u + 1] || (magnitude == 0 && units[u].scale < 1.0)))
+    while (u + 1 < N && (magnitude >= from[u + 1] || (value == 0 && units[u].scale < 1.0)))
         ++u;
     for (;; ++u) {
         const double x = value / units[u].scale;

@@ -32,11 +32,11 @@ TEST(MeasurementTextTest, FourDigitsInAFittingUnit) {
         {2e9, Quantity::Count, pl, "2\u00a0000\u00a0000\u00a0000"}, // every group, the first too
         {2002.0, Quantity::Count, pl, "2002"},
         {std::nullopt, Quantity::Volts, c, "—"},
-        {3.333e-8, Quantity::Volts, c, "0.000 mV", 0.0004}, // a 1/12000 code mean at 10 mV/div
-        {-3.333e-8, Quantity::Volts, pl, "0,000 mV", 0.0004},
+        {3.333e-8, Quantity::Volts, c, "0.000 V", 0.0004}, // a 1/12000 code mean at 10 mV/div
+        {-3.333e-8, Quantity::Volts, pl, "0,000 V", 0.0004},
         {0.0004, Quantity::Volts, c, "0.400 mV", 0.0004},
         {0.1234, Quantity::Volts, c, "124 mV", 0.4}, // 10 V/div: steps of 4 mV
-        {0.0, Quantity::Volts, c, "0 mV", 0.4},
+        {0.003, Quantity::Volts, c, "4 mV", 0.4},
         {-1.0, Quantity::Volts, c, "-1.000 V", 0.04},
     };
     for (const auto& k : cases)

@@ -59,9 +59,9 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     auto* picture = child<BitmapWidget>("imgDisplay");
     emit picture->mousePressed(QPoint(10, 100), Qt::RightButton, Qt::RightButton);
     form->findChild<QAction*>(QStringLiteral("actAddMarker"))->trigger();
-    state->selectionStart = 20;
-    state->selectionEnd = 40;
-    state->selectionShown = true; // as a drag leaves it
+    emit picture->mousePressed(QPoint(20, 100), Qt::LeftButton, Qt::LeftButton); // a drag from 20 to 40
+    emit picture->mouseMoved(QPoint(40, 100), Qt::LeftButton);
+    emit picture->mousePressed(QPoint(10, 100), Qt::RightButton, Qt::RightButton);
     form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
     const std::vector<Marker> saved = readMarkerFile(markerFilePath(ros)).markers;
     ASSERT_EQ(saved.size(), 5u);
