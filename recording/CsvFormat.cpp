@@ -24,49 +24,6 @@ struct Field {
     std::uint8_t length;
 };
 
-// The time of sample n is n x step x 10^-decimals seconds exactly when the rate divides a power of ten
-// (every time base's does); otherwise the double n / rate.
-struct TimeFormat {
-    std::int64_t rate = 1;
-    std::int64_t step = 0;   // 0: no exact decimal form
-    std::uint64_t scale = 1; // 10^decimals
-    int decimals = 0;
-};
-
-TimeFormat timeFormat(std::int64_t rate) {
-    TimeFormat f;
-    f.rate = std::max<std::int64_t>(rate, 1);
-    std::int64_t power = 1;
-    for (int e = 0; e <= 12; ++e, power *= 10)
-        if (power % f.rate == 0) {
-            f.step = power / f.rate;
-            f.scale = static_cast<std::uint64_t>(power);
-            f.decimals = e;
-            break;
-        }
-    return f;
-}
-
-char* putTime(char* p, const TimeFormat& f, std::int64_t n) {
-    if (f.step == 0)
-        return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(f.rate)).ptr;
-    const std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
-    p = std::to_chars(p, p + 24, k / f.scale).ptr;
-    std::uint64_t fraction = k % f.scale;
-    if (fraction == 0)
-        return p;
-    int width = f.decimals;
-    for (; fraction % 10 == 0; fraction /= 10)
-        --width; // a trailing zero of the fraction is left out
-    char digits[24];
-    const auto length =
-        static_cast<int>(std::to_chars(digits, digits + sizeof(digits), fraction).ptr - digits);
-    *p++ = '.';
-    std::memset(p, '0', static_cast<std::size_t>(width - length)); // "0.05" and the like
-    std::memcpy(p + width - length, digits, static_cast<std::size_t>(length));
-    return p + width;
-}
-
 bool parseNumber(const char* begin, const char* end, double& value) {
     while (begin < end && (*begin == ' ' || *begin == '\t' || *begin == '"'))
         ++begin;
@@ -232,7 +189,8 @@ struct CsvBlock {
 };
 
 // The rows of one half of a block as text.
-void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
+void formatRows(CsvBlock& block, int half, const SampleTimeText& time,
+                const std::vector<FieldTable>& fields) {
     const auto [from, to] = HalfWorkers::halfOf(block.count, half);
     const auto h = static_cast<std::size_t>(half);
     // Room for the longest rows, and for the whole-field copies below to overrun the last one's end.
@@ -245,7 +203,7 @@ void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::ve
     char* const text = block.text[h].get();
     char* p = text;
     for (std::int64_t i = from; i < to; ++i) {
-        p = putTime(p, time, block.samples.from() + block.first + i);
+        p = time.put(p, block.samples.from() + block.first + i);
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const Field& f = fields[k][block.samples.row(k)[i]];
             std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
@@ -289,7 +247,7 @@ InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, c
         return failed();
     if (span.count() == 0)
         return result;
-    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
+    const SampleTimeText time(sampleRateHz(request.source.samplingPeriodMs));
     CsvBlock* formatting = nullptr;
     HalfWorkers formatter([&](int half) { formatRows(*formatting, half, time, fields); });
     const auto readAndStart = [&](CsvBlock& block, std::int64_t first) {

@@ -324,10 +324,6 @@ private:
 
 } // namespace
 
-std::int64_t sampleRateHz(float samplingPeriodMs) {
-    return samplingPeriodMs > 0 ? std::llround(1000.0 / static_cast<double>(samplingPeriodMs)) : 0;
-}
-
 InterchangeResult exportWav(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress,
                             std::uint64_t riffSizeLimit) {
     InterchangeResult result;

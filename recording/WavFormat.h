@@ -22,9 +22,6 @@ inline constexpr std::uint64_t kRiffSizeLimit = 0xFFFFFFFFu;
 InterchangeResult exportWav(const InterchangeRequest& request, QIODevice& out,
                             const WorkProgress& progress = {}, std::uint64_t riffSizeLimit = kRiffSizeLimit);
 
-// The sample rate of a period in ms: 1000 / period, rounded to a whole number of hertz.
-std::int64_t sampleRateHz(float samplingPeriodMs);
-
 // A reader of a WAV or RF64 file on in (which must stay open while the reader is used).
 std::unique_ptr<ImportReader> makeWavReader(QIODevice& in);
 
