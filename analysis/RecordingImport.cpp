@@ -25,7 +25,6 @@ namespace varnilog {
 
 namespace {
 
-constexpr double kRateTolerance = 0.001;
 constexpr std::uint8_t kDefaultCodeSensitivity = 4; // 1 V/div for codes whose file names none
 
 QString rateText(double hertz) {
@@ -131,7 +130,7 @@ bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool 
 
 int timeBaseForRate(double hertz) {
     for (int i = 1; i <= kTimeBaseCount; ++i)
-        if (std::abs(hertz - timeBaseRate(i)) <= kRateTolerance * timeBaseRate(i))
+        if (withinRateTolerance(hertz, timeBaseRate(i)))
             return i;
     return 0;
 }

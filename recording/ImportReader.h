@@ -9,9 +9,17 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace varnilog {
+
+// How far a rate may stray from the one it is taken for: a file's sample rate from a time base's, a
+// CSV row's time step from the mean step of its rows.
+inline constexpr double kRateTolerance = 0.001;
+inline bool withinRateTolerance(double value, double nominal) {
+    return std::abs(value - nominal) <= kRateTolerance * nominal;
+}
 
 struct ImportFormatInfo {
     QString format;            // "WAV 8 bit", "WAV 16 bit", "sigrok", "CSV"...: for the description

@@ -211,7 +211,8 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
         {"not a WAV", makeWavReader, QByteArray("RIFX0000WAVE"), "not a WAV"},
         {"CSV uneven columns", makeCsvReader, "time_s,A_V\n0,1\n0.1,2\n0.2,3,4\n", "line 4: 3 columns"},
         {"CSV NaN", makeCsvReader, "0,1\n0.1,nan\n", "line 2: not a number"},
-        {"CSV gap in time", makeCsvReader, "0,1\n0.1,2\n0.3,3\n", "line 3: time 0.3"},
+        {"CSV gap in time", makeCsvReader, "0,1\n0.1,2\n0.3,3\n",
+         "line 2: time 0.1 s breaks the even spacing"},
         {"CSV 0 Hz", makeCsvReader, "0,1\n0,2\n", "0 Hz"},
         {"CSV six columns", makeCsvReader, "0,1,2,3,4,5\n1,1,2,3,4,5\n", "6 columns"},
         {"not a ZIP", makeSigrokReader, "PK\x03\x04garbage", "not a sigrok session"},
@@ -245,6 +246,86 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
             readAll(*reader, error);
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << c.name;
+    }
+}
+
+// CSV as other programs write it: a BOM, pandas' index column, a time unit in the header, ";" with
+// decimal commas, tabs, spaces, a trailing separator; every step within 0.1 % of the mean step, else
+// the row is named; a separator that is none of ours is named with the ones expected.
+TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
+    QByteArray glitch = "time_s,A_V\n"; // 1001 rows 0.1 ms apart but one step of 0.14 ms at line 502
+    for (int i = 0; i <= 1000; ++i)
+        glitch += QByteArray::number(i * 0.0001 + (i > 500 ? 0.00004 : 0), 'g', 17) + ",1\n";
+    QByteArray jitter = "time_s,A_V\n"; // steps within 0.1 % of the mean: accepted
+    for (int i = 0; i <= 1000; ++i)
+        jitter += QByteArray::number(i * 0.0001 + (i % 2) * 4e-8, 'g', 17) + ",1\n";
+    using Values = std::vector<std::vector<double>>;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        double rate; // 0: refused
+        Values values;
+        const char* reason;
+    } cases[] = {
+        {"BOM, no header",
+         "\xEF\xBB\xBF"
+         "0,1\n0.001,2\n0.002,3\n",
+         1000,
+         {{1, 2, 3}},
+         ""},
+        {"BOM and header", "\xEF\xBB\xBFtime_s,A_V\n0,1\n0.001,2\n", 1000, {{1, 2}}, ""},
+        {"pandas index",
+         ",time_s,A_V,B_V\n0,0.0,1.5,-1\n1,0.001,2,-2\n2,0.002,3,-3\n",
+         1000,
+         {{1.5, 2, 3}, {-1, -2, -3}},
+         ""},
+        {"pandas index, no time", ",A_V\n0,1\n1,2\n", 0, {}, "line 1: the header names no time column"},
+        {"time_ms", "time_ms,A_V\n0,1\n0.1,2\n0.2,3\n", 10000, {{1, 2, 3}}, ""},
+        {"time_us and ;", "time_us;A_V\n0;1\n100;2\n", 10000, {{1, 2}}, ""},
+        {"time_ns and tabs", "time_ns\tA_V\n0\t1\n100000\t2\n", 10000, {{1, 2}}, ""},
+        {"; and decimal commas",
+         "time_s;A_V;B_V\r\n0;1,5;-0,25\r\n0,001;2,5;0,5\r\n",
+         1000,
+         {{1.5, 2.5}, {-0.25, 0.5}},
+         ""},
+        {"tabs", "0\t1\n0.001\t2\n", 1000, {{1, 2}}, ""},
+        {"spaces", "  0   1  2\n0.001 3 4\n", 1000, {{1, 3}, {2, 4}}, ""},
+        {"trailing commas", "time_s,A_V,\n0,1,\n0.001,2,\n", 1000, {{1, 2}}, ""},
+        {"trailing commas, no header", "0,1,\n0.001,2,\n", 1000, {{1, 2}}, ""},
+        {"steps within 0.1 %", jitter, 10000, {std::vector<double>(1001, 1)}, ""},
+        {"one step 40 % long",
+         glitch,
+         0,
+         {},
+         "line 503: time 0.050140000000000004 s breaks the even spacing: 0.00014 s after"},
+        {"0.14 ms after a first 0.1 ms",
+         "0,1\n0.0001,2\n0.00024,3\n0.00038,4\n",
+         0,
+         {},
+         "line 2: time 0.0001 s breaks"},
+        {"other separator",
+         "0|1\n0.001|2\n",
+         0,
+         {},
+         "line 1: one column; a time and 1 to 4 values expected, separated by \",\", \";\", tabs or spaces"},
+        {"not a number", "0;1\n0.001;x\n", 0, {}, "line 2: not a number: \"x\" (fields separated by \";\""},
+    };
+    for (const auto& c : cases) {
+        QByteArray bytes = c.bytes;
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        auto reader = makeCsvReader(in);
+        QString error;
+        const bool opened = reader->open(error);
+        const Values values = opened ? readAll(*reader, error) : Values{};
+        if (c.rate == 0) {
+            EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(opened) << c.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.isEmpty()) << c.name << ": " << error.toStdString();
+        EXPECT_NEAR(reader->info().sampleRateHz, c.rate, c.rate * 1e-3) << c.name;
+        EXPECT_EQ(values, c.values) << c.name;
     }
 }
 
