@@ -99,6 +99,10 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
             .arg(QFileInfo(request.inputPath).fileName(), info.format)
             .arg(info.channels)
             .arg(rateText(info.sampleRateHz));
+    if (info.codesFromComment)
+        text += QCoreApplication::translate("varnilog::RecordingImport",
+                                            " Plik zapisany ponownie z naszym komentarzem ICMT: próbki "
+                                            "wzięte jako kody, czułości z komentarza.");
     if (request.timeBase != 0)
         text += QCoreApplication::translate("varnilog::RecordingImport",
                                             " Podstawa czasu wymuszona: %1 (plik: %2).")

@@ -22,10 +22,11 @@ inline bool withinRateTolerance(double value, double nominal) {
 }
 
 struct ImportFormatInfo {
-    QString format;            // "WAV 8 bit", "WAV 16 bit", "sigrok", "CSV"...: for the description
-    int channels = 0;          // 1..4
-    double sampleRateHz = 0.0; // samples per second of each channel
-    bool codes = false;        // the values are the board's codes (8-bit WAV), kept unchanged
+    QString format;                // "WAV 8 bit", "WAV 16 bit", "sigrok", "CSV"...: for the description
+    int channels = 0;              // 1..4
+    double sampleRateHz = 0.0;     // samples per second of each channel
+    bool codes = false;            // the values are the board's codes (8-bit WAV), kept unchanged
+    bool codesFromComment = false; // codes taken back from a wider WAV by our own comment in it
     std::array<std::uint8_t, kChannels> sensitivity{}; // indices a file of ours names; 0 = unknown
 };
 

@@ -3,6 +3,7 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
+#include "support/InterchangeFiles.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <zip.h>
 
 #include <functional>
 #include <memory>
@@ -169,17 +168,8 @@ TEST(InterchangeFormatsTest, CsvRowsAcrossBlocksAsWrittenOneByOne) {
 // Damaged and hostile inputs of every reader end with a one-line reason, never a crash or a hang.
 TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
     QTemporaryDir dir;
-    // A ZIP of the members given, through libzip.
-    const auto zipOf = [&](const std::vector<std::pair<const char*, QByteArray>>& members) {
-        const QString path = dir.filePath(QStringLiteral("z.sr"));
-        QFile::remove(path);
-        zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-        for (const auto& [name, bytes] : members)
-            zip_file_add(za, name,
-                         zip_source_buffer(za, bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0),
-                         0);
-        zip_close(za);
-        return test::readFile(path);
+    const auto zipOf = [&](const std::vector<std::pair<QByteArray, QByteArray>>& members) {
+        return test::zipArchive(dir.filePath(QStringLiteral("z.sr")), members);
     };
     const QByteArray meta = "[device 1]\nsamplerate=1 kHz\nanalog1=A\nanalog2=B\n";
     const QByteArray fourFloats(16, '\0');
@@ -246,6 +236,78 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
             readAll(*reader, error);
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << c.name;
+    }
+}
+
+// WAV as other programs write it: ours saved again at 16 or 24 bits or as float by an editor that
+// keeps our comment (before or after the data) gives back our codes at the comment's V/div; without
+// the comment, or with one naming other channels, the samples are volts at 1 V full scale; sox's
+// 24-bit file (WAVE_FORMAT_EXTENSIBLE) is read as well.
+TEST(InterchangeFormatsTest, WavOfOtherPrograms) {
+    InterchangeFixture f;
+    QByteArray ours;
+    QBuffer out(&ours);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(exportWav(f.request, out).ok);
+    const qsizetype listAt = ours.indexOf("LIST");
+    const QByteArray list = ours.mid(listAt, ours.indexOf("data") - listAt);
+    const QByteArray codes = ours.mid(ours.indexOf("data") + 8); // A B interleaved
+    QByteArray wide16, wide24, wideFloat, mono16;
+    for (const char code : codes) {
+        const int c = static_cast<std::uint8_t>(code) - 128;
+        wide16 += test::signedSamples({c * 256});
+        wide24 += test::signedSamples({c * 65536}, 3);
+        wideFloat += test::float32Samples({static_cast<float>(c) / 128.0f});
+    }
+    mono16 = wide16.left(6);
+    QTemporaryDir dir;
+    QByteArray sox24;
+    if (const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox")); !sox.isEmpty()) {
+        test::writeFile(dir.filePath("ours.wav"), ours);
+        QProcess p;
+        p.start(sox, {dir.filePath("ours.wav"), "-b", "24", dir.filePath("24.wav")});
+        p.waitForFinished(30000);
+        sox24 = test::readFile(dir.filePath("24.wav"));
+    }
+    using Values = std::vector<std::vector<double>>;
+    const Values asCodes{{125, 150, 100}, {126, 125, 124}};
+    const Values asVolts{{-3 / 128.0, 22 / 128.0, -28 / 128.0}, {-2 / 128.0, -3 / 128.0, -4 / 128.0}};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool codes;
+        Values values;
+    } cases[] = {
+        {"16 bit, comment first", test::wavFile(2, 16, 1000, wide16, test::WavSamples::Pcm, list), true,
+         asCodes},
+        {"24 bit, comment last", test::wavFile(2, 24, 1000, wide24, test::WavSamples::Pcm, {}, list), true,
+         asCodes},
+        {"float, comment last", test::wavFile(2, 32, 1000, wideFloat, test::WavSamples::Float, {}, list),
+         true, asCodes},
+        {"16 bit, no comment", test::wavFile(2, 16, 1000, wide16), false, asVolts},
+        {"mono, comment of two",
+         test::wavFile(1, 16, 1000, mono16, test::WavSamples::Pcm, list),
+         false,
+         {{-3 / 128.0, -2 / 128.0, 22 / 128.0}}},
+        {"sox 24 bit", sox24, false, asVolts},
+    };
+    for (const auto& c : cases) {
+        if (c.bytes.isEmpty())
+            continue; // no sox
+        QByteArray bytes = c.bytes;
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        auto reader = makeWavReader(in);
+        QString error;
+        ASSERT_TRUE(reader->open(error)) << c.name << ": " << error.toStdString();
+        EXPECT_EQ(reader->info().codes, c.codes) << c.name;
+        EXPECT_EQ(reader->info().codesFromComment, c.codes) << c.name;
+        if (c.codes) {
+            EXPECT_EQ(reader->info().sensitivity[0], 4) << c.name;
+            EXPECT_EQ(reader->info().sensitivity[1], 10) << c.name;
+        }
+        EXPECT_EQ(readAll(*reader, error), c.values) << c.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.isEmpty()) << c.name;
     }
 }
 
