@@ -3,6 +3,7 @@
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
+#include <QFileDevice>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -50,8 +51,11 @@ bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error)
             while (got < n) {
                 const qint64 r = file->read(row + got, n - got);
                 if (r < 0) {
-                    error =
-                        QStringLiteral("%1: %2").arg(QChar(channelName[channels_[k]]), file->errorString());
+                    // The recording's file that failed, not only its channel: the caller names the output.
+                    const auto* named = qobject_cast<const QFileDevice*>(file);
+                    error = QStringLiteral("%1: %2").arg(
+                        named != nullptr ? named->fileName() : QString(QChar(channelName[channels_[k]])),
+                        file->errorString());
                     return false;
                 }
                 if (r == 0)

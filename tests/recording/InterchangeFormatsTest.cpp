@@ -402,8 +402,8 @@ TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
     }
 }
 
-// A session in members of two samples reads back as the float32 of the export's volts; a cancel from
-// the progress ends the export of every format as cancelled.
+// A session in members of two samples reads back as the float32 of the export's volts; every export
+// ends on a cancel or a sample file's read error as it should.
 TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
     InterchangeFixture f;
     QByteArray bytes;
@@ -419,16 +419,24 @@ TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
     EXPECT_EQ(reader->info().sampleRateHz, 1000);
     EXPECT_EQ(readAll(*reader, error),
               (std::vector<std::vector<double>>{{0.0f, 1.0f, -1.0f}, {0.0004f, 0.0f, -0.0004f}}));
-    const WorkProgress stop = [](std::int64_t, std::int64_t) { return false; };
-    using Export = std::function<InterchangeResult(const InterchangeRequest&, QIODevice&)>;
+    // Every export ends as cancelled on a cancel from the progress, and names a sample file that fails
+    // to read (the kernel refuses this one at offset 0).
+    QFile failing(QStringLiteral("/proc/self/mem"));
+    ASSERT_TRUE(failing.open(QIODevice::ReadOnly));
+    using Export =
+        std::function<InterchangeResult(const InterchangeRequest&, QIODevice&, const WorkProgress&)>;
     for (const Export& run : std::vector<Export>{
-             [&](auto&r, auto&o) { return exportWav(r, o, stop); },
-             [&](auto&r, auto&o) { return exportCsv(r, o, stop); },
-             [&](auto&r, auto&o) { return exportSigrok(r, o, stop, 2); },
+             [](auto&r, auto&o, auto&p) { return exportWav(r, o, p); },
+             [](auto&r, auto&o, auto&p) { return exportCsv(r, o, p); },
+             [](auto&r, auto&o, auto&p) { return exportSigrok(r, o, p, 2); },
          }) {
         InterchangeFixture g;
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(run(g.request, sink).cancelled);
+        EXPECT_TRUE(run(g.request, sink, [](std::int64_t, std::int64_t) { return false; }).cancelled);
+        g.request.source.sampleFiles[1] = &failing;
+        const InterchangeResult failed = run(g.request, sink, {});
+        EXPECT_FALSE(failed.ok);
+        EXPECT_TRUE(failed.error.startsWith(QLatin1String("/proc/self/mem: "))) << failed.error.toStdString();
     }
 }
