@@ -110,6 +110,13 @@ std::optional<double> timeUnitOf(Span name, QString& unit) {
                                          : 1.0;
 }
 
+// A step between two rows' times, the line of the later row and its time as written.
+struct Step {
+    double step = 0;
+    std::int64_t line = 0;
+    QString time;
+};
+
 class CsvReader final : public ImportReader {
 public:
     explicit CsvReader(QIODevice& in) : in_(in) {}
@@ -131,11 +138,13 @@ public:
             return false;
         firstData_ = header ? in_.pos() : linePos_;
         firstLine_ = header ? line_ + 1 : line_;
-        // A pass over the times: every step is held to the mean of them all.
+        // A pass over the times: every step is held to the mean of them all, so the shortest and the
+        // longest step decide; the one further from the mean is named.
         if (header)
             status = nextLine(error);
         double first = 0, last = 0;
         std::int64_t rows = 0, firstRowLine = 0;
+        Step shortest, longest;
         for (; status > 0; status = nextLine(error)) {
             double t = 0;
             if (!splitRow(error) || !number(timeColumn_, t, error))
@@ -143,6 +152,12 @@ public:
             if (rows++ == 0) {
                 first = t;
                 firstRowLine = line_;
+            } else {
+                const double step = t - last;
+                if (shortest.line == 0 || step < shortest.step)
+                    shortest = {step, line_, fieldText(fields_[static_cast<std::size_t>(timeColumn_)])};
+                if (longest.line == 0 || step > longest.step)
+                    longest = {step, line_, fieldText(fields_[static_cast<std::size_t>(timeColumn_)])};
             }
             last = t;
         }
@@ -158,6 +173,15 @@ public:
                         QStringLiteral("the time does not grow from line %1 to line %2 (sample rate 0 Hz)")
                             .arg(firstRowLine)
                             .arg(line_));
+        const double shortBy = step_ - shortest.step, longBy = longest.step - step_;
+        const Step& worst =
+            shortBy > longBy || (shortBy == longBy && shortest.line < longest.line) ? shortest : longest;
+        if (!withinRateTolerance(worst.step, step_))
+            return fail(error, QStringLiteral("line %1: time %2 %3 breaks the even spacing: %4 %3 after the "
+                                              "row before, the mean step is %5 %3 (%6 % allowed)")
+                                   .arg(worst.line)
+                                   .arg(worst.time, unit_, number(worst.step), number(step_),
+                                        number(kRateTolerance * 100)));
         info_.sampleRateHz = 1.0 / (step_ * unitSeconds_);
         if (!std::isfinite(info_.sampleRateHz))
             return fail(error,
@@ -171,7 +195,6 @@ public:
         if (!in_.seek(firstData_))
             return fail(error, in_.errorString());
         line_ = firstLine_ - 1;
-        havePrevious_ = false;
         return true;
     }
 
@@ -182,19 +205,8 @@ public:
             const int status = nextLine(error);
             if (status <= 0)
                 return status < 0 ? -1 : n;
-            double t = 0;
-            if (!splitRow(error) || !number(timeColumn_, t, error))
+            if (!splitRow(error))
                 return -1;
-            if (havePrevious_ && !withinRateTolerance(t - previous_, step_))
-                return fail(error,
-                            QStringLiteral("line %1: time %2 %3 breaks the even spacing: %4 %3 after the "
-                                           "row before, the mean step is %5 %3 (0.1 % allowed)")
-                                .arg(line_)
-                                .arg(fieldText(fields_[static_cast<std::size_t>(timeColumn_)]), unit_,
-                                     number(t - previous_), number(step_))),
-                       -1;
-            previous_ = t;
-            havePrevious_ = true;
             for (std::size_t k = 0; k < valueColumns_.size(); ++k)
                 if (!number(valueColumns_[k], values[k][n], error))
                     return -1;
@@ -339,8 +351,7 @@ private:
     QString unit_ = QStringLiteral("s");
     qint64 firstData_ = 0, linePos_ = 0;
     std::int64_t line_ = 0, firstLine_ = 1;
-    double step_ = 0, previous_ = 0;
-    bool havePrevious_ = false;
+    double step_ = 0; // the mean step, in the time column's unit
 };
 
 } // namespace
