@@ -156,6 +156,7 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     QTemporaryDir dir;
     test::writeFile(dir.filePath("odd.csv"), "time_s,A_V\n0,0\n0.0012,1\n0.0024,0\n");
     test::writeFile(dir.filePath("bad.csv"), "time_s,A_V\n0,0\n0.001,1\n0.002,nan\n");
+    test::writeFile(dir.filePath("uneven.csv"), "time_s,A_V\n0,0\n0.0001,1\n0.00024,0\n0.00038,1\n");
     test::writeFile(dir.filePath("notes.txt"), "0,0\n");
     test::writeFile(dir.filePath("taken.ros"), "[PARAMETRY]\r\n");
     const QByteArray samples(8, '\0');
@@ -176,6 +177,7 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
          1,
          "833.3333 Hz matches no time base within 0.1 %; nearest: 500 Hz (time base 9, 2ms) or 1 kHz"},
         {{"bad.csv", "new.ros"}, 1, "line 4: not a number"},
+        {{"uneven.csv", "new.ros"}, 1, "uneven.csv: line 3: time 0.0001 s breaks the even spacing"},
         {{"odd.csv", "taken.ros"}, 1, "a recording of that name exists"},
         {{"notes.txt", "new.ros"}, 2, "none of wav, sr, csv"},
         {{"odd.csv", "new.ros", "--sens", "A=11"}, 2, "--sens"},
