@@ -189,7 +189,9 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     for (const Case& c : cases) {
         QStringList args{"import"};
         for (const QString& a : c.args)
-            args << (a.startsWith('-') || a.front().isDigit() || a.contains('=') ? a : dir.filePath(a));
+            args << (a.startsWith('-') || a.startsWith('/') || a.front().isDigit() || a.contains('=')
+                         ? a
+                         : dir.filePath(a));
         const auto run = runCli(args);
         EXPECT_EQ(run.code, c.code) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
