@@ -59,6 +59,30 @@ std::vector<std::vector<double>> readAll(ImportReader& reader, QString& error) {
     return out;
 }
 
+using Values = std::vector<std::vector<double>>;
+using ReaderMaker = std::function<std::unique_ptr<ImportReader>(QIODevice&)>;
+
+// What a reader makes of bytes: whether it opened, its format, every frame and the error if any.
+struct ReadBack {
+    bool opened = false;
+    ImportFormatInfo info;
+    Values values;
+    QString error;
+};
+
+ReadBack readBack(const ReaderMaker& make, QByteArray bytes) {
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    auto reader = make(in);
+    ReadBack r;
+    r.opened = reader->open(r.error);
+    if (r.opened) {
+        r.info = reader->info();
+        r.values = readAll(*reader, r.error);
+    }
+    return r;
+}
+
 } // namespace
 
 // WAV: the exact header of a small file, the codes interleaved and padded, RF64 past the RIFF limit
@@ -87,17 +111,13 @@ TEST(InterchangeFormatsTest, WavHeaderCodesAndRf64ReadBack) {
             EXPECT_EQ(le32(bytes, 28), 6u);                                           // data size
             EXPECT_EQ(le32(bytes, 36), 3u);                                           // frames
         }
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = makeWavReader(in);
-        QString error;
-        ASSERT_TRUE(reader->open(error)) << error.toStdString();
-        EXPECT_TRUE(reader->info().codes);
-        EXPECT_EQ(reader->info().sampleRateHz, 1000);
-        EXPECT_EQ(reader->info().sensitivity[0], 4);
-        EXPECT_EQ(reader->info().sensitivity[1], 10);
-        const auto values = readAll(*reader, error);
-        EXPECT_EQ(values, (std::vector<std::vector<double>>{{125, 150, 100}, {126, 125, 124}}));
+        const ReadBack back = readBack(makeWavReader, bytes);
+        ASSERT_TRUE(back.opened) << back.error.toStdString();
+        EXPECT_TRUE(back.info.codes);
+        EXPECT_EQ(back.info.sampleRateHz, 1000);
+        EXPECT_EQ(back.info.sensitivity[0], 4);
+        EXPECT_EQ(back.info.sensitivity[1], 10);
+        EXPECT_EQ(back.values, (std::vector<std::vector<double>>{{125, 150, 100}, {126, 125, 124}}));
         // A reader nobody here wrote takes both kinds too (skipped without sox).
         const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
         QTemporaryDir dir;
@@ -188,7 +208,7 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
     QByteArray nanWav = wav;
     struct Case {
         const char* name;
-        std::function<std::unique_ptr<ImportReader>(QIODevice&)> make;
+        ReaderMaker make;
         QByteArray bytes;
         const char* reason;
     };
@@ -238,13 +258,7 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
          "not a number"},
     };
     for (const Case& c : cases) {
-        QByteArray bytes = c.bytes;
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = c.make(in);
-        QString error;
-        if (reader->open(error))
-            readAll(*reader, error);
+        const QString error = readBack(c.make, c.bytes).error;
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << c.name;
     }
@@ -280,7 +294,6 @@ TEST(InterchangeFormatsTest, WavOfOtherPrograms) {
         p.waitForFinished(30000);
         sox24 = test::readFile(dir.filePath("24.wav"));
     }
-    using Values = std::vector<std::vector<double>>;
     const Values asCodes{{125, 150, 100}, {126, 125, 124}};
     const Values asVolts{{-3 / 128.0, 22 / 128.0, -28 / 128.0}, {-2 / 128.0, -3 / 128.0, -4 / 128.0}};
     const struct {
@@ -305,20 +318,16 @@ TEST(InterchangeFormatsTest, WavOfOtherPrograms) {
     for (const auto& c : cases) {
         if (c.bytes.isEmpty())
             continue; // no sox
-        QByteArray bytes = c.bytes;
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = makeWavReader(in);
-        QString error;
-        ASSERT_TRUE(reader->open(error)) << c.name << ": " << error.toStdString();
-        EXPECT_EQ(reader->info().codes, c.codes) << c.name;
-        EXPECT_EQ(reader->info().codesFromComment, c.codes) << c.name;
+        const ReadBack back = readBack(makeWavReader, c.bytes);
+        ASSERT_TRUE(back.opened) << c.name << ": " << back.error.toStdString();
+        EXPECT_EQ(back.info.codes, c.codes) << c.name;
+        EXPECT_EQ(back.info.codesFromComment, c.codes) << c.name;
         if (c.codes) {
-            EXPECT_EQ(reader->info().sensitivity[0], 4) << c.name;
-            EXPECT_EQ(reader->info().sensitivity[1], 10) << c.name;
+            EXPECT_EQ(back.info.sensitivity[0], 4) << c.name;
+            EXPECT_EQ(back.info.sensitivity[1], 10) << c.name;
         }
-        EXPECT_EQ(readAll(*reader, error), c.values) << c.name << ": " << error.toStdString();
-        EXPECT_TRUE(error.isEmpty()) << c.name;
+        EXPECT_EQ(back.values, c.values) << c.name;
+        EXPECT_TRUE(back.error.isEmpty()) << c.name << ": " << back.error.toStdString();
     }
 }
 
@@ -332,7 +341,6 @@ TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
     QByteArray jitter = "time_s,A_V\n"; // steps within 0.1 % of the mean: accepted
     for (int i = 0; i <= 1000; ++i)
         jitter += QByteArray::number(i * 0.0001 + (i % 2) * 4e-8, 'g', 17) + ",1\n";
-    using Values = std::vector<std::vector<double>>;
     const struct {
         const char* name;
         QByteArray bytes;
@@ -384,21 +392,16 @@ TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
         {"not a number", "0;1\n0.001;x\n", 0, {}, "line 2: not a number: \"x\" (fields separated by \";\""},
     };
     for (const auto& c : cases) {
-        QByteArray bytes = c.bytes;
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = makeCsvReader(in);
-        QString error;
-        const bool opened = reader->open(error);
-        const Values values = opened ? readAll(*reader, error) : Values{};
+        const ReadBack back = readBack(makeCsvReader, c.bytes);
         if (c.rate == 0) {
-            EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
+            EXPECT_TRUE(back.error.contains(QLatin1String(c.reason)))
+                << c.name << ": " << back.error.toStdString();
             continue;
         }
-        ASSERT_TRUE(opened) << c.name << ": " << error.toStdString();
-        EXPECT_TRUE(error.isEmpty()) << c.name << ": " << error.toStdString();
-        EXPECT_NEAR(reader->info().sampleRateHz, c.rate, c.rate * 1e-3) << c.name;
-        EXPECT_EQ(values, c.values) << c.name;
+        ASSERT_TRUE(back.opened) << c.name << ": " << back.error.toStdString();
+        EXPECT_TRUE(back.error.isEmpty()) << c.name << ": " << back.error.toStdString();
+        EXPECT_NEAR(back.info.sampleRateHz, c.rate, c.rate * 1e-3) << c.name;
+        EXPECT_EQ(back.values, c.values) << c.name;
     }
 }
 
@@ -411,13 +414,10 @@ TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
     out.open(QIODevice::WriteOnly);
     ASSERT_TRUE(exportSigrok(f.request, out, {}, 2).ok);
     EXPECT_TRUE(bytes.contains("analog-1-2-2"));
-    QBuffer in(&bytes);
-    in.open(QIODevice::ReadOnly);
-    auto reader = makeSigrokReader(in);
-    QString error;
-    ASSERT_TRUE(reader->open(error)) << error.toStdString();
-    EXPECT_EQ(reader->info().sampleRateHz, 1000);
-    EXPECT_EQ(readAll(*reader, error),
+    const ReadBack back = readBack(makeSigrokReader, bytes);
+    ASSERT_TRUE(back.opened) << back.error.toStdString();
+    EXPECT_EQ(back.info.sampleRateHz, 1000);
+    EXPECT_EQ(back.values,
               (std::vector<std::vector<double>>{{0.0f, 1.0f, -1.0f}, {0.0004f, 0.0f, -0.0004f}}));
     // Every export ends as cancelled on a cancel from the progress, and names a sample file that fails
     // to read (the kernel refuses this one at offset 0).
