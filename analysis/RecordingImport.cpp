@@ -25,7 +25,6 @@ namespace varnilog {
 
 namespace {
 
-constexpr double kRateTolerance = 0.001;
 constexpr std::uint8_t kDefaultCodeSensitivity = 4; // 1 V/div for codes whose file names none
 
 QString rateText(double hertz) {
@@ -100,6 +99,10 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
             .arg(QFileInfo(request.inputPath).fileName(), info.format)
             .arg(info.channels)
             .arg(rateText(info.sampleRateHz));
+    if (info.codesFromComment)
+        text += QCoreApplication::translate("varnilog::RecordingImport",
+                                            " Plik zapisany ponownie z naszym komentarzem ICMT: próbki "
+                                            "wzięte jako kody, czułości z komentarza.");
     if (request.timeBase != 0)
         text += QCoreApplication::translate("varnilog::RecordingImport",
                                             " Podstawa czasu wymuszona: %1 (plik: %2).")
@@ -131,7 +134,7 @@ bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool 
 
 int timeBaseForRate(double hertz) {
     for (int i = 1; i <= kTimeBaseCount; ++i)
-        if (std::abs(hertz - timeBaseRate(i)) <= kRateTolerance * timeBaseRate(i))
+        if (withinRateTolerance(hertz, timeBaseRate(i)))
             return i;
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "recording/AudacityLabels.h"
 
+#include "recording/InterchangeExport.h"
+
 #include <QList>
 #include <QLocale>
 
@@ -9,17 +11,18 @@ namespace varnilog {
 
 namespace {
 
-QByteArray secondsText(std::int64_t sample, float samplingPeriodMs) {
-    return QByteArray::number(static_cast<double>(sample) * static_cast<double>(samplingPeriodMs) / 1000.0,
-                              'f', 6);
-}
+// Audacity writes its label times with 6 decimals; a faster rate gets the decimals it needs, so that
+// every sample has a time of its own.
+constexpr int kAudacityDecimals = 6;
 
-std::optional<std::int64_t> sampleAt(QByteArrayView seconds, float samplingPeriodMs) {
+// Times go through the whole hertz of the rate, as the sample times of every export do: a float
+// period's own error would move samples far into a long recording.
+std::optional<std::int64_t> sampleAt(QByteArrayView seconds, std::int64_t rate) {
     bool ok = false;
     const double s = QLocale::c().toDouble(QString::fromLatin1(seconds.trimmed()), &ok);
-    if (!ok || !std::isfinite(s) || samplingPeriodMs <= 0.0f)
+    if (!ok || !std::isfinite(s) || rate <= 0)
         return std::nullopt;
-    const double sample = std::round(s * 1000.0 / static_cast<double>(samplingPeriodMs));
+    const double sample = std::round(s * static_cast<double>(rate));
     if (!(sample >= -1.0 && sample < 9.0e18))
         return std::nullopt;
     return static_cast<std::int64_t>(sample);
@@ -29,17 +32,19 @@ std::optional<std::int64_t> sampleAt(QByteArrayView seconds, float samplingPerio
 
 QByteArray encodeAudacityLabels(const std::vector<Marker>& markers, float samplingPeriodMs) {
     QByteArray out;
+    const SampleTimeText time(sampleRateHz(samplingPeriodMs));
+    const auto secondsText = [&](std::int64_t sample) { return time.fixed(sample, kAudacityDecimals); };
     for (const Marker& m : markers) {
         QString label = m.label;
         label.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
-        out += secondsText(m.start, samplingPeriodMs) + '\t' + secondsText(m.end, samplingPeriodMs) + '\t' +
-               label.toUtf8() + '\n';
+        out += secondsText(m.start) + '\t' + secondsText(m.end) + '\t' + label.toUtf8() + '\n';
     }
     return out;
 }
 
 AudacityImport parseAudacityLabels(QByteArrayView text, float samplingPeriodMs, std::int64_t sampleCount) {
     AudacityImport result;
+    const std::int64_t rate = sampleRateHz(samplingPeriodMs);
     const QList<QByteArray> lines = text.toByteArray().split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         QByteArray line = lines[i];
@@ -48,8 +53,8 @@ AudacityImport parseAudacityLabels(QByteArrayView text, float samplingPeriodMs, 
         if (line.trimmed().isEmpty() || line.startsWith('\\'))
             continue;
         const QList<QByteArray> fields = line.split('\t');
-        const auto start = sampleAt(fields.value(0), samplingPeriodMs);
-        const auto end = fields.size() > 1 ? sampleAt(fields[1], samplingPeriodMs) : start;
+        const auto start = sampleAt(fields.value(0), rate);
+        const auto end = fields.size() > 1 ? sampleAt(fields[1], rate) : start;
         if (!start || !end || *start < 0 || *end < *start || *end >= sampleCount) {
             result.skippedLines.push_back(static_cast<int>(i + 1));
             continue;

@@ -1,5 +1,6 @@
 // Audacity's label track as text: one label per line, "start<TAB>end<TAB>label" with the times in
-// seconds. Converts markers to and from it; times are rounded to the nearest sample on the way in.
+// seconds, with as many decimals as the rate needs (6 at least, as Audacity writes). Converts markers
+// to and from it; times are rounded to the nearest sample on the way in.
 // Depends on QtCore and the marker file.
 #pragma once
 

@@ -4,13 +4,14 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
-#include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace varnilog {
@@ -24,98 +25,168 @@ struct Field {
     std::uint8_t length;
 };
 
-// The time of sample n is n x step x 10^-decimals seconds exactly when the rate divides a power of ten
-// (every time base's does); otherwise the double n / rate.
-struct TimeFormat {
-    std::int64_t rate = 1;
-    std::int64_t step = 0;   // 0: no exact decimal form
-    std::uint64_t scale = 1; // 10^decimals
-    int decimals = 0;
+// A field of a line: its bytes, without the spaces and quotes around it.
+struct Span {
+    const char* begin;
+    const char* end;
+    bool empty() const { return begin == end; }
 };
 
-TimeFormat timeFormat(std::int64_t rate) {
-    TimeFormat f;
-    f.rate = std::max<std::int64_t>(rate, 1);
-    std::int64_t power = 1;
-    for (int e = 0; e <= 12; ++e, power *= 10)
-        if (power % f.rate == 0) {
-            f.step = power / f.rate;
-            f.scale = static_cast<std::uint64_t>(power);
-            f.decimals = e;
-            break;
-        }
-    return f;
-}
-
-char* putTime(char* p, const TimeFormat& f, std::int64_t n) {
-    if (f.step == 0)
-        return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(f.rate)).ptr;
-    const std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(f.step);
-    p = std::to_chars(p, p + 24, k / f.scale).ptr;
-    std::uint64_t fraction = k % f.scale;
-    if (fraction == 0)
-        return p;
-    int width = f.decimals;
-    for (; fraction % 10 == 0; fraction /= 10)
-        --width; // a trailing zero of the fraction is left out
-    char digits[24];
-    const auto length =
-        static_cast<int>(std::to_chars(digits, digits + sizeof(digits), fraction).ptr - digits);
-    *p++ = '.';
-    std::memset(p, '0', static_cast<std::size_t>(width - length)); // "0.05" and the like
-    std::memcpy(p + width - length, digits, static_cast<std::size_t>(length));
-    return p + width;
-}
-
-bool parseNumber(const char* begin, const char* end, double& value) {
+Span trimmed(const char* begin, const char* end) {
     while (begin < end && (*begin == ' ' || *begin == '\t' || *begin == '"'))
         ++begin;
-    while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '"' || end[-1] == '\r'))
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t' || end[-1] == '"'))
         --end;
-    if (begin < end && *begin == '+')
-        ++begin;
-    const auto [ptr, ec] = std::from_chars(begin, end, value);
-    return ec == std::errc() && ptr == end && begin < end;
+    return {begin, end};
 }
+
+// What separates the fields: the first line decides (a tab, else ';', else ',', else runs of spaces).
+// Where ',' separates nothing it may be the decimal point, as spreadsheets in Polish write.
+enum class Separator { Comma, Semicolon, Tab, Spaces };
+
+Separator separatorOf(const char* begin, const char* end) {
+    if (std::find(begin, end, '\t') != end)
+        return Separator::Tab;
+    if (std::find(begin, end, ';') != end)
+        return Separator::Semicolon;
+    if (std::find(begin, end, ',') != end)
+        return Separator::Comma;
+    return Separator::Spaces;
+}
+
+QString separatorText(Separator s) {
+    switch (s) {
+    case Separator::Comma:
+        return QStringLiteral("\",\"");
+    case Separator::Semicolon:
+        return QStringLiteral("\";\"");
+    case Separator::Tab:
+        return QStringLiteral("tabs");
+    case Separator::Spaces:
+        break;
+    }
+    return QStringLiteral("spaces");
+}
+
+// A field for a message: at most 24 bytes, control bytes as '?'.
+QString fieldText(Span f) {
+    QByteArray bytes(f.begin, std::min<qsizetype>(f.end - f.begin, 24));
+    for (char& ch : bytes)
+        if (static_cast<unsigned char>(ch) < 0x20)
+            ch = '?';
+    return QString::fromUtf8(bytes);
+}
+
+bool parseNumber(Span f, bool decimalComma, double& value) {
+    if (!f.empty() && *f.begin == '+')
+        ++f.begin;
+    char copy[64];
+    if (decimalComma && std::find(f.begin, f.end, ',') != f.end) {
+        if (f.end - f.begin > static_cast<std::ptrdiff_t>(sizeof(copy)))
+            return false;
+        char* end = std::copy(f.begin, f.end, copy);
+        std::replace(copy, end, ',', '.');
+        f = {copy, end};
+    }
+    const auto [ptr, ec] = std::from_chars(f.begin, f.end, value);
+    return ec == std::errc() && ptr == f.end && !f.empty() && std::isfinite(value);
+}
+
+// The seconds of a time column's unit when a header names it so: "time" or "t", then its unit if any
+// ("time_s", "time_ms", "time_us", "Time [ns]", "t (µs)"); nothing for another name.
+std::optional<double> timeUnitOf(Span name, QString& unit) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(?:time|t)(?:[ _]*[\\[(]?(s|ms|us|µs|ns)[\\])]?)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const auto match = pattern.match(QString::fromUtf8(name.begin, name.end - name.begin));
+    if (!match.hasMatch())
+        return std::nullopt;
+    unit = match.captured(1).toLower().replace(QStringLiteral("µ"), QStringLiteral("u"));
+    if (unit.isEmpty())
+        unit = QStringLiteral("s");
+    return unit == QLatin1String("ms")   ? 1e-3
+           : unit == QLatin1String("us") ? 1e-6
+           : unit == QLatin1String("ns") ? 1e-9
+                                         : 1.0;
+}
+
+// A step between two rows' times, the line of the later row and its time as written.
+struct Step {
+    double step = 0;
+    std::int64_t line = 0;
+    QString time;
+};
 
 class CsvReader final : public ImportReader {
 public:
     explicit CsvReader(QIODevice& in) : in_(in) {}
 
     bool open(QString& error) override {
-        start_ = in_.pos();
-        std::vector<double> row;
-        int status = nextRow(row, error);
+        char bom[3];
+        if (in_.peek(bom, 3) == 3 && std::memcmp(bom, "\xEF\xBB\xBF", 3) == 0)
+            in_.skip(3); // a spreadsheet's UTF-8 mark, no part of the first row
+        int status = nextLine(error);
+        if (status <= 0)
+            return status < 0 ? false : fail(error, QStringLiteral("no rows of values"));
+        separator_ = separatorOf(buffer_, lineEnd_);
+        split();
+        bool header = false;
+        double v = 0;
+        for (const Span& f : fields_)
+            header = header || !parseNumber(f, separator_ != Separator::Comma, v);
+        if (header ? !columnsFromHeader(error) : !columnsByPosition(error))
+            return false;
+        firstData_ = header ? in_.pos() : linePos_;
+        firstLine_ = header ? line_ + 1 : line_;
+        // A pass over the times: every step is held to the mean of them all, so the shortest and the
+        // longest step decide; the one further from the mean is named.
+        if (header)
+            status = nextLine(error);
+        double first = 0, last = 0;
+        std::int64_t rows = 0, firstRowLine = 0;
+        Step shortest, longest;
+        for (; status > 0; status = nextLine(error)) {
+            double t = 0;
+            if (!splitRow(error) || !number(timeColumn_, t, error))
+                return false;
+            if (rows++ == 0) {
+                first = t;
+                firstRowLine = line_;
+            } else {
+                const double step = t - last;
+                if (shortest.line == 0 || step < shortest.step)
+                    shortest = {step, line_, fieldText(fields_[static_cast<std::size_t>(timeColumn_)])};
+                if (longest.line == 0 || step > longest.step)
+                    longest = {step, line_, fieldText(fields_[static_cast<std::size_t>(timeColumn_)])};
+            }
+            last = t;
+        }
         if (status < 0)
             return false;
-        if (status == 0 && line_ == 1) { // a header row
-            status = nextRow(row, error);
-            if (status < 0)
-                return false;
-        }
-        if (status == 0)
-            return fail(error, QStringLiteral("line %1: not a number").arg(line_));
-        if (status > 0 && row.empty())
+        if (rows == 0)
             return fail(error, QStringLiteral("no rows of values"));
-        if (row.size() < 2 || row.size() > 1 + kChannels)
-            return fail(error, QStringLiteral("line %1: %2 columns; a time and 1 to %3 values expected")
-                                   .arg(line_)
-                                   .arg(row.size())
-                                   .arg(kChannels));
-        const double t0 = row[0];
-        firstData_ = lastPos_;
-        firstLine_ = line_;
-        columns_ = row.size();
-        status = nextRow(row, error);
-        if (status <= 0)
-            return status < 0 ? false : fail(error, QStringLiteral("line %1: not a number").arg(line_));
-        if (row.empty())
+        if (rows == 1)
             return fail(error, QStringLiteral("one row: no sample rate"));
-        step_ = row[0] - t0;
+        step_ = (last - first) / static_cast<double>(rows - 1);
         if (!(step_ > 0))
-            return fail(error, QStringLiteral("line %1: time does not grow (sample rate 0 Hz)").arg(line_));
-        info_.channels = static_cast<int>(columns_ - 1);
-        info_.sampleRateHz = 1.0 / step_;
+            return fail(error,
+                        QStringLiteral("the time does not grow from line %1 to line %2 (sample rate 0 Hz)")
+                            .arg(firstRowLine)
+                            .arg(line_));
+        const double shortBy = step_ - shortest.step, longBy = longest.step - step_;
+        const Step& worst =
+            shortBy > longBy || (shortBy == longBy && shortest.line < longest.line) ? shortest : longest;
+        if (!withinRateTolerance(worst.step, step_))
+            return fail(error, QStringLiteral("line %1: time %2 %3 breaks the even spacing: %4 %3 after the "
+                                              "row before, the mean step is %5 %3 (%6 % allowed)")
+                                   .arg(worst.line)
+                                   .arg(worst.time, unit_, number(worst.step), number(step_),
+                                        number(kRateTolerance * 100)));
+        info_.sampleRateHz = 1.0 / (step_ * unitSeconds_);
+        if (!std::isfinite(info_.sampleRateHz))
+            return fail(error,
+                        QStringLiteral("a time step of %1 %2 is out of range").arg(number(step_), unit_));
+        info_.channels = static_cast<int>(valueColumns_.size());
         info_.format = QStringLiteral("CSV");
         return rewind(error);
     }
@@ -124,39 +195,21 @@ public:
         if (!in_.seek(firstData_))
             return fail(error, in_.errorString());
         line_ = firstLine_ - 1;
-        havePrevious_ = false;
         return true;
     }
 
     std::int64_t read(const std::array<double*, kChannels>& values, std::int64_t maxFrames,
                       QString& error) override {
-        std::vector<double> row;
         std::int64_t n = 0;
-        while (n < maxFrames) {
-            const int status = nextRow(row, error);
-            if (status < 0)
+        for (; n < maxFrames; ++n) {
+            const int status = nextLine(error);
+            if (status <= 0)
+                return status < 0 ? -1 : n;
+            if (!splitRow(error))
                 return -1;
-            if (status == 0)
-                return fail(error, QStringLiteral("line %1: not a number").arg(line_)), -1;
-            if (row.empty())
-                break;
-            if (row.size() != columns_)
-                return fail(error, QStringLiteral("line %1: %2 columns, expected %3")
-                                       .arg(line_)
-                                       .arg(row.size())
-                                       .arg(columns_)),
-                       -1;
-            if (havePrevious_ && std::abs(row[0] - previous_ - step_) > step_ / 2)
-                return fail(error, QStringLiteral("line %1: time %2 s breaks the even spacing of %3 s")
-                                       .arg(line_)
-                                       .arg(QString::number(row[0], 'g', QLocale::FloatingPointShortest),
-                                            QString::number(step_, 'g', QLocale::FloatingPointShortest))),
-                       -1;
-            previous_ = row[0];
-            havePrevious_ = true;
-            for (std::size_t c = 1; c < columns_; ++c)
-                values[c - 1][n] = row[c];
-            ++n;
+            for (std::size_t k = 0; k < valueColumns_.size(); ++k)
+                if (!number(valueColumns_[k], values[k][n], error))
+                    return -1;
         }
         return n;
     }
@@ -166,48 +219,139 @@ private:
         error = text;
         return false;
     }
+    static QString number(double v) { return QString::number(v, 'g', 7); }
 
-    // The next non-empty row's numbers: 1 with row filled (empty at the end), 0 when a field is not a
-    // finite number (a header row), -1 with error on a read error or an over-long line.
-    int nextRow(std::vector<double>& row, QString& error) {
-        row.clear();
+    QString columnsExpected() const {
+        return QStringLiteral("a time and 1 to %1 values expected, separated by \",\", \";\", tabs or spaces")
+            .arg(kChannels);
+    }
+
+    // A header row names the time column (with its unit) and the value columns; a column without a
+    // name (the index pandas writes first, or what a trailing separator leaves) is no channel.
+    bool columnsFromHeader(QString& error) {
+        if (fields_.size() < 2)
+            return fail(error, QStringLiteral("line %1: one column; %2").arg(line_).arg(columnsExpected()));
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            QString unit;
+            if (const auto seconds = timeUnitOf(fields_[i], unit)) {
+                if (timeColumn_ >= 0)
+                    return fail(error, QStringLiteral("line %1: two time columns").arg(line_));
+                timeColumn_ = static_cast<int>(i);
+                unitSeconds_ = *seconds;
+                unit_ = unit;
+            } else if (!fields_[i].empty()) {
+                valueColumns_.push_back(static_cast<int>(i));
+            }
+        }
+        if (timeColumn_ < 0)
+            return fail(error, QStringLiteral("line %1: the header names no time column (time_s, time_ms, "
+                                              "time_us or time_ns expected)")
+                                   .arg(line_));
+        if (valueColumns_.empty() || valueColumns_.size() > static_cast<std::size_t>(kChannels))
+            return fail(error, QStringLiteral("line %1: %2 value columns named; 1 to %3 expected")
+                                   .arg(line_)
+                                   .arg(valueColumns_.size())
+                                   .arg(kChannels));
+        fieldCount_ = fields_.size();
+        return true;
+    }
+
+    // Without a header the first column is the time in seconds, the others the values.
+    bool columnsByPosition(QString& error) {
+        if (fields_.size() < 2 || fields_.size() > 1 + static_cast<std::size_t>(kChannels))
+            return fail(error, QStringLiteral("line %1: %2 columns; %3")
+                                   .arg(line_)
+                                   .arg(fields_.size())
+                                   .arg(columnsExpected()));
+        timeColumn_ = 0;
+        for (std::size_t i = 1; i < fields_.size(); ++i)
+            valueColumns_.push_back(static_cast<int>(i));
+        fieldCount_ = fields_.size();
+        return true;
+    }
+
+    bool number(int column, double& value, QString& error) const {
+        const Span f = fields_[static_cast<std::size_t>(column)];
+        if (parseNumber(f, separator_ != Separator::Comma, value))
+            return true;
+        return fail(error, QStringLiteral("line %1: not a number: \"%2\" (fields separated by %3 expected)")
+                               .arg(line_)
+                               .arg(fieldText(f), separatorText(separator_)));
+    }
+
+    bool splitRow(QString& error) {
+        split();
+        if (fields_.size() == fieldCount_)
+            return true;
+        return fail(error, QStringLiteral("line %1: %2 columns, expected %3 (separated by %4)")
+                               .arg(line_)
+                               .arg(fields_.size())
+                               .arg(fieldCount_)
+                               .arg(separatorText(separator_)));
+    }
+
+    // The fields of the current line; an empty last one (a separator ending the line) is dropped.
+    void split() {
+        fields_.clear();
+        const char* p = buffer_;
+        if (separator_ == Separator::Spaces) {
+            for (;;) {
+                while (p < lineEnd_ && (*p == ' ' || *p == '\t'))
+                    ++p;
+                if (p == lineEnd_)
+                    return;
+                const char* end = std::find_if(p, lineEnd_, [](char ch) { return ch == ' ' || ch == '\t'; });
+                fields_.push_back(trimmed(p, end));
+                p = end;
+            }
+        }
+        const char sep = separator_ == Separator::Tab ? '\t' : separator_ == Separator::Semicolon ? ';' : ',';
         for (;;) {
-            lastPos_ = in_.pos();
+            const char* end = std::find(p, lineEnd_, sep);
+            fields_.push_back(trimmed(p, end));
+            if (end == lineEnd_)
+                break;
+            p = end + 1;
+        }
+        if (fields_.size() > 1 && fields_.back().empty())
+            fields_.pop_back();
+    }
+
+    // The next line with anything on it: 1 (buffer_ up to lineEnd_ holds it), 0 at the end, -1 with
+    // error for an over-long line.
+    int nextLine(QString& error) {
+        for (;;) {
+            linePos_ = in_.pos();
             const qint64 n = in_.readLine(buffer_, sizeof(buffer_));
             if (n < 0)
-                return 1; // the end
+                return 0;
             ++line_;
             if (n == sizeof(buffer_) - 1 && buffer_[n - 1] != '\n')
                 return fail(error,
                             QStringLiteral("line %1: longer than %2 bytes").arg(line_).arg(kMaxLineBytes)),
                        -1;
-            const char* end = buffer_ + n;
-            while (end > buffer_ && (end[-1] == '\n' || end[-1] == '\r' || end[-1] == ' '))
-                --end;
-            if (end == buffer_)
-                continue;
-            for (const char* p = buffer_;;) {
-                const char* comma = std::find(p, end, ',');
-                double v = 0;
-                if (!parseNumber(p, comma, v) || !std::isfinite(v)) {
-                    row.clear();
-                    return 0;
-                }
-                row.push_back(v);
-                if (comma == end)
-                    return 1;
-                p = comma + 1;
-            }
+            lineEnd_ = buffer_ + n;
+            while (lineEnd_ > buffer_ &&
+                   (lineEnd_[-1] == '\n' || lineEnd_[-1] == '\r' || lineEnd_[-1] == ' '))
+                --lineEnd_;
+            if (lineEnd_ != buffer_)
+                return 1;
         }
     }
 
     QIODevice& in_;
     char buffer_[kMaxLineBytes + 1];
-    qint64 start_ = 0, firstData_ = 0, lastPos_ = 0;
+    const char* lineEnd_ = buffer_;
+    std::vector<Span> fields_;
+    Separator separator_ = Separator::Comma;
+    int timeColumn_ = -1;
+    std::vector<int> valueColumns_;
+    std::size_t fieldCount_ = 0;
+    double unitSeconds_ = 1;
+    QString unit_ = QStringLiteral("s");
+    qint64 firstData_ = 0, linePos_ = 0;
     std::int64_t line_ = 0, firstLine_ = 1;
-    std::size_t columns_ = 0;
-    double step_ = 0, previous_ = 0;
-    bool havePrevious_ = false;
+    double step_ = 0; // the mean step, in the time column's unit
 };
 
 } // namespace
@@ -232,7 +376,8 @@ struct CsvBlock {
 };
 
 // The rows of one half of a block as text.
-void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::vector<FieldTable>& fields) {
+void formatRows(CsvBlock& block, int half, const SampleTimeText& time,
+                const std::vector<FieldTable>& fields) {
     const auto [from, to] = HalfWorkers::halfOf(block.count, half);
     const auto h = static_cast<std::size_t>(half);
     // Room for the longest rows, and for the whole-field copies below to overrun the last one's end.
@@ -245,7 +390,7 @@ void formatRows(CsvBlock& block, int half, const TimeFormat& time, const std::ve
     char* const text = block.text[h].get();
     char* p = text;
     for (std::int64_t i = from; i < to; ++i) {
-        p = putTime(p, time, block.samples.from() + block.first + i);
+        p = time.put(p, block.samples.from() + block.first + i);
         for (std::size_t k = 0; k < fields.size(); ++k) {
             const Field& f = fields[k][block.samples.row(k)[i]];
             std::memcpy(p, f.text, sizeof(f.text)); // a fixed size copies faster; the tail is overwritten
@@ -289,7 +434,7 @@ InterchangeResult exportCsv(const InterchangeRequest& request, QIODevice& out, c
         return failed();
     if (span.count() == 0)
         return result;
-    const TimeFormat time = timeFormat(sampleRateHz(request.source.samplingPeriodMs));
+    const SampleTimeText time(sampleRateHz(request.source.samplingPeriodMs));
     CsvBlock* formatting = nullptr;
     HalfWorkers formatter([&](int half) { formatRows(*formatting, half, time, fields); });
     const auto readAndStart = [&](CsvBlock& block, std::int64_t first) {

@@ -9,15 +9,24 @@
 #include <QString>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace varnilog {
 
+// How far a rate may stray from the one it is taken for: a file's sample rate from a time base's, a
+// CSV row's time step from the mean step of its rows.
+inline constexpr double kRateTolerance = 0.001;
+inline bool withinRateTolerance(double value, double nominal) {
+    return std::abs(value - nominal) <= kRateTolerance * nominal;
+}
+
 struct ImportFormatInfo {
-    QString format;            // "WAV 8 bit", "WAV 16 bit", "sigrok", "CSV"...: for the description
-    int channels = 0;          // 1..4
-    double sampleRateHz = 0.0; // samples per second of each channel
-    bool codes = false;        // the values are the board's codes (8-bit WAV), kept unchanged
+    QString format;                // "WAV 8 bit", "WAV 16 bit", "sigrok", "CSV"...: for the description
+    int channels = 0;              // 1..4
+    double sampleRateHz = 0.0;     // samples per second of each channel
+    bool codes = false;            // the values are the board's codes (8-bit WAV), kept unchanged
+    bool codesFromComment = false; // codes taken back from a wider WAV by our own comment in it
     std::array<std::uint8_t, kChannels> sensitivity{}; // indices a file of ours names; 0 = unknown
 };
 

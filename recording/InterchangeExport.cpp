@@ -3,9 +3,11 @@
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
+#include <QFileDevice>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace varnilog {
@@ -49,8 +51,11 @@ bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error)
             while (got < n) {
                 const qint64 r = file->read(row + got, n - got);
                 if (r < 0) {
-                    error =
-                        QStringLiteral("%1: %2").arg(QChar(channelName[channels_[k]]), file->errorString());
+                    // The recording's file that failed, not only its channel: the caller names the output.
+                    const auto* named = qobject_cast<const QFileDevice*>(file);
+                    error = QStringLiteral("%1: %2").arg(
+                        named != nullptr ? named->fileName() : QString(QChar(channelName[channels_[k]])),
+                        file->errorString());
                     return false;
                 }
                 if (r == 0)
@@ -61,6 +66,29 @@ bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error)
         std::memset(row + got, kZeroLine, static_cast<std::size_t>(n - got));
     }
     return true;
+}
+
+std::int64_t sampleRateHz(float samplingPeriodMs) {
+    return samplingPeriodMs > 0 ? std::llround(1000.0 / static_cast<double>(samplingPeriodMs)) : 0;
+}
+
+SampleTimeText::SampleTimeText(std::int64_t rate) : rate_(std::max<std::int64_t>(rate, 1)) {
+    std::int64_t power = 1;
+    for (int e = 0; e <= 12; ++e, power *= 10)
+        if (power % rate_ == 0) {
+            step_ = power / rate_;
+            scale_ = static_cast<std::uint64_t>(power);
+            decimals_ = e;
+            break;
+        }
+}
+
+QByteArray SampleTimeText::fixed(std::int64_t n, int minDecimals) const {
+    char text[64];
+    if (step_ != 0)
+        return QByteArray(text, putFraction(text, n, std::max(minDecimals, 1)) - text);
+    return QByteArray::number(static_cast<double>(n) / static_cast<double>(rate_), 'f',
+                              std::max(minDecimals, 9));
 }
 
 std::array<double, 256> exportVoltsTable(std::uint8_t sensitivityIndex) {

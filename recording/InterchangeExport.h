@@ -10,8 +10,13 @@
 #include <QIODevice>
 #include <QString>
 
+#include <QByteArray>
+
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace varnilog {
@@ -67,6 +72,60 @@ private:
 
 // The export's volts of every code at a sensitivity index, as the text export computes them.
 std::array<double, 256> exportVoltsTable(std::uint8_t sensitivityIndex);
+
+// The sample rate of a period in ms: 1000 / period, rounded to a whole number of hertz.
+std::int64_t sampleRateHz(float samplingPeriodMs);
+
+// The time of sample n at a rate as decimal seconds: exactly n x step x 10^-decimals when the rate
+// divides a power of ten (every time base's does), otherwise the shortest text of the double n / rate.
+// What the CSV's time column and the Audacity label track write.
+class SampleTimeText {
+public:
+    explicit SampleTimeText(std::int64_t rate);
+    // Writes the time of sample n >= 0 at p (room for 32 bytes), trailing zeros of the fraction left
+    // out ("0.05"); returns the end.
+    char* put(char* p, std::int64_t n) const {
+        if (step_ == 0)
+            return std::to_chars(p, p + 32, static_cast<double>(n) / static_cast<double>(rate_)).ptr;
+        return putFraction(p, n, 0);
+    }
+    // The time with at least minDecimals decimals, trailing zeros kept ("0.002000").
+    QByteArray fixed(std::int64_t n, int minDecimals) const;
+
+private:
+    // The fraction in the rate's decimals, then zeros up to minDecimals; with minDecimals 0 the
+    // trailing zeros of the fraction are left out (and the point with them when it is 0).
+    char* putFraction(char* p, std::int64_t n, int minDecimals) const {
+        const std::uint64_t k = static_cast<std::uint64_t>(n) * static_cast<std::uint64_t>(step_);
+        p = std::to_chars(p, p + 24, k / scale_).ptr;
+        std::uint64_t fraction = k % scale_;
+        int width = decimals_;
+        const int pad = std::max(minDecimals - decimals_, 0);
+        if (minDecimals == 0) {
+            if (fraction == 0)
+                return p;
+            for (; fraction % 10 == 0; fraction /= 10)
+                --width;
+        }
+        if (width + pad == 0)
+            return p;
+        *p++ = '.';
+        if (width > 0) {
+            char digits[24];
+            const auto length =
+                static_cast<int>(std::to_chars(digits, digits + sizeof(digits), fraction).ptr - digits);
+            std::memset(p, '0', static_cast<std::size_t>(width - length)); // "0.05" and the like
+            std::memcpy(p + width - length, digits, static_cast<std::size_t>(length));
+        }
+        std::memset(p + width, '0', static_cast<std::size_t>(pad));
+        return p + width + pad;
+    }
+
+    std::int64_t rate_ = 1;
+    std::int64_t step_ = 0;   // 0: no exact decimal form
+    std::uint64_t scale_ = 1; // 10^decimals
+    int decimals_ = 0;
+};
 
 // Writes all of data to out; false with error set to the device's reason when it took less.
 bool writeWhole(QIODevice& out, const char* data, qint64 size, QString& error);

@@ -2,6 +2,8 @@
 // session, member by member, through libzip.
 #include "recording/SigrokSession.h"
 
+#include <QList>
+
 #include <zip.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace varnilog {
@@ -74,24 +77,52 @@ zip_int64_t sourceCallback(void* user, void* data, zip_uint64_t len, zip_source_
     }
 }
 
-// Hertz of "1 MHz", "500 kHz", "20 Hz", "1000" (sigrok writes the unit); 0 when it is none of them.
-double parseRate(QByteArray text) {
+// Past the rates a session can name: sigrok keeps them as 64-bit whole hertz.
+constexpr double kRateLimitHz = 18446744073709551616.0; // 2^64
+
+// Hertz of "1 MHz", "500 kHz", "20 Hz", "1000" (sigrok writes the unit); nothing when it is no rate.
+std::optional<double> parseRate(QByteArray text) {
     text = text.trimmed();
-    double scale = 1;
     if (text.endsWith("Hz"))
         text.chop(2);
     text = text.trimmed();
+    double scale = 1;
     if (text.endsWith('k') || text.endsWith('K'))
         scale = 1e3;
     else if (text.endsWith('M'))
         scale = 1e6;
     else if (text.endsWith('G'))
         scale = 1e9;
+    else if (text.endsWith('T'))
+        scale = 1e12;
     if (scale != 1)
         text.chop(1);
     bool ok = false;
     const double v = text.trimmed().toDouble(&ok);
-    return ok && std::isfinite(v) && v > 0 ? v * scale : 0;
+    if (!ok)
+        return std::nullopt;
+    return v * scale;
+}
+
+// The channel and chunk numbers of an analog member's name, "analog-1-K-N" exactly (no leading zeros).
+bool analogMember(QByteArrayView name, int& channel, std::int64_t& chunk) {
+    if (!name.startsWith("analog-1-"))
+        return false;
+    const QList<QByteArray> parts = name.sliced(9).toByteArray().split('-');
+    if (parts.size() != 2)
+        return false;
+    const auto whole = [](const QByteArray& digits, std::int64_t& value) {
+        bool ok = digits.size() <= 9 && !digits.startsWith('0');
+        for (char ch : digits)
+            ok = ok && ch >= '0' && ch <= '9';
+        value = ok ? digits.toLongLong(&ok) : 0;
+        return ok && value > 0;
+    };
+    std::int64_t k = 0;
+    if (!whole(parts[0], k) || !whole(parts[1], chunk))
+        return false;
+    channel = static_cast<int>(k);
+    return true;
 }
 
 class SigrokReader final : public ImportReader {
@@ -112,7 +143,12 @@ public:
         if (za_ == nullptr) {
             if (src != nullptr)
                 zip_source_free(src);
-            error = QStringLiteral("not a sigrok session (%1)").arg(zipReason(&zerror));
+            error =
+                QStringLiteral("not a sigrok session (%1)")
+                    .arg(source_.in.isSequential() ? QStringLiteral("a pipe or device: a ZIP archive is read "
+                                                                    "from a file")
+                         : zip_error_code_zip(&zerror) == ZIP_ER_OK ? QStringLiteral("not a ZIP archive")
+                                                                    : zipReason(&zerror));
             zip_error_fini(&zerror);
             return false;
         }
@@ -125,16 +161,28 @@ public:
                                    .arg(QString::fromLatin1(version.trimmed().left(16).toPercentEncoding())));
         if (!readMetadata(metadata, error))
             return false;
+        // Every analog member by its channel and chunk number, whatever the order in the archive: a
+        // chunk missing in between would otherwise drop the ones after it.
+        std::map<int, std::map<std::int64_t, zip_uint64_t>> members;
+        const zip_int64_t entries = zip_get_num_entries(za_, 0);
+        for (zip_int64_t i = 0; i < entries; ++i) {
+            const char* name = zip_get_name(za_, static_cast<zip_uint64_t>(i), 0);
+            int channel = 0;
+            std::int64_t chunk = 0;
+            if (name != nullptr && analogMember(name, channel, chunk))
+                members[channel][chunk] = static_cast<zip_uint64_t>(i);
+        }
         for (std::size_t k = 0; k < indices_.size(); ++k) {
             std::uint64_t bytes = 0;
             std::vector<zip_int64_t> chunks;
-            for (int chunk = 1;; ++chunk) {
-                const zip_int64_t index = zip_name_locate(za_, memberName(k, chunk).constData(), 0);
-                if (index < 0)
-                    break;
+            for (const auto& [chunk, index] : members[indices_[k]]) {
+                const auto expected = static_cast<std::int64_t>(chunks.size()) + 1;
+                if (chunk != expected)
+                    return fail(error, QStringLiteral("member %1 is missing (%2 follows)")
+                                           .arg(QString::fromLatin1(memberName(k, expected)),
+                                                QString::fromLatin1(memberName(k, chunk))));
                 zip_stat_t st;
-                if (zip_stat_index(za_, static_cast<zip_uint64_t>(index), 0, &st) != 0 ||
-                    !(st.valid & ZIP_STAT_SIZE))
+                if (zip_stat_index(za_, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
                     return fail(error, QStringLiteral("%1: %2").arg(QString::fromLatin1(memberName(k, chunk)),
                                                                     zipReason(zip_get_error(za_))));
                 if (st.size % 4 != 0)
@@ -142,7 +190,7 @@ public:
                                            .arg(QString::fromLatin1(memberName(k, chunk)))
                                            .arg(st.size));
                 bytes += st.size;
-                chunks.push_back(index);
+                chunks.push_back(static_cast<zip_int64_t>(index));
             }
             if (chunks.empty())
                 return fail(
@@ -189,7 +237,7 @@ private:
         return false;
     }
 
-    QByteArray memberName(std::size_t k, int chunk) const {
+    QByteArray memberName(std::size_t k, std::int64_t chunk) const {
         return "analog-1-" + QByteArray::number(indices_[k]) + '-' + QByteArray::number(chunk);
     }
 
@@ -227,6 +275,7 @@ private:
     bool readMetadata(const QByteArray& text, QString& error) {
         bool inDevice = false;
         std::map<int, QByteArray> analog;
+        std::optional<QByteArray> rate;
         for (const QByteArray& raw : text.split('\n')) {
             const QByteArray line = raw.trimmed();
             if (line.startsWith('[')) {
@@ -238,7 +287,7 @@ private:
                 continue;
             const QByteArray key = line.left(eq).trimmed(), value = line.mid(eq + 1).trimmed();
             if (key == "samplerate")
-                info_.sampleRateHz = parseRate(value);
+                rate = value;
             else if (key.startsWith("analog")) {
                 bool ok = false;
                 const int index = key.mid(6).toInt(&ok);
@@ -246,8 +295,17 @@ private:
                     analog[index] = value;
             }
         }
-        if (!(info_.sampleRateHz > 0))
-            return fail(error, QStringLiteral("metadata without a sample rate (or 0 Hz)"));
+        if (!rate)
+            return fail(error, QStringLiteral("metadata without a sample rate"));
+        const QString rateText = QString::fromLatin1(rate->left(40).toPercentEncoding(" "));
+        const std::optional<double> hertz = parseRate(*rate);
+        if (!hertz)
+            return fail(error, QStringLiteral("metadata: samplerate \"%1\" is not a rate").arg(rateText));
+        if (!(*hertz > 0 && *hertz < kRateLimitHz))
+            return fail(error, QStringLiteral("metadata: samplerate \"%1\" is out of range (above 0 Hz and "
+                                              "below 2^64 Hz, as sigrok keeps rates)")
+                                   .arg(rateText));
+        info_.sampleRateHz = *hertz;
         if (analog.empty())
             return fail(error, QStringLiteral("no analog channels"));
         if (analog.size() > static_cast<std::size_t>(kChannels))

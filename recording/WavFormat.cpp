@@ -156,7 +156,12 @@ public:
                     return fail(error, QStringLiteral("data before the format chunk"));
                 if (rf64 && size == kUnknownSize)
                     size = ds64Data;
-                return startData(size, error);
+                if (!startData(size, error))
+                    return false;
+                if (!haveComment_)
+                    readChunksAfterData(size);
+                takeCodesFromComment();
+                return true;
             }
             if (id == "fmt " || id == "LIST" || id == "ds64") {
                 if (size > kMetaChunkLimit)
@@ -215,9 +220,15 @@ public:
                 } else if (isFloat_) {
                     const std::uint64_t bits = get64(p);
                     std::memcpy(&v, &bits, 8);
+                } else if (width == 3) {
+                    const std::uint32_t bits =
+                        get16(p) | static_cast<std::uint32_t>(static_cast<std::uint8_t>(p[2])) << 16;
+                    v = static_cast<std::int32_t>(bits << 8) / 2147483648.0; // sign-extended, full scale 1
                 } else {
                     v = static_cast<std::int32_t>(get32(p)) / 2147483648.0;
                 }
+                if (codesFromWider_)
+                    v = v * 128.0 + 128.0; // back to the 8-bit code an editor widened
                 if (!std::isfinite(v))
                     return fail(error, QStringLiteral("sample %1 of channel %2 is not a number")
                                            .arg(done_ + i)
@@ -267,7 +278,7 @@ private:
                 QStringLiteral("%1 channels: at most %2 can be imported").arg(channels).arg(kChannels));
         if (rate == 0)
             return fail(error, QStringLiteral("sample rate of 0 Hz"));
-        const bool known = (tag == kFormatPcm && (bits == 8 || bits == 16 || bits == 32)) ||
+        const bool known = (tag == kFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) ||
                            (isFloat_ && (bits == 32 || bits == 64));
         if (!known)
             return fail(error,
@@ -286,7 +297,8 @@ private:
         return true;
     }
 
-    // Our own comment names the V/div of each channel written: "A: 1 V/div, B: 0.01 V/div; ...".
+    // Our own comment names the V/div of each channel written: "A: 1 V/div, B: 0.01 V/div; ...; codes:
+    // 125 = 0 V, ...".
     void readInfo(const QByteArray& list) {
         const qsizetype at = list.indexOf("ICMT");
         if (at < 0 || at + 8 > list.size())
@@ -294,12 +306,51 @@ private:
         const QString comment = QString::fromUtf8(list.mid(at + 8, get32(list.constData() + at + 4)));
         static const QRegularExpression entry(QStringLiteral("\\b[ABCD]: ([0-9.]+) V/div"));
         auto it = entry.globalMatch(comment);
-        for (int c = 0; it.hasNext() && c < kChannels; ++c) {
+        commentChannels_ = 0;
+        for (int c = 0; it.hasNext() && c < kChannels; ++c, ++commentChannels_) {
             const double vdiv = it.next().captured(1).toDouble();
             for (int s = 1; s <= kSensitivityCount; ++s)
                 if (std::abs(sensitivityTable[s] - vdiv) < 1e-9)
                     info_.sensitivity[c] = static_cast<std::uint8_t>(s);
         }
+        haveComment_ = comment.contains(QLatin1String("codes: 125 = 0 V"));
+    }
+
+    // An editor that keeps the comment may put it behind the samples: read what follows them and come
+    // back (a file that cannot seek keeps what came before).
+    void readChunksAfterData(std::uint64_t size) {
+        if (in_.isSequential())
+            return;
+        const std::uint64_t left = static_cast<std::uint64_t>(in_.size() - dataStart_);
+        if (size + size % 2 >= left || !in_.seek(dataStart_ + static_cast<qint64>(size + size % 2)))
+            return;
+        char chunk[8];
+        while (readExactly(in_, chunk, 8)) {
+            const std::uint64_t chunkSize = get32(chunk + 4);
+            if (std::memcmp(chunk, "LIST", 4) == 0 && chunkSize <= kMetaChunkLimit) {
+                QByteArray body(static_cast<qsizetype>(chunkSize), '\0');
+                if (!readExactly(in_, body.data(), body.size()))
+                    break;
+                if (body.startsWith("INFO"))
+                    readInfo(body);
+                if (chunkSize % 2 != 0 && !skip(1))
+                    break;
+            } else if (!skip(chunkSize + chunkSize % 2)) {
+                break;
+            }
+        }
+        in_.seek(dataStart_);
+    }
+
+    // A WAV of ours saved again at 16, 24 or 32 bits or as float by an audio editor holds our codes
+    // widened (code - 128) / 128 of full scale; with our comment naming every channel they are taken
+    // back as codes at the comment's V/div.
+    void takeCodesFromComment() {
+        if (info_.codes || !haveComment_ || commentChannels_ != info_.channels)
+            return;
+        codesFromWider_ = true;
+        info_.codes = true;
+        info_.codesFromComment = true;
     }
 
     bool startData(std::uint64_t size, QString& error) {
@@ -319,14 +370,13 @@ private:
     std::int64_t done_ = 0;
     int frameBytes_ = 1;
     bool isFloat_ = false;
+    bool haveComment_ = false;    // our own ICMT comment was read
+    int commentChannels_ = 0;     // channels it names
+    bool codesFromWider_ = false; // the samples are our codes widened to more bits
     std::vector<char> raw_;
 };
 
 } // namespace
-
-std::int64_t sampleRateHz(float samplingPeriodMs) {
-    return samplingPeriodMs > 0 ? std::llround(1000.0 / static_cast<double>(samplingPeriodMs)) : 0;
-}
 
 InterchangeResult exportWav(const InterchangeRequest& request, QIODevice& out, const WorkProgress& progress,
                             std::uint64_t riffSizeLimit) {

@@ -1011,6 +1011,10 @@
         <source> Obcięte próbki: %1.</source>
         <translation> Clipped samples: %1.</translation>
     </message>
+    <message>
+        <source> Plik zapisany ponownie z naszym komentarzem ICMT: próbki wzięte jako kody, czułości z komentarza.</source>
+        <translation> File saved again with our ICMT comment: samples taken as codes, sensitivities from the comment.</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::RecordingLoader</name>

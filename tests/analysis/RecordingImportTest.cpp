@@ -1,75 +1,28 @@
 #include "analysis/RecordingImport.h"
 
 #include "recording/RecordingHeader.h"
+#include "support/InterchangeFiles.h"
 #include "support/TestFiles.h"
 
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <zip.h>
-
-#include <cstring>
 #include <vector>
 
 using namespace varnilog;
 
 namespace {
 
-void put(QByteArray& b, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        b.append(static_cast<char>(v >> (8 * i) & 0xFF));
-}
-
-// A plain WAV of the frames given (16-bit PCM or 32-bit float) at rate hertz.
-QByteArray wavOf(int channels, int bits, std::uint32_t rate, const QByteArray& frames) {
-    QByteArray b("RIFF");
-    put(b, static_cast<std::uint32_t>(36 + frames.size()), 4);
-    b.append("WAVEfmt ");
-    put(b, 16, 4);
-    put(b, bits == 32 ? 3 : 1, 2);
-    put(b, static_cast<std::uint32_t>(channels), 2);
-    put(b, rate, 4);
-    put(b, rate * static_cast<std::uint32_t>(channels * bits / 8), 4);
-    put(b, static_cast<std::uint32_t>(channels * bits / 8), 2);
-    put(b, static_cast<std::uint32_t>(bits), 2);
-    b.append("data");
-    put(b, static_cast<std::uint32_t>(frames.size()), 4);
-    return b + frames;
-}
-
-QByteArray int16s(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        put(b, static_cast<std::uint16_t>(static_cast<std::int16_t>(v)), 2);
-    return b;
-}
-
-QByteArray floats(std::initializer_list<float> values) {
-    QByteArray b;
-    for (float v : values) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        put(b, bits, 4);
-    }
-    return b;
-}
-
 QByteArray sessionOf(const QString& path, int channels, const QByteArray& samples) {
-    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
     QByteArray meta = "[device 1]\nsamplerate=2 kHz\n";
-    for (int k = 1; k <= channels; ++k)
+    std::vector<std::pair<QByteArray, QByteArray>> members{{"version", "2"}};
+    for (int k = 1; k <= channels; ++k) {
         meta += "analog" + QByteArray::number(k) + "=X\n";
-    const QByteArray version = "2";
-    zip_file_add(za, "version", zip_source_buffer(za, version.constData(), 1, 0), 0);
-    zip_file_add(za, "metadata",
-                 zip_source_buffer(za, meta.constData(), static_cast<zip_uint64_t>(meta.size()), 0), 0);
-    for (int k = 1; k <= channels; ++k)
-        zip_file_add(za, ("analog-1-" + QByteArray::number(k) + "-1").constData(),
-                     zip_source_buffer(za, samples.constData(), static_cast<zip_uint64_t>(samples.size()), 0),
-                     0);
-    zip_close(za);
-    return test::readFile(path);
+        members.emplace_back("analog-1-" + QByteArray::number(k) + "-1", samples);
+    }
+    members.emplace_back("metadata", meta);
+    return test::zipArchive(path, members);
 }
 
 } // namespace
@@ -91,10 +44,10 @@ TEST(RecordingImportTest, VoltsBecomeCodesAtTheChosenSensitivity) {
     };
     // 0, 0.5 and -1 V: at 0.2 V/div (index 6) codes 125, 187.5 -> 188 (halves away from zero), 0; the
     // CSV's 1, 2, -0.5 V at 1 V/div: 150, 175, 112.5 -> 113.
-    const QByteArray sr = sessionOf(dir.filePath("s.sr"), 3, floats({0.0f, 0.5f, -1.0f}));
+    const QByteArray sr = sessionOf(dir.filePath("s.sr"), 3, test::float32Samples({0.0f, 0.5f, -1.0f}));
     const std::vector<Case> cases{
         {"16-bit WAV, auto",
-         wavOf(1, 16, 1000, int16s({0, 16384, -32768})),
+         test::wavFile(1, 16, 1000, test::signedSamples({0, 16384, -32768})),
          ImportFormat::Wav,
          {},
          QByteArray("\x7d\xbc\x00", 3),
@@ -103,7 +56,7 @@ TEST(RecordingImportTest, VoltsBecomeCodesAtTheChosenSensitivity) {
          1,
          10},
         {"16-bit WAV at 0.1 V/div clips",
-         wavOf(1, 16, 1000, int16s({0, 16384, -32768})),
+         test::wavFile(1, 16, 1000, test::signedSamples({0, 16384, -32768})),
          ImportFormat::Wav,
          {7, 0, 0, 0},
          QByteArray("\x7d\xfa\x00", 3),
@@ -112,7 +65,8 @@ TEST(RecordingImportTest, VoltsBecomeCodesAtTheChosenSensitivity) {
          1,
          10},
         {"float WAV, two channels",
-         wavOf(2, 32, 500, floats({0.0f, 1.0f, 0.5f, 1.0f, -1.0f, 1.0f})),
+         test::wavFile(2, 32, 500, test::float32Samples({0.0f, 1.0f, 0.5f, 1.0f, -1.0f, 1.0f}),
+                       test::WavSamples::Float),
          ImportFormat::Wav,
          {},
          QByteArray("\x7d\xbc\x00", 3),

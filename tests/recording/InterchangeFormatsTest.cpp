@@ -3,6 +3,7 @@
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
+#include "support/InterchangeFiles.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <zip.h>
 
 #include <functional>
 #include <memory>
@@ -60,6 +59,30 @@ std::vector<std::vector<double>> readAll(ImportReader& reader, QString& error) {
     return out;
 }
 
+using Values = std::vector<std::vector<double>>;
+using ReaderMaker = std::function<std::unique_ptr<ImportReader>(QIODevice&)>;
+
+// What a reader makes of bytes: whether it opened, its format, every frame and the error if any.
+struct ReadBack {
+    bool opened = false;
+    ImportFormatInfo info;
+    Values values;
+    QString error;
+};
+
+ReadBack readBack(const ReaderMaker& make, QByteArray bytes) {
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    auto reader = make(in);
+    ReadBack r;
+    r.opened = reader->open(r.error);
+    if (r.opened) {
+        r.info = reader->info();
+        r.values = readAll(*reader, r.error);
+    }
+    return r;
+}
+
 } // namespace
 
 // WAV: the exact header of a small file, the codes interleaved and padded, RF64 past the RIFF limit
@@ -88,17 +111,13 @@ TEST(InterchangeFormatsTest, WavHeaderCodesAndRf64ReadBack) {
             EXPECT_EQ(le32(bytes, 28), 6u);                                           // data size
             EXPECT_EQ(le32(bytes, 36), 3u);                                           // frames
         }
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = makeWavReader(in);
-        QString error;
-        ASSERT_TRUE(reader->open(error)) << error.toStdString();
-        EXPECT_TRUE(reader->info().codes);
-        EXPECT_EQ(reader->info().sampleRateHz, 1000);
-        EXPECT_EQ(reader->info().sensitivity[0], 4);
-        EXPECT_EQ(reader->info().sensitivity[1], 10);
-        const auto values = readAll(*reader, error);
-        EXPECT_EQ(values, (std::vector<std::vector<double>>{{125, 150, 100}, {126, 125, 124}}));
+        const ReadBack back = readBack(makeWavReader, bytes);
+        ASSERT_TRUE(back.opened) << back.error.toStdString();
+        EXPECT_TRUE(back.info.codes);
+        EXPECT_EQ(back.info.sampleRateHz, 1000);
+        EXPECT_EQ(back.info.sensitivity[0], 4);
+        EXPECT_EQ(back.info.sensitivity[1], 10);
+        EXPECT_EQ(back.values, (std::vector<std::vector<double>>{{125, 150, 100}, {126, 125, 124}}));
         // A reader nobody here wrote takes both kinds too (skipped without sox).
         const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
         QTemporaryDir dir;
@@ -169,17 +188,8 @@ TEST(InterchangeFormatsTest, CsvRowsAcrossBlocksAsWrittenOneByOne) {
 // Damaged and hostile inputs of every reader end with a one-line reason, never a crash or a hang.
 TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
     QTemporaryDir dir;
-    // A ZIP of the members given, through libzip.
-    const auto zipOf = [&](const std::vector<std::pair<const char*, QByteArray>>& members) {
-        const QString path = dir.filePath(QStringLiteral("z.sr"));
-        QFile::remove(path);
-        zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-        for (const auto& [name, bytes] : members)
-            zip_file_add(za, name,
-                         zip_source_buffer(za, bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0),
-                         0);
-        zip_close(za);
-        return test::readFile(path);
+    const auto zipOf = [&](const std::vector<std::pair<QByteArray, QByteArray>>& members) {
+        return test::zipArchive(dir.filePath(QStringLiteral("z.sr")), members);
     };
     const QByteArray meta = "[device 1]\nsamplerate=1 kHz\nanalog1=A\nanalog2=B\n";
     const QByteArray fourFloats(16, '\0');
@@ -198,7 +208,7 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
     QByteArray nanWav = wav;
     struct Case {
         const char* name;
-        std::function<std::unique_ptr<ImportReader>(QIODevice&)> make;
+        ReaderMaker make;
         QByteArray bytes;
         const char* reason;
     };
@@ -211,7 +221,8 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
         {"not a WAV", makeWavReader, QByteArray("RIFX0000WAVE"), "not a WAV"},
         {"CSV uneven columns", makeCsvReader, "time_s,A_V\n0,1\n0.1,2\n0.2,3,4\n", "line 4: 3 columns"},
         {"CSV NaN", makeCsvReader, "0,1\n0.1,nan\n", "line 2: not a number"},
-        {"CSV gap in time", makeCsvReader, "0,1\n0.1,2\n0.3,3\n", "line 3: time 0.3"},
+        {"CSV gap in time", makeCsvReader, "0,1\n0.1,2\n0.3,3\n",
+         "line 2: time 0.1 s breaks the even spacing"},
         {"CSV 0 Hz", makeCsvReader, "0,1\n0,2\n", "0 Hz"},
         {"CSV six columns", makeCsvReader, "0,1,2,3,4,5\n1,1,2,3,4,5\n", "6 columns"},
         {"not a ZIP", makeSigrokReader, "PK\x03\x04garbage", "not a sigrok session"},
@@ -229,6 +240,17 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
                 {"analog-1-1-1", fourFloats},
                 {"analog-1-2-1", fourFloats.left(8)}}),
          "different lengths"},
+        {"rate out of range", makeSigrokReader,
+         zipOf({{"version", "2"},
+                {"metadata", "[device 1]\nsamplerate=1e300 GHz\nanalog1=A\n"},
+                {"analog-1-1-1", fourFloats}}),
+         "samplerate \"1e300 GHz\" is out of range (above 0 Hz and below 2^64 Hz"},
+        {"gap in the chunks", makeSigrokReader,
+         zipOf({{"version", "2"},
+                {"metadata", "[device 1]\nsamplerate=1 kHz\nanalog1=A\n"},
+                {"analog-1-1-1", fourFloats},
+                {"analog-1-1-3", fourFloats}}),
+         "member analog-1-1-2 is missing (analog-1-1-3 follows)"},
         {"NaN volts", makeSigrokReader,
          zipOf({{"version", "2"},
                 {"metadata", "[device 1]\nsamplerate=1 kHz\nanalog1=A\n"},
@@ -236,20 +258,155 @@ TEST(InterchangeFormatsTest, DamagedInputsAreRefused) {
          "not a number"},
     };
     for (const Case& c : cases) {
-        QByteArray bytes = c.bytes;
-        QBuffer in(&bytes);
-        in.open(QIODevice::ReadOnly);
-        auto reader = c.make(in);
-        QString error;
-        if (reader->open(error))
-            readAll(*reader, error);
+        const QString error = readBack(c.make, c.bytes).error;
         EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << c.name << ": " << error.toStdString();
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << c.name;
     }
 }
 
-// A session in members of two samples reads back as the float32 of the export's volts; a cancel from
-// the progress ends the export of every format as cancelled.
+// WAV as other programs write it: ours saved again at 16 or 24 bits or as float by an editor that
+// keeps our comment (before or after the data) gives back our codes at the comment's V/div; without
+// the comment, or with one naming other channels, the samples are volts at 1 V full scale; sox's
+// 24-bit file (WAVE_FORMAT_EXTENSIBLE) is read as well.
+TEST(InterchangeFormatsTest, WavOfOtherPrograms) {
+    InterchangeFixture f;
+    QByteArray ours;
+    QBuffer out(&ours);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(exportWav(f.request, out).ok);
+    const qsizetype listAt = ours.indexOf("LIST");
+    const QByteArray list = ours.mid(listAt, ours.indexOf("data") - listAt);
+    const QByteArray codes = ours.mid(ours.indexOf("data") + 8); // A B interleaved
+    QByteArray wide16, wide24, wideFloat, mono16;
+    for (const char code : codes) {
+        const int c = static_cast<std::uint8_t>(code) - 128;
+        wide16 += test::signedSamples({c * 256});
+        wide24 += test::signedSamples({c * 65536}, 3);
+        wideFloat += test::float32Samples({static_cast<float>(c) / 128.0f});
+    }
+    mono16 = wide16.left(6);
+    QTemporaryDir dir;
+    QByteArray sox24;
+    if (const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox")); !sox.isEmpty()) {
+        test::writeFile(dir.filePath("ours.wav"), ours);
+        QProcess p;
+        p.start(sox, {dir.filePath("ours.wav"), "-b", "24", dir.filePath("24.wav")});
+        p.waitForFinished(30000);
+        sox24 = test::readFile(dir.filePath("24.wav"));
+    }
+    const Values asCodes{{125, 150, 100}, {126, 125, 124}};
+    const Values asVolts{{-3 / 128.0, 22 / 128.0, -28 / 128.0}, {-2 / 128.0, -3 / 128.0, -4 / 128.0}};
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool codes;
+        Values values;
+    } cases[] = {
+        {"16 bit, comment first", test::wavFile(2, 16, 1000, wide16, test::WavSamples::Pcm, list), true,
+         asCodes},
+        {"24 bit, comment last", test::wavFile(2, 24, 1000, wide24, test::WavSamples::Pcm, {}, list), true,
+         asCodes},
+        {"float, comment last", test::wavFile(2, 32, 1000, wideFloat, test::WavSamples::Float, {}, list),
+         true, asCodes},
+        {"16 bit, no comment", test::wavFile(2, 16, 1000, wide16), false, asVolts},
+        {"mono, comment of two",
+         test::wavFile(1, 16, 1000, mono16, test::WavSamples::Pcm, list),
+         false,
+         {{-3 / 128.0, -2 / 128.0, 22 / 128.0}}},
+        {"sox 24 bit", sox24, false, asVolts},
+    };
+    for (const auto& c : cases) {
+        if (c.bytes.isEmpty())
+            continue; // no sox
+        const ReadBack back = readBack(makeWavReader, c.bytes);
+        ASSERT_TRUE(back.opened) << c.name << ": " << back.error.toStdString();
+        EXPECT_EQ(back.info.codes, c.codes) << c.name;
+        EXPECT_EQ(back.info.codesFromComment, c.codes) << c.name;
+        if (c.codes) {
+            EXPECT_EQ(back.info.sensitivity[0], 4) << c.name;
+            EXPECT_EQ(back.info.sensitivity[1], 10) << c.name;
+        }
+        EXPECT_EQ(back.values, c.values) << c.name;
+        EXPECT_TRUE(back.error.isEmpty()) << c.name << ": " << back.error.toStdString();
+    }
+}
+
+// CSV as other programs write it: a BOM, pandas' index column, a time unit in the header, ";" with
+// decimal commas, tabs, spaces, a trailing separator; every step within 0.1 % of the mean step, else
+// the row is named; a separator that is none of ours is named with the ones expected.
+TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
+    QByteArray glitch = "time_s,A_V\n"; // 1001 rows 0.1 ms apart but one step of 0.14 ms at line 502
+    for (int i = 0; i <= 1000; ++i)
+        glitch += QByteArray::number(i * 0.0001 + (i > 500 ? 0.00004 : 0), 'g', 17) + ",1\n";
+    QByteArray jitter = "time_s,A_V\n"; // steps within 0.1 % of the mean: accepted
+    for (int i = 0; i <= 1000; ++i)
+        jitter += QByteArray::number(i * 0.0001 + (i % 2) * 4e-8, 'g', 17) + ",1\n";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        double rate; // 0: refused
+        Values values;
+        const char* reason;
+    } cases[] = {
+        {"BOM, no header",
+         "\xEF\xBB\xBF"
+         "0,1\n0.001,2\n0.002,3\n",
+         1000,
+         {{1, 2, 3}},
+         ""},
+        {"BOM and header", "\xEF\xBB\xBFtime_s,A_V\n0,1\n0.001,2\n", 1000, {{1, 2}}, ""},
+        {"pandas index",
+         ",time_s,A_V,B_V\n0,0.0,1.5,-1\n1,0.001,2,-2\n2,0.002,3,-3\n",
+         1000,
+         {{1.5, 2, 3}, {-1, -2, -3}},
+         ""},
+        {"pandas index, no time", ",A_V\n0,1\n1,2\n", 0, {}, "line 1: the header names no time column"},
+        {"time_ms", "time_ms,A_V\n0,1\n0.1,2\n0.2,3\n", 10000, {{1, 2, 3}}, ""},
+        {"time_us and ;", "time_us;A_V\n0;1\n100;2\n", 10000, {{1, 2}}, ""},
+        {"time_ns and tabs", "time_ns\tA_V\n0\t1\n100000\t2\n", 10000, {{1, 2}}, ""},
+        {"; and decimal commas",
+         "time_s;A_V;B_V\r\n0;1,5;-0,25\r\n0,001;2,5;0,5\r\n",
+         1000,
+         {{1.5, 2.5}, {-0.25, 0.5}},
+         ""},
+        {"tabs", "0\t1\n0.001\t2\n", 1000, {{1, 2}}, ""},
+        {"spaces", "  0   1  2\n0.001 3 4\n", 1000, {{1, 3}, {2, 4}}, ""},
+        {"trailing commas", "time_s,A_V,\n0,1,\n0.001,2,\n", 1000, {{1, 2}}, ""},
+        {"trailing commas, no header", "0,1,\n0.001,2,\n", 1000, {{1, 2}}, ""},
+        {"steps within 0.1 %", jitter, 10000, {std::vector<double>(1001, 1)}, ""},
+        {"one step 40 % long",
+         glitch,
+         0,
+         {},
+         "line 503: time 0.050140000000000004 s breaks the even spacing: 0.00014 s after"},
+        {"0.14 ms after a first 0.1 ms",
+         "0,1\n0.0001,2\n0.00024,3\n0.00038,4\n",
+         0,
+         {},
+         "line 2: time 0.0001 s breaks"},
+        {"other separator",
+         "0|1\n0.001|2\n",
+         0,
+         {},
+         "line 1: one column; a time and 1 to 4 values expected, separated by \",\", \";\", tabs or spaces"},
+        {"not a number", "0;1\n0.001;x\n", 0, {}, "line 2: not a number: \"x\" (fields separated by \";\""},
+    };
+    for (const auto& c : cases) {
+        const ReadBack back = readBack(makeCsvReader, c.bytes);
+        if (c.rate == 0) {
+            EXPECT_TRUE(back.error.contains(QLatin1String(c.reason)))
+                << c.name << ": " << back.error.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(back.opened) << c.name << ": " << back.error.toStdString();
+        EXPECT_TRUE(back.error.isEmpty()) << c.name << ": " << back.error.toStdString();
+        EXPECT_NEAR(back.info.sampleRateHz, c.rate, c.rate * 1e-3) << c.name;
+        EXPECT_EQ(back.values, c.values) << c.name;
+    }
+}
+
+// A session in members of two samples reads back as the float32 of the export's volts; every export
+// ends on a cancel or a sample file's read error as it should.
 TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
     InterchangeFixture f;
     QByteArray bytes;
@@ -257,24 +414,29 @@ TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
     out.open(QIODevice::WriteOnly);
     ASSERT_TRUE(exportSigrok(f.request, out, {}, 2).ok);
     EXPECT_TRUE(bytes.contains("analog-1-2-2"));
-    QBuffer in(&bytes);
-    in.open(QIODevice::ReadOnly);
-    auto reader = makeSigrokReader(in);
-    QString error;
-    ASSERT_TRUE(reader->open(error)) << error.toStdString();
-    EXPECT_EQ(reader->info().sampleRateHz, 1000);
-    EXPECT_EQ(readAll(*reader, error),
+    const ReadBack back = readBack(makeSigrokReader, bytes);
+    ASSERT_TRUE(back.opened) << back.error.toStdString();
+    EXPECT_EQ(back.info.sampleRateHz, 1000);
+    EXPECT_EQ(back.values,
               (std::vector<std::vector<double>>{{0.0f, 1.0f, -1.0f}, {0.0004f, 0.0f, -0.0004f}}));
-    const WorkProgress stop = [](std::int64_t, std::int64_t) { return false; };
-    using Export = std::function<InterchangeResult(const InterchangeRequest&, QIODevice&)>;
+    // Every export ends as cancelled on a cancel from the progress, and names a sample file that fails
+    // to read (the kernel refuses this one at offset 0).
+    QFile failing(QStringLiteral("/proc/self/mem"));
+    ASSERT_TRUE(failing.open(QIODevice::ReadOnly));
+    using Export =
+        std::function<InterchangeResult(const InterchangeRequest&, QIODevice&, const WorkProgress&)>;
     for (const Export& run : std::vector<Export>{
-             [&](auto&r, auto&o) { return exportWav(r, o, stop); },
-             [&](auto&r, auto&o) { return exportCsv(r, o, stop); },
-             [&](auto&r, auto&o) { return exportSigrok(r, o, stop, 2); },
+             [](auto&r, auto&o, auto&p) { return exportWav(r, o, p); },
+             [](auto&r, auto&o, auto&p) { return exportCsv(r, o, p); },
+             [](auto&r, auto&o, auto&p) { return exportSigrok(r, o, p, 2); },
          }) {
         InterchangeFixture g;
         QBuffer sink;
         sink.open(QIODevice::WriteOnly);
-        EXPECT_TRUE(run(g.request, sink).cancelled);
+        EXPECT_TRUE(run(g.request, sink, [](std::int64_t, std::int64_t) { return false; }).cancelled);
+        g.request.source.sampleFiles[1] = &failing;
+        const InterchangeResult failed = run(g.request, sink, {});
+        EXPECT_FALSE(failed.ok);
+        EXPECT_TRUE(failed.error.startsWith(QLatin1String("/proc/self/mem: "))) << failed.error.toStdString();
     }
 }

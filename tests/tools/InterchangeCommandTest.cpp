@@ -3,6 +3,7 @@
 // round trips back to the same codes, and refusals that leave no set behind.
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
+#include "support/InterchangeFiles.h"
 #include "support/RecordingSetBuilder.h"
 #include "support/TestFiles.h"
 
@@ -155,8 +156,17 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     QTemporaryDir dir;
     test::writeFile(dir.filePath("odd.csv"), "time_s,A_V\n0,0\n0.0012,1\n0.0024,0\n");
     test::writeFile(dir.filePath("bad.csv"), "time_s,A_V\n0,0\n0.001,1\n0.002,nan\n");
+    test::writeFile(dir.filePath("uneven.csv"), "time_s,A_V\n0,0\n0.0001,1\n0.00024,0\n0.00038,1\n");
     test::writeFile(dir.filePath("notes.txt"), "0,0\n");
     test::writeFile(dir.filePath("taken.ros"), "[PARAMETRY]\r\n");
+    const QByteArray samples(8, '\0');
+    test::zipArchive(dir.filePath("huge.sr"), {{"version", "2"},
+                                               {"metadata", "[device 1]\nsamplerate=1e300 GHz\nanalog1=A\n"},
+                                               {"analog-1-1-1", samples}});
+    test::zipArchive(dir.filePath("gap.sr"), {{"version", "2"},
+                                              {"metadata", "[device 1]\nsamplerate=1 kHz\nanalog1=A\n"},
+                                              {"analog-1-1-1", samples},
+                                              {"analog-1-1-3", samples}});
     struct Case {
         QStringList args;
         int code;
@@ -167,15 +177,21 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
          1,
          "833.3333 Hz matches no time base within 0.1 %; nearest: 500 Hz (time base 9, 2ms) or 1 kHz"},
         {{"bad.csv", "new.ros"}, 1, "line 4: not a number"},
+        {{"uneven.csv", "new.ros"}, 1, "uneven.csv: line 3: time 0.0001 s breaks the even spacing"},
         {{"odd.csv", "taken.ros"}, 1, "a recording of that name exists"},
         {{"notes.txt", "new.ros"}, 2, "none of wav, sr, csv"},
         {{"odd.csv", "new.ros", "--sens", "A=11"}, 2, "--sens"},
         {{"missing.wav", "new.ros"}, 1, "missing.wav"},
+        {{"huge.sr", "new.ros"}, 1, "huge.sr: metadata: samplerate \"1e300 GHz\" is out of range"},
+        {{"gap.sr", "new.ros"}, 1, "gap.sr: member analog-1-1-2 is missing (analog-1-1-3 follows)"},
+        {{"/dev/null", "new.ros", "--format=sr"}, 1, "/dev/null: not a sigrok session (a pipe or device"},
     };
     for (const Case& c : cases) {
         QStringList args{"import"};
         for (const QString& a : c.args)
-            args << (a.startsWith('-') || a.front().isDigit() || a.contains('=') ? a : dir.filePath(a));
+            args << (a.startsWith('-') || a.startsWith('/') || a.front().isDigit() || a.contains('=')
+                         ? a
+                         : dir.filePath(a));
         const auto run = runCli(args);
         EXPECT_EQ(run.code, c.code) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.err)) << run.err.toStdString();
@@ -187,6 +203,29 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     EXPECT_EQ(forced.code, 0) << forced.err.toStdString();
     EXPECT_TRUE(test::readFile(dir.filePath("new.roc"))
                     .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
+}
+
+// A WAV of ours that an audio editor saved again at 16 bits, keeping our comment behind the samples,
+// imports as the codes and V/div it was exported with, and the description says where they came from.
+TEST(InterchangeCommandTest, WavSavedAgainAt16BitsKeepsCodesAndSensitivities) {
+    QTemporaryDir dir;
+    const QString ros = writeRamp(dir.path());
+    ASSERT_EQ(runCli({"export", ros, dir.filePath("x.wav")}).code, 0);
+    const QByteArray ours = test::readFile(dir.filePath("x.wav"));
+    const qsizetype list = ours.indexOf("LIST"), data = ours.indexOf("data");
+    QByteArray wide;
+    for (const char code : ours.mid(data + 8))
+        wide += test::signedSamples({(static_cast<std::uint8_t>(code) - 128) * 256});
+    test::writeFile(dir.filePath("16.wav"), test::wavFile(2, 16, 10000, wide, test::WavSamples::Pcm, {},
+                                                          ours.mid(list, data - list)));
+    const auto run = runCli({"import", dir.filePath("16.wav"), dir.filePath("back.ros")});
+    EXPECT_EQ(run.code, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("A at 1V/div, B at 10mV/div")) << run.out.toStdString();
+    EXPECT_EQ(test::readFile(dir.filePath("back.rca")), test::readFile(dir.filePath("ramp.rca")));
+    EXPECT_EQ(test::readFile(dir.filePath("back.rcb")), test::readFile(dir.filePath("ramp.rcb")));
+    EXPECT_TRUE(
+        test::readFile(dir.filePath("back.roc"))
+            .contains("(WAV 16 bit, kanały: 2, 10 kHz). Plik zapisany ponownie z naszym komentarzem ICMT"));
 }
 
 // Export refusals: a wrong command line exits 2, a file that cannot be written whole (a full disk
