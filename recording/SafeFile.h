@@ -1,9 +1,10 @@
 // The one way the program writes a whole file: an exclusive temporary in the target's folder that
 // follows no link (an anonymous O_TMPFILE, or O_CREAT|O_EXCL|O_NOFOLLOW with an unpredictable name),
 // every byte checked, fsync, rename into place, fsync of the folder. Until commit() succeeds the old
-// file is untouched; a failed or abandoned write leaves no temporary behind. A QIODevice, so Qt's
-// image, SVG and PDF writers write into it: their ignored short writes still fail the commit.
-// Depends on QtCore.
+// file is untouched; a failed or abandoned write leaves no temporary behind, and what a killed one
+// left (its named temporary, locked while its writer lives) goes with the next write of the target. A
+// QIODevice, so Qt's image, SVG and PDF writers write into it: their ignored short writes still fail the
+// commit. Depends on QtCore.
 #pragma once
 
 #include "recording/FileIdentity.h"
@@ -38,6 +39,11 @@ public:
     // Makes what was written the target's whole content. False with errorString set (the system's
     // reason of the first failed write, flush, sync or rename); the old file then stays as it was.
     bool commit();
+    // As commit(), but only when nothing of the target's name exists: the check and the putting in
+    // place are one step, so of two writers of one new name exactly one succeeds. targetExisted()
+    // then tells a taken name from another failure.
+    bool commitNew();
+    bool targetExisted() const { return targetExisted_; }
     // Drops what was written; the target stays as it was.
     void cancel();
     // Writes size bytes again at offset, within what was written before (containers such as ZIP fill
@@ -63,6 +69,7 @@ protected:
     qint64 writeData(const char* data, qint64 size) override;
 
 private:
+    bool commitAs(bool replace);
     bool flushBuffer();
     bool writeOut(const char* data, qint64 size);
     void fail(const QString& reason);
@@ -72,6 +79,7 @@ private:
     QString tempPath_; // the named temporary, empty while it is anonymous
     QString error_;
     QByteArray buffer_; // writes gathered into large checked write(2) calls
+    bool targetExisted_ = false;
 #ifdef VARNILOG_POSIX_SAFE_FILE
     int fd_ = -1;
     bool anonymous_ = false;
