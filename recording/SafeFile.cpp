@@ -164,7 +164,7 @@ bool SafeFile::open(OpenMode mode) {
         const QByteArray candidate = temporaryName(folder, name);
         fd_ = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ >= 0)
-            tempPath_ = QFile::decodeName(candidate);
+            tempPath_ = candidate;
         else if (errno != EEXIST) {
             fail(systemReason(errno));
             return false;
@@ -291,7 +291,7 @@ bool SafeFile::commitAs(bool replace) {
             const QByteArray candidate =
                 temporaryName(folder, QFile::encodeName(QFileInfo(target_).fileName()));
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0)
-                tempPath_ = QFile::decodeName(candidate);
+                tempPath_ = candidate;
             else if (errno != EEXIST) {
                 fail(systemReason(errno));
                 break;
@@ -301,7 +301,7 @@ bool SafeFile::commitAs(bool replace) {
             fail(systemReason(EEXIST));
     }
     if (!failed() && !tempPath_.isEmpty()) {
-        const QByteArray temporary = QFile::encodeName(tempPath_);
+        const QByteArray& temporary = tempPath_;
         if (replace ? ::rename(temporary.constData(), target.constData()) != 0
                     : !renameNew(temporary, target)) {
             targetExisted_ = !replace && errno == EEXIST;
@@ -325,7 +325,7 @@ void SafeFile::discard() {
         ::close(fd_);
     fd_ = -1;
     if (!tempPath_.isEmpty())
-        ::unlink(QFile::encodeName(tempPath_).constData());
+        ::unlink(tempPath_.constData());
     tempPath_.clear();
     anonymous_ = false;
     buffer_.clear();

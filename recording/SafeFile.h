@@ -76,7 +76,7 @@ private:
     void discard();
 
     QString target_;
-    QString tempPath_; // the named temporary, empty while it is anonymous
+    QByteArray tempPath_; // the named temporary as the system names it, empty while it is anonymous
     QString error_;
     QByteArray buffer_; // writes gathered into large checked write(2) calls
     bool targetExisted_ = false;
