@@ -117,6 +117,10 @@ TEST(SafeFileTest, TemporariesFitTheNameAndAKilledWritersGo) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
+#ifndef VARNILOG_POSIX_SAFE_FILE
+        if (!r.leftover.isEmpty())
+            continue; // Qt's save file knows nothing of other writers' temporaries
+#endif
         QTemporaryDir dir;
         int held = -1;
         if (!r.leftover.isEmpty()) {
