@@ -151,6 +151,12 @@ bool SafeFile::open(OpenMode mode) {
         fail(error);
         return false;
     }
+    // Found now rather than at the rename, after everything was written.
+    if (struct stat existing{};
+        ::lstat(QFile::encodeName(target_).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        fail(systemReason(EISDIR));
+        return false;
+    }
 #ifdef O_TMPFILE
     // Anonymous until committed: a kill at any moment leaves nothing behind.
     fd_ = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
@@ -451,6 +457,25 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error) 
     return writeFileSafely(
         path, [&](QIODevice& device) { return device.write(bytes.data(), bytes.size()) == bytes.size(); },
         error);
+}
+
+bool writeFilesSafely(const std::vector<SafeFileContent>& files, QString& error) {
+    std::vector<std::unique_ptr<SafeFile>> written;
+    const auto failed = [&](const SafeFile& file) {
+        error = QStringLiteral("%1: %2").arg(
+            file.targetPath(), file.failed() ? file.errorString() : QStringLiteral("cannot be written"));
+        return false;
+    };
+    for (const SafeFileContent& content : files) {
+        written.push_back(std::make_unique<SafeFile>(content.path));
+        SafeFile& file = *written.back();
+        if (!file.open(QIODevice::WriteOnly) || !content.fill(file) || file.failed())
+            return failed(file);
+    }
+    for (const auto& file : written)
+        if (!file->commit())
+            return failed(*file);
+    return true;
 }
 
 bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error) {

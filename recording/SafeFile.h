@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The POSIX writer, unless a build asks for the portable one (Qt's QSaveFile) to test it on Linux.
 #if defined(Q_OS_UNIX) && !defined(VARNILOG_PORTABLE_SAFE_FILE)
@@ -99,5 +100,14 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error);
 // set to the system's reason, or empty when fill abandoned without a failed write; the old file
 // then stays.
 bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error);
+
+// Writes several files (each path's content made by its fill) as one: every one is written whole
+// before the first is put in place, so a failure of any (a full disk, a missing folder, a folder at
+// its name) leaves none of them written. False with error ("<path>: <reason>").
+struct SafeFileContent {
+    QString path;
+    std::function<bool(QIODevice&)> fill;
+};
+bool writeFilesSafely(const std::vector<SafeFileContent>& files, QString& error);
 
 } // namespace varnilog

@@ -213,7 +213,9 @@ TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
         {{"out.flac"}, 2, "none of txt, csv, wav, sr", 0},
         {{"out.wav", "--format", "mp3"}, 2, "none of txt, csv, wav, sr", 0},
         {{"out.txt", "--channels", "A"}, 2, "applies to csv, wav and sr", 0},
+        {{"out.wav", "--labels"}, 1, "out.labels.txt: Is a directory", 0}, // the second file fails
     };
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out.labels.txt")));
     for (const Case& c : cases) {
         QStringList args{"export", ros, dir.filePath(c.args[0])};
         args << c.args.mid(1);
@@ -230,6 +232,11 @@ TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
         EXPECT_EQ(setFiles(dir.path(), "out"), QStringList()) << c.args.join(' ').toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
     }
+    // Nor does the spectrum's table stay behind a picture that cannot be written.
+    const auto spectrum =
+        runCli({"spectrum", ros, dir.filePath("out.csv"), "--png", dir.filePath("no/such/out.png")});
+    EXPECT_EQ(spectrum.code, 1) << spectrum.err.toStdString();
+    EXPECT_EQ(setFiles(dir.path(), "out"), QStringList());
 }
 
 // A WAV of a span takes the markers inside it along as an Audacity label track, timed from its start.
