@@ -2,6 +2,7 @@
 
 #include "analysis/WaveformOperations.h"
 #include "recording/CsvFormat.h"
+#include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
@@ -129,8 +130,7 @@ constexpr std::array<const char*, 10> kSetFileExtensions{".rca", ".rcb", ".rcc",
 
 // True when nobody holds a lock on the file at path (its writer is gone).
 bool abandoned(const QString& path) {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(nativeFileName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return true;
     const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
@@ -156,7 +156,7 @@ void removeAbandonedImports(const QString& dir, const QString& base) {
     for (const auto& [header, paths] : byHeader)
         if (std::all_of(paths.begin(), paths.end(), abandoned))
             for (const QString& path : paths)
-                ::unlink(QFile::encodeName(path).constData());
+                ::unlink(nativeFileName(path).constData());
 }
 
 // The pending files of one import: locked while it runs, removed unless settled.
@@ -167,7 +167,7 @@ public:
     ImportFiles& operator=(const ImportFiles&) = delete;
     ~ImportFiles() {
         for (std::size_t i = 0; i < pendingPaths.size() && !settled_; ++i)
-            ::unlink(QFile::encodeName(pendingPaths[i]).constData());
+            ::unlink(nativeFileName(pendingPaths[i]).constData());
         for (int fd : held_)
             ::close(fd);
     }
@@ -188,8 +188,7 @@ public:
     // of a set would after a kill.
     void settle() {
         for (std::size_t i = 0; i < targets.size(); ++i) {
-            const QByteArray target = QFile::encodeName(targets[i]),
-                             pending = QFile::encodeName(pendingPaths[i]);
+            const QByteArray target = nativeFileName(targets[i]), pending = nativeFileName(pendingPaths[i]);
             if (kinds_[i] == ChannelChangeKind::Replace) {
                 ::rename(pending.constData(), target.constData());
             } else {
@@ -199,9 +198,8 @@ public:
         }
         settled_ = true;
         if (!targets.empty()) {
-            const int folder =
-                ::open(QFile::encodeName(QFileInfo(targets.front()).absolutePath()).constData(),
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            const int folder = ::open(nativeFileName(QFileInfo(targets.front()).absolutePath()).constData(),
+                                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (folder >= 0) {
                 ::fsync(folder);
                 ::close(folder);

@@ -145,15 +145,15 @@ bool SafeFile::open(OpenMode mode) {
         return false;
     }
     const QFileInfo info(target_);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray folder = nativeFileName(info.absolutePath());
+    const QByteArray name = nativeFileName(info.fileName());
     if (QString error; !fileNameFits(target_, error)) {
         fail(error);
         return false;
     }
     // Found now rather than at the rename, after everything was written.
     if (struct stat existing{};
-        ::lstat(QFile::encodeName(target_).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        ::lstat(nativeFileName(target_).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
         fail(systemReason(EISDIR));
         return false;
     }
@@ -185,7 +185,7 @@ bool SafeFile::open(OpenMode mode) {
     removeAbandonedTemporaries(folder, name);
     // A replaced file keeps its permissions, as an editor's save would.
     struct stat old {};
-    if (::stat(QFile::encodeName(target_).constData(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::stat(nativeFileName(target_).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd_, old.st_mode & 07777);
     buffer_.reserve(kBufferBytes);
     written_ = sent_ = 0;
@@ -280,8 +280,8 @@ bool SafeFile::commitAs(bool replace) {
         fail(QStringLiteral("file not open"));
         return false;
     }
-    const QByteArray target = QFile::encodeName(target_);
-    const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
+    const QByteArray target = nativeFileName(target_);
+    const QByteArray folder = nativeFileName(QFileInfo(target_).absolutePath());
     if (flushBuffer() && ::fsync(fd_) != 0)
         fail(systemReason(errno));
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
@@ -294,8 +294,7 @@ bool SafeFile::commitAs(bool replace) {
     } else if (!failed() && anonymous_) {
         // A name of its own first: linkat cannot replace, and rename then swaps it in in one step.
         for (int attempt = 0; attempt < 100 && tempPath_.isEmpty(); ++attempt) {
-            const QByteArray candidate =
-                temporaryName(folder, QFile::encodeName(QFileInfo(target_).fileName()));
+            const QByteArray candidate = temporaryName(folder, nativeFileName(QFileInfo(target_).fileName()));
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0)
                 tempPath_ = candidate;
             else if (errno != EEXIST) {
@@ -447,7 +446,7 @@ void SafeFile::cancel() {
 
 bool fileNameFits(const QString& path, QString& error) {
     constexpr qsizetype kNameBytes = 255; // the longest file name Linux's and the BSDs' file systems take
-    if (QFile::encodeName(QFileInfo(path).fileName()).size() <= kNameBytes)
+    if (nativeFileName(QFileInfo(path).fileName()).size() <= kNameBytes)
         return true;
     error = qt_error_string(ENAMETOOLONG);
     return false;

@@ -15,6 +15,9 @@
 
 #include <cmath>
 
+#include <dirent.h>
+#include <unistd.h>
+
 using namespace varnilog;
 using test::runCli;
 
@@ -45,6 +48,31 @@ std::optional<QByteArray> runTool(const QString& name, const QStringList& args) 
     p.start(tool, args);
     p.waitForFinished(60000);
     return p.readAllStandardOutput();
+}
+
+// The exit code of the tool run with arguments given as bytes, as a shell passes them.
+int runCliBytes(std::vector<QByteArray> args) {
+    args.insert(args.begin(), QByteArray(VARNILOG_CLI_PATH));
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = test::startChild([&] { return ::execv(argv[0], argv.data()) == 0 ? 0 : 127; });
+    const test::ChildEnd end = test::waitForChild(pid, std::chrono::seconds(60));
+    return end.exited ? end.code : -1;
+}
+
+// The names in dir as the system has them.
+std::vector<QByteArray> rawNames(const QString& dir) {
+    std::vector<QByteArray> names;
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    while (const dirent* e = d ? ::readdir(d) : nullptr)
+        if (e->d_name[0] != '.')
+            names.emplace_back(e->d_name);
+    if (d)
+        ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 QStringList setFiles(const QString& dir, const QString& base) {
@@ -187,6 +215,30 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     EXPECT_EQ(forced.code, 0) << forced.err.toStdString();
     EXPECT_TRUE(test::readFile(dir.filePath("new.roc"))
                     .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
+}
+
+// Names are bytes: an export or an import into a name that is no UTF-8 writes exactly that name.
+TEST(InterchangeCommandTest, NamesThatAreNoUtf8AreKept) {
+    const struct {
+        std::vector<QByteArray> args; // after the command; "@" begins a name in the test's folder
+        std::vector<QByteArray> made; // beside in.csv and the ramp's set
+    } rows[] = {
+        {{"export", "@ramp.ros", "@bad\xff.wav"}, {"bad\xff.wav"}},
+        {{"import", "@in.csv", "@nb\xfe.ros"}, {"nb\xfe.rca", "nb\xfe.roc", "nb\xfe.ros"}},
+    };
+    for (const auto& r : rows) {
+        QTemporaryDir dir;
+        writeRamp(dir.path());
+        test::writeFile(dir.filePath("in.csv"), "0,0\n0.001,1\n");
+        std::vector<QByteArray> args;
+        for (const QByteArray& a : r.args)
+            args.push_back(a.startsWith('@') ? QFile::encodeName(dir.path()) + '/' + a.mid(1) : a);
+        EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+        std::vector<QByteArray> expected = r.made;
+        expected.insert(expected.end(), {"in.csv", "ramp.rca", "ramp.rcb", "ramp.ros"});
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
+    }
 }
 
 // Export refusals: a wrong command line exits 2, a file that cannot be written whole (a full disk
