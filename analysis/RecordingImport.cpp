@@ -2,24 +2,34 @@
 
 #include "analysis/WaveformOperations.h"
 #include "recording/CsvFormat.h"
-#include "recording/DiskFileWriter.h"
+#include "recording/FileIdentity.h"
+#include "recording/MarkerFile.h"
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/SafeFile.h"
+#include "recording/SampleSummary.h"
+#include "recording/SetChange.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace varnilog {
 
@@ -117,6 +127,117 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
     return text;
 }
 
+// The files of a set an import may leave or find beside it, pending or left by a deleted set.
+constexpr std::array<const char*, 10> kSetFileExtensions{".rca", ".rcb", ".rcc", ".rcd", ".roc",
+                                                         ".rmk", ".rsa", ".rsb", ".rsc", ".rsd"};
+
+// True when nobody holds a lock on the file at path (its writer is gone).
+bool abandoned(const QString& path) {
+    const int fd = ::open(nativeFileName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+// Removes the pending files of imports into base that were killed before their ".ros" was linked in:
+// those of one header inode go together once none of them is locked by a live import any more.
+void removeAbandonedImports(const QString& dir, const QString& base) {
+    static const QRegularExpression pendingRest(
+        QStringLiteral("^([0-9a-f]+)\\.(?:new|del)(?:\\.[0-9a-f]{16}\\.part)?$"));
+    std::map<QString, QStringList> byHeader;
+    const QDir folder(dir);
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        for (const char* ext : kSetFileExtensions)
+            for (const QString& prefix : {QStringLiteral(".%1%2.").arg(base, QLatin1String(ext)),
+                                          QStringLiteral("..%1%2.").arg(base, QLatin1String(ext))})
+                if (name.startsWith(prefix))
+                    if (const auto m = pendingRest.match(QStringView(name).mid(prefix.size())); m.hasMatch())
+                        byHeader[m.captured(1)] << folder.filePath(name);
+    }
+    for (const auto& [header, paths] : byHeader)
+        if (std::all_of(paths.begin(), paths.end(), abandoned))
+            for (const QString& path : paths)
+                ::unlink(nativeFileName(path).constData());
+}
+
+// The pending files of one import: locked while it runs, removed unless settled.
+class ImportFiles {
+public:
+    ImportFiles() = default;
+    ImportFiles(const ImportFiles&) = delete;
+    ImportFiles& operator=(const ImportFiles&) = delete;
+    ~ImportFiles() {
+        for (std::size_t i = 0; i < pendingPaths.size() && !settled_; ++i)
+            ::unlink(nativeFileName(pendingPaths[i]).constData());
+        for (int fd : held_)
+            ::close(fd);
+    }
+
+    void add(const QString& target, const QString& pending,
+             ChannelChangeKind kind = ChannelChangeKind::Replace) {
+        targets.push_back(target);
+        pendingPaths.push_back(pending);
+        kinds_.push_back(kind);
+    }
+    // Keeps the lock of the open file fd (taken by the safe writer) after the writer closes it.
+    void hold(int fd) {
+        const int own = fd >= 0 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 0) : -1;
+        if (own >= 0)
+            held_.push_back(own);
+    }
+    // After the ".ros" is in place: every file takes its name (or a leftover goes), as the recovery
+    // of a set would after a kill.
+    void settle() {
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const QByteArray target = nativeFileName(targets[i]), pending = nativeFileName(pendingPaths[i]);
+            if (kinds_[i] == ChannelChangeKind::Replace) {
+                ::rename(pending.constData(), target.constData());
+            } else {
+                ::unlink(target.constData());
+                ::unlink(pending.constData());
+            }
+        }
+        settled_ = true;
+        if (!targets.empty()) {
+            const int folder = ::open(nativeFileName(QFileInfo(targets.front()).absolutePath()).constData(),
+                                      O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folder >= 0) {
+                ::fsync(folder);
+                ::close(folder);
+            }
+        }
+    }
+
+    std::vector<QString> targets, pendingPaths;
+
+private:
+    std::vector<ChannelChangeKind> kinds_;
+    std::vector<int> held_;
+    bool settled_ = false;
+};
+
+// What a deleted set of the same name left (markers, summaries, sample files of channels this set
+// does not have) goes with the new set's ".ros": each is made a pending removal.
+bool removeLeftoversOfName(const RecordingFileSet& set, int channels, std::uint64_t inode, ImportFiles& made,
+                           QString& error) {
+    QStringList leftovers{markerFilePath(set.rosPath())};
+    for (int c = 0; c < kChannels; ++c) {
+        leftovers << summaryPathFor(set.path(kRecordingSampleExtensions[c]));
+        if (c >= channels)
+            leftovers << set.path(kRecordingSampleExtensions[c]);
+    }
+    for (const QString& path : leftovers) {
+        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+            continue;
+        made.add(path, pendingChannelPath(path, inode, ChannelChangeKind::Remove), ChannelChangeKind::Remove);
+        if (!prepareChannelRemoval(path, made.pendingPaths.back(), error))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool isPath) {
@@ -167,8 +288,9 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     };
     const QFileInfo target(request.rosPath);
     const QString dir = target.absolutePath(), base = target.completeBaseName();
-    if (RecordingFileSet::nameTaken(dir, base))
+    if (QFileInfo::exists(request.rosPath) || QFileInfo(request.rosPath).isSymLink())
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
+    removeAbandonedImports(dir, base);
     QFile in(request.inputPath);
     if (QFileInfo(request.inputPath).isDir() || !in.open(QIODevice::ReadOnly))
         return failed(
@@ -222,13 +344,22 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
                     lo[c] <= hi[c] ? autoSensitivity(lo[c], hi[c]) : kDefaultCodeSensitivity;
     }
 
+    // Every file is made at a hidden pending name that carries the inode of the new ".ros"; linking
+    // that ".ros" in without replacing claims the name and decides, and the pending files then take
+    // their names (a kill in between is finished by the set's recovery on load).
     RecordingFileSet set(dir, base);
+    SafeFile ros(set.rosPath());
+    if (!ros.open(QIODevice::WriteOnly))
+        return failed(QStringLiteral("%1: %2").arg(set.rosPath(), ros.errorString()));
+    const std::uint64_t inode = ros.identity().inode;
+    ImportFiles made;
     std::vector<std::unique_ptr<SafeFile>> files;
     for (int c = 0; c < info.channels; ++c) {
-        files.push_back(std::make_unique<SafeFile>(set.path(kRecordingSampleExtensions[c])));
+        const QString target = set.path(kRecordingSampleExtensions[c]);
+        made.add(target, pendingChannelPath(target, inode, ChannelChangeKind::Replace));
+        files.push_back(std::make_unique<SafeFile>(made.pendingPaths.back()));
         if (!files.back()->open(QIODevice::WriteOnly))
-            return failed(
-                QStringLiteral("%1: %2").arg(files.back()->targetPath(), files.back()->errorString()));
+            return failed(QStringLiteral("%1: %2").arg(target, files.back()->errorString()));
     }
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(block));
     const bool written = passes.pass(result, [&](const std::array<double*, kChannels>& rows, std::int64_t n) {
@@ -243,8 +374,8 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
             }
             if (!writeWhole(*files[static_cast<std::size_t>(c)], reinterpret_cast<const char*>(codes.data()),
                             n, result.error)) {
-                result.error = QStringLiteral("%1: %2").arg(files[static_cast<std::size_t>(c)]->targetPath(),
-                                                            result.error);
+                result.error =
+                    QStringLiteral("%1: %2").arg(made.targets[static_cast<std::size_t>(c)], result.error);
                 return false;
             }
         }
@@ -256,19 +387,17 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
                                        : QStringLiteral("%1: %2").arg(request.inputPath, result.error));
     if (result.samples == 0)
         return failed(QStringLiteral("%1: no samples").arg(request.inputPath));
+    for (std::size_t c = 0; c < files.size(); ++c) {
+        made.hold(files[c]->handle());
+        if (!files[c]->commit())
+            return failed(QStringLiteral("%1: %2").arg(made.targets[c], files[c]->errorString()));
+    }
+    result.description = describe(request, info, result);
+    made.add(set.path(".roc"), pendingChannelPath(set.path(".roc"), inode, ChannelChangeKind::Replace));
+    if (!saveRecordingDescription(made.pendingPaths.back(), result.description, &error))
+        return failed(QStringLiteral("%1: %2").arg(set.path(".roc"), error));
 
-    // The sample files first, the header last: a set without its ".ros" is no recording, and on any
-    // failure every file made here goes again.
-    const auto undo = [&](const QString& why) {
-        for (auto& f : files)
-            f->cancel();
-        set.remove();
-        QFile::remove(set.path(".roc"));
-        return failed(why);
-    };
-    for (auto& f : files)
-        if (!f->commit())
-            return undo(QStringLiteral("%1: %2").arg(f->targetPath(), f->errorString()));
+    // The header whole, in one write: a set never shows without the keys of its third channel.
     RecordingHeader header;
     header.timeBaseIndex = static_cast<std::uint8_t>(result.timeBase);
     header.channelCount = static_cast<std::uint8_t>(info.channels);
@@ -281,17 +410,19 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
             header.derivedSensitivity[c - kHeaderChannels] = result.sensitivity[c];
         }
     }
-    result.description = describe(request, info, result);
-    DiskFileWriter disk;
-    QString headerError;
-    if (!saveRecordingDescription(set.path(".roc"), result.description, &headerError) ||
-        !writeRecordingHeader(set.rosPath(), header, disk, headerError))
-        return undo(headerError);
-    // The header's own keys stop at B; C and D keep their sensitivity in keys of their own, with no
-    // operation: recorded data as far as the waveform operations are concerned.
-    for (int c = kHeaderChannels; c < info.channels; ++c)
-        if (!writeDerivedChannelKeys(set.rosPath(), c, result.sensitivity[c], QString(), headerError))
-            return undo(headerError);
+    const QByteArray headerText = newRecordingHeaderText(header);
+    if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))
+        return failed(QStringLiteral("%1: %2").arg(set.rosPath(), error));
+    if (QFileInfo::exists(set.rosPath()) || QFileInfo(set.rosPath()).isSymLink())
+        return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
+    if (!removeLeftoversOfName(set, info.channels, inode, made, error))
+        return failed(error);
+    made.hold(ros.handle()); // the set's lock, until its files have their names
+    if (!ros.commitNew())
+        return failed(ros.targetExisted()
+                          ? QStringLiteral("%1: a recording of that name exists").arg(request.rosPath)
+                          : QStringLiteral("%1: %2").arg(set.rosPath(), ros.errorString()));
+    made.settle();
     result.ok = true;
     return result;
 }

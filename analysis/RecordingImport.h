@@ -2,9 +2,11 @@
 // recording module's codecs. The sample rate must match a time base within 0.1 % unless one is forced;
 // 8-bit WAV keeps its codes, other values are volts (16-bit and float WAV: full scale is 1 V) turned
 // into codes at the chosen sensitivity, "auto" picking the most sensitive that clips nothing as the
-// waveform operations do. The sample files are written through safe temporaries and the ".ros" last;
-// any failure or a cancel leaves no file of the set. Depends on QtCore, the recording module and the
-// waveform operations' code rule.
+// waveform operations do. Every file is written at a hidden pending name first; linking the ".ros" in
+// without replacing claims the name, so of two imports into one name exactly one succeeds and the
+// other touches nothing. Any failure, a cancel or a kill leaves no file of the set (what a killed
+// import left goes with the next import of the name, or the set's recovery on load). Depends on
+// QtCore, the recording module and the waveform operations' code rule.
 #pragma once
 
 #include "app/SharedState.h"
@@ -25,7 +27,7 @@ bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool 
 struct ImportRequest {
     QString inputPath;
     ImportFormat format = ImportFormat::Wav;
-    QString rosPath;              // the new set's ".ros"; no file of its name may exist
+    QString rosPath;              // the new set's ".ros"; it must not exist
     int timeBase = 0;             // 1..22 forces a time base; 0: the one the sample rate matches
     bool autoSensitivity = false; // every channel at the most sensitive that clips nothing
     std::array<std::uint8_t, kChannels> sensitivity{}; // per channel, 0: the default (see above)

@@ -73,7 +73,10 @@ QString operationKeyText(const Operation& op) {
 }
 
 std::int64_t unclippedCode(double v, int sensitivity) {
-    return static_cast<std::int64_t>(std::round(kZeroLine + v / voltsPerCode(sensitivity)));
+    // Held far outside 0..255 on its own side: a value past what int64 holds would wrap when cast.
+    constexpr double kFar = 1e12;
+    return static_cast<std::int64_t>(
+        std::clamp(std::round(kZeroLine + v / voltsPerCode(sensitivity)), -kFar, kFar));
 }
 
 std::uint8_t derivedCode(double v, int sensitivity) {

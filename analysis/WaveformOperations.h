@@ -44,7 +44,8 @@ QString operationKeyText(const Operation& op);
 
 // The arithmetic every program must share (codes to volts: codeVolts, view/ScaleTables.h).
 // The code of a value v (volts) at the target's sensitivity before clipping:
-// round(125 + v / (V/div x 0.04)), halves away from zero.
+// round(125 + v / (V/div x 0.04)), halves away from zero; a value far beyond any sensitivity stays
+// below 0 or above 255 on its own side.
 std::int64_t unclippedCode(double v, int sensitivity);
 // The stored code: unclippedCode brought into 0..255.
 std::uint8_t derivedCode(double v, int sensitivity);

@@ -3,6 +3,8 @@
 // so a file whose identity is unchanged has not been written, replaced or renamed. Depends on QtCore.
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -23,6 +25,13 @@ struct FileIdentity {
     }
     bool operator==(const FileIdentity&) const = default;
 };
+
+// A path as the system names it, and back. Names are bytes on Linux and need not be UTF-8: a byte
+// that is no part of a UTF-8 character is kept in the text as U+DC80..U+DCFF and becomes that byte
+// again, so a name given on the command line or found in a folder comes out as it went in (Qt's own
+// conversion turns such a byte into U+FFFD for good). Any other text gives its UTF-8.
+QByteArray nativeFileName(const QString& path);
+QString fileNameFromNative(QByteArrayView bytes);
 
 // Of an open descriptor; of a path (links followed); a missing file gives size -1.
 FileIdentity identityOf(int fd);

@@ -98,6 +98,8 @@ void ProfileFile::reload() {
     doc_ = std::make_unique<Document>();
     doc_->ini.SetSpaces(false);
     unreadable_ = false;
+    if (path_.isEmpty()) // a text of no file, made from nothing
+        return;
     QFile f(path_);
     if (!f.open(QIODevice::ReadOnly)) {
         unreadable_ = f.exists();

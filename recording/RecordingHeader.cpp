@@ -128,6 +128,23 @@ bool writeRecordingHeader(const QString& rosPath, const RecordingHeader& header,
     return true;
 }
 
+QByteArray newRecordingHeaderText(const RecordingHeader& header) {
+    ProfileFile ros{QString()};
+    RecordingHeader values = header;
+    bool ok = true;
+    for (const ByteKey& key : kByteKeys)
+        ok = ros.setInteger(kSection, QString::fromLatin1(key.name), key.field(values)) && ok;
+    ok = ros.setString(kSection, kStartKey, header.start) && ok;
+    for (int d = 0; d < 2; ++d)
+        if (header.derivedSensitivity[d]) {
+            const int channel = kHeaderChannels + d;
+            ok =
+                ros.setInteger(kSection, derivedSensitivityKey(channel), *header.derivedSensitivity[d]) && ok;
+            ok = ros.setString(kSection, derivedOperationKey(channel), header.derivedOperation[d]) && ok;
+        }
+    return ok ? ros.text() : QByteArray();
+}
+
 DerivedChannelKeys derivedChannelKeys(const RecordingHeader& header, int channel) {
     if (channel < kHeaderChannels || channel >= kChannels)
         return {};

@@ -71,6 +71,10 @@ HeaderReading readRecordingHeader(const QString& rosPath, const RecordingHeader&
 bool writeRecordingHeader(const QString& rosPath, const RecordingHeader& header, FileWriter& writer,
                           QString& error);
 
+// The whole text of a new header (no older file): the keys of writeRecordingHeader and, for C and D
+// when they have a sensitivity, their keys too. Empty when memory runs out.
+QByteArray newRecordingHeaderText(const RecordingHeader& header);
+
 // The keys of a derived channel (channel 2 = C or 3 = D) as a header holds them.
 struct DerivedChannelKeys {
     std::optional<std::uint8_t> sensitivity; // 1..10 when the key is there

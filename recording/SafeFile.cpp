@@ -4,10 +4,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 
 #ifdef VARNILOG_POSIX_SAFE_FILE
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #else
@@ -30,12 +33,47 @@ QString systemReason(int error) {
     return qt_error_string(error);
 }
 
-// A hidden name beside the target that nobody can guess; the target's name is cut so the whole
-// stays within the file system's name limit.
+constexpr qsizetype kTokenDigits = 16;
+
+// The target's name as its temporaries begin: cut so the whole stays within the file system's name
+// limit, and never inside a UTF-8 character, so the temporary's name is as valid as the target's.
+QByteArray temporaryStem(const QByteArray& name) {
+    qsizetype cut = std::min<qsizetype>(name.size(), 200);
+    while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return '.' + name.left(cut) + '.';
+}
+
+// A hidden name beside the target that nobody can guess.
 QByteArray temporaryName(const QByteArray& folder, const QByteArray& name) {
     const quint64 token = QRandomGenerator::system()->generate64();
-    return folder + "/." + name.left(200) + '.' + QByteArray::number(token, 16).rightJustified(16, '0') +
-           ".part";
+    return folder + '/' + temporaryStem(name) +
+           QByteArray::number(token, 16).rightJustified(kTokenDigits, '0') + ".part";
+}
+
+// Removes the temporaries of name that a killed writer left: a live writer holds a lock on its own.
+void removeAbandonedTemporaries(const QByteArray& folder, const QByteArray& name) {
+    const QByteArray stem = temporaryStem(name);
+    DIR* dir = ::opendir(folder.constData());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView entryName(entry->d_name);
+        const QByteArrayView token = entryName.sliced(std::min(stem.size(), entryName.size()));
+        if (!entryName.startsWith(stem) || token.size() != kTokenDigits + 5 || !token.endsWith(".part"))
+            continue;
+        const QByteArray path = folder + '/' + entryName.toByteArray();
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat held {
+        }, now{};
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            S_ISREG(held.st_mode) && ::lstat(path.constData(), &now) == 0 && now.st_ino == held.st_ino &&
+            now.st_dev == held.st_dev)
+            ::unlink(path.constData());
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::closedir(dir);
 }
 
 bool writeAll(int fd, const char* data, qint64 size, int& error) {
@@ -50,6 +88,21 @@ bool writeAll(int fd, const char* data, qint64 size, int& error) {
         data += n;
         size -= n;
     }
+    return true;
+}
+
+// Renames from to to unless to exists (errno EEXIST then).
+bool renameNew(const QByteArray& from, const QByteArray& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // Without it (an older kernel or file system): a link cannot replace either.
+    if (::link(from.constData(), to.constData()) != 0)
+        return false;
+    ::unlink(from.constData());
     return true;
 }
 
@@ -92,10 +145,16 @@ bool SafeFile::open(OpenMode mode) {
         return false;
     }
     const QFileInfo info(target_);
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray folder = nativeFileName(info.absolutePath());
+    const QByteArray name = nativeFileName(info.fileName());
     if (QString error; !fileNameFits(target_, error)) {
         fail(error);
+        return false;
+    }
+    // Found now rather than at the rename, after everything was written.
+    if (struct stat existing{};
+        ::lstat(nativeFileName(target_).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
+        fail(systemReason(EISDIR));
         return false;
     }
 #ifdef O_TMPFILE
@@ -111,7 +170,7 @@ bool SafeFile::open(OpenMode mode) {
         const QByteArray candidate = temporaryName(folder, name);
         fd_ = ::open(candidate.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ >= 0)
-            tempPath_ = QFile::decodeName(candidate);
+            tempPath_ = candidate;
         else if (errno != EEXIST) {
             fail(systemReason(errno));
             return false;
@@ -121,9 +180,12 @@ bool SafeFile::open(OpenMode mode) {
         fail(systemReason(EEXIST));
         return false;
     }
+    // Held until the file is closed: whoever cleans up temporaries leaves this one alone.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    removeAbandonedTemporaries(folder, name);
     // A replaced file keeps its permissions, as an editor's save would.
     struct stat old {};
-    if (::stat(QFile::encodeName(target_).constData(), &old) == 0 && S_ISREG(old.st_mode))
+    if (::stat(nativeFileName(target_).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd_, old.st_mode & 07777);
     buffer_.reserve(kBufferBytes);
     written_ = sent_ = 0;
@@ -205,22 +267,36 @@ qint64 SafeFile::readBack(qint64 pos, char* out, qint64 count) {
 }
 
 bool SafeFile::commit() {
+    return commitAs(true);
+}
+
+bool SafeFile::commitNew() {
+    return commitAs(false);
+}
+
+bool SafeFile::commitAs(bool replace) {
+    targetExisted_ = false;
     if (fd_ < 0) {
         fail(QStringLiteral("file not open"));
         return false;
     }
-    const QByteArray target = QFile::encodeName(target_);
-    const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
+    const QByteArray target = nativeFileName(target_);
+    const QByteArray folder = nativeFileName(QFileInfo(target_).absolutePath());
     if (flushBuffer() && ::fsync(fd_) != 0)
         fail(systemReason(errno));
-    if (!failed() && anonymous_) {
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+    if (!failed() && anonymous_ && !replace) {
+        // Linking the anonymous file in is the check that the name is free and the claim of it at once.
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            targetExisted_ = errno == EEXIST;
+            fail(systemReason(errno));
+        }
+    } else if (!failed() && anonymous_) {
         // A name of its own first: linkat cannot replace, and rename then swaps it in in one step.
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
         for (int attempt = 0; attempt < 100 && tempPath_.isEmpty(); ++attempt) {
-            const QByteArray candidate =
-                temporaryName(folder, QFile::encodeName(QFileInfo(target_).fileName()));
+            const QByteArray candidate = temporaryName(folder, nativeFileName(QFileInfo(target_).fileName()));
             if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0)
-                tempPath_ = QFile::decodeName(candidate);
+                tempPath_ = candidate;
             else if (errno != EEXIST) {
                 fail(systemReason(errno));
                 break;
@@ -229,8 +305,14 @@ bool SafeFile::commit() {
         if (tempPath_.isEmpty())
             fail(systemReason(EEXIST));
     }
-    if (!failed() && ::rename(QFile::encodeName(tempPath_).constData(), target.constData()) != 0)
-        fail(systemReason(errno));
+    if (!failed() && !tempPath_.isEmpty()) {
+        const QByteArray& temporary = tempPath_;
+        if (replace ? ::rename(temporary.constData(), target.constData()) != 0
+                    : !renameNew(temporary, target)) {
+            targetExisted_ = !replace && errno == EEXIST;
+            fail(systemReason(errno));
+        }
+    }
     if (failed()) {
         discard();
         return false;
@@ -248,7 +330,7 @@ void SafeFile::discard() {
         ::close(fd_);
     fd_ = -1;
     if (!tempPath_.isEmpty())
-        ::unlink(QFile::encodeName(tempPath_).constData());
+        ::unlink(tempPath_.constData());
     tempPath_.clear();
     anonymous_ = false;
     buffer_.clear();
@@ -333,6 +415,17 @@ bool SafeFile::commit() {
     return ok;
 }
 
+bool SafeFile::commitNew() {
+    // Not one step here: the check and the commit are as close as Qt allows.
+    targetExisted_ = QFileInfo::exists(target_) || QFileInfo(target_).isSymLink();
+    if (targetExisted_) {
+        fail(QStringLiteral("File exists"));
+        discard();
+        return false;
+    }
+    return commit();
+}
+
 void SafeFile::discard() {
     if (save_)
         save_->cancelWriting();
@@ -353,7 +446,7 @@ void SafeFile::cancel() {
 
 bool fileNameFits(const QString& path, QString& error) {
     constexpr qsizetype kNameBytes = 255; // the longest file name Linux's and the BSDs' file systems take
-    if (QFile::encodeName(QFileInfo(path).fileName()).size() <= kNameBytes)
+    if (nativeFileName(QFileInfo(path).fileName()).size() <= kNameBytes)
         return true;
     error = qt_error_string(ENAMETOOLONG);
     return false;
@@ -363,6 +456,25 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error) 
     return writeFileSafely(
         path, [&](QIODevice& device) { return device.write(bytes.data(), bytes.size()) == bytes.size(); },
         error);
+}
+
+bool writeFilesSafely(const std::vector<SafeFileContent>& files, QString& error) {
+    std::vector<std::unique_ptr<SafeFile>> written;
+    const auto failed = [&](const SafeFile& file) {
+        error = QStringLiteral("%1: %2").arg(
+            file.targetPath(), file.failed() ? file.errorString() : QStringLiteral("cannot be written"));
+        return false;
+    };
+    for (const SafeFileContent& content : files) {
+        written.push_back(std::make_unique<SafeFile>(content.path));
+        SafeFile& file = *written.back();
+        if (!file.open(QIODevice::WriteOnly) || !content.fill(file) || file.failed())
+            return failed(file);
+    }
+    for (const auto& file : written)
+        if (!file->commit())
+            return failed(*file);
+    return true;
 }
 
 bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error) {

@@ -1,9 +1,10 @@
 // The one way the program writes a whole file: an exclusive temporary in the target's folder that
 // follows no link (an anonymous O_TMPFILE, or O_CREAT|O_EXCL|O_NOFOLLOW with an unpredictable name),
 // every byte checked, fsync, rename into place, fsync of the folder. Until commit() succeeds the old
-// file is untouched; a failed or abandoned write leaves no temporary behind. A QIODevice, so Qt's
-// image, SVG and PDF writers write into it: their ignored short writes still fail the commit.
-// Depends on QtCore.
+// file is untouched; a failed or abandoned write leaves no temporary behind, and what a killed one
+// left (its named temporary, locked while its writer lives) goes with the next write of the target. A
+// QIODevice, so Qt's image, SVG and PDF writers write into it: their ignored short writes still fail the
+// commit. Depends on QtCore.
 #pragma once
 
 #include "recording/FileIdentity.h"
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The POSIX writer, unless a build asks for the portable one (Qt's QSaveFile) to test it on Linux.
 #if defined(Q_OS_UNIX) && !defined(VARNILOG_PORTABLE_SAFE_FILE)
@@ -38,6 +40,11 @@ public:
     // Makes what was written the target's whole content. False with errorString set (the system's
     // reason of the first failed write, flush, sync or rename); the old file then stays as it was.
     bool commit();
+    // As commit(), but only when nothing of the target's name exists: the check and the putting in
+    // place are one step, so of two writers of one new name exactly one succeeds. targetExisted()
+    // then tells a taken name from another failure.
+    bool commitNew();
+    bool targetExisted() const { return targetExisted_; }
     // Drops what was written; the target stays as it was.
     void cancel();
     // Writes size bytes again at offset, within what was written before (containers such as ZIP fill
@@ -63,15 +70,17 @@ protected:
     qint64 writeData(const char* data, qint64 size) override;
 
 private:
+    bool commitAs(bool replace);
     bool flushBuffer();
     bool writeOut(const char* data, qint64 size);
     void fail(const QString& reason);
     void discard();
 
     QString target_;
-    QString tempPath_; // the named temporary, empty while it is anonymous
+    QByteArray tempPath_; // the named temporary as the system names it, empty while it is anonymous
     QString error_;
     QByteArray buffer_; // writes gathered into large checked write(2) calls
+    bool targetExisted_ = false;
 #ifdef VARNILOG_POSIX_SAFE_FILE
     int fd_ = -1;
     bool anonymous_ = false;
@@ -91,5 +100,14 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString& error);
 // set to the system's reason, or empty when fill abandoned without a failed write; the old file
 // then stays.
 bool writeFileSafely(const QString& path, const std::function<bool(QIODevice&)>& fill, QString& error);
+
+// Writes several files (each path's content made by its fill) as one: every one is written whole
+// before the first is put in place, so a failure of any (a full disk, a missing folder, a folder at
+// its name) leaves none of them written. False with error ("<path>: <reason>").
+struct SafeFileContent {
+    QString path;
+    std::function<bool(QIODevice&)> fill;
+};
+bool writeFilesSafely(const std::vector<SafeFileContent>& files, QString& error);
 
 } // namespace varnilog

@@ -84,6 +84,15 @@ TEST(RecordingImportTest, VoltsBecomeCodesAtTheChosenSensitivity) {
          0,
          1,
          10},
+        {"CSV of values beyond every sensitivity, auto",
+         "0,0\n0.001,1e17\n0.002,1e300\n0.003,-1e300\n",
+         ImportFormat::Csv,
+         {},
+         QByteArray("\x7d\xff\xff\x00", 4),
+         1,
+         3,
+         1,
+         10},
     };
     int n = 0;
     for (const Case& c : cases) {

@@ -16,6 +16,9 @@
 
 #include <cmath>
 
+#include <dirent.h>
+#include <unistd.h>
+
 using namespace varnilog;
 using test::runCli;
 
@@ -46,6 +49,31 @@ std::optional<QByteArray> runTool(const QString& name, const QStringList& args) 
     p.start(tool, args);
     p.waitForFinished(60000);
     return p.readAllStandardOutput();
+}
+
+// The exit code of the tool run with arguments given as bytes, as a shell passes them.
+int runCliBytes(std::vector<QByteArray> args) {
+    args.insert(args.begin(), QByteArray(VARNILOG_CLI_PATH));
+    std::vector<char*> argv;
+    for (QByteArray& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = test::startChild([&] { return ::execv(argv[0], argv.data()) == 0 ? 0 : 127; });
+    const test::ChildEnd end = test::waitForChild(pid, std::chrono::seconds(60));
+    return end.exited ? end.code : -1;
+}
+
+// The names in dir as the system has them.
+std::vector<QByteArray> rawNames(const QString& dir) {
+    std::vector<QByteArray> names;
+    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    while (const dirent* e = d ? ::readdir(d) : nullptr)
+        if (e->d_name[0] != '.')
+            names.emplace_back(e->d_name);
+    if (d)
+        ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 QStringList setFiles(const QString& dir, const QString& base) {
@@ -228,6 +256,30 @@ TEST(InterchangeCommandTest, WavSavedAgainAt16BitsKeepsCodesAndSensitivities) {
             .contains("(WAV 16 bit, kanały: 2, 10 kHz). Plik zapisany ponownie z naszym komentarzem ICMT"));
 }
 
+// Names are bytes: an export or an import into a name that is no UTF-8 writes exactly that name.
+TEST(InterchangeCommandTest, NamesThatAreNoUtf8AreKept) {
+    const struct {
+        std::vector<QByteArray> args; // after the command; "@" begins a name in the test's folder
+        std::vector<QByteArray> made; // beside in.csv and the ramp's set
+    } rows[] = {
+        {{"export", "@ramp.ros", "@bad\xff.wav"}, {"bad\xff.wav"}},
+        {{"import", "@in.csv", "@nb\xfe.ros"}, {"nb\xfe.rca", "nb\xfe.roc", "nb\xfe.ros"}},
+    };
+    for (const auto& r : rows) {
+        QTemporaryDir dir;
+        writeRamp(dir.path());
+        test::writeFile(dir.filePath("in.csv"), "0,0\n0.001,1\n");
+        std::vector<QByteArray> args;
+        for (const QByteArray& a : r.args)
+            args.push_back(a.startsWith('@') ? QFile::encodeName(dir.path()) + '/' + a.mid(1) : a);
+        EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+        std::vector<QByteArray> expected = r.made;
+        expected.insert(expected.end(), {"in.csv", "ramp.rca", "ramp.rcb", "ramp.ros"});
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
+    }
+}
+
 // Export refusals: a wrong command line exits 2, a file that cannot be written whole (a full disk
 // through the file size limit, a missing folder) exits 1 with one line; neither leaves a file or a
 // temporary behind.
@@ -252,7 +304,9 @@ TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
         {{"out.flac"}, 2, "none of txt, csv, wav, sr", 0},
         {{"out.wav", "--format", "mp3"}, 2, "none of txt, csv, wav, sr", 0},
         {{"out.txt", "--channels", "A"}, 2, "applies to csv, wav and sr", 0},
+        {{"out.wav", "--labels"}, 1, "out.labels.txt: Is a directory", 0}, // the second file fails
     };
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("out.labels.txt")));
     for (const Case& c : cases) {
         QStringList args{"export", ros, dir.filePath(c.args[0])};
         args << c.args.mid(1);
@@ -269,6 +323,11 @@ TEST(InterchangeCommandTest, ExportRefusalsLeaveNoFile) {
         EXPECT_EQ(setFiles(dir.path(), "out"), QStringList()) << c.args.join(' ').toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
     }
+    // Nor does the spectrum's table stay behind a picture that cannot be written.
+    const auto spectrum =
+        runCli({"spectrum", ros, dir.filePath("out.csv"), "--png", dir.filePath("no/such/out.png")});
+    EXPECT_EQ(spectrum.code, 1) << spectrum.err.toStdString();
+    EXPECT_EQ(setFiles(dir.path(), "out"), QStringList());
 }
 
 // A WAV of a span takes the markers inside it along as an Audacity label track, timed from its start.

@@ -98,9 +98,8 @@ QString labelsPathBeside(const QString& wavPath) {
 }
 
 // The markers of [from, to) as an Audacity label track beside a WAV, its times counted from the WAV's
-// first sample. Exit code, or -1 when written.
-int writeLabelsBeside(const QString& rosPath, const QString& wavPath, std::int64_t from, std::int64_t to,
-                      float samplingPeriodMs) {
+// first sample.
+QByteArray labelsOf(const QString& rosPath, std::int64_t from, std::int64_t to, float samplingPeriodMs) {
     std::vector<Marker> inside;
     for (Marker m : readMarkerFile(markerFilePath(rosPath)).markers) {
         if (m.start < from || m.start >= to)
@@ -109,11 +108,7 @@ int writeLabelsBeside(const QString& rosPath, const QString& wavPath, std::int64
         m.end = std::min(m.end, to) - from;
         inside.push_back(m);
     }
-    const QString labels = labelsPathBeside(wavPath);
-    QString error;
-    if (!writeFileSafely(labels, encodeAudacityLabels(inside, samplingPeriodMs), error))
-        return fail(QStringLiteral("%1: %2").arg(labels, error));
-    return -1;
+    return encodeAudacityLabels(inside, samplingPeriodMs);
 }
 
 int exportInterchange(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
@@ -156,13 +151,22 @@ int exportInterchange(const QCommandLineParser& parser, SharedState& state, cons
         out.cancel();
         return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
     }
+    // The label track is written whole before the WAV is put in place: a failure of either leaves neither.
+    SafeFile labels(labelsPathBeside(outPath));
+    const bool withLabels = format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels"));
+    if (withLabels) {
+        const QByteArray text =
+            labelsOf(parser.positionalArguments().at(0), request.from, request.to, state.samplingPeriodMs);
+        QString error;
+        if (!labels.open(QIODevice::WriteOnly) || !writeWhole(labels, text.constData(), text.size(), error)) {
+            out.cancel();
+            return fail(QStringLiteral("%1: %2").arg(labels.targetPath(), labels.errorString()));
+        }
+    }
     if (!out.commit())
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    if (format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels")))
-        if (const int rc = writeLabelsBeside(parser.positionalArguments().at(0), outPath, request.from,
-                                             request.to, state.samplingPeriodMs);
-            rc >= 0)
-            return rc;
+    if (withLabels && !labels.commit())
+        return fail(QStringLiteral("%1: %2").arg(labels.targetPath(), labels.errorString()));
     return ExitOk;
 }
 

@@ -2,7 +2,6 @@
 #include "CliSupport.h"
 
 #include "app/Configuration.h"
-#include "recording/DiskFileWriter.h"
 #include "recording/RecordingInput.h"
 #include "recording/SafeFile.h"
 #include "spectrum/RecordingSpectra.h"
@@ -88,10 +87,11 @@ int runSpectrum(const QStringList& args) {
         out << '\n';
     }
     out.flush();
-    QString writeError;
-    if (!DiskFileWriter().replace(csvPath, text.toUtf8(), writeError))
-        return fail(QStringLiteral("%1: %2").arg(csvPath, writeError));
-
+    // The table and the picture as one: a failure of either leaves neither.
+    const QByteArray table = text.toUtf8();
+    std::vector<SafeFileContent> files{
+        {csvPath, [&](QIODevice& device) { return device.write(table) == table.size(); }}};
+    QImage plot;
     if (parser.isSet(QStringLiteral("png"))) {
         SpectrumView view;
         view.channelCount = channels;
@@ -99,12 +99,12 @@ int runSpectrum(const QStringList& args) {
         std::copy(state->channelColor.begin(), state->channelColor.end(), view.channelColor.begin());
         paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
                         state->gradientOn);
-        QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
+        plot = QImage(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
         DrawSpectrum(plot, state->bmpBackground, *data, view);
-        QString error;
-        if (!writeImageFile(png, plot, &error))
-            return fail(QStringLiteral("%1: %2").arg(png, error));
+        files.push_back({png, [&](QIODevice& device) { return plot.save(&device, "PNG"); }});
     }
+    if (QString error; !writeFilesSafely(files, error))
+        return fail(error);
     return ExitOk;
 }
 

@@ -3,6 +3,7 @@
 #include "CliSupport.h"
 
 #include "app/Language.h"
+#include "recording/FileIdentity.h"
 
 #include <QGuiApplication>
 
@@ -73,7 +74,9 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
-    QStringList args = QCoreApplication::arguments();
+    QStringList args; // as the bytes were given: Qt's own list turns a non-UTF-8 name into another
+    for (int i = 0; i < argc; ++i)
+        args << varnilog::fileNameFromNative(argv[i]);
     args.removeFirst();
     if (QString error; !takeLanguageOption(args, error))
         return varnilog::cli::fail(error, varnilog::cli::ExitUsage);
