@@ -2,6 +2,7 @@
 
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 #include "recording/SetLock.h"
 
 #include <QDir>
@@ -31,10 +32,9 @@ QString decodeText(const QByteArray& bytes) {
 QString loadRecordingDescription(const QString& path, bool* exists) {
     // Only a regular file of a sensible size: a pipe would block the browser on every selection, and a
     // huge file under this name would be read whole each time.
-    QFile file(path);
-    const QFileInfo info(path);
-    const bool found = !path.isEmpty() && info.isFile() && info.size() <= kDescriptionSizeLimit &&
-                       file.open(QIODevice::ReadOnly);
+    QFile file;
+    const bool found =
+        !path.isEmpty() && openSetFileForReading(file, path, {}) && file.size() <= kDescriptionSizeLimit;
     if (exists != nullptr)
         *exists = found;
     if (!found)

@@ -8,12 +8,15 @@
 #include "recording/SetLock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace varnilog {
 
@@ -225,6 +228,61 @@ bool sameRecording(const QString& rosPathA, const QString& rosPathB) {
            canonicalOrAbsolute(siblingPath(rosPathB, QStringLiteral(".ros")));
 }
 
+namespace {
+
+bool isSetExtension(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 && renamedExtensions().contains(fileName.mid(dot));
+}
+
+// The ".ros" of the set a name of a set's file belongs to, when any file of that set exists.
+QString setOfName(const QString& path) {
+    if (path.isEmpty() || !isSetExtension(QFileInfo(path).fileName()))
+        return {};
+    for (const QString& ext : renamedExtensions())
+        if (const QFileInfo file(siblingPath(path, ext)); file.exists() || file.isSymLink())
+            return siblingPath(path, QStringLiteral(".ros"));
+    return {};
+}
+
+} // namespace
+
+QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths) {
+    const QFileInfo info(outputPath);
+    // The name as given, through a linked folder, and the file a link at the name leads to.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    for (const QString& name :
+         {info.absoluteFilePath(), folder.isEmpty() ? QString() : QDir(folder).filePath(info.fileName()),
+          info.canonicalFilePath()})
+        if (const QString ros = setOfName(name); !ros.isEmpty())
+            return ros;
+    const FileIdentity target = identityOf(outputPath);
+    if (!target.exists())
+        return {};
+    for (const QString& ros : rosPaths)
+        for (const QString& ext : renamedExtensions())
+            if (identityOf(siblingPath(ros, ext)).sameFile(target))
+                return siblingPath(ros, QStringLiteral(".ros"));
+    // A second name of a set's file: only files with more than one name are looked for.
+    struct stat s {};
+    if (::stat(QFile::encodeName(outputPath).constData(), &s) != 0 || s.st_nlink < 2)
+        return {};
+    const QDir dir = QFileInfo(info.canonicalFilePath()).absoluteDir();
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (isSetExtension(name) && identityOf(dir.filePath(name)).sameFile(target))
+            return siblingPath(dir.filePath(name), QStringLiteral(".ros"));
+    return {};
+}
+
+QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths) {
+    const QString ros = recordingSetAtOutput(outputPath, rosPaths);
+    if (ros.isEmpty())
+        return {};
+    return QCoreApplication::translate("varnilog::RecordingManagement",
+                                       "%1 jest plikiem nagrania %2: wybierz inną nazwę.")
+        .arg(outputPath, ros);
+}
+
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
     return sameRecording(state.recordingPath, rosPath);
 }
@@ -244,11 +302,7 @@ void releaseRecordingOnDisplay(SharedState& state) {
 
 void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath) {
     for (int c = 0; c < kChannels; ++c) {
-        QFile& file = state.sampleFile[c];
-        file.close();
-        file.setFileName(sampleFilePath(newRosPath, c));
-        if (file.exists())
-            file.open(QIODevice::ReadOnly);
+        openSetFileForReading(state.sampleFile[c], sampleFilePath(newRosPath, c));
         openSummaryFile(state, c);
     }
     state.recordingPath = newRosPath;

@@ -51,6 +51,16 @@ bool sameRecording(const QString& rosPathA, const QString& rosPathB);
 // files is left.
 bool deleteRecordingSet(const QString& rosPath);
 
+// The ".ros" of the existing recording set that writing to outputPath would replace or add a file
+// of, empty when there is none: a name of a set's file (any extension of renamedExtensions()) beside
+// a file of that set, as written or with links followed; or the file there is one of the sets of
+// rosPaths (the same inode, through a link or under another name), or a hard link to a set's file
+// in its own folder.
+QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths = {});
+// The usage error for an output onto a set's file (see recordingSetAtOutput), empty when there is
+// none.
+QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths = {});
+
 // True when rosPath names the recording whose sample files the loader holds open.
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath);
 
