@@ -2,6 +2,7 @@
 
 #include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
+#include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
 #include <QCoreApplication>
@@ -266,6 +267,7 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     case SetLock::Result::Failed:
         return false;
     }
+    recoverRecordingSet(rosPath);
     const QString path = markerFilePath(rosPath);
     MarkerReading reading = readMarkerFile(path);
     // Writing back what could be read would lose the rest for good.

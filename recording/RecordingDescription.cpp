@@ -3,6 +3,7 @@
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
 #include <QDir>
@@ -55,11 +56,15 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
     SetLock lock;
     QString reason;
     const QString ros = siblingPath(path, QStringLiteral(".ros"));
-    if (QFileInfo::exists(ros) && lock.lock(ros, kSetLockWaitMs, reason) == SetLock::Result::Busy) {
+    const SetLock::Result locked =
+        QFileInfo::exists(ros) ? lock.lock(ros, kSetLockWaitMs, reason) : SetLock::Result::Failed;
+    if (locked == SetLock::Result::Busy) {
         if (error != nullptr)
             *error = setBusyText();
         return false;
     }
+    if (locked == SetLock::Result::Locked)
+        recoverRecordingSet(ros);
     // Written aside and moved into place, so a failed save never leaves half a description.
     if (!DiskFileWriter().replace(path, body.toUtf8(), reason)) {
         if (error != nullptr)
