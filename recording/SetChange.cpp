@@ -254,6 +254,11 @@ void recoverRecordingSet(const QString& rosPath) {
             settleJournal(journal, *move, QFileInfo(rosPath).absoluteFilePath());
         else if (QFileInfo(journal).isFile())
             removeFile(journal); // not one this program wrote whole
+        // The safe writer's named temporaries of a journal whose writer was killed.
+        const QDir dir = QFileInfo(journal).absoluteDir();
+        const QString temporaries = u'.' + QFileInfo(journal).fileName() + QStringLiteral(".*.part");
+        for (const QString& name : dir.entryList({temporaries}, QDir::Files | QDir::Hidden | QDir::System))
+            removeFile(dir.filePath(name));
         if (!QFileInfo::exists(rosPath))
             return; // a delete finished: nothing of the set is left to settle
     }
