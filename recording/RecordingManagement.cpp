@@ -303,7 +303,7 @@ QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPa
     if (!target.exists())
         return {};
     for (const QString& ros : rosPaths)
-        for (const QString& ext : renamedExtensions())
+        for (const QString& ext : ros.isEmpty() ? QStringList() : renamedExtensions())
             if (identityOf(siblingPath(ros, ext)).sameFile(target))
                 return siblingPath(ros, QStringLiteral(".ros"));
     // A second name of a set's file: only files with more than one name are looked for.

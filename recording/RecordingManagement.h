@@ -1,5 +1,6 @@
 // Rename and delete of a stored recording as the browser does them, without ever splitting a set:
-// a rename checks every target first and undoes what it moved when a move fails, and takes the
+// both are journalled (SetMove), so a kill leaves the old set or the new one once recovered; a
+// rename checks every target first and undoes what it moved when a move fails, and takes the
 // description (".roc") along; a delete removes the settings and sample files and keeps the
 // description, which a later rename to that name replaces only when the caller allows it. Also releases or
 // reopens the loader's handles when the set is the one on display. Depends on QtCore and the shared state.
