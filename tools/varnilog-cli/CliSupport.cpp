@@ -38,7 +38,8 @@ QString printableText(const QString& text) {
 }
 
 bool outputAllowed(const QString& out, const QString& rosPath) {
-    const QString ros = recordingSetAtOutput(out, {siblingPath(rosPath, QStringLiteral(".ros"))});
+    const QString ros = recordingSetAtOutput(
+        out, rosPath.isEmpty() ? QStringList() : QStringList{siblingPath(rosPath, QStringLiteral(".ros"))});
     if (!ros.isEmpty())
         fail(QStringLiteral("%1 is a file of the recording %2: choose another output").arg(out, ros),
              ExitUsage);
