@@ -1,9 +1,9 @@
 #include "analysis/EventSearch.h"
 
+#include "recording/RecordingLoader.h"
 #include "recording/SampleSummary.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -22,8 +22,7 @@ EventSearch::EventSearch(const QString& samplePath, const TriggerSettings& setti
       useSummary_(useSummary) {}
 
 bool EventSearch::open(QString& error) {
-    sample_.setFileName(samplePath_);
-    if (!QFileInfo(samplePath_).isFile() || !sample_.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    if (!openSetFileForReading(sample_, samplePath_)) {
         error = QCoreApplication::translate("varnilog::EventSearch", "Nie można otworzyć pliku %1")
                     .arg(samplePath_);
         return false;
@@ -33,8 +32,7 @@ bool EventSearch::open(QString& error) {
     from_ = std::min(from_, to_);
     buffer_.resize(static_cast<std::size_t>(kReadBlock + 1));
     checkpoints_.assign(1, TriggerScanner(settings_, from_));
-    summary_.setFileName(summaryPathFor(samplePath_));
-    if (!useSummary_ || !summary_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!useSummary_ || !openSetFileForReading(summary_, summaryPathFor(samplePath_)))
         return true;
     const SummaryLayout layout = readSummaryLayout(summary_, sample_);
     const std::int64_t pairs = layout.length / kSummaryCoarseBlock;

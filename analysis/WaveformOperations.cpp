@@ -7,6 +7,7 @@
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
 #include "recording/SetChange.h"
 #include "recording/SetLock.h"
@@ -152,7 +153,7 @@ public:
         for (int c = 0; c < 2; ++c) {
             if (!(c == 0 ? request_.op.needsA() : request_.op.needsB()))
                 continue;
-            if (!files_[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            if (!openSetFileForReading(files_[c], files_[c].fileName())) {
                 error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
                 return false;
             }

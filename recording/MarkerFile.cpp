@@ -1,8 +1,11 @@
 #include "recording/MarkerFile.h"
 
+#include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
+#include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -217,9 +220,9 @@ MarkerReading readMarkerFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return {};
-    QFile file(path);
-    // Only a regular file of a sensible size: a pipe would block the reader.
-    if (!info.isFile() || info.size() > kMarkerFileSizeLimit || !file.open(QIODevice::ReadOnly)) {
+    QFile file;
+    // Only a regular file of a sensible size.
+    if (!openSetFileForReading(file, path, {}) || file.size() > kMarkerFileSizeLimit) {
         MarkerReading unreadable;
         unreadable.exists = true;
         unreadable.damagedLines = 1;
@@ -229,8 +232,24 @@ MarkerReading readMarkerFile(const QString& path) {
 }
 
 bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, QString& error) {
+    // Never a file the reader would refuse, or read only in part.
+    for (const Marker& m : markers)
+        if (m.start < 0 || m.end < m.start) {
+            error = QCoreApplication::translate("varnilog::MarkerFile", "%1: znacznik %2–%3 jest błędny.")
+                        .arg(path)
+                        .arg(m.start)
+                        .arg(m.end);
+            return false;
+        }
+    const QByteArray bytes = encodeMarkers(markers);
+    if (bytes.size() > kMarkerFileSizeLimit) {
+        error = QCoreApplication::translate("varnilog::MarkerFile", "%1: za dużo znaczników (ponad %2 MiB).")
+                    .arg(path)
+                    .arg(kMarkerFileSizeLimit >> 20);
+        return false;
+    }
     QString reason;
-    if (writeFileSafely(path, encodeMarkers(markers), reason))
+    if (writeFileSafely(path, bytes, reason))
         return true;
     error = QStringLiteral("%1: %2").arg(path, reason);
     return false;
@@ -248,8 +267,18 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     case SetLock::Result::Failed:
         return false;
     }
+    recoverRecordingSet(rosPath);
     const QString path = markerFilePath(rosPath);
     MarkerReading reading = readMarkerFile(path);
+    // Writing back what could be read would lose the rest for good.
+    if (reading.damaged()) {
+        error = QCoreApplication::translate("varnilog::MarkerFile",
+                                            "Nic nie zmieniono: w pliku znaczników %1 nie można odczytać "
+                                            "wierszy: %2.")
+                    .arg(path)
+                    .arg(reading.damagedLines);
+        return false;
+    }
     if (!edit(reading.markers, error))
         return false;
     return writeMarkerFile(path, reading.markers, error);

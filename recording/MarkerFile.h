@@ -66,13 +66,14 @@ QByteArray encodeMarkers(std::vector<Marker> markers);
 // Reads the ".rmk" at path; a missing file gives no markers, one that is no regular file or larger
 // than kMarkerFileSizeLimit counts as one damaged line.
 MarkerReading readMarkerFile(const QString& path);
-// Replaces the file at path with markers through the safe writer. False with error set.
+// Replaces the file at path with markers through the safe writer. False with error set, also for a
+// marker the reader would refuse (start < 0, end < start) or a file larger than kMarkerFileSizeLimit.
 bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, QString& error);
 
 // Changes the markers of the set of rosPath while holding the set's lock: reads its ".rmk", lets edit
 // change the list (edit returns false, with error set, to leave the file alone) and writes the
-// result. False with error set ("Nagranie jest zmieniane przez inny program" when another program
-// holds the set).
+// result. A file with lines that cannot be read is left as it is (edit is not called). False with
+// error set ("Nagranie jest zmieniane przez inny program" when another program holds the set).
 bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<Marker>&, QString&)>& edit,
                    QString& error);
 

@@ -2,6 +2,8 @@
 
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
+#include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
 #include <QDir>
@@ -31,10 +33,9 @@ QString decodeText(const QByteArray& bytes) {
 QString loadRecordingDescription(const QString& path, bool* exists) {
     // Only a regular file of a sensible size: a pipe would block the browser on every selection, and a
     // huge file under this name would be read whole each time.
-    QFile file(path);
-    const QFileInfo info(path);
-    const bool found = !path.isEmpty() && info.isFile() && info.size() <= kDescriptionSizeLimit &&
-                       file.open(QIODevice::ReadOnly);
+    QFile file;
+    const bool found =
+        !path.isEmpty() && openSetFileForReading(file, path, {}) && file.size() <= kDescriptionSizeLimit;
     if (exists != nullptr)
         *exists = found;
     if (!found)
@@ -55,11 +56,15 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
     SetLock lock;
     QString reason;
     const QString ros = siblingPath(path, QStringLiteral(".ros"));
-    if (QFileInfo::exists(ros) && lock.lock(ros, kSetLockWaitMs, reason) == SetLock::Result::Busy) {
+    const SetLock::Result locked =
+        QFileInfo::exists(ros) ? lock.lock(ros, kSetLockWaitMs, reason) : SetLock::Result::Failed;
+    if (locked == SetLock::Result::Busy) {
         if (error != nullptr)
             *error = setBusyText();
         return false;
     }
+    if (locked == SetLock::Result::Locked)
+        recoverRecordingSet(ros);
     // Written aside and moved into place, so a failed save never leaves half a description.
     if (!DiskFileWriter().replace(path, body.toUtf8(), reason)) {
         if (error != nullptr)

@@ -4,6 +4,7 @@
 
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingLoader.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
 
@@ -22,10 +23,8 @@ float periodOf(std::int32_t timeBaseIndex) {
 
 std::int64_t sampleFileLength(const QString& path) {
     // Regular files only: opening a pipe would block the browser until someone writes to it.
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return -1;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (path.isEmpty() || !openSetFileForReading(file, path))
         return -1;
     return file.size();
 }

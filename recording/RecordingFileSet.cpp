@@ -1,8 +1,8 @@
 #include "recording/RecordingFileSet.h"
 
 #include "recording/MarkerFile.h"
-
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingLoader.h"
 #include "recording/SampleSummary.h"
 
 #include <QDir>
@@ -145,8 +145,8 @@ void RecordingFileSet::finishSummaries() {
 }
 
 std::int64_t RecordingFileSet::measureLength() const {
-    QFile file(path(".rca"));
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openSetFileForReading(file, path(".rca")))
         return -1;
     return file.size();
 }

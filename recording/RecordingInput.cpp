@@ -1,5 +1,7 @@
 #include "recording/RecordingInput.h"
 
+#include "recording/RecordingLoader.h"
+
 namespace varnilog {
 
 RecordingInput::RecordingInput(const SharedState& state)
@@ -9,9 +11,8 @@ RecordingInput::RecordingInput(const SharedState& state)
         const QFile& shown = state.sampleFile[c];
         if (!shown.isOpen())
             continue;
-        files_[c].setFileName(shown.fileName());
         // Unbuffered, as the loader's: the readers take large blocks into buffers of their own.
-        files_[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        openSetFileForReading(files_[c], shown.fileName());
     }
 }
 

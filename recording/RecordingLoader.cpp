@@ -14,6 +14,12 @@
 #include <algorithm>
 #include <exception>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace varnilog {
 
 QString loadErrorText() {
@@ -81,26 +87,42 @@ LoadResult applySettings(SharedState& state, const HeaderReading& header) {
 
 } // namespace
 
+bool openSetFileForReading(QFile& file, const QString& path, QIODevice::OpenMode extra) {
+    file.close();
+    file.setFileName(path);
+#ifdef Q_OS_UNIX
+    // Looked at through a descriptor opened without waiting (a pipe's open would wait for a writer);
+    // the file then opened under its name must be the one looked at.
+    const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0)
+        return false;
+    struct stat s {};
+    const bool regular = ::fstat(probe, &s) == 0 && S_ISREG(s.st_mode);
+    const FileIdentity probed = identityOf(probe);
+    if (regular && file.open(QIODevice::ReadOnly | extra) && !probed.sameFile(identityOf(file.handle())))
+        file.close();
+    ::close(probe);
+    return file.isOpen();
+#else
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | extra);
+#endif
+}
+
 void openSummaryFile(SharedState& state, int channel) {
     QFile& summary = state.summaryFile[channel];
-    summary.close();
-    summary.setFileName(summaryPathFor(state.sampleFile[channel].fileName()));
-    if (state.sampleFile[channel].isOpen() && QFileInfo(summary.fileName()).isFile())
-        summary.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    const QString path = summaryPathFor(state.sampleFile[channel].fileName());
+    if (!state.sampleFile[channel].isOpen() || !openSetFileForReading(summary, path)) {
+        summary.close();
+        summary.setFileName(path);
+    }
 }
 
 void openSampleFiles(SharedState& state) {
     // What a killed change of the set left is settled before anything of it is read.
     recoverRecordingSetIfIdle(siblingPath(state.recordingPath, QStringLiteral(".ros")));
     for (int c = 0; c < kChannels; ++c) {
-        QFile& file = state.sampleFile[c];
-        file.close();
-        file.setFileName(sampleFilePath(state.recordingPath, c));
-        // Unbuffered: the view reads large blocks straight into its own staging buffer. Only regular
-        // files: opening a pipe would wait for a writer, a device would never end.
-        if (QFileInfo(file.fileName()).isFile()) {
-            file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        }
+        // Unbuffered: the view reads large blocks straight into its own staging buffer.
+        openSetFileForReading(state.sampleFile[c], sampleFilePath(state.recordingPath, c));
         openSummaryFile(state, c);
     }
     state.sampleCount = state.sampleFile[0].isOpen() ? state.sampleFile[0].size() : -1;

@@ -33,6 +33,12 @@ void openSampleFiles(SharedState& state);
 // Opens the summary beside the channel's sample file read-only, when both exist (closed otherwise).
 void openSummaryFile(SharedState& state, int channel);
 
+// Opens path read-only into file (named path) when it is a regular file, without ever waiting: a
+// pipe or a device under a set's name would block the reader for ever or never end. Every reader of a
+// set's files opens them this way. False (file closed) otherwise.
+bool openSetFileForReading(QFile& file, const QString& path,
+                           QIODevice::OpenMode extra = QIODevice::Unbuffered);
+
 // The second half: fills the first 500 bytes of the staging rows of the channels below
 // previousChannelCount with the zero line and reads the ".ros" settings. A missing ".ros" gives every
 // default; damaged settings are brought into range (time base 1..22, sensitivity 1..10, coupling

@@ -5,15 +5,19 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SampleSummary.h"
+#include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace varnilog {
 
@@ -177,20 +181,39 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     // One writer at a time; the lock stays with the header's inode through its rename.
     SetLock lock;
     QString lockError;
-    if (QFileInfo::exists(rosPath) &&
-        lock.lock(rosPath, kSetLockWaitMs, lockError) != SetLock::Result::Locked) {
+    const bool hasHeader = QFileInfo::exists(rosPath);
+    if (hasHeader && lock.lock(rosPath, kSetLockWaitMs, lockError) != SetLock::Result::Locked) {
         result.error = lockError.isEmpty() ? setBusyText() : lockError;
         return result;
     }
+    if (hasHeader)
+        recoverRecordingSet(rosPath); // what a killed change left is settled before this one
     std::array<FileIdentity, 4> samplesBefore;
     for (std::size_t c = 0; c < samplesBefore.size(); ++c)
         samplesBefore[c] = identityOf(siblingPath(rosPath, QLatin1String(kRecordingSampleExtensions[c])));
     std::optional<ReplacedDescription> replaced;
     if (!leftover.isEmpty())
         replaced.emplace(leftover);
+    // Journalled when the header moves first (the step that decides, see SetMove); a set without a
+    // header is no recording and has nothing to decide.
+    SetMove journal;
+    const bool journalled = hasHeader && moves.front().to.endsWith(QStringLiteral(".ros"));
+    if (journalled) {
+        journal.fromBase = QFileInfo(rosPath).absoluteFilePath().chopped(4);
+        journal.toBase = QFileInfo(newBase).absoluteFilePath();
+        for (const Move& m : moves)
+            journal.extensions << m.to.mid(newBase.size());
+        journal.replacesLeftover = replaced.has_value();
+        journal.headerInode = identityOf(rosPath).inode;
+        if (!beginSetMove(journal, result.error))
+            return result;
+    }
     result.error = moveAll(moves, mover, replaced ? &*replaced : nullptr);
-    if (!result.error.isEmpty())
+    if (!result.error.isEmpty()) {
+        if (journalled)
+            endSetMove(journal);
         return result;
+    }
     // A rename changes the sample files' change time: their summaries are told it was ours.
     for (std::size_t c = 0; c < samplesBefore.size(); ++c)
         if (samplesBefore[c].exists())
@@ -199,6 +222,8 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
         QString ignored;
         replaced->remove(ignored); // also when the set brought no description of its own
     }
+    if (journalled)
+        endSetMove(journal);
     result.renamed = true;
     result.newRosPath = newBase + QStringLiteral(".ros");
     return result;
@@ -207,14 +232,35 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
 bool deleteRecordingSet(const QString& rosPath) {
     SetLock lock;
     QString error;
-    if (QFileInfo::exists(rosPath) && lock.lock(rosPath, kSetLockWaitMs, error) == SetLock::Result::Busy)
+    const SetLock::Result locked =
+        QFileInfo::exists(rosPath) ? lock.lock(rosPath, kSetLockWaitMs, error) : SetLock::Result::Failed;
+    if (locked == SetLock::Result::Busy)
         return false;
-    bool allGone = true;
-    for (const QString& ext : deletedExtensions()) {
-        const QString path = siblingPath(rosPath, ext);
-        if (QFileInfo::exists(path) && !QFile::remove(path))
-            allGone = false;
+    if (locked == SetLock::Result::Locked)
+        recoverRecordingSet(rosPath);
+    // The header goes last and the journal finishes what a kill interrupts (see SetMove), so the
+    // browser never shows a header without its samples.
+    SetMove journal;
+    journal.fromBase = QFileInfo(siblingPath(rosPath, QStringLiteral(".ros"))).absoluteFilePath().chopped(4);
+    const FileIdentity header = identityOf(journal.fromBase + QStringLiteral(".ros"));
+    QStringList present;
+    for (const QString& ext : deletedExtensions())
+        if (const QFileInfo file(journal.fromBase + ext); file.exists() || file.isSymLink())
+            present << ext;
+    const bool journalled = locked == SetLock::Result::Locked && header.exists();
+    if (journalled) {
+        journal.extensions = present;
+        journal.headerInode = header.inode;
+        journal.headerChangedNs = header.changedNs;
+        if (!beginSetMove(journal, error))
+            return false;
     }
+    bool allGone = true;
+    for (qsizetype i = present.size(); i-- > 0;)
+        if (!QFile::remove(journal.fromBase + present[i]))
+            allGone = false;
+    if (journalled)
+        endSetMove(journal);
     return allGone;
 }
 
@@ -223,6 +269,61 @@ bool sameRecording(const QString& rosPathA, const QString& rosPathB) {
         return false;
     return canonicalOrAbsolute(siblingPath(rosPathA, QStringLiteral(".ros"))) ==
            canonicalOrAbsolute(siblingPath(rosPathB, QStringLiteral(".ros")));
+}
+
+namespace {
+
+bool isSetExtension(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 && renamedExtensions().contains(fileName.mid(dot));
+}
+
+// The ".ros" of the set a name of a set's file belongs to, when any file of that set exists.
+QString setOfName(const QString& path) {
+    if (path.isEmpty() || !isSetExtension(QFileInfo(path).fileName()))
+        return {};
+    for (const QString& ext : renamedExtensions())
+        if (const QFileInfo file(siblingPath(path, ext)); file.exists() || file.isSymLink())
+            return siblingPath(path, QStringLiteral(".ros"));
+    return {};
+}
+
+} // namespace
+
+QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths) {
+    const QFileInfo info(outputPath);
+    // The name as given, through a linked folder, and the file a link at the name leads to.
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    for (const QString& name :
+         {info.absoluteFilePath(), folder.isEmpty() ? QString() : QDir(folder).filePath(info.fileName()),
+          info.canonicalFilePath()})
+        if (const QString ros = setOfName(name); !ros.isEmpty())
+            return ros;
+    const FileIdentity target = identityOf(outputPath);
+    if (!target.exists())
+        return {};
+    for (const QString& ros : rosPaths)
+        for (const QString& ext : ros.isEmpty() ? QStringList() : renamedExtensions())
+            if (identityOf(siblingPath(ros, ext)).sameFile(target))
+                return siblingPath(ros, QStringLiteral(".ros"));
+    // A second name of a set's file: only files with more than one name are looked for.
+    struct stat s {};
+    if (::stat(QFile::encodeName(outputPath).constData(), &s) != 0 || s.st_nlink < 2)
+        return {};
+    const QDir dir = QFileInfo(info.canonicalFilePath()).absoluteDir();
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (isSetExtension(name) && identityOf(dir.filePath(name)).sameFile(target))
+            return siblingPath(dir.filePath(name), QStringLiteral(".ros"));
+    return {};
+}
+
+QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths) {
+    const QString ros = recordingSetAtOutput(outputPath, rosPaths);
+    if (ros.isEmpty())
+        return {};
+    return QCoreApplication::translate("varnilog::RecordingManagement",
+                                       "%1 jest plikiem nagrania %2: wybierz inną nazwę.")
+        .arg(outputPath, ros);
 }
 
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {
@@ -244,11 +345,7 @@ void releaseRecordingOnDisplay(SharedState& state) {
 
 void reopenRecordingOnDisplay(SharedState& state, const QString& newRosPath) {
     for (int c = 0; c < kChannels; ++c) {
-        QFile& file = state.sampleFile[c];
-        file.close();
-        file.setFileName(sampleFilePath(newRosPath, c));
-        if (file.exists())
-            file.open(QIODevice::ReadOnly);
+        openSetFileForReading(state.sampleFile[c], sampleFilePath(newRosPath, c));
         openSummaryFile(state, c);
     }
     state.recordingPath = newRosPath;

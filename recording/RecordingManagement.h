@@ -1,5 +1,6 @@
 // Rename and delete of a stored recording as the browser does them, without ever splitting a set:
-// a rename checks every target first and undoes what it moved when a move fails, and takes the
+// both are journalled (SetMove), so a kill leaves the old set or the new one once recovered; a
+// rename checks every target first and undoes what it moved when a move fails, and takes the
 // description (".roc") along; a delete removes the settings and sample files and keeps the
 // description, which a later rename to that name replaces only when the caller allows it. Also releases or
 // reopens the loader's handles when the set is the one on display. Depends on QtCore and the shared state.
@@ -50,6 +51,16 @@ bool sameRecording(const QString& rosPathA, const QString& rosPathB);
 // Deletes the ".ros" and the sample files of the set; a missing file is skipped. True when none of the
 // files is left.
 bool deleteRecordingSet(const QString& rosPath);
+
+// The ".ros" of the existing recording set that writing to outputPath would replace or add a file
+// of, empty when there is none: a name of a set's file (any extension of renamedExtensions()) beside
+// a file of that set, as written or with links followed; or the file there is one of the sets of
+// rosPaths (the same inode, through a link or under another name), or a hard link to a set's file
+// in its own folder.
+QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths = {});
+// The usage error for an output onto a set's file (see recordingSetAtOutput), empty when there is
+// none.
+QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths = {});
 
 // True when rosPath names the recording whose sample files the loader holds open.
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath);

@@ -1,6 +1,7 @@
 #include "recording/SampleSummary.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
 #include "recording/SampleSummaryWriter.h"
 
@@ -144,8 +145,8 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample) {
 }
 
 bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progress) {
-    QFile sample(samplePath);
-    if (!QFileInfo(samplePath).isFile() || !sample.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    QFile sample;
+    if (!openSetFileForReading(sample, samplePath))
         return false;
     const FileIdentity before = identityOf(sample.handle());
     const std::int64_t length = before.size;
@@ -177,8 +178,8 @@ bool buildSampleSummary(const QString& samplePath, const SummaryProgress& progre
 
 bool restampSummary(const QString& samplePath, const FileIdentity& before) {
     const QString path = summaryPathFor(samplePath);
-    QFile summary(path);
-    if (!summary.open(QIODevice::ReadOnly))
+    QFile summary;
+    if (!openSetFileForReading(summary, path, {}))
         return false;
     QByteArray bytes = summary.readAll();
     const FileIdentity now = identityOf(samplePath);

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
@@ -101,7 +103,116 @@ void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftover
     }
 }
 
+constexpr char kJournalPrefix[] = ".varnilog-set.";
+constexpr char kJournalFormat[] = "varnilog-set;1";
+
+QString journalPath(const QString& folder, std::uint64_t inode) {
+    return QDir(folder).filePath(QLatin1String(kJournalPrefix) + QString::number(inode, 16));
+}
+
+QString folderOf(const QString& base) {
+    return QFileInfo(base).absolutePath();
+}
+
+QByteArray encodePath(const QString& path) {
+    return QFile::encodeName(path).toPercentEncoding();
+}
+
+QString decodePath(const QByteArray& text) {
+    return QFile::decodeName(QByteArray::fromPercentEncoding(text));
+}
+
+QByteArray encodeJournal(const SetMove& m) {
+    return QByteArray(kJournalFormat) + '\n' + QByteArray::number(m.headerInode) + '\n' +
+           QByteArray::number(m.headerChangedNs) + '\n' + encodePath(m.fromBase) + '\n' +
+           encodePath(m.toBase) + '\n' + m.extensions.join(u' ').toLatin1() + '\n' +
+           (m.replacesLeftover ? "1" : "0") + '\n';
+}
+
+std::optional<SetMove> readJournal(const QString& path) {
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isSymLink() || info.size() > 65536 || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    if (lines.size() != 8 || lines[0] != kJournalFormat)
+        return std::nullopt;
+    SetMove m;
+    bool inodeOk = false, changedOk = false;
+    m.headerInode = lines[1].toULongLong(&inodeOk);
+    m.headerChangedNs = lines[2].toLongLong(&changedOk);
+    m.fromBase = decodePath(lines[3]);
+    m.toBase = decodePath(lines[4]);
+    m.extensions = QString::fromLatin1(lines[5]).split(u' ', Qt::SkipEmptyParts);
+    m.replacesLeftover = lines[6] == "1";
+    for (const QString& ext : m.extensions)
+        if (!setExtensions().contains(ext))
+            return std::nullopt; // only a set's own files ever move
+    if (!inodeOk || !changedOk || m.fromBase.isEmpty() || m.extensions.value(0) != u".ros")
+        return std::nullopt;
+    return m;
+}
+
+bool moveWithoutReplacing(const QString& from, const QString& to) {
+    return QFileInfo::exists(from) && !QFileInfo::exists(to) && renameFile(from, to);
+}
+
+// The ".ros" at base + ".ros" is the journal's (by inode; a delete's also by change time).
+bool headerIs(const SetMove& m, const QString& base, bool checkChangeTime) {
+    const FileIdentity header = identityOf(base + QStringLiteral(".ros"));
+    return header.exists() && header.inode == m.headerInode &&
+           (!checkChangeTime || header.changedNs == m.headerChangedNs);
+}
+
+// Settles the journal at path for the set whose ".ros" is rosPath (held locked by the caller).
+void settleJournal(const QString& path, const SetMove& m, const QString& rosPath) {
+    const QString base = siblingPath(rosPath, QStringLiteral(".ros")).chopped(4);
+    if (m.toBase.isEmpty() && base == m.fromBase && headerIs(m, m.fromBase, true)) {
+        // A delete begun: the ".ros" goes last.
+        for (const QString& ext : m.extensions)
+            if (ext != u".ros")
+                removeFile(m.fromBase + ext);
+        syncFolderOf(rosPath);
+        removeFile(rosPath);
+    } else if (!m.toBase.isEmpty() && base == m.toBase && headerIs(m, m.toBase, false)) {
+        // A rename decided: the rest follows the ".ros".
+        const bool ownDescription = m.extensions.contains(QStringLiteral(".roc"));
+        for (const QString& ext : m.extensions) {
+            if (ext == u".roc" && m.replacesLeftover && QFileInfo::exists(m.fromBase + ext))
+                removeFile(m.toBase + ext); // the leftover it replaces
+            moveWithoutReplacing(m.fromBase + ext, m.toBase + ext);
+        }
+        if (m.replacesLeftover && !ownDescription)
+            removeFile(m.toBase + QStringLiteral(".roc"));
+        syncFolderOf(m.fromBase);
+    }
+    // Otherwise nothing was decided (the ".ros" not moved yet) or the journal is stale.
+    removeFile(path);
+    syncFolderOf(path);
+}
+
+// A journal that no ".ros" answers to any more (the move finished, or was never decided and its set
+// is gone).
+bool journalStale(const SetMove& m) {
+    return !headerIs(m, m.fromBase, m.toBase.isEmpty()) &&
+           (m.toBase.isEmpty() || !headerIs(m, m.toBase, false));
+}
+
 } // namespace
+
+bool beginSetMove(const SetMove& move, QString& error) {
+    const QString folder = folderOf(move.toBase.isEmpty() ? move.fromBase : move.toBase);
+    if (!writeFileSafely(journalPath(folder, move.headerInode), encodeJournal(move), error))
+        return false;
+    return true;
+}
+
+void endSetMove(const SetMove& move) {
+    const QString path =
+        journalPath(folderOf(move.toBase.isEmpty() ? move.fromBase : move.toBase), move.headerInode);
+    removeFile(path);
+    syncFolderOf(path);
+}
 
 QString pendingChannelPath(const QString& target, std::uint64_t headerInode, ChannelChangeKind kind) {
     const QFileInfo info(target);
@@ -137,6 +248,20 @@ bool commitChannelChange(SetLock& lock, SafeFile& header, const QString& pending
 }
 
 void recoverRecordingSet(const QString& rosPath) {
+    if (const FileIdentity header = identityOf(rosPath); header.exists()) {
+        const QString journal = journalPath(QFileInfo(rosPath).absolutePath(), header.inode);
+        if (const std::optional<SetMove> move = readJournal(journal))
+            settleJournal(journal, *move, QFileInfo(rosPath).absoluteFilePath());
+        else if (QFileInfo(journal).isFile())
+            removeFile(journal); // not one this program wrote whole
+        // The safe writer's named temporaries of a journal whose writer was killed.
+        const QDir dir = QFileInfo(journal).absoluteDir();
+        const QString temporaries = u'.' + QFileInfo(journal).fileName() + QStringLiteral(".*.part");
+        for (const QString& name : dir.entryList({temporaries}, QDir::Files | QDir::Hidden | QDir::System))
+            removeFile(dir.filePath(name));
+        if (!QFileInfo::exists(rosPath))
+            return; // a delete finished: nothing of the set is left to settle
+    }
     QList<Pending> pending;
     QStringList leftovers;
     scan(rosPath, pending, leftovers);
@@ -158,6 +283,9 @@ bool recordingSetChanging(const QString& rosPath) {
     const FileIdentity header = identityOf(rosPath);
     if (!header.exists())
         return false;
+    // A rename or delete of the set under way: some of its files are still to move or go.
+    if (QFileInfo::exists(journalPath(QFileInfo(rosPath).absolutePath(), header.inode)))
+        return true;
     for (const char* ext : {".rcc", ".rcd"})
         for (const ChannelChangeKind kind : {ChannelChangeKind::Replace, ChannelChangeKind::Remove})
             if (QFileInfo::exists(
@@ -169,8 +297,17 @@ bool recordingSetChanging(const QString& rosPath) {
 void recoverRecordingSetIfIdle(const QString& rosPath) {
     SetLock lock;
     QString error;
-    if (lock.lock(rosPath, 0, error) == SetLock::Result::Locked)
+    if (lock.lock(rosPath, 0, error) == SetLock::Result::Locked) {
         recoverRecordingSet(rosPath);
+        return;
+    }
+    if (QFileInfo::exists(rosPath))
+        return;
+    const QDir dir = QFileInfo(rosPath).absoluteDir();
+    for (const QString& name :
+         dir.entryList({QLatin1String(kJournalPrefix) + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
+        if (const std::optional<SetMove> move = readJournal(dir.filePath(name)); move && journalStale(*move))
+            removeFile(dir.filePath(name));
 }
 
 } // namespace varnilog

@@ -13,6 +13,9 @@
 #include "recording/SetLock.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <cstdint>
 
 namespace varnilog {
 
@@ -30,6 +33,26 @@ bool prepareChannelRemoval(const QString& target, const QString& pending, QStrin
 bool commitChannelChange(SetLock& lock, SafeFile& header, const QString& pending, const QString& target,
                          ChannelChangeKind kind, QString& error);
 
+// A rename or delete of a whole set, journalled so that a kill at any moment leaves the old set or the
+// new one once recovered. The journal (".varnilog-set.<inode>" in the folder the ".ros" ends up in,
+// named by the inode of the ".ros", written whole before anything moves) names both bases and the
+// files that move. A rename moves the ".ros" first: that step decides, so the recovery of the target
+// finishes the rename and that of the source, whose ".ros" is still there, only drops the journal. A
+// delete removes the ".ros" last: while it is there the recovery finishes the delete.
+struct SetMove {
+    QString fromBase;              // path without extension
+    QString toBase;                // empty for a delete
+    QStringList extensions;        // of the files that move or go, ".ros" first
+    bool replacesLeftover = false; // a rename replaces a description left at toBase
+    std::uint64_t headerInode = 0;
+    std::int64_t headerChangedNs = 0; // a delete's guard against a new ".ros" of the same inode
+};
+
+// Writes the journal of move (under the set's lock). False with error set; nothing changed.
+bool beginSetMove(const SetMove& move, QString& error);
+// Removes the journal of a finished or undone move.
+void endSetMove(const SetMove& move);
+
 // Finishes or undoes the half-done changes of the set of rosPath and removes leftovers. The caller
 // holds the set's lock.
 void recoverRecordingSet(const QString& rosPath);
@@ -37,7 +60,8 @@ void recoverRecordingSet(const QString& rosPath);
 // True when a change of the set is decided (its ".ros" in place) but not finished: a reader waits.
 bool recordingSetChanging(const QString& rosPath);
 
-// Locks the set and recovers it when no other program changes it; does nothing otherwise.
+// Locks the set and recovers it when no other program changes it; without a ".ros" only drops the
+// journals in its folder that no set's ".ros" answers to any more.
 void recoverRecordingSetIfIdle(const QString& rosPath);
 
 } // namespace varnilog

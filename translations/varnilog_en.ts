@@ -872,6 +872,21 @@
     </message>
 </context>
 <context>
+    <name>varnilog::MarkerFile</name>
+    <message>
+        <source>%1: znacznik %2–%3 jest błędny.</source>
+        <translation>%1: the marker %2–%3 is invalid.</translation>
+    </message>
+    <message>
+        <source>%1: za dużo znaczników (ponad %2 MiB).</source>
+        <translation>%1: too many markers (over %2 MiB).</translation>
+    </message>
+    <message>
+        <source>Nic nie zmieniono: w pliku znaczników %1 nie można odczytać wierszy: %2.</source>
+        <translation>Nothing was changed: unreadable lines in the marker file %1: %2.</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::MarkerKind</name>
     <message>
         <source>uwaga</source>
@@ -1040,6 +1055,10 @@
     <message>
         <source>Nie zmieniono nazwy: plik %1 już istnieje.</source>
         <translation>Not renamed: the file %1 already exists.</translation>
+    </message>
+    <message>
+        <source>%1 jest plikiem nagrania %2: wybierz inną nazwę.</source>
+        <translation>%1 is a file of the recording %2: choose another name.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingInput.h"
+#include "recording/RecordingManagement.h"
 #include "recording/SafeFile.h"
 #include "recording/TextExport.h"
 #include "windows/StandardDialogs.h"
@@ -31,6 +32,10 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     if (options.viewToStart)
         options.viewToStart();
 
+    if (const QString error = outputOntoRecordingError(path, {state.recordingPath}); !error.isEmpty()) {
+        boxes.showErrorBox(error);
+        return false;
+    }
     // Through the safe writer: the old file stays until the whole export is there.
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -7,6 +7,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
+#include "recording/RecordingManagement.h"
 #include "recording/SafeFile.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
@@ -54,6 +55,10 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     ExportFormat format = ExportFormat::Wav;
     if (path.isEmpty() || !exportFormatFromName(path, format))
         return false;
+    if (const QString error = outputOntoRecordingError(path, {state.recordingPath}); !error.isEmpty()) {
+        boxes.showErrorBox(error);
+        return false;
+    }
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         boxes.showErrorBox(

@@ -4,6 +4,7 @@
 #include "analysis/PeriodFile.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
+#include "recording/RecordingManagement.h"
 #include "recording/SafeFile.h"
 #include "ui_Measurements.h"
 #include "view/ScaleTables.h"
@@ -404,7 +405,11 @@ void TFormPomiary::btZapiszOkresyClick() {
     const QString path =
         dialogs_->saveFileName(this, tr("Pliki CSV (*.csv)"), QStringLiteral("csv"),
                                QDir(state_.dataDir).filePath(tr("okresy") + QStringLiteral(".csv")));
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    if (const QString error = outputOntoRecordingError(path, {state_.recordingPath}); !error.isEmpty())
+        boxes_.showErrorBox(error);
+    else
         measure(currentInputs(), path);
 }
 

@@ -121,5 +121,21 @@ TEST(MarkerFileTest, ChangesHoldTheSetLockAndSpansFollowMarkers) {
     }
 }
 
+// The writer never leaves a file the reader would refuse or read only in part.
+TEST(MarkerFileTest, WriterRefusesMarkersTheReaderWouldNotRead) {
+    const std::vector<Marker> refused[] = {
+        {{-1, 0, MarkerKind::Uwaga, QStringLiteral("before the start")}},
+        {{0, 0, MarkerKind::Uwaga, QString()}, {5, 4, MarkerKind::Zakres, QStringLiteral("backwards")}},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.rmk"));
+    for (const std::vector<Marker>& markers : refused) {
+        QString error;
+        EXPECT_FALSE(writeMarkerFile(path, markers, error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(QFile::exists(path));
+    }
+}
+
 } // namespace
 } // namespace varnilog

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace varnilog::test;
@@ -104,3 +106,52 @@ TEST(MarkersCommandTest, MeasureAndExportBetweenMarkers) {
 }
 
 } // namespace
+
+// A change never drops what could not be read: it is refused and the file stays byte for byte.
+TEST(MarkersCommandTest, DamagedFilesAreNeverRewritten) {
+    const QByteArray good = "varnilog-markers;1\r\n2;2;uwaga;a\r\n";
+    const struct {
+        const char* name;
+        QByteArray rmk;
+        qint64 size; // a sparse file of this size, else rmk as it is
+        QStringList change;
+        const char* err;
+    } cases[] = {
+        {"bad UTF-8", good + "3;3;uwaga;\xff\r\n", 0, {"--add", "1", "x"}, ": 1 lines"},
+        {"start after end", good + "5;4;uwaga;b\r\n4;3;uwaga;c\r\n", 0, {"--remove", "0"}, ": 2 lines"},
+        {"index past int64",
+         good + "9223372036854775808;1;uwaga;d\r\n",
+         0,
+         {"--clear-kind", "uwaga"},
+         ": 1 lines"},
+        {"over the reader's limit", good, (qint64{256} << 20) + 1, {"--add", "1", "x"}, ": 1 lines"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString ros = twelveSamples(dir);
+        const QString rmk = dir.filePath(QStringLiteral("2024-03-07 14.05.09.rmk"));
+        writeFile(rmk, c.rmk);
+        if (c.size > 0) {
+            ASSERT_TRUE(QFile::resize(rmk, c.size));
+        }
+        const QByteArray before = c.size > 0 ? QByteArray() : readFile(rmk);
+        const CliRun run = runCli(QStringList{QStringLiteral("markers"), ros} + c.change);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.err.contains("nothing was changed") && run.err.contains(c.err))
+            << run.err.toStdString();
+        EXPECT_EQ(QFileInfo(rmk).size(), c.size > 0 ? c.size : before.size());
+        if (c.size == 0) {
+            EXPECT_EQ(readFile(rmk), before);
+        }
+    }
+    // A label track larger than a marker file may be is refused whole, not cut at the limit.
+    QTemporaryDir dir;
+    const QString ros = twelveSamples(dir);
+    const QString track = dir.filePath(QStringLiteral("big.txt"));
+    writeFile(track, "0.001\t0.001\tfirst\n");
+    ASSERT_TRUE(QFile::resize(track, (qint64{257} << 20)));
+    const CliRun big = runCli({QStringLiteral("markers"), ros, QStringLiteral("--import-audacity"), track});
+    EXPECT_EQ(big.code, 1) << big.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("2024-03-07 14.05.09.rmk"))));
+}

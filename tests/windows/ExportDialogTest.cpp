@@ -54,6 +54,7 @@ TEST(ExportDialogTest, ChosenFileCancelAndFailures) {
          "0000:00:00:000;1.0000;0.0000\r\n0000:00:00:001;-1.0000;0.0400\r\n0000:00:00:002;0.0000;0.0000\r\n"},
         {"cancelled dialog exports nothing", "", false, 0, "<missing>"},
         {"folder that does not exist", "no/such/out.txt", false, 1, "<missing>"},
+        {"the recording's own samples", "r.rca", false, 1, "\x96\x64\x7d"},
     };
     for (const Row& r : rows) {
         ExportFixture f;

@@ -34,8 +34,9 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     const QString ros =
         test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
                              {QByteArray(10000, char(125)), QByteArray(10000, char(125))});
-    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\r\n3000;3000;strata;7\r\n"
-                                         "8000;8100;zakres;b\r\nnot a marker\r\n");
+    const QByteArray readable =
+        "varnilog-markers;1\r\n100;100;uwaga;a\r\n3000;3000;strata;7\r\n8000;8100;zakres;b\r\n";
+    test::writeFile(markerFilePath(ros), readable + "not a marker\r\n");
     form->openRecording(ros);
     EXPECT_EQ(form->statusPanelText(16),
               QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: 1"));
@@ -58,6 +59,13 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     // Right-click at column 10 → "Dodaj znacznik" at viewStart + 10; a selection → "Dodaj zakres".
     auto* picture = child<BitmapWidget>("imgDisplay");
     emit picture->mousePressed(QPoint(10, 100), Qt::RightButton, Qt::RightButton);
+    // The damaged file is left as it is and the user is told why; once mended, the change is made.
+    form->findChild<QAction*>(QStringLiteral("actAddMarker"))->trigger();
+    EXPECT_EQ(test::readFile(markerFilePath(ros)), readable + "not a marker\r\n");
+    ASSERT_EQ(boxes.errors().size(), 1);
+    EXPECT_TRUE(boxes.errors()[0].contains(QStringLiteral("wierszy: 1"))) << boxes.errors()[0].toStdString();
+    boxes.shown.clear();
+    test::writeFile(markerFilePath(ros), readable);
     form->findChild<QAction*>(QStringLiteral("actAddMarker"))->trigger();
     emit picture->mousePressed(QPoint(20, 100), Qt::LeftButton, Qt::LeftButton); // a drag from 20 to 40
     emit picture->mouseMoved(QPoint(40, 100), Qt::LeftButton);

@@ -2,7 +2,9 @@
 
 #include "app/Configuration.h"
 #include "recording/MarkerFile.h"
+#include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "recording/RecordingManagement.h"
 
 #include <QFileInfo>
 
@@ -33,6 +35,15 @@ QString printableText(const QString& text) {
             out += c;
     }
     return out;
+}
+
+bool outputAllowed(const QString& out, const QString& rosPath) {
+    const QString ros = recordingSetAtOutput(
+        out, rosPath.isEmpty() ? QStringList() : QStringList{siblingPath(rosPath, QStringLiteral(".ros"))});
+    if (!ros.isEmpty())
+        fail(QStringLiteral("%1 is a file of the recording %2: choose another output").arg(out, ros),
+             ExitUsage);
+    return ros.isEmpty();
 }
 
 int fail(const QString& text, int code) {

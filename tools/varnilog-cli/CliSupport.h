@@ -58,6 +58,10 @@ enum class MissingSamples {
 bool openRecording(SharedState& state, const QString& rosPath, QString& error,
                    MissingSamples missing = MissingSamples::Refuse);
 
+// False, reported as a usage error, when writing to out would replace or add a file of an existing
+// recording set, the one of rosPath (when given) among them (see recordingSetAtOutput).
+bool outputAllowed(const QString& out, const QString& rosPath);
+
 // Reads an integer option; false (with a reported usage error) when it is not a number in [lo, hi].
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
                std::int64_t& value);

@@ -214,6 +214,10 @@ int runExport(const QStringList& args) {
         return fail(QStringLiteral("--channels applies to csv, wav and sr"), ExitUsage);
     if (format != ExportFormat::Wav && parser.isSet(QStringLiteral("labels")))
         return fail(QStringLiteral("--labels applies to wav"), ExitUsage);
+    if (const QString ros = parser.positionalArguments().at(0);
+        !outputAllowed(outPath, ros) ||
+        (parser.isSet(QStringLiteral("labels")) && !outputAllowed(labelsPathBeside(outPath), ros)))
+        return ExitUsage;
     auto state = std::make_unique<SharedState>();
     QString error;
     // Without its ".rca" the text export is an empty file, as from the window; the other formats need it.

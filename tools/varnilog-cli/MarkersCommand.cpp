@@ -129,8 +129,14 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
         usageCode = ExitFailure;
         if (!file.open(QIODevice::ReadOnly))
             return refuse(QStringLiteral("%1: %2").arg(in, file.errorString()), ExitFailure);
-        const AudacityImport imported =
-            parseAudacityLabels(file.read(kMarkerFileSizeLimit), samplingPeriodMs, count);
+        // One byte past the limit tells a track too large from one that just fits, also from a pipe.
+        const QByteArray track = file.read(kMarkerFileSizeLimit + 1);
+        if (track.size() > kMarkerFileSizeLimit)
+            return refuse(QStringLiteral("%1: larger than %2 MiB, nothing was imported")
+                              .arg(in)
+                              .arg(kMarkerFileSizeLimit >> 20),
+                          ExitFailure);
+        const AudacityImport imported = parseAudacityLabels(track, samplingPeriodMs, count);
         for (const int line : imported.skippedLines)
             std::fprintf(stderr, "varnilog-cli: %s:%d: outside the recording or unreadable, skipped\n",
                          in.toLocal8Bit().constData(), line);
@@ -192,6 +198,12 @@ int runMarkers(const QStringList& arguments) {
     if (!changeOf(parser, addLabel, count, period, change, usageCode))
         return usageCode;
     if (change.edit) {
+        // The core refuses it too, under the lock; this says it in the tool's language.
+        if (const MarkerReading before = readMarkerFile(markerFilePath(state->recordingPath));
+            before.damaged())
+            return fail(QStringLiteral("%1: %2 lines of the markers cannot be read: nothing was changed")
+                            .arg(path)
+                            .arg(before.damagedLines));
         bool refused = false;
         const auto edit = [&](std::vector<Marker>& list, QString& why) {
             refused = !change.edit(list, why);
@@ -210,6 +222,8 @@ int runMarkers(const QStringList& arguments) {
                      path.toLocal8Bit().constData(), reading.damagedLines);
     if (parser.isSet(QStringLiteral("audacity"))) {
         const QString out = parser.value(QStringLiteral("audacity"));
+        if (!outputAllowed(out, path))
+            return ExitUsage;
         if (!writeFileSafely(out, encodeAudacityLabels(reading.markers, period), error))
             return fail(QStringLiteral("%1: %2").arg(out, error));
     }

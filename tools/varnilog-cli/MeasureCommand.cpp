@@ -128,6 +128,8 @@ int runMeasure(const QStringList& args) {
     std::unique_ptr<PeriodFileWriter> periodWriter;
     PeriodSink sink;
     if (parser.isSet(QStringLiteral("per-period"))) {
+        if (!outputAllowed(parser.value(QStringLiteral("per-period")), path))
+            return ExitUsage;
         // Through the safe writer: a failed run (a full disk, a failed measurement) leaves no file.
         periodFile = std::make_unique<SafeFile>(parser.value(QStringLiteral("per-period")));
         if (!periodFile->open(QIODevice::WriteOnly))

@@ -44,6 +44,8 @@ int runRender(const QStringList& args) {
         return fail(QStringLiteral("--zoom and --all cannot be used together"), ExitUsage);
     const bool page = parser.isSet(QStringLiteral("page"));
     const QString out = parser.positionalArguments().at(1);
+    if (!outputAllowed(out, parser.positionalArguments().at(0)))
+        return ExitUsage;
     if (page && pageFormatFor(out) == PageFormat::Unknown)
         return fail(QStringLiteral("--page: OUT must end in .png, .svg or .pdf"), ExitUsage);
     std::int64_t start = 0, zoom = 1;

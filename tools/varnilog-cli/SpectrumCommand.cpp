@@ -42,6 +42,10 @@ int runSpectrum(const QStringList& args) {
                          2, QStringLiteral("FILE.ros OUT.csv"));
         rc >= 0)
         return rc;
+    if (const QString ros = parser.positionalArguments().at(0);
+        !outputAllowed(parser.positionalArguments().at(1), ros) ||
+        (parser.isSet(QStringLiteral("png")) && !outputAllowed(parser.value(QStringLiteral("png")), ros)))
+        return ExitUsage;
     auto state = std::make_unique<SharedState>();
     if (!applyConfigOption(parser, *state))
         return ExitFailure;

@@ -96,6 +96,8 @@ bool triggerCaptureOptions(const QCommandLineParser& parser, const SharedState& 
             return usage(QStringLiteral("--timeout: expected a positive number of seconds"));
     }
     c.png = parser.value(QStringLiteral("png"));
+    if (!c.png.isEmpty() && !outputAllowed(c.png, QString()))
+        return false;
     capture = c;
     return true;
 }
