@@ -53,7 +53,8 @@ bool accountHasGroup(gid_t gid) {
 QStringList boardPorts(const QString& devDir) {
     QStringList ports;
     for (const char* prefix : {"ttyUSB", "ttyACM"}) {
-        QStringList names = QDir(devDir).entryList({QLatin1String(prefix) + QLatin1Char('*')}, QDir::System | QDir::Files);
+        QStringList names =
+            QDir(devDir).entryList({QLatin1String(prefix) + QLatin1Char('*')}, QDir::System | QDir::Files);
         const qsizetype skip = qsizetype(std::char_traits<char>::length(prefix));
         std::sort(names.begin(), names.end(), [skip](const QString& a, const QString& b) {
             return a.mid(skip).toInt() < b.mid(skip).toInt();
@@ -100,30 +101,31 @@ PortAccessFix portAccessFix(const PortAccess& access) {
 }
 
 QString portAccessMessage(const QString& portName, const std::optional<PortAccess>& access) {
-    const char* context = "varnilog::SerialPorts";
     if (!access)
         return QCoreApplication::translate(
-                   context,
+                   "varnilog::SerialPorts",
                    "Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
             .arg(portName);
-    const QString device = QCoreApplication::translate(context, "właściciel %1, grupa %2, %3")
+    const QString device = QCoreApplication::translate("varnilog::SerialPorts", "właściciel %1, grupa %2, %3")
                                .arg(access->owner, access->group, access->mode);
     switch (portAccessFix(*access)) {
     case PortAccessFix::JoinGroup:
         return QCoreApplication::translate(
-                   context,
+                   "varnilog::SerialPorts",
                    "Brak uprawnień do portu %1 (%2) — dodaj użytkownika do grupy %3 i zaloguj się ponownie")
             .arg(portName, device, access->group);
     case PortAccessFix::LogInAgain:
         return QCoreApplication::translate(
-                   context, "Brak uprawnień do portu %1 (%2) — jesteś już w grupie %3: zaloguj się ponownie")
+                   "varnilog::SerialPorts",
+                   "Brak uprawnień do portu %1 (%2) — jesteś już w grupie %3: zaloguj się ponownie")
             .arg(portName, device, access->group);
     case PortAccessFix::AskForAccess:
         break;
     }
     return QCoreApplication::translate(
-               context, "Brak uprawnień do portu %1 (%2) — grupa nie pomoże: port może otworzyć "
-                        "tylko %3; zmień jego uprawnienia (reguła udev) lub poproś administratora")
+               "varnilog::SerialPorts",
+               "Brak uprawnień do portu %1 (%2) — grupa nie pomoże: port może otworzyć "
+               "tylko %3; zmień jego uprawnienia (reguła udev) lub poproś administratora")
         .arg(portName, device, access->owner);
 }
 
