@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QIcon>
 
+// The icon lives in a static library: its resource is registered by hand (outside any namespace).
+static void registerIconResource() {
+    Q_INIT_RESOURCE(varnilog_icon);
+}
+
 namespace varnilog {
 
 void setUpDesktopIdentity() {
-    // The X11 platform names a window's instance after RESOURCE_NAME, read when the first window is made.
-    if (qEnvironmentVariableIsEmpty("RESOURCE_NAME"))
-        qputenv("RESOURCE_NAME", kDesktopFileName);
+    registerIconResource();
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileName));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/packaging/varnilog.svg")));
 }

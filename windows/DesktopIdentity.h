@@ -1,6 +1,6 @@
 // How the desktop knows the window program: the desktop file it belongs to (packaging/varnilog.desktop,
-// whose StartupWMClass is the X11 instance name set here, whatever the executable is called) and the
-// icon of its windows. Called once the application object exists, before the first window is shown.
+// whose StartupWMClass is the windows' X11 class, the application name setUpApplicationTitle gives)
+// and the icon of its windows. Called once the application object exists, before the first window.
 #pragma once
 
 namespace varnilog {

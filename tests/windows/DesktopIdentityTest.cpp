@@ -1,6 +1,7 @@
 // What a new user meets first: the windows' icon and the desktop file they belong to, and Start on a
 // configuration that names no port of this system.
 #include "windows/DesktopIdentity.h"
+#include "app/Program.h"
 #include "device/SerialPorts.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestFiles.h"
@@ -44,9 +45,11 @@ QString xprop(const QWidget& window, const char* property) {
 // The icon and the desktop identity; on an X display (ctest runs this suite under xvfb-run) also the
 // window's class, which the desktop file's StartupWMClass must name, and its icon.
 TEST(WindowTitleX11Test, TheWindowsBelongToTheDesktopFileAndCarryItsIcon) {
+    setUpApplicationTitle();
     setUpDesktopIdentity();
     EXPECT_FALSE(QApplication::windowIcon().isNull());
-    EXPECT_EQ(QGuiApplication::desktopFileName(), desktopEntry("StartupWMClass"));
+    EXPECT_EQ(QGuiApplication::desktopFileName(), QString::fromLatin1(kDesktopFileName));
+    EXPECT_EQ(desktopEntry("StartupWMClass"), QCoreApplication::applicationName());
     EXPECT_EQ(desktopEntry("Icon"), QString::fromLatin1(kDesktopFileName));
     if (QGuiApplication::platformName() != QLatin1String("xcb") ||
         QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
