@@ -15,8 +15,10 @@ ConfigLocation chooseConfigLocation(const ConfigFacts& facts) {
     ConfigLocation out;
     const QString exeDir = QFileInfo(facts.executablePath).absolutePath();
     // Recordings go beside a writable program as they always did; an installed program's folder
-    // would refuse every new recording.
-    out.dataDirDefault = facts.executableDirWritable || facts.userDocumentsDir.isEmpty()
+    // would refuse every new recording, or under root take them among the system's programs.
+    const bool installed = facts.executablePath.startsWith(QLatin1String("/usr/"));
+    const bool ownFolderUsable = facts.executableDirWritable && !installed;
+    out.dataDirDefault = ownFolderUsable || facts.userDocumentsDir.isEmpty()
                              ? exeDir
                              : QDir(facts.userDocumentsDir).filePath(QLatin1String(kUserDataFolderName));
     if (!facts.requestedPath.isEmpty()) {
@@ -24,7 +26,7 @@ ConfigLocation chooseConfigLocation(const ConfigFacts& facts) {
         out.path = facts.requestedPath;
         return out;
     }
-    const bool besideUsable = facts.executableDirWritable && !facts.besideFileReadOnly;
+    const bool besideUsable = ownFolderUsable && !facts.besideFileReadOnly;
     if (besideUsable || facts.userConfigDir.isEmpty()) {
         out.place = ConfigPlace::BesideExecutable;
         out.path = configurationPathFor(facts.executablePath);

@@ -1,6 +1,7 @@
 // Where the configuration file lives. Normally beside the executable ("<exe>.ini"); --config FILE
-// names another. An installed program (/usr/bin is not the user's to write) keeps it in the user's
-// configuration folder instead, so the settings and the window position survive a restart.
+// names another. An installed program (under /usr, whoever runs it: root may write /usr/bin, but it is
+// the system's) keeps it in the user's configuration folder instead, so the settings and the window
+// position survive a restart.
 // Depends on QtCore only.
 #pragma once
 
@@ -22,7 +23,8 @@ enum class ConfigPlace {
 // What the choice depends on, gathered from the file system by locateConfiguration.
 struct ConfigFacts {
     QString requestedPath;              // --config FILE; empty when not given
-    QString executablePath;             // absolute path of the running program
+    QString executablePath;             // absolute path of the running program; under /usr/ it is
+                                        // installed, and its folder is never used
     bool executableDirWritable = false; // the folder of the executable can take new files
     bool besideFileReadOnly = false;    // "<exe>.ini" exists and cannot be written
     QString userConfigDir;              // the user's configuration folder; empty when there is none

@@ -4,6 +4,8 @@
 
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
+#include "device/PosixSerialLink.h"
+#include "device/SerialPorts.h"
 #include "ui_Program.h"
 #include "windows/TriggerTab.h"
 
@@ -54,9 +56,25 @@ void TForm1::lockControls(bool locked) {
 }
 
 void TForm1::btStartClick() {
+    // A configuration that names no port of this system takes the board's adapter, or asks.
+    const QString port = portToOpen(state_.comPortName, boardPorts());
+    if (port.isEmpty()) {
+        boxes_.showErrorBox(
+            tr("Nie wybrano portu płytki i nie widać żadnego (ttyUSB, ttyACM): podłącz płytkę "
+               "lub wpisz port w Ustawieniach"));
+        return;
+    }
+    if (port != state_.comPortName) {
+        state_.comPortName = port;
+        updateStatusBar();
+    }
     const StartResult r = acquisition().start();
     if (r.modelChanged)
         applyDeviceModel();
+    // The advice for a missing permission is longer than the status bar: a box shows it whole.
+    if (r.status == StartStatus::PortNotOpened && portAccessDenied(r.portError))
+        boxes_.showErrorBox(portAccessMessage(state_.comPortName,
+                                              portAccess(PosixSerialLink::devicePath(state_.comPortName))));
     if (r.status != StartStatus::FilesNotCreated && r.status != StartStatus::Sampling)
         return;
     lockControls(true);

@@ -4,11 +4,13 @@
 #include "app/CommandLine.h"
 #include "app/ConfigLocation.h"
 #include "app/Configuration.h"
+#include "app/DisplayCheck.h"
 #include "app/Program.h"
 #include "app/SystemClock.h"
 #include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
 #include "spectrum/Unit5.h"
+#include "windows/DesktopIdentity.h"
 #include "windows/Otworzplik.h"
 #include "windows/ProgramLanguage.h"
 #include "windows/QtMessageBoxes.h"
@@ -34,8 +36,15 @@ int main(int argc, char** argv) {
         std::fputs(information.toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (const QString noDisplay =
+            varnilog::noDisplayMessage(varnilog::currentDisplayEnvironment(), arguments);
+        !noDisplay.isEmpty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.toLocal8Bit().constData());
+        return 1;
+    }
     QApplication app(argc, argv);
     varnilog::setUpApplicationTitle();
+    varnilog::setUpDesktopIdentity();
 
     const QString executablePath = QCoreApplication::applicationFilePath();
     varnilog::ProgramOptions options;

@@ -1,7 +1,9 @@
 #include "device/Acquisition.h"
 
 #include "app/DeviceModels.h"
+#include "device/PosixSerialLink.h"
 #include "device/Protocol.h"
+#include "device/SerialPorts.h"
 
 #include <QCoreApplication>
 
@@ -41,11 +43,8 @@ bool Acquisition::openPort() {
             report(QCoreApplication::translate("varnilog::Acquisition",
                                                "Port nie obsługuje prędkości 921600 !"));
         else if (portAccessDenied(error))
-            report(
-                QCoreApplication::translate(
-                    "varnilog::Acquisition",
-                    "Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
-                    .arg(state_.comPortName));
+            report(portAccessMessage(state_.comPortName,
+                                     portAccess(PosixSerialLink::devicePath(state_.comPortName))));
         else if (error != 0)
             report(QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu ! %1: %2")
                        .arg(state_.comPortName, qt_error_string(error)));

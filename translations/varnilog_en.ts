@@ -690,10 +690,6 @@
         <translation>The port does not support 921600 baud!</translation>
     </message>
     <message>
-        <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
-        <translation>No permission for port %1 — add your user to the dialout group and log in again</translation>
-    </message>
-    <message>
         <source>Nie można otworzyć portu ! %1: %2</source>
         <translation>Cannot open the port! %1: %2</translation>
     </message>
@@ -1062,6 +1058,29 @@
     </message>
 </context>
 <context>
+    <name>varnilog::SerialPorts</name>
+    <message>
+        <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
+        <translation>No permission for port %1 — add your user to the dialout group and log in again</translation>
+    </message>
+    <message>
+        <source>właściciel %1, grupa %2, %3</source>
+        <translation>owner %1, group %2, %3</translation>
+    </message>
+    <message>
+        <source>Brak uprawnień do portu %1 (%2) — dodaj użytkownika do grupy %3 i zaloguj się ponownie</source>
+        <translation>No permission for port %1 (%2) — add your user to the %3 group and log in again</translation>
+    </message>
+    <message>
+        <source>Brak uprawnień do portu %1 (%2) — jesteś już w grupie %3: zaloguj się ponownie</source>
+        <translation>No permission for port %1 (%2) — you are already in the %3 group: log in again</translation>
+    </message>
+    <message>
+        <source>Brak uprawnień do portu %1 (%2) — grupa nie pomoże: port może otworzyć tylko %3; zmień jego uprawnienia (reguła udev) lub poproś administratora</source>
+        <translation>No permission for port %1 (%2) — no group helps: only %3 may open it; change its permissions (a udev rule) or ask the administrator</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SetLock</name>
     <message>
         <source>Nagranie jest zmieniane przez inny program</source>
@@ -1137,6 +1156,10 @@
     <message>
         <source>Brak poprzedniego zdarzenia</source>
         <translation>No previous event</translation>
+    </message>
+    <message>
+        <source>Nie wybrano portu płytki i nie widać żadnego (ttyUSB, ttyACM): podłącz płytkę lub wpisz port w Ustawieniach</source>
+        <translation>No board port was chosen and none can be seen (ttyUSB, ttyACM): connect the board or enter the port in Settings</translation>
     </message>
 </context>
 <context>

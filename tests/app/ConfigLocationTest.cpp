@@ -46,11 +46,13 @@ private:
 } // namespace
 
 TEST(ConfigLocationTest, ChoosesRequestedThenBesideExecutableThenUserFolder) {
-    const QString exe = QStringLiteral("/opt/varnilog/varnilog");
+    const QString opt = QStringLiteral("/opt/varnilog/varnilog");
+    const QString usr = QStringLiteral("/usr/bin/varnilog"); // installed: root may write its folder
     const QString cfg = QStringLiteral("/home/ola/.config");
     const QString docs = QStringLiteral("/home/ola/Documents");
     const struct {
         const char* what;
+        QString exe;
         QString requested;
         bool dirWritable;
         bool fileReadOnly;
@@ -60,26 +62,30 @@ TEST(ConfigLocationTest, ChoosesRequestedThenBesideExecutableThenUserFolder) {
         const char* path;
         const char* dataDir;
     } rows[] = {
-        {"writable folder", "", true, false, cfg, docs, ConfigPlace::BesideExecutable,
+        {"writable folder", opt, "", true, false, cfg, docs, ConfigPlace::BesideExecutable,
          "/opt/varnilog/varnilog.ini", "/opt/varnilog"},
-        {"read-only folder", "", false, false, cfg, docs, ConfigPlace::UserFolder,
+        {"read-only folder", opt, "", false, false, cfg, docs, ConfigPlace::UserFolder,
          "/home/ola/.config/varnilog2k.ini", "/home/ola/Documents/Varnilog"},
-        {"read-only file in a writable folder", "", true, true, cfg, docs, ConfigPlace::UserFolder,
+        {"read-only file in a writable folder", opt, "", true, true, cfg, docs, ConfigPlace::UserFolder,
          "/home/ola/.config/varnilog2k.ini", "/opt/varnilog"},
-        {"--config, writable folder", "/tmp/a.ini", true, false, cfg, docs, ConfigPlace::Requested,
+        {"--config, writable folder", opt, "/tmp/a.ini", true, false, cfg, docs, ConfigPlace::Requested,
          "/tmp/a.ini", "/opt/varnilog"},
-        {"--config, read-only folder", "/tmp/a.ini", false, true, cfg, docs, ConfigPlace::Requested,
+        {"--config, read-only folder", opt, "/tmp/a.ini", false, true, cfg, docs, ConfigPlace::Requested,
          "/tmp/a.ini", "/home/ola/Documents/Varnilog"},
-        {"read-only folder, no user folder", "", false, false, "", docs, ConfigPlace::BesideExecutable,
+        {"read-only folder, no user folder", opt, "", false, false, "", docs, ConfigPlace::BesideExecutable,
          "/opt/varnilog/varnilog.ini", "/home/ola/Documents/Varnilog"},
-        {"read-only folder, no documents", "", false, false, cfg, "", ConfigPlace::UserFolder,
+        {"read-only folder, no documents", opt, "", false, false, cfg, "", ConfigPlace::UserFolder,
          "/home/ola/.config/varnilog2k.ini", "/opt/varnilog"},
+        {"installed, run as root", usr, "", true, false, cfg, docs, ConfigPlace::UserFolder,
+         "/home/ola/.config/varnilog2k.ini", "/home/ola/Documents/Varnilog"},
+        {"installed, --config, run as root", usr, "/tmp/a.ini", true, false, cfg, docs,
+         ConfigPlace::Requested, "/tmp/a.ini", "/home/ola/Documents/Varnilog"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         ConfigFacts facts;
         facts.requestedPath = r.requested;
-        facts.executablePath = exe;
+        facts.executablePath = r.exe;
         facts.executableDirWritable = r.dirWritable;
         facts.besideFileReadOnly = r.fileReadOnly;
         facts.userConfigDir = r.userConfig;

@@ -1,6 +1,7 @@
 // record: a new recording from a board, through the same acquisition code as the main window
 // (identification, settings command, 50 ms ticks, stop). Ctrl+C stops it cleanly and keeps it.
 #include "CliSupport.h"
+#include "PortAccessText.h"
 #include "TriggerCapture.h"
 
 #include "app/Configuration.h"
@@ -144,9 +145,7 @@ int runRecord(const QStringList& args) {
         std::signal(SIGINT, previous);
         std::signal(SIGTERM, SIG_DFL);
         if (started.status == StartStatus::PortNotOpened && portAccessDenied(started.portError))
-            return fail(QStringLiteral("no permission to open port %1 — add your user to the dialout group "
-                                       "and log in again")
-                            .arg(state->comPortName));
+            return fail(portAccessText(state->comPortName));
         return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
     }
     sayWhatTheModelChanged(*state, static_cast<int>(timeBase), requestedSensitivity);
