@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -63,14 +65,42 @@ bool takeLanguageOption(QStringList& args, QString& error) {
     return true;
 }
 
+// Only pictures need a GUI application (their label font comes from the platform's font database):
+// render, and spectrum or record with --png. Every other command starts with the core application,
+// which loads no platform plugin, fonts or font configuration.
+bool commandDraws(int argc, char** argv) {
+    const char* command = nullptr;
+    bool png = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--lang") == 0)
+            ++i; // its code is no command
+        else if (std::strncmp(argv[i], "--lang=", 7) == 0)
+            continue;
+        else if (!command)
+            command = argv[i];
+        else if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
+            png = true;
+    }
+    if (!command)
+        return false;
+    return std::strcmp(command, "render") == 0 ||
+           (png && (std::strcmp(command, "spectrum") == 0 || std::strcmp(command, "record") == 0));
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    if (!commandDraws(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // The offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // Pictures (and their small label font) need QtGui; the offscreen platform needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietQtMessages);
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
     QStringList args = QCoreApplication::arguments();
