@@ -87,6 +87,11 @@ bool commandDraws(int argc, char** argv) {
            (png && (std::strcmp(command, "spectrum") == 0 || std::strcmp(command, "record") == 0));
 }
 
+int printVersion() {
+    std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
+    return varnilog::cli::ExitOk;
+}
+
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     if (!commandDraws(argc, argv))
         return std::make_unique<QCoreApplication>(argc, argv);
@@ -99,6 +104,9 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The version alone needs no application at all.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return printVersion();
     qInstallMessageHandler(quietQtMessages);
     const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
@@ -117,10 +125,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return varnilog::cli::ExitOk;
     }
-    if (command == QLatin1String("--version")) {
-        std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
-        return varnilog::cli::ExitOk;
-    }
+    if (command == QLatin1String("--version"))
+        return printVersion();
     using namespace varnilog::cli;
     if (command == QLatin1String("info"))
         return runInfo(args);
