@@ -426,10 +426,11 @@ private:
         return factor;
     }
 
-    // The sensitivity of a straight line whose samples reach the steps lo..hi. Distinct steps lie
-    // 0.0004 V apart and keep their order in volts; the pairs of one step may differ in the last bits
-    // of their volts, so the answer stands only when it is the same for the lowest and highest volts
-    // of the pairs at lo and at hi, whichever of them the samples hold. Nothing: the table decides.
+    // The sensitivity of a straight line whose samples reach the steps lo..hi. Distinct steps lie at
+    // least 0.0004 V apart, far beyond rounding, so they keep their order in volts; the pairs of one
+    // step may differ in the last bits of their volts, so the answer stands only when it is the same
+    // for the lowest and the highest volts of the pairs at lo and at hi, whichever of them the samples
+    // hold. Nothing: the table decides.
     std::optional<std::uint8_t> lineSensitivity(const std::array<int, 2>& factor, int lo, int hi) const {
         if (lo > hi)
             return std::nullopt;
