@@ -31,7 +31,7 @@ struct MeasureRequest {
     std::int64_t from = 0;         // samples: the span is [from, to)
     std::int64_t to = 0;
     int workers = 2;                     // channels measured at the same time
-    std::int64_t blockSamples = 1 << 18; // samples read at once
+    std::int64_t blockSamples = 1 << 16; // samples read at once: still in the cache when scanned
 };
 
 // The request for the recording on display in the shared state (its files by name, its settings).

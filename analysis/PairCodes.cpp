@@ -98,4 +98,40 @@ void PairCodes::map(const std::uint8_t* a, const std::uint8_t* b, std::uint8_t* 
     lookUp(table_.data(), a + i, b + i, out + i, n - i);
 }
 
+void foldLineExtremes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, int factorA, int factorB,
+                      int& lo, int& hi) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i fa = _mm_set1_epi16(static_cast<std::int16_t>(factorA));
+        const __m128i fb = _mm_set1_epi16(static_cast<std::int16_t>(factorB));
+        __m128i least = _mm_set1_epi16(std::numeric_limits<std::int16_t>::max());
+        __m128i greatest = _mm_set1_epi16(std::numeric_limits<std::int16_t>::min());
+        for (; i + 16 <= n; i += 16) {
+            const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i low = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(va, zero), fa),
+                                              _mm_mullo_epi16(_mm_unpacklo_epi8(vb, zero), fb));
+            const __m128i high = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(va, zero), fa),
+                                               _mm_mullo_epi16(_mm_unpackhi_epi8(vb, zero), fb));
+            least = _mm_min_epi16(least, _mm_min_epi16(low, high));
+            greatest = _mm_max_epi16(greatest, _mm_max_epi16(low, high));
+        }
+        alignas(16) std::int16_t leastLanes[8], greatestLanes[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(leastLanes), least);
+        _mm_store_si128(reinterpret_cast<__m128i*>(greatestLanes), greatest);
+        for (int k = 0; k < 8; ++k) {
+            lo = std::min(lo, static_cast<int>(leastLanes[k]));
+            hi = std::max(hi, static_cast<int>(greatestLanes[k]));
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const int s = factorA * a[i] + factorB * b[i];
+        lo = std::min(lo, s);
+        hi = std::max(hi, s);
+    }
+}
+
 } // namespace varnilog

@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 namespace varnilog {
@@ -293,6 +295,18 @@ public:
                 extend(averageVolts(hi, op_.window, sourceSensitivity_));
             }
         } else {
+            if (const std::optional<std::array<int, 2>> factors = lineFactors()) {
+                int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
+                if (!pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+                        foldLineExtremes(a, b, n, (*factors)[0], (*factors)[1], lo, hi);
+                    }))
+                    return false;
+                if (const std::optional<std::uint8_t> s = lineSensitivity(*factors, lo, hi)) {
+                    sensitivity = *s;
+                    return true;
+                }
+                total_ += samples_; // the pass over the table of pairs reads the sources again
+            }
             std::vector<std::uint8_t> seen(1 << 16, 0);
             if (!pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
                     for (std::size_t i = 0; i < n; ++i)
@@ -373,6 +387,78 @@ public:
 private:
     double volts(std::uint8_t a, std::uint8_t b) const {
         return operationVolts(op_.kind, a, b, request_.sourceSensitivity[0], request_.sourceSensitivity[1]);
+    }
+
+    // Sums, differences and inversions are the straight line fa * a + fb * b in whole steps of
+    // 0.01 V/div x 0.04 (every sensitivity is a whole number of hundredths of a volt per division),
+    // with factors small enough for 16 bits. Nothing otherwise.
+    std::optional<std::array<int, 2>> lineFactors() const {
+        std::array<int, 2> sign{};
+        switch (op_.kind) {
+        case OperationKind::Sum:
+            sign = {1, 1};
+            break;
+        case OperationKind::AMinusB:
+            sign = {1, -1};
+            break;
+        case OperationKind::BMinusA:
+            sign = {-1, 1};
+            break;
+        case OperationKind::NegateA:
+            sign = {-1, 0};
+            break;
+        case OperationKind::NegateB:
+            sign = {0, -1};
+            break;
+        default:
+            return std::nullopt;
+        }
+        std::array<int, 2> factor{};
+        for (std::size_t c = 0; c < 2; ++c) {
+            const double hundredths =
+                sensitivityTable[static_cast<std::size_t>(
+                    std::clamp(static_cast<int>(request_.sourceSensitivity[c]), 1, kSensitivityCount))] *
+                100;
+            if (std::abs(hundredths - std::round(hundredths)) > 1e-9)
+                return std::nullopt;
+            factor[c] = sign[c] * static_cast<int>(std::round(hundredths));
+        }
+        const int common = std::gcd(std::abs(factor[0]), std::abs(factor[1]));
+        factor = {factor[0] / common, factor[1] / common};
+        if (std::abs(factor[0]) + std::abs(factor[1]) > 128)
+            return std::nullopt;
+        return factor;
+    }
+
+    // The sensitivity of a straight line whose samples reach the steps lo..hi. Distinct steps lie at
+    // least 0.0004 V apart, far beyond rounding, so they keep their order in volts; the pairs of one
+    // step may differ in the last bits of their volts, so the answer stands only when it is the same
+    // for the lowest and the highest volts of the pairs at lo and at hi, whichever of them the samples
+    // hold. Nothing: the table decides.
+    std::optional<std::uint8_t> lineSensitivity(const std::array<int, 2>& factor, int lo, int hi) const {
+        if (lo > hi)
+            return std::nullopt;
+        constexpr double inf = std::numeric_limits<double>::infinity();
+        double minLow = inf, minHigh = -inf, maxLow = inf, maxHigh = -inf;
+        for (std::size_t ab = 0; ab < kCodePairs; ++ab) {
+            const auto a = static_cast<std::uint8_t>(ab >> 8), b = static_cast<std::uint8_t>(ab & 255);
+            const int s = factor[0] * a + factor[1] * b;
+            if (s != lo && s != hi)
+                continue;
+            const double v = volts(a, b);
+            if (s == lo) {
+                minLow = std::min(minLow, v);
+                minHigh = std::max(minHigh, v);
+            }
+            if (s == hi) {
+                maxLow = std::min(maxLow, v);
+                maxHigh = std::max(maxHigh, v);
+            }
+        }
+        const std::uint8_t widest = autoSensitivity(minLow, maxHigh);
+        if (widest != autoSensitivity(minHigh, maxLow))
+            return std::nullopt;
+        return widest;
     }
 
     // One pass over the sources; use returns false (or nothing) per block. False on a read error, a

@@ -59,3 +59,28 @@ TEST(PairCodesTest, EveryPairAsTheTableSaysInRunsOfAnyLength) {
         }
     }
 }
+
+// The extremes of a straight line in A and B, 16 samples at a time, against the plain definition: at
+// the largest factors the sums allow, in runs of every length around the vector width.
+TEST(PairCodesTest, LineExtremesInRunsOfAnyLength) {
+    std::vector<std::uint8_t> a(300), b(300);
+    std::uint32_t x = 1;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        x = x * 1103515245u + 12345u;
+        a[i] = static_cast<std::uint8_t>(x >> 24);
+        b[i] = static_cast<std::uint8_t>(x >> 16);
+    }
+    a[150] = 255, b[150] = 0, a[151] = 0, b[151] = 255; // both ends of every line
+    for (const auto& [fa, fb] : {std::pair{1, -1}, std::pair{64, -64}, std::pair{-127, 1}, std::pair{0, -1}})
+        for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{15}, std::size_t{16},
+                                    std::size_t{17}, std::size_t{33}, std::size_t{300 - 140}}) {
+            int lo = 1 << 20, hi = -(1 << 20), wantLo = lo, wantHi = hi;
+            foldLineExtremes(a.data() + 140, b.data() + 140, n, fa, fb, lo, hi);
+            for (std::size_t i = 140; i < 140 + n; ++i) {
+                wantLo = std::min(wantLo, fa * a[i] + fb * b[i]);
+                wantHi = std::max(wantHi, fa * a[i] + fb * b[i]);
+            }
+            EXPECT_EQ(lo, wantLo) << fa << " " << fb << " n " << n;
+            EXPECT_EQ(hi, wantHi) << fa << " " << fb << " n " << n;
+        }
+}

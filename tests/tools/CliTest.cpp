@@ -398,3 +398,34 @@ TEST(CliTest, LangEnGivesTheCoresMessagesInEnglish) {
             << r.args.join(' ').toStdString() << ": " << run.err.constData();
     }
 }
+
+// Only the commands that draw start a GUI application: the others run where no platform plugin can
+// be loaded (a server without one, a broken Qt install), while the drawing ones still ask for it.
+TEST(CliTest, OnlyTheCommandsThatDrawNeedAGuiPlatform) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir), png = dir.filePath("v.png");
+    const struct {
+        QStringList args;
+        bool draws;
+    } rows[] = {
+        {{"--version"}, false},
+        {{"info", ros, "--json"}, false},
+        {{"--lang", "en", "info", ros}, false},
+        {{"measure", ros}, false},
+        {{"export", ros, dir.filePath("out.txt")}, false},
+        {{"spectrum", ros, dir.filePath("s.csv")}, false},
+        {{"render", ros, png}, true},
+        {{"spectrum", ros, dir.filePath("t.csv"), "--png", png}, true},
+    };
+    for (const auto& r : rows) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VARNILOG_CLI_PATH), r.args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const bool ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        EXPECT_EQ(ok, !r.draws) << r.args.join(' ').toStdString() << ": "
+                                << p.readAllStandardError().constData();
+    }
+}

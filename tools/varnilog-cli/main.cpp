@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -64,14 +66,50 @@ bool takeLanguageOption(QStringList& args, QString& error) {
     return true;
 }
 
+// Only pictures need a GUI application (their label font comes from the platform's font database):
+// render, and spectrum or record with --png. Every other command starts with the core application,
+// which loads no platform plugin, fonts or font configuration.
+bool commandDraws(int argc, char** argv) {
+    const char* command = nullptr;
+    bool png = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--lang") == 0)
+            ++i; // its code is no command
+        else if (std::strncmp(argv[i], "--lang=", 7) == 0)
+            continue;
+        else if (!command)
+            command = argv[i];
+        else if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
+            png = true;
+    }
+    if (!command)
+        return false;
+    return std::strcmp(command, "render") == 0 ||
+           (png && (std::strcmp(command, "spectrum") == 0 || std::strcmp(command, "record") == 0));
+}
+
+int printVersion() {
+    std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
+    return varnilog::cli::ExitOk;
+}
+
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+    if (!commandDraws(argc, argv))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // The offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // Pictures (and their small label font) need QtGui; the offscreen platform needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The version alone needs no application at all.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
+        return printVersion();
     qInstallMessageHandler(quietQtMessages);
-    QGuiApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNILOG_VERSION));
     QStringList args; // as the bytes were given: Qt's own list turns a non-UTF-8 name into another
@@ -90,10 +128,8 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return varnilog::cli::ExitOk;
     }
-    if (command == QLatin1String("--version")) {
-        std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
-        return varnilog::cli::ExitOk;
-    }
+    if (command == QLatin1String("--version"))
+        return printVersion();
     using namespace varnilog::cli;
     if (command == QLatin1String("info"))
         return runInfo(args);
