@@ -293,7 +293,7 @@
     </message>
     <message>
         <source>Wyjście z programu</source>
-        <translation>Exit the program</translation>
+        <translation>Exit</translation>
     </message>
     <message>
         <source>&amp;Plik</source>
@@ -363,6 +363,10 @@
         <source>KZ400 LPC2144</source>
         <translation>KZ400 LPC2144</translation>
     </message>
+    <message>
+        <source>Dodaj znacznik</source>
+        <translation>Add marker</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -404,7 +408,7 @@
     </message>
     <message>
         <source>Aktualizuj</source>
-        <translation>Update</translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Usuń</source>
@@ -497,7 +501,7 @@
     </message>
     <message>
         <source>Aktualizuj</source>
-        <translation>Update</translation>
+        <translation>Save</translation>
     </message>
 </context>
 <context>
@@ -806,6 +810,14 @@
         <source>Błąd zapisu pliku %1: %2</source>
         <translation>Error writing file %1: %2</translation>
     </message>
+    <message>
+        <source>Zapisano plik %1</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>Przerwano eksport do %1</source>
+        <translation>Export to %1 cancelled</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::InterchangeDialogs</name>
@@ -839,7 +851,7 @@
     </message>
     <message>
         <source>Nagrania innych programów (*.wav *.sr *.csv)</source>
-        <translation>Recordings of other programs (*.wav *.sr *.csv)</translation>
+        <translation>WAV, sigrok and CSV files (*.wav *.sr *.csv)</translation>
     </message>
     <message>
         <source>Import…</source>
@@ -874,19 +886,19 @@
 <context>
     <name>varnilog::MarkerKind</name>
     <message>
-        <source>uwaga</source>
+        <source>Uwaga</source>
         <translation>Note</translation>
     </message>
     <message>
-        <source>strata</source>
+        <source>Strata danych</source>
         <translation>Data loss</translation>
     </message>
     <message>
-        <source>wyzwolenie</source>
+        <source>Wyzwolenie</source>
         <translation>Trigger event</translation>
     </message>
     <message>
-        <source>zakres</source>
+        <source>Zakres</source>
         <translation>Range</translation>
     </message>
 </context>
@@ -914,7 +926,7 @@
     </message>
     <message>
         <source>Zaznacz do następnego</source>
-        <translation>Select to next</translation>
+        <translation>Select to next marker</translation>
     </message>
 </context>
 <context>
@@ -1114,6 +1126,14 @@
     <message>
         <source>Brak poprzedniego zdarzenia</source>
         <translation>No previous event</translation>
+    </message>
+    <message>
+        <source>Dodano znacznik %1</source>
+        <translation>Marker added at %1</translation>
+    </message>
+    <message>
+        <source>Nie dodano znacznika: zbyt wiele czeka na zapis</source>
+        <translation>Marker not added: too many are waiting to be saved</translation>
     </message>
 </context>
 <context>

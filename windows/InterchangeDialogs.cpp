@@ -10,6 +10,7 @@
 #include "recording/SafeFile.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
+#include "windows/ExportDialog.h"
 #include "windows/LongWorkWindow.h"
 #include "windows/StandardDialogs.h"
 
@@ -95,6 +96,8 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
             boxes.showErrorBox(
                 QCoreApplication::translate("varnilog::InterchangeDialogs", "Błąd zapisu pliku %1: %2")
                     .arg(path, result.error));
+        else
+            reportExport(options.report, path, false);
         return false;
     }
     if (!file.commit()) {
@@ -103,6 +106,7 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
                 .arg(path, file.errorString()));
         return false;
     }
+    reportExport(options.report, path, true);
     return true;
 }
 
