@@ -113,6 +113,8 @@ void TForm1::btStopClick() {
     lockControls(false);
     showSkippedBytes(-1);
     const StopResult s = acquisition().stop();
+    if (liveTriggerOn()) // the trigger no longer watches: its last state would mislead
+        triggerTab_->showState(TriggerState::Stopped);
     if (!s.errorText.isEmpty())
         boxes_.showErrorBox(s.errorText);
     if (!s.rosPath.isEmpty()) {

@@ -124,6 +124,7 @@ void TForm1::Zapiszdotxt1Click() {
     options.progressBar = ui_->ProgressBar1;
     options.viewToStart = [this] { ui_->ScrollBar1->setValue(0); };
     options.work = &longWork_;
+    options.report = [this](const QString& text) { showStatusMessage(text); };
     exportRecordingWithDialog(this, state_, boxes_, *dialogs_, options);
 }
 
@@ -131,6 +132,7 @@ void TForm1::Eksport1Click() {
     InterchangeDialogOptions options;
     options.progressBar = ui_->ProgressBar1;
     options.work = &longWork_;
+    options.report = [this](const QString& text) { showStatusMessage(text); };
     // A selection of its own (not the whole recording) limits the export when the user wants it so.
     const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
     if (selection.length() > 0 && selection.length() < state_.sampleCount &&

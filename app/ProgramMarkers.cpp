@@ -78,8 +78,13 @@ void TForm1::centreViewOn(std::int64_t sample) {
 }
 
 void TForm1::btMarkClick() {
-    if (recordingActive())
-        acquisition().addMark();
+    if (!recordingActive())
+        return;
+    // The mark goes into the file seconds later: say at once that it was taken.
+    if (acquisition().addMark())
+        showStatusMessage(tr("Dodano znacznik %1").arg(acquisition().marks().back().label));
+    else
+        showStatusMessage(tr("Nie dodano znacznika: zbyt wiele czeka na zapis"));
 }
 
 void TForm1::saveRecordingMarks() {

@@ -24,6 +24,8 @@ void TForm1::connectTriggerHandlers() {
     triggerTab_ = new TriggerTab;
     triggerTab_->setObjectName(QStringLiteral("TabSheet3"));
     ui_->PageControl1->addTab(triggerTab_, tr("Wyzwalanie"));
+    // Beside the tab titles the trigger's state stays in sight on every tab.
+    ui_->PageControl1->setCornerWidget(triggerTab_->statusBox(), Qt::TopRightCorner);
     connect(triggerTab_, &TriggerTab::settingsChanged, this, &TForm1::triggerSettingsChanged);
     connect(triggerTab_, &TriggerTab::armClicked, this, [this] { liveTrigger_->arm(); });
     connect(triggerTab_, &TriggerTab::nextClicked, this, [this] { findEvent(true); });

@@ -293,7 +293,7 @@
     </message>
     <message>
         <source>Wyjście z programu</source>
-        <translation>Exit the program</translation>
+        <translation>Exit</translation>
     </message>
     <message>
         <source>&amp;Plik</source>
@@ -363,6 +363,10 @@
         <source>KZ400 LPC2144</source>
         <translation>KZ400 LPC2144</translation>
     </message>
+    <message>
+        <source>Dodaj znacznik</source>
+        <translation>Add marker</translation>
+    </message>
 </context>
 <context>
     <name>TForm2</name>
@@ -404,7 +408,7 @@
     </message>
     <message>
         <source>Aktualizuj</source>
-        <translation>Update</translation>
+        <translation>Save</translation>
     </message>
     <message>
         <source>Usuń</source>
@@ -497,7 +501,7 @@
     </message>
     <message>
         <source>Aktualizuj</source>
-        <translation>Update</translation>
+        <translation>Save</translation>
     </message>
 </context>
 <context>
@@ -802,6 +806,14 @@
         <source>Błąd zapisu pliku %1: %2</source>
         <translation>Error writing file %1: %2</translation>
     </message>
+    <message>
+        <source>Zapisano plik %1</source>
+        <translation>Saved %1</translation>
+    </message>
+    <message>
+        <source>Przerwano eksport do %1</source>
+        <translation>Export to %1 cancelled</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::InterchangeDialogs</name>
@@ -835,7 +847,7 @@
     </message>
     <message>
         <source>Nagrania innych programów (*.wav *.sr *.csv)</source>
-        <translation>Recordings of other programs (*.wav *.sr *.csv)</translation>
+        <translation>WAV, sigrok and CSV files (*.wav *.sr *.csv)</translation>
     </message>
     <message>
         <source>Import…</source>
@@ -885,19 +897,19 @@
 <context>
     <name>varnilog::MarkerKind</name>
     <message>
-        <source>uwaga</source>
+        <source>Uwaga</source>
         <translation>Note</translation>
     </message>
     <message>
-        <source>strata</source>
+        <source>Strata danych</source>
         <translation>Data loss</translation>
     </message>
     <message>
-        <source>wyzwolenie</source>
+        <source>Wyzwolenie</source>
         <translation>Trigger event</translation>
     </message>
     <message>
-        <source>zakres</source>
+        <source>Zakres</source>
         <translation>Range</translation>
     </message>
 </context>
@@ -925,7 +937,7 @@
     </message>
     <message>
         <source>Zaznacz do następnego</source>
-        <translation>Select to next</translation>
+        <translation>Select to next marker</translation>
     </message>
 </context>
 <context>
@@ -1160,6 +1172,14 @@
     <message>
         <source>Nie wybrano portu płytki i nie widać żadnego (ttyUSB, ttyACM): podłącz płytkę lub wpisz port w Ustawieniach</source>
         <translation>No board port was chosen and none can be seen (ttyUSB, ttyACM): connect the board or enter the port in Settings</translation>
+    </message>
+    <message>
+        <source>Dodano znacznik %1</source>
+        <translation>Marker added at %1</translation>
+    </message>
+    <message>
+        <source>Nie dodano znacznika: zbyt wiele czeka na zapis</source>
+        <translation>Marker not added: too many are waiting to be saved</translation>
     </message>
 </context>
 <context>

@@ -7,7 +7,6 @@
 #include <QPainter>
 
 #include <algorithm>
-
 #include <cmath>
 
 namespace varnilog {
@@ -75,7 +74,9 @@ void drawTimeAxis(const SharedState& state, QImage& image, QColor windowColour) 
         const int x0 = timeAxisLabelX(state.viewStart, i);
         const auto ms = timeAxisLabelMs(state.viewStart, state.zoomDivisor, state.samplingPeriodMs, i);
         const QString text = formatElapsedTime(static_cast<float>(ms));
-        painter.drawText(x0 - metrics.horizontalAdvance(text) / 2, 5 + metrics.ascent(), text);
+        // Centred under its tick, but never past either end of the picture.
+        const int width = metrics.horizontalAdvance(text);
+        painter.drawText(std::clamp(x0 - width / 2, 0, kTimeAxisWidth - width), 5 + metrics.ascent(), text);
         line(painter, x0, 0, x0, 5);
     }
     const int minorShift = static_cast<int>(state.viewStart % 5);

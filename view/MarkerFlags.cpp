@@ -51,13 +51,13 @@ void forEachFlag(const std::vector<Marker>& markers, std::int64_t viewStart, std
 QString markerKindTitle(MarkerKind kind) {
     switch (kind) {
     case MarkerKind::Uwaga:
-        return QCoreApplication::translate("varnilog::MarkerKind", "uwaga");
+        return QCoreApplication::translate("varnilog::MarkerKind", "Uwaga");
     case MarkerKind::Strata:
-        return QCoreApplication::translate("varnilog::MarkerKind", "strata");
+        return QCoreApplication::translate("varnilog::MarkerKind", "Strata danych");
     case MarkerKind::Wyzwolenie:
-        return QCoreApplication::translate("varnilog::MarkerKind", "wyzwolenie");
+        return QCoreApplication::translate("varnilog::MarkerKind", "Wyzwolenie");
     case MarkerKind::Zakres:
-        return QCoreApplication::translate("varnilog::MarkerKind", "zakres");
+        return QCoreApplication::translate("varnilog::MarkerKind", "Zakres");
     }
     return markerKindName(kind);
 }

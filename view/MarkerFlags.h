@@ -22,7 +22,7 @@ inline constexpr int kRangeBarRows = 2;    // rows 0..1 of a range's bar
 // The colour of a kind's flags and bars.
 QRgb markerColour(MarkerKind kind);
 
-// The kind as a window names it, in the language installed: the file's own name in Polish.
+// The kind as a window names it, in the language installed (the file has names of its own).
 QString markerKindTitle(MarkerKind kind);
 
 // The display column of sample in a view starting at viewStart with zoomDivisor samples per column;

@@ -13,9 +13,19 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 
 namespace varnilog {
+
+void reportExport(const std::function<void(const QString&)>& report, const QString& path, bool written) {
+    if (!report)
+        return;
+    const QString name = QFileInfo(path).fileName();
+    report(written
+               ? QCoreApplication::translate("varnilog::ExportDialog", "Zapisano plik %1").arg(name)
+               : QCoreApplication::translate("varnilog::ExportDialog", "Przerwano eksport do %1").arg(name));
+}
 
 bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
                                StandardDialogs& dialogs, const ExportDialogOptions& options) {
@@ -67,6 +77,7 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     }
     if (result.cancelled) {
         file.cancel();
+        reportExport(options.report, path, false);
         return false;
     }
     if (!result.ok) {
@@ -75,6 +86,7 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
                                .arg(path, result.error));
         return false;
     }
+    reportExport(options.report, path, true);
     return true;
 }
 

@@ -19,7 +19,11 @@ struct ExportDialogOptions {
     QProgressBar* progressBar = nullptr; // shown while the export runs (ProgressBar1); may be null
     std::function<void()> viewToStart;   // puts ScrollBar1 at 0 before the export; may be empty
     LongWork* work = nullptr; // the worker the export runs on; null: one of its own for this export
+    std::function<void(const QString&)> report; // told of a written or a cancelled export; may be empty
 };
+
+// Tells report (when set) that path was written, or that its export was cancelled.
+void reportExport(const std::function<void(const QString&)>& report, const QString& path, bool written);
 
 // Zapiszdotxt1Click: the save dialog ("Pliki tekstowe", *.txt, ".txt" added, overwrite asked), then
 // the export in the user's locale on a worker, with progress and "Anuluj"; a cancelled or failed export

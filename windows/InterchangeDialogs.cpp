@@ -11,6 +11,7 @@
 #include "recording/SafeFile.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
+#include "windows/ExportDialog.h"
 #include "windows/LongWorkWindow.h"
 #include "windows/StandardDialogs.h"
 
@@ -100,6 +101,8 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
             boxes.showErrorBox(
                 QCoreApplication::translate("varnilog::InterchangeDialogs", "Błąd zapisu pliku %1: %2")
                     .arg(path, result.error));
+        else
+            reportExport(options.report, path, false);
         return false;
     }
     if (!file.commit()) {
@@ -108,6 +111,7 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
                 .arg(path, file.errorString()));
         return false;
     }
+    reportExport(options.report, path, true);
     return true;
 }
 

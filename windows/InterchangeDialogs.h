@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QProgressBar;
 class QWidget;
 
@@ -16,9 +18,10 @@ class MessageBoxes;
 class StandardDialogs;
 
 struct InterchangeDialogOptions {
-    QProgressBar* progressBar = nullptr; // ProgressBar1; may be null
-    LongWork* work = nullptr;            // the window's worker; null: one of its own
-    std::int64_t from = 0, to = -1;      // the span to export ([from, to) samples); to < 0: all of it
+    QProgressBar* progressBar = nullptr;        // ProgressBar1; may be null
+    LongWork* work = nullptr;                   // the window's worker; null: one of its own
+    std::int64_t from = 0, to = -1;             // the span to export ([from, to) samples); to < 0: all of it
+    std::function<void(const QString&)> report; // told of a written or a cancelled export; may be empty
 };
 
 // Eksport…: the save dialog with the four file types (WAV, sigrok, CSV, the seed's text); true when a

@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <algorithm>
 
 // The manual's resource lives in a static library: it is registered by name before its first use.
 static void initManualResource() {
@@ -81,6 +84,12 @@ void ManualWindow::fillContents() {
             QString(level == 3 ? 4 : 0, QLatin1Char(' ')) + block.text().trimmed(), lstContents_);
         item->setData(Qt::UserRole, anchor);
     }
+    // The contents as wide as their longest entry, the text takes the rest.
+    auto* splitter = static_cast<QSplitter*>(lstContents_->parentWidget());
+    const int contents = std::max(230, lstContents_->sizeHintForColumn(0) + 2 * lstContents_->frameWidth() +
+                                           lstContents_->verticalScrollBar()->sizeHint().width() + 4);
+    const int total = std::max(splitter->width(), 900);
+    splitter->setSizes({contents, total - contents});
 }
 
 } // namespace varnilog

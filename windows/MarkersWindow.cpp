@@ -23,6 +23,9 @@ MarkersWindow::MarkersWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
         filter_->addItem(QString());
     table_ = new QTableWidget(0, 3, this);
     table_->setObjectName(QStringLiteral("tbMarkers"));
+    // The time and the kind whole, the label takes the rest.
+    table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -36,34 +37,40 @@ void setItemTexts(QComboBox* box, const QStringList& texts) {
 
 TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     const auto s = [](const char* text) { return QString::fromUtf8(text); };
-    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 88);
+    // Wide enough for the longest mode, both arrows, the level at 10 V/div and 100 % with their units.
+    mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 96);
     mode_->addItems({QString(), QString(), QString(), QString()});
-    source_ = placed(new QComboBox(this), "cbTrigSource", 92, 34);
+    source_ = placed(new QComboBox(this), "cbTrigSource", 100, 38);
     source_->addItems({s("A"), s("B"), s("C"), s("D")});
-    edge_ = placed(new QComboBox(this), "cbTrigEdge", 128, 34);
+    edge_ = placed(new QComboBox(this), "cbTrigEdge", 140, 38);
     edge_->addItems({s("↑"), s("↓")});
-    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 164, 70);
+    level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 180, 86);
     level_->setSuffix(s(" V"));
     level_->setDecimals(3);
-    pre_ = placed(new QSpinBox(this), "sbTrigPre", 236, 52);
+    pre_ = placed(new QSpinBox(this), "sbTrigPre", 268, 64);
     pre_->setRange(0, 100);
     pre_->setSuffix(s(" %"));
     pre_->setValue(kDefaultPreTriggerPercent);
-    more_ = placed(new QToolButton(this), "btTrigMore", 290, 20);
+    more_ = placed(new QToolButton(this), "btTrigMore", 334, 20);
     more_->setText(s("…"));
-    arm_ = placed(new QPushButton(this), "btTrigArm", 312, 46);
-    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 360, 20);
-    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 382, 20);
-    status_ = new QLabel(this);
+    arm_ = placed(new QPushButton(this), "btTrigArm", 356, 46);
+    previous_ = placed(new QPushButton(s("◀"), this), "btTrigPrevious", 404, 20);
+    next_ = placed(new QPushButton(s("▶"), this), "btTrigNext", 426, 20);
+    // The status and the count sit in a box the main window shows beside the tab titles.
+    statusBox_ = new QWidget(this);
+    statusBox_->setObjectName(QStringLiteral("pnTrigStatus"));
+    auto* statusRow = new QHBoxLayout(statusBox_);
+    statusRow->setContentsMargins(4, 0, 4, 0);
+    statusRow->setSpacing(12);
+    status_ = new QLabel(statusBox_);
     status_->setObjectName(QStringLiteral("lbTrigStatus"));
-    status_->setGeometry(406, 0, 92, 14);
-    events_ = new QLabel(this);
+    events_ = new QLabel(statusBox_);
     events_->setObjectName(QStringLiteral("lbTrigEvents"));
-    events_->setGeometry(406, 14, 92, 14);
     for (QLabel* l : {status_, events_}) {
         QFont small = l->font();
         small.setPointSize(7);
         l->setFont(small);
+        statusRow->addWidget(l);
     }
 
     // The rarely changed settings, in a panel that opens over the picture.

@@ -39,6 +39,8 @@ public:
     QPushButton* armButton() const { return arm_; }
     QPushButton* previousButton() const { return previous_; }
     QPushButton* nextButton() const { return next_; }
+    // The status and the event count, for the owner to place (they do not fit the row of controls).
+    QWidget* statusBox() const { return statusBox_; }
 
 signals:
     void settingsChanged();
@@ -61,6 +63,7 @@ private:
     QPushButton* arm_;
     QPushButton* previous_;
     QPushButton* next_;
+    QWidget* statusBox_;
     QLabel* status_;
     QLabel* events_;
     QFrame* panel_; // hysteresis, width and holdoff

@@ -16,7 +16,7 @@ TForm7::TForm7(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     ui_->setupUi(this);
     setStyleSheet(
         QStringLiteral("QDialog#TForm7 { background-color: %1; }").arg(QColor(toQRgb(kWindowColour)).name()));
-    setFixedSize(160, 81);
+    setFixedSize(190, 81); // wide enough for the title beside a title bar's buttons
     (void)boxes_;
     connect(ui_->ComboBox1, &QComboBox::currentIndexChanged, this, &TForm7::ComboBox1Change);
     connect(ui_->ComboBox1, &QComboBox::editTextChanged, this, &TForm7::ComboBox1Change);

@@ -1,6 +1,10 @@
 #include "view/Axes.h"
+#include "view/ElapsedTime.h"
 
 #include "support/OffscreenGui.h"
+
+#include <QFontMetrics>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -126,4 +130,39 @@ TEST(AxesTest, VoltAxisPixels) {
         return 29;
     };
     EXPECT_LT(leftmost(10), leftmost(5));
+}
+
+// Every time label lies whole inside the picture, also the first one centred on column 11 and the
+// last one on column 510 of 520: the picture holds as much ink under the ticks as the five labels
+// drawn alone.
+TEST(AxesTest, TimeLabelsLieInsideThePicture) {
+    const auto inkBelowTicks = [](const QImage& image) {
+        int n = 0;
+        for (int y = 6; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += ink(image, x, y);
+        return n;
+    };
+    for (const std::int64_t viewStart : {99, 100, 3600099, 3600000}) {
+        SharedState state;
+        state.viewStart = viewStart;
+        state.zoomDivisor = 1;
+        state.samplingPeriodMs = 1.0f;
+        QImage axis;
+        drawTimeAxis(state, axis, kWindow);
+        int labels = 0;
+        for (int i = 1; i <= 5; ++i) {
+            QImage alone(300, kTimeAxisHeight, QImage::Format_RGB32);
+            alone.fill(kWindow);
+            QPainter painter(&alone);
+            painter.setRenderHint(QPainter::TextAntialiasing, false);
+            painter.setFont(axisFont());
+            painter.setPen(Qt::black);
+            painter.drawText(50, 5 + QFontMetrics(axisFont()).ascent(),
+                             formatElapsedTime(static_cast<float>(timeAxisLabelMs(viewStart, 1, 1.0f, i))));
+            painter.end();
+            labels += inkBelowTicks(alone);
+        }
+        EXPECT_EQ(inkBelowTicks(axis), labels) << viewStart;
+    }
 }

@@ -164,8 +164,8 @@ TEST_F(PrintPageFixture, PageListsTheMarkersInsideTheView) {
     ASSERT_EQ(c.markersInView, 3);
     ASSERT_EQ(c.markers.size(), 3u);
     EXPECT_EQ(c.markers[0].time + c.markers[0].kind + c.markers[0].label,
-              QString::fromUtf8("0000:00:00:000zakreszakres wchodzący"));
-    EXPECT_EQ(c.markers[1].time + c.markers[1].kind, "0000:00:00:002strata");
+              QString::fromUtf8("0000:00:00:000Zakreszakres wchodzący"));
+    EXPECT_EQ(c.markers[1].time + c.markers[1].kind, "0000:00:00:002Strata danych");
     EXPECT_EQ(c.markers[2].time + c.markers[2].label, "0000:00:00:500ostatni");
     const QString svg = dir.filePath("page.svg");
     ASSERT_TRUE(writePageFile(svg, c));

@@ -49,12 +49,14 @@ TEST(ExportDialogTest, ChosenFileCancelAndFailures) {
         bool written;
         int errors;
         const char* bytes;
+        const char* reported; // to the status bar; a failure has its error box instead
     } rows[] = {
         {"written with CR LF", "out.txt", true, 0,
-         "0000:00:00:000;1.0000;0.0000\r\n0000:00:00:001;-1.0000;0.0400\r\n0000:00:00:002;0.0000;0.0000\r\n"},
-        {"cancelled dialog exports nothing", "", false, 0, "<missing>"},
-        {"folder that does not exist", "no/such/out.txt", false, 1, "<missing>"},
-        {"the recording's own samples", "r.rca", false, 1, "\x96\x64\x7d"},
+         "0000:00:00:000;1.0000;0.0000\r\n0000:00:00:001;-1.0000;0.0400\r\n0000:00:00:002;0.0000;0.0000\r\n",
+         "Zapisano plik out.txt"},
+        {"cancelled dialog exports nothing", "", false, 0, "<missing>", ""},
+        {"folder that does not exist", "no/such/out.txt", false, 1, "<missing>", ""},
+        {"the recording's own samples", "r.rca", false, 1, "\x96\x64\x7d", ""},
     };
     for (const Row& r : rows) {
         ExportFixture f;
@@ -65,6 +67,8 @@ TEST(ExportDialogTest, ChosenFileCancelAndFailures) {
         ExportDialogOptions options;
         options.progressBar = &f.bar;
         options.viewToStart = [&] { viewMoved = true; };
+        QString reported;
+        options.report = [&](const QString& text) { reported = text; };
         bool ok = false;
         {
             const ScopedLocale locale{QLocale(QLocale::English)};
@@ -73,6 +77,7 @@ TEST(ExportDialogTest, ChosenFileCancelAndFailures) {
         EXPECT_EQ(ok, r.written) << r.name;
         EXPECT_EQ(static_cast<int>(f.boxes.errors().size()), r.errors) << r.name;
         EXPECT_EQ(viewMoved, !path.isEmpty()) << r.name; // the view goes to sample 0 only for a real export
+        EXPECT_EQ(reported, QString::fromUtf8(r.reported)) << r.name;
         if (!path.isEmpty()) {
             EXPECT_EQ(readFile(path).toStdString(), r.bytes) << r.name;
         }

@@ -34,7 +34,7 @@ TEST(InterchangeDialogTest, ExportSpanImportBackAndRefuse) {
     QDir().mkpath(state->dataDir);
 
     dialogs.fileNames = {dir.filePath("span.wav")};
-    const InterchangeDialogOptions options{&bar, nullptr, 1, 3};
+    const InterchangeDialogOptions options{&bar, nullptr, 1, 3, {}};
     ASSERT_TRUE(exportInterchangeWithDialog(nullptr, *state, boxes, dialogs, options));
     EXPECT_EQ(
         dialogs.saveFilters.at(0),
@@ -43,12 +43,12 @@ TEST(InterchangeDialogTest, ExportSpanImportBackAndRefuse) {
 
     writeFile(dir.filePath("bad.csv"), "0,1\n0.001,nan\n");
     dialogs.openNames = {dir.filePath("span.wav"), dir.filePath("bad.csv")};
-    const QString ros = importWithDialog(nullptr, *state, boxes, dialogs, {&bar, nullptr, 0, -1});
+    const QString ros = importWithDialog(nullptr, *state, boxes, dialogs, {&bar, nullptr, 0, -1, {}});
     EXPECT_EQ(ros, QDir(state->dataDir).filePath("span.ros"));
     EXPECT_EQ(readFile(QDir(state->dataDir).filePath("span.rca")), QByteArray("\x64\x7d", 2));
     EXPECT_EQ(readFile(QDir(state->dataDir).filePath("span.rcb")), QByteArray("\x7e\x7d", 2));
     EXPECT_TRUE(boxes.errors().empty());
-    EXPECT_TRUE(importWithDialog(nullptr, *state, boxes, dialogs, {&bar, nullptr, 0, -1}).isEmpty());
+    EXPECT_TRUE(importWithDialog(nullptr, *state, boxes, dialogs, {&bar, nullptr, 0, -1, {}}).isEmpty());
     ASSERT_EQ(boxes.errors().size(), 1u);
     EXPECT_TRUE(boxes.errors()[0].contains(QString::fromUtf8("Import nie powiódł się: ")));
     EXPECT_EQ(QDir(state->dataDir).entryList({"bad.*"}, QDir::Files | QDir::Hidden), QStringList());

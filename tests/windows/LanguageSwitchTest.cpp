@@ -15,22 +15,37 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
+#include <QStyleOption>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QToolButton>
+#include <QTreeView>
 #include <QXmlStreamReader>
 
+#include <cmath>
 #include <functional>
 #include <iostream>
 #include <map>
 #include <set>
+#include <string_view>
 
 using namespace varnilog;
 using namespace varnilog::test;
@@ -171,6 +186,175 @@ WindowTexts visibleTexts(QWidget& window) {
     return texts;
 }
 
+// Every text the window shows cut by its widget, as "path: text (needs N px, has M)": a label without
+// word wrap, a button, a combo item, a spin box's text at its current value and at either end of its
+// range with prefix and suffix, a group box title, a tab title, a table's column headers and cells
+// against the columns' widths, and the window title against the window's width less a title bar's
+// icon and buttons. Only what the window shows now is judged: hidden controls are laid out when they
+// appear.
+std::vector<std::string> cutTexts(QWidget& window) {
+    constexpr int kTitleBarAllowance = 100; // the icon and three buttons of a window manager's title bar
+    std::vector<std::string> cut;
+    const auto check = [&cut, &window](const QObject* at, const QString& text, int needs, int has) {
+        if (needs > has)
+            cut.push_back(objectPath(at, &window).toStdString() + ": \"" + text.toStdString() + "\" (needs " +
+                          std::to_string(needs) + " px, has " + std::to_string(has) + ")");
+    };
+    const auto textWidth = [](const QWidget* w, const QString& text, int flags = Qt::TextShowMnemonic) {
+        return QFontMetrics(w->font()).size(flags, text).width();
+    };
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(&window);
+    for (QWidget* w : widgets) {
+        if (!w->isVisibleTo(&window) || (w != &window && !window.isVisible() && w->isWindow()))
+            continue;
+        QStyle* style = w->style();
+        if (w->isWindow() && !w->windowTitle().isEmpty()) {
+            QFont bold = w->font();
+            bold.setBold(true);
+            check(w, w->windowTitle(),
+                  QFontMetrics(bold).horizontalAdvance(w->windowTitle()) + kTitleBarAllowance, w->width());
+        }
+        if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap() && !label->text().isEmpty()) {
+            int needs = 0;
+            if (Qt::mightBeRichText(label->text()) && label->textFormat() != Qt::PlainText) {
+                QTextDocument doc;
+                doc.setDefaultFont(label->font());
+                doc.setDocumentMargin(0);
+                doc.setHtml(label->text());
+                needs = static_cast<int>(std::ceil(doc.idealWidth()));
+            } else
+                needs = textWidth(label, label->text(), label->buddy() ? Qt::TextShowMnemonic : 0);
+            int indent = label->indent();
+            if (indent < 0)
+                indent = label->frameWidth() > 0
+                             ? QFontMetrics(label->font()).horizontalAdvance(QLatin1Char('x')) / 2
+                             : 0;
+            if (!(label->alignment() & Qt::AlignHCenter))
+                needs += indent;
+            check(label, label->text(), needs + 2 * label->margin(), label->contentsRect().width());
+        }
+        if (auto* button = qobject_cast<QAbstractButton*>(w); button && !button->text().isEmpty()) {
+            const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
+            const int needs = textWidth(button, button->text()) + icon;
+            QStyleOptionButton opt;
+            opt.initFrom(button);
+            opt.text = button->text();
+            opt.icon = button->icon();
+            opt.iconSize = button->iconSize();
+            if (auto* tool = qobject_cast<QToolButton*>(button)) {
+                if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly && !tool->icon().isNull())
+                    continue;
+                const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tool);
+                check(tool, tool->text(), needs + 2 * frame, tool->width());
+            } else if (qobject_cast<QCheckBox*>(button))
+                check(button, button->text(), needs,
+                      style->subElementRect(QStyle::SE_CheckBoxContents, &opt, button).width());
+            else if (qobject_cast<QRadioButton*>(button))
+                check(button, button->text(), needs,
+                      style->subElementRect(QStyle::SE_RadioButtonContents, &opt, button).width());
+            else if (qobject_cast<QPushButton*>(button))
+                check(button, button->text(), needs,
+                      style->subElementRect(QStyle::SE_PushButtonContents, &opt, button).width());
+        }
+        if (auto* combo = qobject_cast<QComboBox*>(w); combo && !combo->isEditable()) {
+            QStyleOptionComboBox opt;
+            opt.initFrom(combo);
+            opt.frame = combo->hasFrame();
+            const int has =
+                style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo)
+                    .width() -
+                2;
+            for (int i = 0; i < combo->count(); ++i)
+                check(combo, combo->itemText(i),
+                      textWidth(combo, combo->itemText(i), 0) +
+                          (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4),
+                      has);
+        }
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+            const auto* edit = spin->findChild<QLineEdit*>();
+            QStringList shown{spin->text()};
+            const QString prefix = spin->property("prefix").toString(),
+                          suffix = spin->property("suffix").toString();
+            if (auto* s = qobject_cast<QSpinBox*>(spin))
+                for (int v : {s->minimum(), s->maximum()})
+                    shown << prefix + s->locale().toString(v) + suffix;
+            if (auto* d = qobject_cast<QDoubleSpinBox*>(spin))
+                for (double v : {d->minimum(), d->maximum()})
+                    shown << prefix + d->textFromValue(v) + suffix;
+            const QMargins margins = edit->textMargins();
+            for (const QString& text : shown)
+                check(spin, text, textWidth(edit, text, 0) + margins.left() + margins.right() + 4,
+                      edit->width());
+        }
+        if (auto* box = qobject_cast<QGroupBox*>(w); box && !box->title().isEmpty()) {
+            QStyleOptionGroupBox opt;
+            opt.initFrom(box);
+            opt.text = box->title();
+            opt.textAlignment = box->alignment();
+            opt.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            opt.lineWidth = 1;
+            const QRect label =
+                style->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+            check(box, box->title(), label.right() + 1, box->width());
+        }
+        if (auto* bar = qobject_cast<QTabBar*>(w))
+            for (int i = 0; i < bar->count(); ++i) {
+                QStyleOptionTab opt;
+                opt.initFrom(bar);
+                opt.rect = bar->tabRect(i);
+                opt.text = bar->tabText(i);
+                opt.shape = bar->shape();
+                opt.icon = bar->tabIcon(i);
+                opt.iconSize = bar->iconSize();
+                const QRect text = style->subElementRect(QStyle::SE_TabBarTabText, &opt, bar);
+                check(bar, bar->tabText(i), textWidth(bar, bar->tabText(i)), text.width());
+                check(bar, bar->tabText(i), bar->tabRect(i).right() + 1, bar->width());
+            }
+        if (auto* view = qobject_cast<QAbstractItemView*>(w);
+            view && view->model() && !qobject_cast<QHeaderView*>(view)) {
+            const QAbstractItemModel* model = view->model();
+            auto* table = qobject_cast<QTableView*>(view);
+            auto* tree = qobject_cast<QTreeView*>(view);
+            QHeaderView* header = table ? table->horizontalHeader() : tree ? tree->header() : nullptr;
+            const auto columnWidth = [&](int c) {
+                return header ? header->sectionSize(c) : view->viewport()->width();
+            };
+            for (int c = 0; c < model->columnCount(); ++c) {
+                if (header && (header->isSectionHidden(c) || !header->isVisible()))
+                    continue;
+                if (header) {
+                    QStyleOptionHeader opt;
+                    opt.initFrom(header);
+                    opt.section = c;
+                    opt.text = model->headerData(c, Qt::Horizontal).toString();
+                    opt.fontMetrics = QFontMetrics(header->font());
+                    check(header, opt.text,
+                          header->style()
+                              ->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), header)
+                              .width(),
+                          columnWidth(c));
+                }
+            }
+            QStyleOptionViewItem opt;
+            opt.initFrom(view);
+            opt.font = view->font();
+            opt.decorationSize = view->iconSize().isValid() ? view->iconSize() : QSize(16, 16);
+            for (int r = 0; r < std::min(model->rowCount(), 100); ++r)
+                for (int c = 0; c < model->columnCount(); ++c) {
+                    const QModelIndex index = model->index(r, c);
+                    if (header && header->isSectionHidden(c))
+                        continue;
+                    const int indent = tree && c == 0 && tree->rootIsDecorated() ? tree->indentation() : 0;
+                    check(view, model->data(index).toString(),
+                          view->itemDelegateForIndex(index)->sizeHint(opt, index).width() + indent,
+                          columnWidth(c));
+                }
+        }
+    }
+    return cut;
+}
+
 struct LanguageWindowRow {
     const char* window; // its class
     bool show;          // shown first, as the user opens it (the texts its opening sets)
@@ -249,6 +433,48 @@ TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
     for (const auto& [at, text] : back)
         EXPECT_EQ(polish.count(at), 1U)
             << "new after the switch: " << at.toStdString() << ": " << text.toStdString();
+}
+
+// The texts a window shows after use that it does not show when it opens.
+void showTypicalContent(const char* window, QWidget& shown, ProgramWindowSet& set) {
+    if (std::string_view(window) == "TForm1")
+        set.form1.showStatusMessage(
+            QCoreApplication::translate("varnilog::TForm1", "Brak poprzedniego zdarzenia"));
+    if (std::string_view(window) == "MarkersWindow") // three marks a few milliseconds apart
+        static_cast<MarkersWindow&>(shown).setMarkers({{4401, 4401, MarkerKind::Uwaga, QStringLiteral("a")},
+                                                       {4402, 4402, MarkerKind::Strata, QString()},
+                                                       {4403, 4403, MarkerKind::Wyzwolenie, QString()}},
+                                                      1.0F);
+}
+
+TEST_P(LanguageSwitchTest, EveryTextFitsItsWidgetInBothLanguages) {
+    const LanguageWindowRow& row = GetParam();
+    RestoreTestLanguage restore;
+    for (const Language language : {Language::Polish, Language::English}) {
+        ASSERT_TRUE(installProgramLanguage(*qApp, language));
+        MainWindowFixture f;
+        ProgramWindowSet& set = f.makeWindowSet();
+        set.form1.FormCreate();
+        std::unique_ptr<QWidget> owned;
+        QWidget* window = row.make(set, f, owned);
+        window->show();
+        showTypicalContent(row.window, *window, set);
+        QApplication::processEvents();
+        std::set<std::string> cut;
+        const auto judge = [&] {
+            for (const std::string& c : cutTexts(*window))
+                cut.insert(c);
+        };
+        judge();
+        for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+            for (int i = 0; i < tabs->count(); ++i) { // every page once
+                tabs->setCurrentIndex(i);
+                QApplication::processEvents();
+                judge();
+            }
+        for (const std::string& c : cut)
+            ADD_FAILURE() << languageCode(language).toStdString() << " " << c;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, LanguageSwitchTest, ::testing::ValuesIn(kWindows),

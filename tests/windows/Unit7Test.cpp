@@ -28,7 +28,7 @@ struct CalibrationFixture {
 TEST(Unit7Test, Layout) {
     CalibrationFixture f;
     EXPECT_EQ(f.form.windowTitle(), "Kalibracja");
-    EXPECT_EQ(f.form.size(), QSize(160, 81));
+    EXPECT_EQ(f.form.size(), QSize(190, 81));
     EXPECT_EQ(child<QGroupBox>(f.form, "GroupBox1")->title(),
               QString::fromUtf8("Kalibracja składowej stałej"));
     ASSERT_EQ(f.combo()->count(), 4);
@@ -36,7 +36,7 @@ TEST(Unit7Test, Layout) {
     EXPECT_EQ(f.spin()->minimum(), 0);
     EXPECT_EQ(f.spin()->maximum(), 255);
     EXPECT_EQ(f.spin()->toolTip(), QString::fromUtf8("(0..255) Domyślnie 100"));
-    EXPECT_EQ(child<QPushButton>(f.form, "SpeedButton1")->size(), QSize(81, 25));
+    EXPECT_EQ(child<QPushButton>(f.form, "SpeedButton1")->size(), QSize(96, 25));
 }
 
 TEST(Unit7Test, WorkingCopySaveCancelAndCloseBox) {
