@@ -2,6 +2,7 @@
 // markers of a loaded recording (flags, hover text, "." and "," to jump, right-click to add).
 #include "app/Program.h"
 
+#include "analysis/SpanRequest.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/MarkerFile.h"
@@ -119,7 +120,8 @@ void TForm1::imgDisplayContextMenu(QPoint p) {
     if (recordingActive() || state_.sampleCount <= 0)
         return;
     markerMenuColumn_ = std::clamp(p.x(), 0, kDisplayColumns - 1);
-    markerMenu_->actions().at(1)->setEnabled(state_.selectionStart != state_.selectionEnd);
+    markerMenu_->actions().at(1)->setEnabled(
+        resolveSpan(windowSpanRequest(SpanSource::Selection, state_)).ok());
     markerMenu_->popup(ui_->imgDisplay->mapToGlobal(p));
 }
 
@@ -134,13 +136,11 @@ void TForm1::addMarkerAtColumn(int column) {
 }
 
 void TForm1::addRangeFromSelection() {
-    const std::int64_t a = state_.viewStart + std::min(state_.selectionStart, state_.selectionEnd);
-    const std::int64_t b = std::min(state_.viewStart + std::max(state_.selectionStart, state_.selectionEnd),
-                                    state_.sampleCount - 1);
-    if (b <= a)
+    const SpanResolution selection = resolveSpan(windowSpanRequest(SpanSource::Selection, state_));
+    if (!selection.ok())
         return;
     changeRecordingMarkers([&](std::vector<Marker>& list) {
-        list.push_back({a, b, MarkerKind::Zakres, {}});
+        list.push_back({selection.span.from, selection.span.to, MarkerKind::Zakres, {}});
     });
 }
 

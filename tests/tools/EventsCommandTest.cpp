@@ -1,5 +1,6 @@
 // varnilog-cli events: the exact JSON of a hand-worked recording, usage errors, and the same list
 // with and without the view summaries beside a long recording.
+#include "recording/MarkerFile.h"
 #include "recording/SampleSummary.h"
 #include "support/CliRunner.h"
 #include "support/RecordingSet.h"
@@ -17,6 +18,9 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
     RecordingContents contents; // 1 V/div: 0 V is code 125, 1 V is code 150
     contents.channels = {{100, 150, 150, 100, 100, 150, 150, 150, 150, 100}, Codes(10, 125)};
     const QString ros = writeRecording(dir.path(), QStringLiteral("p"), contents);
+    QString error;
+    ASSERT_TRUE(varnilog::writeMarkerFile(varnilog::markerFilePath(ros),
+                                          {{3, 3, varnilog::MarkerKind::Uwaga, {}}}, error));
     const QStringList base{"events", ros, "--channel", "A", "--edge", "rising", "--level", "0"};
     const struct {
         QStringList extra;
@@ -41,6 +45,10 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
         {{"--hysteresis", "1.5"}, 2, ""},
         {{"--channel", "C"}, 2, ""},
         {{"--to", "11"}, 2, ""},
+        {{"--from", "5", "--to", "5"}, 2, ""},
+        {{"--csv", "--from-marker", "0"}, 0, "sample;position;time;width\n5;4.5;0000:00:00:005;\n"},
+        {{"--csv", "--to-marker", "0"}, 0, "sample;position;time;width\n1;0.5;0000:00:00:001;\n"},
+        {{"--from-marker", "1"}, 2, ""},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(base + c.extra);

@@ -50,8 +50,7 @@ int runEvents(const QStringList& args) {
     option("width-below", "Only pulses shorter than N samples.", "N");
     option("width-above", "Only pulses longer than N samples.", "N");
     option("holdoff", "Samples after a counted event in which no event counts (default 0).", "N");
-    option("from", "First sample of the span (default 0).", "N");
-    option("to", "One past the last sample of the span (default: the end).", "M");
+    addSpanOptions(parser);
     option("max", "Stop after K events.", "K");
     option("json", "Print the events as JSON.");
     option("csv", "Print the events as semicolon-separated lines.");
@@ -99,12 +98,9 @@ int runEvents(const QStringList& args) {
         return fail(QStringLiteral("--level: %1 V is outside channel %2's range").arg(volts).arg(channelText),
                     ExitUsage);
     const std::int64_t length = QFileInfo(samplePath).size();
-    std::int64_t from = 0, to = length;
-    if (!intOption(parser, QStringLiteral("from"), 0, length, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, length, to))
+    SampleSpan span;
+    if (!spanOptions(parser, path, length, span))
         return ExitUsage;
-    if (from > to)
-        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
 
     TriggerSettings settings;
     settings.edge = edgeText == QLatin1String("rising") ? TriggerEdge::Rising : TriggerEdge::Falling;
@@ -119,7 +115,7 @@ int runEvents(const QStringList& args) {
         settings.widthLimit = above;
     }
 
-    EventSearch search(samplePath, settings, from, to);
+    EventSearch search(samplePath, settings, span.from, span.to);
     if (!search.open(error))
         return fail(error);
     std::vector<TriggerEvent> events;

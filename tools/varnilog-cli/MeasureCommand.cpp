@@ -67,12 +67,7 @@ QByteArray textReport(const QString& path, const MeasureRequest& request, const 
 
 int runMeasure(const QStringList& args) {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample of the span (default: the end)."),
-                      QStringLiteral("M")});
-    addMarkerSpanOptions(parser);
+    addSpanOptions(parser);
     parser.addOption({QStringLiteral("channels"),
                       QStringLiteral("Channels to measure, e.g. AB (default: all)."),
                       QStringLiteral("ABCD")});
@@ -110,17 +105,11 @@ int runMeasure(const QStringList& args) {
     if (!openRecording(*state, path, error, MissingSamples::Empty))
         return fail(error);
     const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
-    std::int64_t from = 0, to = count;
-    if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, count, to) ||
-        !markerSpanOptions(parser, path, count, from, to))
+    SampleSpan span;
+    if (!spanOptions(parser, path, count, span))
         return ExitUsage;
-    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
-         parser.isSet(QStringLiteral("from-marker")) || parser.isSet(QStringLiteral("to-marker"))) &&
-        from >= to)
-        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
 
-    MeasureRequest request = measureRequestFor(*state, from, to);
+    MeasureRequest request = measureRequestFor(*state, span.from, span.to);
     for (int c = 0; c < kChannels; ++c)
         if (!wanted.contains(QChar(channelName[c])))
             request.sampleFiles[c].clear();
