@@ -49,6 +49,8 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
         {{"--csv", "--from-marker", "0"}, 0, "sample;position;time;width\n5;4.5;0000:00:00:005;\n"},
         {{"--csv", "--to-marker", "0"}, 0, "sample;position;time;width\n1;0.5;0000:00:00:001;\n"},
         {{"--from-marker", "1"}, 2, ""},
+        {{"--width-below", "0"}, 2, ""},      // no pulse is shorter: it would never fire
+        {{"--trigger", "A,rising,0"}, 2, ""}, // the trigger once, as a text or as flags
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(base + c.extra);
@@ -57,6 +59,11 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
             EXPECT_EQ(run.out, c.out) << c.extra.join(' ').toStdString();
         }
     }
+    // The text form of record --trigger says the same trigger as the flags.
+    const CliRun text = runCli({"events", ros, "--trigger", "a,rising,0,width<3", "--json"});
+    EXPECT_EQ(text.code, 0) << text.err.toStdString();
+    EXPECT_EQ(text.out, runCli(base + QStringList{"--json", "--width-below", "3"}).out);
+    EXPECT_EQ(runCli({"events", ros, "--trigger", "A,rising,0,width<0"}).code, 2);
 }
 
 TEST(EventsCommandTest, SummariesGiveTheSameList) {
