@@ -2,6 +2,7 @@
 // "Poprzednie" (F3 / Shift+F3) in a recording when not sampling, a long search showing its progress.
 #include "app/Program.h"
 
+#include "analysis/ChannelLetters.h"
 #include "analysis/EventSearch.h"
 #include "analysis/LiveTrigger.h"
 #include "analysis/SpanRequest.h"
@@ -110,7 +111,7 @@ void TForm1::findEvent(bool forward) {
                     QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(source)]));
     const QFileInfo info(samplePath);
     if (!info.isFile()) {
-        showStatusMessage(tr("Brak kanału %1").arg(QChar('A' + source)));
+        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(source)));
         return;
     }
     const std::uint8_t sensitivity = state_.channelSensitivity[static_cast<std::size_t>(source)];
@@ -118,9 +119,12 @@ void TForm1::findEvent(bool forward) {
     const EventSearchKey key{samplePath, info.size(), info.lastModified().toMSecsSinceEpoch(),
                              triggerTab_->spec(), sensitivity};
     if (!eventSearch_ || key != eventSearchKey_) {
-        const SpanResolution whole = resolveSpan({.source = SpanSource::Whole, .sampleCount = info.size()});
+        // The search runs over the whole channel file (the span of the tab's searches).
+        SpanRequest span;
+        span.sampleCount = info.size();
+        const SampleSpan whole = resolveSpan(span).span;
         eventSearch_ = std::make_unique<EventSearch>(samplePath, triggerSettingsOf(key.spec, sensitivity),
-                                                     whole.span.from, whole.span.to);
+                                                     whole.from, whole.to);
         eventSearchKey_ = key;
         lastFoundEvent_.reset();
         if (QString error; !eventSearch_->open(error)) {

@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include "analysis/ChannelLetters.h"
 #include "app/Configuration.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingLoader.h"
@@ -40,6 +41,11 @@ int fail(const QString& text, int code) {
     return code;
 }
 
+bool usage(const QString& text) {
+    fail(text, ExitUsage);
+    return false;
+}
+
 int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
                  int positionalCount, const QString& positionalSyntax) {
     parser.setApplicationDescription(description);
@@ -48,7 +54,12 @@ int parseCommand(QCommandLineParser& parser, const QStringList& args, const QStr
     if (!parser.parse(args))
         return fail(parser.errorText(), ExitUsage);
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        // Qt's first line names the program's path and no command: the usage as the user types it.
+        QString help = parser.helpText();
+        help.remove(0, help.indexOf(QLatin1Char('\n')));
+        const QString usage = QStringLiteral("Usage: varnilog-cli %1 [options]").arg(args.value(0)) +
+                              (positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
+        std::fputs((usage + help).toLocal8Bit().constData(), stdout);
         return ExitOk;
     }
     if (parser.positionalArguments().size() != positionalCount)
@@ -170,6 +181,18 @@ QByteArray jsonString(const QString& text) {
         }
     }
     return out + '"';
+}
+
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
+    if (!parser.isSet(QStringLiteral("channels")))
+        return true;
+    const std::optional<unsigned> letters = channelMaskFromLetters(parser.value(QStringLiteral("channels")));
+    if (!letters) {
+        fail(QStringLiteral("--channels: expected %1").arg(channelLetterExpectation(true)), ExitUsage);
+        return false;
+    }
+    mask = *letters;
+    return true;
 }
 
 void addSpanOptions(QCommandLineParser& parser) {

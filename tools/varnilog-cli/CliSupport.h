@@ -29,6 +29,9 @@ enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 // Prints "varnilog-cli: <text>" on stderr and returns the code.
 int fail(const QString& text, int code = ExitFailure);
 
+// fail(text, ExitUsage) for the parsers of the options, which report and return false.
+bool usage(const QString& text);
+
 // Parses a command's arguments (args[0] is the command name). Returns -1 when the command should run,
 // otherwise the exit code to return (after --help or a usage error, already reported).
 int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
@@ -84,6 +87,10 @@ QByteArray jsonString(const QString& text);
 void addSpanOptions(QCommandLineParser& parser);
 bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
                  SampleSpan& span);
+
+// --channels LETTERS as a mask of channels (analysis/ChannelLetters); all when absent. False, reported as a
+// usage error, for an empty text or another letter.
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask);
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);

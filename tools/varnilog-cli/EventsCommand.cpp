@@ -17,11 +17,6 @@ namespace varnilog::cli {
 
 namespace {
 
-bool usage(const QString& text) {
-    fail(text, ExitUsage);
-    return false;
-}
-
 enum class EventsFormat { Table, Csv, Json };
 
 struct EventsRequest {

@@ -49,27 +49,6 @@ int exportText(const QCommandLineParser& parser, SharedState& state, const QStri
     return ExitOk;
 }
 
-// --channels ABCD as a mask; false (reported) for other letters.
-bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
-    if (!parser.isSet(QStringLiteral("channels")))
-        return true;
-    mask = 0;
-    const QString letters = parser.value(QStringLiteral("channels")).toUpper();
-    for (const QChar ch : letters) {
-        const int c = ch.unicode() - 'A';
-        if (c < 0 || c >= kChannels) {
-            fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-            return false;
-        }
-        mask |= 1u << c;
-    }
-    if (mask == 0) {
-        fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-        return false;
-    }
-    return true;
-}
-
 // The Audacity label track beside a WAV: "x.wav" -> "x.labels.txt".
 QString labelsPathBeside(const QString& wavPath) {
     QString labels = wavPath;

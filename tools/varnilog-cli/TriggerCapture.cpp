@@ -15,14 +15,7 @@
 
 namespace varnilog::cli {
 
-namespace {
-
-bool usage(const QString& text) {
-    fail(text, ExitUsage);
-    return false;
-}
-
-} // namespace
+namespace {} // namespace
 
 void addTriggerOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("trigger"),
