@@ -16,9 +16,6 @@
 
 namespace varnilog {
 
-// The hysteresis a trigger has unless the user sets another.
-inline constexpr double kDefaultHysteresisDivisions = 0.1;
-
 struct TriggerSpec {
     int source = 0; // channel 0..3 (A..D)
     TriggerEdge edge = TriggerEdge::Rising;

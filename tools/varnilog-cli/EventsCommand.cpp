@@ -43,7 +43,10 @@ void addEventsOptions(QCommandLineParser& parser) {
     option("channel", "Source channel A..D (one with a sample file).", "C");
     option("edge", "rising or falling.", "EDGE");
     option("level", "Trigger level in volts.", "V");
-    option("hysteresis", "Hysteresis in divisions, 0 to 1 (default 0.1).", "DIV");
+    parser.addOption(
+        {QStringLiteral("hysteresis"),
+         QStringLiteral("Hysteresis in divisions, 0 to 1 (default %1).").arg(kDefaultHysteresisDivisions),
+         QStringLiteral("DIV")});
     option("width-below", "Only pulses shorter than N samples.", "N");
     option("width-above", "Only pulses longer than N samples.", "N");
     option("holdoff", "Samples after a counted event in which no event counts (default 0).", "N");
