@@ -7,6 +7,7 @@
 #pragma once
 
 #include "analysis/TriggerScanner.h"
+#include "analysis/TriggerSpec.h"
 #include "app/WorkProgress.h"
 
 #include <QFile>
@@ -18,6 +19,17 @@
 #include <vector>
 
 namespace varnilog {
+
+// What a kept search was made for: the same sample file, unchanged, searched for the same trigger at
+// the same sensitivity finds the same events, so its checkpoints still hold.
+struct EventSearchKey {
+    QString samplePath;
+    std::int64_t size = -1;
+    std::int64_t modifiedMs = 0;
+    TriggerSpec spec;
+    std::uint8_t sensitivity = 0;
+    bool operator==(const EventSearchKey&) const = default;
+};
 
 class EventSearch {
 public:

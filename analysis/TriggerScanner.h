@@ -6,20 +6,24 @@
 #pragma once
 
 #include "analysis/SampleScan.h"
+#include "view/ScaleTables.h"
 
 #include <cstdint>
 
 namespace varnilog {
 
 enum class TriggerEdge { Rising, Falling };
+
+// The hysteresis a trigger has unless the user sets another.
+inline constexpr double kDefaultHysteresisDivisions = 0.1;
 enum class WidthCondition { None, Below, Above };
 
 // A trigger in codes. A rising trigger arms on a code below level - hysteresis and fires on the first
 // code at or above level after that; a falling one mirrors it.
 struct TriggerSettings {
     TriggerEdge edge = TriggerEdge::Rising;
-    double level = 125;      // codes
-    double hysteresis = 2.5; // codes
+    double level = 125;                                                  // codes
+    double hysteresis = kDefaultHysteresisDivisions * kCodesPerDivision; // codes
     WidthCondition width = WidthCondition::None;
     double widthLimit = 0;    // samples
     std::int64_t holdoff = 0; // samples between the k of two counted events

@@ -3,6 +3,7 @@
 // result.
 #pragma once
 
+#include "analysis/EventSearch.h"
 #include "app/CommandLine.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
@@ -36,7 +37,6 @@ namespace varnilog {
 
 class AboutWindow;
 class Acquisition;
-class EventSearch;
 class LiveTrigger;
 class TriggerTab;
 struct TickResult;
@@ -319,8 +319,8 @@ private:
     ManualWindow* manual_ = nullptr;          // made on first use
     TriggerTab* triggerTab_ = nullptr;
     std::unique_ptr<LiveTrigger> liveTrigger_;
-    std::unique_ptr<EventSearch> eventSearch_;   // of the recording on display, kept between searches
-    QString eventSearchKey_;                     // its file, the file's size and time, and the settings
+    std::unique_ptr<EventSearch> eventSearch_; // of the recording on display, kept between searches
+    EventSearchKey eventSearchKey_;
     std::optional<std::int64_t> lastFoundEvent_; // k of the event the search last put in view
     std::int64_t lastFoundViewStart_ = -1;       // viewStart it left
     std::optional<std::int64_t> lastSingleTrigger_;

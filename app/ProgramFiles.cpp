@@ -1,7 +1,7 @@
 // TForm1, recordings: loading the recording on display and what the window refreshes after it.
 #include "app/Program.h"
 
-#include "analysis/MeasurementSpans.h"
+#include "analysis/SpanRequest.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/RecordingFileSet.h"
@@ -134,8 +134,9 @@ void TForm1::Eksport1Click() {
     options.work = &longWork_;
     options.report = [this](const QString& text) { showStatusMessage(text); };
     // A selection of its own (not the whole recording) limits the export when the user wants it so.
-    const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
-    if (selection.length() > 0 && selection.length() < state_.sampleCount &&
+    const SpanResolution resolved = resolveSpan(windowSpanRequest(SpanSource::Selection, state_));
+    const SampleSpan selection = resolved.span;
+    if (resolved.ok() && selection.length() < state_.sampleCount &&
         boxes_.confirmYesNo(tr("Eksport"),
                             tr("Eksportować tylko zaznaczenie (%1 próbek)?").arg(selection.length()))) {
         options.from = selection.from;

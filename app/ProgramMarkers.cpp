@@ -2,7 +2,7 @@
 // markers of a loaded recording (flags, hover text, "." and "," to jump, right-click to add).
 #include "app/Program.h"
 
-#include "analysis/MeasurementSpans.h"
+#include "analysis/SpanRequest.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/MarkerFile.h"
@@ -125,7 +125,8 @@ void TForm1::imgDisplayContextMenu(QPoint p) {
     if (recordingActive() || state_.sampleCount <= 0)
         return;
     markerMenuColumn_ = std::clamp(p.x(), 0, kDisplayColumns - 1);
-    markerMenu_->actions().at(1)->setEnabled(spanOf(SpanChoice::Selection, state_).length() > 0);
+    markerMenu_->actions().at(1)->setEnabled(
+        resolveSpan(windowSpanRequest(SpanSource::Selection, state_)).ok());
     markerMenu_->popup(ui_->imgDisplay->mapToGlobal(p));
 }
 
@@ -141,13 +142,11 @@ void TForm1::addMarkerAtColumn(int column) {
 
 void TForm1::addRangeFromSelection() {
     // The redraw after the change takes the highlight, and with it the selection, away.
-    const SampleSpan selection = spanOf(SpanChoice::Selection, state_);
-    const std::int64_t a = selection.from;
-    const std::int64_t b = std::min(selection.to, state_.sampleCount - 1);
-    if (b <= a)
+    const SpanResolution selection = resolveSpan(windowSpanRequest(SpanSource::Selection, state_));
+    if (!selection.ok())
         return;
     changeRecordingMarkers([&](std::vector<Marker>& list) {
-        list.push_back({a, b, MarkerKind::Zakres, {}});
+        list.push_back({selection.span.from, selection.span.to, MarkerKind::Zakres, {}});
     });
 }
 

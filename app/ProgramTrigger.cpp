@@ -2,8 +2,10 @@
 // "Poprzednie" (F3 / Shift+F3) in a recording when not sampling, a long search showing its progress.
 #include "app/Program.h"
 
+#include "analysis/ChannelLetters.h"
 #include "analysis/EventSearch.h"
 #include "analysis/LiveTrigger.h"
+#include "analysis/SpanRequest.h"
 #include "device/Acquisition.h"
 #include "recording/RecordingFileSet.h"
 #include "ui_Program.h"
@@ -46,7 +48,8 @@ LiveTriggerSetup liveSetup(const TriggerTab& tab, const SharedState& state) {
     LiveTriggerSetup setup;
     setup.mode = tab.mode();
     setup.source = std::min(tab.source(), 1);
-    setup.trigger = tab.settings(state.channelSensitivity[static_cast<std::size_t>(setup.source)]);
+    setup.trigger =
+        triggerSettingsOf(tab.spec(), state.channelSensitivity[static_cast<std::size_t>(setup.source)]);
     setup.column = preTriggerColumn(tab.preTriggerPercent());
     return setup;
 }
@@ -96,8 +99,8 @@ void TForm1::singleTriggerCaught(std::int64_t sample) {
 void TForm1::drawTriggerMarks(int column) {
     const int source = triggerTab_->source();
     const std::uint8_t sensitivity = state_.channelSensitivity[static_cast<std::size_t>(source)];
-    varnilog::drawTriggerMarks(state_.bmpScreen, triggerTab_->settings(sensitivity).level, column,
-                               state_.channelColor[static_cast<std::size_t>(source)]);
+    varnilog::drawTriggerMarks(state_.bmpScreen, triggerSettingsOf(triggerTab_->spec(), sensitivity).level,
+                               column, state_.channelColor[static_cast<std::size_t>(source)]);
     FormPaint();
 }
 
@@ -110,24 +113,20 @@ void TForm1::findEvent(bool forward) {
                     QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(source)]));
     const QFileInfo info(samplePath);
     if (!info.isFile()) {
-        showStatusMessage(tr("Brak kanału %1").arg(QChar('A' + source)));
+        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(source)));
         return;
     }
-    const TriggerSettings settings =
-        triggerTab_->settings(state_.channelSensitivity[static_cast<std::size_t>(source)]);
+    const std::uint8_t sensitivity = state_.channelSensitivity[static_cast<std::size_t>(source)];
     // The same file, unchanged, and the same trigger: the kept search and its checkpoints still hold.
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
-                            .arg(samplePath)
-                            .arg(info.size())
-                            .arg(info.lastModified().toMSecsSinceEpoch())
-                            .arg(static_cast<int>(settings.edge))
-                            .arg(settings.level, 0, 'g', 17)
-                            .arg(settings.hysteresis, 0, 'g', 17)
-                            .arg(static_cast<int>(settings.width))
-                            .arg(settings.widthLimit, 0, 'g', 17)
-                            .arg(settings.holdoff);
+    const EventSearchKey key{samplePath, info.size(), info.lastModified().toMSecsSinceEpoch(),
+                             triggerTab_->spec(), sensitivity};
     if (!eventSearch_ || key != eventSearchKey_) {
-        eventSearch_ = std::make_unique<EventSearch>(samplePath, settings);
+        // The search runs over the whole channel file (the span of the tab's searches).
+        SpanRequest span;
+        span.sampleCount = info.size();
+        const SampleSpan whole = resolveSpan(span).span;
+        eventSearch_ = std::make_unique<EventSearch>(samplePath, triggerSettingsOf(key.spec, sensitivity),
+                                                     whole.from, whole.to);
         eventSearchKey_ = key;
         lastFoundEvent_.reset();
         if (QString error; !eventSearch_->open(error)) {

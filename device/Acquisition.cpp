@@ -161,6 +161,7 @@ StartResult Acquisition::start() {
     if (!created) {
         report(QCoreApplication::translate("varnilog::Acquisition", "Nie można utworzyć pliku !"));
         result.status = StartStatus::FilesNotCreated;
+        result.filesError = fileSet_->writeError();
         return result;
     }
     // Held until the stop: no other program changes the set while it is being written.

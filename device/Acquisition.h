@@ -46,6 +46,7 @@ struct StartResult {
     bool modelChanged = false; // the board reported another model than the one selected
     QString baseName;          // for edFilename; empty when no set was begun
     int portError = 0;         // PortNotOpened: the system's error number of the open (SerialLink::openError)
+    QString filesError;        // FilesNotCreated: the file and the system's reason
 };
 
 enum class TickStatus {

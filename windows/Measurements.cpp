@@ -201,13 +201,11 @@ TFormPomiary::Inputs TFormPomiary::currentInputs() const {
     in.channelCount = state_.channelCount;
     in.sensitivity = state_.channelSensitivity;
     in.samplingPeriodMs = state_.samplingPeriodMs;
-    if (ui_->rbZnaczniki->isChecked() && markerSpan_) {
-        const std::int64_t count = std::max<std::int64_t>(state_.sampleCount, 0);
-        in.span.from = std::clamp<std::int64_t>(markerSpan_->from, 0, count);
-        in.span.to = std::clamp<std::int64_t>(markerSpan_->to, in.span.from, count);
-    } else {
-        in.span = spanOf(spanChoice(), state_);
-    }
+    const bool between = ui_->rbZnaczniki->isChecked() && markerSpan_;
+    SpanRequest span = windowSpanRequest(between ? SpanSource::Between : spanSourceOf(spanChoice()), state_);
+    span.between = markerSpan_;
+    // An empty span (no selection, cursors on one column) is measured as empty: the table shows dashes.
+    in.span = resolveSpan(span).span;
     return in;
 }
 

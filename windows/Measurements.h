@@ -7,8 +7,8 @@
 // frame instead, in its own refresh, at most once per acquisition tick.
 #pragma once
 
-#include "analysis/MeasurementSpans.h"
 #include "analysis/Measurements.h"
+#include "analysis/SpanRequest.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
 

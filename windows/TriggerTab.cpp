@@ -1,5 +1,6 @@
 #include "windows/TriggerTab.h"
 
+#include "analysis/ChannelLetters.h"
 #include "view/ScaleTables.h"
 #include "view/TriggerMarks.h"
 
@@ -41,7 +42,8 @@ TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     mode_ = placed(new QComboBox(this), "cbTrigMode", 2, 96);
     mode_->addItems({QString(), QString(), QString(), QString()});
     source_ = placed(new QComboBox(this), "cbTrigSource", 100, 38);
-    source_->addItems({s("A"), s("B"), s("C"), s("D")});
+    for (int c = 0; c < kChannels; ++c)
+        source_->addItem(channelLetter(c));
     edge_ = placed(new QComboBox(this), "cbTrigEdge", 140, 38);
     edge_->addItems({s("↑"), s("↓")});
     level_ = placed(new QDoubleSpinBox(this), "sbTrigLevel", 180, 86);
@@ -82,7 +84,7 @@ TriggerTab::TriggerTab(QWidget* parent) : QWidget(parent) {
     hysteresis_->setObjectName(QStringLiteral("sbTrigHysteresis"));
     hysteresis_->setRange(0, 1);
     hysteresis_->setSingleStep(0.05);
-    hysteresis_->setValue(0.1);
+    hysteresis_->setValue(kDefaultHysteresisDivisions);
     widthKind_ = new QComboBox(panel_);
     widthKind_->setObjectName(QStringLiteral("cbTrigWidth"));
     widthKind_->addItems({QString(), QString(), QString()});
@@ -169,11 +171,12 @@ int TriggerTab::preTriggerPercent() const {
     return pre_->value();
 }
 
-TriggerSettings TriggerTab::settings(std::uint8_t sensitivity) const {
-    TriggerSettings t;
+TriggerSpec TriggerTab::spec() const {
+    TriggerSpec t;
+    t.source = source_->currentIndex();
     t.edge = edge_->currentIndex() == 0 ? TriggerEdge::Rising : TriggerEdge::Falling;
-    t.level = triggerLevelCode(level_->value(), sensitivity);
-    t.hysteresis = triggerHysteresisCodes(hysteresis_->value());
+    t.levelVolts = level_->value();
+    t.hysteresisDivisions = hysteresis_->value();
     t.width = static_cast<WidthCondition>(widthKind_->currentIndex());
     t.widthLimit = width_->value();
     t.holdoff = holdoff_->value();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analysis/LiveTrigger.h"
+#include "analysis/TriggerSpec.h"
 
 #include <QWidget>
 
@@ -25,8 +26,8 @@ public:
     TriggerMode mode() const;
     int source() const; // 0..3 (A..D)
     int preTriggerPercent() const;
-    // The trigger in codes of a channel at sensitivity index sensitivity.
-    TriggerSettings settings(std::uint8_t sensitivity) const;
+    // The trigger the tab shows.
+    TriggerSpec spec() const;
     // The level's step and range follow the source channel's V/div.
     void setSensitivity(std::uint8_t sensitivity);
     // While sampling only A and B can be the source and the search buttons rest.

@@ -16,6 +16,7 @@
 #include <QImage>
 
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -428,4 +429,67 @@ TEST(CliTest, OnlyTheCommandsThatDrawNeedAGuiPlatform) {
         EXPECT_EQ(ok, !r.draws) << r.args.join(' ').toStdString() << ": "
                                 << p.readAllStandardError().constData();
     }
+}
+
+// What every command shares: an empty channel list, an empty span and the trigger's checks are usage
+// errors alike; the usage line names the command as it is typed.
+TEST(CliTest, CommandsAgreeOnSpansChannelsAndUsage) {
+    QTemporaryDir dir;
+    const QString ros = makeRecording(dir);
+    const struct {
+        QStringList args;
+        int code;
+        const char* said; // in stderr, or with --help in stdout
+    } rows[] = {
+        {{"render", ros, dir.filePath("v.png"), "--channels", ""},
+         2,
+         "--channels: expected letters from A to D"},
+        {{"export", ros, dir.filePath("o.csv"), "--channels", ""},
+         2,
+         "--channels: expected letters from A to D"},
+        {{"measure", ros, "--channels", ""}, 2, "--channels: expected letters from A to D"},
+        {{"events", ros, "--trigger", "A,rising,0", "--from", "1", "--to", "1"},
+         2,
+         "the span [1, 1) is empty"},
+        {{"export", ros, dir.filePath("o.txt"), "--from", "1", "--to", "1"}, 2, "the span [1, 1) is empty"},
+        {{"measure", ros, "--from-marker", "0"}, 2, "the recording has no markers"},
+        {{"events", ros, "--trigger", "A,rising,0", "--to-marker", "0"}, 2, "the recording has no markers"},
+        {{"events", "--help"}, 0, "Usage: varnilog-cli events [options] FILE.ros\n"},
+        {{"export", "--help"}, 0, "Usage: varnilog-cli export [options] FILE.ros OUT.{txt,csv,wav,sr}\n"},
+        {{"record", "--help"}, 0, "Usage: varnilog-cli record [options]\n"},
+        {{"record", "--port", "p", "--seconds", "1", "--trigger", "A,rising,0"},
+         2,
+         "--seconds and --trigger exclude each other"},
+        {{"record", "--port", "p", "--trigger", "A,rising,0,width<0"},
+         2,
+         "expected a pulse width above 0 samples"},
+    };
+    for (const auto& row : rows) {
+        const CliRun r = runCli(row.args);
+        EXPECT_EQ(r.code, row.code) << row.args.join(' ').toStdString() << r.err.constData();
+        EXPECT_TRUE((row.code == 0 ? r.out : r.err).contains(row.said))
+            << row.args.join(' ').toStdString() << ": " << r.err.constData() << r.out.left(80).constData();
+    }
+}
+
+// A folder the recording cannot be written into (here: no byte may be written) is named with the
+// system's reason.
+TEST(CliTest, RecordIntoAFolderItCannotWriteSaysWhichAndWhy) {
+    varnilog::PtyBoard board{varnilog::BoardOptions{}};
+    ASSERT_TRUE(board.start());
+    QTemporaryDir dir;
+    QProcess p;
+    p.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &none);
+    });
+    p.start(QStringLiteral(VARNILOG_CLI_PATH),
+            {"record", "--port", board.slavePath(), "--seconds", "0.2", "--dir", dir.path()});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(err.contains(dir.path().toUtf8() + ": the recording cannot be created in this folder ("))
+        << err.constData();
+    EXPECT_TRUE(err.contains("File too large")) << err.constData();
 }

@@ -1,5 +1,6 @@
 // varnilog-cli events: the exact JSON of a hand-worked recording, usage errors, and the same list
 // with and without the view summaries beside a long recording.
+#include "recording/MarkerFile.h"
 #include "recording/SampleSummary.h"
 #include "support/CliRunner.h"
 #include "support/RecordingSet.h"
@@ -17,6 +18,9 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
     RecordingContents contents; // 1 V/div: 0 V is code 125, 1 V is code 150
     contents.channels = {{100, 150, 150, 100, 100, 150, 150, 150, 150, 100}, Codes(10, 125)};
     const QString ros = writeRecording(dir.path(), QStringLiteral("p"), contents);
+    QString error;
+    ASSERT_TRUE(varnilog::writeMarkerFile(varnilog::markerFilePath(ros),
+                                          {{3, 3, varnilog::MarkerKind::Uwaga, {}}}, error));
     const QStringList base{"events", ros, "--channel", "A", "--edge", "rising", "--level", "0"};
     const struct {
         QStringList extra;
@@ -41,6 +45,12 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
         {{"--hysteresis", "1.5"}, 2, ""},
         {{"--channel", "C"}, 2, ""},
         {{"--to", "11"}, 2, ""},
+        {{"--from", "5", "--to", "5"}, 2, ""},
+        {{"--csv", "--from-marker", "0"}, 0, "sample;position;time;width\n5;4.5;0000:00:00:005;\n"},
+        {{"--csv", "--to-marker", "0"}, 0, "sample;position;time;width\n1;0.5;0000:00:00:001;\n"},
+        {{"--from-marker", "1"}, 2, ""},
+        {{"--width-below", "0"}, 2, ""},      // no pulse is shorter: it would never fire
+        {{"--trigger", "A,rising,0"}, 2, ""}, // the trigger once, as a text or as flags
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(base + c.extra);
@@ -49,6 +59,11 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
             EXPECT_EQ(run.out, c.out) << c.extra.join(' ').toStdString();
         }
     }
+    // The text form of record --trigger says the same trigger as the flags.
+    const CliRun text = runCli({"events", ros, "--trigger", "a,rising,0,width<3", "--json"});
+    EXPECT_EQ(text.code, 0) << text.err.toStdString();
+    EXPECT_EQ(text.out, runCli(base + QStringList{"--json", "--width-below", "3"}).out);
+    EXPECT_EQ(runCli({"events", ros, "--trigger", "A,rising,0,width<0"}).code, 2);
 }
 
 TEST(EventsCommandTest, SummariesGiveTheSameList) {

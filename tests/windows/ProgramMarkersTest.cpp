@@ -76,6 +76,12 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     EXPECT_EQ(saved[1], (Marker{2760, 2760, MarkerKind::Uwaga, {}}));
     EXPECT_EQ(saved[2], (Marker{2770, 2790, MarkerKind::Zakres, {}}));
     EXPECT_EQ(state->bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
+    // A selection past the end ends at the sample count, as the measurements and the export take it.
+    state->viewStart = 9900;
+    state->selectionEnd = 300;
+    form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
+    EXPECT_EQ(readMarkerFile(markerFilePath(ros)).markers.back(),
+              (Marker{9920, 10000, MarkerKind::Zakres, {}}));
     EXPECT_TRUE(boxes.shown.empty());
 }
 

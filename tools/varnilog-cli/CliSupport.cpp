@@ -1,5 +1,6 @@
 #include "CliSupport.h"
 
+#include "analysis/ChannelLetters.h"
 #include "app/Configuration.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingFileSet.h"
@@ -51,6 +52,11 @@ int fail(const QString& text, int code) {
     return code;
 }
 
+bool usage(const QString& text) {
+    fail(text, ExitUsage);
+    return false;
+}
+
 int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
                  int positionalCount, const QString& positionalSyntax) {
     parser.setApplicationDescription(description);
@@ -59,7 +65,12 @@ int parseCommand(QCommandLineParser& parser, const QStringList& args, const QStr
     if (!parser.parse(args))
         return fail(parser.errorText(), ExitUsage);
     if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(parser.helpText().toLocal8Bit().constData(), stdout);
+        // Qt's first line names the program's path and no command: the usage as the user types it.
+        QString help = parser.helpText();
+        help.remove(0, help.indexOf(QLatin1Char('\n')));
+        const QString usage = QStringLiteral("Usage: varnilog-cli %1 [options]").arg(args.value(0)) +
+                              (positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
+        std::fputs((usage + help).toLocal8Bit().constData(), stdout);
         return ExitOk;
     }
     if (parser.positionalArguments().size() != positionalCount)
@@ -183,7 +194,24 @@ QByteArray jsonString(const QString& text) {
     return out + '"';
 }
 
-void addMarkerSpanOptions(QCommandLineParser& parser) {
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
+    if (!parser.isSet(QStringLiteral("channels")))
+        return true;
+    const std::optional<unsigned> letters = channelMaskFromLetters(parser.value(QStringLiteral("channels")));
+    if (!letters) {
+        fail(QStringLiteral("--channels: expected %1").arg(channelLetterExpectation(true)), ExitUsage);
+        return false;
+    }
+    mask = *letters;
+    return true;
+}
+
+void addSpanOptions(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
+                      QStringLiteral("N")});
+    parser.addOption({QStringLiteral("to"),
+                      QStringLiteral("One past the last sample of the span (default: the end)."),
+                      QStringLiteral("M")});
     parser.addOption(
         {QStringLiteral("from-marker"),
          QStringLiteral("Start the span at marker I's start (0-based, as 'markers' lists them)."),
@@ -193,34 +221,32 @@ void addMarkerSpanOptions(QCommandLineParser& parser) {
                       QStringLiteral("J")});
 }
 
-bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
-                       std::int64_t& from, std::int64_t& to) {
-    const QString fromName = QStringLiteral("from-marker"), toName = QStringLiteral("to-marker");
-    if (!parser.isSet(fromName) && !parser.isSet(toName))
-        return true;
-    if ((parser.isSet(fromName) && parser.isSet(QStringLiteral("from"))) ||
-        (parser.isSet(toName) && parser.isSet(QStringLiteral("to")))) {
-        fail(QStringLiteral("--from-marker/--to-marker replace --from/--to: give one of each pair"),
-             ExitUsage);
+bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+                 SampleSpan& span) {
+    SpanRequest request;
+    request.source = SpanSource::Ends;
+    request.sampleCount = count;
+    // A value that is no whole number is outside every range: the resolution words it.
+    const auto number = [&](const char* name, std::optional<std::int64_t>& value) {
+        const QString option = QString::fromLatin1(name);
+        if (!parser.isSet(option))
+            return;
+        bool ok = false;
+        const qlonglong v = parser.value(option).toLongLong(&ok);
+        value = ok ? v : -1;
+    };
+    number("from", request.from);
+    number("to", request.to);
+    number("from-marker", request.fromMarker);
+    number("to-marker", request.toMarker);
+    if (request.fromMarker || request.toMarker)
+        request.markers = readMarkerFile(markerFilePath(rosPath)).markers;
+    const SpanResolution resolved = resolveSpan(request);
+    if (!resolved.ok()) {
+        fail(spanErrorText(resolved, rosPath), ExitUsage);
         return false;
     }
-    const std::vector<Marker> markers = readMarkerFile(markerFilePath(rosPath)).markers;
-    const auto last = static_cast<std::int64_t>(markers.size()) - 1;
-    std::int64_t first = 0, second = 0;
-    if (markers.empty()) {
-        fail(QStringLiteral("%1: the recording has no markers").arg(rosPath), ExitUsage);
-        return false;
-    }
-    if (!intOption(parser, fromName, 0, last, first) || !intOption(parser, toName, 0, last, second))
-        return false;
-    if (parser.isSet(fromName))
-        from = markers[static_cast<std::size_t>(first)].start;
-    if (parser.isSet(toName))
-        to = markers[static_cast<std::size_t>(second)].end;
-    if (from > count || to > count) {
-        fail(QStringLiteral("the marker lies outside the recording (%1 samples)").arg(count), ExitUsage);
-        return false;
-    }
+    span = resolved.span;
     return true;
 }
 

@@ -2,6 +2,7 @@
 // progress on a terminal, and opening a recording the way the main window does.
 #pragma once
 
+#include "analysis/SpanRequest.h"
 #include "app/SharedState.h"
 
 #include <QByteArray>
@@ -27,6 +28,9 @@ enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // Prints "varnilog-cli: <text>" on stderr and returns the code.
 int fail(const QString& text, int code = ExitFailure);
+
+// fail(text, ExitUsage) for the parsers of the options, which report and return false.
+bool usage(const QString& text);
 
 // Parses a command's arguments (args[0] is the command name). Returns -1 when the command should run,
 // otherwise the exit code to return (after --help or a usage error, already reported).
@@ -80,12 +84,17 @@ QByteArray jsonNumber(double value);
 QByteArray jsonValue(const std::optional<double>& value);
 QByteArray jsonString(const QString& text);
 
-// The --from-marker I / --to-marker J options (see addMarkerSpanOptions): from becomes marker I's
-// start, to marker J's end, read from the ".rmk" of rosPath. False (reported as a usage error) for an
-// index outside the list, a marker outside [0, count] or one combined with --from/--to.
-void addMarkerSpanOptions(QCommandLineParser& parser);
-bool markerSpanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
-                       std::int64_t& from, std::int64_t& to);
+// The span options --from N, --to M, --from-marker I and --to-marker J (what: "written", "searched"...
+// in their descriptions). spanOptions resolves them against a recording of count samples (markers
+// read from the ".rmk" of rosPath only when asked for) into span; false, reported as a usage error,
+// for an end outside the recording, a marker end beside the sample end it replaces, or an empty span.
+void addSpanOptions(QCommandLineParser& parser);
+bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
+                 SampleSpan& span);
+
+// --channels LETTERS as a mask of channels (analysis/ChannelLetters); all when absent. False, reported as a
+// usage error, for an empty text or another letter.
+bool channelsOption(const QCommandLineParser& parser, unsigned& mask);
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);

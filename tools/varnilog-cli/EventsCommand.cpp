@@ -1,12 +1,15 @@
 // events: the trigger events of one channel of a recording, as a table, CSV or JSON.
 #include "CliSupport.h"
 
+#include "analysis/ChannelLetters.h"
 #include "analysis/EventSearch.h"
+#include "analysis/TriggerSpec.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ElapsedTime.h"
 
 #include <QFileInfo>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -14,28 +17,20 @@ namespace varnilog::cli {
 
 namespace {
 
-bool doubleOption(const QCommandLineParser& parser, const QString& name, double lo, double hi,
-                  double& value) {
-    if (!parser.isSet(name))
-        return true;
-    bool ok = false;
-    const double v = parser.value(name).toDouble(&ok);
-    if (!ok || !(v >= lo && v <= hi)) {
-        fail(QStringLiteral("--%1: expected a number from %2 to %3").arg(name).arg(lo).arg(hi), ExitUsage);
-        return false;
-    }
-    value = v;
-    return true;
-}
+enum class EventsFormat { Table, Csv, Json };
 
-QByteArray widthText(const TriggerEvent& e) {
-    return e.hasWidth ? jsonNumber(e.width) : QByteArray();
-}
+struct EventsRequest {
+    QString path;
+    TriggerSpec spec;
+    std::int64_t max = -1; // events listed at most, -1 all
+    EventsFormat format = EventsFormat::Table;
+};
 
-} // namespace
+// The flags that say the trigger one by one, where --trigger says it in one text.
+constexpr const char* kTriggerFlags[] = {"channel",     "edge",        "level",  "hysteresis",
+                                         "width-below", "width-above", "holdoff"};
 
-int runEvents(const QStringList& args) {
-    QCommandLineParser parser;
+void addEventsOptions(QCommandLineParser& parser) {
     const auto option = [&](const char* name, const char* text, const char* value = nullptr) {
         if (value)
             parser.addOption(
@@ -43,106 +38,109 @@ int runEvents(const QStringList& args) {
         else
             parser.addOption({QString::fromLatin1(name), QString::fromLatin1(text)});
     };
+    option("trigger", "The whole trigger as record --trigger takes it, instead of the flags below.",
+           "CH,EDGE,V[,...]");
     option("channel", "Source channel A..D (one with a sample file).", "C");
     option("edge", "rising or falling.", "EDGE");
     option("level", "Trigger level in volts.", "V");
-    option("hysteresis", "Hysteresis in divisions, 0 to 1 (default 0.1).", "DIV");
+    parser.addOption(
+        {QStringLiteral("hysteresis"),
+         QStringLiteral("Hysteresis in divisions, 0 to 1 (default %1).").arg(kDefaultHysteresisDivisions),
+         QStringLiteral("DIV")});
     option("width-below", "Only pulses shorter than N samples.", "N");
     option("width-above", "Only pulses longer than N samples.", "N");
     option("holdoff", "Samples after a counted event in which no event counts (default 0).", "N");
-    option("from", "First sample of the span (default 0).", "N");
-    option("to", "One past the last sample of the span (default: the end).", "M");
+    addSpanOptions(parser);
     option("max", "Stop after K events.", "K");
     option("json", "Print the events as JSON.");
     option("csv", "Print the events as semicolon-separated lines.");
-    if (const int rc = parseCommand(parser, args,
-                                    QStringLiteral("Lists the trigger events of a channel: sample index, "
-                                                   "interpolated position, time and pulse width."),
-                                    1, QStringLiteral("FILE.ros"));
-        rc >= 0)
-        return rc;
-    const QString channelText = parser.value(QStringLiteral("channel")).toUpper();
-    const QString edgeText = parser.value(QStringLiteral("edge"));
-    if (channelText.size() != 1 || channelText[0] < QChar('A') || channelText[0] > QChar('D'))
-        return fail(QStringLiteral("--channel: expected a letter from A to D"), ExitUsage);
-    if (edgeText != QLatin1String("rising") && edgeText != QLatin1String("falling"))
-        return fail(QStringLiteral("--edge: expected rising or falling"), ExitUsage);
-    if (!parser.isSet(QStringLiteral("level")))
-        return fail(QStringLiteral("--level: a trigger level in volts is required"), ExitUsage);
-    if (parser.isSet(QStringLiteral("width-below")) && parser.isSet(QStringLiteral("width-above")))
-        return fail(QStringLiteral("--width-below and --width-above exclude each other"), ExitUsage);
-    if (parser.isSet(QStringLiteral("json")) && parser.isSet(QStringLiteral("csv")))
-        return fail(QStringLiteral("--json and --csv exclude each other"), ExitUsage);
-    const int channel = channelText[0].unicode() - 'A';
+}
 
-    double volts = 0, hysteresis = 0.1, below = 0, above = 0;
-    std::int64_t holdoff = 0, max = -1;
-    if (!doubleOption(parser, QStringLiteral("level"), -1e6, 1e6, volts) ||
-        !doubleOption(parser, QStringLiteral("hysteresis"), 0, 1, hysteresis) ||
-        !doubleOption(parser, QStringLiteral("width-below"), 0, 1e18, below) ||
-        !doubleOption(parser, QStringLiteral("width-above"), 0, 1e18, above) ||
-        !intOption(parser, QStringLiteral("holdoff"), 0, INT64_MAX, holdoff) ||
-        !intOption(parser, QStringLiteral("max"), 0, INT64_MAX, max))
-        return ExitUsage;
-
-    const QString path = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, path, error))
-        return fail(error);
-    const QString samplePath =
-        siblingPath(path, QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(channel)]));
-    if (!QFileInfo(samplePath).isFile())
-        return fail(QStringLiteral("--channel: the recording has no channel %1").arg(channelText), ExitUsage);
-    const std::uint8_t sensitivity = state->channelSensitivity[static_cast<std::size_t>(channel)];
-    if (!triggerLevelInRange(volts, sensitivity))
-        return fail(QStringLiteral("--level: %1 V is outside channel %2's range").arg(volts).arg(channelText),
-                    ExitUsage);
-    const std::int64_t length = QFileInfo(samplePath).size();
-    std::int64_t from = 0, to = length;
-    if (!intOption(parser, QStringLiteral("from"), 0, length, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, length, to))
-        return ExitUsage;
-    if (from > to)
-        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
-
-    TriggerSettings settings;
-    settings.edge = edgeText == QLatin1String("rising") ? TriggerEdge::Rising : TriggerEdge::Falling;
-    settings.level = triggerLevelCode(volts, sensitivity);
-    settings.hysteresis = triggerHysteresisCodes(hysteresis);
-    settings.holdoff = holdoff;
-    if (parser.isSet(QStringLiteral("width-below"))) {
-        settings.width = WidthCondition::Below;
-        settings.widthLimit = below;
-    } else if (parser.isSet(QStringLiteral("width-above"))) {
-        settings.width = WidthCondition::Above;
-        settings.widthLimit = above;
+// A number option that was given; false (reported) when it is no finite number.
+bool numberFlag(const QCommandLineParser& parser, const char* name, double& value) {
+    bool ok = false;
+    value = parser.value(QString::fromLatin1(name)).toDouble(&ok);
+    if (!ok || !std::isfinite(value)) {
+        fail(QStringLiteral("--%1: expected a number").arg(QString::fromLatin1(name)), ExitUsage);
+        return false;
     }
+    return true;
+}
 
-    EventSearch search(samplePath, settings, from, to);
-    if (!search.open(error))
-        return fail(error);
-    std::vector<TriggerEvent> events;
-    Progress progress(QStringLiteral("Searching"));
-    const EventSearch::Outcome outcome = search.forEach(
-        [&](const TriggerEvent& e) {
-            if (max < 0 || static_cast<std::int64_t>(events.size()) < max)
-                events.push_back(e);
-        },
-        [&](std::int64_t done, std::int64_t total) {
-            progress.update(done, total);
-            return max < 0 || static_cast<std::int64_t>(events.size()) < max;
-        });
-    progress.finish();
-    if (outcome == EventSearch::Outcome::ReadFailed)
-        return fail(QStringLiteral("%1: read error").arg(samplePath));
+// The trigger from the flags; false (reported) when one is missing or not valid.
+bool triggerFromFlags(const QCommandLineParser& parser, TriggerSpec& spec) {
+    const auto isSet = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
+    const std::optional<int> channel = channelFromLetter(parser.value(QStringLiteral("channel")));
+    const std::optional<TriggerEdge> edge = triggerEdgeFromName(parser.value(QStringLiteral("edge")));
+    if (!channel)
+        return usage(QStringLiteral("--channel: expected %1").arg(channelLetterExpectation(false)));
+    if (!edge)
+        return usage(QStringLiteral("--edge: expected rising or falling"));
+    if (!isSet("level"))
+        return usage(QStringLiteral("--level: a trigger level in volts is required"));
+    if (isSet("width-below") && isSet("width-above"))
+        return usage(QStringLiteral("--width-below and --width-above exclude each other"));
+    spec.source = *channel;
+    spec.edge = *edge;
+    if (!numberFlag(parser, "level", spec.levelVolts) ||
+        (isSet("hysteresis") && !numberFlag(parser, "hysteresis", spec.hysteresisDivisions)) ||
+        !intOption(parser, QStringLiteral("holdoff"), 0, INT64_MAX, spec.holdoff))
+        return false;
+    for (const auto& [name, condition] :
+         {std::pair{"width-below", WidthCondition::Below}, std::pair{"width-above", WidthCondition::Above}})
+        if (isSet(name)) {
+            spec.width = condition;
+            if (!numberFlag(parser, name, spec.widthLimit))
+                return false;
+        }
+    const TriggerCheck check = checkTriggerSpec(spec);
+    if (check.ok())
+        return true;
+    const char* flag = check.problem == TriggerProblem::Hysteresis ? "hysteresis"
+                       : check.problem == TriggerProblem::Width
+                           ? (spec.width == WidthCondition::Below ? "width-below" : "width-above")
+                       : check.problem == TriggerProblem::Holdoff ? "holdoff"
+                                                                  : "level";
+    return usage(QStringLiteral("--%1: %2").arg(QString::fromLatin1(flag), check.text));
+}
 
+// The request from the options; false when they are not valid (reported).
+bool parseEventsRequest(const QCommandLineParser& parser, EventsRequest& request) {
+    if (parser.isSet(QStringLiteral("json")) && parser.isSet(QStringLiteral("csv")))
+        return usage(QStringLiteral("--json and --csv exclude each other"));
+    request.format = parser.isSet(QStringLiteral("json"))  ? EventsFormat::Json
+                     : parser.isSet(QStringLiteral("csv")) ? EventsFormat::Csv
+                                                           : EventsFormat::Table;
+    request.path = parser.positionalArguments().at(0);
+    if (!intOption(parser, QStringLiteral("max"), 0, INT64_MAX, request.max))
+        return false;
+    if (!parser.isSet(QStringLiteral("trigger")))
+        return triggerFromFlags(parser, request.spec);
+    for (const char* flag : kTriggerFlags)
+        if (parser.isSet(QString::fromLatin1(flag)))
+            return usage(
+                QStringLiteral("--trigger and --%1 exclude each other").arg(QString::fromLatin1(flag)));
+    TriggerCheck check;
+    const std::optional<TriggerSpec> spec = parseTriggerSpec(parser.value(QStringLiteral("trigger")), check);
+    if (!spec)
+        return usage(QStringLiteral("--trigger: ") + check.text);
+    request.spec = *spec;
+    return true;
+}
+
+QByteArray widthText(const TriggerEvent& e) {
+    return e.hasWidth ? jsonNumber(e.width) : QByteArray();
+}
+
+QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerEvent>& events,
+                        float samplingPeriodMs) {
+    const QByteArray letter = QByteArray(1, static_cast<char>('A' + request.spec.source));
     const auto timeOf = [&](const TriggerEvent& e) {
-        return formatElapsedTime(static_cast<float>(e.sample) * state->samplingPeriodMs).toLatin1();
+        return formatElapsedTime(static_cast<float>(e.sample) * samplingPeriodMs).toLatin1();
     };
     QByteArray out;
-    if (parser.isSet(QStringLiteral("json"))) {
-        out = "{\"recording\": " + jsonString(path) + ", \"channel\": \"" + channelText.toLatin1() +
+    if (request.format == EventsFormat::Json) {
+        out = "{\"recording\": " + jsonString(request.path) + ", \"channel\": \"" + letter +
               "\", \"events\": [";
         for (std::size_t i = 0; i < events.size(); ++i) {
             const TriggerEvent& e = events[i];
@@ -150,31 +148,91 @@ int runEvents(const QStringList& args) {
                    ", \"position\": " + jsonNumber(e.position) +
                    ", \"width\": " + (e.hasWidth ? jsonNumber(e.width) : QByteArray("null")) + "}";
         }
-        out += "], \"count\": " + QByteArray::number(static_cast<qsizetype>(events.size())) + "}\n";
-    } else if (parser.isSet(QStringLiteral("csv"))) {
+        return out + "], \"count\": " + QByteArray::number(static_cast<qsizetype>(events.size())) + "}\n";
+    }
+    if (request.format == EventsFormat::Csv) {
         out = "sample;position;time;width\n";
         for (const TriggerEvent& e : events)
             out += QByteArray::number(e.sample) + ';' + jsonNumber(e.position) + ';' + timeOf(e) + ';' +
                    widthText(e) + '\n';
-    } else {
-        out = QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
-                  .arg(path, channelText, edgeText)
-                  .arg(volts)
-                  .arg(events.size())
-                  .toUtf8();
-        const bool widths = settings.width != WidthCondition::None;
-        out += QStringLiteral("%1 %2 ")
-                   .arg(QStringLiteral("sample"), -12)
-                   .arg(QStringLiteral("position"), -18)
-                   .toLatin1() +
-               (widths ? "time             width\n" : "time\n");
-        for (const TriggerEvent& e : events)
-            out += QStringLiteral("%1 %2 ")
-                       .arg(e.sample, -12)
-                       .arg(QString::fromLatin1(jsonNumber(e.position)), -18)
-                       .toLatin1() +
-                   (widths ? timeOf(e) + "   " + widthText(e) : timeOf(e)) + '\n';
+        return out;
     }
+    out = QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
+              .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
+              .arg(request.spec.levelVolts)
+              .arg(events.size())
+              .toUtf8();
+    const bool widths = request.spec.width != WidthCondition::None;
+    out += QStringLiteral("%1 %2 ")
+               .arg(QStringLiteral("sample"), -12)
+               .arg(QStringLiteral("position"), -18)
+               .toLatin1() +
+           (widths ? "time             width\n" : "time\n");
+    for (const TriggerEvent& e : events)
+        out += QStringLiteral("%1 %2 ")
+                   .arg(e.sample, -12)
+                   .arg(QString::fromLatin1(jsonNumber(e.position)), -18)
+                   .toLatin1() +
+               (widths ? timeOf(e) + "   " + widthText(e) : timeOf(e)) + '\n';
+    return out;
+}
+
+} // namespace
+
+int runEvents(const QStringList& args) {
+    QCommandLineParser parser;
+    addEventsOptions(parser);
+    if (const int rc = parseCommand(parser, args,
+                                    QStringLiteral("Lists the trigger events of a channel: sample index, "
+                                                   "interpolated position, time and pulse width."),
+                                    1, QStringLiteral("FILE.ros"));
+        rc >= 0)
+        return rc;
+    EventsRequest request;
+    if (!parseEventsRequest(parser, request))
+        return ExitUsage;
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, request.path, error))
+        return fail(error);
+    const auto channel = static_cast<std::size_t>(request.spec.source);
+    const QString samplePath =
+        siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[channel]));
+    const bool text = parser.isSet(QStringLiteral("trigger"));
+    if (!QFileInfo(samplePath).isFile())
+        return fail(QStringLiteral("%1: the recording has no channel %2")
+                        .arg(text ? QStringLiteral("--trigger") : QStringLiteral("--channel"))
+                        .arg(channelLetter(request.spec.source)),
+                    ExitUsage);
+    const std::uint8_t sensitivity = state->channelSensitivity[channel];
+    if (const TriggerCheck check = checkTriggerLevel(request.spec, sensitivity); !check.ok())
+        return fail((text ? QStringLiteral("--trigger: ") : QStringLiteral("--level: ")) + check.text,
+                    ExitUsage);
+    SampleSpan span;
+    if (!spanOptions(parser, request.path, QFileInfo(samplePath).size(), span))
+        return ExitUsage;
+
+    EventSearch search(samplePath, triggerSettingsOf(request.spec, sensitivity), span.from, span.to);
+    if (!search.open(error))
+        return fail(error);
+    std::vector<TriggerEvent> events;
+    const auto wanted = [&] {
+        return request.max < 0 || static_cast<std::int64_t>(events.size()) < request.max;
+    };
+    Progress progress(QStringLiteral("Searching"));
+    const EventSearch::Outcome outcome = search.forEach(
+        [&](const TriggerEvent& e) {
+            if (wanted())
+                events.push_back(e);
+        },
+        [&](std::int64_t done, std::int64_t total) {
+            progress.update(done, total);
+            return wanted();
+        });
+    progress.finish();
+    if (outcome == EventSearch::Outcome::ReadFailed)
+        return fail(QStringLiteral("%1: read error").arg(samplePath));
+    const QByteArray out = formatEvents(request, events, state->samplingPeriodMs);
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     return ExitOk;
 }

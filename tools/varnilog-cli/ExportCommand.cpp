@@ -19,24 +19,6 @@ namespace varnilog::cli {
 
 namespace {
 
-// --from/--to and --from-marker/--to-marker narrow the export to [from, to): -1 when they hold (or are
-// absent), else the exit code of a span outside the recording or an empty one (already reported).
-int exportSpan(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
-               std::int64_t& from, std::int64_t& to) {
-    from = 0;
-    to = count;
-    if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, count, to) ||
-        !markerSpanOptions(parser, rosPath, count, from, to))
-        return ExitUsage;
-    bool narrowed = false;
-    for (const char* name : {"from", "to", "from-marker", "to-marker"})
-        narrowed = narrowed || parser.isSet(QString::fromLatin1(name));
-    if (narrowed && from >= to)
-        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
-    return -1;
-}
-
 int exportText(const QCommandLineParser& parser, SharedState& state, const QString& outPath) {
     QLocale locale;
     if (QString localeError; !localeOption(parser, locale, localeError))
@@ -47,13 +29,12 @@ int exportText(const QCommandLineParser& parser, SharedState& state, const QStri
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     RecordingInput input(state);
     TextExportSource source = textExportSourceFrom(input);
-    std::int64_t from = 0, to = 0;
-    if (const int rc = exportSpan(parser, parser.positionalArguments().at(0),
-                                  std::max<std::int64_t>(source.sampleCount, 0), from, to);
-        rc >= 0)
-        return rc;
-    source.firstSample = from;
-    source.sampleCount = to;
+    SampleSpan span;
+    if (!spanOptions(parser, parser.positionalArguments().at(0),
+                     std::max<std::int64_t>(source.sampleCount, 0), span))
+        return ExitUsage;
+    source.firstSample = span.from;
+    source.sampleCount = span.to;
     Progress progress(QStringLiteral("exporting"));
     const TextExportResult result =
         exportRecordingText(source, out, locale, [&](std::int64_t done, std::int64_t total) {
@@ -66,27 +47,6 @@ int exportText(const QCommandLineParser& parser, SharedState& state, const QStri
     if (!out.commit())
         return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
     return ExitOk;
-}
-
-// --channels ABCD as a mask; false (reported) for other letters.
-bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
-    if (!parser.isSet(QStringLiteral("channels")))
-        return true;
-    mask = 0;
-    const QString letters = parser.value(QStringLiteral("channels")).toUpper();
-    for (const QChar ch : letters) {
-        const int c = ch.unicode() - 'A';
-        if (c < 0 || c >= kChannels) {
-            fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-            return false;
-        }
-        mask |= 1u << c;
-    }
-    if (mask == 0) {
-        fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-        return false;
-    }
-    return true;
 }
 
 // The Audacity label track beside a WAV: "x.wav" -> "x.labels.txt".
@@ -118,10 +78,11 @@ int exportInterchange(const QCommandLineParser& parser, SharedState& state, cons
     request.source = textExportSourceFrom(input);
     request.start = readRecordingHeader(state.recordingPath).values.start;
     const std::int64_t count = std::max<std::int64_t>(state.sampleCount, 0);
-    if (const int rc =
-            exportSpan(parser, parser.positionalArguments().at(0), count, request.from, request.to);
-        rc >= 0)
-        return rc;
+    SampleSpan span;
+    if (!spanOptions(parser, parser.positionalArguments().at(0), count, span))
+        return ExitUsage;
+    request.from = span.from;
+    request.to = span.to;
     if (!channelsOption(parser, request.channelMask))
         return ExitUsage;
     if (InterchangeBlocks(request).channels().empty())
@@ -181,13 +142,7 @@ int runExport(const QStringList& args) {
     parser.addOption({QStringLiteral("format"),
                       QStringLiteral("txt, csv, wav or sr (default: OUT's extension)."),
                       QStringLiteral("F")});
-    // The span of samples [from, to) (default: the whole recording).
-    parser.addOption(
-        {QStringLiteral("from"), QStringLiteral("First sample written (default 0)."), QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample written (default: the end)."),
-                      QStringLiteral("M")});
-    addMarkerSpanOptions(parser);
+    addSpanOptions(parser);
     parser.addOption({QStringLiteral("labels"),
                       QStringLiteral("With .wav: also write the markers as an Audacity label track, "
                                      "OUT.labels.txt.")});

@@ -20,33 +20,19 @@ namespace {
 
 const char* const kModeNames[] = {"AC", "GND", "DC"};
 
-} // namespace
+// What info tells beside the state: the header's start, the derived channels' operations, the length.
+struct InfoFacts {
+    QString start;
+    std::array<QString, kChannels> operation; // C and D computed from A and B carry theirs
+    std::int64_t sampleCount = 0;
+    float durationMs = 0;
+};
 
-int runInfo(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the details as one JSON object.")});
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Shows the settings, length and files of a recording."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
-        return rc;
-    const QString rosPath = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, rosPath, error, MissingSamples::Empty))
-        return fail(error);
-    const SharedState& s = *state;
-    // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
-    const std::int64_t sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
-    const RecordingHeader header =
-        readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values;
-    const QString start = header.start;
-    // C and D computed from A and B carry the operation that made them.
-    std::array<QString, kChannels> operation;
-    for (int c = kHeaderChannels; c < kChannels; ++c)
-        operation[c] = derivedChannelKeys(header, c).operation;
-    const float durationMs = static_cast<float>(sampleCount) * s.samplingPeriodMs;
-
+QJsonObject infoJson(const SharedState& s, const InfoFacts& f) {
+    const auto& start = f.start;
+    const auto& operation = f.operation;
+    const std::int64_t sampleCount = f.sampleCount;
+    const float durationMs = f.durationMs;
     QJsonObject o;
     o[QStringLiteral("path")] = s.recordingPath;
     o[QStringLiteral("start")] = start;
@@ -75,10 +61,14 @@ int runInfo(const QStringList& args) {
     }
     o[QStringLiteral("channels")] = channels;
 
-    if (parser.isSet(QStringLiteral("json"))) {
-        std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
-        return ExitOk;
-    }
+    return o;
+}
+
+QString infoText(const SharedState& s, const InfoFacts& f) {
+    const auto& start = f.start;
+    const auto& operation = f.operation;
+    const std::int64_t sampleCount = f.sampleCount;
+    const float durationMs = f.durationMs;
     QString text;
     text += QStringLiteral("recording:   %1\n").arg(printableText(s.recordingPath));
     text += QStringLiteral("start:       %1\n").arg(printableText(start));
@@ -106,7 +96,39 @@ int runInfo(const QStringList& args) {
                         .arg(voltLabel(s.channelSensitivity[c], 6), printableText(operation[c]));
         text += line + QLatin1Char('\n');
     }
-    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return text;
+}
+
+} // namespace
+
+int runInfo(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the details as one JSON object.")});
+    if (const int rc =
+            parseCommand(parser, args, QStringLiteral("Shows the settings, length and files of a recording."),
+                         1, QStringLiteral("FILE.ros"));
+        rc >= 0)
+        return rc;
+    const QString rosPath = parser.positionalArguments().at(0);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, rosPath, error, MissingSamples::Empty))
+        return fail(error);
+    const SharedState& s = *state;
+    // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
+    InfoFacts facts;
+    facts.sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
+    const RecordingHeader header =
+        readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values;
+    facts.start = header.start;
+    for (int c = kHeaderChannels; c < kChannels; ++c)
+        facts.operation[c] = derivedChannelKeys(header, c).operation;
+    facts.durationMs = static_cast<float>(facts.sampleCount) * s.samplingPeriodMs;
+    if (parser.isSet(QStringLiteral("json"))) {
+        std::fputs(QJsonDocument(infoJson(s, facts)).toJson(QJsonDocument::Indented).constData(), stdout);
+        return ExitOk;
+    }
+    std::fputs(infoText(s, facts).toLocal8Bit().constData(), stdout);
     return ExitOk;
 }
 

@@ -62,16 +62,8 @@ QByteArray textReport(const QString& path, const MeasureRequest& request, const 
     return out.toUtf8();
 }
 
-} // namespace
-
-int runMeasure(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample of the span (default: the end)."),
-                      QStringLiteral("M")});
-    addMarkerSpanOptions(parser);
+void addMeasureOptions(QCommandLineParser& parser) {
+    addSpanOptions(parser);
     parser.addOption({QStringLiteral("channels"),
                       QStringLiteral("Channels to measure, e.g. AB (default: all)."),
                       QStringLiteral("ABCD")});
@@ -83,47 +75,11 @@ int runMeasure(const QStringList& args) {
          QStringLiteral(
              "Number format of the table and the per-period file, e.g. pl_PL (default: the user's)."),
          QStringLiteral("NAME")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Measures extremes, mean, RMS, frequency, period, duty cycle, "
-                                        "rise and fall time of every channel over a span of samples."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
-        return rc;
-    QLocale locale;
-    if (QString localeError; !localeOption(parser, locale, localeError))
-        return fail(localeError, ExitUsage);
-    QString wanted = QStringLiteral("ABCD");
-    if (parser.isSet(QStringLiteral("channels"))) {
-        wanted = parser.value(QStringLiteral("channels")).toUpper();
-        const bool letters = std::all_of(wanted.begin(), wanted.end(),
-                                         [](QChar c) { return c >= QChar('A') && c <= QChar('D'); });
-        if (wanted.isEmpty() || !letters)
-            return fail(QStringLiteral("--channels: expected letters from A to D"), ExitUsage);
-    }
+}
 
-    const QString path = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    // A set without channel A samples is an empty recording, as info and export read it.
-    if (!openRecording(*state, path, error, MissingSamples::Empty))
-        return fail(error);
-    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
-    std::int64_t from = 0, to = count;
-    if (!intOption(parser, QStringLiteral("from"), 0, count, from) ||
-        !intOption(parser, QStringLiteral("to"), 0, count, to) ||
-        !markerSpanOptions(parser, path, count, from, to))
-        return ExitUsage;
-    if ((parser.isSet(QStringLiteral("from")) || parser.isSet(QStringLiteral("to")) ||
-         parser.isSet(QStringLiteral("from-marker")) || parser.isSet(QStringLiteral("to-marker"))) &&
-        from >= to)
-        return fail(QStringLiteral("the span [%1, %2) is empty").arg(from).arg(to), ExitUsage);
-
-    MeasureRequest request = measureRequestFor(*state, from, to);
-    for (int c = 0; c < kChannels; ++c)
-        if (!wanted.contains(QChar(channelName[c])))
-            request.sampleFiles[c].clear();
-
+// Measures the request, with --per-period its file too, and prints the report.
+int measureAndReport(const QCommandLineParser& parser, const QString& path, const MeasureRequest& request,
+                     const QLocale& locale) {
     std::unique_ptr<SafeFile> periodFile;
     std::unique_ptr<PeriodFileWriter> periodWriter;
     PeriodSink sink;
@@ -158,6 +114,44 @@ int runMeasure(const QStringList& args) {
                                   : textReport(path, request, result, locale);
     std::fwrite(report.constData(), 1, static_cast<std::size_t>(report.size()), stdout);
     return ExitOk;
+}
+
+} // namespace
+
+int runMeasure(const QStringList& args) {
+    QCommandLineParser parser;
+    addMeasureOptions(parser);
+    if (const int rc =
+            parseCommand(parser, args,
+                         QStringLiteral("Measures extremes, mean, RMS, frequency, period, duty cycle, "
+                                        "rise and fall time of every channel over a span of samples."),
+                         1, QStringLiteral("FILE.ros"));
+        rc >= 0)
+        return rc;
+    QLocale locale;
+    if (QString localeError; !localeOption(parser, locale, localeError))
+        return fail(localeError, ExitUsage);
+    unsigned wanted = (1u << kChannels) - 1;
+    if (!channelsOption(parser, wanted))
+        return ExitUsage;
+
+    const QString path = parser.positionalArguments().at(0);
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    // A set without channel A samples is an empty recording, as info and export read it.
+    if (!openRecording(*state, path, error, MissingSamples::Empty))
+        return fail(error);
+    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
+    SampleSpan span;
+    if (!spanOptions(parser, path, count, span))
+        return ExitUsage;
+
+    MeasureRequest request = measureRequestFor(*state, span.from, span.to);
+    for (int c = 0; c < kChannels; ++c)
+        if (!(wanted & (1u << c)))
+            request.sampleFiles[c].clear();
+
+    return measureAndReport(parser, path, request, locale);
 }
 
 } // namespace varnilog::cli

@@ -70,10 +70,13 @@ void sayWhatTheModelChanged(const SharedState& state, int timeBase,
                          channelName[ch], qPrintable(voltLabel(state.channelSensitivity[ch], 6)));
 }
 
-} // namespace
+struct RecordRequest {
+    double seconds = 0; // 0 with a trigger: its event (or --timeout) ends the recording
+    std::int64_t timeBase = 15;
+    std::optional<TriggerCapture> capture;
+};
 
-int runRecord(const QStringList& args) {
-    QCommandLineParser parser;
+void addRecordOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("port"),
                       QStringLiteral("Serial port of the board (ttyUSB0, /dev/pts/3)."),
                       QStringLiteral("PORT")});
@@ -92,41 +95,123 @@ int runRecord(const QStringList& args) {
     parser.addOption({QStringLiteral("model"),
                       QStringLiteral("Model assumed before the board answers, 1..4."), QStringLiteral("N")});
     addTriggerOptions(parser);
+}
+
+// The request and the state's settings from the options; false when they are not valid (reported).
+bool parseRecordRequest(const QCommandLineParser& parser, RecordRequest& request, SharedState& state) {
+    const bool triggered = parser.isSet(QStringLiteral("trigger"));
+    const bool timed = parser.isSet(QStringLiteral("seconds"));
+    if (!parser.isSet(QStringLiteral("port")))
+        return usage(QStringLiteral("record: --port is required"));
+    if (triggered && timed)
+        return fail(QStringLiteral("record: --seconds and --trigger exclude each other (the trigger's event "
+                                   "ends the recording)"),
+                    ExitUsage) == ExitOk;
+    if (!triggered && !timed)
+        return usage(QStringLiteral("record: --seconds or --trigger is required"));
+    bool ok = triggered;
+    request.seconds = triggered ? 0 : parser.value(QStringLiteral("seconds")).toDouble(&ok);
+    if (!triggered && (!ok || !(request.seconds > 0) || request.seconds > 1e7))
+        return usage(QStringLiteral("--seconds: expected a positive number"));
+    std::int64_t model = 1;
+    if (!intOption(parser, QStringLiteral("timebase"), 1, 22, request.timeBase) ||
+        !intOption(parser, QStringLiteral("model"), 1, 4, model) ||
+        !pairOption(parser, QStringLiteral("sens"), 1, 10, state.channelSensitivity[0],
+                    state.channelSensitivity[1]) ||
+        !pairOption(parser, QStringLiteral("mode"), 0, 2, state.channelMode[0], state.channelMode[1]) ||
+        !triggerCaptureOptions(parser, state, request.capture))
+        return false;
+    state.comPortName = parser.value(QStringLiteral("port"));
+    state.deviceModel = static_cast<std::uint8_t>(model);
+    state.timeBaseIndex = static_cast<std::uint8_t>(request.timeBase);
+    return true;
+}
+
+// Why the recording did not start, as the exit code of the reported failure.
+int startFailure(const StartResult& started, const SharedState& state, const QString& lastStatus) {
+    if (started.status == StartStatus::PortNotOpened && portAccessDenied(started.portError))
+        return fail(portAccessText(state.comPortName));
+    if (started.status == StartStatus::FilesNotCreated)
+        return fail(QStringLiteral("%1: the recording cannot be created in this folder (%2)")
+                        .arg(QDir::toNativeSeparators(state.dataDir), started.filesError));
+    return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
+}
+
+// The ticks until the time is up, the trigger's capture is complete or the user interrupts; the
+// reason when a tick ended the sampling.
+QString recordTicks(Acquisition& acquisition, const RecordRequest& request,
+                    std::optional<TriggerWatch>& watch) {
+    const std::optional<TriggerCapture>& capture = request.capture;
+    // Without a timeout a trigger waits until it fires or the user interrupts.
+    const double limit =
+        capture ? (capture->timeoutSeconds > 0 ? capture->timeoutSeconds : 1e9) : request.seconds;
+    const qint64 totalMs = static_cast<qint64>(limit * 1000.0);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    Progress progress(QStringLiteral("recording"));
+    qint64 nextTick = Acquisition::kTickIntervalMs;
+    while (!interrupted.load() && (elapsed.elapsed() < totalMs || (watch && watch->event()))) {
+        const qint64 wait = nextTick - elapsed.elapsed();
+        if (wait > 0)
+            QThread::msleep(static_cast<unsigned long>(wait));
+        nextTick += Acquisition::kTickIntervalMs;
+        const TickResult t = acquisition.tick(false);
+        if (t.endsSampling())
+            return t.errorText;
+        if (watch) {
+            watch->feed(acquisition.tickSamples(capture->channel), t.samples);
+            if (watch->complete(acquisition.samplesRecorded()))
+                break;
+        }
+        if (!capture || capture->timeoutSeconds > 0)
+            progress.update(elapsed.elapsed(), totalMs);
+    }
+    return {};
+}
+
+// What the stopped recording gives: its path, and with a trigger the event and its picture.
+int reportRecording(const StopResult& stopped, const QString& failure, const RecordRequest& request,
+                    const std::optional<TriggerWatch>& watch) {
+    if (!stopped.rosPath.isEmpty())
+        std::printf("%s\n", QDir::toNativeSeparators(stopped.rosPath).toLocal8Bit().constData());
+    if (!failure.isEmpty())
+        return fail(failure.simplified());
+    if (stopped.rosPath.isEmpty())
+        return fail(QStringLiteral("the board sent no samples; nothing was kept"));
+    if (!watch)
+        return ExitOk;
+    if (!watch->event())
+        return fail(interrupted.load()
+                        ? QStringLiteral("interrupted before an event came")
+                        : QStringLiteral("no event within %1 s").arg(request.capture->timeoutSeconds));
+    std::printf("%lld\n", static_cast<long long>(*watch->event()));
+    std::fflush(stdout);
+    if (QString error; !request.capture->png.isEmpty() &&
+                       !writeTriggerFrame(stopped.rosPath, *request.capture, *watch->event(), error))
+        return fail(error);
+    return ExitOk;
+}
+
+} // namespace
+
+int runRecord(const QStringList& args) {
+    QCommandLineParser parser;
+    addRecordOptions(parser);
     if (const int rc =
             parseCommand(parser, args, QStringLiteral("Records from a board and prints the new .ros path."),
                          0, QStringLiteral("(no arguments)"));
         rc >= 0)
         return rc;
-    // With --trigger the event (or --timeout) ends the recording instead of --seconds.
-    const bool triggered = parser.isSet(QStringLiteral("trigger"));
-    if (!parser.isSet(QStringLiteral("port")) || parser.isSet(QStringLiteral("seconds")) == triggered)
-        return fail(QStringLiteral("record: --port and either --seconds or --trigger are required"),
-                    ExitUsage);
-    bool ok = triggered;
-    const double seconds = triggered ? 0 : parser.value(QStringLiteral("seconds")).toDouble(&ok);
-    if (!triggered && (!ok || !(seconds > 0) || seconds > 1e7))
-        return fail(QStringLiteral("--seconds: expected a positive number"), ExitUsage);
-
     auto state = std::make_unique<SharedState>();
     sizeBitmaps(*state);
-    std::int64_t timeBase = 15, model = 1;
-    if (!intOption(parser, QStringLiteral("timebase"), 1, 22, timeBase) ||
-        !intOption(parser, QStringLiteral("model"), 1, 4, model) ||
-        !pairOption(parser, QStringLiteral("sens"), 1, 10, state->channelSensitivity[0],
-                    state->channelSensitivity[1]) ||
-        !pairOption(parser, QStringLiteral("mode"), 0, 2, state->channelMode[0], state->channelMode[1]))
-        return ExitUsage;
-    std::optional<TriggerCapture> capture;
-    if (!triggerCaptureOptions(parser, *state, capture))
+    RecordRequest request;
+    if (!parseRecordRequest(parser, request, *state))
         return ExitUsage;
     const QString dir =
         parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
     if (!QFileInfo(dir).isDir())
         return fail(QStringLiteral("%1: no such folder").arg(dir));
     state->dataDir = QFileInfo(dir).absoluteFilePath();
-    state->comPortName = parser.value(QStringLiteral("port"));
-    state->deviceModel = static_cast<std::uint8_t>(model);
-    state->timeBaseIndex = static_cast<std::uint8_t>(timeBase);
     const auto requestedSensitivity = state->channelSensitivity;
     applyDeviceModelToState(*state);
 
@@ -138,67 +223,25 @@ int runRecord(const QStringList& args) {
     interrupted.store(false);
     auto previous = std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
+    const auto restoreSignals = [&] {
+        std::signal(SIGINT, previous);
+        std::signal(SIGTERM, SIG_DFL);
+    };
     const StartResult started = acquisition.start();
     if (started.status != StartStatus::Sampling) {
         if (acquisition.active())
             acquisition.stop();
-        std::signal(SIGINT, previous);
-        std::signal(SIGTERM, SIG_DFL);
-        if (started.status == StartStatus::PortNotOpened && portAccessDenied(started.portError))
-            return fail(portAccessText(state->comPortName));
-        return fail(lastStatus.isEmpty() ? QStringLiteral("the recording did not start") : lastStatus);
+        restoreSignals();
+        return startFailure(started, *state, lastStatus);
     }
-    sayWhatTheModelChanged(*state, static_cast<int>(timeBase), requestedSensitivity);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    // Without a timeout a trigger waits until it fires or the user interrupts.
-    const double limit = capture ? (capture->timeoutSeconds > 0 ? capture->timeoutSeconds : 1e9) : seconds;
-    const qint64 totalMs = static_cast<qint64>(limit * 1000.0);
+    sayWhatTheModelChanged(*state, static_cast<int>(request.timeBase), requestedSensitivity);
     std::optional<TriggerWatch> watch;
-    if (capture)
-        watch.emplace(*capture);
-    Progress progress(QStringLiteral("recording"));
-    QString failure;
-    qint64 nextTick = Acquisition::kTickIntervalMs;
-    while (!interrupted.load() && (elapsed.elapsed() < totalMs || (watch && watch->event()))) {
-        const qint64 wait = nextTick - elapsed.elapsed();
-        if (wait > 0)
-            QThread::msleep(static_cast<unsigned long>(wait));
-        nextTick += Acquisition::kTickIntervalMs;
-        const TickResult t = acquisition.tick(false);
-        if (t.endsSampling()) {
-            failure = t.errorText;
-            break;
-        }
-        if (watch) {
-            watch->feed(acquisition.tickSamples(capture->channel), t.samples);
-            if (watch->complete(acquisition.samplesRecorded()))
-                break;
-        }
-        if (!capture || capture->timeoutSeconds > 0)
-            progress.update(elapsed.elapsed(), totalMs);
-    }
-    progress.finish();
+    if (request.capture)
+        watch.emplace(*request.capture);
+    const QString failure = recordTicks(acquisition, request, watch);
     const StopResult stopped = acquisition.stop();
-    std::signal(SIGINT, previous);
-    std::signal(SIGTERM, SIG_DFL);
-    if (!stopped.rosPath.isEmpty())
-        std::printf("%s\n", QDir::toNativeSeparators(stopped.rosPath).toLocal8Bit().constData());
-    if (!failure.isEmpty())
-        return fail(failure.simplified());
-    if (stopped.rosPath.isEmpty())
-        return fail(QStringLiteral("the board sent no samples; nothing was kept"));
-    if (!watch)
-        return ExitOk;
-    if (!watch->event())
-        return fail(interrupted.load() ? QStringLiteral("interrupted before an event came")
-                                       : QStringLiteral("no event within %1 s").arg(capture->timeoutSeconds));
-    std::printf("%lld\n", static_cast<long long>(*watch->event()));
-    std::fflush(stdout);
-    if (QString error;
-        !capture->png.isEmpty() && !writeTriggerFrame(stopped.rosPath, *capture, *watch->event(), error))
-        return fail(error);
-    return ExitOk;
+    restoreSignals();
+    return reportRecording(stopped, failure, request, watch);
 }
 
 } // namespace varnilog::cli

@@ -18,8 +18,9 @@
 
 namespace varnilog::cli {
 
-int runRender(const QStringList& args) {
-    QCommandLineParser parser;
+namespace {
+
+void addRenderOptions(QCommandLineParser& parser) {
     parser.addOption(
         {QStringLiteral("start"), QStringLiteral("First sample shown (default 0)."), QStringLiteral("N")});
     parser.addOption(
@@ -35,6 +36,27 @@ int runRender(const QStringList& args) {
     parser.addOption({QStringLiteral("page"),
                       QStringLiteral("The whole printable page (axes, scales, name, description) as PNG, SVG "
                                      "or PDF by OUT's extension.")});
+}
+
+// The printable page around the view drawn in state, as the window prints it.
+int writeRenderPage(SharedState& state, const QString& out) {
+    // What the window's time base and model refreshes would have set.
+    state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
+    if (const DeviceModelInfo* model = findDeviceModel(state.deviceModel))
+        state.modelName = QString::fromLatin1(model->modelName);
+    PrintPageContent content = printPageContent(state, QDateTime::currentDateTime());
+    content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
+    QString error;
+    if (!writePageFile(out, content, &error))
+        return fail(QStringLiteral("%1: %2").arg(out, error));
+    return ExitOk;
+}
+
+} // namespace
+
+int runRender(const QStringList& args) {
+    QCommandLineParser parser;
+    addRenderOptions(parser);
     if (const int rc =
             parseCommand(parser, args, QStringLiteral("Renders the waveform picture of a recording."), 2,
                          QStringLiteral("FILE.ros OUT.png|OUT.svg|OUT.pdf"));
@@ -60,14 +82,11 @@ int runRender(const QStringList& args) {
     // the offset markers and clamps the configured scales, before the recording is opened.
     applyDeviceModelToState(*state);
     if (parser.isSet(QStringLiteral("channels"))) {
-        const QString letters = parser.value(QStringLiteral("channels")).toUpper();
-        state->channelVisible = {false, false, false, false};
-        for (QChar c : letters) {
-            const int ch = c.unicode() - 'A';
-            if (ch < 0 || ch >= kChannels)
-                return fail(QStringLiteral("--channels: expected letters A to D"), ExitUsage);
-            state->channelVisible[ch] = true;
-        }
+        unsigned mask = 0;
+        if (!channelsOption(parser, mask))
+            return ExitUsage;
+        for (int c = 0; c < kChannels; ++c)
+            state->channelVisible[static_cast<std::size_t>(c)] = (mask & (1u << c)) != 0;
     }
     QString error;
     if (!openRecording(*state, parser.positionalArguments().at(0), error))
@@ -86,18 +105,8 @@ int runRender(const QStringList& args) {
                     state->gradientOn);
     auto view = std::make_unique<ViewBuffers>();
     refreshView(*state, *view); // reads the window at viewStart (kept in range) and draws it
-    if (page) {
-        // What the window's time base and model refreshes would have set.
-        state->samplingPeriodMs = samplingPeriodTable[state->timeBaseIndex];
-        if (const DeviceModelInfo* model = findDeviceModel(state->deviceModel))
-            state->modelName = QString::fromLatin1(model->modelName);
-        PrintPageContent content = printPageContent(*state, QDateTime::currentDateTime());
-        content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
-        QString error;
-        if (!writePageFile(out, content, &error))
-            return fail(QStringLiteral("%1: %2").arg(out, error));
-        return ExitOk;
-    }
+    if (page)
+        return writeRenderPage(*state, out);
     if (!writeImageFile(out, state->bmpScreen, &error))
         return fail(QStringLiteral("%1: %2").arg(out, error));
     return ExitOk;

@@ -26,6 +26,42 @@ QString decibels(float value, float peak) {
     return QString::number(20.0 * std::log10(static_cast<double>(value) / peak), 'f', 3);
 }
 
+// The table: a few hundred lines, made in memory, then written aside and renamed into place whole.
+QByteArray spectrumCsv(const SharedState& state, const SpectrumData& data) {
+    QString text;
+    QTextStream out(&text);
+    const int channels = std::clamp<int>(state.channelCount, 1, kChannels);
+    out << "frequency_hz";
+    for (int c = 0; c < channels; ++c)
+        out << ';' << channelName[c] << ";" << channelName[c] << "_db";
+    out << '\n';
+    const double divisor = frequencyDivisor(state.samplingPeriodMs);
+    for (int p = 0; p < spectrumDisplayPoints; ++p) {
+        out << QString::number(10.0 * p / divisor, 'g', 10);
+        for (int c = 0; c < channels; ++c) {
+            const float v = data.spectrumDisplay[c][p];
+            out << ';' << QString::number(static_cast<double>(v), 'g', 9) << ';'
+                << decibels(v, data.spectrumPeakAll);
+        }
+        out << '\n';
+    }
+    out.flush();
+    return text.toUtf8();
+}
+
+// The spectrum window's plot of data.
+QImage spectrumPlot(SharedState& state, const SpectrumData& data) {
+    const int channels = std::clamp<int>(state.channelCount, 1, kChannels);
+    SpectrumView view;
+    view.channelCount = channels;
+    view.channelChecked = {true, true, channels > 2, channels > 3};
+    std::copy(state.channelColor.begin(), state.channelColor.end(), view.channelColor.begin());
+    paintBackground(state.bmpBackground, state.backgroundColor1, state.backgroundColor2, state.gradientOn);
+    QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
+    DrawSpectrum(plot, state.bmpBackground, data, view);
+    return plot;
+}
+
 } // namespace
 
 int runSpectrum(const QStringList& args) {
@@ -72,39 +108,13 @@ int runSpectrum(const QStringList& args) {
     // A picture that cannot have its name must not leave the table behind it.
     if (QString error; parser.isSet(QStringLiteral("png")) && !fileNameFits(png, error))
         return fail(QStringLiteral("%1: %2").arg(png, error));
-    // A few hundred lines: made in memory, then written aside and renamed into place whole.
-    QString text;
-    QTextStream out(&text);
-    const int channels = std::clamp<int>(state->channelCount, 1, kChannels);
-    out << "frequency_hz";
-    for (int c = 0; c < channels; ++c)
-        out << ';' << channelName[c] << ";" << channelName[c] << "_db";
-    out << '\n';
-    const double divisor = frequencyDivisor(state->samplingPeriodMs);
-    for (int p = 0; p < spectrumDisplayPoints; ++p) {
-        out << QString::number(10.0 * p / divisor, 'g', 10);
-        for (int c = 0; c < channels; ++c) {
-            const float v = data->spectrumDisplay[c][p];
-            out << ';' << QString::number(static_cast<double>(v), 'g', 9) << ';'
-                << decibels(v, data->spectrumPeakAll);
-        }
-        out << '\n';
-    }
-    out.flush();
     // The table and the picture as one: a failure of either leaves neither.
-    const QByteArray table = text.toUtf8();
+    const QByteArray table = spectrumCsv(*state, *data);
     std::vector<SafeFileContent> files{
         {csvPath, [&](QIODevice& device) { return device.write(table) == table.size(); }}};
     QImage plot;
     if (parser.isSet(QStringLiteral("png"))) {
-        SpectrumView view;
-        view.channelCount = channels;
-        view.channelChecked = {true, true, channels > 2, channels > 3};
-        std::copy(state->channelColor.begin(), state->channelColor.end(), view.channelColor.begin());
-        paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
-                        state->gradientOn);
-        plot = QImage(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
-        DrawSpectrum(plot, state->bmpBackground, *data, view);
+        plot = spectrumPlot(*state, *data);
         files.push_back({png, [&](QIODevice& device) { return plot.save(&device, "PNG"); }});
     }
     if (QString error; !writeFilesSafely(files, error))

@@ -1,6 +1,7 @@
 #include "TriggerCapture.h"
 
 #include "CliSupport.h"
+#include "analysis/TriggerSpec.h"
 #include "app/DeviceModels.h"
 #include "recording/SafeFile.h"
 #include "view/TriggerMarks.h"
@@ -14,33 +15,7 @@
 
 namespace varnilog::cli {
 
-namespace {
-
-bool usage(const QString& text) {
-    fail(text, ExitUsage);
-    return false;
-}
-
-// One "key=value" or "width<N" / "width>N" part of the trigger.
-bool applyPart(const QString& part, TriggerSettings& s, double& hysteresis) {
-    bool ok = false;
-    if (part.startsWith(QLatin1String("hyst="))) {
-        hysteresis = part.mid(5).toDouble(&ok);
-        return ok && hysteresis >= 0 && hysteresis <= 1;
-    }
-    if (part.startsWith(QLatin1String("holdoff="))) {
-        s.holdoff = part.mid(8).toLongLong(&ok);
-        return ok && s.holdoff >= 0;
-    }
-    if (part.startsWith(QLatin1String("width<")) || part.startsWith(QLatin1String("width>"))) {
-        s.width = part[5] == QLatin1Char('<') ? WidthCondition::Below : WidthCondition::Above;
-        s.widthLimit = part.mid(6).toDouble(&ok);
-        return ok && s.widthLimit >= 0;
-    }
-    return false;
-}
-
-} // namespace
+namespace {} // namespace
 
 void addTriggerOptions(QCommandLineParser& parser) {
     parser.addOption({QStringLiteral("trigger"),
@@ -66,31 +41,20 @@ bool triggerCaptureOptions(const QCommandLineParser& parser, const SharedState& 
     }
     TriggerCapture c;
     c.post = kDisplayColumns - preTriggerColumn(kDefaultPreTriggerPercent);
-    const QStringList parts = parser.value(QStringLiteral("trigger")).split(QLatin1Char(','));
-    const QString channel = parts.value(0).toUpper();
-    const QString edge = parts.value(1);
-    bool ok = false;
-    const double volts = parts.value(2).toDouble(&ok);
-    if (parts.size() < 3 || (channel != QLatin1String("A") && channel != QLatin1String("B")) ||
-        (edge != QLatin1String("rising") && edge != QLatin1String("falling")) || !ok)
-        return usage(
-            QStringLiteral("--trigger: expected A|B,rising|falling,VOLTS[,hyst=DIV][,width<N|width>N]"));
-    c.channel = channel == QLatin1String("A") ? 0 : 1;
-    c.settings.edge = edge == QLatin1String("rising") ? TriggerEdge::Rising : TriggerEdge::Falling;
-    double hysteresis = 0.1;
-    for (qsizetype i = 3; i < parts.size(); ++i)
-        if (!applyPart(parts[i], c.settings, hysteresis))
-            return usage(
-                QStringLiteral("--trigger: '%1' is not hyst=DIV (0..1), width<N, width>N or holdoff=N")
-                    .arg(parts[i]));
-    const std::uint8_t sensitivity = state.channelSensitivity[static_cast<std::size_t>(c.channel)];
-    if (!triggerLevelInRange(volts, sensitivity))
-        return usage(QStringLiteral("--trigger: %1 V is outside channel %2's range").arg(volts).arg(channel));
-    c.settings.level = triggerLevelCode(volts, sensitivity);
-    c.settings.hysteresis = triggerHysteresisCodes(hysteresis);
+    // Only A and B come from the board: the derived channels exist after the recording.
+    TriggerCheck check;
+    const std::optional<TriggerSpec> spec =
+        parseTriggerSpec(parser.value(QStringLiteral("trigger")), check, 2);
+    if (spec)
+        check = checkTriggerLevel(*spec, state.channelSensitivity[static_cast<std::size_t>(spec->source)]);
+    if (!check.ok())
+        return usage(QStringLiteral("--trigger: ") + check.text);
+    c.channel = spec->source;
+    c.settings = triggerSettingsOf(*spec, state.channelSensitivity[static_cast<std::size_t>(c.channel)]);
     if (!intOption(parser, QStringLiteral("post"), 0, INT64_MAX / 2, c.post))
         return false;
     if (parser.isSet(QStringLiteral("timeout"))) {
+        bool ok = false;
         c.timeoutSeconds = parser.value(QStringLiteral("timeout")).toDouble(&ok);
         if (!ok || !(c.timeoutSeconds > 0) || c.timeoutSeconds > 1e7)
             return usage(QStringLiteral("--timeout: expected a positive number of seconds"));

@@ -1,5 +1,5 @@
-// record --trigger: the trigger given as "A,rising,1.5[,hyst=0.1][,width<20|width>20][,holdoff=N]",
-// the watch over the samples of each tick, and the picture of the triggered frame.
+// record --trigger: the trigger given in its text form (analysis/TriggerSpec), the watch over the samples of
+// each tick, and the picture of the triggered frame.
 #pragma once
 
 #include "analysis/TriggerScanner.h"
