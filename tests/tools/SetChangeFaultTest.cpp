@@ -55,7 +55,7 @@ std::map<QString, QByteArray> folderContents(const QString& dir) {
     return files;
 }
 
-QString writeSet(const QString& dir) {
+QString writeMarkedSet(const QString& dir) {
     test::RecordingContents contents;
     test::Codes a(4096), b(4096, 125);
     for (std::size_t i = 0; i < a.size(); ++i)
@@ -91,7 +91,7 @@ TEST(SetChangeFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewSet) {
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
         const auto setUp = [&](const QString& dir) {
-            const QString ros = writeSet(dir);
+            const QString ros = writeMarkedSet(dir);
             if (r.leftover != nullptr)
                 test::writeFile(QDir(dir).filePath(QStringLiteral("b.roc")), r.leftover);
             if (QByteArrayView(r.op) == "markers")
