@@ -62,32 +62,40 @@ __attribute__((target("avx2"))) std::size_t addAvx2(CodeStatistics& s, const std
 }
 
 // Adds the codes of codes[0, n - n % 32) that are <= low or >= high to counts; returns how many codes
-// it looked at. The codes equal to a bound are only counted (they are most of a tail on a square
-// wave); the rest of a tail one by one.
-__attribute__((target("avx2,popcnt"))) std::size_t
+// it looked at. The codes equal to a bound, most of a tail on a square wave, are counted in the
+// vector lanes; only those beyond the bounds one by one.
+__attribute__((target("avx2"))) std::size_t
 tailsAvx2(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high, CodeCounts& counts) {
     const std::size_t whole = n - n % 32;
     const __m256i l = _mm256_set1_epi8(static_cast<char>(low));
     const __m256i h = _mm256_set1_epi8(static_cast<char>(high));
-    std::int64_t atLow = 0, atHigh = 0;
-    for (std::size_t i = 0; i < whole; i += 32) {
-        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
-        const auto upToLow =
-            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_max_epu8(x, l), l)));
-        const auto fromHigh =
-            static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(x, h), h)));
-        if ((upToLow | fromHigh) == 0)
-            continue;
-        const auto isLow = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, l)));
-        const auto isHigh = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(x, h)));
-        atLow += __builtin_popcount(isLow);
-        atHigh += __builtin_popcount(isHigh);
-        for (unsigned m = (upToLow & ~isLow) | (fromHigh & ~isHigh); m != 0; m &= m - 1)
-            ++counts[codes[i + static_cast<std::size_t>(__builtin_ctz(m))]];
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i atLow = zero, atHigh = zero;
+    for (std::size_t i = 0; i < whole;) {
+        // An 8-bit lane counts at most 255 steps before it is widened.
+        __m256i low8 = zero, high8 = zero;
+        const std::size_t stop = std::min(whole, i + 255 * 32);
+        for (; i < stop; i += 32) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+            low8 = _mm256_sub_epi8(low8, _mm256_cmpeq_epi8(x, l));
+            high8 = _mm256_sub_epi8(high8, _mm256_cmpeq_epi8(x, h));
+            // Non-zero lanes: below low or above high.
+            const __m256i beyond = _mm256_or_si256(_mm256_subs_epu8(l, x), _mm256_subs_epu8(x, h));
+            if (_mm256_testz_si256(beyond, beyond))
+                continue;
+            for (auto m = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(beyond, zero)));
+                 m != 0; m &= m - 1)
+                ++counts[codes[i + static_cast<std::size_t>(__builtin_ctz(m))]];
+        }
+        atLow = _mm256_add_epi64(atLow, _mm256_sad_epu8(low8, zero));
+        atHigh = _mm256_add_epi64(atHigh, _mm256_sad_epu8(high8, zero));
     }
-    counts[low] += atLow;
+    alignas(32) std::int64_t lows[4], highs[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lows), atLow);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(highs), atHigh);
+    counts[low] += lows[0] + lows[1] + lows[2] + lows[3];
     if (high != low)
-        counts[high] += atHigh;
+        counts[high] += highs[0] + highs[1] + highs[2] + highs[3];
     return whole;
 }
 
