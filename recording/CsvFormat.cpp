@@ -227,7 +227,8 @@ private:
     }
 
     // A header row names the time column (with its unit) and the value columns; a column without a
-    // name (the index pandas writes first, or what a trailing separator leaves) is no channel.
+    // name (the index pandas writes first, "Unnamed: 0" once pandas has read such a file and written it
+    // again, or what a trailing separator leaves) is no channel.
     bool columnsFromHeader(QString& error) {
         if (fields_.size() < 2)
             return fail(error, QStringLiteral("line %1: one column; %2").arg(line_).arg(columnsExpected()));
@@ -239,7 +240,8 @@ private:
                 timeColumn_ = static_cast<int>(i);
                 unitSeconds_ = *seconds;
                 unit_ = unit;
-            } else if (!fields_[i].empty()) {
+            } else if (!fields_[i].empty() &&
+                       !QByteArrayView(fields_[i].begin, fields_[i].end).startsWith("Unnamed: ")) {
                 valueColumns_.push_back(static_cast<int>(i));
             }
         }

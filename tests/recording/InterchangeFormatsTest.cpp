@@ -360,6 +360,7 @@ TEST(InterchangeFormatsTest, CsvOfOtherPrograms) {
          1000,
          {{1.5, 2, 3}, {-1, -2, -3}},
          ""},
+        {"pandas index twice", ",Unnamed: 0,time_s,A_V\n0,0,0.0,1.5\n1,1,0.001,2\n", 1000, {{1.5, 2}}, ""},
         {"pandas index, no time", ",A_V\n0,1\n1,2\n", 0, {}, "line 1: the header names no time column"},
         {"time_ms", "time_ms,A_V\n0,1\n0.1,2\n0.2,3\n", 10000, {{1, 2, 3}}, ""},
         {"time_us and ;", "time_us;A_V\n0;1\n100;2\n", 10000, {{1, 2}}, ""},

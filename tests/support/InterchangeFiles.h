@@ -79,4 +79,14 @@ inline QByteArray zipArchive(const QString& path,
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Takes the member name out of the ZIP archive at path; false when it has none of that name.
+inline bool removeZipMember(const QString& path, const char* name) {
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), 0, nullptr);
+    if (za == nullptr)
+        return false;
+    const zip_int64_t index = zip_name_locate(za, name, 0);
+    const bool removed = index >= 0 && zip_delete(za, static_cast<zip_uint64_t>(index)) == 0;
+    return zip_close(za) == 0 && removed;
+}
+
 } // namespace varnilog::test

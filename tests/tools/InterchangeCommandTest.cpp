@@ -233,6 +233,29 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
                     .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
 }
 
+// A session sigrok-cli recorded from its demo device, in several chunks, imports whole; with a chunk
+// taken out the import names the missing one instead of keeping only the samples before it.
+TEST(InterchangeCommandTest, SigrokCliSessionWithAChunkTakenOut) {
+    const QString sigrok = QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+    if (sigrok.isEmpty())
+        GTEST_SKIP() << "sigrok-cli is missing (scripts/install-deps installs it)";
+    QTemporaryDir dir;
+    const QString session = dir.filePath("demo.sr");
+    QProcess p;
+    p.start(sigrok, {"-d", "demo:analog_channels=1:logic_channels=0", "-c", "samplerate=100k", "--samples",
+                     "3000", "-o", session});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const auto whole = runCli({"import", session, dir.filePath("whole.ros")});
+    EXPECT_EQ(whole.code, 0) << whole.err.toStdString();
+    EXPECT_TRUE(whole.out.contains("3000 samples at time base 16")) << whole.out.toStdString();
+    ASSERT_TRUE(test::removeZipMember(session, "analog-1-1-2"));
+    const auto cut = runCli({"import", session, dir.filePath("cut.ros")});
+    EXPECT_EQ(cut.code, 1);
+    EXPECT_TRUE(cut.err.contains("demo.sr: member analog-1-1-2 is missing (analog-1-1-3 follows)"))
+        << cut.err.toStdString();
+    EXPECT_EQ(setFiles(dir.path(), "cut"), QStringList());
+}
+
 // A WAV of ours that an audio editor saved again at 16 bits, keeping our comment behind the samples,
 // imports as the codes and V/div it was exported with, and the description says where they came from.
 TEST(InterchangeCommandTest, WavSavedAgainAt16BitsKeepsCodesAndSensitivities) {
