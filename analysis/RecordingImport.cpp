@@ -141,7 +141,7 @@ bool abandoned(const QString& path) {
 // Removes the pending files of imports into base that were killed before their ".ros" was linked in:
 // those of one header inode go together once none of them is locked by a live import any more.
 void removeAbandonedImports(const QString& dir, const QString& base) {
-    static const QRegularExpression pendingRest(
+    const QRegularExpression pendingRest(
         QStringLiteral("^([0-9a-f]+)\\.(?:new|del)(?:\\.[0-9a-f]{16}\\.part)?$"));
     std::map<QString, QStringList> byHeader;
     const QDir folder(dir);
