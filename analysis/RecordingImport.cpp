@@ -29,6 +29,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace varnilog {
@@ -127,6 +128,12 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
 // The files of a set an import may leave or find beside it, pending or left by a deleted set.
 constexpr std::array<const char*, 10> kSetFileExtensions{".rca", ".rcb", ".rcc", ".rcd", ".roc",
                                                          ".rmk", ".rsa", ".rsb", ".rsc", ".rsd"};
+
+// True when anything (a file, a folder, a link) has the name path, as the system names it.
+bool nameInUse(const QString& path) {
+    struct stat any {};
+    return ::lstat(nativeFileName(path).constData(), &any) == 0;
+}
 
 // True when nobody holds a lock on the file at path (its writer is gone).
 bool abandoned(const QString& path) {
@@ -285,7 +292,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     };
     const QFileInfo target(request.rosPath);
     const QString dir = target.absolutePath(), base = target.completeBaseName();
-    if (QFileInfo::exists(request.rosPath) || QFileInfo(request.rosPath).isSymLink())
+    if (nameInUse(request.rosPath))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     removeAbandonedImports(dir, base);
     QFile in(request.inputPath);
@@ -410,7 +417,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     const QByteArray headerText = newRecordingHeaderText(header);
     if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))
         return failed(QStringLiteral("%1: %2").arg(set.rosPath(), error));
-    if (QFileInfo::exists(set.rosPath()) || QFileInfo(set.rosPath()).isSymLink())
+    if (nameInUse(set.rosPath()))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     if (!removeLeftoversOfName(set, info.channels, inode, made, error))
         return failed(error);
