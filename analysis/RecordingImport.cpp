@@ -29,6 +29,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace varnilog {
@@ -131,6 +132,12 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
 constexpr std::array<const char*, 10> kSetFileExtensions{".rca", ".rcb", ".rcc", ".rcd", ".roc",
                                                          ".rmk", ".rsa", ".rsb", ".rsc", ".rsd"};
 
+// True when anything (a file, a folder, a link) has the name path, as the system names it.
+bool nameInUse(const QString& path) {
+    struct stat any {};
+    return ::lstat(nativeFileName(path).constData(), &any) == 0;
+}
+
 // True when nobody holds a lock on the file at path (its writer is gone).
 bool abandoned(const QString& path) {
     const int fd = ::open(nativeFileName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -144,7 +151,7 @@ bool abandoned(const QString& path) {
 // Removes the pending files of imports into base that were killed before their ".ros" was linked in:
 // those of one header inode go together once none of them is locked by a live import any more.
 void removeAbandonedImports(const QString& dir, const QString& base) {
-    static const QRegularExpression pendingRest(
+    const QRegularExpression pendingRest(
         QStringLiteral("^([0-9a-f]+)\\.(?:new|del)(?:\\.[0-9a-f]{16}\\.part)?$"));
     std::map<QString, QStringList> byHeader;
     const QDir folder(dir);
@@ -288,7 +295,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     };
     const QFileInfo target(request.rosPath);
     const QString dir = target.absolutePath(), base = target.completeBaseName();
-    if (QFileInfo::exists(request.rosPath) || QFileInfo(request.rosPath).isSymLink())
+    if (nameInUse(request.rosPath))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     removeAbandonedImports(dir, base);
     QFile in(request.inputPath);
@@ -413,7 +420,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     const QByteArray headerText = newRecordingHeaderText(header);
     if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))
         return failed(QStringLiteral("%1: %2").arg(set.rosPath(), error));
-    if (QFileInfo::exists(set.rosPath()) || QFileInfo(set.rosPath()).isSymLink())
+    if (nameInUse(set.rosPath()))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     if (!removeLeftoversOfName(set, info.channels, inode, made, error))
         return failed(error);
