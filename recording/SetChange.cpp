@@ -2,6 +2,7 @@
 
 #include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,9 +156,8 @@ QByteArray encodeJournal(const SetMove& m) {
 }
 
 std::optional<SetMove> readJournal(const QString& path) {
-    QFile file(path);
-    const QFileInfo info(path);
-    if (!info.isFile() || info.isSymLink() || info.size() > 65536 || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (QFileInfo(path).isSymLink() || !openSetFileForReading(file, path, {}) || file.size() > 65536)
         return std::nullopt;
     const QList<QByteArray> lines = file.readAll().split('\n');
     if (lines.size() != 8 || lines[0] != kJournalFormat)
