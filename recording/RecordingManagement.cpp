@@ -88,8 +88,8 @@ public:
     bool remove(QString& reason) {
         if (removed_)
             return true;
-        QFile file(path_);
-        if (!file.open(QIODevice::ReadOnly)) {
+        QFile file;
+        if (!openSetFileForReading(file, path_, {})) {
             reason = file.errorString();
             return false; // a text that could not be kept is not removed
         }

@@ -2,6 +2,7 @@
 
 #include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,8 +34,8 @@ bool renameFile(const QString& from, const QString& to) {
     return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-void removeFile(const QString& path) {
-    ::unlink(QFile::encodeName(path).constData());
+bool removeFile(const QString& path) {
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
 
 void syncFolderOf(const QString& path) {
@@ -114,6 +115,31 @@ QString folderOf(const QString& base) {
     return QFileInfo(base).absolutePath();
 }
 
+// Where the journal of m is: beside the source, and beside the target of a rename into another
+// folder, so that the recovery of either finds it (the source's is written first and removed first).
+QStringList journalPaths(const SetMove& m) {
+    QStringList paths{journalPath(folderOf(m.fromBase), m.headerInode)};
+    if (!m.toBase.isEmpty() && folderOf(m.toBase) != folderOf(m.fromBase))
+        paths << journalPath(folderOf(m.toBase), m.headerInode);
+    return paths;
+}
+
+// The journal at path and the safe writer's named temporaries of it that a kill left.
+void removeJournal(const QString& path) {
+    bool removed = removeFile(path);
+    const QDir dir = QFileInfo(path).absoluteDir();
+    const QString temporaries = u'.' + QFileInfo(path).fileName() + QStringLiteral(".*.part");
+    for (const QString& name : dir.entryList({temporaries}, QDir::Files | QDir::Hidden | QDir::System))
+        removed = removeFile(dir.filePath(name)) || removed;
+    if (removed)
+        syncFolderOf(path);
+}
+
+void removeJournals(const SetMove& m) {
+    for (const QString& path : journalPaths(m))
+        removeJournal(path);
+}
+
 QByteArray encodePath(const QString& path) {
     return QFile::encodeName(path).toPercentEncoding();
 }
@@ -130,9 +156,8 @@ QByteArray encodeJournal(const SetMove& m) {
 }
 
 std::optional<SetMove> readJournal(const QString& path) {
-    QFile file(path);
-    const QFileInfo info(path);
-    if (!info.isFile() || info.isSymLink() || info.size() > 65536 || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (QFileInfo(path).isSymLink() || !openSetFileForReading(file, path, {}) || file.size() > 65536)
         return std::nullopt;
     const QList<QByteArray> lines = file.readAll().split('\n');
     if (lines.size() != 8 || lines[0] != kJournalFormat)
@@ -164,8 +189,8 @@ bool headerIs(const SetMove& m, const QString& base, bool checkChangeTime) {
            (!checkChangeTime || header.changedNs == m.headerChangedNs);
 }
 
-// Settles the journal at path for the set whose ".ros" is rosPath (held locked by the caller).
-void settleJournal(const QString& path, const SetMove& m, const QString& rosPath) {
+// Settles the journal of m for the set whose ".ros" is rosPath (held locked by the caller).
+void settleJournal(const SetMove& m, const QString& rosPath) {
     const QString base = siblingPath(rosPath, QStringLiteral(".ros")).chopped(4);
     if (m.toBase.isEmpty() && base == m.fromBase && headerIs(m, m.fromBase, true)) {
         // A delete begun: the ".ros" goes last.
@@ -187,8 +212,7 @@ void settleJournal(const QString& path, const SetMove& m, const QString& rosPath
         syncFolderOf(m.fromBase);
     }
     // Otherwise nothing was decided (the ".ros" not moved yet) or the journal is stale.
-    removeFile(path);
-    syncFolderOf(path);
+    removeJournals(m);
 }
 
 // A journal that no ".ros" answers to any more (the move finished, or was never decided and its set
@@ -201,17 +225,16 @@ bool journalStale(const SetMove& m) {
 } // namespace
 
 bool beginSetMove(const SetMove& move, QString& error) {
-    const QString folder = folderOf(move.toBase.isEmpty() ? move.fromBase : move.toBase);
-    if (!writeFileSafely(journalPath(folder, move.headerInode), encodeJournal(move), error))
-        return false;
+    for (const QString& path : journalPaths(move))
+        if (!writeFileSafely(path, encodeJournal(move), error)) {
+            removeJournals(move);
+            return false;
+        }
     return true;
 }
 
 void endSetMove(const SetMove& move) {
-    const QString path =
-        journalPath(folderOf(move.toBase.isEmpty() ? move.fromBase : move.toBase), move.headerInode);
-    removeFile(path);
-    syncFolderOf(path);
+    removeJournals(move);
 }
 
 QString pendingChannelPath(const QString& target, std::uint64_t headerInode, ChannelChangeKind kind) {
@@ -251,14 +274,9 @@ void recoverRecordingSet(const QString& rosPath) {
     if (const FileIdentity header = identityOf(rosPath); header.exists()) {
         const QString journal = journalPath(QFileInfo(rosPath).absolutePath(), header.inode);
         if (const std::optional<SetMove> move = readJournal(journal))
-            settleJournal(journal, *move, QFileInfo(rosPath).absoluteFilePath());
-        else if (QFileInfo(journal).isFile())
-            removeFile(journal); // not one this program wrote whole
-        // The safe writer's named temporaries of a journal whose writer was killed.
-        const QDir dir = QFileInfo(journal).absoluteDir();
-        const QString temporaries = u'.' + QFileInfo(journal).fileName() + QStringLiteral(".*.part");
-        for (const QString& name : dir.entryList({temporaries}, QDir::Files | QDir::Hidden | QDir::System))
-            removeFile(dir.filePath(name));
+            settleJournal(*move, QFileInfo(rosPath).absoluteFilePath());
+        else
+            removeJournal(journal); // none, or not one this program wrote whole
         if (!QFileInfo::exists(rosPath))
             return; // a delete finished: nothing of the set is left to settle
     }

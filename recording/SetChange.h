@@ -33,12 +33,13 @@ bool prepareChannelRemoval(const QString& target, const QString& pending, QStrin
 bool commitChannelChange(SetLock& lock, SafeFile& header, const QString& pending, const QString& target,
                          ChannelChangeKind kind, QString& error);
 
-// A rename or delete of a whole set, journalled so that a kill at any moment leaves the old set or the
-// new one once recovered. The journal (".varnilog-set.<inode>" in the folder the ".ros" ends up in,
-// named by the inode of the ".ros", written whole before anything moves) names both bases and the
-// files that move. A rename moves the ".ros" first: that step decides, so the recovery of the target
-// finishes the rename and that of the source, whose ".ros" is still there, only drops the journal. A
-// delete removes the ".ros" last: while it is there the recovery finishes the delete.
+// A rename or delete of a whole set, journalled so that a kill at any moment leaves the old set or
+// the new one once recovered. The journal (".varnilog-set.<inode>" beside the set, and beside the
+// target of a rename into another folder; named by the inode of the ".ros", written whole before
+// anything moves) names both bases and the files that move. A rename moves the ".ros" first: that
+// step decides, so the recovery of the target finishes the rename and that of the source, whose
+// ".ros" is still there, only drops the journal. A delete removes the ".ros" last: while it is there
+// the recovery finishes the delete.
 struct SetMove {
     QString fromBase;              // path without extension
     QString toBase;                // empty for a delete

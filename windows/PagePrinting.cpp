@@ -1,6 +1,7 @@
 #include "windows/PagePrinting.h"
 
 #include "app/MessageBoxes.h"
+#include "recording/RecordingManagement.h"
 #include "view/PageFile.h"
 #include "windows/StandardDialogs.h"
 
@@ -57,6 +58,10 @@ bool savePageWithDialog(QWidget* parent, const PrintPageContent& content, const 
         boxes.showErrorBox(QCoreApplication::translate("varnilog::PagePrinting",
                                                        "Nieznany typ pliku %1: wybierz PNG, SVG lub PDF.")
                                .arg(path));
+        return false;
+    }
+    if (const QString onto = outputOntoRecordingError(path); !onto.isEmpty()) {
+        boxes.showErrorBox(onto);
         return false;
     }
     QString error;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -48,9 +49,11 @@ constexpr char kChildVariable[] = "VARNILOG_SET_CHANGE_CHILD";
 // identity of its sample file, which differs from folder to folder.
 std::map<QString, QByteArray> folderContents(const QString& dir) {
     std::map<QString, QByteArray> files;
-    for (const QString& name : QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    QDirIterator it(dir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next(), name = QDir(dir).relativeFilePath(path);
         const bool summary = name.size() > 4 && name.mid(name.size() - 4, 3) == u".rs";
-        files[name] = summary ? QByteArray() : test::readFile(QDir(dir).filePath(name));
+        files[name] = summary ? QByteArray() : test::readFile(path);
     }
     return files;
 }
@@ -61,6 +64,7 @@ QString writeMarkedSet(const QString& dir) {
     for (std::size_t i = 0; i < a.size(); ++i)
         a[i] = static_cast<std::uint8_t>(i % 200);
     contents.channels = {a, b};
+    EXPECT_TRUE(QDir(dir).mkdir(QStringLiteral("sub")));
     const QString ros = test::writeRecording(dir, QStringLiteral("a"), contents);
     test::writeFile(QDir(dir).filePath(QStringLiteral("a.roc")), "opis\r\n");
     test::writeFile(QDir(dir).filePath(QStringLiteral("a.rmk")), "varnilog-markers;1\r\n1;1;uwaga;x\r\n");
@@ -83,6 +87,7 @@ TEST(SetChangeFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewSet) {
         QStringList opened;   // the ".ros" opened afterwards: the first that exists
     } rows[] = {
         {"rename", "rename", "b", nullptr, {"b.ros", "a.ros"}},
+        {"rename into another folder", "rename", "sub/b", nullptr, {"sub/b.ros", "a.ros"}},
         {"rename onto a leftover description", "rename", "b", "stara\r\n", {"b.ros", "a.ros"}},
         {"delete", "delete", "", nullptr, {"a.ros"}},
         {"description", "describe", "nowy opis", nullptr, {"a.ros"}},
@@ -120,8 +125,10 @@ TEST(SetChangeFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewSet) {
                 break;
             }
             const std::map<QString, QByteArray> now = folderContents(dir);
-            EXPECT_TRUE(now == before || now == after)
-                << QStringList(QDir(dir).entryList(QDir::Files | QDir::Hidden)).join(u' ').toStdString();
+            QStringList names;
+            for (const auto& [name, bytes] : now)
+                names << name;
+            EXPECT_TRUE(now == before || now == after) << names.join(u' ').toStdString();
         });
         EXPECT_GT(kills, 3);
     }

@@ -1,5 +1,6 @@
 // varnilog-cli against what a set's names may hold: a pipe where a summary belongs, and outputs that
 // name a file of an existing set (as written, in another spelling, through a link or a hard link).
+#include "support/CliRunner.h"
 #include "support/RecordingSet.h"
 #include "support/TestFiles.h"
 
@@ -7,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <map>
@@ -18,28 +18,6 @@
 using namespace varnilog::test;
 
 namespace {
-
-struct BoundedRun {
-    bool finished = false;
-    int code = -1;
-    QByteArray err;
-};
-
-// The tool with a time limit, so that a run that blocks fails the test instead of hanging it.
-BoundedRun runBounded(const QStringList& args, int limitMs = 15000) {
-    QProcess p;
-    p.start(QStringLiteral(VARNILOG_CLI_PATH), args);
-    BoundedRun run;
-    run.finished = p.waitForFinished(limitMs);
-    if (!run.finished) {
-        p.kill();
-        p.waitForFinished();
-        return run;
-    }
-    run.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.err = p.readAllStandardError();
-    return run;
-}
 
 QString writeSet(const QString& dir, const QString& base) {
     RecordingContents contents;
@@ -66,8 +44,8 @@ TEST(SetFilesTest, PipeAtASummaryNameNeverBlocks) {
         const QString ros = writeSet(dir.path(), QStringLiteral("s"));
         ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(summary)).constData(), 0600), 0);
         for (const char* channel : {"A", "B"}) {
-            const BoundedRun run =
-                runBounded({"events", ros, "--channel", channel, "--edge", "rising", "--level", "0"});
+            const CliRun run =
+                runCli({"events", ros, "--channel", channel, "--edge", "rising", "--level", "0"}, 15000);
             ASSERT_TRUE(run.finished) << "events blocked on the pipe";
             EXPECT_EQ(run.code, 0) << run.err.toStdString();
         }
@@ -115,8 +93,7 @@ TEST(SetFilesTest, OutputOntoAFileOfARecordingIsAUsageError) {
         for (QString& a : args)
             if (a.contains(u'.') && !a.startsWith(u'-'))
                 a = dir.filePath(a);
-        const BoundedRun run = runBounded(args);
-        ASSERT_TRUE(run.finished);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.code, c.code) << run.err.toStdString();
         std::map<QString, QByteArray> after = contentsOf(dir.path());
         if (c.code == 0) {
