@@ -111,6 +111,9 @@ void TForm5::drawFrequencyAxis(int a) {
 }
 
 bool TForm5::FormShow() {
+    // The readout of the last opening belongs to spectra computed again now.
+    Panel1MouseMove();
+    ui_->Label1->setText(QStringLiteral("f="));
     // C and D offer themselves when the recording holds them (derived channels).
     for (int c = 2; c < kChannels; ++c) {
         QCheckBox* box = c == 2 ? ui_->chkC : ui_->chkD;

@@ -177,9 +177,13 @@ TEST_F(SpectrumWindow, ReadoutMarkersAndZoom) {
     child<QCheckBox>("CheckBox2")->click();
     EXPECT_EQ(form->plotImage().pixel(50, 0), toQRgb(kColourB));
 
-    // Closing and opening again keeps the controls and the zoomed view.
+    // Closing and opening again keeps the controls and the zoomed view, not the last readout.
+    moveMouse("imgFFT", {50, 100});
     form->hide();
     open();
+    for (const char* marker : {"Shape1", "Shape2", "Shape3"})
+        EXPECT_FALSE(child<QFrame>(marker)->isVisible()) << marker;
+    EXPECT_EQ(label->text(), QStringLiteral("f="));
     EXPECT_TRUE(zoom->isChecked());
     EXPECT_EQ(child<QScrollBar>("ScrollBar1")->value(), 1250);
     EXPECT_EQ(form->spectrumStart, 1250);
