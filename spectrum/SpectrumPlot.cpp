@@ -242,6 +242,7 @@ SpectrumReadout spectrumReadout(int x, int y, const SpectrumData& data, const Sp
             for (int j = 0; j < 10; ++j)
                 level = std::max(level, pointLevel(data, c, 10 * x + j, view.perChannelScale));
         }
+        out.levelDb[c] = std::clamp((level - 250.0) * 0.4, -100.0, 0.0); // 50 rows per 20 dB
         level = std::clamp(level, 0.0, 249.0);
         out.markerRow[c] = static_cast<int>(249.0 - level);
     }
