@@ -77,7 +77,8 @@ void drawTimeAxis(const SharedState& state, QImage& image, QColor windowColour) 
         // Centred under its tick, but never past the picture's left edge nor the axis line's right end:
         // the main window's panels cover the picture's last columns.
         const int width = metrics.horizontalAdvance(text);
-        painter.drawText(std::clamp(x0 - width / 2, 0, kTimeAxisLineEnd - width), 5 + metrics.ascent(), text);
+        const int ink = std::max(width, metrics.boundingRect(text).right() + 1); // a glyph may overhang
+        painter.drawText(std::clamp(x0 - width / 2, 0, kTimeAxisLineEnd - ink), 5 + metrics.ascent(), text);
         line(painter, x0, 0, x0, 5);
     }
     const int minorShift = static_cast<int>(state.viewStart % 5);

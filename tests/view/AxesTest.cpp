@@ -136,6 +136,7 @@ TEST(AxesTest, VoltAxisPixels) {
 // last one on column 510 of 520: the picture holds as much ink under the ticks as the five labels
 // drawn alone, and none past the axis line's end.
 TEST(AxesTest, TimeLabelsLieInsideThePicture) {
+    ensureOffscreenGui();
     const auto inkBelowTicks = [](const QImage& image) {
         int n = 0;
         for (int y = 6; y < image.height(); ++y)
