@@ -47,8 +47,13 @@ TEST_F(WindowFeedbackTest, RecordingTellsOfMarksAndTheTriggerEndsWithStop) {
         QTest::qWait(50);
     ASSERT_EQ(label("lbTrigStatus"), QString::fromUtf8("Wyzwolono"));
     click("btMark");
-    EXPECT_TRUE(form->statusPanelText(16).startsWith(QStringLiteral("Dodano znacznik")))
-        << form->statusPanelText(16).toStdString();
+    const auto* message = child<QLabel>("StatusPanel16");
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("Dodano znacznik")))
+        << message->text().toStdString();
+    // Whole beside the panels of a recording (the count of skipped bytes among them).
+    EXPECT_LE(message->fontMetrics().horizontalAdvance(message->text() + QLatin1Char('x')),
+              message->contentsRect().width());
+
     click("btStop");
     EXPECT_EQ(label("lbTrigStatus"), QString::fromUtf8("Zatrzymano"));
 }
