@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -81,6 +82,12 @@ TEST_F(WindowFeedbackTest, ButtonsAreNamedKindsByNameAndProgressBesideTheWavefor
         const auto* kinds = markers.findChild<QComboBox*>(QStringLiteral("cbKind"));
         for (int k = 0; k < kMarkerKindCount; ++k)
             EXPECT_NE(kinds->itemText(k + 1), markerKindName(static_cast<MarkerKind>(k))) << k;
+        // Words an English user expects for leaving the program and selecting between markers.
+        if (language == Language::English) {
+            EXPECT_EQ(child<QAbstractButton>("SpeedButton47")->text(), QStringLiteral("Exit"));
+            EXPECT_EQ(markers.findChild<QPushButton*>(QStringLiteral("btToNext"))->text(),
+                      QStringLiteral("Select to next marker"));
+        }
         const QWidget* picture = child<QWidget>("imgDisplay");
         const QWidget* bar = child<QWidget>("ProgressBar1");
         const QRect pictureRect(picture->mapTo(form, QPoint(0, 0)), picture->size());
