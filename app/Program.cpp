@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLayout>
 #include <QMenu>
 #include <QPainter>
@@ -127,24 +128,32 @@ void TForm1::setUpStatusBar() {
     QStatusBar* bar = ui_->StatusBar1;
     bar->setContentsMargins(0, 0, 0, 0);
     bar->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    // The panels in a row of their own, a pixel apart: the status bar's own spacing between its
+    // widgets would take a fifth of the message panel's room.
+    auto* row = new QWidget(bar);
+    row->setObjectName(QStringLiteral("StatusPanels"));
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->setSpacing(1);
     QFont f = font();
     f.setPointSize(7);
     for (int i = 0; i < kStatusPanels; ++i) {
-        auto* label = new QLabel(bar);
+        auto* label = new QLabel(row);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setFont(f);
         label->setFixedHeight(15);
         if (i < kStatusPanels - 1) {
             label->setFixedWidth(kPanelWidths[static_cast<size_t>(i)]);
-            bar->addWidget(label);
+            rowLayout->addWidget(label);
         } else {
-            // The message panel takes what the others leave, cutting a long message.
+            // The message panel takes what the others leave.
             label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-            bar->addWidget(label, 1);
+            rowLayout->addWidget(label, 1);
         }
         statusPanels_[static_cast<size_t>(i)] = label;
     }
+    bar->addWidget(row, 1);
     for (int c = 0; c < kChannels; ++c)
         setStatusPanelText(3 * c,
                            QString(QLatin1Char(channelName[static_cast<size_t>(c)])) + QLatin1Char(':'));

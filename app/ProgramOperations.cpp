@@ -20,7 +20,14 @@ void TForm1::SpeedButton75Click() {
     formDzialania_->FormShow();
     if (!formDzialania_->changed())
         return;
-    loadRecording();
+    // The operation changes one channel, not the recording's length: the view stays where it was.
+    const std::int64_t viewStart = state_.viewStart;
+    const std::int32_t zoom = state_.zoomDivisor;
+    if (!loadRecording())
+        return;
+    state_.zoomDivisor = zoom;
+    state_.viewStart = viewStart;
+    refreshView();
     // A channel just computed is shown at once.
     if (const int c = formDzialania_->computedChannel(); c >= 0 && channelHasData(state_, c)) {
         (c == 2 ? ui_->chkC : ui_->chkD)->setChecked(true);

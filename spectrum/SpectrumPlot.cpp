@@ -196,7 +196,10 @@ void DrawFrequencyAxis(QImage& axis, int a, bool zoomed, double divisor, QChar d
     painter.setPen(QColor(Qt::black));
     const QFontMetrics metrics(painter.font());
     for (const FrequencyLabel& label : frequencyLabels(a, zoomed, divisor, decimalPoint)) {
-        const int left = label.x - metrics.horizontalAdvance(label.text) / 2;
+        // Centred on its tick, but whole inside the picture at either end.
+        const int width = metrics.horizontalAdvance(label.text);
+        const int ink = std::max(width, metrics.boundingRect(label.text).right() + 1); // a glyph may overhang
+        const int left = std::clamp(label.x - width / 2, 0, axis.width() - ink);
         painter.drawText(left, 5 + metrics.ascent(), label.text);
         drawPlotLine(axis, label.x, 0, label.x, 5, kBlack);
     }
@@ -242,6 +245,7 @@ SpectrumReadout spectrumReadout(int x, int y, const SpectrumData& data, const Sp
             for (int j = 0; j < 10; ++j)
                 level = std::max(level, pointLevel(data, c, 10 * x + j, view.perChannelScale));
         }
+        out.levelDb[c] = std::clamp((level - 250.0) * 0.4, -100.0, 0.0); // 50 rows per 20 dB
         level = std::clamp(level, 0.0, 249.0);
         out.markerRow[c] = static_cast<int>(249.0 - level);
     }

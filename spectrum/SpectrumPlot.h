@@ -73,6 +73,8 @@ struct SpectrumReadout {
     // Row offset of each channel's level marker from the plot's top (249 - level); empty for channels
     // that are not shown, whose markers stay as they are.
     std::array<std::optional<int>, kChannels> markerRow;
+    // The level there of each channel shown, in dB below the scale's top (at most 100 down).
+    std::array<std::optional<double>, kChannels> levelDb;
 };
 SpectrumReadout spectrumReadout(int x, int y, const SpectrumData& data, const SpectrumView& view,
                                 int scrollPosition, double divisor, QChar decimalPoint);

@@ -10,8 +10,10 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 namespace varnilog {
 
@@ -44,6 +46,8 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     setFixedSize(563, 352);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor::fromRgb(toQRgb(kWindowColour)));
+    // Qt's grey of a disabled box's letter all but vanishes on this background.
+    pal.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x60, 0x60, 0x68));
     setPalette(pal);
     setAutoFillBackground(true);
     plot_.fill(Qt::black);
@@ -111,6 +115,9 @@ void TForm5::drawFrequencyAxis(int a) {
 }
 
 bool TForm5::FormShow() {
+    // The readout of the last opening belongs to spectra computed again now.
+    Panel1MouseMove();
+    ui_->Label1->setText(QStringLiteral("f="));
     // C and D offer themselves when the recording holds them (derived channels).
     for (int c = 2; c < kChannels; ++c) {
         QCheckBox* box = c == 2 ? ui_->chkC : ui_->chkD;
@@ -195,11 +202,17 @@ void TForm5::imgFFTMouseMove(QPoint position) {
     ui_->Shape1->show();
     ui_->Shape1->raise();
     ui_->Label1->setText(r.label);
+    QStringList levels;
+    for (int c = 0; c < kChannels; ++c)
+        if (r.levelDb[c])
+            levels << QStringLiteral("%1 %2 dB").arg(QChar(u'A' + c)).arg(std::lround(*r.levelDb[c]));
+    ui_->lbLevels->setText(levels.join(QStringLiteral("  ")));
 }
 
 void TForm5::Panel1MouseMove() {
     for (QFrame* shape : {ui_->Shape1, ui_->Shape2, ui_->Shape3, ui_->Shape4, ui_->Shape5})
         shape->hide();
+    ui_->lbLevels->clear();
 }
 
 bool TForm5::eventFilter(QObject* watched, QEvent* event) {

@@ -67,16 +67,18 @@ void drawTimeAxis(const SharedState& state, QImage& image, QColor windowColour) 
     QPainter painter(&image);
     startPainting(painter);
     const QFontMetrics metrics(painter.font());
-    line(painter, 10, 0, 511, 0);
+    line(painter, 10, 0, kTimeAxisLineEnd, 0);
     line(painter, 10, 0, 10, 3);
     line(painter, 510, 0, 510, 3);
     for (int i = 1; i <= 5; ++i) {
         const int x0 = timeAxisLabelX(state.viewStart, i);
         const auto ms = timeAxisLabelMs(state.viewStart, state.zoomDivisor, state.samplingPeriodMs, i);
         const QString text = formatElapsedTime(static_cast<float>(ms));
-        // Centred under its tick, but never past either end of the picture.
+        // Centred under its tick, but never past the picture's left edge nor the axis line's right end:
+        // the main window's panels cover the picture's last columns.
         const int width = metrics.horizontalAdvance(text);
-        painter.drawText(std::clamp(x0 - width / 2, 0, kTimeAxisWidth - width), 5 + metrics.ascent(), text);
+        const int ink = std::max(width, metrics.boundingRect(text).right() + 1); // a glyph may overhang
+        painter.drawText(std::clamp(x0 - width / 2, 0, kTimeAxisLineEnd - ink), 5 + metrics.ascent(), text);
         line(painter, x0, 0, x0, 5);
     }
     const int minorShift = static_cast<int>(state.viewStart % 5);

@@ -15,6 +15,7 @@ namespace varnilog {
 
 inline constexpr int kTimeAxisWidth = 520;
 inline constexpr int kTimeAxisHeight = 16;
+inline constexpr int kTimeAxisLineEnd = 511; // the axis line ends before this column
 inline constexpr int kVoltAxisWidth = 38;
 inline constexpr int kVoltAxisHeight = 263;
 

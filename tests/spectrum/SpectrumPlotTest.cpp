@@ -1,8 +1,13 @@
 // The spectrum plot's numbers and pixels: divisor, levels and rows, the number format of the labels,
 // the frequency labels, line rasterising, grid, curves zoomed and not, per-channel scaling, readout.
 #include "spectrum/SpectrumPlot.h"
+#include "support/OffscreenGui.h"
 
+#include "view/Axes.h"
 #include "view/Colour.h"
+
+#include <QFontMetrics>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -293,6 +298,36 @@ TEST(SpectrumPlot, ReadoutAndMarkers) {
         if (c.inside) {
             EXPECT_EQ(r.cursorX, c.x) << c.name;
         }
+    }
+}
+
+// The frequency labels lie whole in the axis picture, the last one centred on column 510 of 531 too:
+// the picture holds as much ink under the ticks as the five labels drawn alone.
+TEST(SpectrumPlotTest, FrequencyLabelsLieInsideTheAxis) {
+    ensureOffscreenGui();
+    const auto inkBelowTicks = [](const QImage& image) {
+        int n = 0;
+        for (int y = 6; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += (image.pixel(x, y) & 0xFFFFFFu) == 0;
+        return n;
+    };
+    for (const float period : {0.02f, 1.0f, 1000.0f}) {
+        QImage axis(frequencyAxisWidth, frequencyAxisHeight, QImage::Format_RGB32);
+        DrawFrequencyAxis(axis, 0, false, frequencyDivisor(period), QLatin1Char('.'));
+        int labels = 0;
+        for (const FrequencyLabel& label :
+             frequencyLabels(0, false, frequencyDivisor(period), QLatin1Char('.'))) {
+            QImage alone(300, frequencyAxisHeight, QImage::Format_RGB32);
+            alone.fill(Qt::white);
+            QPainter painter(&alone);
+            painter.setFont(axisFont());
+            painter.setPen(Qt::black);
+            painter.drawText(50, 5 + QFontMetrics(axisFont()).ascent(), label.text);
+            painter.end();
+            labels += inkBelowTicks(alone);
+        }
+        EXPECT_EQ(inkBelowTicks(axis), labels) << period;
     }
 }
 

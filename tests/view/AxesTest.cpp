@@ -134,8 +134,9 @@ TEST(AxesTest, VoltAxisPixels) {
 
 // Every time label lies whole inside the picture, also the first one centred on column 11 and the
 // last one on column 510 of 520: the picture holds as much ink under the ticks as the five labels
-// drawn alone.
+// drawn alone, and none past the axis line's end.
 TEST(AxesTest, TimeLabelsLieInsideThePicture) {
+    ensureOffscreenGui();
     const auto inkBelowTicks = [](const QImage& image) {
         int n = 0;
         for (int y = 6; y < image.height(); ++y)
@@ -164,5 +165,8 @@ TEST(AxesTest, TimeLabelsLieInsideThePicture) {
             labels += inkBelowTicks(alone);
         }
         EXPECT_EQ(inkBelowTicks(axis), labels) << viewStart;
+        for (int x = kTimeAxisLineEnd; x < kTimeAxisWidth; ++x) // hidden by the window's panels
+            for (int y = 6; y < kTimeAxisHeight; ++y)
+                EXPECT_FALSE(ink(axis, x, y)) << viewStart << " " << x << "," << y;
     }
 }

@@ -8,6 +8,7 @@
 #include "windows/ManualWindow.h"
 #include "windows/MarkersWindow.h"
 #include "windows/Measurements.h"
+#include "windows/TriggerTab.h"
 #include "windows/WaveformOperations.h"
 
 #include <QAbstractButton>
@@ -437,9 +438,13 @@ TEST_P(LanguageSwitchTest, EveryTextSwitchesToEnglishAndBack) {
 
 // The texts a window shows after use that it does not show when it opens.
 void showTypicalContent(const char* window, QWidget& shown, ProgramWindowSet& set) {
-    if (std::string_view(window) == "TForm1")
+    if (std::string_view(window) == "TForm1") {
         set.form1.showStatusMessage(
             QCoreApplication::translate("varnilog::TForm1", "Brak poprzedniego zdarzenia"));
+        auto* trigger = set.form1.findChild<TriggerTab*>();
+        trigger->showState(TriggerState::Stopped);
+        trigger->showEvents(1234567);
+    }
     if (std::string_view(window) == "MarkersWindow") // three marks a few milliseconds apart
         static_cast<MarkersWindow&>(shown).setMarkers({{4401, 4401, MarkerKind::Uwaga, QStringLiteral("a")},
                                                        {4402, 4402, MarkerKind::Strata, QString()},

@@ -104,12 +104,13 @@ TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
     ASSERT_EQ(table->rowCount(), listed.size());
     for (int r = 0; r < table->rowCount(); ++r) {
         const QJsonObject m = listed.at(r).toObject();
-        EXPECT_EQ(table->item(r, 1)->text(), m.value("kind").toString());
+        EXPECT_EQ(table->item(r, 1)->text(),
+                  markerKindTitle(*markerKindFromName(m.value("kind").toString())));
         EXPECT_EQ(table->item(r, 2)->text(), m.value("label").toString());
     }
     EXPECT_EQ(table->item(1, 0)->text(), "0000:00:03:000");
 
-    window->findChild<QComboBox*>(QStringLiteral("cbKind"))->setCurrentIndex(2); // "strata"
+    window->findChild<QComboBox*>(QStringLiteral("cbKind"))->setCurrentIndex(2); // "Strata danych"
     EXPECT_EQ(window->shownMarkers(), std::vector<int>{1});
     window->findChild<QComboBox*>(QStringLiteral("cbKind"))->setCurrentIndex(0);
 

@@ -335,7 +335,9 @@ TEST_F(ProgramTest, ChoosingKZ400RaisesTheRecordedChannelsSensitivity) {
 TEST_F(ProgramTest, StatusBarHasSeventeenPanels) {
     start("[CONFIG]\nCOMPORT=/dev/pts/7\n");
     auto* bar = child<QStatusBar>("StatusBar1");
-    EXPECT_EQ(bar->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 17);
+    const auto* row = bar->findChild<QWidget*>(QStringLiteral("StatusPanels"));
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 17);
     for (int i = 0; i < 17; ++i)
         EXPECT_NE(bar->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i)), nullptr) << i;
     const char* panels[17] = {"A:", "10V", "AC", "B:",   "10V",   "AC",         "C:", "10V", "AC",

@@ -29,6 +29,18 @@ constexpr std::int32_t kColourB = 0x00FF00; // green
 
 // Two channels: A a sine of 16900 cycles per block (display point 1300, plot column 130), amplitude 100;
 // B the same frequency at amplitude 10, 20 dB lower.
+// The contrast ratio of two colours by their relative luminance (1 to 21).
+double contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
 class SpectrumWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,6 +112,12 @@ TEST_F(SpectrumWindow, ControlsAtStart) {
         EXPECT_EQ(box->text(), QString::fromLatin1(b.text));
         EXPECT_EQ(box->isChecked(), b.checked) << b.name;
         EXPECT_EQ(box->isEnabled(), b.enabled) << b.name;
+        // Readable also while disabled: at least 3:1 against the window, as the eye needs.
+        const QPalette::ColorGroup group = b.enabled ? QPalette::Active : QPalette::Disabled;
+        EXPECT_GE(contrast(box->palette().color(group, QPalette::WindowText),
+                           form->palette().color(QPalette::Window)),
+                  3.0)
+            << b.name;
     }
     auto* scroll = child<QScrollBar>("ScrollBar1");
     EXPECT_FALSE(scroll->isEnabled());
@@ -152,6 +170,11 @@ TEST_F(SpectrumWindow, ReadoutMarkersAndZoom) {
     moveMouse("imgFFT", {130, 100}); // the peak column: A at the top (level clamped to 249)
     EXPECT_EQ(child<QFrame>("Shape2")->y(), 33);
     EXPECT_EQ(label->text(), QStringLiteral("f=1300 Hz"));
+    const auto* levels = child<QLabel>("lbLevels");
+    EXPECT_EQ(levels->text(), QStringLiteral("A 0 dB  B -20 dB"));
+    EXPECT_LE(
+        levels->fontMetrics().horizontalAdvance(QStringLiteral("A -100 dB  B -100 dB  C -100 dB  D -100 dB")),
+        levels->contentsRect().width()); // room for all four at their lowest
 
     for (const QPoint edge : {QPoint(0, 100), QPoint(100, 0), QPoint(500, 10)}) {
         moveMouse("imgFFT", {130, 100});
@@ -177,9 +200,14 @@ TEST_F(SpectrumWindow, ReadoutMarkersAndZoom) {
     child<QCheckBox>("CheckBox2")->click();
     EXPECT_EQ(form->plotImage().pixel(50, 0), toQRgb(kColourB));
 
-    // Closing and opening again keeps the controls and the zoomed view.
+    // Closing and opening again keeps the controls and the zoomed view, not the last readout.
+    moveMouse("imgFFT", {50, 100});
     form->hide();
     open();
+    for (const char* marker : {"Shape1", "Shape2", "Shape3"})
+        EXPECT_FALSE(child<QFrame>(marker)->isVisible()) << marker;
+    EXPECT_EQ(label->text(), QStringLiteral("f="));
+    EXPECT_EQ(child<QLabel>("lbLevels")->text(), QString());
     EXPECT_TRUE(zoom->isChecked());
     EXPECT_EQ(child<QScrollBar>("ScrollBar1")->value(), 1250);
     EXPECT_EQ(form->spectrumStart, 1250);

@@ -187,3 +187,15 @@ TEST_F(WaveformOperationsWindowTest, AChangeByAnotherProgramIsShownAndNeverMixed
     EXPECT_EQ(boxes.errors(), QStringList{QString::fromUtf8("Nagranie jest zmieniane przez inny program")});
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcd"))));
 }
+
+TEST_F(WaveformOperationsWindowTest, ComputingKeepsTheViewWhereItWas) {
+    open({test::Codes(3000, 150), test::Codes(3000, 125)});
+    auto* scroll = test::child<QScrollBar>(*form, "ScrollBar1");
+    scroll->setValue(scroll->maximum() / 2);
+    const std::int64_t viewStart = state->viewStart;
+    ASSERT_GT(viewStart, 0);
+    inWindow([](TFormDzialania& w) { compute(w, 1, "rbC", 5); });
+    EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isChecked());
+    EXPECT_EQ(state->viewStart, viewStart);
+    EXPECT_EQ(scroll->value(), scroll->maximum() / 2);
+}

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
@@ -47,8 +48,13 @@ TEST_F(WindowFeedbackTest, RecordingTellsOfMarksAndTheTriggerEndsWithStop) {
         QTest::qWait(50);
     ASSERT_EQ(label("lbTrigStatus"), QString::fromUtf8("Wyzwolono"));
     click("btMark");
-    EXPECT_TRUE(form->statusPanelText(16).startsWith(QStringLiteral("Dodano znacznik")))
-        << form->statusPanelText(16).toStdString();
+    const auto* message = child<QLabel>("StatusPanel16");
+    EXPECT_TRUE(message->text().startsWith(QStringLiteral("Dodano znacznik")))
+        << message->text().toStdString();
+    // Whole beside the panels of a recording (the count of skipped bytes among them).
+    EXPECT_LE(message->fontMetrics().horizontalAdvance(message->text() + QLatin1Char('x')),
+              message->contentsRect().width());
+
     click("btStop");
     EXPECT_EQ(label("lbTrigStatus"), QString::fromUtf8("Zatrzymano"));
 }
@@ -76,6 +82,12 @@ TEST_F(WindowFeedbackTest, ButtonsAreNamedKindsByNameAndProgressBesideTheWavefor
         const auto* kinds = markers.findChild<QComboBox*>(QStringLiteral("cbKind"));
         for (int k = 0; k < kMarkerKindCount; ++k)
             EXPECT_NE(kinds->itemText(k + 1), markerKindName(static_cast<MarkerKind>(k))) << k;
+        // Words an English user expects for leaving the program and selecting between markers.
+        if (language == Language::English) {
+            EXPECT_EQ(child<QAbstractButton>("SpeedButton47")->text(), QStringLiteral("Exit"));
+            EXPECT_EQ(markers.findChild<QPushButton*>(QStringLiteral("btToNext"))->text(),
+                      QStringLiteral("Select to next marker"));
+        }
         const QWidget* picture = child<QWidget>("imgDisplay");
         const QWidget* bar = child<QWidget>("ProgressBar1");
         const QRect pictureRect(picture->mapTo(form, QPoint(0, 0)), picture->size());
