@@ -20,17 +20,6 @@
 
 namespace varnilog {
 
-// What a kept search was made for: the same sample file, unchanged, searched for the same trigger at
-// the same sensitivity finds the same events, so its checkpoints still hold.
-struct EventSearchKey {
-    QString samplePath;
-    std::int64_t size = -1;
-    std::int64_t modifiedMs = 0;
-    TriggerSpec spec;
-    std::uint8_t sensitivity = 0;
-    bool operator==(const EventSearchKey&) const = default;
-};
-
 class EventSearch {
 public:
     static constexpr std::int64_t kCheckpointSamples = std::int64_t{1} << 22;

@@ -13,6 +13,7 @@
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
+#include "windows/LiveTriggerControl.h"
 #include "windows/QtPanelIcons.h"
 #include "windows/StandardDialogs.h"
 #include "windows/TriggerTab.h"

@@ -3,7 +3,8 @@
 // result.
 #pragma once
 
-#include "analysis/EventSearch.h"
+#include "analysis/EventFinder.h"
+#include "analysis/LiveTrigger.h"
 #include "app/CommandLine.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
@@ -37,9 +38,8 @@ namespace varnilog {
 
 class AboutWindow;
 class Acquisition;
-class LiveTrigger;
+class LiveTriggerControl;
 class TriggerTab;
-struct TickResult;
 class Clock;
 class ManualWindow;
 class MarkersWindow;
@@ -122,10 +122,6 @@ public:
 
     // The worker of the text export.
     LongWork& longWork() { return longWork_; }
-
-    // "Pojedynczy" caught the event at this sample of the recording being made (the place for its
-    // marker). The last one, empty before any.
-    std::optional<std::int64_t> lastSingleTrigger() const { return lastSingleTrigger_; }
 signals:
     // The recording on display was (re)loaded, renamed or deleted, a channel of it was computed or
     // removed, or sampling started or stopped.
@@ -178,11 +174,8 @@ private:
 
     // The "Wyzwalanie" tab (ProgramTrigger.cpp): the triggered live preview and the event search.
     void connectTriggerHandlers();
-    bool liveTriggerOn() const;
-    void triggerSettingsChanged();
-    void startLiveTrigger();
-    void triggerTick(const TickResult& tick);
-    void singleTriggerCaught(std::int64_t sample);
+    // A frame of the live trigger on the picture, with the level's marks at the trigger's column.
+    void showTriggerFrame(const LiveTrigger::Frame& frame, int column);
     void findEvent(bool forward);
     void drawTriggerMarks(int column);
 
@@ -318,12 +311,9 @@ private:
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
     TriggerTab* triggerTab_ = nullptr;
-    std::unique_ptr<LiveTrigger> liveTrigger_;
-    std::unique_ptr<EventSearch> eventSearch_; // of the recording on display, kept between searches
-    EventSearchKey eventSearchKey_;
-    std::optional<std::int64_t> lastFoundEvent_; // k of the event the search last put in view
-    std::int64_t lastFoundViewStart_ = -1;       // viewStart it left
-    std::optional<std::int64_t> lastSingleTrigger_;
+    std::unique_ptr<LiveTriggerControl> liveTrigger_; // the tab's settings and state while sampling
+    // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.
+    std::unique_ptr<EventFinder> eventFinder_ = std::make_unique<EventFinder>();
     QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display
     QTimer* setChangeTimer_ = nullptr;         // gathers the several signals of one change
     FileIdentity shownHeader_;                 // the ".ros" the recording on display was read from

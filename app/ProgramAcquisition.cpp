@@ -7,6 +7,7 @@
 #include "device/PosixSerialLink.h"
 #include "device/SerialPorts.h"
 #include "ui_Program.h"
+#include "windows/LiveTriggerControl.h"
 #include "windows/TriggerTab.h"
 
 #include <QTimer>
@@ -83,7 +84,7 @@ void TForm1::btStartClick() {
     if (r.status == StartStatus::Sampling) {
         view_->markers.clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
-        startLiveTrigger();
+        liveTrigger_->start(state_);
         refreshView();
         timer1_->start();
     }
@@ -92,11 +93,18 @@ void TForm1::btStartClick() {
 void TForm1::Timer1Timer() {
     // A trigger picks the preview's samples itself; the measurements window measures them unseen too.
     const TickResult t =
-        acquisition().tick((ui_->chkPodglad->isChecked() || measuringPreview()) && !liveTriggerOn());
+        acquisition().tick((ui_->chkPodglad->isChecked() || measuringPreview()) && !liveTrigger_->on());
     if (t.previewChanged && ui_->chkPodglad->isChecked())
         renderWaveform();
-    triggerTick(t);
     if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {
+        const LiveTriggerControl::Tick trigger = liveTrigger_->feed(
+            acquisition().tickSamples(0), acquisition().tickSamples(1),
+            t.status == TickStatus::Received ? t.samples : 0, Acquisition::kTickIntervalMs);
+        // The caught event is found again later among the recording's markers.
+        if (trigger.singleCaught)
+            acquisition().addTriggerMark(*trigger.singleCaught);
+        if (trigger.frame != nullptr && ui_->chkPodglad->isChecked())
+            showTriggerFrame(*trigger.frame, trigger.column);
         showSkippedBytes(t.skippedBytes);
         saveRecordingMarks();
     }
@@ -113,8 +121,7 @@ void TForm1::btStopClick() {
     lockControls(false);
     showSkippedBytes(-1);
     const StopResult s = acquisition().stop();
-    if (liveTriggerOn()) // the trigger no longer watches: its last state would mislead
-        triggerTab_->showState(TriggerState::Stopped);
+    liveTrigger_->stop();
     if (!s.errorText.isEmpty())
         boxes_.showErrorBox(s.errorText);
     if (!s.rosPath.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "recording/MarkerFile.h"
 #include "ui_Program.h"
 #include "view/ViewBuffers.h"
+#include "windows/LiveTriggerControl.h"
 #include "windows/MarkersWindow.h"
 #include "windows/Measurements.h"
 
@@ -23,7 +24,7 @@ void TForm1::SpeedButton72Click() {
         // The frame the preview shows: the trigger's while the trigger tab holds one.
         formPomiary_->setPreviewSource([this](int channel) {
             const auto ch = static_cast<std::size_t>(channel);
-            return liveTriggerOn() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
+            return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
         });
         showMarkerSpan();
     }

@@ -50,7 +50,6 @@ TEST_F(TriggerTabTest, SingleCatchesTheFirstPulseWhileSampling) {
          waited += 50)
         QTest::qWait(50);
     ASSERT_EQ(label("lbTrigStatus"), QString::fromUtf8("Zatrzymano"));
-    ASSERT_TRUE(form->lastSingleTrigger().has_value());
     EXPECT_EQ(state->channelData[0][249], 125);
     EXPECT_EQ(state->channelData[0][250], 150);
     QTest::qWait(300); // the frame stays while the recording goes on
@@ -68,8 +67,7 @@ TEST_F(TriggerTabTest, SingleCatchesTheFirstPulseWhileSampling) {
         if (static_cast<quint8>(a[i]) == 150 && static_cast<quint8>(a[i - 1]) == 125)
             pulses.push_back(i);
     ASSERT_FALSE(pulses.empty());
-    EXPECT_EQ(*form->lastSingleTrigger(), pulses.front());
-    // The caught event is kept among the recording's markers.
+    // The caught event (the first pulse) is kept among the recording's markers.
     QString ros = dir.filePath(sets.first());
     ros.replace(QStringLiteral(".rca"), QStringLiteral(".ros"));
     const std::vector<Marker> marks = readMarkerFile(markerFilePath(ros)).markers;
