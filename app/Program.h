@@ -10,6 +10,7 @@
 #include "app/SharedState.h"
 #include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
+#include "view/RecordingMarkers.h"
 #include "view/ViewWindow.h"
 
 #include <QColor>
@@ -225,8 +226,11 @@ private:
     void saveRecordingMarks();
     // The markers of the recording on display into the view (a damaged file is said in the status bar).
     void loadMarkers();
-    // Changes the ".rmk" of the recording on display under the set's lock, then shows the result.
-    bool changeRecordingMarkers(const std::function<void(std::vector<Marker>&)>& edit);
+    // The markers just read in the markers window, the measurements and the status bar.
+    void showLoadedMarkers();
+    // A change of the ".rmk" of the recording on display (change says why it failed): the error in a
+    // box, or the result on show.
+    bool markersChanged(const std::function<bool(QString&)>& change);
     void imgDisplayContextMenu(QPoint p);
     void addMarkerAtColumn(int column);
     void addRangeFromSelection();
@@ -294,6 +298,8 @@ private:
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
+    // The markers of the recording on display, in the view's list its flags are drawn from.
+    std::unique_ptr<RecordingMarkers> markers_ = std::make_unique<RecordingMarkers>(view_->markers);
     std::unique_ptr<StandardDialogs> ownDialogs_;
     ProgramOptions options_;
     std::unique_ptr<Ui::TForm1> ui_;

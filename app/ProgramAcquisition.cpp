@@ -82,7 +82,7 @@ void TForm1::btStartClick() {
     showFileName(r.baseName);
     emit recordingChanged();
     if (r.status == StartStatus::Sampling) {
-        view_->markers.clear(); // the preview shows none; the new recording's come with its loading
+        markers_->clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
         liveTrigger_->start(state_);
         refreshView();

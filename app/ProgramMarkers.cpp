@@ -46,7 +46,7 @@ void TForm1::connectMarkersWindow() {
     open->setObjectName(QStringLiteral("Znaczniki1"));
     ui_->Plik1->insertAction(ui_->Koniec1, open);
     connect(open, &QAction::triggered, this, [this] {
-        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
+        markersWindow_->setMarkers(markers_->list(), state_.samplingPeriodMs);
         markersWindow_->show();
         markersWindow_->raise();
     });
@@ -59,16 +59,11 @@ void TForm1::connectMarkersWindow() {
         renderWaveform();
     });
     connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {
-        changeRecordingMarkers([&](std::vector<Marker>& list) {
-            if (index < static_cast<int>(list.size()))
-                list[static_cast<std::size_t>(index)].label = label;
-        });
+        markersChanged(
+            [&](QString& error) { return markers_->setLabel(state_.recordingPath, index, label, error); });
     });
     connect(markersWindow_, &MarkersWindow::removeRequested, this, [this](int index) {
-        changeRecordingMarkers([&](std::vector<Marker>& list) {
-            if (index < static_cast<int>(list.size()))
-                list.erase(list.begin() + index);
-        });
+        markersChanged([&](QString& error) { return markers_->remove(state_.recordingPath, index, error); });
     });
 }
 
@@ -93,30 +88,25 @@ void TForm1::saveRecordingMarks() {
 }
 
 void TForm1::loadMarkers() {
-    const MarkerReading reading = readMarkerFile(markerFilePath(state_.recordingPath));
-    view_->markers = reading.markers;
-    if (markersWindow_ != nullptr)
-        markersWindow_->setMarkers(view_->markers, state_.samplingPeriodMs);
-    showMarkerSpan();
-    if (reading.damaged())
-        showStatusMessage(
-            tr("Plik znaczników jest uszkodzony: pominięto wierszy: %1").arg(reading.damagedLines));
+    markers_->load(state_.recordingPath);
+    showLoadedMarkers();
 }
 
-bool TForm1::changeRecordingMarkers(const std::function<void(std::vector<Marker>&)>& edit) {
-    QString error;
-    const bool changed = changeMarkers(
-        state_.recordingPath,
-        [&](std::vector<Marker>& list, QString&) {
-            edit(list);
-            return true;
-        },
-        error);
-    if (!changed) {
+void TForm1::showLoadedMarkers() {
+    if (markersWindow_ != nullptr)
+        markersWindow_->setMarkers(markers_->list(), state_.samplingPeriodMs);
+    showMarkerSpan();
+    if (markers_->damagedLines() > 0)
+        showStatusMessage(
+            tr("Plik znaczników jest uszkodzony: pominięto wierszy: %1").arg(markers_->damagedLines()));
+}
+
+bool TForm1::markersChanged(const std::function<bool(QString&)>& change) {
+    if (QString error; !change(error)) {
         boxes_.showErrorBox(error);
         return false;
     }
-    loadMarkers();
+    showLoadedMarkers();
     drawOverlays(ui_->CheckBox1->isChecked());
     return true;
 }
@@ -135,9 +125,7 @@ void TForm1::addMarkerAtColumn(int column) {
         state_.viewStart + static_cast<std::int64_t>(column) * std::max(1, state_.zoomDivisor);
     if (sample >= state_.sampleCount)
         return;
-    changeRecordingMarkers([&](std::vector<Marker>& list) {
-        list.push_back({sample, sample, MarkerKind::Uwaga, {}});
-    });
+    markersChanged([&](QString& error) { return markers_->addPoint(state_.recordingPath, sample, error); });
 }
 
 void TForm1::addRangeFromSelection() {
@@ -145,8 +133,8 @@ void TForm1::addRangeFromSelection() {
     const SpanResolution selection = resolveSpan(windowSpanRequest(SpanSource::Selection, state_));
     if (!selection.ok())
         return;
-    changeRecordingMarkers([&](std::vector<Marker>& list) {
-        list.push_back({selection.span.from, selection.span.to, MarkerKind::Zakres, {}});
+    markersChanged([&](QString& error) {
+        return markers_->addRange(state_.recordingPath, selection.span.from, selection.span.to, error);
     });
 }
 
@@ -154,19 +142,20 @@ void TForm1::jumpToMarker(bool forward) {
     if (recordingActive())
         return;
     const std::int32_t zoom = std::max(1, state_.zoomDivisor);
-    const int index = neighbourMarker(view_->markers, state_.viewStart + kDisplayColumns / 2 * zoom, forward);
+    const int index =
+        neighbourMarker(markers_->list(), state_.viewStart + kDisplayColumns / 2 * zoom, forward);
     if (index < 0)
         return;
-    centreViewOn(view_->markers[static_cast<std::size_t>(index)].start);
+    centreViewOn(markers_->list()[static_cast<std::size_t>(index)].start);
 }
 
 void TForm1::showMarkerAt(QPoint p) {
-    const int index = markerAtColumn(view_->markers, state_.viewStart, state_.zoomDivisor, p.x());
+    const int index = markerAtColumn(markers_->list(), state_.viewStart, state_.zoomDivisor, p.x());
     if (index < 0) {
         QToolTip::hideText();
         return;
     }
-    const Marker& m = view_->markers[static_cast<std::size_t>(index)];
+    const Marker& m = markers_->list()[static_cast<std::size_t>(index)];
     QToolTip::showText(ui_->imgDisplay->mapToGlobal(p),
                        QStringLiteral("%1 %2\n%3")
                            .arg(formatElapsedTime(static_cast<float>(m.start) * state_.samplingPeriodMs),

@@ -36,7 +36,7 @@ void TForm1::showMarkerSpan() {
     if (formPomiary_ == nullptr)
         return;
     const int i = markersWindow_ != nullptr ? markersWindow_->selectedMarker() : -1;
-    const std::optional<MarkerSpan> span = spanBetweenMarkers(view_->markers, i, i + 1);
+    const std::optional<MarkerSpan> span = spanBetweenMarkers(markers_->list(), i, i + 1);
     formPomiary_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt);
 }
 
