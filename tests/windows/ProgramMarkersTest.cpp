@@ -79,6 +79,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     // A selection past the end ends at the sample count, as the measurements and the export take it.
     state->viewStart = 9900;
     state->selectionEnd = 300;
+    state->selectionShown = true; // as a drag past the end leaves it
     form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
     EXPECT_EQ(readMarkerFile(markerFilePath(ros)).markers.back(),
               (Marker{9920, 10000, MarkerKind::Zakres, {}}));
