@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <utility>
 
 using namespace varnilog;
 
 TEST(ElapsedTimeTest, FieldsPaddingAndRounding) {
-    struct Row {
-        float ms;
-        const char* text;
-    } rows[] = {
+    const std::pair<float, const char*> rows[] = {
         {0.0f, "0000:00:00:000"},
         {1500.0f, "0000:00:01:500"},
         {3723004.0f, "0001:02:03:004"},
@@ -33,7 +31,7 @@ TEST(ElapsedTimeTest, FieldsPaddingAndRounding) {
         {-3600000.0f, "00-1:00:00:000"},
         {std::numeric_limits<float>::quiet_NaN(), "0000:00:00:000"},
     };
-    for (const Row& r : rows) {
-        EXPECT_EQ(formatElapsedTime(r.ms).toStdString(), r.text) << "ms=" << r.ms;
+    for (const auto& [ms, text] : rows) {
+        EXPECT_EQ(formatElapsedTime(ms).toStdString(), text) << "ms=" << ms;
     }
 }

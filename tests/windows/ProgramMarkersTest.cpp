@@ -89,12 +89,8 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
 TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
     createWindow();
     const QString ros =
-        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
-                             {QByteArray(10000, char(125)), QByteArray(10000, char(125))});
-    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\\;b\r\n3000;3000;strata;7\r\n"
-                                         "8000;8100;zakres;\xc5\xbc\r\n");
-    form->openRecording(ros);
-    form->findChild<QAction*>(QStringLiteral("Znaczniki1"))->trigger();
+        openMarkedRecording(10000, "varnilog-markers;1\r\n100;100;uwaga;a\\;b\r\n3000;3000;strata;7\r\n"
+                                   "8000;8100;zakres;\xc5\xbc\r\n");
     auto* window = form->findChild<MarkersWindow*>(QStringLiteral("MarkersWindow"));
     ASSERT_NE(window, nullptr);
     auto* table = window->findChild<QTableWidget*>(QStringLiteral("tbMarkers"));
