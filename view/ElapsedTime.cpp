@@ -39,8 +39,8 @@ QString formatElapsedTime(float ms) {
     return elapsedText(static_cast<double>(ms));
 }
 
-QString sampleTimeText(std::int64_t sample, float samplingPeriodMs) {
-    return elapsedText(static_cast<double>(sample) * decimalPeriod(samplingPeriodMs));
+QString sampleTimeText(double sample, float samplingPeriodMs) {
+    return elapsedText(sample * decimalPeriod(samplingPeriodMs));
 }
 
 } // namespace varnilog

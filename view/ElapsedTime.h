@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <cstdint>
-
 namespace varnilog {
 
 // Hours, minutes, seconds and milliseconds padded to 4, 2, 2 and 3 digits (1500 -> "0000:00:01:500").
@@ -13,13 +11,14 @@ namespace varnilog {
 // A negative time keeps its signed fields (-1000 -> "0000:00:-1:000"); not-a-number reads as 0.
 QString formatElapsedTime(float ms);
 
-// The time of a sample index at samplingPeriodMs between samples, as formatElapsedTime's text: the
+// The time of a sample position (an index, or an interpolated crossing between two) at
+// samplingPeriodMs between samples, as formatElapsedTime's text: the
 // text of a marker, an event, a period or a duration. The product is taken in double with the
 // period's decimal value (every table period is a whole number of tenths of a microsecond), so
 // sample 123 456 789 at 1 ms reads 0034:17:36:789. Only the screens and the files laid down before
 // these lists existed keep the single-precision product: the time axis (view/Axes), the cursor readout
 // (view/Cursors), the text export's time column (recording/TextExport) and the browser's length
 // (recording/RecordingDetails).
-QString sampleTimeText(std::int64_t sample, float samplingPeriodMs);
+QString sampleTimeText(double sample, float samplingPeriodMs);
 
 } // namespace varnilog

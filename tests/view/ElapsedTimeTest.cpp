@@ -43,7 +43,7 @@ TEST(ElapsedTimeTest, FieldsPaddingAndRounding) {
 // decimal value, so neither a large index nor a 32-bit period a hair off its decimal moves the text.
 TEST(ElapsedTimeTest, SampleTimeText) {
     struct Row {
-        std::int64_t sample;
+        double sample;
         int timeBase;
         const char* text;
     } rows[] = {
@@ -57,7 +57,8 @@ TEST(ElapsedTimeTest, SampleTimeText) {
         {2147483647, 1, "596523:14:07:000"}, // the largest sample file at 1 s: hours not cut
         {2147483647, 22, "0000:03:34:749"},  // and at 0.1 us: 214 748.3647 ms rounded up
         {1000000000000, 10, "277777:46:40:000"},
-        {-1, 10, "0000:00:00:0-1"}, // no sample file
+        {-1, 10, "0000:00:00:0-1"},  // no sample file
+        {1.5, 10, "0000:00:00:002"}, // an interpolated crossing rounds up
     };
     for (const Row& r : rows)
         EXPECT_EQ(
