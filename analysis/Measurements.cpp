@@ -3,7 +3,7 @@
 #include "analysis/ReferenceLevels.h"
 #include "analysis/SampleScan.h"
 #include "recording/RecordingFileSet.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -28,13 +28,12 @@ void PeriodFileWriter::add(const PeriodRecord& p) {
         return;
     const double periodMs = p.length * static_cast<double>(samplingPeriodMs_);
     const std::uint8_t sensitivity = sensitivity_[static_cast<std::size_t>(p.channel)];
-    // The start as the export writes a sample's time: the product in single precision.
-    const float startMs = static_cast<float>(p.start) * samplingPeriodMs_;
-    const QString line =
-        QString(QChar(channelName[static_cast<std::size_t>(p.channel)])) + ';' + formatElapsedTime(startMs) +
-        ';' + numberText(periodMs, locale_) + ';' + numberText(1000.0 / periodMs, locale_) + ';' +
-        numberText(p.high / p.length * 100.0, locale_) + ';' + exportVoltageText(p.hi, sensitivity, locale_) +
-        ';' + exportVoltageText(p.lo, sensitivity, locale_) + "\r\n";
+    const QString line = QString(QChar(channelName[static_cast<std::size_t>(p.channel)])) + ';' +
+                         sampleTimeText(p.start, samplingPeriodMs_) + ';' + numberText(periodMs, locale_) +
+                         ';' + numberText(1000.0 / periodMs, locale_) + ';' +
+                         numberText(p.high / p.length * 100.0, locale_) + ';' +
+                         exportVoltageText(p.hi, sensitivity, locale_) + ';' +
+                         exportVoltageText(p.lo, sensitivity, locale_) + "\r\n";
     pending_ += line.toUtf8();
     if (pending_.size() >= kFlushBytes)
         flush();

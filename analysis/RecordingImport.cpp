@@ -1,6 +1,5 @@
 #include "analysis/RecordingImport.h"
 
-#include "analysis/WaveformOperations.h"
 #include "recording/CsvFormat.h"
 #include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
@@ -12,7 +11,7 @@
 #include "recording/SetChange.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <QCoreApplication>
 #include <QDir>

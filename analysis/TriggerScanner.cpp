@@ -1,6 +1,6 @@
 #include "analysis/TriggerScanner.h"
 
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,14 +16,8 @@ int clampThreshold(double code) {
 
 } // namespace
 
-double triggerLevelCode(double volts, std::uint8_t sensitivityIndex) {
-    const double perDivision =
-        sensitivityTable[static_cast<std::size_t>(std::clamp<int>(sensitivityIndex, 1, kSensitivityCount))];
-    return kZeroLine + volts / (perDivision * kDivisionsPerCode);
-}
-
 bool triggerLevelInRange(double volts, std::uint8_t sensitivityIndex) {
-    const double code = triggerLevelCode(volts, sensitivityIndex);
+    const double code = levelCode(volts, sensitivityIndex);
     return code >= 0 && code <= 255;
 }
 

@@ -29,9 +29,8 @@ struct TriggerSettings {
     std::int64_t holdoff = 0; // samples between the k of two counted events
 };
 
-// The trigger level in codes of a level in volts on a channel at a sensitivity index (clamped into the
-// table), and whether that level lies within the codes 0..255 the channel can show.
-double triggerLevelCode(double volts, std::uint8_t sensitivityIndex);
+// Whether a level in volts on a channel at a sensitivity index lies within the codes 0..255 the
+// channel can show (the level in codes: levelCode, view/SampleCodes.h).
 bool triggerLevelInRange(double volts, std::uint8_t sensitivityIndex);
 // The hysteresis in codes of a hysteresis in divisions.
 double triggerHysteresisCodes(double divisions);

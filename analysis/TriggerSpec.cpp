@@ -1,6 +1,7 @@
 #include "analysis/TriggerSpec.h"
 
 #include "analysis/ChannelLetters.h"
+#include "view/SampleCodes.h"
 
 #include <QList>
 
@@ -56,7 +57,7 @@ bool applyPart(QStringView part, TriggerSpec& spec) {
 TriggerSettings triggerSettingsOf(const TriggerSpec& spec, std::uint8_t sensitivityIndex) {
     TriggerSettings s;
     s.edge = spec.edge;
-    s.level = triggerLevelCode(spec.levelVolts, sensitivityIndex);
+    s.level = levelCode(spec.levelVolts, sensitivityIndex);
     s.hysteresis = triggerHysteresisCodes(spec.hysteresisDivisions);
     s.width = spec.width;
     s.widthLimit = spec.widthLimit;

@@ -11,7 +11,7 @@
 #include "recording/SafeFile.h"
 #include "recording/SetChange.h"
 #include "recording/SetLock.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,28 +75,8 @@ QString operationKeyText(const Operation& op) {
     return {};
 }
 
-std::int64_t unclippedCode(double v, int sensitivity) {
-    // Held far outside 0..255 on its own side: a value past what int64 holds would wrap when cast.
-    constexpr double kFar = 1e12;
-    return static_cast<std::int64_t>(
-        std::clamp(std::round(kZeroLine + v / voltsPerCode(sensitivity)), -kFar, kFar));
-}
-
-std::uint8_t derivedCode(double v, int sensitivity) {
-    return static_cast<std::uint8_t>(std::clamp<std::int64_t>(unclippedCode(v, sensitivity), 0, 255));
-}
-
 double averageVolts(std::int64_t sumOfCodeSteps, int count, int sensitivity) {
     return stepVolts(static_cast<double>(sumOfCodeSteps), sensitivity) / count;
-}
-
-std::uint8_t autoSensitivity(double vmin, double vmax) {
-    for (int s = kSensitivityCount; s > 1; --s) {
-        const std::int64_t lo = unclippedCode(vmin, s), hi = unclippedCode(vmax, s);
-        if (lo >= 0 && hi <= 255)
-            return static_cast<std::uint8_t>(s);
-    }
-    return 1;
 }
 
 double operationVolts(OperationKind kind, std::uint8_t a, std::uint8_t b, int sensitivityA,

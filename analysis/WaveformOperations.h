@@ -42,17 +42,9 @@ std::optional<Operation> parseOperation(const QString& text);
 // The text of the OPERACJAC/OPERACJAD key: "A-B", "SREDNIA(A,16)".
 QString operationKeyText(const Operation& op);
 
-// The arithmetic every program must share (codes to volts: codeVolts, view/ScaleTables.h).
-// The code of a value v (volts) at the target's sensitivity before clipping:
-// round(125 + v / (V/div x 0.04)), halves away from zero; a value far beyond any sensitivity stays
-// below 0 or above 255 on its own side.
-std::int64_t unclippedCode(double v, int sensitivity);
-// The stored code: unclippedCode brought into 0..255.
-std::uint8_t derivedCode(double v, int sensitivity);
+// The arithmetic every program must share: codes and volts both ways in view/SampleCodes.h.
 // The moving average's value: the sum of (code - 125) over the window, x V/div x 0.04, / count.
 double averageVolts(std::int64_t sumOfCodeSteps, int count, int sensitivity);
-// The most sensitive index (10 = 10 mV/div first) whose codes hold vmin..vmax unclipped; 1 when none.
-std::uint8_t autoSensitivity(double vmin, double vmax);
 
 // The value of sample k of a single-sample operation (everything but the averages).
 double operationVolts(OperationKind kind, std::uint8_t a, std::uint8_t b, int sensitivityA, int sensitivityB);

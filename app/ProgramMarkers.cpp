@@ -156,11 +156,11 @@ void TForm1::showMarkerAt(QPoint p) {
         return;
     }
     const Marker& m = markers_->list()[static_cast<std::size_t>(index)];
-    QToolTip::showText(ui_->imgDisplay->mapToGlobal(p),
-                       QStringLiteral("%1 %2\n%3")
-                           .arg(formatElapsedTime(static_cast<float>(m.start) * state_.samplingPeriodMs),
-                                markerKindTitle(m.kind), m.label),
-                       ui_->imgDisplay);
+    QToolTip::showText(
+        ui_->imgDisplay->mapToGlobal(p),
+        QStringLiteral("%1 %2\n%3")
+            .arg(sampleTimeText(m.start, state_.samplingPeriodMs), markerKindTitle(m.kind), m.label),
+        ui_->imgDisplay);
 }
 
 } // namespace varnilog

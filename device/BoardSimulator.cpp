@@ -1,7 +1,7 @@
 #include "device/BoardSimulator.h"
 
 #include "device/Protocol.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -203,8 +203,7 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
     case Waveform::Counter:
         break;
     }
-    const double counts = kZeroLine + volts / voltsPerCode(sens);
-    return static_cast<std::uint8_t>(std::clamp(std::lround(counts), 0l, 255l));
+    return derivedCode(volts, sens);
 }
 
 } // namespace varnilog

@@ -1,6 +1,6 @@
 #include "recording/InterchangeExport.h"
 
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <QCoreApplication>
 #include <QFileDevice>

@@ -53,6 +53,8 @@ RecordingDetails readRecordingDetails(const QString& rosPath, std::uint8_t curre
     const float period = periodOf(header.timeBaseIndex);
     details.period = periodText(period, locale);
     details.channels = QString::number(header.channelCount);
+    // The browser's length is the single-precision product, as the browser has always shown it (the
+    // other lists of times use sampleTimeText).
     details.length = formatElapsedTime(static_cast<float>(details.sampleCount) * period);
     details.markers =
         QString::number(rosPath.isEmpty() ? 0 : readMarkerFile(markerFilePath(rosPath)).markers.size());

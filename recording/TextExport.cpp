@@ -3,7 +3,7 @@
 #include "recording/HalfWorkers.h"
 #include "recording/RecordingInput.h"
 #include "view/ElapsedTime.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <QCoreApplication>
 #include <QFileDevice>
@@ -232,6 +232,8 @@ void formatLines(const TextExportSource& source, int channels,
         if (out.text.size() - out.used < kMaxLineBytes)
             out.text.resize(std::max(2 * out.text.size(), out.used + 64 * kMaxLineBytes));
         char* const start = out.text.data();
+        // The time column is the single-precision product, as the format has always been written (the
+        // lists of markers and events use sampleTimeText).
         char* p = putElapsed(start + out.used, static_cast<float>(block.first + i) * source.samplingPeriodMs);
         for (int c = 0; c < channels; ++c) {
             if (i < block.delivered[c]) {

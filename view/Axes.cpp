@@ -73,6 +73,7 @@ void drawTimeAxis(const SharedState& state, QImage& image, QColor windowColour) 
     for (int i = 1; i <= 5; ++i) {
         const int x0 = timeAxisLabelX(state.viewStart, i);
         const auto ms = timeAxisLabelMs(state.viewStart, state.zoomDivisor, state.samplingPeriodMs, i);
+        // The label goes through the 32-bit time the axis has always shown (sampleTimeText is for lists).
         const QString text = formatElapsedTime(static_cast<float>(ms));
         // Centred under its tick, but never past the picture's left edge nor the axis line's right end:
         // the main window's panels cover the picture's last columns.

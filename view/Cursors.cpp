@@ -3,7 +3,7 @@
 #include "view/Colour.h"
 #include "view/ElapsedTime.h"
 #include "view/NumberText.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,6 +58,8 @@ QString cursorTimeText(const SharedState& s) {
     const float samples =
         static_cast<float>(static_cast<std::int64_t>(s.cursorColumn[1] - s.cursorColumn[0]) *
                            std::max<std::int32_t>(1, s.zoomDivisor));
+    // The readout keeps the single-precision product it has always shown (the lists of sample times
+    // use sampleTimeText).
     const float span = samples * s.samplingPeriodMs;
     const float ms = std::fabs(std::trunc(span));
     return QStringLiteral("T: ") + formatElapsedTime(ms);

@@ -209,7 +209,7 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
         const RecordingDetails details =
             readRecordingDetails(state.recordingPath, state.timeBaseIndex, locale);
         c.startTime = details.start;
-        c.length = formatElapsedTime(static_cast<float>(state.sampleCount) * state.samplingPeriodMs);
+        c.length = sampleTimeText(state.sampleCount, state.samplingPeriodMs);
         const QFileInfo ros(state.recordingPath);
         c.description =
             loadRecordingDescription(ros.dir().filePath(c.recordingName + QStringLiteral(".roc")));
@@ -220,8 +220,8 @@ PrintPageContent printPageContent(const SharedState& state, const QDateTime& pri
             if (m.start >= viewEnd || m.end < state.viewStart)
                 continue;
             if (++c.markersInView <= kPageMarkerLimit)
-                c.markers.push_back({formatElapsedTime(static_cast<float>(m.start) * state.samplingPeriodMs),
-                                     markerKindTitle(m.kind), m.label});
+                c.markers.push_back(
+                    {sampleTimeText(m.start, state.samplingPeriodMs), markerKindTitle(m.kind), m.label});
         }
     } else {
         c.recordingName = QCoreApplication::translate("varnilog::PrintPage", "brak");

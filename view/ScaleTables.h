@@ -5,7 +5,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -36,21 +35,7 @@ inline constexpr std::uint8_t kZeroLine = 125;
 inline constexpr int kCodesPerDivision = 25;
 inline constexpr double kDivisionsPerCode = 0.04;
 
-// The one conversion of codes to volts. Volts of a number of code steps at a sensitivity index (an
-// index outside 1..10 is clamped into the table): steps x V/div x 0.04, multiplied in this order, so
-// that the export, the measurements, the waveform operations and the cursors agree to the last bit.
-constexpr double stepVolts(double steps, int sensitivity) {
-    return steps * sensitivityTable[static_cast<std::size_t>(std::clamp(sensitivity, 1, kSensitivityCount))] *
-           kDivisionsPerCode;
-}
-// Volts of a sample code: (code - 125) x V/div x 0.04.
-constexpr double codeVolts(std::uint8_t code, int sensitivity) {
-    return stepVolts(static_cast<double>(static_cast<int>(code) - kZeroLine), sensitivity);
-}
-// Volts of one code step: V/div x 0.04.
-constexpr double voltsPerCode(int sensitivity) {
-    return stepVolts(1.0, sensitivity);
-}
+// The conversions between codes and volts: view/SampleCodes.h.
 
 inline constexpr std::array<char, 4> channelName{'A', 'B', 'C', 'D'};
 

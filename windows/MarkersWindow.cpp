@@ -89,7 +89,7 @@ void MarkersWindow::refill() {
             item->setFlags(item->flags() & ~Qt::ItemIsEditable);
             return item;
         };
-        table_->setItem(r, 0, readOnly(formatElapsedTime(static_cast<float>(m.start) * periodMs_)));
+        table_->setItem(r, 0, readOnly(sampleTimeText(m.start, periodMs_)));
         table_->setItem(r, 1, readOnly(markerKindTitle(m.kind)));
         table_->setItem(r, 2, new QTableWidgetItem(m.label));
     }

@@ -1,7 +1,7 @@
 #include "windows/TriggerTab.h"
 
 #include "analysis/ChannelLetters.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 #include "view/TriggerMarks.h"
 
 #include <QComboBox>
@@ -185,9 +185,7 @@ TriggerSpec TriggerTab::spec() const {
 
 void TriggerTab::setSensitivity(std::uint8_t sensitivity) {
     // One step is one code (one pixel of the picture); the range is the codes 0..255.
-    const double perCode =
-        sensitivityTable[static_cast<std::size_t>(std::clamp<int>(sensitivity, 1, kSensitivityCount))] *
-        kDivisionsPerCode;
+    const double perCode = voltsPerCode(sensitivity);
     const QSignalBlocker block(level_);
     level_->setRange(-kZeroLine * perCode, (255 - kZeroLine) * perCode);
     level_->setSingleStep(perCode);

@@ -3,7 +3,7 @@
 // line in integers and for those whose halves fall either way (where only the table is exact).
 #include "analysis/PairCodes.h"
 #include "analysis/WaveformOperations.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <gtest/gtest.h>
 

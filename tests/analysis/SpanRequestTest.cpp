@@ -149,6 +149,9 @@ TEST(SpanRequestTest, EverySourceOfASpan) {
     state.zoomDivisor = 4;
     state.selectionStart = 120;
     state.selectionEnd = 400;
+    // The seed's first selection is no choice of the user's until it is dragged and shown.
+    EXPECT_FALSE(resolveSpan(windowSpanRequest(SpanSource::Selection, state)).ok());
+    state.selectionShown = true;
     EXPECT_EQ(resolveSpan(windowSpanRequest(SpanSource::Selection, state)).span, (SampleSpan{220, 300}));
     EXPECT_EQ(resolveSpan(windowSpanRequest(SpanSource::View, state)).span, (SampleSpan{100, 300}));
 }

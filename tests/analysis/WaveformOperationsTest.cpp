@@ -5,6 +5,7 @@
 #include "recording/ProfileFile.h"
 #include "support/FullDiskWriter.h"
 #include "support/RecordingSet.h"
+#include "view/SampleCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,8 @@ namespace {
 
 TEST(ProgramOptionsTest, CommandLine) {
     const QString exe = QStringLiteral("/opt/varnilog/varnilog");
+    const char* const kDefault = "/opt/varnilog/varnilog.ini"; // beside the program
+    const char* const kRecording = "dane/2009-04-14 12.45.09.ros";
     const struct {
         QStringList args;
         bool ok;
@@ -15,20 +17,15 @@ TEST(ProgramOptionsTest, CommandLine) {
         bool simulate;
         int model;
     } rows[] = {
-        {{"varnilog"}, true, "/opt/varnilog/varnilog.ini", "", false, 0},
+        {{"varnilog"}, true, kDefault, "", false, 0},
         {{"varnilog", "--config", "/tmp/a.ini"}, true, "/tmp/a.ini", "", false, 0},
-        {{"varnilog", "--config=/tmp/b.ini", "dane/2009-04-14 12.45.09.ros"},
-         true,
-         "/tmp/b.ini",
-         "dane/2009-04-14 12.45.09.ros",
-         false,
-         0},
-        {{"varnilog", "--simulate"}, true, "/opt/varnilog/varnilog.ini", "", true, 0},
+        {{"varnilog", "--config=/tmp/b.ini", kRecording}, true, "/tmp/b.ini", kRecording, false, 0},
+        {{"varnilog", "--simulate"}, true, kDefault, "", true, 0},
         // A bare --simulate must not swallow the recording that follows it.
-        {{"varnilog", "--simulate", "x.ros"}, true, "/opt/varnilog/varnilog.ini", "x.ros", true, 0},
-        {{"varnilog", "--simulate=KZ300"}, true, "/opt/varnilog/varnilog.ini", "", true, 3},
-        {{"varnilog", "--simulate=kz200"}, true, "/opt/varnilog/varnilog.ini", "", true, 2},
-        {{"varnilog", "--simulate=4"}, true, "/opt/varnilog/varnilog.ini", "", true, 4},
+        {{"varnilog", "--simulate", "x.ros"}, true, kDefault, "x.ros", true, 0},
+        {{"varnilog", "--simulate=KZ300"}, true, kDefault, "", true, 3},
+        {{"varnilog", "--simulate=kz200"}, true, kDefault, "", true, 2},
+        {{"varnilog", "--simulate=4"}, true, kDefault, "", true, 4},
         {{"varnilog", "--simulate=KZ500"}, false, "", "", false, 0},
         {{"varnilog", "--simulate=0"}, false, "", "", false, 0},
         {{"varnilog", "--bogus"}, false, "", "", false, 0},
@@ -36,12 +33,7 @@ TEST(ProgramOptionsTest, CommandLine) {
         {{"varnilog", "--config="}, false, "", "", false, 0},
         {{"varnilog", "a.ros", "b.ros"}, false, "", "", false, 0},
         // Naming the default file is still a choice the user made: it is used as given.
-        {{"varnilog", "--config", "/opt/varnilog/varnilog.ini"},
-         true,
-         "/opt/varnilog/varnilog.ini",
-         "",
-         false,
-         0},
+        {{"varnilog", "--config", kDefault}, true, kDefault, "", false, 0},
     };
     for (const auto& r : rows) {
         ProgramOptions o;

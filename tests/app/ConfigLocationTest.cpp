@@ -124,17 +124,16 @@ TEST(ConfigLocationTest, UserFileStartsFromTheSeedAndGetsADataFolder) {
 
 TEST(ConfigLocationTest, ExistingUserFileIsKept) {
     const struct {
-        const char* what;
         QByteArray user;
         bool dataDirMade;
     } rows[] = {
         // A later start neither re-copies the seed nor moves the chosen data folder.
-        {"has DATADIR", "[CONFIG]\nCOMPORT=ttyACM0\nDATADIR=/srv/pomiary\n", false},
+        {"[CONFIG]\nCOMPORT=ttyACM0\nDATADIR=/srv/pomiary\n", false},
         // Without DATADIR the key is added and the rest stays.
-        {"lacks DATADIR", "[CONFIG]\nCOMPORT=ttyACM0\n", true},
+        {"[CONFIG]\nCOMPORT=ttyACM0\n", true},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
+        SCOPED_TRACE(r.user.toStdString());
         QTemporaryDir dir;
         const QString seed = dir.filePath("varnilog.ini");
         writeFile(seed, "[CONFIG]\nCOMPORT=ttyUSB3\n");

@@ -5,6 +5,7 @@
 #include "device/BoardSimulator.h"
 #include "device/FrameParser.h"
 #include "device/Protocol.h"
+#include "view/SampleCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ LiveTriggerSetup setup(TriggerMode mode, double level) {
 TEST(LiveTriggerTest, SineStandsStillAndTheModesKeepOrRollTheirFrames) {
     LiveTrigger trigger;
     Stream sine(ChannelSignal{Waveform::Sine, 50, 1.0});
-    trigger.start(setup(TriggerMode::Normal, triggerLevelCode(0.0, 4)));
+    trigger.start(setup(TriggerMode::Normal, levelCode(0.0, 4)));
     int frames = 0;
     std::int64_t previous = -1;
     for (int t = 0; t < 200 && frames < 100; ++t) {
@@ -75,7 +76,7 @@ TEST(LiveTriggerTest, SineStandsStillAndTheModesKeepOrRollTheirFrames) {
 
     // Isolated pulses: "Pojedynczy" shows the first one and keeps it until armed again.
     Stream pulses(ChannelSignal{Waveform::Pulse, 0, 1.0});
-    trigger.start(setup(TriggerMode::Single, triggerLevelCode(0.5, 4)));
+    trigger.start(setup(TriggerMode::Single, levelCode(0.5, 4)));
     std::vector<std::int64_t> caught;
     std::vector<std::uint8_t> first;
     std::int64_t armedAt = 0;
@@ -100,10 +101,10 @@ TEST(LiveTriggerTest, SineStandsStillAndTheModesKeepOrRollTheirFrames) {
 
     // No events: "Normalny" keeps its (empty) frame and waits, "Auto" rolls after 250 ms.
     Stream quiet(ChannelSignal{Waveform::Dc, 0, 0.5});
-    trigger.start(setup(TriggerMode::Normal, triggerLevelCode(2.0, 4)));
+    trigger.start(setup(TriggerMode::Normal, levelCode(2.0, 4)));
     for (int t = 0; t < 10; ++t)
         EXPECT_FALSE(quiet.tick(trigger).frameChanged);
-    trigger.configure(setup(TriggerMode::Auto, triggerLevelCode(2.0, 4)));
+    trigger.configure(setup(TriggerMode::Auto, levelCode(2.0, 4)));
     LiveTrigger::Update u;
     for (int t = 0; t < 5; ++t)
         u = quiet.tick(trigger);

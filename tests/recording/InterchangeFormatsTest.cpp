@@ -1,7 +1,7 @@
 #include "recording/CsvFormat.h"
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
-#include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include "support/InterchangeFiles.h"
 #include "support/TestFiles.h"

@@ -55,8 +55,7 @@ TEST(MarkerFileTest, RoundTripsEveryKindAndAwkwardLabelsSorted) {
 TEST(MarkerFileTest, DamagedFileLoadsTheLinesItCan) {
     const struct {
         const char* bytes;
-        int markers;
-        int damaged;
+        int markers, damaged;
     } cases[] = {
         {"varnilog-markers;1\r\n1;1;uwaga;ok\r\n", 1, 0},
         {"varnilog-markers;1\n1;1;uwaga;ok\n2;2;strata;x", 2, 0}, // LF only, no last line end

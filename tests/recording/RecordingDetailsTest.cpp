@@ -1,6 +1,7 @@
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingFileSet.h"
 
+#include "support/NumberLocales.h"
 #include "support/TestFiles.h"
 #include "view/ScaleTables.h"
 
@@ -12,17 +13,14 @@
 using namespace varnilog;
 
 namespace {
-const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
-const QLocale kComma(QLocale::Polish, QLocale::Poland);
-
+using test::kComma;
+using test::kPoint;
 using test::writeFile;
 } // namespace
 
 TEST(RecordingDetailsTest, SiblingNames) {
     struct Row {
-        const char* path;
-        const char* extension;
-        const char* expected;
+        const char *path, *extension, *expected;
     } rows[] = {
         {"/d/a.ros", ".rca", "/d/a.rca"},
         {"/d/2024-03-07 14.05.09.ros", ".roc", "/d/2024-03-07 14.05.09.roc"},

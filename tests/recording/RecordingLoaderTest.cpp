@@ -212,8 +212,7 @@ TEST_F(RecordingLoaderFixture, UnreadableHeaderFails) {
 
 TEST(RecordingLoaderTest, BaseNameOfPath) {
     struct Row {
-        const char* path;
-        const char* base;
+        const char *path, *base;
     } rows[] = {
         {"/data/2024-03-07 14.05.09.ros", "2024-03-07 14.05.09"},
         {"C:\\dane\\2024-03-07 14.05.09.ros", "2024-03-07 14.05.09"},

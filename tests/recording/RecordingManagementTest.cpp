@@ -368,9 +368,7 @@ TEST(RecordingManagementTest, DescriptionThatIsNoTextFileShowsAsNone) {
 
 TEST(RecordingManagementTest, BareNamesResolveAgainstTheBrowsedFolder) {
     struct Row {
-        const char* base;
-        const char* name;
-        const char* expected;
+        QString base, name, expected;
     } rows[] = {
         {"/data", "2024-03-07 14.05.09.roc", "/data/2024-03-07 14.05.09.roc"},
         {"/data", "....roc", "/data/....roc"},
@@ -378,7 +376,7 @@ TEST(RecordingManagementTest, BareNamesResolveAgainstTheBrowsedFolder) {
         {"/data", "/other/x.roc", "/other/x.roc"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(resolveAgainst(r.base, r.name).toStdString(), r.expected) << r.name;
+        EXPECT_EQ(resolveAgainst(r.base, r.name), r.expected) << r.name.toStdString();
 }
 
 // Rename, delete and description wait for the set's writer and then refuse, all leaving the set as it

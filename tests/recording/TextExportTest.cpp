@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/NumberLocales.h"
 #include "view/ScaleTables.h"
 
 #include <cmath>
@@ -57,8 +58,8 @@ QByteArray exportToBytes(const TextExportSource& source, const QLocale& locale) 
     return out;
 }
 
-const QLocale kPoint(QLocale::English, QLocale::UnitedStates);
-const QLocale kComma(QLocale::Polish, QLocale::Poland);
+using test::kComma;
+using test::kPoint;
 
 } // namespace
 
@@ -93,42 +94,36 @@ TEST(TextExportTest, VoltageOfOneSample) {
 }
 
 TEST(TextExportTest, WholeFilesByteForByte) {
+    const std::vector<QByteArray> twoChannels{bytesOf({125, 100, 150}), bytesOf({125, 126, 125})};
     struct Row {
         const char* name;
         std::vector<QByteArray> channels; // empty entry = no file for that channel
-        std::int64_t count;
-        int channelCount;
-        std::array<std::uint8_t, 4> sens;
-        float period;
+        struct {
+            std::int64_t count;
+            int channelCount;
+            std::array<std::uint8_t, 4> sens;
+            float period;
+        } format;
         const QLocale* locale;
         const char* expected;
     } rows[] = {
         {"two channels at 1 ms, point",
-         {bytesOf({125, 100, 150}), bytesOf({125, 126, 125})},
-         3,
-         2,
-         {4, 4, 4, 4},
-         1.0f,
+         twoChannels,
+         {3, 2, {4, 4, 4, 4}, 1.0f},
          &kPoint,
          "0000:00:00:000;0.0000;0.0000\r\n"
          "0000:00:00:001;-1.0000;0.0400\r\n"
          "0000:00:00:002;1.0000;0.0000\r\n"},
         {"the same under Polish settings",
-         {bytesOf({125, 100, 150}), bytesOf({125, 126, 125})},
-         3,
-         2,
-         {4, 4, 4, 4},
-         1.0f,
+         twoChannels,
+         {3, 2, {4, 4, 4, 4}, 1.0f},
          &kComma,
          "0000:00:00:000;0,0000;0,0000\r\n"
          "0000:00:00:001;-1,0000;0,0400\r\n"
          "0000:00:00:002;1,0000;0,0000\r\n"},
         {"one channel at 10 mV/div and 0.1 us: times round up to 1 ms",
          {bytesOf({126, 124, 255, 0})},
-         4,
-         1,
-         {10, 1, 1, 1},
-         0.0001f,
+         {4, 1, {10, 1, 1, 1}, 0.0001f},
          &kPoint,
          "0000:00:00:000;0.0004\r\n"
          "0000:00:00:001;-0.0004\r\n"
@@ -136,58 +131,43 @@ TEST(TextExportTest, WholeFilesByteForByte) {
          "0000:00:00:001;-0.0500\r\n"},
         {"four channels, C and D have no files",
          {bytesOf({255, 0}), bytesOf({125, 125})},
-         2,
-         4,
-         {1, 1, 1, 1},
-         1000.0f,
+         {2, 4, {1, 1, 1, 1}, 1000.0f},
          &kPoint,
          "0000:00:00:000;52.0000;0.0000;;\r\n"
          "0000:00:01:000;-50.0000;0.0000;;\r\n"},
         {"four channels with files, each at its own scale",
          {bytesOf({150}), bytesOf({150}), bytesOf({150}), bytesOf({150})},
-         1,
-         4,
-         {1, 2, 3, 4},
-         1.0f,
+         {1, 4, {1, 2, 3, 4}, 1.0f},
          &kPoint,
          "0000:00:00:000;10.0000;5.0000;2.0000;1.0000\r\n"},
         {"missing .rcb gives an empty field",
          {bytesOf({150, 150}), QByteArray()},
-         2,
-         2,
-         {4, 4, 4, 4},
-         0.5f,
+         {2, 2, {4, 4, 4, 4}, 0.5f},
          &kPoint,
          "0000:00:00:000;1.0000;\r\n"
          "0000:00:00:001;1.0000;\r\n"},
         {".rcb shorter than .rca",
          {bytesOf({125, 125, 125}), bytesOf({150})},
-         3,
-         2,
-         {4, 4, 4, 4},
-         20.0f,
+         {3, 2, {4, 4, 4, 4}, 20.0f},
          &kPoint,
          "0000:00:00:000;0.0000;1.0000\r\n"
          "0000:00:00:020;0.0000;\r\n"
          "0000:00:00:040;0.0000;\r\n"},
         {"channel count below the files present writes only A",
          {bytesOf({150}), bytesOf({100})},
-         1,
-         1,
-         {4, 4, 4, 4},
-         1.0f,
+         {1, 1, {4, 4, 4, 4}, 1.0f},
          &kPoint,
          "0000:00:00:000;1.0000\r\n"},
-        {"no samples: empty file", {bytesOf({150})}, 0, 2, {4, 4, 4, 4}, 1.0f, &kPoint, ""},
-        {"missing .rca (count -1): empty file", {}, -1, 2, {4, 4, 4, 4}, 1.0f, &kPoint, ""},
+        {"no samples: empty file", {bytesOf({150})}, {0, 2, {4, 4, 4, 4}, 1.0f}, &kPoint, ""},
+        {"missing .rca (count -1): empty file", {}, {-1, 2, {4, 4, 4, 4}, 1.0f}, &kPoint, ""},
     };
     for (const Row& r : rows) {
         MemoryRecording rec;
         for (std::size_t c = 0; c < r.channels.size(); ++c)
             if (!r.channels[c].isNull())
                 rec.set(static_cast<int>(c), r.channels[c]);
-        const QByteArray got =
-            exportToBytes(rec.source(r.count, r.channelCount, r.sens, r.period), *r.locale);
+        const QByteArray got = exportToBytes(
+            rec.source(r.format.count, r.format.channelCount, r.format.sens, r.format.period), *r.locale);
         EXPECT_EQ(got.toStdString(), std::string(r.expected)) << r.name;
     }
 }

@@ -6,8 +6,10 @@
 #include "app/Program.h"
 #include "app/SystemClock.h"
 #include "device/PosixSerialLink.h"
+#include "recording/MarkerFile.h"
 #include "spectrum/Unit5.h"
 #include "support/RecordingMessageBoxes.h"
+#include "support/RecordingSetBuilder.h"
 #include "windows/Otworzplik.h"
 #include "windows/Unit6.h"
 #include "windows/Unit7.h"
@@ -15,6 +17,7 @@
 #include "windows/Ustawienia.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -81,6 +84,18 @@ public:
     }
     QAbstractButton* button(const char* name) const { return child<QAbstractButton>(name); }
     void click(const char* name) const { button(name)->click(); }
+
+    // Opens a flat recording of n samples a channel (time base 10) named "2024-01-02 03.04.05" with
+    // markers as its marker file, and shows the markers window. Returns the ".ros" path.
+    QString openMarkedRecording(int n, const QByteArray& markers) const {
+        const QString ros =
+            writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
+                           {QByteArray(n, char(125)), QByteArray(n, char(125))});
+        writeFile(markerFilePath(ros), markers);
+        form->openRecording(ros);
+        child<QAction>("Znaczniki1")->trigger();
+        return ros;
+    }
 
     QTemporaryDir dir;
     QString ini = dir.filePath(QStringLiteral("varnilog.ini"));

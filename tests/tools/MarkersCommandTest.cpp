@@ -155,3 +155,17 @@ TEST(MarkersCommandTest, DamagedFilesAreNeverRewritten) {
     EXPECT_EQ(big.code, 1) << big.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("2024-03-07 14.05.09.rmk"))));
 }
+
+// The listing's time is the sample's own, however far into a long recording (the 32-bit product
+// lists sample 123 456 789 at 1 ms 3 ms late).
+TEST(MarkersCommandTest, ListsTheTimeOfFarSamples) {
+    QTemporaryDir dir;
+    const QString ros = twelveSamples(dir);
+    QFile rca(dir.filePath(QStringLiteral("2024-03-07 14.05.09.rca")));
+    ASSERT_TRUE(rca.resize(123456790)); // sparse: nothing is written
+    writeFile(dir.filePath(QStringLiteral("2024-03-07 14.05.09.rmk")),
+              "varnilog-markers;1\r\n16777217;16777217;uwaga;a\r\n123456789;123456789;uwaga;b\r\n");
+    const CliRun table = runCli({QStringLiteral("markers"), ros});
+    EXPECT_TRUE(table.out.contains("0004:39:37:217 uwaga      a")) << table.out.toStdString();
+    EXPECT_TRUE(table.out.contains("0034:17:36:789 uwaga      b")) << table.out.toStdString();
+}

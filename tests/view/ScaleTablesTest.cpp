@@ -1,4 +1,5 @@
 #include "view/ScaleTables.h"
+#include "view/SampleCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -138,31 +138,23 @@ TEST(WaveformRendererTest, GridMovesWithFirstColumn) {
 }
 
 TEST(WaveformRendererTest, TraceStepsSplitAtMidpoint) {
+    struct Column {
+        int column;      // bitmap column
+        int first, last; // painted bitmap rows
+    };
     struct Row {
         const char* name;
         int before, after; // hi = lo of columns 0..9 and 10..499
-        int column;        // bitmap column
-        int first, last;   // painted bitmap rows
+        std::vector<Column> columns;
     } rows[] = {
         // rising 20 -> 220 at k = 10: 120..220 in columns 21, 22; 20..120 in 20, 21
-        {"rise", 20, 220, 20, 260, 461},
-        {"rise", 20, 220, 21, 60, 461},
-        {"rise", 20, 220, 22, 60, 261},
-        {"rise", 20, 220, 23, 60, 61},
-        {"rise", 20, 220, 19, 460, 461},
+        {"rise", 20, 220, {{20, 260, 461}, {21, 60, 461}, {22, 60, 261}, {23, 60, 61}, {19, 460, 461}}},
         // falling 220 -> 20: 120..220 in columns 20, 21; 20..120 in 21, 22
-        {"fall", 220, 20, 20, 60, 261},
-        {"fall", 220, 20, 21, 60, 461},
-        {"fall", 220, 20, 22, 260, 461},
+        {"fall", 220, 20, {{20, 60, 261}, {21, 60, 461}, {22, 260, 461}}},
         // one count: the half-steps are 0, so 20..21 at 2k+1, 2k+2 and 20 alone at 2k
-        {"odd", 20, 21, 20, 460, 461},
-        {"odd", 20, 21, 21, 458, 461},
-        {"odd", 20, 21, 22, 458, 461},
-        {"odd", 20, 21, 23, 458, 459},
+        {"odd", 20, 21, {{20, 460, 461}, {21, 458, 461}, {22, 458, 461}, {23, 458, 459}}},
         // clipped at both edges: 0 is below row 249, 255 above row 0
-        {"clip", 0, 255, 21, 0, 499},
-        {"clip", 0, 255, 18, -1, -1},
-        {"clip", 0, 255, 30, -1, -1},
+        {"clip", 0, 255, {{21, 0, 499}, {18, -1, -1}, {30, -1, -1}}},
     };
     for (const Row& r : rows) {
         auto s = blankState();
@@ -174,8 +166,9 @@ TEST(WaveformRendererTest, TraceStepsSplitAtMidpoint) {
         QImage image(1000, 500, QImage::Format_RGB32);
         image.fill(kBlack);
         drawTrace(*s, *view, 0, 1, image);
-        EXPECT_EQ(paintedRows(image, r.column, 0xFFFF0000u), std::make_pair(r.first, r.last))
-            << r.name << " column " << r.column;
+        for (const Column& c : r.columns)
+            EXPECT_EQ(paintedRows(image, c.column, 0xFFFF0000u), std::make_pair(c.first, c.last))
+                << r.name << " column " << c.column;
     }
 }
 

@@ -2,11 +2,14 @@
 // configuration that names no port of this system.
 #include "windows/DesktopIdentity.h"
 #include "app/Program.h"
+#include "device/FakeSerialLink.h"
 #include "device/SerialPorts.h"
 #include "support/MainWindowFixture.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QProcess>
 #include <QStandardPaths>
@@ -76,4 +79,27 @@ TEST_F(NewUserStartTest, StartWithoutAChosenPortAsksForOne) {
     EXPECT_FALSE(state->samplingActive);
     ASSERT_EQ(boxes.errors().size(), 1);
     EXPECT_TRUE(boxes.errors().front().startsWith(QString::fromUtf8("Nie wybrano portu płytki")));
+}
+
+// A port the user may not open: the advice, longer than the status bar, comes whole in a box and names
+// the device's owner, group and mode (a file of its owner alone: no group would help).
+TEST_F(NewUserStartTest, APortWithoutPermissionIsExplainedWhole) {
+    const QString port = dir.filePath(QStringLiteral("ttyUSB0"));
+    test::writeFile(port, {});
+    QFile::setPermissions(port, QFile::ReadOwner | QFile::WriteOwner);
+    test::FakeSerialLink refusing;
+    refusing.openFails = true;
+    refusing.openErrorValue = EACCES;
+    TForm1 window(*state, boxes, refusing, *clock, ini);
+    window.FormCreate();
+    state->comPortName = port;
+    window.findChild<QAbstractButton*>(QStringLiteral("btStart"))->click();
+    ASSERT_EQ(boxes.errors().size(), 1);
+    const QFileInfo file(port);
+    EXPECT_EQ(
+        boxes.errors().front(),
+        QString::fromUtf8("Brak uprawnień do portu %1 (właściciel %2, grupa %3, -rw-------) — grupa nie "
+                          "pomoże: port może otworzyć tylko %2; zmień jego uprawnienia (reguła udev) lub "
+                          "poproś administratora")
+            .arg(port, file.owner(), file.group()));
 }

@@ -49,16 +49,16 @@ void collect(QWidget* root, Texts& texts) {
             put("title", w->windowTitle());
         put("tip", w->toolTip());
         put("accessible", w->accessibleName());
-        if (auto* b = qobject_cast<QAbstractButton*>(w))
-            put("text", b->text());
-        if (auto* l = qobject_cast<QLabel*>(w))
-            put("text", l->text());
-        if (auto* l = qobject_cast<QLineEdit*>(w))
-            put("text", l->text());
-        if (auto* s = qobject_cast<QSpinBox*>(w))
-            put("suffix", s->suffix());
-        if (auto* s = qobject_cast<QDoubleSpinBox*>(w))
-            put("suffix", s->suffix());
+        // What a widget of class T shows through getter, when w is one.
+        const auto putOf = [&]<class T>(const char* what, QString (T::*getter)() const) {
+            if (auto* t = qobject_cast<T*>(w))
+                put(what, (t->*getter)());
+        };
+        putOf("text", &QAbstractButton::text);
+        putOf("text", &QLabel::text);
+        putOf("text", &QLineEdit::text);
+        putOf("suffix", &QSpinBox::suffix);
+        putOf("suffix", &QDoubleSpinBox::suffix);
         if (auto* t = qobject_cast<QTabWidget*>(w))
             for (int i = 0; i < t->count(); ++i)
                 put(qPrintable(QStringLiteral("tab%1").arg(i)), t->tabText(i));
@@ -111,13 +111,8 @@ TEST_F(MainWindowLanguageTest, EveryTextTurnsEnglishAndBackToPolish) {
     QCoreApplication& app = *QCoreApplication::instance();
     createWindow();
     form->findChild<QAction*>(QStringLiteral("KZ300LPC21421"))->trigger(); // the caption of a model
-    const QString ros =
-        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
-                             {QByteArray(1000, char(125)), QByteArray(1000, char(125))});
-    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\r\n200;200;strata;7\r\n"
-                                         "300;300;wyzwolenie;\r\n400;500;zakres;b\r\n");
-    form->openRecording(ros);
-    form->findChild<QAction*>(QStringLiteral("Znaczniki1"))->trigger();
+    openMarkedRecording(1000, "varnilog-markers;1\r\n100;100;uwaga;a\r\n200;200;strata;7\r\n"
+                              "300;300;wyzwolenie;\r\n400;500;zakres;b\r\n");
     auto* markers = form->findChild<MarkersWindow*>();
     auto* trigger = form->findChild<TriggerTab*>();
     ASSERT_TRUE(markers && trigger);

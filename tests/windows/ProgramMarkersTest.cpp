@@ -79,6 +79,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     // A selection past the end ends at the sample count, as the measurements and the export take it.
     state->viewStart = 9900;
     state->selectionEnd = 300;
+    state->selectionShown = true; // as a drag past the end leaves it
     form->findChild<QAction*>(QStringLiteral("actAddRange"))->trigger();
     EXPECT_EQ(readMarkerFile(markerFilePath(ros)).markers.back(),
               (Marker{9920, 10000, MarkerKind::Zakres, {}}));
@@ -88,12 +89,8 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
 TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
     createWindow();
     const QString ros =
-        test::writeRecording(dir.path(), QStringLiteral("2024-01-02 03.04.05"), "[PARAMETRY]\nPODSTAWA=10\n",
-                             {QByteArray(10000, char(125)), QByteArray(10000, char(125))});
-    test::writeFile(markerFilePath(ros), "varnilog-markers;1\r\n100;100;uwaga;a\\;b\r\n3000;3000;strata;7\r\n"
-                                         "8000;8100;zakres;\xc5\xbc\r\n");
-    form->openRecording(ros);
-    form->findChild<QAction*>(QStringLiteral("Znaczniki1"))->trigger();
+        openMarkedRecording(10000, "varnilog-markers;1\r\n100;100;uwaga;a\\;b\r\n3000;3000;strata;7\r\n"
+                                   "8000;8100;zakres;\xc5\xbc\r\n");
     auto* window = form->findChild<MarkersWindow*>(QStringLiteral("MarkersWindow"));
     ASSERT_NE(window, nullptr);
     auto* table = window->findChild<QTableWidget*>(QStringLiteral("tbMarkers"));

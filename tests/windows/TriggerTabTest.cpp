@@ -1,55 +1,30 @@
 // The "Wyzwalanie" tab: "Pojedynczy" on a pty board sending isolated pulses catches the first one
 // while the tab stays usable during sampling; F3 / Shift+F3 walk the events of a recording.
 #include "app/Program.h"
-#include "device/PtyBoard.h"
 #include "recording/MarkerFile.h"
-#include "recording/ProfileFile.h"
-#include "support/MainWindowFixture.h"
+#include "support/PulseBoardWindow.h"
 #include "support/RecordingSetBuilder.h"
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QDir>
-#include <QDoubleSpinBox>
-#include <QLabel>
 #include <QTest>
 
 using namespace varnilog;
 
 namespace {
-
-class TriggerTabTest : public test::MainWindowTest {
-protected:
-    void TearDown() override { destroyWindows(); }
-    void setTrigger(int mode, double volts) {
-        child<QComboBox>("cbTrigMode")->setCurrentIndex(mode);
-        child<QDoubleSpinBox>("sbTrigLevel")->setValue(volts);
-    }
-    QString label(const char* name) { return child<QLabel>(name)->text(); }
-};
-
+class TriggerTabTest : public test::PulseBoardWindowTest {};
 } // namespace
 
 TEST_F(TriggerTabTest, SingleCatchesTheFirstPulseWhileSampling) {
-    ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dir.path());
-    BoardOptions options;
-    options.channels = {ChannelSignal{Waveform::Pulse, 0, 1.0}, ChannelSignal{Waveform::Dc, 0, 0}};
-    PtyBoard board(options);
-    ASSERT_TRUE(board.start());
-    createWindow();
-    state->comPortName = board.slavePath();
-    state->channelSensitivity = {4, 4, 4, 4}; // 1 V/div: the pulses reach code 150
+    ASSERT_NO_FATAL_FAILURE(connectToBoard());
     setTrigger(3, 0.5);
     button("btStart")->click();
     ASSERT_TRUE(state->samplingActive);
     EXPECT_FALSE(child<QWidget>("TabSheet1")->isEnabled());
     EXPECT_TRUE(child<QWidget>("TabSheet3")->isEnabled());
     EXPECT_FALSE(button("btTrigNext")->isEnabled());
-    for (int waited = 0; waited < 8000 && label("lbTrigStatus") != QString::fromUtf8("Zatrzymano");
-         waited += 50)
-        QTest::qWait(50);
-    ASSERT_EQ(label("lbTrigStatus"), QString::fromUtf8("Zatrzymano"));
+    ASSERT_TRUE(waitForTriggerState("Zatrzymano")) << label("lbTrigStatus").toStdString();
     EXPECT_EQ(state->channelData[0][249], 125);
     EXPECT_EQ(state->channelData[0][250], 150);
     QTest::qWait(300); // the frame stays while the recording goes on

@@ -3,13 +3,10 @@
 // progress bar beside the waveform, not over it.
 #include "LanguageTestSupport.h"
 #include "app/Program.h"
-#include "device/PtyBoard.h"
-#include "recording/ProfileFile.h"
-#include "support/MainWindowFixture.h"
+#include "support/PulseBoardWindow.h"
 #include "windows/MarkersWindow.h"
 
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,32 +18,15 @@
 using namespace varnilog;
 
 namespace {
-
-class WindowFeedbackTest : public test::MainWindowTest {
-protected:
-    void TearDown() override { destroyWindows(); }
-    QString label(const char* name) { return child<QLabel>(name)->text(); }
-};
-
+class WindowFeedbackTest : public test::PulseBoardWindowTest {};
 } // namespace
 
 TEST_F(WindowFeedbackTest, RecordingTellsOfMarksAndTheTriggerEndsWithStop) {
-    ProfileFile(ini).writeString(QStringLiteral("CONFIG"), QStringLiteral("DATADIR"), dir.path());
-    BoardOptions options;
-    options.channels = {ChannelSignal{Waveform::Pulse, 0, 1.0}, ChannelSignal{Waveform::Dc, 0, 0}};
-    PtyBoard board(options);
-    ASSERT_TRUE(board.start());
-    createWindow();
-    state->comPortName = board.slavePath();
-    state->channelSensitivity = {4, 4, 4, 4};
-    child<QComboBox>("cbTrigMode")->setCurrentIndex(2); // "Normalny"
-    child<QDoubleSpinBox>("sbTrigLevel")->setValue(0.5);
+    ASSERT_NO_FATAL_FAILURE(connectToBoard());
+    setTrigger(2, 0.5); // "Normalny"
     click("btStart");
     ASSERT_TRUE(state->samplingActive);
-    for (int waited = 0; waited < 8000 && label("lbTrigStatus") != QString::fromUtf8("Wyzwolono");
-         waited += 50)
-        QTest::qWait(50);
-    ASSERT_EQ(label("lbTrigStatus"), QString::fromUtf8("Wyzwolono"));
+    ASSERT_TRUE(waitForTriggerState("Wyzwolono")) << label("lbTrigStatus").toStdString();
     click("btMark");
     const auto* message = child<QLabel>("StatusPanel16");
     EXPECT_TRUE(message->text().startsWith(QStringLiteral("Dodano znacznik")))

@@ -136,7 +136,7 @@ QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerE
                         float samplingPeriodMs) {
     const QByteArray letter = QByteArray(1, static_cast<char>('A' + request.spec.source));
     const auto timeOf = [&](const TriggerEvent& e) {
-        return formatElapsedTime(static_cast<float>(e.sample) * samplingPeriodMs).toLatin1();
+        return sampleTimeText(e.sample, samplingPeriodMs).toLatin1();
     };
     QByteArray out;
     if (request.format == EventsFormat::Json) {

@@ -25,14 +25,13 @@ struct InfoFacts {
     QString start;
     std::array<QString, kChannels> operation; // C and D computed from A and B carry theirs
     std::int64_t sampleCount = 0;
-    float durationMs = 0;
+    QString duration; // the time of the sample past the last
 };
 
 QJsonObject infoJson(const SharedState& s, const InfoFacts& f) {
     const auto& start = f.start;
     const auto& operation = f.operation;
     const std::int64_t sampleCount = f.sampleCount;
-    const float durationMs = f.durationMs;
     QJsonObject o;
     o[QStringLiteral("path")] = s.recordingPath;
     o[QStringLiteral("start")] = start;
@@ -41,7 +40,7 @@ QJsonObject infoJson(const SharedState& s, const InfoFacts& f) {
     o[QStringLiteral("timeBase")] = timeBaseCaption(s.timeBaseIndex);
     o[QStringLiteral("channelCount")] = s.channelCount;
     o[QStringLiteral("sampleCount")] = static_cast<qint64>(sampleCount);
-    o[QStringLiteral("duration")] = formatElapsedTime(durationMs);
+    o[QStringLiteral("duration")] = f.duration;
     QJsonArray channels;
     for (int c = 0; c < kChannels; ++c) {
         QJsonObject ch;
@@ -68,7 +67,6 @@ QString infoText(const SharedState& s, const InfoFacts& f) {
     const auto& start = f.start;
     const auto& operation = f.operation;
     const std::int64_t sampleCount = f.sampleCount;
-    const float durationMs = f.durationMs;
     QString text;
     text += QStringLiteral("recording:   %1\n").arg(printableText(s.recordingPath));
     text += QStringLiteral("start:       %1\n").arg(printableText(start));
@@ -78,7 +76,7 @@ QString infoText(const SharedState& s, const InfoFacts& f) {
                 .arg(static_cast<double>(s.samplingPeriodMs));
     text += QStringLiteral("channels:    %1\n").arg(s.channelCount);
     text += QStringLiteral("samples:     %1\n").arg(sampleCount);
-    text += QStringLiteral("duration:    %1\n").arg(formatElapsedTime(durationMs));
+    text += QStringLiteral("duration:    %1\n").arg(f.duration);
     for (int c = 0; c < kChannels; ++c) {
         QString line =
             QStringLiteral("channel %1:   %2")
@@ -123,7 +121,7 @@ int runInfo(const QStringList& args) {
     facts.start = header.start;
     for (int c = kHeaderChannels; c < kChannels; ++c)
         facts.operation[c] = derivedChannelKeys(header, c).operation;
-    facts.durationMs = static_cast<float>(facts.sampleCount) * s.samplingPeriodMs;
+    facts.duration = sampleTimeText(facts.sampleCount, s.samplingPeriodMs);
     if (parser.isSet(QStringLiteral("json"))) {
         std::fputs(QJsonDocument(infoJson(s, facts)).toJson(QJsonDocument::Indented).constData(), stdout);
         return ExitOk;

@@ -42,7 +42,7 @@ QByteArray table(const std::vector<Marker>& markers, float samplingPeriodMs) {
                    .arg(i, 5)
                    .arg(m.start, 12)
                    .arg(m.end, 12)
-                   .arg(formatElapsedTime(static_cast<float>(m.start) * samplingPeriodMs), 15)
+                   .arg(sampleTimeText(m.start, samplingPeriodMs), 15)
                    .arg(markerKindName(m.kind), -10)
                    .arg(label);
     }
