@@ -12,6 +12,7 @@
 #include "recording/SigrokSession.h"
 #include "recording/WavFormat.h"
 #include "view/SampleCodes.h"
+#include "view/ScaleTables.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,18 +48,6 @@ QString rateText(double hertz) {
 
 double timeBaseRate(int index) {
     return static_cast<double>(sampleRateHz(samplingPeriodTable[index]));
-}
-
-std::unique_ptr<ImportReader> makeReader(ImportFormat format, QIODevice& in) {
-    switch (format) {
-    case ImportFormat::Wav:
-        return makeWavReader(in);
-    case ImportFormat::Sigrok:
-        return makeSigrokReader(in);
-    case ImportFormat::Csv:
-        return makeCsvReader(in);
-    }
-    return nullptr;
 }
 
 // The passes over the input with progress in bytes of it.
@@ -246,19 +235,6 @@ bool removeLeftoversOfName(const RecordingFileSet& set, int channels, std::uint6
 
 } // namespace
 
-bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool isPath) {
-    const QString name = (isPath ? QFileInfo(nameOrPath).suffix() : nameOrPath).toLower();
-    if (name == QLatin1String("wav"))
-        format = ImportFormat::Wav;
-    else if (name == QLatin1String("sr"))
-        format = ImportFormat::Sigrok;
-    else if (name == QLatin1String("csv"))
-        format = ImportFormat::Csv;
-    else
-        return false;
-    return true;
-}
-
 int timeBaseForRate(double hertz) {
     for (int i = 1; i <= kTimeBaseCount; ++i)
         if (withinRateTolerance(hertz, timeBaseRate(i)))
@@ -301,7 +277,10 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (QFileInfo(request.inputPath).isDir() || !in.open(QIODevice::ReadOnly))
         return failed(
             QStringLiteral("%1: %2").arg(request.inputPath, in.isOpen() ? QString() : in.errorString()));
-    std::unique_ptr<ImportReader> reader = makeReader(request.format, in);
+    const auto makeReader = interchangeFormat(request.format).reader;
+    if (makeReader == nullptr)
+        return failed(QStringLiteral("%1: not a format the import reads").arg(request.inputPath));
+    std::unique_ptr<ImportReader> reader = makeReader(in);
     QString error;
     if (!reader->open(error))
         return failed(QStringLiteral("%1: %2").arg(request.inputPath, error));

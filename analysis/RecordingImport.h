@@ -11,6 +11,7 @@
 
 #include "app/SharedState.h"
 #include "app/WorkProgress.h"
+#include "recording/InterchangeFormats.h"
 
 #include <QString>
 
@@ -19,10 +20,8 @@
 
 namespace varnilog {
 
-enum class ImportFormat { Wav, Sigrok, Csv };
-
-// The format of a file name's extension (.wav, .sr, .csv) or a --format name; false for another.
-bool importFormatFromName(const QString& nameOrPath, ImportFormat& format, bool isPath = true);
+// The formats the import reads: those of the interchange table with a reader.
+using ImportFormat = FileFormat;
 
 struct ImportRequest {
     QString inputPath;

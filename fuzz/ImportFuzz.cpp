@@ -1,12 +1,10 @@
-// Any bytes as a WAV file, a sigrok session or a CSV file to import (the first byte picks the format):
+// Any bytes as a file of a format the import reads (the first byte picks the format):
 // the reader must refuse with a one-line reason or deliver 1 to 4 channels of finite values at a
 // positive rate, never more frames than asked for.
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
 
-#include "recording/CsvFormat.h"
-#include "recording/SigrokSession.h"
-#include "recording/WavFormat.h"
+#include "recording/InterchangeFormats.h"
 
 #include <QBuffer>
 
@@ -17,12 +15,13 @@ using namespace varnilog;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput input({data, size});
-    const int format = input.byte() % 3;
+    const auto formats = dialogFormats(true);
+    const auto* format = formats[input.byte() % formats.size()];
     const auto rest = input.rest();
     QByteArray bytes(reinterpret_cast<const char*>(rest.data()), static_cast<qsizetype>(rest.size()));
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
-    auto reader = format == 0 ? makeWavReader(in) : format == 1 ? makeSigrokReader(in) : makeCsvReader(in);
+    auto reader = format->reader(in);
     QString error;
     if (!reader->open(error)) {
         FUZZ_CHECK(!error.isEmpty() && !error.contains(QLatin1Char('\n')));

@@ -4,28 +4,12 @@
 
 #include <QCoreApplication>
 #include <QFileDevice>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace varnilog {
-
-bool exportFormatFromName(const QString& nameOrPath, ExportFormat& format, bool isPath) {
-    const QString name = (isPath ? QFileInfo(nameOrPath).suffix() : nameOrPath).toLower();
-    if (name == QLatin1String("txt"))
-        format = ExportFormat::Text;
-    else if (name == QLatin1String("csv"))
-        format = ExportFormat::Csv;
-    else if (name == QLatin1String("wav"))
-        format = ExportFormat::Wav;
-    else if (name == QLatin1String("sr"))
-        format = ExportFormat::Sigrok;
-    else
-        return false;
-    return true;
-}
 
 InterchangeBlocks::InterchangeBlocks(const InterchangeRequest& request) : request_(request) {
     const int count = std::clamp(request.source.channelCount, 0, kChannels);

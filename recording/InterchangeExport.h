@@ -8,6 +8,7 @@
 #include "recording/TextExport.h"
 
 #include <QIODevice>
+#include <QLocale>
 #include <QString>
 
 #include <QByteArray>
@@ -21,12 +22,6 @@
 
 namespace varnilog {
 
-enum class ExportFormat { Text, Csv, Wav, Sigrok };
-
-// The format a file name's extension stands for (.txt, .csv, .wav, .sr, case ignored), or a --format
-// name (txt, csv, wav, sr); false when it is none of them.
-bool exportFormatFromName(const QString& nameOrPath, ExportFormat& format, bool isPath = true);
-
 struct InterchangeRequest {
     TextExportSource source;             // files, length, channel count, sensitivities, period
     std::int64_t from = 0;               // first sample written
@@ -34,6 +29,7 @@ struct InterchangeRequest {
     unsigned channelMask = 0xF;          // bit c: channel c may be written (it needs a file too)
     QString start;                       // the recording's start ("yyyy-mm-dd hh.mm.ss"), for the comments
     std::int64_t blockSamples = 1 << 18; // samples read per channel at once
+    QLocale locale;                      // the text export's number format
 };
 
 struct InterchangeResult {

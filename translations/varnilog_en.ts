@@ -834,20 +834,8 @@
         <translation>Text files (*.txt)</translation>
     </message>
     <message>
-        <source>Nie można utworzyć pliku %1: %2</source>
-        <translation>Cannot create file %1: %2</translation>
-    </message>
-    <message>
         <source>Eksport…</source>
         <translation>Export…</translation>
-    </message>
-    <message>
-        <source>Błąd zapisu pliku %1: %2</source>
-        <translation>Error writing file %1: %2</translation>
-    </message>
-    <message>
-        <source>Nagrania innych programów (*.wav *.sr *.csv)</source>
-        <translation>WAV, sigrok and CSV files (*.wav *.sr *.csv)</translation>
     </message>
     <message>
         <source>Import…</source>
@@ -856,6 +844,10 @@
     <message>
         <source>Import nie powiódł się: %1</source>
         <translation>Import failed: %1</translation>
+    </message>
+    <message>
+        <source>Nagrania innych programów (%1)</source>
+        <translation>Recordings of other programs (%1)</translation>
     </message>
 </context>
 <context>

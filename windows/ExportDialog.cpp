@@ -27,6 +27,26 @@ void reportExport(const std::function<void(const QString&)>& report, const QStri
                : QCoreApplication::translate("varnilog::ExportDialog", "Przerwano eksport do %1").arg(name));
 }
 
+bool showExportOutcome(const ExportOutcome& outcome, MessageBoxes& boxes,
+                       const std::function<void(const QString&)>& report) {
+    switch (outcome.kind) {
+    case ExportOutcome::Written:
+    case ExportOutcome::Cancelled:
+        reportExport(report, outcome.path, outcome.kind == ExportOutcome::Written);
+        break;
+    case ExportOutcome::OpenFailed:
+        boxes.showErrorBox(
+            QCoreApplication::translate("varnilog::ExportDialog", "Nie można utworzyć pliku %1: %2")
+                .arg(outcome.path, outcome.error));
+        break;
+    case ExportOutcome::WriteFailed:
+        boxes.showErrorBox(QCoreApplication::translate("varnilog::ExportDialog", "Błąd zapisu pliku %1: %2")
+                               .arg(outcome.path, outcome.error));
+        break;
+    }
+    return outcome.kind == ExportOutcome::Written;
+}
+
 bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes& boxes,
                                StandardDialogs& dialogs, const ExportDialogOptions& options) {
     if (options.work != nullptr && options.work->busy())
@@ -46,48 +66,18 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
         boxes.showErrorBox(error);
         return false;
     }
-    // Through the safe writer: the old file stays until the whole export is there.
-    SafeFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        boxes.showErrorBox(
-            QCoreApplication::translate("varnilog::ExportDialog", "Nie można utworzyć pliku %1: %2")
-                .arg(path, file.errorString()));
-        return false;
-    }
     // The worker alone uses the file and the input until it has been joined.
-    TextExportResult result;
-    const TextExportSource source = textExportSourceFrom(input);
-    const QLocale locale;
+    InterchangeRequest request;
+    request.source = textExportSourceFrom(input);
     LongWork own;
     LongWork& work = options.work != nullptr ? *options.work : own;
-    const bool completed = runWithProgress(
-        work, parent, QCoreApplication::translate("varnilog::ExportDialog", "Eksport do .txt…"),
-        options.progressBar, [&](const WorkProgress& progress) {
-            result = exportRecordingText(source, file, locale, progress);
-            return result.ok;
-        });
-    if (completed && result.ok && !file.commit()) {
-        result.ok = false;
-        result.error = file.errorString();
-    }
-    if (!completed && result.ok) {
-        // Cancelled after the last line (or never started): still no file.
-        result.ok = false;
-        result.cancelled = true;
-    }
-    if (result.cancelled) {
-        file.cancel();
-        reportExport(options.report, path, false);
-        return false;
-    }
-    if (!result.ok) {
-        file.cancel(); // no half-written export is left behind
-        boxes.showErrorBox(QCoreApplication::translate("varnilog::ExportDialog", "Błąd zapisu pliku %1: %2")
-                               .arg(path, result.error));
-        return false;
-    }
-    reportExport(options.report, path, true);
-    return true;
+    const auto run = [&](const std::function<bool(const WorkProgress&)>& job) {
+        return runWithProgress(work, parent,
+                               QCoreApplication::translate("varnilog::ExportDialog", "Eksport do .txt…"),
+                               options.progressBar, job);
+    };
+    return showExportOutcome(runExport(interchangeFormat(FileFormat::Text), request, path, run), boxes,
+                             options.report);
 }
 
 } // namespace varnilog

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "recording/InterchangeFormats.h"
 
 #include <functional>
 
@@ -24,6 +25,11 @@ struct ExportDialogOptions {
 
 // Tells report (when set) that path was written, or that its export was cancelled.
 void reportExport(const std::function<void(const QString&)>& report, const QString& path, bool written);
+
+// Words what an export came to: an error box for a failure, report (when set) for a written or a
+// cancelled file; true when written.
+bool showExportOutcome(const ExportOutcome& outcome, MessageBoxes& boxes,
+                       const std::function<void(const QString&)>& report);
 
 // Zapiszdotxt1Click: the save dialog ("Pliki tekstowe", *.txt, ".txt" added, overwrite asked), then
 // the export in the user's locale on a worker, with progress and "Anuluj"; a cancelled or failed export

@@ -3,51 +3,18 @@
 #include "CliSupport.h"
 
 #include "recording/AudacityLabels.h"
-#include "recording/CsvFormat.h"
-#include "recording/InterchangeExport.h"
+#include "recording/InterchangeFormats.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
 #include "recording/SafeFile.h"
-#include "recording/SigrokSession.h"
 #include "recording/TextExport.h"
-#include "recording/WavFormat.h"
 
 #include <QLocale>
 
 namespace varnilog::cli {
 
 namespace {
-
-int exportText(const QCommandLineParser& parser, SharedState& state, const QString& outPath) {
-    QLocale locale;
-    if (QString localeError; !localeOption(parser, locale, localeError))
-        return fail(localeError, ExitUsage);
-    // Through the safe writer: a failed export never leaves half a file.
-    SafeFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    RecordingInput input(state);
-    TextExportSource source = textExportSourceFrom(input);
-    SampleSpan span;
-    if (!spanOptions(parser, parser.positionalArguments().at(0),
-                     std::max<std::int64_t>(source.sampleCount, 0), span))
-        return ExitUsage;
-    source.firstSample = span.from;
-    source.sampleCount = span.to;
-    Progress progress(QStringLiteral("exporting"));
-    const TextExportResult result =
-        exportRecordingText(source, out, locale, [&](std::int64_t done, std::int64_t total) {
-            progress.update(done, total);
-            return true;
-        });
-    progress.finish();
-    if (!result.ok)
-        return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
-    if (!out.commit())
-        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    return ExitOk;
-}
 
 // The Audacity label track beside a WAV: "x.wav" -> "x.labels.txt".
 QString labelsPathBeside(const QString& wavPath) {
@@ -71,63 +38,49 @@ QByteArray labelsOf(const QString& rosPath, std::int64_t from, std::int64_t to, 
     return encodeAudacityLabels(inside, samplingPeriodMs);
 }
 
-int exportInterchange(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
-                      ExportFormat format) {
+int exportRecording(const QCommandLineParser& parser, SharedState& state, const QString& outPath,
+                    const InterchangeFormat& format) {
     RecordingInput input(state);
     InterchangeRequest request;
     request.source = textExportSourceFrom(input);
+    if (QString localeError; !format.channelChoice && !localeOption(parser, request.locale, localeError))
+        return fail(localeError, ExitUsage);
     request.start = readRecordingHeader(state.recordingPath).values.start;
-    const std::int64_t count = std::max<std::int64_t>(state.sampleCount, 0);
+    const std::int64_t count =
+        std::max<std::int64_t>(format.channelChoice ? state.sampleCount : request.source.sampleCount, 0);
     SampleSpan span;
     if (!spanOptions(parser, parser.positionalArguments().at(0), count, span))
         return ExitUsage;
     request.from = span.from;
     request.to = span.to;
-    if (!channelsOption(parser, request.channelMask))
+    if (format.channelChoice && !channelsOption(parser, request.channelMask))
         return ExitUsage;
-    if (InterchangeBlocks(request).channels().empty())
+    if (format.channelChoice && InterchangeBlocks(request).channels().empty())
         return fail(
             QStringLiteral("%1: none of the channels asked for has a sample file").arg(state.recordingPath));
-    // A label track that cannot have its name must not leave the WAV behind it.
-    if (QString error; format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels")) &&
-                       !fileNameFits(labelsPathBeside(outPath), error))
-        return fail(QStringLiteral("%1: %2").arg(labelsPathBeside(outPath), error));
-    SafeFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    Progress progress(QStringLiteral("exporting"));
-    const WorkProgress report = [&](std::int64_t done, std::int64_t total) {
-        progress.update(done, total);
-        return true;
-    };
-    InterchangeResult result;
-    if (format == ExportFormat::Csv)
-        result = exportCsv(request, out, report);
-    else if (format == ExportFormat::Wav)
-        result = exportWav(request, out, report);
-    else
-        result = exportSigrok(request, out, report);
-    progress.finish();
-    if (!result.ok) {
-        out.cancel();
-        return fail(QStringLiteral("%1: %2").arg(outPath, result.error));
-    }
-    // The label track is written whole before the WAV is put in place: a failure of either leaves neither.
-    SafeFile labels(labelsPathBeside(outPath));
-    const bool withLabels = format == ExportFormat::Wav && parser.isSet(QStringLiteral("labels"));
-    if (withLabels) {
-        const QByteArray text =
+    ExportBeside labels;
+    if (format.labels && parser.isSet(QStringLiteral("labels"))) {
+        labels.path = labelsPathBeside(outPath);
+        // A label track that cannot have its name must not leave the WAV behind it.
+        if (QString error; !fileNameFits(labels.path, error))
+            return fail(QStringLiteral("%1: %2").arg(labels.path, error));
+        labels.bytes =
             labelsOf(parser.positionalArguments().at(0), request.from, request.to, state.samplingPeriodMs);
-        QString error;
-        if (!labels.open(QIODevice::WriteOnly) || !writeWhole(labels, text.constData(), text.size(), error)) {
-            out.cancel();
-            return fail(QStringLiteral("%1: %2").arg(labels.targetPath(), labels.errorString()));
-        }
     }
-    if (!out.commit())
-        return fail(QStringLiteral("%1: %2").arg(outPath, out.errorString()));
-    if (withLabels && !labels.commit())
-        return fail(QStringLiteral("%1: %2").arg(labels.targetPath(), labels.errorString()));
+    const ExportOutcome outcome = runExport(
+        format, request, outPath,
+        [](const std::function<bool(const WorkProgress&)>& job) {
+            Progress progress(QStringLiteral("exporting"));
+            const bool done = job([&](std::int64_t done, std::int64_t total) {
+                progress.update(done, total);
+                return true;
+            });
+            progress.finish();
+            return done;
+        },
+        labels);
+    if (outcome.kind != ExportOutcome::Written)
+        return fail(QStringLiteral("%1: %2").arg(outcome.path, outcome.error));
     return ExitOk;
 }
 
@@ -139,36 +92,50 @@ int runExport(const QStringList& args) {
         {QStringLiteral("locale"),
          QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
          QStringLiteral("NAME")});
+    const QString sep = QStringLiteral(", ");
     parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("txt, csv, wav or sr (default: OUT's extension)."),
+                      QStringLiteral("%1 (default: OUT's extension).")
+                          .arg(interchangeFormatNames(false, sep, QStringLiteral(" or "))),
                       QStringLiteral("F")});
     addSpanOptions(parser);
     parser.addOption({QStringLiteral("labels"),
-                      QStringLiteral("With .wav: also write the markers as an Audacity label track, "
-                                     "OUT.labels.txt.")});
+                      QStringLiteral("With .%1: also write the markers as an Audacity label track, "
+                                     "OUT.labels.txt.")
+                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::labels))});
     parser.addOption({QStringLiteral("channels"),
-                      QStringLiteral("Channels written, e.g. AB (csv, wav, sr; default: all with samples)."),
+                      QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
+                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice)),
                       QStringLiteral("ABCD")});
     if (const int rc =
             parseCommand(parser, args,
                          QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
                                         "(.csv), 8-bit WAV (.wav) or a sigrok session (.sr)."),
-                         2, QStringLiteral("FILE.ros OUT.{txt,csv,wav,sr}"));
+                         2,
+                         QStringLiteral("FILE.ros OUT.{%1}")
+                             .arg(interchangeFormatNames(false, QStringLiteral(","), QStringLiteral(","))));
         rc >= 0)
         return rc;
     const QString outPath = parser.positionalArguments().at(1);
-    ExportFormat format = ExportFormat::Text;
-    if (parser.isSet(QStringLiteral("format"))
-            ? !exportFormatFromName(parser.value(QStringLiteral("format")), format, false)
-            : !exportFormatFromName(outPath, format))
-        return fail(QStringLiteral("%1: the format is none of txt, csv, wav, sr (use --format)")
+    const InterchangeFormat* format =
+        parser.isSet(QStringLiteral("format"))
+            ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false)
+            : interchangeFormatFromName(outPath);
+    if (format == nullptr)
+        return fail(QStringLiteral("%1: the format is none of %2 (use --format)")
                         .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
-                                                                    : outPath),
+                                                                    : outPath,
+                             interchangeFormatNames(false, sep, sep)),
                     ExitUsage);
-    if (format == ExportFormat::Text && parser.isSet(QStringLiteral("channels")))
-        return fail(QStringLiteral("--channels applies to csv, wav and sr"), ExitUsage);
-    if (format != ExportFormat::Wav && parser.isSet(QStringLiteral("labels")))
-        return fail(QStringLiteral("--labels applies to wav"), ExitUsage);
+    if (!format->channelChoice && parser.isSet(QStringLiteral("channels")))
+        return fail(QStringLiteral("--channels applies to %1")
+                        .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
+                                                    &InterchangeFormat::channelChoice)),
+                    ExitUsage);
+    if (!format->labels && parser.isSet(QStringLiteral("labels")))
+        return fail(
+            QStringLiteral("--labels applies to %1")
+                .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "), &InterchangeFormat::labels)),
+            ExitUsage);
     if (const QString ros = parser.positionalArguments().at(0);
         !outputAllowed(outPath, ros) ||
         (parser.isSet(QStringLiteral("labels")) && !outputAllowed(labelsPathBeside(outPath), ros)))
@@ -177,11 +144,9 @@ int runExport(const QStringList& args) {
     QString error;
     // Without its ".rca" the text export is an empty file, as from the window; the other formats need it.
     if (!openRecording(*state, parser.positionalArguments().at(0), error,
-                       format == ExportFormat::Text ? MissingSamples::Empty : MissingSamples::Refuse))
+                       !format->channelChoice ? MissingSamples::Empty : MissingSamples::Refuse))
         return fail(error);
-    if (format == ExportFormat::Text)
-        return exportText(parser, *state, outPath);
-    return exportInterchange(parser, *state, outPath, format);
+    return exportRecording(parser, *state, outPath, *format);
 }
 
 } // namespace varnilog::cli

@@ -51,24 +51,32 @@ int runImport(const QStringList& args) {
          QStringLiteral("Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that "
                         "clips nothing; default for volts; 8-bit WAV keeps its codes)."),
          QStringLiteral("A=I,B=I|auto")});
-    parser.addOption({QStringLiteral("format"), QStringLiteral("wav, sr or csv (default: IN's extension)."),
+    const QString sep = QStringLiteral(", ");
+    parser.addOption({QStringLiteral("format"),
+                      QStringLiteral("%1 (default: IN's extension).")
+                          .arg(interchangeFormatNames(true, sep, QStringLiteral(" or "))),
                       QStringLiteral("F")});
     if (const int rc =
             parseCommand(parser, args,
                          QStringLiteral("Makes a recording set from a WAV file, a sigrok session or a "
                                         "CSV file (a time column and 1 to 4 value columns)."),
-                         2, QStringLiteral("IN.{wav,sr,csv} OUT.ros"));
+                         2,
+                         QStringLiteral("IN.{%1} OUT.ros")
+                             .arg(interchangeFormatNames(true, QStringLiteral(","), QStringLiteral(","))));
         rc >= 0)
         return rc;
     ImportRequest request;
     request.inputPath = parser.positionalArguments().at(0);
     request.rosPath = parser.positionalArguments().at(1);
-    if (parser.isSet(QStringLiteral("format"))
-            ? !importFormatFromName(parser.value(QStringLiteral("format")), request.format, false)
-            : !importFormatFromName(request.inputPath, request.format))
-        return fail(
-            QStringLiteral("%1: the format is none of wav, sr, csv (use --format)").arg(request.inputPath),
-            ExitUsage);
+    const InterchangeFormat* format =
+        parser.isSet(QStringLiteral("format"))
+            ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false, true)
+            : interchangeFormatFromName(request.inputPath, true, true);
+    if (format == nullptr)
+        return fail(QStringLiteral("%1: the format is none of %2 (use --format)")
+                        .arg(request.inputPath, interchangeFormatNames(true, sep, sep)),
+                    ExitUsage);
+    request.format = format->id;
     if (QFileInfo(request.rosPath).suffix().toLower() != QLatin1String("ros"))
         return fail(QStringLiteral("%1: the new recording's name must end in .ros").arg(request.rosPath),
                     ExitUsage);
