@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -17,6 +19,7 @@ struct FileIdentity {
     std::int64_t size = -1;      // bytes; -1: no such file
     std::int64_t modifiedNs = 0; // since the epoch
     std::int64_t changedNs = 0;  // since the epoch
+    bool regular = false;        // a regular file (no folder, device, pipe or socket)
 
     bool exists() const { return size >= 0; }
     // The same file (not a replacement of that name), whatever its content now.
@@ -32,6 +35,16 @@ struct FileIdentity {
 // conversion turns such a byte into U+FFFD for good). Any other text gives its UTF-8.
 QByteArray nativeFileName(const QString& path);
 QString fileNameFromNative(QByteArrayView bytes);
+
+// Opens path into file by the name's own bytes (mode ReadOnly, or WriteOnly|NewOnly to create), never
+// waiting for a pipe's other end. False with the file closed otherwise. A name Qt cannot spell is
+// opened through its descriptor, so file.fileName() is then empty: fileNameOf(file) gives path.
+bool openFileByName(QFile& file, const QString& path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+// As openFileByName with ReadOnly | extra, only when path is a regular file.
+bool openRegularFileByName(QFile& file, const QString& path, QIODevice::OpenMode extra = {});
+QString fileNameOf(const QFile& file);
+// The names in folder (not "." and ".."), as the system has them.
+QStringList fileNamesIn(const QString& folder);
 
 // Of an open descriptor; of a path (links followed); a missing file gives size -1.
 FileIdentity identityOf(int fd);
