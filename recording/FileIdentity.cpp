@@ -176,6 +176,11 @@ FileIdentity identityOf(int fd) {
     return fd >= 0 && ::fstat(fd, &s) == 0 ? fromStat(s) : FileIdentity{};
 }
 
+bool anythingNamed(const QString& path) {
+    struct stat s {};
+    return ::lstat(nativeFileName(path).constData(), &s) == 0;
+}
+
 FileIdentity identityOf(const QString& path) {
     struct stat s {};
     return ::stat(nativeFileName(path).constData(), &s) == 0 ? fromStat(s) : FileIdentity{};
@@ -197,6 +202,10 @@ bool openRegularFileByName(QFile& file, const QString& path, QIODevice::OpenMode
 
 QString fileNameOf(const QFile& file) {
     return file.fileName();
+}
+
+bool anythingNamed(const QString& path) {
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
 }
 
 QStringList fileNamesIn(const QString& folder) {

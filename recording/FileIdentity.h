@@ -46,6 +46,9 @@ QString fileNameOf(const QFile& file);
 // The names in folder (not "." and ".."), as the system has them.
 QStringList fileNamesIn(const QString& folder);
 
+// Anything (a file, a folder, a link, also a dangling one) has the name path.
+bool anythingNamed(const QString& path);
+
 // Of an open descriptor; of a path (links followed); a missing file gives size -1.
 FileIdentity identityOf(int fd);
 FileIdentity identityOf(const QString& path);

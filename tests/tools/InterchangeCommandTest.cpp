@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -311,10 +313,11 @@ TEST(InterchangeCommandTest, ASetNamedWithNoUtf8IsReadAndChanged) {
     const struct {
         std::vector<QByteArray> args; // as in NamesThatAreNoUtf8AreKept
         std::vector<QByteArray> made; // beside the set's own three files
+        int runs = 1;                 // a second change must keep what the first made
     } rows[] = {
         {{"info", "@nb\xfe.ros"}, {}},
         {{"measure", "@nb\xfe.ros"}, {}},
-        {{"markers", "@nb\xfe.ros", "--add", "10:20"}, {"nb\xfe.rmk"}},
+        {{"markers", "@nb\xfe.ros", "--add", "10:20", "first"}, {"nb\xfe.rmk"}, 2},
         {{"export", "@nb\xfe.ros", "@out.csv"}, {"out.csv"}},
         {{"export", "@nb\xfe.ros", "@out\xfe.sr", "--channels", "B"}, {"out\xfe.sr"}},
     };
@@ -327,7 +330,13 @@ TEST(InterchangeCommandTest, ASetNamedWithNoUtf8IsReadAndChanged) {
         std::vector<QByteArray> args;
         for (const QByteArray& a : r.args)
             args.push_back(a.startsWith('@') ? folder + a.mid(1) : a);
-        EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+        for (int run = 0; run < r.runs; ++run)
+            EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+        if (r.runs > 1) {
+            std::ifstream markers((folder + "nb\xfe.rmk").constData(), std::ios::binary);
+            const std::string text{std::istreambuf_iterator<char>(markers), {}};
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), r.runs + 1) << text; // and the format line
+        }
         std::vector<QByteArray> expected = r.made;
         expected.insert(expected.end(), {"nb\xfe.rca", "nb\xfe.rcb", "nb\xfe.ros"});
         std::sort(expected.begin(), expected.end());
