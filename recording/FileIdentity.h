@@ -26,7 +26,11 @@ struct FileIdentity {
     bool sameFile(const FileIdentity& other) const {
         return exists() && other.exists() && device == other.device && inode == other.inode;
     }
-    bool operator==(const FileIdentity&) const = default;
+    // The kind is no part of a version: identities stored in files (such as a summary's) leave it out.
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs && changedNs == other.changedNs;
+    }
 };
 
 // A path as the system names it, and back. Names are bytes on Linux and need not be UTF-8: a byte

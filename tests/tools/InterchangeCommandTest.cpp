@@ -216,7 +216,7 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
         {{"missing.wav", "new.ros"}, 1, "missing.wav"},
         {{"huge.sr", "new.ros"}, 1, "huge.sr: metadata: samplerate \"1e300 GHz\" is out of range"},
         {{"gap.sr", "new.ros"}, 1, "gap.sr: member analog-1-1-2 is missing (analog-1-1-3 follows)"},
-        {{"/dev/null", "new.ros", "--format=sr"}, 1, "/dev/null: not a sigrok session (a pipe or device"},
+        {{"/dev/null", "new.ros", "--format=sr"}, 1, "/dev/null: not a regular file"},
     };
     for (const Case& c : cases) {
         QStringList args{"import"};
