@@ -2,8 +2,11 @@
 
 #include "analysis/ReferenceLevels.h"
 #include "analysis/SampleScan.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
+#include "recording/RecordingLoader.h"
 #include "view/SampleCodes.h"
+#include "view/ScaleTables.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,8 +120,8 @@ void fillEdges(ChannelMeasurements& m, float samplingPeriodMs, const EdgeSummary
 constexpr int kMaxRestarts = 16;
 
 bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const PeriodSink& periods) {
-    QFile file(request.sampleFiles[static_cast<std::size_t>(job.channel)]);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    QFile file;
+    if (!openSetFileForReading(file, request.sampleFiles[static_cast<std::size_t>(job.channel)])) {
         job.error = file.errorString();
         return false;
     }
@@ -140,7 +143,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
     std::optional<EdgeScanner> scanner;
     std::optional<ReferenceCodes> used; // the codes of the scanner's levels
     int restarts = 0;
-    QFile again(file.fileName());
+    QFile again;
     std::vector<std::uint8_t> againBuffer;
     const auto alongTheSums = [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
         const std::optional<ReferenceCodes> guess = tally.codes();
@@ -159,7 +162,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
             return; // no edges with these codes; a wider range starts a scan
         scanner.emplace(*levels, request.from);
         if (reach > 0) {
-            if (!again.isOpen() && !again.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+            if (!again.isOpen() && !openSetFileForReading(again, fileNameOf(file))) {
                 job.error = again.errorString();
                 shared.stop = true;
                 return;
@@ -249,7 +252,7 @@ MeasureRequest measureRequestFor(const SharedState& state, std::int64_t from, st
     MeasureRequest request;
     for (int c = 0; c < kChannels; ++c) {
         const QString path = sampleFilePath(state.recordingPath, c);
-        if (QFileInfo(path).isFile())
+        if (identityOf(path).regular)
             request.sampleFiles[c] = path;
         request.sampleIdentity[c] = identityOf(state.sampleFile[c].handle());
     }
@@ -274,7 +277,7 @@ MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& 
             continue;
         ChannelMeasurements& m = result.channels[c];
         m.measured = true;
-        const std::int64_t size = QFileInfo(request.sampleFiles[c]).size();
+        const std::int64_t size = identityOf(request.sampleFiles[c]).size;
         const std::int64_t end = std::min(request.to, size);
         m.samples = std::max<std::int64_t>(end - request.from, 0);
         if (m.samples > 0) {

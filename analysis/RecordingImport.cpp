@@ -6,6 +6,7 @@
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
 #include "recording/SampleSummary.h"
 #include "recording/SetChange.h"
@@ -15,12 +16,14 @@
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -273,10 +276,19 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (nameInUse(request.rosPath))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     removeAbandonedImports(dir, base);
-    QFile in(request.inputPath);
-    if (QFileInfo(request.inputPath).isDir() || !in.open(QIODevice::ReadOnly))
-        return failed(
-            QStringLiteral("%1: %2").arg(request.inputPath, in.isOpen() ? QString() : in.errorString()));
+    // Only a regular file, opened without waiting: a pipe's open would wait for a writer for ever.
+    QFile in;
+    if (!openSetFileForReading(in, request.inputPath, {})) {
+        const int reason = errno;
+        const FileIdentity input = identityOf(request.inputPath);
+        return failed(QStringLiteral("%1: %2").arg(
+            request.inputPath, input.exists() && !input.regular ? QStringLiteral("not a regular file")
+                                                                : qt_error_string(reason)));
+    }
+    // A recording's start is the time its first sample was taken; of a file, its last change is the
+    // nearest time it tells.
+    const QDateTime inputTime =
+        QDateTime::fromMSecsSinceEpoch(identityOf(static_cast<int>(in.handle())).modifiedNs / 1000000);
     const auto makeReader = interchangeFormat(request.format).reader;
     if (makeReader == nullptr)
         return failed(QStringLiteral("%1: not a format the import reads").arg(request.inputPath));
@@ -386,7 +398,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     RecordingHeader header;
     header.timeBaseIndex = static_cast<std::uint8_t>(result.timeBase);
     header.channelCount = static_cast<std::uint8_t>(info.channels);
-    header.start = base;
+    header.start = recordingBaseName(inputTime);
     for (int c = 0; c < info.channels; ++c) {
         if (c < kHeaderChannels) {
             header.sensitivity[c] = result.sensitivity[c];

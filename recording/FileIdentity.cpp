@@ -3,8 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QDir>
+
 #ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace varnilog {
@@ -95,14 +100,85 @@ FileIdentity fromStat(const struct stat& s) {
     id.size = static_cast<std::int64_t>(s.st_size);
     id.modifiedNs = nanoseconds(s.st_mtim);
     id.changedNs = nanoseconds(s.st_ctim);
+    id.regular = S_ISREG(s.st_mode);
     return id;
+}
+
+constexpr char kPathProperty[] = "varnilog.path";
+
+// Makes the open descriptor fd file's, named path; fd is taken over either way.
+bool adopt(QFile& file, const QString& path, int fd, QIODevice::OpenMode mode) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file.setProperty(kPathProperty, QVariant());
+    if (QFile::encodeName(path) == nativeFileName(path)) {
+        // Opened again by Qt under the name (its name and error texts), and it must be the same file.
+        const FileIdentity opened = identityOf(fd);
+        ::close(fd);
+        if (file.open(mode) && !opened.sameFile(identityOf(file.handle())))
+            file.close();
+        return file.isOpen();
+    }
+    file.setFileName(QString());
+    if (!file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    file.setProperty(kPathProperty, path);
+    return true;
 }
 
 } // namespace
 
+bool openFileByName(QFile& file, const QString& path, QIODevice::OpenMode mode) {
+    file.close();
+    file.setFileName(path);
+    file.setProperty(kPathProperty, QVariant());
+    if (QFile::encodeName(path) == nativeFileName(path))
+        return file.open(mode);
+    const int flags = mode & QIODevice::WriteOnly
+                          ? O_WRONLY | O_CREAT | (mode & QIODevice::NewOnly ? O_EXCL : O_TRUNC)
+                          : O_RDONLY;
+    const int fd = ::open(nativeFileName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    return fd >= 0 && adopt(file, path, fd, mode);
+}
+
+bool openRegularFileByName(QFile& file, const QString& path, QIODevice::OpenMode extra) {
+    file.close();
+    file.setFileName(path);
+    const int fd = ::open(nativeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!identityOf(fd).regular) {
+        ::close(fd);
+        return false;
+    }
+    return adopt(file, path, fd, QIODevice::ReadOnly | extra);
+}
+
+QString fileNameOf(const QFile& file) {
+    const QVariant path = file.property(kPathProperty);
+    return path.isValid() && file.fileName().isEmpty() ? path.toString() : file.fileName();
+}
+
+QStringList fileNamesIn(const QString& folder) {
+    QStringList names;
+    DIR* dir = ::opendir(nativeFileName(folder.isEmpty() ? QStringLiteral(".") : folder).constData());
+    while (const dirent* entry = dir != nullptr ? ::readdir(dir) : nullptr)
+        if (qstrcmp(entry->d_name, ".") != 0 && qstrcmp(entry->d_name, "..") != 0)
+            names << fileNameFromNative(entry->d_name);
+    if (dir != nullptr)
+        ::closedir(dir);
+    return names;
+}
+
 FileIdentity identityOf(int fd) {
     struct stat s {};
     return fd >= 0 && ::fstat(fd, &s) == 0 ? fromStat(s) : FileIdentity{};
+}
+
+bool anythingNamed(const QString& path) {
+    struct stat s {};
+    return ::lstat(nativeFileName(path).constData(), &s) == 0;
 }
 
 FileIdentity identityOf(const QString& path) {
@@ -111,6 +187,30 @@ FileIdentity identityOf(const QString& path) {
 }
 
 #else // Without inodes: the size and the times stand for the identity.
+
+bool openFileByName(QFile& file, const QString& path, QIODevice::OpenMode mode) {
+    file.close();
+    file.setFileName(path);
+    return file.open(mode);
+}
+
+bool openRegularFileByName(QFile& file, const QString& path, QIODevice::OpenMode extra) {
+    file.close();
+    file.setFileName(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | extra);
+}
+
+QString fileNameOf(const QFile& file) {
+    return file.fileName();
+}
+
+bool anythingNamed(const QString& path) {
+    return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+}
+
+QStringList fileNamesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
 
 FileIdentity identityOf(int) {
     return {};
@@ -124,6 +224,7 @@ FileIdentity identityOf(const QString& path) {
     id.size = info.size();
     id.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
     id.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1000000;
+    id.regular = info.isFile();
     return id;
 }
 

@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -17,13 +19,18 @@ struct FileIdentity {
     std::int64_t size = -1;      // bytes; -1: no such file
     std::int64_t modifiedNs = 0; // since the epoch
     std::int64_t changedNs = 0;  // since the epoch
+    bool regular = false;        // a regular file (no folder, device, pipe or socket)
 
     bool exists() const { return size >= 0; }
     // The same file (not a replacement of that name), whatever its content now.
     bool sameFile(const FileIdentity& other) const {
         return exists() && other.exists() && device == other.device && inode == other.inode;
     }
-    bool operator==(const FileIdentity&) const = default;
+    // The kind is no part of a version: identities stored in files (such as a summary's) leave it out.
+    bool operator==(const FileIdentity& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs && changedNs == other.changedNs;
+    }
 };
 
 // A path as the system names it, and back. Names are bytes on Linux and need not be UTF-8: a byte
@@ -32,6 +39,19 @@ struct FileIdentity {
 // conversion turns such a byte into U+FFFD for good). Any other text gives its UTF-8.
 QByteArray nativeFileName(const QString& path);
 QString fileNameFromNative(QByteArrayView bytes);
+
+// Opens path into file by the name's own bytes (mode ReadOnly, or WriteOnly|NewOnly to create), never
+// waiting for a pipe's other end. False with the file closed otherwise. A name Qt cannot spell is
+// opened through its descriptor, so file.fileName() is then empty: fileNameOf(file) gives path.
+bool openFileByName(QFile& file, const QString& path, QIODevice::OpenMode mode = QIODevice::ReadOnly);
+// As openFileByName with ReadOnly | extra, only when path is a regular file.
+bool openRegularFileByName(QFile& file, const QString& path, QIODevice::OpenMode extra = {});
+QString fileNameOf(const QFile& file);
+// The names in folder (not "." and ".."), as the system has them.
+QStringList fileNamesIn(const QString& folder);
+
+// Anything (a file, a folder, a link, also a dangling one) has the name path.
+bool anythingNamed(const QString& path);
 
 // Of an open descriptor; of a path (links followed); a missing file gives size -1.
 FileIdentity identityOf(int fd);

@@ -217,8 +217,7 @@ QByteArray encodeMarkers(std::vector<Marker> markers) {
 }
 
 MarkerReading readMarkerFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
+    if (!anythingNamed(path))
         return {};
     QFile file;
     // Only a regular file of a sensible size.

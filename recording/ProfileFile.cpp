@@ -1,6 +1,7 @@
 #include "recording/ProfileFile.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/FileIdentity.h"
 
 // Keys and values are UTF-8 bytes; no wide-character conversion is needed.
 #define SI_NO_CONVERSION
@@ -100,9 +101,9 @@ void ProfileFile::reload() {
     unreadable_ = false;
     if (path_.isEmpty()) // a text of no file, made from nothing
         return;
-    QFile f(path_);
-    if (!f.open(QIODevice::ReadOnly)) {
-        unreadable_ = f.exists();
+    QFile f;
+    if (!openFileByName(f, path_)) {
+        unreadable_ = identityOf(path_).exists();
         return;
     }
     const QByteArray data = f.readAll();

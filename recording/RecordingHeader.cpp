@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace varnilog {
 
 namespace {
@@ -48,10 +50,11 @@ constexpr ByteKey kByteKeys[] = {
 } // namespace
 
 HeaderFile headerFileState(const QString& rosPath) {
-    const QFileInfo info(rosPath);
+    const FileIdentity info = identityOf(rosPath);
     if (!info.exists())
         return HeaderFile::Missing;
-    if (!info.isFile() || !info.isReadable() || info.size() > kHeaderSizeLimit)
+    if (!info.regular || ::access(nativeFileName(rosPath).constData(), R_OK) != 0 ||
+        info.size > kHeaderSizeLimit)
         return HeaderFile::Unreadable;
     return HeaderFile::Readable;
 }

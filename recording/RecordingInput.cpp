@@ -1,5 +1,6 @@
 #include "recording/RecordingInput.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/RecordingLoader.h"
 
 namespace varnilog {
@@ -12,7 +13,7 @@ RecordingInput::RecordingInput(const SharedState& state)
         if (!shown.isOpen())
             continue;
         // Unbuffered, as the loader's: the readers take large blocks into buffers of their own.
-        openSetFileForReading(files_[c], shown.fileName());
+        openSetFileForReading(files_[c], fileNameOf(shown));
     }
 }
 

@@ -57,8 +57,8 @@ bool sameSetVersion(const SharedState& state, const QString& rosPath, const Head
         return false;
     for (int c = 0; c < kChannels; ++c) {
         const QFile& file = state.sampleFile[c];
-        const FileIdentity now = identityOf(file.fileName());
-        const bool regular = QFileInfo(file.fileName()).isFile();
+        const FileIdentity now = identityOf(fileNameOf(file));
+        const bool regular = now.regular;
         if (file.isOpen() ? !now.sameFile(identityOf(static_cast<int>(file.handle()))) : regular)
             return false;
     }
@@ -88,29 +88,13 @@ LoadResult applySettings(SharedState& state, const HeaderReading& header) {
 } // namespace
 
 bool openSetFileForReading(QFile& file, const QString& path, QIODevice::OpenMode extra) {
-    file.close();
-    file.setFileName(path);
-#ifdef Q_OS_UNIX
-    // Looked at through a descriptor opened without waiting (a pipe's open would wait for a writer);
-    // the file then opened under its name must be the one looked at.
-    const int probe = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (probe < 0)
-        return false;
-    struct stat s {};
-    const bool regular = ::fstat(probe, &s) == 0 && S_ISREG(s.st_mode);
-    const FileIdentity probed = identityOf(probe);
-    if (regular && file.open(QIODevice::ReadOnly | extra) && !probed.sameFile(identityOf(file.handle())))
-        file.close();
-    ::close(probe);
-    return file.isOpen();
-#else
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly | extra);
-#endif
+    // Looked at through a descriptor opened without waiting (a pipe's open would wait for a writer).
+    return openRegularFileByName(file, path, extra);
 }
 
 void openSummaryFile(SharedState& state, int channel) {
     QFile& summary = state.summaryFile[channel];
-    const QString path = summaryPathFor(state.sampleFile[channel].fileName());
+    const QString path = summaryPathFor(fileNameOf(state.sampleFile[channel]));
     if (!state.sampleFile[channel].isOpen() || !openSetFileForReading(summary, path)) {
         summary.close();
         summary.setFileName(path);

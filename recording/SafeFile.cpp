@@ -35,6 +35,8 @@ QString systemReason(int error) {
 
 constexpr qsizetype kTokenDigits = 16;
 
+constexpr char kNotRegularText[] = "not a regular file (a device, a pipe or a socket): left as it is";
+
 // The target's name as its temporaries begin: cut so the whole stays within the file system's name
 // limit, and never inside a UTF-8 character, so the temporary's name is as valid as the target's.
 QByteArray temporaryStem(const QByteArray& name) {
@@ -106,6 +108,20 @@ bool renameNew(const QByteArray& from, const QByteArray& to) {
     return true;
 }
 
+// Why the target may not be replaced, or nothing: a folder, or anything but a regular file (a device,
+// a pipe, a socket; also through a link), which a rename would replace by a regular file.
+QString refusedTarget(const QByteArray& target) {
+    struct stat existing {};
+    if (::lstat(target.constData(), &existing) != 0)
+        return {};
+    if (S_ISDIR(existing.st_mode))
+        return systemReason(EISDIR);
+    if (S_ISLNK(existing.st_mode) && ::stat(target.constData(), &existing) != 0)
+        return {}; // a dangling link is only replaced
+    return S_ISREG(existing.st_mode) || S_ISDIR(existing.st_mode) ? QString()
+                                                                  : QString::fromLatin1(kNotRegularText);
+}
+
 void syncFolder(const QByteArray& folder) {
     // After the rename: a failure here cannot bring the old file back, and some file systems refuse
     // to sync a folder at all, so it is done as well as the system allows.
@@ -152,9 +168,8 @@ bool SafeFile::open(OpenMode mode) {
         return false;
     }
     // Found now rather than at the rename, after everything was written.
-    if (struct stat existing{};
-        ::lstat(nativeFileName(target_).constData(), &existing) == 0 && S_ISDIR(existing.st_mode)) {
-        fail(systemReason(EISDIR));
+    if (const QString refused = refusedTarget(nativeFileName(target_)); !refused.isEmpty()) {
+        fail(refused);
         return false;
     }
 #ifdef O_TMPFILE
@@ -305,6 +320,8 @@ bool SafeFile::commitAs(bool replace) {
         if (tempPath_.isEmpty())
             fail(systemReason(EEXIST));
     }
+    if (const QString refused = refusedTarget(target); !failed() && replace && !refused.isEmpty())
+        fail(refused); // put there while this was written
     if (!failed() && !tempPath_.isEmpty()) {
         const QByteArray& temporary = tempPath_;
         if (replace ? ::rename(temporary.constData(), target.constData()) != 0
@@ -351,6 +368,10 @@ bool SafeFile::open(OpenMode mode) {
     }
     // QSaveFile writes to what a link points at: the link itself goes first (what it points at stays),
     // so a link planted at the name never has another file overwritten.
+    if (const QFileInfo existing(target_); existing.exists() && !existing.isFile() && !existing.isDir()) {
+        fail(QStringLiteral("not a regular file (a device, a pipe or a socket): left as it is"));
+        return false;
+    }
     if (QFileInfo(target_).isSymLink() && !QFile::remove(target_)) {
         fail(QStringLiteral("cannot replace the link"));
         return false;

@@ -31,16 +31,16 @@ const QStringList& setExtensions() {
 }
 
 bool renameFile(const QString& from, const QString& to) {
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+    return ::rename(nativeFileName(from).constData(), nativeFileName(to).constData()) == 0;
 }
 
 bool removeFile(const QString& path) {
-    return ::unlink(QFile::encodeName(path).constData()) == 0;
+    return ::unlink(nativeFileName(path).constData()) == 0;
 }
 
 void syncFolderOf(const QString& path) {
 #ifdef Q_OS_UNIX
-    const int dir = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+    const int dir = ::open(nativeFileName(QFileInfo(path).absolutePath()).constData(),
                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
@@ -75,11 +75,12 @@ void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftover
     const QFileInfo ros(rosPath);
     const QString base = ros.completeBaseName();
     const QDir dir = ros.absoluteDir();
-    const QStringList names =
-        dir.entryList({QStringLiteral(".") + base + QStringLiteral(".*"),
-                       QStringLiteral("..") + base + QStringLiteral(".*"), base + QStringLiteral(".*")},
-                      QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& name : names) {
+    // Listed by the names' own bytes: Qt's listing would spell a byte that is no UTF-8 as U+FFFD.
+    const QString stem = base + u'.';
+    for (const QString& name : fileNamesIn(dir.path())) {
+        if (!name.startsWith(stem) && !name.startsWith(u'.' + stem) &&
+            !name.startsWith(QStringLiteral("..") + stem))
+            continue;
         for (const QString& ext : setExtensions()) {
             const QString hidden = QStringLiteral(".") + base + ext + QStringLiteral(".");
             const QString plain = base + ext;
@@ -141,11 +142,11 @@ void removeJournals(const SetMove& m) {
 }
 
 QByteArray encodePath(const QString& path) {
-    return QFile::encodeName(path).toPercentEncoding();
+    return nativeFileName(path).toPercentEncoding();
 }
 
 QString decodePath(const QByteArray& text) {
-    return QFile::decodeName(QByteArray::fromPercentEncoding(text));
+    return fileNameFromNative(QByteArray::fromPercentEncoding(text));
 }
 
 QByteArray encodeJournal(const SetMove& m) {
@@ -179,7 +180,7 @@ std::optional<SetMove> readJournal(const QString& path) {
 }
 
 bool moveWithoutReplacing(const QString& from, const QString& to) {
-    return QFileInfo::exists(from) && !QFileInfo::exists(to) && renameFile(from, to);
+    return identityOf(from).exists() && !identityOf(to).exists() && renameFile(from, to);
 }
 
 // The ".ros" at base + ".ros" is the journal's (by inode; a delete's also by change time).
@@ -203,7 +204,7 @@ void settleJournal(const SetMove& m, const QString& rosPath) {
         // A rename decided: the rest follows the ".ros".
         const bool ownDescription = m.extensions.contains(QStringLiteral(".roc"));
         for (const QString& ext : m.extensions) {
-            if (ext == u".roc" && m.replacesLeftover && QFileInfo::exists(m.fromBase + ext))
+            if (ext == u".roc" && m.replacesLeftover && identityOf(m.fromBase + ext).exists())
                 removeFile(m.toBase + ext); // the leftover it replaces
             moveWithoutReplacing(m.fromBase + ext, m.toBase + ext);
         }
@@ -248,7 +249,7 @@ QString pendingChannelPath(const QString& target, std::uint64_t headerInode, Cha
 bool prepareChannelRemoval(const QString& target, const QString& pending, QString& error) {
 #ifdef Q_OS_UNIX
     removeFile(pending);
-    if (::link(QFile::encodeName(target).constData(), QFile::encodeName(pending).constData()) != 0) {
+    if (::link(nativeFileName(target).constData(), nativeFileName(pending).constData()) != 0) {
         error = QStringLiteral("%1: %2").arg(target, qt_error_string(errno));
         return false;
     }
@@ -277,7 +278,7 @@ void recoverRecordingSet(const QString& rosPath) {
             settleJournal(*move, QFileInfo(rosPath).absoluteFilePath());
         else
             removeJournal(journal); // none, or not one this program wrote whole
-        if (!QFileInfo::exists(rosPath))
+        if (!identityOf(rosPath).exists())
             return; // a delete finished: nothing of the set is left to settle
     }
     QList<Pending> pending;
@@ -290,7 +291,7 @@ void recoverRecordingSet(const QString& rosPath) {
         // An older writer killed between its renames left the channel only at ".old~".
         const QString kept = path.endsWith(QStringLiteral(".old~")) ? path.chopped(5) : QString();
         const QFileInfo info(path);
-        if (!kept.isEmpty() && !QFileInfo::exists(kept) && info.isFile() && !info.isSymLink())
+        if (!kept.isEmpty() && !identityOf(kept).exists() && info.isFile() && !info.isSymLink())
             renameFile(path, kept);
         else
             removeFile(path);
@@ -319,7 +320,7 @@ void recoverRecordingSetIfIdle(const QString& rosPath) {
         recoverRecordingSet(rosPath);
         return;
     }
-    if (QFileInfo::exists(rosPath))
+    if (identityOf(rosPath).exists())
         return;
     const QDir dir = QFileInfo(rosPath).absoluteDir();
     for (const QString& name :

@@ -1,5 +1,7 @@
 #include "recording/SetLock.h"
 
+#include "recording/FileIdentity.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -41,7 +43,7 @@ SetLock& SetLock::operator=(SetLock&& other) noexcept {
 
 SetLock::Result SetLock::lock(const QString& headerPath, int waitMs, QString& error) {
     unlock();
-    const QByteArray path = QFile::encodeName(headerPath);
+    const QByteArray path = nativeFileName(headerPath);
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
         // O_NOFOLLOW: a planted link must not lend its lock to another file.

@@ -99,6 +99,31 @@ TEST(SafeFileTest, ALinkAtTheTargetIsReplacedNotFollowedAndBadNamesFailWithAReas
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("gone.csv"))));
 }
 
+// What is not a regular file (a pipe, a link to one) is never replaced by one: the write fails with
+// the reason before anything is written, and the pipe stays a pipe.
+TEST(SafeFileTest, WhatIsNoRegularFileIsRefusedAndLeftAsItIs) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("ff.sr")), link = dir.filePath(QStringLiteral("to.sr"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, link));
+    for (const QString& target : {fifo, link}) {
+        QString error;
+        EXPECT_FALSE(writeFileSafely(target, QByteArrayView("x"), error)) << target.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+        SafeFile file(target);
+        EXPECT_FALSE(file.open()) << target.toStdString();
+    }
+    struct stat s {};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &s), 0);
+    EXPECT_TRUE(S_ISFIFO(s.st_mode));
+    ASSERT_EQ(::lstat(QFile::encodeName(link).constData(), &s), 0);
+    EXPECT_TRUE(S_ISLNK(s.st_mode));
+    EXPECT_EQ(QDir(dir.path())
+                  .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                  .size(),
+              2);
+}
+
 // The temporaries of a name: cut where a character begins (a name of 249 bytes whose 200th falls
 // inside "ą"), and one a killed writer left (no lock) goes with the next write while a live
 // writer's (locked) stays.

@@ -9,14 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace varnilog;
@@ -212,7 +216,7 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
         {{"missing.wav", "new.ros"}, 1, "missing.wav"},
         {{"huge.sr", "new.ros"}, 1, "huge.sr: metadata: samplerate \"1e300 GHz\" is out of range"},
         {{"gap.sr", "new.ros"}, 1, "gap.sr: member analog-1-1-2 is missing (analog-1-1-3 follows)"},
-        {{"/dev/null", "new.ros", "--format=sr"}, 1, "/dev/null: not a sigrok session (a pipe or device"},
+        {{"/dev/null", "new.ros", "--format=sr"}, 1, "/dev/null: not a regular file"},
     };
     for (const Case& c : cases) {
         QStringList args{"import"};
@@ -300,6 +304,92 @@ TEST(InterchangeCommandTest, NamesThatAreNoUtf8AreKept) {
         expected.insert(expected.end(), {"in.csv", "ramp.rca", "ramp.rcb", "ramp.ros"});
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
+    }
+}
+
+// A set whose name is no UTF-8 is read and changed by its own bytes: every command finds it, and
+// whatever it writes keeps those bytes.
+TEST(InterchangeCommandTest, ASetNamedWithNoUtf8IsReadAndChanged) {
+    const struct {
+        std::vector<QByteArray> args; // as in NamesThatAreNoUtf8AreKept
+        std::vector<QByteArray> made; // beside the set's own three files
+        int runs = 1;                 // a second change must keep what the first made
+    } rows[] = {
+        {{"info", "@nb\xfe.ros"}, {}},
+        {{"measure", "@nb\xfe.ros"}, {}},
+        {{"markers", "@nb\xfe.ros", "--add", "10:20", "first"}, {"nb\xfe.rmk"}, 2},
+        {{"export", "@nb\xfe.ros", "@out.csv"}, {"out.csv"}},
+        {{"export", "@nb\xfe.ros", "@out\xfe.sr", "--channels", "B"}, {"out\xfe.sr"}},
+    };
+    for (const auto& r : rows) {
+        QTemporaryDir dir;
+        writeRamp(dir.path());
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        for (const char* ext : {".ros", ".rca", ".rcb"})
+            ASSERT_EQ(::rename(folder + "ramp" + ext, folder + "nb\xfe" + ext), 0);
+        std::vector<QByteArray> args;
+        for (const QByteArray& a : r.args)
+            args.push_back(a.startsWith('@') ? folder + a.mid(1) : a);
+        for (int run = 0; run < r.runs; ++run)
+            EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+        if (r.runs > 1) {
+            std::ifstream markers((folder + "nb\xfe.rmk").constData(), std::ios::binary);
+            const std::string text{std::istreambuf_iterator<char>(markers), {}};
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), r.runs + 1) << text; // and the format line
+        }
+        std::vector<QByteArray> expected = r.made;
+        expected.insert(expected.end(), {"nb\xfe.rca", "nb\xfe.rcb", "nb\xfe.ros"});
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
+        for (const QByteArray& name : rawNames(dir.path()))
+            ::unlink(folder + name); // Qt's removal cannot spell these names
+    }
+}
+
+// Import refuses at once an input that is no regular file (a pipe's open would wait for a writer),
+// names the file whose write failed, and gives the set the input's time of change as its start.
+TEST(InterchangeCommandTest, ImportRefusesPipesNamesFailedFilesAndStartsAtTheInputsTime) {
+    const struct {
+        const char* input;
+        rlim_t sizeLimit; // 0: none
+        int code;
+        const char* err;
+    } rows[] = {
+        {"ff.sr", 0, 1, "ff.sr: not a regular file"},
+        {"ff.wav", 0, 1, "ff.wav: not a regular file"},
+        {"ff.csv", 0, 1, "ff.csv: not a regular file"},
+        {"in.csv", 16, 1, "out.roc: "}, // the description is the first file over the limit
+        {"in.csv", 0, 0, ""},
+    };
+    for (const auto& r : rows) {
+        QTemporaryDir dir;
+        const QString input = dir.filePath(QLatin1String(r.input));
+        if (input.endsWith(QLatin1String("in.csv"))) {
+            test::writeFile(input, "0,0\n0.001,1\n");
+            QFile file(input);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(file.setFileTime(QDateTime(QDate(2021, 5, 6), QTime(7, 8, 9)),
+                                         QFileDevice::FileModificationTime));
+        } else {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(input).constData(), 0600), 0);
+        }
+        const QStringList args{"import", input, dir.filePath("out.ros")};
+        test::CliRun run;
+        if (r.sizeLimit != 0) {
+            const test::ScopedFileSizeLimit limit(r.sizeLimit);
+            run = runCli(args, 10000);
+        } else {
+            run = runCli(args, 10000);
+        }
+        ASSERT_TRUE(run.finished) << r.input;
+        EXPECT_EQ(run.code, r.code) << r.input << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(r.err)) << r.input << ": " << run.err.toStdString();
+        if (r.code != 0) {
+            EXPECT_TRUE(setFiles(dir.path(), "out").isEmpty()) << r.input;
+            continue;
+        }
+        EXPECT_TRUE(
+            runCli({"info", dir.filePath("out.ros")}).out.contains("start:       2021-05-06 07.08.09"));
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include "analysis/ChannelLetters.h"
 #include "app/Configuration.h"
+#include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/RecordingManagement.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <charconv>
@@ -102,16 +104,17 @@ void Progress::finish() {
 }
 
 bool openRecording(SharedState& state, const QString& rosPath, QString& error, MissingSamples missing) {
-    const QFileInfo info(rosPath);
-    if (!info.exists()) {
+    const FileIdentity file = identityOf(rosPath);
+    if (!file.exists()) {
         error = QStringLiteral("%1: no such recording").arg(rosPath);
         return false;
     }
-    if (!info.isFile() || !info.isReadable()) {
+    if (!file.regular || ::access(nativeFileName(rosPath).constData(), R_OK) != 0) {
         error = QStringLiteral("%1: not a readable file").arg(rosPath);
         return false;
     }
-    state.recordingPath = info.absoluteFilePath();
+    // Not QFileInfo's: it spells a relative name again through Qt's conversion.
+    state.recordingPath = QDir::cleanPath(QDir::current().absoluteFilePath(rosPath));
     const LoadResult loaded = loadRecording(state);
     if (!loaded.ok) {
         error = QStringLiteral("%1: %2").arg(
