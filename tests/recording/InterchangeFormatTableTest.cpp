@@ -1,4 +1,5 @@
 #include "recording/InterchangeFormats.h"
+#include "view/SampleCodes.h"
 #include "view/ScaleTables.h"
 
 #include <QBuffer>
