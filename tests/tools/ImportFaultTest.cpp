@@ -5,6 +5,7 @@
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingLoader.h"
 #include "support/KillHarness.h"
+#include "support/Sanitizers.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,10 @@ bool wholeSetOf(const QString& dir, const Input& in) {
 // Of two imports into one name at once exactly one succeeds; the other says the name is taken and
 // leaves the winner's set whole.
 TEST(ImportFaultTest, TwoImportsIntoOneNameAtOnceLeaveOneWholeSet) {
+    // Each import names its start in local time; glibc's tzset takes its own lock, which
+    // ThreadSanitizer cannot see in an uninstrumented libc. The other builds run this race.
+    if (test::kUnderThreadSanitizer)
+        GTEST_SKIP() << "glibc's time-zone lock is invisible to ThreadSanitizer";
     for (int attempt = 0; attempt < 30; ++attempt) {
         QTemporaryDir dir;
         writeInput(dir.path(), kX);
