@@ -1,4 +1,4 @@
-// The codes of a single-sample waveform operation, looked up for whole blocks: a table of the result
+// The codes of a single-sample math operation, looked up for whole blocks: a table of the result
 // for every pair of codes (A, B), and, where the table is a clamped straight line in A and B (sums,
 // differences and inversions are), the same codes computed 16 at a time in integers. The table
 // decides: the integer form is used only when it gives every one of the 65 536 entries exactly, so

@@ -113,9 +113,9 @@ void TForm1::setUpPanelPictures() {
     ui_->Image5->setScale(22, 8.18, 360.0); // one mark between two neighbouring time bases
     ui_->Image1->setScale(10, 225.0, -270.0);
     ui_->Image11->setScale(11, 225.0, -270.0);
-    ui_->Image2->setPixmap(QPixmap::fromImage(knobMarkImage(6)));
-    ui_->Image6->setPixmap(QPixmap::fromImage(knobMarkImage(8)));
-    ui_->Image12->setPixmap(QPixmap::fromImage(knobMarkImage(4)));
+    ui_->Image2->setPixmap(QPixmap::fromImage(knobIndicatorImage(6)));
+    ui_->Image6->setPixmap(QPixmap::fromImage(knobIndicatorImage(8)));
+    ui_->Image12->setPixmap(QPixmap::fromImage(knobIndicatorImage(4)));
     for (int i = 0; i < 5; ++i)
         imageList1_[static_cast<size_t>(i)] = sliderPicture(i);
     ui_->Image3->setSource(&imageList1_[0]);

@@ -53,8 +53,8 @@ class TForm5;
 class TForm6;
 class TForm7;
 class TForm8;
-class TFormPomiary;
-class TFormDzialania;
+class MeasurementsWindow;
+class MathWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -178,7 +178,7 @@ private:
     // A frame of the live trigger on the picture, with the level's marks at the trigger's column.
     void showTriggerFrame(const LiveTrigger::Frame& frame, int column);
     void findEvent(bool forward);
-    void drawTriggerMarks(int column);
+    void drawTriggerOverlay(int column);
 
     // Recording and window handlers (ProgramFiles.cpp).
     void connectFileHandlers();
@@ -223,7 +223,7 @@ private:
     // Markers (ProgramMarkers.cpp).
     void connectMarkerHandlers();
     void btMarkClick();
-    void saveRecordingMarks();
+    void saveLiveMarkers();
     // The markers of the recording on display into the view (a damaged file is said in the status bar).
     void loadMarkers();
     // The markers just read in the markers window, the measurements and the status bar.
@@ -239,7 +239,7 @@ private:
     void centreViewOn(std::int64_t sample);
     void connectMarkersWindow();
 
-    // Waveform operations (ProgramOperations.cpp).
+    // Channel math (ProgramMath.cpp).
     void connectOperationHandlers();
     void SpeedButton75Click();
     // chkC/chkD and the channel buttons C and D enabled exactly for the channels with data.
@@ -312,8 +312,8 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
-    TFormPomiary* formPomiary_ = nullptr;     // child of this window, made on first use
-    TFormDzialania* formDzialania_ = nullptr; // likewise
+    MeasurementsWindow* measurementsWindow_ = nullptr;     // child of this window, made on first use
+    MathWindow* mathWindow_ = nullptr; // likewise
     AboutWindow* about_ = nullptr;            // made on first use
     ManualWindow* manual_ = nullptr;          // made on first use
     TriggerTab* triggerTab_ = nullptr;

@@ -106,7 +106,7 @@ void TForm1::Timer1Timer() {
         if (trigger.frame != nullptr && ui_->chkPodglad->isChecked())
             showTriggerFrame(*trigger.frame, trigger.column);
         showSkippedBytes(t.skippedBytes);
-        saveRecordingMarks();
+        saveLiveMarkers();
     }
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.

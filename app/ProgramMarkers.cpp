@@ -82,7 +82,7 @@ void TForm1::btMarkClick() {
         showStatusMessage(tr("Nie dodano znacznika: zbyt wiele czeka na zapis"));
 }
 
-void TForm1::saveRecordingMarks() {
+void TForm1::saveLiveMarkers() {
     if (QString error; !acquisition().saveMarksIfDue(error))
         showStatusMessage(error);
 }

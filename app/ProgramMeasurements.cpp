@@ -7,7 +7,7 @@
 #include "view/ViewBuffers.h"
 #include "windows/LiveTriggerControl.h"
 #include "windows/MarkersWindow.h"
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 
 namespace varnilog {
 
@@ -17,31 +17,31 @@ void TForm1::connectMeasurementHandlers() {
 
 void TForm1::SpeedButton72Click() {
     // Made on first use: a tool window over the main one that stays usable, like the description.
-    if (formPomiary_ == nullptr) {
-        formPomiary_ = new TFormPomiary(state_, boxes_, this);
-        connect(this, &TForm1::recordingChanged, formPomiary_, &TFormPomiary::recordingChanged);
-        connect(this, &TForm1::screenChanged, formPomiary_, &TFormPomiary::viewChanged);
+    if (measurementsWindow_ == nullptr) {
+        measurementsWindow_ = new MeasurementsWindow(state_, boxes_, this);
+        connect(this, &TForm1::recordingChanged, measurementsWindow_, &MeasurementsWindow::recordingChanged);
+        connect(this, &TForm1::screenChanged, measurementsWindow_, &MeasurementsWindow::viewChanged);
         // The frame the preview shows: the trigger's while the trigger tab holds one.
-        formPomiary_->setPreviewSource([this](int channel) {
+        measurementsWindow_->setPreviewSource([this](int channel) {
             const auto ch = static_cast<std::size_t>(channel);
             return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
         });
         showMarkerSpan();
     }
-    formPomiary_->setDialogs(dialogs_);
-    formPomiary_->FormShow();
+    measurementsWindow_->setDialogs(dialogs_);
+    measurementsWindow_->FormShow();
 }
 
 void TForm1::showMarkerSpan() {
-    if (formPomiary_ == nullptr)
+    if (measurementsWindow_ == nullptr)
         return;
     const int i = markersWindow_ != nullptr ? markersWindow_->selectedMarker() : -1;
     const std::optional<MarkerSpan> span = spanBetweenMarkers(markers_->list(), i, i + 1);
-    formPomiary_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt);
+    measurementsWindow_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt);
 }
 
 bool TForm1::measuringPreview() const {
-    return formPomiary_ != nullptr && formPomiary_->isVisible();
+    return measurementsWindow_ != nullptr && measurementsWindow_->isVisible();
 }
 
 } // namespace varnilog

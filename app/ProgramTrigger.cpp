@@ -5,7 +5,7 @@
 #include "analysis/ChannelLetters.h"
 #include "analysis/EventFinder.h"
 #include "ui_Program.h"
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 #include "windows/LiveTriggerControl.h"
 #include "windows/LongWorkWindow.h"
 #include "windows/TriggerTab.h"
@@ -38,11 +38,11 @@ void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
     for (std::size_t ch = 0; ch < 2; ++ch)
         std::memcpy(state_.channelData[ch].data(), frame[ch].data(), kDisplayColumns);
     renderWaveform();
-    drawTriggerMarks(column);
+    drawTriggerOverlay(column);
 }
 
-void TForm1::drawTriggerMarks(int column) {
-    varnilog::drawTriggerMarks(state_.bmpScreen, liveTrigger_->levelCode(state_), column,
+void TForm1::drawTriggerOverlay(int column) {
+    varnilog::drawTriggerOverlay(state_.bmpScreen, liveTrigger_->levelCode(state_), column,
                                state_.channelColor[static_cast<std::size_t>(triggerTab_->source())]);
     FormPaint();
 }
@@ -84,7 +84,7 @@ void TForm1::findEvent(bool forward) {
     state_.viewStart = EventFinder::viewStartFor(k, column, zoom);
     refreshView();
     eventFinder_->shown(k, state_.viewStart);
-    drawTriggerMarks(static_cast<int>((k - state_.viewStart) / zoom));
+    drawTriggerOverlay(static_cast<int>((k - state_.viewStart) / zoom));
 }
 
 } // namespace varnilog

@@ -176,14 +176,14 @@ void TForm1::applyScrollBar(const ScrollRange& range, const ScrollBarSetup& bar)
 void TForm1::refreshTimeBase() {
     const int index = std::clamp<int>(state_.timeBaseIndex, 1, kTimeBaseCount);
     state_.samplingPeriodMs = samplingPeriodTable[static_cast<size_t>(index)];
-    ui_->Image6->move(timeBaseMarkPosition(index));
+    ui_->Image6->move(timeBaseIndicatorPosition(index));
     drawTimeAxis();
     updateStatusBar();
 }
 
 void TForm1::refreshSensitivity() {
     const int channel = state_.selectedChannel % kChannels;
-    ui_->Image2->move(sensitivityMarkPosition(
+    ui_->Image2->move(sensitivityIndicatorPosition(
         std::clamp<int>(state_.channelSensitivity[static_cast<size_t>(channel)], 1, 10)));
     drawOverlays(ui_->CheckBox1->isChecked());
     refreshOffset(channel, true);
@@ -196,7 +196,7 @@ void TForm1::refreshOffset(int channel, bool moveMark) {
                                            state_.referenceVoltage, state_.channelSensitivity[ch], QLocale());
     state_.channelOffset[ch] = d.offset;
     if (moveMark)
-        ui_->Image12->move(d.mark);
+        ui_->Image12->move(d.indicator);
     ui_->Label16->setText(d.text);
     renderWaveform();
 }

@@ -33,7 +33,7 @@ struct SharedState {
     std::array<std::uint8_t, kChannels> channelZeroOffset{100, 100, 100, 100};
     std::uint8_t channelCount = 2;
     std::array<bool, kChannels> channelVisible{true, true, false, false};
-    // C and D computed from A and B by a waveform operation: they have no coupling of their own.
+    // C and D computed from A and B by channel math: they have no coupling of their own.
     std::array<bool, kChannels> channelDerived{false, false, false, false};
     std::uint8_t selectedChannel = 0;
     std::uint8_t cursor1Channel = 0;

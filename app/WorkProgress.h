@@ -1,4 +1,4 @@
-// How every long job (spectrum, export, measurements, waveform operations, sample summaries) tells how
+// How every long job (spectrum, export, measurements, channel math, sample summaries) tells how
 // far it has come and learns that it should stop. Called on the job's own thread; the caller decides
 // what to do with the figures (a window hands them over to its own thread, the command line prints).
 #pragma once

@@ -1,10 +1,10 @@
-// A waveform operation over the whole of a 2 x 2^28-sample recording (A and B read, the derived
+// A math operation over the whole of a 2 x 2^28-sample recording (A and B read, the derived
 // channel written and renamed into place, the ".ros" keys updated): A − B at a given sensitivity (one
 // pass), the same with "Auto" (a first pass for the extremes), and a moving average of 16 samples of
 // A; against `cat` of the same two files to /dev/null in the same run, and A − B also against writing
 // as many bytes durably (the disk's share). A is a noisy sine, B a noisy square wave, as in the
 // measurement benchmark. Their CPU time is the whole process's (the lookups run on two more threads).
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "bench/CatReference.h"
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingHeader.h"

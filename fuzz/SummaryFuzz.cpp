@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> summary(rest.begin(), rest.end());
     if (flags & 2)
         summary.resize(
-            static_cast<std::size_t>(kSummaryMarkSize + kSummaryTrailerSize +
+            static_cast<std::size_t>(kSummaryMagicSize + kSummaryTrailerSize +
                                      2 * (length / kSummaryFineBlock + length / kSummaryCoarseBlock)));
     if ((flags & 1) && summary.size() >= static_cast<std::size_t>(kSummaryTrailerSize)) {
         const auto trailer = summaryTrailer(identityOf(sample));

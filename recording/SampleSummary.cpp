@@ -55,8 +55,8 @@ bool allHole(QFile& file, std::int64_t pos, std::int64_t end) {
 
 } // namespace
 
-std::array<std::uint8_t, kSummaryMarkSize> summaryMark() {
-    std::array<std::uint8_t, kSummaryMarkSize> out{};
+std::array<std::uint8_t, kSummaryMagicSize> summaryMagic() {
+    std::array<std::uint8_t, kSummaryMagicSize> out{};
     std::memcpy(out.data(), kMagic, sizeof kMagic);
     return out;
 }
@@ -123,11 +123,11 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample) {
     if (!summary.isOpen() || !sample.isOpen())
         return layout;
     const std::int64_t size = summary.size();
-    std::uint8_t mark[kSummaryMarkSize];
+    std::uint8_t magic[kSummaryMagicSize];
     std::uint8_t trailer[kSummaryTrailerSize];
-    if (size < kSummaryMarkSize + kSummaryTrailerSize ||
-        readAt(summary, 0, mark, kSummaryMarkSize) != kSummaryMarkSize ||
-        std::memcmp(mark, kMagic, sizeof kMagic) != 0 ||
+    if (size < kSummaryMagicSize + kSummaryTrailerSize ||
+        readAt(summary, 0, magic, kSummaryMagicSize) != kSummaryMagicSize ||
+        std::memcmp(magic, kMagic, sizeof kMagic) != 0 ||
         readAt(summary, size - kSummaryTrailerSize, trailer, kSummaryTrailerSize) != kSummaryTrailerSize)
         return layout;
     const FileIdentity described = summaryTrailerIdentity(trailer);
@@ -135,12 +135,12 @@ SummaryLayout readSummaryLayout(QFile& summary, QFile& sample) {
     const std::int64_t coarse = length / kSummaryCoarseBlock;
     const std::int64_t fine = length / kSummaryFineBlock;
     if (length < 0 || described != identityOf(sample.handle()) ||
-        size != kSummaryMarkSize + 2 * (fine + coarse) + kSummaryTrailerSize)
+        size != kSummaryMagicSize + 2 * (fine + coarse) + kSummaryTrailerSize)
         return layout;
     layout.valid = true;
     layout.length = length;
-    layout.fineOffset = kSummaryMarkSize;
-    layout.coarseOffset = kSummaryMarkSize + 2 * fine;
+    layout.fineOffset = kSummaryMagicSize;
+    layout.coarseOffset = kSummaryMagicSize + 2 * fine;
     return layout;
 }
 
@@ -183,7 +183,7 @@ bool restampSummary(const QString& samplePath, const FileIdentity& before) {
         return false;
     QByteArray bytes = summary.readAll();
     const FileIdentity now = identityOf(samplePath);
-    if (bytes.size() < kSummaryMarkSize + kSummaryTrailerSize || !now.sameFile(before) ||
+    if (bytes.size() < kSummaryMagicSize + kSummaryTrailerSize || !now.sameFile(before) ||
         now.size != before.size)
         return false;
     auto* trailer = reinterpret_cast<std::uint8_t*>(bytes.data() + bytes.size() - kSummaryTrailerSize);

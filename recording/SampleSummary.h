@@ -4,7 +4,7 @@
 // file it describes, and rename and delete treat it like the sample files. Programs that read only
 // the settings and sample files never see them.
 //
-// Layout: the 8-byte mark "VLSUMMA3", one (min, max) byte pair per whole 256 samples, then one pair
+// Layout: the 8-byte magic "VLSUMMA3", one (min, max) byte pair per whole 256 samples, then one pair
 // per whole 65 536 samples, then a 48-byte trailer ("VLSUMMA3", then the sample file's length, its
 // modification and change times in ns since the epoch, its inode and device, all little-endian int64).
 // The change time and inode cannot be set back or copied by user tools, so a summary is trusted only
@@ -27,7 +27,7 @@ namespace varnilog {
 
 inline constexpr std::int64_t kSummaryFineBlock = 256;
 inline constexpr std::int64_t kSummaryCoarseBlock = 65536;
-inline constexpr std::int64_t kSummaryMarkSize = 8;
+inline constexpr std::int64_t kSummaryMagicSize = 8;
 inline constexpr std::int64_t kSummaryTrailerSize = 48;
 
 // ".rsa" for ".rca" and so on: the summary beside a sample file.
@@ -41,8 +41,8 @@ struct SummaryLayout {
     std::int64_t fineOffset = 0;   // byte offset of the first 256-sample pair
 };
 
-// The mark at the start of every summary.
-std::array<std::uint8_t, kSummaryMarkSize> summaryMark();
+// The magic bytes at the start of every summary.
+std::array<std::uint8_t, kSummaryMagicSize> summaryMagic();
 // The trailer of a summary of the sample file of that identity (its size is the length in samples).
 std::array<std::uint8_t, kSummaryTrailerSize> summaryTrailer(const FileIdentity& sample);
 // The identity a summary's trailer records; size -1 when the bytes are no trailer.

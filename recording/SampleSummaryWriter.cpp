@@ -36,10 +36,10 @@ bool SampleSummaryWriter::start(const QString& samplePath, FileWriter& writer) {
     // and nothing planted at a name can be written through.
     QString error;
     file_ = writer.createReplacement(finalPath_, error);
-    // The mark goes out with the first pairs: a short recording writes its summary only at the end.
-    const auto mark = summaryMark();
-    std::copy(mark.begin(), mark.end(), pairs_.begin());
-    pairBytes_ = mark.size();
+    // The magic goes out with the first pairs: a short recording writes its summary only at the end.
+    const auto magic = summaryMagic();
+    std::copy(magic.begin(), magic.end(), pairs_.begin());
+    pairBytes_ = magic.size();
     return file_ != nullptr;
 }
 
@@ -87,7 +87,7 @@ bool SampleSummaryWriter::appendCoarsePairs() {
     std::uint8_t coarse[2 * (kPairBufferBytes / (2 * kFinePerCoarse))];
     for (std::int64_t pos = 0; pos < coarseBytes * kFinePerCoarse; pos += chunk) {
         const std::int64_t want = std::min(chunk, coarseBytes * kFinePerCoarse - pos);
-        if (file_->readBack(kSummaryMarkSize + pos, reinterpret_cast<char*>(pairs_.data()), want) != want)
+        if (file_->readBack(kSummaryMagicSize + pos, reinterpret_cast<char*>(pairs_.data()), want) != want)
             return false;
         std::size_t n = 0;
         for (std::int64_t k = 0; k < want; k += 2 * kFinePerCoarse) {

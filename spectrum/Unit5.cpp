@@ -42,6 +42,7 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     channelsLabelPlace_ = ui_->Label4->geometry();
     scalingBoxWidth_ = ui_->CheckBox2->width();
     fitChannelsLabel();
+    fitLevelsLabel();
     (void)boxes_; // the window shows no messages
     setFixedSize(563, 352);
     QPalette pal = palette();
@@ -80,6 +81,18 @@ void TForm5::changeEvent(QEvent* event) {
         fitChannelsLabel();
     }
     QDialog::changeEvent(event);
+}
+
+void TForm5::fitLevelsLabel() {
+    // Four channels at their lowest must fit whatever font stands in for Arial; the label grows to
+    // the left, over the free end of the title line, and keeps its right edge at the plot's.
+    QLabel* label = ui_->lbLevels;
+    const int right = label->geometry().right() + 1;
+    const int needed = label->fontMetrics().horizontalAdvance(
+                           QStringLiteral("A -100 dB  B -100 dB  C -100 dB  D -100 dB")) +
+                       label->width() - label->contentsRect().width() + 2;
+    if (needed > label->width())
+        label->setGeometry(right - needed, label->y(), needed, label->height());
 }
 
 void TForm5::fitChannelsLabel() {

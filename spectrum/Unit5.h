@@ -58,6 +58,7 @@ protected:
 
 private:
     void fitChannelsLabel();
+    void fitLevelsLabel();
     void CheckBox1Click();
     void imgFFTMouseMove(QPoint position);
     void Panel1MouseMove();

@@ -559,7 +559,7 @@
     </message>
 </context>
 <context>
-    <name>TFormDzialania</name>
+    <name>MathWindow</name>
     <message>
         <source>Działania na przebiegach</source>
         <translation>Waveform math</translation>
@@ -606,7 +606,7 @@
     </message>
 </context>
 <context>
-    <name>TFormPomiary</name>
+    <name>MeasurementsWindow</name>
     <message>
         <source>Pomiary parametrów</source>
         <translation>Measurements</translation>
@@ -1243,7 +1243,7 @@
     </message>
 </context>
 <context>
-    <name>varnilog::TFormDzialania</name>
+    <name>varnilog::MathWindow</name>
     <message>
         <source>A + B</source>
         <translation>A + B</translation>
@@ -1310,7 +1310,7 @@
     </message>
 </context>
 <context>
-    <name>varnilog::TFormPomiary</name>
+    <name>varnilog::MeasurementsWindow</name>
     <message>
         <source>Maksimum</source>
         <translation>Maximum</translation>

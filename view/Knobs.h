@@ -1,5 +1,5 @@
 // The maths of the scale knobs: a mouse position on a knob picture to an angle and an index, the
-// offset range and the offset knob's mark and text. Free functions over plain numbers.
+// offset range and the offset knob's indicator and text. Free functions over plain numbers.
 #pragma once
 
 #include "app/DeviceModels.h"
@@ -28,7 +28,7 @@ std::uint8_t offsetFromKnob(int x, int y, std::uint8_t zeroOffset, float referen
 struct OffsetDisplay {
     std::uint8_t offset; // the offset byte brought into range
     int angle;           // knob angle of the offset, 135 = no offset
-    QPoint mark;         // position of the mark Image12 in its panel
+    QPoint indicator;    // position of the indicator Image12 in its panel
     QString text;        // Label16, e.g. "1V", "-250mV"
 };
 

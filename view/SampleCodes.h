@@ -1,5 +1,5 @@
 // Sample codes and volts, both ways: every program turns a code into volts and a level in volts into
-// a code here, so the export, the measurements, the waveform operations, the import, the trigger and
+// a code here, so the export, the measurements, the channel math, the import, the trigger and
 // the cursors agree to the last bit. Pure; depends on the scale tables only.
 #pragma once
 

@@ -37,12 +37,12 @@ const std::array<std::array<QString, 11>, kSensitivityCount + 1>& voltLabels() {
     return table;
 }
 
-constexpr std::array<QPoint, kTimeBaseCount + 1> kTimeBaseMarks{
+constexpr std::array<QPoint, kTimeBaseCount + 1> kTimeBaseIndicators{
     QPoint{0, 0}, {86, 104}, {90, 99}, {94, 92},  {96, 87},  {96, 79},  {94, 74}, {90, 67},
     {86, 62},     {80, 57},  {69, 55}, {58, 57},  {52, 62},  {48, 67},  {44, 74}, {42, 79},
     {42, 87},     {44, 92},  {48, 99}, {52, 104}, {58, 109}, {69, 111}, {80, 109}};
 
-constexpr std::array<QPoint, kSensitivityCount + 1> kSensitivityMarks{
+constexpr std::array<QPoint, kSensitivityCount + 1> kSensitivityIndicators{
     QPoint{0, 0}, {44, 76}, {40, 68}, {40, 61}, {44, 53}, {52, 46},
     {67, 46},     {75, 53}, {79, 61}, {79, 68}, {75, 76}};
 
@@ -79,13 +79,13 @@ const QString& timeBaseCaption(int index) {
     return captions[static_cast<size_t>(index)];
 }
 
-QPoint timeBaseMarkPosition(int timeBaseIndex) {
-    const QPoint p = kTimeBaseMarks[static_cast<size_t>(timeBaseIndex)];
+QPoint timeBaseIndicatorPosition(int timeBaseIndex) {
+    const QPoint p = kTimeBaseIndicators[static_cast<size_t>(timeBaseIndex)];
     return {p.x() + 40, p.y()};
 }
 
-QPoint sensitivityMarkPosition(int sensitivityIndex) {
-    return kSensitivityMarks[static_cast<size_t>(sensitivityIndex)];
+QPoint sensitivityIndicatorPosition(int sensitivityIndex) {
+    return kSensitivityIndicators[static_cast<size_t>(sensitivityIndex)];
 }
 
 } // namespace varnilog

@@ -1,5 +1,5 @@
 // Constant tables that turn the time-base and sensitivity indices into numbers and texts, the
-// channel letters and the positions of the knob indicator marks. Pure; no dependencies but QtCore.
+// channel letters and the positions of the knob indicators. Pure; no dependencies but QtCore.
 #pragma once
 
 #include <QPoint>
@@ -39,8 +39,8 @@ inline constexpr double kDivisionsPerCode = 0.04;
 
 inline constexpr std::array<char, 4> channelName{'A', 'B', 'C', 'D'};
 
-// Indicator marks of the knobs, relative to their parent panels (Panel3 / Panel5).
-QPoint timeBaseMarkPosition(int timeBaseIndex);       // left = x + 40, top = y
-QPoint sensitivityMarkPosition(int sensitivityIndex); // left = x, top = y
+// Indicators of the knobs, relative to their parent panels (Panel3 / Panel5).
+QPoint timeBaseIndicatorPosition(int timeBaseIndex);       // left = x + 40, top = y
+QPoint sensitivityIndicatorPosition(int sensitivityIndex); // left = x, top = y
 
 } // namespace varnilog

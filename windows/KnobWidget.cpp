@@ -27,7 +27,7 @@ void KnobWidget::paintEvent(QPaintEvent*) {
     const double outer = side / 2.0 - 0.5;
     const double face = outer * (side > 40 ? 0.80 : 0.72);
 
-    // Scale marks on the rim, one step apart; a full circle has no duplicate mark at its end.
+    // Scale ticks on the rim, one step apart; a full circle has no duplicate tick at its end.
     p.setPen(QPen(QColor(40, 40, 60), side > 40 ? 1.4 : 1.0));
     const bool fullCircle = std::abs(sweep_) >= 360.0;
     const int steps = fullCircle ? count_ : count_ - 1;

@@ -1,5 +1,5 @@
-// A round scale knob drawn in code: a ring of scale marks around a shaded face. The value it stands
-// for is shown by a separate mark picture that the main window moves over it; the knob itself only
+// A round scale knob drawn in code: a ring of scale ticks around a shaded face. The value it stands
+// for is shown by a separate indicator picture that the main window moves over it; the knob itself only
 // draws the scale and reports the mouse.
 #pragma once
 
@@ -12,7 +12,7 @@ class KnobWidget : public QWidget {
 public:
     explicit KnobWidget(QWidget* parent = nullptr);
 
-    // Scale marks: count marks from startDegrees (counter-clockwise from the right) over
+    // Scale ticks: count ticks from startDegrees (counter-clockwise from the right) over
     // sweepDegrees (negative = clockwise). A sweep of 360 spreads them over the whole circle.
     void setScale(int count, double startDegrees, double sweepDegrees);
 

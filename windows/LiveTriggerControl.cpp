@@ -1,6 +1,6 @@
 #include "windows/LiveTriggerControl.h"
 
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 #include "windows/TriggerTab.h"
 
 #include <algorithm>

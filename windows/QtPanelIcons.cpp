@@ -149,7 +149,7 @@ QIcon panelIcon(PanelIcon which) {
     return QIcon(pixmap);
 }
 
-QImage knobMarkImage(int side) {
+QImage knobIndicatorImage(int side) {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);

@@ -1,4 +1,4 @@
-// Pictures of the main window's front panel drawn in code: button icons, the knob marks and the five
+// Pictures of the main window's front panel drawn in code: button icons, the knob indicators and the five
 // slider pictures of the channel and coupling selectors. Widgets only (QtGui painting).
 #pragma once
 
@@ -26,8 +26,8 @@ enum class PanelIcon {
 
 QIcon panelIcon(PanelIcon which);
 
-// A round indicator mark of the given side length.
-QImage knobMarkImage(int side);
+// A round knob indicator of the given side length.
+QImage knobIndicatorImage(int side);
 
 // Slider picture 0..4 (16 x 64): the thumb at the top (0) .. the bottom (4) of the slot.
 QImage sliderPicture(int index);

@@ -2,7 +2,7 @@
 
 #include "analysis/ChannelLetters.h"
 #include "view/SampleCodes.h"
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

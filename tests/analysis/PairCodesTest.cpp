@@ -2,7 +2,7 @@
 // codes, in runs of every length around the vector width, for operations whose table is a straight
 // line in integers and for those whose halves fall either way (where only the table is exact).
 #include "analysis/PairCodes.h"
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "view/SampleCodes.h"
 
 #include <gtest/gtest.h>

@@ -34,8 +34,8 @@ std::vector<std::uint8_t> samples(std::int64_t length, int seed) {
 // The summary computed the plain way, straight from the layout.
 QByteArray expectedSummary(const std::vector<std::uint8_t>& s, const FileIdentity& sample) {
     QByteArray out;
-    const auto mark = summaryMark();
-    out.append(reinterpret_cast<const char*>(mark.data()), kSummaryMarkSize);
+    const auto mark = summaryMagic();
+    out.append(reinterpret_cast<const char*>(mark.data()), kSummaryMagicSize);
     for (const std::int64_t block : {kSummaryFineBlock, kSummaryCoarseBlock})
         for (std::int64_t b = 0; b + block <= static_cast<std::int64_t>(s.size()); b += block) {
             const auto [lo, hi] = std::minmax_element(s.begin() + b, s.begin() + b + block);

@@ -1,7 +1,7 @@
 // varnilog-cli math attacked as an unlucky user would: two runs on one set at once, a kill before
 // every system call that changes the disk, links planted at the names a run writes. Afterwards the set
 // shows for each derived channel one whole version (keys and samples of the same run) and nothing else.
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingLoader.h"

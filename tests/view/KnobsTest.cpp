@@ -38,12 +38,12 @@ TEST(KnobsTest, TimeBaseKnobIndices) {
     EXPECT_EQ(timeBaseFromKnob(41, 0, 22), 9);   // straight up: (98 * 0.0611) = 5 -> index 9
 }
 
-TEST(KnobsTest, OffsetRangeMarkAndText) {
+TEST(KnobsTest, OffsetRangeIndicatorAndText) {
     EXPECT_FLOAT_EQ(offsetRange(2.5f), 50.0f);
     const OffsetDisplay none = describeOffset(100, 100, 2.5f, 1);
     EXPECT_EQ(none.offset, 100);
     EXPECT_EQ(none.angle, 135);
-    EXPECT_EQ(none.mark, QPoint(138, 103));
+    EXPECT_EQ(none.indicator, QPoint(138, 103));
     EXPECT_EQ(none.text, "0V");
     struct Row {
         int offset, sensitivity;

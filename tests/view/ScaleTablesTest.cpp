@@ -40,10 +40,10 @@ TEST(ScaleTablesTest, CaptionsAndMarks) {
     EXPECT_EQ(timeBaseCaption(11), "0.5ms");
     EXPECT_EQ(timeBaseCaption(15), "20us");
     EXPECT_EQ(timeBaseCaption(22), "0.1us");
-    EXPECT_EQ(timeBaseMarkPosition(1), QPoint(126, 104));
-    EXPECT_EQ(timeBaseMarkPosition(22), QPoint(120, 109));
-    EXPECT_EQ(sensitivityMarkPosition(1), QPoint(44, 76));
-    EXPECT_EQ(sensitivityMarkPosition(10), QPoint(75, 76));
+    EXPECT_EQ(timeBaseIndicatorPosition(1), QPoint(126, 104));
+    EXPECT_EQ(timeBaseIndicatorPosition(22), QPoint(120, 109));
+    EXPECT_EQ(sensitivityIndicatorPosition(1), QPoint(44, 76));
+    EXPECT_EQ(sensitivityIndicatorPosition(10), QPoint(75, 76));
     EXPECT_EQ(QString(QChar::fromLatin1(channelName[3])), "D");
 }
 

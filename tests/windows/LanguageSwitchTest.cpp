@@ -7,9 +7,9 @@
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
 #include "windows/MarkersWindow.h"
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 #include "windows/TriggerTab.h"
-#include "windows/WaveformOperations.h"
+#include "windows/MathWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -386,8 +386,8 @@ const LanguageWindowRow kWindows[] = {
     {"TForm6", false, ofSet<&ProgramWindowSet::form6>()},
     {"TForm7", false, ofSet<&ProgramWindowSet::form7>()},
     {"TForm8", false, ofSet<&ProgramWindowSet::form8>()},
-    {"TFormPomiary", true, own<TFormPomiary>()},
-    {"TFormDzialania", false, own<TFormDzialania>()},
+    {"MeasurementsWindow", true, own<MeasurementsWindow>()},
+    {"MathWindow", false, own<MathWindow>()},
     {"MarkersWindow", true, own<MarkersWindow>()},
     {"AboutWindow", true, own<AboutWindow>()},
     {"ManualWindow", true, own<ManualWindow>()},

@@ -9,7 +9,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 #include "windows/ScriptedDialogs.h"
 #include "windows/WindowPlacement.h"
 #include "windows/WindowTestSupport.h"
@@ -59,7 +59,7 @@ protected:
         form->openRecording(ros);
         ASSERT_EQ(state->sampleCount, kMeasuredSamples);
         test::child<QAbstractButton>(*form, "SpeedButton72")->click();
-        window = form->findChild<TFormPomiary*>();
+        window = form->findChild<MeasurementsWindow*>();
         ASSERT_NE(window, nullptr);
         table = test::child<QTableWidget>(*window, "tblPomiary");
     }
@@ -78,7 +78,7 @@ protected:
     test::ScopedLocale locale{QLocale(QLocale::Polish, QLocale::Poland)};
     QString ros;
     test::ScriptedDialogs dialogs;
-    TFormPomiary* window = nullptr;
+    MeasurementsWindow* window = nullptr;
     QTableWidget* table = nullptr;
 };
 

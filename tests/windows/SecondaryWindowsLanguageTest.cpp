@@ -5,9 +5,9 @@
 #include "view/PageFile.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 #include "windows/ProgramLanguage.h"
-#include "windows/WaveformOperations.h"
+#include "windows/MathWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,9 +85,9 @@ TEST_F(SecondaryWindowsLanguageTest, SecondaryWindowsAndThePrintedPageFollowTheL
     form->openRecording(ros);
     set.form2.show(); // the browser lists the folder: the recording's details and an empty memo
     set.form2.findChild<QListWidget*>("FileListBox1")->setCurrentRow(0);
-    TFormPomiary measurements(*state, boxes, form);
+    MeasurementsWindow measurements(*state, boxes, form);
     measurements.FormShow(); // "Próbki …" above the table of A and B
-    TFormDzialania operations(*state, boxes, form);
+    MathWindow operations(*state, boxes, form);
     AboutWindow about(form);
     about.setLocations(ini, dir.path());
     ManualWindow manual(form);

@@ -6,7 +6,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSet.h"
 #include "windows/BitmapWidget.h"
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ TEST_F(SelectionWindowTest, OnlyADraggedSelectionOnTheScreenCounts) {
                                              {10, 4, 4, 2, {test::Codes(1000, 150), test::Codes(1000, 125)}});
     form->openRecording(ros);
     click("SpeedButton72"); // the measurements window, over "Zaznaczenie"
-    auto* measurements = form->findChild<TFormPomiary*>();
+    auto* measurements = form->findChild<MeasurementsWindow*>();
     ASSERT_NE(measurements, nullptr);
     test::child<QAbstractButton>(*measurements, "rbZaznaczenie")->click();
     const auto* table = test::child<QTableWidget>(*measurements, "tblPomiary");

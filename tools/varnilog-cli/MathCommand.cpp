@@ -1,7 +1,7 @@
 // math: computes a derived channel C or D of a recording from A and B, or removes one.
 #include "CliSupport.h"
 
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "view/ScaleTables.h"
 
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 #include "analysis/TriggerSpec.h"
 #include "app/DeviceModels.h"
 #include "recording/SafeFile.h"
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 #include "view/ViewBuffers.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
@@ -89,7 +89,7 @@ bool writeTriggerFrame(const QString& rosPath, const TriggerCapture& capture, st
                     state->gradientOn);
     auto view = std::make_unique<ViewBuffers>();
     refreshView(*state, *view);
-    drawTriggerMarks(state->bmpScreen, capture.settings.level, static_cast<int>(k - state->viewStart),
+    drawTriggerOverlay(state->bmpScreen, capture.settings.level, static_cast<int>(k - state->viewStart),
                      state->channelColor[static_cast<std::size_t>(capture.channel)]);
     SafeFile out(capture.png);
     if (!out.open() || !state->bmpScreen.save(&out, "PNG") || !out.commit()) {

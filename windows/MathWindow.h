@@ -1,10 +1,10 @@
-// TFormDzialania, "Działania na przebiegach": the modal window that computes a derived channel C or D
+// MathWindow, "Działania na przebiegach": the modal window that computes a derived channel C or D
 // of the recording on display (the operation, the target, its V/div or "Auto") and removes one. The
 // computation runs on a worker with progress and "Anuluj"; replacing recorded data is confirmed
 // first. The caller reloads the recording when changed() is set.
 #pragma once
 
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
 
@@ -13,18 +13,18 @@
 #include <memory>
 
 namespace Ui {
-class TFormDzialania;
+class MathWindow;
 }
 
 namespace varnilog {
 
 class MessageBoxes;
 
-class TFormDzialania : public QDialog {
+class MathWindow : public QDialog {
     Q_OBJECT
 public:
-    TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
-    ~TFormDzialania() override;
+    MathWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~MathWindow() override;
 
     // Shows the window modally for the recording on display; the result says whether the set changed.
     int FormShow();
@@ -60,7 +60,7 @@ private:
 
     SharedState& state_;
     MessageBoxes& boxes_;
-    std::unique_ptr<Ui::TFormDzialania> ui_;
+    std::unique_ptr<Ui::MathWindow> ui_;
     std::unique_ptr<Job> job_;
     LongWork work_; // after job_: a computation still running ends before its job goes
     bool changed_ = false;

@@ -15,7 +15,7 @@
 
 namespace varnilog {
 
-class RecordingMarks {
+class LiveMarkers {
 public:
     static constexpr int kPendingCapacity = 256; // marks noted between two saves
     static constexpr int kSaveEveryTicks = 100;  // 5 s of 50 ms ticks

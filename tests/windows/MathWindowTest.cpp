@@ -9,7 +9,7 @@
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/ScriptedDialogs.h"
-#include "windows/WaveformOperations.h"
+#include "windows/MathWindow.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ using namespace varnilog;
 
 namespace {
 
-class WaveformOperationsWindowTest : public test::MainWindowTest {
+class MathWindowTest : public test::MainWindowTest {
 protected:
     void open(const std::vector<test::Codes>& channels, int channelCount = 2) {
         test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
@@ -45,9 +45,9 @@ protected:
         form->openRecording(ros);
     }
     // Opens the window and runs drive in it; the window is closed afterwards if drive left it open.
-    void inWindow(const std::function<void(TFormDzialania&)>& drive) {
+    void inWindow(const std::function<void(MathWindow&)>& drive) {
         QTimer::singleShot(0, form, [this, drive] {
-            auto* w = form->findChild<TFormDzialania*>();
+            auto* w = form->findChild<MathWindow*>();
             ASSERT_NE(w, nullptr);
             drive(*w);
             if (w->isVisible() && !w->busy())
@@ -55,7 +55,7 @@ protected:
         });
         test::child<QAbstractButton>(*form, "SpeedButton75")->click();
     }
-    static void compute(TFormDzialania& w, int operation, const char* target, int sensitivity) {
+    static void compute(MathWindow& w, int operation, const char* target, int sensitivity) {
         test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(operation);
         test::child<QRadioButton>(w, target)->setChecked(true);
         test::child<QComboBox>(w, "cbCzulosc")->setCurrentIndex(sensitivity);
@@ -71,12 +71,12 @@ protected:
     test::ScriptedDialogs dialogs;
 };
 
-TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
+TEST_F(MathWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
     // A 150, 100 at 1 V/div, B 125, 150: A − B is 1 V, -2 V; at 0.5 V/div 50 and 100 codes from zero.
     open({{150, 100, 150, 100}, {125, 150, 125, 150}});
     auto* chkC = test::child<QCheckBox>(*form, "chkC");
     EXPECT_FALSE(chkC->isEnabled());
-    inWindow([](TFormDzialania& w) { compute(w, 1, "rbC", 5); });
+    inWindow([](MathWindow& w) { compute(w, 1, "rbC", 5); });
     EXPECT_EQ(fileOf(".rcc"), QByteArray("\xAF\x19\xAF\x19", 4)); // 175, 25
     EXPECT_TRUE(chkC->isEnabled());
     EXPECT_TRUE(chkC->isChecked());
@@ -94,7 +94,7 @@ TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
     }
 
     // Removing it takes the box away again and lowers the count.
-    inWindow([](TFormDzialania& w) { test::child<QPushButton>(w, "btUsunC")->click(); });
+    inWindow([](MathWindow& w) { test::child<QPushButton>(w, "btUsunC")->click(); });
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcc"))));
     EXPECT_FALSE(chkC->isEnabled());
     EXPECT_FALSE(chkC->isChecked());
@@ -102,28 +102,28 @@ TEST_F(WaveformOperationsWindowTest, DifferenceIntoCBecomesAChannelOfTheView) {
     EXPECT_EQ(state->channelCount, 2);
 }
 
-TEST_F(WaveformOperationsWindowTest, RecordedDataIsReplacedOnlyWhenTheUserAgrees) {
+TEST_F(MathWindowTest, RecordedDataIsReplacedOnlyWhenTheUserAgrees) {
     open({{150}, {125}, {7}}, 3);
     EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isEnabled()); // recorded C is a channel too
     boxes.answers = {false};
-    inWindow([](TFormDzialania& w) { compute(w, 3, "rbC", 4); });
+    inWindow([](MathWindow& w) { compute(w, 3, "rbC", 4); });
     EXPECT_EQ(fileOf(".rcc"), QByteArray("\x07"));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].kind, "yesno");
     EXPECT_EQ(boxes.shown[0].text, QString::fromUtf8("Kanał C zawiera nagrane dane. Zastąpić je?"));
     boxes.answers = {true};
-    inWindow([](TFormDzialania& w) { compute(w, 3, "rbC", 4); });
+    inWindow([](MathWindow& w) { compute(w, 3, "rbC", 4); });
     EXPECT_EQ(fileOf(".rcc"), QByteArray("\x64")); // -A: 100
 }
 
-TEST_F(WaveformOperationsWindowTest, OperationsNeedingBRefuseWithoutIt) {
+TEST_F(MathWindowTest, OperationsNeedingBRefuseWithoutIt) {
     open({{150, 150}});
-    inWindow([](TFormDzialania& w) { compute(w, 0, "rbD", 0); });
+    inWindow([](MathWindow& w) { compute(w, 0, "rbD", 0); });
     EXPECT_EQ(boxes.errors(), QStringList{QString::fromUtf8("Nagranie nie zawiera kanału B.")});
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcd"))));
     // -A needs no B. At Auto the most sensitive scale that holds -1 V is 0.2 V/div: 125 codes below
     // the zero line, code 0 (0.1 V/div would need -250).
-    inWindow([](TFormDzialania& w) { compute(w, 3, "rbD", 0); });
+    inWindow([](MathWindow& w) { compute(w, 3, "rbD", 0); });
     EXPECT_EQ(fileOf(".rcd"), QByteArray(2, '\0'));
     EXPECT_EQ(state->channelSensitivity[3], 6);
     EXPECT_TRUE(test::child<QCheckBox>(*form, "chkD")->isChecked());
@@ -131,9 +131,9 @@ TEST_F(WaveformOperationsWindowTest, OperationsNeedingBRefuseWithoutIt) {
 
 } // namespace
 
-TEST_F(WaveformOperationsWindowTest, AnulujStopsTheComputationAndWritesNothing) {
+TEST_F(MathWindowTest, AnulujStopsTheComputationAndWritesNothing) {
     open({{150, 100, 150, 100}, {125, 150, 125, 150}});
-    inWindow([](TFormDzialania& w) {
+    inWindow([](MathWindow& w) {
         // The worker holds at its first block until the window thread has asked it to stop.
         w.longWork().setWorkerProgressHook([&w] {
             QDeadlineTimer deadline(5000);
@@ -156,7 +156,7 @@ TEST_F(WaveformOperationsWindowTest, AnulujStopsTheComputationAndWritesNothing) 
 // Another program changes the recording on display: the window shows the new channel with its own
 // scale, a measurement prepared before the change refuses the replaced file instead of mixing it with
 // the old scale, and a change asked for here while the other program holds the set is refused.
-TEST_F(WaveformOperationsWindowTest, AChangeByAnotherProgramIsShownAndNeverMixed) {
+TEST_F(MathWindowTest, AChangeByAnotherProgramIsShownAndNeverMixed) {
     open({{150, 100, 150, 100}, {125, 150, 125, 150}});
     const auto outside = [this](int sensitivity) {
         OperationRequest r;
@@ -183,18 +183,18 @@ TEST_F(WaveformOperationsWindowTest, AChangeByAnotherProgramIsShownAndNeverMixed
     SetLock other;
     QString error;
     ASSERT_EQ(other.lock(ros, 0, error), SetLock::Result::Locked);
-    inWindow([](TFormDzialania& w) { compute(w, 1, "rbD", 5); });
+    inWindow([](MathWindow& w) { compute(w, 1, "rbD", 5); });
     EXPECT_EQ(boxes.errors(), QStringList{QString::fromUtf8("Nagranie jest zmieniane przez inny program")});
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2024-05-06 07.08.09.rcd"))));
 }
 
-TEST_F(WaveformOperationsWindowTest, ComputingKeepsTheViewWhereItWas) {
+TEST_F(MathWindowTest, ComputingKeepsTheViewWhereItWas) {
     open({test::Codes(3000, 150), test::Codes(3000, 125)});
     auto* scroll = test::child<QScrollBar>(*form, "ScrollBar1");
     scroll->setValue(scroll->maximum() / 2);
     const std::int64_t viewStart = state->viewStart;
     ASSERT_GT(viewStart, 0);
-    inWindow([](TFormDzialania& w) { compute(w, 1, "rbC", 5); });
+    inWindow([](MathWindow& w) { compute(w, 1, "rbC", 5); });
     EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isChecked());
     EXPECT_EQ(state->viewStart, viewStart);
     EXPECT_EQ(scroll->value(), scroll->maximum() / 2);

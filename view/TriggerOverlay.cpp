@@ -1,4 +1,4 @@
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 
 #include "app/SharedState.h"
 #include "view/Colour.h"
@@ -11,7 +11,7 @@ namespace varnilog {
 namespace {
 
 constexpr int kDash = 4;       // pixels drawn, then as many left out
-constexpr int kMarkHeight = 5; // rows of the column mark; its widest row is 2 * 5 - 1 pixels
+constexpr int kTriangleHeight = 5; // rows of the column triangle; its widest row is 2 * 5 - 1 pixels
 
 } // namespace
 
@@ -25,7 +25,7 @@ int triggerLevelRow(double levelCode) {
     return row >= 0 && row < kDisplayRows ? static_cast<int>(row) : -1;
 }
 
-void drawTriggerMarks(QImage& screen, double levelCode, int column, std::int32_t colour) {
+void drawTriggerOverlay(QImage& screen, double levelCode, int column, std::int32_t colour) {
     if (screen.width() < kDisplayColumns || screen.height() < kDisplayRows || screen.depth() != 32)
         return;
     const QRgb c = toQRgb(colour);
@@ -37,9 +37,9 @@ void drawTriggerMarks(QImage& screen, double levelCode, int column, std::int32_t
     }
     if (column < 0 || column >= kDisplayColumns)
         return;
-    for (int y = 0; y < kMarkHeight; ++y) {
+    for (int y = 0; y < kTriangleHeight; ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(screen.scanLine(y));
-        const int half = kMarkHeight - 1 - y;
+        const int half = kTriangleHeight - 1 - y;
         for (int x = std::max(0, column - half); x <= std::min(kDisplayColumns - 1, column + half); ++x)
             line[x] = c;
     }

@@ -1,4 +1,4 @@
-#include "windows/Measurements.h"
+#include "windows/MeasurementsWindow.h"
 
 #include "analysis/MeasurementText.h"
 #include "analysis/PeriodFile.h"
@@ -6,7 +6,7 @@
 #include "device/Acquisition.h"
 #include "recording/RecordingManagement.h"
 #include "recording/SafeFile.h"
-#include "ui_Measurements.h"
+#include "ui_MeasurementsWindow.h"
 #include "view/ScaleTables.h"
 #include "windows/StandardDialogs.h"
 #include "windows/WindowPlacement.h"
@@ -27,24 +27,24 @@ namespace varnilog {
 namespace {
 
 // The rows' names, in the order of kMeasurementFields.
-const std::array<const char*, 13> kRowNames{QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Maksimum"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Minimum"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Międzyszczytowa"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Średnia"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Skuteczna"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Skuteczna AC"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Częstotliwość"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Okres"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Wypełnienie"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Czas narastania"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Czas opadania"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Liczba okresów"),
-                                            QT_TRANSLATE_NOOP("varnilog::TFormPomiary", "Liczba próbek")};
+const std::array<const char*, 13> kRowNames{QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Maksimum"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Minimum"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Międzyszczytowa"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Średnia"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna AC"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Częstotliwość"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Okres"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Wypełnienie"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas narastania"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas opadania"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba okresów"),
+                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba próbek")};
 
 } // namespace
 
 // One measurement on its way: its inputs, the worker's progress, its result.
-struct TFormPomiary::Job {
+struct MeasurementsWindow::Job {
     Inputs inputs;
     MeasureRequest request;
     QString periodPath; // also write the per-period file there
@@ -77,8 +77,8 @@ struct TFormPomiary::Job {
     }
 };
 
-TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QWidget(parent, Qt::Tool), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TFormPomiary>()) {
+MeasurementsWindow::MeasurementsWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent, Qt::Tool), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::MeasurementsWindow>()) {
     ui_->setupUi(this);
     setFixedSize(size());
     auto* group = new QButtonGroup(this);
@@ -88,9 +88,9 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
           static_cast<QAbstractButton*>(ui_->rbZnaczniki), static_cast<QAbstractButton*>(ui_->rbPodglad)})
         group->addButton(b);
     connect(group, &QButtonGroup::buttonClicked, this, [this] { zakresClick(); });
-    connect(ui_->btKopiuj, &QPushButton::clicked, this, &TFormPomiary::btKopiujClick);
-    connect(ui_->btZapiszOkresy, &QPushButton::clicked, this, &TFormPomiary::btZapiszOkresyClick);
-    connect(ui_->btAnuluj, &QPushButton::clicked, this, &TFormPomiary::btAnulujClick);
+    connect(ui_->btKopiuj, &QPushButton::clicked, this, &MeasurementsWindow::btKopiujClick);
+    connect(ui_->btZapiszOkresy, &QPushButton::clicked, this, &MeasurementsWindow::btZapiszOkresyClick);
+    connect(ui_->btAnuluj, &QPushButton::clicked, this, &MeasurementsWindow::btAnulujClick);
     QTableWidget* t = ui_->tblPomiary;
     t->setRowCount(static_cast<int>(kRowNames.size()));
     for (int r = 0; r < t->rowCount(); ++r) {
@@ -103,18 +103,18 @@ TFormPomiary::TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* par
     follow_ = new QTimer(this);
     follow_->setSingleShot(true);
     follow_->setInterval(0);
-    connect(follow_, &QTimer::timeout, this, &TFormPomiary::followMainWindow);
+    connect(follow_, &QTimer::timeout, this, &MeasurementsWindow::followMainWindow);
     live_ = new QTimer(this);
     live_->setInterval(Acquisition::kTickIntervalMs); // a new frame comes at most once per tick
-    connect(live_, &QTimer::timeout, this, &TFormPomiary::measurePreview);
-    connect(&work_, &LongWork::progressed, this, &TFormPomiary::showProgress);
+    connect(live_, &QTimer::timeout, this, &MeasurementsWindow::measurePreview);
+    connect(&work_, &LongWork::progressed, this, &MeasurementsWindow::showProgress);
 }
 
-TFormPomiary::~TFormPomiary() {
+MeasurementsWindow::~MeasurementsWindow() {
     stopWorker();
 }
 
-void TFormPomiary::changeEvent(QEvent* event) {
+void MeasurementsWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         ui_->retranslateUi(this);
         retranslate();
@@ -122,14 +122,14 @@ void TFormPomiary::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
-void TFormPomiary::retranslate() {
+void MeasurementsWindow::retranslate() {
     QTableWidget* t = ui_->tblPomiary;
     for (int r = 0; r < t->rowCount(); ++r)
         t->verticalHeaderItem(r)->setText(tr(kRowNames[static_cast<std::size_t>(r)]));
     showSpanText();
 }
 
-void TFormPomiary::showSpanText() {
+void MeasurementsWindow::showSpanText() {
     if (stoppedByUser_) {
         ui_->lbZakres->setText(tr("Przerwano pomiar"));
     } else if (haveResult_) {
@@ -141,7 +141,7 @@ void TFormPomiary::showSpanText() {
     }
 }
 
-void TFormPomiary::FormShow() {
+void MeasurementsWindow::FormShow() {
     const bool wasShown = isVisible();
     if (!placed_ && parentWidget()) {
         const QWidget* main = parentWidget()->window();
@@ -158,17 +158,17 @@ void TFormPomiary::FormShow() {
     followMainWindow();
 }
 
-void TFormPomiary::recordingChanged() {
+void MeasurementsWindow::recordingChanged() {
     reloaded_ = true;
     viewChanged();
 }
 
-void TFormPomiary::viewChanged() {
+void MeasurementsWindow::viewChanged() {
     if (isVisible())
         follow_->start();
 }
 
-void TFormPomiary::setMarkerSpan(std::optional<SampleSpan> span) {
+void MeasurementsWindow::setMarkerSpan(std::optional<SampleSpan> span) {
     markerSpan_ = span;
     ui_->rbZnaczniki->setEnabled(span && !sampling_);
     if (!span && ui_->rbZnaczniki->isChecked())
@@ -176,7 +176,7 @@ void TFormPomiary::setMarkerSpan(std::optional<SampleSpan> span) {
     viewChanged();
 }
 
-void TFormPomiary::hideEvent(QHideEvent* event) {
+void MeasurementsWindow::hideEvent(QHideEvent* event) {
     follow_->stop();
     live_->stop();
     stopWorker(); // nobody waits for a table that is not shown
@@ -184,7 +184,7 @@ void TFormPomiary::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
-SpanChoice TFormPomiary::spanChoice() const {
+SpanChoice MeasurementsWindow::spanChoice() const {
     if (ui_->rbZaznaczenie->isChecked())
         return SpanChoice::Selection;
     if (ui_->rbKursory->isChecked())
@@ -194,7 +194,7 @@ SpanChoice TFormPomiary::spanChoice() const {
     return SpanChoice::View;
 }
 
-TFormPomiary::Inputs TFormPomiary::currentInputs() const {
+MeasurementsWindow::Inputs MeasurementsWindow::currentInputs() const {
     Inputs in;
     in.recordingPath = state_.recordingPath;
     in.sampleCount = state_.sampleCount;
@@ -209,7 +209,7 @@ TFormPomiary::Inputs TFormPomiary::currentInputs() const {
     return in;
 }
 
-void TFormPomiary::followMainWindow() {
+void MeasurementsWindow::followMainWindow() {
     follow_->stop();
     // Sampling changes the recording under the table: only the preview is measured until it stops.
     followSampling(state_.samplingActive);
@@ -223,7 +223,7 @@ void TFormPomiary::followMainWindow() {
     measure(in);
 }
 
-void TFormPomiary::followSampling(bool sampling) {
+void MeasurementsWindow::followSampling(bool sampling) {
     if (sampling && !live_->isActive())
         live_->start();
     if (sampling == sampling_)
@@ -252,7 +252,7 @@ void TFormPomiary::followSampling(bool sampling) {
     reloaded_ = true; // the table of the preview is no table of the recording
 }
 
-void TFormPomiary::measurePreview() {
+void MeasurementsWindow::measurePreview() {
     if (!sampling_ || !preview_)
         return;
     // A frame that did not change (a held trigger frame, no new samples) is not measured again.
@@ -280,12 +280,12 @@ void TFormPomiary::measurePreview() {
     fillTable();
 }
 
-void TFormPomiary::zakresClick() {
+void MeasurementsWindow::zakresClick() {
     if (!state_.samplingActive)
         measure(currentInputs());
 }
 
-void TFormPomiary::measure(const Inputs& inputs, const QString& periodPath) {
+void MeasurementsWindow::measure(const Inputs& inputs, const QString& periodPath) {
     stopWorker();
     stoppedByUser_ = false;
     job_ = std::make_unique<Job>();
@@ -309,17 +309,17 @@ void TFormPomiary::measure(const Inputs& inputs, const QString& periodPath) {
         [this, serial](bool) { workerDone(serial); });
 }
 
-void TFormPomiary::stopWorker() {
+void MeasurementsWindow::stopWorker() {
     work_.stop();
     job_.reset();
 }
 
-void TFormPomiary::showProgress(std::int64_t done, std::int64_t total) {
+void MeasurementsWindow::showProgress(std::int64_t done, std::int64_t total) {
     ui_->pbPostep->setRange(0, 1000);
     ui_->pbPostep->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
 }
 
-void TFormPomiary::workerDone(int serial) {
+void MeasurementsWindow::workerDone(int serial) {
     if (serial != jobSerial_ || !job_)
         return; // a measurement that was replaced or stopped
     std::unique_ptr<Job> job = std::move(job_);
@@ -335,7 +335,7 @@ void TFormPomiary::workerDone(int serial) {
     showResult(job->result, job->periodError);
 }
 
-void TFormPomiary::showResult(const MeasureResult& result, const QString& periodError) {
+void MeasurementsWindow::showResult(const MeasureResult& result, const QString& periodError) {
     haveResult_ = true;
     if (!periodError.isEmpty())
         boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(periodError));
@@ -348,7 +348,7 @@ void TFormPomiary::showResult(const MeasureResult& result, const QString& period
     fillTable();
 }
 
-void TFormPomiary::fillTable() {
+void MeasurementsWindow::fillTable() {
     QTableWidget* t = ui_->tblPomiary;
     const QLocale locale;
     QStringList names;
@@ -378,7 +378,7 @@ void TFormPomiary::fillTable() {
     }
 }
 
-QString TFormPomiary::tableText() const {
+QString MeasurementsWindow::tableText() const {
     const QTableWidget* t = ui_->tblPomiary;
     QString text;
     for (int col = 0; col < t->columnCount(); ++col)
@@ -393,11 +393,11 @@ QString TFormPomiary::tableText() const {
     return text;
 }
 
-void TFormPomiary::btKopiujClick() {
+void MeasurementsWindow::btKopiujClick() {
     QGuiApplication::clipboard()->setText(tableText());
 }
 
-void TFormPomiary::btZapiszOkresyClick() {
+void MeasurementsWindow::btZapiszOkresyClick() {
     if (dialogs_ == nullptr || state_.samplingActive)
         return;
     const QString path =
@@ -411,11 +411,11 @@ void TFormPomiary::btZapiszOkresyClick() {
         measure(currentInputs(), path);
 }
 
-void TFormPomiary::btAnulujClick() {
+void MeasurementsWindow::btAnulujClick() {
     work_.cancel();
 }
 
-void TFormPomiary::setBusy(bool busy) {
+void MeasurementsWindow::setBusy(bool busy) {
     ui_->pbPostep->setValue(0);
     ui_->pbPostep->setVisible(busy);
     ui_->btAnuluj->setVisible(busy);

@@ -1,9 +1,9 @@
-#include "windows/WaveformOperations.h"
+#include "windows/MathWindow.h"
 
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/SetLock.h"
-#include "ui_WaveformOperations.h"
+#include "ui_MathWindow.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
@@ -17,13 +17,13 @@ constexpr std::array<OperationKind, 7> kListedOperations{
     OperationKind::Sum,     OperationKind::AMinusB,  OperationKind::BMinusA, OperationKind::NegateA,
     OperationKind::NegateB, OperationKind::AverageA, OperationKind::AverageB};
 constexpr std::array<const char*, 7> kOperationNames{
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "A + B"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "A − B"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "B − A"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "−A"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "−B"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "Średnia A"),
-    QT_TRANSLATE_NOOP("varnilog::TFormDzialania", "Średnia B")};
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "A + B"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "A − B"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "B − A"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "−A"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "−B"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia A"),
+    QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia B")};
 
 QString channelText(int channel) {
     return QString(QChar(channelName[static_cast<std::size_t>(channel)]));
@@ -32,15 +32,15 @@ QString channelText(int channel) {
 } // namespace
 
 // One computation on its way: the request, the worker's progress, its result.
-struct TFormDzialania::Job {
+struct MathWindow::Job {
     OperationRequest request;
     OperationResult result;
 
     void run(const WorkProgress& progress) { result = computeDerivedChannel(request, progress); }
 };
 
-TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::TFormDzialania>()) {
+MathWindow::MathWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
+    : QDialog(parent), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::MathWindow>()) {
     ui_->setupUi(this);
     setFixedSize(size());
     for (std::size_t i = 0; i < kOperationNames.size(); ++i)
@@ -51,17 +51,17 @@ TFormDzialania::TFormDzialania(SharedState& state, MessageBoxes& boxes, QWidget*
         ui_->cbCzulosc->addItem(voltLabel(s, 6));
     retranslate();
     cbDzialanieChange();
-    connect(ui_->cbDzialanie, &QComboBox::currentIndexChanged, this, &TFormDzialania::cbDzialanieChange);
-    connect(ui_->btOblicz, &QPushButton::clicked, this, &TFormDzialania::btObliczClick);
-    connect(ui_->btAnuluj, &QPushButton::clicked, this, &TFormDzialania::btAnulujClick);
+    connect(ui_->cbDzialanie, &QComboBox::currentIndexChanged, this, &MathWindow::cbDzialanieChange);
+    connect(ui_->btOblicz, &QPushButton::clicked, this, &MathWindow::btObliczClick);
+    connect(ui_->btAnuluj, &QPushButton::clicked, this, &MathWindow::btAnulujClick);
     connect(ui_->btUsunC, &QPushButton::clicked, this, [this] { btUsunClick(2); });
     connect(ui_->btUsunD, &QPushButton::clicked, this, [this] { btUsunClick(3); });
-    connect(&work_, &LongWork::progressed, this, &TFormDzialania::showProgress);
+    connect(&work_, &LongWork::progressed, this, &MathWindow::showProgress);
 }
 
-TFormDzialania::~TFormDzialania() = default; // work_ stops a computation still running
+MathWindow::~MathWindow() = default; // work_ stops a computation still running
 
-void TFormDzialania::changeEvent(QEvent* event) {
+void MathWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         ui_->retranslateUi(this);
         retranslate();
@@ -69,14 +69,14 @@ void TFormDzialania::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
 }
 
-void TFormDzialania::retranslate() {
+void MathWindow::retranslate() {
     // Renaming the items keeps the choices.
     for (std::size_t i = 0; i < kOperationNames.size(); ++i)
         ui_->cbDzialanie->setItemText(static_cast<int>(i), tr(kOperationNames[i]));
     ui_->cbCzulosc->setItemText(0, tr("Auto"));
 }
 
-int TFormDzialania::FormShow() {
+int MathWindow::FormShow() {
     changed_ = false;
     computedChannel_ = -1;
     setBusy(false);
@@ -84,37 +84,37 @@ int TFormDzialania::FormShow() {
     return exec();
 }
 
-Operation TFormDzialania::chosenOperation() const {
+Operation MathWindow::chosenOperation() const {
     const int i =
         std::clamp(ui_->cbDzialanie->currentIndex(), 0, static_cast<int>(kListedOperations.size()) - 1);
     return Operation{kListedOperations[static_cast<std::size_t>(i)], ui_->seProbki->value()};
 }
 
-int TFormDzialania::chosenTarget() const {
+int MathWindow::chosenTarget() const {
     return ui_->rbD->isChecked() ? 3 : 2;
 }
 
-int TFormDzialania::chosenSensitivity() const {
+int MathWindow::chosenSensitivity() const {
     return std::max(ui_->cbCzulosc->currentIndex(), 0);
 }
 
-QString TFormDzialania::rosPath() const {
+QString MathWindow::rosPath() const {
     return siblingPath(state_.recordingPath, QStringLiteral(".ros"));
 }
 
-void TFormDzialania::cbDzialanieChange() {
+void MathWindow::cbDzialanieChange() {
     const bool average = chosenOperation().isAverage();
     ui_->seProbki->setEnabled(average);
     ui_->lbProbki->setEnabled(average);
 }
 
-void TFormDzialania::refreshRemoveButtons() {
+void MathWindow::refreshRemoveButtons() {
     const QString ros = rosPath();
     ui_->btUsunC->setEnabled(QFileInfo::exists(siblingPath(ros, QStringLiteral(".rcc"))));
     ui_->btUsunD->setEnabled(QFileInfo::exists(siblingPath(ros, QStringLiteral(".rcd"))));
 }
 
-void TFormDzialania::btObliczClick() {
+void MathWindow::btObliczClick() {
     if (busy() || state_.samplingActive)
         return;
     const Operation op = chosenOperation();
@@ -141,11 +141,11 @@ void TFormDzialania::btObliczClick() {
         [this](bool) { workerDone(); });
 }
 
-void TFormDzialania::showProgress(std::int64_t done, std::int64_t total) {
+void MathWindow::showProgress(std::int64_t done, std::int64_t total) {
     ui_->pbPostep->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
 }
 
-void TFormDzialania::workerDone() {
+void MathWindow::workerDone() {
     if (!job_)
         return;
     const std::unique_ptr<Job> job = std::move(job_);
@@ -180,14 +180,14 @@ void TFormDzialania::workerDone() {
     }
 }
 
-void TFormDzialania::btAnulujClick() {
+void MathWindow::btAnulujClick() {
     if (busy())
         work_.cancel();
     else
         reject();
 }
 
-void TFormDzialania::reject() {
+void MathWindow::reject() {
     // Closing the window stops the computation: nothing of it is kept.
     if (busy()) {
         work_.stop();
@@ -202,7 +202,7 @@ void TFormDzialania::reject() {
     QDialog::reject();
 }
 
-void TFormDzialania::btUsunClick(int channel) {
+void MathWindow::btUsunClick(int channel) {
     if (busy() || state_.samplingActive)
         return;
     const QString ros = rosPath();
@@ -223,7 +223,7 @@ void TFormDzialania::btUsunClick(int channel) {
     refreshRemoveButtons();
 }
 
-void TFormDzialania::setBusy(bool busy) {
+void MathWindow::setBusy(bool busy) {
     ui_->pbPostep->setRange(0, 1000);
     ui_->pbPostep->setValue(0);
     ui_->pbPostep->setVisible(busy);

@@ -1,7 +1,7 @@
 // Derived channels computed from small recordings whose codes are worked out by hand: the code
 // formula (halves away from zero, clipping), each operation, the moving average's first samples, the
 // automatic sensitivity, and what a refusal, a cancel or a full disk leaves of the set.
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 #include "recording/ProfileFile.h"
 #include "support/FullDiskWriter.h"
 #include "support/RecordingSet.h"
@@ -42,7 +42,7 @@ OperationRequest requestFor(const QString& ros, const char* op, int sensitivity,
 
 // Sensitivity indices: 1 = 10 V/div (0.4 V a code), 2 = 5 V/div (0.2), 3 = 2 V/div (0.08), 4 = 1 V/div
 // (0.04), 5 = 0.5 V/div (0.02), 6 = 0.2 V/div (0.008), 7 = 0.1 V/div (0.004).
-TEST(WaveformOperationsTest, CodesOfEveryOperationWorkedOutByHand) {
+TEST(ChannelMathTest, CodesOfEveryOperationWorkedOutByHand) {
     struct Case {
         const char* name;
         const char* op;
@@ -93,7 +93,7 @@ TEST(WaveformOperationsTest, CodesOfEveryOperationWorkedOutByHand) {
     }
 }
 
-TEST(WaveformOperationsTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
+TEST(ChannelMathTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
     struct Case {
         const char* name;
         const char* op;
@@ -126,7 +126,7 @@ TEST(WaveformOperationsTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
     }
 }
 
-TEST(WaveformOperationsTest, OperationTexts) {
+TEST(ChannelMathTest, OperationTexts) {
     struct Case {
         const char* text;
         std::optional<Operation> want;
@@ -154,7 +154,7 @@ TEST(WaveformOperationsTest, OperationTexts) {
 
 // The keys follow the channels: C raises the count to 3, D to 4; removing D lowers it to 3 while C
 // stays, removing C then to 2, and the removed channel's keys and file are gone.
-TEST(WaveformOperationsTest, KeysFollowTheDerivedChannels) {
+TEST(ChannelMathTest, KeysFollowTheDerivedChannels) {
     QTemporaryDir dir;
     const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {{150}, {125}}});
     ASSERT_TRUE(computeDerivedChannel(requestFor(ros, "avg(A,16)", 6, {4, 4}, 2)).ok());
@@ -176,7 +176,7 @@ TEST(WaveformOperationsTest, KeysFollowTheDerivedChannels) {
 
 // A refusal, a cancel and a full disk leave every file of the set byte for byte as it was, and no
 // temporary file behind.
-TEST(WaveformOperationsTest, FailuresLeaveTheSetAsItWas) {
+TEST(ChannelMathTest, FailuresLeaveTheSetAsItWas) {
     enum class Setup { NoB, RecordedC, Cancel, FullDisk, Empty };
     struct Case {
         const char* name;
@@ -224,7 +224,7 @@ TEST(WaveformOperationsTest, FailuresLeaveTheSetAsItWas) {
 }
 
 // Replacing recorded data needs the caller's word; a recording of one sample gives one code.
-TEST(WaveformOperationsTest, ReplacesRecordedDataOnlyWhenAllowed) {
+TEST(ChannelMathTest, ReplacesRecordedDataOnlyWhenAllowed) {
     QTemporaryDir dir;
     const QString ros =
         test::writeRecording(dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {{150}, {125}, {7, 7}}});
@@ -239,7 +239,7 @@ TEST(WaveformOperationsTest, ReplacesRecordedDataOnlyWhenAllowed) {
 
 // Many blocks, each looked up on two threads while the one before is written: every sample as the code
 // formula gives it, in order, whatever the block size (the last block short), with and without halves.
-TEST(WaveformOperationsTest, LongRecordingsInManyBlocksKeepEverySampleInItsPlace) {
+TEST(ChannelMathTest, LongRecordingsInManyBlocksKeepEverySampleInItsPlace) {
     constexpr int n = 100003;
     Codes a(n), b(n);
     for (int i = 0; i < n; ++i) {

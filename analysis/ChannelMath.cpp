@@ -1,4 +1,4 @@
-#include "analysis/WaveformOperations.h"
+#include "analysis/ChannelMath.h"
 
 #include "analysis/PairCodes.h"
 #include "recording/HalfWorkers.h"

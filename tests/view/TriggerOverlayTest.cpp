@@ -1,12 +1,12 @@
 // The trigger marks of a picture: the pre-trigger column, the level's row, the dashed line and the
 // triangle over the trigger column, pixel by pixel on a black picture.
-#include "view/TriggerMarks.h"
+#include "view/TriggerOverlay.h"
 
 #include <gtest/gtest.h>
 
 using namespace varnilog;
 
-TEST(TriggerMarksTest, ColumnRowDashesAndTriangle) {
+TEST(TriggerOverlayTest, ColumnRowDashesAndTriangle) {
     EXPECT_EQ(preTriggerColumn(0), 0);
     EXPECT_EQ(preTriggerColumn(50), 250);
     EXPECT_EQ(preTriggerColumn(100), 499);
@@ -17,7 +17,7 @@ TEST(TriggerMarksTest, ColumnRowDashesAndTriangle) {
 
     QImage picture(500, 250, QImage::Format_RGB32);
     picture.fill(Qt::black);
-    drawTriggerMarks(picture, 125, 250, 0x0000FF); // red as 0x00BBGGRR
+    drawTriggerOverlay(picture, 125, 250, 0x0000FF); // red as 0x00BBGGRR
     const QRgb red = qRgb(255, 0, 0), black = qRgb(0, 0, 0);
     const struct {
         int x, y;

@@ -13,7 +13,7 @@
 namespace varnilog {
 namespace {
 
-TEST(RecordingMarksTest, LossesAndUserMarksLandAtTheirSamples) {
+TEST(LiveMarkersTest, LossesAndUserMarksLandAtTheirSamples) {
     BoardOptions options = test::counterBoard(1, Misbehaviour::GarbageBetweenFrames);
     options.garbageEveryFrames = 20000;
     test::PtySession s(options);

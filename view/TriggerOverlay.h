@@ -1,4 +1,4 @@
-// The marks of a triggered picture: the trigger level as a dashed line across it and a small
+// The overlay of a triggered picture: the trigger level as a dashed line across it and a small
 // triangle at the top over the trigger column, both in the source channel's colour. Drawn onto the
 // finished 500 x 250 picture; nothing is allocated. Depends on QtGui's QImage only.
 #pragma once
@@ -18,6 +18,6 @@ int preTriggerColumn(int percent);
 int triggerLevelRow(double levelCode);
 
 // colour is 0x00BBGGRR. column: 0..499; a level off the picture draws no line.
-void drawTriggerMarks(QImage& screen, double levelCode, int column, std::int32_t colour);
+void drawTriggerOverlay(QImage& screen, double levelCode, int column, std::int32_t colour);
 
 } // namespace varnilog

@@ -1,4 +1,4 @@
-#include "device/RecordingMarks.h"
+#include "device/LiveMarkers.h"
 
 #include "recording/SetLock.h"
 
@@ -7,12 +7,12 @@
 
 namespace varnilog {
 
-void RecordingMarks::begin() {
-    *this = RecordingMarks();
+void LiveMarkers::begin() {
+    *this = LiveMarkers();
     saved_.reserve(kPendingCapacity);
 }
 
-void RecordingMarks::noteTick(std::int64_t firstSample, std::int64_t skippedBytes) {
+void LiveMarkers::noteTick(std::int64_t firstSample, std::int64_t skippedBytes) {
     ++ticksSinceSave_;
     if (skippedBytes <= 0) {
         lossLastTick_ = false;
@@ -36,7 +36,7 @@ void RecordingMarks::noteTick(std::int64_t firstSample, std::int64_t skippedByte
     lossLastTick_ = true;
 }
 
-bool RecordingMarks::noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind) {
+bool LiveMarkers::noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind) {
     if (pendingCount_ >= kPendingCapacity)
         return false;
     pending_[static_cast<std::size_t>(pendingCount_++)] = {sample, sample, kind, msecsSinceMidnight};
@@ -44,13 +44,13 @@ bool RecordingMarks::noteMark(std::int64_t sample, int msecsSinceMidnight, Marke
     return true;
 }
 
-QString RecordingMarks::labelOf(const Pending& p) {
+QString LiveMarkers::labelOf(const Pending& p) {
     if (p.kind == MarkerKind::Strata)
         return QString::number(p.value);
     return QTime::fromMSecsSinceStartOfDay(static_cast<int>(p.value)).toString(QStringLiteral("hh:mm:ss"));
 }
 
-void RecordingMarks::takePending() {
+void LiveMarkers::takePending() {
     if (lossSaved_ >= 0)
         saved_[static_cast<std::size_t>(lossSaved_)].label = QString::number(savedLossBytes_);
     for (int i = 0; i < pendingCount_; ++i) {
@@ -65,7 +65,7 @@ void RecordingMarks::takePending() {
     lossPending_ = -1;
 }
 
-bool RecordingMarks::save(const QString& rosPath, QString& error, bool lockHeld) {
+bool LiveMarkers::save(const QString& rosPath, QString& error, bool lockHeld) {
     if (!changed_)
         return true;
     SetLock lock;
@@ -82,7 +82,7 @@ bool RecordingMarks::save(const QString& rosPath, QString& error, bool lockHeld)
     return true;
 }
 
-std::vector<Marker> RecordingMarks::markers() const {
+std::vector<Marker> LiveMarkers::markers() const {
     std::vector<Marker> all = saved_;
     if (lossSaved_ >= 0)
         all[static_cast<std::size_t>(lossSaved_)].label = QString::number(savedLossBytes_);

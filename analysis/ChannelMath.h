@@ -1,4 +1,4 @@
-// Waveform operations: a derived channel C or D computed from A and B (sum, differences, inversions,
+// Channel math: a derived channel C or D computed from A and B (sum, differences, inversions,
 // a moving average) and written into the recording's own ".rcc"/".rcd", so that every reader treats
 // it as a channel like any other. The sample files are streamed in blocks through handles of this
 // module's own; the result goes to a temporary file that replaces the target only when complete, and

@@ -4,7 +4,7 @@
 
 #include "recording/RecordingLoader.h"
 #include "ui_Program.h"
-#include "windows/WaveformOperations.h"
+#include "windows/MathWindow.h"
 
 namespace varnilog {
 
@@ -15,10 +15,10 @@ void TForm1::connectOperationHandlers() {
 void TForm1::SpeedButton75Click() {
     if (recordingActive() || state_.samplingActive || state_.sampleCount <= 0)
         return;
-    if (formDzialania_ == nullptr)
-        formDzialania_ = new TFormDzialania(state_, boxes_, this);
-    formDzialania_->FormShow();
-    if (!formDzialania_->changed())
+    if (mathWindow_ == nullptr)
+        mathWindow_ = new MathWindow(state_, boxes_, this);
+    mathWindow_->FormShow();
+    if (!mathWindow_->changed())
         return;
     // The operation changes one channel, not the recording's length: the view stays where it was.
     const std::int64_t viewStart = state_.viewStart;
@@ -29,7 +29,7 @@ void TForm1::SpeedButton75Click() {
     state_.viewStart = viewStart;
     refreshView();
     // A channel just computed is shown at once.
-    if (const int c = formDzialania_->computedChannel(); c >= 0 && channelHasData(state_, c)) {
+    if (const int c = mathWindow_->computedChannel(); c >= 0 && channelHasData(state_, c)) {
         (c == 2 ? ui_->chkC : ui_->chkD)->setChecked(true);
         channelBoxClick(c, true);
     }

@@ -1,4 +1,4 @@
-// TFormPomiary, "Pomiary parametrów": a non-modal tool window with the measurements of every channel
+// MeasurementsWindow, "Pomiary parametrów": a non-modal tool window with the measurements of every channel
 // of the recording on display over a chosen span (the view, the selection, between the cursors, the
 // whole recording, between two markers). The main window tells it when the recording was (re)loaded or
 // a channel changed (measured again) and when the view, the selection or the cursors moved (measured
@@ -24,7 +24,7 @@
 class QAbstractButton;
 class QTimer;
 namespace Ui {
-class TFormPomiary;
+class MeasurementsWindow;
 }
 
 namespace varnilog {
@@ -32,11 +32,11 @@ namespace varnilog {
 class MessageBoxes;
 class StandardDialogs;
 
-class TFormPomiary : public QWidget {
+class MeasurementsWindow : public QWidget {
     Q_OBJECT
 public:
-    TFormPomiary(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
-    ~TFormPomiary() override;
+    MeasurementsWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent = nullptr);
+    ~MeasurementsWindow() override;
 
     // The save dialog of "Zapisz okresy…".
     void setDialogs(StandardDialogs* dialogs) { dialogs_ = dialogs; }
@@ -108,7 +108,7 @@ private:
     SharedState& state_;
     MessageBoxes& boxes_;
     StandardDialogs* dialogs_ = nullptr;
-    std::unique_ptr<Ui::TFormPomiary> ui_;
+    std::unique_ptr<Ui::MeasurementsWindow> ui_;
     QTimer* follow_ = nullptr; // gathers the news of one pass of the event loop
     QTimer* live_ = nullptr;   // measures the preview while sampling
     PreviewSource preview_;
