@@ -1,4 +1,4 @@
-#include "analysis/RecordingImport.h"
+#include "recording/RecordingImport.h"
 
 #include "recording/CsvFormat.h"
 #include "recording/FileIdentity.h"

@@ -1,7 +1,7 @@
 // import: a recording set made from another program's WAV, sigrok session or CSV capture.
 #include "CliSupport.h"
 
-#include "analysis/RecordingImport.h"
+#include "recording/RecordingImport.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
