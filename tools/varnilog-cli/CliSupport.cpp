@@ -129,6 +129,17 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
     return true;
 }
 
+std::unique_ptr<SharedState> openRecordingOrEmpty(const QString& rosPath, std::int64_t& count) {
+    auto state = std::make_unique<SharedState>();
+    if (QString error; !openRecording(*state, rosPath, error, MissingSamples::Empty)) {
+        fail(error);
+        return nullptr;
+    }
+    // The loader's -1 means no file, not a length.
+    count = std::max<std::int64_t>(state->sampleCount, 0);
+    return state;
+}
+
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
                std::int64_t& value) {
     if (!parser.isSet(name))

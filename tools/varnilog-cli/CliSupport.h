@@ -62,6 +62,10 @@ enum class MissingSamples {
 bool openRecording(SharedState& state, const QString& rosPath, QString& error,
                    MissingSamples missing = MissingSamples::Refuse);
 
+// openRecording for a command that reads what a set has: without its ".rca" it is an empty recording,
+// as info, export and the window read it. Null (reported) on failure; count: its samples, 0 or more.
+std::unique_ptr<SharedState> openRecordingOrEmpty(const QString& rosPath, std::int64_t& count);
+
 // False, reported as a usage error, when writing to out would replace or add a file of an existing
 // recording set, the one of rosPath (when given) among them (see recordingSetAtOutput).
 bool outputAllowed(const QString& out, const QString& rosPath);

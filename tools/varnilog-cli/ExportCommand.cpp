@@ -84,10 +84,7 @@ int exportRecording(const QCommandLineParser& parser, SharedState& state, const 
     return ExitOk;
 }
 
-} // namespace
-
-int runExport(const QStringList& args) {
-    QCommandLineParser parser;
+void addExportOptions(QCommandLineParser& parser) {
     parser.addOption(
         {QStringLiteral("locale"),
          QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
@@ -106,6 +103,39 @@ int runExport(const QStringList& args) {
                       QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
                           .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice)),
                       QStringLiteral("ABCD")});
+}
+
+// The format of --format or OUT's extension, with the options it allows; null when it is none or
+// an option does not apply to it (reported).
+const InterchangeFormat* exportFormatOf(const QCommandLineParser& parser, const QString& outPath) {
+    const QString sep = QStringLiteral(", ");
+    const InterchangeFormat* format =
+        parser.isSet(QStringLiteral("format"))
+            ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false)
+            : interchangeFormatFromName(outPath);
+    if (format == nullptr)
+        usage(QStringLiteral("%1: the format is none of %2 (use --format)")
+                  .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                              : outPath,
+                       interchangeFormatNames(false, sep, sep)));
+    else if (!format->channelChoice && parser.isSet(QStringLiteral("channels")))
+        usage(QStringLiteral("--channels applies to %1")
+                  .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
+                                              &InterchangeFormat::channelChoice)));
+    else if (!format->labels && parser.isSet(QStringLiteral("labels")))
+        usage(QStringLiteral("--labels applies to %1")
+                  .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
+                                              &InterchangeFormat::labels)));
+    else
+        return format;
+    return nullptr;
+}
+
+} // namespace
+
+int runExport(const QStringList& args) {
+    QCommandLineParser parser;
+    addExportOptions(parser);
     if (const int rc =
             parseCommand(parser, args,
                          QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
@@ -116,26 +146,9 @@ int runExport(const QStringList& args) {
         rc >= 0)
         return rc;
     const QString outPath = parser.positionalArguments().at(1);
-    const InterchangeFormat* format =
-        parser.isSet(QStringLiteral("format"))
-            ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false)
-            : interchangeFormatFromName(outPath);
+    const InterchangeFormat* format = exportFormatOf(parser, outPath);
     if (format == nullptr)
-        return fail(QStringLiteral("%1: the format is none of %2 (use --format)")
-                        .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
-                                                                    : outPath,
-                             interchangeFormatNames(false, sep, sep)),
-                    ExitUsage);
-    if (!format->channelChoice && parser.isSet(QStringLiteral("channels")))
-        return fail(QStringLiteral("--channels applies to %1")
-                        .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
-                                                    &InterchangeFormat::channelChoice)),
-                    ExitUsage);
-    if (!format->labels && parser.isSet(QStringLiteral("labels")))
-        return fail(
-            QStringLiteral("--labels applies to %1")
-                .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "), &InterchangeFormat::labels)),
-            ExitUsage);
+        return ExitUsage;
     if (const QString ros = parser.positionalArguments().at(0);
         !outputAllowed(outPath, ros) ||
         (parser.isSet(QStringLiteral("labels")) && !outputAllowed(labelsPathBeside(outPath), ros)))

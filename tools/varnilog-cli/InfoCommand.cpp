@@ -108,14 +108,11 @@ int runInfo(const QStringList& args) {
         rc >= 0)
         return rc;
     const QString rosPath = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, rosPath, error, MissingSamples::Empty))
-        return fail(error);
-    const SharedState& s = *state;
-    // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
     InfoFacts facts;
-    facts.sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
+    const std::unique_ptr<SharedState> state = openRecordingOrEmpty(rosPath, facts.sampleCount);
+    if (!state)
+        return ExitFailure;
+    const SharedState& s = *state;
     const RecordingHeader header =
         readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values;
     facts.start = header.start;

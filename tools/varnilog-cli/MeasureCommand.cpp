@@ -136,12 +136,10 @@ int runMeasure(const QStringList& args) {
         return ExitUsage;
 
     const QString path = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    // A set without channel A samples is an empty recording, as info and export read it.
-    if (!openRecording(*state, path, error, MissingSamples::Empty))
-        return fail(error);
-    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
+    std::int64_t count = 0;
+    const std::unique_ptr<SharedState> state = openRecordingOrEmpty(path, count);
+    if (!state)
+        return ExitFailure;
     SampleSpan span;
     if (!spanOptions(parser, path, count, span))
         return ExitUsage;
