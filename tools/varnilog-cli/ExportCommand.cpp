@@ -84,26 +84,46 @@ int exportRecording(const QCommandLineParser& parser, SharedState& state, const 
     return ExitOk;
 }
 
-void addExportOptions(QCommandLineParser& parser) {
-    parser.addOption(
-        {QStringLiteral("locale"),
-         QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
-         QStringLiteral("NAME")});
-    const QString sep = QStringLiteral(", ");
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("%1 (default: OUT's extension).")
-                          .arg(interchangeFormatNames(false, sep, QStringLiteral(" or "))),
-                      QStringLiteral("F")});
-    addSpanOptions(parser);
-    parser.addOption({QStringLiteral("labels"),
-                      QStringLiteral("With .%1: also write the markers as an Audacity label track, "
-                                     "OUT.labels.txt.")
-                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::labels))});
-    parser.addOption({QStringLiteral("channels"),
-                      QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
-                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice)),
-                      QStringLiteral("ABCD")});
+QString formatHelp() {
+    return QStringLiteral("%1 (default: OUT's extension).")
+        .arg(interchangeFormatNames(false, QStringLiteral(", "), QStringLiteral(" or ")));
 }
+
+QString labelsHelp() {
+    const QString sep = QStringLiteral(", ");
+    return QStringLiteral("With .%1: also write the markers as an Audacity label track, OUT.labels.txt.")
+        .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::labels));
+}
+
+QString channelsHelp() {
+    const QString sep = QStringLiteral(", ");
+    return QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
+        .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice));
+}
+
+QString exportArguments() {
+    return QStringLiteral("FILE.ros OUT.{%1}")
+        .arg(interchangeFormatNames(false, QStringLiteral(","), QStringLiteral(",")));
+}
+
+constexpr CliOption kExportOptions[] = {
+    {"locale", "NAME", "Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."},
+    {"format", "F", formatHelp},
+    kFromOption,
+    kToOption,
+    kFromMarkerOption,
+    kToMarkerOption,
+    {"labels", nullptr, labelsHelp},
+    {"channels", "ABCD", channelsHelp},
+};
+
+constexpr CliCommand kExport{"export",
+                             "Exports a recording as semicolon-separated text (.txt), CSV (.csv), 8-bit WAV "
+                             "(.wav) or a sigrok session (.sr).",
+                             2,
+                             exportArguments,
+                             "ros txt csv wav sr",
+                             kExportOptions};
 
 // The format of --format or OUT's extension, with the options it allows; null when it is none or
 // an option does not apply to it (reported).
@@ -135,15 +155,7 @@ const InterchangeFormat* exportFormatOf(const QCommandLineParser& parser, const 
 
 int runExport(const QStringList& args) {
     QCommandLineParser parser;
-    addExportOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
-                                        "(.csv), 8-bit WAV (.wav) or a sigrok session (.sr)."),
-                         2,
-                         QStringLiteral("FILE.ros OUT.{%1}")
-                             .arg(interchangeFormatNames(false, QStringLiteral(","), QStringLiteral(","))));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kExport); rc >= 0)
         return rc;
     const QString outPath = parser.positionalArguments().at(1);
     const InterchangeFormat* format = exportFormatOf(parser, outPath);

@@ -78,34 +78,37 @@ void printImported(const ImportRequest& request, const ImportResult& result) {
                 qPrintable(channels.join(QStringLiteral(", "))));
 }
 
-void addImportOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("time-base"),
-                      QStringLiteral("Time base index 1..22 to use whatever the file's sample rate."),
-                      QStringLiteral("I")});
-    parser.addOption(
-        {QStringLiteral("sens"),
-         QStringLiteral("Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that "
-                        "clips nothing; default for volts; 8-bit WAV keeps its codes)."),
-         QStringLiteral("A=I,B=I|auto")});
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("%1 (default: IN's extension).")
-                          .arg(interchangeFormatNames(true, QStringLiteral(", "), QStringLiteral(" or "))),
-                      QStringLiteral("F")});
+QString formatHelp() {
+    return QStringLiteral("%1 (default: IN's extension).")
+        .arg(interchangeFormatNames(true, QStringLiteral(", "), QStringLiteral(" or ")));
 }
+
+QString importArguments() {
+    return QStringLiteral("IN.{%1} OUT.ros")
+        .arg(interchangeFormatNames(true, QStringLiteral(","), QStringLiteral(",")));
+}
+
+constexpr CliOption kImportOptions[] = {
+    {"time-base", "I", "Time base index 1..22 to use whatever the file's sample rate."},
+    {"sens", "A=I,B=I|auto",
+     "Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that clips nothing; default for "
+     "volts; 8-bit WAV keeps its codes)."},
+    {"format", "F", formatHelp},
+};
+
+constexpr CliCommand kImport{"import",
+                             "Makes a recording set from a WAV file, a sigrok session or a CSV file (a time "
+                             "column and 1 to 4 value columns).",
+                             2,
+                             importArguments,
+                             "wav sr csv ros",
+                             kImportOptions};
 
 } // namespace
 
 int runImport(const QStringList& args) {
     QCommandLineParser parser;
-    addImportOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Makes a recording set from a WAV file, a sigrok session or a "
-                                        "CSV file (a time column and 1 to 4 value columns)."),
-                         2,
-                         QStringLiteral("IN.{%1} OUT.ros")
-                             .arg(interchangeFormatNames(true, QStringLiteral(","), QStringLiteral(","))));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kImport); rc >= 0)
         return rc;
     ImportRequest request;
     if (!parseImportRequest(parser, request))

@@ -100,12 +100,11 @@ QString infoText(const SharedState& s, const InfoFacts& f) {
 } // namespace
 
 int runInfo(const QStringList& args) {
+    static constexpr CliOption options[] = {{"json", nullptr, "Print the details as one JSON object."}};
+    static constexpr CliCommand info{
+        "info", "Shows the settings, length and files of a recording.", 1, "FILE.ros", "ros", options};
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the details as one JSON object.")});
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Shows the settings, length and files of a recording."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, info); rc >= 0)
         return rc;
     const QString rosPath = parser.positionalArguments().at(0);
     InfoFacts facts;

@@ -149,27 +149,19 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
     return true;
 }
 
-void addMarkersOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the markers as JSON.")});
-    parser.addOption(
-        {QStringLiteral("add"),
-         QStringLiteral("Add a marker at sample START (a range up to END), followed by its LABEL."),
-         QStringLiteral("START[:END] LABEL")});
-    parser.addOption(
-        {QStringLiteral("kind"),
-         QStringLiteral("Kind of the added marker (default: uwaga for a point, zakres for a range)."),
-         QStringLiteral("uwaga|zakres")});
-    parser.addOption({QStringLiteral("remove"), QStringLiteral("Remove marker INDEX (0-based, as listed)."),
-                      QStringLiteral("INDEX")});
-    parser.addOption({QStringLiteral("clear-kind"), QStringLiteral("Remove every marker of a kind."),
-                      QStringLiteral("KIND")});
-    parser.addOption({QStringLiteral("audacity"),
-                      QStringLiteral("Write the markers as an Audacity label track."),
-                      QStringLiteral("OUT.txt")});
-    parser.addOption({QStringLiteral("import-audacity"),
-                      QStringLiteral("Add the labels of an Audacity label track."),
-                      QStringLiteral("IN.txt")});
-}
+constexpr CliOption kMarkersOptions[] = {
+    {"json", nullptr, "Print the markers as JSON."},
+    {"add", "START[:END] LABEL", "Add a marker at sample START (a range up to END), followed by its LABEL."},
+    {"kind", "uwaga|zakres", "Kind of the added marker (default: uwaga for a point, zakres for a range)."},
+    {"remove", "INDEX", "Remove marker INDEX (0-based, as listed)."},
+    {"clear-kind", "KIND", "Remove every marker of a kind."},
+    {"audacity", "OUT.txt", "Write the markers as an Audacity label track."},
+    {"import-audacity", "IN.txt", "Add the labels of an Audacity label track."},
+};
+
+constexpr CliCommand kMarkers{"markers", "Lists and changes the markers saved with a recording.",
+                              1,         "FILE.ros",
+                              "ros txt", kMarkersOptions};
 
 // Makes the change under the set's lock and says what was done.
 int applyChange(const QString& path, const QString& rosPath, const Change& change) {
@@ -218,11 +210,7 @@ int runMarkers(const QStringList& arguments) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--add")); at >= 0 && at + 2 < args.size())
         addLabel = args.takeAt(at + 2);
     QCommandLineParser parser;
-    addMarkersOptions(parser);
-    if (const int rc = parseCommand(parser, args,
-                                    QStringLiteral("Lists and changes the markers saved with a recording."),
-                                    1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kMarkers); rc >= 0)
         return rc;
     if (parser.isSet(QStringLiteral("add")) && addLabel.isNull())
         return fail(QStringLiteral("--add: expected START[:END] LABEL"), ExitUsage);

@@ -119,30 +119,29 @@ int computeChannel(const MathRequest& request, std::unique_ptr<SharedState> stat
     return ExitOk;
 }
 
+constexpr CliOption kMathOptions[] = {
+    {"op", "OP", "The operation: A+B, A-B, B-A, -A, -B, avg(A,N) or avg(B,N) (N = 2..10000)."},
+    {"to", "C|D", "The channel to write: C or D."},
+    {"sens", "I|auto",
+     "The target's sensitivity index 1 (10 V/div) .. 10 (10 mV/div), or auto (default): the most sensitive "
+     "one that does not clip."},
+    {"remove", "C|D", "Remove a derived channel instead."},
+    {"replace", nullptr, "Allow replacing (or removing) recorded data."},
+};
+
+constexpr CliCommand kMath{
+    "math",
+    "Computes a derived channel C or D from A and B and writes it into the recording, or removes one.",
+    1,
+    "FILE.ros",
+    "ros",
+    kMathOptions};
+
 } // namespace
 
 int runMath(const QStringList& args) {
     QCommandLineParser parser;
-    parser.addOption(
-        {QStringLiteral("op"),
-         QStringLiteral("The operation: A+B, A-B, B-A, -A, -B, avg(A,N) or avg(B,N) (N = 2..10000)."),
-         QStringLiteral("OP")});
-    parser.addOption(
-        {QStringLiteral("to"), QStringLiteral("The channel to write: C or D."), QStringLiteral("C|D")});
-    parser.addOption({QStringLiteral("sens"),
-                      QStringLiteral("The target's sensitivity index 1 (10 V/div) .. 10 (10 mV/div), or auto "
-                                     "(default): the most sensitive one that does not clip."),
-                      QStringLiteral("I|auto")});
-    parser.addOption({QStringLiteral("remove"), QStringLiteral("Remove a derived channel instead."),
-                      QStringLiteral("C|D")});
-    parser.addOption(
-        {QStringLiteral("replace"), QStringLiteral("Allow replacing (or removing) recorded data.")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Computes a derived channel C or D from A and B and writes it "
-                                        "into the recording, or removes one."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kMath); rc >= 0)
         return rc;
     MathRequest request;
     if (!parseMathRequest(parser, request))

@@ -20,23 +20,22 @@ namespace varnilog::cli {
 
 namespace {
 
-void addRenderOptions(QCommandLineParser& parser) {
-    parser.addOption(
-        {QStringLiteral("start"), QStringLiteral("First sample shown (default 0)."), QStringLiteral("N")});
-    parser.addOption(
-        {QStringLiteral("zoom"), QStringLiteral("Samples per column (default 1)."), QStringLiteral("Z")});
-    parser.addOption(
-        {QStringLiteral("all"), QStringLiteral("Fit the whole recording, as \"Pokaż całość\".")});
-    parser.addOption({QStringLiteral("channels"),
-                      QStringLiteral("Channels drawn, e.g. AB (default: A and B)."),
-                      QStringLiteral("LETTERS")});
-    parser.addOption({QStringLiteral("config"),
-                      QStringLiteral("Configuration whose colours and background are used."),
-                      QStringLiteral("INI")});
-    parser.addOption({QStringLiteral("page"),
-                      QStringLiteral("The whole printable page (axes, scales, name, description) as PNG, SVG "
-                                     "or PDF by OUT's extension.")});
-}
+constexpr CliOption kRenderOptions[] = {
+    {"start", "N", "First sample shown (default 0)."},
+    {"zoom", "Z", "Samples per column (default 1)."},
+    {"all", nullptr, "Fit the whole recording, as \"Pokaż całość\"."},
+    {"channels", "LETTERS", "Channels drawn, e.g. AB (default: A and B)."},
+    {"config", "INI", "Configuration whose colours and background are used."},
+    {"page", nullptr,
+     "The whole printable page (axes, scales, name, description) as PNG, SVG or PDF by OUT's extension."},
+};
+
+constexpr CliCommand kRender{"render",
+                             "Renders the waveform picture of a recording.",
+                             2,
+                             "FILE.ros OUT.png|OUT.svg|OUT.pdf",
+                             "ros png svg pdf",
+                             kRenderOptions};
 
 // The printable page around the view drawn in state, as the window prints it.
 int writeRenderPage(SharedState& state, const QString& out) {
@@ -56,11 +55,7 @@ int writeRenderPage(SharedState& state, const QString& out) {
 
 int runRender(const QStringList& args) {
     QCommandLineParser parser;
-    addRenderOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Renders the waveform picture of a recording."), 2,
-                         QStringLiteral("FILE.ros OUT.png|OUT.svg|OUT.pdf"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kRender); rc >= 0)
         return rc;
     if (parser.isSet(QStringLiteral("zoom")) && parser.isSet(QStringLiteral("all")))
         return fail(QStringLiteral("--zoom and --all cannot be used together"), ExitUsage);
