@@ -157,11 +157,10 @@ QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerE
                    widthText(e) + '\n';
         return out;
     }
-    out = QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
-              .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
-              .arg(request.spec.levelVolts)
-              .arg(events.size())
-              .toUtf8();
+    out = printed(QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
+                      .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
+                      .arg(request.spec.levelVolts)
+                      .arg(events.size()));
     const bool widths = request.spec.width != WidthCondition::None;
     out += QStringLiteral("%1 %2 ")
                .arg(QStringLiteral("sample"), -12)

@@ -113,9 +113,10 @@ int runMath(const QStringList& args) {
         const OperationResult r = removeDerivedChannel(ros, channel, replace);
         if (!r.ok())
             return fail(failureText(r, path, channel));
-        std::printf("%s: removed channel %c%s\n", qPrintable(path),
+        std::printf("%s: removed channel %c%s\n", printed(path).constData(),
                     channelName[static_cast<std::size_t>(channel)],
-                    r.operation.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(r.operation)));
+                    r.operation.isEmpty() ? ""
+                                          : printed(QStringLiteral(" (%1)").arg(r.operation)).constData());
         return ExitOk;
     }
     OperationRequest request = operationRequestFor(*state, *op, channel, static_cast<int>(sensitivity));
@@ -130,10 +131,11 @@ int runMath(const QStringList& args) {
     progress.finish();
     if (!r.ok())
         return fail(failureText(r, path, channel));
-    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n", qPrintable(path),
-                channelName[static_cast<std::size_t>(channel)], qPrintable(r.operation),
-                qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity, sensitivity == 0 ? ", auto" : "",
-                static_cast<long long>(r.samples), r.samples == 1 ? "" : "s");
+    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n",
+                printed(path).constData(), channelName[static_cast<std::size_t>(channel)],
+                qPrintable(r.operation), qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
+                sensitivity == 0 ? ", auto" : "", static_cast<long long>(r.samples),
+                r.samples == 1 ? "" : "s");
     return ExitOk;
 }
 

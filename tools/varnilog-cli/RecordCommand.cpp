@@ -173,7 +173,7 @@ QString recordTicks(Acquisition& acquisition, const RecordRequest& request,
 int reportRecording(const StopResult& stopped, const QString& failure, const RecordRequest& request,
                     const std::optional<TriggerWatch>& watch) {
     if (!stopped.rosPath.isEmpty())
-        std::printf("%s\n", QDir::toNativeSeparators(stopped.rosPath).toLocal8Bit().constData());
+        std::printf("%s\n", printed(QDir::toNativeSeparators(stopped.rosPath)).constData());
     if (!failure.isEmpty())
         return fail(failure.simplified());
     if (stopped.rosPath.isEmpty())
