@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -257,6 +258,17 @@ bool deleteRecordingSet(const QString& rosPath) {
     if (journalled)
         endSetMove(journal);
     return allGone;
+}
+
+QStringList recordingNamesIn(const QString& folder) {
+    QStringList names;
+    for (const QString& name : fileNamesIn(folder))
+        if (name.endsWith(QStringLiteral(".ros"), Qt::CaseInsensitive) &&
+            identityOf(folder + u'/' + name).regular)
+            names << name;
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
 }
 
 bool sameRecording(const QString& rosPathA, const QString& rosPathB) {

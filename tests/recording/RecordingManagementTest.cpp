@@ -452,9 +452,10 @@ TEST(RecordingManagementTest, NamesThatAreNoUtf8AreManaged) {
          "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},
         {"delete", [&](const QString& f) { return deleteRecordingSet(f + n("/nb\xfe.ros")); },
          "ex\xfd.roc nb\xfe.roc"},
-        {"output onto a set's file",
+        {"output onto a set's file, listing",
          [&](const QString& f) {
              return recordingSetAtOutput(f + n("/nb\xfe.rcc")) == f + n("/nb\xfe.ros") &&
+                    recordingNamesIn(f) == QStringList{n("nb\xfe.ros")} &&
                     sameRecording(f + n("/nb\xfe.ros"), f + n("/./nb\xfe.ros"));
          },
          "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},

@@ -8,9 +8,6 @@
 #include "recording/RecordingLoader.h"
 #include "recording/RecordingManagement.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <charconv>
 #include <cstdio>
 #if defined(_WIN32)
@@ -152,12 +149,12 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
     if (!parser.isSet(QStringLiteral("config")))
         return true;
     const QString ini = parser.value(QStringLiteral("config"));
-    if (!QFileInfo(ini).isFile()) {
+    if (!identityOf(ini).regular) {
         fail(QStringLiteral("%1: no such configuration file").arg(ini));
         return false;
     }
     QPoint unused;
-    readConfiguration(state, ini, QFileInfo(ini).absolutePath(), unused);
+    readConfiguration(state, ini, folderOfName(absoluteFileName(ini)), unused);
     return true;
 }
 

@@ -4,10 +4,9 @@
 #include "analysis/ChannelLetters.h"
 #include "analysis/EventSearch.h"
 #include "analysis/TriggerSpec.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ElapsedTime.h"
-
-#include <QFileInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -198,7 +197,8 @@ int runEvents(const QStringList& args) {
     const QString samplePath =
         siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[channel]));
     const bool text = parser.isSet(QStringLiteral("trigger"));
-    if (!QFileInfo(samplePath).isFile())
+    const FileIdentity sampleFile = identityOf(samplePath);
+    if (!sampleFile.regular)
         return fail(QStringLiteral("%1: the recording has no channel %2")
                         .arg(text ? QStringLiteral("--trigger") : QStringLiteral("--channel"))
                         .arg(channelLetter(request.spec.source)),
@@ -208,7 +208,7 @@ int runEvents(const QStringList& args) {
         return fail((text ? QStringLiteral("--trigger: ") : QStringLiteral("--level: ")) + check.text,
                     ExitUsage);
     SampleSpan span;
-    if (!spanOptions(parser, request.path, QFileInfo(samplePath).size(), span))
+    if (!spanOptions(parser, request.path, sampleFile.size, span))
         return ExitUsage;
 
     EventSearch search(samplePath, triggerSettingsOf(request.spec, sensitivity), span.from, span.to);

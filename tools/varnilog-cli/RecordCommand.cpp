@@ -9,6 +9,7 @@
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
+#include "recording/FileIdentity.h"
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
 
@@ -208,10 +209,10 @@ int runRecord(const QStringList& args) {
     if (!parseRecordRequest(parser, request, *state))
         return ExitUsage;
     const QString dir =
-        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
-    if (!QFileInfo(dir).isDir())
+        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : workingFolder();
+    if (!folderNamed(dir))
         return fail(QStringLiteral("%1: no such folder").arg(dir));
-    state->dataDir = QFileInfo(dir).absoluteFilePath();
+    state->dataDir = absoluteFileName(dir);
     const auto requestedSensitivity = state->channelSensitivity;
     applyDeviceModelToState(*state);
 
