@@ -6,6 +6,7 @@
 #include "analysis/EventFinder.h"
 #include "analysis/LiveTrigger.h"
 #include "app/CommandLine.h"
+#include "app/CoreMessages.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
 #include "recording/FileIdentity.h"
@@ -230,7 +231,7 @@ private:
     void showLoadedMarkers();
     // A change of the ".rmk" of the recording on display (change says why it failed): the error in a
     // box, or the result on show.
-    bool markersChanged(const std::function<bool(QString&)>& change);
+    bool markersChanged(const std::function<bool(CoreError&)>& change);
     void imgDisplayContextMenu(QPoint p);
     void addMarkerAtColumn(int column);
     void addRangeFromSelection();

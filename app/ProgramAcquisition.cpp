@@ -121,6 +121,8 @@ void TForm1::btStopClick() {
     lockControls(false);
     showSkippedBytes(-1);
     const StopResult s = acquisition().stop();
+    if (s.marksError.failed())
+        showStatusMessage(coreMessage(s.marksError));
     liveTrigger_->stop();
     if (!s.errorText.isEmpty())
         boxes_.showErrorBox(s.errorText);

@@ -45,7 +45,7 @@ bool TForm1::loadRecording() {
     const LoadResult r = readRecordingSettings(state_, previousChannelCount);
     watchRecordingOnDisplay();
     if (!r.ok) {
-        boxes_.showErrorBox(r.errorText);
+        boxes_.showErrorBox(coreMessage(r.error));
         emit recordingChanged();
         return false;
     }

@@ -60,10 +60,11 @@ void TForm1::connectMarkersWindow() {
     });
     connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {
         markersChanged(
-            [&](QString& error) { return markers_->setLabel(state_.recordingPath, index, label, error); });
+            [&](CoreError& error) { return markers_->setLabel(state_.recordingPath, index, label, error); });
     });
     connect(markersWindow_, &MarkersWindow::removeRequested, this, [this](int index) {
-        markersChanged([&](QString& error) { return markers_->remove(state_.recordingPath, index, error); });
+        markersChanged(
+            [&](CoreError& error) { return markers_->remove(state_.recordingPath, index, error); });
     });
 }
 
@@ -83,8 +84,8 @@ void TForm1::btMarkClick() {
 }
 
 void TForm1::saveLiveMarkers() {
-    if (QString error; !acquisition().saveMarksIfDue(error))
-        showStatusMessage(error);
+    if (CoreError error; !acquisition().saveMarksIfDue(error))
+        showStatusMessage(coreMessage(error));
 }
 
 void TForm1::loadMarkers() {
@@ -101,9 +102,9 @@ void TForm1::showLoadedMarkers() {
             tr("Plik znaczników jest uszkodzony: pominięto wierszy: %1").arg(markers_->damagedLines()));
 }
 
-bool TForm1::markersChanged(const std::function<bool(QString&)>& change) {
-    if (QString error; !change(error)) {
-        boxes_.showErrorBox(error);
+bool TForm1::markersChanged(const std::function<bool(CoreError&)>& change) {
+    if (CoreError error; !change(error)) {
+        boxes_.showErrorBox(coreMessage(error));
         return false;
     }
     showLoadedMarkers();
@@ -125,7 +126,7 @@ void TForm1::addMarkerAtColumn(int column) {
         state_.viewStart + static_cast<std::int64_t>(column) * std::max(1, state_.zoomDivisor);
     if (sample >= state_.sampleCount)
         return;
-    markersChanged([&](QString& error) { return markers_->addPoint(state_.recordingPath, sample, error); });
+    markersChanged([&](CoreError& error) { return markers_->addPoint(state_.recordingPath, sample, error); });
 }
 
 void TForm1::addRangeFromSelection() {
@@ -133,7 +134,7 @@ void TForm1::addRangeFromSelection() {
     const SpanResolution selection = resolveSpan(windowSpanRequest(SpanSource::Selection, state_));
     if (!selection.ok())
         return;
-    markersChanged([&](QString& error) {
+    markersChanged([&](CoreError& error) {
         return markers_->addRange(state_.recordingPath, selection.span.from, selection.span.to, error);
     });
 }

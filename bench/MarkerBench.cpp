@@ -48,7 +48,7 @@ QString writeMarkers(const QTemporaryDir& dir) {
              QStringLiteral("12:%1:%2").arg(i / 60 % 60, 2, 10, QChar('0')).arg(i % 60, 2, 10, QChar('0'))});
     }
     const QString path = dir.filePath(QStringLiteral("r.rmk"));
-    QString error;
+    CoreError error;
     writeMarkerFile(path, markers, error);
     return path;
 }

@@ -348,7 +348,7 @@ bool Acquisition::addTriggerMark(std::int64_t sample) {
     return marks_.noteMark(sample, clock_.now().time().msecsSinceStartOfDay(), MarkerKind::Wyzwolenie);
 }
 
-bool Acquisition::saveMarksIfDue(QString& error) {
+bool Acquisition::saveMarksIfDue(CoreError& error) {
     return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error, setLock_.isLocked());
 }
 
@@ -387,8 +387,7 @@ StopResult Acquisition::stop() {
     } else {
         fileSet_->finishSummaries();
         result.rosPath = fileSet_->rosPath();
-        if (QString error; !marks_.save(result.rosPath, error, setLock_.isLocked()))
-            report(error);
+        (void)marks_.save(result.rosPath, result.marksError, setLock_.isLocked());
         state_.recordingPath = result.rosPath;
     }
     fileSet_.reset();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/Clock.h"
+#include "app/CoreError.h"
 #include "app/SharedState.h"
 #include "device/FrameParser.h"
 #include "device/LiveMarkers.h"
@@ -75,6 +76,7 @@ struct StopResult {
     QString rosPath;           // the recording to load; empty when the set was removed
     std::int64_t samples = -1; // length of ".rca", -1 when it could not be opened
     QString errorText;         // for an error box: the last samples could not be written at the stop
+    CoreError marksError;      // for the status panel: the markers taken could not be saved
 };
 
 class Acquisition {
@@ -116,7 +118,7 @@ public:
     bool addTriggerMark(std::int64_t sample);
     // Writes the markers of this recording when a save is due (at most every 5 s; stop saves the
     // rest). False with error set when the ".rmk" could not be written.
-    bool saveMarksIfDue(QString& error);
+    bool saveMarksIfDue(CoreError& error);
     // The markers of this recording so far.
     std::vector<Marker> marks() const { return marks_.markers(); }
 

@@ -65,15 +65,18 @@ void LiveMarkers::takePending() {
     lossPending_ = -1;
 }
 
-bool LiveMarkers::save(const QString& rosPath, QString& error, bool lockHeld) {
+bool LiveMarkers::save(const QString& rosPath, CoreError& error, bool lockHeld) {
     if (!changed_)
         return true;
     SetLock lock;
-    const SetLock::Result locked = lockHeld ? SetLock::Result::Locked : lock.lock(rosPath, 0, error);
+    QString reason;
+    const SetLock::Result locked = lockHeld ? SetLock::Result::Locked : lock.lock(rosPath, 0, reason);
     if (locked == SetLock::Result::Busy)
         return true; // another program changes the set now: the next save writes these too
-    if (locked == SetLock::Result::Failed)
+    if (locked == SetLock::Result::Failed) {
+        error = CoreError::worded(reason);
         return false;
+    }
     takePending();
     ticksSinceSave_ = 0;
     if (!writeMarkerFile(markerFilePath(rosPath), saved_, error))

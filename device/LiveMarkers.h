@@ -33,7 +33,7 @@ public:
     // Writes every marker of this recording to the ".rmk" of rosPath (under the set's lock, without
     // waiting: a busy set is tried again at the next save; lockHeld: the caller holds it already, as
     // the recording does). False with error set when it failed.
-    bool save(const QString& rosPath, QString& error, bool lockHeld = false);
+    bool save(const QString& rosPath, CoreError& error, bool lockHeld = false);
     // Every marker of this recording noted so far (the saved ones and the pending ones, labelled).
     std::vector<Marker> markers() const;
 

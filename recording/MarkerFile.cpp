@@ -5,7 +5,6 @@
 #include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -230,40 +229,37 @@ MarkerReading readMarkerFile(const QString& path) {
     return parseMarkers(file.readAll());
 }
 
-bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, QString& error) {
+bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, CoreError& error) {
     // Never a file the reader would refuse, or read only in part.
     for (const Marker& m : markers)
         if (m.start < 0 || m.end < m.start) {
-            error = QCoreApplication::translate("varnilog::MarkerFile", "%1: znacznik %2–%3 jest błędny.")
-                        .arg(path)
-                        .arg(m.start)
-                        .arg(m.end);
+            error = {CoreErrorKind::MarkerInvalid, path, {}, {}, m.start, m.end};
             return false;
         }
     const QByteArray bytes = encodeMarkers(markers);
     if (bytes.size() > kMarkerFileSizeLimit) {
-        error = QCoreApplication::translate("varnilog::MarkerFile", "%1: za dużo znaczników (ponad %2 MiB).")
-                    .arg(path)
-                    .arg(kMarkerFileSizeLimit >> 20);
+        error = {CoreErrorKind::MarkersTooLarge, path, {}, {}, kMarkerFileSizeLimit >> 20, 0};
         return false;
     }
     QString reason;
     if (writeFileSafely(path, bytes, reason))
         return true;
-    error = QStringLiteral("%1: %2").arg(path, reason);
+    error = {CoreErrorKind::PathReason, path, {}, reason, 0, 0};
     return false;
 }
 
 bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<Marker>&, QString&)>& edit,
-                   QString& error) {
+                   CoreError& error) {
     SetLock lock;
-    switch (lock.lock(rosPath, kSetLockWaitMs, error)) {
+    QString reason;
+    switch (lock.lock(rosPath, kSetLockWaitMs, reason)) {
     case SetLock::Result::Locked:
         break;
     case SetLock::Result::Busy:
-        error = setBusyText();
+        error = CoreError::of(CoreErrorKind::SetBusy);
         return false;
     case SetLock::Result::Failed:
+        error = CoreError::worded(reason);
         return false;
     }
     recoverRecordingSet(rosPath);
@@ -271,15 +267,13 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     MarkerReading reading = readMarkerFile(path);
     // Writing back what could be read would lose the rest for good.
     if (reading.damaged()) {
-        error = QCoreApplication::translate("varnilog::MarkerFile",
-                                            "Nic nie zmieniono: w pliku znaczników %1 nie można odczytać "
-                                            "wierszy: %2.")
-                    .arg(path)
-                    .arg(reading.damagedLines);
+        error = {CoreErrorKind::MarkersUnreadable, path, {}, {}, reading.damagedLines, 0};
         return false;
     }
-    if (!edit(reading.markers, error))
+    if (QString refusal; !edit(reading.markers, refusal)) {
+        error = CoreError::worded(refusal);
         return false;
+    }
     return writeMarkerFile(path, reading.markers, error);
 }
 

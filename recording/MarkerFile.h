@@ -5,6 +5,8 @@
 // fields. The one place that knows this format. Depends on QtCore.
 #pragma once
 
+#include "app/CoreError.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -68,14 +70,14 @@ QByteArray encodeMarkers(std::vector<Marker> markers);
 MarkerReading readMarkerFile(const QString& path);
 // Replaces the file at path with markers through the safe writer. False with error set, also for a
 // marker the reader would refuse (start < 0, end < start) or a file larger than kMarkerFileSizeLimit.
-bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, QString& error);
+bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, CoreError& error);
 
 // Changes the markers of the set of rosPath while holding the set's lock: reads its ".rmk", lets edit
 // change the list (edit returns false, with error set, to leave the file alone) and writes the
-// result. A file with lines that cannot be read is left as it is (edit is not called). False with
-// error set ("Nagranie jest zmieniane przez inny program" when another program holds the set).
+// result (edit's text is passed on worded). A file with lines that cannot be read is left as it is
+// (edit is not called). False with error set (SetBusy when another program holds the set).
 bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<Marker>&, QString&)>& edit,
-                   QString& error);
+                   CoreError& error);
 
 // The span of samples [from, to) from marker first's start to marker last's end (a range marker's
 // end; a point's own sample). Empty when an index is outside the list or the span holds no sample.

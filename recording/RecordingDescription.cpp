@@ -47,7 +47,7 @@ QString loadRecordingDescription(const QString& path, bool* exists) {
     return lines.join(u'\n');
 }
 
-bool saveRecordingDescription(const QString& path, const QString& text, QString* error) {
+bool saveRecordingDescription(const QString& path, const QString& text, CoreError* error) {
     QString body;
     if (!text.isEmpty()) {
         const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
@@ -61,7 +61,7 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
         identityOf(ros).exists() ? lock.lock(ros, kSetLockWaitMs, reason) : SetLock::Result::Failed;
     if (locked == SetLock::Result::Busy) {
         if (error != nullptr)
-            *error = setBusyText();
+            *error = CoreError::of(CoreErrorKind::SetBusy);
         return false;
     }
     if (locked == SetLock::Result::Locked)
@@ -69,7 +69,7 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
     // Written aside and moved into place, so a failed save never leaves half a description.
     if (!DiskFileWriter().replace(path, body.toUtf8(), reason)) {
         if (error != nullptr)
-            *error = reason;
+            *error = CoreError::worded(reason);
         return false;
     }
     return true;

@@ -3,6 +3,8 @@
 // page. Depends on QtCore only.
 #pragma once
 
+#include "app/CoreError.h"
+
 #include <QString>
 
 namespace varnilog {
@@ -17,7 +19,7 @@ QString loadRecordingDescription(const QString& path, bool* exists = nullptr);
 // Writes text (lines separated by "\n", "\r\n" or "\r") with CR LF line ends, replacing the file. Like
 // a saved text list every line, the last one too, ends with CR LF; an empty text gives an empty file.
 // On failure returns false and puts the reason into error (optional).
-bool saveRecordingDescription(const QString& path, const QString& text, QString* error = nullptr);
+bool saveRecordingDescription(const QString& path, const QString& text, CoreError* error = nullptr);
 
 // The file a bare name such as "2024-03-07 14.05.09.roc" stands for: resolved against baseDir (the
 // folder shown by the browser); an absolute name stays as it is.

@@ -456,8 +456,10 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     }
     result.description = describe(request, info, result);
     made.add(set.path(".roc"), pendingChannelPath(set.path(".roc"), inode, ChannelChangeKind::Replace));
-    if (!saveRecordingDescription(made.pendingPaths.back(), result.description, &error))
-        return failed(QStringLiteral("%1: %2").arg(set.path(".roc"), error));
+    // A pending name has no header beside it to be locked: a failure is the system's reason.
+    if (CoreError saveError;
+        !saveRecordingDescription(made.pendingPaths.back(), result.description, &saveError))
+        return failed(QStringLiteral("%1: %2").arg(set.path(".roc"), saveError.reason));
 
     const QByteArray headerText = newRecordingHeaderText(importHeader(result, inputTime));
     if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))

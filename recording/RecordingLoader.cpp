@@ -22,10 +22,6 @@
 
 namespace varnilog {
 
-QString loadErrorText() {
-    return QCoreApplication::translate("varnilog::RecordingLoader", kLoadErrorText);
-}
-
 namespace {
 
 qsizetype nameStart(const QString& path) {
@@ -75,7 +71,7 @@ LoadResult applySettings(SharedState& state, const HeaderReading& header) {
     LoadResult result;
     if (header.file == HeaderFile::Unreadable) {
         result.ok = false;
-        result.errorText = loadErrorText();
+        result.error = CoreError::of(CoreErrorKind::LoadFailed);
         return result;
     }
     applyHeader(state, header.values);
@@ -148,7 +144,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
             if (attempt == kConsistentReadAttempts) {
                 result.ok = false;
                 result.changedWhileRead = true;
-                result.errorText = loadErrorText();
+                result.error = CoreError::of(CoreErrorKind::LoadFailed);
                 return result;
             }
             QThread::msleep(kConsistentReadPauseMs);
@@ -158,7 +154,7 @@ LoadResult readRecordingSettings(SharedState& state, int previousChannelCount) {
         result = applySettings(state, header);
     } catch (const std::exception&) {
         result.ok = false;
-        result.errorText = loadErrorText();
+        result.error = CoreError::of(CoreErrorKind::LoadFailed);
     }
     return result;
 }

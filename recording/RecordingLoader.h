@@ -3,6 +3,7 @@
 // state. Never reads the samples as a whole and draws nothing.
 #pragma once
 
+#include "app/CoreError.h"
 #include "app/SharedState.h"
 #include "recording/RecordingHeader.h"
 
@@ -12,16 +13,10 @@
 
 namespace varnilog {
 
-// Shown in the error box (caption "Błąd!") when a load fails; loadErrorText() is it in the
-// program's language.
-inline constexpr const char* kLoadErrorText =
-    QT_TRANSLATE_NOOP("varnilog::RecordingLoader", "Błąd otwarcia pliku!");
-QString loadErrorText();
-
 // What a load read: the base name for edFilename, or the reason it failed.
 struct LoadResult {
     bool ok = true;
-    QString errorText;             // loadErrorText() when !ok
+    CoreError error;               // LoadFailed when !ok (the error box's text, caption "Błąd!")
     QString baseName;              // file name of recordingPath without folder and extension
     bool changedWhileRead = false; // another program kept changing the set while it was read
 };

@@ -113,14 +113,8 @@ private:
     bool removed_ = false;
 };
 
-QString moveFailureText(const Move& m, const QString& reason) {
-    return QCoreApplication::translate("varnilog::RecordingManagement",
-                                       "Nie zmieniono nazwy: nie można przenieść %1 do %2 (%3).")
-        .arg(m.from, m.to, reason);
-}
-
 // Moves every file, and on the first failure moves back what already moved.
-QString moveAll(const std::vector<Move>& moves, const FileMover& mover, ReplacedDescription* replaced) {
+CoreError moveAll(const std::vector<Move>& moves, const FileMover& mover, ReplacedDescription* replaced) {
     for (std::size_t i = 0; i < moves.size(); ++i) {
         QString reason;
         const bool cleared =
@@ -132,7 +126,7 @@ QString moveAll(const std::vector<Move>& moves, const FileMover& mover, Replaced
             }
             if (replaced != nullptr)
                 replaced->putBack();
-            return moveFailureText(moves[i], reason);
+            return {CoreErrorKind::MoveFailed, moves[i].from, moves[i].to, reason, 0, 0};
         }
     }
     return {};
@@ -147,7 +141,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     };
     RenameResult result;
     if (newBase.isEmpty()) {
-        result.error = QCoreApplication::translate("varnilog::RecordingManagement", "Nieprawidłowa nazwa.");
+        result.error = CoreError::of(CoreErrorKind::InvalidName);
         return result;
     }
     std::vector<Move> moves;
@@ -157,8 +151,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
             moves.push_back({from, newBase + ext});
     }
     if (moves.empty()) {
-        result.error = QCoreApplication::translate("varnilog::RecordingManagement", "Zapis %1 nie istnieje.")
-                           .arg(QFileInfo(rosPath).fileName());
+        result.error = {CoreErrorKind::RecordingMissing, QFileInfo(rosPath).fileName(), {}, {}, 0, 0};
         return result;
     }
     if (canonicalOrAbsolute(moves.front().from) == canonicalOrAbsolute(moves.front().to))
@@ -168,9 +161,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     for (const QString& ext : renamedExtensions()) {
         const QString to = newBase + ext;
         if (to != leftover && anythingNamed(to)) {
-            result.error = QCoreApplication::translate("varnilog::RecordingManagement",
-                                                       "Nie zmieniono nazwy: plik %1 już istnieje.")
-                               .arg(to);
+            result.error = {CoreErrorKind::FileExists, to, {}, {}, 0, 0};
             return result;
         }
     }
@@ -179,7 +170,8 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     QString lockError;
     const bool hasHeader = identityOf(rosPath).exists();
     if (hasHeader && lock.lock(rosPath, kSetLockWaitMs, lockError) != SetLock::Result::Locked) {
-        result.error = lockError.isEmpty() ? setBusyText() : lockError;
+        result.error =
+            lockError.isEmpty() ? CoreError::of(CoreErrorKind::SetBusy) : CoreError::worded(lockError);
         return result;
     }
     if (hasHeader)
@@ -201,11 +193,13 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
             journal.extensions << m.to.mid(newBase.size());
         journal.replacesLeftover = replaced.has_value();
         journal.headerInode = identityOf(rosPath).inode;
-        if (!beginSetMove(journal, result.error))
+        if (QString reason; !beginSetMove(journal, reason)) {
+            result.error = CoreError::worded(reason);
             return result;
+        }
     }
     result.error = moveAll(moves, mover, replaced ? &*replaced : nullptr);
-    if (!result.error.isEmpty()) {
+    if (result.error.failed()) {
         if (journalled)
             endSetMove(journal);
         return result;
@@ -323,13 +317,11 @@ QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPa
     return {};
 }
 
-QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths) {
+CoreError outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths) {
     const QString ros = recordingSetAtOutput(outputPath, rosPaths);
     if (ros.isEmpty())
         return {};
-    return QCoreApplication::translate("varnilog::RecordingManagement",
-                                       "%1 jest plikiem nagrania %2: wybierz inną nazwę.")
-        .arg(outputPath, ros);
+    return {CoreErrorKind::OutputIsRecording, outputPath, ros, {}, 0, 0};
 }
 
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {

@@ -6,6 +6,7 @@
 // reopens the loader's handles when the set is the one on display. Depends on QtCore and the shared state.
 #pragma once
 
+#include "app/CoreError.h"
 #include "app/SharedState.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ QString renameBaseFor(const QString& typedName, const QString& baseDir);
 struct RenameResult {
     bool renamed = false; // the set now lives under the new name
     QString newRosPath;   // its ".ros"
-    QString error;        // why nothing was renamed (empty when renamed or when there was nothing to do)
+    CoreError error;      // why nothing was renamed (none when renamed or when there was nothing to do)
 };
 
 // Moves one file; fails when the target exists. The default is QFile::rename.
@@ -62,9 +63,9 @@ bool deleteRecordingSet(const QString& rosPath);
 // rosPaths (the same inode, through a link or under another name), or a hard link to a set's file
 // in its own folder.
 QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths = {});
-// The usage error for an output onto a set's file (see recordingSetAtOutput), empty when there is
+// The usage error for an output onto a set's file (see recordingSetAtOutput), none when there is
 // none.
-QString outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths = {});
+CoreError outputOntoRecordingError(const QString& outputPath, const QStringList& rosPaths = {});
 
 // True when rosPath names the recording whose sample files the loader holds open.
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath);

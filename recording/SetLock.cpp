@@ -19,10 +19,6 @@
 
 namespace varnilog {
 
-QString setBusyText() {
-    return QCoreApplication::translate("varnilog::SetLock", "Nagranie jest zmieniane przez inny program");
-}
-
 SetLock::~SetLock() {
     unlock();
 }

@@ -37,7 +37,4 @@ private:
 // channel of a long recording longer, and a user would rather hear "busy" than watch a hang.
 inline constexpr int kSetLockWaitMs = 2000;
 
-// What the window tells a user whose change finds the set held by another writer.
-QString setBusyText();
-
 } // namespace varnilog

@@ -10,7 +10,7 @@ int RecordingMarkers::load(const QString& rosPath) {
 }
 
 bool RecordingMarkers::change(const QString& rosPath, const std::function<void(std::vector<Marker>&)>& edit,
-                              QString& error) {
+                              CoreError& error) {
     const bool changed = changeMarkers(
         rosPath,
         [&](std::vector<Marker>& list, QString&) {
@@ -23,7 +23,7 @@ bool RecordingMarkers::change(const QString& rosPath, const std::function<void(s
     return changed;
 }
 
-bool RecordingMarkers::addPoint(const QString& rosPath, std::int64_t sample, QString& error) {
+bool RecordingMarkers::addPoint(const QString& rosPath, std::int64_t sample, CoreError& error) {
     return change(
         rosPath,
         [&](std::vector<Marker>& list) {
@@ -32,7 +32,8 @@ bool RecordingMarkers::addPoint(const QString& rosPath, std::int64_t sample, QSt
         error);
 }
 
-bool RecordingMarkers::addRange(const QString& rosPath, std::int64_t from, std::int64_t to, QString& error) {
+bool RecordingMarkers::addRange(const QString& rosPath, std::int64_t from, std::int64_t to,
+                                CoreError& error) {
     return change(
         rosPath,
         [&](std::vector<Marker>& list) {
@@ -41,7 +42,7 @@ bool RecordingMarkers::addRange(const QString& rosPath, std::int64_t from, std::
         error);
 }
 
-bool RecordingMarkers::setLabel(const QString& rosPath, int index, const QString& label, QString& error) {
+bool RecordingMarkers::setLabel(const QString& rosPath, int index, const QString& label, CoreError& error) {
     return change(
         rosPath,
         [&](std::vector<Marker>& list) {
@@ -51,7 +52,7 @@ bool RecordingMarkers::setLabel(const QString& rosPath, int index, const QString
         error);
 }
 
-bool RecordingMarkers::remove(const QString& rosPath, int index, QString& error) {
+bool RecordingMarkers::remove(const QString& rosPath, int index, CoreError& error) {
     return change(
         rosPath,
         [&](std::vector<Marker>& list) {

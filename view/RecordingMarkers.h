@@ -26,12 +26,12 @@ public:
 
     // Changes the set's ".rmk" and reads it back; false with error set, the list as it was.
     bool change(const QString& rosPath, const std::function<void(std::vector<Marker>&)>& edit,
-                QString& error);
-    bool addPoint(const QString& rosPath, std::int64_t sample, QString& error);
-    bool addRange(const QString& rosPath, std::int64_t from, std::int64_t to, QString& error);
+                CoreError& error);
+    bool addPoint(const QString& rosPath, std::int64_t sample, CoreError& error);
+    bool addRange(const QString& rosPath, std::int64_t from, std::int64_t to, CoreError& error);
     // By index in list(); an index the file no longer has changes nothing.
-    bool setLabel(const QString& rosPath, int index, const QString& label, QString& error);
-    bool remove(const QString& rosPath, int index, QString& error);
+    bool setLabel(const QString& rosPath, int index, const QString& label, CoreError& error);
+    bool remove(const QString& rosPath, int index, CoreError& error);
 
     // The damaged lines of the last reading.
     int damagedLines() const { return damagedLines_; }

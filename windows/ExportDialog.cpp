@@ -1,5 +1,6 @@
 #include "windows/ExportDialog.h"
 
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingInput.h"
 #include "recording/RecordingManagement.h"
@@ -62,8 +63,8 @@ bool exportRecordingWithDialog(QWidget* parent, SharedState& state, MessageBoxes
     if (options.viewToStart)
         options.viewToStart();
 
-    if (const QString error = outputOntoRecordingError(path, {state.recordingPath}); !error.isEmpty()) {
-        boxes.showErrorBox(error);
+    if (const CoreError error = outputOntoRecordingError(path, {state.recordingPath}); error.failed()) {
+        boxes.showErrorBox(coreMessage(error));
         return false;
     }
     // The worker alone uses the file and the input until it has been joined.

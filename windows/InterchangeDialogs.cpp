@@ -1,5 +1,6 @@
 #include "windows/InterchangeDialogs.h"
 
+#include "app/CoreMessages.h"
 #include "app/LongWork.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
@@ -44,8 +45,8 @@ bool exportInterchangeWithDialog(QWidget* parent, SharedState& state, MessageBox
     const InterchangeFormat* format = interchangeFormatFromName(path);
     if (path.isEmpty() || format == nullptr)
         return false;
-    if (const QString error = outputOntoRecordingError(path, {state.recordingPath}); !error.isEmpty()) {
-        boxes.showErrorBox(error);
+    if (const CoreError error = outputOntoRecordingError(path, {state.recordingPath}); error.failed()) {
+        boxes.showErrorBox(coreMessage(error));
         return false;
     }
     LongWork own;

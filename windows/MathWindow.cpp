@@ -1,5 +1,6 @@
 #include "windows/MathWindow.h"
 
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/SetLock.h"
@@ -174,7 +175,7 @@ void MathWindow::workerDone() {
         boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(r.detail));
         return;
     case OperationFailure::SetBusy:
-        boxes_.showErrorBox(setBusyText());
+        boxes_.showErrorBox(coreMessage(CoreError::of(CoreErrorKind::SetBusy)));
         return;
     }
 }
@@ -215,7 +216,7 @@ void MathWindow::btUsunClick(int channel) {
         if (r.failure == OperationFailure::WriteFailed)
             boxes_.showErrorBox(tr("Nie można zapisać pliku: %1").arg(r.detail));
         else if (r.failure == OperationFailure::SetBusy)
-            boxes_.showErrorBox(setBusyText());
+            boxes_.showErrorBox(coreMessage(CoreError::of(CoreErrorKind::SetBusy)));
         return;
     }
     changed_ = true;

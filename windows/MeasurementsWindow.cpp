@@ -2,6 +2,7 @@
 
 #include "analysis/MeasurementText.h"
 #include "analysis/PeriodFile.h"
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "recording/RecordingManagement.h"
@@ -407,8 +408,8 @@ void MeasurementsWindow::btZapiszOkresyClick() {
                                QDir(state_.dataDir).filePath(tr("okresy") + QStringLiteral(".csv")));
     if (path.isEmpty())
         return;
-    if (const QString error = outputOntoRecordingError(path, {state_.recordingPath}); !error.isEmpty())
-        boxes_.showErrorBox(error);
+    if (const CoreError error = outputOntoRecordingError(path, {state_.recordingPath}); error.failed())
+        boxes_.showErrorBox(coreMessage(error));
     else
         measure(currentInputs(), path);
 }

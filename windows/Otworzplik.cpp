@@ -1,5 +1,6 @@
 #include "windows/Otworzplik.h"
 
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "recording/FileIdentity.h"
 #include "recording/RecordingDescription.h"
@@ -187,9 +188,9 @@ void TForm2::SpeedButton3Click() {
     if (path.isEmpty())
         return;
     const QString roc = siblingPath(path, QStringLiteral(".roc"));
-    QString error;
+    CoreError error;
     if (!saveRecordingDescription(roc, ui_->Memo1->toPlainText(), &error))
-        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(roc, error));
+        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(roc, coreMessage(error)));
 }
 
 void TForm2::SpeedButton4Click() {
@@ -265,8 +266,8 @@ void TForm2::renameSelected(const QString& path, const QString& target) {
         reopenRecordingOnDisplay(state_, result.renamed ? result.newRosPath : state_.recordingPath);
         emit recordingOnDisplayChanged();
     }
-    if (!result.error.isEmpty())
-        boxes_.showErrorBox(result.error);
+    if (result.error.failed())
+        boxes_.showErrorBox(coreMessage(result.error));
 }
 
 } // namespace varnilog

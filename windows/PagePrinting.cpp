@@ -1,5 +1,6 @@
 #include "windows/PagePrinting.h"
 
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingManagement.h"
 #include "view/PageFile.h"
@@ -60,8 +61,8 @@ bool savePageWithDialog(QWidget* parent, const PrintPageContent& content, const 
                                .arg(path));
         return false;
     }
-    if (const QString onto = outputOntoRecordingError(path); !onto.isEmpty()) {
-        boxes.showErrorBox(onto);
+    if (const CoreError onto = outputOntoRecordingError(path); onto.failed()) {
+        boxes.showErrorBox(coreMessage(onto));
         return false;
     }
     QString error;

@@ -1,5 +1,6 @@
 #include "windows/Unit6.h"
 
+#include "app/CoreMessages.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingDescription.h"
 
@@ -48,9 +49,9 @@ void TForm6::FormShow() {
 
 void TForm6::SpeedButton1Click() {
     const QString path = descriptionPath();
-    QString error;
+    CoreError error;
     if (!saveRecordingDescription(path, ui_->Memo1->toPlainText(), &error))
-        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(path, error));
+        boxes_.showErrorBox(tr("Nie można zapisać opisu %1: %2").arg(path, coreMessage(error)));
 }
 
 } // namespace varnilog

@@ -3,6 +3,7 @@
 // user either gets the error box or a recording that shows, zooms, scrolls, gives a spectrum and
 // exports, with every setting the program uses within its range.
 #include "app/Configuration.h"
+#include "app/CoreMessages.h"
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"
@@ -113,7 +114,8 @@ TEST_F(DamagedRecordingTest, HeadersThatCannotBeReadFailTheLoadAndShowAsMissing)
         const LoadResult got = loadRecording(*s);
         const qint64 read = bytesReadSoFar() - before;
         EXPECT_EQ(got.ok, !r.refused) << r.name;
-        EXPECT_EQ(got.errorText, r.refused ? QStringLiteral("Błąd otwarcia pliku!") : QString()) << r.name;
+        EXPECT_EQ(coreMessage(got.error), r.refused ? QStringLiteral("Błąd otwarcia pliku!") : QString())
+            << r.name;
         EXPECT_EQ(s->sampleCount, 600) << r.name;
         EXPECT_EQ(s->timeBaseIndex, r.refused ? 7 : 10) << r.name;
         EXPECT_EQ(s->channelCount, r.refused ? 2 : 3) << r.name;

@@ -1,5 +1,6 @@
 // Markers made while recording through the real parts: a pty board that puts stray bytes between its
 // frames every 20 000 frames, the acquisition's ticks, a user's mark, the periodic save and the stop.
+#include "app/CoreMessages.h"
 #include "recording/MarkerFile.h"
 #include "support/PtyRecordingRig.h"
 
@@ -29,8 +30,8 @@ TEST(LiveMarkersTest, LossesAndUserMarksLandAtTheirSamples) {
             markedAt = s.acq.samplesRecorded() - 1; // the newest sample when M is pressed
             EXPECT_TRUE(s.acq.addMark());
         }
-        QString error;
-        EXPECT_TRUE(s.acq.saveMarksIfDue(error)) << error.toStdString();
+        CoreError error;
+        EXPECT_TRUE(s.acq.saveMarksIfDue(error)) << coreMessage(error).toStdString();
         savedWhileRecording = savedWhileRecording || QFile::exists(rmk);
         std::this_thread::sleep_for(std::chrono::milliseconds(Acquisition::kTickIntervalMs));
     }

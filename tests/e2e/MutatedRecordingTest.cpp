@@ -5,6 +5,7 @@
 // sees a crash or a frozen window: the batch runs in a child process under memory and CPU limits
 // with a wall-clock watchdog here, and reports the copy it was at when anything goes wrong.
 #include "app/Configuration.h"
+#include "app/CoreMessages.h"
 #include "device/BoardSimulator.h"
 #include "device/FrameParser.h"
 #include "device/Protocol.h"
@@ -458,7 +459,7 @@ void runBatch(const QString& work, int progressFd) {
         const LoadResult loaded = loadRecording(*s);
         expectSettingsInRange(*s, where);
         if (!loaded.ok) {
-            ASSERT_EQ(loaded.errorText, QString::fromUtf8(kLoadErrorText)) << where;
+            ASSERT_EQ(coreMessage(loaded.error), QString::fromUtf8("Błąd otwarcia pliku!")) << where;
             ++refused;
         }
         viewAtRandomZooms(*s, *view, rng, where);

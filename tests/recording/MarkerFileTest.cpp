@@ -43,8 +43,8 @@ TEST(MarkerFileTest, RoundTripsEveryKindAndAwkwardLabelsSorted) {
                         QStringLiteral("m;%1\n").arg(i)});
     const QString path = markerFilePath(dir.filePath(QStringLiteral("r.ros")));
     EXPECT_TRUE(path.endsWith(QLatin1String("/r.rmk")));
-    QString error;
-    ASSERT_TRUE(writeMarkerFile(path, many, error)) << error.toStdString();
+    CoreError error;
+    ASSERT_TRUE(writeMarkerFile(path, many, error)) << error.reason.toStdString();
     const MarkerReading back = readMarkerFile(path);
     EXPECT_TRUE(back.exists);
     EXPECT_EQ(back.damagedLines, 0);
@@ -81,7 +81,8 @@ TEST(MarkerFileTest, DamagedFileLoadsTheLinesItCan) {
 TEST(MarkerFileTest, ChangesHoldTheSetLockAndSpansFollowMarkers) {
     QTemporaryDir dir;
     const QString ros = dir.filePath(QStringLiteral("r.ros"));
-    QString error;
+    CoreError error;
+    QString lockError;
     const auto add = [](std::vector<Marker>& list, QString&) {
         list.push_back({10, 10, MarkerKind::Uwaga, QStringLiteral("x")});
         return true;
@@ -90,11 +91,11 @@ TEST(MarkerFileTest, ChangesHoldTheSetLockAndSpansFollowMarkers) {
     EXPECT_FALSE(QFile::exists(markerFilePath(ros)));
     test::writeFile(ros, "[CONFIG]\r\n");
     SetLock other;
-    ASSERT_EQ(other.lock(ros, 0, error), SetLock::Result::Locked);
+    ASSERT_EQ(other.lock(ros, 0, lockError), SetLock::Result::Locked);
     EXPECT_FALSE(changeMarkers(ros, add, error));
-    EXPECT_EQ(error, QString::fromUtf8("Nagranie jest zmieniane przez inny program"));
+    EXPECT_EQ(error.kind, CoreErrorKind::SetBusy);
     other.unlock();
-    ASSERT_TRUE(changeMarkers(ros, add, error)) << error.toStdString();
+    ASSERT_TRUE(changeMarkers(ros, add, error)) << error.reason.toStdString();
     ASSERT_TRUE(changeMarkers(
         ros,
         [](std::vector<Marker>& list, QString&) {
@@ -129,9 +130,9 @@ TEST(MarkerFileTest, WriterRefusesMarkersTheReaderWouldNotRead) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("r.rmk"));
     for (const std::vector<Marker>& markers : refused) {
-        QString error;
+        CoreError error;
         EXPECT_FALSE(writeMarkerFile(path, markers, error));
-        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(error.kind, CoreErrorKind::MarkerInvalid);
         EXPECT_FALSE(QFile::exists(path));
     }
 }

@@ -205,7 +205,7 @@ TEST_F(RecordingLoaderFixture, UnreadableHeaderFails) {
     s->timeBaseIndex = 7;
     const LoadResult r = load("dirty");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.errorText, QStringLiteral("Błąd otwarcia pliku!"));
+    EXPECT_EQ(r.error.kind, CoreErrorKind::LoadFailed);
     EXPECT_EQ(s->sampleCount, 600); // the steps before the failure stay done
     EXPECT_EQ(s->timeBaseIndex, 7);
 }

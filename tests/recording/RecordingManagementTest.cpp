@@ -142,7 +142,7 @@ TEST(RecordingManagementTest, RenameMovesTheWholeSetOrNothing) {
                 EXPECT_EQ(readFile(result.newRosPath.chopped(4) + ext), ("a" + ext).toUtf8()) << r.name;
         }
         const bool sameName = std::string(r.name) == "same name does nothing";
-        EXPECT_EQ(result.error.isEmpty(), r.renamed || sameName) << r.name;
+        EXPECT_EQ(!result.error.failed(), r.renamed || sameName) << r.name;
     }
 }
 
@@ -164,7 +164,8 @@ TEST(RecordingManagementTest, FailedMoveIsUndone) {
         };
         const RenameResult result = renameRecordingSet(dir.filePath("a.ros"), dir.filePath("b"), flaky);
         EXPECT_FALSE(result.renamed) << failAt;
-        EXPECT_TRUE(result.error.contains("refused")) << failAt;
+        EXPECT_EQ(result.error.kind, CoreErrorKind::MoveFailed) << failAt;
+        EXPECT_EQ(result.error.reason, "refused") << failAt;
         EXPECT_EQ(listing(dir), "a.rca a.rcb a.roc a.ros") << failAt;
         EXPECT_EQ(readFile(dir.filePath("a.rca")), QByteArray("a.rca")) << failAt;
         EXPECT_EQ(static_cast<int>(undone.size()), failAt) << failAt; // one move back per move done
@@ -344,9 +345,10 @@ TEST(RecordingManagementTest, DescriptionFiles) {
     EXPECT_TRUE(loadRecordingDescription(dir.filePath("missing.roc"), &exists).isEmpty());
     EXPECT_FALSE(exists);
     // A folder that does not exist cannot take the file, and says why.
-    QString error;
+    CoreError error;
     EXPECT_FALSE(saveRecordingDescription(dir.filePath("no/such/x.roc"), "a", &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.kind, CoreErrorKind::Reason);
+    EXPECT_FALSE(error.reason.isEmpty());
 }
 
 TEST(RecordingManagementTest, DescriptionThatIsNoTextFileShowsAsNone) {
@@ -398,7 +400,7 @@ TEST(RecordingManagementTest, ChangesRefuseAHeldSetAndRenameKeepsTheSummaries) {
         ASSERT_EQ(writer.lock(ros, 0, error), SetLock::Result::Locked);
         RenameResult renamed;
         bool deleted = true, described = true;
-        QString describeError;
+        CoreError describeError;
         std::thread a([&] { renamed = renameRecordingSet(ros, dir.filePath(QStringLiteral("b"))); });
         std::thread b([&] { deleted = deleteRecordingSet(ros); });
         std::thread c([&] {
@@ -406,10 +408,10 @@ TEST(RecordingManagementTest, ChangesRefuseAHeldSetAndRenameKeepsTheSummaries) {
         });
         a.join(), b.join(), c.join();
         EXPECT_FALSE(renamed.renamed);
-        EXPECT_EQ(renamed.error, setBusyText());
+        EXPECT_EQ(renamed.error.kind, CoreErrorKind::SetBusy);
         EXPECT_FALSE(deleted);
         EXPECT_FALSE(described);
-        EXPECT_EQ(describeError, setBusyText());
+        EXPECT_EQ(describeError.kind, CoreErrorKind::SetBusy);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"a.rca", "a.ros", "a.rsa"}));
     }
     ASSERT_TRUE(renameRecordingSet(ros, dir.filePath(QStringLiteral("b"))).renamed);
@@ -438,7 +440,7 @@ TEST(RecordingManagementTest, NamesThatAreNoUtf8AreManaged) {
         {"onto another set's file",
          [&](const QString& f) {
              return renameRecordingSet(f + n("/nb\xfe.ros"), f + n("/ex\xfd"), rename)
-                 .error.contains(n("ex\xfd.roc"));
+                 .error.path.endsWith(n("ex\xfd.roc"));
          },
          "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},
         {"a failed move puts the replaced description back",

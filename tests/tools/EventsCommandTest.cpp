@@ -18,7 +18,7 @@ TEST(EventsCommandTest, JsonOfHandWorkedPulsesAndUsageErrors) {
     RecordingContents contents; // 1 V/div: 0 V is code 125, 1 V is code 150
     contents.channels = {{100, 150, 150, 100, 100, 150, 150, 150, 150, 100}, Codes(10, 125)};
     const QString ros = writeRecording(dir.path(), QStringLiteral("p"), contents);
-    QString error;
+    varnilog::CoreError error;
     ASSERT_TRUE(varnilog::writeMarkerFile(varnilog::markerFilePath(ros),
                                           {{3, 3, varnilog::MarkerKind::Uwaga, {}}}, error));
     const QStringList base{"events", ros, "--channel", "A", "--edge", "rising", "--level", "0"};

@@ -152,7 +152,7 @@ TEST_F(PrintPageFixture, PageListsTheMarkersInsideTheView) {
     load(QStringLiteral("Opis obok znaczników"));
     s->viewStart = 1; // the view: samples 1..500
     const QString rmk = markerFilePath(s->recordingPath);
-    QString error;
+    CoreError error;
     ASSERT_TRUE(writeMarkerFile(rmk,
                                 {{0, 0, MarkerKind::Uwaga, "przed"},
                                  {0, 2, MarkerKind::Zakres, QString::fromUtf8("zakres wchodzący")},

@@ -19,33 +19,34 @@ TEST(RecordingMarkersTest, ChangesAreWrittenAndReadBackIntoTheViewsList) {
     EXPECT_EQ(markers.load(ros), 0);
     EXPECT_TRUE(shown.empty());
 
-    using Change = std::function<bool(QString&)>;
+    using Change = std::function<bool(CoreError&)>;
     const struct {
         Change change;
         std::vector<Marker> after;
     } steps[] = {
-        {[&](QString& e) { return markers.addPoint(ros, 50, e); }, {{50, 50, MarkerKind::Uwaga, {}}}},
-        {[&](QString& e) { return markers.addRange(ros, 10, 20, e); },
+        {[&](CoreError& e) { return markers.addPoint(ros, 50, e); }, {{50, 50, MarkerKind::Uwaga, {}}}},
+        {[&](CoreError& e) { return markers.addRange(ros, 10, 20, e); },
          {{10, 20, MarkerKind::Zakres, {}}, {50, 50, MarkerKind::Uwaga, {}}}},
-        {[&](QString& e) { return markers.setLabel(ros, 1, QStringLiteral("x"), e); },
+        {[&](CoreError& e) { return markers.setLabel(ros, 1, QStringLiteral("x"), e); },
          {{10, 20, MarkerKind::Zakres, {}}, {50, 50, MarkerKind::Uwaga, QStringLiteral("x")}}},
-        {[&](QString& e) { return markers.remove(ros, 5, e); },
+        {[&](CoreError& e) { return markers.remove(ros, 5, e); },
          {{10, 20, MarkerKind::Zakres, {}}, {50, 50, MarkerKind::Uwaga, QStringLiteral("x")}}},
-        {[&](QString& e) { return markers.remove(ros, 0, e); },
+        {[&](CoreError& e) { return markers.remove(ros, 0, e); },
          {{50, 50, MarkerKind::Uwaga, QStringLiteral("x")}}},
     };
     for (const auto& step : steps) {
-        QString error;
-        ASSERT_TRUE(step.change(error)) << error.toStdString();
+        CoreError error;
+        ASSERT_TRUE(step.change(error)) << error.reason.toStdString();
         EXPECT_EQ(shown, step.after);
         EXPECT_EQ(readMarkerFile(markerFilePath(ros)).markers, step.after);
     }
 
-    QString error;
+    QString lockError;
+    CoreError error;
     SetLock other;
-    ASSERT_EQ(other.lock(ros, 0, error), SetLock::Result::Locked);
+    ASSERT_EQ(other.lock(ros, 0, lockError), SetLock::Result::Locked);
     EXPECT_FALSE(markers.addPoint(ros, 70, error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(error.kind, CoreErrorKind::SetBusy);
     EXPECT_EQ(shown, steps[4].after);
     other.unlock();
 

@@ -231,7 +231,7 @@ TEST_F(MeasurementsWindowTest, MeasuresThePreviewFrameWhileSampling) {
 // "Między znacznikami": from the marker selected in "Znaczniki" to the next one; no choice without
 // one, and the view again when the selection loses its next marker.
 TEST_F(MeasurementsWindowTest, MeasuresBetweenTheSelectedMarkerAndTheNext) {
-    QString error;
+    CoreError error;
     ASSERT_TRUE(writeMarkerFile(markerFilePath(ros),
                                 {{300, 300, MarkerKind::Uwaga, {}}, {1000, 1000, MarkerKind::Strata, {}}},
                                 error));

@@ -2,6 +2,7 @@
 
 #include "analysis/ChannelLetters.h"
 #include "app/Configuration.h"
+#include "app/CoreMessages.h"
 #include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingFileSet.h"
@@ -145,7 +146,7 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
     if (!loaded.ok) {
         error = QStringLiteral("%1: %2").arg(
             rosPath, loaded.changedWhileRead ? QStringLiteral("the recording changed while it was read")
-                                             : loaded.errorText);
+                                             : coreMessage(loaded.error));
         return false;
     }
     if (state.sampleCount < 0 && missing == MissingSamples::Refuse) {

@@ -1,6 +1,7 @@
 // markers: lists, adds, removes, exports and imports the markers saved with a recording (its ".rmk").
 #include "CliSupport.h"
 
+#include "app/CoreMessages.h"
 #include "recording/AudacityLabels.h"
 #include "recording/MarkerFile.h"
 #include "recording/SafeFile.h"
@@ -175,8 +176,8 @@ int applyChange(const QString& path, const QString& rosPath, const Change& chang
         refused = !change.edit(list, why);
         return !refused;
     };
-    if (QString error; !changeMarkers(rosPath, edit, error))
-        return fail(refused ? error : QStringLiteral("%1: %2").arg(path, error),
+    if (CoreError error; !changeMarkers(rosPath, edit, error))
+        return fail(refused ? coreMessage(error) : QStringLiteral("%1: %2").arg(path, coreMessage(error)),
                     refused ? ExitUsage : ExitFailure);
     std::fprintf(stderr, "%s: %s\n", printed(path).constData(), printed(change.done).constData());
     return ExitOk;

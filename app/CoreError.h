@@ -1,0 +1,56 @@
+// What went wrong in the core, as a kind and the values its text needs: the core returns it, the
+// window and the command line word it (app/CoreMessages.h), so both say the same. Depends on QtCore.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace varnilog {
+
+enum class CoreErrorKind : std::uint8_t {
+    None,
+    Reason,            // reason: already worded (the system's, Qt's or a front's own text)
+    PathReason,        // path: reason
+    SetBusy,           // another program changes the set
+    LoadFailed,        // a recording that cannot be shown
+    MarkerInvalid,     // path; first, second: the marker's ends
+    MarkersTooLarge,   // path; first: the limit in MiB
+    MarkersUnreadable, // path; first: lines that cannot be read
+    WriteFailed,       // reason (empty when the device gave none)
+    SampleReadFailed,  // other: the channel's letter; reason
+    NoChannels,        // nothing chosen to write
+    MoveFailed,        // path moved to other failed; reason
+    InvalidName,       // an empty new name
+    RecordingMissing,  // path: the set's file name
+    FileExists,        // path
+    OutputIsRecording, // path belongs to the set other
+    CannotOpenFile,    // path
+};
+
+struct CoreError {
+    CoreErrorKind kind = CoreErrorKind::None;
+    QString path;
+    QString other;
+    QString reason;
+    std::int64_t first = 0;
+    std::int64_t second = 0;
+
+    bool failed() const { return kind != CoreErrorKind::None; }
+    // An error already worded elsewhere; none when text is empty.
+    static CoreError worded(const QString& text) {
+        CoreError e;
+        if (!text.isEmpty()) {
+            e.kind = CoreErrorKind::Reason;
+            e.reason = text;
+        }
+        return e;
+    }
+    static CoreError of(CoreErrorKind kind) {
+        CoreError e;
+        e.kind = kind;
+        return e;
+    }
+};
+
+} // namespace varnilog
