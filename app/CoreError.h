@@ -35,6 +35,7 @@ struct CoreError {
     QString reason;
     std::int64_t first = 0;
     std::int64_t second = 0;
+    QString within; // "outer: inner: " names the text is said of, outermost first
 
     bool failed() const { return kind != CoreErrorKind::None; }
     // An error already worded elsewhere; none when text is empty.
@@ -45,6 +46,11 @@ struct CoreError {
             e.reason = text;
         }
         return e;
+    }
+    // The same error said of name ("name: text").
+    CoreError& at(const QString& name) {
+        within.prepend(name + QStringLiteral(": "));
+        return *this;
     }
     static CoreError of(CoreErrorKind kind) {
         CoreError e;

@@ -4,7 +4,9 @@
 
 namespace varnilog {
 
-QString coreMessage(const CoreError& e) {
+namespace {
+
+QString text(const CoreError& e) {
     switch (e.kind) {
     case CoreErrorKind::None:
         return {};
@@ -62,6 +64,12 @@ QString coreMessage(const CoreError& e) {
             .arg(e.path);
     }
     return {};
+}
+
+} // namespace
+
+QString coreMessage(const CoreError& error) {
+    return error.failed() ? error.within + text(error) : QString();
 }
 
 } // namespace varnilog

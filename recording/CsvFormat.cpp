@@ -370,7 +370,7 @@ struct CsvBlock {
     std::array<std::unique_ptr<char[]>, 2> text; // left unfilled: every byte written is formatted
     std::array<std::size_t, 2> size{}, used{};
 
-    bool read(std::int64_t at, QString& error) {
+    bool read(std::int64_t at, CoreError& error) {
         first = at;
         count = std::min(samples.blockSamples(), samples.count() - at);
         return samples.read(first, count, error);

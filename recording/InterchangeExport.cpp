@@ -26,7 +26,7 @@ InterchangeBlocks::InterchangeBlocks(const InterchangeRequest& request) : reques
     buffer_.resize(channels_.size() * static_cast<std::size_t>(block_));
 }
 
-bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error) {
+bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, CoreError& error) {
     for (std::size_t k = 0; k < channels_.size(); ++k) {
         QIODevice* file = request_.source.sampleFiles[channels_[k]];
         auto* row = reinterpret_cast<char*>(buffer_.data() + k * static_cast<std::size_t>(block_));
@@ -37,9 +37,13 @@ bool InterchangeBlocks::read(std::int64_t first, std::int64_t n, QString& error)
                 if (r < 0) {
                     // The recording's file that failed, not only its channel: the caller names the output.
                     const auto* named = qobject_cast<const QFileDevice*>(file);
-                    error = QStringLiteral("%1: %2").arg(
-                        named != nullptr ? named->fileName() : QString(QChar(channelName[channels_[k]])),
-                        file->errorString());
+                    error = {CoreErrorKind::PathReason,
+                             named != nullptr ? named->fileName() : QString(QChar(channelName[channels_[k]])),
+                             {},
+                             file->errorString(),
+                             0,
+                             0,
+                             {}};
                     return false;
                 }
                 if (r == 0)
@@ -82,13 +86,11 @@ std::array<double, 256> exportVoltsTable(std::uint8_t sensitivityIndex) {
     return table;
 }
 
-bool writeWhole(QIODevice& out, const char* data, qint64 size, QString& error) {
+bool writeWhole(QIODevice& out, const char* data, qint64 size, CoreError& error) {
     while (size > 0) {
         const qint64 n = out.write(data, size);
         if (n <= 0) {
-            error = out.errorString().isEmpty()
-                        ? QCoreApplication::translate("varnilog::InterchangeExport", "zapis nie powiódł się")
-                        : out.errorString();
+            error = {CoreErrorKind::WriteFailed, {}, {}, out.errorString(), 0, 0, {}};
             return false;
         }
         data += n;

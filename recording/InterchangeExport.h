@@ -4,6 +4,7 @@
 // the shared state and the text export's source and volts.
 #pragma once
 
+#include "app/CoreError.h"
 #include "app/WorkProgress.h"
 #include "recording/TextExport.h"
 
@@ -35,7 +36,7 @@ struct InterchangeRequest {
 struct InterchangeResult {
     bool ok = true;
     bool cancelled = false;
-    QString error;            // why it failed
+    CoreError error;          // why it failed
     std::int64_t samples = 0; // samples per channel written
     int channels = 0;         // channels written
 };
@@ -52,7 +53,7 @@ public:
     std::int64_t blockSamples() const { return block_; }
     // Reads samples [first, first + n) of the span (first relative to from()) into row k of the block
     // buffer for every channel k; false (error set) on a read error.
-    bool read(std::int64_t first, std::int64_t n, QString& error);
+    bool read(std::int64_t first, std::int64_t n, CoreError& error);
     const std::uint8_t* row(std::size_t k) const {
         return buffer_.data() + k * static_cast<std::size_t>(block_);
     }
@@ -124,7 +125,7 @@ private:
 };
 
 // Writes all of data to out; false with error set to the device's reason when it took less.
-bool writeWhole(QIODevice& out, const char* data, qint64 size, QString& error);
+bool writeWhole(QIODevice& out, const char* data, qint64 size, CoreError& error);
 
 // Reports samples done of total; false when the job should stop (result then marks the cancel).
 bool reportProgress(const WorkProgress& progress, std::int64_t done, std::int64_t total,

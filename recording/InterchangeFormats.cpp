@@ -111,7 +111,7 @@ ExportOutcome runExport(const InterchangeFormat& format, const InterchangeReques
                         const QString& path, const ExportRunner& run, const ExportBeside& beside) {
     SafeFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return {ExportOutcome::OpenFailed, path, file.errorString()};
+        return {ExportOutcome::OpenFailed, path, CoreError::worded(file.errorString())};
     InterchangeResult result;
     const bool completed = run([&](const WorkProgress& progress) {
         result = format.exporter(request, file, progress);
@@ -128,17 +128,17 @@ ExportOutcome runExport(const InterchangeFormat& format, const InterchangeReques
     }
     // What goes beside is written whole before the export is put in place: a failure leaves neither.
     SafeFile besideFile(beside.path);
-    QString error;
+    CoreError error;
     if (!beside.path.isEmpty() &&
         (!besideFile.open(QIODevice::WriteOnly) ||
          !writeWhole(besideFile, beside.bytes.constData(), beside.bytes.size(), error))) {
         file.cancel();
-        return {ExportOutcome::WriteFailed, beside.path, besideFile.errorString()};
+        return {ExportOutcome::WriteFailed, beside.path, CoreError::worded(besideFile.errorString())};
     }
     if (!file.commit())
-        return {ExportOutcome::WriteFailed, path, file.errorString()};
+        return {ExportOutcome::WriteFailed, path, CoreError::worded(file.errorString())};
     if (!beside.path.isEmpty() && !besideFile.commit())
-        return {ExportOutcome::WriteFailed, beside.path, besideFile.errorString()};
+        return {ExportOutcome::WriteFailed, beside.path, CoreError::worded(besideFile.errorString())};
     return {ExportOutcome::Written, path, {}};
 }
 

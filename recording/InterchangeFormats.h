@@ -5,6 +5,7 @@
 // the interchange export.
 #pragma once
 
+#include "app/CoreError.h"
 #include "recording/ImportReader.h"
 #include "recording/InterchangeExport.h"
 
@@ -55,8 +56,8 @@ QString importPatterns();
 // What an export came to; the window and the CLI word it.
 struct ExportOutcome {
     enum Kind { Written, Cancelled, OpenFailed, WriteFailed } kind = Written;
-    QString path;  // the file it concerns
-    QString error; // the device's reason when it failed
+    QString path;    // the file it concerns
+    CoreError error; // the device's reason when it failed
 };
 
 // Runs the export job with the front end's progress (and cancel); false when cancelled or when the

@@ -233,18 +233,18 @@ bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, Co
     // Never a file the reader would refuse, or read only in part.
     for (const Marker& m : markers)
         if (m.start < 0 || m.end < m.start) {
-            error = {CoreErrorKind::MarkerInvalid, path, {}, {}, m.start, m.end};
+            error = {CoreErrorKind::MarkerInvalid, path, {}, {}, m.start, m.end, {}};
             return false;
         }
     const QByteArray bytes = encodeMarkers(markers);
     if (bytes.size() > kMarkerFileSizeLimit) {
-        error = {CoreErrorKind::MarkersTooLarge, path, {}, {}, kMarkerFileSizeLimit >> 20, 0};
+        error = {CoreErrorKind::MarkersTooLarge, path, {}, {}, kMarkerFileSizeLimit >> 20, 0, {}};
         return false;
     }
     QString reason;
     if (writeFileSafely(path, bytes, reason))
         return true;
-    error = {CoreErrorKind::PathReason, path, {}, reason, 0, 0};
+    error = {CoreErrorKind::PathReason, path, {}, reason, 0, 0, {}};
     return false;
 }
 
@@ -267,7 +267,7 @@ bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<
     MarkerReading reading = readMarkerFile(path);
     // Writing back what could be read would lose the rest for good.
     if (reading.damaged()) {
-        error = {CoreErrorKind::MarkersUnreadable, path, {}, {}, reading.damagedLines, 0};
+        error = {CoreErrorKind::MarkersUnreadable, path, {}, {}, reading.damagedLines, 0, {}};
         return false;
     }
     if (QString refusal; !edit(reading.markers, refusal)) {

@@ -65,20 +65,25 @@ public:
 
     // Calls onBlock(rows, n) for every block of one pass; false with error (or cancelled) set.
     template <typename F> bool pass(ImportResult& result, F&& onBlock) {
-        if (passIndex_ > 0 && !reader_.rewind(result.error))
+        QString reason;
+        if (passIndex_ > 0 && !reader_.rewind(reason)) {
+            result.error = CoreError::worded(reason);
             return false;
+        }
         const qint64 base = std::max<qint64>(in_.size(), 1) * passIndex_++;
         for (;;) {
-            const std::int64_t n = reader_.read(rows_, block_, result.error);
-            if (n < 0)
+            const std::int64_t n = reader_.read(rows_, block_, reason);
+            if (n < 0) {
+                result.error = CoreError::worded(reason);
                 return false;
+            }
             if (n == 0)
                 return true;
             if (!onBlock(rows_, n))
                 return false;
             if (progress_ && !progress_(std::min<qint64>(base + in_.pos(), total_), total_)) {
                 result.cancelled = true;
-                result.error = QString::fromUtf8("przerwano");
+                result.error = CoreError::worded(QString::fromUtf8("przerwano"));
                 return false;
             }
         }
@@ -318,8 +323,7 @@ bool writeCodes(Passes& passes, const ImportFormatInfo& info, std::int64_t block
             }
             if (!writeWhole(*files[static_cast<std::size_t>(c)], reinterpret_cast<const char*>(codes.data()),
                             n, result.error)) {
-                result.error =
-                    QStringLiteral("%1: %2").arg(made.targets[static_cast<std::size_t>(c)], result.error);
+                result.error.at(made.targets[static_cast<std::size_t>(c)]);
                 return false;
             }
         }
@@ -400,12 +404,13 @@ bool openChannelFiles(const RecordingFileSet& set, int channels, std::uint64_t i
 
 ImportResult importRecording(const ImportRequest& request, const WorkProgress& progress) {
     ImportResult result;
-    const auto failed = [&](const QString& why) {
+    const auto failedWith = [&](const CoreError& why) {
         result.ok = false;
-        if (result.error.isEmpty())
+        if (!result.error.failed())
             result.error = why;
         return result;
     };
+    const auto failed = [&](const QString& why) { return failedWith(CoreError::worded(why)); };
     const QFileInfo target(request.rosPath);
     const QString dir = folderOfName(absoluteFileName(request.rosPath)), base = target.completeBaseName();
     if (nameInUse(request.rosPath))
@@ -430,7 +435,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     const std::int64_t block = std::max<std::int64_t>(request.blockFrames, 1);
     Passes passes(*reader, in, anyAuto ? 2 : 1, progress, block);
     if (anyAuto && !scaleSensitivities(passes, info, findAuto, result))
-        return failed(QStringLiteral("%1: %2").arg(request.inputPath, result.error));
+        return failedWith(CoreError(result.error).at(request.inputPath));
 
     // Every file is made at a hidden pending name that carries the inode of the new ".ros"; linking
     // that ".ros" in without replacing claims the name and decides, and the pending files then take
@@ -445,8 +450,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (!openChannelFiles(set, info.channels, inode, made, files, error))
         return failed(error);
     if (!writeCodes(passes, info, block, files, made, result))
-        return failed(result.cancelled ? result.error
-                                       : QStringLiteral("%1: %2").arg(request.inputPath, result.error));
+        return failedWith(result.cancelled ? result.error : CoreError(result.error).at(request.inputPath));
     if (result.samples == 0)
         return failed(QStringLiteral("%1: no samples").arg(request.inputPath));
     for (std::size_t c = 0; c < files.size(); ++c) {
@@ -462,8 +466,10 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
         return failed(QStringLiteral("%1: %2").arg(set.path(".roc"), saveError.reason));
 
     const QByteArray headerText = newRecordingHeaderText(importHeader(result, inputTime));
-    if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))
+    if (headerText.isEmpty())
         return failed(QStringLiteral("%1: %2").arg(set.rosPath(), error));
+    if (CoreError writeError; !writeWhole(ros, headerText.constData(), headerText.size(), writeError))
+        return failedWith(writeError.at(set.rosPath()));
     if (nameInUse(set.rosPath()))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     if (!removeLeftoversOfName(set, info.channels, inode, made, error))

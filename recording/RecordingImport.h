@@ -9,6 +9,7 @@
 // on QtCore, the recording module and the vocabulary's volts-to-code rule (view/SampleCodes).
 #pragma once
 
+#include "app/CoreError.h"
 #include "app/SharedState.h"
 #include "app/WorkProgress.h"
 #include "recording/InterchangeFormats.h"
@@ -36,7 +37,7 @@ struct ImportRequest {
 struct ImportResult {
     bool ok = false;
     bool cancelled = false;
-    QString error; // one line
+    CoreError error; // one line
     int channels = 0;
     std::int64_t samples = 0; // per channel
     int timeBase = 0;

@@ -126,7 +126,7 @@ CoreError moveAll(const std::vector<Move>& moves, const FileMover& mover, Replac
             }
             if (replaced != nullptr)
                 replaced->putBack();
-            return {CoreErrorKind::MoveFailed, moves[i].from, moves[i].to, reason, 0, 0};
+            return {CoreErrorKind::MoveFailed, moves[i].from, moves[i].to, reason, 0, 0, {}};
         }
     }
     return {};
@@ -151,7 +151,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
             moves.push_back({from, newBase + ext});
     }
     if (moves.empty()) {
-        result.error = {CoreErrorKind::RecordingMissing, QFileInfo(rosPath).fileName(), {}, {}, 0, 0};
+        result.error = {CoreErrorKind::RecordingMissing, QFileInfo(rosPath).fileName(), {}, {}, 0, 0, {}};
         return result;
     }
     if (canonicalOrAbsolute(moves.front().from) == canonicalOrAbsolute(moves.front().to))
@@ -161,7 +161,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     for (const QString& ext : renamedExtensions()) {
         const QString to = newBase + ext;
         if (to != leftover && anythingNamed(to)) {
-            result.error = {CoreErrorKind::FileExists, to, {}, {}, 0, 0};
+            result.error = {CoreErrorKind::FileExists, to, {}, {}, 0, 0, {}};
             return result;
         }
     }
@@ -321,7 +321,7 @@ CoreError outputOntoRecordingError(const QString& outputPath, const QStringList&
     const QString ros = recordingSetAtOutput(outputPath, rosPaths);
     if (ros.isEmpty())
         return {};
-    return {CoreErrorKind::OutputIsRecording, outputPath, ros, {}, 0, 0};
+    return {CoreErrorKind::OutputIsRecording, outputPath, ros, {}, 0, 0, {}};
 }
 
 bool isRecordingOnDisplay(const SharedState& state, const QString& rosPath) {

@@ -26,7 +26,7 @@ struct ArchiveSink {
     qint64 end = 0;      // bytes taken so far, the pending ones too
     zip_error_t error{};
     bool committed = false;
-    QString reason;
+    CoreError reason;
     std::vector<char> pending; // the last bytes taken, not yet on the device (capacity kept)
 
     bool put(const char* data, qint64 size) {
@@ -56,7 +56,7 @@ struct ArchiveSink {
         return ok;
     }
     bool fail(const QString& why) {
-        reason = why;
+        reason = CoreError::worded(why);
         return false;
     }
     static constexpr std::size_t kPendingBytes = 1 << 20;
@@ -268,7 +268,7 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     result.channels = static_cast<int>(channels.size());
     if (channels.empty()) {
         result.ok = false;
-        result.error = QCoreApplication::translate("varnilog::SigrokSession", "brak kanałów do zapisu");
+        result.error = CoreError::of(CoreErrorKind::NoChannels);
         return result;
     }
     MemberWork work{
@@ -291,8 +291,8 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     zip_t* za = archive ? zip_open_from_source(archive, ZIP_TRUNCATE, &error) : nullptr;
     const auto failWith = [&](const QString& why) {
         result.ok = false;
-        if (result.error.isEmpty() && !result.cancelled)
-            result.error = !sink.reason.isEmpty() ? sink.reason : why;
+        if (!result.error.failed() && !result.cancelled)
+            result.error = sink.reason.failed() ? sink.reason : CoreError::worded(why);
         return result;
     };
     if (za == nullptr) {

@@ -144,7 +144,7 @@ public:
     bool full() const { return used_ >= kFlushBytes; }
     // Appends formatted lines, delivering whenever the text reaches kFlushBytes, at the end of the
     // line that reaches it; false with error set when a delivery fails.
-    bool appendLines(const BlockText& lines, QIODevice& out, QString& error) {
+    bool appendLines(const BlockText& lines, QIODevice& out, CoreError& error) {
         std::size_t from = 0; // first byte of lines not yet appended
         for (auto line = lines.lineEnds.begin(); line != lines.lineEnds.end();) {
             // The first line whose end brings the pending text to kFlushBytes, or the last line.
@@ -166,7 +166,7 @@ public:
     std::int64_t linesDelivered() const { return linesDelivered_; }
 
     // Writes everything pending; false with error set when the device took only a part (or nothing).
-    bool deliver(QIODevice& out, QString& error) {
+    bool deliver(QIODevice& out, CoreError& error) {
         std::size_t done = 0;
         while (done < used_) {
             // A short count alone carries no reason: writing the rest either goes on or tells why not.
@@ -198,10 +198,8 @@ public:
         return true;
     }
 
-    static QString failureText(const QIODevice& out) {
-        const QString reason = out.errorString();
-        return reason.isEmpty() ? QCoreApplication::translate("varnilog::TextExport", "zapis nie powiódł się")
-                                : reason;
+    static CoreError failureText(const QIODevice& out) {
+        return {CoreErrorKind::WriteFailed, {}, {}, out.errorString(), 0, 0, {}};
     }
 
 private:
@@ -255,17 +253,20 @@ void formatLines(const TextExportSource& source, int channels,
 // Reads lines first .. first + count - 1 of every channel into block; false with error set on a read
 // error.
 bool readSampleBlock(const TextExportSource& source, int channels, std::int64_t first, std::int64_t count,
-                     SampleBlock& block, QString& error) {
+                     SampleBlock& block, CoreError& error) {
     block.first = first;
     block.count = count;
     for (int c = 0; c < channels; ++c) {
         block.delivered[c] =
             readBlock(source.sampleFiles[c], first, block.samples.data() + c * kBlockSamples, count);
         if (block.delivered[c] < 0) {
-            error =
-                QCoreApplication::translate("varnilog::TextExport", "Błąd odczytu pliku próbek kanału %1: %2")
-                    .arg(QChar(channelName[c]))
-                    .arg(source.sampleFiles[c]->errorString());
+            error = {CoreErrorKind::SampleReadFailed,
+                     {},
+                     QString(QChar(channelName[c])),
+                     source.sampleFiles[c]->errorString(),
+                     0,
+                     0,
+                     {}};
             return false;
         }
     }
@@ -304,7 +305,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
 
     PendingText pending;
     // Whatever ends the export, the result claims only the lines that are on the device whole.
-    const auto fail = [&](QString error) {
+    const auto fail = [&](CoreError error) {
         result.ok = false;
         result.error = std::move(error);
         result.linesWritten = pending.linesDelivered();
@@ -325,7 +326,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
         formatting = &block;
         formatter->start();
     };
-    QString readError;
+    CoreError readError;
     bool readOk = total <= 0 || readSampleBlock(source, channels, begin, std::min(kBlockSamples, total),
                                                 blocks[0], readError);
     if (readOk && total > 0)
@@ -341,7 +342,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
             if (readOk)
                 startFormatting(following);
         }
-        QString error;
+        CoreError error;
         for (const BlockText& half : block.halves)
             if (!pending.appendLines(half, out, error))
                 return fail(error);
@@ -357,7 +358,7 @@ TextExportResult exportRecordingText(const TextExportSource& source, QIODevice& 
     }
     if (!readOk)
         return fail(readError);
-    QString error;
+    CoreError error;
     if (!pending.deliver(out, error))
         return fail(error);
     result.linesWritten = pending.linesDelivered();

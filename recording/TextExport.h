@@ -4,6 +4,7 @@
 // error). Depends on QtCore and the shared state.
 #pragma once
 
+#include "app/CoreError.h"
 #include "app/SharedState.h"
 #include "app/WorkProgress.h"
 
@@ -46,8 +47,8 @@ struct TextExportResult {
     bool ok = true;
     bool cancelled = false;
     std::int64_t linesWritten =
-        0;         // lines that reached the device whole (a cancel writes out what it reports)
-    QString error; // why it failed, for the window's error box
+        0;           // lines that reached the device whole (a cancel writes out what it reports)
+    CoreError error; // why it failed, for the window's error box
 };
 
 // Called after every block with the lines written so far and the total; return false to stop.

@@ -386,7 +386,7 @@ InterchangeResult exportWav(const InterchangeRequest& request, QIODevice& out, c
     result.channels = static_cast<int>(channels.size());
     if (channels.empty()) {
         result.ok = false;
-        result.error = QCoreApplication::translate("varnilog::WavFormat", "brak kanałów do zapisu");
+        result.error = CoreError::of(CoreErrorKind::NoChannels);
         return result;
     }
     const QByteArray header = wavHeader(request, channels, blocks.count(), riffSizeLimit);

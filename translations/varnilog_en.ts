@@ -851,13 +851,6 @@
     </message>
 </context>
 <context>
-    <name>varnilog::InterchangeExport</name>
-    <message>
-        <source>zapis nie powiódł się</source>
-        <translation>write failed</translation>
-    </message>
-</context>
-<context>
     <name>varnilog::LongWorkWindow</name>
     <message>
         <source>Anuluj</source>
@@ -1239,13 +1232,6 @@
     <message>
         <source>Nagranie jest zmieniane przez inny program</source>
         <translation>The recording is being changed by another program</translation>
-    </message>
-</context>
-<context>
-    <name>varnilog::SigrokSession</name>
-    <message>
-        <source>brak kanałów do zapisu</source>
-        <translation>no channels to write</translation>
     </message>
 </context>
 <context>

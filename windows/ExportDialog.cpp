@@ -38,11 +38,11 @@ bool showExportOutcome(const ExportOutcome& outcome, MessageBoxes& boxes,
     case ExportOutcome::OpenFailed:
         boxes.showErrorBox(
             QCoreApplication::translate("varnilog::ExportDialog", "Nie można utworzyć pliku %1: %2")
-                .arg(outcome.path, outcome.error));
+                .arg(outcome.path, coreMessage(outcome.error)));
         break;
     case ExportOutcome::WriteFailed:
         boxes.showErrorBox(QCoreApplication::translate("varnilog::ExportDialog", "Błąd zapisu pliku %1: %2")
-                               .arg(outcome.path, outcome.error));
+                               .arg(outcome.path, coreMessage(outcome.error)));
         break;
     }
     return outcome.kind == ExportOutcome::Written;

@@ -86,10 +86,10 @@ QString importWithDialog(QWidget* parent, const SharedState& state, MessageBoxes
                             return result.ok;
                         });
     if (!completed || !result.ok) {
-        if (!result.ok && !result.cancelled && !result.error.isEmpty())
+        if (!result.ok && !result.cancelled && result.error.failed())
             boxes.showErrorBox(
                 QCoreApplication::translate("varnilog::InterchangeDialogs", "Import nie powiódł się: %1")
-                    .arg(result.error));
+                    .arg(coreMessage(result.error)));
         return {};
     }
     return request.rosPath;

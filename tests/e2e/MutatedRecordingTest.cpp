@@ -418,7 +418,7 @@ void exportOf(SharedState& s, std::mt19937& rng, const std::string& where) {
     out.open(QIODevice::WriteOnly);
     const TextExportResult e = exportRecordingText(source, out, QLocale::c(),
                                                    [&](std::int64_t, std::int64_t) { return !stopEarly; });
-    ASSERT_TRUE(e.ok || e.cancelled) << where << ": " << e.error.toStdString();
+    ASSERT_TRUE(e.ok || e.cancelled) << where << ": " << coreMessage(e.error).toStdString();
     ASSERT_LE(e.linesWritten, std::max<std::int64_t>(source.sampleCount, 0)) << where;
     ASSERT_EQ(out.lines, e.linesWritten) << where;
     ASSERT_EQ(out.separators, e.linesWritten * s.channelCount) << where;

@@ -1,6 +1,7 @@
 // A real full disk: a forked child whose file size limit (RLIMIT_FSIZE, SIGXFSZ ignored so a write
 // fails with EFBIG) stops the files of a recording or an export part way. The child uses only core
 // code and reports through a pipe; the parent checks the files it left.
+#include "app/CoreMessages.h"
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
@@ -297,7 +298,7 @@ TEST(RecordingFullDiskTest, ExportStopsAtTheLimitAndClaimsOnlyWhatIsOnDisk) {
                 result = exportRecordingText(source, out, point);
             }
             r["ok"] = result.ok ? "1" : "0";
-            r["error"] = utf8(result.error);
+            r["error"] = utf8(coreMessage(result.error));
             r["lines"] = std::to_string(result.linesWritten);
         });
         ASSERT_EQ(report.count("died"), 0u) << row.name;

@@ -43,7 +43,7 @@ TEST(InterchangeFormatTableTest, EveryFormatRoundTripsAndIsNamedOnce) {
         request.from = 1;
         request.to = 3;
         const InterchangeResult result = format.exporter(request, out, {});
-        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        ASSERT_TRUE(result.ok) << result.error.reason.toStdString();
         ASSERT_FALSE(bytes.isEmpty());
         if (format.reader == nullptr)
             continue;

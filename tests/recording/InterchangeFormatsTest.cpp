@@ -94,7 +94,7 @@ TEST(InterchangeFormatsTest, WavHeaderCodesAndRf64ReadBack) {
         QBuffer out(&bytes);
         out.open(QIODevice::WriteOnly);
         const InterchangeResult result = exportWav(f.request, out, {}, rf64 ? 100 : kRiffSizeLimit);
-        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        ASSERT_TRUE(result.ok) << result.error.reason.toStdString();
         EXPECT_EQ(bytes.left(4), rf64 ? "RF64" : "RIFF");
         EXPECT_EQ(le32(bytes, 4), rf64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(bytes.size() - 8));
         const qsizetype fmt = bytes.indexOf("fmt ");
@@ -438,6 +438,6 @@ TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
         g.request.source.sampleFiles[1] = &failing;
         const InterchangeResult failed = run(g.request, sink, {});
         EXPECT_FALSE(failed.ok);
-        EXPECT_TRUE(failed.error.startsWith(QLatin1String("/proc/self/mem: "))) << failed.error.toStdString();
+        EXPECT_EQ(failed.error.path, QLatin1String("/proc/self/mem")) << failed.error.reason.toStdString();
     }
 }

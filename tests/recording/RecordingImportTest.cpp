@@ -105,7 +105,7 @@ TEST(RecordingImportTest, VoltsBecomeCodesAtTheChosenSensitivity) {
         request.rosPath = dir.filePath(base + ".ros");
         request.sensitivity = c.sens;
         const ImportResult result = importRecording(request);
-        ASSERT_TRUE(result.ok) << c.name << ": " << result.error.toStdString();
+        ASSERT_TRUE(result.ok) << c.name << ": " << result.error.reason.toStdString();
         EXPECT_EQ(test::readFile(dir.filePath(base + ".rca")), c.rca) << c.name;
         EXPECT_EQ(result.sensitivity[0], c.sensA) << c.name;
         EXPECT_EQ(result.clipped[0], c.clippedA) << c.name;

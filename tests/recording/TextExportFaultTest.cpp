@@ -99,7 +99,7 @@ TEST(TextExportFaultTest, FailureAtEveryWriteIsReportedAndClaimsOnlyWholeLines) 
                                 [&](std::int64_t, std::int64_t) { return !r.cancelAtFirstProgress; });
         EXPECT_EQ(result.ok, r.ok) << label;
         EXPECT_EQ(result.cancelled, r.cancelled) << label;
-        EXPECT_EQ(result.error, r.ok || r.cancelled ? QString() : kReason) << label;
+        EXPECT_EQ(result.error.reason, r.ok || r.cancelled ? QString() : kReason) << label;
         EXPECT_EQ(result.linesWritten, r.linesWritten) << label;
         ASSERT_EQ(out.bytes().size(), r.bytesInFile) << label;
         EXPECT_TRUE(out.bytes() == expected.left(r.bytesInFile)) << label;

@@ -54,7 +54,7 @@ QByteArray exportToBytes(const TextExportSource& source, const QLocale& locale) 
     QBuffer buffer(&out);
     buffer.open(QIODevice::WriteOnly);
     const TextExportResult r = exportRecordingText(source, buffer, locale);
-    EXPECT_TRUE(r.ok) << r.error.toStdString();
+    EXPECT_TRUE(r.ok) << r.error.reason.toStdString();
     return out;
 }
 
@@ -244,7 +244,7 @@ TEST(TextExportTest, FailuresAndProgress) {
     readOnly.open(QIODevice::ReadOnly);
     const TextExportResult refused = exportRecordingText(source, readOnly, kPoint);
     EXPECT_FALSE(refused.ok);
-    EXPECT_FALSE(refused.error.isEmpty());
+    EXPECT_EQ(refused.error.kind, CoreErrorKind::WriteFailed);
 
     // Progress rises to the total; stopping it ends the export as cancelled.
     struct Row {

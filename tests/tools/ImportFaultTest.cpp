@@ -1,6 +1,7 @@
 // varnilog-cli import attacked as an unlucky user would: two imports into one name at once, a kill
 // before every system call that changes the disk, a deleted set's files left under the name. Afterwards
 // the name holds nothing of a set, or the whole set of one import and nothing else.
+#include "app/CoreMessages.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingImport.h"
 #include "recording/RecordingLoader.h"
@@ -99,9 +100,11 @@ TEST(ImportFaultTest, TwoImportsIntoOneNameAtOnceLeaveOneWholeSet) {
         std::thread other([&] { y = importInto(dir.path(), kY); });
         x = importInto(dir.path(), kX);
         other.join();
-        ASSERT_NE(x.ok, y.ok) << x.error.toStdString() << " | " << y.error.toStdString();
+        ASSERT_NE(x.ok, y.ok) << coreMessage(x.error).toStdString() << " | "
+                              << coreMessage(y.error).toStdString();
         const ImportResult& loser = x.ok ? y : x;
-        ASSERT_TRUE(loser.error.contains("a recording of that name exists")) << loser.error.toStdString();
+        ASSERT_TRUE(coreMessage(loser.error).contains("a recording of that name exists"))
+            << coreMessage(loser.error).toStdString();
         ASSERT_TRUE(wholeSetOf(dir.path(), x.ok ? kX : kY)) << setFiles(dir.path()).join(' ').toStdString();
     }
 }
@@ -133,7 +136,7 @@ TEST(ImportFaultTest, KilledAtAnyChangeOfTheDiskLeavesNoSetOrTheWholeOne) {
                 for (const QString& name : setFiles(dir)) // nothing of the new set shows
                     EXPECT_TRUE(leftovers.contains(name) || name.startsWith('.')) << name.toStdString();
                 const ImportResult again = importInto(dir, kX);
-                ASSERT_TRUE(again.ok) << again.error.toStdString();
+                ASSERT_TRUE(again.ok) << coreMessage(again.error).toStdString();
             }
             EXPECT_TRUE(wholeSetOf(dir, kX)) << setFiles(dir).join(' ').toStdString();
         });

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analysis/SpanRequest.h"
+#include "app/CoreMessages.h"
 #include "app/SharedState.h"
 
 #include <QByteArray>

@@ -80,7 +80,7 @@ int exportRecording(const QCommandLineParser& parser, SharedState& state, const 
         },
         labels);
     if (outcome.kind != ExportOutcome::Written)
-        return fail(QStringLiteral("%1: %2").arg(outcome.path, outcome.error));
+        return fail(QStringLiteral("%1: %2").arg(outcome.path, coreMessage(outcome.error)));
     return ExitOk;
 }
 

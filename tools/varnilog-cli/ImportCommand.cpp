@@ -120,7 +120,7 @@ int runImport(const QStringList& args) {
     });
     progress.finish();
     if (!result.ok)
-        return fail(result.error);
+        return fail(coreMessage(result.error));
     printImported(request, result);
     return ExitOk;
 }
