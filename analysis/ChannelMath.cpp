@@ -4,6 +4,7 @@
 #include "recording/HalfWorkers.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/MappedSpan.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -141,23 +143,30 @@ public:
                 error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
                 return false;
             }
+            // Mapped where the system can, so the passes read the page cache where it lies; a shorter
+            // file (B of a recording cut by a crash) is read, to fill its end with the zero line.
+            if (files_[c].size() >= samples_) {
+                mapped_[c] = std::make_unique<MappedSpan>(files_[c].handle(), 0, samples_);
+                if (!mapped_[c]->valid())
+                    mapped_[c].reset();
+            }
         }
         return true;
     }
 
     template <typename Use> bool run(QString& error, Use use) {
         for (int c = 0; c < 2; ++c)
-            if (files_[c].isOpen() && !files_[c].seek(0)) {
+            if (isRead(c) && !files_[c].seek(0)) {
                 error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
                 return false;
             }
-        // With both sources, A and B are read at the same time, one on each core: the copies out of
-        // the page cache are most of an operation's time.
+        // With both sources read, A and B are read at the same time, one on each core: the copies out
+        // of the page cache are most of an operation's time.
         std::array<QString, 2> errors;
         std::array<bool, 2> ok{true, true};
         std::size_t n = 0;
         std::optional<HalfWorkers> readers;
-        if (files_[0].isOpen() && files_[1].isOpen())
+        if (isRead(0) && isRead(1))
             readers.emplace([&](int c) { ok[static_cast<std::size_t>(c)] = readBlock(c, n, errors[c]); });
         for (std::int64_t first = 0; first < samples_;) {
             n = static_cast<std::size_t>(
@@ -167,7 +176,7 @@ public:
                 readers->wait();
             } else {
                 for (int c = 0; c < 2; ++c)
-                    if (files_[c].isOpen())
+                    if (isRead(c))
                         ok[static_cast<std::size_t>(c)] = readBlock(c, n, errors[c]);
             }
             for (std::size_t c = 0; c < 2; ++c)
@@ -175,17 +184,17 @@ public:
                     error = errors[c];
                     return false;
                 }
-            if (!use(buffer_[0].data(), buffer_[1].data(), first, n))
+            if (!use(codesAt(0, first), codesAt(1, first), first, n))
                 return false;
             first += static_cast<std::int64_t>(n);
         }
-        return true;
+        return intact(error);
     }
 
     // Calls use(a, b, n) with the codes of [first, first + n) (n at most the block).
     template <typename Use> bool readAt(std::int64_t first, std::size_t n, QString& error, Use use) {
         for (int c = 0; c < 2; ++c) {
-            if (!files_[c].isOpen())
+            if (!isRead(c))
                 continue;
             if (!files_[c].seek(first)) {
                 error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
@@ -194,13 +203,28 @@ public:
             if (!readBlock(c, n, error))
                 return false;
         }
-        use(buffer_[0].data(), buffer_[1].data(), n);
-        return true;
+        use(codesAt(0, first), codesAt(1, first), n);
+        return intact(error);
     }
 
     std::size_t block() const { return block_; }
 
 private:
+    bool isRead(int c) const { return files_[c].isOpen() && !mapped_[c]; }
+    // Source c's codes from first on: in its mapping, or in the block just read.
+    const std::uint8_t* codesAt(int c, std::int64_t first) const {
+        return mapped_[c] ? mapped_[c]->data() + first : buffer_[c].data();
+    }
+    // False with error set when a mapped source was cut short while it was read.
+    bool intact(QString& error) const {
+        for (int c = 0; c < 2; ++c)
+            if (mapped_[c] && mapped_[c]->damaged()) {
+                error = QStringLiteral("%1: the file changed while it was read").arg(files_[c].fileName());
+                return false;
+            }
+        return true;
+    }
+
     bool readBlock(int c, std::size_t n, QString& error) {
         QFile& f = files_[c];
         auto* out = reinterpret_cast<char*>(buffer_[c].data());
@@ -225,6 +249,7 @@ private:
     std::int64_t samples_;
     std::size_t block_;
     std::array<QFile, 2> files_;
+    std::array<std::unique_ptr<MappedSpan>, 2> mapped_;
     std::array<std::vector<std::uint8_t>, 2> buffer_;
 };
 
