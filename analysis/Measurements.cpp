@@ -197,8 +197,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
     };
     if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
                   [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
-                      stats.add(codes, static_cast<std::size_t>(n));
-                      tally.add(codes, static_cast<std::size_t>(n));
+                      tally.add(codes, static_cast<std::size_t>(n), stats);
                       if (speculating)
                           alongTheSums(codes, first, n, last);
                   }))
