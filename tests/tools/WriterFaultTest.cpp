@@ -58,9 +58,10 @@ TEST(WriterFaultTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
         QProcess p;
         if (r.unreadableSamples) {
             p.setProcessEnvironment(test::tracedChildEnvironment());
+            // The samples can be neither mapped nor read.
             p.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-P",
                                         QString(ros).replace(QStringLiteral(".ros"), QStringLiteral(".rca")),
-                                        "-e", "inject=read,pread64:error=EIO", VARNILOG_CLI_PATH} +
+                                        "-e", "inject=read,pread64,mmap:error=EIO", VARNILOG_CLI_PATH} +
                                 args);
         } else {
             p.setChildProcessModifier([] {
