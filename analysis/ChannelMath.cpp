@@ -4,6 +4,7 @@
 #include "recording/HalfWorkers.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/FileIdentity.h"
 #include "recording/MappedSpan.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
@@ -15,7 +16,6 @@
 #include "view/SampleCodes.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -115,7 +115,7 @@ OperationRequest operationRequestFor(const SharedState& state, const Operation& 
 }
 
 bool holdsRecordedData(const QString& rosPath, int channel) {
-    if (!QFileInfo(sampleFilePath(rosPath, channel)).exists())
+    if (!identityOf(sampleFilePath(rosPath, channel)).exists())
         return false;
     return !readDerivedChannelKeys(rosPath, channel).derived();
 }
@@ -139,8 +139,8 @@ public:
         for (int c = 0; c < 2; ++c) {
             if (!(c == 0 ? request_.op.needsA() : request_.op.needsB()))
                 continue;
-            if (!openSetFileForReading(files_[c], files_[c].fileName())) {
-                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+            if (!openSetFileForReading(files_[c], sampleFilePath(request_.rosPath, c))) {
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
             // Mapped where the system can, so the passes read the page cache where it lies; a shorter
@@ -157,7 +157,7 @@ public:
     template <typename Use> bool run(QString& error, Use use) {
         for (int c = 0; c < 2; ++c)
             if (isRead(c) && !files_[c].seek(0)) {
-                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
         // With both sources read, A and B are read at the same time, one on each core: the copies out
@@ -197,7 +197,7 @@ public:
             if (!isRead(c))
                 continue;
             if (!files_[c].seek(first)) {
-                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
             if (!readBlock(c, n, error))
@@ -219,7 +219,7 @@ private:
     bool intact(QString& error) const {
         for (int c = 0; c < 2; ++c)
             if (mapped_[c] && mapped_[c]->damaged()) {
-                error = QStringLiteral("%1: the file changed while it was read").arg(files_[c].fileName());
+                error = QStringLiteral("%1: the file changed while it was read").arg(fileNameOf(files_[c]));
                 return false;
             }
         return true;
@@ -232,7 +232,7 @@ private:
         while (got < n) {
             const qint64 r = f.read(out + got, static_cast<qint64>(n - got));
             if (r < 0) {
-                error = QStringLiteral("%1: %2").arg(f.fileName(), f.errorString());
+                error = QStringLiteral("%1: %2").arg(fileNameOf(f), f.errorString());
                 return false;
             }
             if (r == 0) { // a shorter B (a recording cut by a crash) reads as the zero line
@@ -639,8 +639,7 @@ OperationResult lockSet(const QString& rosPath, SetLock& lock) {
 
 // A channel's name held by a link, a folder or a device is not ours to replace or remove.
 bool notRegular(const QString& path) {
-    const QFileInfo info(path);
-    return (info.exists() || info.isSymLink()) && (info.isSymLink() || !info.isFile());
+    return anythingNamed(path) && !regularFileNamed(path);
 }
 
 // The header to be put in place with the channel's change, opened unless it is, and written.
@@ -658,7 +657,7 @@ bool openHeader(SafeFile& header, const QByteArray& text, QString& error) {
 // which costs several times the copy. The file itself stays as it is until the change commits.
 void dropCachedSamples(const QString& target) {
 #ifdef POSIX_FADV_DONTNEED
-    if (QFile old; QFileInfo(target).isFile() && openSetFileForReading(old, target))
+    if (QFile old; regularFileNamed(target) && openSetFileForReading(old, target))
         ::posix_fadvise(old.handle(), 0, 0, POSIX_FADV_DONTNEED);
 #else
     (void)target;
@@ -672,11 +671,11 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
     if (OperationResult busy = lockSet(request.rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(request.rosPath, request.target);
-    const QFileInfo a(sampleFilePath(request.rosPath, 0));
-    const std::int64_t samples = a.isFile() ? a.size() : 0;
+    const FileIdentity a = identityOf(sampleFilePath(request.rosPath, 0));
+    const std::int64_t samples = a.regular ? a.size : 0;
     if (samples <= 0)
         return failed(OperationFailure::NoSamples);
-    if (request.op.needsB() && !QFileInfo(sampleFilePath(request.rosPath, 1)).isFile())
+    if (request.op.needsB() && !identityOf(sampleFilePath(request.rosPath, 1)).regular)
         return failed(OperationFailure::NoChannelB);
     if (notRegular(target))
         return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
@@ -759,7 +758,7 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
     if (OperationResult busy = lockSet(rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(rosPath, channel);
-    const bool hasFile = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
+    const bool hasFile = anythingNamed(target);
     const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
     if (!hasFile && !keys.derived())
         return failed(OperationFailure::NoChannel);
@@ -769,7 +768,7 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
         return failed(OperationFailure::RecordedTarget);
     unsigned withData = 0;
     for (int c = 0; c < kChannels; ++c)
-        if (QFileInfo::exists(sampleFilePath(rosPath, c)))
+        if (identityOf(sampleFilePath(rosPath, c)).exists())
             withData |= 1u << c;
     QString error;
     SafeFile header(rosPath);
