@@ -312,10 +312,10 @@ private:
     std::array<QImage, 5> imageList1_; // slider pictures of the channel and coupling selectors
     ScrollRange scrollRange_;          // what ScrollBar1 stands for, in samples
     ScrollBarSetup scrollBar_;
-    MeasurementsWindow* measurementsWindow_ = nullptr;     // child of this window, made on first use
-    MathWindow* mathWindow_ = nullptr; // likewise
-    AboutWindow* about_ = nullptr;            // made on first use
-    ManualWindow* manual_ = nullptr;          // made on first use
+    MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
+    MathWindow* mathWindow_ = nullptr;                 // likewise
+    AboutWindow* about_ = nullptr;                     // made on first use
+    ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;
     std::unique_ptr<LiveTriggerControl> liveTrigger_; // the tab's settings and state while sampling
     // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.

@@ -37,7 +37,8 @@ void TForm1::showMarkerSpan() {
         return;
     const int i = markersWindow_ != nullptr ? markersWindow_->selectedMarker() : -1;
     const std::optional<MarkerSpan> span = spanBetweenMarkers(markers_->list(), i, i + 1);
-    measurementsWindow_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt);
+    measurementsWindow_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to})
+                                            : std::nullopt);
 }
 
 bool TForm1::measuringPreview() const {

@@ -8,8 +8,8 @@
 #include "app/Clock.h"
 #include "app/SharedState.h"
 #include "device/FrameParser.h"
-#include "device/Protocol.h"
 #include "device/LiveMarkers.h"
+#include "device/Protocol.h"
 #include "device/SerialLink.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/SetLock.h"
@@ -162,7 +162,7 @@ private:
     std::int64_t skippedBytes_ = 0; // received bytes of this recording that were part of no frame
     int ticksSinceFirstByte_ = -1;  // -1 until the first bytes of this recording arrived
     bool framelessShown_ = false;   // the message panel says the stream holds no frames
-    LiveMarkers marks_;          // user's marks and data losses of this recording
+    LiveMarkers marks_;             // user's marks and data losses of this recording
 };
 
 } // namespace varnilog

@@ -88,9 +88,9 @@ void TForm5::fitLevelsLabel() {
     // the left, over the free end of the title line, and keeps its right edge at the plot's.
     QLabel* label = ui_->lbLevels;
     const int right = label->geometry().right() + 1;
-    const int needed = label->fontMetrics().horizontalAdvance(
-                           QStringLiteral("A -100 dB  B -100 dB  C -100 dB  D -100 dB")) +
-                       label->width() - label->contentsRect().width() + 2;
+    const int needed =
+        label->fontMetrics().horizontalAdvance(QStringLiteral("A -100 dB  B -100 dB  C -100 dB  D -100 dB")) +
+        label->width() - label->contentsRect().width() + 2;
     if (needed > label->width())
         label->setGeometry(right - needed, label->y(), needed, label->height());
 }

@@ -2,6 +2,100 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB" sourcelanguage="pl_PL">
 <context>
+    <name>MathWindow</name>
+    <message>
+        <source>Działania na przebiegach</source>
+        <translation>Waveform math</translation>
+    </message>
+    <message>
+        <source>Nowy kanał</source>
+        <translation>New channel</translation>
+    </message>
+    <message>
+        <source>Działanie:</source>
+        <translation>Operation:</translation>
+    </message>
+    <message>
+        <source>Próbek średniej:</source>
+        <translation>Samples averaged:</translation>
+    </message>
+    <message>
+        <source>Kanał:</source>
+        <translation>Channel:</translation>
+    </message>
+    <message>
+        <source>V/dz:</source>
+        <translation>V/div:</translation>
+    </message>
+    <message>
+        <source>Usuń kanał</source>
+        <translation>Delete channel</translation>
+    </message>
+    <message>
+        <source>Usuń kanał C</source>
+        <translation>Delete channel C</translation>
+    </message>
+    <message>
+        <source>Usuń kanał D</source>
+        <translation>Delete channel D</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>MeasurementsWindow</name>
+    <message>
+        <source>Pomiary parametrów</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zaznaczenie</source>
+        <translation>Selection</translation>
+    </message>
+    <message>
+        <source>Między kursorami</source>
+        <translation>Between cursors</translation>
+    </message>
+    <message>
+        <source>Całe nagranie</source>
+        <translation>Whole recording</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Kopiuj</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Zapisz okresy…</source>
+        <translation>Save periods…</translation>
+    </message>
+    <message>
+        <source>Podgląd</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Między znacznikami</source>
+        <translation>Between markers</translation>
+    </message>
+    <message>
+        <source>Od znacznika wybranego w oknie „Znaczniki” do następnego</source>
+        <translation>From the marker selected in the “Markers” window to the next one</translation>
+    </message>
+</context>
+<context>
     <name>TForm1</name>
     <message>
         <source>Varnilog 2k</source>
@@ -559,100 +653,6 @@
     </message>
 </context>
 <context>
-    <name>MathWindow</name>
-    <message>
-        <source>Działania na przebiegach</source>
-        <translation>Waveform math</translation>
-    </message>
-    <message>
-        <source>Nowy kanał</source>
-        <translation>New channel</translation>
-    </message>
-    <message>
-        <source>Działanie:</source>
-        <translation>Operation:</translation>
-    </message>
-    <message>
-        <source>Próbek średniej:</source>
-        <translation>Samples averaged:</translation>
-    </message>
-    <message>
-        <source>Kanał:</source>
-        <translation>Channel:</translation>
-    </message>
-    <message>
-        <source>V/dz:</source>
-        <translation>V/div:</translation>
-    </message>
-    <message>
-        <source>Usuń kanał</source>
-        <translation>Delete channel</translation>
-    </message>
-    <message>
-        <source>Usuń kanał C</source>
-        <translation>Delete channel C</translation>
-    </message>
-    <message>
-        <source>Usuń kanał D</source>
-        <translation>Delete channel D</translation>
-    </message>
-    <message>
-        <source>Oblicz</source>
-        <translation>Compute</translation>
-    </message>
-    <message>
-        <source>Anuluj</source>
-        <translation>Cancel</translation>
-    </message>
-</context>
-<context>
-    <name>MeasurementsWindow</name>
-    <message>
-        <source>Pomiary parametrów</source>
-        <translation>Measurements</translation>
-    </message>
-    <message>
-        <source>Widok</source>
-        <translation>View</translation>
-    </message>
-    <message>
-        <source>Zaznaczenie</source>
-        <translation>Selection</translation>
-    </message>
-    <message>
-        <source>Między kursorami</source>
-        <translation>Between cursors</translation>
-    </message>
-    <message>
-        <source>Całe nagranie</source>
-        <translation>Whole recording</translation>
-    </message>
-    <message>
-        <source>Anuluj</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Kopiuj</source>
-        <translation>Copy</translation>
-    </message>
-    <message>
-        <source>Zapisz okresy…</source>
-        <translation>Save periods…</translation>
-    </message>
-    <message>
-        <source>Podgląd</source>
-        <translation>Preview</translation>
-    </message>
-    <message>
-        <source>Między znacznikami</source>
-        <translation>Between markers</translation>
-    </message>
-    <message>
-        <source>Od znacznika wybranego w oknie „Znaczniki” do następnego</source>
-        <translation>From the marker selected in the “Markers” window to the next one</translation>
-    </message>
-</context>
-<context>
     <name>varnilog::AboutWindow</name>
     <message>
         <source>GNU GPL w wersji 3 lub późniejszej (GPL-3.0-or-later): wolno go używać, zmieniać i rozpowszechniać na jej warunkach, bez żadnej gwarancji.</source>
@@ -930,6 +930,156 @@
     <message>
         <source>Zaznacz do następnego</source>
         <translation>Select to next marker</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::MathWindow</name>
+    <message>
+        <source>A + B</source>
+        <translation>A + B</translation>
+    </message>
+    <message>
+        <source>A − B</source>
+        <translation>A − B</translation>
+    </message>
+    <message>
+        <source>B − A</source>
+        <translation>B − A</translation>
+    </message>
+    <message>
+        <source>−A</source>
+        <translation>−A</translation>
+    </message>
+    <message>
+        <source>−B</source>
+        <translation>−B</translation>
+    </message>
+    <message>
+        <source>Średnia A</source>
+        <translation>Mean A</translation>
+    </message>
+    <message>
+        <source>Średnia B</source>
+        <translation>Mean B</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Nagranie nie zawiera kanału B.</source>
+        <translation>The recording has no channel B.</translation>
+    </message>
+    <message>
+        <source>Uwaga!</source>
+        <translation>Warning!</translation>
+    </message>
+    <message>
+        <source>Kanał %1 zawiera nagrane dane. Zastąpić je?</source>
+        <translation>Channel %1 holds recorded data. Replace it?</translation>
+    </message>
+    <message>
+        <source>Nagranie nie zawiera próbek.</source>
+        <translation>The recording has no samples.</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?</source>
+        <translation>Channel %1 holds recorded data. Delete it?</translation>
+    </message>
+    <message>
+        <source>Czy na pewno usunąć kanał %1?</source>
+        <translation>Delete channel %1?</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::MeasurementsWindow</name>
+    <message>
+        <source>Maksimum</source>
+        <translation>Maximum</translation>
+    </message>
+    <message>
+        <source>Minimum</source>
+        <translation>Minimum</translation>
+    </message>
+    <message>
+        <source>Międzyszczytowa</source>
+        <translation>Peak-to-peak</translation>
+    </message>
+    <message>
+        <source>Średnia</source>
+        <translation>Mean</translation>
+    </message>
+    <message>
+        <source>Skuteczna</source>
+        <translation>RMS</translation>
+    </message>
+    <message>
+        <source>Skuteczna AC</source>
+        <translation>AC RMS</translation>
+    </message>
+    <message>
+        <source>Częstotliwość</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>Okres</source>
+        <translation>Period</translation>
+    </message>
+    <message>
+        <source>Wypełnienie</source>
+        <translation>Duty cycle</translation>
+    </message>
+    <message>
+        <source>Czas narastania</source>
+        <translation>Rise time</translation>
+    </message>
+    <message>
+        <source>Czas opadania</source>
+        <translation>Fall time</translation>
+    </message>
+    <message>
+        <source>Liczba okresów</source>
+        <translation>Period count</translation>
+    </message>
+    <message>
+        <source>Liczba próbek</source>
+        <translation>Sample count</translation>
+    </message>
+    <message>
+        <source>Przerwano pomiar</source>
+        <translation>Measurement stopped</translation>
+    </message>
+    <message>
+        <source>Próbki %1–%2 (%3)</source>
+        <translation>Samples %1–%2 (%3)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>okresy</source>
+        <translation>periods</translation>
+    </message>
+    <message>
+        <source>Podgląd (%1 próbek)</source>
+        <translation>Preview (%1 samples)</translation>
     </message>
 </context>
 <context>
@@ -1240,156 +1390,6 @@
     <message>
         <source>Nie można zapisać opisu %1: %2</source>
         <translation>Cannot save description %1: %2</translation>
-    </message>
-</context>
-<context>
-    <name>varnilog::MathWindow</name>
-    <message>
-        <source>A + B</source>
-        <translation>A + B</translation>
-    </message>
-    <message>
-        <source>A − B</source>
-        <translation>A − B</translation>
-    </message>
-    <message>
-        <source>B − A</source>
-        <translation>B − A</translation>
-    </message>
-    <message>
-        <source>−A</source>
-        <translation>−A</translation>
-    </message>
-    <message>
-        <source>−B</source>
-        <translation>−B</translation>
-    </message>
-    <message>
-        <source>Średnia A</source>
-        <translation>Mean A</translation>
-    </message>
-    <message>
-        <source>Średnia B</source>
-        <translation>Mean B</translation>
-    </message>
-    <message>
-        <source>Auto</source>
-        <translation>Auto</translation>
-    </message>
-    <message>
-        <source>Nagranie nie zawiera kanału B.</source>
-        <translation>The recording has no channel B.</translation>
-    </message>
-    <message>
-        <source>Uwaga!</source>
-        <translation>Warning!</translation>
-    </message>
-    <message>
-        <source>Kanał %1 zawiera nagrane dane. Zastąpić je?</source>
-        <translation>Channel %1 holds recorded data. Replace it?</translation>
-    </message>
-    <message>
-        <source>Nagranie nie zawiera próbek.</source>
-        <translation>The recording has no samples.</translation>
-    </message>
-    <message>
-        <source>Błąd odczytu pliku: %1</source>
-        <translation>Error reading file: %1</translation>
-    </message>
-    <message>
-        <source>Nie można zapisać pliku: %1</source>
-        <translation>Cannot write file: %1</translation>
-    </message>
-    <message>
-        <source>Kanał %1 zawiera nagrane dane. Czy na pewno usunąć?</source>
-        <translation>Channel %1 holds recorded data. Delete it?</translation>
-    </message>
-    <message>
-        <source>Czy na pewno usunąć kanał %1?</source>
-        <translation>Delete channel %1?</translation>
-    </message>
-</context>
-<context>
-    <name>varnilog::MeasurementsWindow</name>
-    <message>
-        <source>Maksimum</source>
-        <translation>Maximum</translation>
-    </message>
-    <message>
-        <source>Minimum</source>
-        <translation>Minimum</translation>
-    </message>
-    <message>
-        <source>Międzyszczytowa</source>
-        <translation>Peak-to-peak</translation>
-    </message>
-    <message>
-        <source>Średnia</source>
-        <translation>Mean</translation>
-    </message>
-    <message>
-        <source>Skuteczna</source>
-        <translation>RMS</translation>
-    </message>
-    <message>
-        <source>Skuteczna AC</source>
-        <translation>AC RMS</translation>
-    </message>
-    <message>
-        <source>Częstotliwość</source>
-        <translation>Frequency</translation>
-    </message>
-    <message>
-        <source>Okres</source>
-        <translation>Period</translation>
-    </message>
-    <message>
-        <source>Wypełnienie</source>
-        <translation>Duty cycle</translation>
-    </message>
-    <message>
-        <source>Czas narastania</source>
-        <translation>Rise time</translation>
-    </message>
-    <message>
-        <source>Czas opadania</source>
-        <translation>Fall time</translation>
-    </message>
-    <message>
-        <source>Liczba okresów</source>
-        <translation>Period count</translation>
-    </message>
-    <message>
-        <source>Liczba próbek</source>
-        <translation>Sample count</translation>
-    </message>
-    <message>
-        <source>Przerwano pomiar</source>
-        <translation>Measurement stopped</translation>
-    </message>
-    <message>
-        <source>Próbki %1–%2 (%3)</source>
-        <translation>Samples %1–%2 (%3)</translation>
-    </message>
-    <message>
-        <source>Nie można zapisać pliku: %1</source>
-        <translation>Cannot write file: %1</translation>
-    </message>
-    <message>
-        <source>Błąd odczytu pliku: %1</source>
-        <translation>Error reading file: %1</translation>
-    </message>
-    <message>
-        <source>Pliki CSV (*.csv)</source>
-        <translation>CSV files (*.csv)</translation>
-    </message>
-    <message>
-        <source>okresy</source>
-        <translation>periods</translation>
-    </message>
-    <message>
-        <source>Podgląd (%1 próbek)</source>
-        <translation>Preview (%1 samples)</translation>
     </message>
 </context>
 <context>

@@ -73,7 +73,7 @@ OffsetDisplay describeOffset(std::uint8_t offsetByte, std::uint8_t zeroOffset, f
     out.angle = static_cast<int>((offset - zero) * 135.0 / range + 135.0);
     const double theta = (225 - out.angle) * kPi / 180.0;
     out.indicator = QPoint(static_cast<int>(std::cos(theta) * 9.0 + 139.0),
-                      static_cast<int>(112.0 - std::sin(theta) * 9.0));
+                           static_cast<int>(112.0 - std::sin(theta) * 9.0));
     const OffsetRangeEntry e = offsetRangeTable[std::clamp(sensitivity, 1, 10)];
     const double h = e.a / 2.0;
     double v = std::trunc((out.angle - 135) * h / 135.0);

@@ -10,7 +10,7 @@ namespace varnilog {
 
 namespace {
 
-constexpr int kDash = 4;       // pixels drawn, then as many left out
+constexpr int kDash = 4;           // pixels drawn, then as many left out
 constexpr int kTriangleHeight = 5; // rows of the column triangle; its widest row is 2 * 5 - 1 pixels
 
 } // namespace

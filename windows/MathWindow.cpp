@@ -16,14 +16,13 @@ namespace {
 constexpr std::array<OperationKind, 7> kListedOperations{
     OperationKind::Sum,     OperationKind::AMinusB,  OperationKind::BMinusA, OperationKind::NegateA,
     OperationKind::NegateB, OperationKind::AverageA, OperationKind::AverageB};
-constexpr std::array<const char*, 7> kOperationNames{
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "A + B"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "A − B"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "B − A"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "−A"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "−B"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia A"),
-    QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia B")};
+constexpr std::array<const char*, 7> kOperationNames{QT_TRANSLATE_NOOP("varnilog::MathWindow", "A + B"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "A − B"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "B − A"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "−A"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "−B"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia A"),
+                                                     QT_TRANSLATE_NOOP("varnilog::MathWindow", "Średnia B")};
 
 QString channelText(int channel) {
     return QString(QChar(channelName[static_cast<std::size_t>(channel)]));

@@ -27,19 +27,20 @@ namespace varnilog {
 namespace {
 
 // The rows' names, in the order of kMeasurementFields.
-const std::array<const char*, 13> kRowNames{QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Maksimum"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Minimum"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Międzyszczytowa"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Średnia"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna AC"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Częstotliwość"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Okres"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Wypełnienie"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas narastania"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas opadania"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba okresów"),
-                                            QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba próbek")};
+const std::array<const char*, 13> kRowNames{
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Maksimum"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Minimum"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Międzyszczytowa"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Średnia"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Skuteczna AC"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Częstotliwość"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Okres"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Wypełnienie"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas narastania"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Czas opadania"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba okresów"),
+    QT_TRANSLATE_NOOP("varnilog::MeasurementsWindow", "Liczba próbek")};
 
 } // namespace
 
@@ -78,7 +79,8 @@ struct MeasurementsWindow::Job {
 };
 
 MeasurementsWindow::MeasurementsWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
-    : QWidget(parent, Qt::Tool), state_(state), boxes_(boxes), ui_(std::make_unique<Ui::MeasurementsWindow>()) {
+    : QWidget(parent, Qt::Tool), state_(state), boxes_(boxes),
+      ui_(std::make_unique<Ui::MeasurementsWindow>()) {
     ui_->setupUi(this);
     setFixedSize(size());
     auto* group = new QButtonGroup(this);

@@ -2,8 +2,8 @@
 // writes its column, the measurements and the spectrum take it. A is a square wave 165/85 of period
 // 64 samples at 1 V/div and B its mirror image (250 − a), so A − B is twice A's volts: at 2 V/div the
 // codes of C are exactly those of A.
-#include "analysis/Measurements.h"
 #include "analysis/ChannelMath.h"
+#include "analysis/Measurements.h"
 #include "app/SharedState.h"
 #include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"

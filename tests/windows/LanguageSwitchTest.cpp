@@ -7,9 +7,9 @@
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
 #include "windows/MarkersWindow.h"
+#include "windows/MathWindow.h"
 #include "windows/MeasurementsWindow.h"
 #include "windows/TriggerTab.h"
-#include "windows/MathWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

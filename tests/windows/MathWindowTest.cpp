@@ -1,6 +1,7 @@
 // "Działania na przebiegach" over a loaded recording: A − B into C on the worker, after which C is a
 // channel of the main window (its box enabled and checked, its V/div in the status bar); replacing
 // recorded data only after the user agrees; removing C takes the channel away again.
+#include "windows/MathWindow.h"
 #include "analysis/Measurements.h"
 #include "app/Program.h"
 #include "recording/SetLock.h"
@@ -9,7 +10,6 @@
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
 #include "windows/ScriptedDialogs.h"
-#include "windows/MathWindow.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>

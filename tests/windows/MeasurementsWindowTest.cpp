@@ -1,6 +1,7 @@
 // The measurements window opened from "Pomiary parametrów" over a loaded recording: the table of the
 // view and of the whole recording, following the scroll bar, the worker with its result, the copy,
 // the per-period file, the lock while sampling, and the same numbers as the command line.
+#include "windows/MeasurementsWindow.h"
 #include "analysis/MeasurementText.h"
 #include "app/Program.h"
 #include "device/PtyBoard.h"
@@ -9,7 +10,6 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
-#include "windows/MeasurementsWindow.h"
 #include "windows/ScriptedDialogs.h"
 #include "windows/WindowPlacement.h"
 #include "windows/WindowTestSupport.h"

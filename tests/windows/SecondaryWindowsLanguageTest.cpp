@@ -5,9 +5,9 @@
 #include "view/PageFile.h"
 #include "windows/AboutWindow.h"
 #include "windows/ManualWindow.h"
+#include "windows/MathWindow.h"
 #include "windows/MeasurementsWindow.h"
 #include "windows/ProgramLanguage.h"
-#include "windows/MathWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -139,7 +139,9 @@ TEST_F(SummaryBuildTest, WindowKeepsWorkingWhileTheSummariesAreBuilt) {
             return summariesInUse();
         },
         60000));
-    EXPECT_LT(longestGap, 250);
+    // A window blocked by the build would stand still for about the whole build; on a loaded machine
+    // the scheduler alone can hold it for a few hundred milliseconds.
+    EXPECT_LT(longestGap, std::max<qint64>(250, clock.elapsed() / 3)) << clock.elapsed();
     // Progress between the start and the end was shown.
     EXPECT_GE(shown.size(), 3) << shown.join(u'|').toStdString();
     EXPECT_EQ(panel(), QString());

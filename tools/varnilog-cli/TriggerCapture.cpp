@@ -90,7 +90,7 @@ bool writeTriggerFrame(const QString& rosPath, const TriggerCapture& capture, st
     auto view = std::make_unique<ViewBuffers>();
     refreshView(*state, *view);
     drawTriggerOverlay(state->bmpScreen, capture.settings.level, static_cast<int>(k - state->viewStart),
-                     state->channelColor[static_cast<std::size_t>(capture.channel)]);
+                       state->channelColor[static_cast<std::size_t>(capture.channel)]);
     SafeFile out(capture.png);
     if (!out.open() || !state->bmpScreen.save(&out, "PNG") || !out.commit()) {
         error = QStringLiteral("%1: %2").arg(capture.png, out.errorString());
