@@ -366,7 +366,7 @@ SafeFile* SafeFile::commitTogether(const std::vector<SafeFile*>& files) {
         if (!f->prepareCommit(true))
             return cancelAll(f);
     // A second name for each old file, so that a later file that cannot go in lets the earlier ones
-    // go back; locked, so that another writer of the name takes it for no killed writer's temporary.
+    // go back; locked, so that another writer of the name does not take it for a killed writer's.
     struct Undo {
         QByteArray target, old; // old empty: the target was new (or its file system has no links,
                                 // and then it keeps the new content)
