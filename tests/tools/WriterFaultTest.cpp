@@ -133,64 +133,23 @@ TEST(WriterFaultTest, TwoFilesGoInTogetherOrNotAtAll) {
     if (strace.isEmpty())
         GTEST_SKIP() << "strace is missing (scripts/install-deps installs it)";
     enum Fault { SecondRenameFails, FolderRefuses, FolderAtTheName };
-    struct Row {
-        const char* name;
-        QStringList args; // "ROS" stands for the set, "DIR" for the test's folder
-        const char *first, *second;
+    // The spectrum writes s.csv and sub/s.png, the export w.wav and w.labels.txt.
+    const struct Row {
+        bool spectrum;
         Fault fault;
         bool firstExisted;
-    } rows[] = {
-        {"spectrum, plot not renamed",
-         {"spectrum", "ROS", "DIR/s.csv", "--png", "DIR/sub/s.png"},
-         "s.csv",
-         "sub/s.png",
-         SecondRenameFails,
-         true},
-        {"spectrum, new table",
-         {"spectrum", "ROS", "DIR/s.csv", "--png", "DIR/sub/s.png"},
-         "s.csv",
-         "sub/s.png",
-         SecondRenameFails,
-         false},
-        {"spectrum, plot's folder refuses",
-         {"spectrum", "ROS", "DIR/s.csv", "--png", "DIR/sub/s.png"},
-         "s.csv",
-         "sub/s.png",
-         FolderRefuses,
-         true},
-        {"spectrum, folder at the plot's name",
-         {"spectrum", "ROS", "DIR/s.csv", "--png", "DIR/sub/s.png"},
-         "s.csv",
-         "sub/s.png",
-         FolderAtTheName,
-         false},
-        {"labels not renamed",
-         {"export", "ROS", "DIR/w.wav", "--labels"},
-         "w.wav",
-         "w.labels.txt",
-         SecondRenameFails,
-         true},
-        {"new WAV",
-         {"export", "ROS", "DIR/w.wav", "--labels"},
-         "w.wav",
-         "w.labels.txt",
-         SecondRenameFails,
-         false},
-        {"folder at the labels' name",
-         {"export", "ROS", "DIR/w.wav", "--labels"},
-         "w.wav",
-         "w.labels.txt",
-         FolderAtTheName,
-         true},
-    };
+    } rows[] = {{true, SecondRenameFails, true},  {true, SecondRenameFails, false},
+                {true, FolderRefuses, true},      {true, FolderAtTheName, false},
+                {false, SecondRenameFails, true}, {false, SecondRenameFails, false},
+                {false, FolderAtTheName, true}};
     for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
+        SCOPED_TRACE(testing::Message() << r.spectrum << ' ' << r.fault << ' ' << r.firstExisted);
         QTemporaryDir dir;
         const QString ros = test::writeRecording(
             dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {test::Codes(4096, 60), test::Codes(4096, 190)}});
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-        const QString first = dir.filePath(QString::fromLatin1(r.first));
-        const QString second = dir.filePath(QString::fromLatin1(r.second));
+        const QString first = dir.filePath(r.spectrum ? "s.csv" : "w.wav");
+        const QString second = dir.filePath(r.spectrum ? "sub/s.png" : "w.labels.txt");
         if (r.firstExisted)
             test::writeFile(first, "previous");
         if (r.fault == FolderAtTheName) {
@@ -206,8 +165,8 @@ TEST(WriterFaultTest, TwoFilesGoInTogetherOrNotAtAll) {
             return all;
         };
         const QStringList before = listing();
-        QStringList args = r.args;
-        args.replaceInStrings(QStringLiteral("ROS"), ros).replaceInStrings(QStringLiteral("DIR"), dir.path());
+        const QStringList args = r.spectrum ? QStringList{"spectrum", ros, first, "--png", second}
+                                            : QStringList{"export", ros, first, "--labels"};
         // The second file's rename is the second of the run; the folder's refusal is the system's
         // answer to a user who may not write there (which the super-user always may).
         const QString inject = r.fault == SecondRenameFails ? QStringLiteral("inject=rename:error=EIO:when=2")
