@@ -8,9 +8,6 @@
 #include "recording/RecordingLoader.h"
 #include "recording/RecordingManagement.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <charconv>
 #include <cstdio>
 #if defined(_WIN32)
@@ -49,8 +46,12 @@ bool outputAllowed(const QString& out, const QString& rosPath) {
     return ros.isEmpty();
 }
 
+QByteArray printed(const QString& text) {
+    return nativeFileName(text);
+}
+
 int fail(const QString& text, int code) {
-    std::fprintf(stderr, "varnilog-cli: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "varnilog-cli: %s\n", printed(text).constData());
     return code;
 }
 
@@ -59,10 +60,15 @@ bool usage(const QString& text) {
     return false;
 }
 
-int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
-                 int positionalCount, const QString& positionalSyntax) {
-    parser.setApplicationDescription(description);
+namespace {
+
+int parseArguments(QCommandLineParser& parser, const QStringList& args, const CliCommand& command) {
+    parser.setApplicationDescription(command.description.text());
+    for (const CliOption& option : command.options)
+        parser.addOption({QString::fromLatin1(option.name), option.help.text(),
+                          option.value ? QString::fromLatin1(option.value) : QString()});
     parser.addHelpOption();
+    const QString positionalSyntax = command.positionalSyntax.text();
     parser.addPositionalArgument(QStringLiteral("args"), positionalSyntax);
     if (!parser.parse(args))
         return fail(parser.errorText(), ExitUsage);
@@ -70,14 +76,35 @@ int parseCommand(QCommandLineParser& parser, const QStringList& args, const QStr
         // Qt's first line names the program's path and no command: the usage as the user types it.
         QString help = parser.helpText();
         help.remove(0, help.indexOf(QLatin1Char('\n')));
-        const QString usage = QStringLiteral("Usage: varnilog-cli %1 [options]").arg(args.value(0)) +
-                              (positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
-        std::fputs((usage + help).toLocal8Bit().constData(), stdout);
+        const QString usage =
+            QStringLiteral("Usage: varnilog-cli %1 [options]").arg(QLatin1String(command.name)) +
+            (command.positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
+        std::fputs(printed(usage + help).constData(), stdout);
         return ExitOk;
     }
-    if (parser.positionalArguments().size() != positionalCount)
-        return fail(QStringLiteral("%1: expected %2").arg(args.value(0), positionalSyntax), ExitUsage);
+    if (parser.positionalArguments().size() != command.positionalCount)
+        return fail(QStringLiteral("%1: expected %2").arg(QLatin1String(command.name), positionalSyntax),
+                    ExitUsage);
     return -1;
+}
+
+// The command's line of the bash completion's table: its arguments' file types, then its options, a
+// trailing "=" on those that take a value.
+void printCompletionLine(const CliCommand& command) {
+    QByteArray line = QByteArray("    [") + command.name + "]=\"" + command.fileTypes + " :";
+    for (const CliOption& option : command.options)
+        line += QByteArray(" --") + option.name + (option.value ? "=" : "");
+    std::fputs((line + "\"\n").constData(), stdout);
+}
+
+} // namespace
+
+int parseCommand(QCommandLineParser& parser, const QStringList& args, const CliCommand& command) {
+    if (args.size() == 2 && args[1] == QLatin1String("--completion")) {
+        printCompletionLine(command);
+        return ExitOk;
+    }
+    return parseArguments(parser, args, command);
 }
 
 Progress::Progress(QString what) : what_(std::move(what)), tty_(isatty(STDERR_FILENO) != 0) {}
@@ -93,7 +120,7 @@ void Progress::update(std::int64_t done, std::int64_t total) {
     if (percent == lastPercent_)
         return;
     lastPercent_ = percent;
-    std::fprintf(stderr, "\r%s %3d%%", what_.toLocal8Bit().constData(), percent);
+    std::fprintf(stderr, "\r%s %3d%%", printed(what_).constData(), percent);
     std::fflush(stderr);
 }
 
@@ -113,8 +140,7 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
         error = QStringLiteral("%1: not a readable file").arg(rosPath);
         return false;
     }
-    // Not QFileInfo's: it spells a relative name again through Qt's conversion.
-    state.recordingPath = QDir::cleanPath(QDir::current().absoluteFilePath(rosPath));
+    state.recordingPath = absoluteFileName(rosPath);
     const LoadResult loaded = loadRecording(state);
     if (!loaded.ok) {
         error = QStringLiteral("%1: %2").arg(
@@ -127,6 +153,17 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
         return false;
     }
     return true;
+}
+
+std::unique_ptr<SharedState> openRecordingOrEmpty(const QString& rosPath, std::int64_t& count) {
+    auto state = std::make_unique<SharedState>();
+    if (QString error; !openRecording(*state, rosPath, error, MissingSamples::Empty)) {
+        fail(error);
+        return nullptr;
+    }
+    // The loader's -1 means no file, not a length.
+    count = std::max<std::int64_t>(state->sampleCount, 0);
+    return state;
 }
 
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
@@ -149,12 +186,12 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
     if (!parser.isSet(QStringLiteral("config")))
         return true;
     const QString ini = parser.value(QStringLiteral("config"));
-    if (!QFileInfo(ini).isFile()) {
+    if (!identityOf(ini).regular) {
         fail(QStringLiteral("%1: no such configuration file").arg(ini));
         return false;
     }
     QPoint unused;
-    readConfiguration(state, ini, QFileInfo(ini).absolutePath(), unused);
+    readConfiguration(state, ini, folderOfName(absoluteFileName(ini)), unused);
     return true;
 }
 
@@ -182,18 +219,34 @@ QByteArray jsonValue(const std::optional<double>& value) {
 
 QByteArray jsonString(const QString& text) {
     QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
+    const auto escape = [&out](unsigned code) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof(escaped), "\\u%04x", code);
+        out += escaped;
+    };
+    const auto append = [&](QStringView part) {
+        for (const char c : part.toUtf8()) {
+            if (c == '"' || c == '\\')
+                out += '\\';
+            if (static_cast<unsigned char>(c) < 0x20)
+                escape(static_cast<unsigned>(c));
+            else
+                out += c;
+        }
+    };
+    // A name's byte that is no UTF-8 stays its escaped surrogate (as Python's and Qt's JSON write it):
+    // JSON is UTF-8 text, and that escape gives the byte back.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (text[i].isLowSurrogate() && nativeFileName(text.mid(i, 1)).size() == 1) {
+            append(QStringView(text).sliced(from, i - from));
+            escape(text[i].unicode());
+            from = i + 1;
         }
     }
+    append(QStringView(text).sliced(from));
     return out + '"';
 }
 
@@ -207,21 +260,6 @@ bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
     }
     mask = *letters;
     return true;
-}
-
-void addSpanOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample of the span (default: the end)."),
-                      QStringLiteral("M")});
-    parser.addOption(
-        {QStringLiteral("from-marker"),
-         QStringLiteral("Start the span at marker I's start (0-based, as 'markers' lists them)."),
-         QStringLiteral("I")});
-    parser.addOption({QStringLiteral("to-marker"),
-                      QStringLiteral("End the span at marker J's end (a point marker's own sample)."),
-                      QStringLiteral("J")});
 }
 
 bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
