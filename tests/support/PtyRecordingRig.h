@@ -58,10 +58,12 @@ struct PtySession {
         state->comPortName = board.slavePath();
         state->dataDir = dir.path();
     }
-    // Ticks every 50 ms until a tick ends sampling or ms have passed.
-    TickResult run(int ms, bool preview = false) {
+    // Ticks every 50 ms until a tick ends sampling or ms have passed, and on until samples have been
+    // recorded (a simulated board on a loaded machine lags behind the clock), for at most a minute.
+    TickResult run(int ms, bool preview = false, std::int64_t samples = 0) {
         TickResult last;
-        for (int t = 0; t < ms; t += Acquisition::kTickIntervalMs) {
+        for (int t = 0; t < ms || (acq.samplesRecorded() < samples && t < 60000);
+             t += Acquisition::kTickIntervalMs) {
             last = acq.tick(preview);
             if (last.endsSampling())
                 break;
