@@ -135,10 +135,11 @@ ExportOutcome runExport(const InterchangeFormat& format, const InterchangeReques
         file.cancel();
         return {ExportOutcome::WriteFailed, beside.path, besideFile.errorString()};
     }
-    if (!file.commit())
-        return {ExportOutcome::WriteFailed, path, file.errorString()};
-    if (!beside.path.isEmpty() && !besideFile.commit())
-        return {ExportOutcome::WriteFailed, beside.path, besideFile.errorString()};
+    std::vector<SafeFile*> set{&file};
+    if (!beside.path.isEmpty())
+        set.push_back(&besideFile);
+    if (const SafeFile* failed = SafeFile::commitTogether(set))
+        return {ExportOutcome::WriteFailed, failed->targetPath(), failed->errorString()};
     return {ExportOutcome::Written, path, {}};
 }
 
