@@ -186,16 +186,17 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     for (const View& v : views) {
         ASSERT_EQ(runCli(QStringList{"render", ros, png, "--channels", "A"} + v.options).code, 0);
         auto s = std::make_unique<varnilog::SharedState>();
-        varnilog::sizeBitmaps(*s);
         s->channelVisible = {true, false, false, false};
         s->recordingPath = ros;
         ASSERT_TRUE(varnilog::loadRecording(*s).ok);
         s->zoomDivisor = v.zoom ? v.zoom : varnilog::showAllDivisor(s->sampleCount);
         s->viewStart = v.start;
-        varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
         auto view = std::make_unique<varnilog::ViewBuffers>();
+        varnilog::sizeBitmaps(*view);
+        varnilog::paintBackground(view->bmpBackground, s->backgroundColor1, s->backgroundColor2,
+                                  s->gradientOn);
         varnilog::refreshView(*s, *view);
-        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), s->bmpScreen)
+        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), view->bmpScreen)
             << v.options.join(' ').toStdString();
     }
 

@@ -203,7 +203,6 @@ int runRecord(const QStringList& args) {
         rc >= 0)
         return rc;
     auto state = std::make_unique<SharedState>();
-    sizeBitmaps(*state);
     RecordRequest request;
     if (!parseRecordRequest(parser, request, *state))
         return ExitUsage;

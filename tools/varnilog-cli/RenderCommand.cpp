@@ -39,12 +39,12 @@ void addRenderOptions(QCommandLineParser& parser) {
 }
 
 // The printable page around the view drawn in state, as the window prints it.
-int writeRenderPage(SharedState& state, const QString& out) {
+int writeRenderPage(SharedState& state, const QImage& screen, const QString& out) {
     // What the window's time base and model refreshes would have set.
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
     if (const DeviceModelInfo* model = findDeviceModel(state.deviceModel))
         state.modelName = QString::fromLatin1(model->modelName);
-    PrintPageContent content = printPageContent(state, QDateTime::currentDateTime());
+    PrintPageContent content = printPageContent(state, screen, QDateTime::currentDateTime());
     content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
     QString error;
     if (!writePageFile(out, content, &error))
@@ -101,13 +101,13 @@ int runRender(const QStringList& args) {
     state->zoomDivisor = parser.isSet(QStringLiteral("all")) ? showAllDivisor(state->sampleCount)
                                                              : static_cast<std::int32_t>(zoom);
     state->viewStart = parser.isSet(QStringLiteral("all")) ? 0 : start;
-    paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
-                    state->gradientOn);
     auto view = std::make_unique<ViewBuffers>();
+    sizeBitmaps(*view);
+    paintBackground(view->bmpBackground, state->backgroundColor1, state->backgroundColor2, state->gradientOn);
     refreshView(*state, *view); // reads the window at viewStart (kept in range) and draws it
     if (page)
-        return writeRenderPage(*state, out);
-    if (!writeImageFile(out, state->bmpScreen, &error))
+        return writeRenderPage(*state, view->bmpScreen, out);
+    if (!writeImageFile(out, view->bmpScreen, &error))
         return fail(QStringLiteral("%1: %2").arg(out, error));
     return ExitOk;
 }
