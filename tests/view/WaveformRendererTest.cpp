@@ -25,7 +25,7 @@ std::unique_ptr<SharedState> blankState() {
 
 // View buffers whose three bitmaps are black.
 std::unique_ptr<ViewBuffers> blankView() {
-    auto view = blankView();
+    auto view = std::make_unique<ViewBuffers>();
     sizeBitmaps(*view);
     for (QImage* image : {&view->bmpBackground, &view->bmpWave, &view->bmpScreen})
         image->fill(kBlack);
