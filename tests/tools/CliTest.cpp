@@ -494,3 +494,32 @@ TEST(CliTest, RecordIntoAFolderItCannotWriteSaysWhichAndWhy) {
         << err.constData();
     EXPECT_TRUE(err.contains("File too large")) << err.constData();
 }
+
+// The commands that draw or use the view run in varnilog-cli-draw; without it (a copy of the tool
+// alone) they fail in one line that names it, and the other commands do not miss it.
+TEST(CliTest, OnlyTheDrawingCommandsNeedTheDrawingProgram) {
+    QTemporaryDir dir;
+    const QString alone = dir.filePath(QStringLiteral("varnilog-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VARNILOG_CLI_PATH), alone));
+    const struct {
+        QStringList args;
+        int code; // alone
+    } rows[] = {{{"info", "--help"}, 0},
+                {{"measure", "--help"}, 0},
+                {{"--lang", "en", "render", "--help"}, 1},
+                {{"spectrum", "--help"}, 1},
+                {{"record", "--help"}, 1}};
+    for (const auto& r : rows) {
+        QProcess p;
+        p.start(alone, r.args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), r.code) << r.args.join(' ').toStdString() << ": " << err.constData();
+        if (r.code != 0) {
+            EXPECT_TRUE(err.startsWith("varnilog-cli: ") && err.contains("varnilog-cli-draw") &&
+                        err.count('\n') == 1)
+                << err.constData();
+        }
+        EXPECT_EQ(runCli(r.args).code, 0) << r.args.join(' ').toStdString(); // beside the build's own
+    }
+}
