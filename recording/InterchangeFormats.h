@@ -1,7 +1,8 @@
 // The files a recording is exported to and imported from, one row each: the name (--format and the
 // file extension), the file dialog's filter, the exporter, the import reader and what else the format
-// carries. The CLI, the window's dialogs and the fuzzer take their lists, dispatches and help texts
-// from here, so a new format is one codec and one row. Depends on QtCore and the interchange export.
+// carries. The CLI, the window's dialogs, the import (RecordingImport) and the fuzzer take their lists,
+// dispatches and help texts from here, so a new format is one codec and one row. Depends on QtCore and
+// the interchange export.
 #pragma once
 
 #include "recording/ImportReader.h"

@@ -1,10 +1,10 @@
 #include "windows/InterchangeDialogs.h"
 
-#include "analysis/RecordingImport.h"
 #include "app/LongWork.h"
 #include "app/MessageBoxes.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingImport.h"
 #include "recording/RecordingInput.h"
 #include "recording/RecordingManagement.h"
 #include "windows/ExportDialog.h"

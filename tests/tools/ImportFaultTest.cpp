@@ -1,8 +1,8 @@
 // varnilog-cli import attacked as an unlucky user would: two imports into one name at once, a kill
 // before every system call that changes the disk, a deleted set's files left under the name. Afterwards
 // the name holds nothing of a set, or the whole set of one import and nothing else.
-#include "analysis/RecordingImport.h"
 #include "recording/RecordingHeader.h"
+#include "recording/RecordingImport.h"
 #include "recording/RecordingLoader.h"
 #include "support/KillHarness.h"
 #include "support/Sanitizers.h"

@@ -59,10 +59,15 @@ bool usage(const QString& text) {
     return false;
 }
 
-int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
-                 int positionalCount, const QString& positionalSyntax) {
-    parser.setApplicationDescription(description);
+namespace {
+
+int parseArguments(QCommandLineParser& parser, const QStringList& args, const CliCommand& command) {
+    parser.setApplicationDescription(command.description.text());
+    for (const CliOption& option : command.options)
+        parser.addOption({QString::fromLatin1(option.name), option.help.text(),
+                          option.value ? QString::fromLatin1(option.value) : QString()});
     parser.addHelpOption();
+    const QString positionalSyntax = command.positionalSyntax.text();
     parser.addPositionalArgument(QStringLiteral("args"), positionalSyntax);
     if (!parser.parse(args))
         return fail(parser.errorText(), ExitUsage);
@@ -70,14 +75,35 @@ int parseCommand(QCommandLineParser& parser, const QStringList& args, const QStr
         // Qt's first line names the program's path and no command: the usage as the user types it.
         QString help = parser.helpText();
         help.remove(0, help.indexOf(QLatin1Char('\n')));
-        const QString usage = QStringLiteral("Usage: varnilog-cli %1 [options]").arg(args.value(0)) +
-                              (positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
+        const QString usage =
+            QStringLiteral("Usage: varnilog-cli %1 [options]").arg(QLatin1String(command.name)) +
+            (command.positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
         std::fputs((usage + help).toLocal8Bit().constData(), stdout);
         return ExitOk;
     }
-    if (parser.positionalArguments().size() != positionalCount)
-        return fail(QStringLiteral("%1: expected %2").arg(args.value(0), positionalSyntax), ExitUsage);
+    if (parser.positionalArguments().size() != command.positionalCount)
+        return fail(QStringLiteral("%1: expected %2").arg(QLatin1String(command.name), positionalSyntax),
+                    ExitUsage);
     return -1;
+}
+
+// The command's line of the bash completion's table: its arguments' file types, then its options, a
+// trailing "=" on those that take a value.
+void printCompletionLine(const CliCommand& command) {
+    QByteArray line = QByteArray("    [") + command.name + "]=\"" + command.fileTypes + " :";
+    for (const CliOption& option : command.options)
+        line += QByteArray(" --") + option.name + (option.value ? "=" : "");
+    std::fputs((line + "\"\n").constData(), stdout);
+}
+
+} // namespace
+
+int parseCommand(QCommandLineParser& parser, const QStringList& args, const CliCommand& command) {
+    if (args.size() == 2 && args[1] == QLatin1String("--completion")) {
+        printCompletionLine(command);
+        return ExitOk;
+    }
+    return parseArguments(parser, args, command);
 }
 
 Progress::Progress(QString what) : what_(std::move(what)), tty_(isatty(STDERR_FILENO) != 0) {}
@@ -127,6 +153,17 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
         return false;
     }
     return true;
+}
+
+std::unique_ptr<SharedState> openRecordingOrEmpty(const QString& rosPath, std::int64_t& count) {
+    auto state = std::make_unique<SharedState>();
+    if (QString error; !openRecording(*state, rosPath, error, MissingSamples::Empty)) {
+        fail(error);
+        return nullptr;
+    }
+    // The loader's -1 means no file, not a length.
+    count = std::max<std::int64_t>(state->sampleCount, 0);
+    return state;
 }
 
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
@@ -206,21 +243,6 @@ bool channelsOption(const QCommandLineParser& parser, unsigned& mask) {
     }
     mask = *letters;
     return true;
-}
-
-void addSpanOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("from"), QStringLiteral("First sample of the span (default 0)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("to"),
-                      QStringLiteral("One past the last sample of the span (default: the end)."),
-                      QStringLiteral("M")});
-    parser.addOption(
-        {QStringLiteral("from-marker"),
-         QStringLiteral("Start the span at marker I's start (0-based, as 'markers' lists them)."),
-         QStringLiteral("I")});
-    parser.addOption({QStringLiteral("to-marker"),
-                      QStringLiteral("End the span at marker J's end (a point marker's own sample)."),
-                      QStringLiteral("J")});
 }
 
 bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,

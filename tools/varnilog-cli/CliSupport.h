@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 
 namespace varnilog::cli {
 
@@ -32,10 +33,42 @@ int fail(const QString& text, int code = ExitFailure);
 // fail(text, ExitUsage) for the parsers of the options, which report and return false.
 bool usage(const QString& text);
 
-// Parses a command's arguments (args[0] is the command name). Returns -1 when the command should run,
-// otherwise the exit code to return (after --help or a usage error, already reported).
-int parseCommand(QCommandLineParser& parser, const QStringList& args, const QString& description,
-                 int positionalCount, const QString& positionalSyntax);
+// A help text: fixed, or made when it is shown (from the format table, from a default's value).
+class CliText {
+public:
+    constexpr CliText(const char* text) : fixed_(text) {}
+    constexpr CliText(QString (*make)()) : make_(make) {}
+    QString text() const { return make_ ? make_() : QString::fromUtf8(fixed_); }
+
+private:
+    const char* fixed_ = nullptr;
+    QString (*make_)() = nullptr;
+};
+
+// One option of a command: its name, the name of its value in the help (null: a flag) and its help.
+struct CliOption {
+    const char* name;
+    const char* value;
+    CliText help;
+};
+
+// A command's one table: its name, what its help says, its arguments (and the file types the bash
+// completion offers for them) and its options. Its parser, its --help and the line of the bash
+// completion (packaging/varnilog-cli.bash-completion) that "varnilog-cli COMMAND --completion" prints
+// all come from it.
+struct CliCommand {
+    const char* name;
+    CliText description;
+    int positionalCount;
+    CliText positionalSyntax;
+    const char* fileTypes; // "ros txt": what the completion offers for the arguments
+    std::span<const CliOption> options;
+};
+
+// Parses a command's arguments (args[0] is the command name) with the options of its table. Returns -1
+// when the command should run, otherwise the exit code to return (after --help, --completion or a usage
+// error, already reported).
+int parseCommand(QCommandLineParser& parser, const QStringList& args, const CliCommand& command);
 
 // Progress on stderr, only when stderr is a terminal; finish() ends the line.
 class Progress {
@@ -62,6 +95,10 @@ enum class MissingSamples {
 bool openRecording(SharedState& state, const QString& rosPath, QString& error,
                    MissingSamples missing = MissingSamples::Refuse);
 
+// openRecording for a command that reads what a set has: without its ".rca" it is an empty recording,
+// as info, export and the window read it. Null (reported) on failure; count: its samples, 0 or more.
+std::unique_ptr<SharedState> openRecordingOrEmpty(const QString& rosPath, std::int64_t& count);
+
 // False, reported as a usage error, when writing to out would replace or add a file of an existing
 // recording set, the one of rosPath (when given) among them (see recordingSetAtOutput).
 bool outputAllowed(const QString& out, const QString& rosPath);
@@ -84,11 +121,17 @@ QByteArray jsonNumber(double value);
 QByteArray jsonValue(const std::optional<double>& value);
 QByteArray jsonString(const QString& text);
 
-// The span options --from N, --to M, --from-marker I and --to-marker J (what: "written", "searched"...
-// in their descriptions). spanOptions resolves them against a recording of count samples (markers
+// The span options --from N, --to M, --from-marker I and --to-marker J, rows of the tables of the
+// commands that take a span. spanOptions resolves them against a recording of count samples (markers
 // read from the ".rmk" of rosPath only when asked for) into span; false, reported as a usage error,
 // for an end outside the recording, a marker end beside the sample end it replaces, or an empty span.
-void addSpanOptions(QCommandLineParser& parser);
+inline constexpr CliOption kFromOption{"from", "N", "First sample of the span (default 0)."};
+inline constexpr CliOption kToOption{"to", "M", "One past the last sample of the span (default: the end)."};
+inline constexpr CliOption kFromMarkerOption{"from-marker", "I",
+                                             "Start the span at marker I's start (0-based, as 'markers' "
+                                             "lists them)."};
+inline constexpr CliOption kToMarkerOption{"to-marker", "J",
+                                           "End the span at marker J's end (a point marker's own sample)."};
 bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::int64_t count,
                  SampleSpan& span);
 

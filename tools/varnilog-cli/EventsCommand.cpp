@@ -30,31 +30,36 @@ struct EventsRequest {
 constexpr const char* kTriggerFlags[] = {"channel",     "edge",        "level",  "hysteresis",
                                          "width-below", "width-above", "holdoff"};
 
-void addEventsOptions(QCommandLineParser& parser) {
-    const auto option = [&](const char* name, const char* text, const char* value = nullptr) {
-        if (value)
-            parser.addOption(
-                {QString::fromLatin1(name), QString::fromLatin1(text), QString::fromLatin1(value)});
-        else
-            parser.addOption({QString::fromLatin1(name), QString::fromLatin1(text)});
-    };
-    option("trigger", "The whole trigger as record --trigger takes it, instead of the flags below.",
-           "CH,EDGE,V[,...]");
-    option("channel", "Source channel A..D (one with a sample file).", "C");
-    option("edge", "rising or falling.", "EDGE");
-    option("level", "Trigger level in volts.", "V");
-    parser.addOption(
-        {QStringLiteral("hysteresis"),
-         QStringLiteral("Hysteresis in divisions, 0 to 1 (default %1).").arg(kDefaultHysteresisDivisions),
-         QStringLiteral("DIV")});
-    option("width-below", "Only pulses shorter than N samples.", "N");
-    option("width-above", "Only pulses longer than N samples.", "N");
-    option("holdoff", "Samples after a counted event in which no event counts (default 0).", "N");
-    addSpanOptions(parser);
-    option("max", "Stop after K events.", "K");
-    option("json", "Print the events as JSON.");
-    option("csv", "Print the events as semicolon-separated lines.");
+QString hysteresisHelp() {
+    return QStringLiteral("Hysteresis in divisions, 0 to 1 (default %1).").arg(kDefaultHysteresisDivisions);
 }
+
+constexpr CliOption kEventsOptions[] = {
+    {"trigger", "CH,EDGE,V[,...]",
+     "The whole trigger as record --trigger takes it, instead of the flags below."},
+    {"channel", "C", "Source channel A..D (one with a sample file)."},
+    {"edge", "EDGE", "rising or falling."},
+    {"level", "V", "Trigger level in volts."},
+    {"hysteresis", "DIV", hysteresisHelp},
+    {"width-below", "N", "Only pulses shorter than N samples."},
+    {"width-above", "N", "Only pulses longer than N samples."},
+    {"holdoff", "N", "Samples after a counted event in which no event counts (default 0)."},
+    kFromOption,
+    kToOption,
+    kFromMarkerOption,
+    kToMarkerOption,
+    {"max", "K", "Stop after K events."},
+    {"json", nullptr, "Print the events as JSON."},
+    {"csv", nullptr, "Print the events as semicolon-separated lines."},
+};
+
+constexpr CliCommand kEvents{
+    "events",
+    "Lists the trigger events of a channel: sample index, interpolated position, time and pulse width.",
+    1,
+    "FILE.ros",
+    "ros",
+    kEventsOptions};
 
 // A number option that was given; false (reported) when it is no finite number.
 bool numberFlag(const QCommandLineParser& parser, const char* name, double& value) {
@@ -181,12 +186,7 @@ QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerE
 
 int runEvents(const QStringList& args) {
     QCommandLineParser parser;
-    addEventsOptions(parser);
-    if (const int rc = parseCommand(parser, args,
-                                    QStringLiteral("Lists the trigger events of a channel: sample index, "
-                                                   "interpolated position, time and pulse width."),
-                                    1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kEvents); rc >= 0)
         return rc;
     EventsRequest request;
     if (!parseEventsRequest(parser, request))

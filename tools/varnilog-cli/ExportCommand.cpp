@@ -84,58 +84,83 @@ int exportRecording(const QCommandLineParser& parser, SharedState& state, const 
     return ExitOk;
 }
 
-} // namespace
+QString formatHelp() {
+    return QStringLiteral("%1 (default: OUT's extension).")
+        .arg(interchangeFormatNames(false, QStringLiteral(", "), QStringLiteral(" or ")));
+}
 
-int runExport(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption(
-        {QStringLiteral("locale"),
-         QStringLiteral("Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."),
-         QStringLiteral("NAME")});
+QString labelsHelp() {
     const QString sep = QStringLiteral(", ");
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("%1 (default: OUT's extension).")
-                          .arg(interchangeFormatNames(false, sep, QStringLiteral(" or "))),
-                      QStringLiteral("F")});
-    addSpanOptions(parser);
-    parser.addOption({QStringLiteral("labels"),
-                      QStringLiteral("With .%1: also write the markers as an Audacity label track, "
-                                     "OUT.labels.txt.")
-                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::labels))});
-    parser.addOption({QStringLiteral("channels"),
-                      QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
-                          .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice)),
-                      QStringLiteral("ABCD")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Exports a recording as semicolon-separated text (.txt), CSV "
-                                        "(.csv), 8-bit WAV (.wav) or a sigrok session (.sr)."),
-                         2,
-                         QStringLiteral("FILE.ros OUT.{%1}")
-                             .arg(interchangeFormatNames(false, QStringLiteral(","), QStringLiteral(","))));
-        rc >= 0)
-        return rc;
-    const QString outPath = parser.positionalArguments().at(1);
+    return QStringLiteral("With .%1: also write the markers as an Audacity label track, OUT.labels.txt.")
+        .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::labels));
+}
+
+QString channelsHelp() {
+    const QString sep = QStringLiteral(", ");
+    return QStringLiteral("Channels written, e.g. AB (%1; default: all with samples).")
+        .arg(interchangeFormatNames(false, sep, sep, &InterchangeFormat::channelChoice));
+}
+
+QString exportArguments() {
+    return QStringLiteral("FILE.ros OUT.{%1}")
+        .arg(interchangeFormatNames(false, QStringLiteral(","), QStringLiteral(",")));
+}
+
+constexpr CliOption kExportOptions[] = {
+    {"locale", "NAME", "Number format of .txt, e.g. pl_PL for decimal commas (default: the user's locale)."},
+    {"format", "F", formatHelp},
+    kFromOption,
+    kToOption,
+    kFromMarkerOption,
+    kToMarkerOption,
+    {"labels", nullptr, labelsHelp},
+    {"channels", "ABCD", channelsHelp},
+};
+
+constexpr CliCommand kExport{"export",
+                             "Exports a recording as semicolon-separated text (.txt), CSV (.csv), 8-bit WAV "
+                             "(.wav) or a sigrok session (.sr).",
+                             2,
+                             exportArguments,
+                             "ros txt csv wav sr",
+                             kExportOptions};
+
+// The format of --format or OUT's extension, with the options it allows; null when it is none or
+// an option does not apply to it (reported).
+const InterchangeFormat* exportFormatOf(const QCommandLineParser& parser, const QString& outPath) {
+    const QString sep = QStringLiteral(", ");
     const InterchangeFormat* format =
         parser.isSet(QStringLiteral("format"))
             ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false)
             : interchangeFormatFromName(outPath);
     if (format == nullptr)
-        return fail(QStringLiteral("%1: the format is none of %2 (use --format)")
-                        .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
-                                                                    : outPath,
-                             interchangeFormatNames(false, sep, sep)),
-                    ExitUsage);
-    if (!format->channelChoice && parser.isSet(QStringLiteral("channels")))
-        return fail(QStringLiteral("--channels applies to %1")
-                        .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
-                                                    &InterchangeFormat::channelChoice)),
-                    ExitUsage);
-    if (!format->labels && parser.isSet(QStringLiteral("labels")))
-        return fail(
-            QStringLiteral("--labels applies to %1")
-                .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "), &InterchangeFormat::labels)),
-            ExitUsage);
+        usage(QStringLiteral("%1: the format is none of %2 (use --format)")
+                  .arg(parser.isSet(QStringLiteral("format")) ? parser.value(QStringLiteral("format"))
+                                                              : outPath,
+                       interchangeFormatNames(false, sep, sep)));
+    else if (!format->channelChoice && parser.isSet(QStringLiteral("channels")))
+        usage(QStringLiteral("--channels applies to %1")
+                  .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
+                                              &InterchangeFormat::channelChoice)));
+    else if (!format->labels && parser.isSet(QStringLiteral("labels")))
+        usage(QStringLiteral("--labels applies to %1")
+                  .arg(interchangeFormatNames(false, sep, QStringLiteral(" and "),
+                                              &InterchangeFormat::labels)));
+    else
+        return format;
+    return nullptr;
+}
+
+} // namespace
+
+int runExport(const QStringList& args) {
+    QCommandLineParser parser;
+    if (const int rc = parseCommand(parser, args, kExport); rc >= 0)
+        return rc;
+    const QString outPath = parser.positionalArguments().at(1);
+    const InterchangeFormat* format = exportFormatOf(parser, outPath);
+    if (format == nullptr)
+        return ExitUsage;
     if (const QString ros = parser.positionalArguments().at(0);
         !outputAllowed(outPath, ros) ||
         (parser.isSet(QStringLiteral("labels")) && !outputAllowed(labelsPathBeside(outPath), ros)))

@@ -1,7 +1,7 @@
 // import: a recording set made from another program's WAV, sigrok session or CSV capture.
 #include "CliSupport.h"
 
-#include "analysis/RecordingImport.h"
+#include "recording/RecordingImport.h"
 #include "view/ScaleTables.h"
 
 #include <QFileInfo>
@@ -39,60 +39,31 @@ bool sensitivityOption(const QCommandLineParser& parser, ImportRequest& request)
     return true;
 }
 
-} // namespace
-
-int runImport(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption({QStringLiteral("time-base"),
-                      QStringLiteral("Time base index 1..22 to use whatever the file's sample rate."),
-                      QStringLiteral("I")});
-    parser.addOption(
-        {QStringLiteral("sens"),
-         QStringLiteral("Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that "
-                        "clips nothing; default for volts; 8-bit WAV keeps its codes)."),
-         QStringLiteral("A=I,B=I|auto")});
-    const QString sep = QStringLiteral(", ");
-    parser.addOption({QStringLiteral("format"),
-                      QStringLiteral("%1 (default: IN's extension).")
-                          .arg(interchangeFormatNames(true, sep, QStringLiteral(" or "))),
-                      QStringLiteral("F")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Makes a recording set from a WAV file, a sigrok session or a "
-                                        "CSV file (a time column and 1 to 4 value columns)."),
-                         2,
-                         QStringLiteral("IN.{%1} OUT.ros")
-                             .arg(interchangeFormatNames(true, QStringLiteral(","), QStringLiteral(","))));
-        rc >= 0)
-        return rc;
-    ImportRequest request;
+// The request from the options; false when they are not valid (reported).
+bool parseImportRequest(const QCommandLineParser& parser, ImportRequest& request) {
     request.inputPath = parser.positionalArguments().at(0);
     request.rosPath = parser.positionalArguments().at(1);
+    const QString sep = QStringLiteral(", ");
     const InterchangeFormat* format =
         parser.isSet(QStringLiteral("format"))
             ? interchangeFormatFromName(parser.value(QStringLiteral("format")), false, true)
             : interchangeFormatFromName(request.inputPath, true, true);
     if (format == nullptr)
-        return fail(QStringLiteral("%1: the format is none of %2 (use --format)")
-                        .arg(request.inputPath, interchangeFormatNames(true, sep, sep)),
-                    ExitUsage);
+        return usage(QStringLiteral("%1: the format is none of %2 (use --format)")
+                         .arg(request.inputPath, interchangeFormatNames(true, sep, sep)));
     request.format = format->id;
     if (QFileInfo(request.rosPath).suffix().toLower() != QLatin1String("ros"))
-        return fail(QStringLiteral("%1: the new recording's name must end in .ros").arg(request.rosPath),
-                    ExitUsage);
+        return usage(QStringLiteral("%1: the new recording's name must end in .ros").arg(request.rosPath));
     std::int64_t timeBase = 0;
     if (!intOption(parser, QStringLiteral("time-base"), 1, kTimeBaseCount, timeBase) ||
         !sensitivityOption(parser, request))
-        return ExitUsage;
+        return false;
     request.timeBase = static_cast<int>(timeBase);
-    Progress progress(QStringLiteral("importing"));
-    const ImportResult result = importRecording(request, [&](std::int64_t done, std::int64_t total) {
-        progress.update(done, total);
-        return true;
-    });
-    progress.finish();
-    if (!result.ok)
-        return fail(result.error);
+    return true;
+}
+
+// One line: the new set's length, time base and each channel's sensitivity (and what was clipped).
+void printImported(const ImportRequest& request, const ImportResult& result) {
     QStringList channels;
     for (int c = 0; c < result.channels; ++c)
         channels << QStringLiteral("%1 at %2/div%3")
@@ -105,6 +76,52 @@ int runImport(const QStringList& args) {
                 static_cast<long long>(result.samples), result.timeBase,
                 qPrintable(timeBaseCaption(result.timeBase)),
                 qPrintable(channels.join(QStringLiteral(", "))));
+}
+
+QString formatHelp() {
+    return QStringLiteral("%1 (default: IN's extension).")
+        .arg(interchangeFormatNames(true, QStringLiteral(", "), QStringLiteral(" or ")));
+}
+
+QString importArguments() {
+    return QStringLiteral("IN.{%1} OUT.ros")
+        .arg(interchangeFormatNames(true, QStringLiteral(","), QStringLiteral(",")));
+}
+
+constexpr CliOption kImportOptions[] = {
+    {"time-base", "I", "Time base index 1..22 to use whatever the file's sample rate."},
+    {"sens", "A=I,B=I|auto",
+     "Sensitivity index per channel (A=4,B=10) or auto (the most sensitive that clips nothing; default for "
+     "volts; 8-bit WAV keeps its codes)."},
+    {"format", "F", formatHelp},
+};
+
+constexpr CliCommand kImport{"import",
+                             "Makes a recording set from a WAV file, a sigrok session or a CSV file (a time "
+                             "column and 1 to 4 value columns).",
+                             2,
+                             importArguments,
+                             "wav sr csv ros",
+                             kImportOptions};
+
+} // namespace
+
+int runImport(const QStringList& args) {
+    QCommandLineParser parser;
+    if (const int rc = parseCommand(parser, args, kImport); rc >= 0)
+        return rc;
+    ImportRequest request;
+    if (!parseImportRequest(parser, request))
+        return ExitUsage;
+    Progress progress(QStringLiteral("importing"));
+    const ImportResult result = importRecording(request, [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    });
+    progress.finish();
+    if (!result.ok)
+        return fail(result.error);
+    printImported(request, result);
     return ExitOk;
 }
 

@@ -100,22 +100,18 @@ QString infoText(const SharedState& s, const InfoFacts& f) {
 } // namespace
 
 int runInfo(const QStringList& args) {
+    static constexpr CliOption options[] = {{"json", nullptr, "Print the details as one JSON object."}};
+    static constexpr CliCommand info{
+        "info", "Shows the settings, length and files of a recording.", 1, "FILE.ros", "ros", options};
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the details as one JSON object.")});
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Shows the settings, length and files of a recording."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, info); rc >= 0)
         return rc;
     const QString rosPath = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, rosPath, error, MissingSamples::Empty))
-        return fail(error);
-    const SharedState& s = *state;
-    // Without its ".rca" the recording is empty (the loader's -1 means no file, not a length).
     InfoFacts facts;
-    facts.sampleCount = std::max<std::int64_t>(s.sampleCount, 0);
+    const std::unique_ptr<SharedState> state = openRecordingOrEmpty(rosPath, facts.sampleCount);
+    if (!state)
+        return ExitFailure;
+    const SharedState& s = *state;
     const RecordingHeader header =
         readRecordingHeader(siblingPath(s.recordingPath, QStringLiteral(".ros"))).values;
     facts.start = header.start;

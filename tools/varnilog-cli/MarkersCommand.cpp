@@ -149,6 +149,58 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
     return true;
 }
 
+constexpr CliOption kMarkersOptions[] = {
+    {"json", nullptr, "Print the markers as JSON."},
+    {"add", "START[:END] LABEL", "Add a marker at sample START (a range up to END), followed by its LABEL."},
+    {"kind", "uwaga|zakres", "Kind of the added marker (default: uwaga for a point, zakres for a range)."},
+    {"remove", "INDEX", "Remove marker INDEX (0-based, as listed)."},
+    {"clear-kind", "KIND", "Remove every marker of a kind."},
+    {"audacity", "OUT.txt", "Write the markers as an Audacity label track."},
+    {"import-audacity", "IN.txt", "Add the labels of an Audacity label track."},
+};
+
+constexpr CliCommand kMarkers{"markers", "Lists and changes the markers saved with a recording.",
+                              1,         "FILE.ros",
+                              "ros txt", kMarkersOptions};
+
+// Makes the change under the set's lock and says what was done.
+int applyChange(const QString& path, const QString& rosPath, const Change& change) {
+    // The core refuses it too, under the lock; this says it in the tool's language.
+    if (const MarkerReading before = readMarkerFile(markerFilePath(rosPath)); before.damaged())
+        return fail(QStringLiteral("%1: %2 lines of the markers cannot be read: nothing was changed")
+                        .arg(path)
+                        .arg(before.damagedLines));
+    bool refused = false;
+    const auto edit = [&](std::vector<Marker>& list, QString& why) {
+        refused = !change.edit(list, why);
+        return !refused;
+    };
+    if (QString error; !changeMarkers(rosPath, edit, error))
+        return fail(refused ? error : QStringLiteral("%1: %2").arg(path, error),
+                    refused ? ExitUsage : ExitFailure);
+    std::fprintf(stderr, "%s: %s\n", path.toLocal8Bit().constData(), change.done.toLocal8Bit().constData());
+    return ExitOk;
+}
+
+// Lists the markers as they now are (and with --audacity writes them as a label track).
+int listMarkers(const QCommandLineParser& parser, const QString& path, const QString& rosPath, float period) {
+    const MarkerReading reading = readMarkerFile(markerFilePath(rosPath));
+    if (reading.damaged())
+        std::fprintf(stderr, "varnilog-cli: %s: %d damaged lines of the markers left out\n",
+                     path.toLocal8Bit().constData(), reading.damagedLines);
+    if (parser.isSet(QStringLiteral("audacity"))) {
+        const QString out = parser.value(QStringLiteral("audacity"));
+        if (!outputAllowed(out, path))
+            return ExitUsage;
+        if (QString error; !writeFileSafely(out, encodeAudacityLabels(reading.markers, period), error))
+            return fail(QStringLiteral("%1: %2").arg(out, error));
+    }
+    const QByteArray listing = parser.isSet(QStringLiteral("json")) ? jsonList(path, reading.markers)
+                                                                    : table(reading.markers, period);
+    std::fwrite(listing.constData(), 1, static_cast<std::size_t>(listing.size()), stdout);
+    return ExitOk;
+}
+
 } // namespace
 
 int runMarkers(const QStringList& arguments) {
@@ -158,79 +210,23 @@ int runMarkers(const QStringList& arguments) {
     if (const qsizetype at = args.indexOf(QStringLiteral("--add")); at >= 0 && at + 2 < args.size())
         addLabel = args.takeAt(at + 2);
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the markers as JSON.")});
-    parser.addOption(
-        {QStringLiteral("add"),
-         QStringLiteral("Add a marker at sample START (a range up to END), followed by its LABEL."),
-         QStringLiteral("START[:END] LABEL")});
-    parser.addOption(
-        {QStringLiteral("kind"),
-         QStringLiteral("Kind of the added marker (default: uwaga for a point, zakres for a range)."),
-         QStringLiteral("uwaga|zakres")});
-    parser.addOption({QStringLiteral("remove"), QStringLiteral("Remove marker INDEX (0-based, as listed)."),
-                      QStringLiteral("INDEX")});
-    parser.addOption({QStringLiteral("clear-kind"), QStringLiteral("Remove every marker of a kind."),
-                      QStringLiteral("KIND")});
-    parser.addOption({QStringLiteral("audacity"),
-                      QStringLiteral("Write the markers as an Audacity label track."),
-                      QStringLiteral("OUT.txt")});
-    parser.addOption({QStringLiteral("import-audacity"),
-                      QStringLiteral("Add the labels of an Audacity label track."),
-                      QStringLiteral("IN.txt")});
-    if (const int rc = parseCommand(parser, args,
-                                    QStringLiteral("Lists and changes the markers saved with a recording."),
-                                    1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kMarkers); rc >= 0)
         return rc;
     if (parser.isSet(QStringLiteral("add")) && addLabel.isNull())
         return fail(QStringLiteral("--add: expected START[:END] LABEL"), ExitUsage);
 
     const QString path = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, path, error, MissingSamples::Empty))
-        return fail(error);
-    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
-    const float period = state->samplingPeriodMs;
-
+    std::int64_t count = 0;
+    const std::unique_ptr<SharedState> state = openRecordingOrEmpty(path, count);
+    if (!state)
+        return ExitFailure;
     Change change;
     int usageCode = ExitUsage;
-    if (!changeOf(parser, addLabel, count, period, change, usageCode))
+    if (!changeOf(parser, addLabel, count, state->samplingPeriodMs, change, usageCode))
         return usageCode;
-    if (change.edit) {
-        // The core refuses it too, under the lock; this says it in the tool's language.
-        if (const MarkerReading before = readMarkerFile(markerFilePath(state->recordingPath));
-            before.damaged())
-            return fail(QStringLiteral("%1: %2 lines of the markers cannot be read: nothing was changed")
-                            .arg(path)
-                            .arg(before.damagedLines));
-        bool refused = false;
-        const auto edit = [&](std::vector<Marker>& list, QString& why) {
-            refused = !change.edit(list, why);
-            return !refused;
-        };
-        if (!changeMarkers(state->recordingPath, edit, error))
-            return fail(refused ? error : QStringLiteral("%1: %2").arg(path, error),
-                        refused ? ExitUsage : ExitFailure);
-        std::fprintf(stderr, "%s: %s\n", path.toLocal8Bit().constData(),
-                     change.done.toLocal8Bit().constData());
-    }
-
-    const MarkerReading reading = readMarkerFile(markerFilePath(state->recordingPath));
-    if (reading.damaged())
-        std::fprintf(stderr, "varnilog-cli: %s: %d damaged lines of the markers left out\n",
-                     path.toLocal8Bit().constData(), reading.damagedLines);
-    if (parser.isSet(QStringLiteral("audacity"))) {
-        const QString out = parser.value(QStringLiteral("audacity"));
-        if (!outputAllowed(out, path))
-            return ExitUsage;
-        if (!writeFileSafely(out, encodeAudacityLabels(reading.markers, period), error))
-            return fail(QStringLiteral("%1: %2").arg(out, error));
-    }
-    const QByteArray listing = parser.isSet(QStringLiteral("json")) ? jsonList(path, reading.markers)
-                                                                    : table(reading.markers, period);
-    std::fwrite(listing.constData(), 1, static_cast<std::size_t>(listing.size()), stdout);
-    return ExitOk;
+    if (const int rc = change.edit ? applyChange(path, state->recordingPath, change) : ExitOk; rc != ExitOk)
+        return rc;
+    return listMarkers(parser, path, state->recordingPath, state->samplingPeriodMs);
 }
 
 } // namespace varnilog::cli

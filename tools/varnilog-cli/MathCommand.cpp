@@ -1,6 +1,7 @@
 // math: computes a derived channel C or D of a recording from A and B, or removes one.
 #include "CliSupport.h"
 
+#include "analysis/ChannelLetters.h"
 #include "analysis/ChannelMath.h"
 #include "view/ScaleTables.h"
 
@@ -12,10 +13,11 @@ namespace varnilog::cli {
 
 namespace {
 
-// "C" or "D" as a channel index; -1 otherwise.
+// "C" or "D" (read as every channel letter is, spaces around it allowed) as a channel index; -1 for
+// another letter, A and B included, which are recorded.
 int derivedChannel(const QString& text) {
-    const QString t = text.trimmed().toUpper();
-    return t == u"C" ? 2 : t == u"D" ? 3 : -1;
+    const std::optional<int> channel = channelFromLetter(QStringView(text).trimmed());
+    return channel && *channel >= 2 ? *channel : -1;
 }
 
 QString failureText(const OperationResult& r, const QString& path, int channel) {
@@ -50,91 +52,108 @@ bool averageWindowOutOfRange(const QString& text) {
     return smallest != text && parseOperation(smallest).has_value();
 }
 
-} // namespace
-
-int runMath(const QStringList& args) {
-    QCommandLineParser parser;
-    parser.addOption(
-        {QStringLiteral("op"),
-         QStringLiteral("The operation: A+B, A-B, B-A, -A, -B, avg(A,N) or avg(B,N) (N = 2..10000)."),
-         QStringLiteral("OP")});
-    parser.addOption(
-        {QStringLiteral("to"), QStringLiteral("The channel to write: C or D."), QStringLiteral("C|D")});
-    parser.addOption({QStringLiteral("sens"),
-                      QStringLiteral("The target's sensitivity index 1 (10 V/div) .. 10 (10 mV/div), or auto "
-                                     "(default): the most sensitive one that does not clip."),
-                      QStringLiteral("I|auto")});
-    parser.addOption({QStringLiteral("remove"), QStringLiteral("Remove a derived channel instead."),
-                      QStringLiteral("C|D")});
-    parser.addOption(
-        {QStringLiteral("replace"), QStringLiteral("Allow replacing (or removing) recorded data.")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Computes a derived channel C or D from A and B and writes it "
-                                        "into the recording, or removes one."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
-        return rc;
-    const QString path = parser.positionalArguments().at(0);
-    const bool remove = parser.isSet(QStringLiteral("remove"));
-    if (remove == parser.isSet(QStringLiteral("op")))
-        return fail(QStringLiteral("give either --op with --to, or --remove"), ExitUsage);
-    const int channel =
-        derivedChannel(parser.value(remove ? QStringLiteral("remove") : QStringLiteral("to")));
-    if (channel < 0)
-        return fail(remove ? QStringLiteral("--remove: expected C or D")
-                           : QStringLiteral("--to: expected C or D"),
-                    ExitUsage);
+struct MathRequest {
+    QString path;
+    bool remove = false;
+    int channel = -1;
     std::optional<Operation> op;
-    std::int64_t sensitivity = 0;
-    if (!remove) {
-        const QString opText = parser.value(QStringLiteral("op"));
-        op = parseOperation(opText);
-        if (!op)
-            return fail(averageWindowOutOfRange(opText)
-                            ? QStringLiteral("--op: N out of range %1..%2")
-                                  .arg(kMinAverageWindow)
-                                  .arg(kMaxAverageWindow)
-                            : QStringLiteral("--op: unknown operation '%1'").arg(opText),
-                        ExitUsage);
-        if (parser.isSet(QStringLiteral("sens")) &&
-            parser.value(QStringLiteral("sens")).compare(QLatin1String("auto"), Qt::CaseInsensitive) != 0 &&
-            !intOption(parser, QStringLiteral("sens"), 1, kSensitivityCount, sensitivity))
-            return ExitUsage;
-    }
+    std::int64_t sensitivity = 0; // 0: auto
+    bool replace = false;
+};
 
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    if (!openRecording(*state, path, error, remove ? MissingSamples::Empty : MissingSamples::Refuse))
-        return fail(error);
-    const QString ros = state->recordingPath;
-    const bool replace = parser.isSet(QStringLiteral("replace"));
-    if (remove) {
-        const OperationResult r = removeDerivedChannel(ros, channel, replace);
-        if (!r.ok())
-            return fail(failureText(r, path, channel));
-        std::printf("%s: removed channel %c%s\n", qPrintable(path),
-                    channelName[static_cast<std::size_t>(channel)],
-                    r.operation.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(r.operation)));
-        return ExitOk;
-    }
-    OperationRequest request = operationRequestFor(*state, *op, channel, static_cast<int>(sensitivity));
-    request.replaceRecorded = replace;
+// The request from the options; false when they are not valid (reported).
+bool parseMathRequest(const QCommandLineParser& parser, MathRequest& request) {
+    request.path = parser.positionalArguments().at(0);
+    request.remove = parser.isSet(QStringLiteral("remove"));
+    request.replace = parser.isSet(QStringLiteral("replace"));
+    if (request.remove == parser.isSet(QStringLiteral("op")))
+        return usage(QStringLiteral("give either --op with --to, or --remove"));
+    request.channel =
+        derivedChannel(parser.value(request.remove ? QStringLiteral("remove") : QStringLiteral("to")));
+    if (request.channel < 0)
+        return usage(request.remove ? QStringLiteral("--remove: expected C or D")
+                                    : QStringLiteral("--to: expected C or D"));
+    if (request.remove)
+        return true;
+    const QString opText = parser.value(QStringLiteral("op"));
+    request.op = parseOperation(opText);
+    if (!request.op)
+        return usage(
+            averageWindowOutOfRange(opText)
+                ? QStringLiteral("--op: N out of range %1..%2").arg(kMinAverageWindow).arg(kMaxAverageWindow)
+                : QStringLiteral("--op: unknown operation '%1'").arg(opText));
+    return !parser.isSet(QStringLiteral("sens")) ||
+           parser.value(QStringLiteral("sens")).compare(QLatin1String("auto"), Qt::CaseInsensitive) == 0 ||
+           intOption(parser, QStringLiteral("sens"), 1, kSensitivityCount, request.sensitivity);
+}
+
+int removeChannel(const MathRequest& request, const QString& ros) {
+    const OperationResult r = removeDerivedChannel(ros, request.channel, request.replace);
+    if (!r.ok())
+        return fail(failureText(r, request.path, request.channel));
+    std::printf("%s: removed channel %c%s\n", qPrintable(request.path),
+                channelName[static_cast<std::size_t>(request.channel)],
+                r.operation.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(r.operation)));
+    return ExitOk;
+}
+
+int computeChannel(const MathRequest& request, std::unique_ptr<SharedState> state) {
+    OperationRequest operation =
+        operationRequestFor(*state, *request.op, request.channel, static_cast<int>(request.sensitivity));
+    operation.replaceRecorded = request.replace;
     // The loader's handles are not needed: the computation reads through its own.
     state.reset();
     Progress progress(QStringLiteral("computing"));
-    const OperationResult r = computeDerivedChannel(request, [&](std::int64_t done, std::int64_t total) {
+    const OperationResult r = computeDerivedChannel(operation, [&](std::int64_t done, std::int64_t total) {
         progress.update(done, total);
         return true;
     });
     progress.finish();
     if (!r.ok())
-        return fail(failureText(r, path, channel));
-    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n", qPrintable(path),
-                channelName[static_cast<std::size_t>(channel)], qPrintable(r.operation),
-                qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity, sensitivity == 0 ? ", auto" : "",
-                static_cast<long long>(r.samples), r.samples == 1 ? "" : "s");
+        return fail(failureText(r, request.path, request.channel));
+    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n", qPrintable(request.path),
+                channelName[static_cast<std::size_t>(request.channel)], qPrintable(r.operation),
+                qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
+                request.sensitivity == 0 ? ", auto" : "", static_cast<long long>(r.samples),
+                r.samples == 1 ? "" : "s");
     return ExitOk;
+}
+
+constexpr CliOption kMathOptions[] = {
+    {"op", "OP", "The operation: A+B, A-B, B-A, -A, -B, avg(A,N) or avg(B,N) (N = 2..10000)."},
+    {"to", "C|D", "The channel to write: C or D."},
+    {"sens", "I|auto",
+     "The target's sensitivity index 1 (10 V/div) .. 10 (10 mV/div), or auto (default): the most sensitive "
+     "one that does not clip."},
+    {"remove", "C|D", "Remove a derived channel instead."},
+    {"replace", nullptr, "Allow replacing (or removing) recorded data."},
+};
+
+constexpr CliCommand kMath{
+    "math",
+    "Computes a derived channel C or D from A and B and writes it into the recording, or removes one.",
+    1,
+    "FILE.ros",
+    "ros",
+    kMathOptions};
+
+} // namespace
+
+int runMath(const QStringList& args) {
+    QCommandLineParser parser;
+    if (const int rc = parseCommand(parser, args, kMath); rc >= 0)
+        return rc;
+    MathRequest request;
+    if (!parseMathRequest(parser, request))
+        return ExitUsage;
+    auto state = std::make_unique<SharedState>();
+    QString error;
+    if (!openRecording(*state, request.path, error,
+                       request.remove ? MissingSamples::Empty : MissingSamples::Refuse))
+        return fail(error);
+    if (request.remove)
+        return removeChannel(request, state->recordingPath);
+    return computeChannel(request, std::move(state));
 }
 
 } // namespace varnilog::cli

@@ -62,20 +62,26 @@ QByteArray textReport(const QString& path, const MeasureRequest& request, const 
     return out.toUtf8();
 }
 
-void addMeasureOptions(QCommandLineParser& parser) {
-    addSpanOptions(parser);
-    parser.addOption({QStringLiteral("channels"),
-                      QStringLiteral("Channels to measure, e.g. AB (default: all)."),
-                      QStringLiteral("ABCD")});
-    parser.addOption({QStringLiteral("json"), QStringLiteral("Print the results as JSON.")});
-    parser.addOption({QStringLiteral("per-period"), QStringLiteral("Also write one line per full period."),
-                      QStringLiteral("OUT.csv")});
-    parser.addOption(
-        {QStringLiteral("locale"),
-         QStringLiteral(
-             "Number format of the table and the per-period file, e.g. pl_PL (default: the user's)."),
-         QStringLiteral("NAME")});
-}
+constexpr CliOption kMeasureOptions[] = {
+    kFromOption,
+    kToOption,
+    kFromMarkerOption,
+    kToMarkerOption,
+    {"channels", "ABCD", "Channels to measure, e.g. AB (default: all)."},
+    {"json", nullptr, "Print the results as JSON."},
+    {"per-period", "OUT.csv", "Also write one line per full period."},
+    {"locale", "NAME",
+     "Number format of the table and the per-period file, e.g. pl_PL (default: the user's)."},
+};
+
+constexpr CliCommand kMeasure{
+    "measure",
+    "Measures extremes, mean, RMS, frequency, period, duty cycle, rise and fall time "
+    "of every channel over a span of samples.",
+    1,
+    "FILE.ros",
+    "ros",
+    kMeasureOptions};
 
 // Measures the request, with --per-period its file too, and prints the report.
 int measureAndReport(const QCommandLineParser& parser, const QString& path, const MeasureRequest& request,
@@ -120,13 +126,7 @@ int measureAndReport(const QCommandLineParser& parser, const QString& path, cons
 
 int runMeasure(const QStringList& args) {
     QCommandLineParser parser;
-    addMeasureOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Measures extremes, mean, RMS, frequency, period, duty cycle, "
-                                        "rise and fall time of every channel over a span of samples."),
-                         1, QStringLiteral("FILE.ros"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kMeasure); rc >= 0)
         return rc;
     QLocale locale;
     if (QString localeError; !localeOption(parser, locale, localeError))
@@ -136,12 +136,10 @@ int runMeasure(const QStringList& args) {
         return ExitUsage;
 
     const QString path = parser.positionalArguments().at(0);
-    auto state = std::make_unique<SharedState>();
-    QString error;
-    // A set without channel A samples is an empty recording, as info and export read it.
-    if (!openRecording(*state, path, error, MissingSamples::Empty))
-        return fail(error);
-    const std::int64_t count = std::max<std::int64_t>(state->sampleCount, 0);
+    std::int64_t count = 0;
+    const std::unique_ptr<SharedState> state = openRecordingOrEmpty(path, count);
+    if (!state)
+        return ExitFailure;
     SampleSpan span;
     if (!spanOptions(parser, path, count, span))
         return ExitUsage;

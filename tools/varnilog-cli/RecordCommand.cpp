@@ -76,26 +76,22 @@ struct RecordRequest {
     std::optional<TriggerCapture> capture;
 };
 
-void addRecordOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("port"),
-                      QStringLiteral("Serial port of the board (ttyUSB0, /dev/pts/3)."),
-                      QStringLiteral("PORT")});
-    parser.addOption({QStringLiteral("seconds"), QStringLiteral("How long to record."), QStringLiteral("S")});
-    parser.addOption({QStringLiteral("dir"),
-                      QStringLiteral("Folder of the new recording (default: current)."),
-                      QStringLiteral("DIR")});
-    parser.addOption({QStringLiteral("timebase"),
-                      QStringLiteral("Time-base index 1..22 (default 15, 20 us)."), QStringLiteral("I")});
-    parser.addOption({QStringLiteral("sens"),
-                      QStringLiteral("Sensitivity indices of A and B, 1..10 (default 1,1)."),
-                      QStringLiteral("A,B")});
-    parser.addOption({QStringLiteral("mode"),
-                      QStringLiteral("Coupling of A and B: 0 AC, 1 GND, 2 DC (default 0,0)."),
-                      QStringLiteral("A,B")});
-    parser.addOption({QStringLiteral("model"),
-                      QStringLiteral("Model assumed before the board answers, 1..4."), QStringLiteral("N")});
-    addTriggerOptions(parser);
-}
+constexpr CliOption kRecordOptions[] = {
+    {"port", "PORT", "Serial port of the board (ttyUSB0, /dev/pts/3)."},
+    {"seconds", "S", "How long to record."},
+    {"dir", "DIR", "Folder of the new recording (default: current)."},
+    {"timebase", "I", "Time-base index 1..22 (default 15, 20 us)."},
+    {"sens", "A,B", "Sensitivity indices of A and B, 1..10 (default 1,1)."},
+    {"mode", "A,B", "Coupling of A and B: 0 AC, 1 GND, 2 DC (default 0,0)."},
+    {"model", "N", "Model assumed before the board answers, 1..4."},
+    kTriggerOption,
+    kPostOption,
+    kTimeoutOption,
+    kFramePngOption,
+};
+
+constexpr CliCommand kRecord{
+    "record", "Records from a board and prints the new .ros path.", 0, "(no arguments)", "", kRecordOptions};
 
 // The request and the state's settings from the options; false when they are not valid (reported).
 bool parseRecordRequest(const QCommandLineParser& parser, RecordRequest& request, SharedState& state) {
@@ -196,11 +192,7 @@ int reportRecording(const StopResult& stopped, const QString& failure, const Rec
 
 int runRecord(const QStringList& args) {
     QCommandLineParser parser;
-    addRecordOptions(parser);
-    if (const int rc =
-            parseCommand(parser, args, QStringLiteral("Records from a board and prints the new .ros path."),
-                         0, QStringLiteral("(no arguments)"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kRecord); rc >= 0)
         return rc;
     auto state = std::make_unique<SharedState>();
     RecordRequest request;

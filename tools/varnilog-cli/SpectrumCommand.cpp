@@ -63,21 +63,26 @@ QImage spectrumPlot(SharedState& state, const SpectrumData& data) {
     return plot;
 }
 
+constexpr CliOption kSpectrumOptions[] = {
+    {"png", "OUT.png", "Also write the spectrum window's plot."},
+    {"config", "INI", "Configuration whose colours the plot uses."},
+};
+
+constexpr CliCommand kSpectrum{
+    "spectrum",
+    "Writes the averaged spectrum of every channel: one row per display point, "
+    "frequency in Hz, then each channel's value and its level in dB relative to the "
+    "common peak.",
+    2,
+    "FILE.ros OUT.csv",
+    "ros csv",
+    kSpectrumOptions};
+
 } // namespace
 
 int runSpectrum(const QStringList& args) {
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("png"), QStringLiteral("Also write the spectrum window's plot."),
-                      QStringLiteral("OUT.png")});
-    parser.addOption({QStringLiteral("config"), QStringLiteral("Configuration whose colours the plot uses."),
-                      QStringLiteral("INI")});
-    if (const int rc =
-            parseCommand(parser, args,
-                         QStringLiteral("Writes the averaged spectrum of every channel: one row per display "
-                                        "point, frequency in Hz, then each channel's value and its level "
-                                        "in dB relative to the common peak."),
-                         2, QStringLiteral("FILE.ros OUT.csv"));
-        rc >= 0)
+    if (const int rc = parseCommand(parser, args, kSpectrum); rc >= 0)
         return rc;
     if (const QString ros = parser.positionalArguments().at(0);
         !outputAllowed(parser.positionalArguments().at(1), ros) ||

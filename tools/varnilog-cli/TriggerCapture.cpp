@@ -17,20 +17,6 @@ namespace varnilog::cli {
 
 namespace {} // namespace
 
-void addTriggerOptions(QCommandLineParser& parser) {
-    parser.addOption({QStringLiteral("trigger"),
-                      QStringLiteral("Stop after an event: CHANNEL,rising|falling,VOLTS[,hyst=DIV][,width<N|"
-                                     "width>N][,holdoff=N]."),
-                      QStringLiteral("CH,EDGE,V")});
-    parser.addOption({QStringLiteral("post"),
-                      QStringLiteral("Samples recorded after the event (default 250)."),
-                      QStringLiteral("N")});
-    parser.addOption({QStringLiteral("timeout"),
-                      QStringLiteral("Give up when no event came within S seconds."), QStringLiteral("S")});
-    parser.addOption({QStringLiteral("png"), QStringLiteral("Write the triggered frame as a picture."),
-                      QStringLiteral("FRAME.png")});
-}
-
 bool triggerCaptureOptions(const QCommandLineParser& parser, const SharedState& state,
                            std::optional<TriggerCapture>& capture) {
     if (!parser.isSet(QStringLiteral("trigger"))) {

@@ -2,6 +2,7 @@
 // each tick, and the picture of the triggered frame.
 #pragma once
 
+#include "CliSupport.h"
 #include "analysis/TriggerScanner.h"
 #include "app/SharedState.h"
 
@@ -21,7 +22,13 @@ struct TriggerCapture {
     QString png;               // empty: no picture
 };
 
-void addTriggerOptions(QCommandLineParser& parser);
+// The rows --trigger brings to record's option table.
+inline constexpr CliOption kTriggerOption{
+    "trigger", "CH,EDGE,V",
+    "Stop after an event: CHANNEL,rising|falling,VOLTS[,hyst=DIV][,width<N|width>N][,holdoff=N]."};
+inline constexpr CliOption kPostOption{"post", "N", "Samples recorded after the event (default 250)."};
+inline constexpr CliOption kTimeoutOption{"timeout", "S", "Give up when no event came within S seconds."};
+inline constexpr CliOption kFramePngOption{"png", "FRAME.png", "Write the triggered frame as a picture."};
 
 // The capture asked for with --trigger, read against the state's sensitivities; nullopt without
 // --trigger. False (with a reported usage error) when an option is not valid.

@@ -1,4 +1,4 @@
-#include "analysis/RecordingImport.h"
+#include "recording/RecordingImport.h"
 
 #include "recording/RecordingHeader.h"
 #include "support/InterchangeFiles.h"

@@ -1,12 +1,12 @@
 // Import: a recording set made from another program's capture (WAV, sigrok session, CSV), read by the
-// recording module's codecs. The sample rate must match a time base within 0.1 % unless one is forced;
-// 8-bit WAV keeps its codes, other values are volts (16-bit and float WAV: full scale is 1 V) turned
-// into codes at the chosen sensitivity, "auto" picking the most sensitive that clips nothing as the
-// channel math do. Every file is written at a hidden pending name first; linking the ".ros" in
-// without replacing claims the name, so of two imports into one name exactly one succeeds and the
-// other touches nothing. Any failure, a cancel or a kill leaves no file of the set (what a killed
-// import left goes with the next import of the name, or the set's recovery on load). Depends on
-// QtCore, the recording module and the channel math's code rule.
+// import readers of the interchange table. The sample rate must match a time base within 0.1 % unless
+// one is forced; 8-bit WAV keeps its codes, other values are volts (16-bit and float WAV: full scale
+// is 1 V) turned into codes at the chosen sensitivity, "auto" picking the most sensitive that clips
+// nothing as the channel math do. Every file is written at a hidden pending name first; linking the
+// ".ros" in without replacing claims the name, so of two imports into one name exactly one succeeds
+// and the other touches nothing. Any failure, a cancel or a kill leaves no file of the set (what a
+// killed import left goes with the next import of the name, or the set's recovery on load). Depends
+// on QtCore, the recording module and the vocabulary's volts-to-code rule (view/SampleCodes).
 #pragma once
 
 #include "app/SharedState.h"

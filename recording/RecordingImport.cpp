@@ -1,4 +1,4 @@
-#include "analysis/RecordingImport.h"
+#include "recording/RecordingImport.h"
 
 #include "recording/CsvFormat.h"
 #include "recording/FileIdentity.h"
@@ -236,6 +236,116 @@ bool removeLeftoversOfName(const RecordingFileSet& set, int channels, std::uint6
     return true;
 }
 
+// The input opened (only a regular file, without waiting: a pipe's open would wait for a writer for
+// ever) and its reader; null with the reason in error.
+std::unique_ptr<ImportReader> openImportInput(const ImportRequest& request, QFile& in, QDateTime& inputTime,
+                                              QString& error) {
+    if (!openSetFileForReading(in, request.inputPath, {})) {
+        const int reason = errno;
+        const FileIdentity input = identityOf(request.inputPath);
+        error = QStringLiteral("%1: %2").arg(request.inputPath, input.exists() && !input.regular
+                                                                    ? QStringLiteral("not a regular file")
+                                                                    : qt_error_string(reason));
+        return nullptr;
+    }
+    // A recording's start is the time its first sample was taken; of a file, its last change is the
+    // nearest time it tells.
+    inputTime =
+        QDateTime::fromMSecsSinceEpoch(identityOf(static_cast<int>(in.handle())).modifiedNs / 1000000);
+    const auto makeReader = interchangeFormat(request.format).reader;
+    if (makeReader == nullptr) {
+        error = QStringLiteral("%1: not a format the import reads").arg(request.inputPath);
+        return nullptr;
+    }
+    std::unique_ptr<ImportReader> reader = makeReader(in);
+    if (QString why; !reader->open(why)) {
+        error = QStringLiteral("%1: %2").arg(request.inputPath, why);
+        return nullptr;
+    }
+    return reader;
+}
+
+// Sensitivities: given ones first; codes keep theirs; volts without one are scaled automatically.
+// Sets the known ones in result and returns the channels still to scale.
+std::array<bool, kChannels> givenSensitivities(const ImportRequest& request, const ImportFormatInfo& info,
+                                               ImportResult& result) {
+    std::array<bool, kChannels> findAuto{};
+    for (int c = 0; c < info.channels; ++c) {
+        std::uint8_t s = request.sensitivity[c];
+        if (s == 0 && info.codes)
+            s = info.sensitivity[c] != 0 ? info.sensitivity[c] : kDefaultCodeSensitivity;
+        findAuto[c] = s == 0 || (request.autoSensitivity && !info.codes);
+        result.sensitivity[c] = s;
+    }
+    return findAuto;
+}
+
+// A first pass for the channels to scale: the most sensitive that clips nothing of each.
+bool scaleSensitivities(Passes& passes, const ImportFormatInfo& info,
+                        const std::array<bool, kChannels>& findAuto, ImportResult& result) {
+    std::array<double, kChannels> lo, hi;
+    lo.fill(std::numeric_limits<double>::infinity());
+    hi.fill(-std::numeric_limits<double>::infinity());
+    const bool scanned = passes.pass(result, [&](const std::array<double*, kChannels>& rows, std::int64_t n) {
+        for (int c = 0; c < info.channels; ++c)
+            for (std::int64_t i = 0; i < n; ++i) {
+                lo[c] = std::min(lo[c], rows[c][i]);
+                hi[c] = std::max(hi[c], rows[c][i]);
+            }
+        return true;
+    });
+    if (!scanned)
+        return false;
+    for (int c = 0; c < info.channels; ++c)
+        if (findAuto[c])
+            result.sensitivity[c] = lo[c] <= hi[c] ? autoSensitivity(lo[c], hi[c]) : kDefaultCodeSensitivity;
+    return true;
+}
+
+// The pass that writes each channel's codes into its pending file, counting the clipped ones.
+bool writeCodes(Passes& passes, const ImportFormatInfo& info, std::int64_t block,
+                const std::vector<std::unique_ptr<SafeFile>>& files, const ImportFiles& made,
+                ImportResult& result) {
+    std::vector<std::uint8_t> codes(static_cast<std::size_t>(block));
+    return passes.pass(result, [&](const std::array<double*, kChannels>& rows, std::int64_t n) {
+        for (int c = 0; c < info.channels; ++c) {
+            const double* v = rows[c];
+            const int s = result.sensitivity[c];
+            for (std::int64_t i = 0; i < n; ++i) {
+                const std::int64_t code = info.codes ? std::llround(v[i]) : unclippedCode(v[i], s);
+                result.clipped[c] += code < 0 || code > 255;
+                codes[static_cast<std::size_t>(i)] =
+                    static_cast<std::uint8_t>(std::clamp<std::int64_t>(code, 0, 255));
+            }
+            if (!writeWhole(*files[static_cast<std::size_t>(c)], reinterpret_cast<const char*>(codes.data()),
+                            n, result.error)) {
+                result.error =
+                    QStringLiteral("%1: %2").arg(made.targets[static_cast<std::size_t>(c)], result.error);
+                return false;
+            }
+        }
+        result.samples += n;
+        return true;
+    });
+}
+
+// The new set's header, written whole: a set never shows without the keys of its third channel.
+RecordingHeader importHeader(const ImportResult& result, const QDateTime& inputTime) {
+    RecordingHeader header;
+    header.timeBaseIndex = static_cast<std::uint8_t>(result.timeBase);
+    header.channelCount = static_cast<std::uint8_t>(result.channels);
+    header.start = recordingBaseName(inputTime);
+    for (int c = 0; c < result.channels; ++c) {
+        if (c < kHeaderChannels) {
+            header.sensitivity[c] = result.sensitivity[c];
+            header.mode[c] = ModeDC;
+        } else {
+            header.derivedSensitivity[c - kHeaderChannels] = result.sensitivity[c];
+        }
+    }
+    return header;
+}
+
 } // namespace
 
 int timeBaseForRate(double hertz) {
@@ -263,6 +373,32 @@ QString nearestTimeBases(double hertz) {
     return names.join(QStringLiteral(" or "));
 }
 
+namespace {
+
+// The refusal of a sample rate that matches no time base, naming the nearest.
+QString noTimeBaseText(const QString& inputPath, double hertz) {
+    return QStringLiteral("%1: the sample rate %2 matches no time base within 0.1 %; nearest: %3 "
+                          "(--time-base forces one)")
+        .arg(inputPath, rateText(hertz), nearestTimeBases(hertz));
+}
+
+// Each channel's sample file opened at its pending name; false with the reason in error.
+bool openChannelFiles(const RecordingFileSet& set, int channels, std::uint64_t inode, ImportFiles& made,
+                      std::vector<std::unique_ptr<SafeFile>>& files, QString& error) {
+    for (int c = 0; c < channels; ++c) {
+        const QString target = set.path(kRecordingSampleExtensions[c]);
+        made.add(target, pendingChannelPath(target, inode, ChannelChangeKind::Replace));
+        files.push_back(std::make_unique<SafeFile>(made.pendingPaths.back()));
+        if (!files.back()->open(QIODevice::WriteOnly)) {
+            error = QStringLiteral("%1: %2").arg(target, files.back()->errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 ImportResult importRecording(const ImportRequest& request, const WorkProgress& progress) {
     ImportResult result;
     const auto failed = [&](const QString& why) {
@@ -276,70 +412,26 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (nameInUse(request.rosPath))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     removeAbandonedImports(dir, base);
-    // Only a regular file, opened without waiting: a pipe's open would wait for a writer for ever.
     QFile in;
-    if (!openSetFileForReading(in, request.inputPath, {})) {
-        const int reason = errno;
-        const FileIdentity input = identityOf(request.inputPath);
-        return failed(QStringLiteral("%1: %2").arg(
-            request.inputPath, input.exists() && !input.regular ? QStringLiteral("not a regular file")
-                                                                : qt_error_string(reason)));
-    }
-    // A recording's start is the time its first sample was taken; of a file, its last change is the
-    // nearest time it tells.
-    const QDateTime inputTime =
-        QDateTime::fromMSecsSinceEpoch(identityOf(static_cast<int>(in.handle())).modifiedNs / 1000000);
-    const auto makeReader = interchangeFormat(request.format).reader;
-    if (makeReader == nullptr)
-        return failed(QStringLiteral("%1: not a format the import reads").arg(request.inputPath));
-    std::unique_ptr<ImportReader> reader = makeReader(in);
+    QDateTime inputTime;
     QString error;
-    if (!reader->open(error))
-        return failed(QStringLiteral("%1: %2").arg(request.inputPath, error));
+    const std::unique_ptr<ImportReader> reader = openImportInput(request, in, inputTime, error);
+    if (!reader)
+        return failed(error);
     const ImportFormatInfo& info = reader->info();
     result.channels = info.channels;
     if (!(info.sampleRateHz > 0) || !std::isfinite(info.sampleRateHz))
         return failed(QStringLiteral("%1: sample rate of 0 Hz").arg(request.inputPath));
     result.timeBase = request.timeBase != 0 ? request.timeBase : timeBaseForRate(info.sampleRateHz);
     if (result.timeBase == 0)
-        return failed(
-            QStringLiteral("%1: the sample rate %2 matches no time base within 0.1 %; nearest: %3 "
-                           "(--time-base forces one)")
-                .arg(request.inputPath, rateText(info.sampleRateHz), nearestTimeBases(info.sampleRateHz)));
+        return failed(noTimeBaseText(request.inputPath, info.sampleRateHz));
 
-    // Sensitivities: given ones first; codes keep theirs; volts without one are scaled automatically.
-    std::array<bool, kChannels> findAuto{};
-    bool anyAuto = false;
-    for (int c = 0; c < info.channels; ++c) {
-        std::uint8_t s = request.sensitivity[c];
-        if (s == 0 && info.codes)
-            s = info.sensitivity[c] != 0 ? info.sensitivity[c] : kDefaultCodeSensitivity;
-        findAuto[c] = s == 0 || (request.autoSensitivity && !info.codes);
-        anyAuto = anyAuto || findAuto[c];
-        result.sensitivity[c] = s;
-    }
+    const std::array<bool, kChannels> findAuto = givenSensitivities(request, info, result);
+    const bool anyAuto = std::ranges::any_of(findAuto, [](bool b) { return b; });
     const std::int64_t block = std::max<std::int64_t>(request.blockFrames, 1);
     Passes passes(*reader, in, anyAuto ? 2 : 1, progress, block);
-    if (anyAuto) {
-        std::array<double, kChannels> lo, hi;
-        lo.fill(std::numeric_limits<double>::infinity());
-        hi.fill(-std::numeric_limits<double>::infinity());
-        const bool scanned =
-            passes.pass(result, [&](const std::array<double*, kChannels>& rows, std::int64_t n) {
-                for (int c = 0; c < info.channels; ++c)
-                    for (std::int64_t i = 0; i < n; ++i) {
-                        lo[c] = std::min(lo[c], rows[c][i]);
-                        hi[c] = std::max(hi[c], rows[c][i]);
-                    }
-                return true;
-            });
-        if (!scanned)
-            return failed(QStringLiteral("%1: %2").arg(request.inputPath, result.error));
-        for (int c = 0; c < info.channels; ++c)
-            if (findAuto[c])
-                result.sensitivity[c] =
-                    lo[c] <= hi[c] ? autoSensitivity(lo[c], hi[c]) : kDefaultCodeSensitivity;
-    }
+    if (anyAuto && !scaleSensitivities(passes, info, findAuto, result))
+        return failed(QStringLiteral("%1: %2").arg(request.inputPath, result.error));
 
     // Every file is made at a hidden pending name that carries the inode of the new ".ros"; linking
     // that ".ros" in without replacing claims the name and decides, and the pending files then take
@@ -351,35 +443,9 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     const std::uint64_t inode = ros.identity().inode;
     ImportFiles made;
     std::vector<std::unique_ptr<SafeFile>> files;
-    for (int c = 0; c < info.channels; ++c) {
-        const QString target = set.path(kRecordingSampleExtensions[c]);
-        made.add(target, pendingChannelPath(target, inode, ChannelChangeKind::Replace));
-        files.push_back(std::make_unique<SafeFile>(made.pendingPaths.back()));
-        if (!files.back()->open(QIODevice::WriteOnly))
-            return failed(QStringLiteral("%1: %2").arg(target, files.back()->errorString()));
-    }
-    std::vector<std::uint8_t> codes(static_cast<std::size_t>(block));
-    const bool written = passes.pass(result, [&](const std::array<double*, kChannels>& rows, std::int64_t n) {
-        for (int c = 0; c < info.channels; ++c) {
-            const double* v = rows[c];
-            const int s = result.sensitivity[c];
-            for (std::int64_t i = 0; i < n; ++i) {
-                const std::int64_t code = info.codes ? std::llround(v[i]) : unclippedCode(v[i], s);
-                result.clipped[c] += code < 0 || code > 255;
-                codes[static_cast<std::size_t>(i)] =
-                    static_cast<std::uint8_t>(std::clamp<std::int64_t>(code, 0, 255));
-            }
-            if (!writeWhole(*files[static_cast<std::size_t>(c)], reinterpret_cast<const char*>(codes.data()),
-                            n, result.error)) {
-                result.error =
-                    QStringLiteral("%1: %2").arg(made.targets[static_cast<std::size_t>(c)], result.error);
-                return false;
-            }
-        }
-        result.samples += n;
-        return true;
-    });
-    if (!written)
+    if (!openChannelFiles(set, info.channels, inode, made, files, error))
+        return failed(error);
+    if (!writeCodes(passes, info, block, files, made, result))
         return failed(result.cancelled ? result.error
                                        : QStringLiteral("%1: %2").arg(request.inputPath, result.error));
     if (result.samples == 0)
@@ -394,20 +460,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (!saveRecordingDescription(made.pendingPaths.back(), result.description, &error))
         return failed(QStringLiteral("%1: %2").arg(set.path(".roc"), error));
 
-    // The header whole, in one write: a set never shows without the keys of its third channel.
-    RecordingHeader header;
-    header.timeBaseIndex = static_cast<std::uint8_t>(result.timeBase);
-    header.channelCount = static_cast<std::uint8_t>(info.channels);
-    header.start = recordingBaseName(inputTime);
-    for (int c = 0; c < info.channels; ++c) {
-        if (c < kHeaderChannels) {
-            header.sensitivity[c] = result.sensitivity[c];
-            header.mode[c] = ModeDC;
-        } else {
-            header.derivedSensitivity[c - kHeaderChannels] = result.sensitivity[c];
-        }
-    }
-    const QByteArray headerText = newRecordingHeaderText(header);
+    const QByteArray headerText = newRecordingHeaderText(importHeader(result, inputTime));
     if (headerText.isEmpty() || !writeWhole(ros, headerText.constData(), headerText.size(), error))
         return failed(QStringLiteral("%1: %2").arg(set.rosPath(), error));
     if (nameInUse(set.rosPath()))
