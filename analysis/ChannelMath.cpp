@@ -4,6 +4,7 @@
 #include "recording/HalfWorkers.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/FileIdentity.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
@@ -14,7 +15,6 @@
 #include "view/SampleCodes.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -111,7 +111,7 @@ OperationRequest operationRequestFor(const SharedState& state, const Operation& 
 }
 
 bool holdsRecordedData(const QString& rosPath, int channel) {
-    if (!QFileInfo(sampleFilePath(rosPath, channel)).exists())
+    if (!identityOf(sampleFilePath(rosPath, channel)).exists())
         return false;
     return !readDerivedChannelKeys(rosPath, channel).derived();
 }
@@ -135,8 +135,8 @@ public:
         for (int c = 0; c < 2; ++c) {
             if (!(c == 0 ? request_.op.needsA() : request_.op.needsB()))
                 continue;
-            if (!openSetFileForReading(files_[c], files_[c].fileName())) {
-                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+            if (!openSetFileForReading(files_[c], sampleFilePath(request_.rosPath, c))) {
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
         }
@@ -146,7 +146,7 @@ public:
     template <typename Use> bool run(QString& error, Use use) {
         for (int c = 0; c < 2; ++c)
             if (files_[c].isOpen() && !files_[c].seek(0)) {
-                error = QStringLiteral("%1: %2").arg(files_[c].fileName(), files_[c].errorString());
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
         // With both sources, A and B are read at the same time, one on each core: the copies out of
@@ -188,7 +188,7 @@ private:
         while (got < n) {
             const qint64 r = f.read(out + got, static_cast<qint64>(n - got));
             if (r < 0) {
-                error = QStringLiteral("%1: %2").arg(f.fileName(), f.errorString());
+                error = QStringLiteral("%1: %2").arg(fileNameOf(f), f.errorString());
                 return false;
             }
             if (r == 0) { // a shorter B (a recording cut by a crash) reads as the zero line
@@ -519,8 +519,7 @@ OperationResult lockSet(const QString& rosPath, SetLock& lock) {
 
 // A channel's name held by a link, a folder or a device is not ours to replace or remove.
 bool notRegular(const QString& path) {
-    const QFileInfo info(path);
-    return (info.exists() || info.isSymLink()) && (info.isSymLink() || !info.isFile());
+    return anythingNamed(path) && !regularFileNamed(path);
 }
 
 // The header to be put in place with the channel's change, open and written.
@@ -539,11 +538,11 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
     if (OperationResult busy = lockSet(request.rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(request.rosPath, request.target);
-    const QFileInfo a(sampleFilePath(request.rosPath, 0));
-    const std::int64_t samples = a.isFile() ? a.size() : 0;
+    const FileIdentity a = identityOf(sampleFilePath(request.rosPath, 0));
+    const std::int64_t samples = a.regular ? a.size : 0;
     if (samples <= 0)
         return failed(OperationFailure::NoSamples);
-    if (request.op.needsB() && !QFileInfo(sampleFilePath(request.rosPath, 1)).isFile())
+    if (request.op.needsB() && !identityOf(sampleFilePath(request.rosPath, 1)).regular)
         return failed(OperationFailure::NoChannelB);
     if (notRegular(target))
         return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
@@ -599,7 +598,7 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
     if (OperationResult busy = lockSet(rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(rosPath, channel);
-    const bool hasFile = QFileInfo::exists(target) || QFileInfo(target).isSymLink();
+    const bool hasFile = anythingNamed(target);
     const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
     if (!hasFile && !keys.derived())
         return failed(OperationFailure::NoChannel);
@@ -609,7 +608,7 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
         return failed(OperationFailure::RecordedTarget);
     unsigned withData = 0;
     for (int c = 0; c < kChannels; ++c)
-        if (QFileInfo::exists(sampleFilePath(rosPath, c)))
+        if (identityOf(sampleFilePath(rosPath, c)).exists())
             withData |= 1u << c;
     QString error;
     SafeFile header(rosPath);

@@ -1,10 +1,8 @@
 #include "analysis/EventFinder.h"
 
 #include "analysis/SpanRequest.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
-
-#include <QDateTime>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -16,18 +14,17 @@ EventFinder::Prepared EventFinder::prepare(const QString& recordingPath, const T
     result.samplePath =
         siblingPath(recordingPath,
                     QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(spec.source)]));
-    const QFileInfo info(result.samplePath);
-    if (!info.isFile()) {
+    const FileIdentity info = identityOf(result.samplePath);
+    if (!info.regular) {
         result.status = Status::NoChannel;
         return result;
     }
-    const EventSearchKey key{result.samplePath, info.size(), info.lastModified().toMSecsSinceEpoch(), spec,
-                             sensitivity};
+    const EventSearchKey key{result.samplePath, info.size, info.modifiedNs / 1000000, spec, sensitivity};
     if (search_ && key == key_)
         return result;
     // The search runs over the whole channel file (the span of the tab's searches).
     SpanRequest span;
-    span.sampleCount = info.size();
+    span.sampleCount = info.size;
     const SampleSpan whole = resolveSpan(span).span;
     search_ = std::make_unique<EventSearch>(result.samplePath, triggerSettingsOf(spec, sensitivity),
                                             whole.from, whole.to);

@@ -3,6 +3,7 @@
 // samples meanwhile and draws the same picture; once the summaries are done it reads them instead.
 #include "app/Program.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SummaryBuild.h"
 
@@ -35,7 +36,7 @@ void TForm1::startSummaryBuild() {
                                return;
                            for (int c = 0; c < kChannels; ++c)
                                if (state_.sampleFile[c].isOpen() &&
-                                   paths.contains(state_.sampleFile[c].fileName()))
+                                   paths.contains(fileNameOf(state_.sampleFile[c])))
                                    openSummaryFile(state_, c);
                        });
     showSummaryProgress(progressText(0));

@@ -6,6 +6,10 @@
 #include <QDir>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,6 +87,15 @@ QString fileNameFromNative(QByteArrayView bytes) {
         at += length;
     }
     return text;
+}
+
+QString absoluteFileName(const QString& path) {
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : workingFolder() + u'/' + path);
+}
+
+QString folderOfName(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 #ifdef Q_OS_UNIX
@@ -186,6 +199,60 @@ FileIdentity identityOf(const QString& path) {
     return ::stat(nativeFileName(path).constData(), &s) == 0 ? fromStat(s) : FileIdentity{};
 }
 
+bool folderNamed(const QString& path) {
+    struct stat s {};
+    return ::stat(nativeFileName(path).constData(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+bool regularFileNamed(const QString& path) {
+    struct stat s {};
+    return ::lstat(nativeFileName(path).constData(), &s) == 0 && S_ISREG(s.st_mode);
+}
+
+QString workingFolder() {
+    char* cwd = ::getcwd(nullptr, 0);
+    const QString folder = cwd != nullptr ? fileNameFromNative(cwd) : QDir::currentPath();
+    ::free(cwd);
+    return folder;
+}
+
+QString canonicalFileName(const QString& path) {
+    char* resolved = ::realpath(nativeFileName(path).constData(), nullptr);
+    const QString canonical = resolved != nullptr ? fileNameFromNative(resolved) : QString();
+    ::free(resolved);
+    return canonical;
+}
+
+bool removeFileByName(const QString& path, QString* reason) {
+    if (::unlink(nativeFileName(path).constData()) == 0)
+        return true;
+    if (reason != nullptr)
+        *reason = qt_error_string(errno);
+    return false;
+}
+
+bool renameNewByName(const QByteArray& from, const QByteArray& to) {
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+#endif
+    // Without it (an older kernel or file system): a link cannot replace either.
+    if (::link(from.constData(), to.constData()) != 0)
+        return false;
+    ::unlink(from.constData());
+    return true;
+}
+
+bool renameNewByName(const QString& from, const QString& to, QString* reason) {
+    if (renameNewByName(nativeFileName(from), nativeFileName(to)))
+        return true;
+    if (reason != nullptr)
+        *reason = qt_error_string(errno);
+    return false;
+}
+
 #else // Without inodes: the size and the times stand for the identity.
 
 bool openFileByName(QFile& file, const QString& path, QIODevice::OpenMode mode) {
@@ -214,6 +281,42 @@ QStringList fileNamesIn(const QString& folder) {
 
 FileIdentity identityOf(int) {
     return {};
+}
+
+bool folderNamed(const QString& path) {
+    return QFileInfo(path).isDir();
+}
+
+bool regularFileNamed(const QString& path) {
+    return QFileInfo(path).isFile() && !QFileInfo(path).isSymLink();
+}
+
+QString workingFolder() {
+    return QDir::currentPath();
+}
+
+QString canonicalFileName(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
+
+bool removeFileByName(const QString& path, QString* reason) {
+    QFile file(path);
+    const bool removed = file.remove();
+    if (!removed && reason != nullptr)
+        *reason = file.errorString();
+    return removed;
+}
+
+bool renameNewByName(const QByteArray& from, const QByteArray& to) {
+    return QFile::rename(QFile::decodeName(from), QFile::decodeName(to));
+}
+
+bool renameNewByName(const QString& from, const QString& to, QString* reason) {
+    QFile file(from);
+    const bool renamed = file.rename(to);
+    if (!renamed && reason != nullptr)
+        *reason = file.errorString();
+    return renamed;
 }
 
 FileIdentity identityOf(const QString& path) {

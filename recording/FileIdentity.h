@@ -52,6 +52,24 @@ QStringList fileNamesIn(const QString& folder);
 
 // Anything (a file, a folder, a link, also a dangling one) has the name path.
 bool anythingNamed(const QString& path);
+// A folder (links followed) has the name path; a regular file has it itself (no link).
+bool folderNamed(const QString& path);
+bool regularFileNamed(const QString& path);
+
+// The working folder as the system names it, path made absolute against it (cleaned), the folder part
+// of path as written ("." for a bare name), and path with every link resolved (empty when it does not
+// exist). Qt's own (QDir::currentPath, QFileInfo) spell a name that is no UTF-8 again through its
+// conversion, which names another file.
+QString workingFolder();
+QString absoluteFileName(const QString& path);
+QString folderOfName(const QString& path);
+QString canonicalFileName(const QString& path);
+
+// Removes the name path (never a folder). False with the system's reason otherwise.
+bool removeFileByName(const QString& path, QString* reason = nullptr);
+// Renames from to to unless anything has the name to (errno EEXIST then); by the names' bytes.
+bool renameNewByName(const QByteArray& from, const QByteArray& to);
+bool renameNewByName(const QString& from, const QString& to, QString* reason = nullptr);
 
 // Of an open descriptor; of a path (links followed); a missing file gives size -1.
 FileIdentity identityOf(int fd);

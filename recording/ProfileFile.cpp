@@ -92,7 +92,7 @@ ProfileFile::ProfileFile(QString path) : path_(std::move(path)), doc_(std::make_
 ProfileFile::~ProfileFile() = default;
 
 bool ProfileFile::exists() const {
-    return QFileInfo::exists(path_);
+    return identityOf(path_).exists();
 }
 
 void ProfileFile::reload() {

@@ -1,6 +1,7 @@
 #include "recording/RecordingDescription.h"
 
 #include "recording/DiskFileWriter.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SetChange.h"
@@ -57,7 +58,7 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
     QString reason;
     const QString ros = siblingPath(path, QStringLiteral(".ros"));
     const SetLock::Result locked =
-        QFileInfo::exists(ros) ? lock.lock(ros, kSetLockWaitMs, reason) : SetLock::Result::Failed;
+        identityOf(ros).exists() ? lock.lock(ros, kSetLockWaitMs, reason) : SetLock::Result::Failed;
     if (locked == SetLock::Result::Busy) {
         if (error != nullptr)
             *error = setBusyText();
@@ -76,8 +77,8 @@ bool saveRecordingDescription(const QString& path, const QString& text, QString*
 
 QString resolveAgainst(const QString& baseDir, const QString& name) {
     if (QDir::isAbsolutePath(name) || baseDir.isEmpty())
-        return QDir::cleanPath(QDir::current().absoluteFilePath(name));
-    return QDir::cleanPath(QDir(baseDir).absoluteFilePath(name));
+        return absoluteFileName(name);
+    return absoluteFileName(baseDir + u'/' + name);
 }
 
 } // namespace varnilog

@@ -1,5 +1,6 @@
 #include "recording/RecordingFileSet.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingLoader.h"
@@ -47,9 +48,9 @@ QString RecordingFileSet::path(const char* extension) const {
 
 bool RecordingFileSet::nameTaken(const QString& dir, const QString& baseName) {
     for (const char* ext : kRecordingSetExtensions)
-        if (QFileInfo::exists(joinDataPath(dir, baseName + QLatin1String(ext))))
+        if (identityOf(joinDataPath(dir, baseName + QLatin1String(ext))).exists())
             return true;
-    return QFileInfo::exists(joinDataPath(dir, baseName + QStringLiteral(".roc")));
+    return identityOf(joinDataPath(dir, baseName + QStringLiteral(".roc"))).exists();
 }
 
 bool RecordingFileSet::writeSettings(const SharedState& s) {
@@ -71,9 +72,9 @@ bool RecordingFileSet::createSampleFiles() {
         return false;
     // A summary left by files of this name describes other samples.
     for (const char* ext : kRecordingSampleExtensions)
-        QFile::remove(summaryPathFor(path(ext)));
+        removeFileByName(summaryPathFor(path(ext)));
     // So do markers left there (by a set deleted while its markers could not be).
-    QFile::remove(markerFilePath(rosPath()));
+    removeFileByName(markerFilePath(rosPath()));
     summaries_[0].start(path(".rca"), *writer_);
     summaries_[1].start(path(".rcb"), *writer_);
     return true;
@@ -153,11 +154,11 @@ std::int64_t RecordingFileSet::measureLength() const {
 
 void RecordingFileSet::remove() {
     for (const char* ext : kRecordingSetExtensions)
-        QFile::remove(path(ext));
+        removeFileByName(path(ext));
     for (SampleSummaryWriter& summary : summaries_)
         summary.abandon();
     for (const char* ext : kRecordingSampleExtensions)
-        QFile::remove(summaryPathFor(path(ext)));
+        removeFileByName(summaryPathFor(path(ext)));
 }
 
 } // namespace varnilog

@@ -145,14 +145,13 @@ void removeAbandonedImports(const QString& dir, const QString& base) {
     const QRegularExpression pendingRest(
         QStringLiteral("^([0-9a-f]+)\\.(?:new|del)(?:\\.[0-9a-f]{16}\\.part)?$"));
     std::map<QString, QStringList> byHeader;
-    const QDir folder(dir);
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    for (const QString& name : fileNamesIn(dir)) {
         for (const char* ext : kSetFileExtensions)
             for (const QString& prefix : {QStringLiteral(".%1%2.").arg(base, QLatin1String(ext)),
                                           QStringLiteral("..%1%2.").arg(base, QLatin1String(ext))})
                 if (name.startsWith(prefix))
                     if (const auto m = pendingRest.match(QStringView(name).mid(prefix.size())); m.hasMatch())
-                        byHeader[m.captured(1)] << folder.filePath(name);
+                        byHeader[m.captured(1)] << dir + u'/' + name;
     }
     for (const auto& [header, paths] : byHeader)
         if (std::all_of(paths.begin(), paths.end(), abandoned))
@@ -199,7 +198,7 @@ public:
         }
         settled_ = true;
         if (!targets.empty()) {
-            const int folder = ::open(nativeFileName(QFileInfo(targets.front()).absolutePath()).constData(),
+            const int folder = ::open(nativeFileName(folderOfName(targets.front())).constData(),
                                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (folder >= 0) {
                 ::fsync(folder);
@@ -227,7 +226,7 @@ bool removeLeftoversOfName(const RecordingFileSet& set, int channels, std::uint6
             leftovers << set.path(kRecordingSampleExtensions[c]);
     }
     for (const QString& path : leftovers) {
-        if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        if (!anythingNamed(path))
             continue;
         made.add(path, pendingChannelPath(path, inode, ChannelChangeKind::Remove), ChannelChangeKind::Remove);
         if (!prepareChannelRemoval(path, made.pendingPaths.back(), error))
@@ -408,7 +407,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
         return result;
     };
     const QFileInfo target(request.rosPath);
-    const QString dir = target.absolutePath(), base = target.completeBaseName();
+    const QString dir = folderOfName(absoluteFileName(request.rosPath)), base = target.completeBaseName();
     if (nameInUse(request.rosPath))
         return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
     removeAbandonedImports(dir, base);

@@ -4,15 +4,16 @@
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "recording/SafeFile.h"
 #include "recording/SampleSummary.h"
 #include "recording/SetChange.h"
 #include "recording/SetLock.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -38,9 +39,8 @@ QStringList setExtensions(bool withDescription) {
 }
 
 QString canonicalOrAbsolute(const QString& path) {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    const QString canonical = canonicalFileName(path);
+    return canonical.isEmpty() ? absoluteFileName(path) : canonical;
 }
 } // namespace
 
@@ -68,10 +68,10 @@ QString leftoverDescriptionAt(const QString& newBase) {
     if (newBase.isEmpty())
         return {};
     for (const QString& ext : deletedExtensions())
-        if (QFileInfo::exists(newBase + ext))
+        if (identityOf(newBase + ext).exists())
             return {}; // a recording lives there: its description is its own
     const QString roc = newBase + QStringLiteral(".roc");
-    return QFileInfo::exists(roc) ? roc : QString();
+    return identityOf(roc).exists() ? roc : QString();
 }
 
 namespace {
@@ -95,16 +95,15 @@ public:
         }
         text_ = file.readAll();
         file.close();
-        removed_ = file.remove();
-        reason = file.errorString();
+        removed_ = removeFileByName(path_, &reason);
         return removed_;
     }
     void putBack() {
         if (!removed_)
             return;
-        QFile file(path_);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            file.write(text_);
+        SafeFile file(path_);
+        if (file.open(QIODevice::WriteOnly) && file.write(text_) == text_.size())
+            file.commitNew();
         removed_ = false;
     }
 
@@ -144,10 +143,7 @@ QString moveAll(const std::vector<Move>& moves, const FileMover& mover, Replaced
 RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move,
                                 bool replaceLeftoverDescription) {
     const FileMover mover = move ? move : [](const QString& from, const QString& to, QString& reason) {
-        QFile file(from);
-        const bool ok = file.rename(to);
-        reason = file.errorString();
-        return ok;
+        return renameNewByName(from, to, &reason);
     };
     RenameResult result;
     if (newBase.isEmpty()) {
@@ -157,7 +153,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     std::vector<Move> moves;
     for (const QString& ext : renamedExtensions()) {
         const QString from = siblingPath(rosPath, ext);
-        if (QFileInfo::exists(from))
+        if (identityOf(from).exists())
             moves.push_back({from, newBase + ext});
     }
     if (moves.empty()) {
@@ -171,7 +167,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     // Any other file of the target's set, also one the source lacks, would end up in a mixed set.
     for (const QString& ext : renamedExtensions()) {
         const QString to = newBase + ext;
-        if (to != leftover && QFileInfo::exists(to)) {
+        if (to != leftover && anythingNamed(to)) {
             result.error = QCoreApplication::translate("varnilog::RecordingManagement",
                                                        "Nie zmieniono nazwy: plik %1 już istnieje.")
                                .arg(to);
@@ -181,7 +177,7 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     // One writer at a time; the lock stays with the header's inode through its rename.
     SetLock lock;
     QString lockError;
-    const bool hasHeader = QFileInfo::exists(rosPath);
+    const bool hasHeader = identityOf(rosPath).exists();
     if (hasHeader && lock.lock(rosPath, kSetLockWaitMs, lockError) != SetLock::Result::Locked) {
         result.error = lockError.isEmpty() ? setBusyText() : lockError;
         return result;
@@ -199,8 +195,8 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     SetMove journal;
     const bool journalled = hasHeader && moves.front().to.endsWith(QStringLiteral(".ros"));
     if (journalled) {
-        journal.fromBase = QFileInfo(rosPath).absoluteFilePath().chopped(4);
-        journal.toBase = QFileInfo(newBase).absoluteFilePath();
+        journal.fromBase = absoluteFileName(rosPath).chopped(4);
+        journal.toBase = absoluteFileName(newBase);
         for (const Move& m : moves)
             journal.extensions << m.to.mid(newBase.size());
         journal.replacesLeftover = replaced.has_value();
@@ -233,7 +229,7 @@ bool deleteRecordingSet(const QString& rosPath) {
     SetLock lock;
     QString error;
     const SetLock::Result locked =
-        QFileInfo::exists(rosPath) ? lock.lock(rosPath, kSetLockWaitMs, error) : SetLock::Result::Failed;
+        identityOf(rosPath).exists() ? lock.lock(rosPath, kSetLockWaitMs, error) : SetLock::Result::Failed;
     if (locked == SetLock::Result::Busy)
         return false;
     if (locked == SetLock::Result::Locked)
@@ -241,11 +237,11 @@ bool deleteRecordingSet(const QString& rosPath) {
     // The header goes last and the journal finishes what a kill interrupts (see SetMove), so the
     // browser never shows a header without its samples.
     SetMove journal;
-    journal.fromBase = QFileInfo(siblingPath(rosPath, QStringLiteral(".ros"))).absoluteFilePath().chopped(4);
+    journal.fromBase = absoluteFileName(siblingPath(rosPath, QStringLiteral(".ros"))).chopped(4);
     const FileIdentity header = identityOf(journal.fromBase + QStringLiteral(".ros"));
     QStringList present;
     for (const QString& ext : deletedExtensions())
-        if (const QFileInfo file(journal.fromBase + ext); file.exists() || file.isSymLink())
+        if (anythingNamed(journal.fromBase + ext))
             present << ext;
     const bool journalled = locked == SetLock::Result::Locked && header.exists();
     if (journalled) {
@@ -257,11 +253,22 @@ bool deleteRecordingSet(const QString& rosPath) {
     }
     bool allGone = true;
     for (qsizetype i = present.size(); i-- > 0;)
-        if (!QFile::remove(journal.fromBase + present[i]))
+        if (!removeFileByName(journal.fromBase + present[i]))
             allGone = false;
     if (journalled)
         endSetMove(journal);
     return allGone;
+}
+
+QStringList recordingNamesIn(const QString& folder) {
+    QStringList names;
+    for (const QString& name : fileNamesIn(folder))
+        if (name.endsWith(QStringLiteral(".ros"), Qt::CaseInsensitive) &&
+            identityOf(folder + u'/' + name).regular)
+            names << name;
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
 }
 
 bool sameRecording(const QString& rosPathA, const QString& rosPathB) {
@@ -283,7 +290,7 @@ QString setOfName(const QString& path) {
     if (path.isEmpty() || !isSetExtension(QFileInfo(path).fileName()))
         return {};
     for (const QString& ext : renamedExtensions())
-        if (const QFileInfo file(siblingPath(path, ext)); file.exists() || file.isSymLink())
+        if (anythingNamed(siblingPath(path, ext)))
             return siblingPath(path, QStringLiteral(".ros"));
     return {};
 }
@@ -291,12 +298,11 @@ QString setOfName(const QString& path) {
 } // namespace
 
 QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPaths) {
-    const QFileInfo info(outputPath);
+    const QString absolute = absoluteFileName(outputPath), canonical = canonicalFileName(outputPath);
     // The name as given, through a linked folder, and the file a link at the name leads to.
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QString folder = canonicalFileName(folderOfName(absolute));
     for (const QString& name :
-         {info.absoluteFilePath(), folder.isEmpty() ? QString() : QDir(folder).filePath(info.fileName()),
-          info.canonicalFilePath()})
+         {absolute, folder.isEmpty() ? QString() : folder + u'/' + QFileInfo(absolute).fileName(), canonical})
         if (const QString ros = setOfName(name); !ros.isEmpty())
             return ros;
     const FileIdentity target = identityOf(outputPath);
@@ -308,12 +314,12 @@ QString recordingSetAtOutput(const QString& outputPath, const QStringList& rosPa
                 return siblingPath(ros, QStringLiteral(".ros"));
     // A second name of a set's file: only files with more than one name are looked for.
     struct stat s {};
-    if (::stat(QFile::encodeName(outputPath).constData(), &s) != 0 || s.st_nlink < 2)
+    if (::stat(nativeFileName(outputPath).constData(), &s) != 0 || s.st_nlink < 2)
         return {};
-    const QDir dir = QFileInfo(info.canonicalFilePath()).absoluteDir();
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (isSetExtension(name) && identityOf(dir.filePath(name)).sameFile(target))
-            return siblingPath(dir.filePath(name), QStringLiteral(".ros"));
+    const QString dir = folderOfName(canonical);
+    for (const QString& name : fileNamesIn(dir))
+        if (isSetExtension(name) && identityOf(dir + u'/' + name).sameFile(target))
+            return siblingPath(dir + u'/' + name, QStringLiteral(".ros"));
     return {};
 }
 

@@ -45,6 +45,10 @@ QString leftoverDescriptionAt(const QString& newBase);
 RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, const FileMover& move = {},
                                 bool replaceLeftoverDescription = false);
 
+// The names of the recordings in folder (their ".ros", any case; regular files, also through a link),
+// by the names' own bytes and sorted ignoring case, as the browser lists them.
+QStringList recordingNamesIn(const QString& folder);
+
 // True when both paths name the same recording (the same ".ros", however written).
 bool sameRecording(const QString& rosPathA, const QString& rosPathB);
 

@@ -93,21 +93,6 @@ bool writeAll(int fd, const char* data, qint64 size, int& error) {
     return true;
 }
 
-// Renames from to to unless to exists (errno EEXIST then).
-bool renameNew(const QByteArray& from, const QByteArray& to) {
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-#endif
-    // Without it (an older kernel or file system): a link cannot replace either.
-    if (::link(from.constData(), to.constData()) != 0)
-        return false;
-    ::unlink(from.constData());
-    return true;
-}
-
 // Why the target may not be replaced, or nothing: a folder, or anything but a regular file (a device,
 // a pipe, a socket; also through a link), which a rename would replace by a regular file.
 QString refusedTarget(const QByteArray& target) {
@@ -160,9 +145,9 @@ bool SafeFile::open(OpenMode mode) {
         fail(QStringLiteral("SafeFile writes only"));
         return false;
     }
-    const QFileInfo info(target_);
-    const QByteArray folder = nativeFileName(info.absolutePath());
-    const QByteArray name = nativeFileName(info.fileName());
+    // The folder as written: an absolute one would spell a working folder that is no UTF-8 again.
+    const QByteArray folder = nativeFileName(folderOfName(target_));
+    const QByteArray name = nativeFileName(QFileInfo(target_).fileName());
     if (QString error; !fileNameFits(target_, error)) {
         fail(error);
         return false;
@@ -296,7 +281,7 @@ bool SafeFile::commitAs(bool replace) {
         return false;
     }
     const QByteArray target = nativeFileName(target_);
-    const QByteArray folder = nativeFileName(QFileInfo(target_).absolutePath());
+    const QByteArray folder = nativeFileName(folderOfName(target_));
     if (flushBuffer() && ::fsync(fd_) != 0)
         fail(systemReason(errno));
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
@@ -325,7 +310,7 @@ bool SafeFile::commitAs(bool replace) {
     if (!failed() && !tempPath_.isEmpty()) {
         const QByteArray& temporary = tempPath_;
         if (replace ? ::rename(temporary.constData(), target.constData()) != 0
-                    : !renameNew(temporary, target)) {
+                    : !renameNewByName(temporary, target)) {
             targetExisted_ = !replace && errno == EEXIST;
             fail(systemReason(errno));
         }

@@ -40,8 +40,8 @@ bool removeFile(const QString& path) {
 
 void syncFolderOf(const QString& path) {
 #ifdef Q_OS_UNIX
-    const int dir = ::open(nativeFileName(QFileInfo(path).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir =
+        ::open(nativeFileName(folderOfName(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -72,12 +72,12 @@ struct Pending {
 
 // The pending changes and leftovers beside the set of rosPath.
 void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftovers) {
-    const QFileInfo ros(rosPath);
-    const QString base = ros.completeBaseName();
-    const QDir dir = ros.absoluteDir();
-    // Listed by the names' own bytes: Qt's listing would spell a byte that is no UTF-8 as U+FFFD.
+    const QString base = QFileInfo(rosPath).completeBaseName();
+    // Listed and named by the names' own bytes: Qt's would spell a byte that is no UTF-8 as U+FFFD.
+    const QString folder = folderOfName(rosPath);
+    const auto inDir = [&folder](const QString& name) { return folder + u'/' + name; };
     const QString stem = base + u'.';
-    for (const QString& name : fileNamesIn(dir.path())) {
+    for (const QString& name : fileNamesIn(folder)) {
         if (!name.startsWith(stem) && !name.startsWith(u'.' + stem) &&
             !name.startsWith(QStringLiteral("..") + stem))
             continue;
@@ -91,15 +91,15 @@ void scan(const QString& rosPath, QList<Pending>& pending, QStringList& leftover
                 bool ok = false;
                 const std::uint64_t inode = rest.left(rest.size() - 4).toULongLong(&ok, 16);
                 if ((isNew || isDel) && ok)
-                    pending.append({dir.filePath(name), dir.filePath(plain),
+                    pending.append({inDir(name), inDir(plain),
                                     isNew ? ChannelChangeKind::Replace : ChannelChangeKind::Remove, inode});
                 else if (rest.endsWith(QStringLiteral(".part")))
-                    leftovers.append(dir.filePath(name));
+                    leftovers.append(inDir(name));
             } else if (name.startsWith(QStringLiteral(".") + hidden) &&
                        name.endsWith(QStringLiteral(".part"))) {
-                leftovers.append(dir.filePath(name)); // the safe writer's named temporary of a pending file
+                leftovers.append(inDir(name)); // the safe writer's named temporary of a pending file
             } else if (name == plain + QStringLiteral(".tmp") || name == plain + QStringLiteral(".old~")) {
-                leftovers.append(dir.filePath(name));
+                leftovers.append(inDir(name));
             }
         }
     }
@@ -109,11 +109,11 @@ constexpr char kJournalPrefix[] = ".varnilog-set.";
 constexpr char kJournalFormat[] = "varnilog-set;1";
 
 QString journalPath(const QString& folder, std::uint64_t inode) {
-    return QDir(folder).filePath(QLatin1String(kJournalPrefix) + QString::number(inode, 16));
+    return folder + u'/' + QLatin1String(kJournalPrefix) + QString::number(inode, 16);
 }
 
 QString folderOf(const QString& base) {
-    return QFileInfo(base).absolutePath();
+    return folderOfName(absoluteFileName(base));
 }
 
 // Where the journal of m is: beside the source, and beside the target of a rename into another
@@ -128,10 +128,11 @@ QStringList journalPaths(const SetMove& m) {
 // The journal at path and the safe writer's named temporaries of it that a kill left.
 void removeJournal(const QString& path) {
     bool removed = removeFile(path);
-    const QDir dir = QFileInfo(path).absoluteDir();
-    const QString temporaries = u'.' + QFileInfo(path).fileName() + QStringLiteral(".*.part");
-    for (const QString& name : dir.entryList({temporaries}, QDir::Files | QDir::Hidden | QDir::System))
-        removed = removeFile(dir.filePath(name)) || removed;
+    const QString folder = folderOfName(path);
+    const QString temporaries = u'.' + QFileInfo(path).fileName() + u'.';
+    for (const QString& name : fileNamesIn(folder))
+        if (name.startsWith(temporaries) && name.endsWith(QStringLiteral(".part")))
+            removed = removeFile(folder + u'/' + name) || removed;
     if (removed)
         syncFolderOf(path);
 }
@@ -158,7 +159,7 @@ QByteArray encodeJournal(const SetMove& m) {
 
 std::optional<SetMove> readJournal(const QString& path) {
     QFile file;
-    if (QFileInfo(path).isSymLink() || !openSetFileForReading(file, path, {}) || file.size() > 65536)
+    if (!regularFileNamed(path) || !openSetFileForReading(file, path, {}) || file.size() > 65536)
         return std::nullopt;
     const QList<QByteArray> lines = file.readAll().split('\n');
     if (lines.size() != 8 || lines[0] != kJournalFormat)
@@ -273,9 +274,9 @@ bool commitChannelChange(SetLock& lock, SafeFile& header, const QString& pending
 
 void recoverRecordingSet(const QString& rosPath) {
     if (const FileIdentity header = identityOf(rosPath); header.exists()) {
-        const QString journal = journalPath(QFileInfo(rosPath).absolutePath(), header.inode);
+        const QString journal = journalPath(folderOf(rosPath), header.inode);
         if (const std::optional<SetMove> move = readJournal(journal))
-            settleJournal(*move, QFileInfo(rosPath).absoluteFilePath());
+            settleJournal(*move, absoluteFileName(rosPath));
         else
             removeJournal(journal); // none, or not one this program wrote whole
         if (!identityOf(rosPath).exists())
@@ -290,8 +291,7 @@ void recoverRecordingSet(const QString& rosPath) {
     for (const QString& path : leftovers) {
         // An older writer killed between its renames left the channel only at ".old~".
         const QString kept = path.endsWith(QStringLiteral(".old~")) ? path.chopped(5) : QString();
-        const QFileInfo info(path);
-        if (!kept.isEmpty() && !identityOf(kept).exists() && info.isFile() && !info.isSymLink())
+        if (!kept.isEmpty() && !identityOf(kept).exists() && regularFileNamed(path))
             renameFile(path, kept);
         else
             removeFile(path);
@@ -303,12 +303,12 @@ bool recordingSetChanging(const QString& rosPath) {
     if (!header.exists())
         return false;
     // A rename or delete of the set under way: some of its files are still to move or go.
-    if (QFileInfo::exists(journalPath(QFileInfo(rosPath).absolutePath(), header.inode)))
+    if (identityOf(journalPath(folderOf(rosPath), header.inode)).exists())
         return true;
     for (const char* ext : {".rcc", ".rcd"})
         for (const ChannelChangeKind kind : {ChannelChangeKind::Replace, ChannelChangeKind::Remove})
-            if (QFileInfo::exists(
-                    pendingChannelPath(siblingPath(rosPath, QLatin1String(ext)), header.inode, kind)))
+            if (identityOf(pendingChannelPath(siblingPath(rosPath, QLatin1String(ext)), header.inode, kind))
+                    .exists())
                 return true;
     return false;
 }
@@ -322,11 +322,12 @@ void recoverRecordingSetIfIdle(const QString& rosPath) {
     }
     if (identityOf(rosPath).exists())
         return;
-    const QDir dir = QFileInfo(rosPath).absoluteDir();
-    for (const QString& name :
-         dir.entryList({QLatin1String(kJournalPrefix) + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
-        if (const std::optional<SetMove> move = readJournal(dir.filePath(name)); move && journalStale(*move))
-            removeFile(dir.filePath(name));
+    const QString folder = folderOfName(rosPath);
+    for (const QString& name : fileNamesIn(folder))
+        if (name.startsWith(QLatin1String(kJournalPrefix)))
+            if (const std::optional<SetMove> move = readJournal(folder + u'/' + name);
+                move && journalStale(*move))
+                removeFile(folder + u'/' + name);
 }
 
 } // namespace varnilog

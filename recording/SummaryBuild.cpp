@@ -1,9 +1,9 @@
 #include "recording/SummaryBuild.h"
 
+#include "recording/FileIdentity.h"
 #include "recording/SampleSummary.h"
 
-#include <QFileInfo>
-
+#include <algorithm>
 #include <vector>
 
 namespace varnilog {
@@ -14,7 +14,7 @@ QStringList samplesWithoutSummary(SharedState& state, std::int64_t minSamples) {
         QFile& sample = state.sampleFile[c];
         if (sample.isOpen() && sample.size() >= minSamples &&
             !readSummaryLayout(state.summaryFile[c], sample).valid)
-            paths << sample.fileName();
+            paths << fileNameOf(sample); // Qt's is empty for a name it cannot spell
     }
     return paths;
 }
@@ -23,7 +23,7 @@ bool buildSummaries(const QStringList& samplePaths, const WorkProgress& progress
     std::vector<std::int64_t> sizes;
     std::int64_t total = 0;
     for (const QString& path : samplePaths) {
-        sizes.push_back(QFileInfo(path).size());
+        sizes.push_back(std::max<std::int64_t>(identityOf(path).size, 0));
         total += sizes.back();
     }
     std::int64_t before = 0;

@@ -1,6 +1,7 @@
 #include "windows/Otworzplik.h"
 
 #include "app/MessageBoxes.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingDescription.h"
 #include "recording/RecordingDetails.h"
 #include "recording/RecordingFileSet.h"
@@ -133,14 +134,11 @@ void TForm2::rereadList() {
     QListWidget* list = ui_->FileListBox1;
     const QSignalBlocker blocker(list);
     list->clear();
-    const QDir dir(listDirectory_);
-    if (!dir.exists()) {
+    if (!folderNamed(listDirectory_)) {
         boxes_.showErrorBox(tr("Nie można otworzyć folderu %1.").arg(listDirectory_));
     } else {
         const QIcon glyph = style()->standardIcon(QStyle::SP_FileIcon);
-        const QStringList names = dir.entryList({QStringLiteral("*.ros")}, QDir::Files | QDir::Hidden,
-                                                QDir::Name | QDir::IgnoreCase);
-        for (const QString& name : names)
+        for (const QString& name : recordingNamesIn(listDirectory_))
             list->addItem(new QListWidgetItem(glyph, name));
     }
     list->setCurrentRow(-1);

@@ -1,4 +1,5 @@
 #include "recording/RecordingManagement.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingDescription.h"
 #include "recording/SampleSummary.h"
 #include "recording/SetLock.h"
@@ -12,7 +13,11 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -411,4 +416,71 @@ TEST(RecordingManagementTest, ChangesRefuseAHeldSetAndRenameKeepsTheSummaries) {
     QFile sample(dir.filePath(QStringLiteral("b.rca"))), summary(dir.filePath(QStringLiteral("b.rsa")));
     ASSERT_TRUE(sample.open(QIODevice::ReadOnly) && summary.open(QIODevice::ReadOnly));
     EXPECT_TRUE(readSummaryLayout(summary, sample).valid);
+}
+
+// Names are bytes: a set whose name is no UTF-8, in a folder whose name is none either, is found,
+// renamed, refused, put back and deleted by its own bytes.
+TEST(RecordingManagementTest, NamesThatAreNoUtf8AreManaged) {
+    const auto n = [](const char* bytes) { return fileNameFromNative(bytes); };
+    const auto rename = [](const QString& from, const QString& to, QString& reason) {
+        return renameNewByName(from, to, &reason);
+    };
+    const struct Row {
+        const char* name;
+        std::function<bool(const QString& folder)> action; // true when it did what it should
+        const char* after;                                 // the folder's names, sorted
+    } rows[] = {
+        {"rename",
+         [&](const QString& f) {
+             return renameRecordingSet(f + n("/nb\xfe.ros"), f + n("/r\xfd"), rename).renamed;
+         },
+         "ex\xfd.roc r\xfd.rca r\xfd.rmk r\xfd.roc r\xfd.ros r\xfd.rsa"},
+        {"onto another set's file",
+         [&](const QString& f) {
+             return renameRecordingSet(f + n("/nb\xfe.ros"), f + n("/ex\xfd"), rename)
+                 .error.contains(n("ex\xfd.roc"));
+         },
+         "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},
+        {"a failed move puts the replaced description back",
+         [&](const QString& f) {
+             const FileMover failingLast = [&](const QString& from, const QString& to, QString& reason) {
+                 return !to.endsWith(".rmk") && rename(from, to, reason);
+             };
+             return !renameRecordingSet(f + n("/nb\xfe.ros"), f + n("/ex\xfd"), failingLast, true).renamed &&
+                    identityOf(f + n("/ex\xfd.roc")).size == 3;
+         },
+         "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},
+        {"delete", [&](const QString& f) { return deleteRecordingSet(f + n("/nb\xfe.ros")); },
+         "ex\xfd.roc nb\xfe.roc"},
+        {"output onto a set's file, listing",
+         [&](const QString& f) {
+             return recordingSetAtOutput(f + n("/nb\xfe.rcc")) == f + n("/nb\xfe.ros") &&
+                    recordingNamesIn(f) == QStringList{n("nb\xfe.ros")} &&
+                    sameRecording(f + n("/nb\xfe.ros"), f + n("/./nb\xfe.ros"));
+         },
+         "ex\xfd.roc nb\xfe.rca nb\xfe.rmk nb\xfe.roc nb\xfe.ros nb\xfe.rsa"},
+    };
+    for (const Row& r : rows) {
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/\xfd";
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+        const auto write = [&](const QByteArray& name, const QByteArray& text) {
+            std::ofstream(folder + '/' + name, std::ios::binary) << text.constData();
+        };
+        for (const char* ext : {".ros", ".rca", ".rsa", ".roc", ".rmk"})
+            write("nb\xfe" + QByteArray(ext), "nb" + QByteArray(ext));
+        write("ex\xfd.roc", "old");
+        EXPECT_TRUE(r.action(fileNameFromNative(folder))) << r.name;
+        std::vector<std::string> names;
+        for (const QString& name : fileNamesIn(fileNameFromNative(folder)))
+            names.push_back(nativeFileName(name).toStdString());
+        std::sort(names.begin(), names.end());
+        std::string listed;
+        for (const std::string& name : names)
+            listed += (listed.empty() ? "" : " ") + name;
+        EXPECT_EQ(listed, r.after) << r.name;
+        for (const std::string& name : names)
+            ::unlink((folder + '/' + name.c_str()).constData());
+        ::rmdir(folder.constData());
+    }
 }

@@ -1,6 +1,7 @@
 // varnilog-cli export and import of CSV, WAV and sigrok sessions, checked with readers nobody here
 // wrote (sox, sigrok-cli, Python's csv and wave modules; each check skips when its tool is missing),
 // round trips back to the same codes, and refusals that leave no set behind.
+#include "recording/FileIdentity.h"
 #include "support/ChildProcess.h"
 #include "support/CliRunner.h"
 #include "support/InterchangeFiles.h"
@@ -55,22 +56,10 @@ std::optional<QByteArray> runTool(const QString& name, const QStringList& args) 
     return p.readAllStandardOutput();
 }
 
-// The exit code of the tool run with arguments given as bytes, as a shell passes them.
-int runCliBytes(std::vector<QByteArray> args) {
-    args.insert(args.begin(), QByteArray(VARNILOG_CLI_PATH));
-    std::vector<char*> argv;
-    for (QByteArray& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const pid_t pid = test::startChild([&] { return ::execv(argv[0], argv.data()) == 0 ? 0 : 127; });
-    const test::ChildEnd end = test::waitForChild(pid, std::chrono::seconds(60));
-    return end.exited ? end.code : -1;
-}
-
 // The names in dir as the system has them.
 std::vector<QByteArray> rawNames(const QString& dir) {
     std::vector<QByteArray> names;
-    DIR* d = ::opendir(QFile::encodeName(dir).constData());
+    DIR* d = ::opendir(nativeFileName(dir).constData());
     while (const dirent* e = d ? ::readdir(d) : nullptr)
         if (e->d_name[0] != '.')
             names.emplace_back(e->d_name);
@@ -283,66 +272,93 @@ TEST(InterchangeCommandTest, WavSavedAgainAt16BitsKeepsCodesAndSensitivities) {
             .contains("(WAV 16 bit, kanały: 2, 10 kHz). Plik zapisany ponownie z naszym komentarzem ICMT"));
 }
 
-// Names are bytes: an export or an import into a name that is no UTF-8 writes exactly that name.
+// Names are bytes: a set whose name is no UTF-8, in a folder whose name is none either, is read,
+// changed and written by its own bytes, relative to such a working folder too; whatever a command
+// makes keeps those bytes, and the names it prints are those bytes (JSON escapes them as Python does).
 TEST(InterchangeCommandTest, NamesThatAreNoUtf8AreKept) {
     const struct {
-        std::vector<QByteArray> args; // after the command; "@" begins a name in the test's folder
-        std::vector<QByteArray> made; // beside in.csv and the ramp's set
-    } rows[] = {
-        {{"export", "@ramp.ros", "@bad\xff.wav"}, {"bad\xff.wav"}},
-        {{"import", "@in.csv", "@nb\xfe.ros"}, {"nb\xfe.rca", "nb\xfe.roc", "nb\xfe.ros"}},
-    };
-    for (const auto& r : rows) {
-        QTemporaryDir dir;
-        writeRamp(dir.path());
-        test::writeFile(dir.filePath("in.csv"), "0,0\n0.001,1\n");
-        std::vector<QByteArray> args;
-        for (const QByteArray& a : r.args)
-            args.push_back(a.startsWith('@') ? QFile::encodeName(dir.path()) + '/' + a.mid(1) : a);
-        EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
-        std::vector<QByteArray> expected = r.made;
-        expected.insert(expected.end(), {"in.csv", "ramp.rca", "ramp.rcb", "ramp.ros"});
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
-    }
-}
-
-// A set whose name is no UTF-8 is read and changed by its own bytes: every command finds it, and
-// whatever it writes keeps those bytes.
-TEST(InterchangeCommandTest, ASetNamedWithNoUtf8IsReadAndChanged) {
-    const struct {
-        std::vector<QByteArray> args; // as in NamesThatAreNoUtf8AreKept
-        std::vector<QByteArray> made; // beside the set's own three files
+        std::vector<QByteArray> args; // after the command; "@" begins a name in the set's folder
+        bool relative;                // "@" names relative to the set's folder, which runs the tool
+        int code;
+        std::vector<QByteArray> made; // beside in.csv and the set's own three files
+        QByteArray printed;           // in stdout or stderr
         int runs = 1;                 // a second change must keep what the first made
     } rows[] = {
-        {{"info", "@nb\xfe.ros"}, {}},
-        {{"measure", "@nb\xfe.ros"}, {}},
-        {{"markers", "@nb\xfe.ros", "--add", "10:20", "first"}, {"nb\xfe.rmk"}, 2},
-        {{"export", "@nb\xfe.ros", "@out.csv"}, {"out.csv"}},
-        {{"export", "@nb\xfe.ros", "@out\xfe.sr", "--channels", "B"}, {"out\xfe.sr"}},
+        {{"import", "@in.csv", "@new\xfe.ros"},
+         false,
+         0,
+         {"new\xfe.rca", "new\xfe.roc", "new\xfe.ros"},
+         "new\xfe.ros: 2 samples"},
+        {{"import", "@in.csv", "@new\xfe.ros"},
+         true,
+         0,
+         {"new\xfe.rca", "new\xfe.roc", "new\xfe.ros"},
+         "new\xfe.ros: 2 samples"},
+        {{"info", "@nb\xfe.ros"}, false, 0, {}, "\xfd/nb\xfe.ros\n"},
+        {{"info", "@nb\xfe.ros"}, true, 0, {}, "\xfd/nb\xfe.ros\n"},
+        {{"info", "@nb\xfe.ros", "--json"}, false, 0, {}, "\\udcfd/nb\\udcfe.ros\""},
+        {{"info", "@gone\xfe.ros"}, false, 1, {}, "gone\xfe.ros: no such recording"},
+        {{"measure", "@nb\xfe.ros"}, false, 0, {}, "nb\xfe.ros"},
+        {{"markers", "@nb\xfe.ros", "--add", "10:20", "first"},
+         false,
+         0,
+         {"nb\xfe.rmk"},
+         "nb\xfe.ros: added",
+         2},
+        {{"markers", "@nb\xfe.ros", "--add", "10:20", "first"}, true, 0, {"nb\xfe.rmk"}, "nb\xfe.ros: added"},
+        {{"events", "@nb\xfe.ros", "--channel", "A", "--level", "0", "--edge", "rising"},
+         true,
+         0,
+         {},
+         "nb\xfe.ros\n"},
+        {{"math", "@nb\xfe.ros", "--op", "A-B", "--to", "C"},
+         false,
+         0,
+         {"nb\xfe.rcc"},
+         "nb\xfe.ros: channel C"},
+        {{"export", "@nb\xfe.ros", "@out.csv"}, false, 0, {"out.csv"}, ""},
+        {{"export", "@nb\xfe.ros", "@bad\xff.wav"}, false, 0, {"bad\xff.wav"}, ""},
+        {{"export", "@nb\xfe.ros", "@bad\xff.wav"}, true, 0, {"bad\xff.wav"}, ""},
+        {{"export", "@nb\xfe.ros", "@out\xfe.sr", "--channels", "B"}, false, 0, {"out\xfe.sr"}, ""},
+        {{"export", "@nb\xfe.ros", "@nb\xfe.rcc", "--format", "csv"},
+         false,
+         2,
+         {},
+         "nb\xfe.rcc is a file of the recording "},
     };
     for (const auto& r : rows) {
+        SCOPED_TRACE((r.args[0] + ' ' + r.args.back() + (r.relative ? " (relative)" : "")).toStdString());
         QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + "/\xfd";
+        ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
         writeRamp(dir.path());
-        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
-        for (const char* ext : {".ros", ".rca", ".rcb"})
-            ASSERT_EQ(::rename(folder + "ramp" + ext, folder + "nb\xfe" + ext), 0);
+        test::writeFile(dir.filePath("in.csv"), "0,0\n0.001,1\n");
+        for (const QByteArray name : {".ros", ".rca", ".rcb", "in.csv"})
+            ASSERT_EQ(::rename(QFile::encodeName(dir.filePath(name.startsWith('.') ? "ramp" + name : name)),
+                               folder + '/' + (name.startsWith('.') ? "nb\xfe" + name : name)),
+                      0);
         std::vector<QByteArray> args;
         for (const QByteArray& a : r.args)
-            args.push_back(a.startsWith('@') ? folder + a.mid(1) : a);
-        for (int run = 0; run < r.runs; ++run)
-            EXPECT_EQ(runCliBytes(args), 0) << r.args[0].constData();
+            args.push_back(!a.startsWith('@') ? a : r.relative ? a.mid(1) : folder + '/' + a.mid(1));
+        for (int run = 0; run < r.runs; ++run) {
+            const test::CliRun cli = test::runCliBytes(args, r.relative ? folder : QByteArray());
+            EXPECT_EQ(cli.code, r.code) << cli.err.constData();
+            EXPECT_TRUE((cli.out + cli.err).contains(r.printed)) << (cli.out + cli.err).constData();
+            EXPECT_FALSE((cli.out + cli.err).contains("\xef\xbf\xbd")) << (cli.out + cli.err).constData();
+        }
         if (r.runs > 1) {
-            std::ifstream markers((folder + "nb\xfe.rmk").constData(), std::ios::binary);
+            std::ifstream markers((folder + "/nb\xfe.rmk").constData(), std::ios::binary);
             const std::string text{std::istreambuf_iterator<char>(markers), {}};
             EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), r.runs + 1) << text; // and the format line
         }
         std::vector<QByteArray> expected = r.made;
-        expected.insert(expected.end(), {"nb\xfe.rca", "nb\xfe.rcb", "nb\xfe.ros"});
+        expected.insert(expected.end(), {"in.csv", "nb\xfe.rca", "nb\xfe.rcb", "nb\xfe.ros"});
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(rawNames(dir.path()), expected) << r.args[0].constData();
-        for (const QByteArray& name : rawNames(dir.path()))
-            ::unlink(folder + name); // Qt's removal cannot spell these names
+        const QString folderName = fileNameFromNative(folder);
+        EXPECT_EQ(rawNames(folderName), expected);
+        for (const QByteArray& name : rawNames(folderName))
+            ::unlink(folder + '/' + name); // Qt's removal cannot spell these names
+        ::rmdir(folder.constData());
     }
 }
 

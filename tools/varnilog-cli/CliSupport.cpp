@@ -8,9 +8,6 @@
 #include "recording/RecordingLoader.h"
 #include "recording/RecordingManagement.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <charconv>
 #include <cstdio>
 #if defined(_WIN32)
@@ -49,8 +46,12 @@ bool outputAllowed(const QString& out, const QString& rosPath) {
     return ros.isEmpty();
 }
 
+QByteArray printed(const QString& text) {
+    return nativeFileName(text);
+}
+
 int fail(const QString& text, int code) {
-    std::fprintf(stderr, "varnilog-cli: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "varnilog-cli: %s\n", printed(text).constData());
     return code;
 }
 
@@ -78,7 +79,7 @@ int parseArguments(QCommandLineParser& parser, const QStringList& args, const Cl
         const QString usage =
             QStringLiteral("Usage: varnilog-cli %1 [options]").arg(QLatin1String(command.name)) +
             (command.positionalCount > 0 ? QLatin1Char(' ') + positionalSyntax : QString());
-        std::fputs((usage + help).toLocal8Bit().constData(), stdout);
+        std::fputs(printed(usage + help).constData(), stdout);
         return ExitOk;
     }
     if (parser.positionalArguments().size() != command.positionalCount)
@@ -119,7 +120,7 @@ void Progress::update(std::int64_t done, std::int64_t total) {
     if (percent == lastPercent_)
         return;
     lastPercent_ = percent;
-    std::fprintf(stderr, "\r%s %3d%%", what_.toLocal8Bit().constData(), percent);
+    std::fprintf(stderr, "\r%s %3d%%", printed(what_).constData(), percent);
     std::fflush(stderr);
 }
 
@@ -139,8 +140,7 @@ bool openRecording(SharedState& state, const QString& rosPath, QString& error, M
         error = QStringLiteral("%1: not a readable file").arg(rosPath);
         return false;
     }
-    // Not QFileInfo's: it spells a relative name again through Qt's conversion.
-    state.recordingPath = QDir::cleanPath(QDir::current().absoluteFilePath(rosPath));
+    state.recordingPath = absoluteFileName(rosPath);
     const LoadResult loaded = loadRecording(state);
     if (!loaded.ok) {
         error = QStringLiteral("%1: %2").arg(
@@ -185,12 +185,12 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
     if (!parser.isSet(QStringLiteral("config")))
         return true;
     const QString ini = parser.value(QStringLiteral("config"));
-    if (!QFileInfo(ini).isFile()) {
+    if (!identityOf(ini).regular) {
         fail(QStringLiteral("%1: no such configuration file").arg(ini));
         return false;
     }
     QPoint unused;
-    readConfiguration(state, ini, QFileInfo(ini).absolutePath(), unused);
+    readConfiguration(state, ini, folderOfName(absoluteFileName(ini)), unused);
     return true;
 }
 
@@ -218,18 +218,34 @@ QByteArray jsonValue(const std::optional<double>& value) {
 
 QByteArray jsonString(const QString& text) {
     QByteArray out = "\"";
-    for (const char c : text.toUtf8()) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof(escaped), "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
+    const auto escape = [&out](unsigned code) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof(escaped), "\\u%04x", code);
+        out += escaped;
+    };
+    const auto append = [&](QStringView part) {
+        for (const char c : part.toUtf8()) {
+            if (c == '"' || c == '\\')
+                out += '\\';
+            if (static_cast<unsigned char>(c) < 0x20)
+                escape(static_cast<unsigned>(c));
+            else
+                out += c;
+        }
+    };
+    // A name's byte that is no UTF-8 stays its escaped surrogate (as Python's and Qt's JSON write it):
+    // JSON is UTF-8 text, and that escape gives the byte back.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (text[i].isLowSurrogate() && nativeFileName(text.mid(i, 1)).size() == 1) {
+            append(QStringView(text).sliced(from, i - from));
+            escape(text[i].unicode());
+            from = i + 1;
         }
     }
+    append(QStringView(text).sliced(from));
     return out + '"';
 }
 

@@ -25,6 +25,10 @@ QString printableText(const QString& text);
 // Another program holds the recording's lock.
 inline constexpr char kSetBusyText[] = "the recording is being changed by another program";
 
+// text as the tool prints it: UTF-8, with the bytes of a name that are no UTF-8 as they were given
+// (Qt's conversion would print U+FFFD or "?" for them).
+QByteArray printed(const QString& text);
+
 enum ExitCode { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 
 // Prints "varnilog-cli: <text>" on stderr and returns the code.

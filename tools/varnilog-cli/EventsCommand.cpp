@@ -4,10 +4,9 @@
 #include "analysis/ChannelLetters.h"
 #include "analysis/EventSearch.h"
 #include "analysis/TriggerSpec.h"
+#include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "view/ElapsedTime.h"
-
-#include <QFileInfo>
 
 #include <cmath>
 #include <cstdio>
@@ -162,11 +161,10 @@ QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerE
                    widthText(e) + '\n';
         return out;
     }
-    out = QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
-              .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
-              .arg(request.spec.levelVolts)
-              .arg(events.size())
-              .toUtf8();
+    out = printed(QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
+                      .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
+                      .arg(request.spec.levelVolts)
+                      .arg(events.size()));
     const bool widths = request.spec.width != WidthCondition::None;
     out += QStringLiteral("%1 %2 ")
                .arg(QStringLiteral("sample"), -12)
@@ -199,7 +197,8 @@ int runEvents(const QStringList& args) {
     const QString samplePath =
         siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[channel]));
     const bool text = parser.isSet(QStringLiteral("trigger"));
-    if (!QFileInfo(samplePath).isFile())
+    const FileIdentity sampleFile = identityOf(samplePath);
+    if (!sampleFile.regular)
         return fail(QStringLiteral("%1: the recording has no channel %2")
                         .arg(text ? QStringLiteral("--trigger") : QStringLiteral("--channel"))
                         .arg(channelLetter(request.spec.source)),
@@ -209,7 +208,7 @@ int runEvents(const QStringList& args) {
         return fail((text ? QStringLiteral("--trigger: ") : QStringLiteral("--level: ")) + check.text,
                     ExitUsage);
     SampleSpan span;
-    if (!spanOptions(parser, request.path, QFileInfo(samplePath).size(), span))
+    if (!spanOptions(parser, request.path, sampleFile.size, span))
         return ExitUsage;
 
     EventSearch search(samplePath, triggerSettingsOf(request.spec, sensitivity), span.from, span.to);

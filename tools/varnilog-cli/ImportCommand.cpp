@@ -72,10 +72,10 @@ void printImported(const ImportRequest& request, const ImportResult& result) {
                         .arg(result.clipped[c] > 0
                                  ? QStringLiteral(" (%1 samples clipped)").arg(result.clipped[c])
                                  : QString());
-    std::printf("%s: %lld samples at time base %d (%s), %s\n", qPrintable(request.rosPath),
+    std::printf("%s: %lld samples at time base %d (%s), %s\n", printed(request.rosPath).constData(),
                 static_cast<long long>(result.samples), result.timeBase,
-                qPrintable(timeBaseCaption(result.timeBase)),
-                qPrintable(channels.join(QStringLiteral(", "))));
+                printed(timeBaseCaption(result.timeBase)).constData(),
+                printed(channels.join(QStringLiteral(", "))).constData());
 }
 
 QString formatHelp() {

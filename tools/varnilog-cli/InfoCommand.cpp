@@ -122,7 +122,7 @@ int runInfo(const QStringList& args) {
         std::fputs(QJsonDocument(infoJson(s, facts)).toJson(QJsonDocument::Indented).constData(), stdout);
         return ExitOk;
     }
-    std::fputs(infoText(s, facts).toLocal8Bit().constData(), stdout);
+    std::fputs(printed(infoText(s, facts)).constData(), stdout);
     return ExitOk;
 }
 

@@ -125,9 +125,9 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
         change.done = QStringLiteral("removed every %1 marker").arg(markerKindName(*kind));
     } else if (parser.isSet(QStringLiteral("import-audacity"))) {
         const QString in = parser.value(QStringLiteral("import-audacity"));
-        QFile file(in);
+        QFile file;
         usageCode = ExitFailure;
-        if (!file.open(QIODevice::ReadOnly))
+        if (!openFileByName(file, in))
             return refuse(QStringLiteral("%1: %2").arg(in, file.errorString()), ExitFailure);
         // One byte past the limit tells a track too large from one that just fits, also from a pipe.
         const QByteArray track = file.read(kMarkerFileSizeLimit + 1);
@@ -139,7 +139,7 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
         const AudacityImport imported = parseAudacityLabels(track, samplingPeriodMs, count);
         for (const int line : imported.skippedLines)
             std::fprintf(stderr, "varnilog-cli: %s:%d: outside the recording or unreadable, skipped\n",
-                         in.toLocal8Bit().constData(), line);
+                         printed(in).constData(), line);
         change.edit = [markers = imported.markers](std::vector<Marker>& list, QString&) {
             list.insert(list.end(), markers.begin(), markers.end());
             return true;
@@ -178,7 +178,7 @@ int applyChange(const QString& path, const QString& rosPath, const Change& chang
     if (QString error; !changeMarkers(rosPath, edit, error))
         return fail(refused ? error : QStringLiteral("%1: %2").arg(path, error),
                     refused ? ExitUsage : ExitFailure);
-    std::fprintf(stderr, "%s: %s\n", path.toLocal8Bit().constData(), change.done.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", printed(path).constData(), printed(change.done).constData());
     return ExitOk;
 }
 
@@ -187,7 +187,7 @@ int listMarkers(const QCommandLineParser& parser, const QString& path, const QSt
     const MarkerReading reading = readMarkerFile(markerFilePath(rosPath));
     if (reading.damaged())
         std::fprintf(stderr, "varnilog-cli: %s: %d damaged lines of the markers left out\n",
-                     path.toLocal8Bit().constData(), reading.damagedLines);
+                     printed(path).constData(), reading.damagedLines);
     if (parser.isSet(QStringLiteral("audacity"))) {
         const QString out = parser.value(QStringLiteral("audacity"));
         if (!outputAllowed(out, path))

@@ -91,9 +91,9 @@ int removeChannel(const MathRequest& request, const QString& ros) {
     const OperationResult r = removeDerivedChannel(ros, request.channel, request.replace);
     if (!r.ok())
         return fail(failureText(r, request.path, request.channel));
-    std::printf("%s: removed channel %c%s\n", qPrintable(request.path),
+    std::printf("%s: removed channel %c%s\n", printed(request.path).constData(),
                 channelName[static_cast<std::size_t>(request.channel)],
-                r.operation.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(r.operation)));
+                r.operation.isEmpty() ? "" : printed(QStringLiteral(" (%1)").arg(r.operation)).constData());
     return ExitOk;
 }
 
@@ -111,9 +111,9 @@ int computeChannel(const MathRequest& request, std::unique_ptr<SharedState> stat
     progress.finish();
     if (!r.ok())
         return fail(failureText(r, request.path, request.channel));
-    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n", qPrintable(request.path),
-                channelName[static_cast<std::size_t>(request.channel)], qPrintable(r.operation),
-                qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
+    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n",
+                printed(request.path).constData(), channelName[static_cast<std::size_t>(request.channel)],
+                qPrintable(r.operation), qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
                 request.sensitivity == 0 ? ", auto" : "", static_cast<long long>(r.samples),
                 r.samples == 1 ? "" : "s");
     return ExitOk;

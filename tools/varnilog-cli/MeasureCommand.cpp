@@ -59,7 +59,7 @@ QByteArray textReport(const QString& path, const MeasureRequest& request, const 
                 out += QStringLiteral("%1").arg(measurementText(field, result.channels[c], locale), 14);
         out += '\n';
     }
-    return out.toUtf8();
+    return printed(out);
 }
 
 constexpr CliOption kMeasureOptions[] = {

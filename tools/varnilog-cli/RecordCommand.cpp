@@ -9,6 +9,7 @@
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
+#include "recording/FileIdentity.h"
 #include "view/ScaleTables.h"
 #include "view/StatusBarText.h"
 
@@ -169,7 +170,7 @@ QString recordTicks(Acquisition& acquisition, const RecordRequest& request,
 int reportRecording(const StopResult& stopped, const QString& failure, const RecordRequest& request,
                     const std::optional<TriggerWatch>& watch) {
     if (!stopped.rosPath.isEmpty())
-        std::printf("%s\n", QDir::toNativeSeparators(stopped.rosPath).toLocal8Bit().constData());
+        std::printf("%s\n", printed(QDir::toNativeSeparators(stopped.rosPath)).constData());
     if (!failure.isEmpty())
         return fail(failure.simplified());
     if (stopped.rosPath.isEmpty())
@@ -199,10 +200,10 @@ int runRecord(const QStringList& args) {
     if (!parseRecordRequest(parser, request, *state))
         return ExitUsage;
     const QString dir =
-        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : QDir::currentPath();
-    if (!QFileInfo(dir).isDir())
+        parser.isSet(QStringLiteral("dir")) ? parser.value(QStringLiteral("dir")) : workingFolder();
+    if (!folderNamed(dir))
         return fail(QStringLiteral("%1: no such folder").arg(dir));
-    state->dataDir = QFileInfo(dir).absoluteFilePath();
+    state->dataDir = absoluteFileName(dir);
     const auto requestedSensitivity = state->channelSensitivity;
     applyDeviceModelToState(*state);
 

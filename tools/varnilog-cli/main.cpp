@@ -50,7 +50,7 @@ const char* const kUsage =
 // only the one-line reasons and progress. VARNILOG_CLI_DEBUG=1 shows them.
 void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtCriticalMsg || type == QtFatalMsg || qEnvironmentVariableIsSet("VARNILOG_CLI_DEBUG"))
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", varnilog::nativeFileName(text).constData());
 }
 
 // Takes "--lang CODE" / "--lang=CODE" out of args (at any position) and installs that language; false,
