@@ -2,10 +2,10 @@
 
 #include "recording/SafeFile.h"
 #include "recording/WavFormat.h"
+#include "recording/ZipLibrary.h"
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
-#include <zip.h>
 
 #include <algorithm>
 #include <bit>
@@ -263,6 +263,10 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     InterchangeRequest chunked = request;
     chunked.blockSamples = std::max<std::int64_t>(chunkSamples, 1);
     InterchangeResult result;
+    if (!zipLibraryLoaded(result.error)) {
+        result.ok = false;
+        return result;
+    }
     InterchangeBlocks blocks(chunked);
     const auto& channels = blocks.channels();
     result.channels = static_cast<int>(channels.size());

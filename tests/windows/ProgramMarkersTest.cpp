@@ -41,7 +41,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     form->openRecording(ros);
     EXPECT_EQ(form->statusPanelText(16),
               QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: 1"));
-    EXPECT_EQ(state->bmpScreen.pixel(100, 9), markerColour(MarkerKind::Uwaga));
+    EXPECT_EQ(form->view().bmpScreen.pixel(100, 9), markerColour(MarkerKind::Uwaga));
 
     form->show();
     QApplication::setActiveWindow(form);
@@ -55,7 +55,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
         QTest::keyClick(form->windowHandle(), j.key);
         EXPECT_EQ(state->viewStart, j.viewStart);
     }
-    EXPECT_EQ(state->bmpScreen.pixel(250, 9), markerColour(MarkerKind::Strata));
+    EXPECT_EQ(form->view().bmpScreen.pixel(250, 9), markerColour(MarkerKind::Strata));
 
     // Right-click at column 10 → "Dodaj znacznik" at viewStart + 10; a selection → "Dodaj zakres".
     auto* picture = child<BitmapWidget>("imgDisplay");
@@ -76,7 +76,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     ASSERT_EQ(saved.size(), 5u);
     EXPECT_EQ(saved[1], (Marker{2760, 2760, MarkerKind::Uwaga, {}}));
     EXPECT_EQ(saved[2], (Marker{2770, 2790, MarkerKind::Zakres, {}}));
-    EXPECT_EQ(state->bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
+    EXPECT_EQ(form->view().bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
     // A selection past the end ends at the sample count, as the measurements and the export take it.
     state->viewStart = 9900;
     state->selectionEnd = 300;
