@@ -5,6 +5,7 @@
 
 #include "recording/DiskFileWriter.h"
 #include "recording/FileIdentity.h"
+#include "recording/MappedSpan.h"
 #include "recording/ProfileFile.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
@@ -20,9 +21,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <vector>
+
+#include <fcntl.h>
 
 namespace varnilog {
 
@@ -139,23 +143,30 @@ public:
                 error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
+            // Mapped where the system can, so the passes read the page cache where it lies; a shorter
+            // file (B of a recording cut by a crash) is read, to fill its end with the zero line.
+            if (files_[c].size() >= samples_) {
+                mapped_[c] = std::make_unique<MappedSpan>(files_[c].handle(), 0, samples_);
+                if (!mapped_[c]->valid())
+                    mapped_[c].reset();
+            }
         }
         return true;
     }
 
     template <typename Use> bool run(QString& error, Use use) {
         for (int c = 0; c < 2; ++c)
-            if (files_[c].isOpen() && !files_[c].seek(0)) {
+            if (isRead(c) && !files_[c].seek(0)) {
                 error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
                 return false;
             }
-        // With both sources, A and B are read at the same time, one on each core: the copies out of
-        // the page cache are most of an operation's time.
+        // With both sources read, A and B are read at the same time, one on each core: the copies out
+        // of the page cache are most of an operation's time.
         std::array<QString, 2> errors;
         std::array<bool, 2> ok{true, true};
         std::size_t n = 0;
         std::optional<HalfWorkers> readers;
-        if (files_[0].isOpen() && files_[1].isOpen())
+        if (isRead(0) && isRead(1))
             readers.emplace([&](int c) { ok[static_cast<std::size_t>(c)] = readBlock(c, n, errors[c]); });
         for (std::int64_t first = 0; first < samples_;) {
             n = static_cast<std::size_t>(
@@ -165,7 +176,7 @@ public:
                 readers->wait();
             } else {
                 for (int c = 0; c < 2; ++c)
-                    if (files_[c].isOpen())
+                    if (isRead(c))
                         ok[static_cast<std::size_t>(c)] = readBlock(c, n, errors[c]);
             }
             for (std::size_t c = 0; c < 2; ++c)
@@ -173,14 +184,47 @@ public:
                     error = errors[c];
                     return false;
                 }
-            if (!use(buffer_[0].data(), buffer_[1].data(), first, n))
+            if (!use(codesAt(0, first), codesAt(1, first), first, n))
                 return false;
             first += static_cast<std::int64_t>(n);
         }
+        return intact(error);
+    }
+
+    // Calls use(a, b, n) with the codes of [first, first + n) (n at most the block).
+    template <typename Use> bool readAt(std::int64_t first, std::size_t n, QString& error, Use use) {
+        for (int c = 0; c < 2; ++c) {
+            if (!isRead(c))
+                continue;
+            if (!files_[c].seek(first)) {
+                error = QStringLiteral("%1: %2").arg(fileNameOf(files_[c]), files_[c].errorString());
+                return false;
+            }
+            if (!readBlock(c, n, error))
+                return false;
+        }
+        use(codesAt(0, first), codesAt(1, first), n);
+        return intact(error);
+    }
+
+    std::size_t block() const { return block_; }
+
+private:
+    bool isRead(int c) const { return files_[c].isOpen() && !mapped_[c]; }
+    // Source c's codes from first on: in its mapping, or in the block just read.
+    const std::uint8_t* codesAt(int c, std::int64_t first) const {
+        return mapped_[c] ? mapped_[c]->data() + first : buffer_[c].data();
+    }
+    // False with error set when a mapped source was cut short while it was read.
+    bool intact(QString& error) const {
+        for (int c = 0; c < 2; ++c)
+            if (mapped_[c] && mapped_[c]->damaged()) {
+                error = QStringLiteral("%1: the file changed while it was read").arg(fileNameOf(files_[c]));
+                return false;
+            }
         return true;
     }
 
-private:
     bool readBlock(int c, std::size_t n, QString& error) {
         QFile& f = files_[c];
         auto* out = reinterpret_cast<char*>(buffer_[c].data());
@@ -205,6 +249,7 @@ private:
     std::int64_t samples_;
     std::size_t block_;
     std::array<QFile, 2> files_;
+    std::array<std::unique_ptr<MappedSpan>, 2> mapped_;
     std::array<std::vector<std::uint8_t>, 2> buffer_;
 };
 
@@ -252,6 +297,12 @@ private:
     std::int64_t sum_ = 0;
 };
 
+// Stretches of samples read for a guess of the automatic sensitivity: 1 MiB of each source.
+constexpr std::int64_t kGuessSpots = 64;
+constexpr std::int64_t kGuessStretch = 16384;
+// Samples looked up, then folded, at a time.
+constexpr std::int64_t kFoldStretch = 16384;
+
 class Computation {
 public:
     Computation(const OperationRequest& request, std::int64_t samples, const OperationProgress& progress)
@@ -259,10 +310,58 @@ public:
           reader_(request, samples) {
         sourceSensitivity_ =
             op_.kind == OperationKind::AverageB ? request.sourceSensitivity[1] : request.sourceSensitivity[0];
-        total_ = samples * (request.sensitivity == 0 ? 2 : 1);
+        total_ = samples;
+        factors_ = lineFactors();
+        if (request.sensitivity == 0 && !factors_)
+            total_ += samples;
     }
 
     bool open(QString& error) { return reader_.open(error); }
+
+    // A straight line's automatic sensitivity as stretches spread over the recording show it, to write
+    // at while the writing pass finds the whole recording's (foundSensitivity): one pass instead of
+    // two when they agree. 0 when the operation is no straight line or the stretches leave it to the
+    // table.
+    bool guessSensitivity(std::uint8_t& guess, QString& error) {
+        guess = 0;
+        if (!factors_)
+            return true;
+        const std::int64_t stretch =
+            std::min({static_cast<std::int64_t>(reader_.block()), kGuessStretch, samples_});
+        const std::int64_t spots = std::clamp<std::int64_t>(samples_ / stretch, 1, kGuessSpots);
+        total_ += spots * stretch;
+        int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
+        for (std::int64_t k = 0; k < spots; ++k) {
+            // Evenly from the first sample to the last.
+            const std::int64_t first = spots == 1 ? 0 : k * (samples_ - stretch) / (spots - 1);
+            if (!reader_.readAt(first, static_cast<std::size_t>(stretch), error,
+                                [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+                                    foldLineExtremes(a, b, n, (*factors_)[0], (*factors_)[1], lo, hi);
+                                }) ||
+                !progressed(stretch))
+                return false;
+        }
+        guess = lineSensitivity(*factors_, lo, hi).value_or(0);
+        if (guess != 0) // the pass over the sources finds the whole recording's at the same time
+            folding_ = true;
+        else
+            total_ += samples_;
+        return true;
+    }
+
+    // After a pass that wrote at a guess: the sensitivity of the whole recording's straight line, or
+    // nothing when the table must decide (findSensitivity).
+    std::optional<std::uint8_t> foundSensitivity() const {
+        return lineSensitivity(*factors_, std::min(foldLo_[0], foldLo_[1]), std::max(foldHi_[0], foldHi_[1]));
+    }
+
+    // A guess proved wrong: another pass writes, after one over the table of pairs when the line
+    // left it to the table.
+    void writeAgain(bool tableDecides) {
+        folding_ = false;
+        tableDecides_ = tableDecides;
+        total_ += samples_ * (tableDecides ? 2 : 1);
+    }
 
     // The first pass: the extremes of the result, for the automatic sensitivity.
     bool findSensitivity(std::uint8_t& sensitivity, QString& error) {
@@ -293,13 +392,13 @@ public:
                 extend(averageVolts(hi, op_.window, sourceSensitivity_));
             }
         } else {
-            if (const std::optional<std::array<int, 2>> factors = lineFactors()) {
+            if (factors_ && !tableDecides_) {
                 int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::min();
                 if (!pass(error, [&](const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-                        foldLineExtremes(a, b, n, (*factors)[0], (*factors)[1], lo, hi);
+                        foldLineExtremes(a, b, n, (*factors_)[0], (*factors_)[1], lo, hi);
                     }))
                     return false;
-                if (const std::optional<std::uint8_t> s = lineSensitivity(*factors, lo, hi)) {
+                if (const std::optional<std::uint8_t> s = lineSensitivity(*factors_, lo, hi)) {
                     sensitivity = *s;
                     return true;
                 }
@@ -362,9 +461,21 @@ public:
         std::array<std::vector<std::uint8_t>, 2> done{codes, codes};
         const std::uint8_t *a = nullptr, *b = nullptr;
         std::size_t n = 0, waiting = 0, k = 0;
+        foldLo_ = {std::numeric_limits<int>::max(), std::numeric_limits<int>::max()};
+        foldHi_ = {std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
         HalfWorkers lookUp([&](int half) {
             const auto [from, to] = HalfWorkers::halfOf(static_cast<std::int64_t>(n), half);
-            pairs.map(a + from, b + from, done[k % 2].data() + from, static_cast<std::size_t>(to - from));
+            if (!folding_) {
+                pairs.map(a + from, b + from, done[k % 2].data() + from, static_cast<std::size_t>(to - from));
+                return;
+            }
+            // In stretches that the fold finds still in the core's cache after the lookup.
+            const auto h = static_cast<std::size_t>(half);
+            for (std::int64_t i = from; i < to; i += kFoldStretch) {
+                const auto m = static_cast<std::size_t>(std::min(kFoldStretch, to - i));
+                pairs.map(a + i, b + i, done[k % 2].data() + i, m);
+                foldLineExtremes(a + i, b + i, m, (*factors_)[0], (*factors_)[1], foldLo_[h], foldHi_[h]);
+            }
         });
         const bool read =
             pass(error, [&](const std::uint8_t* blockA, const std::uint8_t* blockB, std::size_t count) {
@@ -470,13 +581,18 @@ private:
                                } else {
                                    use(a, b, n);
                                }
-                               done_ += static_cast<std::int64_t>(n);
-                               if (progress_ && !progress_(done_, total_)) {
-                                   cancelled_ = true;
-                                   return false;
-                               }
-                               return true;
+                               return progressed(static_cast<std::int64_t>(n));
                            });
+    }
+
+    // Counts n samples read; false when the work must stop.
+    bool progressed(std::int64_t n) {
+        done_ += n;
+        if (progress_ && !progress_(done_, total_)) {
+            cancelled_ = true;
+            return false;
+        }
+        return true;
     }
 
     const OperationRequest& request_;
@@ -485,6 +601,10 @@ private:
     const OperationProgress& progress_;
     SourceReader reader_;
     int sourceSensitivity_ = 1;
+    std::optional<std::array<int, 2>> factors_; // of the straight line, when the operation is one
+    bool folding_ = false;                      // the writing pass also finds the line's extremes
+    bool tableDecides_ = false; // the line's extremes are known to leave the sensitivity to the table
+    std::array<int, 2> foldLo_{}, foldHi_{}; // per half of the lookup
     std::int64_t done_ = 0, total_ = 0;
     bool cancelled_ = false;
     QString writeError_;
@@ -522,13 +642,26 @@ bool notRegular(const QString& path) {
     return anythingNamed(path) && !regularFileNamed(path);
 }
 
-// The header to be put in place with the channel's change, open and written.
+// The header to be put in place with the channel's change, opened unless it is, and written.
 bool openHeader(SafeFile& header, const QByteArray& text, QString& error) {
-    if (!text.isEmpty() && header.open(QIODevice::WriteOnly) && header.write(text) == text.size())
+    if (!text.isEmpty() && (header.isOpen() || header.open(QIODevice::WriteOnly)) &&
+        header.write(text) == text.size())
         return true;
     if (error.isEmpty())
         error = QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString());
     return false;
+}
+
+// The target's samples leave the page cache before the new ones are written, so that the memory just
+// freed takes them: memory free for long may first have to come back from a virtual machine's host,
+// which costs several times the copy. The file itself stays as it is until the change commits.
+void dropCachedSamples(const QString& target) {
+#ifdef POSIX_FADV_DONTNEED
+    if (QFile old; regularFileNamed(target) && openSetFileForReading(old, target))
+        ::posix_fadvise(old.handle(), 0, 0, POSIX_FADV_DONTNEED);
+#else
+    (void)target;
+#endif
 }
 
 } // namespace
@@ -553,34 +686,61 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
     QString error;
     if (!computation.open(error))
         return failed(OperationFailure::ReadFailed, error);
-    std::uint8_t sensitivity =
-        static_cast<std::uint8_t>(std::clamp(request.sensitivity, 0, kSensitivityCount));
-    if (sensitivity == 0 && !computation.findSensitivity(sensitivity, error))
+    const auto readFailed = [&] {
         return computation.cancelled() ? failed(OperationFailure::Cancelled)
                                        : failed(OperationFailure::ReadFailed, error);
+    };
+    std::uint8_t sensitivity =
+        static_cast<std::uint8_t>(std::clamp(request.sensitivity, 0, kSensitivityCount));
+    std::uint8_t guess = 0;
+    if (sensitivity == 0 && !computation.guessSensitivity(guess, error))
+        return readFailed();
+    if (sensitivity == 0 && guess == 0 && !computation.findSensitivity(sensitivity, error))
+        return readFailed();
 
-    // Samples first, at a pending name tied to the next header; the header's rename decides.
-    const QString keyText = operationKeyText(request.op);
+    // Samples first, at a pending name tied to the next header; the header's rename decides. The
+    // header's text follows the samples, which may settle the sensitivity it names.
     SafeFile header(request.rosPath);
+    if (!header.open(QIODevice::WriteOnly))
+        return failed(OperationFailure::WriteFailed,
+                      QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString()));
+    const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Replace);
+    DiskFileWriter disk;
+    FileWriter& writer = request.writer != nullptr ? *request.writer : disk;
+    dropCachedSamples(target);
+    std::unique_ptr<FileWriter::File> out;
+    for (;;) {
+        out = writer.createReplacement(pending, error);
+        if (!out)
+            return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(target, error));
+        if (!computation.write(guess != 0 ? guess : sensitivity, *out, error)) {
+            if (!computation.cancelled() && !computation.writeError().isEmpty())
+                return failed(OperationFailure::WriteFailed,
+                              QStringLiteral("%1: %2").arg(target, computation.writeError()));
+            return readFailed();
+        }
+        if (guess == 0)
+            break;
+        const std::optional<std::uint8_t> found = computation.foundSensitivity();
+        if (found == guess) {
+            sensitivity = guess;
+            break;
+        }
+        // The stretches missed the recording's extremes: what was written goes, and all is written
+        // again at the sensitivity found.
+        out.reset();
+        guess = 0;
+        computation.writeAgain(!found);
+        if (found)
+            sensitivity = *found;
+        else if (!computation.findSensitivity(sensitivity, error))
+            return readFailed();
+    }
+    const QString keyText = operationKeyText(request.op);
     if (!openHeader(header,
                     headerWithDerivedKeys(request.rosPath, request.target, sensitivity, keyText, error),
                     error))
         return failed(OperationFailure::WriteFailed, error);
-    const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Replace);
-    DiskFileWriter disk;
-    FileWriter& writer = request.writer != nullptr ? *request.writer : disk;
-    std::unique_ptr<FileWriter::File> out = writer.createReplacement(pending, error);
-    if (!out)
-        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(target, error));
-    const bool written = computation.write(sensitivity, *out, error);
-    if (!written) {
-        if (computation.cancelled())
-            return failed(OperationFailure::Cancelled);
-        if (!computation.writeError().isEmpty())
-            return failed(OperationFailure::WriteFailed,
-                          QStringLiteral("%1: %2").arg(target, computation.writeError()));
-        return failed(OperationFailure::ReadFailed, error);
-    }
     if (!out->commit())
         return failed(OperationFailure::WriteFailed,
                       QStringLiteral("%1: %2").arg(target, out->errorString()));

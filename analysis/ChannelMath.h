@@ -87,7 +87,7 @@ struct OperationResult {
     bool ok() const { return failure == OperationFailure::None; }
 };
 
-// Samples read so far (both passes when the sensitivity is found first) and the total; false stops.
+// Samples read so far (with those read to find the sensitivity) and the total; false stops.
 // Called on the calling thread.
 using OperationProgress = WorkProgress;
 

@@ -98,7 +98,7 @@ void EdgeScanner::extendPeriod(std::int64_t lo, std::int64_t hi) {
         extendRange(codes_ + (lo - blockStart_), static_cast<std::size_t>(hi - lo + 1), periodLo_, periodHi_);
 }
 
-void EdgeScanner::risingEdge(std::int64_t k) {
+void EdgeScanner::risingEdge() {
     // State low was entered at a code <= lower < mid, so the mark lies in this low stretch.
     const Mark& j = belowMid_;
     const double t = time(j.index) + (levels_.mid - j.at) / (j.next - j.at);
@@ -120,10 +120,12 @@ void EdgeScanner::risingEdge(std::int64_t k) {
             extendPeriod(scanFloor_, j.index);
             periodDone_({summary_.lastRise, t, lastFall_, periodLo_, periodHi_});
         }
+        // The samples between the mid crossing and this edge lie between the mid and the upper level,
+        // inside the codes of the edge and of the falling edge to come: they cannot be the period's
+        // extremes (and may lie in a block gone by).
         inPeriod_ = true;
         periodLo_ = 255;
         periodHi_ = 0;
-        extendPeriod(j.index + 1, k - 1);
     }
     summary_.lastRise = t;
     ++summary_.risingEdges;
@@ -163,7 +165,7 @@ void EdgeScanner::scan(const std::uint8_t* codes, std::int64_t blockStart, std::
         const std::int64_t k = pos + f;
         closeRange(scanFloor_, k - 1, true);
         if (state_ == State::Low) {
-            risingEdge(k);
+            risingEdge();
             state_ = State::High;
         } else {
             if (inPeriod_)

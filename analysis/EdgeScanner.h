@@ -73,7 +73,7 @@ private:
     // readable.
     void closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks);
     void extendPeriod(std::int64_t lo, std::int64_t hi);
-    void risingEdge(std::int64_t k);
+    void risingEdge();
     void fallingEdge();
 
     EdgeLevels levels_;

@@ -3,6 +3,7 @@
 #include "analysis/ReferenceLevels.h"
 #include "analysis/SampleScan.h"
 #include "recording/FileIdentity.h"
+#include "recording/MappedSpan.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "view/SampleCodes.h"
@@ -50,16 +51,31 @@ struct Job {
     QString error;
 };
 
-// Reads [from, end) of file block by block into buffer + 2, keeping the two codes before each block
-// in buffer[0..1]; calls use(codes, first, count, last) per block. False on a read error or a stop.
+// Reads [from, end) of file block by block, mapped or into buffer + 2 (keeping the two codes before
+// each block in buffer[0..1]); calls use(codes, first, count, last) per block, the two codes before
+// codes readable. False on a read error or a stop.
 template <typename Use>
 bool readSpan(QFile& file, std::int64_t from, std::int64_t end, std::vector<std::uint8_t>& buffer,
               Shared& shared, QString& error, Use use) {
+    const auto block = static_cast<std::int64_t>(buffer.size()) - 2;
+    // Mapped where the system can: the blocks are scanned where the page cache holds them.
+    if (const MappedSpan mapped(file.handle(), from, end - from); mapped.valid()) {
+        for (std::int64_t first = from; first < end;) {
+            const std::int64_t want = std::min(block, end - first);
+            use(mapped.data() + (first - from), first, want, first + want == end);
+            first += want;
+            if (!shared.blockRead(want))
+                return false;
+        }
+        if (!mapped.damaged())
+            return true;
+        error = QStringLiteral("the recording changed while it was read");
+        return false;
+    }
     if (!file.seek(from)) {
         error = file.errorString();
         return false;
     }
-    const auto block = static_cast<std::int64_t>(buffer.size()) - 2;
     for (std::int64_t first = from; first < end;) {
         const std::int64_t want = std::min(block, end - first);
         qint64 got = 0;
@@ -181,8 +197,7 @@ bool runJob(const MeasureRequest& request, Job& job, Shared& shared, const Perio
     };
     if (!readSpan(file, request.from, job.end, buffer, shared, job.error,
                   [&](const std::uint8_t* codes, std::int64_t first, std::int64_t n, bool last) {
-                      stats.add(codes, static_cast<std::size_t>(n));
-                      tally.add(codes, static_cast<std::size_t>(n));
+                      tally.add(codes, static_cast<std::size_t>(n), stats);
                       if (speculating)
                           alongTheSums(codes, first, n, last);
                   }))

@@ -1,8 +1,9 @@
 // The codes of a single-sample math operation, looked up for whole blocks: a table of the result
 // for every pair of codes (A, B), and, where the table is a clamped straight line in A and B (sums,
-// differences and inversions are), the same codes computed 16 at a time in integers. The table
+// differences and inversions are), the same codes computed 16 or 32 at a time in integers. The table
 // decides: the integer form is used only when it gives every one of the 65 536 entries exactly, so
-// both paths write the same bytes. SSE2 on x86-64, the table elsewhere. Depends on the C++ library.
+// both paths write the same bytes. AVX2 or SSE2 on x86-64, the table elsewhere. Depends on the C++
+// library.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +39,7 @@ private:
 
 // Folds the least and the greatest of factorA * a[i] + factorB * b[i] (i < n) into lo and hi: the
 // extremes of a straight line in A and B without its table. The sums stay within 16 bits, so
-// |factorA| + |factorB| must not exceed 128. SSE2 on x86-64, 16 samples at a time.
+// |factorA| + |factorB| must not exceed 128. AVX2 or SSE2 on x86-64, 32 or 16 samples at a time.
 void foldLineExtremes(const std::uint8_t* a, const std::uint8_t* b, std::size_t n, int factorA, int factorB,
                       int& lo, int& hi);
 

@@ -38,11 +38,17 @@ std::optional<ReferenceCodes> referenceCodes(const CodeCounts& counts, std::int6
     return ReferenceCodes{static_cast<std::uint8_t>(*low), static_cast<std::uint8_t>(*high)};
 }
 
-void ReferenceTally::add(const std::uint8_t* codes, std::size_t n) {
-    if (narrowed_)
-        addTailCounts(codes, n, lowCut_, highCut_, counts_);
-    else
-        addCodeCounts(codes, n, counts_);
+void ReferenceTally::add(const std::uint8_t* codes, std::size_t n, CodeStatistics* stats) {
+    if (narrowed_ && stats != nullptr) {
+        addTailCountsAndStatistics(codes, n, lowCut_, highCut_, counts_, *stats);
+    } else {
+        if (stats != nullptr)
+            stats->add(codes, n);
+        if (narrowed_)
+            addTailCounts(codes, n, lowCut_, highCut_, counts_);
+        else
+            addCodeCounts(codes, n, counts_);
+    }
     count_ += static_cast<std::int64_t>(n);
     if (!narrow_ || count_ < kWholeCounted)
         return;

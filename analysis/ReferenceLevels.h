@@ -30,13 +30,17 @@ public:
     // narrow = false: every code is counted throughout, so codes() always decides.
     explicit ReferenceTally(bool narrow = true) : narrow_(narrow) {}
 
-    void add(const std::uint8_t* codes, std::size_t n);
+    void add(const std::uint8_t* codes, std::size_t n) { add(codes, n, nullptr); }
+    // The same, adding the codes to stats too, in one pass over them where it can.
+    void add(const std::uint8_t* codes, std::size_t n, CodeStatistics& stats) { add(codes, n, &stats); }
     std::int64_t count() const { return count_; }
     // The reference codes of the samples added so far. Empty when none were, or when the tails kept
     // proved too thin: then only counting every code again (narrow = false) decides.
     std::optional<ReferenceCodes> codes() const;
 
 private:
+    void add(const std::uint8_t* codes, std::size_t n, CodeStatistics* stats);
+
     bool narrow_;
     bool narrowed_ = false;
     std::uint8_t lowCut_ = 255, highCut_ = 0;

@@ -36,6 +36,9 @@ __attribute__((target("avx2"))) std::size_t addAvx2(CodeStatistics& s, const std
         __m256i sums = zero, squares = zero;
         const std::size_t stop = std::min(whole, i + 8192 * 32);
         for (; i < stop; i += 32) {
+            // The first pass over mapped samples: a page ahead, where the processor's own fetching
+            // stops at the page's end.
+            _mm_prefetch(reinterpret_cast<const char*>(codes + i + 4096), _MM_HINT_T0);
             const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
             mn = _mm256_min_epu8(mn, x);
             mx = _mm256_max_epu8(mx, x);
@@ -61,41 +64,110 @@ __attribute__((target("avx2"))) std::size_t addAvx2(CodeStatistics& s, const std
     return whole;
 }
 
-// Adds the codes of codes[0, n - n % 32) that are <= low or >= high to counts; returns how many codes
-// it looked at. The codes equal to a bound, most of a tail on a square wave, are counted in the
-// vector lanes; only those beyond the bounds one by one.
-__attribute__((target("avx2"))) std::size_t
-tailsAvx2(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high, CodeCounts& counts) {
+// The sum of the four 64-bit lanes.
+__attribute__((target("avx2"))) std::int64_t laneTotal(__m256i v) {
+    alignas(32) std::int64_t lanes[4];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), v);
+    return lanes[0] + lanes[1] + lanes[2] + lanes[3];
+}
+
+// Codes just beyond a tail's bound counted in the vector lanes, one accumulator per distance: on a
+// noisy signal most codes beyond a bound lie within a few codes of it.
+constexpr int kNearCodes = 3;
+
+// Adds the codes of codes[0, n - n % 32) that are <= low or >= high to counts, with Statistics to s
+// too; returns how many codes it looked at. The codes equal to a bound, most of a tail on a square
+// wave, and those up to kNearCodes beyond it are counted in the vector lanes; only those further out
+// one by one. With the sums the counting costs little: the sums' pass waits on memory.
+template <bool Statistics>
+__attribute__((target("avx2"))) std::size_t tailsAvx2(const std::uint8_t* codes, std::size_t n,
+                                                      std::uint8_t low, std::uint8_t high, CodeCounts& counts,
+                                                      CodeStatistics* s) {
     const std::size_t whole = n - n % 32;
+    if (whole == 0)
+        return 0;
     const __m256i l = _mm256_set1_epi8(static_cast<char>(low));
     const __m256i h = _mm256_set1_epi8(static_cast<char>(high));
     const __m256i zero = _mm256_setzero_si256();
+    const __m256i near = _mm256_set1_epi8(kNearCodes);
     __m256i atLow = zero, atHigh = zero;
+    __m256i mn = _mm256_set1_epi8(static_cast<char>(Statistics ? s->lo : 0));
+    __m256i mx = _mm256_set1_epi8(static_cast<char>(Statistics ? s->hi : 0));
+    __m256i sums = zero;
+    __m256i belowLow[kNearCodes], aboveHigh[kNearCodes]; // 64-bit lanes, distance k + 1
+    for (int k = 0; k < kNearCodes; ++k)
+        belowLow[k] = aboveHigh[k] = zero;
     for (std::size_t i = 0; i < whole;) {
-        // An 8-bit lane counts at most 255 steps before it is widened.
-        __m256i low8 = zero, high8 = zero;
+        // An 8-bit lane counts at most 255 steps before it is widened; a 32-bit lane of squares gains
+        // at most 2 * 2 * 255^2 a step.
+        __m256i low8 = zero, high8 = zero, squares = zero;
+        __m256i below8[kNearCodes], above8[kNearCodes];
+        for (int k = 0; k < kNearCodes; ++k)
+            below8[k] = above8[k] = zero;
         const std::size_t stop = std::min(whole, i + 255 * 32);
         for (; i < stop; i += 32) {
+            if constexpr (Statistics)
+                _mm_prefetch(reinterpret_cast<const char*>(codes + i + 4096), _MM_HINT_T0);
             const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(codes + i));
+            if constexpr (Statistics) {
+                mn = _mm256_min_epu8(mn, x);
+                mx = _mm256_max_epu8(mx, x);
+                sums = _mm256_add_epi64(sums, _mm256_sad_epu8(x, zero));
+                const __m256i lo16 = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(x));
+                const __m256i hi16 = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(x, 1));
+                squares = _mm256_add_epi32(
+                    squares, _mm256_add_epi32(_mm256_madd_epi16(lo16, lo16), _mm256_madd_epi16(hi16, hi16)));
+            }
             low8 = _mm256_sub_epi8(low8, _mm256_cmpeq_epi8(x, l));
             high8 = _mm256_sub_epi8(high8, _mm256_cmpeq_epi8(x, h));
-            // Non-zero lanes: below low or above high.
-            const __m256i beyond = _mm256_or_si256(_mm256_subs_epu8(l, x), _mm256_subs_epu8(x, h));
+            // Non-zero lanes: how far below low or above high.
+            const __m256i below = _mm256_subs_epu8(l, x), above = _mm256_subs_epu8(x, h);
+            const __m256i beyond = _mm256_or_si256(below, above);
             if (_mm256_testz_si256(beyond, beyond))
                 continue;
-            for (auto m = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(beyond, zero)));
-                 m != 0; m &= m - 1)
+            for (int k = 0; k < kNearCodes; ++k) {
+                const __m256i d = _mm256_set1_epi8(static_cast<char>(k + 1));
+                below8[k] = _mm256_sub_epi8(below8[k], _mm256_cmpeq_epi8(below, d));
+                above8[k] = _mm256_sub_epi8(above8[k], _mm256_cmpeq_epi8(above, d));
+            }
+            const __m256i far = _mm256_subs_epu8(beyond, near);
+            if (_mm256_testz_si256(far, far))
+                continue;
+            for (auto m = ~static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(far, zero))); m != 0;
+                 m &= m - 1)
                 ++counts[codes[i + static_cast<std::size_t>(__builtin_ctz(m))]];
+        }
+        if constexpr (Statistics) {
+            alignas(32) std::uint32_t square[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(square), squares);
+            for (const std::uint32_t q : square)
+                s->sumSq += q;
         }
         atLow = _mm256_add_epi64(atLow, _mm256_sad_epu8(low8, zero));
         atHigh = _mm256_add_epi64(atHigh, _mm256_sad_epu8(high8, zero));
+        for (int k = 0; k < kNearCodes; ++k) {
+            belowLow[k] = _mm256_add_epi64(belowLow[k], _mm256_sad_epu8(below8[k], zero));
+            aboveHigh[k] = _mm256_add_epi64(aboveHigh[k], _mm256_sad_epu8(above8[k], zero));
+        }
     }
-    alignas(32) std::int64_t lows[4], highs[4];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(lows), atLow);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(highs), atHigh);
-    counts[low] += lows[0] + lows[1] + lows[2] + lows[3];
+    if constexpr (Statistics) {
+        s->sum += static_cast<std::uint64_t>(laneTotal(sums));
+        alignas(32) std::uint8_t lanes[32];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), mn);
+        s->lo = *std::min_element(lanes, lanes + 32);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), mx);
+        s->hi = *std::max_element(lanes, lanes + 32);
+    }
+    counts[low] += laneTotal(atLow);
     if (high != low)
-        counts[high] += highs[0] + highs[1] + highs[2] + highs[3];
+        counts[high] += laneTotal(atHigh);
+    // A lane is below low by k + 1 only when low > k, above high only when high < 255 - k.
+    for (int k = 0; k < kNearCodes; ++k) {
+        if (low > k)
+            counts[static_cast<std::size_t>(low - k - 1)] += laneTotal(belowLow[k]);
+        if (high < 255 - k)
+            counts[static_cast<std::size_t>(high + k + 1)] += laneTotal(aboveHigh[k]);
+    }
     return whole;
 }
 
@@ -280,7 +352,7 @@ void addTailCounts(const std::uint8_t* codes, std::size_t n, std::uint8_t low, s
     std::size_t i = 0;
 #if defined(VARNILOG_AVX2_PATHS)
     if (haveAvx2())
-        i = tailsAvx2(codes, n, low, high, counts);
+        i = tailsAvx2<false>(codes, n, low, high, counts, nullptr);
 #endif
 #if defined(__SSE2__)
     if (i == 0)
@@ -289,6 +361,19 @@ void addTailCounts(const std::uint8_t* codes, std::size_t n, std::uint8_t low, s
     for (; i < n; ++i)
         if (codes[i] <= low || codes[i] >= high)
             ++counts[codes[i]];
+}
+
+void addTailCountsAndStatistics(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high,
+                                CodeCounts& counts, CodeStatistics& s) {
+    std::size_t i = 0;
+#if defined(VARNILOG_AVX2_PATHS)
+    if (haveAvx2()) {
+        i = tailsAvx2<true>(codes, n, low, high, counts, &s);
+        s.count += static_cast<std::int64_t>(i);
+    }
+#endif
+    s.add(codes + i, n - i);
+    addTailCounts(codes + i, n - i, low, high, counts);
 }
 
 void CodeStatistics::add(const std::uint8_t* codes, std::size_t n) {

@@ -33,6 +33,10 @@ void addCodeCounts(const std::uint8_t* codes, std::size_t n, CodeCounts& counts)
 void addTailCounts(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high,
                    CodeCounts& counts);
 
+// addTailCounts and s.add in one pass over the codes, as each alone gives them.
+void addTailCountsAndStatistics(const std::uint8_t* codes, std::size_t n, std::uint8_t low, std::uint8_t high,
+                                CodeCounts& counts, CodeStatistics& s);
+
 // Index of the first (last) code in codes[0, n) that is >= level (<= level), or -1.
 std::ptrdiff_t firstAtLeast(const std::uint8_t* codes, std::size_t n, std::uint8_t level);
 std::ptrdiff_t firstAtMost(const std::uint8_t* codes, std::size_t n, std::uint8_t level);

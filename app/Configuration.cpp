@@ -29,7 +29,6 @@ QString configurationPathFor(const QString& executablePath) {
 
 void readConfiguration(SharedState& s, const QString& path, const QString& executableDir,
                        QPoint& windowPosition) {
-    sizeBitmaps(s);
     const ProfileFile ini(path);
     s.comPortName = ini.readString(kSection, QStringLiteral("COMPORT"), QStringLiteral("COM1"));
     for (int ch = 0; ch < kChannels; ++ch)

@@ -60,6 +60,7 @@ TForm1::TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock&
                const QString& configurationPath, QWidget* parent)
     : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath), link_(link),
       clock_(clock), ui_(std::make_unique<Ui::TForm1>()) {
+    sizeBitmaps(*view_);
     ui_->setupUi(this);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQRgb(kWindowColour));
@@ -120,7 +121,7 @@ void TForm1::setUpPanelPictures() {
         imageList1_[static_cast<size_t>(i)] = sliderPicture(i);
     ui_->Image3->setSource(&imageList1_[0]);
     ui_->Image7->setSource(&imageList1_[0]);
-    ui_->imgDisplay->setSource(&state_.bmpScreen);
+    ui_->imgDisplay->setSource(&view_->bmpScreen);
     ui_->imgOsX->setSource(&timeAxis_);
     ui_->imgOsY->setSource(&voltAxis_);
 }

@@ -124,6 +124,8 @@ public:
 
     // The worker of the text export.
     LongWork& longWork() { return longWork_; }
+    // The view's buffers: the bitmaps the picture is drawn in (bmpScreen is what imgDisplay shows).
+    ViewBuffers& view() { return *view_; }
 signals:
     // The recording on display was (re)loaded, renamed or deleted, a channel of it was computed or
     // removed, or sampling started or stopped.

@@ -74,6 +74,8 @@ void TForm1::setSecondaryWindows(const SecondaryWindows& windows) {
     }
     if (windows_.form4)
         windows_.form4->setConfigurationPath(configurationPath_);
+    if (windows_.form5)
+        windows_.form5->setPlotBackground(&view_->bmpBackground);
     if (windows_.form6)
         windows_.form6->setFileNameSource([this] { return ui_->edFilename->text(); });
     setDialogs(dialogs_);

@@ -7,8 +7,10 @@
 #include "device/Acquisition.h"
 #include "recording/MarkerFile.h"
 #include "ui_Program.h"
+#include "view/Cursors.h"
 #include "view/ElapsedTime.h"
 #include "view/MarkerFlags.h"
+#include "view/ViewWindow.h"
 #include "windows/MarkersWindow.h"
 
 #include <QMenu>
@@ -53,10 +55,16 @@ void TForm1::connectMarkersWindow() {
     connect(markersWindow_, &MarkersWindow::centreRequested, this, &TForm1::centreViewOn);
     connect(markersWindow_, &MarkersWindow::selectionChanged, this, &TForm1::showMarkerSpan);
     connect(markersWindow_, &MarkersWindow::spanRequested, this, [this](std::int64_t from, std::int64_t to) {
-        centreViewOn(from + (to - from) / 2);
+        const ViewPlacement p = spanPlacement(from, to, state_.zoomDivisor);
+        state_.viewStart = p.viewStart;
+        state_.zoomDivisor = p.zoomDivisor;
+        refreshView();
+        // Highlighted as a dragged selection is: only then do the export, "Dodaj zakres" and the
+        // measurements take it.
         state_.selectionStart = static_cast<std::int32_t>(from - state_.viewStart);
         state_.selectionEnd = static_cast<std::int32_t>(to - state_.viewStart);
-        renderWaveform();
+        drawSelection(state_);
+        FormPaint();
     });
     connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {
         markersChanged(

@@ -14,8 +14,8 @@ namespace varnilog {
 
 namespace {
 
-PrintPageContent screenPage(const SharedState& state) {
-    PrintPageContent content = printPageContent(state, QDateTime::currentDateTime());
+PrintPageContent screenPage(const SharedState& state, const QImage& screen) {
+    PrintPageContent content = printPageContent(state, screen, QDateTime::currentDateTime());
     content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
     return content;
 }
@@ -35,11 +35,11 @@ void TForm1::connectPrintHandlers() {
 }
 
 void TForm1::SpeedButton71Click() {
-    printPageWithPreview(this, screenPage(state_), state_.dataDir, *dialogs_);
+    printPageWithPreview(this, screenPage(state_, view_->bmpScreen), state_.dataDir, *dialogs_);
 }
 
 void TForm1::Zapiszobraz1Click() {
-    savePageWithDialog(this, screenPage(state_), state_.dataDir, boxes_, *dialogs_);
+    savePageWithDialog(this, screenPage(state_, view_->bmpScreen), state_.dataDir, boxes_, *dialogs_);
 }
 
 void TForm1::OProgramie1Click() {

@@ -42,7 +42,7 @@ void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
 }
 
 void TForm1::drawTriggerOverlay(int column) {
-    varnilog::drawTriggerOverlay(state_.bmpScreen, liveTrigger_->levelCode(state_), column,
+    varnilog::drawTriggerOverlay(view_->bmpScreen, liveTrigger_->levelCode(state_), column,
                                  state_.channelColor[static_cast<std::size_t>(triggerTab_->source())]);
     FormPaint();
 }

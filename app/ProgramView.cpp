@@ -112,7 +112,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 // ---- redraw operations ----
 
 void TForm1::paintBackground() {
-    varnilog::paintBackground(state_.bmpBackground, state_.backgroundColor1, state_.backgroundColor2,
+    varnilog::paintBackground(view_->bmpBackground, state_.backgroundColor1, state_.backgroundColor2,
                               state_.gradientOn);
 }
 
@@ -446,7 +446,7 @@ void TForm1::imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons) {
     if (!(buttons & Qt::LeftButton))
         return;
     state_.selectionEnd = std::clamp(p.x(), 0, kDisplayColumns - 1) * std::max(1, state_.zoomDivisor);
-    drawSelection(state_);
+    drawSelection(state_, *view_);
     FormPaint();
 }
 

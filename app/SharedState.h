@@ -1,13 +1,13 @@
 // The program-wide shared state: every value the main window, the acquisition, the drawing and the
 // secondary windows share, under one name each. One instance is owned by main() and passed by
-// reference; nothing here is global. Depends on QtCore/QtGui value types and the board's codes only.
+// reference; nothing here is global. Depends on QtCore value types and the board's codes only: the
+// window's bitmaps are the view's (view/ViewBuffers.h), so a program that draws nothing needs no Qt GUI.
 #pragma once
 
 #include "app/Language.h"
 #include "device/BoardCodes.h"
 
 #include <QFile>
-#include <QImage>
 #include <QString>
 
 #include <array>
@@ -62,12 +62,9 @@ struct SharedState {
 
     // Sample memory and display.
     std::array<std::array<std::uint8_t, kChannelDataCapacity>, kChannels> channelData{};
-    QImage bmpBackground;       // 1000 x 500, 32 bpp: background and grid
-    QImage bmpWave;             // 1000 x 500, 32 bpp: waveform at double resolution
-    QImage bmpScreen;           // 500 x 250, 32 bpp: the picture shown in imgDisplay
     std::int64_t viewStart = 0; // samples: first sample of the view
-    // What only the view reads and draws with (the smallest sample per column, its staging block,
-    // the label masks) is the view's own: view/ViewBuffers.h.
+    // What only the view reads and draws with (the window's three bitmaps, the smallest sample per
+    // column, its staging block, the label masks) is the view's own: view/ViewBuffers.h.
 
     // The recording on display: its sample files (.rca .. .rcd) held open read-only by the loader,
     // and the staging buffer of every read from them.
@@ -98,8 +95,5 @@ struct SharedState {
     // Managing recordings (browser and rename window).
     QString renameTarget; // new name confirmed in the rename window; empty = nothing to rename
 };
-
-// Creates the three off-screen bitmaps at their fixed sizes (32 bits per pixel), cleared to black.
-void sizeBitmaps(SharedState& state);
 
 } // namespace varnilog

@@ -21,11 +21,11 @@ using namespace varnilog;
 constexpr std::int64_t kSamples = 100'000'000;
 constexpr int kMarkers = 100'000;
 
-std::unique_ptr<SharedState> wholeView() {
+std::unique_ptr<SharedState> wholeView(ViewBuffers& view) {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
-    paintBackground(s->bmpBackground, 0x101010, 0x603010, true);
+    sizeBitmaps(view);
+    paintBackground(view.bmpBackground, 0x101010, 0x603010, true);
     s->channelVisible = {true, true, false, false};
     s->channelOffset = s->channelZeroOffset;
     s->sampleCount = kSamples;
@@ -57,12 +57,12 @@ void BM_LoadAndRenderMarkers(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = writeMarkers(dir);
     auto view = std::make_unique<ViewBuffers>();
-    auto s = wholeView();
+    auto s = wholeView(*view);
     renderWaveform(*s, *view);
     for (auto _ : state) {
         view->markers = readMarkerFile(path).markers;
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
     state.SetLabel("100 000 markers read and drawn");
 }
@@ -71,21 +71,21 @@ void BM_RenderWithMarkers(benchmark::State& state) {
     QTemporaryDir dir;
     auto view = std::make_unique<ViewBuffers>();
     view->markers = readMarkerFile(writeMarkers(dir)).markers;
-    auto s = wholeView();
+    auto s = wholeView(*view);
     renderWaveform(*s, *view);
     for (auto _ : state) {
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
 }
 
 void BM_RenderWithoutMarkers(benchmark::State& state) {
     auto view = std::make_unique<ViewBuffers>();
-    auto s = wholeView();
+    auto s = wholeView(*view);
     renderWaveform(*s, *view);
     for (auto _ : state) {
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
 }
 

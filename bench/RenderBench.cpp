@@ -21,8 +21,8 @@ using namespace varnilog;
 std::unique_ptr<SharedState> frameState(bool zoomed, ViewBuffers& view) {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
-    paintBackground(s->bmpBackground, 0x101010, 0x603010, true);
+    sizeBitmaps(view);
+    paintBackground(view.bmpBackground, 0x101010, 0x603010, true);
     s->channelVisible = {true, true, true, true};
     s->channelCount = 4;
     s->channelOffset = {110, 90, 100, 100};
@@ -45,7 +45,7 @@ void BM_RenderFrame(benchmark::State& state) {
     renderWaveform(*s, *view); // the label masks are built once, before timing
     for (auto _ : state) {
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
     state.SetLabel("budget: one 50 ms acquisition tick");
 }
@@ -55,9 +55,9 @@ void BM_CopyFrame(benchmark::State& state) {
     auto s = frameState(false, *view);
     for (auto _ : state) {
         for (int y = 0; y < 500; ++y) {
-            std::memcpy(s->bmpWave.scanLine(y), s->bmpBackground.constScanLine(y), 4000);
+            std::memcpy(view->bmpWave.scanLine(y), view->bmpBackground.constScanLine(y), 4000);
         }
-        benchmark::DoNotOptimize(s->bmpWave.constBits());
+        benchmark::DoNotOptimize(view->bmpWave.constBits());
     }
 }
 

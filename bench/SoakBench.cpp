@@ -322,8 +322,8 @@ SoakFigures runSoak(int seconds) {
     s.comPortName = rig.board.slavePath();
     s.dataDir = rig.dir.path();
     s.timeBaseIndex = 15; // 20 us: the board is limited by the line
-    sizeBitmaps(s);
-    paintBackground(s.bmpBackground, s.backgroundColor1, s.backgroundColor2, s.gradientOn);
+    sizeBitmaps(*rig.view);
+    paintBackground(rig.view->bmpBackground, s.backgroundColor1, s.backgroundColor2, s.gradientOn);
     const std::vector<long> threadsBefore = threadIds();
     const StartResult started = rig.acq.start();
     // The threads the start made: the port's reader.

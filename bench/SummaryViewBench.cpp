@@ -30,11 +30,11 @@ test::SparseRecording& recording() {
     return r;
 }
 
-std::unique_ptr<SharedState> openState(bool summaries) {
+std::unique_ptr<SharedState> openState(bool summaries, ViewBuffers& view) {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
-    paintBackground(s->bmpBackground, 0, 0x333333, true);
+    sizeBitmaps(view);
+    paintBackground(view.bmpBackground, 0, 0x333333, true);
     for (int c = 0; c < 2; ++c) {
         s->sampleFile[c].setFileName(recording().paths[c]);
         s->sampleFile[c].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -54,8 +54,8 @@ std::int32_t zoomOf(std::int64_t arg) {
 // Loads and draws the view; a scroll alternates between two starts one small step apart, off every
 // block edge. Reports the bytes read per view.
 void runView(benchmark::State& state, bool summaries, bool scroll) {
-    auto s = openState(summaries);
     auto view = std::make_unique<ViewBuffers>();
+    auto s = openState(summaries, *view);
     s->zoomDivisor = zoomOf(state.range(0));
     const std::int64_t from = scroll ? kSamples / 3 + 12345 : 0;
     const std::int64_t before = test::bytesReadSoFar();
@@ -64,7 +64,7 @@ void runView(benchmark::State& state, bool summaries, bool scroll) {
         s->viewStart = from + (scroll && (n++ & 1) ? s->zoomDivisor : 0);
         loadViewWindow(*s, *view);
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
     state.counters["bytes_read_per_view"] =
         static_cast<double>(test::bytesReadSoFar() - before) / static_cast<double>(state.iterations());

@@ -36,11 +36,11 @@ test::BigRecording& recording() {
     return r;
 }
 
-std::unique_ptr<SharedState> openState() {
+std::unique_ptr<SharedState> openState(ViewBuffers& view) {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    sizeBitmaps(*s);
-    paintBackground(s->bmpBackground, 0, 0x333333, true);
+    sizeBitmaps(view);
+    paintBackground(view.bmpBackground, 0, 0x333333, true);
     s->sampleFile[0].setFileName(recording().a());
     s->sampleFile[1].setFileName(recording().b());
     s->sampleFile[0].open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -55,15 +55,15 @@ std::int32_t zoomOf(std::int64_t arg) {
 
 // loadViewWindow + renderWaveform at viewStart 1000 (0 for the whole recording).
 void BM_ViewLoad(benchmark::State& state) {
-    auto s = openState();
     auto view = std::make_unique<ViewBuffers>();
+    auto s = openState(*view);
     s->zoomDivisor = zoomOf(state.range(0));
     const std::int64_t start = state.range(0) == 0 ? 0 : 1000;
     for (auto _ : state) {
         s->viewStart = start;
         loadViewWindow(*s, *view);
         renderWaveform(*s, *view);
-        benchmark::DoNotOptimize(s->bmpScreen.constBits());
+        benchmark::DoNotOptimize(view->bmpScreen.constBits());
     }
     state.SetBytesProcessed(state.iterations() * 2 * 500 * std::int64_t{s->zoomDivisor});
 }

@@ -96,8 +96,14 @@ void BoardSimulator::startStream(std::int64_t nowUs) {
     streamStartUs_ = nowUs;
     framesSent_ = 0;
     framesSkipped_ = 0;
+    dueWhenTaken_ = 0;
     streamBytes_ = 0;
     lastGarbageFrame_ = 0;
+}
+
+void BoardSimulator::lineTookAll(std::int64_t nowUs) {
+    if (streaming_)
+        dueWhenTaken_ = framesDue(nowUs) + framesSkipped_;
 }
 
 void BoardSimulator::disconnect() {
@@ -131,9 +137,10 @@ std::size_t BoardSimulator::produce(std::int64_t nowUs, std::span<std::uint8_t> 
                                          : 0;
     const auto backlogLimit = std::max<std::int64_t>(static_cast<std::int64_t>(framesPerSecond_), 64);
     std::int64_t due = framesDue(nowUs);
-    if (framesSent_ >= burstFrames && due - framesSent_ > backlogLimit) {
-        framesSkipped_ += due - framesSent_ - backlogLimit;
-        due = framesSent_ + backlogLimit;
+    const std::int64_t waitingFrom = std::max(framesSent_, dueWhenTaken_ - framesSkipped_);
+    if (framesSent_ >= burstFrames && due - waitingFrom > backlogLimit) {
+        framesSkipped_ += due - waitingFrom - backlogLimit;
+        due = waitingFrom + backlogLimit;
     }
 
     const bool garbage = options_.misbehaviour == Misbehaviour::GarbageBetweenFrames;

@@ -60,6 +60,10 @@ public:
     std::size_t produce(std::int64_t nowUs, std::span<std::uint8_t> out);
     // The host closed the port: forget the half-received command and stop streaming.
     void disconnect();
+    // The line took everything produced so far at nowUs: frames late until then were the board's own
+    // delay (a simulation that got no processor), which a real board never has, so none of them is
+    // lost; only frames the host leaves waiting for over a second are.
+    void lineTookAll(std::int64_t nowUs);
 
     bool streaming() const { return streaming_; }
     bool hungUp() const { return hungUp_; }
@@ -97,6 +101,7 @@ private:
     std::int64_t streamStartUs_ = 0;
     std::int64_t framesSent_ = 0;
     std::int64_t framesSkipped_ = 0; // frames the board sampled while nobody could take them
+    std::int64_t dueWhenTaken_ = 0;  // frames due (before any skipped) when the line last took all
     std::int64_t streamBytes_ = 0;
     std::int64_t lastGarbageFrame_ = 0;
 };

@@ -126,6 +126,7 @@ void PosixSerialLink::readerLoop() {
         const ssize_t got = ::read(fd_, chunk, room);
         if (got > 0) {
             ring_.push(std::span<const std::uint8_t>(chunk, static_cast<std::size_t>(got)));
+            taken_ += got;
             continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EINTR))
@@ -145,6 +146,7 @@ std::int64_t PosixSerialLink::write(std::span<const std::uint8_t> bytes) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            written_ += n;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -164,6 +166,9 @@ void PosixSerialLink::purge() {
     if (!isOpen())
         return;
     std::lock_guard lock(drainMutex_);
+    int unread = 0;
+    if (::ioctl(fd_, FIONREAD, &unread) == 0)
+        taken_ += unread;
     tcflush(fd_, TCIOFLUSH);
     ring_.clear();
 }

@@ -37,6 +37,10 @@ public:
     std::int64_t write(std::span<const std::uint8_t> bytes) override;
     std::int64_t queuedBytes() override { return ring_.size(); }
     std::int64_t read(std::span<std::uint8_t> dest) override { return ring_.pop(dest); }
+    // Bytes written to the device, and taken from it (put in the ring, or dropped by purge), since
+    // construction.
+    std::int64_t bytesWritten() const { return written_.load(); }
+    std::int64_t bytesTaken() const { return taken_.load(); }
     void purge() override;
     bool close() override;
     bool failed() const override { return failed_.load(); }
@@ -59,6 +63,7 @@ private:
     std::thread reader_;
     std::mutex drainMutex_; // held while a chunk moves from the device to the ring, so purge is exact
     std::atomic<bool> failed_{false};
+    std::atomic<std::int64_t> written_{0}, taken_{0};
     std::atomic<bool> stopping_{false};
 };
 

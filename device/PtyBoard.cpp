@@ -1,5 +1,6 @@
 #include "device/PtyBoard.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -117,9 +118,21 @@ bool PtyBoard::programLeft() {
     }
     if (!left && held)
         ioctl(slave_, TIOCEXCL); // the program still has the port: its lock stays
-    if (left)
+    if (left) {
+        int unread = 0;
+        ioctl(slave_, FIONREAD, &unread);
+        std::lock_guard lock(simulatorMutex_);
+        delivered_ -= unread;
         tcflush(slave_, TCIFLUSH); // what the program did not read goes with it
+    }
     return left;
+}
+
+bool PtyBoard::caughtUp(std::int64_t hostWrote, std::int64_t hostTook) const {
+    std::lock_guard lock(simulatorMutex_); // between two rounds of serve
+    if (hungUp_.load() || master_ < 0)
+        return true;
+    return received_ == hostWrote && !pendingOut_ && delivered_ == hostTook;
 }
 
 int PtyBoard::identifyCommandsSeen() const {
@@ -146,6 +159,7 @@ void PtyBoard::serve() {
             connected = false;
             pending.clear();
             pendingAt = 0;
+            pendingOut_ = false;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
@@ -153,6 +167,7 @@ void PtyBoard::serve() {
         std::lock_guard lock(simulatorMutex_);
         if (fd.revents & POLLIN) {
             const ssize_t got = ::read(master_, in, sizeof in);
+            received_ += std::max<ssize_t>(got, 0);
             if (got > 0)
                 simulator_.receive(std::span<const std::uint8_t>(in, static_cast<std::size_t>(got)),
                                    nowMicroseconds());
@@ -168,7 +183,11 @@ void PtyBoard::serve() {
             if (put <= 0)
                 break;
             pendingAt += static_cast<std::size_t>(put);
+            delivered_ += put;
         }
+        pendingOut_ = pendingAt < pending.size();
+        if (!pendingOut_)
+            simulator_.lineTookAll(nowMicroseconds());
         if (simulator_.hungUp() && pendingAt == pending.size()) {
             // Let the other side take what is in flight first: a pseudo-terminal drops unread
             // bytes when its master closes, a real adapter would have delivered them.

@@ -26,7 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(state->timeBaseIndex == defaults.timeBaseIndex);
     FUZZ_CHECK(state->channelCount == defaults.channelCount);
     FUZZ_CHECK(state->channelOffset == state->channelZeroOffset);
-    FUZZ_CHECK(state->bmpWave.width() == kBitmapWidth && state->bmpScreen.width() == kDisplayColumns);
 
     state->recordingPath = folder + QStringLiteral("/rec.ros");
     fuzz::writeFile(state->recordingPath, bytes);

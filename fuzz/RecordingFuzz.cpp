@@ -119,12 +119,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One state and one set of view buffers for the whole run, as the program keeps them from one
     // recording to the next; a fresh 7 MB each time would cost more than the load itself. What the load
     // does not set is set here, so each input behaves the same whatever ran before it.
-    static const std::unique_ptr<SharedState> state = [] {
-        auto s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
-        return s;
+    static const auto state = std::make_unique<SharedState>();
+    static const std::unique_ptr<ViewBuffers> view = [] {
+        auto v = std::make_unique<ViewBuffers>();
+        sizeBitmaps(*v);
+        return v;
     }();
-    static const auto view = std::make_unique<ViewBuffers>();
     state->zoomDivisor = 1;
     state->recordingPath = base + QStringLiteral(".ros");
     state->viewStart = start % 1000; // a view left over from the recording shown before

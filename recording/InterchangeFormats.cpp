@@ -135,10 +135,11 @@ ExportOutcome runExport(const InterchangeFormat& format, const InterchangeReques
         file.cancel();
         return {ExportOutcome::WriteFailed, beside.path, CoreError::worded(besideFile.errorString())};
     }
-    if (!file.commit())
-        return {ExportOutcome::WriteFailed, path, CoreError::worded(file.errorString())};
-    if (!beside.path.isEmpty() && !besideFile.commit())
-        return {ExportOutcome::WriteFailed, beside.path, CoreError::worded(besideFile.errorString())};
+    std::vector<SafeFile*> set{&file};
+    if (!beside.path.isEmpty())
+        set.push_back(&besideFile);
+    if (const SafeFile* failed = SafeFile::commitTogether(set))
+        return {ExportOutcome::WriteFailed, failed->targetPath(), CoreError::worded(failed->errorString())};
     return {ExportOutcome::Written, path, {}};
 }
 

@@ -275,6 +275,15 @@ bool SafeFile::commitNew() {
 }
 
 bool SafeFile::commitAs(bool replace) {
+    if (!prepareCommit(replace) || !putInPlace(replace)) {
+        discard();
+        return false;
+    }
+    finishCommit();
+    return true;
+}
+
+bool SafeFile::prepareCommit(bool replace) {
     targetExisted_ = false;
     if (fd_ < 0) {
         fail(QStringLiteral("file not open"));
@@ -285,13 +294,7 @@ bool SafeFile::commitAs(bool replace) {
     if (flushBuffer() && ::fsync(fd_) != 0)
         fail(systemReason(errno));
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
-    if (!failed() && anonymous_ && !replace) {
-        // Linking the anonymous file in is the check that the name is free and the claim of it at once.
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
-            targetExisted_ = errno == EEXIST;
-            fail(systemReason(errno));
-        }
-    } else if (!failed() && anonymous_) {
+    if (!failed() && anonymous_ && replace) {
         // A name of its own first: linkat cannot replace, and rename then swaps it in in one step.
         for (int attempt = 0; attempt < 100 && tempPath_.isEmpty(); ++attempt) {
             const QByteArray candidate = temporaryName(folder, nativeFileName(QFileInfo(target_).fileName()));
@@ -307,24 +310,94 @@ bool SafeFile::commitAs(bool replace) {
     }
     if (const QString refused = refusedTarget(target); !failed() && replace && !refused.isEmpty())
         fail(refused); // put there while this was written
-    if (!failed() && !tempPath_.isEmpty()) {
-        const QByteArray& temporary = tempPath_;
-        if (replace ? ::rename(temporary.constData(), target.constData()) != 0
-                    : !renameNewByName(temporary, target)) {
-            targetExisted_ = !replace && errno == EEXIST;
+    return !failed();
+}
+
+bool SafeFile::putInPlace(bool replace) {
+    const QByteArray target = nativeFileName(target_);
+    if (anonymous_ && !replace) {
+        // Linking the anonymous file in is the check that the name is free and the claim of it at once.
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd_);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target.constData(), AT_SYMLINK_FOLLOW) != 0) {
+            targetExisted_ = errno == EEXIST;
             fail(systemReason(errno));
         }
+    } else if (replace ? ::rename(tempPath_.constData(), target.constData()) != 0
+                       : !renameNewByName(tempPath_, target)) {
+        targetExisted_ = !replace && errno == EEXIST;
+        fail(systemReason(errno));
     }
-    if (failed()) {
-        discard();
+    if (failed())
         return false;
-    }
+    tempPath_.clear(); // the name is the target's now
+    return true;
+}
+
+void SafeFile::finishCommit() {
     ::close(fd_);
     fd_ = -1;
-    tempPath_.clear();
+    anonymous_ = false;
     QIODevice::close();
-    syncFolder(folder);
-    return true;
+    syncFolder(nativeFileName(folderOfName(target_)));
+}
+
+SafeFile* SafeFile::commitTogether(const std::vector<SafeFile*>& files) {
+    const auto cancelAll = [&](SafeFile* failed) {
+        for (SafeFile* f : files)
+            f->discard();
+        return failed;
+    };
+    for (SafeFile* f : files)
+        if (!f->prepareCommit(true))
+            return cancelAll(f);
+    // A second name for each old file, so that a later file that cannot go in lets the earlier ones
+    // go back; locked, so that another writer of the name does not take it for a killed writer's.
+    struct Undo {
+        QByteArray target, old; // old empty: the target was new (or its file system has no links,
+                                // and then it keeps the new content)
+        int lock = -1;
+        bool existed = false;
+    };
+    std::vector<Undo> undo;
+    for (SafeFile* f : files) {
+        Undo u{nativeFileName(f->target_), {}, -1, false};
+        struct stat st {};
+        u.existed = ::lstat(u.target.constData(), &st) == 0;
+        const QByteArray candidate = temporaryName(nativeFileName(folderOfName(f->target_)),
+                                                   nativeFileName(QFileInfo(f->target_).fileName()));
+        if (u.existed && ::link(u.target.constData(), candidate.constData()) == 0) {
+            u.old = candidate;
+            u.lock = ::open(candidate.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (u.lock >= 0)
+                ::flock(u.lock, LOCK_EX | LOCK_NB);
+        }
+        undo.push_back(u);
+    }
+    const auto dropOld = [&] {
+        for (const Undo& u : undo) {
+            if (!u.old.isEmpty())
+                ::unlink(u.old.constData());
+            if (u.lock >= 0)
+                ::close(u.lock);
+        }
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i]->putInPlace(true))
+            continue;
+        for (std::size_t back = 0; back < i; ++back) {
+            Undo& u = undo[back];
+            if (!u.old.isEmpty() && ::rename(u.old.constData(), u.target.constData()) == 0)
+                u.old.clear();
+            else if (!u.existed)
+                ::unlink(u.target.constData());
+        }
+        dropOld();
+        return cancelAll(files[i]);
+    }
+    dropOld();
+    for (SafeFile* f : files)
+        f->finishCommit();
+    return nullptr;
 }
 
 void SafeFile::discard() {
@@ -432,6 +505,18 @@ bool SafeFile::commitNew() {
     return commit();
 }
 
+SafeFile* SafeFile::commitTogether(const std::vector<SafeFile*>& files) {
+    // Qt's save file has no step before its rename: the files go in one after another, and a failure
+    // cancels the rest.
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!files[i]->commit()) {
+            for (std::size_t rest = i + 1; rest < files.size(); ++rest)
+                files[rest]->cancel();
+            return files[i];
+        }
+    return nullptr;
+}
+
 void SafeFile::discard() {
     if (save_)
         save_->cancelWriting();
@@ -477,9 +562,11 @@ bool writeFilesSafely(const std::vector<SafeFileContent>& files, QString& error)
         if (!file.open(QIODevice::WriteOnly) || !content.fill(file) || file.failed())
             return failed(file);
     }
+    std::vector<SafeFile*> set;
     for (const auto& file : written)
-        if (!file->commit())
-            return failed(*file);
+        set.push_back(file.get());
+    if (SafeFile* file = SafeFile::commitTogether(set))
+        return failed(*file);
     return true;
 }
 

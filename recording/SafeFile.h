@@ -45,6 +45,11 @@ public:
     // then tells a taken name from another failure.
     bool commitNew();
     bool targetExisted() const { return targetExisted_; }
+    // Puts several written files in place as one, each as commit() would: all are synced and checked
+    // before the first goes in, and when one cannot go in, those before it get back what they held (or
+    // go, if they are new). nullptr when all are in place; otherwise the one that failed, with its
+    // errorString, and none of them committed.
+    static SafeFile* commitTogether(const std::vector<SafeFile*>& files);
     // Drops what was written; the target stays as it was.
     void cancel();
     // Writes size bytes again at offset, within what was written before (containers such as ZIP fill
@@ -71,6 +76,11 @@ protected:
 
 private:
     bool commitAs(bool replace);
+    // commit's steps: made ready to go in (synced, under a name of its own, the target checked), put
+    // in place, then closed.
+    bool prepareCommit(bool replace);
+    bool putInPlace(bool replace);
+    void finishCommit();
     bool flushBuffer();
     bool writeOut(const char* data, qint64 size);
     void fail(const QString& reason);

@@ -2,10 +2,10 @@
 
 #include "recording/SafeFile.h"
 #include "recording/WavFormat.h"
+#include "recording/ZipLibrary.h"
 #include "view/ScaleTables.h"
 
 #include <QCoreApplication>
-#include <zip.h>
 
 #include <algorithm>
 #include <bit>
@@ -263,6 +263,11 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     InterchangeRequest chunked = request;
     chunked.blockSamples = std::max<std::int64_t>(chunkSamples, 1);
     InterchangeResult result;
+    if (QString missing; !zipLibraryLoaded(missing)) {
+        result.ok = false;
+        result.error = CoreError::worded(missing);
+        return result;
+    }
     InterchangeBlocks blocks(chunked);
     const auto& channels = blocks.channels();
     result.channels = static_cast<int>(channels.size());

@@ -1,10 +1,9 @@
 // The reader half of the sigrok session codec (see SigrokSession.h): the analog channels of a
 // session, member by member, through libzip.
 #include "recording/SigrokSession.h"
+#include "recording/ZipLibrary.h"
 
 #include <QList>
-
-#include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -127,8 +126,13 @@ bool analogMember(QByteArrayView name, int& channel, std::int64_t& chunk) {
 
 class SigrokReader final : public ImportReader {
 public:
-    explicit SigrokReader(QIODevice& in) : source_{in} { zip_error_init(&source_.error); }
+    explicit SigrokReader(QIODevice& in) : source_{in}, zipLoaded_(zipLibraryLoaded(zipMissing_)) {
+        if (zipLoaded_)
+            zip_error_init(&source_.error);
+    }
     ~SigrokReader() override {
+        if (!zipLoaded_)
+            return;
         closeMembers();
         if (za_ != nullptr)
             zip_discard(za_);
@@ -136,6 +140,8 @@ public:
     }
 
     bool open(QString& error) override {
+        if (!zipLoaded_)
+            return fail(error, zipMissing_);
         zip_error_t zerror;
         zip_error_init(&zerror);
         zip_source_t* src = zip_source_function_create(sourceCallback, &source_, &zerror);
@@ -364,6 +370,8 @@ private:
     }
 
     ArchiveSource source_;
+    QString zipMissing_; // why libzip could not be loaded
+    bool zipLoaded_ = false;
     zip_t* za_ = nullptr;
     std::vector<int> indices_;                     // the analog channels' numbers, ascending
     std::vector<std::vector<zip_int64_t>> chunks_; // per channel, its members in order

@@ -178,12 +178,12 @@ SpectrumView TForm5::currentView() const {
 void TForm5::DrawSpectrum() {
     spectrumStart = spectrumZoom ? std::clamp(ui_->ScrollBar1->value(), 0, spectrumScrollMax) : 0;
     drawFrequencyAxis(spectrumStart);
-    if (state_.bmpBackground.isNull()) {
+    if (!background_ || background_->isNull()) {
         QImage plain(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
         plain.fill(toQRgb(state_.backgroundColor1));
         varnilog::DrawSpectrum(plot_, plain, *data_, currentView());
     } else {
-        varnilog::DrawSpectrum(plot_, state_.bmpBackground, *data_, currentView());
+        varnilog::DrawSpectrum(plot_, *background_, *data_, currentView());
     }
     ui_->imgFFT->update();
 }

@@ -45,6 +45,10 @@ public:
     LongWork& longWork() { return work_; }
     void DrawSpectrum();
 
+    // The main window's background bitmap, which the plot is drawn on; null (or a null image): the
+    // plain first background colour.
+    void setPlotBackground(const QImage* background) { background_ = background; }
+
     const SpectrumData& spectra() const { return *data_; }
     const QImage& plotImage() const { return plot_; }
 
@@ -74,6 +78,7 @@ private:
     MessageBoxes& boxes_;
     std::unique_ptr<SpectrumData> data_;
     RecordingSpectra spectraEngine_;
+    const QImage* background_ = nullptr;
     QImage plot_;
     QImage axisX_;
     QImage axisY_;

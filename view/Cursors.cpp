@@ -30,8 +30,7 @@ int cursorColumnFromMouse(int x) {
     return std::clamp(x, 0, kDisplayColumns - 1);
 }
 
-void drawCursors(SharedState& s) {
-    QImage& img = s.bmpScreen;
+void drawCursors(const SharedState& s, QImage& img) {
     const int c1 = std::clamp(s.cursorColumn[0], 0, kDisplayColumns - 1);
     const int c2 = std::clamp(s.cursorColumn[1], 0, kDisplayColumns - 1);
     const std::int32_t colour1 = s.channelColor[s.cursor1Channel & 3];
@@ -76,7 +75,7 @@ QString cursorVoltageText(const SharedState& s, const QLocale& locale) {
     return QStringLiteral("U: ") + generalNumberText(std::fabs(v1 - v2), 15, locale) + QStringLiteral("V");
 }
 
-void drawSelection(SharedState& s) {
+void drawSelection(SharedState& s, ViewBuffers& view) {
     const std::int32_t zoom = std::max<std::int32_t>(1, s.zoomDivisor);
     int a = s.selectionStart / zoom;
     int b = s.selectionEnd / zoom;
@@ -85,9 +84,9 @@ void drawSelection(SharedState& s) {
     a = std::max(a, 0);
     b = std::min(b, kDisplayColumns - 1);
     s.selectionShown = true;
-    QImage& screen = s.bmpScreen;
+    QImage& screen = view.bmpScreen;
     for (int y = 0; y < kDisplayRows; ++y) {
-        const auto* src = reinterpret_cast<const QRgb*>(s.bmpWave.constScanLine(y));
+        const auto* src = reinterpret_cast<const QRgb*>(view.bmpWave.constScanLine(y));
         auto* dst = reinterpret_cast<QRgb*>(screen.scanLine(y));
         std::copy(src, src + kDisplayColumns, dst);
         for (int x = a; x < b; ++x)

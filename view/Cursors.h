@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/SharedState.h"
+#include "view/ViewBuffers.h"
 
 #include <QLocale>
 #include <QString>
@@ -15,7 +16,7 @@ int cursorColumnFromMouse(int x);
 
 // Invert-blends the two cursors' vertical lines and horizontal level lines into bmpScreen
 // (the overlay pass's cursor painter).
-void drawCursors(SharedState& state);
+void drawCursors(const SharedState& state, QImage& screen);
 
 // "T: " and the time between the cursors, from their distance in samples at the current zoom.
 QString cursorTimeText(const SharedState& state);
@@ -24,6 +25,6 @@ QString cursorVoltageText(const SharedState& state, const QLocale& locale = QLoc
 
 // Copies the waveform picture (bmpWave's top-left quarter) onto bmpScreen and tints the selected
 // columns, darkening the two edge columns: the selection is shown (until the picture is drawn again).
-void drawSelection(SharedState& state);
+void drawSelection(SharedState& state, ViewBuffers& view);
 
 } // namespace varnilog

@@ -199,10 +199,10 @@ void drawMarkerList(QPainter& painter, const QRectF& box, double u, const PrintP
 
 } // namespace
 
-PrintPageContent printPageContent(const SharedState& state, const QDateTime& printedAt,
+PrintPageContent printPageContent(const SharedState& state, const QImage& screen, const QDateTime& printedAt,
                                   const QLocale& locale) {
     PrintPageContent c;
-    c.picture = state.bmpScreen;
+    c.picture = screen;
     c.hasRecording = state.sampleCount >= 0 && state.sampleFile[0].isOpen();
     if (c.hasRecording) {
         c.recordingName = baseNameOf(state.recordingPath);

@@ -65,8 +65,9 @@ struct PrintPageContent {
     QString programName;                   // "Varnilog 2k 0.1.0"; may be empty
 };
 
-// Reads the page's content from the screen's state: bmpScreen, the scales and the recording files.
-PrintPageContent printPageContent(const SharedState& state, const QDateTime& printedAt,
+// Reads the page's content from the screen: its picture (bmpScreen), the state's scales and the
+// recording files.
+PrintPageContent printPageContent(const SharedState& state, const QImage& screen, const QDateTime& printedAt,
                                   const QLocale& locale = QLocale());
 
 // Where the page puts things on a device of deviceSize pixels: a landscape A4-shaped area centred on

@@ -375,4 +375,14 @@ ViewPlacement showSelectionPlacement(std::int64_t viewStart, std::int32_t select
     return p;
 }
 
+ViewPlacement spanPlacement(std::int64_t from, std::int64_t to, std::int32_t zoomDivisor) {
+    const std::int64_t length = std::max<std::int64_t>(to - from, 0);
+    ViewPlacement p;
+    p.zoomDivisor = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        std::max<std::int64_t>(zoomDivisor, (length + kDisplayColumns - 1) / kDisplayColumns), 1, kIntMax));
+    p.viewStart = std::max<std::int64_t>(
+        0, from + length / 2 - static_cast<std::int64_t>(kDisplayColumns / 2) * p.zoomDivisor);
+    return p;
+}
+
 } // namespace varnilog

@@ -75,5 +75,8 @@ struct ViewPlacement {
 // "Pokaż zaznaczenie": the marked span (samples counted from viewStart) fills the view.
 ViewPlacement showSelectionPlacement(std::int64_t viewStart, std::int32_t selectionStart,
                                      std::int32_t selectionEnd);
+// The span [from, to) brought into the view whole, centred: at the zoom it has when the span fits,
+// else at the least zoom that fits it.
+ViewPlacement spanPlacement(std::int64_t from, std::int64_t to, std::int32_t zoomDivisor);
 
 } // namespace varnilog

@@ -88,14 +88,14 @@ void blitLabel(QImage& screen, const QImage& mask, int left, int top, QRgb colou
     }
 }
 
-void drawOffsetMarker(SharedState& state, const ViewBuffers& view, int channel) {
+void drawOffsetMarker(const SharedState& state, ViewBuffers& view, int channel) {
     const int markerRow = offsetMarkerRow(state.channelOffset[channel], state.channelZeroOffset[channel],
                                           state.referenceVoltage);
     const std::int32_t colour = state.channelColor[channel];
     const int red = colourRed(colour);
     const int green = colourGreen(colour);
     const int blue = colourBlue(colour);
-    QRgb* line = row(state.bmpScreen, markerRow);
+    QRgb* line = row(view.bmpScreen, markerRow);
     for (int x = 0; x < kDisplayColumns; ++x) {
         if (x % 8 < 4) {
             const QRgb p = line[x];
@@ -108,7 +108,7 @@ void drawOffsetMarker(SharedState& state, const ViewBuffers& view, int channel) 
         return;
     }
     const int top = markerRow <= 125 ? markerRow + 2 : markerRow - 2 - mask.height();
-    blitLabel(state.bmpScreen, mask, 10, top, toQRgb(colour));
+    blitLabel(view.bmpScreen, mask, 10, top, toQRgb(colour));
 }
 
 } // namespace
@@ -223,16 +223,16 @@ int offsetMarkerRow(std::uint8_t offset, std::uint8_t zeroOffset, float referenc
 
 void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
                   const CursorPainter& cursorPainter) {
-    if (!hasSize(state.bmpWave, kWaveWidth, kWaveHeight) ||
-        !hasSize(state.bmpScreen, kDisplayColumns, kDisplayRows)) {
+    if (!hasSize(view.bmpWave, kWaveWidth, kWaveHeight) ||
+        !hasSize(view.bmpScreen, kDisplayColumns, kDisplayRows)) {
         return;
     }
     for (int y = 0; y < kDisplayRows; ++y) {
-        std::memcpy(row(state.bmpScreen, y), state.bmpWave.constScanLine(y), kDisplayColumns * sizeof(QRgb));
+        std::memcpy(row(view.bmpScreen, y), view.bmpWave.constScanLine(y), kDisplayColumns * sizeof(QRgb));
     }
     state.selectionShown = false; // its highlight is gone with the old picture
     if (showCursors && cursorPainter) {
-        cursorPainter(state);
+        cursorPainter(state, view.bmpScreen);
     }
     // Fonts need a GUI application; without one (a headless tool) the markers go without labels.
     if (view.offsetLabelMask[0].isNull() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -244,24 +244,24 @@ void drawOverlays(SharedState& state, ViewBuffers& view, bool showCursors,
             drawOffsetMarker(state, view, c);
         }
     }
-    drawMarkerFlags(state.bmpScreen, view.markers, state.viewStart, state.zoomDivisor);
+    drawMarkerFlags(view.bmpScreen, view.markers, state.viewStart, state.zoomDivisor);
 }
 
 void renderWaveform(SharedState& state, ViewBuffers& view) {
-    if (!hasSize(state.bmpBackground, kWaveWidth, kWaveHeight) ||
-        !hasSize(state.bmpWave, kWaveWidth, kWaveHeight)) {
+    if (!hasSize(view.bmpBackground, kWaveWidth, kWaveHeight) ||
+        !hasSize(view.bmpWave, kWaveWidth, kWaveHeight)) {
         return;
     }
     for (int y = 0; y < kWaveHeight; ++y) {
-        std::memcpy(row(state.bmpWave, y), state.bmpBackground.constScanLine(y), kWaveWidth * sizeof(QRgb));
+        std::memcpy(row(view.bmpWave, y), view.bmpBackground.constScanLine(y), kWaveWidth * sizeof(QRgb));
     }
-    drawGrid(state.bmpWave, gridColor, state.viewStart, state.zoomDivisor);
+    drawGrid(view.bmpWave, gridColor, state.viewStart, state.zoomDivisor);
     for (int c = 0; c < kChannels; ++c) {
         if (state.channelVisible[c]) {
-            drawTrace(state, view, c, state.zoomDivisor, state.bmpWave);
+            drawTrace(state, view, c, state.zoomDivisor, view.bmpWave);
         }
     }
-    reduceBoxFilter(state.bmpWave);
+    reduceBoxFilter(view.bmpWave);
     state.cursorsActive = false;
     drawOverlays(state, view, false);
 }

@@ -35,7 +35,7 @@ void drawTrace(const SharedState& state, const ViewBuffers& view, int channel, s
 void reduceBoxFilter(QImage& bitmap);
 
 // Draws the cursors into bmpScreen when the overlay pass shows them (supplied by the cursor code).
-using CursorPainter = std::function<void(SharedState&)>;
+using CursorPainter = std::function<void(const SharedState&, QImage& screen)>;
 
 // Rebuilds bmpScreen from the finished waveform picture, runs cursorPainter when showCursors is set,
 // then draws the offset markers of every recorded channel whose offset is off its zero (their labels

@@ -100,6 +100,8 @@ TEST(ChannelMathTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
         Codes a, b;
         std::uint8_t want;
     };
+    Codes spike(1000, 125);
+    spike[500] = 150;
     // A and B at 1 V/div.
     const std::vector<Case> cases{
         // 0..1 V: 125 codes at 0.2 V/div, 250 at 0.1 V/div.
@@ -112,6 +114,8 @@ TEST(ChannelMathTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
         {"both ends", "-A", {255, 0}, {}, 3},
         // The average's extremes come from the whole windows and the first samples: 1 V, then 0.5 V.
         {"average", "avg(A,2)", {150, 125, 125}, {}, 6},
+        // 1 V in one sample between the stretches a guess reads: all is written again at 0.2 V/div.
+        {"a spike the guess misses", "A-B", spike, Codes(1000, 125), 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,6 +127,14 @@ TEST(ChannelMathTest, AutoPicksTheMostSensitiveScaleThatDoesNotClip) {
         ASSERT_TRUE(result.ok());
         EXPECT_EQ(result.sensitivity, c.want);
         EXPECT_EQ(key(ros, "CZULOSCC"), QString::number(c.want));
+        const OperationKind kind = parseOperation(QString::fromLatin1(c.op))->kind;
+        if (kind == OperationKind::AverageA)
+            continue;
+        Codes want(c.a.size());
+        for (std::size_t i = 0; i < want.size(); ++i)
+            want[i] =
+                derivedCode(operationVolts(kind, c.a[i], i < c.b.size() ? c.b[i] : kZeroLine, 4, 4), c.want);
+        EXPECT_EQ(codesOf(dir.filePath(QStringLiteral("r.rcc"))), want);
     }
 }
 

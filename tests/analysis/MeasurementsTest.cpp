@@ -231,6 +231,39 @@ TEST(MeasurementsTest, PeriodsAreListedWithTheirExtremes) {
     }
 }
 
+// Fed block by block, each in a buffer of its own that holds only the two codes before it, the scanner
+// lists the periods as in one block: it reads nothing further back, even when a block begins between
+// a mid crossing and its edge (the codes before those two are poison).
+TEST(MeasurementsTest, PeriodsFromBlocksThatKeepOnlyTwoCodesBefore) {
+    const Codes codes{100, 100, 126, 127, 128, 150, 150, 100, 100,
+                      126, 127, 128, 150, 150, 100, 100, 126, 150};
+    const auto periods = [&](std::int64_t block) {
+        std::vector<PeriodSpan> got;
+        EdgeScanner scanner(*EdgeLevels::of(100, 150), 0, [&](const PeriodSpan& p) { got.push_back(p); });
+        const auto n = static_cast<std::int64_t>(codes.size());
+        for (std::int64_t first = 0; first < n; first += block) {
+            const std::int64_t count = std::min(block, n - first);
+            Codes buffer(8, 0); // poison, then the two codes before the block and the block
+            for (std::int64_t i = std::max<std::int64_t>(first - 2, 0); i < first + count; ++i)
+                buffer.push_back(codes[static_cast<std::size_t>(i)]);
+            std::fill(buffer.begin(), buffer.begin() + 4, 255);
+            scanner.scan(buffer.data() + buffer.size() - count, first, count, first + count == n);
+        }
+        return got;
+    };
+    const std::vector<PeriodSpan> whole = periods(static_cast<std::int64_t>(codes.size()));
+    ASSERT_EQ(whole.size(), 2u);
+    for (std::int64_t block = 1; block < static_cast<std::int64_t>(codes.size()); ++block) {
+        const std::vector<PeriodSpan> got = periods(block);
+        ASSERT_EQ(got.size(), whole.size()) << block;
+        for (std::size_t p = 0; p < got.size(); ++p) {
+            EXPECT_DOUBLE_EQ(got[p].start, whole[p].start) << block;
+            EXPECT_EQ(got[p].lo, 100) << block;
+            EXPECT_EQ(got[p].hi, 150) << block;
+        }
+    }
+}
+
 // The definitions, transcribed directly: whole span in memory, the reference codes from the sorted
 // codes, one walk for the edges, then searches as written.
 struct Direct {

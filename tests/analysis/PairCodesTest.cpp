@@ -60,7 +60,7 @@ TEST(PairCodesTest, EveryPairAsTheTableSaysInRunsOfAnyLength) {
     }
 }
 
-// The extremes of a straight line in A and B, 16 samples at a time, against the plain definition: at
+// The extremes of a straight line in A and B, 16 or 32 samples at a time, against the plain definition: at
 // the largest factors the sums allow, in runs of every length around the vector width.
 TEST(PairCodesTest, LineExtremesInRunsOfAnyLength) {
     std::vector<std::uint8_t> a(300), b(300);

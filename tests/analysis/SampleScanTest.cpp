@@ -45,6 +45,13 @@ TEST(SampleScanTest, SearchesFindWhatAPlainLoopFinds) {
                     want[c] += c <= l || c >= high ? 1 : 0;
                 addTailCounts(codes.data(), n, l, static_cast<std::uint8_t>(high), got);
                 EXPECT_EQ(got, want) << "tails up to " << level << " and from " << high;
+                CodeCounts fused{};
+                CodeStatistics alone, along;
+                alone.add(codes.data(), n);
+                addTailCountsAndStatistics(codes.data(), n, l, static_cast<std::uint8_t>(high), fused, along);
+                EXPECT_EQ(fused, want) << "with the sums, tails up to " << level << " and from " << high;
+                EXPECT_TRUE(along.lo == alone.lo && along.hi == alone.hi && along.sum == alone.sum &&
+                            along.sumSq == alone.sumSq && along.count == alone.count);
             }
         }
         CodeCounts want{}, got{};

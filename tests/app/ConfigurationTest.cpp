@@ -38,8 +38,6 @@ TEST(ConfigurationTest, MissingFileGivesDefaultsAndCloseCreatesTheOwnedKeys) {
     EXPECT_EQ(s->backgroundColor2, 3355443);
     EXPECT_FALSE(s->gradientOn);
     EXPECT_EQ(pos, QPoint(123, 45));
-    EXPECT_EQ(s->bmpBackground.size(), QSize(1000, 500));
-    EXPECT_EQ(s->bmpScreen.size(), QSize(500, 250));
     EXPECT_EQ(s->channelData[0][499], 125);
     EXPECT_EQ(s->channelData[1][0], 125);
     EXPECT_EQ(s->channelData[2][0], 0); // only the recorded channels

@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
 namespace varnilog {
 namespace {
 
@@ -464,21 +468,40 @@ namespace varnilog {
 namespace {
 
 // The user who may not use the port is told the fix; other failures give the system's reason.
+// The ports are paths of the test's own (never the machine's /dev): one that does not exist gets the
+// general advice, a file standing in for the device its owner, group and mode.
 TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndHowToFixAMissingPermission) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("ttyUSB0")),
+                  device = dir.filePath(QStringLiteral("ttyS9"));
+    test::writeFile(device, {});
+    ASSERT_TRUE(QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    const QString owner = QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+    const QString group = QString::fromLocal8Bit(getgrgid(getegid())->gr_name);
+    const QString joinDialout =
+        QString::fromUtf8("Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout "
+                          "i zaloguj się ponownie")
+            .arg(missing);
+    const QString askForAccess =
+        QString::fromUtf8(
+            "Brak uprawnień do portu %1 (właściciel %2, grupa %3, -rw-r-----) — grupa nie pomoże: "
+            "port może otworzyć tylko %2; zmień jego uprawnienia (reguła udev) lub poproś "
+            "administratora")
+            .arg(device, owner, group);
     const struct {
         int error;
-        const char* message;
+        QString port, message;
     } rows[] = {
-        {EACCES,
-         "Brak uprawnień do portu ttyUSB0 — dodaj użytkownika do grupy dialout i zaloguj się ponownie"},
-        {EPERM,
-         "Brak uprawnień do portu ttyUSB0 — dodaj użytkownika do grupy dialout i zaloguj się ponownie"},
-        {EBUSY, nullptr},
+        {EACCES, missing, joinDialout},
+        {EPERM, missing, joinDialout},
+        {EACCES, device, askForAccess},
+        {EBUSY, device,
+         QString::fromUtf8("Nie można otworzyć portu ! %1: ").arg(device) + qt_error_string(EBUSY)},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.error);
+        SCOPED_TRACE(r.message.toStdString());
         auto state = std::make_unique<SharedState>();
-        state->comPortName = QStringLiteral("ttyUSB0");
+        state->comPortName = r.port;
         test::FakeSerialLink link;
         link.openFails = true;
         link.openErrorValue = r.error;
@@ -488,10 +511,7 @@ TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndHowToFixAMissingPermission) {
         const StartResult started = acq.start();
         EXPECT_EQ(started.status, StartStatus::PortNotOpened);
         EXPECT_EQ(started.portError, r.error);
-        const QString expected =
-            r.message ? QString::fromUtf8(r.message)
-                      : QString::fromUtf8("Nie można otworzyć portu ! ttyUSB0: ") + qt_error_string(r.error);
-        EXPECT_EQ(messages, QStringList{expected});
+        EXPECT_EQ(messages, QStringList{r.message});
     }
 }
 

@@ -76,7 +76,7 @@ TEST(DiskUnplugTest, FilesGoneWhileRecordingStopWithOneMessage) {
         Recorder r;
         const StartResult started = r.acq.start();
         ASSERT_EQ(started.status, StartStatus::Sampling);
-        EXPECT_FALSE(r.run(300).endsSampling());
+        EXPECT_FALSE(r.run(300, false, 1001).endsSampling());
         c.act(r.dataDir, started.baseName);
         const TickResult gone = r.run(200);
         ASSERT_EQ(gone.status, TickStatus::FilesGone);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -24,8 +25,11 @@ TEST(LiveMarkersTest, LossesAndUserMarksLandAtTheirSamples) {
     const QString rmk = markerFilePath(s.dir.filePath(started.baseName + QStringLiteral(".ros")));
     std::int64_t markedAt = -1;
     bool savedWhileRecording = false;
+    std::int64_t largestTick = 0; // samples; a late window (a loaded machine) takes more in one tick
     for (int t = 0; t < 5600; t += Acquisition::kTickIntervalMs) {
-        ASSERT_FALSE(s.acq.tick(false).endsSampling());
+        const TickResult tick = s.acq.tick(false);
+        ASSERT_FALSE(tick.endsSampling());
+        largestTick = std::max(largestTick, tick.samples);
         if (t == 1000) {
             markedAt = s.acq.samplesRecorded() - 1; // the newest sample when M is pressed
             EXPECT_TRUE(s.acq.addMark());
@@ -49,7 +53,7 @@ TEST(LiveMarkersTest, LossesAndUserMarksLandAtTheirSamples) {
             // the tick that skipped them, at most a few ticks' samples before.
             const std::int64_t k = (m.start + 19999) / 20000;
             EXPECT_GE(k, 1) << m.start;
-            EXPECT_LT(k * 20000 - m.start, 6000) << m.start;
+            EXPECT_LT(k * 20000 - m.start, std::max<std::int64_t>(6000, 2 * largestTick)) << m.start;
             EXPECT_GT(m.label.toLongLong(), 0) << m.label.toStdString();
         } else {
             ++marks;

@@ -434,7 +434,7 @@ void runBatch(const QString& work, int progressFd) {
     ASSERT_TRUE(makeBaseRecordings(bases));
     auto s = std::make_unique<SharedState>(); // one for the whole run, as in the program
     auto view = std::make_unique<ViewBuffers>();
-    sizeBitmaps(*s);
+    sizeBitmaps(*view);
     s->channelVisible = {true, true, true, true};
     int refused = 0;
     for (int i = 0; i < kCopies; ++i) {

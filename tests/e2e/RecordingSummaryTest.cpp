@@ -35,7 +35,7 @@ TEST(RecordingSummaryTest, StoppedRecordingHasSummariesThatDrawAsTheFullScan) {
     r.state->timeBaseIndex = 15; // the board runs at the line rate
     const StartResult started = r.acq.start();
     ASSERT_EQ(started.status, StartStatus::Sampling);
-    EXPECT_FALSE(r.run(3000).endsSampling());
+    EXPECT_FALSE(r.run(3000, false, kSummaryCoarseBlock + 1).endsSampling());
     const StopResult stopped = r.acq.stop();
     ASSERT_FALSE(stopped.rosPath.isEmpty());
     ASSERT_GT(stopped.samples, kSummaryCoarseBlock);
@@ -70,7 +70,7 @@ TEST(RecordingSummaryTest, SummaryThatCannotBeWrittenLeavesTheRecordingWhole) {
     r.acq.setFileWriter(&summariesFull);
     const StartResult started = r.acq.start();
     ASSERT_EQ(started.status, StartStatus::Sampling);
-    EXPECT_FALSE(r.run(1000).endsSampling());
+    EXPECT_FALSE(r.run(1000, false, 10001).endsSampling());
     const StopResult stopped = r.acq.stop();
     EXPECT_TRUE(stopped.errorText.isEmpty());
     const QString base = r.dir.filePath(started.baseName);

@@ -1,13 +1,13 @@
 // Other programs' files, built by hand for the import tests: WAV files of any sample format with extra
 // chunks where an editor puts them, their sample bytes, and ZIP archives of named members (what a
-// sigrok session is), written through libzip.
+// sigrok session is), written through libzip (loaded as the program loads it).
 #pragma once
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 
-#include <zip.h>
+#include "recording/ZipLibrary.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,9 +1,7 @@
-// For tests of loading and viewing recordings: a folder of the test's and a shared state whose
-// bitmaps are sized, with a GUI application for the text the pictures draw.
+// For tests of loading and viewing recordings: a folder of the test's and a shared state.
 #pragma once
 
 #include "app/SharedState.h"
-#include "support/OffscreenGui.h"
 
 #include <QTemporaryDir>
 
@@ -16,10 +14,8 @@ namespace varnilog::test {
 class LoadedStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureOffscreenGui();
         ASSERT_TRUE(dir.isValid());
         s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
     }
     QTemporaryDir dir;
     std::unique_ptr<SharedState> s;

@@ -1,8 +1,10 @@
 // For tests that read and draw a view of a loaded recording: the loaded-state fixture plus the view's
-// own buffers, made once per test as the main window makes them.
+// own buffers with their bitmaps sized, made once per test as the main window makes them, and a GUI
+// application for the text the pictures draw.
 #pragma once
 
 #include "support/LoadedStateTest.h"
+#include "support/OffscreenGui.h"
 #include "view/ViewBuffers.h"
 
 #include <memory>
@@ -12,8 +14,10 @@ namespace varnilog::test {
 class LoadedViewTest : public LoadedStateTest {
 protected:
     void SetUp() override {
+        ensureOffscreenGui();
         LoadedStateTest::SetUp();
         view = std::make_unique<ViewBuffers>();
+        sizeBitmaps(*view);
     }
     std::unique_ptr<ViewBuffers> view;
 };

@@ -186,16 +186,17 @@ TEST(CliTest, RenderDrawsWhatTheCoreDrawsForTheView) {
     for (const View& v : views) {
         ASSERT_EQ(runCli(QStringList{"render", ros, png, "--channels", "A"} + v.options).code, 0);
         auto s = std::make_unique<varnilog::SharedState>();
-        varnilog::sizeBitmaps(*s);
         s->channelVisible = {true, false, false, false};
         s->recordingPath = ros;
         ASSERT_TRUE(varnilog::loadRecording(*s).ok);
         s->zoomDivisor = v.zoom ? v.zoom : varnilog::showAllDivisor(s->sampleCount);
         s->viewStart = v.start;
-        varnilog::paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
         auto view = std::make_unique<varnilog::ViewBuffers>();
+        varnilog::sizeBitmaps(*view);
+        varnilog::paintBackground(view->bmpBackground, s->backgroundColor1, s->backgroundColor2,
+                                  s->gradientOn);
         varnilog::refreshView(*s, *view);
-        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), s->bmpScreen)
+        EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), view->bmpScreen)
             << v.options.join(' ').toStdString();
     }
 
@@ -492,4 +493,33 @@ TEST(CliTest, RecordIntoAFolderItCannotWriteSaysWhichAndWhy) {
     EXPECT_TRUE(err.contains(dir.path().toUtf8() + ": the recording cannot be created in this folder ("))
         << err.constData();
     EXPECT_TRUE(err.contains("File too large")) << err.constData();
+}
+
+// The commands that draw or use the view run in varnilog-cli-draw; without it (a copy of the tool
+// alone) they fail in one line that names it, and the other commands do not miss it.
+TEST(CliTest, OnlyTheDrawingCommandsNeedTheDrawingProgram) {
+    QTemporaryDir dir;
+    const QString alone = dir.filePath(QStringLiteral("varnilog-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VARNILOG_CLI_PATH), alone));
+    const struct {
+        QStringList args;
+        int code; // alone
+    } rows[] = {{{"info", "--help"}, 0},
+                {{"measure", "--help"}, 0},
+                {{"--lang", "en", "render", "--help"}, 1},
+                {{"spectrum", "--help"}, 1},
+                {{"record", "--help"}, 1}};
+    for (const auto& r : rows) {
+        QProcess p;
+        p.start(alone, r.args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_EQ(p.exitCode(), r.code) << r.args.join(' ').toStdString() << ": " << err.constData();
+        if (r.code != 0) {
+            EXPECT_TRUE(err.startsWith("varnilog-cli: ") && err.contains("varnilog-cli-draw") &&
+                        err.count('\n') == 1)
+                << err.constData();
+        }
+        EXPECT_EQ(runCli(r.args).code, 0) << r.args.join(' ').toStdString(); // beside the build's own
+    }
 }

@@ -58,9 +58,10 @@ TEST(WriterFaultTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
         QProcess p;
         if (r.unreadableSamples) {
             p.setProcessEnvironment(test::tracedChildEnvironment());
+            // The samples can be neither mapped nor read.
             p.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-P",
                                         QString(ros).replace(QStringLiteral(".ros"), QStringLiteral(".rca")),
-                                        "-e", "inject=read,pread64:error=EIO", VARNILOG_CLI_PATH} +
+                                        "-e", "inject=read,pread64,mmap:error=EIO", VARNILOG_CLI_PATH} +
                                 args);
         } else {
             p.setChildProcessModifier([] {
@@ -123,6 +124,98 @@ TEST(WriterFaultTest, ANameTooLongFailsWithTheSystemsReasonAndLeavesNothing) {
             << err.toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     }
+}
+
+// The commands that write two files (the spectrum's table and plot, a WAV and its label track) put
+// both in place or neither: the second one's final rename failing, its folder refusing new files or a
+// folder at its name leaves the first as it was (or absent) and nothing else behind.
+TEST(WriterFaultTest, TwoFilesGoInTogetherOrNotAtAll) {
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        GTEST_SKIP() << "strace is missing (scripts/install-deps installs it)";
+    enum Fault { SecondRenameFails, FolderRefuses, FolderAtTheName };
+    // The spectrum writes s.csv and sub/s.png, the export w.wav and w.labels.txt.
+    const struct Row {
+        bool spectrum;
+        Fault fault;
+        bool firstExisted;
+    } rows[] = {{true, SecondRenameFails, true},  {true, SecondRenameFails, false},
+                {true, FolderRefuses, true},      {true, FolderAtTheName, false},
+                {false, SecondRenameFails, true}, {false, SecondRenameFails, false},
+                {false, FolderAtTheName, true}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.spectrum << ' ' << r.fault << ' ' << r.firstExisted);
+        QTemporaryDir dir;
+        const QString ros = test::writeRecording(
+            dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {test::Codes(4096, 60), test::Codes(4096, 190)}});
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        const QString first = dir.filePath(r.spectrum ? "s.csv" : "w.wav");
+        const QString second = dir.filePath(r.spectrum ? "sub/s.png" : "w.labels.txt");
+        if (r.firstExisted)
+            test::writeFile(first, "previous");
+        if (r.fault == FolderAtTheName) {
+            ASSERT_TRUE(QDir().mkdir(second));
+        }
+        const auto listing = [&] {
+            QStringList all;
+            for (const QString& sub : {QString(), QStringLiteral("sub")})
+                for (const QString& f :
+                     QDir(dir.filePath(sub))
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+                    all << sub + u'/' + f;
+            return all;
+        };
+        const QStringList before = listing();
+        const QStringList args = r.spectrum ? QStringList{"spectrum", ros, first, "--png", second}
+                                            : QStringList{"export", ros, first, "--labels"};
+        // The second file's rename is the second of the run; the folder's refusal is the system's
+        // answer to a user who may not write there (which the super-user always may).
+        const QString inject = r.fault == SecondRenameFails ? QStringLiteral("inject=rename:error=EIO:when=2")
+                               : r.fault == FolderRefuses ? QStringLiteral("inject=open,openat:error=EACCES")
+                                                          : QStringLiteral("trace=none");
+        QStringList traced{"-f", "-qq", "-o", "/dev/null"};
+        if (r.fault == FolderRefuses)
+            traced << "-P" << dir.filePath(QStringLiteral("sub"));
+        QProcess p;
+        p.setProcessEnvironment(test::tracedChildEnvironment());
+        p.start(strace, traced + QStringList{"-e", inject, VARNILOG_CLI_PATH} + args);
+        ASSERT_TRUE(p.waitForFinished(30000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_EQ(p.exitCode(), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith("varnilog-cli: " + second + u':') && err.count(u'\n') == 1)
+            << err.toStdString();
+        EXPECT_EQ(listing().join(u' ').toStdString(), before.join(u' ').toStdString());
+        if (r.firstExisted) {
+            EXPECT_EQ(test::readFile(first), "previous");
+        }
+    }
+}
+
+// A writer killed at its final rename leaves its hidden temporary; the next write of the name takes
+// it away.
+TEST(WriterFaultTest, TheNextWriteRemovesWhatAKillAtTheRenameLeft) {
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        GTEST_SKIP() << "strace is missing (scripts/install-deps installs it)";
+    QTemporaryDir dir;
+    const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"),
+                                             {10, 4, 4, 2, {test::Codes(4096, 60), test::Codes(4096, 190)}});
+    const QStringList args{"export", ros, dir.filePath(QStringLiteral("out.csv"))};
+    QProcess killed;
+    killed.setProcessEnvironment(test::tracedChildEnvironment());
+    killed.start(strace, QStringList{"-f", "-qq", "-o", "/dev/null", "-e",
+                                     "inject=rename:signal=SIGKILL:when=1", VARNILOG_CLI_PATH} +
+                             args);
+    ASSERT_TRUE(killed.waitForFinished(30000));
+    const QStringList left =
+        QDir(dir.path()).entryList({QStringLiteral(".out.csv.*.part")}, QDir::Files | QDir::Hidden);
+    ASSERT_EQ(left.size(), 1);
+    QProcess again;
+    again.start(QStringLiteral(VARNILOG_CLI_PATH), args);
+    ASSERT_TRUE(again.waitForFinished(30000));
+    EXPECT_EQ(again.exitCode(), 0) << again.readAllStandardError().toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*out.csv*")}, QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("out.csv")});
 }
 
 } // namespace

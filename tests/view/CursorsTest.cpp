@@ -1,6 +1,7 @@
 #include "view/Cursors.h"
 
 #include "app/SharedState.h"
+#include "view/ViewBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +11,14 @@ namespace {
 
 struct CursorsFixture : ::testing::Test {
     std::unique_ptr<SharedState> s = std::make_unique<SharedState>();
+    std::unique_ptr<ViewBuffers> view = std::make_unique<ViewBuffers>();
     void SetUp() override {
-        sizeBitmaps(*s);
-        s->bmpScreen.fill(qRgb(10, 20, 30));
-        s->bmpWave.fill(qRgb(100, 100, 100));
+        sizeBitmaps(*view);
+        view->bmpScreen.fill(qRgb(10, 20, 30));
+        view->bmpWave.fill(qRgb(100, 100, 100));
         s->channelColor = {0x0000FF /* red */, 0x00FF00 /* green */, 0, 0};
     }
-    QRgb at(int x, int y) const { return s->bmpScreen.pixel(x, y); }
+    QRgb at(int x, int y) const { return view->bmpScreen.pixel(x, y); }
 };
 
 } // namespace
@@ -56,7 +58,7 @@ TEST_F(CursorsFixture, LinesAreInvertBlendedAndTheSecondLevelLineInverted) {
     s->cursor2Channel = 1;
     s->channelData[0][10] = 0;   // level 0: row 249
     s->channelData[1][20] = 255; // above 250: row 0
-    drawCursors(*s);
+    drawCursors(*s, view->bmpScreen);
     // Vertical line of cursor 1: 255 - (pixel + red) / 2 per component.
     EXPECT_EQ(at(10, 100), qRgb(255 - (10 + 255) / 2, 255 - 20 / 2, 255 - 30 / 2));
     EXPECT_EQ(at(20, 100), qRgb(255 - 10 / 2, 255 - (20 + 255) / 2, 255 - 30 / 2));
@@ -74,7 +76,7 @@ TEST_F(CursorsFixture, SelectionTintsTheSpanAndDarkensItsEdges) {
     s->zoomDivisor = 2;
     s->selectionStart = 600; // dragged from column 300 back to column 100
     s->selectionEnd = 200;
-    drawSelection(*s);
+    drawSelection(*s, *view);
     const QRgb tinted = qRgb((100 + 240) / 2, (100 + 240) / 2, (100 + 255) / 2);
     EXPECT_EQ(at(99, 5), qRgb(100, 100, 100));
     EXPECT_EQ(at(100, 5),
@@ -85,6 +87,6 @@ TEST_F(CursorsFixture, SelectionTintsTheSpanAndDarkensItsEdges) {
     EXPECT_EQ(at(301, 5), qRgb(100, 100, 100));
 
     s->selectionStart = s->selectionEnd = 20; // a = b: darkened twice
-    drawSelection(*s);
+    drawSelection(*s, *view);
     EXPECT_EQ(at(10, 0), qRgb(16, 16, 49));
 }

@@ -31,12 +31,12 @@ TEST(LoadedRecordingViewTest, SamplesThenTheZeroLine) {
     for (const auto& r : rows) {
         QTemporaryDir dir;
         auto s = std::make_unique<SharedState>();
-        sizeBitmaps(*s);
         s->viewStart = r.viewStartBefore;
         s->recordingPath = test::writeRecordingSet(dir.path(), QStringLiteral("rec"), header,
                                                    {{r.samplesA, 50}, {r.samplesB, 200}});
         ASSERT_TRUE(loadRecording(*s).ok) << r.name;
         auto view = std::make_unique<ViewBuffers>();
+        sizeBitmaps(*view);
         refreshView(*s, *view);
         const int a = std::min(r.samplesA, 500);
         const int b = std::max(0, std::min(r.samplesB, 500));

@@ -90,15 +90,15 @@ TEST(MarkerFlagsTest, TheOverlayPassDrawsTheViewsMarkers) {
     ensureOffscreenGui();
     auto state = std::make_unique<SharedState>();
     auto view = std::make_unique<ViewBuffers>();
-    state->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-    state->bmpWave.fill(kBlack);
-    state->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
+    view->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
+    view->bmpWave.fill(kBlack);
+    view->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
     state->channelOffset = state->channelZeroOffset;
     state->viewStart = 100;
     state->zoomDivisor = 4;
     view->markers = {{140, 140, MarkerKind::Strata, QStringLiteral("3")}};
     drawOverlays(*state, *view, false);
-    EXPECT_EQ(state->bmpScreen.pixel(10, 0), markerColour(MarkerKind::Strata));
+    EXPECT_EQ(view->bmpScreen.pixel(10, 0), markerColour(MarkerKind::Strata));
     EXPECT_EQ(markerAtColumn(view->markers, 100, 4, 12), 0);
     EXPECT_EQ(markerAtColumn(view->markers, 100, 4, 14), -1);
 }

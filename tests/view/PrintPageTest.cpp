@@ -31,11 +31,11 @@ struct PrintPageFixture : ::testing::Test {
     void SetUp() override { ensureOffscreenGui(); }
     // The small recording on display, as the main window shows it after loading.
     void load(const QString& description = {}) {
-        sizeBitmaps(*s);
+        sizeBitmaps(*view);
         s->recordingPath = test::writeSmallRecording(dir.path(), description);
         ASSERT_TRUE(loadRecording(*s).ok);
         s->samplingPeriodMs = 1.0f; // what refreshTimeBase sets for PODSTAWA=10
-        paintBackground(s->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
+        paintBackground(view->bmpBackground, s->backgroundColor1, s->backgroundColor2, s->gradientOn);
         refreshView(*s, *view);
     }
 };
@@ -47,8 +47,8 @@ TEST_F(PrintPageFixture, PictureIsCopiedPixelForPixelAtWholeScales) {
     // A selection gives the picture sharp one-column edges next to the one-pixel grid lines.
     s->selectionStart = 10;
     s->selectionEnd = 40;
-    drawSelection(*s);
-    const PrintPageContent content = printPageContent(*s, kPrinted);
+    drawSelection(*s, *view);
+    const PrintPageContent content = printPageContent(*s, view->bmpScreen, kPrinted);
     for (int scale : {1, 3}) {
         QImage page(rasterPageSize(scale), QImage::Format_RGB32);
         {
@@ -62,7 +62,7 @@ TEST_F(PrintPageFixture, PictureIsCopiedPixelForPixelAtWholeScales) {
         for (int y = 0; y < layout.picture.height(); ++y)
             for (int x = 0; x < layout.picture.width(); ++x)
                 wrong += page.pixel(layout.picture.x() + x, layout.picture.y() + y) !=
-                         s->bmpScreen.pixel(x / scale, y / scale);
+                         view->bmpScreen.pixel(x / scale, y / scale);
         EXPECT_EQ(wrong, 0) << "scale " << scale;
     }
 }
@@ -73,7 +73,7 @@ TEST_F(PrintPageFixture, ContentTellsWhatTheScreenShows) {
     s->cursorsActive = true;
     s->cursorColumn = {0, 2}; // samples 125 and 100 of A at 1 V/div: 1 V, 2 ms apart
     s->viewStart = 37;        // moves the labelled ticks left by 37 columns, the short ones by 2
-    PrintPageContent c = printPageContent(*s, kPrinted, QLocale::c());
+    PrintPageContent c = printPageContent(*s, view->bmpScreen, kPrinted, QLocale::c());
     EXPECT_EQ(c.recordingName, "2024-03-07 14.05.09");
     EXPECT_EQ(c.startTime, "2024-03-07 14.05.09");
     EXPECT_EQ(c.length, "0000:00:00:003");
@@ -94,8 +94,9 @@ TEST_F(PrintPageFixture, ContentTellsWhatTheScreenShows) {
 
     // Nothing on display: the empty screen, no recording texts, no cursor readouts.
     auto empty = std::make_unique<SharedState>();
-    sizeBitmaps(*empty);
-    c = printPageContent(*empty, kPrinted);
+    auto blank = std::make_unique<ViewBuffers>();
+    sizeBitmaps(*blank);
+    c = printPageContent(*empty, blank->bmpScreen, kPrinted);
     EXPECT_EQ(c.recordingName, "brak");
     EXPECT_TRUE(c.startTime.isEmpty() && c.length.isEmpty() && c.description.isEmpty());
     EXPECT_TRUE(c.cursorTime.isEmpty());
@@ -103,7 +104,7 @@ TEST_F(PrintPageFixture, ContentTellsWhatTheScreenShows) {
 
 TEST_F(PrintPageFixture, SavedPagesHaveTheFormatOfTheirExtension) {
     load();
-    const PrintPageContent content = printPageContent(*s, kPrinted);
+    const PrintPageContent content = printPageContent(*s, view->bmpScreen, kPrinted);
     struct Case {
         const char* name;
         bool ok;
@@ -131,7 +132,7 @@ TEST_F(PrintPageFixture, SavedPagesHaveTheFormatOfTheirExtension) {
 TEST_F(PrintPageFixture, PdfPageCarriesTheTextsAndWrapsALongDescription) {
     const QString longLine = QStringLiteral("słowo ").repeated(80) + QStringLiteral("KONIEC");
     load(QString::fromUtf8("Zażółć gęślą jaźń\n") + longLine);
-    PrintPageContent content = printPageContent(*s, kPrinted);
+    PrintPageContent content = printPageContent(*s, view->bmpScreen, kPrinted);
     content.programName = QStringLiteral("Varnilog 2k");
     const QString pdf = dir.filePath("page.pdf");
     ASSERT_TRUE(writePageFile(pdf, content));
@@ -160,7 +161,7 @@ TEST_F(PrintPageFixture, PageListsTheMarkersInsideTheView) {
                                  {500, 500, MarkerKind::Uwaga, "ostatni"},
                                  {501, 501, MarkerKind::Wyzwolenie, "za"}},
                                 error));
-    PrintPageContent c = printPageContent(*s, kPrinted);
+    PrintPageContent c = printPageContent(*s, view->bmpScreen, kPrinted);
     ASSERT_EQ(c.markersInView, 3);
     ASSERT_EQ(c.markers.size(), 3u);
     EXPECT_EQ(c.markers[0].time + c.markers[0].kind + c.markers[0].label,
@@ -179,7 +180,7 @@ TEST_F(PrintPageFixture, PageListsTheMarkersInsideTheView) {
     for (int i = 0; i < 150; ++i)
         many.push_back({1, 1, MarkerKind::Uwaga, QStringLiteral("m%1").arg(i, 3, 10, QLatin1Char('0'))});
     ASSERT_TRUE(writeMarkerFile(rmk, many, error));
-    c = printPageContent(*s, kPrinted);
+    c = printPageContent(*s, view->bmpScreen, kPrinted);
     EXPECT_EQ(c.markersInView, 150);
     ASSERT_TRUE(writePageFile(svg, c));
     const QString page = QString::fromUtf8(test::readFile(svg));

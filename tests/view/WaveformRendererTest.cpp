@@ -18,15 +18,18 @@ constexpr QRgb kBlack = 0xFF000000u;
 std::unique_ptr<SharedState> blankState() {
     ensureOffscreenGui();
     auto s = std::make_unique<SharedState>();
-    s->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpWave = QImage(1000, 500, QImage::Format_RGB32);
-    s->bmpScreen = QImage(500, 250, QImage::Format_RGB32);
-    s->bmpBackground.fill(kBlack);
-    s->bmpWave.fill(kBlack);
-    s->bmpScreen.fill(kBlack);
     s->channelVisible = {false, false, false, false};
     s->channelOffset = s->channelZeroOffset;
     return s;
+}
+
+// View buffers whose three bitmaps are black.
+std::unique_ptr<ViewBuffers> blankView() {
+    auto view = std::make_unique<ViewBuffers>();
+    sizeBitmaps(*view);
+    for (QImage* image : {&view->bmpBackground, &view->bmpWave, &view->bmpScreen})
+        image->fill(kBlack);
+    return view;
 }
 
 QRgb pixel(const QImage& image, int x, int y) {
@@ -158,7 +161,7 @@ TEST(WaveformRendererTest, TraceStepsSplitAtMidpoint) {
     };
     for (const Row& r : rows) {
         auto s = blankState();
-        auto view = std::make_unique<ViewBuffers>();
+        auto view = blankView();
         for (int k = 0; k < 500; ++k) {
             s->channelData[0][k] = static_cast<std::uint8_t>(k < 10 ? r.before : r.after);
         }
@@ -184,7 +187,7 @@ TEST(WaveformRendererTest, TraceAtZoomUsesColumnMinimum) {
         {19, 2 * (250 - 100), 2 * (250 - 90) + 1},
     };
     auto s = blankState();
-    auto view = std::make_unique<ViewBuffers>();
+    auto view = blankView();
     for (int k = 0; k < 500; ++k) {
         s->channelData[0][k] = static_cast<std::uint8_t>(k < 10 ? 100 : 110);
         view->columnMin[0][k] = static_cast<std::uint8_t>(k < 10 ? 90 : 87);
@@ -241,7 +244,7 @@ TEST(WaveformRendererTest, FullRedrawOfConstantsAndChannelOrder) {
         {"nothing below", 3, 126, kBlack},
     };
     auto s = blankState();
-    auto view = std::make_unique<ViewBuffers>();
+    auto view = blankView();
     s->channelVisible = {true, true, true, false};
     s->channelColor = {0x44EEEE, 0x00FF00, 0x0000FF, 0xFFFFFF};
     s->channelData[0].fill(200);
@@ -250,14 +253,14 @@ TEST(WaveformRendererTest, FullRedrawOfConstantsAndChannelOrder) {
     s->channelData[3].fill(100); // D hidden
     renderWaveform(*s, *view);
     for (const Row& r : rows) {
-        EXPECT_EQ(pixel(s->bmpScreen, r.x, r.y), r.expected) << r.name << " (" << r.x << "," << r.y << ")";
+        EXPECT_EQ(pixel(view->bmpScreen, r.x, r.y), r.expected) << r.name << " (" << r.x << "," << r.y << ")";
     }
-    EXPECT_NE(pixel(s->bmpScreen, 3, 150), 0xFFFFFFFFu); // D is not drawn
+    EXPECT_NE(pixel(view->bmpScreen, 3, 150), 0xFFFFFFFFu); // D is not drawn
 }
 
 TEST(WaveformRendererTest, RedrawSwitchesCursorsOff) {
     auto s = blankState();
-    auto view = std::make_unique<ViewBuffers>();
+    auto view = blankView();
     s->cursorsActive = true;
     renderWaveform(*s, *view);
     EXPECT_FALSE(s->cursorsActive);
@@ -285,14 +288,14 @@ TEST(WaveformRendererTest, OffsetMarkerRow) {
 
 TEST(WaveformRendererTest, OffsetMarkersDashesAndLabels) {
     auto s = blankState();
-    auto view = std::make_unique<ViewBuffers>();
+    auto view = blankView();
     s->channelCount = 2;
     s->referenceVoltage = 2.5f;
     s->channelZeroOffset = {100, 100, 100, 100};
     s->channelOffset = {110, 90, 120, 100}; // A row 101, B row 151; C is not recorded
     s->channelColor = {0x44EEEE, 0x00FF00, 0x0000FF, 0xFFFFFF};
     drawOverlays(*s, *view, false);
-    const QImage& screen = s->bmpScreen;
+    const QImage& screen = view->bmpScreen;
     struct Row {
         int x, y;
         QRgb expected;
@@ -331,17 +334,17 @@ TEST(WaveformRendererTest, OffsetMarkersDashesAndLabels) {
 
 TEST(WaveformRendererTest, OverlayRunsCursorPainterOnlyWhenShown) {
     auto s = blankState();
-    auto view = std::make_unique<ViewBuffers>();
+    auto view = blankView();
     int calls = 0;
-    const CursorPainter painter = [&calls](SharedState& st) {
+    const CursorPainter painter = [&calls](const SharedState&, QImage& screen) {
         ++calls;
-        st.bmpScreen.setPixel(5, 5, qRgb(1, 2, 3));
+        screen.setPixel(5, 5, qRgb(1, 2, 3));
     };
     drawOverlays(*s, *view, false, painter);
     EXPECT_EQ(calls, 0);
     drawOverlays(*s, *view, true, painter);
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(pixel(s->bmpScreen, 5, 5), qRgb(1, 2, 3));
+    EXPECT_EQ(pixel(view->bmpScreen, 5, 5), qRgb(1, 2, 3));
     drawOverlays(*s, *view, false, painter); // the plain picture comes back
-    EXPECT_EQ(pixel(s->bmpScreen, 5, 5), kBlack);
+    EXPECT_EQ(pixel(view->bmpScreen, 5, 5), kBlack);
 }

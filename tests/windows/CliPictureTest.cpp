@@ -54,15 +54,16 @@ TEST(CliPictureTest, RenderDrawsTheWindowsPictureForEveryConfiguredModel) {
         ASSERT_TRUE(cli.waitForFinished(60000));
         ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
 
-        window.createWindow().openRecording(base + ".ros");
+        TForm1& form = window.createWindow();
+        form.openRecording(base + ".ros");
         ASSERT_TRUE(window.boxes.shown.empty());
-        const SharedState* state = window.state.get();
+        const QImage& screen = form.view().bmpScreen;
         const QImage picture = QImage(png).convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(picture.size(), state->bmpScreen.size());
+        ASSERT_EQ(picture.size(), screen.size());
         int differing = 0;
         for (int y = 0; y < picture.height(); ++y)
             for (int x = 0; x < picture.width(); ++x)
-                differing += picture.pixel(x, y) != state->bmpScreen.pixel(x, y);
+                differing += picture.pixel(x, y) != screen.pixel(x, y);
         EXPECT_EQ(differing, 0);
     }
 }

@@ -1,5 +1,6 @@
 // The main window with a recording that has markers: flags in the picture, "." and "," to jump, a
 // damaged file said in the status bar, right-click to add a marker or a range.
+#include "analysis/SpanRequest.h"
 #include "app/Program.h"
 #include "recording/MarkerFile.h"
 #include "support/CliRunner.h"
@@ -40,7 +41,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     form->openRecording(ros);
     EXPECT_EQ(form->statusPanelText(16),
               QString::fromUtf8("Plik znaczników jest uszkodzony: pominięto wierszy: 1"));
-    EXPECT_EQ(state->bmpScreen.pixel(100, 9), markerColour(MarkerKind::Uwaga));
+    EXPECT_EQ(form->view().bmpScreen.pixel(100, 9), markerColour(MarkerKind::Uwaga));
 
     form->show();
     QApplication::setActiveWindow(form);
@@ -54,7 +55,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
         QTest::keyClick(form->windowHandle(), j.key);
         EXPECT_EQ(state->viewStart, j.viewStart);
     }
-    EXPECT_EQ(state->bmpScreen.pixel(250, 9), markerColour(MarkerKind::Strata));
+    EXPECT_EQ(form->view().bmpScreen.pixel(250, 9), markerColour(MarkerKind::Strata));
 
     // Right-click at column 10 → "Dodaj znacznik" at viewStart + 10; a selection → "Dodaj zakres".
     auto* picture = child<BitmapWidget>("imgDisplay");
@@ -75,7 +76,7 @@ TEST_F(ProgramMarkersTest, FlagsJumpsAndRightClickMarkers) {
     ASSERT_EQ(saved.size(), 5u);
     EXPECT_EQ(saved[1], (Marker{2760, 2760, MarkerKind::Uwaga, {}}));
     EXPECT_EQ(saved[2], (Marker{2770, 2790, MarkerKind::Zakres, {}}));
-    EXPECT_EQ(state->bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
+    EXPECT_EQ(form->view().bmpScreen.pixel(10, 9), markerColour(MarkerKind::Uwaga));
     // A selection past the end ends at the sample count, as the measurements and the export take it.
     state->viewStart = 9900;
     state->selectionEnd = 300;
@@ -117,6 +118,16 @@ TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
     window->findChild<QPushButton*>(QStringLiteral("btToNext"))->click();
     EXPECT_EQ(state->viewStart + state->selectionStart, 3000);
     EXPECT_EQ(state->viewStart + state->selectionEnd, 8100);
+    // Highlighted as a dragged one, whole in the view (zoomed out to fit), and what the features take.
+    const int zoom = state->zoomDivisor;
+    EXPECT_LE(state->viewStart, 3000);
+    EXPECT_GE(state->viewStart + std::int64_t{kDisplayColumns} * zoom, 8100);
+    const SpanResolution taken = resolveSpan(windowSpanRequest(SpanSource::Selection, *state));
+    EXPECT_EQ(taken.span, (SampleSpan{3000, 8100}));
+    for (const auto& [sample, lit] : {std::pair{5000, true}, {2900, false}, {8200, false}}) {
+        const int column = static_cast<int>((sample - state->viewStart) / zoom);
+        EXPECT_EQ(state->bmpScreen.pixel(column, 10) != state->bmpWave.pixel(column, 10), lit) << sample;
+    }
 
     table->item(0, 2)->setText(QStringLiteral("edited;"));
     table->selectRow(1);

@@ -484,7 +484,7 @@ TEST_F(ProgramTest, RepaintShowsTheLastComposedPicture) {
     // Whatever was composed last into bmpScreen is what a repaint puts on the screen.
     const QColor colours[] = {QColor(0, 200, 0), QColor(17, 34, 51)};
     for (const QColor& c : colours) {
-        state->bmpScreen.fill(c);
+        form->view().bmpScreen.fill(c);
         const QImage shot = child<QWidget>("imgDisplay")->grab().toImage();
         ASSERT_EQ(shot.size(), QSize(500, 250));
         for (const QPoint p : {QPoint(0, 0), QPoint(499, 249), QPoint(250, 125)})

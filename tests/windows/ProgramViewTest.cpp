@@ -53,7 +53,7 @@ TEST_F(ProgramViewTest, LoadingShowsTheRecordingAndItsScales) {
     EXPECT_EQ(form->statusPanelText(12), "1ms");
     EXPECT_EQ(child<QScrollBar>("ScrollBar1")->maximum(), 9500);
     // Sample 10 of A is 10: drawn in row 240 of the picture.
-    EXPECT_NE(state->bmpScreen.pixel(10, 240), state->bmpScreen.pixel(10, 100));
+    EXPECT_NE(form->view().bmpScreen.pixel(10, 240), form->view().bmpScreen.pixel(10, 100));
 
     form->openRecording(dir.filePath("missing.ros"));
     EXPECT_EQ(state->sampleCount, -1); // no ".rca": an empty recording, no box
@@ -203,7 +203,7 @@ TEST_F(ProgramViewTest, CursorAndSelectionPictures) {
     QTest::mousePress(child<QWidget>("Label1"), Qt::RightButton, Qt::NoModifier, QPoint(370, 5));
     QTest::mouseRelease(child<QWidget>("Label1"), Qt::RightButton, Qt::NoModifier, QPoint(370, 5));
     form->grab().save(QStringLiteral("/tmp/tform1-cursors.png"));
-    const QRgb cursorLine = state->bmpScreen.pixel(120, 30);
+    const QRgb cursorLine = form->view().bmpScreen.pixel(120, 30);
     QWidget* picture = child<QWidget>("imgDisplay");
     QTest::mousePress(picture, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
     // A drag from column 300 back to column 100.
@@ -212,10 +212,10 @@ TEST_F(ProgramViewTest, CursorAndSelectionPictures) {
     QCoreApplication::sendEvent(picture, &move);
     form->grab().save(QStringLiteral("/tmp/tform1-selection.png"));
     EXPECT_FALSE(state->cursorsActive); // the press on the picture redrew it
-    EXPECT_NE(state->bmpScreen.pixel(120, 30), cursorLine);
-    const QRgb inside = state->bmpScreen.pixel(200, 30), outside = state->bmpScreen.pixel(50, 30);
-    EXPECT_GT(qRed(inside), qRed(outside));                         // tinted towards (240, 240, 255)
-    EXPECT_LT(qRed(state->bmpScreen.pixel(300, 30)), qRed(inside)); // darkened edge
+    EXPECT_NE(form->view().bmpScreen.pixel(120, 30), cursorLine);
+    const QRgb inside = form->view().bmpScreen.pixel(200, 30), outside = form->view().bmpScreen.pixel(50, 30);
+    EXPECT_GT(qRed(inside), qRed(outside));                               // tinted towards (240, 240, 255)
+    EXPECT_LT(qRed(form->view().bmpScreen.pixel(300, 30)), qRed(inside)); // darkened edge
     EXPECT_EQ(state->selectionStart, 300);
     EXPECT_EQ(state->selectionEnd, 100);
     click("SpeedButton6"); // "Pokaż zaznaczenie": starts at the span's start

@@ -100,7 +100,8 @@ TEST_F(SecondaryWindowsLanguageTest, SecondaryWindowsAndThePrintedPageFollowTheL
     std::vector<QStringList> polish;
     for (const Row& r : rows)
         polish.push_back(visibleTexts(*r.window));
-    const PrintPageContent page = printPageContent(*state, QDateTime::currentDateTime());
+    const PrintPageContent page =
+        printPageContent(*state, form->view().bmpScreen, QDateTime::currentDateTime());
     const QString polishPage = pageText(page, dir.filePath("pl.pdf"));
 
     switchTo(Language::English);
@@ -120,7 +121,8 @@ TEST_F(SecondaryWindowsLanguageTest, SecondaryWindowsAndThePrintedPageFollowTheL
     EXPECT_EQ(manual.browser()->source().path(), englishManual);
     // The page is drawn in the language of the moment; its content (the recording's texts) stays.
     const QString englishPage =
-        pageText(printPageContent(*state, QDateTime::currentDateTime()), dir.filePath("en.pdf"));
+        pageText(printPageContent(*state, form->view().bmpScreen, QDateTime::currentDateTime()),
+                 dir.filePath("en.pdf"));
     if (!polishPage.isEmpty()) { // pdftotext is installed
         for (const char* expected : {"Waveform: 2024-03-07 14.05.09", "Start: 2024-03-07",
                                      "Length: ", "Sampling: ", "Model: ", "Printed: "})

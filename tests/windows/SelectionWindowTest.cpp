@@ -58,7 +58,9 @@ TEST_F(SelectionWindowTest, OnlyADraggedSelectionOnTheScreenCounts) {
         return addRange->isEnabled();
     };
     const auto markers = [&] { return readMarkerFile(markerFilePath(ros)).markers; };
-    const auto highlighted = [&] { return state->bmpScreen.pixel(30, 200) != state->bmpWave.pixel(30, 200); };
+    const auto highlighted = [&] {
+        return form->view().bmpScreen.pixel(30, 200) != form->view().bmpWave.pixel(30, 200);
+    };
 
     // Opened: the first selection (samples 0..100) is nobody's choice.
     EXPECT_TRUE(measuresSamples("0"));

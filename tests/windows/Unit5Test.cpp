@@ -48,8 +48,8 @@ protected:
         state->channelCount = 2;
         state->samplingPeriodMs = 0.1f; // D = 10
         state->channelColor = {kColourA, kColourB, 0x0000AA, 0x00FFAA};
-        state->bmpBackground = QImage(1000, 500, QImage::Format_RGB32);
-        state->bmpBackground.fill(Qt::black);
+        background = QImage(1000, 500, QImage::Format_RGB32);
+        background.fill(Qt::black);
         const std::int64_t samples = 2 * fftSize;
         for (int c = 0; c < 2; ++c) {
             QByteArray bytes(samples, '\0');
@@ -66,6 +66,7 @@ protected:
         }
         state->sampleCount = samples;
         form = std::make_unique<TForm5>(*state, boxes);
+        form->setPlotBackground(&background);
     }
     template <class T> T* child(const char* name) {
         T* w = form->findChild<T*>(QString::fromLatin1(name));
@@ -86,6 +87,7 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<SharedState> state;
     test::RecordingMessageBoxes boxes;
+    QImage background; // the main window's bmpBackground
     std::unique_ptr<TForm5> form;
 };
 

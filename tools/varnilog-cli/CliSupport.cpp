@@ -183,7 +183,6 @@ bool intOption(const QCommandLineParser& parser, const QString& name, std::int64
 }
 
 bool applyConfigOption(const QCommandLineParser& parser, SharedState& state) {
-    sizeBitmaps(state);
     if (!parser.isSet(QStringLiteral("config")))
         return true;
     const QString ini = parser.value(QStringLiteral("config"));

@@ -112,7 +112,7 @@ bool outputAllowed(const QString& out, const QString& rosPath);
 bool intOption(const QCommandLineParser& parser, const QString& name, std::int64_t lo, std::int64_t hi,
                std::int64_t& value);
 
-// Sizes the bitmaps and, with --config INI, reads its colours and background into the state; false
+// With --config INI, reads its colours and background into the state; false
 // (reported) when the file does not exist.
 bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
 

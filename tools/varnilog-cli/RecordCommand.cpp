@@ -196,7 +196,6 @@ int runRecord(const QStringList& args) {
     if (const int rc = parseCommand(parser, args, kRecord); rc >= 0)
         return rc;
     auto state = std::make_unique<SharedState>();
-    sizeBitmaps(*state);
     RecordRequest request;
     if (!parseRecordRequest(parser, request, *state))
         return ExitUsage;

@@ -38,12 +38,12 @@ constexpr CliCommand kRender{"render",
                              kRenderOptions};
 
 // The printable page around the view drawn in state, as the window prints it.
-int writeRenderPage(SharedState& state, const QString& out) {
+int writeRenderPage(SharedState& state, const QImage& screen, const QString& out) {
     // What the window's time base and model refreshes would have set.
     state.samplingPeriodMs = samplingPeriodTable[state.timeBaseIndex];
     if (const DeviceModelInfo* model = findDeviceModel(state.deviceModel))
         state.modelName = QString::fromLatin1(model->modelName);
-    PrintPageContent content = printPageContent(state, QDateTime::currentDateTime());
+    PrintPageContent content = printPageContent(state, screen, QDateTime::currentDateTime());
     content.programName = QStringLiteral("Varnilog 2k " VARNILOG_VERSION);
     QString error;
     if (!writePageFile(out, content, &error))
@@ -74,9 +74,10 @@ bool parseRenderRequest(const QCommandLineParser& parser, RenderRequest& request
            intOption(parser, QStringLiteral("zoom"), 1, 1 << 30, request.zoom);
 }
 
-// Opens the recording and draws its view into the state's screen as the window would show it: the
+// Opens the recording and draws its view into the view's screen as the window would show it: the
 // configuration and the model first, as at start-up, then the load and the view's refresh.
-int drawView(const QCommandLineParser& parser, const RenderRequest& request, SharedState& state) {
+int drawView(const QCommandLineParser& parser, const RenderRequest& request, SharedState& state,
+             ViewBuffers& view) {
     if (!applyConfigOption(parser, state))
         return ExitFailure;
     // The configured model sets the reference voltage that places the offset markers and clamps the
@@ -99,9 +100,9 @@ int drawView(const QCommandLineParser& parser, const RenderRequest& request, Sha
     state.zoomDivisor =
         request.all ? showAllDivisor(state.sampleCount) : static_cast<std::int32_t>(request.zoom);
     state.viewStart = request.all ? 0 : request.start;
-    paintBackground(state.bmpBackground, state.backgroundColor1, state.backgroundColor2, state.gradientOn);
-    auto view = std::make_unique<ViewBuffers>();
-    refreshView(state, *view); // reads the window at viewStart (kept in range) and draws it
+    sizeBitmaps(view);
+    paintBackground(view.bmpBackground, state.backgroundColor1, state.backgroundColor2, state.gradientOn);
+    refreshView(state, view); // reads the window at viewStart (kept in range) and draws it
     return ExitOk;
 }
 
@@ -115,11 +116,12 @@ int runRender(const QStringList& args) {
     if (!parseRenderRequest(parser, request))
         return ExitUsage;
     auto state = std::make_unique<SharedState>();
-    if (const int rc = drawView(parser, request, *state); rc != ExitOk)
+    auto view = std::make_unique<ViewBuffers>();
+    if (const int rc = drawView(parser, request, *state, *view); rc != ExitOk)
         return rc;
     if (request.page)
-        return writeRenderPage(*state, request.out);
-    if (QString error; !writeImageFile(request.out, state->bmpScreen, &error))
+        return writeRenderPage(*state, view->bmpScreen, request.out);
+    if (QString error; !writeImageFile(request.out, view->bmpScreen, &error))
         return fail(QStringLiteral("%1: %2").arg(request.out, error));
     return ExitOk;
 }

@@ -56,9 +56,10 @@ QImage spectrumPlot(SharedState& state, const SpectrumData& data) {
     view.channelCount = channels;
     view.channelChecked = {true, true, channels > 2, channels > 3};
     std::copy(state.channelColor.begin(), state.channelColor.end(), view.channelColor.begin());
-    paintBackground(state.bmpBackground, state.backgroundColor1, state.backgroundColor2, state.gradientOn);
+    QImage background(kBitmapWidth, kBitmapHeight, QImage::Format_RGB32); // the main window's bmpBackground
+    paintBackground(background, state.backgroundColor1, state.backgroundColor2, state.gradientOn);
     QImage plot(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
-    DrawSpectrum(plot, state.bmpBackground, data, view);
+    DrawSpectrum(plot, background, data, view);
     return plot;
 }
 

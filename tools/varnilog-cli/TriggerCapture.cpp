@@ -64,21 +64,20 @@ void TriggerWatch::feed(const std::uint8_t* codes, std::int64_t n) {
 bool writeTriggerFrame(const QString& rosPath, const TriggerCapture& capture, std::int64_t k,
                        QString& error) {
     auto state = std::make_unique<SharedState>();
-    sizeBitmaps(*state);
     applyDeviceModelToState(*state);
     if (!openRecording(*state, rosPath, error))
         return false;
     const int column = preTriggerColumn(kDefaultPreTriggerPercent);
     state->zoomDivisor = 1;
     state->viewStart = std::max<std::int64_t>(0, k - column);
-    paintBackground(state->bmpBackground, state->backgroundColor1, state->backgroundColor2,
-                    state->gradientOn);
     auto view = std::make_unique<ViewBuffers>();
+    sizeBitmaps(*view);
+    paintBackground(view->bmpBackground, state->backgroundColor1, state->backgroundColor2, state->gradientOn);
     refreshView(*state, *view);
-    drawTriggerOverlay(state->bmpScreen, capture.settings.level, static_cast<int>(k - state->viewStart),
+    drawTriggerOverlay(view->bmpScreen, capture.settings.level, static_cast<int>(k - state->viewStart),
                        state->channelColor[static_cast<std::size_t>(capture.channel)]);
     SafeFile out(capture.png);
-    if (!out.open() || !state->bmpScreen.save(&out, "PNG") || !out.commit()) {
+    if (!out.open() || !view->bmpScreen.save(&out, "PNG") || !out.commit()) {
         error = QStringLiteral("%1: %2").arg(capture.png, out.errorString());
         return false;
     }

@@ -1,15 +1,24 @@
 // varnilog-cli: the headless tool. Records, inspects, exports, renders and analyses recordings with
-// the same core as the windows, so both give the same results.
+// the same core as the windows, so both give the same results. Built twice: as varnilog-cli, without
+// the view and Qt GUI, which execs the commands that need them (render, spectrum, record) as
+// varnilog-cli-draw (VARNILOG_CLI_DRAWS), the same program with every command.
 #include "CliSupport.h"
 
 #include "app/Language.h"
 #include "recording/FileIdentity.h"
 
-#include <QGuiApplication>
-
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+
+#ifdef VARNILOG_CLI_DRAWS
+#include <QGuiApplication>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -66,12 +75,9 @@ bool takeLanguageOption(QStringList& args, QString& error) {
     return true;
 }
 
-// Only pictures need a GUI application (their label font comes from the platform's font database):
-// render, and spectrum or record with --png. Every other command starts with the core application,
-// which loads no platform plugin, fonts or font configuration.
-bool commandDraws(int argc, char** argv) {
+// The command named in argv (the first argument that is not --lang or its code), or null.
+const char* commandOf(int argc, char** argv, bool* png = nullptr) {
     const char* command = nullptr;
-    bool png = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lang") == 0)
             ++i; // its code is no command
@@ -79,14 +85,50 @@ bool commandDraws(int argc, char** argv) {
             continue;
         else if (!command)
             command = argv[i];
-        else if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
-            png = true;
+        else if (png && (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0))
+            *png = true;
     }
-    if (!command)
-        return false;
-    return std::strcmp(command, "render") == 0 ||
-           (png && (std::strcmp(command, "spectrum") == 0 || std::strcmp(command, "record") == 0));
+    return command;
 }
+
+bool isCommand(const char* command, const char* name) {
+    return command && std::strcmp(command, name) == 0;
+}
+
+#ifdef VARNILOG_CLI_DRAWS
+// Only pictures need a GUI application (their label font comes from the platform's font database):
+// render, and spectrum or record with --png. Every other command starts with the core application,
+// which loads no platform plugin, fonts or font configuration.
+bool commandDraws(int argc, char** argv) {
+    bool png = false;
+    const char* command = commandOf(argc, argv, &png);
+    return isCommand(command, "render") ||
+           (png && (isCommand(command, "spectrum") || isCommand(command, "record")));
+}
+#else
+// The drawing program: where the installation puts it, else beside this one (a build folder).
+std::string drawingProgram(const char* argv0) {
+    std::string self(PATH_MAX, '\0');
+    const ssize_t n = readlink("/proc/self/exe", self.data(), self.size() - 1);
+    self = n > 0 ? self.substr(0, static_cast<std::size_t>(n)) : std::string(argv0);
+    const std::size_t slash = self.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+    const std::string installed = dir + "/" VARNILOG_CLI_DRAW_INSTALLED;
+    if (access(installed.c_str(), X_OK) == 0)
+        return installed;
+    const std::string beside = dir + "/varnilog-cli-draw";
+    return access(beside.c_str(), X_OK) == 0 ? beside : installed;
+}
+
+// The commands that draw or use the view run in the drawing program, which takes over this process
+// (its id, terminal, signals and exit status) with the same arguments.
+int runInDrawingProgram(char** argv) {
+    const std::string program = drawingProgram(argv[0]);
+    execv(program.c_str(), argv);
+    std::fprintf(stderr, "varnilog-cli: %s: %s\n", program.c_str(), std::strerror(errno));
+    return varnilog::cli::ExitFailure;
+}
+#endif
 
 int printVersion() {
     std::printf("varnilog-cli %s\n", VARNILOG_VERSION);
@@ -94,12 +136,15 @@ int printVersion() {
 }
 
 std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
-    if (!commandDraws(argc, argv))
-        return std::make_unique<QCoreApplication>(argc, argv);
-    // The offscreen platform needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
+#ifdef VARNILOG_CLI_DRAWS
+    if (commandDraws(argc, argv)) {
+        // The offscreen platform needs no display.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace
@@ -108,6 +153,11 @@ int main(int argc, char** argv) {
     // The version alone needs no application at all.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return printVersion();
+#ifndef VARNILOG_CLI_DRAWS
+    if (const char* command = commandOf(argc, argv);
+        isCommand(command, "render") || isCommand(command, "spectrum") || isCommand(command, "record"))
+        return runInDrawingProgram(argv);
+#endif
     qInstallMessageHandler(quietQtMessages);
     const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnilog-cli"));
@@ -137,18 +187,22 @@ int main(int argc, char** argv) {
         return runExport(args);
     if (command == QLatin1String("import"))
         return runImport(args);
+#ifdef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("render"))
         return runRender(args);
     if (command == QLatin1String("spectrum"))
         return runSpectrum(args);
+#endif
     if (command == QLatin1String("measure"))
         return runMeasure(args);
     if (command == QLatin1String("math"))
         return runMath(args);
     if (command == QLatin1String("events"))
         return runEvents(args);
+#ifdef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("record"))
         return runRecord(args);
+#endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
