@@ -63,7 +63,7 @@ void TForm1::connectMarkersWindow() {
         // measurements take it.
         state_.selectionStart = static_cast<std::int32_t>(from - state_.viewStart);
         state_.selectionEnd = static_cast<std::int32_t>(to - state_.viewStart);
-        drawSelection(state_);
+        drawSelection(state_, *view_);
         FormPaint();
     });
     connect(markersWindow_, &MarkersWindow::labelEdited, this, [this](int index, const QString& label) {

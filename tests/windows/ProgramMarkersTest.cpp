@@ -126,7 +126,8 @@ TEST_F(ProgramMarkersTest, TheMarkersWindowListsWhatTheToolListsAndActsOnIt) {
     EXPECT_EQ(taken.span, (SampleSpan{3000, 8100}));
     for (const auto& [sample, lit] : {std::pair{5000, true}, {2900, false}, {8200, false}}) {
         const int column = static_cast<int>((sample - state->viewStart) / zoom);
-        EXPECT_EQ(state->bmpScreen.pixel(column, 10) != state->bmpWave.pixel(column, 10), lit) << sample;
+        EXPECT_EQ(form->view().bmpScreen.pixel(column, 10) != form->view().bmpWave.pixel(column, 10), lit)
+            << sample;
     }
 
     table->item(0, 2)->setText(QStringLiteral("edited;"));
