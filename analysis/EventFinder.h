@@ -33,7 +33,7 @@ public:
     struct Prepared {
         Status status = Status::Ready;
         QString samplePath; // the source channel's file
-        QString error;      // why it could not be opened (OpenFailed)
+        CoreError error;    // why it could not be opened (OpenFailed)
     };
     // Makes the search of spec.source of the recording ready for the next steps.
     Prepared prepare(const QString& recordingPath, const TriggerSpec& spec, std::uint8_t sensitivity);

@@ -21,10 +21,9 @@ EventSearch::EventSearch(const QString& samplePath, const TriggerSettings& setti
     : samplePath_(samplePath), settings_(settings), from_(std::max<std::int64_t>(from, 0)), to_(to),
       useSummary_(useSummary) {}
 
-bool EventSearch::open(QString& error) {
+bool EventSearch::open(CoreError& error) {
     if (!openSetFileForReading(sample_, samplePath_)) {
-        error = QCoreApplication::translate("varnilog::EventSearch", "Nie można otworzyć pliku %1")
-                    .arg(samplePath_);
+        error = {CoreErrorKind::CannotOpenFile, samplePath_, {}, {}, 0, 0, {}};
         return false;
     }
     const std::int64_t length = sample_.size();

@@ -8,6 +8,7 @@
 
 #include "analysis/TriggerScanner.h"
 #include "analysis/TriggerSpec.h"
+#include "app/CoreError.h"
 #include "app/WorkProgress.h"
 
 #include <QFile>
@@ -29,7 +30,7 @@ public:
                 std::int64_t to = -1, bool useSummary = true);
 
     // False (with the reason) when the sample file cannot be opened.
-    bool open(QString& error);
+    bool open(CoreError& error);
     std::int64_t from() const { return from_; }
     std::int64_t to() const { return to_; }
     bool summaryUsed() const { return !coarse_.empty(); }

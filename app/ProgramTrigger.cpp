@@ -58,7 +58,7 @@ void TForm1::findEvent(bool forward) {
         return;
     }
     if (prepared.status == EventFinder::Status::OpenFailed) {
-        showStatusMessage(prepared.error);
+        showStatusMessage(coreMessage(prepared.error));
         return;
     }
     const int column = preTriggerColumn(triggerTab_->preTriggerPercent());

@@ -39,7 +39,7 @@ void BM_TriggerScanWholeRecording(benchmark::State& state) {
         std::int64_t events = 0;
         for (const QString& path : {r.a(), r.b()}) {
             EventSearch search(path, zeroRising(), 0, -1, false);
-            QString error;
+            CoreError error;
             if (!search.open(error) ||
                 search.forEach([&](const TriggerEvent&) { ++events; }) != EventSearch::Outcome::Done) {
                 state.SkipWithError("the scan failed");
@@ -91,7 +91,7 @@ void runNext(benchmark::State& state, bool summaries) {
     const std::int64_t before = test::bytesReadSoFar();
     for (auto _ : state) {
         EventSearch search(path, zeroRising(), 0, -1, summaries);
-        QString error;
+        CoreError error;
         if (!search.open(error)) {
             state.SkipWithError("cannot open");
             return;

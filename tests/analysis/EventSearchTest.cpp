@@ -56,7 +56,7 @@ TEST(EventSearchTest, SummariesAndCheckpointsGiveTheForwardScansEvents) {
         std::int64_t readWith = 0, readWithout = 0;
         for (const bool summary : {true, false}) {
             EventSearch search(path, s, 0, -1, summary);
-            QString error;
+            CoreError error;
             ASSERT_TRUE(search.open(error));
             EXPECT_EQ(search.summaryUsed(), summary);
             std::vector<TriggerEvent> listed;

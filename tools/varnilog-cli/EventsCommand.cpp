@@ -212,8 +212,8 @@ int runEvents(const QStringList& args) {
         return ExitUsage;
 
     EventSearch search(samplePath, triggerSettingsOf(request.spec, sensitivity), span.from, span.to);
-    if (!search.open(error))
-        return fail(error);
+    if (CoreError openError; !search.open(openError))
+        return fail(coreMessage(openError));
     std::vector<TriggerEvent> events;
     const auto wanted = [&] {
         return request.max < 0 || static_cast<std::int64_t>(events.size()) < request.max;
