@@ -1,0 +1,72 @@
+#include "app/CoreMessages.h"
+#include "app/Language.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+namespace varnilog {
+namespace {
+
+CoreError error(CoreErrorKind kind, QString path = {}, QString other = {}, QString reason = {},
+                std::int64_t first = 0, std::int64_t second = 0) {
+    return {kind, std::move(path), std::move(other), std::move(reason), first, second, {}};
+}
+
+// Every kind in both languages: the window and the command line show exactly these.
+TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
+    if (QCoreApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "app_tests";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication app(argc, argv);
+    }
+    using K = CoreErrorKind;
+    const struct {
+        CoreError error;
+        const char* polish;
+        const char* english;
+    } rows[] = {
+        {error(K::None), "", ""},
+        {error(K::Reason, {}, {}, "disk full"), "disk full", "disk full"},
+        {error(K::PathReason, "a.rmk", {}, "disk full"), "a.rmk: disk full", "a.rmk: disk full"},
+        {error(K::SetBusy), "Nagranie jest zmieniane przez inny program",
+         "The recording is being changed by another program"},
+        {error(K::LoadFailed), "Błąd otwarcia pliku!", "Error opening the file!"},
+        {error(K::MarkerInvalid, "a.rmk", {}, {}, 5, 4), "a.rmk: znacznik 5–4 jest błędny.",
+         "a.rmk: the marker 5–4 is invalid."},
+        {error(K::MarkersTooLarge, "a.rmk", {}, {}, 16), "a.rmk: za dużo znaczników (ponad 16 MiB).",
+         "a.rmk: too many markers (over 16 MiB)."},
+        {error(K::MarkersUnreadable, "a.rmk", {}, {}, 3),
+         "Nic nie zmieniono: w pliku znaczników a.rmk nie można odczytać wierszy: 3.",
+         "Nothing was changed: unreadable lines in the marker file a.rmk: 3."},
+        {error(K::WriteFailed), "zapis nie powiódł się", "write failed"},
+        {error(K::WriteFailed, {}, {}, "disk full"), "disk full", "disk full"},
+        {error(K::SampleReadFailed, {}, "B", "I/O error"), "Błąd odczytu pliku próbek kanału B: I/O error",
+         "Error reading the sample file of channel B: I/O error"},
+        {error(K::NoChannels), "brak kanałów do zapisu", "no channels to write"},
+        {error(K::MoveFailed, "a.rca", "b.rca", "busy"),
+         "Nie zmieniono nazwy: nie można przenieść a.rca do b.rca (busy).",
+         "Not renamed: cannot move a.rca to b.rca (busy)."},
+        {error(K::InvalidName), "Nieprawidłowa nazwa.", "Invalid name."},
+        {error(K::RecordingMissing, "a.ros"), "Zapis a.ros nie istnieje.", "Recording a.ros does not exist."},
+        {error(K::FileExists, "b.rca"), "Nie zmieniono nazwy: plik b.rca już istnieje.",
+         "Not renamed: the file b.rca already exists."},
+        {error(K::OutputIsRecording, "a.rca", "a.ros"),
+         "a.rca jest plikiem nagrania a.ros: wybierz inną nazwę.",
+         "a.rca is a file of the recording a.ros: choose another name."},
+        {error(K::CannotOpenFile, "a.rca"), "Nie można otworzyć pliku a.rca", "Cannot open the file a.rca"},
+        {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
+         "out: in.wav: write failed"},
+    };
+    for (const Language language : {Language::Polish, Language::English}) {
+        ASSERT_TRUE(useLanguage(*QCoreApplication::instance(), language));
+        for (const auto& r : rows)
+            EXPECT_EQ(coreMessage(r.error).toStdString(), language == Language::Polish ? r.polish : r.english)
+                << static_cast<int>(r.error.kind);
+    }
+    useLanguage(*QCoreApplication::instance(), Language::Polish);
+}
+
+} // namespace
+} // namespace varnilog
