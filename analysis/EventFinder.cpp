@@ -8,25 +8,26 @@
 
 namespace varnilog {
 
-EventFinder::Prepared EventFinder::prepare(const QString& recordingPath, const TriggerSpec& spec,
+EventFinder::Prepared EventFinder::prepare(const QString& recordingPath, const TriggerSpec& triggerSpec,
                                            std::uint8_t sensitivity) {
     Prepared result;
-    result.samplePath =
-        siblingPath(recordingPath,
-                    QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(spec.source)]));
+    result.samplePath = siblingPath(
+        recordingPath,
+        QString::fromLatin1(kRecordingSampleExtensions[static_cast<std::size_t>(triggerSpec.source)]));
     const FileIdentity info = identityOf(result.samplePath);
     if (!info.regular) {
         result.status = Status::NoChannel;
         return result;
     }
-    const EventSearchKey key{result.samplePath, info.size, info.modifiedNs / 1000000, spec, sensitivity};
+    const EventSearchKey key{result.samplePath, info.size, info.modifiedNs / 1000000, triggerSpec,
+                             sensitivity};
     if (search_ && key == key_)
         return result;
     // The search runs over the whole channel file (the span of the tab's searches).
     SpanRequest span;
     span.sampleCount = info.size;
     const SampleSpan whole = resolveSpan(span).span;
-    search_ = std::make_unique<EventSearch>(result.samplePath, triggerSettingsOf(spec, sensitivity),
+    search_ = std::make_unique<EventSearch>(result.samplePath, triggerSettingsOf(triggerSpec, sensitivity),
                                             whole.from, whole.to);
     key_ = key;
     lastFound_.reset();

@@ -22,7 +22,7 @@ struct EventSearchKey {
     QString samplePath;
     std::int64_t size = -1;
     std::int64_t modifiedMs = 0;
-    TriggerSpec spec;
+    TriggerSpec triggerSpec;
     std::uint8_t sensitivity = 0;
     bool operator==(const EventSearchKey&) const = default;
 };
@@ -35,8 +35,8 @@ public:
         QString samplePath; // the source channel's file
         CoreError error;    // why it could not be opened (OpenFailed)
     };
-    // Makes the search of spec.source of the recording ready for the next steps.
-    Prepared prepare(const QString& recordingPath, const TriggerSpec& spec, std::uint8_t sensitivity);
+    // Makes the search of triggerSpec.source of the recording ready for the next steps.
+    Prepared prepare(const QString& recordingPath, const TriggerSpec& triggerSpec, std::uint8_t sensitivity);
 
     // The sample a step of a view at viewStart with the trigger at column starts from.
     std::int64_t stepStart(std::int64_t viewStart, int column, std::int64_t zoom) const;

@@ -32,21 +32,21 @@ std::optional<double> finiteNumber(QStringView text) {
 }
 
 // One "hyst=DIV", "width<N", "width>N" or "holdoff=N" after the level; false for anything else.
-bool applyPart(QStringView part, TriggerSpec& spec) {
+bool applyField(QStringView field, TriggerSpec& triggerSpec) {
     bool ok = false;
-    if (part.startsWith(u"hyst=")) {
-        const std::optional<double> v = finiteNumber(part.sliced(5));
-        spec.hysteresisDivisions = v.value_or(0);
+    if (field.startsWith(u"hyst=")) {
+        const std::optional<double> v = finiteNumber(field.sliced(5));
+        triggerSpec.hysteresisDivisions = v.value_or(0);
         return v.has_value();
     }
-    if (part.startsWith(u"holdoff=")) {
-        spec.holdoff = part.sliced(8).toLongLong(&ok);
+    if (field.startsWith(u"holdoff=")) {
+        triggerSpec.holdoff = field.sliced(8).toLongLong(&ok);
         return ok;
     }
-    if (part.startsWith(u"width<") || part.startsWith(u"width>")) {
-        spec.width = part[5] == u'<' ? WidthCondition::Below : WidthCondition::Above;
-        const std::optional<double> v = finiteNumber(part.sliced(6));
-        spec.widthLimit = v.value_or(0);
+    if (field.startsWith(u"width<") || field.startsWith(u"width>")) {
+        triggerSpec.width = field[5] == u'<' ? WidthCondition::Below : WidthCondition::Above;
+        const std::optional<double> v = finiteNumber(field.sliced(6));
+        triggerSpec.widthLimit = v.value_or(0);
         return v.has_value();
     }
     return false;
@@ -54,81 +54,82 @@ bool applyPart(QStringView part, TriggerSpec& spec) {
 
 } // namespace
 
-TriggerSettings triggerSettingsOf(const TriggerSpec& spec, std::uint8_t sensitivityIndex) {
+TriggerSettings triggerSettingsOf(const TriggerSpec& triggerSpec, std::uint8_t sensitivityIndex) {
     TriggerSettings s;
-    s.edge = spec.edge;
-    s.level = levelCode(spec.levelVolts, sensitivityIndex);
-    s.hysteresis = triggerHysteresisCodes(spec.hysteresisDivisions);
-    s.width = spec.width;
-    s.widthLimit = spec.widthLimit;
-    s.holdoff = spec.holdoff;
+    s.edge = triggerSpec.edge;
+    s.level = levelCode(triggerSpec.levelVolts, sensitivityIndex);
+    s.hysteresis = triggerHysteresisCodes(triggerSpec.hysteresisDivisions);
+    s.width = triggerSpec.width;
+    s.widthLimit = triggerSpec.widthLimit;
+    s.holdoff = triggerSpec.holdoff;
     return s;
 }
 
-TriggerCheck checkTriggerSpec(const TriggerSpec& spec, int sources) {
-    if (spec.source < 0 || spec.source >= sources)
+TriggerCheck checkTriggerSpec(const TriggerSpec& triggerSpec, int sources) {
+    if (triggerSpec.source < 0 || triggerSpec.source >= sources)
         return problem(TriggerProblem::Source,
                        QStringLiteral("expected %1").arg(channelLetterExpectation(false, sources)));
-    if (!std::isfinite(spec.levelVolts))
+    if (!std::isfinite(triggerSpec.levelVolts))
         return problem(TriggerProblem::Level, QStringLiteral("expected a level in volts"));
-    if (!(spec.hysteresisDivisions >= 0 && spec.hysteresisDivisions <= 1))
+    if (!(triggerSpec.hysteresisDivisions >= 0 && triggerSpec.hysteresisDivisions <= 1))
         return problem(TriggerProblem::Hysteresis,
                        QStringLiteral("expected a hysteresis from 0 to 1 division"));
-    if (spec.width != WidthCondition::None && !(spec.widthLimit > 0 && spec.widthLimit <= 1e18))
+    if (triggerSpec.width != WidthCondition::None &&
+        !(triggerSpec.widthLimit > 0 && triggerSpec.widthLimit <= 1e18))
         return problem(TriggerProblem::Width, QStringLiteral("expected a pulse width above 0 samples"));
-    if (spec.holdoff < 0)
+    if (triggerSpec.holdoff < 0)
         return problem(TriggerProblem::Holdoff, QStringLiteral("expected a holdoff of 0 or more samples"));
     return {};
 }
 
-TriggerCheck checkTriggerLevel(const TriggerSpec& spec, std::uint8_t sensitivityIndex) {
-    if (!triggerLevelInRange(spec.levelVolts, sensitivityIndex))
+TriggerCheck checkTriggerLevel(const TriggerSpec& triggerSpec, std::uint8_t sensitivityIndex) {
+    if (!triggerLevelInRange(triggerSpec.levelVolts, sensitivityIndex))
         return problem(TriggerProblem::Level, QStringLiteral("%1 V is outside channel %2's range")
-                                                  .arg(spec.levelVolts)
-                                                  .arg(channelLetter(spec.source)));
+                                                  .arg(triggerSpec.levelVolts)
+                                                  .arg(channelLetter(triggerSpec.source)));
     return {};
 }
 
 std::optional<TriggerSpec> parseTriggerSpec(QStringView text, TriggerCheck& check, int sources) {
-    const QList<QStringView> parts = text.split(u',');
-    TriggerSpec spec;
-    const std::optional<int> source = channelFromLetter(parts.value(0), kChannels);
-    const std::optional<TriggerEdge> edge = triggerEdgeFromName(parts.value(1));
-    const std::optional<double> level = finiteNumber(parts.value(2));
-    if (parts.size() < 3 || !source || !edge || !level) {
+    const QList<QStringView> fields = text.split(u',');
+    TriggerSpec triggerSpec;
+    const std::optional<int> source = channelFromLetter(fields.value(0), kChannels);
+    const std::optional<TriggerEdge> edge = triggerEdgeFromName(fields.value(1));
+    const std::optional<double> level = finiteNumber(fields.value(2));
+    if (fields.size() < 3 || !source || !edge || !level) {
         check = problem(TriggerProblem::Syntax,
                         QStringLiteral("expected CHANNEL,rising|falling,VOLTS[,hyst=DIV][,width<N|width>N]"
                                        "[,holdoff=N]"));
         return std::nullopt;
     }
-    spec.source = *source;
-    spec.edge = *edge;
-    spec.levelVolts = *level;
-    for (qsizetype i = 3; i < parts.size(); ++i)
-        if (!applyPart(parts[i], spec)) {
+    triggerSpec.source = *source;
+    triggerSpec.edge = *edge;
+    triggerSpec.levelVolts = *level;
+    for (qsizetype i = 3; i < fields.size(); ++i)
+        if (!applyField(fields[i], triggerSpec)) {
             check =
                 problem(TriggerProblem::Part,
-                        QStringLiteral("'%1' is not hyst=DIV, width<N, width>N or holdoff=N").arg(parts[i]));
+                        QStringLiteral("'%1' is not hyst=DIV, width<N, width>N or holdoff=N").arg(fields[i]));
             return std::nullopt;
         }
-    check = checkTriggerSpec(spec, sources);
+    check = checkTriggerSpec(triggerSpec, sources);
     if (!check.ok())
         return std::nullopt;
-    return spec;
+    return triggerSpec;
 }
 
-QString triggerSpecText(const TriggerSpec& spec) {
-    QString text =
-        QStringLiteral("%1,%2,%3")
-            .arg(channelLetter(spec.source), triggerEdgeName(spec.edge), numberText(spec.levelVolts));
-    if (spec.hysteresisDivisions != kDefaultHysteresisDivisions)
-        text += QStringLiteral(",hyst=") + numberText(spec.hysteresisDivisions);
-    if (spec.width != WidthCondition::None)
-        text +=
-            (spec.width == WidthCondition::Below ? QStringLiteral(",width<") : QStringLiteral(",width>")) +
-            numberText(spec.widthLimit);
-    if (spec.holdoff != 0)
-        text += QStringLiteral(",holdoff=%1").arg(spec.holdoff);
+QString triggerSpecText(const TriggerSpec& triggerSpec) {
+    QString text = QStringLiteral("%1,%2,%3")
+                       .arg(channelLetter(triggerSpec.source), triggerEdgeName(triggerSpec.edge),
+                            numberText(triggerSpec.levelVolts));
+    if (triggerSpec.hysteresisDivisions != kDefaultHysteresisDivisions)
+        text += QStringLiteral(",hyst=") + numberText(triggerSpec.hysteresisDivisions);
+    if (triggerSpec.width != WidthCondition::None)
+        text += (triggerSpec.width == WidthCondition::Below ? QStringLiteral(",width<")
+                                                            : QStringLiteral(",width>")) +
+                numberText(triggerSpec.widthLimit);
+    if (triggerSpec.holdoff != 0)
+        text += QStringLiteral(",holdoff=%1").arg(triggerSpec.holdoff);
     return text;
 }
 

@@ -2,7 +2,7 @@
 // pulse-width condition and holdoff in samples. The one description behind the "Wyzwalanie" tab, the
 // command line's --trigger and the flags of `events`: its defaults, its text form
 // "A,rising,1.5[,hyst=0.1][,width<20|width>20][,holdoff=N]", its validation with the messages, and
-// equality (two searches with equal specs on the same file find the same events). Converted into a
+// equality (two searches with equal triggers on the same file find the same events). Converted into a
 // channel's codes for the scanner. A new condition is one new field or case here and in the scanner.
 #pragma once
 
@@ -28,9 +28,9 @@ struct TriggerSpec {
 };
 
 // The trigger in the codes of its channel at a sensitivity index.
-TriggerSettings triggerSettingsOf(const TriggerSpec& spec, std::uint8_t sensitivityIndex);
+TriggerSettings triggerSettingsOf(const TriggerSpec& triggerSpec, std::uint8_t sensitivityIndex);
 
-// What is wrong with a spec, by the part the user gave it in (the command line names its option).
+// What is wrong with a triggerSpec, by the part the user gave it in (the command line names its option).
 enum class TriggerProblem { None, Syntax, Part, Source, Edge, Level, Hysteresis, Width, Holdoff };
 
 struct TriggerCheck {
@@ -39,17 +39,17 @@ struct TriggerCheck {
     bool ok() const { return problem == TriggerProblem::None; }
 };
 
-// Whether the spec can be searched for: a source among the first sources channels, a finite level,
+// Whether the triggerSpec can be searched for: a source among the first sources channels, a finite level,
 // a hysteresis of 0 to 1 division, a width limit above 0 samples under a width condition (no pulse is
 // shorter than 0), a holdoff of 0 or more.
-TriggerCheck checkTriggerSpec(const TriggerSpec& spec, int sources = 4);
+TriggerCheck checkTriggerSpec(const TriggerSpec& triggerSpec, int sources = 4);
 // Whether the level lies within the codes the source channel shows at a sensitivity index.
-TriggerCheck checkTriggerLevel(const TriggerSpec& spec, std::uint8_t sensitivityIndex);
+TriggerCheck checkTriggerLevel(const TriggerSpec& triggerSpec, std::uint8_t sensitivityIndex);
 
 // The text form: parsed (then checked as checkTriggerSpec does) or written in its shortest form (the
 // defaults left out).
 std::optional<TriggerSpec> parseTriggerSpec(QStringView text, TriggerCheck& check, int sources = 4);
-QString triggerSpecText(const TriggerSpec& spec);
+QString triggerSpecText(const TriggerSpec& triggerSpec);
 
 // The edge's word in the text form and in `events` ("rising", "falling").
 QString triggerEdgeName(TriggerEdge edge);

@@ -50,11 +50,12 @@ void TForm1::drawTriggerOverlay(int column) {
 void TForm1::findEvent(bool forward) {
     if (recordingActive() || longWork_.busy() || state_.sampleCount <= 0 || state_.recordingPath.isEmpty())
         return;
-    const TriggerSpec spec = triggerTab_->spec();
-    const EventFinder::Prepared prepared = eventFinder_->prepare(
-        state_.recordingPath, spec, state_.channelSensitivity[static_cast<std::size_t>(spec.source)]);
+    const TriggerSpec triggerSpec = triggerTab_->triggerSpec();
+    const EventFinder::Prepared prepared =
+        eventFinder_->prepare(state_.recordingPath, triggerSpec,
+                              state_.channelSensitivity[static_cast<std::size_t>(triggerSpec.source)]);
     if (prepared.status == EventFinder::Status::NoChannel) {
-        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(spec.source)));
+        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(triggerSpec.source)));
         return;
     }
     if (prepared.status == EventFinder::Status::OpenFailed) {

@@ -15,8 +15,8 @@ LiveTriggerSetup LiveTriggerControl::setup(const SharedState& state) const {
     LiveTriggerSetup setup;
     setup.mode = tab_.mode();
     setup.source = std::min(tab_.source(), 1);
-    setup.trigger =
-        triggerSettingsOf(tab_.spec(), state.channelSensitivity[static_cast<std::size_t>(setup.source)]);
+    setup.trigger = triggerSettingsOf(tab_.triggerSpec(),
+                                      state.channelSensitivity[static_cast<std::size_t>(setup.source)]);
     setup.column = preTriggerColumn(tab_.preTriggerPercent());
     return setup;
 }
@@ -62,7 +62,8 @@ LiveTriggerControl::Tick LiveTriggerControl::feed(const std::uint8_t* a, const s
 
 double LiveTriggerControl::levelCode(const SharedState& state) const {
     const int source = tab_.source();
-    return triggerSettingsOf(tab_.spec(), state.channelSensitivity[static_cast<std::size_t>(source)]).level;
+    return triggerSettingsOf(tab_.triggerSpec(), state.channelSensitivity[static_cast<std::size_t>(source)])
+        .level;
 }
 
 } // namespace varnilog

@@ -171,7 +171,7 @@ int TriggerTab::preTriggerPercent() const {
     return pre_->value();
 }
 
-TriggerSpec TriggerTab::spec() const {
+TriggerSpec TriggerTab::triggerSpec() const {
     TriggerSpec t;
     t.source = source_->currentIndex();
     t.edge = edge_->currentIndex() == 0 ? TriggerEdge::Rising : TriggerEdge::Falling;

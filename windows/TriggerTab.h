@@ -27,7 +27,7 @@ public:
     int source() const; // 0..3 (A..D)
     int preTriggerPercent() const;
     // The trigger the tab shows.
-    TriggerSpec spec() const;
+    TriggerSpec triggerSpec() const;
     // The level's step and range follow the source channel's V/div.
     void setSensitivity(std::uint8_t sensitivity);
     // While sampling only A and B can be the source and the search buttons rest.

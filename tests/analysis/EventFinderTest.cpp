@@ -25,12 +25,12 @@ TEST(EventFinderTest, StepsThroughTheEventsOfTheSourceChannel) {
     QTemporaryDir dir;
     const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"), "[PARAMETRY]\r\n",
                                              {pulses(100000, {5000, 20000, 99900})});
-    TriggerSpec spec;
-    spec.levelVolts = 2.0; // code 175 at 1 V/div
+    TriggerSpec triggerSpec;
+    triggerSpec.levelVolts = 2.0; // code 175 at 1 V/div
     EventFinder finder;
-    spec.source = 1;
-    EXPECT_EQ(finder.prepare(ros, spec, 4).status, EventFinder::Status::NoChannel);
-    spec.source = 0;
+    triggerSpec.source = 1;
+    EXPECT_EQ(finder.prepare(ros, triggerSpec, 4).status, EventFinder::Status::NoChannel);
+    triggerSpec.source = 0;
 
     // The window's view holds at most 99 500 (its last 500 samples), so the last event is off its column.
     const auto place = [](std::int64_t k) {
@@ -44,7 +44,7 @@ TEST(EventFinderTest, StepsThroughTheEventsOfTheSourceChannel) {
                  {false, 99900, 20000}, {false, 20000, 5000}, {false, 5000, -1}};
     std::int64_t viewStart = 0;
     for (const auto& s : steps) {
-        ASSERT_EQ(finder.prepare(ros, spec, 4).status, EventFinder::Status::Ready);
+        ASSERT_EQ(finder.prepare(ros, triggerSpec, 4).status, EventFinder::Status::Ready);
         const std::int64_t from = finder.stepStart(viewStart, 250, 1);
         EXPECT_EQ(from, s.from);
         const EventSearch::Found found = finder.step(s.forward, from);
@@ -58,7 +58,7 @@ TEST(EventFinderTest, StepsThroughTheEventsOfTheSourceChannel) {
 
     // The file changed under the kept search: the new events are found, the step starts at the view.
     test::writeRecording(dir.path(), QStringLiteral("r"), QByteArray(), {pulses(200000, {150000})});
-    ASSERT_EQ(finder.prepare(ros, spec, 4).status, EventFinder::Status::Ready);
+    ASSERT_EQ(finder.prepare(ros, triggerSpec, 4).status, EventFinder::Status::Ready);
     EXPECT_EQ(finder.stepStart(viewStart, 250, 1), viewStart + 250);
     const EventSearch::Found found = finder.step(true, 99900);
     ASSERT_TRUE(found.event.has_value());

@@ -31,16 +31,16 @@ constexpr char kChildVariable[] = "VARNILOG_SET_CHANGE_CHILD";
 // harness with kChildVariable set ("op", the ".ros", an argument, split by \x1f): the change is made
 // before any test starts and the program exits with its outcome.
 [[maybe_unused]] const bool childRan = [] {
-    const QList<QByteArray> spec = qgetenv(kChildVariable).split('\x1f');
-    if (spec.size() != 3)
+    const QList<QByteArray> triggerSpec = qgetenv(kChildVariable).split('\x1f');
+    if (triggerSpec.size() != 3)
         return false;
-    const QString ros = QFile::decodeName(spec[1]), arg = QFile::decodeName(spec[2]);
+    const QString ros = QFile::decodeName(triggerSpec[1]), arg = QFile::decodeName(triggerSpec[2]);
     bool ok = false;
-    if (spec[0] == "rename")
+    if (triggerSpec[0] == "rename")
         ok = renameRecordingSet(ros, arg, {}, true).renamed;
-    else if (spec[0] == "delete")
+    else if (triggerSpec[0] == "delete")
         ok = deleteRecordingSet(ros);
-    else if (spec[0] == "describe")
+    else if (triggerSpec[0] == "describe")
         ok = saveRecordingDescription(siblingPath(ros, QStringLiteral(".roc")), arg);
     std::_Exit(ok ? 0 : 1);
 }();

@@ -20,7 +20,7 @@ enum class EventsFormat { Table, Csv, Json };
 
 struct EventsRequest {
     QString path;
-    TriggerSpec spec;
+    TriggerSpec triggerSpec;
     std::int64_t max = -1; // events listed at most, -1 all
     EventsFormat format = EventsFormat::Table;
 };
@@ -72,7 +72,7 @@ bool numberFlag(const QCommandLineParser& parser, const char* name, double& valu
 }
 
 // The trigger from the flags; false (reported) when one is missing or not valid.
-bool triggerFromFlags(const QCommandLineParser& parser, TriggerSpec& spec) {
+bool triggerFromFlags(const QCommandLineParser& parser, TriggerSpec& triggerSpec) {
     const auto isSet = [&](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
     const std::optional<int> channel = channelFromLetter(parser.value(QStringLiteral("channel")));
     const std::optional<TriggerEdge> edge = triggerEdgeFromName(parser.value(QStringLiteral("edge")));
@@ -84,25 +84,25 @@ bool triggerFromFlags(const QCommandLineParser& parser, TriggerSpec& spec) {
         return usage(QStringLiteral("--level: a trigger level in volts is required"));
     if (isSet("width-below") && isSet("width-above"))
         return usage(QStringLiteral("--width-below and --width-above exclude each other"));
-    spec.source = *channel;
-    spec.edge = *edge;
-    if (!numberFlag(parser, "level", spec.levelVolts) ||
-        (isSet("hysteresis") && !numberFlag(parser, "hysteresis", spec.hysteresisDivisions)) ||
-        !intOption(parser, QStringLiteral("holdoff"), 0, INT64_MAX, spec.holdoff))
+    triggerSpec.source = *channel;
+    triggerSpec.edge = *edge;
+    if (!numberFlag(parser, "level", triggerSpec.levelVolts) ||
+        (isSet("hysteresis") && !numberFlag(parser, "hysteresis", triggerSpec.hysteresisDivisions)) ||
+        !intOption(parser, QStringLiteral("holdoff"), 0, INT64_MAX, triggerSpec.holdoff))
         return false;
     for (const auto& [name, condition] :
          {std::pair{"width-below", WidthCondition::Below}, std::pair{"width-above", WidthCondition::Above}})
         if (isSet(name)) {
-            spec.width = condition;
-            if (!numberFlag(parser, name, spec.widthLimit))
+            triggerSpec.width = condition;
+            if (!numberFlag(parser, name, triggerSpec.widthLimit))
                 return false;
         }
-    const TriggerCheck check = checkTriggerSpec(spec);
+    const TriggerCheck check = checkTriggerSpec(triggerSpec);
     if (check.ok())
         return true;
     const char* flag = check.problem == TriggerProblem::Hysteresis ? "hysteresis"
                        : check.problem == TriggerProblem::Width
-                           ? (spec.width == WidthCondition::Below ? "width-below" : "width-above")
+                           ? (triggerSpec.width == WidthCondition::Below ? "width-below" : "width-above")
                        : check.problem == TriggerProblem::Holdoff ? "holdoff"
                                                                   : "level";
     return usage(QStringLiteral("--%1: %2").arg(QString::fromLatin1(flag), check.text));
@@ -119,16 +119,17 @@ bool parseEventsRequest(const QCommandLineParser& parser, EventsRequest& request
     if (!intOption(parser, QStringLiteral("max"), 0, INT64_MAX, request.max))
         return false;
     if (!parser.isSet(QStringLiteral("trigger")))
-        return triggerFromFlags(parser, request.spec);
+        return triggerFromFlags(parser, request.triggerSpec);
     for (const char* flag : kTriggerFlags)
         if (parser.isSet(QString::fromLatin1(flag)))
             return usage(
                 QStringLiteral("--trigger and --%1 exclude each other").arg(QString::fromLatin1(flag)));
     TriggerCheck check;
-    const std::optional<TriggerSpec> spec = parseTriggerSpec(parser.value(QStringLiteral("trigger")), check);
-    if (!spec)
+    const std::optional<TriggerSpec> triggerSpec =
+        parseTriggerSpec(parser.value(QStringLiteral("trigger")), check);
+    if (!triggerSpec)
         return usage(QStringLiteral("--trigger: ") + check.text);
-    request.spec = *spec;
+    request.triggerSpec = *triggerSpec;
     return true;
 }
 
@@ -138,7 +139,7 @@ QByteArray widthText(const TriggerEvent& e) {
 
 QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerEvent>& events,
                         float samplingPeriodMs) {
-    const QByteArray letter = QByteArray(1, static_cast<char>('A' + request.spec.source));
+    const QByteArray letter = QByteArray(1, static_cast<char>('A' + request.triggerSpec.source));
     const auto timeOf = [&](const TriggerEvent& e) {
         return sampleTimeText(e.sample, samplingPeriodMs).toLatin1();
     };
@@ -161,11 +162,12 @@ QByteArray formatEvents(const EventsRequest& request, const std::vector<TriggerE
                    widthText(e) + '\n';
         return out;
     }
-    out = printed(QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
-                      .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.spec.edge))
-                      .arg(request.spec.levelVolts)
-                      .arg(events.size()));
-    const bool widths = request.spec.width != WidthCondition::None;
+    out =
+        printed(QStringLiteral("Recording: %1\nChannel %2, %3 at %4 V: %5 events\n")
+                    .arg(request.path, QString::fromLatin1(letter), triggerEdgeName(request.triggerSpec.edge))
+                    .arg(request.triggerSpec.levelVolts)
+                    .arg(events.size()));
+    const bool widths = request.triggerSpec.width != WidthCondition::None;
     out += QStringLiteral("%1 %2 ")
                .arg(QStringLiteral("sample"), -12)
                .arg(QStringLiteral("position"), -18)
@@ -193,7 +195,7 @@ int runEvents(const QStringList& args) {
     QString error;
     if (!openRecording(*state, request.path, error))
         return fail(error);
-    const auto channel = static_cast<std::size_t>(request.spec.source);
+    const auto channel = static_cast<std::size_t>(request.triggerSpec.source);
     const QString samplePath =
         siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[channel]));
     const bool text = parser.isSet(QStringLiteral("trigger"));
@@ -201,17 +203,17 @@ int runEvents(const QStringList& args) {
     if (!sampleFile.regular)
         return fail(QStringLiteral("%1: the recording has no channel %2")
                         .arg(text ? QStringLiteral("--trigger") : QStringLiteral("--channel"))
-                        .arg(channelLetter(request.spec.source)),
+                        .arg(channelLetter(request.triggerSpec.source)),
                     ExitUsage);
     const std::uint8_t sensitivity = state->channelSensitivity[channel];
-    if (const TriggerCheck check = checkTriggerLevel(request.spec, sensitivity); !check.ok())
+    if (const TriggerCheck check = checkTriggerLevel(request.triggerSpec, sensitivity); !check.ok())
         return fail((text ? QStringLiteral("--trigger: ") : QStringLiteral("--level: ")) + check.text,
                     ExitUsage);
     SampleSpan span;
     if (!spanOptions(parser, request.path, sampleFile.size, span))
         return ExitUsage;
 
-    EventSearch search(samplePath, triggerSettingsOf(request.spec, sensitivity), span.from, span.to);
+    EventSearch search(samplePath, triggerSettingsOf(request.triggerSpec, sensitivity), span.from, span.to);
     if (CoreError openError; !search.open(openError))
         return fail(coreMessage(openError));
     std::vector<TriggerEvent> events;

@@ -29,14 +29,16 @@ bool triggerCaptureOptions(const QCommandLineParser& parser, const SharedState& 
     c.post = kDisplayColumns - preTriggerColumn(kDefaultPreTriggerPercent);
     // Only A and B come from the board: the derived channels exist after the recording.
     TriggerCheck check;
-    const std::optional<TriggerSpec> spec =
+    const std::optional<TriggerSpec> triggerSpec =
         parseTriggerSpec(parser.value(QStringLiteral("trigger")), check, 2);
-    if (spec)
-        check = checkTriggerLevel(*spec, state.channelSensitivity[static_cast<std::size_t>(spec->source)]);
+    if (triggerSpec)
+        check = checkTriggerLevel(*triggerSpec,
+                                  state.channelSensitivity[static_cast<std::size_t>(triggerSpec->source)]);
     if (!check.ok())
         return usage(QStringLiteral("--trigger: ") + check.text);
-    c.channel = spec->source;
-    c.settings = triggerSettingsOf(*spec, state.channelSensitivity[static_cast<std::size_t>(c.channel)]);
+    c.channel = triggerSpec->source;
+    c.settings =
+        triggerSettingsOf(*triggerSpec, state.channelSensitivity[static_cast<std::size_t>(c.channel)]);
     if (!intOption(parser, QStringLiteral("post"), 0, INT64_MAX / 2, c.post))
         return false;
     if (parser.isSet(QStringLiteral("timeout"))) {
