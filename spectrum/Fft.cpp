@@ -209,12 +209,22 @@ float extendedMagnitude(float re, float im) {
     return static_cast<float>(std::sqrt(static_cast<double>(r * r + i * i)));
 }
 
+// One bin by the rule of magnitudes() below, for the bins after the last whole group of eight.
+float magnitudeOf(float re, float im) {
+    const double a = static_cast<double>(re) * re;
+    const double b = static_cast<double>(im) * im;
+    if (a != 0.0 && b != 0.0 && (a * 16384.0 < b || b * 16384.0 < a))
+        return extendedMagnitude(re, im);
+    return static_cast<float>(std::sqrt(a + b));
+}
+
 // |X[k]| from a sum of squares formed in extended precision, rooted in double. The squares of floats
 // are exact in double; their sum rounded once to double equals the extended sum rounded to double
 // whenever the exact sum fits the 64 bits of extended precision, which holds when the smaller square is
 // zero or at least 2^-14 of the larger. The rare other bins are redone in extended precision.
 [[gnu::always_inline]] inline void magnitudes(const float* __restrict re, const float* __restrict im,
-                                              float* __restrict out, std::uint8_t* __restrict redo, int n) {
+                                              float* __restrict out, std::uint8_t* __restrict redo, int bins) {
+    const int n = bins & ~7;
     for (int k = 0; k < n; ++k) {
         const double a = static_cast<double>(re[k]) * re[k];
         const double b = static_cast<double>(im[k]) * im[k];
@@ -231,13 +241,15 @@ float extendedMagnitude(float re, float im) {
             out[l] = extendedMagnitude(re[l], im[l]);
         }
     }
+    for (int k = n; k < bins; ++k)
+        out[k] = magnitudeOf(re[k], im[k]);
 }
 
 void blockSpectrumPortable(const float* x, float* block, float* re, float* im, float* out, std::uint8_t* redo,
-                           const std::int32_t* rev, int n) {
+                           const std::int32_t* rev, int n, int bins) {
     removeMean(x, block, n, blockSum(x, n) / n);
     transformPortable(block, re, im, rev, n);
-    magnitudes(re, im, out, redo, n);
+    magnitudes(re, im, out, redo, bins);
 }
 
 #if defined(VARNILOG_FFT_AVX2)
@@ -396,7 +408,8 @@ void blockSpectrumPortable(const float* x, float* block, float* re, float* im, f
 }
 
 // magnitudes() four bins at a time: the compiler cannot vectorise the library square root itself.
-[[gnu::target("avx2")]] void magnitudesAvx2(const float* re, const float* im, float* out, int n) {
+[[gnu::target("avx2")]] void magnitudesAvx2(const float* re, const float* im, float* out, int bins) {
+    const int n = bins & ~7;
     const __m256d zero = _mm256_setzero_pd();
     const __m256d limit = _mm256_set1_pd(16384.0);
     for (int k = 0; k < n; k += 4) {
@@ -414,13 +427,41 @@ void blockSpectrumPortable(const float* x, float* block, float* re, float* im, f
             out[l] = extendedMagnitude(re[l], im[l]);
         }
     }
+    for (int k = n; k < bins; ++k)
+        out[k] = magnitudeOf(re[k], im[k]);
+}
+
+// blockSum() eight samples at a time: the check for whole numbers is one rounding of eight lanes.
+[[gnu::target("avx2")]] double blockSumAvx2(const float* x, int n) {
+    const __m256 limit = _mm256_set1_ps(16777216.0f);
+    const __m256 sign = _mm256_set1_ps(-0.0f);
+    __m256 whole = _mm256_castsi256_ps(_mm256_set1_epi32(-1));
+    __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
+    for (int i = 0; i < n; i += 8) {
+        const __m256 v = _mm256_loadu_ps(x + i);
+        const __m256 t = _mm256_round_ps(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        whole = _mm256_and_ps(whole, _mm256_and_ps(_mm256_cmp_ps(v, t, _CMP_EQ_OQ),
+                                                   _mm256_cmp_ps(_mm256_andnot_ps(sign, v), limit, _CMP_LE_OQ)));
+        low = _mm256_add_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
+        high = _mm256_add_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
+    }
+    if (_mm256_movemask_ps(whole) != 0xFF) {
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i)
+            sum += x[i];
+        return sum;
+    }
+    double lanes[8];
+    _mm256_storeu_pd(lanes, low);
+    _mm256_storeu_pd(lanes + 4, high);
+    return ((lanes[0] + lanes[1]) + (lanes[2] + lanes[3])) + ((lanes[4] + lanes[5]) + (lanes[6] + lanes[7]));
 }
 
 [[gnu::target("avx2")]] void blockSpectrumAvx2(const float* x, float* block, float* re, float* im, float* out,
-                                               const std::int32_t* rev, int n) {
-    removeMean(x, block, n, blockSum(x, n) / n);
+                                               const std::int32_t* rev, int n, int bins) {
+    removeMean(x, block, n, blockSumAvx2(x, n) / n);
     transformAvx2(block, re, im, rev, n);
-    magnitudesAvx2(re, im, out, n);
+    magnitudesAvx2(re, im, out, bins);
 }
 #endif
 
@@ -429,15 +470,16 @@ void blockSpectrumPortable(const float* x, float* block, float* re, float* im, f
 void Fft::ComputeBlockSpectrum(std::span<const float> input, std::span<float> output) {
     Work& w = *work_;
     const int n = size_;
+    const int bins = static_cast<int>(std::min<std::size_t>(output.size(), static_cast<std::size_t>(n)));
     // The input is read only by the mean removal, so output may alias it.
 #if defined(VARNILOG_FFT_AVX2)
     if (vector_) {
-        blockSpectrumAvx2(input.data(), w.block.data, w.re.data, w.im.data, output.data(), w.rev.data(), n);
+        blockSpectrumAvx2(input.data(), w.block.data, w.re.data, w.im.data, output.data(), w.rev.data(), n, bins);
         return;
     }
 #endif
     blockSpectrumPortable(input.data(), w.block.data, w.re.data, w.im.data, output.data(), w.redo.data(),
-                          w.rev.data(), n);
+                          w.rev.data(), n, bins);
 }
 
 } // namespace varnilog

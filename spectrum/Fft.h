@@ -43,8 +43,9 @@ public:
 
     std::int32_t size() const { return size_; }
 
-    // output[k] = |X[k]| of the mean-removed input, k = 0 .. size()-1, not normalised. input and
-    // output hold size() values each and may be the same array.
+    // output[k] = |X[k]| of the mean-removed input, not normalised, for the first output.size() bins
+    // (at most size(); a real block needs only 0 .. size()/2). input holds size() values and may be
+    // the same array as output.
     void ComputeBlockSpectrum(std::span<const float> input, std::span<float> output);
 
 private:
