@@ -223,7 +223,8 @@ float magnitudeOf(float re, float im) {
 // whenever the exact sum fits the 64 bits of extended precision, which holds when the smaller square is
 // zero or at least 2^-14 of the larger. The rare other bins are redone in extended precision.
 [[gnu::always_inline]] inline void magnitudes(const float* __restrict re, const float* __restrict im,
-                                              float* __restrict out, std::uint8_t* __restrict redo, int bins) {
+                                              float* __restrict out, std::uint8_t* __restrict redo,
+                                              int bins) {
     const int n = bins & ~7;
     for (int k = 0; k < n; ++k) {
         const double a = static_cast<double>(re[k]) * re[k];
@@ -440,8 +441,9 @@ void blockSpectrumPortable(const float* x, float* block, float* re, float* im, f
     for (int i = 0; i < n; i += 8) {
         const __m256 v = _mm256_loadu_ps(x + i);
         const __m256 t = _mm256_round_ps(v, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
-        whole = _mm256_and_ps(whole, _mm256_and_ps(_mm256_cmp_ps(v, t, _CMP_EQ_OQ),
-                                                   _mm256_cmp_ps(_mm256_andnot_ps(sign, v), limit, _CMP_LE_OQ)));
+        whole =
+            _mm256_and_ps(whole, _mm256_and_ps(_mm256_cmp_ps(v, t, _CMP_EQ_OQ),
+                                               _mm256_cmp_ps(_mm256_andnot_ps(sign, v), limit, _CMP_LE_OQ)));
         low = _mm256_add_pd(low, _mm256_cvtps_pd(_mm256_castps256_ps128(v)));
         high = _mm256_add_pd(high, _mm256_cvtps_pd(_mm256_extractf128_ps(v, 1)));
     }
@@ -474,7 +476,8 @@ void Fft::ComputeBlockSpectrum(std::span<const float> input, std::span<float> ou
     // The input is read only by the mean removal, so output may alias it.
 #if defined(VARNILOG_FFT_AVX2)
     if (vector_) {
-        blockSpectrumAvx2(input.data(), w.block.data, w.re.data, w.im.data, output.data(), w.rev.data(), n, bins);
+        blockSpectrumAvx2(input.data(), w.block.data, w.re.data, w.im.data, output.data(), w.rev.data(), n,
+                          bins);
         return;
     }
 #endif
