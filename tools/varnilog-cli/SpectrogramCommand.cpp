@@ -6,6 +6,7 @@
 #include "recording/SafeFile.h"
 #include "spectrum/Fft.h"
 #include "spectrum/Spectrogram.h"
+#include "spectrum/SpectrogramCsv.h"
 #include "spectrum/SpectrogramImage.h"
 
 #include <QCommandLineParser>
@@ -37,41 +38,6 @@ constexpr CliCommand kSpectrogram{
     "FILE.ros OUT.png",
     "ros png",
     kSpectrogramOptions};
-
-// Writes the lines of every column as they come: the table of a long recording is never held whole.
-class CsvLines {
-public:
-    CsvLines(QIODevice& device, const SpectrogramRequest& request, double samplingPeriodMs, float peak,
-             double range)
-        : device_(device), request_(request), peak_(peak), range_(range) {
-        for (std::int32_t k = 0; k < spectrogramBins(request.block); ++k)
-            frequencies_.push_back(
-                QByteArray::number(spectrogramBinHz(k, request.block, samplingPeriodMs), 'g', 10));
-    }
-    bool header() { return write("block_start;frequency_hz;db\n"); }
-    bool column(std::int64_t column, const float* magnitudes) {
-        const QByteArray start = QByteArray::number(request_.from + column * request_.hopOrBlock());
-        QByteArray text;
-        text.reserve(static_cast<qsizetype>(frequencies_.size()) * 32);
-        for (std::size_t k = 0; k < frequencies_.size(); ++k) {
-            text += start;
-            text += ';';
-            text += frequencies_[k];
-            text += ';';
-            text += QByteArray::number(spectrogramDb(magnitudes[k], peak_, range_), 'f', 3);
-            text += '\n';
-        }
-        return write(text);
-    }
-
-private:
-    bool write(const QByteArray& text) { return device_.write(text) == text.size(); }
-    QIODevice& device_;
-    const SpectrogramRequest& request_;
-    float peak_;
-    double range_;
-    std::vector<QByteArray> frequencies_;
-};
 
 // The options as a request; false (reported) for a value outside its range.
 bool requestFromOptions(const QCommandLineParser& parser, const SampleSpan& span, SpectrogramRequest& request,
@@ -166,17 +132,13 @@ int runSpectrogram(const QStringList& args) {
     if (csv)
         // The levels need the largest magnitude, known after the first pass: the table is a second one.
         files.push_back({parser.value(QStringLiteral("csv")), [&](QIODevice& device) {
-                             CsvLines lines(device, request, period, reducer.picture().peak, range);
                              Progress again(QStringLiteral("spectrogram table"));
-                             const bool ok =
-                                 lines.header() &&
-                                 computeSpectrogram(
-                                     *samples, request,
-                                     [&](std::int64_t c, const float* m) { return lines.column(c, m); },
-                                     [&](std::int64_t done, std::int64_t total) {
-                                         again.update(done, total);
-                                         return true;
-                                     });
+                             const bool ok = writeSpectrogramCsv(device, *samples, request, period,
+                                                                 reducer.picture().peak, range,
+                                                                 [&](std::int64_t done, std::int64_t total) {
+                                                                     again.update(done, total);
+                                                                     return true;
+                                                                 });
                              again.finish();
                              return ok;
                          }});
