@@ -10,8 +10,8 @@ namespace varnilog {
 
 namespace {
 
-constexpr int kLeft = 70; // the plot area's place in the picture
-constexpr int kTop = 12;
+constexpr int kLeft = spectrogramPlotLeft;
+constexpr int kTop = spectrogramPlotTop;
 constexpr int kScaleLeft = kLeft + spectrogramPlotWidth + 24;
 constexpr int kScaleWidth = 18;
 constexpr int kImageWidth = kScaleLeft + kScaleWidth + 70;
@@ -59,6 +59,23 @@ int spectrogramCellColumn(const SpectrogramPicture& picture, int x) {
 int spectrogramCellRow(const SpectrogramPicture& picture, int y) {
     const int fromBottom = spectrogramPlotHeight - 1 - std::clamp(y, 0, spectrogramPlotHeight - 1);
     return static_cast<int>(std::int64_t(fromBottom) * picture.height / spectrogramPlotHeight);
+}
+
+std::optional<SpectrogramReading> spectrogramReadingAt(const SpectrogramPicture& picture,
+                                                       const SpectrogramRequest& request, double range,
+                                                       QPoint p) {
+    const int x = p.x() - kLeft;
+    const int y = p.y() - kTop;
+    if (x < 0 || y < 0 || x >= spectrogramPlotWidth || y >= spectrogramPlotHeight || picture.width <= 0 ||
+        picture.height <= 0)
+        return std::nullopt;
+    const int cellX = spectrogramCellColumn(picture, x);
+    const int cellY = spectrogramCellRow(picture, y);
+    SpectrogramReading r;
+    r.sample = request.from + picture.firstColumnOf(cellX) * request.hopOrBlock() + request.block / 2;
+    r.bin = picture.firstBinOf(cellY);
+    r.db = spectrogramDb(picture.at(cellX, cellY), picture.peak, range);
+    return r;
 }
 
 QImage drawSpectrogram(const SpectrogramPicture& picture, const SpectrogramAxes& axes) {

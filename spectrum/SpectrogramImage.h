@@ -7,12 +7,17 @@
 #include "spectrum/Spectrogram.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QRgb>
+
+#include <optional>
 
 namespace varnilog {
 
 inline constexpr int spectrogramPlotWidth = 760; // cells of the picture the plot shows at most
 inline constexpr int spectrogramPlotHeight = 400;
+inline constexpr int spectrogramPlotLeft = 70; // the plot area's place in the drawn image
+inline constexpr int spectrogramPlotTop = 12;
 
 // The colour of a level 0 (the floor) .. 1 (the largest magnitude); outside that, the nearer end.
 QRgb spectrogramColour(double level);
@@ -30,5 +35,16 @@ QImage drawSpectrogram(const SpectrogramPicture& picture, const SpectrogramAxes&
 // (y = 0 the top row).
 int spectrogramCellColumn(const SpectrogramPicture& picture, int x);
 int spectrogramCellRow(const SpectrogramPicture& picture, int y);
+
+// What the drawn image shows at point p: the middle sample of the first block of its cell, the lowest
+// bin of its cell and the level; nothing outside the plot area.
+struct SpectrogramReading {
+    std::int64_t sample = 0;
+    std::int32_t bin = 0;
+    double db = 0.0;
+};
+std::optional<SpectrogramReading> spectrogramReadingAt(const SpectrogramPicture& picture,
+                                                       const SpectrogramRequest& request, double range,
+                                                       QPoint p);
 
 } // namespace varnilog
