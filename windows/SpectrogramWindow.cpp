@@ -37,6 +37,8 @@ SpectrogramWindow::SpectrogramWindow(SharedState& state, MessageBoxes& boxes, QW
     block_->setCurrentIndex(block_->findData(spectrogramDefaultBlock));
     hopLabel_ = new QLabel(this);
     hop_ = new QSpinBox(this);
+    hop_->setRange(1, spectrogramDefaultBlock); // a whole block, until the user chooses less
+    hop_->setValue(spectrogramDefaultBlock);
     rangeLabel_ = new QLabel(this);
     range_ = new QSpinBox(this);
     range_->setRange(10, 300);
