@@ -257,6 +257,7 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    spectrogramAction_->setText(tr("Spektrogram"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

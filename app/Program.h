@@ -45,6 +45,7 @@ class TriggerTab;
 class Clock;
 class ManualWindow;
 class MarkersWindow;
+class SpectrogramWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -241,6 +242,8 @@ private:
     void showMarkerAt(QPoint p);
     void centreViewOn(std::int64_t sample);
     void connectMarkersWindow();
+    // "Spektrogram" in the file menu (ProgramSpectrogram.cpp).
+    void connectSpectrogramWindow();
 
     // Channel math (ProgramMath.cpp).
     void connectOperationHandlers();
@@ -301,6 +304,10 @@ private:
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
+
+    // "Spektrogram" in the file menu and its window, made on first use.
+    QAction* spectrogramAction_ = nullptr;
+    SpectrogramWindow* spectrogramWindow_ = nullptr;
     // The markers of the recording on display, in the view's list its flags are drawn from.
     std::unique_ptr<RecordingMarkers> markers_ = std::make_unique<RecordingMarkers>(view_->markers);
     std::unique_ptr<StandardDialogs> ownDialogs_;

@@ -1271,6 +1271,57 @@
     </message>
 </context>
 <context>
+    <name>varnilog::SpectrogramWindow</name>
+    <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
+    </message>
+    <message>
+        <source>Kanał:</source>
+        <translation>Channel:</translation>
+    </message>
+    <message>
+        <source>Blok:</source>
+        <translation>Block:</translation>
+    </message>
+    <message>
+        <source>Przesunięcie:</source>
+        <translation>Hop:</translation>
+    </message>
+    <message>
+        <source>Zakres [dB]:</source>
+        <translation>Range [dB]:</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG</source>
+        <translation>Save PNG</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>Nagranie jest krótsze niż blok.</source>
+        <translation>The recording is shorter than a block.</translation>
+    </message>
+    <message>
+        <source>Obliczanie spektrogramu</source>
+        <translation>Computing the spectrogram</translation>
+    </message>
+    <message>
+        <source>Pliki PNG (*.png)</source>
+        <translation>PNG files (*.png)</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::TForm1</name>
     <message>
         <source>Wyzwalanie</source>
@@ -1344,6 +1395,10 @@
     <message>
         <source>Nie dodano znacznika: zbyt wiele czeka na zapis</source>
         <translation>Marker not added: too many are waiting to be saved</translation>
+    </message>
+    <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
     </message>
 </context>
 <context>

@@ -38,6 +38,7 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
     "\n"
     "Option of every command:\n"
     "  --lang en|pl                    the language of the messages the core gives (\"Cannot\n"
@@ -105,7 +106,7 @@ bool isCommand(const char* command, const char* name) {
 bool commandDraws(int argc, char** argv) {
     bool png = false;
     const char* command = commandOf(argc, argv, &png);
-    return isCommand(command, "render") ||
+    return isCommand(command, "render") || isCommand(command, "spectrogram") ||
            (png && (isCommand(command, "spectrum") || isCommand(command, "record")));
 }
 #else
@@ -158,7 +159,8 @@ int main(int argc, char** argv) {
         return printVersion();
 #ifndef VARNILOG_CLI_DRAWS
     if (const char* command = commandOf(argc, argv);
-        isCommand(command, "render") || isCommand(command, "spectrum") || isCommand(command, "record"))
+        isCommand(command, "render") || isCommand(command, "spectrum") || isCommand(command, "record") ||
+        isCommand(command, "spectrogram"))
         return runInDrawingProgram(argv);
 #endif
     qInstallMessageHandler(quietQtMessages);
@@ -208,5 +210,9 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifdef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("spectrogram"))
+        return runSpectrogram(args);
+#endif
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
