@@ -225,4 +225,22 @@ std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& point
     return found;
 }
 
+std::vector<Marker> violationMarkers(const std::vector<TrendViolation>& violations, std::size_t measure,
+                                     const TrendLimits& limits) {
+    std::vector<Marker> markers;
+    markers.reserve(violations.size());
+    const QString key = QString::fromLatin1(kMeasurementFields[measure].key);
+    for (const TrendViolation& v : violations) {
+        const auto start = static_cast<std::int64_t>(std::floor(v.start));
+        const auto end = std::max(static_cast<std::int64_t>(std::ceil(v.end)), start + 1);
+        const double limit = v.above ? limits.above.value_or(0) : limits.below.value_or(0);
+        markers.push_back({start, end, MarkerKind::Przekroczenie,
+                           QStringLiteral("%1 %2 %3: %4")
+                               .arg(key, v.above ? QStringLiteral(">") : QStringLiteral("<"))
+                               .arg(limit, 0, 'g', 10)
+                               .arg(v.extreme, 0, 'g', 10)});
+    }
+    return markers;
+}
+
 } // namespace varnilog

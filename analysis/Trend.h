@@ -7,6 +7,7 @@
 #include "analysis/MeasurementText.h"
 #include "analysis/Measurements.h"
 #include "app/WorkProgress.h"
+#include "recording/MarkerFile.h"
 
 #include <QString>
 #include <QStringView>
@@ -74,5 +75,10 @@ struct TrendViolation {
 
 // The violations of every limit given, in order of their start.
 std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& points, const TrendLimits& limits);
+
+// The markers of the violations: ranges of the kind przekroczenie over the samples they touch, each
+// labelled with the measurement, the limit and the extreme ("frequency > 1000: 1234.5").
+std::vector<Marker> violationMarkers(const std::vector<TrendViolation>& violations, std::size_t measure,
+                                     const TrendLimits& limits);
 
 } // namespace varnilog

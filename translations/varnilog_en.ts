@@ -897,6 +897,10 @@
         <source>Zakres</source>
         <translation>Range</translation>
     </message>
+    <message>
+        <source>Przekroczenie</source>
+        <translation>Limit exceeded</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::MarkersWindow</name>

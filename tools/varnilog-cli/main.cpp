@@ -38,6 +38,7 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
     "\n"
     "Option of every command:\n"
     "  --lang pl|en                    the language of the recording messages the core gives\n"
@@ -205,5 +206,7 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+    if (command == QLatin1String("trend"))
+        return runTrend(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
