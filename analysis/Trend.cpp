@@ -3,12 +3,14 @@
 #include "recording/FileIdentity.h"
 #include "recording/MappedSpan.h"
 #include "recording/RecordingLoader.h"
+#include "view/ElapsedTime.h"
 #include "view/SampleCodes.h"
 #include "view/ScaleTables.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -223,6 +225,20 @@ std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& point
     std::stable_sort(found.begin(), found.end(),
                      [](const TrendViolation& a, const TrendViolation& b) { return a.start < b.start; });
     return found;
+}
+
+QByteArray trendCsv(const std::vector<TrendPoint>& points, float samplingPeriodMs) {
+    const auto number = [](double value) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof(text), value).ptr;
+        return QByteArray(text, static_cast<qsizetype>(end - text));
+    };
+    QByteArray out = "start;end;start_time;value\n";
+    for (const TrendPoint& p : points)
+        out += number(p.start) + ';' + number(p.end) + ';' +
+               sampleTimeText(p.start, samplingPeriodMs).toLatin1() + ';' +
+               (p.value ? number(*p.value) : QByteArray()) + '\n';
+    return out;
 }
 
 std::vector<Marker> violationMarkers(const std::vector<TrendViolation>& violations, std::size_t measure,

@@ -76,6 +76,11 @@ struct TrendViolation {
 // The violations of every limit given, in order of their start.
 std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& points, const TrendLimits& limits);
 
+// The points as "start;end;start_time;value" lines after that header line: numbers in the shortest
+// form that reads back as the same double, the start's time as the status bar shows it, nothing for
+// no value.
+QByteArray trendCsv(const std::vector<TrendPoint>& points, float samplingPeriodMs);
+
 // The markers of the violations: ranges of the kind przekroczenie over the samples they touch, each
 // labelled with the measurement, the limit and the extreme ("frequency > 1000: 1234.5").
 std::vector<Marker> violationMarkers(const std::vector<TrendViolation>& violations, std::size_t measure,

@@ -179,6 +179,7 @@ void TForm1::connectHandlers() {
     connectAcquisitionHandlers();
     connectMarkerHandlers();
     connectMeasurementHandlers();
+    connectTrendHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
@@ -257,6 +258,7 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    trendAction_->setText(tr("Trend pomiaru…"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

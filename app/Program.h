@@ -56,6 +56,7 @@ class TForm7;
 class TForm8;
 class MeasurementsWindow;
 class MathWindow;
+class TrendWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -216,6 +217,9 @@ private:
     void showMarkerSpan();
     // The measurements window measures the preview while sampling.
     bool measuringPreview() const;
+    // Trend window (ProgramTrend.cpp).
+    void connectTrendHandlers();
+    void showTrendWindow();
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();
@@ -298,6 +302,7 @@ private:
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    QAction* trendAction_ = nullptr;         // "Trend pomiaru…" in the file menu
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
@@ -317,6 +322,7 @@ private:
     ScrollBarSetup scrollBar_;
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
+    TrendWindow* trendWindow_ = nullptr;               // likewise
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

@@ -115,15 +115,6 @@ QByteArray jsonReport(const TrendOptions& options, const std::vector<TrendPoint>
     return out + "]}\n";
 }
 
-QByteArray csvReport(const std::vector<TrendPoint>& points, float samplingPeriodMs) {
-    QByteArray out = "start;end;start_time;value\n";
-    for (const TrendPoint& p : points)
-        out += jsonNumber(p.start) + ';' + jsonNumber(p.end) + ';' +
-               sampleTimeText(p.start, samplingPeriodMs).toLatin1() + ';' +
-               (p.value ? jsonNumber(*p.value) : QByteArray()) + '\n';
-    return out;
-}
-
 QByteArray textReport(const TrendOptions& options, std::size_t points, const TrendStatistics& stats,
                       const std::vector<TrendViolation>& violations, float samplingPeriodMs) {
     QByteArray out = printed(QStringLiteral("Recording: %1\n").arg(options.path)) + "Channel " +
@@ -194,7 +185,7 @@ int runTrend(const QStringList& args) {
     const QByteArray out =
         options.format == TrendFormat::Json ? jsonReport(options, result.points, stats, violations)
         : options.format == TrendFormat::Csv
-            ? csvReport(result.points, state->samplingPeriodMs)
+            ? trendCsv(result.points, state->samplingPeriodMs)
             : textReport(options, result.points.size(), stats, violations, state->samplingPeriodMs);
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     return ExitOk;
