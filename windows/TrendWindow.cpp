@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -198,6 +199,13 @@ void TrendWindow::changeEvent(QEvent* event) {
 void TrendWindow::hideEvent(QHideEvent* event) {
     work_.cancel();
     QWidget::hideEvent(event);
+}
+
+void TrendWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        compute();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void TrendWindow::FormShow() {

@@ -69,6 +69,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // Enter computes, as "Oblicz" does
 
 private:
     class Plot;
