@@ -1,12 +1,11 @@
 // Trends over whole recordings: the frequency per 65 536 samples of both channels of a 2 x 2^31-sample
-// sparse recording (1 MiB of noise in every 4 MiB, holes between) against measuring the same recording
-// whole and against `cat` of its files, and the duty cycle per period of a 1 kHz square sampled every
-// 10 us over 2^28 samples against `cat` of that file, all in the same run.
+// recording (the noisy sine and square of the measurement benchmark; run it with TMPDIR on a tmpfs)
+// against measuring the same recording whole and against `cat` of its files, and the duty cycle per period of
+// a 1 kHz square sampled every 10 us over 2^28 samples against `cat` of that file, all in the same run.
 #include "analysis/Measurements.h"
 #include "analysis/Trend.h"
 #include "bench/CatReference.h"
 #include "support/BigRecording.h"
-#include "support/SparseRecording.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,15 +19,10 @@ constexpr std::int64_t kInterval = 1 << 16;
 constexpr std::int64_t kSquareSamples = std::int64_t{1} << 28;
 constexpr int kSquarePeriod = 100; // samples: 1 kHz at 0.01 ms per sample
 
-test::SparseRecording& sparse() {
-    static test::SparseRecording r(false);
-    return r;
-}
+constexpr std::int64_t kSamples = std::int64_t{1} << 31;
 
-int catSparse() {
-    const QByteArray command =
-        "cat '" + sparse().paths[0].toLocal8Bit() + "' '" + sparse().paths[1].toLocal8Bit() + "' > /dev/null";
-    return std::system(command.constData());
+test::BigRecording& waves() {
+    return test::noisyWaves(kSamples);
 }
 
 test::BigRecording& square() {
@@ -45,20 +39,21 @@ test::BigRecording& square() {
     return r;
 }
 
-MeasureRequest sparseRequest() {
+MeasureRequest wavesRequest() {
     MeasureRequest request;
-    request.sampleFiles = {sparse().paths[0], sparse().paths[1]};
+    request.sampleFiles = {waves().a(), waves().b()};
     request.channelCount = 2;
-    request.to = test::SparseRecording::kSamples;
+    request.to = kSamples;
     return request;
 }
 
 void BM_CatWholeRecording(benchmark::State& state) {
-    bench::catReference(state, catSparse, 2 * test::SparseRecording::kSamples);
+    bench::catReference(
+        state, [] { return waves().cat(); }, 2 * kSamples);
 }
 
 void BM_MeasureWholeRecording(benchmark::State& state) {
-    MeasureRequest request = sparseRequest();
+    MeasureRequest request = wavesRequest();
     request.workers = static_cast<int>(state.range(0));
     for (auto _ : state) {
         const MeasureResult result = measureSpan(request);
@@ -68,7 +63,7 @@ void BM_MeasureWholeRecording(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(result.channels[1].frequency);
     }
-    state.SetBytesProcessed(state.iterations() * 2 * test::SparseRecording::kSamples);
+    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
 }
 
 // Both channels one after the other, as the command line runs them one at a time.
@@ -76,15 +71,15 @@ void BM_TrendFrequencyWholeRecording(benchmark::State& state) {
     const std::size_t frequency = *trendMeasureOf(u"frequency");
     for (auto _ : state) {
         for (int channel = 0; channel < 2; ++channel) {
-            const TrendResult result = computeTrend({sparseRequest(), channel, frequency, kInterval});
-            if (!result.ok || result.points.size() != test::SparseRecording::kSamples / kInterval) {
+            const TrendResult result = computeTrend({wavesRequest(), channel, frequency, kInterval});
+            if (!result.ok || result.points.size() != kSamples / kInterval) {
                 state.SkipWithError("the trend failed or has the wrong points");
                 return;
             }
             benchmark::DoNotOptimize(result.points.back().value);
         }
     }
-    state.SetBytesProcessed(state.iterations() * 2 * test::SparseRecording::kSamples);
+    state.SetBytesProcessed(state.iterations() * 2 * kSamples);
 }
 
 void BM_CatSquare(benchmark::State& state) {
