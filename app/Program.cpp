@@ -179,6 +179,7 @@ void TForm1::connectHandlers() {
     connectAcquisitionHandlers();
     connectMarkerHandlers();
     connectMeasurementHandlers();
+    connectTrendHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
@@ -258,6 +259,7 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
     spectrogramAction_->setText(tr("Spektrogram"));
+    trendAction_->setText(tr("Trend pomiaru…"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

@@ -57,6 +57,7 @@ class TForm7;
 class TForm8;
 class MeasurementsWindow;
 class MathWindow;
+class TrendWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -217,6 +218,9 @@ private:
     void showMarkerSpan();
     // The measurements window measures the preview while sampling.
     bool measuringPreview() const;
+    // Trend window (ProgramTrend.cpp).
+    void connectTrendHandlers();
+    void showTrendWindow();
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();
@@ -301,6 +305,7 @@ private:
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    QAction* trendAction_ = nullptr;         // "Trend pomiaru…" in the file menu
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
@@ -324,6 +329,7 @@ private:
     ScrollBarSetup scrollBar_;
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
+    TrendWindow* trendWindow_ = nullptr;               // likewise
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

@@ -897,6 +897,10 @@
         <source>Zakres</source>
         <translation>Range</translation>
     </message>
+    <message>
+        <source>Przekroczenie</source>
+        <translation>Limit exceeded</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::MarkersWindow</name>
@@ -1400,6 +1404,14 @@
         <source>Spektrogram</source>
         <translation>Spectrogram</translation>
     </message>
+    <message>
+        <source>Trend pomiaru…</source>
+        <translation>Measurement trend…</translation>
+    </message>
+    <message>
+        <source>Dodano znaczników: %1</source>
+        <translation>Markers added: %1</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::TForm2</name>
@@ -1478,6 +1490,97 @@
     <message>
         <source>Błąd odczytu pliku próbek kanału %1: %2</source>
         <translation>Error reading the sample file of channel %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TrendWindow</name>
+    <message>
+        <source>Trend pomiaru</source>
+        <translation>Measurement trend</translation>
+    </message>
+    <message>
+        <source>Co N próbek</source>
+        <translation>Every N samples</translation>
+    </message>
+    <message>
+        <source>Co czas</source>
+        <translation>Every time span</translation>
+    </message>
+    <message>
+        <source>Na okres</source>
+        <translation>Per period</translation>
+    </message>
+    <message>
+        <source>Przedział:</source>
+        <translation>Interval:</translation>
+    </message>
+    <message>
+        <source>Granice:</source>
+        <translation>Limits:</translation>
+    </message>
+    <message>
+        <source>powyżej</source>
+        <translation>above</translation>
+    </message>
+    <message>
+        <source>poniżej</source>
+        <translation>below</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Oznacz przekroczenia</source>
+        <translation>Mark violations</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG…</source>
+        <translation>Save PNG…</translation>
+    </message>
+    <message>
+        <source>Kanał %1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>Ten pomiar nie ma wartości na okres</source>
+        <translation>This measurement has no value per period</translation>
+    </message>
+    <message>
+        <source>Brak próbek do obliczenia trendu</source>
+        <translation>No samples to compute a trend of</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Brak trendu: wybierz pomiar i naciśnij „Oblicz”</source>
+        <translation>No trend: choose a measurement and press “Compute”</translation>
+    </message>
+    <message>
+        <source>Punkty: %1 (z wartością %2)   min %3   maks %4   średnia %5   odch. std. %6   przekroczenia: %7</source>
+        <translation>Points: %1 (with a value %2)   min %3   max %4   mean %5   std. dev. %6   violations: %7</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Obrazy PNG (*.png)</source>
+        <translation>PNG images (*.png)</translation>
     </message>
 </context>
 <context>

@@ -39,6 +39,7 @@ const char* const kUsage =
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
     "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
+    "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
     "\n"
     "Option of every command:\n"
     "  --lang en|pl                    the language of the messages the core gives (\"Cannot\n"
@@ -214,5 +215,7 @@ int main(int argc, char** argv) {
     if (command == QLatin1String("spectrogram"))
         return runSpectrogram(args);
 #endif
+    if (command == QLatin1String("trend"))
+        return runTrend(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
