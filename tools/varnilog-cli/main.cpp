@@ -1,6 +1,6 @@
 // varnilog-cli: the headless tool. Records, inspects, exports, renders and analyses recordings with
 // the same core as the windows, so both give the same results. Built twice: as varnilog-cli, without
-// the view and Qt GUI, which execs the commands that need them (render, spectrum, record) as
+// the view and Qt GUI, which execs the commands that need them (render, spectrum, record, xy) as
 // varnilog-cli-draw (VARNILOG_CLI_DRAWS), the same program with every command.
 #include "CliSupport.h"
 
@@ -38,6 +38,7 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  xy FILE.ros [--x A --y B]       the density of code pairs of two channels\n"
     "\n"
     "Option of every command:\n"
     "  --lang pl|en                    the language of the recording messages the core gives\n"
@@ -103,7 +104,8 @@ bool commandDraws(int argc, char** argv) {
     bool png = false;
     const char* command = commandOf(argc, argv, &png);
     return isCommand(command, "render") ||
-           (png && (isCommand(command, "spectrum") || isCommand(command, "record")));
+           (png &&
+            (isCommand(command, "spectrum") || isCommand(command, "record") || isCommand(command, "xy")));
 }
 #else
 // The drawing program: where the installation puts it, else beside this one (a build folder).
@@ -154,8 +156,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return printVersion();
 #ifndef VARNILOG_CLI_DRAWS
-    if (const char* command = commandOf(argc, argv);
-        isCommand(command, "render") || isCommand(command, "spectrum") || isCommand(command, "record"))
+    if (const char* command = commandOf(argc, argv); isCommand(command, "render") ||
+                                                     isCommand(command, "spectrum") ||
+                                                     isCommand(command, "record") || isCommand(command, "xy"))
         return runInDrawingProgram(argv);
 #endif
     qInstallMessageHandler(quietQtMessages);
@@ -205,5 +208,9 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifdef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("xy"))
+        return runXy(args);
+#endif
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
