@@ -7,12 +7,15 @@
 
 #include <algorithm>
 
+#include <unistd.h>
+
 namespace varnilog {
 
 OverlayResult overlayEvents(const OverlayRequest& request, std::array<Persistence, kChannels>& layers,
                             const WorkProgress& progress) {
     OverlayResult result;
     std::array<QFile, kChannels> files;
+    std::array<std::int64_t, kChannels> sizes{};
     for (int c = 0; c < kChannels; ++c) {
         layers[static_cast<std::size_t>(c)].setMode(PersistenceMode::Infinite);
         layers[static_cast<std::size_t>(c)].clear();
@@ -22,6 +25,7 @@ OverlayResult overlayEvents(const OverlayRequest& request, std::array<Persistenc
             result.error = CoreError::worded(files[static_cast<std::size_t>(c)].errorString()).at(path);
             return result;
         }
+        sizes[static_cast<std::size_t>(c)] = files[static_cast<std::size_t>(c)].size();
     }
     EventSearch search(request.triggerFile, request.trigger, request.from, request.to, request.useSummary);
     if (!search.open(result.error)) {
@@ -40,12 +44,13 @@ OverlayResult overlayEvents(const OverlayRequest& request, std::array<Persistenc
                     continue;
                 // Only the columns the file has samples for.
                 const std::int64_t first = std::max<std::int64_t>(start, 0);
-                const std::int64_t end = std::min<std::int64_t>(start + kDisplayColumns, file.size());
+                const std::int64_t end =
+                    std::min<std::int64_t>(start + kDisplayColumns, sizes[static_cast<std::size_t>(c)]);
                 if (end <= first)
                     continue;
                 const auto offset = static_cast<std::size_t>(first - start);
-                if (!file.seek(first) ||
-                    file.read(reinterpret_cast<char*>(window.data() + offset), end - first) != end - first) {
+                if (::pread(file.handle(), window.data() + offset, static_cast<std::size_t>(end - first),
+                            static_cast<off_t>(first)) != end - first) {
                     readFailed = true;
                     continue;
                 }

@@ -31,19 +31,21 @@ public:
     void addFrame(const std::uint8_t* hi, const std::uint8_t* lo, int first = 0,
                   int end = kPersistenceColumns);
 
-    // Counts by row, then column: [row * 500 + column].
+    // Counts by column, then row: [column * 250 + row].
     const float* counts() const { return counts_.data(); }
     float at(int column, int row) const {
-        return counts_[static_cast<std::size_t>(row) * kPersistenceColumns + column];
+        return counts_[static_cast<std::size_t>(column) * kPersistenceRows + static_cast<std::size_t>(row)];
     }
-    float peak() const { return peak_; }
+    // The largest count (found when asked after a frame).
+    float peak() const;
     std::int64_t frames() const { return frames_; }
 
 private:
     std::array<float, kPersistenceCells> counts_{};
     PersistenceMode mode_ = PersistenceMode::Off;
     float decay_ = 0.9f;
-    float peak_ = 0;
+    mutable float peak_ = 0;
+    mutable bool peakKnown_ = true;
     std::int64_t frames_ = 0;
 };
 

@@ -47,12 +47,13 @@ void drawPersistence(QImage& screen, const float* counts, float peak, std::int32
     const auto& table = logTable();
     for (int y = 0; y < kDisplayRows; ++y) {
         auto* line = reinterpret_cast<QRgb*>(screen.scanLine(y));
-        const float* row = counts + static_cast<std::size_t>(y) * kDisplayColumns;
         for (int x = 0; x < kDisplayColumns; ++x) {
-            if (!(row[x] > 0.0f))
+            const float count =
+                counts[static_cast<std::size_t>(x) * kDisplayRows + static_cast<std::size_t>(y)];
+            if (!(count > 0.0f))
                 continue;
             const int t = std::min(
-                256, static_cast<int>(table[std::bit_cast<std::uint32_t>(row[x]) >> 16 & 0x7FFFu] * scale));
+                256, static_cast<int>(table[std::bit_cast<std::uint32_t>(count) >> 16 & 0x7FFFu] * scale));
             if (t <= 0)
                 continue;
             const QRgb p = line[x];

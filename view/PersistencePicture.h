@@ -10,7 +10,7 @@
 
 namespace varnilog {
 
-// counts: [row * 500 + column], 500 x 250; peak: the largest of them; colour 0x00BBGGRR. A pixel
+// counts: [column * 250 + row], 500 x 250; peak: the largest of them; colour 0x00BBGGRR. A pixel
 // moves from what the screen holds toward colour by log(1 + c) / log(1 + peak).
 void drawPersistence(QImage& screen, const float* counts, float peak, std::int32_t colour);
 

@@ -84,8 +84,8 @@ TEST(EventOverlayTest, OverlayHoldsTheWindowOfEveryListedEvent) {
                 }
                 for (int row = std::max(0, 250 - high); row <= std::min(249, 250 - low); ++row)
                     expected[static_cast<std::size_t>(c) * kPersistenceCells +
-                             static_cast<std::size_t>(row) * kDisplayColumns +
-                             static_cast<std::size_t>(col)] += 1;
+                             static_cast<std::size_t>(col) * kDisplayRows + static_cast<std::size_t>(row)] +=
+                        1;
             }
         }
     for (const bool summary : {false, true}) {
