@@ -2,10 +2,12 @@
 
 #include "recording/MappedSpan.h"
 #include "recording/RecordingLoader.h"
+#include "recording/TextExport.h"
 
 #include <QFile>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -147,6 +149,23 @@ XyResult xyDensity(const XyRequest& request, const WorkProgress& progress) {
     }
     tally.fold(result.density);
     return result;
+}
+
+QByteArray xyDensityCsv(const XyDensity& density, std::uint8_t xSensitivity, std::uint8_t ySensitivity,
+                        const QLocale& locale) {
+    QByteArray out = "x_code;y_code;x_v;y_v;count\n";
+    std::array<QByteArray, kXyCodes> yVolts;
+    for (int y = 0; y < kXyCodes; ++y)
+        yVolts[static_cast<std::size_t>(y)] =
+            exportVoltageText(static_cast<std::uint8_t>(y), ySensitivity, locale).toUtf8();
+    for (int x = 0; x < kXyCodes; ++x) {
+        const QByteArray xv = exportVoltageText(static_cast<std::uint8_t>(x), xSensitivity, locale).toUtf8();
+        for (int y = 0; y < kXyCodes; ++y)
+            if (const std::uint64_t n = density.at(x, y))
+                out += QByteArray::number(x) + ';' + QByteArray::number(y) + ';' + xv + ';' +
+                       yVolts[static_cast<std::size_t>(y)] + ';' + QByteArray::number(n) + '\n';
+    }
+    return out;
 }
 
 } // namespace varnilog

@@ -8,6 +8,8 @@
 #include "app/WorkProgress.h"
 #include "recording/FileIdentity.h"
 
+#include <QByteArray>
+#include <QLocale>
 #include <QString>
 
 #include <cstddef>
@@ -53,5 +55,10 @@ struct XyResult {
 
 // The density of the request's span; progress gets samples done of the span.
 XyResult xyDensity(const XyRequest& request, const WorkProgress& progress = {});
+
+// The density as CSV: the header x_code;y_code;x_v;y_v;count, then one line per non-zero cell sorted
+// by x code then y code, the volts as the text export writes them (the locale's decimal separator).
+QByteArray xyDensityCsv(const XyDensity& density, std::uint8_t xSensitivity, std::uint8_t ySensitivity,
+                        const QLocale& locale);
 
 } // namespace varnilog

@@ -14,6 +14,7 @@
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
 #include "windows/LiveTriggerControl.h"
+#include "windows/PersistenceTab.h"
 #include "windows/QtPanelIcons.h"
 #include "windows/StandardDialogs.h"
 #include "windows/TriggerTab.h"
@@ -182,6 +183,7 @@ void TForm1::connectHandlers() {
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
+    connectXyHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -257,6 +259,8 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
+    xyAction_->setText(tr("XY"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

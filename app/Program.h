@@ -56,6 +56,8 @@ class TForm7;
 class TForm8;
 class MeasurementsWindow;
 class MathWindow;
+class PersistenceTab;
+class XyWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -242,6 +244,11 @@ private:
     void centreViewOn(std::int64_t sample);
     void connectMarkersWindow();
 
+    // XY window, persistence and the overlay of every event (ProgramXy.cpp).
+    void connectXyHandlers();
+    void showXyWindow();
+    void overlayEventsClick();
+
     // Channel math (ProgramMath.cpp).
     void connectOperationHandlers();
     void SpeedButton75Click();
@@ -317,6 +324,9 @@ private:
     ScrollBarSetup scrollBar_;
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
+    XyWindow* xyWindow_ = nullptr;                     // likewise
+    QAction* xyAction_ = nullptr;                      // "XY" in the file menu
+    PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

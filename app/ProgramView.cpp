@@ -12,6 +12,7 @@
 #include "view/StatusBarText.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
+#include "windows/PersistenceTab.h"
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -118,6 +119,8 @@ void TForm1::paintBackground() {
 
 void TForm1::renderWaveform() {
     varnilog::renderWaveform(state_, *view_);
+    if (persistenceTab_ != nullptr)
+        persistenceTab_->frameDrawn(state_, *view_);
     // A full redraw switches the cursors off.
     {
         const QSignalBlocker block(ui_->CheckBox1);

@@ -7,7 +7,6 @@
 #include "recording/FileIdentity.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/SafeFile.h"
-#include "recording/TextExport.h"
 #include "view/ScaleTables.h"
 #include "view/XyPicture.h"
 
@@ -38,19 +37,6 @@ constexpr CliCommand kXy{"xy",
                          "FILE.ros",
                          "ros",
                          kXyOptions};
-
-QByteArray xyCsv(const XyDensity& density, std::uint8_t xSens, std::uint8_t ySens, const QLocale& locale) {
-    QByteArray out = "x_code;y_code;x_v;y_v;count\n";
-    for (int x = 0; x < kXyCodes; ++x) {
-        const QByteArray xv = exportVoltageText(static_cast<std::uint8_t>(x), xSens, locale).toUtf8();
-        for (int y = 0; y < kXyCodes; ++y)
-            if (const std::uint64_t n = density.at(x, y))
-                out += QByteArray::number(x) + ';' + QByteArray::number(y) + ';' + xv + ';' +
-                       exportVoltageText(static_cast<std::uint8_t>(y), ySens, locale).toUtf8() + ';' +
-                       QByteArray::number(n) + '\n';
-    }
-    return out;
-}
 
 // The channel of --x or --y, or fallback; nullopt (reported) for another letter.
 std::optional<int> axisChannel(const QCommandLineParser& parser, const char* name, int fallback) {
@@ -118,7 +104,7 @@ int runXy(const QStringList& args) {
 
     const std::uint8_t xSens = state->channelSensitivity[static_cast<std::size_t>(*xc)];
     const std::uint8_t ySens = state->channelSensitivity[static_cast<std::size_t>(*yc)];
-    const QByteArray table = xyCsv(result.density, xSens, ySens, locale);
+    const QByteArray table = xyDensityCsv(result.density, xSens, ySens, locale);
     std::vector<SafeFileContent> files;
     if (!csvPath.isEmpty())
         files.push_back({csvPath, [&](QIODevice& device) { return device.write(table) == table.size(); }});

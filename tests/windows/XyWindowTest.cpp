@@ -1,0 +1,90 @@
+// The XY window over a loaded recording gives the command line's cells, on the worker too; the
+// "Poświata" tab counts the frames drawn and starts again at a new V/div; "Nałóż zdarzenia"
+// overlays as many events as `events` lists.
+#include "windows/XyWindow.h"
+
+#include "app/Program.h"
+#include "support/CliRunner.h"
+#include "support/MainWindowFixture.h"
+#include "support/RecordingSet.h"
+#include "windows/PersistenceTab.h"
+#include "windows/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include <cmath>
+
+using namespace varnilog;
+
+namespace {
+
+class XyWindowTest : public test::MainWindowTest {
+protected:
+    void SetUp() override {
+        test::writeFile(ini, QStringLiteral("[CONFIG]\nDATADIR=%1\n").arg(dir.path()).toUtf8());
+        test::RecordingContents contents; // A: a square wave through 0 V; B: a sine a quarter behind
+        test::Codes a(kSamples), b(kSamples);
+        for (int i = 0; i < kSamples; ++i) {
+            a[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>((i / 300) % 2 ? 170 : 80);
+            b[static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(125 + std::lround(90 * std::cos(i / 95.0)));
+        }
+        contents.channels = {a, b};
+        ros = test::writeRecording(dir.path(), QStringLiteral("2024-05-06 07.08.09"), contents);
+        createWindow();
+        form->openRecording(ros);
+        ASSERT_EQ(state->sampleCount, kSamples);
+    }
+    static constexpr int kSamples = 6000;
+    QString ros;
+};
+
+TEST_F(XyWindowTest, WholeRecordingGivesTheCommandLinesCells) {
+    child<QAction>("XY1")->trigger();
+    auto* window = form->findChild<XyWindow*>();
+    ASSERT_NE(window, nullptr);
+    auto* span = test::child<QComboBox>(*window, "cbZakres");
+    const test::CliRun cli = test::runCli({"xy", ros, "--locale", "C"});
+    ASSERT_EQ(cli.code, 0) << cli.err.toStdString();
+    for (const std::int64_t background : {std::int64_t{1} << 30, std::int64_t{1}}) {
+        window->setBackgroundFrom(background); // counted here, then on the worker
+        span->setCurrentIndex(0);
+        span->setCurrentIndex(4); // "Całość"
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+        EXPECT_EQ(window->shownSpan(), (SampleSpan{0, kSamples}));
+        EXPECT_EQ(xyDensityCsv(window->density(), 4, 4, QLocale::c()), cli.out);
+    }
+    span->setCurrentIndex(0); // "Widok": the 500 samples on display
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    EXPECT_EQ(window->density().samples, kDisplayColumns);
+}
+
+TEST_F(XyWindowTest, PersistenceCountsFramesAndOverlayFindsEveryEvent) {
+    auto* tab = form->findChild<PersistenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    tab->setMode(PersistenceMode::Infinite); // draws the view once
+    click("SpeedButton4");                   // and again
+    const Persistence* a = tab->layer(0);
+    ASSERT_NE(a, nullptr);
+    const int row = kDisplayRows - state->channelData[0][0];
+    EXPECT_GE(a->at(0, row), 2.0f);
+    const float before = a->at(0, row);
+    click("SpeedButton4");
+    EXPECT_EQ(a->at(0, row), before + 1);
+    state->channelSensitivity[0] = 3; // a new V/div starts the counts again
+    click("SpeedButton4");
+    EXPECT_EQ(a->at(0, row), 1.0f);
+
+    tab->overlayButton()->click(); // the trigger tab's default: A rising through 0 V
+    const test::CliRun events = test::runCli({"events", ros, "--trigger", "A,rising,0", "--csv"});
+    ASSERT_EQ(events.code, 0);
+    const auto listed = events.out.count('\n') - 1;
+    EXPECT_EQ(form->statusPanelText(16), QString::fromUtf8("Nałożone zdarzenia: %1").arg(listed));
+    EXPECT_EQ(tab->layers()[0].frames(), listed);
+}
+
+} // namespace
