@@ -66,6 +66,7 @@ XyWindow::XyWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     decay_->setRange(0.5, 0.99);
     decay_->setSingleStep(0.01);
     decay_->setValue(0.9);
+    decay_->setEnabled(false); // the preview's alone
     save_ = named(new QPushButton(this), "btZapisz");
     top->addWidget(new QLabel(QStringLiteral("X:"), this));
     top->addWidget(x_);
