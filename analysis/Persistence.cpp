@@ -4,6 +4,12 @@
 
 namespace varnilog {
 
+namespace {
+
+constexpr float kForgotten = 1e-4f;
+
+} // namespace
+
 void Persistence::setMode(PersistenceMode mode, float decay) {
     if (mode != mode_)
         clear();
@@ -11,18 +17,9 @@ void Persistence::setMode(PersistenceMode mode, float decay) {
     decay_ = std::clamp(decay, 0.0f, 1.0f);
 }
 
-float Persistence::peak() const {
-    if (!peakKnown_) {
-        peak_ = *std::max_element(counts_.begin(), counts_.end());
-        peakKnown_ = true;
-    }
-    return peak_;
-}
-
 void Persistence::clear() {
     counts_.fill(0);
     peak_ = 0;
-    peakKnown_ = true;
     frames_ = 0;
 }
 
@@ -33,9 +30,17 @@ PersistenceRows persistenceRows(int lo, int hi) {
 void Persistence::addFrame(const std::uint8_t* hi, const std::uint8_t* lo, int first, int end) {
     first = std::max(first, 0);
     end = std::min(end, kPersistenceColumns);
-    if (mode_ == PersistenceMode::Fading && decay_ < 1.0f)
-        for (float& c : counts_)
-            c *= decay_;
+    float peak = peak_;
+    if (mode_ == PersistenceMode::Fading && decay_ < 1.0f) {
+        // A count that faded below what any picture shows is dropped: scaled on, it would reach the
+        // denormal floats, which cost a hundred times more to multiply.
+        const float decay = decay_;
+        for (float& c : counts_) {
+            const float faded = c * decay;
+            c = faded < kForgotten ? 0.0f : faded;
+        }
+        peak = peak * decay < kForgotten ? 0.0f : peak * decay; // scaling keeps the largest the largest
+    }
     for (int k = first; k < end; ++k) {
         int bottom = lo[k], top = hi[k];
         if (k > first) { // the step from the column before belongs to this one
@@ -45,9 +50,9 @@ void Persistence::addFrame(const std::uint8_t* hi, const std::uint8_t* lo, int f
         const PersistenceRows rows = persistenceRows(bottom, top);
         float* column = counts_.data() + static_cast<std::size_t>(k) * kPersistenceRows;
         for (int r = rows.top; r <= rows.bottom; ++r)
-            column[r] += 1.0f;
+            peak = std::max(peak, column[r] += 1.0f);
     }
-    peakKnown_ = false;
+    peak_ = peak;
     ++frames_;
 }
 

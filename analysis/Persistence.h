@@ -1,9 +1,9 @@
 // The persistence of a channel's trace: a fixed 500 x 250 image of counts, one per display column
 // and row, of how often the frames drawn into it hit that pixel. Fading scales every count by a
-// factor before each new frame; infinite keeps them all; clear starts again. A frame hits, in each
-// column, the rows its trace runs through there (its own codes and the step from the column before),
-// as the waveform draws them. Fixed size, allocated once: adding a frame allocates nothing. Depends on
-// the C++ library and the display's sizes.
+// factor before each new frame (dropping what fell below 10^-4); infinite keeps them all; clear
+// starts again. A frame hits, in each column, the rows its trace runs through there (its own codes
+// and the step from the column before), as the waveform draws them. Fixed size, allocated once:
+// adding a frame allocates nothing. Depends on the C++ library and the display's sizes.
 #pragma once
 
 #include "app/SharedState.h"
@@ -36,16 +36,14 @@ public:
     float at(int column, int row) const {
         return counts_[static_cast<std::size_t>(column) * kPersistenceRows + static_cast<std::size_t>(row)];
     }
-    // The largest count (found when asked after a frame).
-    float peak() const;
+    float peak() const { return peak_; }
     std::int64_t frames() const { return frames_; }
 
 private:
     std::array<float, kPersistenceCells> counts_{};
     PersistenceMode mode_ = PersistenceMode::Off;
     float decay_ = 0.9f;
-    mutable float peak_ = 0;
-    mutable bool peakKnown_ = true;
+    float peak_ = 0;
     std::int64_t frames_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "windows/LiveTriggerControl.h"
 #include "windows/PersistenceTab.h"
 #include "windows/QtPanelIcons.h"
+#include "windows/ReferenceTab.h"
 #include "windows/StandardDialogs.h"
 #include "windows/TriggerTab.h"
 
@@ -260,6 +261,7 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
     xyAction_->setText(tr("XY"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again

@@ -57,6 +57,7 @@ class TForm8;
 class MeasurementsWindow;
 class MathWindow;
 class PersistenceTab;
+class ReferenceTab;
 class XyWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
@@ -327,6 +328,7 @@ private:
     XyWindow* xyWindow_ = nullptr;                     // likewise
     QAction* xyAction_ = nullptr;                      // "XY" in the file menu
     PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"
+    ReferenceTab* referenceTab_ = nullptr;             // "Wzorce"
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

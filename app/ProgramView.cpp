@@ -13,6 +13,7 @@
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 #include "windows/PersistenceTab.h"
+#include "windows/ReferenceTab.h"
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -121,6 +122,8 @@ void TForm1::renderWaveform() {
     varnilog::renderWaveform(state_, *view_);
     if (persistenceTab_ != nullptr)
         persistenceTab_->frameDrawn(state_, *view_);
+    if (referenceTab_ != nullptr)
+        referenceTab_->drawOver(view_->bmpScreen);
     // A full redraw switches the cursors off.
     {
         const QSignalBlocker block(ui_->CheckBox1);

@@ -1,6 +1,6 @@
 // TForm1: "XY" in the file menu opens the XY window of the recording on display; the "Poświata" tab
 // draws the persistence over every picture of the view and overlays every trigger event of the
-// recording ("Nałóż zdarzenia") with progress and "Anuluj".
+// recording ("Nałóż zdarzenia") with progress and "Anuluj"; the "Wzorce" tab keeps R1..R4.
 #include "app/Program.h"
 
 #include "analysis/ChannelLetters.h"
@@ -17,6 +17,7 @@
 #include "windows/LongWorkWindow.h"
 #include "windows/MarkersWindow.h"
 #include "windows/PersistenceTab.h"
+#include "windows/ReferenceTab.h"
 #include "windows/TriggerTab.h"
 #include "windows/XyWindow.h"
 
@@ -31,6 +32,15 @@ void TForm1::connectXyHandlers() {
             renderWaveform();
     });
     connect(persistenceTab_, &PersistenceTab::overlayClicked, this, &TForm1::overlayEventsClick);
+    referenceTab_ = new ReferenceTab(state_, *view_, configurationPath_);
+    referenceTab_->setObjectName(QStringLiteral("TabSheet5"));
+    ui_->PageControl1->addTab(referenceTab_, tr("Wzorce"));
+    connect(referenceTab_, &ReferenceTab::redrawNeeded, this, [this] {
+        if (!recordingActive())
+            renderWaveform();
+    });
+    connect(referenceTab_, &ReferenceTab::saveFailed, this,
+            [this](const QString& path) { showStatusMessage(tr("Nie można zapisać pliku: %1").arg(path)); });
     xyAction_ = new QAction(tr("XY"), this);
     xyAction_->setObjectName(QStringLiteral("XY1"));
     ui_->Plik1->insertAction(ui_->Koniec1, xyAction_);

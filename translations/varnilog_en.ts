@@ -1236,6 +1236,29 @@
     </message>
 </context>
 <context>
+    <name>varnilog::ReferenceTab</name>
+    <message>
+        <source>Zapamiętaj</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Pokaż</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Wzorzec</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Kanał wzorca</source>
+        <translation>Reference channel</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SerialPorts</name>
     <message>
         <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
@@ -1355,6 +1378,14 @@
     <message>
         <source>Nałożone zdarzenia: %1</source>
         <translation>Events overlaid: %1</translation>
+    </message>
+    <message>
+        <source>Wzorce</source>
+        <translation>References</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>

@@ -1,13 +1,15 @@
 // The XY window over a loaded recording gives the command line's cells, on the worker too; the
 // "Poświata" tab counts the frames drawn and starts again at a new V/div; "Nałóż zdarzenia"
-// overlays as many events as `events` lists.
+// overlays as many events as `events` lists; a reference of "Wzorce" is there in the next run.
 #include "windows/XyWindow.h"
 
 #include "app/Program.h"
 #include "support/CliRunner.h"
 #include "support/MainWindowFixture.h"
 #include "support/RecordingSet.h"
+#include "view/Colour.h"
 #include "windows/PersistenceTab.h"
+#include "windows/ReferenceTab.h"
 #include "windows/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace varnilog;
@@ -88,3 +91,21 @@ TEST_F(XyWindowTest, PersistenceCountsFramesAndOverlayFindsEveryEvent) {
 }
 
 } // namespace
+
+TEST_F(XyWindowTest, StoredReferenceComesBackInTheNextRun) {
+    auto* tab = form->findChild<ReferenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    tab->choose(1, 1); // R2 of B
+    tab->store();
+    const ReferenceWaveform stored = tab->references()[1];
+    ASSERT_TRUE(stored.stored);
+    EXPECT_TRUE(std::equal(stored.hi.begin(), stored.hi.end(), state->channelData[1].begin()));
+    form->close(); // the configuration the window writes at the end keeps them too
+    createWindow();
+    form->openRecording(ros);
+    tab = form->findChild<ReferenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->references()[1], stored);
+    const int row = kDisplayRows - stored.hi[0];
+    EXPECT_EQ(form->view().bmpScreen.pixel(0, row), toQRgb(kReferenceColours[1]));
+}
