@@ -307,32 +307,28 @@ void XyWindow::addPreviewFrame() {
     drawPicture();
 }
 
-void XyWindow::drawPicture() {
+XyPictureContent XyWindow::content() const {
     XyPictureContent content;
     content.cells = cells_;
     content.peak = peak_;
-    const int xc = x_->currentIndex(), yc = y_->currentIndex();
-    content.colour = state_.channelColor[static_cast<std::size_t>(yc)];
+    const auto xc = static_cast<std::size_t>(x_->currentIndex()),
+               yc = static_cast<std::size_t>(y_->currentIndex());
+    content.colour = state_.channelColor[yc];
     content.background = state_.backgroundColor1;
-    content.xSensitivity = state_.channelSensitivity[static_cast<std::size_t>(xc)];
-    content.ySensitivity = state_.channelSensitivity[static_cast<std::size_t>(yc)];
-    content.xName = channelName[static_cast<std::size_t>(xc)];
-    content.yName = channelName[static_cast<std::size_t>(yc)];
-    picture_->setPixmap(QPixmap::fromImage(xyPicture(content)));
+    content.xSensitivity = state_.channelSensitivity[xc];
+    content.ySensitivity = state_.channelSensitivity[yc];
+    content.xName = channelName[xc];
+    content.yName = channelName[yc];
+    return content;
+}
+
+void XyWindow::drawPicture() {
+    picture_->setPixmap(QPixmap::fromImage(xyPicture(content())));
 }
 
 bool XyWindow::saveTo(const QString& path, QString& error) const {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    XyPictureContent content;
-    content.cells = cells_;
-    content.peak = peak_;
-    const int xc = x_->currentIndex(), yc = y_->currentIndex();
-    content.colour = state_.channelColor[static_cast<std::size_t>(yc)];
-    content.background = state_.backgroundColor1;
-    content.xSensitivity = state_.channelSensitivity[static_cast<std::size_t>(xc)];
-    content.ySensitivity = state_.channelSensitivity[static_cast<std::size_t>(yc)];
-    content.xName = channelName[static_cast<std::size_t>(xc)];
-    content.yName = channelName[static_cast<std::size_t>(yc)];
+    const XyPictureContent content = this->content();
     if (suffix == QLatin1String("csv")) {
         const QByteArray table =
             xyDensityCsv(density_, content.xSensitivity, content.ySensitivity, QLocale());

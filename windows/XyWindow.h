@@ -10,6 +10,7 @@
 #include "analysis/XyDensity.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
+#include "view/XyPicture.h"
 
 #include <QWidget>
 
@@ -85,6 +86,7 @@ private:
     void count(const Inputs& inputs);
     void workerDone(int serial);
     void showDensity(const XyDensity& density);
+    XyPictureContent content() const;
     void drawPicture();
     void saveClick();
     void setBusy(bool busy);

@@ -103,4 +103,11 @@ TEST(EventOverlayTest, OverlayHoldsTheWindowOfEveryListedEvent) {
                     << summary << " channel " << c << " cell " << i;
         EXPECT_EQ((*layers)[2].peak(), 0);
     }
+    request.sampleFiles[2] = dir.filePath(QStringLiteral("n.rcc")); // no such file
+    auto layers = std::make_unique<std::array<Persistence, kChannels>>();
+    EXPECT_FALSE(overlayEvents(request, *layers).ok);
+    request.sampleFiles[2].clear();
+    const OverlayResult stopped =
+        overlayEvents(request, *layers, [](std::int64_t, std::int64_t) { return false; });
+    EXPECT_TRUE(stopped.cancelled);
 }

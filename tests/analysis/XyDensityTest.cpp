@@ -80,6 +80,10 @@ TEST(XyDensityTest, SpanOfFilesByHand) {
     missing.yFile = dir.filePath(QStringLiteral("r.rcc"));
     missing.to = 1;
     EXPECT_FALSE(xyDensity(missing).ok);
+    XyRequest beyond; // a span past the file's end: what was read is not the file's
+    beyond.xFile = beyond.yFile = a;
+    beyond.to = 1 << 20;
+    EXPECT_FALSE(xyDensity(beyond).ok);
     XyRequest cancelled;
     cancelled.xFile = cancelled.yFile = a;
     cancelled.to = 6;

@@ -52,6 +52,11 @@ TEST(XyCommandTest, CsvOfHandWorkedCellsAndUsageErrors) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.readAll(), cases[0].out);
     EXPECT_EQ(QImage(png).size(), QSize(660, 568));
+    // Both or neither: a table that cannot be written leaves no picture behind.
+    const QString png2 = dir.filePath(QStringLiteral("new.png"));
+    EXPECT_EQ(
+        runCli({"xy", ros, "--csv", dir.filePath(QStringLiteral("no/such/out.csv")), "--png", png2}).code, 1);
+    EXPECT_FALSE(QFile::exists(png2));
 }
 
 TEST(XyCommandTest, RenderOverlaysEveryEvent) {

@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDoubleSpinBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -108,4 +110,59 @@ TEST_F(XyWindowTest, StoredReferenceComesBackInTheNextRun) {
     EXPECT_EQ(tab->references()[1], stored);
     const int row = kDisplayRows - stored.hi[0];
     EXPECT_EQ(form->view().bmpScreen.pixel(0, row), toQRgb(kReferenceColours[1]));
+    tab->choose(1, 1);
+    tab->remove(); // gone from the picture and from the file
+    EXPECT_NE(form->view().bmpScreen.pixel(0, row), toQRgb(kReferenceColours[1]));
+    EXPECT_FALSE(test::readFile(ini).contains("R2DANE"));
+}
+
+TEST_F(XyWindowTest, PreviewFadesAndSavesWriteEachFormat) {
+    child<QAction>("XY1")->trigger();
+    auto* window = form->findChild<XyWindow*>();
+    ASSERT_NE(window, nullptr);
+    std::array<std::array<std::uint8_t, kDisplayColumns>, 2> frame{};
+    frame[0].fill(40);
+    frame[1].fill(60);
+    window->setPreviewSource([&](int channel) { return frame[static_cast<std::size_t>(channel)].data(); });
+    state->samplingActive = true;
+    window->recordingChanged();
+    QCoreApplication::processEvents(); // the window takes the news in its event loop
+    window->addPreviewFrame();
+    EXPECT_EQ(window->cells()[40 << 8 | 60], kDisplayColumns);
+    window->addPreviewFrame(); // the same frame again counts nothing
+    EXPECT_EQ(window->cells()[40 << 8 | 60], kDisplayColumns);
+    frame[1].fill(61);
+    window->addPreviewFrame(); // each count keeps 0.9 of itself first
+    EXPECT_FLOAT_EQ(window->cells()[40 << 8 | 60], 0.9f * kDisplayColumns);
+    EXPECT_EQ(window->cells()[40 << 8 | 61], kDisplayColumns);
+    state->samplingActive = false;
+    window->recordingChanged();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy() && window->density().samples > 0; }, 5000));
+    for (const char* name : {"xy.png", "xy.svg", "xy.csv"}) {
+        QString error;
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        ASSERT_TRUE(window->saveTo(path, error)) << error.toStdString();
+        const QByteArray bytes = test::readFile(path);
+        EXPECT_TRUE(bytes.startsWith(name[3] == 'p'   ? QByteArray("\x89PNG")
+                                     : name[3] == 's' ? QByteArray("<?xml")
+                                                      : QByteArray("x_code;y_code;x_v;y_v;count\n")))
+            << name;
+    }
+}
+
+TEST_F(XyWindowTest, FadingPersistenceAndClearInTheTab) {
+    auto* tab = form->findChild<PersistenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    auto* decay = test::child<QDoubleSpinBox>(*tab, "sbZanikanie");
+    decay->setValue(0.5);
+    tab->setMode(PersistenceMode::Fading); // the first frame
+    click("SpeedButton4");                 // half of it, and a second
+    const int row = kDisplayRows - state->channelData[0][0];
+    EXPECT_FLOAT_EQ(tab->layer(0)->at(0, row), 1.5f);
+    test::child<QPushButton>(*tab, "btWyczysc")->click(); // cleared, then the picture drawn again
+    EXPECT_FLOAT_EQ(tab->layer(0)->at(0, row), 1.0f);
+    tab->setMode(PersistenceMode::Off);
+    click("SpeedButton4");
+    EXPECT_EQ(tab->layer(0)->at(0, row), 0.0f);
 }
