@@ -61,7 +61,6 @@ TEST(EventOverlayTest, OverlayHoldsTheWindowOfEveryListedEvent) {
     request.trigger.level = 125;
     request.trigger.hysteresis = 20;
     request.sampleFiles = {request.triggerFile, dir.filePath(QStringLiteral("n.rcb")), {}, {}};
-    request.column = 250;
 
     std::vector<std::int64_t> listed;
     EventSearch search(request.triggerFile, request.trigger);
@@ -69,39 +68,44 @@ TEST(EventOverlayTest, OverlayHoldsTheWindowOfEveryListedEvent) {
     ASSERT_TRUE(search.open(error));
     search.forEach([&](const TriggerEvent& e) { listed.push_back(e.sample); });
     ASSERT_GT(listed.size(), 100u);
-    std::vector<float> expected(2 * kPersistenceCells);
-    for (const std::int64_t k : listed)
-        for (int c = 0; c < 2; ++c) {
-            const Codes& codes = c == 0 ? a : b;
-            for (std::int64_t col = 0; col < kDisplayColumns; ++col) {
-                const std::int64_t s = k - 250 + col;
-                if (s < 0 || s >= static_cast<std::int64_t>(codes.size()))
-                    continue;
-                int low = codes[static_cast<std::size_t>(s)], high = low;
-                if (col > 0 && s > 0) {
-                    low = std::min<int>(low, codes[static_cast<std::size_t>(s - 1)]);
-                    high = std::max<int>(high, codes[static_cast<std::size_t>(s - 1)]);
+    // The event at the middle, the first and the last column of its window.
+    for (const int column : {250, 0, kDisplayColumns - 1}) {
+        request.column = column;
+        std::vector<float> expected(2 * kPersistenceCells);
+        for (const std::int64_t k : listed)
+            for (int c = 0; c < 2; ++c) {
+                const Codes& codes = c == 0 ? a : b;
+                for (std::int64_t col = 0; col < kDisplayColumns; ++col) {
+                    const std::int64_t s = k - column + col;
+                    if (s < 0 || s >= static_cast<std::int64_t>(codes.size()))
+                        continue;
+                    int low = codes[static_cast<std::size_t>(s)], high = low;
+                    if (col > 0 && s > 0) {
+                        low = std::min<int>(low, codes[static_cast<std::size_t>(s - 1)]);
+                        high = std::max<int>(high, codes[static_cast<std::size_t>(s - 1)]);
+                    }
+                    for (int row = std::max(0, 250 - high); row <= std::min(249, 250 - low); ++row)
+                        expected[static_cast<std::size_t>(c) * kPersistenceCells +
+                                 static_cast<std::size_t>(col) * kDisplayRows +
+                                 static_cast<std::size_t>(row)] += 1;
                 }
-                for (int row = std::max(0, 250 - high); row <= std::min(249, 250 - low); ++row)
-                    expected[static_cast<std::size_t>(c) * kPersistenceCells +
-                             static_cast<std::size_t>(col) * kDisplayRows + static_cast<std::size_t>(row)] +=
-                        1;
             }
+        for (const bool summary : {false, true}) {
+            if (summary) {
+                ASSERT_TRUE(buildSampleSummary(request.triggerFile));
+            }
+            request.useSummary = summary;
+            auto layers = std::make_unique<std::array<Persistence, kChannels>>();
+            const OverlayResult result = overlayEvents(request, *layers);
+            ASSERT_TRUE(result.ok);
+            EXPECT_EQ(result.events, static_cast<std::int64_t>(listed.size()));
+            for (int c = 0; c < 2; ++c)
+                for (std::size_t i = 0; i < kPersistenceCells; ++i)
+                    ASSERT_EQ((*layers)[static_cast<std::size_t>(c)].counts()[i],
+                              expected[static_cast<std::size_t>(c) * kPersistenceCells + i])
+                        << column << " " << summary << " channel " << c << " cell " << i;
+            EXPECT_EQ((*layers)[2].peak(), 0);
         }
-    for (const bool summary : {false, true}) {
-        if (summary) {
-            ASSERT_TRUE(buildSampleSummary(request.triggerFile));
-        }
-        auto layers = std::make_unique<std::array<Persistence, kChannels>>();
-        const OverlayResult result = overlayEvents(request, *layers);
-        ASSERT_TRUE(result.ok);
-        EXPECT_EQ(result.events, static_cast<std::int64_t>(listed.size()));
-        for (int c = 0; c < 2; ++c)
-            for (std::size_t i = 0; i < kPersistenceCells; ++i)
-                ASSERT_EQ((*layers)[static_cast<std::size_t>(c)].counts()[i],
-                          expected[static_cast<std::size_t>(c) * kPersistenceCells + i])
-                    << summary << " channel " << c << " cell " << i;
-        EXPECT_EQ((*layers)[2].peak(), 0);
     }
     request.sampleFiles[2] = dir.filePath(QStringLiteral("n.rcc")); // no such file
     auto layers = std::make_unique<std::array<Persistence, kChannels>>();

@@ -1,7 +1,9 @@
 // varnilog-cli xy: the exact CSV of a hand-worked recording (its span ends, derived axes, a decimal
 // comma), the picture beside it, and the usage errors.
+#include "recording/MarkerFile.h"
 #include "support/CliRunner.h"
 #include "support/RecordingSet.h"
+#include "view/Colour.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +23,7 @@ TEST(XyCommandTest, CsvOfHandWorkedCellsAndUsageErrors) {
     ASSERT_TRUE(header.open(QIODevice::Append));
     header.write("CZULOSCD=1\r\n"); // 10 V/div: 0.4 V a code
     header.close();
+    writeFile(varnilog::markerFilePath(ros), "varnilog-markers;1\r\n1;3;zakres;r\r\n");
     const QByteArray head = "x_code;y_code;x_v;y_v;count\n";
     const struct {
         QStringList extra;
@@ -37,6 +40,9 @@ TEST(XyCommandTest, CsvOfHandWorkedCellsAndUsageErrors) {
         {{"--y", "C"}, 2, ""}, // no file
         {{"--to", "5"}, 2, ""},
         {{"--from", "2", "--to", "2"}, 2, ""},
+        {{"--from-marker", "0", "--to-marker", "0"},
+         0,
+         head + "125;125;0.0000;0.0000;1\n150;125;1.0000;0.0000;1\n"},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(QStringList{"xy", ros} + c.extra);
@@ -65,13 +71,20 @@ TEST(XyCommandTest, RenderOverlaysEveryEvent) {
     Codes a(3000, 100);
     for (std::size_t i = 0; i < a.size(); ++i)
         a[i] = (i % 1000) >= 600 ? 150 : 100;
-    contents.channels = {a, Codes(a.size(), 125)};
+    contents.channels = {a, Codes(a.size(), 130)};
     const QString ros = writeRecording(dir.path(), QStringLiteral("sq"), contents);
     const QString png = dir.filePath(QStringLiteral("o.png"));
     const CliRun run = runCli({"render", ros, png, "--overlay-events", "A,rising,0"});
     ASSERT_EQ(run.code, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "3\n");
-    EXPECT_EQ(QImage(png).size(), QSize(500, 250));
+    const QImage picture(png);
+    ASSERT_EQ(picture.size(), QSize(500, 250));
+    // Every window has the edge at column 250: A low before it, high after, B flat at 0.2 V.
+    const QRgb ink = varnilog::toQRgb(0x44EEEE), flat = varnilog::toQRgb(0x44EE44);
+    EXPECT_EQ(picture.pixel(100, 250 - 100), ink);
+    EXPECT_EQ(picture.pixel(400, 250 - 150), ink);
+    EXPECT_NE(picture.pixel(400, 250 - 100), ink);
+    EXPECT_EQ(picture.pixel(100, 250 - 130), flat);
     EXPECT_EQ(runCli({"render", ros, png, "--overlay-events", "A,up,0"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, png, "--overlay-events", "C,rising,0"}).code, 2);
     EXPECT_EQ(runCli({"render", ros, png, "--overlay-events", "A,rising,0", "--zoom", "2"}).code, 2);

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -66,6 +67,19 @@ TEST_F(XyWindowTest, WholeRecordingGivesTheCommandLinesCells) {
     span->setCurrentIndex(0); // "Widok": the 500 samples on display
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
     EXPECT_EQ(window->density().samples, kDisplayColumns);
+    window->setMarkerSpan(SampleSpan{1000, 1700});
+    span->setCurrentIndex(3); // "Między znacznikami"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    EXPECT_EQ(window->shownSpan(), (SampleSpan{1000, 1700}));
+    EXPECT_EQ(window->density().samples, 700);
+    // "Anuluj" stops a count on the worker and says so.
+    window->setBackgroundFrom(1);
+    window->longWork().setWorkerProgressHook([&] { window->longWork().cancel(); });
+    span->setCurrentIndex(4);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QStringLiteral("Przerwano liczenie"));
+    EXPECT_EQ(window->density().samples, 700); // the last whole count stays on show
 }
 
 TEST_F(XyWindowTest, PersistenceCountsFramesAndOverlayFindsEveryEvent) {
@@ -80,9 +94,16 @@ TEST_F(XyWindowTest, PersistenceCountsFramesAndOverlayFindsEveryEvent) {
     const float before = a->at(0, row);
     click("SpeedButton4");
     EXPECT_EQ(a->at(0, row), before + 1);
-    state->channelSensitivity[0] = 3; // a new V/div starts the counts again
-    click("SpeedButton4");
-    EXPECT_EQ(a->at(0, row), 1.0f);
+    // A new V/div, time base or offset starts the counts again.
+    for (const auto change :
+         {+[](SharedState& s) { s.channelSensitivity[0] = 3; }, +[](SharedState& s) { s.timeBaseIndex = 9; },
+          +[](SharedState& s) { s.channelOffset[1] = 90; }}) {
+        click("SpeedButton4");
+        ASSERT_GE(a->at(0, row), 2.0f);
+        change(*state);
+        click("SpeedButton4");
+        EXPECT_EQ(a->at(0, row), 1.0f);
+    }
 
     tab->overlayButton()->click(); // the trigger tab's default: A rising through 0 V
     const test::CliRun events = test::runCli({"events", ros, "--trigger", "A,rising,0", "--csv"});
