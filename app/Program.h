@@ -58,6 +58,9 @@ class TForm8;
 class MeasurementsWindow;
 class MathWindow;
 class TrendWindow;
+class PersistenceTab;
+class ReferenceTab;
+class XyWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -249,6 +252,11 @@ private:
     // "Spektrogram" in the file menu (ProgramSpectrogram.cpp).
     void connectSpectrogramWindow();
 
+    // XY window, persistence and the overlay of every event (ProgramXy.cpp).
+    void connectXyHandlers();
+    void showXyWindow();
+    void overlayEventsClick();
+
     // Channel math (ProgramMath.cpp).
     void connectOperationHandlers();
     void SpeedButton75Click();
@@ -330,6 +338,10 @@ private:
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
     TrendWindow* trendWindow_ = nullptr;               // likewise
+    XyWindow* xyWindow_ = nullptr;                     // likewise
+    QAction* xyAction_ = nullptr;                      // "XY" in the file menu
+    PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"
+    ReferenceTab* referenceTab_ = nullptr;             // "Wzorce"
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

@@ -1099,6 +1099,37 @@
     </message>
 </context>
 <context>
+    <name>varnilog::PersistenceTab</name>
+    <message>
+        <source>Wył.</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Zanikająca</source>
+        <translation>Fading</translation>
+    </message>
+    <message>
+        <source>Nieskończona</source>
+        <translation>Infinite</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Wyczyść</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Nałóż zdarzenia</source>
+        <translation>Overlay events</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::PrintPage</name>
     <message>
         <source>Próbkowanie: %1</source>
@@ -1242,6 +1273,29 @@
     <message>
         <source>%1 jest plikiem nagrania %2: wybierz inną nazwę.</source>
         <translation>%1 is a file of the recording %2: choose another name.</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::ReferenceTab</name>
+    <message>
+        <source>Zapamiętaj</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Pokaż</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Wzorzec</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Kanał wzorca</source>
+        <translation>Reference channel</translation>
     </message>
 </context>
 <context>
@@ -1411,6 +1465,30 @@
     <message>
         <source>Dodano znaczników: %1</source>
         <translation>Markers added: %1</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Nakładanie zdarzeń…</source>
+        <translation>Overlaying events…</translation>
+    </message>
+    <message>
+        <source>Nałożone zdarzenia: %1</source>
+        <translation>Events overlaid: %1</translation>
+    </message>
+    <message>
+        <source>Wzorce</source>
+        <translation>References</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>
@@ -1708,6 +1786,69 @@
     <message>
         <source>brak kanałów do zapisu</source>
         <translation>no channels to write</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::XyWindow</name>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zaznaczenie</source>
+        <translation>Selection</translation>
+    </message>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>Między znacznikami</source>
+        <translation>Between markers</translation>
+    </message>
+    <message>
+        <source>Całość</source>
+        <translation>Whole recording</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Zapisz…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Podgląd</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Przerwano liczenie</source>
+        <translation>Counting stopped</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>File read error: %1</translation>
+    </message>
+    <message>
+        <source>Próbki %1–%2 (%3)</source>
+        <translation>Samples %1–%2 (%3)</translation>
+    </message>
+    <message>
+        <source>Obraz PNG (*.png);;Obraz SVG (*.svg);;Komórki CSV (*.csv)</source>
+        <translation>PNG image (*.png);;SVG image (*.svg);;CSV cells (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>
