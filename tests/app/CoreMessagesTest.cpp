@@ -56,6 +56,12 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
          "a.rca jest plikiem nagrania a.ros: wybierz inną nazwę.",
          "a.rca is a file of the recording a.ros: choose another name."},
         {error(K::CannotOpenFile, "a.rca"), "Nie można otworzyć pliku a.rca", "Cannot open the file a.rca"},
+        {error(K::FormulaUnknownName, {}, "E", {}, 7), "nieznana nazwa 'E' w znaku 7",
+         "unknown name 'E' at 7"},
+        {error(K::FormulaRange, {}, "avg", "2..10000", 8),
+         "stała funkcji 'avg' poza zakresem 2..10000 w znaku 8",
+         "the constant of 'avg' is out of range 2..10000 at 8"},
+        {error(K::FormulaEnd, {}, {}, {}, 3), "wyrażenie urywa się w znaku 3", "unexpected end at 3"},
         {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
          "out: in.wav: write failed"},
     };
