@@ -685,7 +685,7 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
         else if (!computation.findSensitivity(sensitivity, error))
             return readFailed();
     }
-    const QString keyText = operationKeyText(request.op);
+    const QString keyText = request.keyText.isEmpty() ? operationKeyText(request.op) : request.keyText;
     if (!openHeader(header,
                     headerWithDerivedKeys(request.rosPath, request.target, sensitivity, keyText, error),
                     error))

@@ -4,6 +4,7 @@
 #include "view/SampleCodes.h"
 
 #include <muParser.h>
+#include <omp.h>
 
 #include <algorithm>
 #include <cmath>
@@ -630,6 +631,9 @@ void Formula::evaluateChunk(const std::array<const std::uint8_t*, kFormulaChanne
         std::copy(from, from + n, values);
         return;
     }
+    // One thread: muparser's parallel region per call costs more than the chunk's work, and far more
+    // on a loaded machine, where its threads wait for a core.
+    omp_set_num_threads(1);
     e.parser.Eval(values, static_cast<int>(n));
 }
 

@@ -39,6 +39,8 @@ public:
 
     // Bit c: channel c's samples are read.
     unsigned channelsRead() const { return channelsRead_; }
+    // A filter's value depends on the samples before: evaluation must start at the first sample.
+    bool hasFilters() const { return !streams_.empty(); }
     // Back to the recording's first sample: the streams start again.
     void restart();
     // The values of samples [first, first + n), consecutive after the previous call (or the first

@@ -73,9 +73,9 @@ public:
         return true;
     }
 
-    bool rewind(QString& error) {
+    bool rewind(QString& error, std::int64_t to = 0) {
         for (int c = 0; c < kFormulaChannels; ++c)
-            if (reads(c) && !files_[static_cast<std::size_t>(c)].seek(0))
+            if (reads(c) && !files_[static_cast<std::size_t>(c)].seek(to))
                 return fault(files_[static_cast<std::size_t>(c)], error);
         return true;
     }
@@ -125,7 +125,86 @@ FormulaContext formulaContextFor(const SharedState& state, int target) {
     return context;
 }
 
+// The context of the set's files as they are now: every channel but the target with a sample file.
+FormulaContext contextOfSet(const FormulaRequest& request) {
+    FormulaContext context;
+    context.withSamples = 0;
+    for (int c = 0; c < kFormulaChannels; ++c)
+        if (c != request.target && identityOf(sampleFilePath(request.rosPath, c)).regular)
+            context.withSamples |= 1u << c;
+    context.target = request.target;
+    context.sensitivity = request.sourceSensitivity;
+    context.periodSeconds = request.periodSeconds;
+    return context;
+}
+
+std::vector<std::uint8_t> formulaPreview(const FormulaRequest& request, std::int64_t from, std::int64_t count,
+                                         CoreError& error) {
+    const std::unique_ptr<Formula> formula =
+        Formula::compile(request.expression, contextOfSet(request), error);
+    if (!formula || count <= 0)
+        return {};
+    const std::int64_t start = formula->hasFilters() ? 0 : from;
+    const auto block =
+        static_cast<std::size_t>(std::clamp<std::int64_t>(request.blockSamples, 1, from + count - start));
+    FormulaSources sources(request.rosPath, formula->channelsRead(), block);
+    QString readError;
+    std::vector<double> values(static_cast<std::size_t>(count)), part(block);
+    std::array<const std::uint8_t*, kFormulaChannels> codes{};
+    bool ok = sources.open(readError) && sources.rewind(readError, start);
+    for (std::int64_t first = start; ok && first < from + count;) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(block), from + count - first));
+        ok = sources.read(n, codes, readError);
+        if (!ok)
+            break;
+        formula->evaluate(codes, first, n, part.data());
+        for (std::size_t i = 0; i < n; ++i)
+            if (const std::int64_t k = first + static_cast<std::int64_t>(i); k >= from)
+                values[static_cast<std::size_t>(k - from)] = part[i];
+        first += static_cast<std::int64_t>(n);
+    }
+    if (!ok) {
+        error = CoreError::worded(readError);
+        return {};
+    }
+    int sensitivity = request.sensitivity;
+    if (sensitivity < 1 || sensitivity > kSensitivityCount) {
+        double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+        for (const double v : values)
+            if (std::isfinite(v)) {
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+        sensitivity = lo <= hi ? autoSensitivity(lo, hi) : autoSensitivity(0, 0);
+    }
+    std::vector<std::uint8_t> result(values.size());
+    formulaCodes(values.data(), values.size(), sensitivity, result.data());
+    return result;
+}
+
 FormulaResult computeFormulaChannel(const FormulaRequest& request, const OperationProgress& progress) {
+    // Today's operations, written as expressions, run on the operation's own engine (its lookup tables
+    // and one pass): the same codes, at the operation's speed, under the expression's key.
+    if (const std::optional<Operation> op = parseOperation(request.expression)) {
+        FormulaResult result;
+        if (Formula::compile(request.expression, contextOfSet(request), result.formula)) {
+            OperationRequest operation;
+            operation.rosPath = request.rosPath;
+            operation.op = *op;
+            operation.target = request.target;
+            operation.sensitivity = request.sensitivity;
+            operation.sourceSensitivity = {request.sourceSensitivity[0], request.sourceSensitivity[1]};
+            operation.replaceRecorded = request.replaceRecorded;
+            operation.blockSamples = request.blockSamples;
+            operation.writer = request.writer;
+            operation.keyText = request.expression;
+            result.result = computeDerivedChannel(operation, progress);
+            return result;
+        }
+        if (result.formula.kind != CoreErrorKind::FormulaNoSamples)
+            return result;
+    }
     SetLock lock;
     if (OperationResult busy = lockSetForChange(request.rosPath, lock); !busy.ok())
         return fileFailure(busy);
@@ -135,16 +214,9 @@ FormulaResult computeFormulaChannel(const FormulaRequest& request, const Operati
     if (samples <= 0)
         return fileFailure(operationFailed(OperationFailure::NoSamples));
 
-    FormulaContext context;
-    context.withSamples = 0;
-    for (int c = 0; c < kFormulaChannels; ++c)
-        if (c != request.target && identityOf(sampleFilePath(request.rosPath, c)).regular)
-            context.withSamples |= 1u << c;
-    context.target = request.target;
-    context.sensitivity = request.sourceSensitivity;
-    context.periodSeconds = request.periodSeconds;
     FormulaResult result;
-    const std::unique_ptr<Formula> formula = Formula::compile(request.expression, context, result.formula);
+    const std::unique_ptr<Formula> formula =
+        Formula::compile(request.expression, contextOfSet(request), result.formula);
     if (!formula)
         return result;
     if (notRegular(target))

@@ -47,6 +47,14 @@
         <source>Anuluj</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Wyrażenie:</source>
+        <translation>Expression:</translation>
+    </message>
+    <message>
+        <source>Wstaw:</source>
+        <translation>Insert:</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementsWindow</name>
@@ -1037,6 +1045,14 @@
     <message>
         <source>Czy na pewno usunąć kanał %1?</source>
         <translation>Delete channel %1?</translation>
+    </message>
+    <message>
+        <source>(kanał lub funkcja)</source>
+        <translation>(channel or function)</translation>
+    </message>
+    <message>
+        <source>Wartości nieskończone lub nieokreślone: %1, zapisane jako 0 V.</source>
+        <translation>Infinite or undefined values: %1, stored as 0 V.</translation>
     </message>
 </context>
 <context>

@@ -64,7 +64,9 @@ TEST(FormulaChannelTest, EveryOperationGivesTheBytesOfItsExpression) {
                 operation.sourceSensitivity = {sens[0], sens[1]};
                 const OperationResult byOperation = computeDerivedChannel(operation);
                 ASSERT_TRUE(byOperation.ok());
-                FormulaRequest formula = formulaFor(ros, QString::fromLatin1(op), target, sens, 3);
+                // In parentheses the expression is no operation's text: the formula's own engine computes it.
+                FormulaRequest formula =
+                    formulaFor(ros, QStringLiteral("(%1)").arg(QLatin1String(op)), target, sens, 3);
                 formula.blockSamples = 3000;
                 const FormulaResult byFormula = computeFormulaChannel(formula);
                 ASSERT_TRUE(byFormula.ok()) << byFormula.result.detail.toStdString();
@@ -96,6 +98,10 @@ TEST(FormulaChannelTest, WritesTheExpressionAsKeyAndReadsDerivedChannels) {
     EXPECT_EQ(headerKey(ros, "OPERACJAD"), QStringLiteral("C == 0 ? 1/C : C*2"));
     EXPECT_EQ(headerKey(ros, "ILOSCKANALOW"), QStringLiteral("4"));
     EXPECT_EQ(test::readFile(dir.filePath(QStringLiteral("r.rcd"))), test::bytesOf({150, 125, 150}));
+    // An operation's text keeps the expression as written in its key.
+    ASSERT_TRUE(computeFormulaChannel(formulaFor(ros, QStringLiteral("avg(A, 2)"), 4, {4, 4, 1, 1})).ok());
+    EXPECT_EQ(headerKey(ros, "OPERACJAC"), QStringLiteral("avg(A, 2)"));
+    EXPECT_EQ(test::readFile(dir.filePath(QStringLiteral("r.rcc"))), test::bytesOf({150, 125, 138}));
 }
 
 TEST(FormulaChannelTest, FailuresLeaveTheSetAsItWas) {
