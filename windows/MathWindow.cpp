@@ -133,8 +133,8 @@ MathWindow::MathWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     previewTimer_->setSingleShot(true);
     previewTimer_->setInterval(250);
     connect(previewTimer_, &QTimer::timeout, this, &MathWindow::refreshPreview);
-    retranslate();
     cbDzialanieChange();
+    retranslate();
     connect(ui_->cbDzialanie, &QComboBox::currentIndexChanged, this, &MathWindow::cbDzialanieChange);
     connect(ui_->seProbki, &QSpinBox::valueChanged, this, &MathWindow::cbDzialanieChange);
     connect(ui_->cbWstaw, &QComboBox::activated, this, &MathWindow::cbWstawChange);
