@@ -225,6 +225,8 @@ void MathWindow::validateExpression() {
     ui_->lbBlad->setText(coreMessage(expressionError_));
     markPosition(ui_->leWyrazenie, expressionError_);
     ui_->btOblicz->setEnabled(!busy() && !expressionError_.failed());
+    if (expressionError_.failed())
+        ui_->wPodglad->setCodes({}); // no preview of what cannot be written
     previewTimer_->start();
 }
 
