@@ -1236,6 +1236,42 @@
         <source> Plik zapisany ponownie z naszym komentarzem ICMT: próbki wzięte jako kody, czułości z komentarza.</source>
         <translation> File saved again with our ICMT comment: samples taken as codes, sensitivities from the comment.</translation>
     </message>
+    <message>
+        <source>%1 (podstawa czasu %2, %3)</source>
+        <translation>%1 (time base %2, %3)</translation>
+    </message>
+    <message>
+        <source> lub </source>
+        <translation> or </translation>
+    </message>
+    <message>
+        <source>%1: to nie jest zwykły plik</source>
+        <translation>%1: not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: tego formatu nie można importować</source>
+        <translation>%1: not a format the import reads</translation>
+    </message>
+    <message>
+        <source>%1: częstotliwość próbkowania 0 Hz</source>
+        <translation>%1: sample rate of 0 Hz</translation>
+    </message>
+    <message>
+        <source>%1: częstotliwość próbkowania %2 nie pasuje do żadnej podstawy czasu (w granicach 0,1 %); najbliższe: %3</source>
+        <translation>%1: the sample rate %2 matches no time base within 0.1 %; nearest: %3</translation>
+    </message>
+    <message>
+        <source>%1: brak próbek</source>
+        <translation>%1: no samples</translation>
+    </message>
+    <message>
+        <source>%1: nagranie o tej nazwie już istnieje</source>
+        <translation>%1: a recording of that name exists</translation>
+    </message>
+    <message>
+        <source>przerwano</source>
+        <translation>cancelled</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::RecordingLoader</name>
