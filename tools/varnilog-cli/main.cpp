@@ -36,6 +36,7 @@ const char* const kUsage =
     "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
     "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
     "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
+    "  math FILE.ros --expr E --to C|D a formula channel (0.5*(A+B), lowpass(A,50)...)\n"
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
