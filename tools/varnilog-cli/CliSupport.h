@@ -154,5 +154,7 @@ int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
 int runEvents(const QStringList& args);
 int runMarkers(const QStringList& args);
+int runDecoders(const QStringList& args);
+int runDecode(const QStringList& args);
 
 } // namespace varnilog::cli

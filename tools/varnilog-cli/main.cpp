@@ -38,6 +38,8 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  decoders [--json]               the protocol decoders installed (libsigrokdecode)\n"
+    "  decode FILE.ros --decoder ID    UART, I2C, 1-Wire, IR... traffic of a recording\n"
     "\n"
     "Option of every command:\n"
     "  --lang pl|en                    the language of the recording messages the core gives\n"
@@ -205,5 +207,9 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+    if (command == QLatin1String("decoders"))
+        return runDecoders(args);
+    if (command == QLatin1String("decode"))
+        return runDecode(args);
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
