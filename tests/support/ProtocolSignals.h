@@ -67,11 +67,14 @@ inline std::pair<Levels, Levels> i2cLevels(const std::vector<int>& bytes, double
     };
     step(1, 1, 4);
     step(1, 0); // start: SDA falls while SCL is high
+    int held = 0;
     for (const int b : bytes)
         for (int i = 8; i >= 0; --i) {
             const int bit = i == 0 ? 0 : (b >> (i - 1)) & 1; // the ninth bit is the acknowledge
-            step(0, bit);
+            step(0, held, 0.5); // SDA changes only in the middle of SCL's low half
+            step(0, bit, 0.5);
             step(1, bit);
+            held = bit;
         }
     step(0, 0);
     step(1, 0);
@@ -85,10 +88,10 @@ inline Levels oneWireLevels(const std::vector<int>& bytes, double samplesPerUs) 
     double clock = 0;
     const auto put = [&](int level, double us) { appendLevel(out, level, us * samplesPerUs, clock); };
     put(1, 100);
-    put(0, 480); // reset
-    put(1, 70);
+    put(0, 500); // reset
+    put(1, 30);
     put(0, 120); // presence
-    put(1, 290);
+    put(1, 400);
     for (const int b : bytes)
         for (int i = 0; i < 8; ++i) {
             const bool one = (b >> i) & 1;
