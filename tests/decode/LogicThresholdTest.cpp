@@ -56,10 +56,13 @@ TEST(LogicThresholdTest, RandomCodesInPiecesFollowTheRule) {
         const double volts = (static_cast<double>(rng() % 2001) / 1000.0 - 1.0) * 5 * vdiv;
         const double hysteresis = static_cast<double>(rng() % 11) / 10.0;
         std::vector<std::uint8_t> codes(1 + rng() % 3000);
+        // Steps of up to +-10 codes, or flat stretches that a block of codes crosses in one go.
+        const int spread = 1 + 2 * static_cast<int>(rng() % 11);
         int walk = static_cast<int>(rng() % 256);
         for (std::uint8_t& c : codes)
-            c = static_cast<std::uint8_t>(walk =
-                                              std::clamp(walk + static_cast<int>(rng() % 21) - 10, 0, 255));
+            c = static_cast<std::uint8_t>(
+                walk = std::clamp(walk + static_cast<int>(rng() % static_cast<unsigned>(spread)) - spread / 2,
+                                  0, 255));
         // The rule, in volts' own terms.
         const double lc = 125 + volts / (vdiv * 0.04), h = hysteresis * 25;
         std::vector<std::uint8_t> expected(codes.size());
