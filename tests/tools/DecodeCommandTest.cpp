@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 using namespace varnilog::test;
@@ -152,6 +154,11 @@ TEST(DecodeCommandTest, ExactOutputsAndOneLineRefusals) {
          2,
          "",
          "--class: no class 'bits' (classes: rx-data, "},
+        {{"export", ros, dir.filePath("x.wav"), "--logic", "A=0"}, 2, "", "--logic applies to sr\n"},
+        {{"export", ros, dir.filePath("x.sr"), "--logic", "C=0"},
+         2,
+         "",
+         "--logic: the recording has no channel C\n"},
         {{"decode", ros, "--decoder", "uart", "--channel", "rx=A", "--stack", "i2cfilter"},
          2,
          "",
@@ -164,4 +171,31 @@ TEST(DecodeCommandTest, ExactOutputsAndOneLineRefusals) {
         EXPECT_TRUE(run.err.contains(r.err)) << run.err.constData();
         EXPECT_LE(run.err.count('\n'), 1) << run.err.constData();
     }
+}
+
+// The logic channels of a session export are what sigrok-cli's own decoder reads: the bytes sent, across
+// the boundary of the session's first chunk of 2^20 samples, as decode finds them.
+TEST(DecodeCommandTest, SigrokCliDecodesTheExportsLogicChannels) {
+    const QString sigrok = QStandardPaths::findExecutable(QStringLiteral("sigrok-cli"));
+    if (sigrok.isEmpty())
+        GTEST_SKIP() << "sigrok-cli is missing (scripts/install-deps installs it)";
+    QTemporaryDir dir;
+    const double bit = 50000.0 / 2400;
+    const Levels rx = uartLevels({'O', 'K', 0x0D}, bit, {}, 50300);
+    ASSERT_GT(rx.size(), 1u << 20);
+    const QString ros =
+        writeRecording(dir.path(), QStringLiteral("r"), {15, 4, 4, 1, {analogCodes(rx, {90, 170, 3, 6, 2})}});
+    const QString sr = dir.filePath(QStringLiteral("r.sr"));
+    const CliRun exported = runCli({"export", ros, sr, "--logic", "A=0.2:0.2"});
+    ASSERT_EQ(exported.code, 0) << exported.err.constData();
+    QProcess p;
+    p.start(sigrok, {"-i", sr, "-P", "uart:rx=LA:baudrate=2400", "-A", "uart=rx-data"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.readAllStandardOutput(), "uart-1: 4F\nuart-1: 4B\nuart-1: 0D\n")
+        << p.readAllStandardError().constData();
+    const CliRun decoded = runCli({"decode", ros, "--decoder", "uart:baudrate=2400", "--channel", "rx=A",
+                                   "--threshold", "A=0.2:0.2", "--class", "rx-data", "--csv"});
+    EXPECT_EQ(decoded.out.count("rx-data;"), 3) << decoded.out.constData();
+    EXPECT_TRUE(decoded.out.contains(";4F\n") && decoded.out.contains(";4B\n") &&
+                decoded.out.contains(";0D\n"));
 }

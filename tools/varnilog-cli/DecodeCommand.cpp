@@ -63,25 +63,11 @@ bool decoderSetting(const QString& flag, const QString& text, DecoderSetting& se
 }
 
 bool thresholdOption(const QString& text, std::array<ChannelThreshold, 4>& thresholds) {
-    const qsizetype eq = text.indexOf(QLatin1Char('='));
-    const std::optional<int> channel = channelFromLetter(QStringView(text).left(std::max<qsizetype>(eq, 0)));
-    if (eq < 0 || !channel)
-        return usage(QStringLiteral("--threshold: expected %1=VOLTS[:HYST], not '%2'")
-                         .arg(channelLetterExpectation(false), text));
-    const QStringList values = text.mid(eq + 1).split(QLatin1Char(':'));
-    bool ok = values.size() <= 2;
-    const double volts = values[0].toDouble(&ok);
-    double hysteresis = kDefaultLogicHysteresis;
-    bool hystOk = true;
-    if (values.size() == 2)
-        hysteresis = values[1].toDouble(&hystOk);
-    if (!ok || !std::isfinite(volts) || values.size() > 2)
-        return usage(
-            QStringLiteral("--threshold: expected a level in volts, not '%1'").arg(text.mid(eq + 1)));
-    if (!hystOk || !(hysteresis >= 0 && hysteresis <= 1))
-        return usage(
-            QStringLiteral("--threshold: the hysteresis is 0 to 1 division, not '%1'").arg(values.value(1)));
-    thresholds[static_cast<std::size_t>(*channel)] = {volts, hysteresis};
+    int channel = 0;
+    double volts = 0, hysteresis = 0;
+    if (!channelLevelOption("threshold", text, channel, volts, hysteresis))
+        return false;
+    thresholds[static_cast<std::size_t>(channel)] = {volts, hysteresis};
     return true;
 }
 
