@@ -176,7 +176,11 @@ int runDecode(const QStringList& args) {
                 return fail(QStringLiteral("--channel: expected DCH=%1, not '%2'")
                                 .arg(channelLetterExpectation(false), pair),
                             ExitUsage);
-            request.channels.emplace_back(pair.left(eq).toStdString(), *channel);
+            const std::string id = pair.left(eq).toStdString();
+            if (std::any_of(request.channels.begin(), request.channels.end(),
+                            [&](const auto& c) { return c.first == id; }))
+                return fail(QStringLiteral("--channel: %1 is given twice").arg(pair.left(eq)), ExitUsage);
+            request.channels.emplace_back(id, *channel);
         }
     std::int64_t limit = -1;
     if (!intOption(parser, QStringLiteral("limit"), 0, INT64_MAX, limit))
@@ -184,12 +188,13 @@ int runDecode(const QStringList& args) {
     std::set<std::string> classes;
     if (parser.isSet(QStringLiteral("class"))) {
         std::vector<std::string> known;
+        bool all = true; // an unknown decoder is reported by the run, with the installed ones
         for (const DecoderSetting& s : request.stack)
-            if (const DecoderInfo* d = findDecoder(s.id))
+            if (const DecoderInfo* d = findDecoder(s.id); (all = all && d != nullptr))
                 for (const AnnotationClassInfo& a : d->annotationClasses)
                     known.push_back(a.id);
         for (const QString& c : parser.value(QStringLiteral("class")).split(QLatin1Char(','))) {
-            if (std::find(known.begin(), known.end(), c.toStdString()) == known.end())
+            if (all && std::find(known.begin(), known.end(), c.toStdString()) == known.end())
                 return fail(QStringLiteral("--class: no class '%1' (classes: %2)")
                                 .arg(c, QString::fromStdString(joinedIds(known))),
                             ExitUsage);
