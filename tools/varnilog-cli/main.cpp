@@ -210,9 +210,11 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifndef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("decoders"))
         return runDecoders(args);
     if (command == QLatin1String("decode"))
         return runDecode(args);
+#endif
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
