@@ -123,6 +123,11 @@ TEST(DecodeCommandTest, ExactOutputsAndOneLineRefusals) {
         {uart + QStringList{"--csv", "--from", "15"}, 0,
          "start;end;start_time;decoder;class;text\n30;110;0000:00:00:030;uart;rx-data;A\n", ""},
         {uart + QStringList{"--from", "40"}, 0, "No annotations.\n", ""},
+        // The decoder's own exception: its id and message on one line, exit 1.
+        {{"decode", ros, "--decoder", "uart:baudrate=0", "--channel", "rx=A"},
+         1,
+         "No annotations.\n",
+         "varnilog-cli: uart: ZeroDivisionError: float division by zero\n"},
         {{"decode", ros, "--decoder", "nonesuch", "--channel", "rx=A"},
          2,
          "",
