@@ -160,5 +160,8 @@ int runEvents(const QStringList& args);
 int runMarkers(const QStringList& args);
 int runDecoders(const QStringList& args);
 int runDecode(const QStringList& args);
+int runSpectrogram(const QStringList& args);
+int runTrend(const QStringList& args);
+int runXy(const QStringList& args);
 
 } // namespace varnilog::cli
