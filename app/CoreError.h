@@ -26,6 +26,7 @@ enum class CoreErrorKind : std::uint8_t {
     FileExists,        // path
     OutputIsRecording, // path belongs to the set other
     CannotOpenFile,    // path
+    NoSetup,           // path: a file that holds no saved setup
 };
 
 struct CoreError {

@@ -62,6 +62,9 @@ QString text(const CoreError& e) {
     case CoreErrorKind::CannotOpenFile:
         return QCoreApplication::translate("varnilog::EventSearch", "Nie można otworzyć pliku %1")
             .arg(e.path);
+    case CoreErrorKind::NoSetup:
+        return QCoreApplication::translate("varnilog::SavedSetup", "Plik %1 nie zawiera ustawień")
+            .arg(e.path);
     }
     return {};
 }

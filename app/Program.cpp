@@ -182,6 +182,7 @@ void TForm1::connectHandlers() {
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
+    connectSetupHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -225,6 +226,7 @@ void TForm1::FormCreate() {
     applyDeviceModel();
     setShapeColour(ui_->Shape1, state_.cursor1Channel);
     setShapeColour(ui_->Shape2, state_.cursor2Channel);
+    restoreLastSetup();
 }
 
 void TForm1::FormPaint() {
@@ -257,6 +259,7 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    retranslateSetupTexts();
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);
@@ -284,6 +287,7 @@ void TForm1::FormClose() {
     stopSummaryBuild();
     // A failed write is not reported: the next start simply reads the defaults.
     writeConfiguration(state_, configurationPath_, pos());
+    keepLastSetup();
 }
 
 void TForm1::applyDeviceModel() {

@@ -50,6 +50,7 @@ void TForm1::lockControls(bool locked) {
                        static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
+    loadSetupAction_->setEnabled(!locked);
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
     triggerTab_->setSampling(locked);
@@ -85,7 +86,10 @@ void TForm1::btStartClick() {
         markers_->clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
         liveTrigger_->start(state_);
+        triggerFrameShown_ = false;
         refreshView();
+        if (ui_->chkPodglad->isChecked())
+            redrawTriggerPicture();
         timer1_->start();
     }
 }

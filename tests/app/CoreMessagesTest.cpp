@@ -56,6 +56,7 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
          "a.rca jest plikiem nagrania a.ros: wybierz inną nazwę.",
          "a.rca is a file of the recording a.ros: choose another name."},
         {error(K::CannotOpenFile, "a.rca"), "Nie można otworzyć pliku a.rca", "Cannot open the file a.rca"},
+        {error(K::NoSetup, "a.ini"), "Plik a.ini nie zawiera ustawień", "The file a.ini holds no setup"},
         {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
          "out: in.wav: write failed"},
     };

@@ -1,0 +1,41 @@
+// The live trigger's picture between frames: before the first event an empty picture that says so,
+// and the level's line where the tab's level is at once, without waiting for the next frame.
+#include "support/PulseBoardWindow.h"
+#include "view/Colour.h"
+#include "view/SampleCodes.h"
+#include "view/TriggerOverlay.h"
+
+#include <gtest/gtest.h>
+
+using namespace varnilog;
+
+namespace {
+class TriggerComfortTest : public test::PulseBoardWindowTest {
+protected:
+    // Pixels of row in the source channel's colour (the dashed line covers half of them).
+    int levelPixels(double volts) const {
+        const int row = triggerLevelRow(levelCode(volts, 4));
+        const QRgb c = toQRgb(state->channelColor[0]);
+        int n = 0;
+        for (int x = 0; x < kDisplayColumns; ++x)
+            n += form->view().bmpScreen.pixel(x, row) == c;
+        return n;
+    }
+};
+} // namespace
+
+TEST_F(TriggerComfortTest, WaitingPictureIsEmptyAndTheLineFollowsTheLevelAtOnce) {
+    ASSERT_NO_FATAL_FAILURE(connectToBoard());
+    setTrigger(2, 3.0); // above every pulse: no event comes
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    EXPECT_GE(levelPixels(3.0), kDisplayColumns / 2);
+    EXPECT_EQ(levelPixels(0.0), 0) << "no trace on the waiting picture";
+    child<QDoubleSpinBox>("sbTrigLevel")->setValue(2.0);
+    EXPECT_GE(levelPixels(2.0), kDisplayColumns / 2);
+    EXPECT_LT(levelPixels(3.0), 10) << "the old line is gone";
+    QTest::qWait(300);
+    EXPECT_EQ(label("lbTrigStatus"), "Czeka");
+    EXPECT_EQ(levelPixels(0.0), 0);
+    button("btStop")->click();
+}
