@@ -371,9 +371,9 @@ TEST(CliTest, RecordTellsAUserWithoutPortPermissionHowToGetIt) {
         << r.err.constData();
 }
 
-// The core's messages stay Polish unless --lang en asks for English (before or after the command); the
+// The core's messages are English unless --lang pl asks for Polish (before or after the command); the
 // tool's own messages are English either way.
-TEST(CliTest, LangEnGivesTheCoresMessagesInEnglish) {
+TEST(CliTest, CoresMessagesAreEnglishUnlessLangPl) {
     QTemporaryDir dir;
     const QString ros = dir.filePath("big.ros"); // a header past the size limit cannot be loaded
     writeFile(ros, QByteArray("[PARAMETRY]\r\n") + QByteArray(2 << 20, ';'));
@@ -384,11 +384,12 @@ TEST(CliTest, LangEnGivesTheCoresMessagesInEnglish) {
         int code;
         const char* message;
     } rows[] = {
-        {{"info", ros}, 1, "Błąd otwarcia pliku!"},
-        {{"--lang", "en", "info", ros}, 1, "Error opening the file!"},
+        {{"info", ros}, 1, "Error opening the file!"},
+        {{"--lang", "pl", "info", ros}, 1, "Błąd otwarcia pliku!"},
         {{"info", ros, "--lang=pl"}, 1, "Błąd otwarcia pliku!"},
-        {{"record", "--port", port, "--seconds", "1"}, 1, "Nie można otworzyć portu !"},
-        {{"record", "--lang", "en", "--port", port, "--seconds", "1"}, 1, "Cannot open the port!"},
+        {{"info", ros, "--lang=pl", "--lang", "en"}, 1, "Error opening the file!"},
+        {{"record", "--port", port, "--seconds", "1"}, 1, "Cannot open the port!"},
+        {{"record", "--lang", "pl", "--port", port, "--seconds", "1"}, 1, "Nie można otworzyć portu !"},
         {{"--lang", "de", "info", ros}, 2, "--lang: expected pl or en"},
         {{"info", ros, "--lang"}, 2, "--lang: expected pl or en"},
     };

@@ -167,7 +167,7 @@ TEST(InterchangeCommandTest, RoundTripsGiveTheSameCodes) {
             EXPECT_EQ(test::readFile(dir.filePath(base + ".rcb")), c.rcb) << c.ext;
         }
         EXPECT_TRUE(test::readFile(dir.filePath(base + ".roc"))
-                        .startsWith("Import z pliku „" + out.section('/', -1).toUtf8()));
+                        .startsWith("Imported from “" + out.section('/', -1).toUtf8()));
     }
 }
 
@@ -222,8 +222,7 @@ TEST(InterchangeCommandTest, ImportRefusalsLeaveNoSet) {
     const auto forced =
         runCli({"import", dir.filePath("odd.csv"), dir.filePath("new.ros"), "--time-base", "10"});
     EXPECT_EQ(forced.code, 0) << forced.err.toStdString();
-    EXPECT_TRUE(test::readFile(dir.filePath("new.roc"))
-                    .contains("Podstawa czasu wymuszona: 1ms (plik: 833.3333 Hz)"));
+    EXPECT_TRUE(test::readFile(dir.filePath("new.roc")).contains("Timebase forced: 1ms (file: 833.3333 Hz)"));
 }
 
 // A session sigrok-cli recorded from its demo device, in several chunks, imports whole; with a chunk
@@ -267,9 +266,8 @@ TEST(InterchangeCommandTest, WavSavedAgainAt16BitsKeepsCodesAndSensitivities) {
     EXPECT_TRUE(run.out.contains("A at 1V/div, B at 10mV/div")) << run.out.toStdString();
     EXPECT_EQ(test::readFile(dir.filePath("back.rca")), test::readFile(dir.filePath("ramp.rca")));
     EXPECT_EQ(test::readFile(dir.filePath("back.rcb")), test::readFile(dir.filePath("ramp.rcb")));
-    EXPECT_TRUE(
-        test::readFile(dir.filePath("back.roc"))
-            .contains("(WAV 16 bit, kanały: 2, 10 kHz). Plik zapisany ponownie z naszym komentarzem ICMT"));
+    EXPECT_TRUE(test::readFile(dir.filePath("back.roc"))
+                    .contains("(WAV 16 bit, channels: 2, 10 kHz). File saved again with our ICMT comment"));
 }
 
 // Names are bytes: a set whose name is no UTF-8, in a folder whose name is none either, is read,

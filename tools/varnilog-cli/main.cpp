@@ -40,8 +40,8 @@ const char* const kUsage =
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
     "\n"
     "Option of every command:\n"
-    "  --lang pl|en                    the language of the recording messages the core gives\n"
-    "                                  (\"Nie można otworzyć portu !\"...); default pl\n"
+    "  --lang en|pl                    the language of the messages the core gives (\"Cannot\n"
+    "                                  open the port!\"...); default en, pl for the Polish texts\n"
     "\n"
     "'varnilog-cli COMMAND --help' describes a command's options.\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -53,9 +53,11 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& t
         std::fprintf(stderr, "%s\n", varnilog::nativeFileName(text).constData());
 }
 
-// Takes "--lang CODE" / "--lang=CODE" out of args (at any position) and installs that language; false,
-// with the reason in error, for a missing or unknown code.
+// Takes "--lang CODE" / "--lang=CODE" out of args (at any position) and installs that language,
+// English when none is given (a command-line tool speaks English; pl gives the Polish texts scripts
+// of old versions saw); false, with the reason in error, for a missing or unknown code.
 bool takeLanguageOption(QStringList& args, QString& error) {
+    varnilog::Language chosen = varnilog::Language::English;
     for (qsizetype i = 0; i < args.size(); ++i) {
         QString code;
         if (args[i] == QLatin1String("--lang") && i + 1 < args.size())
@@ -70,8 +72,9 @@ bool takeLanguageOption(QStringList& args, QString& error) {
             error = QStringLiteral("--lang: expected pl or en, not '%1'").arg(code);
             return false;
         }
-        varnilog::useLanguage(*QCoreApplication::instance(), *language);
+        chosen = *language;
     }
+    varnilog::useLanguage(*QCoreApplication::instance(), chosen);
     return true;
 }
 
