@@ -71,6 +71,7 @@ void LiveTrigger::showEvent(std::int64_t k) {
             (*frame_)[ch][static_cast<std::size_t>(i)] =
                 start + i < 0 ? kZeroLine : (*history_)[ch][static_cast<std::size_t>((start + i) % kHistory)];
     shown_ = k;
+    frameStart_ = start;
     frameColumn_ = static_cast<int>(k - start);
     sinceShownMs_ = 0;
 }
@@ -82,6 +83,7 @@ void LiveTrigger::showNewest() {
             (*frame_)[ch][static_cast<std::size_t>(i)] =
                 start + i < received_ ? (*history_)[ch][static_cast<std::size_t>((start + i) % kHistory)]
                                       : kZeroLine;
+    frameStart_ = start;
     frameColumn_ = -1;
 }
 

@@ -61,6 +61,8 @@ public:
     const Frame& frame() const { return *frame_; }
     // The trigger's column in frame(), -1 for a rolled frame.
     int frameColumn() const { return frameColumn_; }
+    // The sample of the recording in frame()'s first column (below 0 for an early event).
+    std::int64_t frameStart() const { return frameStart_; }
     std::int64_t received() const { return received_; }
     // How long "Auto" waits for an event before it rolls.
     int autoAfterMs() const { return autoAfterMs_; }
@@ -83,6 +85,7 @@ private:
     TriggerScanner scanner_{TriggerSettings{}, 0};
     std::int64_t shown_ = -1; // k of the event on show, -1 none
     int frameColumn_ = -1;
+    std::int64_t frameStart_ = 0;
     int sinceEventMs_ = 0;
     int sinceShownMs_ = 0;
     int autoAfterMs_ = kAutoAfterMs;

@@ -346,6 +346,8 @@ private:
     std::unique_ptr<LiveTriggerControl> liveTrigger_; // the tab's settings and state while sampling
     bool triggerFrameShown_ = false;                  // the trigger showed a frame in this recording
     int triggerColumn_ = -1;                          // the trigger's column in it, -1 when rolled
+    // The recording's sample in the first column of the last live picture: Stop shows it again.
+    std::optional<std::int64_t> shownFrameStart_;
     // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.
     std::unique_ptr<EventFinder> eventFinder_ = std::make_unique<EventFinder>();
     QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display

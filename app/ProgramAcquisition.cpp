@@ -87,6 +87,7 @@ void TForm1::btStartClick() {
         showSkippedBytes(0);
         liveTrigger_->start(state_);
         triggerFrameShown_ = false;
+        shownFrameStart_.reset();
         refreshView();
         if (ui_->chkPodglad->isChecked())
             redrawTriggerPicture();
@@ -109,6 +110,8 @@ void TForm1::Timer1Timer() {
             acquisition().addTriggerMark(*trigger.singleCaught);
         if (trigger.frame != nullptr && ui_->chkPodglad->isChecked())
             showTriggerFrame(*trigger.frame, trigger.column);
+        if (t.previewChanged && ui_->chkPodglad->isChecked() && !liveTrigger_->on())
+            shownFrameStart_ = acquisition().previewStart();
         showSkippedBytes(t.skippedBytes);
         saveLiveMarkers();
     }
@@ -132,7 +135,12 @@ void TForm1::btStopClick() {
         boxes_.showErrorBox(s.errorText);
     if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
-        loadRecording();
+        // What was on the screen stays there: the last picture's samples, one a column.
+        if (loadRecording() && shownFrameStart_) {
+            state_.viewStart = std::max<std::int64_t>(0, *shownFrameStart_);
+            state_.zoomDivisor = 1;
+            refreshView();
+        }
         renderWaveform();
     } else {
         emit recordingChanged();

@@ -65,6 +65,7 @@ void TForm1::showTriggerWaiting() {
 void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
     triggerFrameShown_ = true;
     triggerColumn_ = column;
+    shownFrameStart_ = liveTrigger_->frameStart();
     for (std::size_t ch = 0; ch < 2; ++ch)
         std::memcpy(state_.channelData[ch].data(), frame[ch].data(), kDisplayColumns);
     renderWaveform();

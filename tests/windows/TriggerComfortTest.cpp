@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+
 using namespace varnilog;
 
 namespace {
@@ -38,4 +40,34 @@ TEST_F(TriggerComfortTest, WaitingPictureIsEmptyAndTheLineFollowsTheLevelAtOnce)
     EXPECT_EQ(label("lbTrigStatus"), "Czeka");
     EXPECT_EQ(levelPixels(0.0), 0);
     button("btStop")->click();
+}
+
+TEST_F(TriggerComfortTest, StopKeepsTheLastPictureOnTheScreen) {
+    const struct {
+        const char* name;
+        int mode;
+    } rows[] = {{"rolling preview", 0}, {"single event", 3}};
+    ASSERT_NO_FATAL_FAILURE(connectToBoard());
+    for (const auto& row : rows) {
+        ASSERT_TRUE(child<QCheckBox>("chkPodglad")->isChecked());
+        setTrigger(row.mode, 0.5);
+        button("btStart")->click();
+        ASSERT_TRUE(state->samplingActive) << row.name;
+        if (row.mode == 3)
+            ASSERT_TRUE(waitForTriggerState("Zatrzymano")) << row.name;
+        else
+            QTest::qWait(600);
+        std::array<std::array<std::uint8_t, kDisplayColumns>, 2> shown;
+        for (std::size_t ch = 0; ch < 2; ++ch)
+            std::copy_n(state->channelData[ch].begin(), kDisplayColumns, shown[ch].begin());
+        button("btStop")->click();
+        ASSERT_FALSE(state->samplingActive) << row.name;
+        EXPECT_GT(state->viewStart, 0) << row.name;
+        EXPECT_EQ(state->zoomDivisor, 1) << row.name;
+        for (std::size_t ch = 0; ch < 2; ++ch)
+            EXPECT_TRUE(std::equal(shown[ch].begin(), shown[ch].end(), state->channelData[ch].begin()))
+                << row.name << " channel " << ch;
+        if (row.mode == 3)
+            EXPECT_EQ(state->channelData[0][250], 150) << row.name;
+    }
 }
