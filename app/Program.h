@@ -191,6 +191,9 @@ private:
     // event came in "Normalny" / "Pojedynczy", an empty picture saying "Czeka na zdarzenie".
     void redrawTriggerPicture();
     void showTriggerWaiting();
+    // The level's line taken with the mouse on the live picture (true when p is on it), and moved.
+    bool grabTriggerLevel(QPoint p);
+    void dragTriggerLevel(QPoint p);
     void findEvent(bool forward);
     void drawTriggerOverlay(int column);
 
@@ -344,6 +347,7 @@ private:
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;
     std::unique_ptr<LiveTriggerControl> liveTrigger_; // the tab's settings and state while sampling
+    bool draggingLevel_ = false;                      // the left button holds the level's line
     bool triggerFrameShown_ = false;                  // the trigger showed a frame in this recording
     int triggerColumn_ = -1;                          // the trigger's column in it, -1 when rolled
     // The recording's sample in the first column of the last live picture: Stop shows it again.

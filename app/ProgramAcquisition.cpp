@@ -42,12 +42,12 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
-    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked.
+    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked. The
+    // picture stays enabled for the trigger's level; its other mouse work waits for the stop.
     for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
                        static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet1),
                        static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->ScrollBar1),
-                       static_cast<QWidget*>(ui_->imgDisplay), static_cast<QWidget*>(ui_->btOpen),
-                       static_cast<QWidget*>(ui_->edFilename)})
+                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     loadSetupAction_->setEnabled(!locked);

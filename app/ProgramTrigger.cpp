@@ -62,6 +62,19 @@ void TForm1::showTriggerWaiting() {
     drawTriggerOverlay(preTriggerColumn(triggerTab_->preTriggerPercent()));
 }
 
+bool TForm1::grabTriggerLevel(QPoint p) {
+    // Only where the line is on show: the live picture of a running trigger.
+    if (!state_.samplingActive || !liveTrigger_->on() || !ui_->chkPodglad->isChecked())
+        return false;
+    draggingLevel_ = nearTriggerLevel(p.y(), triggerLevelRow(liveTrigger_->levelCode(state_)));
+    return draggingLevel_;
+}
+
+void TForm1::dragTriggerLevel(QPoint p) {
+    const auto source = static_cast<std::size_t>(triggerTab_->source());
+    triggerTab_->setLevel(triggerLevelAtRow(p.y(), state_.channelSensitivity[source]));
+}
+
 void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
     triggerFrameShown_ = true;
     triggerColumn_ = column;

@@ -432,6 +432,11 @@ void TForm1::SpeedButton74Click() {
 }
 
 void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButtons) {
+    if (button == Qt::LeftButton && grabTriggerLevel(p))
+        return;
+    // While sampling the picture is the preview's: only the trigger's level can be taken.
+    if (state_.samplingActive)
+        return;
     if (button == Qt::RightButton)
         imgDisplayContextMenu(p);
     if (button != Qt::LeftButton)
@@ -441,6 +446,14 @@ void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButt
 }
 
 void TForm1::imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons) {
+    if (draggingLevel_) {
+        draggingLevel_ = (buttons & Qt::LeftButton) && state_.samplingActive;
+        if (draggingLevel_)
+            dragTriggerLevel(p);
+        return;
+    }
+    if (state_.samplingActive)
+        return;
     if (buttons == Qt::NoButton)
         showMarkerAt(p);
     if (!(buttons & Qt::LeftButton))

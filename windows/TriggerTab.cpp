@@ -205,6 +205,10 @@ void TriggerTab::showSettings(TriggerMode mode, const TriggerSpec& t, int preTri
     emit settingsChanged();
 }
 
+void TriggerTab::setLevel(double volts) {
+    level_->setValue(volts);
+}
+
 void TriggerTab::setSensitivity(std::uint8_t sensitivity) {
     // One step is one code (one pixel of the picture); the range is the codes 0..255.
     const double perCode = voltsPerCode(sensitivity);

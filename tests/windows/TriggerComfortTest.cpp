@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QMouseEvent>
 
 using namespace varnilog;
 
@@ -70,4 +72,28 @@ TEST_F(TriggerComfortTest, StopKeepsTheLastPictureOnTheScreen) {
         if (row.mode == 3)
             EXPECT_EQ(state->channelData[0][250], 150) << row.name;
     }
+}
+
+TEST_F(TriggerComfortTest, DraggingTheLineSetsTheLevelToTheRowsVolts) {
+    ASSERT_NO_FATAL_FAILURE(connectToBoard());
+    setTrigger(2, 3.0);
+    button("btStart")->click();
+    ASSERT_TRUE(state->samplingActive);
+    QWidget* picture = child<QWidget>("imgDisplay");
+    const auto mouse = [&](QEvent::Type type, int y, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, QPointF(100, y), picture->mapToGlobal(QPointF(100, y)),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(picture, &e);
+    };
+    const int start = triggerLevelRow(levelCode(3.0, 4));
+    mouse(QEvent::MouseButtonPress, start + 10, Qt::LeftButton); // beside the line: nothing
+    mouse(QEvent::MouseMove, 95, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>("sbTrigLevel")->value(), 3.0);
+    mouse(QEvent::MouseButtonPress, start + 2, Qt::LeftButton);
+    mouse(QEvent::MouseMove, 95, Qt::LeftButton); // code 155: 30 steps of 0.04 V at 1 V/div
+    EXPECT_NEAR(child<QDoubleSpinBox>("sbTrigLevel")->value(), 1.2, 1e-9);
+    EXPECT_GE(levelPixels(1.2), kDisplayColumns / 2);
+    mouse(QEvent::MouseMove, 60, Qt::NoButton); // released: the line stays
+    EXPECT_NEAR(child<QDoubleSpinBox>("sbTrigLevel")->value(), 1.2, 1e-9);
+    button("btStop")->click();
 }
