@@ -6,6 +6,7 @@
 #include "ui_Program.h"
 #include "view/Axes.h"
 #include "view/Colour.h"
+#include "view/CursorReadout.h"
 #include "view/Cursors.h"
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
@@ -133,6 +134,8 @@ void TForm1::drawOverlays(bool showCursors) {
     if (showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
+        // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line.
+        showStatusMessage(cursorReadoutText(cursorReadout(state_), state_.samplingPeriodMs, QLocale()));
     }
     FormPaint();
 }
