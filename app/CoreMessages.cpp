@@ -69,7 +69,96 @@ QString text(const CoreError& e) {
     return {};
 }
 
+// The advice for a port the user may not open: the fix, and the device's owner, group and mode when
+// they are known.
+QString accessText(const QString& port, const std::optional<PortAccess>& access) {
+    if (!access)
+        return QCoreApplication::translate(
+                   "varnilog::SerialPorts",
+                   "Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
+            .arg(port);
+    const QString device = QCoreApplication::translate("varnilog::SerialPorts", "właściciel %1, grupa %2, %3")
+                               .arg(access->owner, access->group, access->mode);
+    switch (portAccessFix(*access)) {
+    case PortAccessFix::JoinGroup:
+        return QCoreApplication::translate(
+                   "varnilog::SerialPorts",
+                   "Brak uprawnień do portu %1 (%2) — dodaj użytkownika do grupy %3 i zaloguj się ponownie")
+            .arg(port, device, access->group);
+    case PortAccessFix::LogInAgain:
+        return QCoreApplication::translate(
+                   "varnilog::SerialPorts",
+                   "Brak uprawnień do portu %1 (%2) — jesteś już w grupie %3: zaloguj się ponownie")
+            .arg(port, device, access->group);
+    case PortAccessFix::AskForAccess:
+        break;
+    }
+    return QCoreApplication::translate(
+               "varnilog::SerialPorts",
+               "Brak uprawnień do portu %1 (%2) — grupa nie pomoże: port może otworzyć "
+               "tylko %3; zmień jego uprawnienia (reguła udev) lub poproś administratora")
+        .arg(port, device, access->owner);
+}
+
 } // namespace
+
+QString coreMessage(const AcquisitionNotice& n) {
+    using K = AcquisitionNoticeKind;
+    switch (n.kind) {
+    case K::None:
+        return {};
+    case K::SpeedRefused:
+        return QCoreApplication::translate("varnilog::Acquisition", "Port nie obsługuje prędkości 921600 !");
+    case K::AccessDenied:
+        return accessText(n.port, n.access);
+    case K::PortNotOpened:
+        return n.reason.isEmpty()
+                   ? QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu !")
+                   : QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu ! %1: %2")
+                         .arg(n.port, n.reason);
+    case K::PortOpened:
+        return QCoreApplication::translate("varnilog::Acquisition", "Otwarcie portu powiodło się ...");
+    case K::Sampling:
+        return QCoreApplication::translate("varnilog::Acquisition", "Start Probkowania ...");
+    case K::CommunicationFailed:
+        return QCoreApplication::translate("varnilog::Acquisition", "Problem z komunikacją !!!");
+    case K::Retrying:
+        return QCoreApplication::translate("varnilog::Acquisition", "Ponowna próba połączenia nr %1...")
+            .arg(n.number);
+    case K::FilesNotCreated:
+        return QCoreApplication::translate("varnilog::Acquisition", "Nie można utworzyć pliku !");
+    case K::FilesRemoved:
+        return QCoreApplication::translate("varnilog::Acquisition", "Pliki nagrania zostały usunięte !");
+    case K::WriteFailed:
+        return QCoreApplication::translate("varnilog::Acquisition", "Błąd zapisu pliku !");
+    case K::PortLost:
+        return QCoreApplication::translate("varnilog::Acquisition", "Utracono połączenie z portem !");
+    case K::NoFrames:
+        return QCoreApplication::translate("varnilog::Acquisition", "Brak ramek w odbieranych danych !");
+    case K::Stopped:
+        return QCoreApplication::translate("varnilog::Acquisition", "Stop");
+    case K::PortNotClosed:
+        return QCoreApplication::translate("varnilog::Acquisition", "Nie mogę zamknąć portu!");
+    case K::StoppedFilesRemoved:
+        return QCoreApplication::translate(
+            "varnilog::Acquisition",
+            "Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane.");
+    case K::StoppedOverflow:
+        return QCoreApplication::translate(
+            "varnilog::Acquisition",
+            "Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
+    case K::StoppedWriteFailed:
+        // The system's reason (disk full, file too large) tells the user what to do about it.
+        return QCoreApplication::translate(
+                   "varnilog::Acquisition",
+                   "Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\n%1")
+            .arg(n.reason);
+    case K::StoppedPortLost:
+        return QCoreApplication::translate("varnilog::Acquisition",
+                                           "Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    }
+    return {};
+}
 
 QString coreMessage(const CoreError& error) {
     return error.failed() ? error.within + text(error) : QString();

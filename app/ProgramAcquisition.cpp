@@ -4,7 +4,6 @@
 
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
-#include "device/PosixSerialLink.h"
 #include "device/SerialPorts.h"
 #include "ui_Program.h"
 #include "windows/LiveTriggerControl.h"
@@ -31,8 +30,10 @@ void TForm1::connectAcquisitionHandlers() {
 
 Acquisition& TForm1::acquisition() {
     if (!acquisition_) {
-        acquisition_ = std::make_unique<Acquisition>(
-            state_, link_, clock_, [this](const QString& text) { showStatusMessage(text); });
+        acquisition_ =
+            std::make_unique<Acquisition>(state_, link_, clock_, [this](const AcquisitionNotice& notice) {
+                showStatusMessage(coreMessage(notice));
+            });
     }
     return *acquisition_;
 }
@@ -74,9 +75,8 @@ void TForm1::btStartClick() {
     if (r.modelChanged)
         applyDeviceModel();
     // The advice for a missing permission is longer than the status bar: a box shows it whole.
-    if (r.status == StartStatus::PortNotOpened && portAccessDenied(r.portError))
-        boxes_.showErrorBox(portAccessMessage(state_.comPortName,
-                                              portAccess(PosixSerialLink::devicePath(state_.comPortName))));
+    if (r.failure.kind == AcquisitionNoticeKind::AccessDenied)
+        boxes_.showErrorBox(coreMessage(r.failure));
     if (r.status != StartStatus::FilesNotCreated && r.status != StartStatus::Sampling)
         return;
     lockControls(true);
@@ -118,7 +118,7 @@ void TForm1::Timer1Timer() {
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.
         timer1_->stop();
-        boxes_.showErrorBox(t.errorText);
+        boxes_.showErrorBox(coreMessage(t.failure));
         btStopClick();
     }
 }
@@ -131,8 +131,8 @@ void TForm1::btStopClick() {
     if (s.marksError.failed())
         showStatusMessage(coreMessage(s.marksError));
     liveTrigger_->stop();
-    if (!s.errorText.isEmpty())
-        boxes_.showErrorBox(s.errorText);
+    if (!s.failure.empty())
+        boxes_.showErrorBox(coreMessage(s.failure));
     if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
         // What was on the screen stays there: the last picture's samples, one a column.

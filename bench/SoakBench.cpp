@@ -5,6 +5,7 @@
 // and against the frames the board sent. One iteration; 10 minutes unless VARNILOG_SOAK_SECONDS says
 // otherwise. Fails when a frame was lost or duplicated or the data has a gap over 1 s.
 #include "app/Configuration.h"
+#include "app/CoreMessages.h"
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
@@ -292,7 +293,7 @@ void runTicks(SoakRig& rig, const QString& rca, int seconds, SoakFigures& f) {
         f.longestTickMs = std::max(f.longestTickMs, secondsBetween(tickStart, now) * 1e3);
         ++f.ticks;
         if (t.endsSampling()) {
-            f.error = "sampling ended: " + t.errorText.toStdString();
+            f.error = "sampling ended: " + coreMessage(t.failure).toStdString();
             break;
         }
         const std::int64_t size = fileSize(rcaPath.constData());

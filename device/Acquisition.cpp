@@ -5,8 +5,6 @@
 #include "device/Protocol.h"
 #include "device/SerialPorts.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 #include <cstring>
 
@@ -31,30 +29,31 @@ CommandFrame settingsCommand(const SharedState& s) {
 Acquisition::Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status)
     : state_(state), link_(link), clock_(clock), status_(std::move(status)) {}
 
-void Acquisition::report(const QString& message) {
+void Acquisition::report(const AcquisitionNotice& notice) {
     if (status_)
-        status_(message);
+        status_(notice);
 }
 
-bool Acquisition::openPort() {
+bool Acquisition::openPort(AcquisitionNotice& failure) {
     if (!link_.open(state_.comPortName)) {
         const int error = link_.openError();
-        if (link_.speedRefused())
-            report(QCoreApplication::translate("varnilog::Acquisition",
-                                               "Port nie obsługuje prędkości 921600 !"));
-        else if (portAccessDenied(error))
-            report(portAccessMessage(state_.comPortName,
-                                     portAccess(PosixSerialLink::devicePath(state_.comPortName))));
-        else if (error != 0)
-            report(QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu ! %1: %2")
-                       .arg(state_.comPortName, qt_error_string(error)));
-        else
-            report(QCoreApplication::translate("varnilog::Acquisition", "Nie można otworzyć portu !"));
+        failure.port = state_.comPortName;
+        if (link_.speedRefused()) {
+            failure.kind = AcquisitionNoticeKind::SpeedRefused;
+        } else if (portAccessDenied(error)) {
+            failure.kind = AcquisitionNoticeKind::AccessDenied;
+            failure.access = portAccess(PosixSerialLink::devicePath(state_.comPortName));
+        } else {
+            failure.kind = AcquisitionNoticeKind::PortNotOpened;
+            if (error != 0)
+                failure.reason = qt_error_string(error);
+        }
+        report(failure);
         return false;
     }
     state_.portOpen = true;
     state_.retryCount = kIdentifyAttempts;
-    report(QCoreApplication::translate("varnilog::Acquisition", "Otwarcie portu powiodło się ..."));
+    report(AcquisitionNoticeKind::PortOpened);
     return true;
 }
 
@@ -83,19 +82,20 @@ void Acquisition::identifyBoard() {
         if (model != 0) {
             state_.deviceModel = static_cast<std::uint8_t>(model);
             applyDeviceModelToState(state_);
-            report(QCoreApplication::translate("varnilog::Acquisition", "Start Probkowania ..."));
+            report(AcquisitionNoticeKind::Sampling);
             state_.samplingActive = true;
             state_.handshakeOk = true;
             return;
         }
         if (state_.retryCount == 0) {
             link_.close();
-            report(QCoreApplication::translate("varnilog::Acquisition", "Problem z komunikacją !!!"));
+            report(AcquisitionNoticeKind::CommunicationFailed);
             state_.portOpen = false;
             return;
         }
-        report(QCoreApplication::translate("varnilog::Acquisition", "Ponowna próba połączenia nr %1...")
-                   .arg(state_.retryCount));
+        AcquisitionNotice retrying = AcquisitionNotice::of(AcquisitionNoticeKind::Retrying);
+        retrying.number = state_.retryCount;
+        report(retrying);
         clock_.sleepMs(kRetryPauseMs);
         link_.purge();
     }
@@ -123,7 +123,7 @@ StartResult Acquisition::start() {
     StartResult result;
     const std::uint8_t modelBefore = state_.deviceModel;
     if (!state_.portOpen) {
-        if (!openPort()) {
+        if (!openPort(result.failure)) {
             result.portError = link_.openError();
             return result;
         }
@@ -160,7 +160,7 @@ StartResult Acquisition::start() {
     for (int ch = 0; ch < 2; ++ch)
         std::fill_n(state_.channelData[static_cast<std::size_t>(ch)].begin(), kDisplayColumns, 0);
     if (!created) {
-        report(QCoreApplication::translate("varnilog::Acquisition", "Nie można utworzyć pliku !"));
+        report(AcquisitionNoticeKind::FilesNotCreated);
         result.status = StartStatus::FilesNotCreated;
         result.filesError = fileSet_->writeError();
         return result;
@@ -229,11 +229,9 @@ TickResult Acquisition::tick(bool previewOn) {
         fault_ = true;
         writeFailed_ = true;
         faultShown_ = true;
-        report(QCoreApplication::translate("varnilog::Acquisition", "Pliki nagrania zostały usunięte !"));
+        report(AcquisitionNoticeKind::FilesRemoved);
         result.status = TickStatus::FilesGone;
-        result.errorText = QCoreApplication::translate(
-            "varnilog::Acquisition",
-            "Pliki nagrania zostały usunięte z folderu danych!\n Nagrywanie zostało zatrzymane.");
+        result.failure = AcquisitionNotice::of(AcquisitionNoticeKind::StoppedFilesRemoved);
         return result;
     }
     // Noted before reading: every byte that came before the failure is in the queue by now.
@@ -243,9 +241,7 @@ TickResult Acquisition::tick(bool previewOn) {
     if (queued + 2 * carry > kRxBufferSize) {
         fault_ = true;
         result.status = TickStatus::Overflow;
-        result.errorText = QCoreApplication::translate(
-            "varnilog::Acquisition",
-            "Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd");
+        result.failure = AcquisitionNotice::of(AcquisitionNoticeKind::StoppedOverflow);
         return result;
     }
     rx_->rxTotal = static_cast<std::int32_t>(queued + carry);
@@ -265,9 +261,9 @@ TickResult Acquisition::tick(bool previewOn) {
             fault_ = true;
             writeFailed_ = true;
             faultShown_ = true;
-            report(QCoreApplication::translate("varnilog::Acquisition", "Błąd zapisu pliku !"));
+            report(AcquisitionNoticeKind::WriteFailed);
             result.status = TickStatus::WriteFailed;
-            result.errorText = writeFailureText();
+            result.failure = writeFailure();
             return result;
         }
     }
@@ -279,10 +275,9 @@ TickResult Acquisition::tick(bool previewOn) {
     }
     fault_ = true;
     faultShown_ = true;
-    report(QCoreApplication::translate("varnilog::Acquisition", "Utracono połączenie z portem !"));
+    report(AcquisitionNoticeKind::PortLost);
     result.status = TickStatus::PortLost;
-    result.errorText = QCoreApplication::translate(
-        "varnilog::Acquisition", "Utracono połączenie z portem!\n Nagrywanie zostało zatrzymane.");
+    result.failure = AcquisitionNotice::of(AcquisitionNoticeKind::StoppedPortLost);
     return result;
 }
 
@@ -300,17 +295,13 @@ void Acquisition::watchForFrames() {
     if (frameless == framelessShown_)
         return;
     framelessShown_ = frameless;
-    report(frameless
-               ? QCoreApplication::translate("varnilog::Acquisition", "Brak ramek w odbieranych danych !")
-               : QCoreApplication::translate("varnilog::Acquisition", "Start Probkowania ..."));
+    report(frameless ? AcquisitionNoticeKind::NoFrames : AcquisitionNoticeKind::Sampling);
 }
 
-QString Acquisition::writeFailureText() const {
-    // The system's reason (disk full, file too large) tells the user what to do about it.
-    return QCoreApplication::translate(
-               "varnilog::Acquisition",
-               "Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\n%1")
-        .arg(fileSet_->writeError());
+AcquisitionNotice Acquisition::writeFailure() const {
+    AcquisitionNotice failure = AcquisitionNotice::of(AcquisitionNoticeKind::StoppedWriteFailed);
+    failure.reason = fileSet_->writeError();
+    return failure;
 }
 
 void Acquisition::drainAtStop() {
@@ -333,10 +324,10 @@ void Acquisition::drainAtStop() {
 void Acquisition::closePort() {
     // After a failure of the port or the disk its message stays in the panel: one message each.
     if (!faultShown_)
-        report(QCoreApplication::translate("varnilog::Acquisition", "Stop"));
+        report(AcquisitionNoticeKind::Stopped);
     state_.portOpen = false;
     if (!link_.close())
-        report(QCoreApplication::translate("varnilog::Acquisition", "Nie mogę zamknąć portu!"));
+        report(AcquisitionNoticeKind::PortNotClosed);
 }
 
 bool Acquisition::addMark() {
@@ -375,8 +366,8 @@ StopResult Acquisition::stop() {
         drainAtStop();
         if (writeFailed_) {
             faultShown_ = true;
-            report(QCoreApplication::translate("varnilog::Acquisition", "Błąd zapisu pliku !"));
-            result.errorText = writeFailureText();
+            report(AcquisitionNoticeKind::WriteFailed);
+            result.failure = writeFailure();
         }
     }
     if (state_.portOpen || link_.isOpen())

@@ -1,10 +1,12 @@
 // Making a recording: start (open the port, identify the board, create the file set, send the
 // settings command), one tick every 50 ms (take what the port received, split the frames, append
 // them to the files, update the live preview) and stop (stop byte, take the rest, close, remove an
-// empty set). Works on the shared state; reports status texts through a callback and everything
-// else through the results below; shows no window and decides nothing about one.
+// empty set). Works on the shared state; reports what happens through a callback and everything
+// else through the results below, as notices the window or the command line words; shows no window
+// and decides nothing about one.
 #pragma once
 
+#include "app/AcquisitionNotice.h"
 #include "app/Clock.h"
 #include "app/CoreError.h"
 #include "app/SharedState.h"
@@ -25,7 +27,7 @@
 
 namespace varnilog {
 
-using StatusCallback = std::function<void(const QString&)>;
+using StatusCallback = std::function<void(const AcquisitionNotice&)>;
 
 inline constexpr int kRxBufferSize = 409600; // bytes of the receive buffer
 inline constexpr int kAcqBlockSize = 204800; // samples per channel of one tick
@@ -34,10 +36,10 @@ inline constexpr int kAcqBlockSize = 204800; // samples per channel of one tick
 CommandFrame settingsCommand(const SharedState& state);
 
 enum class StartStatus {
-    PortNotOpened, // "Nie można otworzyć portu !" with the port and the reason (or the missing permission,
-                   // or the refused line speed) was shown
-    NotIdentified, // three attempts failed, port closed again
-    NotReady,      // the port was already open without a fresh identification: nothing done
+    PortNotOpened,   // reported with the port and the reason, the missing permission or the refused
+                     // line speed (failure)
+    NotIdentified,   // three attempts failed, port closed again
+    NotReady,        // the port was already open without a fresh identification: nothing done
     FilesNotCreated, // port open, board identified, files missing: the user ends it with stop
     Sampling,        // settings command sent: start the 50 ms timer
 };
@@ -47,6 +49,7 @@ struct StartResult {
     bool modelChanged = false; // the board reported another model than the one selected
     QString baseName;          // for edFilename; empty when no set was begun
     int portError = 0;         // PortNotOpened: the system's error number of the open (SerialLink::openError)
+    AcquisitionNotice failure; // PortNotOpened: what was reported (AccessDenied: the advice, for a box)
     QString filesError;        // FilesNotCreated: the file and the system's reason
 };
 
@@ -54,10 +57,10 @@ enum class TickStatus {
     Idle,        // not sampling
     Waiting,     // too few bytes yet; nothing read
     Received,    // samples appended
-    Overflow,    // receive backlog beyond the buffer: show errorText, then stop
-    WriteFailed, // a sample file could not be written: show errorText, then stop
-    PortLost,    // the device failed or went away: show errorText, then stop
-    FilesGone, // the sample files vanished from the data folder (removed with it): show errorText, then stop
+    Overflow,    // receive backlog beyond the buffer: show failure, then stop
+    WriteFailed, // a sample file could not be written: show failure, then stop
+    PortLost,    // the device failed or went away: show failure, then stop
+    FilesGone,   // the sample files vanished from the data folder (removed with it): show failure, then stop
 };
 
 struct TickResult {
@@ -65,7 +68,7 @@ struct TickResult {
     std::int64_t samples = 0;      // sample pairs appended in this tick
     bool previewChanged = false;   // channelData rows A and B 0..499 changed: redraw
     std::int64_t skippedBytes = 0; // received bytes that were part of no frame, since the start
-    QString errorText;             // for the error box when the tick ends sampling
+    AcquisitionNotice failure;     // for the error box when the tick ends sampling
     bool endsSampling() const {
         return status == TickStatus::Overflow || status == TickStatus::WriteFailed ||
                status == TickStatus::PortLost || status == TickStatus::FilesGone;
@@ -75,7 +78,7 @@ struct TickResult {
 struct StopResult {
     QString rosPath;           // the recording to load; empty when the set was removed
     std::int64_t samples = -1; // length of ".rca", -1 when it could not be opened
-    QString errorText;         // for an error box: the last samples could not be written at the stop
+    AcquisitionNotice failure; // for an error box: the last samples could not be written at the stop
     CoreError marksError;      // for the status panel: the markers taken could not be saved
 };
 
@@ -126,7 +129,7 @@ public:
     std::vector<Marker> marks() const { return marks_.markers(); }
 
 private:
-    bool openPort();
+    bool openPort(AcquisitionNotice& failure);
     void identifyBoard();
     int identifyOnce();
     QString freeBaseName();
@@ -140,9 +143,10 @@ private:
     // Says in the message panel when the stream is mostly not frames, and when frames take over.
     void watchForFrames();
     // The error box text of a failed write of the current set, with the system's reason.
-    QString writeFailureText() const;
+    AcquisitionNotice writeFailure() const;
     void closePort();
-    void report(const QString& text);
+    void report(const AcquisitionNotice& notice);
+    void report(AcquisitionNoticeKind kind) { report(AcquisitionNotice::of(kind)); }
 
     SharedState& state_;
     SerialLink& link_;

@@ -1,6 +1,5 @@
 #include "device/SerialPorts.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -92,41 +91,6 @@ std::optional<PortAccess> portAccess(const QString& devicePath) {
     access.sessionInGroup = processHasGroup(st.st_gid);
     access.accountInGroup = access.sessionInGroup || accountHasGroup(st.st_gid);
     return access;
-}
-
-PortAccessFix portAccessFix(const PortAccess& access) {
-    if (!access.groupMayUse || access.sessionInGroup)
-        return PortAccessFix::AskForAccess;
-    return access.accountInGroup ? PortAccessFix::LogInAgain : PortAccessFix::JoinGroup;
-}
-
-QString portAccessMessage(const QString& portName, const std::optional<PortAccess>& access) {
-    if (!access)
-        return QCoreApplication::translate(
-                   "varnilog::SerialPorts",
-                   "Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie")
-            .arg(portName);
-    const QString device = QCoreApplication::translate("varnilog::SerialPorts", "właściciel %1, grupa %2, %3")
-                               .arg(access->owner, access->group, access->mode);
-    switch (portAccessFix(*access)) {
-    case PortAccessFix::JoinGroup:
-        return QCoreApplication::translate(
-                   "varnilog::SerialPorts",
-                   "Brak uprawnień do portu %1 (%2) — dodaj użytkownika do grupy %3 i zaloguj się ponownie")
-            .arg(portName, device, access->group);
-    case PortAccessFix::LogInAgain:
-        return QCoreApplication::translate(
-                   "varnilog::SerialPorts",
-                   "Brak uprawnień do portu %1 (%2) — jesteś już w grupie %3: zaloguj się ponownie")
-            .arg(portName, device, access->group);
-    case PortAccessFix::AskForAccess:
-        break;
-    }
-    return QCoreApplication::translate(
-               "varnilog::SerialPorts",
-               "Brak uprawnień do portu %1 (%2) — grupa nie pomoże: port może otworzyć "
-               "tylko %3; zmień jego uprawnienia (reguła udev) lub poproś administratora")
-        .arg(portName, device, access->owner);
 }
 
 } // namespace varnilog

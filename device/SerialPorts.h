@@ -3,6 +3,8 @@
 // Depends on POSIX and QtCore.
 #pragma once
 
+#include "app/PortAccess.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,27 +24,7 @@ bool portUnchosen(const QString& portName);
 // empty when there is none to take (the user must choose).
 QString portToOpen(const QString& configured, const QStringList& presentBoardPorts);
 
-// What the device's permissions say about this user.
-struct PortAccess {
-    QString owner;               // "root"
-    QString group;               // "dialout"
-    QString mode;                // as ls shows it: "crw-rw----"
-    bool groupMayUse = false;    // the group may read and write
-    bool sessionInGroup = false; // this process has the group now
-    bool accountInGroup = false; // the user's account has it (from the next login on)
-};
-// Empty when the device cannot be looked at.
+// What the device's permissions say about this user; empty when the device cannot be looked at.
 std::optional<PortAccess> portAccess(const QString& devicePath);
-
-enum class PortAccessFix {
-    JoinGroup,    // join the device's group, then log in again
-    LogInAgain,   // the account has the group, this session not yet
-    AskForAccess, // the group does not open it (a root-only device): its mode or owner must change
-};
-PortAccessFix portAccessFix(const PortAccess& access);
-
-// The window's message for a port the user may not open (translated): the fix, and the device's
-// owner, group and mode when they are known.
-QString portAccessMessage(const QString& portName, const std::optional<PortAccess>& access);
 
 } // namespace varnilog

@@ -13,14 +13,19 @@ CoreError error(CoreErrorKind kind, QString path = {}, QString other = {}, QStri
     return {kind, std::move(path), std::move(other), std::move(reason), first, second, {}};
 }
 
-// Every kind in both languages: the window and the command line show exactly these.
-TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
+// The translators belong to an application; each test may run alone.
+void ensureApplication() {
     if (QCoreApplication::instance() == nullptr) {
         static int argc = 1;
         static char name[] = "app_tests";
         static char* argv[] = {name, nullptr};
         static QCoreApplication app(argc, argv);
     }
+}
+
+// Every kind in both languages: the window and the command line show exactly these.
+TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
+    ensureApplication();
     using K = CoreErrorKind;
     const struct {
         CoreError error;
@@ -65,6 +70,63 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
         for (const auto& r : rows)
             EXPECT_EQ(coreMessage(r.error).toStdString(), language == Language::Polish ? r.polish : r.english)
                 << static_cast<int>(r.error.kind);
+    }
+    useLanguage(*QCoreApplication::instance(), Language::Polish);
+}
+
+// A recording's notices, in both languages, with the advice for a port the user may not open chosen
+// by what its permissions say.
+TEST(CoreMessagesTest, EveryNoticeOfARecordingIsWordedInBothLanguages) {
+    ensureApplication();
+    using K = AcquisitionNoticeKind;
+    const auto notice = [](K kind, QString port = {}, QString reason = {}, int number = 0,
+                           std::optional<PortAccess> access = std::nullopt) {
+        return AcquisitionNotice{kind, std::move(port), std::move(reason), number, std::move(access)};
+    };
+    const auto access = [](bool groupMayUse, bool session, bool account) {
+        return PortAccess{"root", "dialout", "crw-rw----", groupMayUse, session, account};
+    };
+    const struct {
+        AcquisitionNotice notice;
+        const char* polish;
+        const char* english;
+    } rows[] = {
+        {notice(K::None), "", ""},
+        {notice(K::PortNotOpened), "Nie można otworzyć portu !", "Cannot open the port!"},
+        {notice(K::PortNotOpened, "ttyUSB0", "busy"), "Nie można otworzyć portu ! ttyUSB0: busy",
+         "Cannot open the port! ttyUSB0: busy"},
+        {notice(K::Retrying, {}, {}, 2), "Ponowna próba połączenia nr 2...", "Connection retry 2..."},
+        {notice(K::AccessDenied, "ttyUSB0"),
+         "Brak uprawnień do portu ttyUSB0 — dodaj użytkownika do grupy dialout i zaloguj się ponownie",
+         "No permission for port ttyUSB0 — add your user to the dialout group and log in again"},
+        {notice(K::AccessDenied, "ttyUSB0", {}, 0, access(true, false, false)),
+         "Brak uprawnień do portu ttyUSB0 (właściciel root, grupa dialout, crw-rw----) — dodaj użytkownika "
+         "do grupy dialout i zaloguj się ponownie",
+         "No permission for port ttyUSB0 (owner root, group dialout, crw-rw----) — add your user to the "
+         "dialout group and log in again"},
+        {notice(K::AccessDenied, "ttyUSB0", {}, 0, access(true, false, true)),
+         "Brak uprawnień do portu ttyUSB0 (właściciel root, grupa dialout, crw-rw----) — jesteś już w "
+         "grupie dialout: zaloguj się ponownie",
+         "No permission for port ttyUSB0 (owner root, group dialout, crw-rw----) — you are already in the "
+         "dialout group: log in again"},
+        {notice(K::AccessDenied, "ttyUSB0", {}, 0, access(false, false, false)),
+         "Brak uprawnień do portu ttyUSB0 (właściciel root, grupa dialout, crw-rw----) — grupa nie pomoże: "
+         "port może otworzyć tylko root; zmień jego uprawnienia (reguła udev) lub poproś administratora",
+         "No permission for port ttyUSB0 (owner root, group dialout, crw-rw----) — no group helps: only "
+         "root may open it; change its permissions (a udev rule) or ask the administrator"},
+        {notice(K::StoppedWriteFailed, {}, "a.rca: disk full"),
+         "Nie można zapisać próbek do pliku!\n Nagrywanie zostało zatrzymane.\n\na.rca: disk full",
+         "Cannot write the samples to the file!\n Recording has stopped.\n\na.rca: disk full"},
+    };
+    for (const Language language : {Language::Polish, Language::English}) {
+        ASSERT_TRUE(useLanguage(*QCoreApplication::instance(), language));
+        for (const auto& r : rows)
+            EXPECT_EQ(coreMessage(r.notice).toStdString(),
+                      language == Language::Polish ? r.polish : r.english)
+                << static_cast<int>(r.notice.kind);
+        // Every kind has a text.
+        for (int k = 1; k <= static_cast<int>(K::StoppedPortLost); ++k)
+            EXPECT_FALSE(coreMessage(notice(static_cast<K>(k))).isEmpty()) << k;
     }
     useLanguage(*QCoreApplication::instance(), Language::Polish);
 }

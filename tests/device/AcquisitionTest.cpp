@@ -4,6 +4,7 @@
 #include "device/FakeSerialLink.h"
 #include "device/Protocol.h"
 #include "recording/ProfileFile.h"
+#include "support/AcquisitionNotices.h"
 #include "support/ChildProcess.h"
 #include "support/TestFiles.h"
 
@@ -60,8 +61,8 @@ protected:
     std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
     test::FakeSerialLink link;
     test::FakeClock clock;
-    QStringList messages;
-    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
+    NoticeKinds messages;
+    Acquisition acq{*state, link, clock, [this](const AcquisitionNotice& n) { messages << n.kind; }};
     QString baseName;
 };
 
@@ -191,7 +192,7 @@ struct FramelessCase {
     const char* name;
     std::vector<Bytes> chunks; // received before each tick
     int noticeTick;            // the tick after which the panel says so; -1 never
-    QStringList messages;      // every message during sampling
+    NoticeKinds messages;      // every notice during sampling
     std::int64_t skipped;      // reported by the last tick
 };
 
@@ -207,8 +208,8 @@ TEST_F(AcquisitionTest, AStreamWithoutFramesIsReportedAfterOneSecondOfBytes) {
     junkWithAFrame.insert(junkWithAFrame.begin() + 100, {0x41, 1, 0x42, 2});
     const Bytes frames = counterFrames(0, 300);
     const Bytes oneFrame = counterFrames(0, 1);
-    const QString none = QString::fromUtf8("Brak ramek w odbieranych danych !");
-    const QString back = QString::fromUtf8("Start Probkowania ...");
+    const AcquisitionNoticeKind none = AcquisitionNoticeKind::NoFrames,
+                                back = AcquisitionNoticeKind::Sampling;
     // 50 ms ticks: the first tick that sees bytes is tick 0, one second later is tick 20.
     const std::vector<FramelessCase> cases{
         {"junk only", ticks({{25, junk}}), 20, {none}, 25 * 400 - 3},
@@ -271,9 +272,7 @@ TEST_F(AcquisitionTest, BacklogBeyondTheBufferEndsSamplingButKeepsEverySample) {
         const TickResult r = acq.tick(false);
         EXPECT_EQ(r.status == TickStatus::Overflow, c.overflow);
         if (c.overflow) {
-            EXPECT_EQ(
-                r.errorText,
-                QString::fromUtf8("Przepelniony bufor!\n Zmniejsz prędkość próbkowania lub wyłącz podgląd"));
+            EXPECT_EQ(r.failure.kind, AcquisitionNoticeKind::StoppedOverflow);
             EXPECT_EQ(static_cast<std::int64_t>(link.received.size()), c.queued); // nothing was read
             EXPECT_EQ(acq.tick(false).status, TickStatus::Idle);                  // no second box
         }
@@ -282,7 +281,7 @@ TEST_F(AcquisitionTest, BacklogBeyondTheBufferEndsSamplingButKeepsEverySample) {
         const Bytes a = fileBytes(path(".rca"));
         ASSERT_EQ(static_cast<int>(a.size()), frames);
         EXPECT_EQ(a[100000], 100000 & 0xFF);
-        EXPECT_TRUE(messages.contains(QStringLiteral("Stop")));
+        EXPECT_TRUE(messages.contains(AcquisitionNoticeKind::Stopped));
         for (const QString& f : entries())
             QFile::remove(dir.filePath(f));
     }
@@ -298,11 +297,11 @@ TEST_F(AcquisitionTest, LostPortEndsWithOneMessageAndKeepsEveryByte) {
     const TickResult r = acq.tick(false);
     EXPECT_EQ(r.status, TickStatus::PortLost);
     EXPECT_EQ(r.samples, 30);
-    EXPECT_FALSE(r.errorText.isEmpty());
+    EXPECT_EQ(r.failure.kind, AcquisitionNoticeKind::StoppedPortLost);
     EXPECT_EQ(acq.tick(false).status, TickStatus::Idle);
     const StopResult stopped = acq.stop();
     EXPECT_EQ(link.written.size(), writesBefore); // nothing sent to a device that is gone
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Utracono połączenie z portem !")});
+    EXPECT_EQ(messages, NoticeKinds{AcquisitionNoticeKind::PortLost});
     EXPECT_EQ(stopped.samples, 80);
     EXPECT_FALSE(state->portOpen);
     const Bytes a = fileBytes(path(".rca"));
@@ -326,8 +325,9 @@ TEST_F(AcquisitionTest, FailedWriteEndsSamplingAndKeepsWhatWasWritten) {
     }
 
     EXPECT_EQ(r.status, TickStatus::WriteFailed);
-    EXPECT_FALSE(r.errorText.isEmpty());
-    EXPECT_EQ(messages, QStringList{QString::fromUtf8("Błąd zapisu pliku !")});
+    EXPECT_EQ(r.failure.kind, AcquisitionNoticeKind::StoppedWriteFailed);
+    EXPECT_FALSE(r.failure.reason.isEmpty());
+    EXPECT_EQ(messages, NoticeKinds{AcquisitionNoticeKind::WriteFailed});
     const StopResult stopped = acq.stop();
     EXPECT_EQ(link.written.back(), Bytes{0x00});
     EXPECT_FALSE(state->portOpen);
@@ -415,13 +415,13 @@ TEST_F(AcquisitionTest, MissingDataFolderLeavesThePortOpenUntilStop) {
     state->dataDir = dir.filePath(QStringLiteral("missing"));
     const StartResult r = acq.start();
     EXPECT_EQ(r.status, StartStatus::FilesNotCreated);
-    EXPECT_EQ(messages.back(), QString::fromUtf8("Nie można utworzyć pliku !"));
+    EXPECT_EQ(messages.back(), AcquisitionNoticeKind::FilesNotCreated);
     EXPECT_TRUE(state->portOpen);
     EXPECT_EQ(acq.tick(true).status, TickStatus::Idle);
     const StopResult stopped = acq.stop();
     EXPECT_TRUE(stopped.rosPath.isEmpty());
     EXPECT_FALSE(state->portOpen);
-    EXPECT_EQ(messages.back(), QStringLiteral("Stop"));
+    EXPECT_EQ(messages.back(), AcquisitionNoticeKind::Stopped);
     EXPECT_TRUE(entries().isEmpty());
 }
 
@@ -448,9 +448,8 @@ TEST_F(AcquisitionTest, StaleBytesFromAnEarlierSessionNeverEnterTheRecording) {
     const StartResult r = acq.start();
     ASSERT_EQ(r.status, StartStatus::Sampling);
     baseName = r.baseName;
-    EXPECT_EQ(messages, (QStringList{QString::fromUtf8("Otwarcie portu powiodło się ..."),
-                                     QString::fromUtf8("Ponowna próba połączenia nr 2..."),
-                                     QString::fromUtf8("Start Probkowania ...")}));
+    EXPECT_EQ(messages, (NoticeKinds{AcquisitionNoticeKind::PortOpened, AcquisitionNoticeKind::Retrying,
+                                     AcquisitionNoticeKind::Sampling}));
     EXPECT_EQ(state->deviceModel, 2);
     acq.tick(false);
     const StopResult stopped = acq.stop();
@@ -467,10 +466,11 @@ TEST_F(AcquisitionTest, StaleBytesFromAnEarlierSessionNeverEnterTheRecording) {
 namespace varnilog {
 namespace {
 
-// The user who may not use the port is told the fix; other failures give the system's reason.
-// The ports are paths of the test's own (never the machine's /dev): one that does not exist gets the
-// general advice, a file standing in for the device its owner, group and mode.
-TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndHowToFixAMissingPermission) {
+// The user who may not use the port gets what its permissions say, so the advice fits; other
+// failures give the system's reason. The ports are paths of the test's own (never the machine's
+// /dev): one that does not exist has no permissions to look at, a file standing in for the device
+// its owner, group and mode.
+TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndWhatThePermissionsAre) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("ttyUSB0")),
                   device = dir.filePath(QStringLiteral("ttyS9"));
@@ -478,40 +478,45 @@ TEST(AcquisitionPortTest, AFailedOpenSaysWhyAndHowToFixAMissingPermission) {
     ASSERT_TRUE(QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     const QString owner = QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
     const QString group = QString::fromLocal8Bit(getgrgid(getegid())->gr_name);
-    const QString joinDialout =
-        QString::fromUtf8("Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout "
-                          "i zaloguj się ponownie")
-            .arg(missing);
-    const QString askForAccess =
-        QString::fromUtf8(
-            "Brak uprawnień do portu %1 (właściciel %2, grupa %3, -rw-r-----) — grupa nie pomoże: "
-            "port może otworzyć tylko %2; zmień jego uprawnienia (reguła udev) lub poproś "
-            "administratora")
-            .arg(device, owner, group);
+    using K = AcquisitionNoticeKind;
     const struct {
         int error;
-        QString port, message;
+        QString port;
+        K kind;
+        QString reason;
+        bool accessKnown;
     } rows[] = {
-        {EACCES, missing, joinDialout},
-        {EPERM, missing, joinDialout},
-        {EACCES, device, askForAccess},
-        {EBUSY, device,
-         QString::fromUtf8("Nie można otworzyć portu ! %1: ").arg(device) + qt_error_string(EBUSY)},
+        {EACCES, missing, K::AccessDenied, {}, false},
+        {EPERM, missing, K::AccessDenied, {}, false},
+        {EACCES, device, K::AccessDenied, {}, true},
+        {EBUSY, device, K::PortNotOpened, qt_error_string(EBUSY), false},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.message.toStdString());
+        SCOPED_TRACE(r.port.toStdString() + " " + std::to_string(r.error));
         auto state = std::make_unique<SharedState>();
         state->comPortName = r.port;
         test::FakeSerialLink link;
         link.openFails = true;
         link.openErrorValue = r.error;
         test::FakeClock clock;
-        QStringList messages;
-        Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+        QList<AcquisitionNotice> notices;
+        Acquisition acq(*state, link, clock, [&](const AcquisitionNotice& n) { notices << n; });
         const StartResult started = acq.start();
         EXPECT_EQ(started.status, StartStatus::PortNotOpened);
         EXPECT_EQ(started.portError, r.error);
-        EXPECT_EQ(messages, QStringList{r.message});
+        ASSERT_EQ(notices.size(), 1);
+        for (const AcquisitionNotice& n : {notices.front(), started.failure}) {
+            EXPECT_EQ(n.kind, r.kind);
+            EXPECT_EQ(n.port, r.port);
+            EXPECT_EQ(n.reason, r.reason);
+            ASSERT_EQ(n.access.has_value(), r.accessKnown);
+            if (r.accessKnown) {
+                EXPECT_EQ(n.access->owner, owner);
+                EXPECT_EQ(n.access->group, group);
+                EXPECT_EQ(n.access->mode, QStringLiteral("-rw-r-----"));
+                EXPECT_EQ(portAccessFix(*n.access), PortAccessFix::AskForAccess);
+            }
+        }
     }
 }
 

@@ -9,9 +9,7 @@
 namespace varnilog {
 namespace {
 
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
+using K = AcquisitionNoticeKind;
 
 using Session = test::PtySession;
 
@@ -25,17 +23,15 @@ TEST(BoardIdentificationTest, EachModelIsIdentifiedAndTakenOver) {
         EXPECT_EQ(r.modelChanged, model != 1);
         EXPECT_EQ(s.state->deviceModel, model);
         EXPECT_EQ(s.state->modelName, QStringLiteral("KZ%1").arg(model * 100));
-        EXPECT_EQ(s.messages,
-                  (QStringList{u("Otwarcie portu powiodło się ..."), u("Start Probkowania ...")}));
+        EXPECT_EQ(s.messages, (NoticeKinds{K::PortOpened, K::Sampling}));
         EXPECT_EQ(s.board.identifyCommandsSeen(), 1);
         s.acq.stop();
-        EXPECT_EQ(s.messages.back(), QStringLiteral("Stop"));
+        EXPECT_EQ(s.messages.back(), K::Stopped);
     }
 }
 
 TEST(BoardIdentificationTest, BadRepliesGiveThreeAttemptsThenGiveUp) {
-    const QStringList failed{u("Otwarcie portu powiodło się ..."), u("Ponowna próba połączenia nr 2..."),
-                             u("Ponowna próba połączenia nr 1..."), u("Problem z komunikacją !!!")};
+    const NoticeKinds failed{K::PortOpened, K::Retrying, K::Retrying, K::CommunicationFailed};
     for (const Misbehaviour m :
          {Misbehaviour::NoReply, Misbehaviour::ReplyZero, Misbehaviour::TwoBytes, Misbehaviour::ReplyFive}) {
         SCOPED_TRACE(static_cast<int>(m));
@@ -43,6 +39,8 @@ TEST(BoardIdentificationTest, BadRepliesGiveThreeAttemptsThenGiveUp) {
         const StartResult r = s.acq.start();
         EXPECT_EQ(r.status, StartStatus::NotIdentified);
         EXPECT_EQ(s.messages, failed);
+        EXPECT_EQ(s.notices[1].number, 2); // attempts left
+        EXPECT_EQ(s.notices[2].number, 1);
         EXPECT_FALSE(s.state->portOpen);
         EXPECT_FALSE(s.link.isOpen());
         EXPECT_EQ(s.state->deviceModel, 1); // the selected model stays
@@ -58,13 +56,11 @@ TEST(BoardIdentificationTest, AnswerAtTheSecondAttemptIsAccepted) {
     EXPECT_EQ(r.status, StartStatus::Sampling);
     EXPECT_TRUE(r.modelChanged);
     EXPECT_EQ(s.state->deviceModel, 3);
-    EXPECT_EQ(s.messages, (QStringList{u("Otwarcie portu powiodło się ..."),
-                                       u("Ponowna próba połączenia nr 2..."), u("Start Probkowania ...")}));
+    EXPECT_EQ(s.messages, (NoticeKinds{K::PortOpened, K::Retrying, K::Sampling}));
     s.acq.stop();
 }
 
 TEST(BoardIdentificationTest, PortThatCannotBeOpenedIsNamedWithTheReason) {
-    const QString notOpened = u("Nie można otworzyć portu !");
     const struct {
         const char* port;
         int reason; // 0: no reason to give
@@ -82,10 +78,10 @@ TEST(BoardIdentificationTest, PortThatCannotBeOpenedIsNamedWithTheReason) {
         const StartResult started = s.acq.start();
         EXPECT_EQ(started.status, StartStatus::PortNotOpened);
         EXPECT_EQ(started.portError, r.reason);
-        const QString expected =
-            r.reason == 0 ? notOpened
-                          : notOpened + QStringLiteral(" %1: %2").arg(r.port, qt_error_string(r.reason));
-        EXPECT_EQ(s.messages, QStringList{expected});
+        EXPECT_EQ(s.messages, NoticeKinds{K::PortNotOpened});
+        EXPECT_EQ(started.failure.kind, K::PortNotOpened);
+        EXPECT_EQ(started.failure.port, QString::fromUtf8(r.port));
+        EXPECT_EQ(started.failure.reason, r.reason == 0 ? QString() : qt_error_string(r.reason));
         EXPECT_FALSE(s.state->portOpen);
         EXPECT_FALSE(s.state->samplingActive);
     }

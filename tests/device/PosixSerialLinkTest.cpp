@@ -33,7 +33,7 @@ struct OpenCase {
     const char* name;
     Holder holder;
     PosixSerialLink::ApplyLineSettings apply;
-    const char* message; // the first status message of the start
+    AcquisitionNoticeKind notice; // the first notice of the start
     bool opens;
     int reason = 0; // the system's reason, named after the port
 };
@@ -42,14 +42,14 @@ TEST(PosixSerialLinkTest, OpensOnlyAFreePortThatRunsAtTheLineRate) {
     PtyBoard board(3);
     ASSERT_TRUE(board.start());
     const QByteArray path = board.slavePath().toLocal8Bit();
-    const char* opened = "Otwarcie portu powiodło się ...";
-    const char* notOpened = "Nie można otworzyć portu !";
+    const AcquisitionNoticeKind opened = AcquisitionNoticeKind::PortOpened,
+                                notOpened = AcquisitionNoticeKind::PortNotOpened;
     const std::vector<OpenCase> cases{
         {"a free port", Holder::Nobody, ::tcsetattr, opened, true},
         {"held by another link of this program", Holder::AnotherLink, ::tcsetattr, notOpened, false, EBUSY},
         {"held by a program that locked it", Holder::LockingProgram, ::tcsetattr, notOpened, false, EBUSY},
         {"a driver that applies another speed", Holder::Nobody, applyAtAnotherSpeed,
-         "Port nie obsługuje prędkości 921600 !", false},
+         AcquisitionNoticeKind::SpeedRefused, false},
         {"free again once the holders closed", Holder::Nobody, ::tcsetattr, opened, true},
     };
     for (const auto& c : cases) {
@@ -71,15 +71,12 @@ TEST(PosixSerialLinkTest, OpensOnlyAFreePortThatRunsAtTheLineRate) {
         state->comPortName = board.slavePath();
         PosixSerialLink link(PosixSerialLink::kDefaultRingCapacity, c.apply);
         SystemClock clock;
-        QStringList messages;
-        Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+        QList<AcquisitionNotice> notices;
+        Acquisition acq(*state, link, clock, [&](const AcquisitionNotice& n) { notices << n; });
         const StartResult r = acq.start();
-        ASSERT_FALSE(messages.isEmpty());
-        const QString expected =
-            QString::fromUtf8(c.message) +
-            (c.reason ? QStringLiteral(" %1: %2").arg(board.slavePath(), qt_error_string(c.reason))
-                      : QString());
-        EXPECT_EQ(messages.first(), expected);
+        ASSERT_FALSE(notices.isEmpty());
+        EXPECT_EQ(notices.first().kind, c.notice);
+        EXPECT_EQ(notices.first().reason, c.reason ? qt_error_string(c.reason) : QString());
         EXPECT_EQ(link.openError(), c.reason);
         EXPECT_EQ(r.status == StartStatus::PortNotOpened, !c.opens);
         EXPECT_EQ(link.isOpen(), c.opens);

@@ -6,6 +6,7 @@
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
+#include "support/AcquisitionNotices.h"
 #include "support/RecordedFiles.h"
 
 #include <QDir>
@@ -208,8 +209,8 @@ TEST(RecordingWriteFaultTest, AcquisitionTickReportsTheFailedWriteAndKeepsTheTic
                     l.receive(std::array<std::uint8_t, 1>{1});
             };
             test::FakeClock clock;
-            QStringList messages;
-            Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+            NoticeKinds messages;
+            Acquisition acq(*state, link, clock, [&](const AcquisitionNotice& n) { messages << n.kind; });
             FailingFileWriter writer(row.failAt, failure);
             acq.setFileWriter(&writer);
 
@@ -231,25 +232,21 @@ TEST(RecordingWriteFaultTest, AcquisitionTickReportsTheFailedWriteAndKeepsTheTic
                     continue;
                 }
                 EXPECT_EQ(tick.status, TickStatus::WriteFailed) << label;
-                EXPECT_TRUE(
-                    tick.errorText.startsWith(QString::fromUtf8("Nie można zapisać próbek do pliku!")))
-                    << label;
+                EXPECT_EQ(tick.failure.kind, AcquisitionNoticeKind::StoppedWriteFailed) << label;
                 // The system's reason, for the user to act on.
-                EXPECT_TRUE(tick.errorText.endsWith(kReason)) << tick.errorText.toStdString();
-                EXPECT_EQ(messages.back(), QString::fromUtf8("Błąd zapisu pliku !")) << label;
+                EXPECT_TRUE(tick.failure.reason.endsWith(kReason)) << tick.failure.reason.toStdString();
+                EXPECT_EQ(messages.back(), AcquisitionNoticeKind::WriteFailed) << label;
                 break;
             }
             const StopResult stopped = acq.stop();
             // A failure of the stop's own writes (12 and 13) is reported like one of a tick.
             const bool failsAtStop =
                 row.failingTick == static_cast<int>(tickFrames.size()) && row.failAt <= 13;
-            EXPECT_EQ(!stopped.errorText.isEmpty(), failsAtStop) << label;
+            EXPECT_EQ(!stopped.failure.empty(), failsAtStop) << label;
             if (failsAtStop) {
-                EXPECT_TRUE(
-                    stopped.errorText.startsWith(QString::fromUtf8("Nie można zapisać próbek do pliku!")))
-                    << label;
-                EXPECT_TRUE(stopped.errorText.endsWith(kReason)) << stopped.errorText.toStdString();
-                EXPECT_EQ(messages.back(), QString::fromUtf8("Błąd zapisu pliku !")) << label;
+                EXPECT_EQ(stopped.failure.kind, AcquisitionNoticeKind::StoppedWriteFailed) << label;
+                EXPECT_TRUE(stopped.failure.reason.endsWith(kReason)) << stopped.failure.reason.toStdString();
+                EXPECT_EQ(messages.back(), AcquisitionNoticeKind::WriteFailed) << label;
             }
             const QString ros = QDir(dir.path()).filePath(started.baseName + ".ros");
             EXPECT_EQ(stopped.samples, row.samplesKept) << label;

@@ -36,38 +36,27 @@ TEST(SerialPortsTest, StartTakesTheBoardsAdapterWhenNoPortWasChosen) {
 }
 
 // Joining the device's group is advised only where it helps: a member of dialout facing a root-only
-// device is told who may open it.
+// device must ask for access (the wording: CoreMessagesTest).
 TEST(SerialPortsTest, ThePermissionAdviceFitsTheDevicesOwnerGroupAndMode) {
     const struct {
         const char* what;
         PortAccess access;
         PortAccessFix fix;
-        const char* says;
     } rows[] = {
-        {"not in the group",
-         {"root", "dialout", "crw-rw----", true, false, false},
-         PortAccessFix::JoinGroup,
-         "(właściciel root, grupa dialout, crw-rw----) — dodaj użytkownika do grupy dialout"},
+        {"not in the group", {"root", "dialout", "crw-rw----", true, false, false}, PortAccessFix::JoinGroup},
         {"joined, not logged in again",
          {"root", "dialout", "crw-rw----", true, false, true},
-         PortAccessFix::LogInAgain,
-         "jesteś już w grupie dialout: zaloguj się ponownie"},
+         PortAccessFix::LogInAgain},
         {"in dialout, root-only device",
          {"root", "root", "crw-------", false, true, true},
-         PortAccessFix::AskForAccess,
-         "(właściciel root, grupa root, crw-------) — grupa nie pomoże"},
+         PortAccessFix::AskForAccess},
         {"in the group, still refused",
          {"root", "uucp", "crw-rw----", true, true, true},
-         PortAccessFix::AskForAccess,
-         "port może otworzyć tylko root"},
+         PortAccessFix::AskForAccess},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.what);
         EXPECT_EQ(portAccessFix(r.access), r.fix);
-        const QString message = portAccessMessage(QStringLiteral("/dev/ttyUSB0"), r.access);
-        EXPECT_TRUE(message.startsWith(QString::fromUtf8("Brak uprawnień do portu /dev/ttyUSB0")))
-            << message.toStdString();
-        EXPECT_TRUE(message.contains(QString::fromUtf8(r.says))) << message.toStdString();
     }
 
     // Read from a real file: its owner and mode as ls shows them.

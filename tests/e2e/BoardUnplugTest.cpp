@@ -1,5 +1,6 @@
 // The simulated board's port after the program that held it went away: killed outright or closed
 // cleanly, the next program opens the port and records, as with a real serial port.
+#include "app/CoreMessages.h"
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
@@ -118,7 +119,7 @@ TEST(BoardUnplugTest, StartAfterACrashStopsTheStreamLeftRunning) {
     PosixSerialLink link;
     SystemClock clock;
     QStringList messages;
-    Acquisition acq(*state, link, clock, [&](const QString& m) { messages << m; });
+    Acquisition acq(*state, link, clock, [&](const AcquisitionNotice& n) { messages << coreMessage(n); });
     const StartResult started = acq.start();
     ASSERT_EQ(started.status, StartStatus::Sampling) << messages.join(" | ").toStdString();
     EXPECT_EQ(messages.filter(QString::fromUtf8("Ponowna próba")).size(), 1);

@@ -80,15 +80,14 @@ TEST(DiskUnplugTest, FilesGoneWhileRecordingStopWithOneMessage) {
         c.act(r.dataDir, started.baseName);
         const TickResult gone = r.run(200);
         ASSERT_EQ(gone.status, TickStatus::FilesGone);
-        EXPECT_EQ(gone.errorText, QString::fromUtf8("Pliki nagrania zostały usunięte z folderu danych!\n"
-                                                    " Nagrywanie zostało zatrzymane."));
+        EXPECT_EQ(gone.failure.kind, AcquisitionNoticeKind::StoppedFilesRemoved);
         const std::int64_t written = r.acq.samplesRecorded();
         EXPECT_GT(written, 1000);
         EXPECT_EQ(r.acq.tick(false).status, TickStatus::Idle); // no second message
         const StopResult stopped = r.acq.stop();
         EXPECT_EQ(stopped.rosPath.isEmpty(), !c.loaded);
-        EXPECT_EQ(r.messages.filter(QStringLiteral("usunięte")).size(), 1);
-        EXPECT_EQ(r.messages.back(), QString::fromUtf8("Pliki nagrania zostały usunięte !"));
+        EXPECT_EQ(r.messages.count(AcquisitionNoticeKind::FilesRemoved), 1);
+        EXPECT_EQ(r.messages.back(), AcquisitionNoticeKind::FilesRemoved);
         if (c.keptIn) {
             const QString stem =
                 QDir(r.dir.filePath(QString::fromLatin1(c.keptIn))).filePath(started.baseName);
@@ -122,7 +121,7 @@ TEST(DiskUnplugTest, HeaderThatCannotBeWrittenStartsNoRecording) {
     r.acq.setFileWriter(&writer);
     const StartResult started = r.acq.start();
     EXPECT_EQ(started.status, StartStatus::FilesNotCreated);
-    EXPECT_EQ(r.messages.back(), QString::fromUtf8("Nie można utworzyć pliku !"));
+    EXPECT_EQ(r.messages.back(), AcquisitionNoticeKind::FilesNotCreated);
     EXPECT_EQ(writer.creates, 0);
     EXPECT_EQ(r.acq.tick(false).status, TickStatus::Idle);
     EXPECT_TRUE(r.acq.stop().rosPath.isEmpty());

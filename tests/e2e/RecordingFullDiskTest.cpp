@@ -209,7 +209,8 @@ TEST(RecordingFullDiskTest, AcquisitionEndsWithWriteFailedAndKeepsTheRecording) 
         PosixSerialLink link;
         SystemClock clock;
         std::string messages;
-        Acquisition acq(*state, link, clock, [&](const QString& m) { messages += utf8(m) + '|'; });
+        Acquisition acq(*state, link, clock,
+                        [&](const AcquisitionNotice& n) { messages += utf8(coreMessage(n)) + '|'; });
         const StartResult started = acq.start();
         r["started"] = started.status == StartStatus::Sampling ? "1" : "0";
         r["base"] = utf8(started.baseName);
@@ -219,7 +220,7 @@ TEST(RecordingFullDiskTest, AcquisitionEndsWithWriteFailedAndKeepsTheRecording) 
             last = acq.tick(false);
         }
         r["status"] = std::to_string(static_cast<int>(last.status));
-        r["errorText"] = utf8(last.errorText);
+        r["errorText"] = utf8(coreMessage(last.failure));
         const StopResult stopped = acq.stop();
         r["samples"] = std::to_string(stopped.samples);
         r["rosPath"] = utf8(stopped.rosPath);

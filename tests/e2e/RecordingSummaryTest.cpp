@@ -72,7 +72,7 @@ TEST(RecordingSummaryTest, SummaryThatCannotBeWrittenLeavesTheRecordingWhole) {
     ASSERT_EQ(started.status, StartStatus::Sampling);
     EXPECT_FALSE(r.run(1000, false, 10001).endsSampling());
     const StopResult stopped = r.acq.stop();
-    EXPECT_TRUE(stopped.errorText.isEmpty());
+    EXPECT_TRUE(stopped.failure.empty());
     const QString base = r.dir.filePath(started.baseName);
     const QByteArray a = test::readFile(base + ".rca");
     EXPECT_GT(a.size(), 10000);

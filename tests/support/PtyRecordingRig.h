@@ -6,6 +6,7 @@
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
+#include "support/AcquisitionNotices.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -77,8 +78,12 @@ struct PtySession {
     std::unique_ptr<SharedState> state = std::make_unique<SharedState>();
     PosixSerialLink link;
     BoardPacedClock clock{board, link};
-    QStringList messages;
-    Acquisition acq{*state, link, clock, [this](const QString& m) { messages << m; }};
+    NoticeKinds messages;
+    QList<AcquisitionNotice> notices;
+    Acquisition acq{*state, link, clock, [this](const AcquisitionNotice& n) {
+                        messages << n.kind;
+                        notices << n;
+                    }};
 };
 
 } // namespace varnilog::test

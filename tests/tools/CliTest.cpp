@@ -363,11 +363,10 @@ TEST(CliTest, RecordTellsAUserWithoutPortPermissionHowToGetIt) {
     EXPECT_EQ(r.code, 1);
     // The file is its owner's alone: no group would help, and the tool says whose it is.
     const QFileInfo file(port);
-    EXPECT_TRUE(
-        r.err.contains(QStringLiteral("no permission to open port %1 (owner %2, group %3, ----------) — "
-                                      "no group helps: only %2 may open it")
-                           .arg(port, file.owner(), file.group())
-                           .toUtf8()))
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No permission for port %1 (owner %2, group %3, ----------) — "
+                                              "no group helps: only %2 may open it")
+                                   .arg(port, file.owner(), file.group())
+                                   .toUtf8()))
         << r.err.constData();
 }
 

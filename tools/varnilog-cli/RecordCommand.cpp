@@ -1,7 +1,6 @@
 // record: a new recording from a board, through the same acquisition code as the main window
 // (identification, settings command, 50 ms ticks, stop). Ctrl+C stops it cleanly and keeps it.
 #include "CliSupport.h"
-#include "PortAccessText.h"
 #include "TriggerCapture.h"
 
 #include "app/Configuration.h"
@@ -126,8 +125,8 @@ bool parseRecordRequest(const QCommandLineParser& parser, RecordRequest& request
 
 // Why the recording did not start, as the exit code of the reported failure.
 int startFailure(const StartResult& started, const SharedState& state, const QString& lastStatus) {
-    if (started.status == StartStatus::PortNotOpened && portAccessDenied(started.portError))
-        return fail(portAccessText(state.comPortName));
+    if (started.status == StartStatus::PortNotOpened)
+        return fail(coreMessage(started.failure));
     if (started.status == StartStatus::FilesNotCreated)
         return fail(QStringLiteral("%1: the recording cannot be created in this folder (%2)")
                         .arg(QDir::toNativeSeparators(state.dataDir), started.filesError));
@@ -154,7 +153,7 @@ QString recordTicks(Acquisition& acquisition, const RecordRequest& request,
         nextTick += Acquisition::kTickIntervalMs;
         const TickResult t = acquisition.tick(false);
         if (t.endsSampling())
-            return t.errorText;
+            return coreMessage(t.failure);
         if (watch) {
             watch->feed(acquisition.tickSamples(capture->channel), t.samples);
             if (watch->complete(acquisition.samplesRecorded()))
@@ -210,7 +209,8 @@ int runRecord(const QStringList& args) {
     PosixSerialLink link;
     SystemClock clock;
     QString lastStatus;
-    Acquisition acquisition(*state, link, clock, [&](const QString& text) { lastStatus = text; });
+    Acquisition acquisition(*state, link, clock,
+                            [&](const AcquisitionNotice& notice) { lastStatus = coreMessage(notice); });
     // Ctrl+C from here on ends the recording cleanly, also while the board is being identified.
     interrupted.store(false);
     auto previous = std::signal(SIGINT, onInterrupt);
@@ -230,8 +230,11 @@ int runRecord(const QStringList& args) {
     std::optional<TriggerWatch> watch;
     if (request.capture)
         watch.emplace(*request.capture);
-    const QString failure = recordTicks(acquisition, request, watch);
+    QString failure = recordTicks(acquisition, request, watch);
     const StopResult stopped = acquisition.stop();
+    // The last samples, taken at the stop, could not be written: the recording is not whole.
+    if (failure.isEmpty())
+        failure = coreMessage(stopped.failure);
     restoreSignals();
     return reportRecording(stopped, failure, request, watch);
 }
