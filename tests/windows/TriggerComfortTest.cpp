@@ -55,10 +55,11 @@ TEST_F(TriggerComfortTest, StopKeepsTheLastPictureOnTheScreen) {
         setTrigger(row.mode, 0.5);
         button("btStart")->click();
         ASSERT_TRUE(state->samplingActive) << row.name;
-        if (row.mode == 3)
+        if (row.mode == 3) {
             ASSERT_TRUE(waitForTriggerState("Zatrzymano")) << row.name;
-        else
+        } else {
             QTest::qWait(600);
+        }
         std::array<std::array<std::uint8_t, kDisplayColumns>, 2> shown;
         for (std::size_t ch = 0; ch < 2; ++ch)
             std::copy_n(state->channelData[ch].begin(), kDisplayColumns, shown[ch].begin());
@@ -69,8 +70,9 @@ TEST_F(TriggerComfortTest, StopKeepsTheLastPictureOnTheScreen) {
         for (std::size_t ch = 0; ch < 2; ++ch)
             EXPECT_TRUE(std::equal(shown[ch].begin(), shown[ch].end(), state->channelData[ch].begin()))
                 << row.name << " channel " << ch;
-        if (row.mode == 3)
+        if (row.mode == 3) {
             EXPECT_EQ(state->channelData[0][250], 150) << row.name;
+        }
     }
 }
 
