@@ -47,6 +47,14 @@
         <source>Anuluj</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Wyrażenie:</source>
+        <translation>Expression:</translation>
+    </message>
+    <message>
+        <source>Wstaw:</source>
+        <translation>Insert:</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementsWindow</name>
@@ -816,6 +824,53 @@
     </message>
 </context>
 <context>
+    <name>varnilog::Formula</name>
+    <message>
+        <source>nieznana nazwa &apos;%1&apos; w znaku %2</source>
+        <translation>unknown name &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>nieznana funkcja &apos;%1&apos; w znaku %2</source>
+        <translation>unknown function &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>zła liczba argumentów funkcji &apos;%1&apos; w znaku %2</source>
+        <translation>wrong number of arguments of &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>pierwszy argument &apos;%1&apos; musi być kanałem w znaku %2</source>
+        <translation>the first argument of &apos;%1&apos; must be a channel at %2</translation>
+    </message>
+    <message>
+        <source>argument &apos;%1&apos; musi być stałą w znaku %2</source>
+        <translation>the argument of &apos;%1&apos; must be a constant at %2</translation>
+    </message>
+    <message>
+        <source>kanał %1 jest celem działania w znaku %2</source>
+        <translation>channel %1 is the target at %2</translation>
+    </message>
+    <message>
+        <source>kanał %1 nie ma próbek w znaku %2</source>
+        <translation>channel %1 has no samples at %2</translation>
+    </message>
+    <message>
+        <source>stała funkcji &apos;%1&apos; poza zakresem %3 w znaku %2</source>
+        <translation>the constant of &apos;%1&apos; is out of range %3 at %2</translation>
+    </message>
+    <message>
+        <source>nieoczekiwane &apos;%1&apos; w znaku %2</source>
+        <translation>unexpected &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>wyrażenie urywa się w znaku %2</source>
+        <translation>unexpected end at %2</translation>
+    </message>
+    <message>
+        <source>brak nawiasu &apos;)&apos; w znaku %2</source>
+        <translation>missing &apos;)&apos; at %2</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::InterchangeDialogs</name>
     <message>
         <source>Plik WAV (*.wav)</source>
@@ -994,6 +1049,14 @@
     <message>
         <source>Czy na pewno usunąć kanał %1?</source>
         <translation>Delete channel %1?</translation>
+    </message>
+    <message>
+        <source>(kanał lub funkcja)</source>
+        <translation>(channel or function)</translation>
+    </message>
+    <message>
+        <source>Wartości nieskończone lub nieokreślone: %1, zapisane jako 0 V.</source>
+        <translation>Infinite or undefined values: %1, stored as 0 V.</translation>
     </message>
 </context>
 <context>
@@ -1299,6 +1362,13 @@
     </message>
 </context>
 <context>
+    <name>varnilog::SavedSetup</name>
+    <message>
+        <source>Plik %1 nie zawiera ustawień</source>
+        <translation>The file %1 holds no setup</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SerialPorts</name>
     <message>
         <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
@@ -1489,6 +1559,34 @@
     <message>
         <source>Nie można zapisać pliku: %1</source>
         <translation>Cannot save the file: %1</translation>
+    </message>
+    <message>
+        <source>Ustawienia (*.ini)</source>
+        <translation>Setups (*.ini)</translation>
+    </message>
+    <message>
+        <source>Zapisz ustawienia…</source>
+        <translation>Save setup…</translation>
+    </message>
+    <message>
+        <source>Wczytaj ustawienia…</source>
+        <translation>Load setup…</translation>
+    </message>
+    <message>
+        <source>ustawienia.ini</source>
+        <translation>setup.ini</translation>
+    </message>
+    <message>
+        <source>Zapisano ustawienia: %1</source>
+        <translation>Setup saved: %1</translation>
+    </message>
+    <message>
+        <source>Wczytano ustawienia: %1</source>
+        <translation>Setup loaded: %1</translation>
+    </message>
+    <message>
+        <source>Czeka na zdarzenie</source>
+        <translation>Waiting for an event</translation>
     </message>
 </context>
 <context>

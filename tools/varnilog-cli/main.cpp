@@ -36,9 +36,12 @@ const char* const kUsage =
     "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
     "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
     "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
+    "  math FILE.ros --expr E --to C|D a formula channel (0.5*(A+B), lowpass(A,50)...)\n"
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  decoders [--json]               the protocol decoders installed (libsigrokdecode)\n"
+    "  decode FILE.ros --decoder ID    UART, I2C, 1-Wire, IR... traffic of a recording\n"
     "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
     "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
     "  xy FILE.ros [--x A --y B]       the density of code pairs of two channels\n"
@@ -221,6 +224,12 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifndef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("decoders"))
+        return runDecoders(args);
+    if (command == QLatin1String("decode"))
+        return runDecode(args);
+#endif
 #ifdef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("spectrogram"))
         return runSpectrogram(args);
