@@ -26,6 +26,13 @@ enum class CoreErrorKind : std::uint8_t {
     FileExists,        // path
     OutputIsRecording, // path belongs to the set other
     CannotOpenFile,    // path
+    NotRegularFile,    // path: a device, a pipe or a socket
+    NotImportable,     // path: no format the import reads
+    NoSampleRate,      // path: the input gives a rate of 0 Hz (or none)
+    NoTimeBase,        // path; other: its rate as text; first, second: the nearest time bases (0: none)
+    NoSamples,         // path
+    RecordingExists,   // path: a recording of that name exists
+    Cancelled,         // the user cancelled the work
 };
 
 struct CoreError {

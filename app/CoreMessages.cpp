@@ -1,10 +1,29 @@
 #include "app/CoreMessages.h"
 
+#include "recording/InterchangeExport.h"
+#include "recording/RecordingImport.h"
+#include "view/ScaleTables.h"
+
 #include <QCoreApplication>
+#include <QStringList>
 
 namespace varnilog {
 
 namespace {
+
+// "500 Hz (time base 9, 2ms) or 1 kHz (time base 10, 1ms)": the time bases nearest to a rate.
+QString nearestTimeBasesText(const CoreError& e) {
+    QStringList names;
+    for (const std::int64_t i : {e.first, e.second})
+        if (i > 0 && i <= kTimeBaseCount) {
+            const int index = static_cast<int>(i);
+            names << QCoreApplication::translate("varnilog::RecordingImport", "%1 (podstawa czasu %2, %3)")
+                         .arg(sampleRateText(static_cast<double>(sampleRateHz(samplingPeriodTable[index]))))
+                         .arg(index)
+                         .arg(timeBaseCaption(index));
+        }
+    return names.join(QCoreApplication::translate("varnilog::RecordingImport", " lub "));
+}
 
 QString text(const CoreError& e) {
     switch (e.kind) {
@@ -62,6 +81,29 @@ QString text(const CoreError& e) {
     case CoreErrorKind::CannotOpenFile:
         return QCoreApplication::translate("varnilog::EventSearch", "Nie można otworzyć pliku %1")
             .arg(e.path);
+    case CoreErrorKind::NotRegularFile:
+        return QCoreApplication::translate("varnilog::RecordingImport", "%1: to nie jest zwykły plik")
+            .arg(e.path);
+    case CoreErrorKind::NotImportable:
+        return QCoreApplication::translate("varnilog::RecordingImport",
+                                           "%1: tego formatu nie można importować")
+            .arg(e.path);
+    case CoreErrorKind::NoSampleRate:
+        return QCoreApplication::translate("varnilog::RecordingImport", "%1: częstotliwość próbkowania 0 Hz")
+            .arg(e.path);
+    case CoreErrorKind::NoTimeBase:
+        return QCoreApplication::translate("varnilog::RecordingImport",
+                                           "%1: częstotliwość próbkowania %2 nie pasuje do żadnej podstawy "
+                                           "czasu (w granicach 0,1 %); najbliższe: %3")
+            .arg(e.path, e.other, nearestTimeBasesText(e));
+    case CoreErrorKind::NoSamples:
+        return QCoreApplication::translate("varnilog::RecordingImport", "%1: brak próbek").arg(e.path);
+    case CoreErrorKind::RecordingExists:
+        return QCoreApplication::translate("varnilog::RecordingImport",
+                                           "%1: nagranie o tej nazwie już istnieje")
+            .arg(e.path);
+    case CoreErrorKind::Cancelled:
+        return QCoreApplication::translate("varnilog::RecordingImport", "przerwano");
     }
     return {};
 }

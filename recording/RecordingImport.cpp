@@ -49,6 +49,12 @@ QString rateText(double hertz) {
     return QStringLiteral("%1 Hz").arg(hertz, 0, 'g', 7);
 }
 
+CoreError pathError(CoreErrorKind kind, const QString& path) {
+    CoreError e = CoreError::of(kind);
+    e.path = path;
+    return e;
+}
+
 double timeBaseRate(int index) {
     return static_cast<double>(sampleRateHz(samplingPeriodTable[index]));
 }
@@ -83,7 +89,7 @@ public:
                 return false;
             if (progress_ && !progress_(std::min<qint64>(base + in_.pos(), total_), total_)) {
                 result.cancelled = true;
-                result.error = CoreError::worded(QString::fromUtf8("przerwano"));
+                result.error = CoreError::of(CoreErrorKind::Cancelled);
                 return false;
             }
         }
@@ -243,13 +249,13 @@ bool removeLeftoversOfName(const RecordingFileSet& set, int channels, std::uint6
 // The input opened (only a regular file, without waiting: a pipe's open would wait for a writer for
 // ever) and its reader; null with the reason in error.
 std::unique_ptr<ImportReader> openImportInput(const ImportRequest& request, QFile& in, QDateTime& inputTime,
-                                              QString& error) {
+                                              CoreError& error) {
     if (!openSetFileForReading(in, request.inputPath, {})) {
         const int reason = errno;
         const FileIdentity input = identityOf(request.inputPath);
-        error = QStringLiteral("%1: %2").arg(request.inputPath, input.exists() && !input.regular
-                                                                    ? QStringLiteral("not a regular file")
-                                                                    : qt_error_string(reason));
+        error = input.exists() && !input.regular
+                    ? pathError(CoreErrorKind::NotRegularFile, request.inputPath)
+                    : CoreError::worded(qt_error_string(reason)).at(request.inputPath);
         return nullptr;
     }
     // A recording's start is the time its first sample was taken; of a file, its last change is the
@@ -258,12 +264,12 @@ std::unique_ptr<ImportReader> openImportInput(const ImportRequest& request, QFil
         QDateTime::fromMSecsSinceEpoch(identityOf(static_cast<int>(in.handle())).modifiedNs / 1000000);
     const auto makeReader = interchangeFormat(request.format).reader;
     if (makeReader == nullptr) {
-        error = QStringLiteral("%1: not a format the import reads").arg(request.inputPath);
+        error = pathError(CoreErrorKind::NotImportable, request.inputPath);
         return nullptr;
     }
     std::unique_ptr<ImportReader> reader = makeReader(in);
     if (QString why; !reader->open(why)) {
-        error = QStringLiteral("%1: %2").arg(request.inputPath, why);
+        error = CoreError::worded(why).at(request.inputPath);
         return nullptr;
     }
     return reader;
@@ -358,31 +364,31 @@ int timeBaseForRate(double hertz) {
     return 0;
 }
 
-QString nearestTimeBases(double hertz) {
-    int below = 0, above = 0; // the time bases of the next lower and higher rate
+std::array<int, 2> nearestTimeBases(double hertz) {
+    std::array<int, 2> nearest{};
     for (int i = 1; i <= kTimeBaseCount; ++i) {
         if (timeBaseRate(i) < hertz)
-            below = i;
-        else if (above == 0)
-            above = i;
+            nearest[0] = i;
+        else if (nearest[1] == 0)
+            nearest[1] = i;
     }
-    QStringList names;
-    for (int i : {below, above})
-        if (i != 0)
-            names << QStringLiteral("%1 (time base %2, %3)")
-                         .arg(rateText(timeBaseRate(i)))
-                         .arg(i)
-                         .arg(timeBaseCaption(i));
-    return names.join(QStringLiteral(" or "));
+    return nearest;
+}
+
+QString sampleRateText(double hertz) {
+    return rateText(hertz);
 }
 
 namespace {
 
 // The refusal of a sample rate that matches no time base, naming the nearest.
-QString noTimeBaseText(const QString& inputPath, double hertz) {
-    return QStringLiteral("%1: the sample rate %2 matches no time base within 0.1 %; nearest: %3 "
-                          "(--time-base forces one)")
-        .arg(inputPath, rateText(hertz), nearestTimeBases(hertz));
+CoreError noTimeBase(const QString& inputPath, double hertz) {
+    CoreError e = pathError(CoreErrorKind::NoTimeBase, inputPath);
+    e.other = rateText(hertz);
+    const std::array<int, 2> nearest = nearestTimeBases(hertz);
+    e.first = nearest[0];
+    e.second = nearest[1];
+    return e;
 }
 
 // Each channel's sample file opened at its pending name; false with the reason in error.
@@ -413,22 +419,24 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     const auto failed = [&](const QString& why) { return failedWith(CoreError::worded(why)); };
     const QFileInfo target(request.rosPath);
     const QString dir = folderOfName(absoluteFileName(request.rosPath)), base = target.completeBaseName();
+    const CoreError nameTaken = pathError(CoreErrorKind::RecordingExists, request.rosPath);
     if (nameInUse(request.rosPath))
-        return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
+        return failedWith(nameTaken);
     removeAbandonedImports(dir, base);
     QFile in;
     QDateTime inputTime;
-    QString error;
-    const std::unique_ptr<ImportReader> reader = openImportInput(request, in, inputTime, error);
+    CoreError inputError;
+    const std::unique_ptr<ImportReader> reader = openImportInput(request, in, inputTime, inputError);
     if (!reader)
-        return failed(error);
+        return failedWith(inputError);
+    QString error;
     const ImportFormatInfo& info = reader->info();
     result.channels = info.channels;
     if (!(info.sampleRateHz > 0) || !std::isfinite(info.sampleRateHz))
-        return failed(QStringLiteral("%1: sample rate of 0 Hz").arg(request.inputPath));
+        return failedWith(pathError(CoreErrorKind::NoSampleRate, request.inputPath));
     result.timeBase = request.timeBase != 0 ? request.timeBase : timeBaseForRate(info.sampleRateHz);
     if (result.timeBase == 0)
-        return failed(noTimeBaseText(request.inputPath, info.sampleRateHz));
+        return failedWith(noTimeBase(request.inputPath, info.sampleRateHz));
 
     const std::array<bool, kChannels> findAuto = givenSensitivities(request, info, result);
     const bool anyAuto = std::ranges::any_of(findAuto, [](bool b) { return b; });
@@ -452,7 +460,7 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (!writeCodes(passes, info, block, files, made, result))
         return failedWith(result.cancelled ? result.error : CoreError(result.error).at(request.inputPath));
     if (result.samples == 0)
-        return failed(QStringLiteral("%1: no samples").arg(request.inputPath));
+        return failedWith(pathError(CoreErrorKind::NoSamples, request.inputPath));
     for (std::size_t c = 0; c < files.size(); ++c) {
         made.hold(files[c]->handle());
         if (!files[c]->commit())
@@ -471,14 +479,13 @@ ImportResult importRecording(const ImportRequest& request, const WorkProgress& p
     if (CoreError writeError; !writeWhole(ros, headerText.constData(), headerText.size(), writeError))
         return failedWith(writeError.at(set.rosPath()));
     if (nameInUse(set.rosPath()))
-        return failed(QStringLiteral("%1: a recording of that name exists").arg(request.rosPath));
+        return failedWith(nameTaken);
     if (!removeLeftoversOfName(set, info.channels, inode, made, error))
         return failed(error);
     made.hold(ros.handle()); // the set's lock, until its files have their names
     if (!ros.commitNew())
-        return failed(ros.targetExisted()
-                          ? QStringLiteral("%1: a recording of that name exists").arg(request.rosPath)
-                          : QStringLiteral("%1: %2").arg(set.rosPath(), ros.errorString()));
+        return ros.targetExisted() ? failedWith(nameTaken)
+                                   : failed(QStringLiteral("%1: %2").arg(set.rosPath(), ros.errorString()));
     made.settle();
     result.ok = true;
     return result;

@@ -48,8 +48,10 @@ struct ImportResult {
 
 // The time base whose rate is within 0.1 % of hertz; 0 when none is.
 int timeBaseForRate(double hertz);
-// "1 kHz (time base 10) or 2 kHz (9)": the time bases nearest to hertz, for a refusal.
-QString nearestTimeBases(double hertz);
+// The time bases of the next lower and the next higher rate than hertz, 0 where there is none.
+std::array<int, 2> nearestTimeBases(double hertz);
+// "833.3333 Hz", "10 kHz": a sample rate as the import names it.
+QString sampleRateText(double hertz);
 
 // Progress: bytes of the input read over all passes of the total.
 ImportResult importRecording(const ImportRequest& request, const WorkProgress& progress = {});

@@ -897,6 +897,10 @@
         <source>Zakres</source>
         <translation>Range</translation>
     </message>
+    <message>
+        <source>Przekroczenie</source>
+        <translation>Limit exceeded</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::MarkersWindow</name>
@@ -1095,6 +1099,37 @@
     </message>
 </context>
 <context>
+    <name>varnilog::PersistenceTab</name>
+    <message>
+        <source>Wył.</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Zanikająca</source>
+        <translation>Fading</translation>
+    </message>
+    <message>
+        <source>Nieskończona</source>
+        <translation>Infinite</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Wyczyść</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Nałóż zdarzenia</source>
+        <translation>Overlay events</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::PrintPage</name>
     <message>
         <source>Próbkowanie: %1</source>
@@ -1173,6 +1208,42 @@
         <source> Plik zapisany ponownie z naszym komentarzem ICMT: próbki wzięte jako kody, czułości z komentarza.</source>
         <translation> File saved again with our ICMT comment: samples taken as codes, sensitivities from the comment.</translation>
     </message>
+    <message>
+        <source>%1 (podstawa czasu %2, %3)</source>
+        <translation>%1 (time base %2, %3)</translation>
+    </message>
+    <message>
+        <source> lub </source>
+        <translation> or </translation>
+    </message>
+    <message>
+        <source>%1: to nie jest zwykły plik</source>
+        <translation>%1: not a regular file</translation>
+    </message>
+    <message>
+        <source>%1: tego formatu nie można importować</source>
+        <translation>%1: not a format the import reads</translation>
+    </message>
+    <message>
+        <source>%1: częstotliwość próbkowania 0 Hz</source>
+        <translation>%1: sample rate of 0 Hz</translation>
+    </message>
+    <message>
+        <source>%1: częstotliwość próbkowania %2 nie pasuje do żadnej podstawy czasu (w granicach 0,1 %); najbliższe: %3</source>
+        <translation>%1: the sample rate %2 matches no time base within 0.1 %; nearest: %3</translation>
+    </message>
+    <message>
+        <source>%1: brak próbek</source>
+        <translation>%1: no samples</translation>
+    </message>
+    <message>
+        <source>%1: nagranie o tej nazwie już istnieje</source>
+        <translation>%1: a recording of that name exists</translation>
+    </message>
+    <message>
+        <source>przerwano</source>
+        <translation>cancelled</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::RecordingLoader</name>
@@ -1202,6 +1273,29 @@
     <message>
         <source>%1 jest plikiem nagrania %2: wybierz inną nazwę.</source>
         <translation>%1 is a file of the recording %2: choose another name.</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::ReferenceTab</name>
+    <message>
+        <source>Zapamiętaj</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Pokaż</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Wzorzec</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Kanał wzorca</source>
+        <translation>Reference channel</translation>
     </message>
 </context>
 <context>
@@ -1364,6 +1458,38 @@
         <source>Spektrogram</source>
         <translation>Spectrogram</translation>
     </message>
+    <message>
+        <source>Trend pomiaru…</source>
+        <translation>Measurement trend…</translation>
+    </message>
+    <message>
+        <source>Dodano znaczników: %1</source>
+        <translation>Markers added: %1</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Nakładanie zdarzeń…</source>
+        <translation>Overlaying events…</translation>
+    </message>
+    <message>
+        <source>Nałożone zdarzenia: %1</source>
+        <translation>Events overlaid: %1</translation>
+    </message>
+    <message>
+        <source>Wzorce</source>
+        <translation>References</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::TForm2</name>
@@ -1442,6 +1568,97 @@
     <message>
         <source>Błąd odczytu pliku próbek kanału %1: %2</source>
         <translation>Error reading the sample file of channel %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TrendWindow</name>
+    <message>
+        <source>Trend pomiaru</source>
+        <translation>Measurement trend</translation>
+    </message>
+    <message>
+        <source>Co N próbek</source>
+        <translation>Every N samples</translation>
+    </message>
+    <message>
+        <source>Co czas</source>
+        <translation>Every time span</translation>
+    </message>
+    <message>
+        <source>Na okres</source>
+        <translation>Per period</translation>
+    </message>
+    <message>
+        <source>Przedział:</source>
+        <translation>Interval:</translation>
+    </message>
+    <message>
+        <source>Granice:</source>
+        <translation>Limits:</translation>
+    </message>
+    <message>
+        <source>powyżej</source>
+        <translation>above</translation>
+    </message>
+    <message>
+        <source>poniżej</source>
+        <translation>below</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Oznacz przekroczenia</source>
+        <translation>Mark violations</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG…</source>
+        <translation>Save PNG…</translation>
+    </message>
+    <message>
+        <source>Kanał %1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>Ten pomiar nie ma wartości na okres</source>
+        <translation>This measurement has no value per period</translation>
+    </message>
+    <message>
+        <source>Brak próbek do obliczenia trendu</source>
+        <translation>No samples to compute a trend of</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Brak trendu: wybierz pomiar i naciśnij „Oblicz”</source>
+        <translation>No trend: choose a measurement and press “Compute”</translation>
+    </message>
+    <message>
+        <source>Punkty: %1 (z wartością %2)   min %3   maks %4   średnia %5   odch. std. %6   przekroczenia: %7</source>
+        <translation>Points: %1 (with a value %2)   min %3   max %4   mean %5   std. dev. %6   violations: %7</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Obrazy PNG (*.png)</source>
+        <translation>PNG images (*.png)</translation>
     </message>
 </context>
 <context>
@@ -1569,6 +1786,69 @@
     <message>
         <source>brak kanałów do zapisu</source>
         <translation>no channels to write</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::XyWindow</name>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zaznaczenie</source>
+        <translation>Selection</translation>
+    </message>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>Między znacznikami</source>
+        <translation>Between markers</translation>
+    </message>
+    <message>
+        <source>Całość</source>
+        <translation>Whole recording</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Zapisz…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Podgląd</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Przerwano liczenie</source>
+        <translation>Counting stopped</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>File read error: %1</translation>
+    </message>
+    <message>
+        <source>Próbki %1–%2 (%3)</source>
+        <translation>Samples %1–%2 (%3)</translation>
+    </message>
+    <message>
+        <source>Obraz PNG (*.png);;Obraz SVG (*.svg);;Komórki CSV (*.csv)</source>
+        <translation>PNG image (*.png);;SVG image (*.svg);;CSV cells (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>

@@ -61,6 +61,15 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
          "a.rca jest plikiem nagrania a.ros: wybierz inną nazwę.",
          "a.rca is a file of the recording a.ros: choose another name."},
         {error(K::CannotOpenFile, "a.rca"), "Nie można otworzyć pliku a.rca", "Cannot open the file a.rca"},
+        {error(K::NotRegularFile, "f.sr"), "f.sr: to nie jest zwykły plik", "f.sr: not a regular file"},
+        {error(K::NoTimeBase, "a.csv", "833.3333 Hz", {}, 9, 10),
+         "a.csv: częstotliwość próbkowania 833.3333 Hz nie pasuje do żadnej podstawy czasu (w granicach "
+         "0,1 %); najbliższe: 500 Hz (podstawa czasu 9, 2ms) lub 1 kHz (podstawa czasu 10, 1ms)",
+         "a.csv: the sample rate 833.3333 Hz matches no time base within 0.1 %; nearest: 500 Hz (time base "
+         "9, 2ms) or 1 kHz (time base 10, 1ms)"},
+        {error(K::RecordingExists, "a.ros"), "a.ros: nagranie o tej nazwie już istnieje",
+         "a.ros: a recording of that name exists"},
+        {error(K::Cancelled), "przerwano", "cancelled"},
         {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
          "out: in.wav: write failed"},
     };

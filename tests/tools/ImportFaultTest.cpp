@@ -106,8 +106,7 @@ TEST(ImportFaultTest, TwoImportsIntoOneNameAtOnceLeaveOneWholeSet) {
         ASSERT_NE(x.ok, y.ok) << coreMessage(x.error).toStdString() << " | "
                               << coreMessage(y.error).toStdString();
         const ImportResult& loser = x.ok ? y : x;
-        ASSERT_TRUE(coreMessage(loser.error).contains("a recording of that name exists"))
-            << coreMessage(loser.error).toStdString();
+        ASSERT_EQ(loser.error.kind, CoreErrorKind::RecordingExists) << coreMessage(loser.error).toStdString();
         ASSERT_TRUE(wholeSetOf(dir.path(), x.ok ? kX : kY)) << setFiles(dir.path()).join(' ').toStdString();
     }
 }

@@ -120,7 +120,9 @@ int runImport(const QStringList& args) {
     });
     progress.finish();
     if (!result.ok)
-        return fail(coreMessage(result.error));
+        return fail(coreMessage(result.error) + (result.error.kind == CoreErrorKind::NoTimeBase
+                                                     ? QStringLiteral(" (--time-base forces one)")
+                                                     : QString()));
     printImported(request, result);
     return ExitOk;
 }
