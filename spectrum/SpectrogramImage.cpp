@@ -33,11 +33,14 @@ QRgb spectrogramColour(double level) {
         double at;
         int r, g, b;
     };
-    static constexpr std::array<Stop, 5> stops{{
+    // Each stop lighter than the one before, and lighter all the way between them: the order of two
+    // levels reads from their colours.
+    static constexpr std::array<Stop, 6> stops{{
         {0.0, 0, 0, 0},
-        {0.3, 20, 20, 160},
-        {0.6, 200, 30, 60},
-        {0.85, 250, 210, 20},
+        {0.3, 30, 20, 120},
+        {0.55, 150, 30, 140},
+        {0.75, 230, 90, 70},
+        {0.9, 250, 210, 80},
         {1.0, 255, 255, 255},
     }};
     const double t = std::clamp(std::isnan(level) ? 0.0 : level, 0.0, 1.0);

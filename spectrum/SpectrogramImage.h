@@ -1,5 +1,5 @@
 // The picture of a spectrogram: time left to right, frequency upwards, the level as a colour from
-// black (the floor) through blue, red and yellow to white (the largest magnitude), with the colour
+// black (the floor) through blue, purple, orange and yellow to white (the largest magnitude), with the colour
 // scale beside it and the span's times and the top frequency as labels. The same drawing for the
 // window and the command line. Depends on QtGui.
 #pragma once

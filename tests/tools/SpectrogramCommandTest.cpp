@@ -61,6 +61,7 @@ TEST(SpectrogramCommandTest, HopsSpansAndUsageErrors) {
         {{"--block", "1024", "--hop", "512", "--from", "100"}, 0, "100 612 1124"},
         {{"--block", "1024", "--hop", "1000", "--to", "2048"}, 0, "0 1000"},
         {{"--block", "2048", "--channel", "b"}, 0, "0"},
+        {{"--block", "1024", "--hop", "1024", "--range", "20"}, 0, "0 1024"},
         {{"--block", "1024", "--from-marker", "0"}, 2, ""}, // no markers
         {{"--block", "1000"}, 2, ""},
         {{"--block", "262144"}, 2, ""},
@@ -86,6 +87,9 @@ TEST(SpectrogramCommandTest, HopsSpansAndUsageErrors) {
                 last = start;
             }
         EXPECT_EQ(starts, c.starts) << c.args.join(' ').toStdString();
+        // The floor is the range's: -20 dB with --range 20, else the default 100.
+        const QByteArray floor = c.args.contains("--range") ? ";-20.000\n" : ";-100.000\n";
+        EXPECT_TRUE(fileBytes(dir.filePath("s.csv")).contains(floor)) << c.args.join(' ').toStdString();
     }
 }
 

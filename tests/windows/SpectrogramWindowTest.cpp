@@ -16,6 +16,10 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
 
 using namespace varnilog;
 
@@ -83,6 +87,22 @@ TEST_F(SpectrogramWindowTest, ComputesReadsCentresAndSaves) {
     // A name of the recording's own set is refused.
     dialogs.fileNames = {dir.filePath(QStringLiteral("2024-05-06 07.08.09.rca"))};
     EXPECT_FALSE(w.savePng());
+}
+
+TEST_F(SpectrogramWindowTest, CancelledComputationKeepsThePictureOfBefore) {
+    SpectrogramWindow& w = open();
+    ASSERT_TRUE(w.compute());
+    const QImage before = w.image();
+    w.blockBox()->setCurrentIndex(w.blockBox()->findData(2048));
+    w.longWork().setWorkerProgressHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); });
+    QTimer::singleShot(50, &w, [&w] { w.longWork().cancel(); });
+    EXPECT_FALSE(w.compute());
+    EXPECT_EQ(w.image(), before);
+    // The clicks still read the picture on show: blocks of 1024.
+    QSignalSpy centre(&w, &SpectrogramWindow::centreRequested);
+    QTest::mouseClick(w.plot(), Qt::LeftButton, {}, QPoint(spectrogramPlotLeft, 200));
+    ASSERT_EQ(centre.size(), 1);
+    EXPECT_EQ(centre.at(0).at(0).toLongLong(), 512);
 }
 
 TEST_F(SpectrogramWindowTest, ARecordingShorterThanABlockComputesNothing) {
