@@ -14,7 +14,9 @@
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
 #include "windows/LiveTriggerControl.h"
+#include "windows/PersistenceTab.h"
 #include "windows/QtPanelIcons.h"
+#include "windows/ReferenceTab.h"
 #include "windows/StandardDialogs.h"
 #include "windows/TriggerTab.h"
 
@@ -179,9 +181,11 @@ void TForm1::connectHandlers() {
     connectAcquisitionHandlers();
     connectMarkerHandlers();
     connectMeasurementHandlers();
+    connectTrendHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
+    connectXyHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -257,6 +261,11 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    spectrogramAction_->setText(tr("Spektrogram"));
+    trendAction_->setText(tr("Trend pomiaru…"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
+    ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
+    xyAction_->setText(tr("XY"));
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

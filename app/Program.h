@@ -45,6 +45,7 @@ class TriggerTab;
 class Clock;
 class ManualWindow;
 class MarkersWindow;
+class SpectrogramWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -56,6 +57,10 @@ class TForm7;
 class TForm8;
 class MeasurementsWindow;
 class MathWindow;
+class TrendWindow;
+class PersistenceTab;
+class ReferenceTab;
+class XyWindow;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -216,6 +221,9 @@ private:
     void showMarkerSpan();
     // The measurements window measures the preview while sampling.
     bool measuringPreview() const;
+    // Trend window (ProgramTrend.cpp).
+    void connectTrendHandlers();
+    void showTrendWindow();
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();
@@ -241,6 +249,13 @@ private:
     void showMarkerAt(QPoint p);
     void centreViewOn(std::int64_t sample);
     void connectMarkersWindow();
+    // "Spektrogram" in the file menu (ProgramSpectrogram.cpp).
+    void connectSpectrogramWindow();
+
+    // XY window, persistence and the overlay of every event (ProgramXy.cpp).
+    void connectXyHandlers();
+    void showXyWindow();
+    void overlayEventsClick();
 
     // Channel math (ProgramMath.cpp).
     void connectOperationHandlers();
@@ -298,9 +313,14 @@ private:
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    QAction* trendAction_ = nullptr;         // "Trend pomiaru…" in the file menu
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
+
+    // "Spektrogram" in the file menu and its window, made on first use.
+    QAction* spectrogramAction_ = nullptr;
+    SpectrogramWindow* spectrogramWindow_ = nullptr;
     // The markers of the recording on display, in the view's list its flags are drawn from.
     std::unique_ptr<RecordingMarkers> markers_ = std::make_unique<RecordingMarkers>(view_->markers);
     std::unique_ptr<StandardDialogs> ownDialogs_;
@@ -317,6 +337,11 @@ private:
     ScrollBarSetup scrollBar_;
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
+    TrendWindow* trendWindow_ = nullptr;               // likewise
+    XyWindow* xyWindow_ = nullptr;                     // likewise
+    QAction* xyAction_ = nullptr;                      // "XY" in the file menu
+    PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"
+    ReferenceTab* referenceTab_ = nullptr;             // "Wzorce"
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;

@@ -8,6 +8,7 @@
 #include "windows/LiveTriggerControl.h"
 #include "windows/MarkersWindow.h"
 #include "windows/MeasurementsWindow.h"
+#include "windows/XyWindow.h"
 
 namespace varnilog {
 
@@ -33,12 +34,14 @@ void TForm1::SpeedButton72Click() {
 }
 
 void TForm1::showMarkerSpan() {
-    if (measurementsWindow_ == nullptr)
-        return;
     const int i = markersWindow_ != nullptr ? markersWindow_->selectedMarker() : -1;
     const std::optional<MarkerSpan> span = spanBetweenMarkers(markers_->list(), i, i + 1);
-    measurementsWindow_->setMarkerSpan(span ? std::optional<SampleSpan>({span->from, span->to})
-                                            : std::nullopt);
+    const std::optional<SampleSpan> between =
+        span ? std::optional<SampleSpan>({span->from, span->to}) : std::nullopt;
+    if (measurementsWindow_ != nullptr)
+        measurementsWindow_->setMarkerSpan(between);
+    if (xyWindow_ != nullptr)
+        xyWindow_->setMarkerSpan(between);
 }
 
 bool TForm1::measuringPreview() const {

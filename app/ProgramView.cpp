@@ -12,6 +12,8 @@
 #include "view/StatusBarText.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
+#include "windows/PersistenceTab.h"
+#include "windows/ReferenceTab.h"
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -118,6 +120,10 @@ void TForm1::paintBackground() {
 
 void TForm1::renderWaveform() {
     varnilog::renderWaveform(state_, *view_);
+    if (persistenceTab_ != nullptr)
+        persistenceTab_->frameDrawn(state_, *view_);
+    if (referenceTab_ != nullptr)
+        referenceTab_->drawOver(view_->bmpScreen);
     // A full redraw switches the cursors off.
     {
         const QSignalBlocker block(ui_->CheckBox1);

@@ -952,6 +952,10 @@
         <source>Zakres</source>
         <translation>Range</translation>
     </message>
+    <message>
+        <source>Przekroczenie</source>
+        <translation>Limit exceeded</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::MarkersWindow</name>
@@ -1158,6 +1162,37 @@
     </message>
 </context>
 <context>
+    <name>varnilog::PersistenceTab</name>
+    <message>
+        <source>Wył.</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Zanikająca</source>
+        <translation>Fading</translation>
+    </message>
+    <message>
+        <source>Nieskończona</source>
+        <translation>Infinite</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Wyczyść</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>Nałóż zdarzenia</source>
+        <translation>Overlay events</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::PrintPage</name>
     <message>
         <source>Próbkowanie: %1</source>
@@ -1304,6 +1339,29 @@
     </message>
 </context>
 <context>
+    <name>varnilog::ReferenceTab</name>
+    <message>
+        <source>Zapamiętaj</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>Pokaż</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Wzorzec</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Kanał wzorca</source>
+        <translation>Reference channel</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SerialPorts</name>
     <message>
         <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
@@ -1331,6 +1389,57 @@
     <message>
         <source>Nagranie jest zmieniane przez inny program</source>
         <translation>The recording is being changed by another program</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::SpectrogramWindow</name>
+    <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
+    </message>
+    <message>
+        <source>Kanał:</source>
+        <translation>Channel:</translation>
+    </message>
+    <message>
+        <source>Blok:</source>
+        <translation>Block:</translation>
+    </message>
+    <message>
+        <source>Przesunięcie:</source>
+        <translation>Hop:</translation>
+    </message>
+    <message>
+        <source>Zakres [dB]:</source>
+        <translation>Range [dB]:</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG</source>
+        <translation>Save PNG</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>Nagranie jest krótsze niż blok.</source>
+        <translation>The recording is shorter than a block.</translation>
+    </message>
+    <message>
+        <source>Obliczanie spektrogramu</source>
+        <translation>Computing the spectrogram</translation>
+    </message>
+    <message>
+        <source>Pliki PNG (*.png)</source>
+        <translation>PNG files (*.png)</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
     </message>
 </context>
 <context>
@@ -1407,6 +1516,42 @@
     <message>
         <source>Nie dodano znacznika: zbyt wiele czeka na zapis</source>
         <translation>Marker not added: too many are waiting to be saved</translation>
+    </message>
+    <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
+    </message>
+    <message>
+        <source>Trend pomiaru…</source>
+        <translation>Measurement trend…</translation>
+    </message>
+    <message>
+        <source>Dodano znaczników: %1</source>
+        <translation>Markers added: %1</translation>
+    </message>
+    <message>
+        <source>Poświata</source>
+        <translation>Persistence</translation>
+    </message>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Nakładanie zdarzeń…</source>
+        <translation>Overlaying events…</translation>
+    </message>
+    <message>
+        <source>Nałożone zdarzenia: %1</source>
+        <translation>Events overlaid: %1</translation>
+    </message>
+    <message>
+        <source>Wzorce</source>
+        <translation>References</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>
@@ -1486,6 +1631,97 @@
     <message>
         <source>Błąd odczytu pliku próbek kanału %1: %2</source>
         <translation>Error reading the sample file of channel %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TrendWindow</name>
+    <message>
+        <source>Trend pomiaru</source>
+        <translation>Measurement trend</translation>
+    </message>
+    <message>
+        <source>Co N próbek</source>
+        <translation>Every N samples</translation>
+    </message>
+    <message>
+        <source>Co czas</source>
+        <translation>Every time span</translation>
+    </message>
+    <message>
+        <source>Na okres</source>
+        <translation>Per period</translation>
+    </message>
+    <message>
+        <source>Przedział:</source>
+        <translation>Interval:</translation>
+    </message>
+    <message>
+        <source>Granice:</source>
+        <translation>Limits:</translation>
+    </message>
+    <message>
+        <source>powyżej</source>
+        <translation>above</translation>
+    </message>
+    <message>
+        <source>poniżej</source>
+        <translation>below</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Oznacz przekroczenia</source>
+        <translation>Mark violations</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG…</source>
+        <translation>Save PNG…</translation>
+    </message>
+    <message>
+        <source>Kanał %1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>Ten pomiar nie ma wartości na okres</source>
+        <translation>This measurement has no value per period</translation>
+    </message>
+    <message>
+        <source>Brak próbek do obliczenia trendu</source>
+        <translation>No samples to compute a trend of</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Brak trendu: wybierz pomiar i naciśnij „Oblicz”</source>
+        <translation>No trend: choose a measurement and press “Compute”</translation>
+    </message>
+    <message>
+        <source>Punkty: %1 (z wartością %2)   min %3   maks %4   średnia %5   odch. std. %6   przekroczenia: %7</source>
+        <translation>Points: %1 (with a value %2)   min %3   max %4   mean %5   std. dev. %6   violations: %7</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Obrazy PNG (*.png)</source>
+        <translation>PNG images (*.png)</translation>
     </message>
 </context>
 <context>
@@ -1613,6 +1849,69 @@
     <message>
         <source>brak kanałów do zapisu</source>
         <translation>no channels to write</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::XyWindow</name>
+    <message>
+        <source>XY</source>
+        <translation>XY</translation>
+    </message>
+    <message>
+        <source>Widok</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>Zaznaczenie</source>
+        <translation>Selection</translation>
+    </message>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>Między znacznikami</source>
+        <translation>Between markers</translation>
+    </message>
+    <message>
+        <source>Całość</source>
+        <translation>Whole recording</translation>
+    </message>
+    <message>
+        <source>Zanikanie:</source>
+        <translation>Decay:</translation>
+    </message>
+    <message>
+        <source>Zapisz…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Podgląd</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Przerwano liczenie</source>
+        <translation>Counting stopped</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>File read error: %1</translation>
+    </message>
+    <message>
+        <source>Próbki %1–%2 (%3)</source>
+        <translation>Samples %1–%2 (%3)</translation>
+    </message>
+    <message>
+        <source>Obraz PNG (*.png);;Obraz SVG (*.svg);;Komórki CSV (*.csv)</source>
+        <translation>PNG image (*.png);;SVG image (*.svg);;CSV cells (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot save the file: %1</translation>
     </message>
 </context>
 <context>

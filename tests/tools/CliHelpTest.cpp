@@ -36,9 +36,10 @@ std::map<QString, QByteArray> completionTable() {
     return table;
 }
 
-// The options a --help lists, spelt as in the table's line: " --name", "=" after one with a value.
+// The options a --help lists, spelt as in the table's line: " --name", "=" after one with a value
+// (a one-letter name is listed as "-x").
 QByteArray helpOptions(const QByteArray& help) {
-    static const QRegularExpression option(QStringLiteral(R"(^  (?:-\S, )?--([a-z-]+)( <)?)"),
+    static const QRegularExpression option(QStringLiteral(R"(^  (?:-\S, )?(?:--|-(?=[a-z] ))([a-z-]+)( <)?)"),
                                            QRegularExpression::MultilineOption);
     QByteArray out;
     for (auto it = option.globalMatch(QString::fromUtf8(help)); it.hasNext();) {

@@ -95,7 +95,7 @@ bool sameInBothLanguages(const QString& key, const QString& text) {
         return true;
     static const QRegularExpression neutral(
         QStringLiteral(R"(^([A-D]:?|[-+0-9.,: %…/]*(V|mV|s|ms|us|B)?|AC|GND|DC|FFT|M|T:.*|U:.*|KZ\d+.*|)"
-                       R"(Auto|Offset|Holdoff:|Import…|Varnilog 2k|[↑↓◀▶…—]|\d+|[^ ]*/.*)$)"));
+                       R"(Auto|Offset|Holdoff:|Import…|Varnilog 2k|XY|R[1-4]|[↑↓◀▶…—]|\d+|[^ ]*/.*)$)"));
     return neutral.match(text).hasMatch();
 }
 

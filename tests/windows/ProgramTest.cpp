@@ -167,12 +167,14 @@ TEST_F(ProgramTest, ButtonsCarryTheirCaptionsHintsAndStartStates) {
 TEST_F(ProgramTest, TabsCheckBoxesAndCursorChoosers) {
     start("[CONFIG]\n");
     auto* tabs = child<QTabWidget>("PageControl1");
-    ASSERT_EQ(tabs->count(), 3);
+    ASSERT_EQ(tabs->count(), 5);
     EXPECT_EQ(tabs->widget(0)->objectName(), QStringLiteral("TabSheet1"));
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Widok"));
     EXPECT_EQ(tabs->widget(1)->objectName(), QStringLiteral("TabSheet2"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Kursory"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("Wyzwalanie"));
+    EXPECT_EQ(tabs->tabText(3), QString::fromUtf8("Poświata"));
+    EXPECT_EQ(tabs->tabText(4), QStringLiteral("Wzorce"));
     EXPECT_EQ(tabs->currentIndex(), 0);
     const struct {
         const char* name;

@@ -154,5 +154,8 @@ int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
 int runEvents(const QStringList& args);
 int runMarkers(const QStringList& args);
+int runSpectrogram(const QStringList& args);
+int runTrend(const QStringList& args);
+int runXy(const QStringList& args);
 
 } // namespace varnilog::cli

@@ -2,18 +2,24 @@
 // --page the printable page around it (PNG, SVG or PDF by the output's extension).
 #include "CliSupport.h"
 
+#include "analysis/EventOverlay.h"
+#include "analysis/TriggerSpec.h"
 #include "app/Configuration.h"
 #include "app/DeviceModels.h"
+#include "recording/RecordingFileSet.h"
 #include "view/Knobs.h"
 #include "view/PageFile.h"
+#include "view/PersistencePicture.h"
 #include "view/PrintPage.h"
 #include "view/ScaleTables.h"
+#include "view/TriggerOverlay.h"
 #include "view/ViewBuffers.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
 
 #include <QFileInfo>
 
+#include <cstdio>
 #include <memory>
 
 namespace varnilog::cli {
@@ -28,6 +34,9 @@ constexpr CliOption kRenderOptions[] = {
     {"config", "INI", "Configuration whose colours and background are used."},
     {"page", nullptr,
      "The whole printable page (axes, scales, name, description) as PNG, SVG or PDF by OUT's extension."},
+    {"overlay-events", "CH,EDGE,V[,...]",
+     "Overlay the 500 samples around every trigger event (as record --trigger takes it), the event "
+     "in the middle column; prints the number of events."},
 };
 
 constexpr CliCommand kRender{"render",
@@ -56,6 +65,7 @@ struct RenderRequest {
     bool page = false; // the printable page around the view
     bool all = false;  // the whole recording in the view
     std::int64_t start = 0, zoom = 1;
+    std::optional<TriggerSpec> overlay; // --overlay-events
 };
 
 // The request from the options; false when they are not valid (reported).
@@ -68,6 +78,15 @@ bool parseRenderRequest(const QCommandLineParser& parser, RenderRequest& request
     request.all = parser.isSet(QStringLiteral("all"));
     if (!outputAllowed(request.out, request.path))
         return false;
+    if (parser.isSet(QStringLiteral("overlay-events"))) {
+        TriggerCheck check;
+        request.overlay = parseTriggerSpec(parser.value(QStringLiteral("overlay-events")), check);
+        if (!request.overlay)
+            return usage(QStringLiteral("--overlay-events: ") + check.text);
+        if (parser.isSet(QStringLiteral("start")) || parser.isSet(QStringLiteral("zoom")) || request.all)
+            return usage(
+                QStringLiteral("--overlay-events places every window itself: no --start, --zoom or --all"));
+    }
     if (request.page && pageFormatFor(request.out) == PageFormat::Unknown)
         return usage(QStringLiteral("--page: OUT must end in .png, .svg or .pdf"));
     return intOption(parser, QStringLiteral("start"), 0, INT64_MAX / 2, request.start) &&
@@ -106,6 +125,50 @@ int drawView(const QCommandLineParser& parser, const RenderRequest& request, Sha
     return ExitOk;
 }
 
+// Replaces the view's traces with the overlay of every event's window; prints the events overlaid.
+int drawEventOverlay(const RenderRequest& request, SharedState& state, ViewBuffers& view,
+                     std::int64_t& events) {
+    const TriggerSpec& spec = *request.overlay;
+    const auto source = static_cast<std::size_t>(spec.source);
+    OverlayRequest overlay;
+    overlay.triggerFile = siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[source]));
+    if (!identityOf(overlay.triggerFile).regular)
+        return fail(QStringLiteral("--overlay-events: the recording has no channel %1")
+                        .arg(QChar::fromLatin1(channelName[source])),
+                    ExitUsage);
+    if (const TriggerCheck check = checkTriggerLevel(spec, state.channelSensitivity[source]); !check.ok())
+        return fail(QStringLiteral("--overlay-events: ") + check.text, ExitUsage);
+    overlay.trigger = triggerSettingsOf(spec, state.channelSensitivity[source]);
+    overlay.column = preTriggerColumn(kDefaultPreTriggerPercent);
+    for (std::size_t c = 0; c < kChannels; ++c)
+        if (state.channelVisible[c])
+            if (const QString file =
+                    siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[c]));
+                identityOf(file).regular)
+                overlay.sampleFiles[c] = file;
+    auto layers = std::make_unique<std::array<Persistence, kChannels>>();
+    Progress progress(QStringLiteral("overlaying"));
+    const OverlayResult result = overlayEvents(overlay, *layers, [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    });
+    progress.finish();
+    if (!result.ok)
+        return fail(coreMessage(result.error));
+    // The background, grid and markers of the view without its traces, then the layers over them.
+    const auto visible = state.channelVisible;
+    state.channelVisible.fill(false);
+    state.viewStart = 0;
+    state.zoomDivisor = 1;
+    renderWaveform(state, view);
+    state.channelVisible = visible;
+    for (std::size_t c = 0; c < kChannels; ++c)
+        drawPersistence(view.bmpScreen, (*layers)[c].counts(), (*layers)[c].peak(), state.channelColor[c]);
+    drawTriggerOverlay(view.bmpScreen, overlay.trigger.level, overlay.column, state.channelColor[source]);
+    events = result.events;
+    return ExitOk;
+}
+
 } // namespace
 
 int runRender(const QStringList& args) {
@@ -119,10 +182,16 @@ int runRender(const QStringList& args) {
     auto view = std::make_unique<ViewBuffers>();
     if (const int rc = drawView(parser, request, *state, *view); rc != ExitOk)
         return rc;
+    std::int64_t events = -1;
+    if (request.overlay)
+        if (const int rc = drawEventOverlay(request, *state, *view, events); rc != ExitOk)
+            return rc;
     if (request.page)
         return writeRenderPage(*state, view->bmpScreen, request.out);
     if (QString error; !writeImageFile(request.out, view->bmpScreen, &error))
         return fail(QStringLiteral("%1: %2").arg(request.out, error));
+    if (events >= 0)
+        std::printf("%lld\n", static_cast<long long>(events));
     return ExitOk;
 }
 

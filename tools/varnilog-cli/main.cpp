@@ -1,12 +1,13 @@
 // varnilog-cli: the headless tool. Records, inspects, exports, renders and analyses recordings with
 // the same core as the windows, so both give the same results. Built twice: as varnilog-cli, without
-// the view and Qt GUI, which execs the commands that need them (render, spectrum, record) as
+// the view and Qt GUI, which execs the commands that need them (render, spectrum, record, xy) as
 // varnilog-cli-draw (VARNILOG_CLI_DRAWS), the same program with every command.
 #include "CliSupport.h"
 
 #include "app/Language.h"
 #include "recording/FileIdentity.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,9 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
+    "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
+    "  xy FILE.ros [--x A --y B]       the density of code pairs of two channels\n"
     "\n"
     "Option of every command:\n"
     "  --lang en|pl                    the language of the messages the core gives (\"Cannot\n"
@@ -99,15 +103,24 @@ bool isCommand(const char* command, const char* name) {
     return command && std::strcmp(command, name) == 0;
 }
 
+// The commands that run in the drawing program: those that always draw a picture, and those that
+// draw one with --png (and record, whose trigger capture uses the view).
+constexpr const char* kAlwaysDraw[] = {"render", "spectrogram"};
+constexpr const char* kDrawWithPng[] = {"spectrum", "record", "xy"};
+
+template <std::size_t N> bool isOneOf(const char* command, const char* const (&names)[N]) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [command](const char* name) { return isCommand(command, name); });
+}
+
 #ifdef VARNILOG_CLI_DRAWS
 // Only pictures need a GUI application (their label font comes from the platform's font database):
-// render, and spectrum or record with --png. Every other command starts with the core application,
-// which loads no platform plugin, fonts or font configuration.
+// render and spectrogram, and spectrum, record or xy with --png. Every other command starts with the core
+// application, which loads no platform plugin, fonts or font configuration.
 bool commandDraws(int argc, char** argv) {
     bool png = false;
     const char* command = commandOf(argc, argv, &png);
-    return isCommand(command, "render") ||
-           (png && (isCommand(command, "spectrum") || isCommand(command, "record")));
+    return isOneOf(command, kAlwaysDraw) || (png && isOneOf(command, kDrawWithPng));
 }
 #else
 // The drawing program: where the installation puts it, else beside this one (a build folder).
@@ -159,7 +172,7 @@ int main(int argc, char** argv) {
         return printVersion();
 #ifndef VARNILOG_CLI_DRAWS
     if (const char* command = commandOf(argc, argv);
-        isCommand(command, "render") || isCommand(command, "spectrum") || isCommand(command, "record"))
+        isOneOf(command, kAlwaysDraw) || isOneOf(command, kDrawWithPng))
         return runInDrawingProgram(argv);
 #endif
     qInstallMessageHandler(quietQtMessages);
@@ -209,5 +222,15 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifdef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("spectrogram"))
+        return runSpectrogram(args);
+#endif
+    if (command == QLatin1String("trend"))
+        return runTrend(args);
+#ifdef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("xy"))
+        return runXy(args);
+#endif
     return fail(QStringLiteral("unknown command '%1' (see varnilog-cli --help)").arg(command), ExitUsage);
 }
