@@ -138,6 +138,9 @@ QString text(const CoreError& e) {
         return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "wyrażenie urywa się w znaku %2"), e);
     case CoreErrorKind::FormulaParenthesis:
         return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "brak nawiasu ')' w znaku %2"), e);
+    case CoreErrorKind::NoSetup:
+        return QCoreApplication::translate("varnilog::SavedSetup", "Plik %1 nie zawiera ustawień")
+            .arg(e.path);
     }
     return {};
 }

@@ -186,6 +186,7 @@ void TForm1::connectHandlers() {
     connectOperationHandlers();
     connectTriggerHandlers();
     connectXyHandlers();
+    connectSetupHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -229,6 +230,7 @@ void TForm1::FormCreate() {
     applyDeviceModel();
     setShapeColour(ui_->Shape1, state_.cursor1Channel);
     setShapeColour(ui_->Shape2, state_.cursor2Channel);
+    restoreLastSetup();
 }
 
 void TForm1::FormPaint() {
@@ -266,6 +268,7 @@ void TForm1::retranslate() {
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
     xyAction_->setText(tr("XY"));
+    retranslateSetupTexts();
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);
@@ -293,6 +296,7 @@ void TForm1::FormClose() {
     stopSummaryBuild();
     // A failed write is not reported: the next start simply reads the defaults.
     writeConfiguration(state_, configurationPath_, pos());
+    keepLastSetup();
 }
 
 void TForm1::applyDeviceModel() {

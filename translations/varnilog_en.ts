@@ -1362,6 +1362,13 @@
     </message>
 </context>
 <context>
+    <name>varnilog::SavedSetup</name>
+    <message>
+        <source>Plik %1 nie zawiera ustawień</source>
+        <translation>The file %1 holds no setup</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SerialPorts</name>
     <message>
         <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
@@ -1552,6 +1559,34 @@
     <message>
         <source>Nie można zapisać pliku: %1</source>
         <translation>Cannot save the file: %1</translation>
+    </message>
+    <message>
+        <source>Ustawienia (*.ini)</source>
+        <translation>Setups (*.ini)</translation>
+    </message>
+    <message>
+        <source>Zapisz ustawienia…</source>
+        <translation>Save setup…</translation>
+    </message>
+    <message>
+        <source>Wczytaj ustawienia…</source>
+        <translation>Load setup…</translation>
+    </message>
+    <message>
+        <source>ustawienia.ini</source>
+        <translation>setup.ini</translation>
+    </message>
+    <message>
+        <source>Zapisano ustawienia: %1</source>
+        <translation>Setup saved: %1</translation>
+    </message>
+    <message>
+        <source>Wczytano ustawienia: %1</source>
+        <translation>Setup loaded: %1</translation>
+    </message>
+    <message>
+        <source>Czeka na zdarzenie</source>
+        <translation>Waiting for an event</translation>
     </message>
 </context>
 <context>

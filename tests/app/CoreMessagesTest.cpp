@@ -76,6 +76,7 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
          "stała funkcji 'avg' poza zakresem 2..10000 w znaku 8",
          "the constant of 'avg' is out of range 2..10000 at 8"},
         {error(K::FormulaEnd, {}, {}, {}, 3), "wyrażenie urywa się w znaku 3", "unexpected end at 3"},
+        {error(K::NoSetup, "a.ini"), "Plik a.ini nie zawiera ustawień", "The file a.ini holds no setup"},
         {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
          "out: in.wav: write failed"},
     };

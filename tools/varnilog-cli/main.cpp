@@ -40,6 +40,8 @@ const char* const kUsage =
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  decoders [--json]               the protocol decoders installed (libsigrokdecode)\n"
+    "  decode FILE.ros --decoder ID    UART, I2C, 1-Wire, IR... traffic of a recording\n"
     "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
     "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
     "  xy FILE.ros [--x A --y B]       the density of code pairs of two channels\n"
@@ -222,6 +224,12 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifndef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("decoders"))
+        return runDecoders(args);
+    if (command == QLatin1String("decode"))
+        return runDecode(args);
+#endif
 #ifdef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("spectrogram"))
         return runSpectrogram(args);
