@@ -141,3 +141,54 @@ TEST(FormulaChannelTest, FailuresLeaveTheSetAsItWas) {
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3 + (recordedC.empty() ? 0 : 1));
     }
 }
+
+// "Auto" looks past the values that are not finite; with none finite the most sensitive scale holds the
+// zero line.
+TEST(FormulaChannelTest, AutoIgnoresValuesThatAreNotFinite) {
+    struct Case {
+        const char* text;
+        std::uint8_t sensitivity;
+        std::int64_t nonFinite;
+        Codes want;
+    };
+    const std::vector<Case> cases{
+        // 10 mV at 10 mV/div (0.4 mV a code) is 25 codes; the infinity beside it would need none.
+        {"n == 1 ? 1/0 : A*0.01", 10, 1, {150, 125, 150}},
+        {"sqrt(-1 - A*A)", 10, 3, {125, 125, 125}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        QTemporaryDir dir;
+        const QString ros =
+            test::writeRecording(dir.path(), QStringLiteral("r"), {10, 4, 4, 1, {{150, 150, 150}}});
+        const FormulaResult r =
+            computeFormulaChannel(formulaFor(ros, QString::fromLatin1(c.text), 0, {4, 4, 1, 1}));
+        ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r.result.sensitivity, c.sensitivity);
+        EXPECT_EQ(r.nonFinite, c.nonFinite);
+        EXPECT_EQ(test::readFile(dir.filePath(QStringLiteral("r.rcc"))), test::bytesOf(c.want));
+    }
+}
+
+// The preview of a span is what the channel then holds there: filters run from the first sample, other
+// expressions read from the span on; a fault gives no preview.
+TEST(FormulaChannelTest, PreviewOfASpanEqualsTheWrittenChannel) {
+    QTemporaryDir dir;
+    const Codes a = randomCodes(9000, 3), b = randomCodes(9000, 4);
+    const QString ros = test::writeRecording(dir.path(), QStringLiteral("r"), {10, 4, 4, 2, {a, b}});
+    for (const char* text : {"lowpass(A,20) - diff(B)/1000", "A*B + t", "n"}) {
+        SCOPED_TRACE(text);
+        FormulaRequest r = formulaFor(ros, QString::fromLatin1(text), 2, {4, 4, 1, 1});
+        r.blockSamples = 1000;
+        CoreError error;
+        const std::vector<std::uint8_t> preview = formulaPreview(r, 4321, 2000, error);
+        ASSERT_FALSE(error.failed());
+        r.replaceRecorded = true;
+        ASSERT_TRUE(computeFormulaChannel(r).ok());
+        EXPECT_EQ(test::bytesOf(preview),
+                  test::readFile(dir.filePath(QStringLiteral("r.rcc"))).mid(4321, 2000));
+    }
+    CoreError error;
+    EXPECT_TRUE(formulaPreview(formulaFor(ros, QStringLiteral("A+"), 2, {4, 4, 1, 1}), 0, 10, error).empty());
+    EXPECT_EQ(error.kind, CoreErrorKind::FormulaEnd);
+}

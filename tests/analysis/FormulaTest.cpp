@@ -156,6 +156,17 @@ TEST(FormulaTest, FiltersFollowTheirRecurrences) {
     }
 }
 
+// t and n count from the recording's first sample across blocks and the evaluation's own chunks.
+TEST(FormulaTest, TimeAndIndexFollowEverySample) {
+    const std::vector<std::uint8_t> codes(10000, 125);
+    for (const std::size_t block : {std::size_t{1}, std::size_t{3000}, std::size_t{10000}}) {
+        const std::vector<double> v = valuesOf(QStringLiteral("n + 1000*t*1e6"), codes, block);
+        for (std::size_t k = 0; k < v.size(); ++k)
+            ASSERT_NEAR(v[k], static_cast<double>(k) * 1e6 + static_cast<double>(k), 1e-3)
+                << k << " " << block;
+    }
+}
+
 TEST(FormulaTest, ValuesThatAreNotFiniteAreStoredAsTheZeroLine) {
     const std::vector<double> v = valuesOf(QStringLiteral("1/(A-1) + sqrt(A)"), {150, 175, 100});
     std::vector<std::uint8_t> codes(v.size());
