@@ -1,5 +1,6 @@
 #include "analysis/ChannelMath.h"
 
+#include "analysis/DerivedChannelFiles.h"
 #include "analysis/PairCodes.h"
 #include "recording/HalfWorkers.h"
 
@@ -610,85 +611,32 @@ private:
     QString writeError_;
 };
 
-OperationResult failed(OperationFailure failure, QString detail = {}) {
-    OperationResult r;
-    r.failure = failure;
-    r.detail = std::move(detail);
-    return r;
-}
-
-} // namespace
-
-namespace {
-
-// Takes the set's lock and settles what an interrupted change left; a result that is not ok when the
-// set cannot be changed now.
-OperationResult lockSet(const QString& rosPath, SetLock& lock) {
-    QString error;
-    switch (lock.lock(rosPath, kSetLockWaitMs, error)) {
-    case SetLock::Result::Locked:
-        recoverRecordingSet(rosPath);
-        return {};
-    case SetLock::Result::Busy:
-        return failed(OperationFailure::SetBusy);
-    case SetLock::Result::Failed:
-        break;
-    }
-    return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(rosPath, error));
-}
-
-// A channel's name held by a link, a folder or a device is not ours to replace or remove.
-bool notRegular(const QString& path) {
-    return anythingNamed(path) && !regularFileNamed(path);
-}
-
-// The header to be put in place with the channel's change, opened unless it is, and written.
-bool openHeader(SafeFile& header, const QByteArray& text, QString& error) {
-    if (!text.isEmpty() && (header.isOpen() || header.open(QIODevice::WriteOnly)) &&
-        header.write(text) == text.size())
-        return true;
-    if (error.isEmpty())
-        error = QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString());
-    return false;
-}
-
-// The target's samples leave the page cache before the new ones are written, so that the memory just
-// freed takes them: memory free for long may first have to come back from a virtual machine's host,
-// which costs several times the copy. The file itself stays as it is until the change commits.
-void dropCachedSamples(const QString& target) {
-#ifdef POSIX_FADV_DONTNEED
-    if (QFile old; regularFileNamed(target) && openSetFileForReading(old, target))
-        ::posix_fadvise(old.handle(), 0, 0, POSIX_FADV_DONTNEED);
-#else
-    (void)target;
-#endif
-}
-
 } // namespace
 
 OperationResult computeDerivedChannel(const OperationRequest& request, const OperationProgress& progress) {
     SetLock lock;
-    if (OperationResult busy = lockSet(request.rosPath, lock); !busy.ok())
+    if (OperationResult busy = lockSetForChange(request.rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(request.rosPath, request.target);
     const FileIdentity a = identityOf(sampleFilePath(request.rosPath, 0));
     const std::int64_t samples = a.regular ? a.size : 0;
     if (samples <= 0)
-        return failed(OperationFailure::NoSamples);
+        return operationFailed(OperationFailure::NoSamples);
     if (request.op.needsB() && !identityOf(sampleFilePath(request.rosPath, 1)).regular)
-        return failed(OperationFailure::NoChannelB);
+        return operationFailed(OperationFailure::NoChannelB);
     if (notRegular(target))
-        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
+        return operationFailed(OperationFailure::WriteFailed,
+                               QStringLiteral("%1: not a regular file").arg(target));
     if (!request.replaceRecorded && holdsRecordedData(request.rosPath, request.target))
-        return failed(OperationFailure::RecordedTarget);
+        return operationFailed(OperationFailure::RecordedTarget);
 
     Computation computation(request, samples, progress);
     QString error;
     if (!computation.open(error))
-        return failed(OperationFailure::ReadFailed, error);
+        return operationFailed(OperationFailure::ReadFailed, error);
     const auto readFailed = [&] {
-        return computation.cancelled() ? failed(OperationFailure::Cancelled)
-                                       : failed(OperationFailure::ReadFailed, error);
+        return computation.cancelled() ? operationFailed(OperationFailure::Cancelled)
+                                       : operationFailed(OperationFailure::ReadFailed, error);
     };
     std::uint8_t sensitivity =
         static_cast<std::uint8_t>(std::clamp(request.sensitivity, 0, kSensitivityCount));
@@ -702,8 +650,8 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
     // header's text follows the samples, which may settle the sensitivity it names.
     SafeFile header(request.rosPath);
     if (!header.open(QIODevice::WriteOnly))
-        return failed(OperationFailure::WriteFailed,
-                      QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString()));
+        return operationFailed(OperationFailure::WriteFailed,
+                               QStringLiteral("%1: %2").arg(header.targetPath(), header.errorString()));
     const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Replace);
     DiskFileWriter disk;
     FileWriter& writer = request.writer != nullptr ? *request.writer : disk;
@@ -712,11 +660,12 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
     for (;;) {
         out = writer.createReplacement(pending, error);
         if (!out)
-            return failed(OperationFailure::WriteFailed, QStringLiteral("%1: %2").arg(target, error));
+            return operationFailed(OperationFailure::WriteFailed,
+                                   QStringLiteral("%1: %2").arg(target, error));
         if (!computation.write(guess != 0 ? guess : sensitivity, *out, error)) {
             if (!computation.cancelled() && !computation.writeError().isEmpty())
-                return failed(OperationFailure::WriteFailed,
-                              QStringLiteral("%1: %2").arg(target, computation.writeError()));
+                return operationFailed(OperationFailure::WriteFailed,
+                                       QStringLiteral("%1: %2").arg(target, computation.writeError()));
             return readFailed();
         }
         if (guess == 0)
@@ -736,16 +685,16 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
         else if (!computation.findSensitivity(sensitivity, error))
             return readFailed();
     }
-    const QString keyText = operationKeyText(request.op);
+    const QString keyText = request.keyText.isEmpty() ? operationKeyText(request.op) : request.keyText;
     if (!openHeader(header,
                     headerWithDerivedKeys(request.rosPath, request.target, sensitivity, keyText, error),
                     error))
-        return failed(OperationFailure::WriteFailed, error);
+        return operationFailed(OperationFailure::WriteFailed, error);
     if (!out->commit())
-        return failed(OperationFailure::WriteFailed,
-                      QStringLiteral("%1: %2").arg(target, out->errorString()));
+        return operationFailed(OperationFailure::WriteFailed,
+                               QStringLiteral("%1: %2").arg(target, out->errorString()));
     if (!commitChannelChange(lock, header, pending, target, ChannelChangeKind::Replace, error))
-        return failed(OperationFailure::WriteFailed, error);
+        return operationFailed(OperationFailure::WriteFailed, error);
     OperationResult result;
     result.sensitivity = sensitivity;
     result.samples = samples;
@@ -755,17 +704,18 @@ OperationResult computeDerivedChannel(const OperationRequest& request, const Ope
 
 OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool allowRecorded) {
     SetLock lock;
-    if (OperationResult busy = lockSet(rosPath, lock); !busy.ok())
+    if (OperationResult busy = lockSetForChange(rosPath, lock); !busy.ok())
         return busy;
     const QString target = sampleFilePath(rosPath, channel);
     const bool hasFile = anythingNamed(target);
     const DerivedChannelKeys keys = readDerivedChannelKeys(rosPath, channel);
     if (!hasFile && !keys.derived())
-        return failed(OperationFailure::NoChannel);
+        return operationFailed(OperationFailure::NoChannel);
     if (hasFile && notRegular(target))
-        return failed(OperationFailure::WriteFailed, QStringLiteral("%1: not a regular file").arg(target));
+        return operationFailed(OperationFailure::WriteFailed,
+                               QStringLiteral("%1: not a regular file").arg(target));
     if (hasFile && !keys.derived() && !allowRecorded)
-        return failed(OperationFailure::RecordedTarget);
+        return operationFailed(OperationFailure::RecordedTarget);
     unsigned withData = 0;
     for (int c = 0; c < kChannels; ++c)
         if (identityOf(sampleFilePath(rosPath, c)).exists())
@@ -773,12 +723,12 @@ OperationResult removeDerivedChannel(const QString& rosPath, int channel, bool a
     QString error;
     SafeFile header(rosPath);
     if (!openHeader(header, headerWithoutDerivedKeys(rosPath, channel, withData, error), error))
-        return failed(OperationFailure::WriteFailed, error);
+        return operationFailed(OperationFailure::WriteFailed, error);
     const QString pending = pendingChannelPath(target, header.identity().inode, ChannelChangeKind::Remove);
     if ((hasFile && !prepareChannelRemoval(target, pending, error)) ||
         !commitChannelChange(lock, header, hasFile ? pending : QString(), target,
                              hasFile ? ChannelChangeKind::Remove : ChannelChangeKind::Replace, error))
-        return failed(OperationFailure::WriteFailed, error);
+        return operationFailed(OperationFailure::WriteFailed, error);
     OperationResult result;
     result.operation = keys.operation;
     return result;

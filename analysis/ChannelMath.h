@@ -60,6 +60,7 @@ struct OperationRequest {
     // writer's own buffer, straight to the file.
     std::int64_t blockSamples = 1 << 20;
     FileWriter* writer = nullptr; // nullptr: the disk
+    QString keyText;              // the OPERACJAC/OPERACJAD key; empty: operationKeyText(op)
 };
 
 // The request for the recording on display (its ".ros" and the sensitivities it was loaded with).

@@ -3,6 +3,7 @@
 #include "view/ScaleTables.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace varnilog {
@@ -21,14 +22,20 @@ void LiveTrigger::start(const LiveTriggerSetup& setup) {
 }
 
 void LiveTrigger::configure(const LiveTriggerSetup& setup) {
+    if (setup.mode == TriggerMode::Single && setup_.mode != TriggerMode::Single)
+        arm();
     setup_ = setup;
     setup_.column = std::clamp(setup.column, 0, kDisplayColumns - 1);
     setup_.source = std::clamp(setup.source, 0, 1);
     scanner_ = TriggerScanner(setup_.trigger, received_);
     ringCount_ = 0;
     shown_ = -1;
+    // At slow time bases a frame takes longer than 250 ms to come: waiting less would roll between
+    // two events of a steady signal and alternate the pictures.
+    const double twoFramesMs = 2.0 * kDisplayColumns * std::max(0.0f, setup_.samplingPeriodMs);
+    autoAfterMs_ = static_cast<int>(std::clamp(std::ceil(twoFramesMs), double{kAutoAfterMs}, 1e9));
     sinceEventMs_ = 0;
-    sinceShownMs_ = kAutoAfterMs;
+    sinceShownMs_ = autoAfterMs_;
 }
 
 void LiveTrigger::arm() {
@@ -51,9 +58,10 @@ void LiveTrigger::append(int channel, const std::uint8_t* codes, std::int64_t n)
 }
 
 bool LiveTrigger::complete(std::int64_t k) const {
-    // An event earlier than its pre-trigger samples is never shown: its frame would not stand still.
+    // The post-trigger part decides: at a slow time base waiting for the pre-trigger samples of an
+    // early event would keep the picture empty for minutes.
     const std::int64_t start = k - setup_.column;
-    return start >= 0 && start + kDisplayColumns <= received_ && start >= received_ - kHistory;
+    return start + kDisplayColumns <= received_ && std::max<std::int64_t>(start, 0) >= received_ - kHistory;
 }
 
 void LiveTrigger::showEvent(std::int64_t k) {
@@ -61,8 +69,9 @@ void LiveTrigger::showEvent(std::int64_t k) {
     for (std::size_t ch = 0; ch < 2; ++ch)
         for (std::int64_t i = 0; i < kDisplayColumns; ++i)
             (*frame_)[ch][static_cast<std::size_t>(i)] =
-                (*history_)[ch][static_cast<std::size_t>((start + i) % kHistory)];
+                start + i < 0 ? kZeroLine : (*history_)[ch][static_cast<std::size_t>((start + i) % kHistory)];
     shown_ = k;
+    frameStart_ = start;
     frameColumn_ = static_cast<int>(k - start);
     sinceShownMs_ = 0;
 }
@@ -74,6 +83,7 @@ void LiveTrigger::showNewest() {
             (*frame_)[ch][static_cast<std::size_t>(i)] =
                 start + i < received_ ? (*history_)[ch][static_cast<std::size_t>((start + i) % kHistory)]
                                       : kZeroLine;
+    frameStart_ = start;
     frameColumn_ = -1;
 }
 
@@ -100,7 +110,7 @@ LiveTrigger::Update LiveTrigger::feed(const std::uint8_t* a, const std::uint8_t*
             events_[static_cast<std::size_t>(ringCount_ % kEventRing)] = e.sample;
             ++ringCount_;
             ++counted_;
-            if (singleArmed_ && !singleEvent_ && e.sample >= setup_.column)
+            if (singleArmed_ && !singleEvent_)
                 singleEvent_ = e.sample;
         });
         received_ += n;
@@ -130,9 +140,9 @@ LiveTrigger::Update LiveTrigger::feed(const std::uint8_t* a, const std::uint8_t*
             showEvent(*k);
             u.frameChanged = true;
         }
-        u.state = sinceShownMs_ < kAutoAfterMs ? TriggerState::Triggered : TriggerState::Waiting;
-        if (setup_.mode == TriggerMode::Auto && sinceEventMs_ >= kAutoAfterMs &&
-            sinceShownMs_ >= kAutoAfterMs) {
+        u.state = sinceShownMs_ < autoAfterMs_ ? TriggerState::Triggered : TriggerState::Waiting;
+        if (setup_.mode == TriggerMode::Auto && sinceEventMs_ >= autoAfterMs_ &&
+            sinceShownMs_ >= autoAfterMs_) {
             showNewest();
             u.frameChanged = true;
             u.state = TriggerState::Rolling;

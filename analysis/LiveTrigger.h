@@ -1,8 +1,10 @@
 // The triggered live preview: every tick's samples of A and B go into a fixed history ring and the
 // source channel's samples through the trigger scanner, so no event between two ticks is missed. It
 // picks the 500 samples whose trigger column falls on the newest event that already has all its
-// post-trigger samples ("Normalny"), rolls the newest samples when no event came for 250 ms ("Auto"),
-// or keeps the first event after arming ("Pojedynczy"). Everything is allocated once, with the object.
+// post-trigger samples ("Normalny"), rolls the newest samples when no event came for 250 ms or two
+// frames' time, whichever is longer ("Auto"), or keeps the first event after arming ("Pojedynczy").
+// An event too early for all its pre-trigger samples is shown once its post-trigger part is in, the
+// missing part on the zero line. Everything is allocated once, with the object.
 // Depends on the C++ library and the shared state's sizes.
 #pragma once
 
@@ -25,6 +27,7 @@ struct LiveTriggerSetup {
     int source = 0; // 0 (A) or 1 (B)
     TriggerSettings trigger;
     int column = kDisplayColumns / 2; // the trigger's column in the frame, 0..499
+    float samplingPeriodMs = 0;       // between two samples: how long a frame takes to come
 };
 
 class LiveTrigger {
@@ -40,7 +43,7 @@ public:
     // A new recording: nothing received, no events, "Pojedynczy" armed.
     void start(const LiveTriggerSetup& setup);
     // New settings during a recording: the scanner starts again with the next samples; the count of
-    // events goes on.
+    // events goes on. Choosing "Pojedynczy" arms it.
     void configure(const LiveTriggerSetup& setup);
     // "Uzbrój": "Pojedynczy" waits for the next event again.
     void arm();
@@ -58,7 +61,11 @@ public:
     const Frame& frame() const { return *frame_; }
     // The trigger's column in frame(), -1 for a rolled frame.
     int frameColumn() const { return frameColumn_; }
+    // The sample of the recording in frame()'s first column (below 0 for an early event).
+    std::int64_t frameStart() const { return frameStart_; }
     std::int64_t received() const { return received_; }
+    // How long "Auto" waits for an event before it rolls.
+    int autoAfterMs() const { return autoAfterMs_; }
 
 private:
     void append(int channel, const std::uint8_t* codes, std::int64_t n);
@@ -78,8 +85,10 @@ private:
     TriggerScanner scanner_{TriggerSettings{}, 0};
     std::int64_t shown_ = -1; // k of the event on show, -1 none
     int frameColumn_ = -1;
+    std::int64_t frameStart_ = 0;
     int sinceEventMs_ = 0;
     int sinceShownMs_ = 0;
+    int autoAfterMs_ = kAutoAfterMs;
     bool singleArmed_ = true;
     std::optional<std::int64_t> singleEvent_; // caught, waiting for its post-trigger samples
     bool frozen_ = false;

@@ -250,12 +250,18 @@ void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t se
     m.samples = std::max<std::int64_t>(count, 0);
     if (m.samples == 0)
         return;
+    // The sums and the tails of the codes in one pass, as a file's span is read; every code is
+    // counted again only where the tails cannot decide.
     CodeStatistics stats;
-    stats.add(codes, static_cast<std::size_t>(m.samples));
+    ReferenceTally tally;
+    tally.add(codes, static_cast<std::size_t>(m.samples), stats);
     fillLevels(m, sensitivity, stats);
-    ReferenceTally tally(false);
-    tally.add(codes, static_cast<std::size_t>(m.samples));
-    const std::optional<ReferenceCodes> reference = tally.codes();
+    std::optional<ReferenceCodes> reference = tally.codes();
+    if (!reference) {
+        ReferenceTally every(false);
+        every.add(codes, static_cast<std::size_t>(m.samples));
+        reference = every.codes();
+    }
     if (const std::optional<EdgeLevels> levels = EdgeLevels::of(reference->low, reference->high)) {
         EdgeScanner scanner(*levels, 0);
         scanner.scan(codes, 0, m.samples, true);

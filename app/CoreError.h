@@ -33,6 +33,19 @@ enum class CoreErrorKind : std::uint8_t {
     NoSamples,         // path
     RecordingExists,   // path: a recording of that name exists
     Cancelled,         // the user cancelled the work
+    // A formula's faults: first is the position (characters from 1), other the name in question.
+    FormulaUnknownName,     // other: the name
+    FormulaUnknownFunction, // other: the function
+    FormulaArguments,       // other: the function (wrong number of arguments)
+    FormulaNotChannel,      // other: the filter whose first argument is no channel name
+    FormulaNotConstant,     // other: the filter whose further argument is no constant
+    FormulaTargetChannel,   // other: the channel written itself
+    FormulaNoSamples,       // other: a channel without a sample file
+    FormulaRange,           // other: the filter; reason: the range ("2..10000")
+    FormulaUnexpected,      // other: what stands there
+    FormulaEnd,             // the expression ends too soon
+    FormulaParenthesis,     // a ")" is missing
+    NoSetup,           // path: a file that holds no saved setup
 };
 
 struct CoreError {

@@ -25,6 +25,15 @@ QString nearestTimeBasesText(const CoreError& e) {
     return names.join(QCoreApplication::translate("varnilog::RecordingImport", " lub "));
 }
 
+// A formula's fault: %1 the name, %2 the position, %3 the range.
+QString formula(const char* text, const CoreError& e) {
+    QString t = QCoreApplication::translate("varnilog::Formula", text);
+    if (t.contains(u"%1"))
+        t = t.arg(e.other);
+    t = t.arg(e.first);
+    return t.contains(u"%3") ? t.arg(e.reason) : t;
+}
+
 QString text(const CoreError& e) {
     switch (e.kind) {
     case CoreErrorKind::None:
@@ -104,6 +113,34 @@ QString text(const CoreError& e) {
             .arg(e.path);
     case CoreErrorKind::Cancelled:
         return QCoreApplication::translate("varnilog::RecordingImport", "przerwano");
+    case CoreErrorKind::FormulaUnknownName:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "nieznana nazwa '%1' w znaku %2"), e);
+    case CoreErrorKind::FormulaUnknownFunction:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "nieznana funkcja '%1' w znaku %2"), e);
+    case CoreErrorKind::FormulaArguments:
+        return formula(
+            QT_TRANSLATE_NOOP("varnilog::Formula", "zła liczba argumentów funkcji '%1' w znaku %2"), e);
+    case CoreErrorKind::FormulaNotChannel:
+        return formula(
+            QT_TRANSLATE_NOOP("varnilog::Formula", "pierwszy argument '%1' musi być kanałem w znaku %2"), e);
+    case CoreErrorKind::FormulaNotConstant:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "argument '%1' musi być stałą w znaku %2"), e);
+    case CoreErrorKind::FormulaTargetChannel:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "kanał %1 jest celem działania w znaku %2"), e);
+    case CoreErrorKind::FormulaNoSamples:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "kanał %1 nie ma próbek w znaku %2"), e);
+    case CoreErrorKind::FormulaRange:
+        return formula(
+            QT_TRANSLATE_NOOP("varnilog::Formula", "stała funkcji '%1' poza zakresem %3 w znaku %2"), e);
+    case CoreErrorKind::FormulaUnexpected:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "nieoczekiwane '%1' w znaku %2"), e);
+    case CoreErrorKind::FormulaEnd:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "wyrażenie urywa się w znaku %2"), e);
+    case CoreErrorKind::FormulaParenthesis:
+        return formula(QT_TRANSLATE_NOOP("varnilog::Formula", "brak nawiasu ')' w znaku %2"), e);
+    case CoreErrorKind::NoSetup:
+        return QCoreApplication::translate("varnilog::SavedSetup", "Plik %1 nie zawiera ustawień")
+            .arg(e.path);
     }
     return {};
 }

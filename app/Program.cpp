@@ -181,10 +181,12 @@ void TForm1::connectHandlers() {
     connectAcquisitionHandlers();
     connectMarkerHandlers();
     connectMeasurementHandlers();
+    connectTrendHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();
     connectXyHandlers();
+    connectSetupHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -228,6 +230,7 @@ void TForm1::FormCreate() {
     applyDeviceModel();
     setShapeColour(ui_->Shape1, state_.cursor1Channel);
     setShapeColour(ui_->Shape2, state_.cursor2Channel);
+    restoreLastSetup();
 }
 
 void TForm1::FormPaint() {
@@ -260,9 +263,12 @@ void TForm1::retranslate() {
     markerMenu_->actions().at(0)->setText(tr("Dodaj znacznik"));
     markerMenu_->actions().at(1)->setText(tr("Dodaj zakres"));
     markersAction_->setText(tr("Znaczniki"));
+    spectrogramAction_->setText(tr("Spektrogram"));
+    trendAction_->setText(tr("Trend pomiaru…"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
     xyAction_->setText(tr("XY"));
+    retranslateSetupTexts();
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);
@@ -290,6 +296,7 @@ void TForm1::FormClose() {
     stopSummaryBuild();
     // A failed write is not reported: the next start simply reads the defaults.
     writeConfiguration(state_, configurationPath_, pos());
+    keepLastSetup();
 }
 
 void TForm1::applyDeviceModel() {

@@ -5,6 +5,7 @@
 
 #include "analysis/EventFinder.h"
 #include "analysis/LiveTrigger.h"
+#include "analysis/SpanRequest.h"
 #include "app/CommandLine.h"
 #include "app/CoreMessages.h"
 #include "app/LongWork.h"
@@ -45,6 +46,7 @@ class TriggerTab;
 class Clock;
 class ManualWindow;
 class MarkersWindow;
+class SpectrogramWindow;
 class MessageBoxes;
 class SerialLink;
 class StandardDialogs;
@@ -56,9 +58,11 @@ class TForm7;
 class TForm8;
 class MeasurementsWindow;
 class MathWindow;
+class TrendWindow;
 class PersistenceTab;
 class ReferenceTab;
 class XyWindow;
+struct SavedSetup;
 
 // Names the application "Varnilog KZx00" (program entry, before the windows are made). Window titles
 // stay exactly their own texts: no platform adds the name to them.
@@ -125,6 +129,11 @@ public:
     QAbstractButton* timeBaseButton(int index) const;
     QAbstractButton* sensitivityButton(int index) const;
 
+    // The whole setup on show: board settings, visible channels, trigger, measurement span.
+    SavedSetup currentSetup() const;
+    // Puts a setup on the controls (the model's limits applied).
+    void applySetup(const SavedSetup& setup);
+
     // The worker of the text export.
     LongWork& longWork() { return longWork_; }
     // The view's buffers: the bitmaps the picture is drawn in (bmpScreen is what imgDisplay shows).
@@ -183,6 +192,13 @@ private:
     void connectTriggerHandlers();
     // A frame of the live trigger on the picture, with the level's marks at the trigger's column.
     void showTriggerFrame(const LiveTrigger::Frame& frame, int column);
+    // The picture of the live trigger again (after a change of its settings): its frame, or while no
+    // event came in "Normalny" / "Pojedynczy", an empty picture saying "Czeka na zdarzenie".
+    void redrawTriggerPicture();
+    void showTriggerWaiting();
+    // The level's line taken with the mouse on the live picture (true when p is on it), and moved.
+    bool grabTriggerLevel(QPoint p);
+    void dragTriggerLevel(QPoint p);
     void findEvent(bool forward);
     void drawTriggerOverlay(int column);
 
@@ -219,6 +235,9 @@ private:
     void showMarkerSpan();
     // The measurements window measures the preview while sampling.
     bool measuringPreview() const;
+    // Trend window (ProgramTrend.cpp).
+    void connectTrendHandlers();
+    void showTrendWindow();
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();
@@ -244,6 +263,8 @@ private:
     void showMarkerAt(QPoint p);
     void centreViewOn(std::int64_t sample);
     void connectMarkersWindow();
+    // "Spektrogram" in the file menu (ProgramSpectrogram.cpp).
+    void connectSpectrogramWindow();
 
     // XY window, persistence and the overlay of every event (ProgramXy.cpp).
     void connectXyHandlers();
@@ -291,6 +312,15 @@ private:
     void imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButtons buttons);
     void imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons);
 
+    // Saved setups (ProgramSetup.cpp).
+    void connectSetupHandlers();
+    void retranslateSetupTexts();
+    // The last session's setup from the configuration file, and this one's into it.
+    void restoreLastSetup();
+    void keepLastSetup();
+    void Zapiszustawienia1Click();
+    void Wczytajustawienia1Click();
+
     void setUpPanelPictures();
     void setUpStatusBar();
     void connectHandlers();
@@ -306,9 +336,14 @@ private:
     Clock& clock_;
     std::unique_ptr<Acquisition> acquisition_;
     QMenu* markerMenu_ = nullptr;            // "Dodaj znacznik", "Dodaj zakres" on the picture
+    QAction* trendAction_ = nullptr;         // "Trend pomiaru…" in the file menu
     QAction* markersAction_ = nullptr;       // "Znaczniki" in the file menu
     int markerMenuColumn_ = 0;               // the column it was opened at
     MarkersWindow* markersWindow_ = nullptr; // "Znaczniki", made with the window
+
+    // "Spektrogram" in the file menu and its window, made on first use.
+    QAction* spectrogramAction_ = nullptr;
+    SpectrogramWindow* spectrogramWindow_ = nullptr;
     // The markers of the recording on display, in the view's list its flags are drawn from.
     std::unique_ptr<RecordingMarkers> markers_ = std::make_unique<RecordingMarkers>(view_->markers);
     std::unique_ptr<StandardDialogs> ownDialogs_;
@@ -325,14 +360,23 @@ private:
     ScrollBarSetup scrollBar_;
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
+    TrendWindow* trendWindow_ = nullptr;               // likewise
     XyWindow* xyWindow_ = nullptr;                     // likewise
     QAction* xyAction_ = nullptr;                      // "XY" in the file menu
     PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"
     ReferenceTab* referenceTab_ = nullptr;             // "Wzorce"
+    SpanChoice measurementSpan_ = SpanChoice::View;    // for the measurements window not made yet
+    QAction* saveSetupAction_ = nullptr;               // "Zapisz ustawienia…"
+    QAction* loadSetupAction_ = nullptr;               // "Wczytaj ustawienia…"
     AboutWindow* about_ = nullptr;                     // made on first use
     ManualWindow* manual_ = nullptr;                   // made on first use
     TriggerTab* triggerTab_ = nullptr;
     std::unique_ptr<LiveTriggerControl> liveTrigger_; // the tab's settings and state while sampling
+    bool draggingLevel_ = false;                      // the left button holds the level's line
+    bool triggerFrameShown_ = false;                  // the trigger showed a frame in this recording
+    int triggerColumn_ = -1;                          // the trigger's column in it, -1 when rolled
+    // The recording's sample in the first column of the last live picture: Stop shows it again.
+    std::optional<std::int64_t> shownFrameStart_;
     // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.
     std::unique_ptr<EventFinder> eventFinder_ = std::make_unique<EventFinder>();
     QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display

@@ -43,14 +43,15 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
-    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked.
+    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked. The
+    // picture stays enabled for the trigger's level; its other mouse work waits for the stop.
     for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
                        static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet1),
                        static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->ScrollBar1),
-                       static_cast<QWidget*>(ui_->imgDisplay), static_cast<QWidget*>(ui_->btOpen),
-                       static_cast<QWidget*>(ui_->edFilename)})
+                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
+    loadSetupAction_->setEnabled(!locked);
     ui_->btStart->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
     triggerTab_->setSampling(locked);
@@ -85,7 +86,11 @@ void TForm1::btStartClick() {
         markers_->clear(); // the preview shows none; the new recording's come with its loading
         showSkippedBytes(0);
         liveTrigger_->start(state_);
+        triggerFrameShown_ = false;
+        shownFrameStart_.reset();
         refreshView();
+        if (ui_->chkPodglad->isChecked())
+            redrawTriggerPicture();
         timer1_->start();
     }
 }
@@ -105,6 +110,8 @@ void TForm1::Timer1Timer() {
             acquisition().addTriggerMark(*trigger.singleCaught);
         if (trigger.frame != nullptr && ui_->chkPodglad->isChecked())
             showTriggerFrame(*trigger.frame, trigger.column);
+        if (t.previewChanged && ui_->chkPodglad->isChecked() && !liveTrigger_->on())
+            shownFrameStart_ = acquisition().previewStart();
         showSkippedBytes(t.skippedBytes);
         saveLiveMarkers();
     }
@@ -128,7 +135,12 @@ void TForm1::btStopClick() {
         boxes_.showErrorBox(coreMessage(s.failure));
     if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
-        loadRecording();
+        // What was on the screen stays there: the last picture's samples, one a column.
+        if (loadRecording() && shownFrameStart_) {
+            state_.viewStart = std::max<std::int64_t>(0, *shownFrameStart_);
+            state_.zoomDivisor = 1;
+            refreshView();
+        }
         renderWaveform();
     } else {
         emit recordingChanged();

@@ -39,6 +39,7 @@ void TForm1::connectMarkerHandlers() {
     connect(range, &QAction::triggered, this, &TForm1::addRangeFromSelection);
     ui_->imgDisplay->setMouseTracking(true);
     connectMarkersWindow();
+    connectSpectrogramWindow();
 }
 
 void TForm1::connectMarkersWindow() {

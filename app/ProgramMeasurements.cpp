@@ -28,6 +28,7 @@ void TForm1::SpeedButton72Click() {
             return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
         });
         showMarkerSpan();
+        measurementsWindow_->setSpanChoice(measurementSpan_);
     }
     measurementsWindow_->setDialogs(dialogs_);
     measurementsWindow_->FormShow();

@@ -10,6 +10,7 @@
 #include "windows/LongWorkWindow.h"
 #include "windows/TriggerTab.h"
 
+#include <QPainter>
 #include <QShortcut>
 
 #include <cstring>
@@ -23,8 +24,12 @@ void TForm1::connectTriggerHandlers() {
     ui_->PageControl1->addTab(triggerTab_, tr("Wyzwalanie"));
     // Beside the tab titles the trigger's state stays in sight on every tab.
     ui_->PageControl1->setCornerWidget(triggerTab_->statusBox(), Qt::TopRightCorner);
-    connect(triggerTab_, &TriggerTab::settingsChanged, this,
-            [this] { liveTrigger_->settingsChanged(state_, recordingActive()); });
+    connect(triggerTab_, &TriggerTab::settingsChanged, this, [this] {
+        liveTrigger_->settingsChanged(state_, recordingActive());
+        // The level's line moves at once, not with the next frame (which may be far off).
+        if (state_.samplingActive && ui_->chkPodglad->isChecked())
+            redrawTriggerPicture();
+    });
     connect(triggerTab_, &TriggerTab::armClicked, this, [this] { liveTrigger_->arm(); });
     connect(triggerTab_, &TriggerTab::nextClicked, this, [this] { findEvent(true); });
     connect(triggerTab_, &TriggerTab::previousClicked, this, [this] { findEvent(false); });
@@ -34,7 +39,46 @@ void TForm1::connectTriggerHandlers() {
             [this] { findEvent(false); });
 }
 
+void TForm1::redrawTriggerPicture() {
+    if (!liveTrigger_->on())
+        return;
+    if (triggerFrameShown_)
+        showTriggerFrame(liveTrigger_->frame(), triggerColumn_);
+    else if (triggerTab_->mode() != TriggerMode::Auto)
+        showTriggerWaiting();
+}
+
+void TForm1::showTriggerWaiting() {
+    // No event yet: the picture stays empty rather than showing the recording opened before.
+    const std::array<bool, kChannels> visible = state_.channelVisible;
+    state_.channelVisible.fill(false);
+    renderWaveform();
+    state_.channelVisible = visible;
+    {
+        QPainter p(&view_->bmpScreen);
+        p.setPen(QColor(Qt::lightGray));
+        p.drawText(QRect(0, 0, kDisplayColumns, kDisplayRows), Qt::AlignCenter, tr("Czeka na zdarzenie"));
+    }
+    drawTriggerOverlay(preTriggerColumn(triggerTab_->preTriggerPercent()));
+}
+
+bool TForm1::grabTriggerLevel(QPoint p) {
+    // Only where the line is on show: the live picture of a running trigger.
+    if (!state_.samplingActive || !liveTrigger_->on() || !ui_->chkPodglad->isChecked())
+        return false;
+    draggingLevel_ = nearTriggerLevel(p.y(), triggerLevelRow(liveTrigger_->levelCode(state_)));
+    return draggingLevel_;
+}
+
+void TForm1::dragTriggerLevel(QPoint p) {
+    const auto source = static_cast<std::size_t>(triggerTab_->source());
+    triggerTab_->setLevel(triggerLevelAtRow(p.y(), state_.channelSensitivity[source]));
+}
+
 void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
+    triggerFrameShown_ = true;
+    triggerColumn_ = column;
+    shownFrameStart_ = liveTrigger_->frameStart();
     for (std::size_t ch = 0; ch < 2; ++ch)
         std::memcpy(state_.channelData[ch].data(), frame[ch].data(), kDisplayColumns);
     renderWaveform();

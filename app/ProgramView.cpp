@@ -6,6 +6,7 @@
 #include "ui_Program.h"
 #include "view/Axes.h"
 #include "view/Colour.h"
+#include "view/CursorReadout.h"
 #include "view/Cursors.h"
 #include "view/Knobs.h"
 #include "view/ScaleTables.h"
@@ -139,6 +140,8 @@ void TForm1::drawOverlays(bool showCursors) {
     if (showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
+        // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line.
+        showStatusMessage(cursorReadoutText(cursorReadout(state_), state_.samplingPeriodMs, QLocale()));
     }
     FormPaint();
 }
@@ -438,6 +441,11 @@ void TForm1::SpeedButton74Click() {
 }
 
 void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButtons) {
+    if (button == Qt::LeftButton && grabTriggerLevel(p))
+        return;
+    // While sampling the picture is the preview's: only the trigger's level can be taken.
+    if (state_.samplingActive)
+        return;
     if (button == Qt::RightButton)
         imgDisplayContextMenu(p);
     if (button != Qt::LeftButton)
@@ -447,6 +455,14 @@ void TForm1::imgDisplayMouseDown(QPoint p, Qt::MouseButton button, Qt::MouseButt
 }
 
 void TForm1::imgDisplayMouseMove(QPoint p, Qt::MouseButtons buttons) {
+    if (draggingLevel_) {
+        draggingLevel_ = (buttons & Qt::LeftButton) && state_.samplingActive;
+        if (draggingLevel_)
+            dragTriggerLevel(p);
+        return;
+    }
+    if (state_.samplingActive)
+        return;
     if (buttons == Qt::NoButton)
         showMarkerAt(p);
     if (!(buttons & Qt::LeftButton))

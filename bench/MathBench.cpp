@@ -5,6 +5,7 @@
 // as many bytes durably (the disk's share). A is a noisy sine, B a noisy square wave, as in the
 // measurement benchmark. Their CPU time is the whole process's (the lookups run on two more threads).
 #include "analysis/ChannelMath.h"
+#include "analysis/FormulaChannel.h"
 #include "bench/CatReference.h"
 #include "recording/DiskFileWriter.h"
 #include "recording/RecordingHeader.h"
@@ -82,6 +83,41 @@ void BM_MathAverage16(benchmark::State& state) {
     run(state, Operation{OperationKind::AverageA, 16}, 4, 1);
 }
 
+// A formula channel over the same recording (A and B read as the expression needs them); items are
+// samples of the recording.
+void runFormula(benchmark::State& state, const char* expression, int sensitivity) {
+    FormulaRequest request;
+    request.rosPath = rosPath();
+    request.expression = QString::fromLatin1(expression);
+    request.target = 2;
+    request.sensitivity = sensitivity;
+    request.sourceSensitivity = {4, 4, 4, 4};
+    request.replaceRecorded = true;
+    for (auto _ : state) {
+        const FormulaResult result = computeFormulaChannel(request);
+        if (!result.ok() || result.result.samples != kSamples) {
+            state.SkipWithError(qPrintable(QStringLiteral("the formula failed: ") + result.result.detail));
+            break;
+        }
+    }
+    QFile::remove(recording().dir() + QStringLiteral("/big.rcc"));
+    state.SetItemsProcessed(state.iterations() * kSamples);
+}
+
+// The same bytes as BM_MathDifference, through the expression.
+void BM_FormulaDifference(benchmark::State& state) {
+    runFormula(state, "A-B", 3);
+}
+
+// Ten operations of A and B.
+void BM_FormulaTenOperations(benchmark::State& state) {
+    runFormula(state, "A*0.5 + B*0.25 - A*B + (A-B)*2 - abs(B)", 1);
+}
+
+void BM_FormulaLowpass(benchmark::State& state) {
+    runFormula(state, "lowpass(A,50)", 4);
+}
+
 // The operation's own write alone: as many bytes through the safe writer (fsync and rename included),
 // the part of its time that the disk sets.
 void BM_DurableWriteSameBytes(benchmark::State& state) {
@@ -113,4 +149,7 @@ BENCHMARK(BM_CatWholeRecording)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MathDifference)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_MathDifferenceAuto)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_MathAverage16)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_FormulaDifference)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_FormulaTenOperations)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_FormulaLowpass)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(BM_DurableWriteSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime();

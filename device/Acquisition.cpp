@@ -153,6 +153,7 @@ StartResult Acquisition::start() {
 
     result.baseName = freeBaseName();
     fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName, fileWriter_);
+    previewStart_ = -kDisplayColumns; // the old picture, before any sample of this recording
     // Samples without their header would be read back at the default time base and scales: a
     // header that cannot be written is a set that cannot be created.
     const bool created = fileSet_->writeSettings(state_) && fileSet_->createSampleFiles();
@@ -178,6 +179,9 @@ StartResult Acquisition::start() {
 }
 
 void Acquisition::updatePreview(std::int64_t n) {
+    // A tick of a whole picture or more shows its first samples; a shorter one shifts the newest in.
+    const std::int64_t appended = samplesRecorded();
+    previewStart_ = n >= kDisplayColumns ? appended - n : previewStart_ + n;
     for (std::size_t ch = 0; ch < 2; ++ch) {
         std::uint8_t* preview = state_.channelData[ch].data();
         const std::uint8_t* block = rx_->acqBlock[ch].data();

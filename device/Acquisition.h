@@ -107,6 +107,9 @@ public:
     QString rosPath() const { return fileSet_ ? fileSet_->rosPath() : QString(); }
     // Total sample pairs appended to the current set.
     std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
+    // The recording's sample in the preview's first column after the last tick that updated it
+    // (below 0 while fewer samples came).
+    std::int64_t previewStart() const { return previewStart_; }
     // The samples of channel 0 (A) or 1 (B) that the last tick appended (TickResult::samples of them),
     // for the trigger; valid until the next tick.
     const std::uint8_t* tickSamples(int channel) const {
@@ -131,6 +134,7 @@ private:
     int identifyOnce();
     QString freeBaseName();
     void updatePreview(std::int64_t n);
+    std::int64_t previewStart_ = 0;
     // False once ".rca" or ".rcb" is no longer at its path in the data folder.
     bool sampleFilesInPlace() const;
     // Splits rxBuffer[0..total) and appends the samples; false on a write failure.

@@ -7,7 +7,7 @@ namespace varnilog {
 
 namespace {
 
-const std::array<std::pair<const char*, Waveform>, 7> kWaveforms{{
+const std::array<std::pair<const char*, Waveform>, 8> kWaveforms{{
     {"sine", Waveform::Sine},
     {"square", Waveform::Square},
     {"triangle", Waveform::Triangle},
@@ -15,6 +15,7 @@ const std::array<std::pair<const char*, Waveform>, 7> kWaveforms{{
     {"dc", Waveform::Dc},
     {"counter", Waveform::Counter},
     {"pulse", Waveform::Pulse},
+    {"sweep", Waveform::Sweep},
 }};
 
 const std::array<std::pair<const char*, Misbehaviour>, 10> kMisbehaviours{{

@@ -207,6 +207,13 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
         volts = n >= start && n < start + kPulseSamples ? signal.amplitudeV : 0.0;
         break;
     }
+    case Waveform::Sweep: {
+        // Frequency f t / T at time t into the sweep: the phase is its integral, f t^2 / 2T.
+        const double into = std::fmod(t, kSweepSeconds);
+        const double cycles = signal.frequencyHz * into * into / (2.0 * kSweepSeconds);
+        volts = signal.amplitudeV * std::sin(2.0 * std::numbers::pi * (cycles - std::floor(cycles)));
+        break;
+    }
     case Waveform::Counter:
         break;
     }

@@ -15,7 +15,9 @@ namespace varnilog {
 
 // Pulse: isolated pulses of kPulseSamples samples at the amplitude, one at a random place in every
 // kPulseSlot samples (the gaps between them vary), the zero line between them.
-enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse };
+// Sweep: a sine whose frequency rises linearly from 0 to the channel's frequency over kSweepSeconds,
+// then starts again from 0 (for the spectrogram).
+enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse, Sweep };
 
 enum class Misbehaviour {
     None,
@@ -76,6 +78,7 @@ public:
 
     static constexpr std::int64_t kPulseSamples = 3;
     static constexpr std::int64_t kPulseSlot = 1024;
+    static constexpr double kSweepSeconds = 10.0;
 
     // The sample of a channel's waveform at sample number n, as the board's converter gives it.
     std::uint8_t sampleAt(int channel, std::int64_t n) const;

@@ -12,7 +12,7 @@ void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std
     std::size_t i = 0;
 #if defined(__SSE2__)
     // The deep zooms spend nearly all their time here: 64 bytes a step in four independent lanes.
-    if (n >= 64) {
+    if (n >= 16) {
         __m128i mn0 = _mm_set1_epi8(static_cast<char>(lo));
         __m128i mx0 = _mm_set1_epi8(static_cast<char>(hi));
         __m128i mn1 = mn0, mn2 = mn0, mn3 = mn0, mx1 = mx0, mx2 = mx0, mx3 = mx0;
@@ -28,6 +28,12 @@ void extendRange(const std::uint8_t* codes, std::size_t n, std::uint8_t& lo, std
             mx2 = _mm_max_epu8(mx2, c);
             mn3 = _mm_min_epu8(mn3, d);
             mx3 = _mm_max_epu8(mx3, d);
+        }
+        // Short runs too (the half-periods of a period listing are often a few dozen samples).
+        for (; i + 16 <= n; i += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes + i));
+            mn0 = _mm_min_epu8(mn0, a);
+            mx0 = _mm_max_epu8(mx0, a);
         }
         alignas(16) std::uint8_t mn[16];
         alignas(16) std::uint8_t mx[16];

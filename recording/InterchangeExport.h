@@ -19,9 +19,18 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace varnilog {
+
+// Logic channels a sigrok session carries beside the analog ones: their names, and what sets bit k
+// (names[k]) of logic[0, n) from samples [first, first + n) of the recording, called along it in
+// order; false, with the reason, when it cannot read.
+struct InterchangeLogic {
+    std::vector<QByteArray> names;
+    std::function<bool(std::int64_t first, std::int64_t n, std::uint8_t* logic, QString& error)> fill;
+};
 
 struct InterchangeRequest {
     TextExportSource source;             // files, length, channel count, sensitivities, period
@@ -31,6 +40,7 @@ struct InterchangeRequest {
     QString start;                       // the recording's start ("yyyy-mm-dd hh.mm.ss"), for the comments
     std::int64_t blockSamples = 1 << 18; // samples read per channel at once
     QLocale locale;                      // the text export's number format
+    InterchangeLogic logic;              // the sigrok session's logic channels (none: analog only)
 };
 
 struct InterchangeResult {

@@ -18,7 +18,8 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::array<const char*, kMarkerKindCount> kKindNames{"uwaga", "strata", "wyzwolenie", "zakres"};
+constexpr std::array<const char*, kMarkerKindCount> kKindNames{"uwaga", "strata", "wyzwolenie", "zakres",
+                                                               "przekroczenie"};
 
 std::optional<std::int64_t> parseIndex(QByteArrayView text) {
     std::int64_t value = 0;

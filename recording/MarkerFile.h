@@ -20,12 +20,13 @@
 namespace varnilog {
 
 enum class MarkerKind : std::uint8_t {
-    Uwaga,      // a mark the user made (key M, "Dodaj znacznik", the command line)
-    Strata,     // data lost: the frame parser skipped bytes there
-    Wyzwolenie, // a trigger event
-    Zakres,     // a range the user chose
+    Uwaga,         // a mark the user made (key M, "Dodaj znacznik", the command line)
+    Strata,        // data lost: the frame parser skipped bytes there
+    Wyzwolenie,    // a trigger event
+    Zakres,        // a range the user chose
+    Przekroczenie, // where a trend was beyond a limit
 };
-inline constexpr int kMarkerKindCount = 4;
+inline constexpr int kMarkerKindCount = 5;
 
 // The kind's name as the file and the command line write it ("uwaga", "strata", ...).
 QString markerKindName(MarkerKind kind);

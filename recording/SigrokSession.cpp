@@ -223,13 +223,73 @@ zip_int64_t memberCallback(void* user, void* data, zip_uint64_t len, zip_source_
 }
 
 QByteArray metadataText(const InterchangeRequest& request, const std::vector<int>& channels) {
+    const auto& probes = request.logic.names;
     QByteArray text = "[global]\nsigrok version=0.5.2\n\n[device 1]\n";
+    if (!probes.empty())
+        text +=
+            "capturefile=logic-1\ntotal probes=" + QByteArray::number(static_cast<int>(probes.size())) + '\n';
     text += "samplerate=" + sigrokRateText(sampleRateHz(request.source.samplingPeriodMs)) + '\n';
     text += "total analog=" + QByteArray::number(static_cast<int>(channels.size())) + '\n';
+    for (std::size_t k = 0; k < probes.size(); ++k)
+        text += "probe" + QByteArray::number(static_cast<int>(k) + 1) + '=' + probes[k] + '\n';
+    // The analog channels are numbered after the logic ones, as sigrok numbers a device's channels.
     for (std::size_t k = 0; k < channels.size(); ++k)
-        text +=
-            "analog" + QByteArray::number(static_cast<int>(k) + 1) + '=' + channelName[channels[k]] + '\n';
+        text += "analog" + QByteArray::number(static_cast<int>(probes.size() + k) + 1) + '=' +
+                channelName[channels[k]] + '\n';
+    if (!probes.empty())
+        text += "unitsize=1\n";
     return text;
+}
+
+// A logic member: one byte per sample of the stretch, filled when libzip opens it.
+struct LogicMember {
+    const InterchangeLogic* logic;
+    InterchangeResult* result;
+    std::int64_t first; // sample of the recording
+    std::int64_t count;
+    std::vector<std::uint8_t>* bytes;
+    std::int64_t offset = 0;
+    zip_error_t error{};
+};
+
+zip_int64_t logicCallback(void* user, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto& m = *static_cast<LogicMember*>(user);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->size = static_cast<zip_uint64_t>(m.count);
+        st->valid = ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_OPEN:
+        if (QString why; !m.logic->fill(m.first, m.count, m.bytes->data(), why)) {
+            m.result->ok = false;
+            m.result->error = CoreError::worded(why);
+            zip_error_set(&m.error, ZIP_ER_READ, EIO);
+            return -1;
+        }
+        m.offset = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const auto n = static_cast<std::int64_t>(
+            std::min<zip_uint64_t>(len, static_cast<zip_uint64_t>(m.count - m.offset)));
+        std::memcpy(data, m.bytes->data() + m.offset, static_cast<std::size_t>(n));
+        m.offset += n;
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE:
+    case ZIP_SOURCE_FREE:
+        return 0;
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&m.error, data, len);
+    default:
+        zip_error_set(&m.error, ZIP_ER_OPNOTSUPP, 0);
+        return -1;
+    }
 }
 
 bool addBuffer(zip_t* za, const char* name, const QByteArray& bytes) {
@@ -311,6 +371,9 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
     const QByteArray version = "2";
     const QByteArray metadata = metadataText(request, channels);
     std::deque<Member> members; // stable addresses for the callbacks
+    std::deque<LogicMember> logicMembers;
+    const std::size_t probes = request.logic.names.size();
+    std::vector<std::uint8_t> logicBytes(probes > 0 ? static_cast<std::size_t>(chunked.blockSamples) : 0);
     bool added = addBuffer(za, "version", version) && addBuffer(za, "metadata", metadata);
     // Member by member along the recording, the channels of one stretch together, so each stretch of
     // the sample files is read once while it is in the page cache.
@@ -321,8 +384,20 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
             Member& m = members.emplace_back(Member{&work, k, first, count});
             zip_error_init(&m.error);
             zip_source_t* src = zip_source_function(za, memberCallback, &m);
-            const QByteArray name =
-                "analog-1-" + QByteArray::number(static_cast<int>(k) + 1) + '-' + QByteArray::number(chunk);
+            const QByteArray name = "analog-1-" + QByteArray::number(static_cast<int>(k + probes) + 1) + '-' +
+                                    QByteArray::number(chunk);
+            const zip_int64_t index = src ? zip_file_add(za, name.constData(), src, ZIP_FL_ENC_UTF_8) : -1;
+            if (index < 0 && src != nullptr)
+                zip_source_free(src);
+            added = index >= 0 &&
+                    zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) == 0;
+        }
+        if (probes > 0 && added) {
+            LogicMember& m = logicMembers.emplace_back(
+                LogicMember{&request.logic, &result, blocks.from() + first, count, &logicBytes});
+            zip_error_init(&m.error);
+            zip_source_t* src = zip_source_function(za, logicCallback, &m);
+            const QByteArray name = "logic-1-" + QByteArray::number(chunk);
             const zip_int64_t index = src ? zip_file_add(za, name.constData(), src, ZIP_FL_ENC_UTF_8) : -1;
             if (index < 0 && src != nullptr)
                 zip_source_free(src);
@@ -340,9 +415,13 @@ InterchangeResult exportSigrok(const InterchangeRequest& request, QIODevice& out
         zip_discard(za);
         for (Member& m : members)
             zip_error_fini(&m.error);
+        for (LogicMember& m : logicMembers)
+            zip_error_fini(&m.error);
         return failWith(why);
     }
     for (Member& m : members)
+        zip_error_fini(&m.error);
+    for (LogicMember& m : logicMembers)
         zip_error_fini(&m.error);
     if (!sink.committed)
         return failWith(QStringLiteral("the archive was not finished"));

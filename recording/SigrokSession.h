@@ -1,6 +1,8 @@
 // The sigrok session codec: the ZIP container that PulseView and sigrok-cli open, with a "version"
 // file ("2"), a "metadata" file (the sample rate and the analog channels' names) and each channel's
-// samples as little-endian float32 volts in members "analog-1-K-1", "analog-1-K-2"... of a few MiB.
+// samples as little-endian float32 volts in members "analog-1-K-1", "analog-1-K-2"... of a few MiB;
+// logic channels the request brings (thresholded elsewhere) go before them, one byte per sample in
+// "logic-1-1", "logic-1-2"... along the same stretches.
 // The ZIP itself is libzip's; members are stored (not deflated) and produced block by block while
 // libzip writes them, so memory stays bounded for recordings of any length. The reader takes the
 // analog channels of a session (its logic channels are not ours). Depends on QtCore, libzip and the

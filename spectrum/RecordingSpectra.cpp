@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
+#include <barrier>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -48,28 +47,35 @@ RecordingSpectra::Channel RecordingSpectra::channelSpan(QIODevice* file, Span sp
     return ch;
 }
 
+void RecordingSpectra::readBlock(Workspace& ws, const Channel& channel, std::int64_t j) {
+    ws.bytes.fill(kZeroLine); // a short or failed read leaves the zero level
+    const std::int64_t pos = channel.first + j * fftSize;
+    const qint64 wanted = std::min<std::int64_t>(fftSize, channel.end - pos);
+    if (channel.file != nullptr && wanted > 0 && channel.file->seek(pos)) {
+        qint64 got = 0;
+        while (got < wanted) {
+            const qint64 n = channel.file->read(reinterpret_cast<char*>(ws.bytes.data()) + got, wanted - got);
+            if (n <= 0)
+                break;
+            got += n;
+        }
+    }
+}
+
+void RecordingSpectra::blockSpectrum(Workspace& ws) {
+    for (int i = 0; i < fftSize; ++i)
+        ws.samples[i] = static_cast<float>(ws.bytes[i]) - 125.0f;
+    ws.fft.ComputeBlockSpectrum(ws.samples, ws.blockSpectrum);
+}
+
 bool RecordingSpectra::computeChannel(Workspace& ws, const Channel& channel, std::array<float, fftSize>& out,
                                       const std::function<bool()>& blockDone) {
     // The accumulator starts at 125, not 0: every averaged bin is then at least 125 / blocks, so the
     // peaks the window divides by are never zero.
     ws.spectrumSum.fill(125.0L);
     for (std::int64_t j = 0; j < channel.blocks; ++j) {
-        ws.bytes.fill(kZeroLine); // a short or failed read leaves the zero level
-        const std::int64_t pos = channel.first + j * fftSize;
-        const qint64 wanted = std::min<std::int64_t>(fftSize, channel.end - pos);
-        if (channel.file != nullptr && wanted > 0 && channel.file->seek(pos)) {
-            qint64 got = 0;
-            while (got < wanted) {
-                const qint64 n =
-                    channel.file->read(reinterpret_cast<char*>(ws.bytes.data()) + got, wanted - got);
-                if (n <= 0)
-                    break;
-                got += n;
-            }
-        }
-        for (int i = 0; i < fftSize; ++i)
-            ws.samples[i] = static_cast<float>(ws.bytes[i]) - 125.0f;
-        ws.fft.ComputeBlockSpectrum(ws.samples, ws.blockSpectrum);
+        readBlock(ws, channel, j);
+        blockSpectrum(ws);
         for (int k = 0; k < fftSize; ++k)
             ws.spectrumSum[k] += ws.blockSpectrum[k];
         if (!blockDone())
@@ -91,61 +97,72 @@ bool RecordingSpectra::ComputeRecordingSpectra(const std::array<QIODevice*, kCha
         total += channels[c].blocks;
     }
     auto& results = *results_;
-    std::atomic<std::int64_t> done{0};
+    std::int64_t done = 0; // the caller's thread only
     std::atomic<bool> stop{false};
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::int64_t reported = -1; // the caller's thread only
     auto report = [&] {
-        reported = done.load();
-        if (progress && !progress(std::min(reported, total), total))
+        if (progress && !progress(std::min(done, total), total))
             stop.store(true);
-    };
-    // The caller's thread computes its share and reports; the other workers only count. Every worker
-    // looks at the stop flag after each block.
-    std::function<bool()> onCallerBlock = [&] {
-        done.fetch_add(1);
-        report();
-        return !stop.load();
-    };
-    std::function<bool()> onWorkerBlock = [&] {
-        done.fetch_add(1);
-        std::lock_guard lock(mutex);
-        changed.notify_one();
-        return !stop.load();
     };
     report();
 
-    const int workers = std::min(workers_, std::max(count, 1));
-    std::vector<std::thread> threads;
-    threads.reserve(workers - 1);
-    std::atomic<int> running{workers - 1};
-    for (int w = 1; w < workers; ++w)
-        threads.emplace_back([&, w] {
-            for (int c = w; c < count && !stop.load(); c += workers)
-                if (!computeChannel(*workspaces_[w], channels[c], results[c], onWorkerBlock))
-                    break;
-            running.fetch_sub(1);
-            std::lock_guard lock(mutex);
-            changed.notify_one();
-        });
-    for (int c = 0; c < count && !stop.load(); c += workers)
-        if (!computeChannel(*workspaces_[0], channels[c], results[c], onCallerBlock))
-            break;
-    if (!threads.empty()) {
-        std::unique_lock lock(mutex);
-        while (running.load() > 0) {
-            changed.wait_for(lock, std::chrono::milliseconds(50));
-            lock.unlock();
-            if (!stop.load())
-                report();
-            lock.lock();
-        }
+    if (workers_ == 1) {
+        const std::function<bool()> onBlock = [&] {
+            ++done;
+            report();
+            return !stop.load();
+        };
+        for (int c = 0; c < count && !stop.load(); ++c)
+            if (!computeChannel(*workspaces_[0], channels[c], results[c], onBlock))
+                break;
+    } else {
+        // Every worker takes one block of a round, then sums its share of the bins over the round's blocks
+        // in their order: each bin adds the same numbers in the same order as a straight run.
+        const int workers = workers_;
+        std::barrier sync(workers);
+        std::mutex reading; // the channel's one file
+        auto run = [&](int w) {
+            Workspace& own = *workspaces_[w];
+            std::array<long double, fftSize>& sum = workspaces_[0]->spectrumSum;
+            const int lo = fftSize / workers * w;
+            const int hi = w + 1 == workers ? fftSize : fftSize / workers * (w + 1);
+            for (int c = 0; c < count; ++c) {
+                const Channel& channel = channels[c];
+                std::fill(sum.begin() + lo, sum.begin() + hi, 125.0L);
+                for (std::int64_t first = 0; first < channel.blocks; first += workers) {
+                    const std::int64_t end = std::min<std::int64_t>(channel.blocks, first + workers);
+                    if (first + w < end) {
+                        {
+                            std::lock_guard lock(reading);
+                            readBlock(own, channel, first + w);
+                        }
+                        blockSpectrum(own);
+                    }
+                    sync.arrive_and_wait();
+                    for (std::int64_t j = first; j < end; ++j) {
+                        const std::array<float, fftSize>& block = workspaces_[j - first]->blockSpectrum;
+                        for (int k = lo; k < hi; ++k)
+                            sum[k] += block[k];
+                    }
+                    if (w == 0) {
+                        done += end - first;
+                        report();
+                    }
+                    sync.arrive_and_wait(); // the stop flag is the same for all from here
+                    if (stop.load())
+                        return;
+                }
+                for (int k = lo; k < hi; ++k)
+                    results[c][k] = static_cast<float>(sum[k] / channel.blocks);
+            }
+        };
+        std::vector<std::thread> threads;
+        threads.reserve(workers - 1);
+        for (int w = 1; w < workers; ++w)
+            threads.emplace_back(run, w);
+        run(0);
+        for (std::thread& t : threads)
+            t.join();
     }
-    for (std::thread& t : threads)
-        t.join();
-    if (!stop.load() && reported != done.load())
-        report(); // the other workers finished after the caller's last look
     if (stop.load())
         return false;
 

@@ -1,7 +1,7 @@
 // The averaged spectrum of every channel of a whole recording (or of a span of it), read block by block
 // from the channels' sample files (one unsigned byte per sample, 125 = zero). Blocks of 131072 samples; a
 // tail shorter than a block is not used unless the span is shorter than one block, which is then padded
-// with the zero level. Channels may be computed in parallel; the numbers are the same as in a straight
+// with the zero level. The blocks may be computed in parallel; the numbers are the same as in a straight
 // run. The progress callback may stop the computation. Depends on QtCore (QIODevice) and the block
 // transform.
 #pragma once
@@ -34,7 +34,8 @@ public:
 
     using Span = SpectrumSpan;
 
-    // workers: how many channels are computed at the same time (1 = straight run on the caller's thread).
+    // workers: how many threads compute the blocks of each channel (1 = straight run on the caller's
+    // thread); every bin adds the blocks in their order, so the result is the straight run's.
     // All work buffers are allocated here, none during a computation.
     explicit RecordingSpectra(int workers = 2);
     ~RecordingSpectra();
@@ -61,6 +62,9 @@ private:
         std::int64_t blocks = 0; // blocks of fftSize samples read from first on
     };
     static Channel channelSpan(QIODevice* file, Span span);
+    // Reads block j of the channel into ws.bytes, and its spectrum into ws.blockSpectrum.
+    static void readBlock(Workspace& ws, const Channel& channel, std::int64_t j);
+    static void blockSpectrum(Workspace& ws);
     // False when stopped before the last block.
     bool computeChannel(Workspace& ws, const Channel& channel, std::array<float, fftSize>& out,
                         const std::function<bool()>& blockDone);

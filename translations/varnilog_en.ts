@@ -47,6 +47,14 @@
         <source>Anuluj</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Wyrażenie:</source>
+        <translation>Expression:</translation>
+    </message>
+    <message>
+        <source>Wstaw:</source>
+        <translation>Insert:</translation>
+    </message>
 </context>
 <context>
     <name>MeasurementsWindow</name>
@@ -816,6 +824,53 @@
     </message>
 </context>
 <context>
+    <name>varnilog::Formula</name>
+    <message>
+        <source>nieznana nazwa &apos;%1&apos; w znaku %2</source>
+        <translation>unknown name &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>nieznana funkcja &apos;%1&apos; w znaku %2</source>
+        <translation>unknown function &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>zła liczba argumentów funkcji &apos;%1&apos; w znaku %2</source>
+        <translation>wrong number of arguments of &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>pierwszy argument &apos;%1&apos; musi być kanałem w znaku %2</source>
+        <translation>the first argument of &apos;%1&apos; must be a channel at %2</translation>
+    </message>
+    <message>
+        <source>argument &apos;%1&apos; musi być stałą w znaku %2</source>
+        <translation>the argument of &apos;%1&apos; must be a constant at %2</translation>
+    </message>
+    <message>
+        <source>kanał %1 jest celem działania w znaku %2</source>
+        <translation>channel %1 is the target at %2</translation>
+    </message>
+    <message>
+        <source>kanał %1 nie ma próbek w znaku %2</source>
+        <translation>channel %1 has no samples at %2</translation>
+    </message>
+    <message>
+        <source>stała funkcji &apos;%1&apos; poza zakresem %3 w znaku %2</source>
+        <translation>the constant of &apos;%1&apos; is out of range %3 at %2</translation>
+    </message>
+    <message>
+        <source>nieoczekiwane &apos;%1&apos; w znaku %2</source>
+        <translation>unexpected &apos;%1&apos; at %2</translation>
+    </message>
+    <message>
+        <source>wyrażenie urywa się w znaku %2</source>
+        <translation>unexpected end at %2</translation>
+    </message>
+    <message>
+        <source>brak nawiasu &apos;)&apos; w znaku %2</source>
+        <translation>missing &apos;)&apos; at %2</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::InterchangeDialogs</name>
     <message>
         <source>Plik WAV (*.wav)</source>
@@ -896,6 +951,10 @@
     <message>
         <source>Zakres</source>
         <translation>Range</translation>
+    </message>
+    <message>
+        <source>Przekroczenie</source>
+        <translation>Limit exceeded</translation>
     </message>
 </context>
 <context>
@@ -990,6 +1049,14 @@
     <message>
         <source>Czy na pewno usunąć kanał %1?</source>
         <translation>Delete channel %1?</translation>
+    </message>
+    <message>
+        <source>(kanał lub funkcja)</source>
+        <translation>(channel or function)</translation>
+    </message>
+    <message>
+        <source>Wartości nieskończone lub nieokreślone: %1, zapisane jako 0 V.</source>
+        <translation>Infinite or undefined values: %1, stored as 0 V.</translation>
     </message>
 </context>
 <context>
@@ -1295,6 +1362,13 @@
     </message>
 </context>
 <context>
+    <name>varnilog::SavedSetup</name>
+    <message>
+        <source>Plik %1 nie zawiera ustawień</source>
+        <translation>The file %1 holds no setup</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::SerialPorts</name>
     <message>
         <source>Brak uprawnień do portu %1 — dodaj użytkownika do grupy dialout i zaloguj się ponownie</source>
@@ -1322,6 +1396,57 @@
     <message>
         <source>Nagranie jest zmieniane przez inny program</source>
         <translation>The recording is being changed by another program</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::SpectrogramWindow</name>
+    <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
+    </message>
+    <message>
+        <source>Kanał:</source>
+        <translation>Channel:</translation>
+    </message>
+    <message>
+        <source>Blok:</source>
+        <translation>Block:</translation>
+    </message>
+    <message>
+        <source>Przesunięcie:</source>
+        <translation>Hop:</translation>
+    </message>
+    <message>
+        <source>Zakres [dB]:</source>
+        <translation>Range [dB]:</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG</source>
+        <translation>Save PNG</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV</source>
+        <translation>Save CSV</translation>
+    </message>
+    <message>
+        <source>Nagranie jest krótsze niż blok.</source>
+        <translation>The recording is shorter than a block.</translation>
+    </message>
+    <message>
+        <source>Obliczanie spektrogramu</source>
+        <translation>Computing the spectrogram</translation>
+    </message>
+    <message>
+        <source>Pliki PNG (*.png)</source>
+        <translation>PNG files (*.png)</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
     </message>
 </context>
 <context>
@@ -1400,6 +1525,18 @@
         <translation>Marker not added: too many are waiting to be saved</translation>
     </message>
     <message>
+        <source>Spektrogram</source>
+        <translation>Spectrogram</translation>
+    </message>
+    <message>
+        <source>Trend pomiaru…</source>
+        <translation>Measurement trend…</translation>
+    </message>
+    <message>
+        <source>Dodano znaczników: %1</source>
+        <translation>Markers added: %1</translation>
+    </message>
+    <message>
         <source>Poświata</source>
         <translation>Persistence</translation>
     </message>
@@ -1422,6 +1559,34 @@
     <message>
         <source>Nie można zapisać pliku: %1</source>
         <translation>Cannot save the file: %1</translation>
+    </message>
+    <message>
+        <source>Ustawienia (*.ini)</source>
+        <translation>Setups (*.ini)</translation>
+    </message>
+    <message>
+        <source>Zapisz ustawienia…</source>
+        <translation>Save setup…</translation>
+    </message>
+    <message>
+        <source>Wczytaj ustawienia…</source>
+        <translation>Load setup…</translation>
+    </message>
+    <message>
+        <source>ustawienia.ini</source>
+        <translation>setup.ini</translation>
+    </message>
+    <message>
+        <source>Zapisano ustawienia: %1</source>
+        <translation>Setup saved: %1</translation>
+    </message>
+    <message>
+        <source>Wczytano ustawienia: %1</source>
+        <translation>Setup loaded: %1</translation>
+    </message>
+    <message>
+        <source>Czeka na zdarzenie</source>
+        <translation>Waiting for an event</translation>
     </message>
 </context>
 <context>
@@ -1501,6 +1666,97 @@
     <message>
         <source>Błąd odczytu pliku próbek kanału %1: %2</source>
         <translation>Error reading the sample file of channel %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::TrendWindow</name>
+    <message>
+        <source>Trend pomiaru</source>
+        <translation>Measurement trend</translation>
+    </message>
+    <message>
+        <source>Co N próbek</source>
+        <translation>Every N samples</translation>
+    </message>
+    <message>
+        <source>Co czas</source>
+        <translation>Every time span</translation>
+    </message>
+    <message>
+        <source>Na okres</source>
+        <translation>Per period</translation>
+    </message>
+    <message>
+        <source>Przedział:</source>
+        <translation>Interval:</translation>
+    </message>
+    <message>
+        <source>Granice:</source>
+        <translation>Limits:</translation>
+    </message>
+    <message>
+        <source>powyżej</source>
+        <translation>above</translation>
+    </message>
+    <message>
+        <source>poniżej</source>
+        <translation>below</translation>
+    </message>
+    <message>
+        <source>Oblicz</source>
+        <translation>Compute</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Oznacz przekroczenia</source>
+        <translation>Mark violations</translation>
+    </message>
+    <message>
+        <source>Zapisz CSV…</source>
+        <translation>Save CSV…</translation>
+    </message>
+    <message>
+        <source>Zapisz PNG…</source>
+        <translation>Save PNG…</translation>
+    </message>
+    <message>
+        <source>Kanał %1</source>
+        <translation>Channel %1</translation>
+    </message>
+    <message>
+        <source>Ten pomiar nie ma wartości na okres</source>
+        <translation>This measurement has no value per period</translation>
+    </message>
+    <message>
+        <source>Brak próbek do obliczenia trendu</source>
+        <translation>No samples to compute a trend of</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Brak trendu: wybierz pomiar i naciśnij „Oblicz”</source>
+        <translation>No trend: choose a measurement and press “Compute”</translation>
+    </message>
+    <message>
+        <source>Punkty: %1 (z wartością %2)   min %3   maks %4   średnia %5   odch. std. %6   przekroczenia: %7</source>
+        <translation>Points: %1 (with a value %2)   min %3   max %4   mean %5   std. dev. %6   violations: %7</translation>
+    </message>
+    <message>
+        <source>Pliki CSV (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Nie można zapisać pliku: %1</source>
+        <translation>Cannot write file: %1</translation>
+    </message>
+    <message>
+        <source>Obrazy PNG (*.png)</source>
+        <translation>PNG images (*.png)</translation>
     </message>
 </context>
 <context>

@@ -58,6 +58,8 @@ QString markerKindTitle(MarkerKind kind) {
         return QCoreApplication::translate("varnilog::MarkerKind", "Wyzwolenie");
     case MarkerKind::Zakres:
         return QCoreApplication::translate("varnilog::MarkerKind", "Zakres");
+    case MarkerKind::Przekroczenie:
+        return QCoreApplication::translate("varnilog::MarkerKind", "Przekroczenie");
     }
     return markerKindName(kind);
 }
@@ -72,6 +74,8 @@ QRgb markerColour(MarkerKind kind) {
         return qRgb(200, 0, 200);
     case MarkerKind::Zakres:
         return qRgb(0, 120, 255);
+    case MarkerKind::Przekroczenie:
+        return qRgb(255, 90, 40);
     }
     return qRgb(255, 255, 255);
 }
@@ -95,7 +99,8 @@ void drawMarkerFlags(QImage& picture, const std::vector<Marker>& markers, std::i
     const std::int64_t viewEnd = viewStart + columns * zoom;
     // Bars first, under the flags. Ranges come in order of start, so each kind's bar grows to the right
     // and no column is filled twice for one kind.
-    int barEnd[kMarkerKindCount] = {-1, -1, -1, -1};
+    int barEnd[kMarkerKindCount];
+    std::fill(std::begin(barEnd), std::end(barEnd), -1);
     for (auto it = markers.begin(); it != markers.end() && it->start < viewEnd; ++it) {
         if (!it->isRange() || it->end < viewStart)
             continue;

@@ -2,9 +2,11 @@
 
 #include "app/SharedState.h"
 #include "view/Colour.h"
+#include "view/SampleCodes.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace varnilog {
 
@@ -23,6 +25,16 @@ int preTriggerColumn(int percent) {
 int triggerLevelRow(double levelCode) {
     const long row = std::lround(kDisplayRows - levelCode);
     return row >= 0 && row < kDisplayRows ? static_cast<int>(row) : -1;
+}
+
+double triggerLevelAtRow(int row, int sensitivity) {
+    return codeVolts(static_cast<std::uint8_t>(kDisplayRows - std::clamp(row, 0, kDisplayRows - 1)),
+                     sensitivity);
+}
+
+bool nearTriggerLevel(int y, int levelRow) {
+    constexpr int kGrabRows = 3;
+    return levelRow >= 0 && std::abs(y - levelRow) <= kGrabRows;
 }
 
 void drawTriggerOverlay(QImage& screen, double levelCode, int column, std::int32_t colour) {

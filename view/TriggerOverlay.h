@@ -17,6 +17,12 @@ int preTriggerColumn(int percent);
 // The display row of a level in codes (row 250 - code, as the traces), or -1 when off the picture.
 int triggerLevelRow(double levelCode);
 
+// The level a row of the picture stands for at a sensitivity index: the volts of its code, so a level
+// dragged on the picture lands on the level's steps. Rows outside the picture are taken as its edges.
+double triggerLevelAtRow(int row, int sensitivity);
+// Whether a mouse at row y may take hold of the level's line at levelRow (a few rows either side).
+bool nearTriggerLevel(int y, int levelRow);
+
 // colour is 0x00BBGGRR. column: 0..499; a level off the picture draws no line.
 void drawTriggerOverlay(QImage& screen, double levelCode, int column, std::int32_t colour);
 

@@ -18,6 +18,7 @@ LiveTriggerSetup LiveTriggerControl::setup(const SharedState& state) const {
     setup.trigger = triggerSettingsOf(tab_.triggerSpec(),
                                       state.channelSensitivity[static_cast<std::size_t>(setup.source)]);
     setup.column = preTriggerColumn(tab_.preTriggerPercent());
+    setup.samplingPeriodMs = state.samplingPeriodMs;
     return setup;
 }
 

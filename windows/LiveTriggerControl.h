@@ -35,6 +35,9 @@ public:
     };
     // The newest frame the trigger picked (the measurements window measures it unseen too).
     const LiveTrigger::Frame& frame() const { return trigger_.frame(); }
+    // The recording's sample in the frame's first column; the samples of the recording fed so far.
+    std::int64_t frameStart() const { return trigger_.frameStart(); }
+    std::int64_t received() const { return trigger_.received(); }
     // One tick's n new samples of A and B.
     Tick feed(const std::uint8_t* a, const std::uint8_t* b, std::int64_t n, int elapsedMs);
 

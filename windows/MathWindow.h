@@ -5,10 +5,12 @@
 #pragma once
 
 #include "analysis/ChannelMath.h"
+#include "analysis/FormulaChannel.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <memory>
 
@@ -39,6 +41,14 @@ public:
     Operation chosenOperation() const;
     int chosenTarget() const;
     int chosenSensitivity() const;
+    // The expression in its field, and whether it is today's operation as the list shows it (which
+    // is then computed as that operation).
+    QString expression() const;
+    bool expressionIsOperation() const;
+    // The expression's fault in the channels of the recording on display; none when it is valid.
+    const CoreError& expressionError() const { return expressionError_; }
+    // Recomputes the preview now (it follows the field after a short pause).
+    void refreshPreview();
 
 protected:
     void reject() override;
@@ -49,9 +59,12 @@ private:
 
     void retranslate();
     void btObliczClick();
+    void computeFormula();
     void btAnulujClick();
     void btUsunClick(int channel);
     void cbDzialanieChange();
+    void cbWstawChange(int index);
+    void validateExpression();
     void showProgress(std::int64_t done, std::int64_t total);
     void workerDone();
     void setBusy(bool busy);
@@ -65,6 +78,8 @@ private:
     LongWork work_; // after job_: a computation still running ends before its job goes
     bool changed_ = false;
     int computedChannel_ = -1;
+    CoreError expressionError_;
+    QTimer* previewTimer_ = nullptr;
 };
 
 } // namespace varnilog

@@ -197,6 +197,16 @@ SpanChoice MeasurementsWindow::spanChoice() const {
     return SpanChoice::View;
 }
 
+void MeasurementsWindow::setSpanChoice(SpanChoice choice) {
+    QAbstractButton* const buttons[] = {ui_->rbWidok, ui_->rbZaznaczenie, ui_->rbKursory, ui_->rbCale};
+    QAbstractButton* b = buttons[static_cast<int>(choice)];
+    if (sampling_)
+        choiceBeforeSampling_ = b;
+    else
+        b->setChecked(true);
+    viewChanged();
+}
+
 MeasurementsWindow::Inputs MeasurementsWindow::currentInputs() const {
     Inputs in;
     in.recordingPath = state_.recordingPath;

@@ -55,6 +55,8 @@ public:
     void setPreviewSource(PreviewSource source) { preview_ = std::move(source); }
 
     SpanChoice spanChoice() const;
+    // A saved setup's span (kept for after sampling when "Podgląd" is on show).
+    void setSpanChoice(SpanChoice choice);
     // The span of the table on display.
     SampleSpan measuredSpan() const { return shown_.span; }
     const MeasureResult& result() const { return result_; }

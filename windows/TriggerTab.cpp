@@ -183,6 +183,32 @@ TriggerSpec TriggerTab::triggerSpec() const {
     return t;
 }
 
+void TriggerTab::showSettings(TriggerMode mode, const TriggerSpec& t, int preTriggerPercent,
+                              std::uint8_t sensitivity) {
+    {
+        const QSignalBlocker blocks[] = {
+            QSignalBlocker(mode_),      QSignalBlocker(source_), QSignalBlocker(edge_),
+            QSignalBlocker(level_),     QSignalBlocker(pre_),    QSignalBlocker(hysteresis_),
+            QSignalBlocker(widthKind_), QSignalBlocker(width_),  QSignalBlocker(holdoff_)};
+        mode_->setCurrentIndex(static_cast<int>(mode));
+        source_->setCurrentIndex(t.source);
+        edge_->setCurrentIndex(t.edge == TriggerEdge::Rising ? 0 : 1);
+        setSensitivity(sensitivity);
+        level_->setValue(t.levelVolts);
+        pre_->setValue(preTriggerPercent);
+        hysteresis_->setValue(t.hysteresisDivisions);
+        widthKind_->setCurrentIndex(static_cast<int>(t.width));
+        if (t.width != WidthCondition::None)
+            width_->setValue(static_cast<int>(t.widthLimit));
+        holdoff_->setValue(static_cast<int>(t.holdoff));
+    }
+    emit settingsChanged();
+}
+
+void TriggerTab::setLevel(double volts) {
+    level_->setValue(volts);
+}
+
 void TriggerTab::setSensitivity(std::uint8_t sensitivity) {
     // One step is one code (one pixel of the picture); the range is the codes 0..255.
     const double perCode = voltsPerCode(sensitivity);

@@ -28,6 +28,12 @@ public:
     int preTriggerPercent() const;
     // The trigger the tab shows.
     TriggerSpec triggerSpec() const;
+    // A saved setup's trigger onto the tab (one settingsChanged). The level is kept within the source
+    // channel's codes at sensitivity; a width limit without a width condition leaves the field alone.
+    void showSettings(TriggerMode mode, const TriggerSpec& triggerSpec, int preTriggerPercent,
+                      std::uint8_t sensitivity);
+    // A level dragged on the picture (settingsChanged as from the field).
+    void setLevel(double volts);
     // The level's step and range follow the source channel's V/div.
     void setSensitivity(std::uint8_t sensitivity);
     // While sampling only A and B can be the source and the search buttons rest.

@@ -70,6 +70,13 @@ TEST(CoreMessagesTest, EveryKindIsWordedInBothLanguages) {
         {error(K::RecordingExists, "a.ros"), "a.ros: nagranie o tej nazwie już istnieje",
          "a.ros: a recording of that name exists"},
         {error(K::Cancelled), "przerwano", "cancelled"},
+        {error(K::FormulaUnknownName, {}, "E", {}, 7), "nieznana nazwa 'E' w znaku 7",
+         "unknown name 'E' at 7"},
+        {error(K::FormulaRange, {}, "avg", "2..10000", 8),
+         "stała funkcji 'avg' poza zakresem 2..10000 w znaku 8",
+         "the constant of 'avg' is out of range 2..10000 at 8"},
+        {error(K::FormulaEnd, {}, {}, {}, 3), "wyrażenie urywa się w znaku 3", "unexpected end at 3"},
+        {error(K::NoSetup, "a.ini"), "Plik a.ini nie zawiera ustawień", "The file a.ini holds no setup"},
         {CoreError(error(K::WriteFailed)).at("in.wav").at("out"), "out: in.wav: zapis nie powiódł się",
          "out: in.wav: write failed"},
     };

@@ -98,6 +98,8 @@ TEST(BoardSimulatorTest, WaveformsFollowSensitivityAndCoupling) {
         {{Waveform::Sine, 100, 2.0}, 3, ModeDC, {{0, 125}, {5, 125}}},
         {{Waveform::Sine, 100, 2.0}, 3, ModeGND, {{0, 125}, {3, 125}}}, // grounded input
         {{Waveform::Counter, 0, 0}, 4, ModeDC, {{0, 0}, {255, 255}, {256, 0}, {300, 44}}},
+        // Up to 50 Hz in 10 s: 2.5 t^2 cycles, so -0.71 V at 0.5 s, 0 at 1 s, and again from 10 s on.
+        {{Waveform::Sweep, 50, 1.0}, 4, ModeDC, {{0, 125}, {500, 107}, {1000, 125}, {10500, 107}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.signal.waveform));

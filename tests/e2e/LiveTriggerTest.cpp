@@ -112,3 +112,63 @@ TEST(LiveTriggerTest, SineStandsStillAndTheModesKeepOrRollTheirFrames) {
     EXPECT_EQ(u.state, TriggerState::Rolling);
     EXPECT_EQ(trigger.frame()[0][499], 138) << "the newest samples, 0.5 V at 1 V/div";
 }
+
+// A slow time base fed sample by sample: 0.1 s per sample, a pulse (code 150) every 20 samples from
+// sample 10 on, two 50 ms ticks per sample.
+TEST(LiveTriggerTest, SlowTimeBaseKeepsItsEventsAndShowsEarlyOnesAtOnce) {
+    const struct {
+        const char* name;
+        TriggerMode mode;
+        int column;
+        int samples;
+    } rows[] = {
+        {"Auto at 0.1 s per sample does not alternate frames", TriggerMode::Auto, 250, 1200},
+        {"Normal shows the first event before its pre-trigger samples exist", TriggerMode::Normal, 250, 300},
+        {"Single likewise", TriggerMode::Single, 250, 300},
+    };
+    for (const auto& row : rows) {
+        LiveTrigger trigger;
+        LiveTriggerSetup s = setup(row.mode, 137.5);
+        s.column = row.column;
+        s.samplingPeriodMs = 100;
+        trigger.start(s);
+        EXPECT_EQ(trigger.autoAfterMs(), 100000) << row.name;
+        std::int64_t firstShownAt = -1;
+        int rolled = 0;
+        for (int i = 0; i < row.samples; ++i) {
+            const std::uint8_t code = i % 20 == 10 ? 150 : 125;
+            const LiveTrigger::Update u = trigger.feed(&code, &code, 1, 50);
+            trigger.feed(nullptr, nullptr, 0, 50);
+            rolled += u.state == TriggerState::Rolling;
+            if (u.frameChanged && firstShownAt < 0) {
+                firstShownAt = i;
+                EXPECT_EQ(trigger.frameColumn(), row.column) << row.name;
+                EXPECT_EQ(trigger.frame()[0][static_cast<std::size_t>(row.column)], 150) << row.name;
+                EXPECT_EQ(trigger.frame()[0][0], kZeroLine) << row.name << ": the missing part is empty";
+            }
+        }
+        EXPECT_EQ(rolled, 0) << row.name;
+        // Event 10 has its post-trigger part once sample 10 + 249 is in.
+        EXPECT_EQ(firstShownAt, 10 + kDisplayColumns - row.column - 1) << row.name;
+    }
+
+    // "Pojedynczy" chosen while sampling after a catch in "Pojedynczy" and a while in "Normalny".
+    LiveTrigger trigger;
+    trigger.start(setup(TriggerMode::Single, 137.5));
+    const auto run = [&](int n) {
+        std::optional<std::int64_t> caught;
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t code = trigger.received() % 20 == 10 ? 150 : 125;
+            const auto u = trigger.feed(&code, &code, 1, 50);
+            caught = caught ? caught : u.singleCaught;
+        }
+        return caught;
+    };
+    ASSERT_TRUE(run(300));
+    trigger.configure(setup(TriggerMode::Normal, 137.5));
+    run(100);
+    trigger.configure(setup(TriggerMode::Single, 137.5));
+    const auto next = run(300);
+    ASSERT_TRUE(next);
+    EXPECT_GE(*next, 400);
+}

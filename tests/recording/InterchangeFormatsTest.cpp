@@ -441,3 +441,40 @@ TEST(InterchangeFormatsTest, SigrokChunksReadBackAndCancel) {
         EXPECT_EQ(failed.error.path, QLatin1String("/proc/self/mem")) << failed.error.reason.toStdString();
     }
 }
+
+// Logic channels beside the analog ones: named before them in the metadata (the analog ones numbered
+// after them, and still read back), filled stretch by stretch in order, each member's bytes as filled;
+// a fill that fails ends the export with its reason.
+TEST(InterchangeFormatsTest, SigrokLogicChannelsGoBeforeTheAnalogOnes) {
+    InterchangeFixture f;
+    std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+    f.request.logic.names = {"LA", "LB"};
+    f.request.logic.fill = [&](std::int64_t first, std::int64_t n, std::uint8_t* logic, QString&) {
+        calls.emplace_back(first, n);
+        for (std::int64_t i = 0; i < n; ++i)
+            logic[i] = static_cast<std::uint8_t>(0xA0 + first + i);
+        return true;
+    };
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(exportSigrok(f.request, out, {}, 2).ok);
+    EXPECT_EQ(calls, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 2}, {2, 1}}));
+    EXPECT_TRUE(bytes.contains("capturefile=logic-1\ntotal probes=2\nsamplerate=1 kHz\ntotal analog=2\n"
+                               "probe1=LA\nprobe2=LB\nanalog3=A\nanalog4=B\nunitsize=1\n"));
+    EXPECT_TRUE(bytes.contains("logic-1-2") && bytes.contains("analog-1-4-2") &&
+                !bytes.contains("analog-1-1-"));
+    EXPECT_TRUE(bytes.contains("\xa0\xa1") && bytes.contains("\xa2"));
+    const ReadBack back = readBack(makeSigrokReader, bytes);
+    EXPECT_EQ(back.values, (std::vector<std::vector<double>>{{0.0f, 1.0f, -1.0f}, {0.0004f, 0.0f, -0.0004f}}))
+        << back.error.toStdString();
+    f.request.logic.fill = [](std::int64_t, std::int64_t, std::uint8_t*, QString& why) {
+        why = QStringLiteral("logic gone");
+        return false;
+    };
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    const InterchangeResult failed = exportSigrok(f.request, sink, {}, 2);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_EQ(failed.error.reason, QStringLiteral("logic gone"));
+}

@@ -186,27 +186,45 @@ TEST(RecordingSpectra, ParallelChannelsEqualAStraightRun) {
             ch = static_cast<char>(static_cast<std::uint8_t>(ch) + (rng() % 5));
         channels.push_back(b);
     }
-    std::vector<std::pair<int, int>> straightProgress, parallelProgress;
+    std::vector<std::pair<int, int>> straightProgress;
     auto straight = compute(channels, 3, 1, &straightProgress);
-    auto parallel = compute(channels, 3, 2, &parallelProgress);
-    EXPECT_EQ(straight->channelSpectrum, parallel->channelSpectrum);
-    EXPECT_EQ(straight->spectrumDisplay, parallel->spectrumDisplay);
-    EXPECT_EQ(straight->spectrumPeak, parallel->spectrumPeak);
-    EXPECT_EQ(straight->spectrumPeakAll, parallel->spectrumPeakAll);
-
     // Straight: 8 blocks in all, reported before the first and after every block.
     std::vector<std::pair<int, int>> expected;
     for (int i = 0; i <= 8; ++i)
         expected.push_back({8, i});
     EXPECT_EQ(straightProgress, expected);
-    ASSERT_FALSE(parallelProgress.empty());
-    for (std::size_t i = 0; i < parallelProgress.size(); ++i) {
-        EXPECT_EQ(parallelProgress[i].first, 8);
-        if (i > 0) {
-            EXPECT_GE(parallelProgress[i].second, parallelProgress[i - 1].second);
+    // The blocks of each channel shared by 2 and by 3 workers (rounds left part empty at a channel's end).
+    for (const int workers : {2, 3}) {
+        std::vector<std::pair<int, int>> parallelProgress;
+        auto parallel = compute(channels, 3, workers, &parallelProgress);
+        EXPECT_EQ(straight->channelSpectrum, parallel->channelSpectrum) << workers;
+        EXPECT_EQ(straight->spectrumDisplay, parallel->spectrumDisplay) << workers;
+        EXPECT_EQ(straight->spectrumPeak, parallel->spectrumPeak) << workers;
+        EXPECT_EQ(straight->spectrumPeakAll, parallel->spectrumPeakAll) << workers;
+        ASSERT_FALSE(parallelProgress.empty());
+        for (std::size_t i = 0; i < parallelProgress.size(); ++i) {
+            EXPECT_EQ(parallelProgress[i].first, 8);
+            if (i > 0) {
+                EXPECT_GE(parallelProgress[i].second, parallelProgress[i - 1].second);
+            }
         }
+        EXPECT_EQ(parallelProgress.back().second, 8);
     }
-    EXPECT_EQ(parallelProgress.back().second, 8);
+}
+
+// Stopped in the middle, by any number of workers: the data stays exactly as it was.
+TEST(RecordingSpectra, StoppedComputationLeavesTheDataAsItWas) {
+    Recording rec({sineBytes(5 * fftSize, 999, 60.0), sineBytes(5 * fftSize, 77, 30.0)});
+    for (const int workers : {1, 2}) {
+        SpectrumData d;
+        d.channelSpectrum[0].fill(3.0f);
+        d.spectrumPeakAll = 4.0f;
+        RecordingSpectra spectra(workers);
+        EXPECT_FALSE(spectra.ComputeRecordingSpectra(
+            rec.devices, 2, d, [](std::int64_t done, std::int64_t) { return done < 4; }));
+        EXPECT_EQ(d.channelSpectrum[0][999], 3.0f) << workers;
+        EXPECT_EQ(d.spectrumPeakAll, 4.0f) << workers;
+    }
 }
 
 } // namespace

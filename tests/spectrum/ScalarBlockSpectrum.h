@@ -1,6 +1,6 @@
-// A plain, one-butterfly-at-a-time transcription of the block spectrum: mean in double, bit reversal,
-// the stage of span 2, then every butterfly with its angle, cosine and sine computed on the spot and
-// each sum formed in extended precision before it is stored as single precision. Slow on purpose: it is
+// A plain, one-butterfly-at-a-time transcription of the block spectrum of any block size: mean in double, bit
+// reversal, the stage of span 2, then every butterfly with its angle, cosine and sine computed on the spot
+// and each sum formed in extended precision before it is stored as single precision. Slow on purpose: it is
 // the reference the fast transform must equal bit for bit.
 #pragma once
 
@@ -12,7 +12,7 @@
 namespace varnilog::test {
 
 inline std::vector<float> scalarBlockSpectrum(const std::vector<float>& input) {
-    const int n = fftSize;
+    const int n = static_cast<int>(input.size()); // a block size of the transform
     std::vector<float> block(n), bre(n), bim(n, 0.0f), re(n), im(n), out(n);
     double sum = 0.0;
     for (int i = 0; i < n; ++i)

@@ -116,6 +116,9 @@ TEST(MathFaultTest, KilledAtAnyChangeOfTheDiskLeavesTheOldOrTheNewChannel) {
     } rows[] = {
         {"C replaced", {"--op", "A-B", "--to", "C", "--sens", "4"}, QStringLiteral("A-B")},
         {"C removed", {"--remove", "C"}, QStringLiteral("none")},
+        {"C by a formula",
+         {"--expr", "delay(A,0) - B", "--to", "C", "--sens", "4"},
+         QStringLiteral("delay(A,0) - B")},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);

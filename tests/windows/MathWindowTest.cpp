@@ -9,6 +9,7 @@
 #include "support/MainWindowFixture.h"
 #include "support/RecordingMessageBoxes.h"
 #include "support/RecordingSet.h"
+#include "windows/FormulaPreview.h"
 #include "windows/ScriptedDialogs.h"
 #include "windows/WindowTestSupport.h"
 
@@ -18,6 +19,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -56,7 +59,8 @@ protected:
         test::child<QAbstractButton>(*form, "SpeedButton75")->click();
     }
     static void compute(MathWindow& w, int operation, const char* target, int sensitivity) {
-        test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(operation);
+        if (operation >= 0)
+            test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(operation);
         test::child<QRadioButton>(w, target)->setChecked(true);
         test::child<QComboBox>(w, "cbCzulosc")->setCurrentIndex(sensitivity);
         test::child<QPushButton>(w, "btOblicz")->click();
@@ -198,4 +202,39 @@ TEST_F(MathWindowTest, ComputingKeepsTheViewWhereItWas) {
     EXPECT_TRUE(test::child<QCheckBox>(*form, "chkC")->isChecked());
     EXPECT_EQ(state->viewStart, viewStart);
     EXPECT_EQ(scroll->value(), scroll->maximum() / 2);
+}
+
+// An expression of the channels: a fault named at its character while typing (and "Oblicz" refused),
+// today's operations as presets, and a preview over the view equal to what is then written.
+TEST_F(MathWindowTest, ExpressionIsCheckedPreviewedAndWritten) {
+    test::Codes a(3000), b(3000);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        a[i] = static_cast<std::uint8_t>(100 + i % 50);
+        b[i] = static_cast<std::uint8_t>(150 - i % 30);
+    }
+    open({a, b});
+    state->viewStart = 1200;
+    std::vector<std::uint8_t> preview;
+    inWindow([&](MathWindow& w) {
+        auto* field = test::child<QLineEdit>(w, "leWyrazenie");
+        test::child<QComboBox>(w, "cbDzialanie")->setCurrentIndex(5);
+        EXPECT_EQ(field->text(), QStringLiteral("avg(A,16)"));
+        EXPECT_TRUE(w.expressionIsOperation());
+        field->setText(QStringLiteral("0.5*(A+E)"));
+        EXPECT_EQ(w.expressionError().first, 8);
+        EXPECT_EQ(test::child<QLabel>(w, "lbBlad")->text(), QStringLiteral("nieznana nazwa 'E' w znaku 8"));
+        EXPECT_FALSE(test::child<QPushButton>(w, "btOblicz")->isEnabled());
+        field->setText(QStringLiteral("lowpass(A,50)*B"));
+        EXPECT_FALSE(w.expressionError().failed());
+        EXPECT_TRUE(test::child<QPushButton>(w, "btOblicz")->isEnabled());
+        test::child<QComboBox>(w, "cbCzulosc")->setCurrentIndex(3);
+        w.refreshPreview();
+        preview = test::child<FormulaPreview>(w, "wPodglad")->codes();
+        compute(w, -1, "rbD", 3);
+    });
+    const QByteArray written = fileOf(".rcd");
+    ASSERT_EQ(written.size(), 3000);
+    ASSERT_FALSE(preview.empty());
+    EXPECT_EQ(test::bytesOf(preview), written.mid(1200, static_cast<qsizetype>(preview.size())));
+    EXPECT_TRUE(test::readFile(ros).contains("OPERACJAD=lowpass(A,50)*B"));
 }

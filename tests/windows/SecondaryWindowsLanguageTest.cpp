@@ -56,7 +56,10 @@ QStringList visibleTexts(const QWidget& window) {
 // A text English shows as Polish does: no word of three letters, or one English uses as well.
 bool sameInEnglish(const QString& text) {
     static const QStringList kShared{"FFT", "Zoom x10", "Auto", "Minimum"};
-    return kShared.contains(text) || !text.contains(QRegularExpression(QStringLiteral("\\p{L}{3}")));
+    // The formula's functions ("sqrt(", "avg(A,16)") are the language of expressions, not of the window.
+    static const QRegularExpression function(QStringLiteral("^[a-z0-9]+\\("));
+    return kShared.contains(text) || function.match(text).hasMatch() ||
+           !text.contains(QRegularExpression(QStringLiteral("\\p{L}{3}")));
 }
 
 void switchTo(Language language) {

@@ -10,6 +10,7 @@
 #include "recording/RecordingManagement.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #if defined(_WIN32)
 #include <io.h>
@@ -288,6 +289,28 @@ bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::
         return false;
     }
     span = resolved.span;
+    return true;
+}
+
+bool channelLevelOption(const char* flag, const QString& text, int& channel, double& volts,
+                        double& hysteresis) {
+    const QString name = QString::fromLatin1(flag);
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    const std::optional<int> letter = channelFromLetter(QStringView(text).left(std::max<qsizetype>(eq, 0)));
+    if (eq < 0 || !letter)
+        return usage(QStringLiteral("--%1: expected %2=VOLTS[:HYST], not '%3'")
+                         .arg(name, channelLetterExpectation(false), text));
+    const QStringList values = text.mid(eq + 1).split(QLatin1Char(':'));
+    bool ok = false;
+    volts = values[0].toDouble(&ok);
+    if (!ok || !std::isfinite(volts) || values.size() > 2)
+        return usage(QStringLiteral("--%1: expected a level in volts, not '%2'").arg(name, text.mid(eq + 1)));
+    hysteresis = 0.1;
+    if (values.size() == 2 &&
+        (hysteresis = values[1].toDouble(&ok), !ok || !(hysteresis >= 0 && hysteresis <= 1)))
+        return usage(
+            QStringLiteral("--%1: the hysteresis is 0 to 1 division, not '%2'").arg(name, values[1]));
+    channel = *letter;
     return true;
 }
 

@@ -144,6 +144,10 @@ bool spanOptions(const QCommandLineParser& parser, const QString& rosPath, std::
 // usage error, for an empty text or another letter.
 bool channelsOption(const QCommandLineParser& parser, unsigned& mask);
 
+// "A=VOLTS[:HYST]": a channel's logic level in volts and hysteresis in divisions (0 to 1, default 0.1),
+// for --threshold (decode) and --logic (export). False, reported as a usage error of --flag, otherwise.
+bool channelLevelOption(const char* flag, const QString& text, int& channel, double& volts, double& hysteresis);
+
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
 int runImport(const QStringList& args);
@@ -154,6 +158,10 @@ int runMeasure(const QStringList& args);
 int runMath(const QStringList& args);
 int runEvents(const QStringList& args);
 int runMarkers(const QStringList& args);
+int runDecoders(const QStringList& args);
+int runDecode(const QStringList& args);
+int runSpectrogram(const QStringList& args);
+int runTrend(const QStringList& args);
 int runXy(const QStringList& args);
 
 } // namespace varnilog::cli

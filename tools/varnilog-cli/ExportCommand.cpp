@@ -2,13 +2,18 @@
 // session (chosen by OUT's extension or --format).
 #include "CliSupport.h"
 
+#include "decode/RecordingLogic.h"
+
 #include "recording/AudacityLabels.h"
+#include "recording/FileIdentity.h"
 #include "recording/InterchangeFormats.h"
 #include "recording/MarkerFile.h"
+#include "recording/RecordingFileSet.h"
 #include "recording/RecordingHeader.h"
 #include "recording/RecordingInput.h"
 #include "recording/SafeFile.h"
 #include "recording/TextExport.h"
+#include "view/ScaleTables.h"
 
 #include <QLocale>
 
@@ -58,6 +63,39 @@ int exportRecording(const QCommandLineParser& parser, SharedState& state, const 
     if (format.channelChoice && InterchangeBlocks(request).channels().empty())
         return fail(
             QStringLiteral("%1: none of the channels asked for has a sample file").arg(state.recordingPath));
+    // --logic: thresholded channels beside the analog ones, named "LA".. after their source.
+    std::unique_ptr<RecordingLogic> logic;
+    if (parser.isSet(QStringLiteral("logic"))) {
+        if (format.id != FileFormat::Sigrok)
+            return fail(QStringLiteral("--logic applies to %1")
+                            .arg(QString::fromLatin1(interchangeFormat(FileFormat::Sigrok).name)),
+                        ExitUsage);
+        std::array<QString, 4> files;
+        std::array<int, 4> sensitivity{};
+        std::vector<LogicInput> inputs;
+        for (const QString& item :
+             parser.values(QStringLiteral("logic")).join(QLatin1Char(',')).split(QLatin1Char(','))) {
+            LogicInput in;
+            if (!channelLevelOption("logic", item, in.channel, in.level.volts, in.level.hysteresisDivisions))
+                return ExitUsage;
+            const auto c = static_cast<std::size_t>(in.channel);
+            files[c] = siblingPath(state.recordingPath, QString::fromLatin1(kRecordingSampleExtensions[c]));
+            if (!identityOf(files[c]).regular)
+                return fail(QStringLiteral("--logic: the recording has no channel %1").arg(channelName[c]),
+                            ExitUsage);
+            sensitivity[c] = state.channelSensitivity[c];
+            in.bit = static_cast<unsigned>(inputs.size());
+            inputs.push_back(in);
+            request.logic.names.push_back(QByteArray("L") + channelName[c]);
+        }
+        if (inputs.size() > 8)
+            return fail(QStringLiteral("--logic: at most 8 logic channels"), ExitUsage);
+        logic = std::make_unique<RecordingLogic>(files, sensitivity, inputs);
+        if (QString error; !logic->open(error))
+            return fail(error);
+        request.logic.fill = [&logic](std::int64_t first, std::int64_t n, std::uint8_t* bytes,
+                                      QString& error) { return logic->read(first, n, bytes, error); };
+    }
     ExportBeside labels;
     if (format.labels && parser.isSet(QStringLiteral("labels"))) {
         labels.path = labelsPathBeside(outPath);
@@ -115,6 +153,9 @@ constexpr CliOption kExportOptions[] = {
     kToMarkerOption,
     {"labels", nullptr, labelsHelp},
     {"channels", "ABCD", channelsHelp},
+    {"logic", "A=VOLTS[:HYST],...",
+     "With .sr: also logic channels LA.. of these channels at these levels, hysteresis in divisions (0 to 1, "
+     "default 0.1)."},
 };
 
 constexpr CliCommand kExport{"export",

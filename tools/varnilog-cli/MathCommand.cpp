@@ -3,6 +3,8 @@
 
 #include "analysis/ChannelLetters.h"
 #include "analysis/ChannelMath.h"
+#include "analysis/FormulaChannel.h"
+#include "app/CoreMessages.h"
 #include "view/ScaleTables.h"
 
 #include <QRegularExpression>
@@ -57,17 +59,32 @@ struct MathRequest {
     bool remove = false;
     int channel = -1;
     std::optional<Operation> op;
+    QString expression;           // --expr
     std::int64_t sensitivity = 0; // 0: auto
     bool replace = false;
 };
+
+// The expression checked as far as it can be before the recording is read: every channel but the
+// target counted as recorded; false when it is not valid (reported).
+bool parseExpression(const QString& text, MathRequest& request) {
+    FormulaContext context;
+    context.target = request.channel;
+    context.withSamples = 0b1111u & ~(1u << request.channel);
+    CoreError error;
+    if (!Formula::compile(text, context, error))
+        return usage(QStringLiteral("--expr: %1").arg(coreMessage(error)));
+    request.expression = text;
+    return true;
+}
 
 // The request from the options; false when they are not valid (reported).
 bool parseMathRequest(const QCommandLineParser& parser, MathRequest& request) {
     request.path = parser.positionalArguments().at(0);
     request.remove = parser.isSet(QStringLiteral("remove"));
     request.replace = parser.isSet(QStringLiteral("replace"));
-    if (request.remove == parser.isSet(QStringLiteral("op")))
-        return usage(QStringLiteral("give either --op with --to, or --remove"));
+    const bool expr = parser.isSet(QStringLiteral("expr"));
+    if (int(request.remove) + int(parser.isSet(QStringLiteral("op"))) + int(expr) != 1)
+        return usage(QStringLiteral("give either --op or --expr with --to, or --remove"));
     request.channel =
         derivedChannel(parser.value(request.remove ? QStringLiteral("remove") : QStringLiteral("to")));
     if (request.channel < 0)
@@ -75,9 +92,11 @@ bool parseMathRequest(const QCommandLineParser& parser, MathRequest& request) {
                                     : QStringLiteral("--to: expected C or D"));
     if (request.remove)
         return true;
+    if (expr && !parseExpression(parser.value(QStringLiteral("expr")), request))
+        return false;
     const QString opText = parser.value(QStringLiteral("op"));
     request.op = parseOperation(opText);
-    if (!request.op)
+    if (!expr && !request.op)
         return usage(
             averageWindowOutOfRange(opText)
                 ? QStringLiteral("--op: N out of range %1..%2").arg(kMinAverageWindow).arg(kMaxAverageWindow)
@@ -97,7 +116,40 @@ int removeChannel(const MathRequest& request, const QString& ros) {
     return ExitOk;
 }
 
+void printComputed(const MathRequest& request, const OperationResult& r, const QString& more) {
+    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s%s\n",
+                printed(request.path).constData(), channelName[static_cast<std::size_t>(request.channel)],
+                printed(r.operation).constData(), qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
+                request.sensitivity == 0 ? ", auto" : "", static_cast<long long>(r.samples),
+                r.samples == 1 ? "" : "s", qPrintable(more));
+}
+
+int computeFormula(const MathRequest& request, std::unique_ptr<SharedState> state) {
+    FormulaRequest formula =
+        formulaRequestFor(*state, request.expression, request.channel, static_cast<int>(request.sensitivity));
+    formula.replaceRecorded = request.replace;
+    state.reset();
+    Progress progress(QStringLiteral("computing"));
+    const FormulaResult r = computeFormulaChannel(formula, [&](std::int64_t done, std::int64_t total) {
+        progress.update(done, total);
+        return true;
+    });
+    progress.finish();
+    if (r.formula.failed())
+        return fail(QStringLiteral("%1: --expr: %2").arg(request.path, coreMessage(r.formula)));
+    if (!r.ok())
+        return fail(failureText(r.result, request.path, request.channel));
+    printComputed(request, r.result,
+                  r.nonFinite == 0 ? QString()
+                                   : QStringLiteral(", %1 value%2 not finite stored as 0 V")
+                                         .arg(r.nonFinite)
+                                         .arg(r.nonFinite == 1 ? "" : "s"));
+    return ExitOk;
+}
+
 int computeChannel(const MathRequest& request, std::unique_ptr<SharedState> state) {
+    if (!request.op)
+        return computeFormula(request, std::move(state));
     OperationRequest operation =
         operationRequestFor(*state, *request.op, request.channel, static_cast<int>(request.sensitivity));
     operation.replaceRecorded = request.replace;
@@ -111,11 +163,7 @@ int computeChannel(const MathRequest& request, std::unique_ptr<SharedState> stat
     progress.finish();
     if (!r.ok())
         return fail(failureText(r, request.path, request.channel));
-    std::printf("%s: channel %c = %s at %s/div (sensitivity %d%s), %lld sample%s\n",
-                printed(request.path).constData(), channelName[static_cast<std::size_t>(request.channel)],
-                qPrintable(r.operation), qPrintable(voltLabel(r.sensitivity, 6)), r.sensitivity,
-                request.sensitivity == 0 ? ", auto" : "", static_cast<long long>(r.samples),
-                r.samples == 1 ? "" : "s");
+    printComputed(request, r, {});
     return ExitOk;
 }
 
@@ -127,6 +175,10 @@ constexpr CliOption kMathOptions[] = {
      "one that does not clip."},
     {"remove", "C|D", "Remove a derived channel instead."},
     {"replace", nullptr, "Allow replacing (or removing) recorded data."},
+    {"expr", "EXPR",
+     "An expression instead of --op: A..D in volts, t (s), n (sample), + - * / ^, comparisons, && || ?:, "
+     "abs sqrt exp ln log10 sin cos tan asin acos atan atan2 sinh cosh tanh sign floor ceil min max, and the "
+     "filters avg(X,N) lowpass(X,FC) highpass(X,FC) diff(X) integ(X) delay(X,N)."},
 };
 
 constexpr CliCommand kMath{

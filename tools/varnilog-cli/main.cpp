@@ -7,6 +7,7 @@
 #include "app/Language.h"
 #include "recording/FileIdentity.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -35,9 +36,14 @@ const char* const kUsage =
     "  spectrum FILE.ros OUT.csv       the averaged spectra of every channel\n"
     "  measure FILE.ros [--json]       RMS, frequency, duty cycle... of a span\n"
     "  math FILE.ros --op OP --to C|D  a derived channel (A-B, avg(A,16)...)\n"
+    "  math FILE.ros --expr E --to C|D a formula channel (0.5*(A+B), lowpass(A,50)...)\n"
     "  record --port PORT --seconds S  a new recording from a board\n"
     "  events FILE.ros --channel A ... the trigger events of a channel\n"
     "  markers FILE.ros [--json]       the markers saved with a recording\n"
+    "  decoders [--json]               the protocol decoders installed (libsigrokdecode)\n"
+    "  decode FILE.ros --decoder ID    UART, I2C, 1-Wire, IR... traffic of a recording\n"
+    "  spectrogram FILE.ros OUT.png    the spectra of consecutive blocks of a channel\n"
+    "  trend FILE.ros --channel A ...  a measurement per interval or period, with limits\n"
     "  xy FILE.ros [--x A --y B]       the density of code pairs of two channels\n"
     "\n"
     "Option of every command:\n"
@@ -99,16 +105,24 @@ bool isCommand(const char* command, const char* name) {
     return command && std::strcmp(command, name) == 0;
 }
 
+// The commands that run in the drawing program: those that always draw a picture, and those that
+// draw one with --png (and record, whose trigger capture uses the view).
+constexpr const char* kAlwaysDraw[] = {"render", "spectrogram"};
+constexpr const char* kDrawWithPng[] = {"spectrum", "record", "xy"};
+
+template <std::size_t N> bool isOneOf(const char* command, const char* const (&names)[N]) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [command](const char* name) { return isCommand(command, name); });
+}
+
 #ifdef VARNILOG_CLI_DRAWS
 // Only pictures need a GUI application (their label font comes from the platform's font database):
-// render, and spectrum or record with --png. Every other command starts with the core application,
-// which loads no platform plugin, fonts or font configuration.
+// render and spectrogram, and spectrum, record or xy with --png. Every other command starts with the core
+// application, which loads no platform plugin, fonts or font configuration.
 bool commandDraws(int argc, char** argv) {
     bool png = false;
     const char* command = commandOf(argc, argv, &png);
-    return isCommand(command, "render") ||
-           (png &&
-            (isCommand(command, "spectrum") || isCommand(command, "record") || isCommand(command, "xy")));
+    return isOneOf(command, kAlwaysDraw) || (png && isOneOf(command, kDrawWithPng));
 }
 #else
 // The drawing program: where the installation puts it, else beside this one (a build folder).
@@ -159,9 +173,8 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0)
         return printVersion();
 #ifndef VARNILOG_CLI_DRAWS
-    if (const char* command = commandOf(argc, argv); isCommand(command, "render") ||
-                                                     isCommand(command, "spectrum") ||
-                                                     isCommand(command, "record") || isCommand(command, "xy"))
+    if (const char* command = commandOf(argc, argv);
+        isOneOf(command, kAlwaysDraw) || isOneOf(command, kDrawWithPng))
         return runInDrawingProgram(argv);
 #endif
     qInstallMessageHandler(quietQtMessages);
@@ -211,6 +224,18 @@ int main(int argc, char** argv) {
 #endif
     if (command == QLatin1String("markers"))
         return runMarkers(args);
+#ifndef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("decoders"))
+        return runDecoders(args);
+    if (command == QLatin1String("decode"))
+        return runDecode(args);
+#endif
+#ifdef VARNILOG_CLI_DRAWS
+    if (command == QLatin1String("spectrogram"))
+        return runSpectrogram(args);
+#endif
+    if (command == QLatin1String("trend"))
+        return runTrend(args);
 #ifdef VARNILOG_CLI_DRAWS
     if (command == QLatin1String("xy"))
         return runXy(args);

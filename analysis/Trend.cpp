@@ -1,0 +1,262 @@
+#include "analysis/Trend.h"
+
+#include "recording/FileIdentity.h"
+#include "recording/MappedSpan.h"
+#include "recording/RecordingLoader.h"
+#include "view/ElapsedTime.h"
+#include "view/SampleCodes.h"
+#include "view/ScaleTables.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace varnilog {
+
+namespace {
+
+// Progress is told at most once per this many samples: a trend of 2-sample points would otherwise
+// spend its time reporting.
+constexpr std::int64_t kProgressStep = 1 << 20;
+
+// Reads count codes at first of file into buffer; false with error set when it cannot.
+bool readCodes(QFile& file, std::int64_t first, std::int64_t count, std::vector<std::uint8_t>& buffer,
+               QString& error) {
+    buffer.resize(static_cast<std::size_t>(count));
+    if (!file.seek(first)) {
+        error = file.errorString();
+        return false;
+    }
+    for (std::int64_t got = 0; got < count;) {
+        const qint64 n = file.read(reinterpret_cast<char*>(buffer.data() + got), count - got);
+        if (n <= 0) {
+            error = n < 0 ? file.errorString() : QStringLiteral("the file ended early");
+            return false;
+        }
+        got += n;
+    }
+    return true;
+}
+
+// One pass over the span: each interval is measured while it is still in the cache, with the same
+// function that measures a live frame, which gives what the file's measurement gives.
+TrendResult intervalTrend(const TrendRequest& request, const WorkProgress& progress) {
+    TrendResult result;
+    const auto channel = static_cast<std::size_t>(request.channel);
+    const MeasureRequest& span = request.span;
+    const auto fail = [&](const QString& why) {
+        result.ok = false;
+        result.error = QStringLiteral("%1: %2").arg(span.sampleFiles[channel], why);
+        result.points.clear();
+        return result;
+    };
+    QFile file;
+    if (!openSetFileForReading(file, span.sampleFiles[channel]))
+        return fail(file.errorString());
+    const FileIdentity here = identityOf(file.handle());
+    if (span.sampleIdentity[channel].exists() && !span.sampleIdentity[channel].sameFile(here))
+        return fail(QStringLiteral("the recording changed while it was read"));
+    const std::int64_t from = std::max<std::int64_t>(span.from, 0);
+    const std::int64_t end = std::min(span.to, here.size);
+    if (end - from < 2)
+        return result;
+    const std::int64_t n = request.interval;
+    result.points.reserve(static_cast<std::size_t>((end - from + n - 1) / n));
+    const MappedSpan mapped(file.handle(), from, end - from);
+    std::vector<std::uint8_t> buffer;
+    const MeasurementField& field = kMeasurementFields[request.measure];
+    const std::uint8_t sensitivity = span.channelSensitivity[channel];
+    ChannelMeasurements m;
+    std::int64_t told = 0;
+    for (std::int64_t first = from; end - first >= 2; first += n) {
+        const std::int64_t count = std::min(n, end - first);
+        const std::uint8_t* codes = nullptr;
+        if (mapped.valid()) {
+            codes = mapped.data() + (first - from);
+        } else {
+            QString error;
+            if (!readCodes(file, first, count, buffer, error))
+                return fail(error);
+            codes = buffer.data();
+        }
+        measureCodes(codes, count, sensitivity, span.samplingPeriodMs, m);
+        result.points.push_back(
+            {static_cast<double>(first), static_cast<double>(first + count), field.value(m)});
+        const std::int64_t done = first + count - from;
+        if (progress && (done - told >= kProgressStep || first + count >= end - 1)) {
+            told = done;
+            if (!progress(done, end - from)) {
+                result.ok = false;
+                result.cancelled = true;
+                result.points.clear();
+                return result;
+            }
+        }
+    }
+    if (mapped.valid() && mapped.damaged())
+        return fail(QStringLiteral("the recording changed while it was read"));
+    return result;
+}
+
+std::optional<double> periodValue(const PeriodRecord& p, std::string_view key, std::uint8_t sensitivity,
+                                  float samplingPeriodMs) {
+    const double periodMs = p.length * static_cast<double>(samplingPeriodMs);
+    if (key == "max")
+        return codeVolts(p.hi, sensitivity);
+    if (key == "min")
+        return codeVolts(p.lo, sensitivity);
+    if (key == "frequency")
+        return 1000.0 / periodMs;
+    if (key == "period")
+        return periodMs;
+    if (key == "duty")
+        return p.high / p.length;
+    return std::nullopt;
+}
+
+// The periods the per-period listing of the measurements gives, one point each.
+TrendResult periodTrend(const TrendRequest& request, const WorkProgress& progress) {
+    MeasureRequest span = request.span;
+    for (int c = 0; c < kChannels; ++c)
+        if (c != request.channel)
+            span.sampleFiles[static_cast<std::size_t>(c)].clear();
+    const std::uint8_t sensitivity = span.channelSensitivity[static_cast<std::size_t>(request.channel)];
+    TrendResult result;
+    const MeasureResult measured = measureSpan(span, progress, [&](const PeriodRecord& p) {
+        // Periods follow each other: one ends where the next begins, to the last bit.
+        if (!result.points.empty())
+            result.points.back().end = p.start;
+        result.points.push_back(
+            {p.start, p.start + p.length,
+             periodValue(p, kMeasurementFields[request.measure].key, sensitivity, span.samplingPeriodMs)});
+    });
+    if (!measured.ok) {
+        result.ok = false;
+        result.cancelled = measured.cancelled;
+        result.error = measured.error;
+        result.points.clear();
+    }
+    return result;
+}
+
+} // namespace
+
+std::optional<std::size_t> trendMeasureOf(QStringView key) {
+    for (std::size_t i = 0; i < kTrendMeasureCount; ++i)
+        if (key == QLatin1String(kMeasurementFields[i].key))
+            return i;
+    return std::nullopt;
+}
+
+bool hasPerPeriodForm(std::size_t measure) {
+    if (measure >= kTrendMeasureCount)
+        return false;
+    const std::string_view key = kMeasurementFields[measure].key;
+    return key == "max" || key == "min" || key == "frequency" || key == "period" || key == "duty";
+}
+
+TrendResult computeTrend(const TrendRequest& request, const WorkProgress& progress) {
+    const bool known = request.channel >= 0 &&
+                       request.channel < std::min(request.span.channelCount, kChannels) &&
+                       !request.span.sampleFiles[static_cast<std::size_t>(request.channel)].isEmpty();
+    if (!known)
+        return {
+            false,
+            false,
+            QStringLiteral("channel %1 has no samples")
+                .arg(QChar(
+                    channelName[static_cast<std::size_t>(std::clamp(request.channel, 0, kChannels - 1))])),
+            {}};
+    if (request.measure >= kTrendMeasureCount || request.interval == 1 || request.interval < 0 ||
+        (request.interval == 0 && !hasPerPeriodForm(request.measure)))
+        return {false, false, QStringLiteral("no such trend"), {}};
+    return request.interval > 0 ? intervalTrend(request, progress) : periodTrend(request, progress);
+}
+
+TrendStatistics trendStatistics(const std::vector<TrendPoint>& points) {
+    TrendStatistics s;
+    double sum = 0;
+    for (const TrendPoint& p : points) {
+        if (!p.value)
+            continue;
+        ++s.count;
+        sum += *p.value;
+        s.min = s.min ? std::min(*s.min, *p.value) : *p.value;
+        s.max = s.max ? std::max(*s.max, *p.value) : *p.value;
+    }
+    if (s.count == 0)
+        return s;
+    s.mean = sum / static_cast<double>(s.count);
+    // From the deviations of the mean: the sums of squares would cancel for a steady value.
+    double squares = 0;
+    for (const TrendPoint& p : points)
+        if (p.value)
+            squares += (*p.value - *s.mean) * (*p.value - *s.mean);
+    s.sd = std::sqrt(squares / static_cast<double>(s.count));
+    return s;
+}
+
+std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& points,
+                                            const TrendLimits& limits) {
+    std::vector<TrendViolation> found;
+    const auto runsOf = [&](double limit, bool above) {
+        std::optional<TrendViolation> run;
+        for (const TrendPoint& p : points) {
+            if (p.value && (above ? *p.value > limit : *p.value < limit)) {
+                if (!run)
+                    run = TrendViolation{p.start, p.end, *p.value, above};
+                run->end = p.end;
+                run->extreme = above ? std::max(run->extreme, *p.value) : std::min(run->extreme, *p.value);
+            } else if (run) {
+                found.push_back(*run);
+                run.reset();
+            }
+        }
+        if (run)
+            found.push_back(*run);
+    };
+    if (limits.above)
+        runsOf(*limits.above, true);
+    if (limits.below)
+        runsOf(*limits.below, false);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const TrendViolation& a, const TrendViolation& b) { return a.start < b.start; });
+    return found;
+}
+
+QByteArray trendCsv(const std::vector<TrendPoint>& points, float samplingPeriodMs) {
+    const auto number = [](double value) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof(text), value).ptr;
+        return QByteArray(text, static_cast<qsizetype>(end - text));
+    };
+    QByteArray out = "start;end;start_time;value\n";
+    for (const TrendPoint& p : points)
+        out += number(p.start) + ';' + number(p.end) + ';' +
+               sampleTimeText(p.start, samplingPeriodMs).toLatin1() + ';' +
+               (p.value ? number(*p.value) : QByteArray()) + '\n';
+    return out;
+}
+
+std::vector<Marker> violationMarkers(const std::vector<TrendViolation>& violations, std::size_t measure,
+                                     const TrendLimits& limits) {
+    std::vector<Marker> markers;
+    markers.reserve(violations.size());
+    const QString key = QString::fromLatin1(kMeasurementFields[measure].key);
+    for (const TrendViolation& v : violations) {
+        const auto start = static_cast<std::int64_t>(std::floor(v.start));
+        const auto end = std::max(static_cast<std::int64_t>(std::ceil(v.end)), start + 1);
+        const double limit = v.above ? limits.above.value_or(0) : limits.below.value_or(0);
+        markers.push_back({start, end, MarkerKind::Przekroczenie,
+                           QStringLiteral("%1 %2 %3: %4")
+                               .arg(key, v.above ? QStringLiteral(">") : QStringLiteral("<"))
+                               .arg(limit, 0, 'g', 10)
+                               .arg(v.extreme, 0, 'g', 10)});
+    }
+    return markers;
+}
+
+} // namespace varnilog
