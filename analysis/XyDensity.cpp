@@ -114,6 +114,8 @@ XyResult xyDensity(const XyRequest& request, const WorkProgress& progress) {
         }
         return result.ok;
     };
+    if (!report(0)) // a stop asked for before the first block
+        return result;
     const MappedSpan xm(xf.handle(), from, to - from), ym(yf.handle(), from, to - from);
     if (xm.valid() && ym.valid()) {
         for (std::int64_t first = from; first < to;) {

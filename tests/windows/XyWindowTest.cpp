@@ -22,7 +22,9 @@
 #include <QTest>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 using namespace varnilog;
 
@@ -74,8 +76,11 @@ TEST_F(XyWindowTest, WholeRecordingGivesTheCommandLinesCells) {
     EXPECT_EQ(window->density().samples, 700);
     // "Anuluj" stops a count on the worker and says so.
     window->setBackgroundFrom(1);
-    window->longWork().setWorkerProgressHook([&] { window->longWork().cancel(); });
+    window->longWork().setWorkerProgressHook(
+        [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
     span->setCurrentIndex(4);
+    ASSERT_TRUE(window->busy());
+    test::child<QPushButton>(*window, "btAnuluj")->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QStringLiteral("Przerwano liczenie"));
