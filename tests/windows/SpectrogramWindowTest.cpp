@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -94,8 +95,16 @@ TEST_F(SpectrogramWindowTest, CancelledComputationKeepsThePictureOfBefore) {
     ASSERT_TRUE(w.compute());
     const QImage before = w.image();
     w.blockBox()->setCurrentIndex(w.blockBox()->findData(2048));
-    w.longWork().setWorkerProgressHook([] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); });
-    QTimer::singleShot(50, &w, [&w] { w.longWork().cancel(); });
+    // The worker waits at its progress until the cancel is in, however late a loaded machine runs it.
+    std::atomic<bool> cancelled{false};
+    w.longWork().setWorkerProgressHook([&cancelled] {
+        while (!cancelled.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    QTimer::singleShot(0, &w, [&w, &cancelled] {
+        w.longWork().cancel();
+        cancelled.store(true);
+    });
     EXPECT_FALSE(w.compute());
     EXPECT_EQ(w.image(), before);
     // The clicks still read the picture on show: blocks of 1024.

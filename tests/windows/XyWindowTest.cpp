@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -75,12 +76,18 @@ TEST_F(XyWindowTest, WholeRecordingGivesTheCommandLinesCells) {
     EXPECT_EQ(window->shownSpan(), (SampleSpan{1000, 1700}));
     EXPECT_EQ(window->density().samples, 700);
     // "Anuluj" stops a count on the worker and says so.
+    // The worker waits at its progress until the click has been made, however late a loaded machine
+    // runs this thread.
+    std::atomic<bool> clicked{false};
     window->setBackgroundFrom(1);
-    window->longWork().setWorkerProgressHook(
-        [] { std::this_thread::sleep_for(std::chrono::milliseconds(200)); });
+    window->longWork().setWorkerProgressHook([&clicked] {
+        while (!clicked.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
     span->setCurrentIndex(4);
     ASSERT_TRUE(window->busy());
     test::child<QPushButton>(*window, "btAnuluj")->click();
+    clicked.store(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->busy(); }, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QStringLiteral("Przerwano liczenie"));
