@@ -45,7 +45,7 @@ enum class CoreErrorKind : std::uint8_t {
     FormulaUnexpected,      // other: what stands there
     FormulaEnd,             // the expression ends too soon
     FormulaParenthesis,     // a ")" is missing
-    NoSetup,           // path: a file that holds no saved setup
+    NoSetup,                // path: a file that holds no saved setup
 };
 
 struct CoreError {
