@@ -26,8 +26,9 @@ TEST(CursorReadoutTest, ReadsTimesValuesAndTheirDifferenceByHand) {
     EXPECT_FALSE(r.volts[0][2]) << "hidden channels are not read";
     EXPECT_DOUBLE_EQ(r.deltaMs, 250.0);
     EXPECT_DOUBLE_EQ(*r.inverseHz, 4.0);
-    EXPECT_EQ(cursorReadoutText(r, 1, QLocale::c()),
-              "K1 0000:00:01:500 A 1 V B -10 V | K2 0000:00:01:750 A 0 V B 0 V | ΔT 0000:00:00:250 1/ΔT 4 Hz");
+    EXPECT_EQ(
+        cursorReadoutText(r, 1, QLocale::c()),
+        "K1 0000:00:01:500 A 1 V B -10 V | K2 0000:00:01:750 A 0 V B 0 V | ΔT 0000:00:00:250 1/ΔT 4 Hz");
     s->cursorColumn = {60, 60};
     EXPECT_FALSE(cursorReadout(*s).inverseHz) << "no frequency of cursors on one sample";
 }

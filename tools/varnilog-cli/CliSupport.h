@@ -146,7 +146,8 @@ bool channelsOption(const QCommandLineParser& parser, unsigned& mask);
 
 // "A=VOLTS[:HYST]": a channel's logic level in volts and hysteresis in divisions (0 to 1, default 0.1),
 // for --threshold (decode) and --logic (export). False, reported as a usage error of --flag, otherwise.
-bool channelLevelOption(const char* flag, const QString& text, int& channel, double& volts, double& hysteresis);
+bool channelLevelOption(const char* flag, const QString& text, int& channel, double& volts,
+                        double& hysteresis);
 
 int runInfo(const QStringList& args);
 int runExport(const QStringList& args);
