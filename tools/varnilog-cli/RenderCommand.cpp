@@ -35,7 +35,7 @@ constexpr CliOption kRenderOptions[] = {
     {"page", nullptr,
      "The whole printable page (axes, scales, name, description) as PNG, SVG or PDF by OUT's extension."},
     {"overlay-events", "CH,EDGE,V[,...]",
-     "Overlay the 500 samples around every trigger event (as record --trigger takes it), the event "
+     "Overlay the 500 samples around every trigger event (written as for record's trigger), the event "
      "in the middle column; prints the number of events."},
 };
 
