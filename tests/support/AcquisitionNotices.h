@@ -4,13 +4,23 @@
 
 #include "app/AcquisitionNotice.h"
 
-#include <QList>
-
+#include <algorithm>
 #include <ostream>
+#include <vector>
 
 namespace varnilog {
 
-using NoticeKinds = QList<AcquisitionNoticeKind>;
+// A vector, not a QList: QList compares two empty lists of an enum with memcmp of null pointers.
+struct NoticeKinds : std::vector<AcquisitionNoticeKind> {
+    using std::vector<AcquisitionNoticeKind>::vector;
+    NoticeKinds& operator<<(AcquisitionNoticeKind kind) {
+        push_back(kind);
+        return *this;
+    }
+    bool isEmpty() const { return empty(); }
+    bool contains(AcquisitionNoticeKind kind) const { return std::find(begin(), end(), kind) != end(); }
+    long count(AcquisitionNoticeKind kind) const { return std::count(begin(), end(), kind); }
+};
 
 inline void PrintTo(AcquisitionNoticeKind kind, std::ostream* out) {
     static const char* const names[] = {"None",
