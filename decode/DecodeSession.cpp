@@ -223,6 +223,7 @@ void DecodeSession::onAnnotation(srd_proto_data* data, void* self) {
                    {}};
     for (char** t = a->ann_text; t != nullptr && *t != nullptr; ++t)
         out.texts.emplace_back(*t);
+    const std::lock_guard<std::mutex> lock(s.annotationsLock_);
     s.annotations_.push_back(std::move(out));
 }
 
@@ -257,6 +258,7 @@ bool DecodeSession::feed(std::uint64_t first, const std::uint8_t* logic, std::si
 
 std::vector<Annotation> DecodeSession::takeAnnotations() {
     std::vector<Annotation> out;
+    const std::lock_guard<std::mutex> lock(annotationsLock_);
     out.swap(annotations_);
     return out;
 }

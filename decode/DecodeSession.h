@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,6 +84,9 @@ private:
     srd_session* session_ = nullptr;
     std::vector<srd_decoder_inst*> instances_;
     std::vector<const DecoderInfo*> decoders_;
+    // Filled from the decoders' own threads (the library's callback), taken on the caller's: the
+    // library's GLib locks are invisible to the thread checker, and a lock of ours costs nothing here.
+    std::mutex annotationsLock_;
     std::vector<Annotation> annotations_;
     DecodeProblem problem_;
     bool started_ = false;
