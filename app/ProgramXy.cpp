@@ -65,15 +65,15 @@ void TForm1::showXyWindow() {
 void TForm1::overlayEventsClick() {
     if (recordingActive() || longWork_.busy() || state_.sampleCount <= 0 || state_.recordingPath.isEmpty())
         return;
-    const TriggerSpec spec = triggerTab_->triggerSpec();
-    const auto source = static_cast<std::size_t>(spec.source);
+    const TriggerSpec condition = triggerTab_->triggerSpec();
+    const auto source = static_cast<std::size_t>(condition.source);
     OverlayRequest request;
-    request.triggerFile = sampleFilePath(state_.recordingPath, spec.source);
+    request.triggerFile = sampleFilePath(state_.recordingPath, condition.source);
     if (!identityOf(request.triggerFile).regular) {
-        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(spec.source)));
+        showStatusMessage(tr("Brak kanału %1").arg(channelLetter(condition.source)));
         return;
     }
-    request.trigger = triggerSettingsOf(spec, state_.channelSensitivity[source]);
+    request.trigger = triggerSettingsOf(condition, state_.channelSensitivity[source]);
     request.column = preTriggerColumn(triggerTab_->preTriggerPercent());
     for (int c = 0; c < kChannels; ++c)
         if (const QString path = sampleFilePath(state_.recordingPath, c);

@@ -128,17 +128,18 @@ int drawView(const QCommandLineParser& parser, const RenderRequest& request, Sha
 // Replaces the view's traces with the overlay of every event's window; prints the events overlaid.
 int drawEventOverlay(const RenderRequest& request, SharedState& state, ViewBuffers& view,
                      std::int64_t& events) {
-    const TriggerSpec& spec = *request.overlay;
-    const auto source = static_cast<std::size_t>(spec.source);
+    const TriggerSpec& condition = *request.overlay;
+    const auto source = static_cast<std::size_t>(condition.source);
     OverlayRequest overlay;
     overlay.triggerFile = siblingPath(request.path, QString::fromLatin1(kRecordingSampleExtensions[source]));
     if (!identityOf(overlay.triggerFile).regular)
         return fail(QStringLiteral("--overlay-events: the recording has no channel %1")
                         .arg(QChar::fromLatin1(channelName[source])),
                     ExitUsage);
-    if (const TriggerCheck check = checkTriggerLevel(spec, state.channelSensitivity[source]); !check.ok())
+    if (const TriggerCheck check = checkTriggerLevel(condition, state.channelSensitivity[source]);
+        !check.ok())
         return fail(QStringLiteral("--overlay-events: ") + check.text, ExitUsage);
-    overlay.trigger = triggerSettingsOf(spec, state.channelSensitivity[source]);
+    overlay.trigger = triggerSettingsOf(condition, state.channelSensitivity[source]);
     overlay.column = preTriggerColumn(kDefaultPreTriggerPercent);
     for (std::size_t c = 0; c < kChannels; ++c)
         if (state.channelVisible[c])
