@@ -46,6 +46,9 @@ enum class CoreErrorKind : std::uint8_t {
     FormulaEnd,             // the expression ends too soon
     FormulaParenthesis,     // a ")" is missing
     NoSetup,                // path: a file that holds no saved setup
+    DecodeResultsDamaged,   // path; first: the byte where it cannot be read
+    DecodeResultsTooLarge,  // path; first: the limit in MiB
+    DecodeSamplesChanged,   // path: a sample file that changed since it was decoded
 };
 
 struct CoreError {

@@ -141,6 +141,20 @@ QString text(const CoreError& e) {
     case CoreErrorKind::NoSetup:
         return QCoreApplication::translate("varnilog::SavedSetup", "Plik %1 nie zawiera ustawień")
             .arg(e.path);
+    case CoreErrorKind::DecodeResultsDamaged:
+        return QCoreApplication::translate("varnilog::DecodeResults",
+                                           "%1: plik wyników dekodowania jest uszkodzony (bajt %2)")
+            .arg(e.path)
+            .arg(e.first);
+    case CoreErrorKind::DecodeResultsTooLarge:
+        return QCoreApplication::translate("varnilog::DecodeResults",
+                                           "%1: za duży plik wyników dekodowania (ponad %2 MiB)")
+            .arg(e.path)
+            .arg(e.first);
+    case CoreErrorKind::DecodeSamplesChanged:
+        return QCoreApplication::translate("varnilog::DecodeResults",
+                                           "%1: próbki zmieniły się od dekodowania, nic nie zapisano")
+            .arg(e.path);
     }
     return {};
 }

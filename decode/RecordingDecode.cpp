@@ -48,6 +48,8 @@ RecordingDecodeResult decodeRecording(const RecordingDecodeRequest& request,
     RecordingLogic logicOf(request.sampleFiles, request.sensitivity, inputs, chunk);
     if (!logicOf.open(result.readError))
         return result;
+    result.samples = logicOf.identities();
+    result.decodedTo = span.from;
     std::vector<std::uint8_t> logic(chunk);
     for (std::int64_t first = span.from; first < span.to;) {
         const std::int64_t n = std::min<std::int64_t>(static_cast<std::int64_t>(chunk), span.to - first);
@@ -58,10 +60,12 @@ RecordingDecodeResult decodeRecording(const RecordingDecodeRequest& request,
         for (const Annotation& a : session->takeAnnotations())
             sink(a);
         if (!fed) {
+            result.decodedTo = first + n;
             result.problem = session->problem();
             return result;
         }
         first += n;
+        result.decodedTo = first;
         if (progress && !progress(first - span.from, span.length())) {
             result.cancelled = true;
             return result;

@@ -8,6 +8,7 @@
 #include "app/WorkProgress.h"
 #include "decode/DecodeSession.h"
 #include "decode/LogicThreshold.h"
+#include "recording/FileIdentity.h"
 
 #include <QString>
 
@@ -43,6 +44,8 @@ struct RecordingDecodeResult {
     std::uint64_t sampleRateHz = 0;
     std::array<LogicLevel, 4> levels{}; // the levels used, of the channels read
     std::vector<const DecoderInfo*> decoders;
+    std::array<FileIdentity, 4> samples; // the sample files read, as opened (size -1: not read)
+    std::int64_t decodedTo = 0;          // one past the last sample fed to the decoders
     bool ok() const { return !problem.failed() && readError.isEmpty(); }
 };
 

@@ -63,6 +63,14 @@ bool RecordingLogic::open(QString& error) {
     return true;
 }
 
+std::array<FileIdentity, 4> RecordingLogic::identities() const {
+    std::array<FileIdentity, 4> out;
+    for (const auto& r : readers_)
+        if (r->file.isOpen())
+            out[static_cast<std::size_t>(r->channel)] = identityOf(r->file.handle());
+    return out;
+}
+
 bool RecordingLogic::read(std::int64_t first, std::int64_t n, std::uint8_t* logic, QString& error) {
     std::memset(logic, 0, static_cast<std::size_t>(n));
     for (std::int64_t done = 0; done < n;) {

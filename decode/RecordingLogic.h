@@ -5,6 +5,7 @@
 #pragma once
 
 #include "decode/LogicThreshold.h"
+#include "recording/FileIdentity.h"
 
 #include <QFile>
 #include <QString>
@@ -31,6 +32,8 @@ public:
 
     // False (with the file and the reason) when a file cannot be opened.
     bool open(QString& error);
+    // The identity of each file opened (size -1 for a channel not read), once open.
+    std::array<FileIdentity, 4> identities() const;
     // Sets the inputs' bits of logic[0, n) (the other bits zero) from samples [first, first + n); each
     // call continues the thresholds from the one before (call along the recording, in order). False
     // with the reason on a read error.

@@ -18,8 +18,8 @@ namespace varnilog {
 
 namespace {
 
-constexpr std::array<const char*, kMarkerKindCount> kKindNames{"uwaga", "strata", "wyzwolenie", "zakres",
-                                                               "przekroczenie"};
+constexpr std::array<const char*, kMarkerKindCount> kKindNames{"uwaga",  "strata",        "wyzwolenie",
+                                                               "zakres", "przekroczenie", "dekoder"};
 
 std::optional<std::int64_t> parseIndex(QByteArrayView text) {
     std::int64_t value = 0;

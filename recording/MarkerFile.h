@@ -25,8 +25,9 @@ enum class MarkerKind : std::uint8_t {
     Wyzwolenie,    // a trigger event
     Zakres,        // a range the user chose
     Przekroczenie, // where a trend was beyond a limit
+    Dekoder,       // an error or a warning a protocol decoder gave
 };
-inline constexpr int kMarkerKindCount = 5;
+inline constexpr int kMarkerKindCount = 6;
 
 // The kind's name as the file and the command line write it ("uwaga", "strata", ...).
 QString markerKindName(MarkerKind kind);

@@ -60,6 +60,8 @@ QString markerKindTitle(MarkerKind kind) {
         return QCoreApplication::translate("varnilog::MarkerKind", "Zakres");
     case MarkerKind::Przekroczenie:
         return QCoreApplication::translate("varnilog::MarkerKind", "Przekroczenie");
+    case MarkerKind::Dekoder:
+        return QCoreApplication::translate("varnilog::MarkerKind", "Dekoder");
     }
     return markerKindName(kind);
 }
@@ -76,6 +78,8 @@ QRgb markerColour(MarkerKind kind) {
         return qRgb(0, 120, 255);
     case MarkerKind::Przekroczenie:
         return qRgb(255, 90, 40);
+    case MarkerKind::Dekoder:
+        return qRgb(0, 200, 160);
     }
     return qRgb(255, 255, 255);
 }

@@ -118,8 +118,8 @@ bool changeOf(const QCommandLineParser& parser, const QString& addLabel, std::in
     } else if (parser.isSet(QStringLiteral("clear-kind"))) {
         const auto kind = markerKindFromName(parser.value(QStringLiteral("clear-kind")));
         if (!kind)
-            return refuse(
-                QStringLiteral("--clear-kind: expected uwaga, strata, wyzwolenie, zakres or przekroczenie"));
+            return refuse(QStringLiteral(
+                "--clear-kind: expected uwaga, strata, wyzwolenie, zakres, przekroczenie or dekoder"));
         change.edit = [kind](std::vector<Marker>& list, QString&) {
             std::erase_if(list, [&](const Marker& m) { return m.kind == *kind; });
             return true;
