@@ -31,8 +31,11 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
         QStringLiteral("simulate"), QStringLiteral("Simulated board KZ100..KZ400."), QStringLiteral("MODEL"));
     const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("Language: pl or en."),
                                   QStringLiteral("LANG"));
+    const QCommandLineOption simulateUart(QStringLiteral("simulate-uart"),
+                                          QStringLiteral("The simulated board's channel B sends text."));
     parser.addOption(config);
     parser.addOption(simulate);
+    parser.addOption(simulateUart);
     parser.addOption(lang);
     parser.addPositionalArgument(QStringLiteral("recording"), QStringLiteral("A .ros file to open."));
     // The model of --simulate is optional; the parser only knows options that always take a value.
@@ -59,6 +62,11 @@ bool parseProgramOptions(const QStringList& arguments, const QString& executable
     if (!parser.positionalArguments().isEmpty())
         out.startRecording = parser.positionalArguments().constFirst();
     out.simulate = parser.isSet(simulate);
+    out.simulateUart = parser.isSet(simulateUart);
+    if (out.simulateUart && !out.simulate) {
+        error = QStringLiteral("--simulate-uart needs --simulate.");
+        return false;
+    }
     if (out.simulate) {
         out.simulateModel = modelFromText(parser.value(simulate));
         if (out.simulateModel < 0) {
@@ -85,13 +93,17 @@ QString programInformation(const QStringList& arguments, const QString& version)
     if (!options.contains(QLatin1String("--help")) && !options.contains(QLatin1String("-h")))
         return {};
     return QStringLiteral(
-        "Usage: varnilog [--config FILE] [--simulate[=KZ100|KZ200|KZ300|KZ400]] [--lang pl|en] [FILE.ros]\n"
+        "Usage: varnilog [--config FILE] [--simulate[=KZ100|KZ200|KZ300|KZ400] [--simulate-uart]] [--lang "
+        "pl|en]\n"
+        "                [FILE.ros]\n"
         "Records, views, measures and exports the sample stream of the KZ100..KZ400 boards.\n"
         "\n"
         "  FILE.ros              a recording to open at start\n"
         "  --config FILE         the configuration file (default: beside the program, or\n"
         "                        ~/.config/varnilog2k.ini when that folder cannot be written)\n"
         "  --simulate[=MODEL]    record from a built-in simulated board instead of a serial port\n"
+        "  --simulate-uart       its channel B sends a line of text again and again as 2400-baud\n"
+        "                        serial 8n1 (for the protocol decoders)\n"
         "  --lang pl|en          the language of the windows for this run (default: the one chosen\n"
         "                        in the settings, Polish at first)\n"
         "  -h, --help            this text\n"

@@ -15,10 +15,11 @@ namespace varnilog {
 struct ProgramOptions {
     QString configurationPath;       // --config FILE, else the executable's path with ".ini"
     bool configurationGiven = false; // --config was on the command line
-    QString dataDirDefault; // DATADIR when the configuration has none; empty = the executable's folder
-    QString startRecording; // a positional "path/to/file.ros" to open once the window is up
-    bool simulate = false;  // --simulate[=MODEL]: a built-in simulated board
-    int simulateModel = 0;  // 1..4; 0 = the configured model
+    QString dataDirDefault;    // DATADIR when the configuration has none; empty = the executable's folder
+    QString startRecording;    // a positional "path/to/file.ros" to open once the window is up
+    bool simulate = false;     // --simulate[=MODEL]: a built-in simulated board
+    int simulateModel = 0;     // 1..4; 0 = the configured model
+    bool simulateUart = false; // --simulate-uart: channel B sends text as 2400-baud serial
     std::optional<Language> language; // --lang pl|en: this run's language instead of the configured one
 };
 

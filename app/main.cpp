@@ -97,6 +97,8 @@ int main(int argc, char** argv) {
                 simulated.model = 1;
             simulated.channels[0] = {varnilog::Waveform::Sine, 100.0, 30.0};
             simulated.channels[1] = {varnilog::Waveform::Square, 40.0, 15.0};
+            if (options.simulateUart)
+                simulated.channels[1] = {varnilog::Waveform::Uart, 2400.0, 15.0};
             board = std::make_unique<varnilog::PtyBoard>(simulated);
             if (!board->start()) {
                 std::fprintf(stderr, "varnilog: the simulated board could not be started\n");

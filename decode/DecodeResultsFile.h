@@ -71,6 +71,10 @@ struct DecodeResultsContent {
 
 // The whole file. The annotations' class indexes are into results.decoders' classes.
 QByteArray encodeDecodeResults(const DecodeResults& results);
+// The same of what parseDecodeResults read, with its own class ids (or of classIds given).
+QByteArray encodeDecodeResults(const DecodeResultsContent& content);
+QByteArray encodeDecodeResults(const DecodeResults& results,
+                               const std::vector<std::vector<std::string>>& classIds);
 // Reads a file's bytes; false with error (DecodeResultsDamaged and the byte where it fails) for
 // anything that is not a whole, sound file: every length, index, text and value is checked.
 bool parseDecodeResults(QByteArrayView bytes, DecodeResultsContent& content, CoreError& error);

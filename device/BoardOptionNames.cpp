@@ -7,7 +7,7 @@ namespace varnilog {
 
 namespace {
 
-const std::array<std::pair<const char*, Waveform>, 8> kWaveforms{{
+const std::array<std::pair<const char*, Waveform>, 9> kWaveforms{{
     {"sine", Waveform::Sine},
     {"square", Waveform::Square},
     {"triangle", Waveform::Triangle},
@@ -16,6 +16,7 @@ const std::array<std::pair<const char*, Waveform>, 8> kWaveforms{{
     {"counter", Waveform::Counter},
     {"pulse", Waveform::Pulse},
     {"sweep", Waveform::Sweep},
+    {"uart", Waveform::Uart},
 }};
 
 const std::array<std::pair<const char*, Misbehaviour>, 10> kMisbehaviours{{

@@ -214,6 +214,20 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
         volts = signal.amplitudeV * std::sin(2.0 * std::numbers::pi * (cycles - std::floor(cycles)));
         break;
     }
+    case Waveform::Uart: {
+        // Bit k of the stream lasts from k / baud on: start bit 0, eight data bits from the lowest,
+        // stop bit 1, each text followed by idle line.
+        constexpr std::int64_t textBits = static_cast<std::int64_t>(sizeof(kUartText) - 1) * 10;
+        const auto bit = static_cast<std::int64_t>(std::floor(t * signal.frequencyHz + 1e-9));
+        const std::int64_t at = bit % (textBits + kUartIdleBits), inFrame = at % 10;
+        bool high = true;
+        if (at < textBits && inFrame < 9) {
+            const auto byte = static_cast<unsigned char>(kUartText[at / 10]);
+            high = inFrame > 0 && ((byte >> (inFrame - 1)) & 1u) != 0;
+        }
+        volts = high ? signal.amplitudeV : -signal.amplitudeV;
+        break;
+    }
     case Waveform::Counter:
         break;
     }

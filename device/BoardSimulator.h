@@ -17,7 +17,9 @@ namespace varnilog {
 // kPulseSlot samples (the gaps between them vary), the zero line between them.
 // Sweep: a sine whose frequency rises linearly from 0 to the channel's frequency over kSweepSeconds,
 // then starts again from 0 (for the spectrogram).
-enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse, Sweep };
+// Uart: kUartText again and again as serial 8n1 at the channel's frequency in baud, idle high (+the
+// amplitude, 0 bits at minus it), kUartIdleBits of idle line after each text (for the decoders).
+enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse, Sweep, Uart };
 
 enum class Misbehaviour {
     None,
@@ -79,6 +81,8 @@ public:
     static constexpr std::int64_t kPulseSamples = 3;
     static constexpr std::int64_t kPulseSlot = 1024;
     static constexpr double kSweepSeconds = 10.0;
+    static constexpr char kUartText[] = "KZ UART 8n1: 0123456789\r\n";
+    static constexpr std::int64_t kUartIdleBits = 30;
 
     // The sample of a channel's waveform at sample number n, as the board's converter gives it.
     std::uint8_t sampleAt(int channel, std::int64_t n) const;

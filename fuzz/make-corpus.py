@@ -90,3 +90,33 @@ def summary(length, flags, zoom, body):
 put("SummaryFuzz", "valid-long", summary(300000, 3, 1, b"VLSUMMA3" + bytes(range(256)) * 10))
 put("SummaryFuzz", "stale-trailer", summary(70000, 2, 3, b"VLSUMMA3" + b"\x10\xf0" * 300))
 put("SummaryFuzz", "garbage", summary(5000, 1, 0, b"NOTASUMMARY" * 9))
+
+
+# Decode results (".rdk"): a sound uart run, one cut short, one with a class past its decoder's.
+def rdk_text(s):
+    return struct.pack("<I", len(s)) + s
+
+
+def rdk(annotations, classes=(b"rx-data", b"tx-data", b"rx-start"), failed=b""):
+    out = b"VLDECOD1" + struct.pack("<4q", 0, 400, 1000, 400)
+    out += struct.pack("<I", 1) + rdk_text(b"uart") + struct.pack("<I", 1) + rdk_text(b"baudrate")
+    out += rdk_text(b"100") + struct.pack("<I", len(classes)) + b"".join(rdk_text(c) for c in classes)
+    out += struct.pack("<I", 1) + rdk_text(b"rx") + b"\x00"
+    out += (b"\x01" + struct.pack("<dd", 0.5, 0.1)) + (b"\x00" + struct.pack("<dd", 0, 0.1)) * 3
+    out += struct.pack("<dd", 0.5, 0.1) * 4
+    texts = [b"O", b"Start bit", b"S"]
+    out += struct.pack("<I", len(texts)) + b"".join(rdk_text(t) for t in texts)
+    out += struct.pack("<q", len(annotations))
+    for start, end, cls, idx in annotations:
+        out += struct.pack("<qqHHH", start, end, 0, cls, len(idx)) + b"".join(struct.pack("<I", i) for i in idx)
+    out += (b"\x01" + rdk_text(b"uart") + rdk_text(failed)) if failed else b"\x00" + rdk_text(b"") * 2
+    stamp = b"VLSTAMP1" + struct.pack("<5q", 400, 1, 2, 3, 4) + struct.pack("<5q", -1, 0, 0, 0, 0) * 3
+    return out + stamp
+
+
+sound = [(20, 30, 2, [1, 2]), (30, 110, 0, [0])]
+put("DecodeResultsFuzz", "valid", rdk(sound))
+put("DecodeResultsFuzz", "failed", rdk(sound, failed=b"ZeroDivisionError: float division by zero"))
+put("DecodeResultsFuzz", "cut-short", rdk(sound)[:-9])
+put("DecodeResultsFuzz", "class-past-decoder", rdk([(20, 30, 7, [1])]))
+put("DecodeResultsFuzz", "empty", b"")

@@ -22,6 +22,9 @@ namespace varnilog {
 
 // The sample files of channels A..D.
 inline constexpr std::array<const char*, 4> kRecordingSampleExtensions{".rca", ".rcb", ".rcc", ".rcd"};
+// A decode's settings and annotations beside the set (decode/DecodeResultsFile.h), stamped with the
+// sample files it read (recording/SampleStamp.h).
+inline constexpr char kDecodeResultsExtension[] = ".rdk";
 // The files removed with an empty recording; a ".roc" description is not among them.
 inline constexpr std::array<const char*, 5> kRecordingSetExtensions{
     ".ros", kRecordingSampleExtensions[0], kRecordingSampleExtensions[1], kRecordingSampleExtensions[2],

@@ -131,8 +131,8 @@ QString describe(const ImportRequest& request, const ImportFormatInfo& info, con
 }
 
 // The files of a set an import may leave or find beside it, pending or left by a deleted set.
-constexpr std::array<const char*, 10> kSetFileExtensions{".rca", ".rcb", ".rcc", ".rcd", ".roc",
-                                                         ".rmk", ".rsa", ".rsb", ".rsc", ".rsd"};
+constexpr std::array<const char*, 11> kSetFileExtensions{
+    ".rca", ".rcb", ".rcc", ".rcd", ".roc", ".rmk", ".rsa", ".rsb", ".rsc", ".rsd", kDecodeResultsExtension};
 
 // True when anything (a file, a folder, a link) has the name path, as the system names it.
 bool nameInUse(const QString& path) {

@@ -5,6 +5,7 @@
 #include "recording/RecordingFileSet.h"
 #include "recording/RecordingLoader.h"
 #include "recording/SafeFile.h"
+#include "recording/SampleStamp.h"
 #include "recording/SampleSummary.h"
 #include "recording/SetChange.h"
 #include "recording/SetLock.h"
@@ -35,6 +36,8 @@ QStringList setExtensions(bool withDescription) {
         list << summaryPathFor(QString::fromLatin1(ext));
     // The markers go with the set too: a leftover must never attach itself to another recording.
     list << QStringLiteral(".rmk");
+    // So do a decode's results: stamped with the samples, they would only be found stale elsewhere.
+    list << QString::fromLatin1(kDecodeResultsExtension);
     return list;
 }
 
@@ -208,6 +211,8 @@ RenameResult renameRecordingSet(const QString& rosPath, const QString& newBase, 
     for (std::size_t c = 0; c < samplesBefore.size(); ++c)
         if (samplesBefore[c].exists())
             restampSummary(newBase + QLatin1String(kRecordingSampleExtensions[c]), samplesBefore[c]);
+    restampFile(newBase + QLatin1String(kDecodeResultsExtension), newBase + QStringLiteral(".ros"),
+                samplesBefore);
     if (replaced) {
         QString ignored;
         replaced->remove(ignored); // also when the set brought no description of its own

@@ -17,10 +17,10 @@
 namespace varnilog {
 
 // The extensions moved by a rename, in the order they are moved.
-const QStringList& renamedExtensions(); // ".ros", ".rca" .. ".rcd", ".roc", ".rsa" .. ".rsd", ".rmk"
+const QStringList& renamedExtensions(); // ".ros", ".rca" .. ".rcd", ".roc", ".rsa" .. ".rsd", ".rmk", ".rdk"
 // The extensions removed by a delete, in the order they are removed (no ".roc"). The markers go with
 // the set, so they never attach themselves to a later recording of that name.
-const QStringList& deletedExtensions(); // ".ros", ".rca" .. ".rcd", ".rsa" .. ".rsd", ".rmk"
+const QStringList& deletedExtensions(); // ".ros", ".rca" .. ".rcd", ".rsa" .. ".rsd", ".rmk", ".rdk"
 
 // The new base path (without extension) for a typed name: only a trailing ".ros" (any case) is taken
 // as the extension, every other dot belongs to the name; a name without a directory is resolved

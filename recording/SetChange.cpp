@@ -26,7 +26,7 @@ const char* suffixOf(ChannelChangeKind kind) {
 // The names a set's files and their temporaries may have: ".<base><ext>.<anything>".
 const QStringList& setExtensions() {
     static const QStringList all{".ros", ".roc", ".rca", ".rcb", ".rcc", ".rcd",
-                                 ".rsa", ".rsb", ".rsc", ".rsd", ".rmk"};
+                                 ".rsa", ".rsb", ".rsc", ".rsd", ".rmk", ".rdk"};
     return all;
 }
 

@@ -790,6 +790,21 @@
     </message>
 </context>
 <context>
+    <name>varnilog::DecodeResults</name>
+    <message>
+        <source>%1: plik wyników dekodowania jest uszkodzony (bajt %2)</source>
+        <translation>%1: the decoding results file is damaged (byte %2)</translation>
+    </message>
+    <message>
+        <source>%1: za duży plik wyników dekodowania (ponad %2 MiB)</source>
+        <translation>%1: the decoding results file is too large (over %2 MiB)</translation>
+    </message>
+    <message>
+        <source>%1: próbki zmieniły się od dekodowania, nic nie zapisano</source>
+        <translation>%1: the samples changed since they were decoded; nothing was saved</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::EventSearch</name>
     <message>
         <source>Nie można otworzyć pliku %1</source>
@@ -955,6 +970,10 @@
     <message>
         <source>Przekroczenie</source>
         <translation>Limit exceeded</translation>
+    </message>
+    <message>
+        <source>Dekoder</source>
+        <translation>Decoder</translation>
     </message>
 </context>
 <context>

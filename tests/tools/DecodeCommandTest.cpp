@@ -1,9 +1,11 @@
 // varnilog-cli decode: recordings of protocol traffic made from the protocols' timing, with noise,
 // slopes and offsets, decode to what was sent; the JSON's exact shape; hostile settings give one
 // line that names what is allowed.
+#include "decode/DecodeResultsFile.h"
 #include "support/CliRunner.h"
 #include "support/ProtocolSignals.h"
 #include "support/RecordingSet.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +186,34 @@ TEST(DecodeCommandTest, ExactOutputsAndOneLineRefusals) {
         EXPECT_TRUE(run.err.contains(r.err)) << run.err.constData();
         EXPECT_LE(run.err.count('\n'), 1) << run.err.constData();
     }
+}
+
+// --save, --mark and --audacity keep the whole run whatever --class and --limit print, beside the
+// set, in its markers and in a label track; the saved file reads back.
+TEST(DecodeCommandTest, SaveMarkAndLabelsKeepTheWholeRun) {
+    QTemporaryDir dir;
+    const QString ros = writeRecording(dir.path(), QStringLiteral("k"),
+                                       {10, 4, 4, 1, {analogCodes(uartLevels({'A', 'B'}, 10, {}, 2))}});
+    const QString labels = dir.filePath(QStringLiteral("k.txt"));
+    const QStringList run{"decode",    ros,      "--decoder",  "uart:baudrate=100:format=ascii:parity=even",
+                          "--channel", "rx=A",   "--limit",    "1",
+                          "--save",    "--mark", "--audacity", labels};
+    for (const QByteArray added : {"added 2 dekoder markers", "added 0 dekoder markers"}) {
+        const CliRun r = runCli(run);
+        EXPECT_EQ(r.code, 0) << r.err.constData();
+        EXPECT_EQ(r.out.count('\n'), 1) << r.out.constData(); // --limit 1 prints one line
+        EXPECT_TRUE(r.err.contains(added)) << r.err.constData();
+    }
+    const varnilog::DecodeResultsReading saved = varnilog::loadDecodeResults(ros);
+    ASSERT_TRUE(saved.results.has_value()) << varnilog::coreMessage(saved.error).toStdString();
+    EXPECT_GT(saved.results->annotations.size(), 2u);
+    EXPECT_EQ(saved.results->settings.stack[0].options.size(), 3u);
+    EXPECT_EQ(readFile(labels).count('\n'), static_cast<qsizetype>(saved.results->annotations.size()));
+    const CliRun markers = runCli({"markers", ros, "--json"});
+    EXPECT_EQ(markers.out.count("\"kind\": \"dekoder\""), 2) << markers.out.constData();
+    const CliRun onto = runCli({"decode", ros, "--decoder", "uart", "--channel", "rx=A", "--audacity",
+                                ros.chopped(4) + QStringLiteral(".rdk")});
+    EXPECT_EQ(onto.code, 2) << onto.err.constData();
 }
 
 // The logic channels of a session export are what sigrok-cli's own decoder reads: the bytes sent, across

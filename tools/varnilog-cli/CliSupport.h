@@ -5,6 +5,7 @@
 #include "analysis/SpanRequest.h"
 #include "app/CoreMessages.h"
 #include "app/SharedState.h"
+#include "recording/TextEscapes.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
@@ -18,10 +19,6 @@
 #include <span>
 
 namespace varnilog::cli {
-
-// text with its control characters written as escapes ("\x1b", "\r"): a value read from a file
-// cannot move the cursor, recolour or clear the terminal it is printed on.
-QString printableText(const QString& text);
 
 // Another program holds the recording's lock.
 inline constexpr char kSetBusyText[] = "the recording is being changed by another program";
@@ -120,11 +117,10 @@ bool applyConfigOption(const QCommandLineParser& parser, SharedState& state);
 // error, for a name that is no locale.
 bool localeOption(const QCommandLineParser& parser, QLocale& locale, QString& error);
 
-// JSON texts: the shortest number that reads back as the same double, null for no value, a quoted
-// string with its escapes.
+// JSON texts: the shortest number that reads back as the same double, null for no value (a quoted
+// string with its escapes is recording/TextEscapes.h's jsonString).
 QByteArray jsonNumber(double value);
 QByteArray jsonValue(const std::optional<double>& value);
-QByteArray jsonString(const QString& text);
 
 // The span options --from N, --to M, --from-marker I and --to-marker J, rows of the tables of the
 // commands that take a span. spanOptions resolves them against a recording of count samples (markers

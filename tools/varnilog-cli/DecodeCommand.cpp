@@ -4,6 +4,9 @@
 #include "CliSupport.h"
 
 #include "analysis/ChannelLetters.h"
+#include "decode/AnnotationExport.h"
+#include "decode/AnnotationMarkers.h"
+#include "decode/DecodeResultsFile.h"
 #include "decode/RecordingDecode.h"
 #include "recording/FileIdentity.h"
 #include "recording/InterchangeExport.h"
@@ -36,6 +39,11 @@ constexpr CliOption kDecodeOptions[] = {
     {"limit", "K", "Stop after K annotations."},
     {"json", nullptr, "Print the annotations as JSON."},
     {"csv", nullptr, "Print the annotations as semicolon-separated lines."},
+    {"save", nullptr,
+     "Keep the settings and every annotation beside the recording (<base>.rdk), where the window "
+     "shows them."},
+    {"mark", nullptr, "Add every error and warning annotation to the markers (kind dekoder)."},
+    {"audacity", "OUT.txt", "Also write every annotation as an Audacity label track."},
 };
 
 constexpr CliCommand kDecode{
@@ -116,27 +124,16 @@ struct Printer {
 
     void annotation(const Annotation& a) {
         const DecoderInfo& d = *decoders[static_cast<std::size_t>(a.decoder)];
-        const std::string& cls = d.annotationClasses[static_cast<std::size_t>(a.annotationClass)].id;
-        const QString text = a.texts.empty() ? QString() : QString::fromStdString(a.texts.front());
-        const QString time = sampleTimeText(static_cast<double>(a.start), samplingPeriodMs);
         if (format == DecodeFormat::Json) {
-            QByteArray texts;
-            for (const std::string& t : a.texts)
-                texts += (texts.isEmpty() ? "" : ", ") + jsonString(QString::fromStdString(t));
-            put((count ? ", " : "") + QByteArray("{\"start\": ") + QByteArray::number(a.start) +
-                ", \"end\": " + QByteArray::number(a.end) +
-                ", \"decoder\": " + jsonString(QString::fromStdString(d.id)) +
-                ", \"class\": " + jsonString(QString::fromStdString(cls)) +
-                ", \"row\": " + jsonString(QString::fromStdString(d.rowOf(a.annotationClass))) +
-                ", \"texts\": [" + texts + "]}");
+            put((count ? ", " : "") + annotationJsonObject(a, d));
         } else if (format == DecodeFormat::Csv) {
-            put(QByteArray::number(a.start) + ';' + QByteArray::number(a.end) + ';' + time.toLatin1() + ';' +
-                QByteArray::fromStdString(d.id) + ';' + QByteArray::fromStdString(cls) + ';' +
-                printed(printableText(text)) + '\n');
+            put(annotationCsvLine(a, d, samplingPeriodMs));
         } else {
+            const std::string& cls = d.annotationClasses[static_cast<std::size_t>(a.annotationClass)].id;
+            const QString text = a.texts.empty() ? QString() : QString::fromStdString(a.texts.front());
             put(printed(
                 QStringLiteral("%1 %2-%3 %4 %5: %6\n")
-                    .arg(time)
+                    .arg(sampleTimeText(static_cast<double>(a.start), samplingPeriodMs))
                     .arg(a.start)
                     .arg(a.end)
                     .arg(QString::fromStdString(d.id), QString::fromStdString(cls), printableText(text))));
@@ -202,6 +199,14 @@ int runDecode(const QStringList& args) {
         }
     }
 
+    const bool save = parser.isSet(QStringLiteral("save")), mark = parser.isSet(QStringLiteral("mark"));
+    const QString audacity = parser.value(QStringLiteral("audacity"));
+    if (!audacity.isEmpty() && !outputAllowed(audacity, path))
+        return ExitUsage;
+    // What is kept is the whole run, whatever --class and --limit print.
+    const bool keep = save || mark || !audacity.isEmpty();
+    std::vector<Annotation> kept;
+
     auto state = std::make_unique<SharedState>();
     QString error;
     if (!openRecording(*state, path, error))
@@ -233,10 +238,9 @@ int runDecode(const QStringList& args) {
             return;
         begun = true;
         if (printer.format == DecodeFormat::Json)
-            printer.put("{\"recording\": " + jsonString(path) +
-                        ", \"samplerate\": " + QByteArray::number(r.sampleRateHz) + ", \"annotations\": [");
+            printer.put(annotationJsonOpening(path, r.sampleRateHz));
         else if (printer.format == DecodeFormat::Csv)
-            printer.put("start;end;start_time;decoder;class;text\n");
+            printer.put(annotationCsvHeader());
     };
     RecordingDecodeResult started; // the rate for the opening, before the first annotation
     started.sampleRateHz = static_cast<std::uint64_t>(sampleRateHz(state->samplingPeriodMs));
@@ -246,6 +250,8 @@ int runDecode(const QStringList& args) {
     const RecordingDecodeResult result = decodeRecording(
         request,
         [&](const Annotation& a) {
+            if (keep)
+                kept.push_back(a);
             if (limit >= 0 && printer.count >= limit)
                 return;
             const DecoderInfo& d = *printer.decoders[static_cast<std::size_t>(a.decoder)];
@@ -257,17 +263,31 @@ int runDecode(const QStringList& args) {
         },
         [&](std::int64_t done, std::int64_t total) {
             progress.update(done, total);
-            return limit < 0 || printer.count < limit;
+            return keep || limit < 0 || printer.count < limit;
         });
     progress.finish();
     if (result.problem.failed() && usageProblem(result.problem.kind))
         return fail(problemText(result.problem, request), ExitUsage);
     begin(result);
     if (printer.format == DecodeFormat::Json)
-        printer.put("], \"count\": " + QByteArray::number(printer.count) + "}\n");
+        printer.put(annotationJsonClosing(printer.count));
     else if (printer.format == DecodeFormat::Lines && printer.count == 0)
         printer.put("No annotations.\n");
     std::fflush(stdout);
+    if (keep && result.readError.isEmpty()) {
+        const DecodeResults results = decodeResultsOf(request, result, std::move(kept));
+        CoreError e;
+        if (save && !saveDecodeResults(path, results, e))
+            return fail(coreMessage(e));
+        if (int added = 0; mark) {
+            if (!markDecodeProblems(path, results, added, e))
+                return fail(coreMessage(e));
+            std::fprintf(stderr, "%s: added %d dekoder markers\n", printed(path).constData(), added);
+        }
+        if (!audacity.isEmpty() && !writeAnnotations(audacity, AnnotationFormat::Audacity, results, path,
+                                                     state->samplingPeriodMs, e))
+            return fail(coreMessage(e));
+    }
     if (result.problem.failed())
         return fail(problemText(result.problem, request));
     if (!result.readError.isEmpty())
