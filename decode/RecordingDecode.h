@@ -34,7 +34,10 @@ struct RecordingDecodeRequest {
     std::vector<DecoderSetting> stack;                 // bottom first
     std::vector<std::pair<std::string, int>> channels; // decoder channel -> recording channel 0..3
     std::array<ChannelThreshold, 4> thresholds;
-    std::size_t chunkSamples = 1 << 16;
+    // Each chunk is one hand-over to the decoders' thread and back: on a busy machine every hand-over
+    // waits for the scheduler, so a whole recording goes in pieces of a mebibyte (a fraction of a
+    // second of busy UART, soon enough for progress and cancel).
+    std::size_t chunkSamples = 1 << 20;
 };
 
 struct RecordingDecodeResult {
