@@ -45,9 +45,9 @@ TEST(AnnotationExportTest, ProblemClassesByTheirIdsAndRows) {
         const char* cls;
         bool problem;
     } rows[] = {
-        {"uart", "rx-parity-err", true}, {"uart", "tx-warning", true}, {"uart", "rx-data", false},
-        {"uart", "rx-parity-ok", false}, {"i2c", "warning", true},     {"i2c", "address-read", false},
-        {"ir_nec", "error", true},
+        {"uart", "rx-parity-err", true}, {"uart", "tx-warnings", true},       {"uart", "rx-data", false},
+        {"uart", "rx-parity-ok", false}, {"i2c", "warnings", true},           {"i2c", "address-read", false},
+        {"ir_nec", "warnings", true},    {"onewire_link", "presence", false},
     };
     for (const auto& r : rows) {
         const DecoderInfo* d = findDecoder(r.decoder);
@@ -90,7 +90,8 @@ TEST(AnnotationExportTest, ExportsAndMarkersOfOneDecode) {
 
     for (const int want : {1, 0}) { // marking again adds nothing
         int added = -1;
-        ASSERT_TRUE(markDecodeProblems(ros, results, added, error)) << coreMessage(error).toStdString();
+        ASSERT_TRUE(markDecodeProblems(ros, results, added, error))
+            << static_cast<int>(error.kind) << error.reason.toStdString();
         EXPECT_EQ(added, want);
     }
     const MarkerReading reloaded = readMarkerFile(markerFilePath(ros));

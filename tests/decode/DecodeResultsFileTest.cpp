@@ -86,7 +86,8 @@ TEST(DecodeResultsFileTest, ComesBackOnlyForTheSamplesItWasDecodedFrom) {
         const DecodeResults saved = decodeUart(ros);
         ASSERT_GE(saved.annotations.size(), 2u);
         CoreError error;
-        ASSERT_TRUE(saveDecodeResults(ros, saved, error)) << coreMessage(error).toStdString();
+        ASSERT_TRUE(saveDecodeResults(ros, saved, error))
+            << static_cast<int>(error.kind) << error.reason.toStdString();
         const QString now = r.change(ros);
         const DecodeResultsReading loaded = loadDecodeResults(now);
         EXPECT_TRUE(loaded.exists) << r.name;
@@ -102,8 +103,9 @@ TEST(DecodeResultsFileTest, ComesBackOnlyForTheSamplesItWasDecodedFrom) {
         EXPECT_EQ(loaded.results->levels[0].volts, saved.levels[0].volts);
         EXPECT_EQ(loaded.results->decoders, saved.decoders);
         EXPECT_EQ(loaded.results->decodedTo, static_cast<std::int64_t>(kUartCodes.size()));
-        if (now != ros)
+        if (now != ros) {
             EXPECT_FALSE(QFile::exists(decodeResultsPathFor(ros))) << r.name;
+        }
     }
 }
 
