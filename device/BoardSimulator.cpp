@@ -219,9 +219,10 @@ std::uint8_t BoardSimulator::sampleAt(int channel, std::int64_t n) const {
         // stop bit 1, each text followed by idle line.
         constexpr std::int64_t textBits = static_cast<std::int64_t>(sizeof(kUartText) - 1) * 10;
         const auto bit = static_cast<std::int64_t>(std::floor(t * signal.frequencyHz + 1e-9));
-        const std::int64_t at = bit % (textBits + kUartIdleBits), inFrame = at % 10;
+        // The idle line comes first, so a receiver starting with the stream finds the first start bit.
+        const std::int64_t at = bit % (textBits + kUartIdleBits) - kUartIdleBits, inFrame = at % 10;
         bool high = true;
-        if (at < textBits && inFrame < 9) {
+        if (at >= 0 && inFrame < 9) {
             const auto byte = static_cast<unsigned char>(kUartText[at / 10]);
             high = inFrame > 0 && ((byte >> (inFrame - 1)) & 1u) != 0;
         }

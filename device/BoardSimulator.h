@@ -18,7 +18,7 @@ namespace varnilog {
 // Sweep: a sine whose frequency rises linearly from 0 to the channel's frequency over kSweepSeconds,
 // then starts again from 0 (for the spectrogram).
 // Uart: kUartText again and again as serial 8n1 at the channel's frequency in baud, idle high (+the
-// amplitude, 0 bits at minus it), kUartIdleBits of idle line after each text (for the decoders).
+// amplitude, 0 bits at minus it), kUartIdleBits of idle line before each text (for the decoders).
 enum class Waveform { Sine, Square, Triangle, Noise, Dc, Counter, Pulse, Sweep, Uart };
 
 enum class Misbehaviour {

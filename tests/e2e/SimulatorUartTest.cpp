@@ -5,6 +5,7 @@
 #include "device/Protocol.h"
 #include "recording/RecordingFileSet.h"
 #include "support/RecordingSet.h"
+#include "view/ScaleTables.h"
 
 #include <QTemporaryDir>
 

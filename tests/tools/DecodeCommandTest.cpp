@@ -205,7 +205,7 @@ TEST(DecodeCommandTest, SaveMarkAndLabelsKeepTheWholeRun) {
         EXPECT_TRUE(r.err.contains(added)) << r.err.constData();
     }
     const varnilog::DecodeResultsReading saved = varnilog::loadDecodeResults(ros);
-    ASSERT_TRUE(saved.results.has_value()) << varnilog::coreMessage(saved.error).toStdString();
+    ASSERT_TRUE(saved.results.has_value()) << static_cast<int>(saved.error.kind);
     EXPECT_GT(saved.results->annotations.size(), 2u);
     EXPECT_EQ(saved.results->settings.stack[0].options.size(), 3u);
     EXPECT_EQ(readFile(labels).count('\n'), static_cast<qsizetype>(saved.results->annotations.size()));
