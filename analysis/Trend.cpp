@@ -41,17 +41,36 @@ bool readCodes(QFile& file, std::int64_t first, std::int64_t count, std::vector<
     return true;
 }
 
+// How a pass over a channel's intervals ended.
+struct Pass {
+    bool ok = true;
+    bool cancelled = false;
+    QString error;
+};
+
+// The samples of a channel's span that its file holds: [from, end).
+struct Reach {
+    std::int64_t from = 0, end = 0;
+};
+
+// The part of the span the channel's file holds, for the progress's total.
+Reach reachOf(const MeasureRequest& span, std::size_t channel) {
+    const std::int64_t from = std::max<std::int64_t>(span.from, 0);
+    return {from, std::max(from, std::min(span.to, identityOf(span.sampleFiles[channel]).size))};
+}
+
 // One pass over the span: each interval is measured while it is still in the cache, with the same
-// function that measures a live frame, which gives what the file's measurement gives.
-TrendResult intervalTrend(const TrendRequest& request, const WorkProgress& progress) {
-    TrendResult result;
-    const auto channel = static_cast<std::size_t>(request.channel);
-    const MeasureRequest& span = request.span;
+// function that measures a live frame, which gives what the file's measurement gives; each interval
+// counts only the tails of codes its predecessor's reference codes came from. use(first, count, m)
+// gets every interval in order; done counts the samples passed for the progress, out of total.
+template <typename Use>
+Pass forEachInterval(const MeasureRequest& span, std::size_t channel, std::int64_t n,
+                     const WorkProgress& progress, std::int64_t& done, std::int64_t total, Use use) {
+    Pass pass;
     const auto fail = [&](const QString& why) {
-        result.ok = false;
-        result.error = QStringLiteral("%1: %2").arg(span.sampleFiles[channel], why);
-        result.points.clear();
-        return result;
+        pass.ok = false;
+        pass.error = QStringLiteral("%1: %2").arg(span.sampleFiles[channel], why);
+        return pass;
     };
     QFile file;
     if (!openSetFileForReading(file, span.sampleFiles[channel]))
@@ -62,15 +81,13 @@ TrendResult intervalTrend(const TrendRequest& request, const WorkProgress& progr
     const std::int64_t from = std::max<std::int64_t>(span.from, 0);
     const std::int64_t end = std::min(span.to, here.size);
     if (end - from < 2)
-        return result;
-    const std::int64_t n = request.interval;
-    result.points.reserve(static_cast<std::size_t>((end - from + n - 1) / n));
+        return pass;
     const MappedSpan mapped(file.handle(), from, end - from);
     std::vector<std::uint8_t> buffer;
-    const MeasurementField& field = kMeasurementFields[request.measure];
     const std::uint8_t sensitivity = span.channelSensitivity[channel];
     ChannelMeasurements m;
-    std::int64_t told = 0;
+    TailHint tails;
+    std::int64_t told = done;
     for (std::int64_t first = from; end - first >= 2; first += n) {
         const std::int64_t count = std::min(n, end - first);
         const std::uint8_t* codes = nullptr;
@@ -82,22 +99,40 @@ TrendResult intervalTrend(const TrendRequest& request, const WorkProgress& progr
                 return fail(error);
             codes = buffer.data();
         }
-        measureCodes(codes, count, sensitivity, span.samplingPeriodMs, m);
-        result.points.push_back(
-            {static_cast<double>(first), static_cast<double>(first + count), field.value(m)});
-        const std::int64_t done = first + count - from;
+        measureCodes(codes, count, sensitivity, span.samplingPeriodMs, m, tails);
+        use(first, count, m);
+        done += count;
         if (progress && (done - told >= kProgressStep || first + count >= end - 1)) {
             told = done;
-            if (!progress(done, end - from)) {
-                result.ok = false;
-                result.cancelled = true;
-                result.points.clear();
-                return result;
+            if (!progress(done, total)) {
+                pass.ok = false;
+                pass.cancelled = true;
+                return pass;
             }
         }
     }
     if (mapped.valid() && mapped.damaged())
         return fail(QStringLiteral("the recording changed while it was read"));
+    return pass;
+}
+
+TrendResult intervalTrend(const TrendRequest& request, const WorkProgress& progress) {
+    TrendResult result;
+    const auto channel = static_cast<std::size_t>(request.channel);
+    const Reach reach = reachOf(request.span, channel);
+    const std::int64_t n = request.interval;
+    result.points.reserve(static_cast<std::size_t>((reach.end - reach.from + n - 1) / n));
+    const MeasurementField& field = kMeasurementFields[request.measure];
+    std::int64_t done = 0;
+    const Pass pass =
+        forEachInterval(request.span, channel, n, progress, done, reach.end - reach.from,
+                        [&](std::int64_t first, std::int64_t count, const ChannelMeasurements& m) {
+                            result.points.push_back({static_cast<double>(first),
+                                                     static_cast<double>(first + count), field.value(m)});
+                        });
+    if (!pass.ok) {
+        result = {false, pass.cancelled, pass.error, {}};
+    }
     return result;
 }
 
@@ -197,6 +232,70 @@ TrendStatistics trendStatistics(const std::vector<TrendPoint>& points) {
             squares += (*p.value - *s.mean) * (*p.value - *s.mean);
     s.sd = std::sqrt(squares / static_cast<double>(s.count));
     return s;
+}
+
+void RunningStatistics::add(std::optional<double> value) {
+    if (!value)
+        return;
+    const double v = *value;
+    ++count_;
+    sum_ += v;
+    min_ = count_ == 1 ? v : std::min(min_, v);
+    max_ = count_ == 1 ? v : std::max(max_, v);
+    const double delta = v - mean_;
+    mean_ += delta / static_cast<double>(count_);
+    squares_ += delta * (v - mean_);
+}
+
+TrendStatistics RunningStatistics::statistics() const {
+    TrendStatistics s;
+    s.count = count_;
+    if (count_ == 0)
+        return s;
+    s.min = min_;
+    s.max = max_;
+    s.mean = sum_ / static_cast<double>(count_);
+    s.sd = std::sqrt(std::max(squares_, 0.0) / static_cast<double>(count_));
+    return s;
+}
+
+IntervalStatistics intervalStatistics(const MeasureRequest& span, std::int64_t interval,
+                                      const WorkProgress& progress) {
+    IntervalStatistics result;
+    if (interval < 2) {
+        result.ok = false;
+        result.error = QStringLiteral("no such trend");
+        return result;
+    }
+    const int channels = std::clamp(span.channelCount, 0, kChannels);
+    std::int64_t total = 0;
+    for (int c = 0; c < channels; ++c)
+        if (!span.sampleFiles[static_cast<std::size_t>(c)].isEmpty()) {
+            const Reach reach = reachOf(span, static_cast<std::size_t>(c));
+            total += reach.end - reach.from;
+        }
+    std::int64_t done = 0;
+    for (int c = 0; c < channels; ++c) {
+        const auto channel = static_cast<std::size_t>(c);
+        if (span.sampleFiles[channel].isEmpty())
+            continue;
+        result.measured[channel] = true;
+        std::array<RunningStatistics, kMeasurementFields.size()> running;
+        const Pass pass = forEachInterval(span, channel, interval, progress, done, total,
+                                          [&](std::int64_t, std::int64_t, const ChannelMeasurements& m) {
+                                              for (std::size_t i = 0; i < running.size(); ++i)
+                                                  running[i].add(kMeasurementFields[i].value(m));
+                                          });
+        if (!pass.ok) {
+            result.ok = false;
+            result.cancelled = pass.cancelled;
+            result.error = pass.error;
+            return result;
+        }
+        for (std::size_t i = 0; i < running.size(); ++i)
+            result.channels[channel][i] = running[i].statistics();
+    }
+    return result;
 }
 
 std::vector<TrendViolation> trendViolations(const std::vector<TrendPoint>& points,
