@@ -1,5 +1,6 @@
 #include "analysis/Trend.h"
 
+#include "analysis/ReferenceLevels.h"
 #include "recording/FileIdentity.h"
 #include "recording/MappedSpan.h"
 #include "recording/RecordingLoader.h"
@@ -13,6 +14,10 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace varnilog {
 
@@ -152,8 +157,22 @@ std::optional<double> periodValue(const PeriodRecord& p, std::string_view key, s
     return std::nullopt;
 }
 
+// Tens of megabytes of points fault in a page at a time otherwise, which costs more than the edges.
+void adviseLargePages(void* data, std::size_t bytes) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t{2} << 20;
+    const auto first = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+    const auto last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kLarge - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 // The periods the per-period listing of the measurements gives, one point each.
-TrendResult periodTrend(const TrendRequest& request, const WorkProgress& progress) {
+TrendResult listedPeriodTrend(const TrendRequest& request, const WorkProgress& progress) {
     MeasureRequest span = request.span;
     for (int c = 0; c < kChannels; ++c)
         if (c != request.channel)
@@ -174,6 +193,96 @@ TrendResult periodTrend(const TrendRequest& request, const WorkProgress& progres
         result.error = measured.error;
         result.points.clear();
     }
+    return result;
+}
+
+// The same points as listedPeriodTrend, from one mapping of the file: the reference codes from its
+// tails alone (the listing's sums are not needed), then one edge pass into the points, with the
+// periods' extremes only when they are the values. A file that cannot be mapped takes the listing.
+TrendResult periodTrend(const TrendRequest& request, const WorkProgress& progress) {
+    TrendResult result;
+    const auto channel = static_cast<std::size_t>(request.channel);
+    const MeasureRequest& span = request.span;
+    const auto fail = [&](const QString& why) {
+        result.ok = false;
+        result.error = QStringLiteral("%1: %2").arg(span.sampleFiles[channel], why);
+        result.points.clear();
+        return result;
+    };
+    QFile file;
+    if (!openSetFileForReading(file, span.sampleFiles[channel]))
+        return fail(file.errorString());
+    const FileIdentity here = identityOf(file.handle());
+    if (span.sampleIdentity[channel].exists() && !span.sampleIdentity[channel].sameFile(here))
+        return fail(QStringLiteral("the recording changed while it was read"));
+    const std::int64_t from = std::max<std::int64_t>(span.from, 0);
+    const std::int64_t end = std::min(span.to, here.size);
+    if (end <= from)
+        return result;
+    const MappedSpan mapped(file.handle(), from, end - from);
+    if (!mapped.valid())
+        return listedPeriodTrend(request, progress);
+    const std::int64_t total = 2 * (end - from);
+    std::int64_t done = 0;
+    const auto cancelled = [&](std::int64_t samples) {
+        done += samples;
+        if (!progress || progress(done, total))
+            return false;
+        result.ok = false;
+        result.cancelled = true;
+        result.points.clear();
+        return true;
+    };
+    // Blocks as the measurements read them: the tally keeps only the tails after its first block.
+    constexpr std::int64_t kTallyBlock = 1 << 16;
+    constexpr std::int64_t kScanBlock = 1 << 20;
+    ReferenceTally tally;
+    for (std::int64_t first = from; first < end; first += kTallyBlock) {
+        const std::int64_t n = std::min(kTallyBlock, end - first);
+        tally.add(mapped.data() + (first - from), static_cast<std::size_t>(n));
+        if ((first - from) % kScanBlock == 0 && cancelled(std::min(kScanBlock, end - first)))
+            return result;
+    }
+    std::optional<ReferenceCodes> reference = tally.codes();
+    if (!reference) {
+        ReferenceTally every(false);
+        every.add(mapped.data(), static_cast<std::size_t>(end - from));
+        reference = every.codes();
+    }
+    const std::optional<EdgeLevels> levels = EdgeLevels::of(reference->low, reference->high);
+    if (!levels)
+        return result;
+    const std::string_view key = kMeasurementFields[request.measure].key;
+    const std::uint8_t sensitivity = span.channelSensitivity[channel];
+    std::vector<TrendPoint>& points = result.points;
+    const auto period = [&](const PeriodSpan& p) {
+        const PeriodRecord record{request.channel,
+                                  static_cast<double>(from) + p.start,
+                                  p.end - p.start,
+                                  p.fall - p.start,
+                                  p.lo,
+                                  p.hi};
+        if (!points.empty())
+            points.back().end = record.start;
+        // Room for the rest at the rate of the first periods, once: growing by copies costs more than
+        // the pass, and room never touched costs nothing.
+        if (points.size() == 1024 && p.end > 0) {
+            points.reserve(points.size() +
+                           static_cast<std::size_t>(1.25 * static_cast<double>(end - from) / p.end * 1024));
+            adviseLargePages(points.data(), points.capacity() * sizeof(TrendPoint));
+        }
+        points.push_back({record.start, record.start + record.length,
+                          periodValue(record, key, sensitivity, span.samplingPeriodMs)});
+    };
+    EdgeScanner scanner(*levels, from, period, key == "max" || key == "min");
+    for (std::int64_t first = from; first < end; first += kScanBlock) {
+        const std::int64_t n = std::min(kScanBlock, end - first);
+        scanner.scan(mapped.data() + (first - from), first, n, first + n == end);
+        if (cancelled(n))
+            return result;
+    }
+    if (mapped.damaged())
+        return fail(QStringLiteral("the recording changed while it was read"));
     return result;
 }
 

@@ -137,6 +137,33 @@ TEST(TrendTest, TailsOfTheLastIntervalChangeNoValue) {
     }
 }
 
+// The per-period trend reads the file mapped in its own blocks: over many blocks of both passes its
+// points are still exactly the listing's, extremes included.
+TEST(TrendTest, PeriodsOverManyBlocksAreTheListing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.rca"));
+    ASSERT_TRUE(test::writeCodes(path, noisySine(2'500'000)));
+    const MeasureRequest span = spanOf(path, 70'001, 2'500'000);
+    std::vector<PeriodRecord> periods;
+    ASSERT_TRUE(measureSpan(span, {}, [&](const PeriodRecord& p) { periods.push_back(p); }).ok);
+    for (const char* key : {"max", "min", "duty", "frequency"}) {
+        const TrendResult got = computeTrend(trendOf(path, key, 0, span.from, span.to));
+        ASSERT_TRUE(got.ok);
+        ASSERT_EQ(got.points.size(), periods.size()) << key;
+        for (std::size_t i = 0; i < periods.size(); ++i) {
+            const PeriodRecord& p = periods[i];
+            const std::string k = key;
+            const double want = k == "max"    ? (p.hi - 125) * 0.04
+                                : k == "min"  ? (p.lo - 125) * 0.04
+                                : k == "duty" ? p.high / p.length
+                                              : 1000.0 / p.length;
+            ASSERT_EQ(got.points[i].start, p.start) << key << i;
+            ASSERT_EQ(got.points[i].end, i + 1 < periods.size() ? periods[i + 1].start : p.start + p.length);
+            ASSERT_DOUBLE_EQ(*got.points[i].value, want) << key << i;
+        }
+    }
+}
+
 TEST(TrendTest, PerPeriodPointsAreTheListedPeriods) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.rca"));
