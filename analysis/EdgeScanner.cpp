@@ -41,8 +41,9 @@ std::optional<EdgeLevels> EdgeLevels::of(std::uint8_t lo, std::uint8_t hi) {
 }
 
 EdgeScanner::EdgeScanner(const EdgeLevels& levels, std::int64_t from,
-                         std::function<void(const PeriodSpan&)> periodDone)
-    : levels_(levels), from_(from), periodDone_(std::move(periodDone)), next_(from), scanFloor_(from) {}
+                         std::function<void(const PeriodSpan&)> periodDone, bool extremes)
+    : levels_(levels), from_(from), periodDone_(std::move(periodDone)), extremes_(extremes), next_(from),
+      scanFloor_(from) {}
 
 void EdgeScanner::mark(Mark& m, std::int64_t i) const {
     m.index = i;
@@ -94,7 +95,7 @@ void EdgeScanner::closeRange(std::int64_t lo, std::int64_t hi, bool updateMarks)
 }
 
 void EdgeScanner::extendPeriod(std::int64_t lo, std::int64_t hi) {
-    if (lo <= hi)
+    if (extremes_ && lo <= hi)
         extendRange(codes_ + (lo - blockStart_), static_cast<std::size_t>(hi - lo + 1), periodLo_, periodHi_);
 }
 

@@ -48,9 +48,11 @@ struct EdgeSummary {
 
 class EdgeScanner {
 public:
-    // from: the span's first sample. periodDone, when set, gets every full period as it closes.
+    // from: the span's first sample. periodDone, when set, gets every full period as it closes, with
+    // its smallest and largest code unless extremes is false (then lo and hi are 255 and 0: a pass
+    // over every period's codes saved).
     EdgeScanner(const EdgeLevels& levels, std::int64_t from,
-                std::function<void(const PeriodSpan&)> periodDone = {});
+                std::function<void(const PeriodSpan&)> periodDone = {}, bool extremes = true);
 
     // codes[0, count) are the samples blockStart.., in order after the previous block; the two codes
     // before codes[0] must be readable when they lie inside the span (the end of the previous block).
@@ -79,6 +81,7 @@ private:
     EdgeLevels levels_;
     std::int64_t from_;
     std::function<void(const PeriodSpan&)> periodDone_;
+    bool extremes_ = true;
     const std::uint8_t* codes_ = nullptr;
     std::int64_t blockStart_ = 0;
 

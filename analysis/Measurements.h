@@ -75,6 +75,19 @@ using PeriodSink = std::function<void(const PeriodRecord&)>;
 void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t sensitivity,
                   float samplingPeriodMs, ChannelMeasurements& m);
 
+// Where the reference codes of the last span measured lay: the bounds of its two tails of codes
+// (analysis/ReferenceLevels.h). Spans measured one after the other, as a trend's intervals, mostly
+// share their tails, so only those need counting.
+struct TailHint {
+    bool known = false;
+    std::uint8_t low = 255, high = 0;
+};
+
+// measureCodes, the same values, counting only the codes of hint's tails where they decide the
+// reference codes (every code where they cannot); updates hint for the next span.
+void measureCodes(const std::uint8_t* codes, std::int64_t count, std::uint8_t sensitivity,
+                  float samplingPeriodMs, ChannelMeasurements& m, TailHint& hint);
+
 // Measures every channel of the request. With a period sink the channels run one after the other,
 // so the periods arrive channel by channel, in order.
 MeasureResult measureSpan(const MeasureRequest& request, const MeasureProgress& progress = {},

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -58,6 +60,32 @@ struct TrendStatistics {
     std::optional<double> min, max, mean, sd;
 };
 TrendStatistics trendStatistics(const std::vector<TrendPoint>& points);
+
+// The statistics of values that come one at a time (frame after frame, interval after interval): the
+// count, min, max and mean exactly as trendStatistics gives them for the same values in the same order,
+// the deviation from running sums of the deviations (Welford's), so nothing is kept per value.
+class RunningStatistics {
+public:
+    void add(std::optional<double> value);
+    TrendStatistics statistics() const;
+
+private:
+    std::int64_t count_ = 0;
+    double min_ = 0, max_ = 0, sum_ = 0, mean_ = 0, squares_ = 0;
+};
+
+// The statistics of every measurement of every channel of a span over its intervals of N samples:
+// what trendStatistics gives for the trends of each (the deviation as RunningStatistics has it), all
+// in one pass per channel. channels[c][i] belongs to kMeasurementFields[i].
+struct IntervalStatistics {
+    bool ok = true;
+    bool cancelled = false;
+    QString error;
+    std::array<bool, kChannels> measured{};
+    std::array<std::array<TrendStatistics, kMeasurementFields.size()>, kChannels> channels{};
+};
+IntervalStatistics intervalStatistics(const MeasureRequest& span, std::int64_t interval,
+                                      const WorkProgress& progress = {});
 
 struct TrendLimits {
     std::optional<double> above, below;

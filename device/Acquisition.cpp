@@ -343,6 +343,13 @@ bool Acquisition::addTriggerMark(std::int64_t sample) {
     return marks_.noteMark(sample, clock_.now().time().msecsSinceStartOfDay(), MarkerKind::Wyzwolenie);
 }
 
+bool Acquisition::addMarker(const Marker& marker) {
+    if (!state_.samplingActive || !fileSet_)
+        return false;
+    marks_.noteMarker(marker);
+    return true;
+}
+
 bool Acquisition::saveMarksIfDue(CoreError& error) {
     return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error, setLock_.isLocked());
 }

@@ -122,6 +122,9 @@ public:
     bool addMark();
     // A trigger event caught at sample ("Pojedynczy"), labelled like a user's mark; false as addMark.
     bool addTriggerMark(std::int64_t sample);
+    // A marker of this recording found outside the tick (a trend's run beyond a limit); false while
+    // not sampling.
+    bool addMarker(const Marker& marker);
     // Writes the markers of this recording when a save is due (at most every 5 s; stop saves the
     // rest). False with error set when the ".rmk" could not be written.
     bool saveMarksIfDue(CoreError& error);

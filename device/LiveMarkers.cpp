@@ -12,6 +12,11 @@ void LiveMarkers::begin() {
     saved_.reserve(kPendingCapacity);
 }
 
+void LiveMarkers::noteMarker(const Marker& marker) {
+    saved_.push_back(marker);
+    changed_ = true;
+}
+
 void LiveMarkers::noteTick(std::int64_t firstSample, std::int64_t skippedBytes) {
     ++ticksSinceSave_;
     if (skippedBytes <= 0) {

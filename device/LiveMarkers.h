@@ -28,6 +28,9 @@ public:
     // A user's mark at sample, labelled with the wall-clock time (ms since midnight). False when the
     // pending list is full until the next save. No allocation.
     bool noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind = MarkerKind::Uwaga);
+    // A whole marker found while sampling (a run beyond a trend's limit), saved with the rest. Not for
+    // the tick: it allocates.
+    void noteMarker(const Marker& marker);
     // True when something changed and the last save was kSaveEveryTicks ticks ago or more.
     bool saveDue() const { return changed_ && ticksSinceSave_ >= kSaveEveryTicks; }
     // Writes every marker of this recording to the ".rmk" of rosPath (under the set's lock, without

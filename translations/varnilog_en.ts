@@ -102,6 +102,26 @@
         <source>Od znacznika wybranego w oknie „Znaczniki” do następnego</source>
         <translation>From the marker selected in the “Markers” window to the next one</translation>
     </message>
+    <message>
+        <source>Statystyka</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>Minimum, maksimum, średnia, σ i liczba: klatek podglądu od Start lub interwałów nagrania</source>
+        <translation>Minimum, maximum, mean, σ and count: of the preview&apos;s frames since Start or of the recording&apos;s intervals</translation>
+    </message>
+    <message>
+        <source>co </source>
+        <translation>every </translation>
+    </message>
+    <message>
+        <source> próbek</source>
+        <translation> samples</translation>
+    </message>
+    <message>
+        <source>Wyczyść statystyki</source>
+        <translation>Clear statistics</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>
@@ -1160,6 +1180,26 @@
         <source>Podgląd (%1 próbek)</source>
         <translation>Preview (%1 samples)</translation>
     </message>
+    <message>
+        <source>min %1</source>
+        <translation>min %1</translation>
+    </message>
+    <message>
+        <source>maks %1</source>
+        <translation>max %1</translation>
+    </message>
+    <message>
+        <source>średnia %1</source>
+        <translation>mean %1</translation>
+    </message>
+    <message>
+        <source>σ %1</source>
+        <translation>σ %1</translation>
+    </message>
+    <message>
+        <source>n %1</source>
+        <translation>n %1</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::PagePrinting</name>
@@ -1607,6 +1647,10 @@
         <source>Czeka na zdarzenie</source>
         <translation>Waiting for an event</translation>
     </message>
+    <message>
+        <source>Przekroczenia granic: %1</source>
+        <translation>Limits crossed: %1</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::TForm2</name>
@@ -1776,6 +1820,10 @@
     <message>
         <source>Obrazy PNG (*.png)</source>
         <translation>PNG images (*.png)</translation>
+    </message>
+    <message>
+        <source>Na żywo: klatek %1 (z wartością %2)   min %3   maks %4   średnia %5   odch. std. %6   przekroczenia: %7</source>
+        <translation>Live: frames %1 (with a value %2)   min %3   max %4   mean %5   std. dev. %6   violations: %7</translation>
     </message>
 </context>
 <context>

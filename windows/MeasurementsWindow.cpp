@@ -51,6 +51,7 @@ struct MeasurementsWindow::Job {
     MeasureRequest request;
     QString periodPath; // also write the per-period file there
     MeasureResult result;
+    IntervalStatistics stats;
     QString periodError;
 
     // progress may be empty (a short span measured on the window thread).
@@ -76,6 +77,14 @@ struct MeasurementsWindow::Job {
             sink);
         if (writer && result.ok && (!writer->finish() || !file->commit()))
             periodError = writer->failed() ? writer->error() : file->errorString();
+        if (result.ok && inputs.statsInterval >= 2) {
+            stats = intervalStatistics(request, inputs.statsInterval, progress);
+            if (!stats.ok) {
+                result.ok = false;
+                result.cancelled = stats.cancelled;
+                result.error = stats.error;
+            }
+        }
     }
 };
 
@@ -94,6 +103,10 @@ MeasurementsWindow::MeasurementsWindow(SharedState& state, MessageBoxes& boxes, 
     connect(ui_->btKopiuj, &QPushButton::clicked, this, &MeasurementsWindow::btKopiujClick);
     connect(ui_->btZapiszOkresy, &QPushButton::clicked, this, &MeasurementsWindow::btZapiszOkresyClick);
     connect(ui_->btAnuluj, &QPushButton::clicked, this, &MeasurementsWindow::btAnulujClick);
+    connect(ui_->cbStatystyka, &QCheckBox::toggled, this, &MeasurementsWindow::statisticsToggled);
+    connect(ui_->btWyczysc, &QPushButton::clicked, this, &MeasurementsWindow::clearLiveStatistics);
+    connect(ui_->cbKanalStat, &QComboBox::currentIndexChanged, this, [this] { fillTable(); });
+    connect(ui_->sbInterwal, &QSpinBox::valueChanged, this, [this] { viewChanged(); });
     QTableWidget* t = ui_->tblPomiary;
     t->setRowCount(static_cast<int>(kRowNames.size()));
     for (int r = 0; r < t->rowCount(); ++r) {
@@ -219,6 +232,7 @@ MeasurementsWindow::Inputs MeasurementsWindow::currentInputs() const {
     span.between = markerSpan_;
     // An empty span (no selection, cursors on one column) is measured as empty: the table shows dashes.
     in.span = resolveSpan(span).span;
+    in.statsInterval = statisticsShown() ? ui_->sbInterwal->value() : 0;
     return in;
 }
 
@@ -254,10 +268,13 @@ void MeasurementsWindow::followSampling(bool sampling) {
         choiceBeforeSampling_ = ui_->rbPodglad->group()->checkedButton();
         ui_->rbPodglad->setChecked(true);
         liveMeasured_ = false;
+        liveStats_ = {}; // from Start
+        ui_->sbInterwal->setEnabled(false);
         measurePreview();
         return;
     }
     live_->stop();
+    ui_->sbInterwal->setEnabled(true);
     if (choiceBeforeSampling_ != nullptr && choiceBeforeSampling_->isEnabled())
         choiceBeforeSampling_->setChecked(true);
     else
@@ -282,10 +299,12 @@ void MeasurementsWindow::measurePreview() {
         return;
     liveMeasured_ = true;
     result_ = MeasureResult{};
-    for (int ch = 0; ch < 2; ++ch)
-        measureCodes(liveFrame_[static_cast<std::size_t>(ch)].data(), kDisplayColumns,
-                     state_.channelSensitivity[static_cast<std::size_t>(ch)], state_.samplingPeriodMs,
-                     result_.channels[static_cast<std::size_t>(ch)]);
+    for (std::size_t ch = 0; ch < 2; ++ch) {
+        measureCodes(liveFrame_[ch].data(), kDisplayColumns, state_.channelSensitivity[ch],
+                     state_.samplingPeriodMs, result_.channels[ch]);
+        for (std::size_t f = 0; f < kMeasurementFields.size(); ++f)
+            liveStats_[ch][f].add(kMeasurementFields[f].value(result_.channels[ch]));
+    }
     shown_ = Inputs{};
     shown_.span = {0, kDisplayColumns};
     haveResult_ = false; // the recording's table is measured again at the stop
@@ -310,6 +329,7 @@ void MeasurementsWindow::measure(const Inputs& inputs, const QString& periodPath
         job_->run({});
         std::unique_ptr<Job> job = std::move(job_);
         shown_ = job->inputs;
+        intervalStats_ = job->stats;
         showResult(job->result, job->periodError);
         return;
     }
@@ -345,6 +365,7 @@ void MeasurementsWindow::workerDone(int serial) {
         return;
     }
     shown_ = job->inputs;
+    intervalStats_ = job->stats;
     showResult(job->result, job->periodError);
 }
 
@@ -371,7 +392,16 @@ void MeasurementsWindow::fillTable() {
             names << QString(QChar(channelName[c]));
             channels.push_back(c);
         }
-    t->setColumnCount(static_cast<int>(channels.size()));
+    // The statistics of the chosen channel follow the values' columns.
+    const int statsChannel = ui_->cbKanalStat->currentIndex();
+    const bool stats = statisticsShown() && statsChannel >= 0 && statsChannel < kChannels &&
+                       result_.channels[static_cast<std::size_t>(statsChannel)].measured;
+    if (stats) {
+        const QString ch{QChar(channelName[static_cast<std::size_t>(statsChannel)])};
+        names << tr("min %1").arg(ch) << tr("maks %1").arg(ch) << tr("średnia %1").arg(ch)
+              << tr("σ %1").arg(ch) << tr("n %1").arg(ch);
+    }
+    t->setColumnCount(static_cast<int>(channels.size()) + (stats ? 5 : 0));
     t->setHorizontalHeaderLabels(names);
     // Fewer columns than before keep their old widths unless stretched again.
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
@@ -389,6 +419,71 @@ void MeasurementsWindow::fillTable() {
             item->setText(measurementText(f, m, locale));
         }
     }
+    if (!stats)
+        return;
+    const ChannelMeasurements& m = result_.channels[static_cast<std::size_t>(statsChannel)];
+    for (int r = 0; r < t->rowCount(); ++r) {
+        const MeasurementField& f = kMeasurementFields[static_cast<std::size_t>(r)];
+        const TrendStatistics s = statisticsOf(statsChannel, static_cast<std::size_t>(r));
+        // The mean and σ of a count are no whole numbers.
+        const auto text = [&](std::optional<double> v, bool whole) {
+            return f.quantity == Quantity::Count && !whole
+                       ? (v ? locale.toString(*v, 'g', 4) : QString::fromUtf16(kUndefinedText))
+                       : measurementText(v, f.quantity, locale, m.voltsPerCode);
+        };
+        const QString texts[] = {text(s.min, true), text(s.max, true), text(s.mean, false), text(s.sd, false),
+                                 countText(s.count, locale)};
+        for (int k = 0; k < 5; ++k) {
+            const int col = static_cast<int>(channels.size()) + k;
+            QTableWidgetItem* item = t->item(r, col);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                t->setItem(r, col, item);
+            }
+            item->setText(texts[k]);
+        }
+    }
+}
+
+bool MeasurementsWindow::statisticsShown() const {
+    return ui_->cbStatystyka->isChecked();
+}
+
+TrendStatistics MeasurementsWindow::statisticsOf(int channel, std::size_t row) const {
+    if (channel < 0 || channel >= kChannels || row >= kMeasurementFields.size())
+        return {};
+    const auto ch = static_cast<std::size_t>(channel);
+    if (sampling_)
+        return ch < liveStats_.size() ? liveStats_[ch][row].statistics() : TrendStatistics{};
+    return intervalStats_.measured[ch] ? intervalStats_.channels[ch][row] : TrendStatistics{};
+}
+
+void MeasurementsWindow::statisticsToggled() {
+    const bool on = statisticsShown();
+    for (QWidget* w : {static_cast<QWidget*>(ui_->cbKanalStat), static_cast<QWidget*>(ui_->sbInterwal),
+                       static_cast<QWidget*>(ui_->btWyczysc)})
+        w->setVisible(on);
+    if (ui_->cbKanalStat->count() == 0)
+        for (int c = 0; c < kChannels; ++c)
+            ui_->cbKanalStat->addItem(QString(QChar(channelName[static_cast<std::size_t>(c)])));
+    // The five columns of statistics need the room of five more values.
+    const int wide = ui_->btWyczysc->geometry().right() + 9;
+    const int narrow = ui_->btZapiszOkresy->geometry().right() + 9;
+    setFixedSize(on ? wide : narrow, height());
+    QRect table = ui_->tblPomiary->geometry();
+    table.setRight((on ? wide : narrow) - 9);
+    ui_->tblPomiary->setGeometry(table);
+    if (sampling_)
+        fillTable();
+    else
+        viewChanged();
+}
+
+void MeasurementsWindow::clearLiveStatistics() {
+    liveStats_ = {};
+    if (sampling_)
+        fillTable();
 }
 
 QString MeasurementsWindow::tableText() const {

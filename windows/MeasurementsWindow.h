@@ -9,6 +9,7 @@
 
 #include "analysis/Measurements.h"
 #include "analysis/SpanRequest.h"
+#include "analysis/Trend.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
 
@@ -67,6 +68,11 @@ public:
     void setBackgroundFrom(std::int64_t samples) { backgroundFrom_ = samples; }
     // The table as text: a header line with the channels, then one line per measurement, tab-separated.
     QString tableText() const;
+    // "Statystyka": beside each value of the chosen channel its min, max, mean, σ and count over the
+    // preview's frames measured since Start (or "Wyczyść statystyki"), or over the span's intervals.
+    bool statisticsShown() const;
+    // The statistics of row (a field of kMeasurementFields) of channel, as the table shows them.
+    TrendStatistics statisticsOf(int channel, std::size_t row) const;
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -81,6 +87,7 @@ private:
         std::array<std::uint8_t, kChannels> sensitivity{};
         float samplingPeriodMs = 0;
         SampleSpan span;
+        std::int64_t statsInterval = 0; // samples per point of the statistics; 0: none
         bool operator==(const Inputs&) const = default;
     };
     struct Job;
@@ -106,6 +113,8 @@ private:
     void showResult(const MeasureResult& result, const QString& periodError);
     void fillTable();
     void setBusy(bool busy);
+    void statisticsToggled();
+    void clearLiveStatistics();
 
     SharedState& state_;
     MessageBoxes& boxes_;
@@ -125,6 +134,9 @@ private:
     bool haveResult_ = false;
     bool stoppedByUser_ = false; // "Anuluj" ended the last measurement
     MeasureResult result_;
+    IntervalStatistics intervalStats_; // of the recording's table
+    using FieldStatistics = std::array<RunningStatistics, kMeasurementFields.size()>;
+    std::array<FieldStatistics, 2> liveStats_{}; // of the preview's frames, A and B
     std::int64_t backgroundFrom_ = std::int64_t{1} << 22;
     std::unique_ptr<Job> job_;
     int jobSerial_ = 0;

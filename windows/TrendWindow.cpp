@@ -2,6 +2,7 @@
 
 #include "analysis/MeasurementText.h"
 #include "app/MessageBoxes.h"
+#include "device/Acquisition.h"
 #include "recording/SafeFile.h"
 #include "view/ElapsedTime.h"
 #include "view/ScaleTables.h"
@@ -21,11 +22,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace varnilog {
@@ -164,11 +167,68 @@ TrendWindow::TrendWindow(SharedState& state, MessageBoxes& boxes, QWidget* paren
         progress_->setRange(0, 1000);
         progress_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
     });
+    liveTimer_ = new QTimer(this);
+    liveTimer_->setInterval(Acquisition::kTickIntervalMs); // a new frame comes at most once per tick
+    connect(liveTimer_, &QTimer::timeout, this, [this] {
+        followSampling();
+        measurePreview();
+    });
     retranslate();
     modeChanged();
 }
 
 TrendWindow::~TrendWindow() = default;
+
+void TrendWindow::followSampling() {
+    if (state_.samplingActive == liveShown_)
+        return;
+    liveShown_ = state_.samplingActive;
+    for (QWidget* w : {static_cast<QWidget*>(compute_), static_cast<QWidget*>(csv_),
+                       static_cast<QWidget*>(png_), static_cast<QWidget*>(mode_)})
+        w->setEnabled(!liveShown_);
+    if (liveShown_) {
+        work_.stop();
+        job_.reset();
+        progress_->hide();
+        live_.clear();
+        live_.setLimits(shownLimits_);
+        liveFrameStart_ = -1;
+        shown_ = {static_cast<std::size_t>(measure_->currentIndex()), 0};
+    }
+    showStatistics();
+    plot_->update();
+}
+
+void TrendWindow::measurePreview() {
+    if (!liveShown_ || !preview_ || !previewStart_)
+        return;
+    const int channel = channel_->currentIndex();
+    if (channel < 0 || channel > 1)
+        return; // the preview holds A and B
+    const std::uint8_t* codes = preview_(channel);
+    const std::int64_t first = previewStart_();
+    // A frame that did not change (a held trigger frame, no new samples) is no new point.
+    if (codes == nullptr || first < 0 ||
+        (liveFrameStart_ >= 0 && std::memcmp(liveFrame_.data(), codes, liveFrame_.size()) == 0))
+        return;
+    std::memcpy(liveFrame_.data(), codes, liveFrame_.size());
+    liveFrameStart_ = first;
+    ChannelMeasurements m;
+    const auto ch = static_cast<std::size_t>(channel);
+    measureCodes(liveFrame_.data(), kDisplayColumns, state_.channelSensitivity[ch], state_.samplingPeriodMs,
+                 m);
+    liveRuns(live_.add({static_cast<double>(first), static_cast<double>(first + kDisplayColumns),
+                        kMeasurementFields[shown_.measure].value(m)}));
+    stats_ = live_.statistics();
+    showStatistics();
+    plot_->update();
+}
+
+void TrendWindow::liveRuns(int closed) {
+    for (int i = 0; i < closed; ++i)
+        emit liveViolation(violationMarkers({live_.closedRun(i)}, shown_.measure, live_.limits()).front(),
+                           live_.violationCount());
+}
 
 void TrendWindow::retranslate() {
     setWindowTitle(tr("Trend pomiaru"));
@@ -198,6 +258,7 @@ void TrendWindow::changeEvent(QEvent* event) {
 
 void TrendWindow::hideEvent(QHideEvent* event) {
     work_.cancel();
+    liveTimer_->stop();
     QWidget::hideEvent(event);
 }
 
@@ -212,6 +273,8 @@ void TrendWindow::FormShow() {
     fillChannels();
     show();
     raise();
+    liveTimer_->start();
+    followSampling();
 }
 
 void TrendWindow::fillChannels() {
@@ -322,12 +385,27 @@ void TrendWindow::updateLimits() {
         edit->setStyleSheet(valid ? QString() : QStringLiteral("color: red"));
     }
     shownLimits_ = ok ? typed : TrendLimits{};
+    if (liveShown_)
+        liveRuns(live_.setLimits(shownLimits_));
     violations_ = trendViolations(points_, shownLimits_);
     showStatistics();
     plot_->update();
 }
 
 void TrendWindow::showStatistics() {
+    if (liveShown_) {
+        const QLocale locale;
+        const Quantity quantity = kMeasurementFields[shown_.measure].quantity;
+        const auto text = [&](std::optional<double> v) { return measurementText(v, quantity, locale); };
+        statsText_->setText(tr("Na żywo: klatek %1 (z wartością %2)   min %3   maks %4   średnia %5   "
+                               "odch. std. %6   przekroczenia: %7")
+                                .arg(live_.pointCount())
+                                .arg(stats_.count)
+                                .arg(text(stats_.min), text(stats_.max), text(stats_.mean), text(stats_.sd))
+                                .arg(live_.violationCount()));
+        mark_->setEnabled(false);
+        return;
+    }
     if (points_.empty()) {
         statsText_->setText(tr("Brak trendu: wybierz pomiar i naciśnij „Oblicz”"));
         mark_->setEnabled(false);
@@ -352,6 +430,10 @@ QImage TrendWindow::picture(QSize size) const {
     const QRect area(kLeft, kTop, image.width() - kLeft - kRight, image.height() - kTop - kBottom);
     p.setPen(QColor(160, 160, 160));
     p.drawRect(area.adjusted(0, 0, -1, -1));
+    if (liveShown_) {
+        drawLive(p, area);
+        return image;
+    }
     if (points_.empty() || shown_.sampleCount <= 0 || !stats_.min)
         return image;
     double lo = *stats_.min, hi = *stats_.max;
@@ -424,6 +506,63 @@ QImage TrendWindow::picture(QSize size) const {
         }
     }
     return image;
+}
+
+void TrendWindow::drawLive(QPainter& p, const QRect& area) const {
+    const std::size_t n = live_.columnCount();
+    if (n == 0 || !stats_.min)
+        return;
+    const LiveTrend::Column* columns = live_.columns();
+    double lo = *stats_.min, hi = *stats_.max;
+    for (const std::optional<double>& limit : {shownLimits_.above, shownLimits_.below})
+        if (limit) {
+            lo = std::min(lo, *limit);
+            hi = std::max(hi, *limit);
+        }
+    const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(std::abs(hi) * 0.05, 1e-9);
+    lo -= pad;
+    hi += pad;
+    const auto yOf = [&](double v) {
+        return area.bottom() - static_cast<int>(std::lround((v - lo) / (hi - lo) * (area.height() - 1)));
+    };
+    // From the first frame to the newest: the chart scrolls as it fills, and shrinks as it grows.
+    const double from = columns[0].start, to = std::max(columns[n - 1].end, from + 1);
+    const auto xOf = [&](double sample) {
+        return area.left() + std::clamp(static_cast<int>((sample - from) / (to - from) * area.width()), 0,
+                                        area.width() - 1);
+    };
+    const QLocale locale;
+    const Quantity quantity = kMeasurementFields[shown_.measure].quantity;
+    p.setPen(Qt::black);
+    p.drawText(QRect(0, area.top(), kLeft - 4, 16), Qt::AlignRight, measurementText(hi, quantity, locale));
+    p.drawText(QRect(0, area.bottom() - 16, kLeft - 4, 16), Qt::AlignRight,
+               measurementText(lo, quantity, locale));
+    for (int i = 0; i <= 4; ++i) {
+        const int x = area.left() + (area.width() - 1) * i / 4;
+        const QString t = sampleTimeText(from + (to - from) * i / 4, state_.samplingPeriodMs);
+        const int w = p.fontMetrics().horizontalAdvance(t);
+        p.drawLine(x, area.bottom(), x, area.bottom() + 3);
+        p.drawText(std::clamp(x - w / 2, 0, area.right() - w), area.bottom() + kBottom - 5, t);
+    }
+    p.setPen(QPen(QColor(220, 0, 0), 1, Qt::DashLine));
+    for (const std::optional<double>& limit : {shownLimits_.above, shownLimits_.below})
+        if (limit)
+            p.drawLine(area.left(), yOf(*limit), area.right(), yOf(*limit));
+    p.setPen(QPen(QColor(0, 60, 200), 1));
+    std::optional<QPoint> last;
+    for (std::size_t i = 0; i < n; ++i) {
+        const LiveTrend::Column& c = columns[i];
+        if (!c.min) {
+            last.reset();
+            continue;
+        }
+        const int x = xOf((c.start + c.end) / 2);
+        const QPoint top(x, yOf(*c.max)), bottom(x, yOf(*c.min));
+        if (last)
+            p.drawLine(*last, bottom);
+        p.drawLine(bottom, top);
+        last = top;
+    }
 }
 
 std::optional<std::int64_t> TrendWindow::sampleAt(int x, int width) const {

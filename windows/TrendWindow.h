@@ -4,8 +4,12 @@
 // and the lines of the typed limits. Computed on the long-work worker with progress and "Anuluj". A
 // click on the trend asks the main window to centre its view there; "Oznacz przekroczenia" asks it to
 // add the runs beyond the limits to the markers. Exports the points as CSV and the picture as PNG.
+// While sampling it is a strip chart of the measurement per preview frame (analysis/LiveTrend: a fixed
+// number of columns for the whole recording), refreshed once per tick outside it; each run beyond a
+// limit becomes a marker of the recording as it ends.
 #pragma once
 
+#include "analysis/LiveTrend.h"
 #include "analysis/Trend.h"
 #include "app/LongWork.h"
 #include "app/SharedState.h"
@@ -14,7 +18,9 @@
 #include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -24,7 +30,9 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QPainter;
 class QSpinBox;
+class QTimer;
 
 namespace varnilog {
 
@@ -62,9 +70,24 @@ public:
     // The points as the command line's --csv prints them.
     QByteArray csvText() const;
 
+    // The preview's frame while sampling: the kDisplayColumns codes of channel 0 (A) or 1 (B), and
+    // the recording's sample in its first column (below 0 while there is none).
+    using PreviewSource = std::function<const std::uint8_t*(int channel)>;
+    void setPreviewSource(PreviewSource source, std::function<std::int64_t()> firstSample) {
+        preview_ = std::move(source);
+        previewStart_ = std::move(firstSample);
+    }
+    // The strip chart of the frames measured since Start.
+    const LiveTrend& liveTrend() const { return live_; }
+    bool liveShown() const { return liveShown_; }
+    // One refresh of the strip chart (its timer calls it once per tick while sampling).
+    void measurePreview();
+
 signals:
     void centreRequested(std::int64_t sample);
     void markRequested(const std::vector<Marker>& markers);
+    // A run beyond a limit ended while sampling: the marker for the recording, and how many so far.
+    void liveViolation(const Marker& marker, std::int64_t count);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -87,6 +110,10 @@ private:
     void exportCsv();
     void exportPng();
     void markViolations();
+    // Sampling started or stopped: the strip chart takes the place of the trend, and gives it back.
+    void followSampling();
+    void liveRuns(int closed);
+    void drawLive(QPainter& p, const QRect& area) const;
 
     SharedState& state_;
     MessageBoxes& boxes_;
@@ -116,6 +143,14 @@ private:
     std::vector<TrendViolation> violations_;
     TrendLimits shownLimits_;
     Shown shown_;
+
+    PreviewSource preview_;
+    std::function<std::int64_t()> previewStart_;
+    QTimer* liveTimer_ = nullptr;
+    LiveTrend live_;
+    std::array<std::uint8_t, kDisplayColumns> liveFrame_{}; // the frame measured last
+    std::int64_t liveFrameStart_ = -1;
+    bool liveShown_ = false;
 };
 
 } // namespace varnilog

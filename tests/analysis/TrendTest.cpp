@@ -1,7 +1,8 @@
 // Trends: hand-worked interval points (the short last interval, nulls, spans at the ends), every
 // point equal to the measurement of its own span, per-period points equal to the period listing, and
-// the statistics and limit runs worked out by hand.
+// the statistics and limit runs worked out by hand; the live strip chart against the offline trend.
 #include "analysis/Trend.h"
+#include "analysis/LiveTrend.h"
 #include "support/RecordingSet.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,64 @@ TEST(TrendTest, EveryIntervalIsItsOwnMeasurement) {
                 spanOf(path, static_cast<std::int64_t>(p.start), static_cast<std::int64_t>(p.end)));
             EXPECT_EQ(p.value, kMeasurementFields[measure].value(whole.channels[0]))
                 << kMeasurementFields[measure].key << " at " << p.start;
+        }
+    }
+}
+
+// Interval after interval, counting only the last interval's tails gives every value the full count
+// gives: on drifting, jumping, spiking and steady stretches of random codes.
+TEST(TrendTest, TailsOfTheLastIntervalChangeNoValue) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> pick(0, 255);
+    std::normal_distribution<double> noise(0, 3);
+    Codes codes(400'000);
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const std::size_t stretch = i / 40'000;
+        double v = 125 + (stretch % 3 == 0 ? 60 : 20) * std::sin(i * 2 * M_PI / (25 + 40 * stretch)) +
+                   static_cast<double>(stretch % 4) * 15 * (i % 40'000) / 40'000.0 + noise(random);
+        if (stretch == 5)
+            v = 90; // steady
+        if (stretch == 7 && pick(random) < 8)
+            v = pick(random); // spikes
+        codes[i] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
+    }
+    for (const std::int64_t interval : {2, 3, 199, 1000, 4099, 65'536, 150'000}) {
+        TailHint hint;
+        for (std::int64_t first = 0; first < static_cast<std::int64_t>(codes.size()); first += interval) {
+            const std::int64_t n = std::min<std::int64_t>(interval, codes.size() - first);
+            ChannelMeasurements straight, fast;
+            measureCodes(codes.data() + first, n, 4, 0.5f, straight);
+            measureCodes(codes.data() + first, n, 4, 0.5f, fast, hint);
+            for (const MeasurementField& f : kMeasurementFields)
+                ASSERT_EQ(f.value(fast), f.value(straight))
+                    << f.key << " per " << interval << " at " << first;
+        }
+    }
+}
+
+// The per-period trend reads the file mapped in its own blocks: over many blocks of both passes its
+// points are still exactly the listing's, extremes included.
+TEST(TrendTest, PeriodsOverManyBlocksAreTheListing) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.rca"));
+    ASSERT_TRUE(test::writeCodes(path, noisySine(2'500'000)));
+    const MeasureRequest span = spanOf(path, 70'001, 2'500'000);
+    std::vector<PeriodRecord> periods;
+    ASSERT_TRUE(measureSpan(span, {}, [&](const PeriodRecord& p) { periods.push_back(p); }).ok);
+    for (const char* key : {"max", "min", "duty", "frequency"}) {
+        const TrendResult got = computeTrend(trendOf(path, key, 0, span.from, span.to));
+        ASSERT_TRUE(got.ok);
+        ASSERT_EQ(got.points.size(), periods.size()) << key;
+        for (std::size_t i = 0; i < periods.size(); ++i) {
+            const PeriodRecord& p = periods[i];
+            const std::string k = key;
+            const double want = k == "max"    ? (p.hi - 125) * 0.04
+                                : k == "min"  ? (p.lo - 125) * 0.04
+                                : k == "duty" ? p.high / p.length
+                                              : 1000.0 / p.length;
+            ASSERT_EQ(got.points[i].start, p.start) << key << i;
+            ASSERT_EQ(got.points[i].end, i + 1 < periods.size() ? periods[i + 1].start : p.start + p.length);
+            ASSERT_DOUBLE_EQ(*got.points[i].value, want) << key << i;
         }
     }
 }
@@ -209,3 +268,99 @@ TEST(TrendTest, ViolationsAreMaximalRuns) {
 }
 
 } // namespace
+
+namespace {
+
+void expectSameStatistics(const TrendStatistics& got, const TrendStatistics& want, const std::string& what) {
+    EXPECT_EQ(got.count, want.count) << what;
+    EXPECT_EQ(got.min, want.min) << what;
+    EXPECT_EQ(got.max, want.max) << what;
+    EXPECT_EQ(got.mean, want.mean) << what;
+    ASSERT_EQ(got.sd.has_value(), want.sd.has_value()) << what;
+    if (got.sd) {
+        EXPECT_NEAR(*got.sd, *want.sd, 1e-9 * (1 + std::abs(*want.sd))) << what;
+    }
+}
+
+} // namespace
+
+// The statistics of every measurement's intervals in one pass are those of each measurement's trend.
+TEST(TrendTest, IntervalStatisticsAreThoseOfEachTrend) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.rca"));
+    ASSERT_TRUE(test::writeCodes(path, noisySine(30'001)));
+    const MeasureRequest span = spanOf(path, 17, 30'001);
+    for (const std::int64_t interval : {2, 37, 1000}) {
+        const IntervalStatistics got = intervalStatistics(span, interval);
+        ASSERT_TRUE(got.ok);
+        EXPECT_TRUE(got.measured[0]);
+        EXPECT_FALSE(got.measured[1]);
+        for (std::size_t measure = 0; measure < kTrendMeasureCount; ++measure)
+            expectSameStatistics(
+                got.channels[0][measure], trendStatistics(computeTrend({span, 0, measure, interval}).points),
+                std::string(kMeasurementFields[measure].key) + " per " + std::to_string(interval));
+    }
+    EXPECT_FALSE(intervalStatistics(span, 1).ok);
+}
+
+// Frame after frame, the strip chart's columns are the offline trend's points of the same frames (or
+// their min and max, once merged), its runs the trend's violations, its statistics the trend's.
+TEST(TrendTest, LiveChartIsTheOfflineTrendOfTheSameFrames) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.rca"));
+    constexpr std::int64_t kFrame = 500;
+    const Codes codes = noisySine(kFrame * 75);
+    ASSERT_TRUE(test::writeCodes(path, codes));
+    struct Case {
+        const char* key;
+        std::size_t columns;
+        TrendLimits limits;
+    };
+    const Case cases[] = {
+        {"max", 128, {1.9, std::nullopt}}, // every point a column of its own
+        {"max", 8, {1.9, 1.5}},            // columns of 16 points, the last one short
+        {"frequency", 16, {std::nullopt, 26.8}},
+        {"duty", 2, {0.5, 0.49}},
+    };
+    for (const Case& c : cases) {
+        const std::size_t measure = *trendMeasureOf(QString::fromLatin1(c.key));
+        const std::vector<TrendPoint> offline =
+            computeTrend(trendOf(path, c.key, kFrame, 0, static_cast<std::int64_t>(codes.size()))).points;
+        LiveTrend live(c.columns);
+        live.setLimits(c.limits);
+        std::vector<TrendViolation> runs;
+        const auto keep = [&](int closed) {
+            for (int i = 0; i < closed; ++i)
+                runs.push_back(live.closedRun(i));
+        };
+        for (std::int64_t first = 0; first < static_cast<std::int64_t>(codes.size()); first += kFrame) {
+            ChannelMeasurements m;
+            measureCodes(codes.data() + first, kFrame, 4, 1.0f, m);
+            keep(live.add({static_cast<double>(first), static_cast<double>(first + kFrame),
+                           kMeasurementFields[measure].value(m)}));
+        }
+        keep(live.finish());
+        std::vector<LiveTrend::Column> want;
+        for (std::size_t i = 0; i < offline.size(); i += static_cast<std::size_t>(live.pointsPerColumn())) {
+            LiveTrend::Column column{offline[i].start, 0, {}, {}};
+            for (std::size_t j = i; j < std::min(offline.size(), i + live.pointsPerColumn()); ++j) {
+                column.end = offline[j].end;
+                if (offline[j].value) {
+                    column.min = std::min(column.min.value_or(*offline[j].value), *offline[j].value);
+                    column.max = std::max(column.max.value_or(*offline[j].value), *offline[j].value);
+                }
+            }
+            want.push_back(column);
+        }
+        EXPECT_EQ(std::vector(live.columns(), live.columns() + live.columnCount()), want)
+            << c.key << c.columns;
+        EXPECT_LE(live.columnCount(), c.columns);
+        std::stable_sort(runs.begin(), runs.end(),
+                         [](const TrendViolation& a, const TrendViolation& b) { return a.start < b.start; });
+        const std::vector<TrendViolation> violations = trendViolations(offline, c.limits);
+        EXPECT_FALSE(violations.empty()) << c.key;
+        EXPECT_EQ(runs, violations) << c.key << c.columns;
+        EXPECT_EQ(live.violationCount(), static_cast<std::int64_t>(violations.size()));
+        expectSameStatistics(live.statistics(), trendStatistics(offline), c.key);
+    }
+}

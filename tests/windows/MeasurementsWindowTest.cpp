@@ -30,6 +30,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -191,11 +192,19 @@ TEST_F(MeasurementsWindowTest, MeasuresThePreviewFrameWhileSampling) {
     test::child<QComboBox>(*form, "cbTrigMode")->setCurrentIndex(3);
     test::child<QDoubleSpinBox>(*form, "sbTrigLevel")->setValue(0.5);
     test::child<QRadioButton>(*window, "rbCale")->click();
+    test::child<QAbstractButton>(*window, "cbStatystyka")->click();
     test::child<QAbstractButton>(*form, "btStart")->click();
     ASSERT_TRUE(state->samplingActive);
     const auto* status = test::child<QLabel>(*form, "lbTrigStatus");
     ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == QString::fromUtf8("Zatrzymano"); }, 8000));
     QTest::qWait(150); // a refresh of the window after the frame stood still
+    // Every frame measured since Start counts, the held one last; cleared, none until a new frame.
+    EXPECT_GE(window->statisticsOf(0, 0).count, 1);
+    EXPECT_EQ(window->statisticsOf(0, 0).max, 1.0);
+    test::child<QAbstractButton>(*window, "btWyczysc")->click();
+    EXPECT_EQ(window->statisticsOf(0, 0).count, 0);
+    EXPECT_EQ(cell(0, 6), "0");
+    test::child<QAbstractButton>(*window, "cbStatystyka")->click();
     EXPECT_TRUE(test::child<QRadioButton>(*window, "rbPodglad")->isChecked());
     EXPECT_FALSE(test::child<QWidget>(*window, "rbCale")->isEnabled());
     EXPECT_EQ(test::child<QLabel>(*window, "lbZakres")->text(), QString::fromUtf8("Podgląd (500 próbek)"));
@@ -226,6 +235,34 @@ TEST_F(MeasurementsWindowTest, MeasuresThePreviewFrameWhileSampling) {
     EXPECT_TRUE(test::child<QRadioButton>(*window, "rbCale")->isChecked());
     EXPECT_TRUE(test::child<QWidget>(*window, "rbCale")->isEnabled());
     EXPECT_EQ(window->measuredSpan().to, state->sampleCount);
+}
+
+// "Statystyka" over a recording: beside A's values the statistics of its intervals of the span, those
+// the core gives, in columns of their own; the window widens for them and narrows again.
+TEST_F(MeasurementsWindowTest, StatisticsOfTheIntervalsBesideTheValues) {
+    test::child<QRadioButton>(*window, "rbCale")->click();
+    const int narrow = window->width();
+    test::child<QAbstractButton>(*window, "cbStatystyka")->click();
+    test::child<QSpinBox>(*window, "sbInterwal")->setValue(100);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(table->columnCount(), 7);
+    EXPECT_GT(window->width(), narrow);
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "min A");
+    EXPECT_EQ(table->horizontalHeaderItem(6)->text(), "n A");
+    const IntervalStatistics want = intervalStatistics(measureRequestFor(*state, 0, kMeasuredSamples), 100);
+    for (std::size_t r = 0; r < kMeasurementFields.size(); ++r) {
+        const TrendStatistics got = window->statisticsOf(0, r);
+        EXPECT_EQ(got.count, want.channels[0][r].count) << r;
+        EXPECT_EQ(got.mean, want.channels[0][r].mean) << r;
+        EXPECT_EQ(got.sd, want.channels[0][r].sd) << r;
+    }
+    EXPECT_EQ(cell(6, 2), "250,0 Hz"); // the square's frequency in every interval
+    EXPECT_EQ(cell(6, 5), "0,000 Hz");
+    EXPECT_EQ(cell(6, 6), "20"); // 20 intervals of 100; the last 2 samples have no frequency
+    test::child<QAbstractButton>(*window, "cbStatystyka")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(table->columnCount(), 2);
+    EXPECT_EQ(window->width(), narrow);
 }
 
 // "Między znacznikami": from the marker selected in "Znaczniki" to the next one; no choice without
