@@ -398,12 +398,12 @@ private:
     int triggerColumn_ = -1;                          // the trigger's column in it, -1 when rolled
     // The recording's sample in the first column of the last live picture: Stop shows it again.
     std::optional<std::int64_t> shownFrameStart_;
-    std::int32_t shownFrameZoom_ = 1; // and its samples per column
-    CursorPlaces cursorPlaces_;                 // where the cursors stand in the recording
-    CursorTableWindow* cursorTable_ = nullptr;  // "Kursory", their readouts
+    std::int32_t shownFrameZoom_ = 1;          // and its samples per column
+    CursorPlaces cursorPlaces_;                // where the cursors stand in the recording
+    CursorTableWindow* cursorTable_ = nullptr; // "Kursory", their readouts
     // The live picture's memory of this recording, made once with the window.
     std::unique_ptr<LivePreview> livePreview_;
-    std::int32_t liveZoom_ = 1;                // samples per column of the rolling picture
+    std::int32_t liveZoom_ = 1;                 // samples per column of the rolling picture
     std::optional<std::int64_t> liveHeldStart_; // where the scroll bar holds it; none: the newest
     // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.
     std::unique_ptr<EventFinder> eventFinder_ = std::make_unique<EventFinder>();

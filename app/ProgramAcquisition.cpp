@@ -103,8 +103,8 @@ void TForm1::btStartClick() {
 }
 
 void TForm1::Timer1Timer() {
-    // A trigger picks the preview's samples itself; the measurements window measures them unseen too.
-    // The live picture and the measurements' frame come from the live view's memory.
+    // The rolling picture and the measurements' frame come from the live view's memory; a trigger
+    // picks its frames from the tick's samples itself.
     const TickResult t = acquisition().tick(false);
     if (t.status == TickStatus::Received) {
         feedLiveView(t.samples);

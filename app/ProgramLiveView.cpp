@@ -43,9 +43,9 @@ void TForm1::showLivePicture() {
     state_.zoomDivisor = liveZoom_;
     state_.viewStart = liveHeldStart_ ? range.viewStart : LivePreview::followingStart(n, liveZoom_);
     std::uint8_t* const top[LivePreview::kLiveChannels] = {state_.channelData[0].data(),
-                                                          state_.channelData[1].data()};
+                                                           state_.channelData[1].data()};
     std::uint8_t* const bottom[LivePreview::kLiveChannels] = {view_->columnMin[0].data(),
-                                                             view_->columnMin[1].data()};
+                                                              view_->columnMin[1].data()};
     livePreview_->columns(state_.viewStart, liveZoom_, top, bottom);
     shownFrameStart_ = state_.viewStart;
     shownFrameZoom_ = liveZoom_;

@@ -187,7 +187,8 @@ void TForm1::placeCursorsInView() {
         const std::optional<int> column =
             cursorColumnOf(cursorPlaces_.sample[n], state_.viewStart, state_.zoomDivisor);
         // Off the view: a column off the picture, which is not drawn.
-        state_.cursorColumn[n] = column.value_or(cursorPlaces_.sample[n] < state_.viewStart ? -1 : kDisplayColumns);
+        state_.cursorColumn[n] =
+            column.value_or(cursorPlaces_.sample[n] < state_.viewStart ? -1 : kDisplayColumns);
         shapes[n]->setVisible(column.has_value());
         if (column)
             shapes[n]->move(ui_->Label1->x() + *column - 3, shapes[n]->y());
@@ -504,7 +505,8 @@ void TForm1::CheckBox1Click(bool checked) {
     ui_->Shape2->setVisible(checked);
     state_.cursorsActive = checked;
     if (checked)
-        cursorPlaces_ = {cursorPlacesAtColumns(state_).sample, cursorPlaces_.levelsOn, cursorPlaces_.levelCode};
+        cursorPlaces_ = {cursorPlacesAtColumns(state_).sample, cursorPlaces_.levelsOn,
+                         cursorPlaces_.levelCode};
     else
         cursorTable_->hide();
     drawOverlays(checked);

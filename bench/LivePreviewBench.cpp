@@ -15,14 +15,14 @@ using namespace varnilog;
 namespace {
 
 constexpr std::int64_t kPairsPerSecond = BoardSimulator::kLineBytesPerSecond / 4; // 4 bytes a frame
-constexpr std::int64_t kTickPairs = kPairsPerSecond / 20;                           // 50 ms of them
+constexpr std::int64_t kTickPairs = kPairsPerSecond / 20;                         // 50 ms of them
 constexpr std::int64_t kHour = 3600 * kPairsPerSecond;
 
 std::vector<std::uint8_t> sineBlock(std::int64_t n, double period) {
     std::vector<std::uint8_t> out(static_cast<std::size_t>(n));
     for (std::int64_t k = 0; k < n; ++k)
-        out[static_cast<std::size_t>(k)] =
-            static_cast<std::uint8_t>(125 + 100 * std::sin(6.283185307179586 * static_cast<double>(k) / period));
+        out[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(
+            125 + 100 * std::sin(6.283185307179586 * static_cast<double>(k) / period));
     return out;
 }
 
@@ -38,8 +38,8 @@ void BM_LivePreviewTick(benchmark::State& state) {
     for (auto _ : state) {
         live->append(a.data(), b.data(), kTickPairs);
         const std::int64_t n = live->samples();
-        const auto zoom = static_cast<std::int32_t>(state.range(0) > 0 ? state.range(0)
-                                                                       : (n + kDisplayColumns - 1) / kDisplayColumns);
+        const auto zoom = static_cast<std::int32_t>(
+            state.range(0) > 0 ? state.range(0) : (n + kDisplayColumns - 1) / kDisplayColumns);
         live->columns(LivePreview::followingStart(n, zoom), zoom, tops, bottoms);
         benchmark::DoNotOptimize(top.data());
         benchmark::DoNotOptimize(bottom.data());

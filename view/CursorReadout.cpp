@@ -72,7 +72,8 @@ CursorReadout cursorReadout(SharedState& s, const CursorPlaces& places) {
     r.levelChannel = s.selectedChannel % kChannels;
     const std::uint8_t sensitivity = s.channelSensitivity[static_cast<std::size_t>(r.levelChannel)];
     for (std::size_t n = 0; n < 2; ++n)
-        r.levelVolts[n] = codeVolts(static_cast<std::uint8_t>(std::clamp(places.levelCode[n], 0, 255)), sensitivity);
+        r.levelVolts[n] =
+            codeVolts(static_cast<std::uint8_t>(std::clamp(places.levelCode[n], 0, 255)), sensitivity);
     r.levelDeltaVolts = r.levelVolts[1] - r.levelVolts[0];
     return r;
 }

@@ -29,9 +29,9 @@ struct CursorReadout {
     double deltaMs = 0;                                                  // cursor 2 - cursor 1
     std::optional<double> inverseHz;                                     // 1 / |ΔT|; none at ΔT 0
     bool levelsOn = false;
-    int levelChannel = 0;             // the selected channel, whose V/div the levels are read at
+    int levelChannel = 0; // the selected channel, whose V/div the levels are read at
     std::array<double, 2> levelVolts{};
-    double levelDeltaVolts = 0;       // level 2 - level 1
+    double levelDeltaVolts = 0; // level 2 - level 1
 };
 
 // The cursors where the view's columns put them (the strip above the picture sets them so).

@@ -83,13 +83,15 @@ void LivePreview::mergeBlocks() {
     blockWidth_ *= 2;
 }
 
-void LivePreview::column(int c, std::int64_t from, std::int64_t to, std::uint8_t& lo, std::uint8_t& hi) const {
+void LivePreview::column(int c, std::int64_t from, std::int64_t to, std::uint8_t& lo,
+                         std::uint8_t& hi) const {
     const auto ch = static_cast<std::size_t>(c);
     const std::int64_t rawFrom = std::max<std::int64_t>(0, samples_ - kRawCapacity);
     // The part older than the ring: every whole block it touches.
     if (from < rawFrom) {
         const std::int64_t first = from / blockWidth_;
-        const std::int64_t last = std::min(blocksDone_, (std::min(to, rawFrom) + blockWidth_ - 1) / blockWidth_);
+        const std::int64_t last =
+            std::min(blocksDone_, (std::min(to, rawFrom) + blockWidth_ - 1) / blockWidth_);
         const std::uint8_t* blocks = buffers_->blocks[ch].data();
         for (std::int64_t i = first; i < last; ++i) {
             lo = std::min(lo, blocks[2 * i]);

@@ -56,7 +56,7 @@ private:
     std::unique_ptr<Buffers> buffers_;
     std::int64_t samples_ = 0;
     std::int64_t blockWidth_ = kFirstBlockWidth;
-    std::int64_t blocksDone_ = 0;  // whole blocks in the arrays
+    std::int64_t blocksDone_ = 0;   // whole blocks in the arrays
     std::int64_t pendingCount_ = 0; // samples of the block being filled
     std::array<std::uint8_t, kLiveChannels> pendingLo_{};
     std::array<std::uint8_t, kLiveChannels> pendingHi_{};

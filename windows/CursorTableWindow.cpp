@@ -66,8 +66,8 @@ void CursorTableWindow::retranslate() {
     for (int c = 0; c < kChannels; ++c)
         columns << QString(QChar(u'A' + c));
     table_->setHorizontalHeaderLabels(columns);
-    table_->setVerticalHeaderLabels({QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("Δ"), QStringLiteral("U1"),
-                                     QStringLiteral("U2"), QStringLiteral("ΔU")});
+    table_->setVerticalHeaderLabels({QStringLiteral("K1"), QStringLiteral("K2"), QStringLiteral("Δ"),
+                                     QStringLiteral("U1"), QStringLiteral("U2"), QStringLiteral("ΔU")});
 }
 
 bool CursorTableWindow::levelsOn() const {
@@ -93,14 +93,18 @@ void CursorTableWindow::showReadout(const CursorReadout& r, float samplingPeriod
         const auto i = static_cast<std::size_t>(n);
         setCell(n, kTimeColumn, sampleTimeText(static_cast<double>(r.sample[i]), samplingPeriodMs));
         for (std::size_t ch = 0; ch < kChannels; ++ch)
-            setCell(n, 1 + static_cast<int>(ch), r.volts[i][ch] ? voltsText(*r.volts[i][ch], locale) : QString());
+            setCell(n, 1 + static_cast<int>(ch),
+                    r.volts[i][ch] ? voltsText(*r.volts[i][ch], locale) : QString());
     }
-    QString delta = sampleTimeText(static_cast<double>(std::abs(r.sample[1] - r.sample[0])), samplingPeriodMs);
+    QString delta =
+        sampleTimeText(static_cast<double>(std::abs(r.sample[1] - r.sample[0])), samplingPeriodMs);
     if (r.inverseHz)
-        delta += QStringLiteral("  1/ΔT ") + generalNumberText(*r.inverseHz, 4, locale) + QStringLiteral(" Hz");
+        delta +=
+            QStringLiteral("  1/ΔT ") + generalNumberText(*r.inverseHz, 4, locale) + QStringLiteral(" Hz");
     setCell(Delta, kTimeColumn, delta);
     for (std::size_t ch = 0; ch < kChannels; ++ch)
-        setCell(Delta, 1 + static_cast<int>(ch), r.deltaVolts[ch] ? voltsText(*r.deltaVolts[ch], locale) : QString());
+        setCell(Delta, 1 + static_cast<int>(ch),
+                r.deltaVolts[ch] ? voltsText(*r.deltaVolts[ch], locale) : QString());
     const std::array<std::pair<int, double>, 3> levels{
         {{Level1, r.levelVolts[0]}, {Level2, r.levelVolts[1]}, {LevelDelta, r.levelDeltaVolts}}};
     for (const auto& [row, volts] : levels) {
@@ -109,7 +113,8 @@ void CursorTableWindow::showReadout(const CursorReadout& r, float samplingPeriod
             setCell(row, c, c == 1 + r.levelChannel ? voltsText(volts, locale) : QString());
     }
     for (std::size_t ch = 0; ch < kChannels; ++ch)
-        table_->setColumnHidden(1 + static_cast<int>(ch), !visible[ch] && !(r.levelsOn && r.levelChannel == static_cast<int>(ch)));
+        table_->setColumnHidden(1 + static_cast<int>(ch),
+                                !visible[ch] && !(r.levelsOn && r.levelChannel == static_cast<int>(ch)));
     table_->resizeColumnsToContents();
 }
 

@@ -66,10 +66,11 @@ TEST(CursorReadoutTest, CursorsReadTheirOwnSamples) {
         double deltaMs;
         std::optional<double> inverseHz;
     } rows[] = {
-        {{1503, 1756}, 3.92, 3.80, 0.5, -0.12, 126.5, 1000.0 / 126.5},         // codes 223, 220
+        {{1503, 1756}, 3.92, 3.80, 0.5, -0.12, 126.5, 1000.0 / 126.5},            // codes 223, 220
         {{9000, 1503}, -3.4, 3.92, std::nullopt, 7.32, -3748.5, 1000.0 / 3748.5}, // code 40; B off the view
-        {{2000, 2000}, 3.32, 3.32, -2.5, 0.0, 0.0, std::nullopt},                  // B's column 100 is code 0
-        {{20000, 1503}, std::nullopt, 3.92, std::nullopt, std::nullopt, -9248.5, 1000.0 / 9248.5}, // past the end
+        {{2000, 2000}, 3.32, 3.32, -2.5, 0.0, 0.0, std::nullopt},                 // B's column 100 is code 0
+        {{20000, 1503}, std::nullopt, 3.92, std::nullopt, std::nullopt, -9248.5, 1000.0 / 9248.5}, // past the
+                                                                                                   // end
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row.samples[0] << ", " << row.samples[1]);

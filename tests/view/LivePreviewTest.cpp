@@ -55,12 +55,12 @@ TEST(LivePreviewTest, ColumnsAreTheExtremesOfTheirSamples) {
         std::int32_t zoom;
         bool following; // else the view starts at sample 0
     } cases[] = {
-        {300, 7, 1, true},          // fewer samples than columns: the left part is empty
-        {5000, 1000, 1, true},      // the rolling picture of today
-        {100000, 4096, 37, true},   // a column ends inside a tick
-        {100000, 1, 200, false},    // ticks of one sample
+        {300, 7, 1, true},             // fewer samples than columns: the left part is empty
+        {5000, 1000, 1, true},         // the rolling picture of today
+        {100000, 4096, 37, true},      // a column ends inside a tick
+        {100000, 1, 200, false},       // ticks of one sample
         {1500000, 102400, 1000, true}, // the ring has wrapped
-        {999, 999, 2, false},        // the newest column is not whole
+        {999, 999, 2, false},          // the newest column is not whole
     };
     auto live = std::make_unique<LivePreview>();
     for (const Case& c : cases) {
@@ -78,7 +78,8 @@ TEST(LivePreviewTest, ColumnsAreTheExtremesOfTheirSamples) {
                 const std::int64_t newest = c.samples - kDisplayColumns + k;
                 ASSERT_EQ(live->newest(ch)[k], newest >= 0 ? liveCode(ch, newest) : kZeroLine) << k;
                 std::uint8_t lo = 255, hi = 0;
-                for (std::int64_t s = start + k * std::int64_t{c.zoom}; s < start + (k + 1) * std::int64_t{c.zoom}; ++s)
+                for (std::int64_t s = start + k * std::int64_t{c.zoom};
+                     s < start + (k + 1) * std::int64_t{c.zoom}; ++s)
                     if (s >= 0 && s < c.samples) {
                         lo = std::min(lo, liveCode(ch, s));
                         hi = std::max(hi, liveCode(ch, s));
@@ -95,7 +96,8 @@ TEST(LivePreviewTest, ColumnsAreTheExtremesOfTheirSamples) {
 // and nothing from further than one block away, also after the blocks have been merged.
 TEST(LivePreviewTest, OldColumnsStayWithinOneBlockOfTheirSamples) {
     auto live = std::make_unique<LivePreview>();
-    const std::int64_t n = LivePreview::kBlockCapacity * LivePreview::kFirstBlockWidth + 3 * LivePreview::kRawCapacity;
+    const std::int64_t n =
+        LivePreview::kBlockCapacity * LivePreview::kFirstBlockWidth + 3 * LivePreview::kRawCapacity;
     feed(*live, n, 102400);
     ASSERT_EQ(live->blockWidth(), 2 * LivePreview::kFirstBlockWidth) << "the blocks were merged once";
     const std::int32_t zoom = static_cast<std::int32_t>(n / kDisplayColumns);

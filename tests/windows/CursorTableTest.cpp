@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -31,8 +32,8 @@ TEST_F(CursorTableTest, ReadsTheCursorsAtTheirSamplesWhereverTheViewIs) {
                                              "[PARAMETRY]\nPODSTAWA=10\nCZULOSCA=4\nCZULOSCB=4\n",
                                              {a, QByteArray(a.size(), static_cast<char>(150))}));
     QWidget* strip = child<QWidget>("Label1");
-    QTest::mousePress(strip, Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
-    QTest::mousePress(strip, Qt::RightButton, Qt::NoModifier, QPoint(380, 5));
+    QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, QPoint(100, 5));
+    QTest::mouseClick(strip, Qt::RightButton, Qt::NoModifier, QPoint(380, 5));
     auto* table = form->findChild<CursorTableWindow*>();
     ASSERT_NE(table, nullptr);
     EXPECT_TRUE(table->isVisible());
@@ -71,14 +72,28 @@ TEST_F(CursorTableTest, ReadsTheCursorsAtTheirSamplesWhereverTheViewIs) {
     child<QCheckBox>("chkLevelCursors")->click();
     QWidget* axis = child<QWidget>("imgOsY");
     QWidget* picture = child<QWidget>("imgDisplay");
-    const auto onAxis = [&](int row) { return QPoint(10, axis->mapFromGlobal(picture->mapToGlobal(QPoint(0, row))).y()); };
-    QTest::mousePress(axis, Qt::LeftButton, Qt::NoModifier, onAxis(100));
-    QTest::mousePress(axis, Qt::RightButton, Qt::NoModifier, onAxis(150));
+    const auto onAxis = [&](int row) {
+        return QPoint(10, axis->mapFromGlobal(picture->mapToGlobal(QPoint(0, row))).y());
+    };
+    QTest::mouseClick(axis, Qt::LeftButton, Qt::NoModifier, onAxis(100));
+    QTest::mouseClick(axis, Qt::RightButton, Qt::NoModifier, onAxis(150));
     EXPECT_EQ(table->cell(R::Level1, 1), "1 V");
     EXPECT_EQ(table->cell(R::Level2, 1), "-1 V");
     EXPECT_EQ(table->cell(R::LevelDelta, 1), "-2 V");
     EXPECT_EQ(table->cell(R::Level1, 2), "") << "on the selected channel only";
     expectReadout("with the voltage cursors");
+    {
+        // The window and its table side by side, as on the desk.
+        const QImage window = form->grab().toImage(), readouts = table->grab().toImage();
+        QImage shot(window.width() + readouts.width() + 8, std::max(window.height(), readouts.height()),
+                    QImage::Format_RGB32);
+        shot.fill(Qt::darkGray);
+        QPainter painter(&shot);
+        painter.drawImage(0, 0, window);
+        painter.drawImage(window.width() + 8, 0, readouts);
+        painter.end();
+        shot.save(QStringLiteral("/tmp/varnilog-cursor-readouts.png"));
+    }
 
     child<QCheckBox>("CheckBox1")->click();
     EXPECT_FALSE(table->isVisible());

@@ -61,7 +61,8 @@ protected:
 TEST_F(LiveViewTest, ViewControlsActOnTheLivePicture) {
     button("btStart")->click();
     ASSERT_TRUE(state->samplingActive);
-    for (const char* name : {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5", "chkA", "ScrollBar1"})
+    for (const char* name :
+         {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton5", "chkA", "ScrollBar1"})
         EXPECT_TRUE(child<QWidget>(name)->isEnabled()) << name << " while sampling";
     EXPECT_FALSE(button("SpeedButton6")->isEnabled()) << "no selection in a live picture";
     QTest::qWait(1500);
@@ -73,6 +74,7 @@ TEST_F(LiveViewTest, ViewControlsActOnTheLivePicture) {
     EXPECT_LE(state->viewStart, 0) << "the whole recording so far is on the screen";
     EXPECT_GT(state->viewStart, -30 * std::int64_t{all}) << "and fills it";
     EXPECT_GE(shownSwing(), 45) << "the slow sine fills the screen";
+    form->grab().save(QStringLiteral("/tmp/varnilog-live-zoomed-out.png"));
 
     click("SpeedButton3"); // "Zbliż"
     EXPECT_EQ(state->zoomDivisor, all / 2);
