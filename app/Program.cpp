@@ -12,6 +12,7 @@
 #include "view/Colour.h"
 #include "view/ElapsedTime.h"
 #include "view/Knobs.h"
+#include "view/LivePreview.h"
 #include "view/ScaleTables.h"
 #include "windows/LiveTriggerControl.h"
 #include "windows/PersistenceTab.h"
@@ -63,6 +64,7 @@ TForm1::TForm1(SharedState& state, MessageBoxes& boxes, SerialLink& link, Clock&
     : QMainWindow(parent), state_(state), boxes_(boxes), configurationPath_(configurationPath), link_(link),
       clock_(clock), ui_(std::make_unique<Ui::TForm1>()) {
     sizeBitmaps(*view_);
+    livePreview_ = std::make_unique<LivePreview>();
     ui_->setupUi(this);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQRgb(kWindowColour));

@@ -12,6 +12,7 @@
 #include "app/SharedState.h"
 #include "recording/FileIdentity.h"
 #include "recording/MarkerFile.h"
+#include "view/CursorReadout.h"
 #include "view/RecordingMarkers.h"
 #include "view/ViewWindow.h"
 
@@ -41,6 +42,8 @@ namespace varnilog {
 
 class AboutWindow;
 class Acquisition;
+class CursorTableWindow;
+class LivePreview;
 class LiveTriggerControl;
 class TriggerTab;
 class Clock;
@@ -188,6 +191,20 @@ private:
     void Timer1Timer();
     void btStopClick();
 
+    // The view while sampling (ProgramLiveView.cpp).
+    enum class LiveZoom { Out, In, One, All };
+    void startLiveView();
+    // The samples the last tick appended, into the live picture's memory.
+    void feedLiveView(std::int64_t samples);
+    // The rolling picture is on the screen (sampling, "Podgląd" on, no trigger).
+    bool rollingPictureShown() const;
+    void showLivePicture();
+    void setLiveZoom(std::int32_t zoom, bool follow);
+    void liveZoomClick(LiveZoom action);
+    void liveScroll(int position);
+    // The newest 500 samples of A or B, the preview's frame of the measurements and XY at any zoom.
+    const std::uint8_t* livePreviewFrame(int channel) const;
+
     // The "Wyzwalanie" tab (ProgramTrigger.cpp): the triggered live preview and the event search.
     void connectTriggerHandlers();
     // A frame of the live trigger on the picture, with the level's marks at the trigger's column.
@@ -233,8 +250,6 @@ private:
     void SpeedButton72Click();
     // Tells the measurements window the span from the marker selected in "Znaczniki" to the next.
     void showMarkerSpan();
-    // The measurements window measures the preview while sampling.
-    bool measuringPreview() const;
     // Trend window (ProgramTrend.cpp).
     void connectTrendHandlers();
     void showTrendWindow();
@@ -303,6 +318,12 @@ private:
     void selectChannel(int channel);
     void Image3MouseMove(QPoint p);
     void placeCursor(int n, int x);
+    // The time cursors' columns and marks from their samples (off the picture when off the view).
+    void placeCursorsInView();
+    // "Pokaż w widoku": the view that holds both cursors, at the zoom they fit in.
+    void bringCursorsIntoView();
+    // A voltage cursor at the picture's row of a mouse on the volt axis.
+    void placeLevelCursor(QPoint p, Qt::MouseButtons buttons);
     void Label1MouseDown(int x, Qt::MouseButtons buttons);
     void Label1MouseMove(int x, Qt::MouseButtons buttons);
     void CheckBox1Click(bool checked);
@@ -377,6 +398,13 @@ private:
     int triggerColumn_ = -1;                          // the trigger's column in it, -1 when rolled
     // The recording's sample in the first column of the last live picture: Stop shows it again.
     std::optional<std::int64_t> shownFrameStart_;
+    std::int32_t shownFrameZoom_ = 1;          // and its samples per column
+    CursorPlaces cursorPlaces_;                // where the cursors stand in the recording
+    CursorTableWindow* cursorTable_ = nullptr; // "Kursory", their readouts
+    // The live picture's memory of this recording, made once with the window.
+    std::unique_ptr<LivePreview> livePreview_;
+    std::int32_t liveZoom_ = 1;                 // samples per column of the rolling picture
+    std::optional<std::int64_t> liveHeldStart_; // where the scroll bar holds it; none: the newest
     // "Następne" / "Poprzednie" in the recording on display, its search kept between steps.
     std::unique_ptr<EventFinder> eventFinder_ = std::make_unique<EventFinder>();
     QFileSystemWatcher* setWatcher_ = nullptr; // the ".ros" of the recording on display

@@ -1,5 +1,6 @@
 // TForm1, recording: the start and stop buttons and the 50 ms acquisition timer, over the core's
-// Acquisition. The controls that change settings are locked while a recording runs.
+// Acquisition. The controls that change settings are locked while a recording runs; the view's
+// ("Widok") stay usable.
 #include "app/Program.h"
 
 #include "app/MessageBoxes.h"
@@ -43,13 +44,17 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
-    // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked. The
-    // picture stays enabled for the trigger's level; its other mouse work waits for the stop.
+    // The tabs stay switchable: "Widok" (zoom, channels, scroll bar) and "Wyzwalanie" are usable
+    // while sampling, the others are locked. The picture stays enabled for the trigger's level; its
+    // other mouse work waits for the stop.
     for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
-                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet1),
-                       static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->ScrollBar1),
+                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet2),
                        static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
+    // The selection and the computed channels belong to a stored recording.
+    ui_->SpeedButton6->setEnabled(!locked);
+    ui_->chkC->setEnabled(!locked && state_.channelDerived[2]);
+    ui_->chkD->setEnabled(!locked && state_.channelDerived[3]);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     loadSetupAction_->setEnabled(!locked);
     ui_->btStart->setEnabled(!locked);
@@ -88,19 +93,24 @@ void TForm1::btStartClick() {
         liveTrigger_->start(state_);
         triggerFrameShown_ = false;
         shownFrameStart_.reset();
-        refreshView();
-        if (ui_->chkPodglad->isChecked())
+        startLiveView();
+        if (rollingPictureShown())
+            showLivePicture();
+        else if (ui_->chkPodglad->isChecked())
             redrawTriggerPicture();
         timer1_->start();
     }
 }
 
 void TForm1::Timer1Timer() {
-    // A trigger picks the preview's samples itself; the measurements window measures them unseen too.
-    const TickResult t =
-        acquisition().tick((ui_->chkPodglad->isChecked() || measuringPreview()) && !liveTrigger_->on());
-    if (t.previewChanged && ui_->chkPodglad->isChecked())
-        renderWaveform();
+    // The rolling picture and the measurements' frame come from the live view's memory; a trigger
+    // picks its frames from the tick's samples itself.
+    const TickResult t = acquisition().tick(false);
+    if (t.status == TickStatus::Received) {
+        feedLiveView(t.samples);
+        if (rollingPictureShown() && t.samples > 0)
+            showLivePicture();
+    }
     if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {
         const LiveTriggerControl::Tick trigger = liveTrigger_->feed(
             acquisition().tickSamples(0), acquisition().tickSamples(1),
@@ -110,8 +120,6 @@ void TForm1::Timer1Timer() {
             acquisition().addTriggerMark(*trigger.singleCaught);
         if (trigger.frame != nullptr && ui_->chkPodglad->isChecked())
             showTriggerFrame(*trigger.frame, trigger.column);
-        if (t.previewChanged && ui_->chkPodglad->isChecked() && !liveTrigger_->on())
-            shownFrameStart_ = acquisition().previewStart();
         showSkippedBytes(t.skippedBytes);
         saveLiveMarkers();
     }
@@ -135,10 +143,10 @@ void TForm1::btStopClick() {
         boxes_.showErrorBox(coreMessage(s.failure));
     if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
-        // What was on the screen stays there: the last picture's samples, one a column.
+        // What was on the screen stays there: the last picture's samples at its zoom.
         if (loadRecording() && shownFrameStart_) {
             state_.viewStart = std::max<std::int64_t>(0, *shownFrameStart_);
-            state_.zoomDivisor = 1;
+            state_.zoomDivisor = shownFrameZoom_;
             refreshView();
         }
         renderWaveform();

@@ -25,7 +25,7 @@ void TForm1::SpeedButton72Click() {
         // The frame the preview shows: the trigger's while the trigger tab holds one.
         measurementsWindow_->setPreviewSource([this](int channel) {
             const auto ch = static_cast<std::size_t>(channel);
-            return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
+            return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : livePreviewFrame(channel);
         });
         showMarkerSpan();
         measurementsWindow_->setSpanChoice(measurementSpan_);
@@ -43,10 +43,6 @@ void TForm1::showMarkerSpan() {
         measurementsWindow_->setMarkerSpan(between);
     if (xyWindow_ != nullptr)
         xyWindow_->setMarkerSpan(between);
-}
-
-bool TForm1::measuringPreview() const {
-    return measurementsWindow_ != nullptr && measurementsWindow_->isVisible();
 }
 
 } // namespace varnilog

@@ -79,9 +79,14 @@ void TForm1::showTriggerFrame(const LiveTrigger::Frame& frame, int column) {
     triggerFrameShown_ = true;
     triggerColumn_ = column;
     shownFrameStart_ = liveTrigger_->frameStart();
+    // A frame is one sample a column, whatever the live zoom of the rolling picture.
+    shownFrameZoom_ = 1;
+    state_.zoomDivisor = 1;
+    state_.viewStart = std::max<std::int64_t>(0, *shownFrameStart_);
     for (std::size_t ch = 0; ch < 2; ++ch)
         std::memcpy(state_.channelData[ch].data(), frame[ch].data(), kDisplayColumns);
     renderWaveform();
+    drawTimeAxis();
     drawTriggerOverlay(column);
 }
 

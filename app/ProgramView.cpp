@@ -13,6 +13,9 @@
 #include "view/StatusBarText.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
+#include "windows/BitmapWidget.h"
+#include "windows/CursorTableWindow.h"
+#include "windows/LiveTriggerControl.h"
 #include "windows/PersistenceTab.h"
 #include "windows/ReferenceTab.h"
 
@@ -93,6 +96,18 @@ void TForm1::connectViewHandlers() {
     ui_->Label1->installEventFilter(this);
     ui_->Label1->setMouseTracking(false);
     connect(ui_->imgDisplay, &BitmapWidget::mousePressed, this, &TForm1::imgDisplayMouseDown);
+    // The voltage cursors are put on the volt axis beside the picture: left button the first, right
+    // button the second, as the time cursors on the strip above it.
+    connect(ui_->imgOsY, &BitmapWidget::mousePressed, this,
+            [this](QPoint p, Qt::MouseButton, Qt::MouseButtons buttons) { placeLevelCursor(p, buttons); });
+    connect(ui_->imgOsY, &BitmapWidget::mouseMoved, this,
+            [this](QPoint p, Qt::MouseButtons buttons) { placeLevelCursor(p, buttons); });
+    cursorTable_ = new CursorTableWindow(this);
+    connect(cursorTable_, &CursorTableWindow::levelsToggled, this, [this](bool on) {
+        cursorPlaces_.levelsOn = on;
+        drawOverlays(ui_->CheckBox1->isChecked());
+    });
+    connect(cursorTable_, &CursorTableWindow::bringIntoView, this, &TForm1::bringCursorsIntoView);
     connect(ui_->imgDisplay, &BitmapWidget::mouseMoved, this, &TForm1::imgDisplayMouseMove);
 }
 
@@ -125,25 +140,76 @@ void TForm1::renderWaveform() {
         persistenceTab_->frameDrawn(state_, *view_);
     if (referenceTab_ != nullptr)
         referenceTab_->drawOver(view_->bmpScreen);
-    // A full redraw switches the cursors off.
+    if (ui_->CheckBox1->isChecked() && !state_.samplingActive) {
+        // The cursors stay at their samples: drawn again where the new view shows them.
+        state_.cursorsActive = true;
+        drawOverlays(true);
+        return;
+    }
     {
         const QSignalBlocker block(ui_->CheckBox1);
         ui_->CheckBox1->setChecked(false);
     }
+    state_.cursorsActive = false;
     ui_->Shape1->hide();
     ui_->Shape2->hide();
+    if (cursorTable_ != nullptr)
+        cursorTable_->hide();
     FormPaint();
 }
 
 void TForm1::drawOverlays(bool showCursors) {
+    if (showCursors)
+        placeCursorsInView();
     varnilog::drawOverlays(state_, *view_, showCursors, drawCursors);
     if (showCursors) {
+        if (cursorPlaces_.levelsOn)
+            drawLevelCursors(view_->bmpScreen, cursorPlaces_.levelCode,
+                             state_.channelColor[state_.selectedChannel % kChannels]);
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
-        // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line.
-        showStatusMessage(cursorReadoutText(cursorReadout(state_), state_.samplingPeriodMs, QLocale()));
+        // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line, and in the table.
+        const CursorReadout readout = cursorReadout(state_, cursorPlaces_);
+        showStatusMessage(cursorReadoutText(readout, state_.samplingPeriodMs, QLocale()));
+        cursorTable_->showReadout(readout, state_.samplingPeriodMs, state_.channelVisible);
+        if (!cursorTable_->isVisible()) {
+            // Beside the window, level with the picture.
+            cursorTable_->move(frameGeometry().topRight() + QPoint(4, ui_->Panel1->y()));
+            cursorTable_->show();
+        }
     }
     FormPaint();
+}
+
+void TForm1::placeCursorsInView() {
+    const std::array<QLabel*, 2> shapes{ui_->Shape1, ui_->Shape2};
+    for (std::size_t n = 0; n < 2; ++n) {
+        const std::optional<int> column =
+            cursorColumnOf(cursorPlaces_.sample[n], state_.viewStart, state_.zoomDivisor);
+        // Off the view: a column off the picture, which is not drawn.
+        state_.cursorColumn[n] =
+            column.value_or(cursorPlaces_.sample[n] < state_.viewStart ? -1 : kDisplayColumns);
+        shapes[n]->setVisible(column.has_value());
+        if (column)
+            shapes[n]->move(ui_->Label1->x() + *column - 3, shapes[n]->y());
+    }
+}
+
+void TForm1::bringCursorsIntoView() {
+    const auto [first, last] = std::minmax(cursorPlaces_.sample[0], cursorPlaces_.sample[1]);
+    const ViewPlacement p = spanPlacement(first, last + 1, state_.zoomDivisor);
+    state_.viewStart = p.viewStart;
+    state_.zoomDivisor = p.zoomDivisor;
+    refreshView();
+}
+
+void TForm1::placeLevelCursor(QPoint p, Qt::MouseButtons buttons) {
+    if (!cursorPlaces_.levelsOn || !ui_->CheckBox1->isChecked() || state_.samplingActive ||
+        !(buttons & (Qt::LeftButton | Qt::RightButton)))
+        return;
+    const int row = ui_->imgDisplay->mapFromGlobal(ui_->imgOsY->mapToGlobal(p)).y();
+    cursorPlaces_.levelCode[(buttons & Qt::LeftButton) ? 0 : 1] = levelCodeAtRow(row);
+    drawOverlays(true);
 }
 
 void TForm1::drawTimeAxis() {
@@ -164,9 +230,9 @@ void TForm1::updateStatusBar() {
 }
 
 void TForm1::refreshView() {
+    // The cursors read the samples themselves, so they work at any zoom.
     const ViewRefresh r = varnilog::refreshView(state_, *view_);
     applyScrollBar(r.range, r.scrollBar);
-    ui_->CheckBox1->setEnabled(r.cursorsEnabled);
     renderWaveform();
     drawTimeAxis();
 }
@@ -226,27 +292,47 @@ void TForm1::refreshModeSlider() {
 // ---- scrolling and zoom ----
 
 void TForm1::ScrollBar1Change(int position) {
+    if (state_.samplingActive) {
+        liveScroll(position);
+        return;
+    }
     scrollView(state_, *view_, viewStartAtPosition(scrollBar_, scrollRange_, position));
     renderWaveform();
     drawTimeAxis();
 }
 
 void TForm1::SpeedButton2Click() {
+    if (state_.samplingActive) {
+        liveZoomClick(LiveZoom::Out);
+        return;
+    }
     state_.zoomDivisor = zoomOutDivisor(state_.zoomDivisor, state_.sampleCount);
     refreshView();
 }
 
 void TForm1::SpeedButton3Click() {
+    if (state_.samplingActive) {
+        liveZoomClick(LiveZoom::In);
+        return;
+    }
     state_.zoomDivisor = zoomInDivisor(state_.zoomDivisor);
     refreshView();
 }
 
 void TForm1::SpeedButton4Click() {
+    if (state_.samplingActive) {
+        liveZoomClick(LiveZoom::One);
+        return;
+    }
     state_.zoomDivisor = 1;
     refreshView();
 }
 
 void TForm1::SpeedButton5Click() {
+    if (state_.samplingActive) {
+        liveZoomClick(LiveZoom::All);
+        return;
+    }
     state_.zoomDivisor = showAllDivisor(state_.sampleCount);
     state_.viewStart = 0;
     refreshView();
@@ -262,7 +348,10 @@ void TForm1::SpeedButton6Click() {
 
 void TForm1::channelBoxClick(int channel, bool checked) {
     state_.channelVisible[static_cast<size_t>(channel)] = checked;
-    renderWaveform();
+    if (state_.samplingActive && liveTrigger_->on())
+        redrawTriggerPicture(); // with the level's marks
+    else
+        renderWaveform();
 }
 
 // ---- scale knobs and buttons ----
@@ -390,8 +479,8 @@ void TForm1::Image3MouseMove(QPoint p) {
 void TForm1::placeCursor(int n, int x) {
     const int column = cursorColumnFromMouse(x);
     state_.cursorColumn[static_cast<size_t>(n)] = column;
-    QLabel* shape = n == 0 ? ui_->Shape1 : ui_->Shape2;
-    shape->move(ui_->Label1->x() + column - 3, shape->y());
+    cursorPlaces_.sample[static_cast<size_t>(n)] =
+        state_.viewStart + column * std::int64_t{std::max<std::int32_t>(1, state_.zoomDivisor)};
     drawOverlays(ui_->CheckBox1->isChecked());
 }
 
@@ -415,6 +504,11 @@ void TForm1::CheckBox1Click(bool checked) {
     ui_->Shape1->setVisible(checked);
     ui_->Shape2->setVisible(checked);
     state_.cursorsActive = checked;
+    if (checked)
+        cursorPlaces_ = {cursorPlacesAtColumns(state_).sample, cursorPlaces_.levelsOn,
+                         cursorPlaces_.levelCode};
+    else
+        cursorTable_->hide();
     drawOverlays(checked);
 }
 

@@ -54,7 +54,7 @@ void TForm1::showXyWindow() {
         connect(this, &TForm1::screenChanged, xyWindow_, &XyWindow::viewChanged);
         xyWindow_->setPreviewSource([this](int channel) {
             const auto ch = static_cast<std::size_t>(channel);
-            return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : state_.channelData[ch].data();
+            return liveTrigger_->on() ? liveTrigger_->frame()[ch].data() : livePreviewFrame(channel);
         });
         showMarkerSpan();
     }

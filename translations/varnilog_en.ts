@@ -825,6 +825,29 @@
     </message>
 </context>
 <context>
+    <name>varnilog::CursorTableWindow</name>
+    <message>
+        <source>Kursory</source>
+        <translation>Cursors</translation>
+    </message>
+    <message>
+        <source>Kursory napięcia</source>
+        <translation>Voltage cursors</translation>
+    </message>
+    <message>
+        <source>Pokaż w widoku</source>
+        <translation>Show in view</translation>
+    </message>
+    <message>
+        <source>Widok z obydwoma kursorami</source>
+        <translation>The view with both cursors</translation>
+    </message>
+    <message>
+        <source>Czas</source>
+        <translation>Time</translation>
+    </message>
+</context>
+<context>
     <name>varnilog::EventSearch</name>
     <message>
         <source>Nie można otworzyć pliku %1</source>

@@ -6,6 +6,7 @@
 #include "view/SampleCodes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -31,25 +32,36 @@ int cursorColumnFromMouse(int x) {
 }
 
 void drawCursors(const SharedState& s, QImage& img) {
-    const int c1 = std::clamp(s.cursorColumn[0], 0, kDisplayColumns - 1);
-    const int c2 = std::clamp(s.cursorColumn[1], 0, kDisplayColumns - 1);
-    const std::int32_t colour1 = s.channelColor[s.cursor1Channel & 3];
-    const std::int32_t colour2 = s.channelColor[s.cursor2Channel & 3];
-    for (int y = 0; y < kDisplayRows; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-        line[c1] = invertBlend(line[c1], colour1);
-        line[c2] = invertBlend(line[c2], colour2);
+    // A cursor whose sample is off the view (its column outside the picture) is not drawn.
+    const std::array<int, 2> columns{s.cursorColumn[0], s.cursorColumn[1]};
+    const std::array<std::int32_t, 2> colours{s.channelColor[s.cursor1Channel & 3],
+                                              s.channelColor[s.cursor2Channel & 3]};
+    const std::array<int, 2> channels{s.cursor1Channel & 3, s.cursor2Channel & 3};
+    for (std::size_t n = 0; n < 2; ++n) {
+        const int c = columns[n];
+        if (c < 0 || c >= kDisplayColumns)
+            continue;
+        for (int y = 0; y < kDisplayRows; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            line[c] = invertBlend(line[c], colours[n]);
+        }
+        const int level = s.channelData[static_cast<std::size_t>(channels[n])][static_cast<size_t>(c)];
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(levelRow(level)));
+        const QRgb inverted =
+            qRgb(255 - colourRed(colours[n]), 255 - colourGreen(colours[n]), 255 - colourBlue(colours[n]));
+        for (int x = 0; x < kDisplayColumns; ++x)
+            row[x] = n == 0 ? invertBlend(row[x], colours[n]) : inverted;
     }
-    const int level1 = s.channelData[s.cursor1Channel & 3][static_cast<size_t>(c1)];
-    const int level2 = s.channelData[s.cursor2Channel & 3][static_cast<size_t>(c2)];
-    auto* row1 = reinterpret_cast<QRgb*>(img.scanLine(levelRow(level1)));
-    for (int x = 0; x < kDisplayColumns; ++x)
-        row1[x] = invertBlend(row1[x], colour1);
-    auto* row2 = reinterpret_cast<QRgb*>(img.scanLine(levelRow(level2)));
-    const QRgb inverted =
-        qRgb(255 - colourRed(colour2), 255 - colourGreen(colour2), 255 - colourBlue(colour2));
-    for (int x = 0; x < kDisplayColumns; ++x)
-        row2[x] = inverted;
+}
+
+void drawLevelCursors(QImage& img, const std::array<int, 2>& codes, std::int32_t colour) {
+    // Dashed, so they are not taken for the level lines of the time cursors.
+    for (const int code : codes) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(levelRow(code)));
+        for (int x = 0; x < kDisplayColumns; ++x)
+            if (x % 8 < 5)
+                row[x] = invertBlend(row[x], colour);
+    }
 }
 
 QString cursorTimeText(const SharedState& s) {

@@ -9,14 +9,19 @@
 #include <QLocale>
 #include <QString>
 
+#include <array>
+#include <cstdint>
+
 namespace varnilog {
 
 // The display column of a mouse x on the strip above the picture, limited to 0..499.
 int cursorColumnFromMouse(int x);
 
 // Invert-blends the two cursors' vertical lines and horizontal level lines into bmpScreen
-// (the overlay pass's cursor painter).
+// (the overlay pass's cursor painter); a cursor whose column is off the picture is left out.
 void drawCursors(const SharedState& state, QImage& screen);
+// The voltage cursors: dashed lines at the rows of two codes.
+void drawLevelCursors(QImage& screen, const std::array<int, 2>& codes, std::int32_t colour);
 
 // "T: " and the time between the cursors, from their distance in samples at the current zoom.
 QString cursorTimeText(const SharedState& state);

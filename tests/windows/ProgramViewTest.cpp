@@ -74,7 +74,7 @@ TEST_F(ProgramViewTest, ZoomAndScrollKeepTheViewInRange) {
     click("SpeedButton2"); // "Oddal"
     EXPECT_EQ(state->zoomDivisor, 2);
     EXPECT_EQ(state->viewStart, 9000);
-    EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isEnabled());
+    EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isEnabled()) << "the cursors read samples at any zoom";
     click("SpeedButton4");
     EXPECT_EQ(state->zoomDivisor, 1);
     EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isEnabled());
@@ -175,10 +175,11 @@ TEST_F(ProgramViewTest, CursorsArePlacedOnTheStripAndRead) {
     // Shape2 takes channel B's colour 0x44EE44 (0x00BBGGRR).
     EXPECT_EQ(child<QWidget>("Shape2")->palette().color(QPalette::Window), QColor(0x44, 0xEE, 0x44));
     EXPECT_EQ(child<QLabel>("lbV2")->text(), "U: 3.96V"); // (249 - 150) x 0.04
-    // A full redraw (a channel box) switches them off.
+    // A full redraw (a channel box) keeps them at their samples.
     child<QCheckBox>("chkB")->click();
-    EXPECT_FALSE(child<QCheckBox>("CheckBox1")->isChecked());
-    EXPECT_FALSE(state->cursorsActive);
+    EXPECT_TRUE(child<QCheckBox>("CheckBox1")->isChecked());
+    EXPECT_TRUE(state->cursorsActive);
+    EXPECT_EQ(state->cursorColumn[1], 249);
 }
 
 TEST_F(ProgramViewTest, NumbersUseTheDecimalSeparatorOfTheLocale) {
@@ -211,7 +212,7 @@ TEST_F(ProgramViewTest, CursorAndSelectionPictures) {
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(picture, &move);
     form->grab().save(QStringLiteral("/tmp/tform1-selection.png"));
-    EXPECT_FALSE(state->cursorsActive); // the press on the picture redrew it
+    EXPECT_TRUE(state->cursorsActive); // the press on the picture redrew it, the cursors at their samples
     EXPECT_NE(form->view().bmpScreen.pixel(120, 30), cursorLine);
     const QRgb inside = form->view().bmpScreen.pixel(200, 30), outside = form->view().bmpScreen.pixel(50, 30);
     EXPECT_GT(qRed(inside), qRed(outside));                               // tinted towards (240, 240, 255)
