@@ -5,6 +5,7 @@
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "device/SerialPorts.h"
+#include "spectrum/Unit5.h"
 #include "ui_Program.h"
 #include "windows/LiveTriggerControl.h"
 #include "windows/TriggerTab.h"
@@ -44,11 +45,15 @@ bool TForm1::recordingActive() const {
 
 void TForm1::lockControls(bool locked) {
     // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked. The
-    // picture stays enabled for the trigger's level; its other mouse work waits for the stop.
-    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
-                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet1),
-                       static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->ScrollBar1),
-                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
+    // picture stays enabled for the trigger's level; its other mouse work waits for the stop. The
+    // spectrum button opens the live spectrum.
+    for (QWidget* w : ui_->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != ui_->SpeedButton73)
+            w->setEnabled(!locked);
+    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel6),
+                       static_cast<QWidget*>(ui_->TabSheet1), static_cast<QWidget*>(ui_->TabSheet2),
+                       static_cast<QWidget*>(ui_->ScrollBar1), static_cast<QWidget*>(ui_->btOpen),
+                       static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     loadSetupAction_->setEnabled(!locked);
@@ -88,6 +93,8 @@ void TForm1::btStartClick() {
         liveTrigger_->start(state_);
         triggerFrameShown_ = false;
         shownFrameStart_.reset();
+        if (windows_.form5)
+            windows_.form5->startLive();
         refreshView();
         if (ui_->chkPodglad->isChecked())
             redrawTriggerPicture();
@@ -101,6 +108,8 @@ void TForm1::Timer1Timer() {
         acquisition().tick((ui_->chkPodglad->isChecked() || measuringPreview()) && !liveTrigger_->on());
     if (t.previewChanged && ui_->chkPodglad->isChecked())
         renderWaveform();
+    if (t.status == TickStatus::Received && windows_.form5)
+        windows_.form5->liveSamples(acquisition().tickSamples(0), acquisition().tickSamples(1), t.samples);
     if (t.status == TickStatus::Waiting || t.status == TickStatus::Received) {
         const LiveTriggerControl::Tick trigger = liveTrigger_->feed(
             acquisition().tickSamples(0), acquisition().tickSamples(1),
@@ -127,6 +136,8 @@ void TForm1::btStopClick() {
     timer1_->stop();
     lockControls(false);
     showSkippedBytes(-1);
+    if (windows_.form5)
+        windows_.form5->stopLive();
     const StopResult s = acquisition().stop();
     if (s.marksError.failed())
         showStatusMessage(coreMessage(s.marksError));
