@@ -46,10 +46,20 @@ bool TForm1::recordingActive() const {
 void TForm1::lockControls(bool locked) {
     // The tabs stay switchable: "Wyzwalanie" is usable while sampling, the others are locked. The
     // picture stays enabled for the trigger's level; its other mouse work waits for the stop. The
-    // spectrum button opens the live spectrum.
-    for (QWidget* w : ui_->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (w != ui_->SpeedButton73)
-            w->setEnabled(!locked);
+    // spectrum button opens the live spectrum; only what the lock disabled comes back (the board
+    // model keeps its own time bases off).
+    static const char* const lockedHere = "lockedWhileSampling";
+    for (QWidget* w : ui_->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == ui_->SpeedButton73)
+            continue;
+        if (locked && !w->testAttribute(Qt::WA_Disabled)) {
+            w->setEnabled(false);
+            w->setProperty(lockedHere, true);
+        } else if (!locked && w->property(lockedHere).toBool()) {
+            w->setEnabled(true);
+            w->setProperty(lockedHere, false);
+        }
+    }
     for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel6),
                        static_cast<QWidget*>(ui_->TabSheet1), static_cast<QWidget*>(ui_->TabSheet2),
                        static_cast<QWidget*>(ui_->ScrollBar1), static_cast<QWidget*>(ui_->btOpen),

@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 using namespace varnilog;
 
@@ -47,6 +49,14 @@ protected:
 
 TEST_F(LiveSpectrumWindowTest, OpensWhileSamplingAndFollowsTheSquareWave) {
     TForm5& spectrum = windowSet->form5;
+    QWidget* panel = child<QWidget>("Panel3");
+    const auto enabledOfPanel = [panel] {
+        std::vector<std::pair<QString, bool>> out;
+        for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            out.emplace_back(w->objectName(), w->isEnabled());
+        return out;
+    };
+    const auto enabledBefore = enabledOfPanel();
     button("btStart")->click();
     ASSERT_TRUE(state->samplingActive) << form->statusPanelText(16).toStdString();
     EXPECT_TRUE(button("SpeedButton73")->isEnabled());
@@ -95,7 +105,8 @@ TEST_F(LiveSpectrumWindowTest, OpensWhileSamplingAndFollowsTheSquareWave) {
 
     button("btStop")->click();
     EXPECT_FALSE(state->samplingActive);
-    EXPECT_TRUE(spectrum.showsLive()); // the last live picture stays
+    EXPECT_TRUE(spectrum.showsLive());          // the last live picture stays
+    EXPECT_EQ(enabledOfPanel(), enabledBefore); // what the board model leaves off stays off
     // Every sample streamed went to the file: the worker never held the tick up.
     EXPECT_GT(state->sampleCount, 0);
     EXPECT_TRUE(boxes.shown.empty());
