@@ -280,6 +280,7 @@ private:
     void connectMarkersWindow();
     // "Spektrogram" in the file menu (ProgramSpectrogram.cpp).
     void connectSpectrogramWindow();
+    void showViewSpanOnSpectrogram();
 
     // XY window, persistence and the overlay of every event (ProgramXy.cpp).
     void connectXyHandlers();

@@ -6,6 +6,7 @@
 #include "app/MessageBoxes.h"
 #include "device/Acquisition.h"
 #include "device/SerialPorts.h"
+#include "spectrum/Unit5.h"
 #include "ui_Program.h"
 #include "windows/LiveTriggerControl.h"
 #include "windows/TriggerTab.h"
@@ -44,12 +45,26 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
-    // The tabs stay switchable: "Widok" (zoom, channels, scroll bar) and "Wyzwalanie" are usable
-    // while sampling, the others are locked. The picture stays enabled for the trigger's level; its
-    // other mouse work waits for the stop.
-    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel3),
-                       static_cast<QWidget*>(ui_->Panel6), static_cast<QWidget*>(ui_->TabSheet2),
-                       static_cast<QWidget*>(ui_->btOpen), static_cast<QWidget*>(ui_->edFilename)})
+    // The tabs stay switchable: "Widok" (zoom, channels, scroll bar) and "Wyzwalanie" are
+    // usable while sampling, the others are locked. The
+    // picture stays enabled for the trigger's level; its other mouse work waits for the stop. The
+    // spectrum button opens the live spectrum; only what the lock disabled comes back (the board
+    // model keeps its own time bases off).
+    static const char* const lockedHere = "lockedWhileSampling";
+    for (QWidget* w : ui_->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w == ui_->SpeedButton73)
+            continue;
+        if (locked && !w->testAttribute(Qt::WA_Disabled)) {
+            w->setEnabled(false);
+            w->setProperty(lockedHere, true);
+        } else if (!locked && w->property(lockedHere).toBool()) {
+            w->setEnabled(true);
+            w->setProperty(lockedHere, false);
+        }
+    }
+    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel6),
+                       static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->btOpen),
+                       static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
     // The selection and the computed channels belong to a stored recording.
     ui_->SpeedButton6->setEnabled(!locked);
@@ -93,6 +108,8 @@ void TForm1::btStartClick() {
         liveTrigger_->start(state_);
         triggerFrameShown_ = false;
         shownFrameStart_.reset();
+        if (windows_.form5)
+            windows_.form5->startLive();
         startLiveView();
         if (rollingPictureShown())
             showLivePicture();
@@ -108,6 +125,8 @@ void TForm1::Timer1Timer() {
     const TickResult t = acquisition().tick(false);
     if (t.status == TickStatus::Received) {
         feedLiveView(t.samples);
+        if (windows_.form5)
+            windows_.form5->liveSamples(acquisition().tickSamples(0), acquisition().tickSamples(1), t.samples);
         if (rollingPictureShown() && t.samples > 0)
             showLivePicture();
     }
@@ -135,6 +154,8 @@ void TForm1::btStopClick() {
     timer1_->stop();
     lockControls(false);
     showSkippedBytes(-1);
+    if (windows_.form5)
+        windows_.form5->stopLive();
     const StopResult s = acquisition().stop();
     if (s.marksError.failed())
         showStatusMessage(coreMessage(s.marksError));

@@ -182,7 +182,7 @@ void TForm1::SpeedButton80Click() {
 }
 
 void TForm1::SpeedButton73Click() {
-    if (windows_.form5 && state_.sampleCount > 0)
+    if (windows_.form5 && (state_.samplingActive || state_.sampleCount > 0))
         windows_.form5->showSpectrum(ui_->ProgressBar1);
 }
 

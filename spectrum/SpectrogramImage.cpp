@@ -117,4 +117,29 @@ QImage drawSpectrogram(const SpectrogramPicture& picture, const SpectrogramAxes&
     return image;
 }
 
+SpectrogramBand spectrogramBand(const SpectrogramPicture& picture, const SpectrogramRequest& request,
+                                std::int64_t from, std::int64_t to) {
+    const std::int64_t covered = picture.columns * request.hopOrBlock(); // samples the columns stand for
+    if (covered <= 0 || to <= request.from || from >= request.from + covered || to <= from)
+        return {};
+    const auto column = [&](std::int64_t sample) {
+        const std::int64_t into = std::clamp<std::int64_t>(sample - request.from, 0, covered);
+        return static_cast<int>(static_cast<double>(into) * spectrogramPlotWidth /
+                                static_cast<double>(covered));
+    };
+    const int first = std::min(column(from), spectrogramPlotWidth - 1);
+    return {first, std::max(first + 1, column(to))};
+}
+
+void drawSpectrogramBand(QImage& image, const SpectrogramBand& band) {
+    if (band.end <= band.first)
+        return;
+    QPainter p(&image);
+    const QRect area(kLeft + band.first, kTop, band.end - band.first, spectrogramPlotHeight);
+    p.fillRect(area, QColor(255, 255, 255, 60));
+    p.setPen(Qt::white);
+    p.drawLine(area.topLeft(), area.bottomLeft());
+    p.drawLine(area.topRight(), area.bottomRight());
+}
+
 } // namespace varnilog

@@ -36,6 +36,18 @@ QImage drawSpectrogram(const SpectrogramPicture& picture, const SpectrogramAxes&
 int spectrogramCellColumn(const SpectrogramPicture& picture, int x);
 int spectrogramCellRow(const SpectrogramPicture& picture, int y);
 
+// The plot columns [first, end) of the samples [from, to) (the main view's span), at least one when
+// the span reaches into the spectrogram's, none (first == end) when it lies outside.
+struct SpectrogramBand {
+    int first = 0;
+    int end = 0;
+    bool operator==(const SpectrogramBand&) const = default;
+};
+SpectrogramBand spectrogramBand(const SpectrogramPicture& picture, const SpectrogramRequest& request,
+                                std::int64_t from, std::int64_t to);
+// Lightens the band's columns of a drawn image and edges them in white.
+void drawSpectrogramBand(QImage& image, const SpectrogramBand& band);
+
 // What the drawn image shows at point p: the middle sample of the first block of its cell, the lowest
 // bin of its cell and the level; nothing outside the plot area.
 struct SpectrogramReading {

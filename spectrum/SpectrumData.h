@@ -13,13 +13,17 @@ namespace varnilog {
 inline constexpr int spectrumDisplayPoints = 5000;
 inline constexpr int binsPerDisplayPoint = 13;
 
-struct SpectrumData {
-    // Averaged magnitude of every bin, per channel (index = channel A..D). Linear, not normalised.
-    std::array<std::array<float, fftSize>, kChannels> channelSpectrum{};
+// What the plot draws: the display points and the levels they are scaled against.
+struct SpectrumDisplay {
     // Display point d = largest of bins 13d .. 13d+12.
     std::array<std::array<float, spectrumDisplayPoints>, kChannels> spectrumDisplay{};
     std::array<float, kChannels> spectrumPeak{}; // largest bin of each channel; 0 for absent channels
     float spectrumPeakAll = 0.0f;                // largest bin over all computed channels
+};
+
+struct SpectrumData : SpectrumDisplay {
+    // Averaged magnitude of every bin, per channel (index = channel A..D). Linear, not normalised.
+    std::array<std::array<float, fftSize>, kChannels> channelSpectrum{};
 };
 
 } // namespace varnilog

@@ -18,7 +18,7 @@ namespace {
 constexpr int kRowLimit = 1 << 20; // rows far outside the plot are all the same once clipped
 constexpr QRgb kBlack = 0xFF000000u;
 
-int pointRow(const SpectrumData& data, int channel, int point, bool perChannelScale) {
+int pointRow(const SpectrumDisplay& data, int channel, int point, bool perChannelScale) {
     return plotRowOfLevel(pointLevel(data, channel, point, perChannelScale));
 }
 
@@ -66,7 +66,7 @@ int plotRowOfLevel(double level) {
     return static_cast<int>(row);
 }
 
-double pointLevel(const SpectrumData& data, int channel, int point, bool perChannelScale) {
+double pointLevel(const SpectrumDisplay& data, int channel, int point, bool perChannelScale) {
     const float reference = perChannelScale ? data.spectrumPeak[channel] : data.spectrumPeakAll;
     const float v = data.spectrumDisplay[channel][point];
     if (v == 0.0f)
@@ -159,7 +159,7 @@ void DrawSpectrumGrid(QImage& plot, int spectrumStart, std::int32_t colour) {
         drawPlotLine(plot, 0, 50 * i, 1000, 50 * i, rgb);
 }
 
-void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumData& data,
+void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumDisplay& data,
                   const SpectrumView& view) {
     plot.fill(Qt::black);
     {
@@ -167,6 +167,10 @@ void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumData& da
         painter.drawImage(0, 0, background);
     }
     DrawSpectrumGrid(plot, view.start, spectrumGridColor);
+    DrawSpectrumCurves(plot, data, view);
+}
+
+void DrawSpectrumCurves(QImage& plot, const SpectrumDisplay& data, const SpectrumView& view) {
     const int count = std::clamp(view.channelCount, 0, kChannels);
     const int start = std::clamp(view.start, 0, spectrumScrollMax);
     for (int c = 0; c < count; ++c) {
@@ -225,7 +229,7 @@ void DrawLevelAxis(QImage& axis) {
         drawPlotLine(axis, 34, 5 * i + 8, 37, 5 * i + 8, kBlack);
 }
 
-SpectrumReadout spectrumReadout(int x, int y, const SpectrumData& data, const SpectrumView& view,
+SpectrumReadout spectrumReadout(int x, int y, const SpectrumDisplay& data, const SpectrumView& view,
                                 int scrollPosition, double divisor, QChar decimalPoint) {
     SpectrumReadout out;
     if (!(x > 0 && x < spectrumPlotWidth && y > 0 && y < spectrumPlotHeight))

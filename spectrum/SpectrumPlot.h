@@ -43,7 +43,7 @@ double levelOf(double ratio);
 // Plot row of a level: 249 - level, truncated toward zero (the reference lands on row -1).
 int plotRowOfLevel(double level);
 // Level of display point p of channel c against its reference.
-double pointLevel(const SpectrumData& data, int channel, int point, bool perChannelScale);
+double pointLevel(const SpectrumDisplay& data, int channel, int point, bool perChannelScale);
 
 // Delphi-style general format with 4 significant digits: no trailing zeros, exponent form ("1E+04")
 // with more than 4 integer digits or below 0.00001.
@@ -61,7 +61,10 @@ void drawPlotLine(QImage& image, int x0, int y0, int x1, int y1, QRgb colour);
 
 void DrawSpectrumGrid(QImage& plot, int spectrumStart, std::int32_t colour);
 // Background, grid and one curve per checked channel below channelCount.
-void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumData& data, const SpectrumView& view);
+void DrawSpectrum(QImage& plot, const QImage& background, const SpectrumDisplay& data,
+                  const SpectrumView& view);
+// The curves alone, over what the plot holds (the live spectrum draws its reference and maxima so).
+void DrawSpectrumCurves(QImage& plot, const SpectrumDisplay& data, const SpectrumView& view);
 void DrawFrequencyAxis(QImage& axis, int a, bool zoomed, double divisor, QChar decimalPoint);
 void DrawLevelAxis(QImage& axis);
 
@@ -76,7 +79,7 @@ struct SpectrumReadout {
     // The level there of each channel shown, in dB below the scale's top (at most 100 down).
     std::array<std::optional<double>, kChannels> levelDb;
 };
-SpectrumReadout spectrumReadout(int x, int y, const SpectrumData& data, const SpectrumView& view,
+SpectrumReadout spectrumReadout(int x, int y, const SpectrumDisplay& data, const SpectrumView& view,
                                 int scrollPosition, double divisor, QChar decimalPoint);
 
 } // namespace varnilog

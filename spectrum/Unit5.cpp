@@ -2,14 +2,21 @@
 
 #include "recording/RecordingInput.h"
 #include "recording/RecordingLoader.h"
+#include "spectrum/Spectrogram.h"
 #include "ui_Unit5.h"
 #include "view/Colour.h"
 #include "windows/LongWorkWindow.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QLocale>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStringList>
 
 #include <algorithm>
@@ -28,6 +35,19 @@ void setShapeColour(QFrame* shape, std::int32_t colour) {
     shape->setStyleSheet(QStringLiteral("background-color: %1;").arg(QColor::fromRgb(toQRgb(colour)).name()));
 }
 
+// The reference darker, the maxima lighter than the live curve of the same channel.
+std::int32_t mixedColour(std::int32_t colour, int towards, int percent) {
+    std::int32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int v = (colour >> shift) & 0xFF;
+        out |= (v + (towards - v) * percent / 100) << shift;
+    }
+    return out;
+}
+
+constexpr int kFormHeight = 352;
+constexpr int kLivePanelHeight = 26;
+
 } // namespace
 
 TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
@@ -37,14 +57,23 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
       data_(std::make_unique<SpectrumData>()),
       plot_(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32),
       axisX_(frequencyAxisWidth, frequencyAxisHeight, QImage::Format_RGB32),
-      axisY_(levelAxisWidth, levelAxisHeight, QImage::Format_RGB32) {
+      axisY_(levelAxisWidth, levelAxisHeight, QImage::Format_RGB32),
+      liveDisplay_(std::make_unique<SpectrumDisplay>()), holdDisplay_(std::make_unique<SpectrumDisplay>()),
+      referenceDisplay_(std::make_unique<SpectrumDisplay>()) {
     ui_->setupUi(this);
+    // The worker's word that a result waits is taken on the window's thread (dropped once the window
+    // is gone; the worker is joined before).
+    liveSpectrum_ = std::make_unique<LiveSpectrum>([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { liveUpdated(); }, Qt::QueuedConnection);
+    });
+    makeLivePanel();
     channelsLabelPlace_ = ui_->Label4->geometry();
     scalingBoxWidth_ = ui_->CheckBox2->width();
     fitChannelsLabel();
     fitLevelsLabel();
     (void)boxes_; // the window shows no messages
-    setFixedSize(563, 352);
+    setFixedSize(563, kFormHeight);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor::fromRgb(toQRgb(kWindowColour)));
     // Qt's grey of a disabled box's letter all but vanishes on this background.
@@ -73,12 +102,205 @@ TForm5::TForm5(SharedState& state, MessageBoxes& boxes, QWidget* parent)
         connect(box, &QCheckBox::clicked, this, [this] { DrawSpectrum(); });
 }
 
-TForm5::~TForm5() = default;
+TForm5::~TForm5() {
+    liveSpectrum_.reset(); // its worker may still be reporting
+}
+
+void TForm5::makeLivePanel() {
+    livePanel_ = new QFrame(this);
+    livePanel_->setObjectName(QStringLiteral("LivePanel"));
+    livePanel_->setFrameShape(QFrame::StyledPanel);
+    livePanel_->setFrameShadow(QFrame::Raised);
+    livePanel_->setGeometry(0, kFormHeight, 563, kLivePanelHeight);
+    auto* row = new QHBoxLayout(livePanel_);
+    row->setContentsMargins(8, 1, 8, 1);
+    blockLabel_ = new QLabel(livePanel_);
+    blockBox_ = new QComboBox(livePanel_);
+    blockBox_->setObjectName(QStringLiteral("cbLiveBlock"));
+    for (std::int32_t n = fftMinSize; n <= fftMaxSize; n *= 2)
+        blockBox_->addItem(QString::number(n), n);
+    blockBox_->setCurrentIndex(blockBox_->findData(liveDefaultBlock));
+    averageLabel_ = new QLabel(livePanel_);
+    averageBox_ = new QSpinBox(livePanel_);
+    averageBox_->setObjectName(QStringLiteral("seLiveAverage"));
+    averageBox_->setRange(1, liveMaxAverage);
+    averageBox_->setValue(4);
+    holdBox_ = new QCheckBox(livePanel_);
+    holdBox_->setObjectName(QStringLiteral("chkLiveHold"));
+    referenceButton_ = new QPushButton(livePanel_);
+    referenceButton_->setObjectName(QStringLiteral("btLiveReference"));
+    for (QWidget* w : std::initializer_list<QWidget*>{blockLabel_, blockBox_, averageLabel_, averageBox_,
+                                                      holdBox_, referenceButton_})
+        row->addWidget(w);
+    row->addStretch();
+    // The peak's readout takes the title's place while live.
+    peakLabel_ = new QLabel(ui_->Panel1);
+    peakLabel_->setObjectName(QStringLiteral("lbLivePeak"));
+    peakLabel_->setGeometry(41, 17, 320, 15);
+    QFont small = peakLabel_->font();
+    small.setPointSize(7);
+    peakLabel_->setFont(small);
+    peakLabel_->hide();
+    livePanel_->hide();
+    retranslateLive();
+    connect(holdBox_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            liveSpectrum_->resetHold();
+        DrawSpectrum();
+    });
+    connect(referenceButton_, &QPushButton::clicked, this, [this] { rememberReference(); });
+}
+
+void TForm5::retranslateLive() {
+    blockLabel_->setText(tr("Blok:"));
+    averageLabel_->setText(tr("Średnia:"));
+    holdBox_->setText(tr("Maksima"));
+    referenceButton_->setText(tr("Zapamiętaj widmo"));
+    peakLabel_->setText(peakText());
+}
+
+void TForm5::setLiveLayout(bool live) {
+    if (live == live_)
+        return;
+    live_ = live;
+    livePanel_->setVisible(live);
+    peakLabel_->setVisible(live);
+    ui_->Label2->setVisible(!live);
+    // Levels of the live spectrum are against full scale for both channels alike.
+    ui_->CheckBox2->setEnabled(!live);
+    setFixedSize(563, kFormHeight + (live ? kLivePanelHeight : 0));
+    if (live) {
+        liveResult_ = {};
+        *liveDisplay_ = {};
+        *holdDisplay_ = {};
+        peakLabel_->clear();
+        for (int c = 2; c < kChannels; ++c) {
+            QCheckBox* box = c == 2 ? ui_->chkC : ui_->chkD;
+            box->setEnabled(false);
+            box->setChecked(false);
+        }
+    }
+}
+
+void TForm5::startLive() {
+    sampling_ = true;
+    liveSpectrum_->restart();
+    if (isVisible()) {
+        setLiveLayout(true);
+        DrawSpectrum();
+    }
+}
+
+void TForm5::stopLive() {
+    sampling_ = false;
+}
+
+LiveSpectrumSettings TForm5::liveSettings() const {
+    LiveSpectrumSettings s;
+    s.block = blockBox_->currentData().toInt();
+    s.average = averageBox_->value();
+    s.channels = {state_.channelVisible[0] && ui_->chkA->isChecked(),
+                  state_.channelVisible[1] && ui_->chkB->isChecked()};
+    return s;
+}
+
+void TForm5::liveSamples(const std::uint8_t* a, const std::uint8_t* b, std::int64_t count) {
+    if (!sampling_)
+        return;
+    if (live_ && isVisible())
+        liveSpectrum_->feed(a, b, count, liveSettings());
+    else
+        liveSpectrum_->append(a, b, count);
+}
+
+void TForm5::liveUpdated() {
+    if (!live_ || !liveSpectrum_->take(liveResult_))
+        return;
+    const std::int32_t block = liveResult_.settings.block;
+    const double period = state_.samplingPeriodMs;
+    for (int c = 0; c < kChannels; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        const bool has = c < liveChannels && !liveResult_.mean[i].empty();
+        if (has) {
+            liveDisplayPoints(liveResult_.mean[i], block, period, divisor(),
+                              liveDisplay_->spectrumDisplay[i]);
+            liveDisplayPoints(liveResult_.hold[i], block, period, divisor(),
+                              holdDisplay_->spectrumDisplay[i]);
+        } else {
+            liveDisplay_->spectrumDisplay[i].fill(0.0f);
+            holdDisplay_->spectrumDisplay[i].fill(0.0f);
+        }
+    }
+    for (SpectrumDisplay* d : {liveDisplay_.get(), holdDisplay_.get()}) {
+        d->spectrumPeak.fill(liveFullScale(block));
+        d->spectrumPeakAll = liveFullScale(block);
+    }
+    peakLabel_->setText(peakText());
+    DrawSpectrum();
+}
+
+QString TForm5::peakText() const {
+    const std::int32_t block = liveResult_.settings.block;
+    QStringList parts;
+    const QLocale locale;
+    for (int c = 0; c < liveChannels; ++c) {
+        const SpectrumPeak& p = liveResult_.peak[static_cast<std::size_t>(c)];
+        if (liveResult_.mean[static_cast<std::size_t>(c)].empty() || p.magnitude <= 0.0f)
+            continue;
+        const double hz = spectrogramBinHz(p.bin, block, state_.samplingPeriodMs);
+        const double db = 20.0 * std::log10(p.magnitude / liveFullScale(block));
+        parts << QStringLiteral("%1 %2 Hz %3 dB")
+                     .arg(QChar(u'A' + c))
+                     .arg(locale.toString(hz, 'g', 5), locale.toString(db, 'f', 1));
+    }
+    if (parts.isEmpty())
+        return {};
+    return tr("Szczyt:") + QLatin1Char(' ') + parts.join(QStringLiteral("   "));
+}
+
+void TForm5::rememberReference() {
+    if (!live_)
+        return;
+    *referenceDisplay_ = *liveDisplay_;
+    hasReference_ = true;
+    DrawSpectrum();
+}
+
+const SpectrumDisplay& TForm5::shownDisplay() const {
+    return live_ ? *liveDisplay_ : static_cast<const SpectrumDisplay&>(*data_);
+}
+
+void TForm5::drawLive() {
+    SpectrumView view = currentView();
+    view.channelCount = liveChannels;
+    view.perChannelScale = false;
+    SpectrumView reference = view;
+    SpectrumView hold = view;
+    for (int c = 0; c < kChannels; ++c) {
+        reference.channelColor[c] = mixedColour(view.channelColor[c], 0, 55);
+        hold.channelColor[c] = mixedColour(view.channelColor[c], 255, 55);
+        reference.channelChecked[c] = view.channelChecked[c] && hasReference_;
+        hold.channelChecked[c] = view.channelChecked[c] && holdBox_->isChecked();
+    }
+    SpectrumView none = view;
+    none.channelChecked.fill(false);
+    if (!background_ || background_->isNull()) {
+        QImage plain(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
+        plain.fill(toQRgb(state_.backgroundColor1));
+        varnilog::DrawSpectrum(plot_, plain, *liveDisplay_, none);
+    } else {
+        varnilog::DrawSpectrum(plot_, *background_, *liveDisplay_, none);
+    }
+    DrawSpectrumCurves(plot_, *referenceDisplay_, reference);
+    DrawSpectrumCurves(plot_, *holdDisplay_, hold);
+    DrawSpectrumCurves(plot_, *liveDisplay_, view);
+}
 
 void TForm5::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         ui_->retranslateUi(this);
         fitChannelsLabel();
+        retranslateLive();
     }
     QDialog::changeEvent(event);
 }
@@ -108,8 +330,22 @@ void TForm5::fitChannelsLabel() {
 }
 
 void TForm5::showSpectrum(QProgressBar* progressBar) {
+    if (sampling_) {
+        // Not modal: the main window's Stop must stay in reach.
+        setLiveLayout(true);
+        DrawSpectrum();
+        if (!isVisible()) {
+            if (const QScreen* screen = this->screen())
+                move(screen->availableGeometry().center() - rect().center());
+        }
+        show();
+        raise();
+        return;
+    }
     if (state_.sampleCount <= 0)
         return;
+    if (isVisible())
+        hide(); // the live picture of before, shown without modality
     progressBar_ = progressBar;
     if (!FormShow())
         return;
@@ -128,6 +364,7 @@ void TForm5::drawFrequencyAxis(int a) {
 }
 
 bool TForm5::FormShow() {
+    setLiveLayout(false);
     // The readout of the last opening belongs to spectra computed again now.
     Panel1MouseMove();
     ui_->Label1->setText(QStringLiteral("f="));
@@ -178,7 +415,9 @@ SpectrumView TForm5::currentView() const {
 void TForm5::DrawSpectrum() {
     spectrumStart = spectrumZoom ? std::clamp(ui_->ScrollBar1->value(), 0, spectrumScrollMax) : 0;
     drawFrequencyAxis(spectrumStart);
-    if (!background_ || background_->isNull()) {
+    if (live_) {
+        drawLive();
+    } else if (!background_ || background_->isNull()) {
         QImage plain(spectrumPlotWidth, spectrumPlotHeight, QImage::Format_RGB32);
         plain.fill(toQRgb(state_.backgroundColor1));
         varnilog::DrawSpectrum(plot_, plain, *data_, currentView());
@@ -195,7 +434,12 @@ void TForm5::CheckBox1Click() {
 }
 
 void TForm5::imgFFTMouseMove(QPoint position) {
-    const SpectrumReadout r = spectrumReadout(position.x(), position.y(), *data_, currentView(),
+    SpectrumView view = currentView();
+    if (live_) {
+        view.channelCount = liveChannels;
+        view.perChannelScale = false;
+    }
+    const SpectrumReadout r = spectrumReadout(position.x(), position.y(), shownDisplay(), view,
                                               ui_->ScrollBar1->value(), divisor(), decimalPoint());
     if (!r.inside) {
         Panel1MouseMove();

@@ -5,6 +5,7 @@
 
 #include "app/LongWork.h"
 #include "app/SharedState.h"
+#include "spectrum/LiveSpectrum.h"
 #include "spectrum/RecordingSpectra.h"
 #include "spectrum/SpectrumData.h"
 #include "spectrum/SpectrumPlot.h"
@@ -15,8 +16,13 @@
 
 #include <memory>
 
-class QProgressBar;
+class QCheckBox;
+class QComboBox;
 class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
 
 namespace Ui {
 class TForm5;
@@ -37,6 +43,20 @@ public:
     // then opens the window modally. Nothing is shown when the recording has no samples or the
     // computation is cancelled.
     void showSpectrum(QProgressBar* progressBar = nullptr);
+
+    // While sampling the window is not modal and shows the live spectrum of the newest samples, with
+    // its own row of controls; it keeps the last live picture after the stop until the next opening.
+    // A recording began (the window open or not) and ended.
+    void startLive();
+    void stopLive();
+    // The acquisition tick's new samples of A and B: copied, the spectrum computed on a worker.
+    void liveSamples(const std::uint8_t* a, const std::uint8_t* b, std::int64_t count);
+    bool showsLive() const { return live_; }
+    LiveSpectrum& liveSpectrum() { return *liveSpectrum_; }
+    const LiveSpectrumResult& liveResult() const { return liveResult_; }
+    QString peakText() const;
+    // "Zapamiętaj widmo": the live spectrum on show becomes the reference drawn beside it.
+    void rememberReference();
 
     // Computes the spectra and draws everything (runs before the window appears); false when the
     // computation was cancelled (the spectra of before are kept).
@@ -69,6 +89,13 @@ private:
     SpectrumView currentView() const;
     double divisor() const;
     void drawFrequencyAxis(int a);
+    void makeLivePanel();
+    void retranslateLive();
+    void setLiveLayout(bool live);
+    LiveSpectrumSettings liveSettings() const;
+    void liveUpdated();
+    void drawLive();
+    const SpectrumDisplay& shownDisplay() const;
 
     std::unique_ptr<Ui::TForm5> ui_;
     // Where the form puts "Kanały:" and how wide the scaling box is.
@@ -84,6 +111,23 @@ private:
     QImage axisY_;
     QProgressBar* progressBar_ = nullptr;
     LongWork work_;
+
+    bool sampling_ = false; // a recording runs: the tick feeds the live spectrum
+    bool live_ = false;     // the window shows the live spectrum
+    bool hasReference_ = false;
+    std::unique_ptr<LiveSpectrum> liveSpectrum_;
+    LiveSpectrumResult liveResult_;
+    std::unique_ptr<SpectrumDisplay> liveDisplay_;
+    std::unique_ptr<SpectrumDisplay> holdDisplay_;
+    std::unique_ptr<SpectrumDisplay> referenceDisplay_;
+    QFrame* livePanel_ = nullptr;
+    QLabel* blockLabel_ = nullptr;
+    QComboBox* blockBox_ = nullptr;
+    QLabel* averageLabel_ = nullptr;
+    QSpinBox* averageBox_ = nullptr;
+    QCheckBox* holdBox_ = nullptr;
+    QPushButton* referenceButton_ = nullptr;
+    QLabel* peakLabel_ = nullptr;
 };
 
 } // namespace varnilog

@@ -1735,6 +1735,26 @@
         <source>Obliczanie widma FFT…</source>
         <translation>Computing FFT spectrum…</translation>
     </message>
+    <message>
+        <source>Blok:</source>
+        <translation>Block:</translation>
+    </message>
+    <message>
+        <source>Średnia:</source>
+        <translation>Average:</translation>
+    </message>
+    <message>
+        <source>Maksima</source>
+        <translation>Max hold</translation>
+    </message>
+    <message>
+        <source>Zapamiętaj widmo</source>
+        <translation>Remember spectrum</translation>
+    </message>
+    <message>
+        <source>Szczyt:</source>
+        <translation>Peak:</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::TForm6</name>

@@ -54,7 +54,8 @@ SpectrogramWindow::SpectrogramWindow(SharedState& state, MessageBoxes& boxes, QW
     layout->addLayout(controls);
     plot_ = new BitmapWidget(this);
     image_ = drawSpectrogram(SpectrogramPicture{}, SpectrogramAxes{});
-    plot_->setSource(&image_);
+    shown_ = image_;
+    plot_->setSource(&shown_);
     plot_->setFixedSize(image_.size());
     plot_->setMouseTracking(true);
     layout->addWidget(plot_);
@@ -162,11 +163,26 @@ bool SpectrogramWindow::compute() {
     axes.topHz = spectrogramBinHz(request.block / 2, request.block, periodMs_);
     axes.range = shownRange_;
     image_ = drawSpectrogram(*picture_, axes);
-    plot_->setSource(&image_);
-    plot_->update();
+    drawShown();
     savePng_->setEnabled(true);
     saveCsv_->setEnabled(true);
     return true;
+}
+
+void SpectrogramWindow::setViewSpan(std::int64_t from, std::int64_t to) {
+    if (from == viewFrom_ && to == viewTo_)
+        return;
+    viewFrom_ = from;
+    viewTo_ = to;
+    drawShown();
+}
+
+void SpectrogramWindow::drawShown() {
+    shown_ = image_;
+    if (picture_)
+        drawSpectrogramBand(shown_, spectrogramBand(*picture_, request_, viewFrom_, viewTo_));
+    plot_->setSource(&shown_);
+    plot_->update();
 }
 
 void SpectrogramWindow::plotMoved(QPoint p) {

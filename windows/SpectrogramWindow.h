@@ -41,8 +41,12 @@ public:
     bool savePng();
     bool saveCsv();
 
+    // The main view's span, drawn as a band over the picture.
+    void setViewSpan(std::int64_t from, std::int64_t to);
+
     LongWork& longWork() { return work_; }
-    const QImage& image() const { return image_; }
+    const QImage& image() const { return image_; } // the picture as saved, without the band
+    const QImage& shownImage() const { return shown_; }
     QString readout() const;
     // The widgets, for the tests.
     QComboBox* channelBox() const { return channel_; }
@@ -61,6 +65,7 @@ private:
     void blockChanged();
     void plotMoved(QPoint p);
     SpectrogramRequest chosenRequest() const;
+    void drawShown();
 
     SharedState& state_;
     MessageBoxes& boxes_;
@@ -80,6 +85,9 @@ private:
     QLabel* readout_ = nullptr;
     BitmapWidget* plot_ = nullptr;
     QImage image_;
+    QImage shown_;
+    std::int64_t viewFrom_ = 0;
+    std::int64_t viewTo_ = 0;
     // What the picture on show was computed from.
     std::unique_ptr<SpectrogramPicture> picture_;
     SpectrogramRequest request_;

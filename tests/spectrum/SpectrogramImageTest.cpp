@@ -68,6 +68,40 @@ TEST(SpectrogramImage, ReadingAtAPointOfThePlot) {
     }
 }
 
+TEST(SpectrogramImage, TheViewsSpanAsABand) {
+    // Ten blocks with a hop of 512 from sample 100: the columns stand for samples 100 .. 5220.
+    SpectrogramReducer reducer(10, 513, 4, 2);
+    const SpectrogramRequest request{100, 100 + 512 * 9 + 1024, 1024, 512};
+    const int w = spectrogramPlotWidth;
+    struct Case {
+        std::int64_t from, to;
+        SpectrogramBand band;
+    };
+    const Case cases[] = {
+        {100, 5220, {0, w}},            // the whole
+        {100 + 2560, 5220, {w / 2, w}}, // the second half
+        {0, 101, {0, 1}},               // one sample in: one column
+        {5219, 9000, {w - 1, w}},       // its last sample
+        {0, 100, {}},                   // before it
+        {5220, 6000, {}},               // after it
+        {3000, 3000, {}},               // no sample
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(spectrogramBand(reducer.picture(), request, c.from, c.to), c.band)
+            << c.from << ".." << c.to;
+
+    QImage image(spectrogramPlotLeft + w + 10, spectrogramPlotTop + spectrogramPlotHeight,
+                 QImage::Format_RGB32);
+    image.fill(Qt::black);
+    drawSpectrogramBand(image, {10, 20});
+    const int y = spectrogramPlotTop + 5;
+    EXPECT_EQ(image.pixel(spectrogramPlotLeft + 9, y), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(spectrogramPlotLeft + 10, y), qRgb(255, 255, 255)); // its edges
+    EXPECT_EQ(image.pixel(spectrogramPlotLeft + 19, y), qRgb(255, 255, 255));
+    EXPECT_NE(image.pixel(spectrogramPlotLeft + 15, y), qRgb(0, 0, 0)); // lightened inside
+    EXPECT_EQ(image.pixel(spectrogramPlotLeft + 20, y), qRgb(0, 0, 0));
+}
+
 TEST(SpectrogramCsvTest, LinesOfEveryBlockAndBinAndAFailedWrite) {
     // The second block reads past the end of the file, whose samples are all the zero level: it reads
     // the zero level there too, so nothing changes in either block and every level is the floor.

@@ -70,6 +70,12 @@ TEST_F(SpectrogramWindowTest, ComputesReadsCentresAndSaves) {
                       QPoint(spectrogramPlotLeft + spectrogramPlotWidth - 1, 200));
     ASSERT_EQ(centre.size(), 1);
     EXPECT_EQ(centre.at(0).at(0).toLongLong(), 3 * 1024 + 512);
+    // The main view went there: its span is the band, on the picture shown only.
+    QCoreApplication::processEvents();
+    const int y = spectrogramPlotTop + 200;
+    const int centreX = spectrogramPlotLeft + (3 * 1024 + 512) * spectrogramPlotWidth / 4096;
+    EXPECT_NE(w.shownImage().pixel(centreX, y), w.image().pixel(centreX, y));
+    EXPECT_EQ(w.shownImage().pixel(spectrogramPlotLeft + 5, y), w.image().pixel(spectrogramPlotLeft + 5, y));
 
     const QString csv = dir.filePath(QStringLiteral("s.csv"));
     dialogs.fileNames = {csv};
