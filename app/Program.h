@@ -32,6 +32,7 @@ class QLabel;
 class QMenu;
 class QPoint;
 class QTimer;
+class QToolButton;
 class QFileSystemWatcher;
 namespace Ui {
 class TForm1;
@@ -41,6 +42,7 @@ namespace varnilog {
 
 class AboutWindow;
 class Acquisition;
+struct BoardSettings;
 class LiveTriggerControl;
 class TriggerTab;
 class Clock;
@@ -187,6 +189,17 @@ private:
     void btStartClick();
     void Timer1Timer();
     void btStopClick();
+
+    // The board while it runs (ProgramLive.cpp): settings changed while sampling, "Tylko podgląd".
+    void connectLiveHandlers();
+    void retranslateLiveTexts();
+    // The settings that held still go to the board in a new stream (and recording).
+    void continueWithNewSettings();
+    // "Zmiana ustawień: …" naming what changed.
+    static QString settingsChangeText(const BoardSettings& before, const BoardSettings& after);
+    void Zapiszostatnie1Click();
+    QToolButton* lookOnlyButton_ = nullptr; // "Tylko podgląd", beside Start
+    QAction* saveRecentAction_ = nullptr;   // "Zapisz ostatnie…"
 
     // The "Wyzwalanie" tab (ProgramTrigger.cpp): the triggered live preview and the event search.
     void connectTriggerHandlers();

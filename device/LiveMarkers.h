@@ -28,6 +28,10 @@ public:
     // A user's mark at sample, labelled with the wall-clock time (ms since midnight). False when the
     // pending list is full until the next save. No allocation.
     bool noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKind kind = MarkerKind::Uwaga);
+    // A marker with a label of the caller's at sample (where a stream ends or begins; allocates).
+    void noteLabelled(std::int64_t sample, const QString& label);
+    // Takes the pending marks in without writing them (nothing is recorded): room for more.
+    void keep();
     // True when something changed and the last save was kSaveEveryTicks ticks ago or more.
     bool saveDue() const { return changed_ && ticksSinceSave_ >= kSaveEveryTicks; }
     // Writes every marker of this recording to the ".rmk" of rosPath (under the set's lock, without
