@@ -405,7 +405,7 @@ StopResult Acquisition::stop() {
     if (!active())
         return result;
     endStream();
-    if (writeFailed_ && fileSet_ && fileSet_->sampleFilesOpen() && !faultShown_) {
+    if (writeFailed_ && fileSet_ && !faultShown_) {
         faultShown_ = true;
         report(AcquisitionNoticeKind::WriteFailed);
         result.failure = writeFailure();
