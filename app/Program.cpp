@@ -189,6 +189,7 @@ void TForm1::connectHandlers() {
     connectTriggerHandlers();
     connectXyHandlers();
     connectSetupHandlers();
+    connectLiveHandlers();
     watchRecordingOnDisplay();
     setDialogs(nullptr);
 }
@@ -271,6 +272,7 @@ void TForm1::retranslate() {
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
     xyAction_->setText(tr("XY"));
     retranslateSetupTexts();
+    retranslateLiveTexts();
     const std::int64_t skipped = shownSkippedBytes_;
     shownSkippedBytes_ = -2; // unlike any count, so the panel is written again
     showSkippedBytes(skipped);

@@ -33,6 +33,7 @@ class QLabel;
 class QMenu;
 class QPoint;
 class QTimer;
+class QToolButton;
 class QFileSystemWatcher;
 namespace Ui {
 class TForm1;
@@ -44,6 +45,7 @@ class AboutWindow;
 class Acquisition;
 class CursorTableWindow;
 class LivePreview;
+struct BoardSettings;
 class LiveTriggerControl;
 class TriggerTab;
 class Clock;
@@ -204,6 +206,16 @@ private:
     void liveScroll(int position);
     // The newest 500 samples of A or B, the preview's frame of the measurements and XY at any zoom.
     const std::uint8_t* livePreviewFrame(int channel) const;
+    // The board while it runs (ProgramLive.cpp): settings changed while sampling, "Tylko podgląd".
+    void connectLiveHandlers();
+    void retranslateLiveTexts();
+    // The settings that held still go to the board in a new stream (and recording).
+    void continueWithNewSettings();
+    // "Zmiana ustawień: …" naming what changed.
+    static QString settingsChangeText(const BoardSettings& before, const BoardSettings& after);
+    void Zapiszostatnie1Click();
+    QToolButton* lookOnlyButton_ = nullptr; // "Tylko podgląd", beside Start
+    QAction* saveRecentAction_ = nullptr;   // "Zapisz ostatnie…"
 
     // The "Wyzwalanie" tab (ProgramTrigger.cpp): the triggered live preview and the event search.
     void connectTriggerHandlers();

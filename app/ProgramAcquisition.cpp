@@ -1,6 +1,6 @@
 // TForm1, recording: the start and stop buttons and the 50 ms acquisition timer, over the core's
-// Acquisition. The controls that change settings are locked while a recording runs; the view's
-// ("Widok") stay usable.
+// Acquisition. The board's knobs stay usable while sampling (a change continues in a new recording,
+// ProgramLive.cpp), and so do the view's ("Widok"); the controls of files and windows are locked.
 #include "app/Program.h"
 
 #include "app/MessageBoxes.h"
@@ -45,24 +45,14 @@ bool TForm1::recordingActive() const {
 }
 
 void TForm1::lockControls(bool locked) {
-    // The tabs stay switchable: "Widok" (zoom, channels, scroll bar) and "Wyzwalanie" are
-    // usable while sampling, the others are locked. The
-    // picture stays enabled for the trigger's level; its other mouse work waits for the stop. The
-    // spectrum button opens the live spectrum; only what the lock disabled comes back (the board
-    // model keeps its own time bases off).
-    static const char* const lockedHere = "lockedWhileSampling";
-    for (QWidget* w : ui_->Panel3->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (w == ui_->SpeedButton73)
-            continue;
-        if (locked && !w->testAttribute(Qt::WA_Disabled)) {
-            w->setEnabled(false);
-            w->setProperty(lockedHere, true);
-        } else if (!locked && w->property(lockedHere).toBool()) {
-            w->setEnabled(true);
-            w->setProperty(lockedHere, false);
-        }
-    }
-    for (QWidget* w : {static_cast<QWidget*>(ui_->Panel5), static_cast<QWidget*>(ui_->Panel6),
+    // The tabs stay switchable: "Widok" (zoom, channels, scroll bar) and "Wyzwalanie" are usable
+    // while sampling, the others are locked. The picture stays enabled for the trigger's level; its
+    // other mouse work waits for the stop. The knobs of the board (Panel5, the time base of Panel3)
+    // act while sampling, and the spectrum button opens the live spectrum; the other window buttons
+    // beside the time base do not.
+    for (QWidget* w : {static_cast<QWidget*>(ui_->SpeedButton71), static_cast<QWidget*>(ui_->SpeedButton72),
+                       static_cast<QWidget*>(ui_->SpeedButton74), static_cast<QWidget*>(ui_->SpeedButton75),
+                       static_cast<QWidget*>(ui_->SpeedButton80), static_cast<QWidget*>(ui_->Panel6),
                        static_cast<QWidget*>(ui_->TabSheet2), static_cast<QWidget*>(ui_->btOpen),
                        static_cast<QWidget*>(ui_->edFilename)})
         w->setEnabled(!locked);
@@ -73,6 +63,7 @@ void TForm1::lockControls(bool locked) {
     ui_->Odczyt1->setEnabled(!locked); // it opens the browser as btOpen does
     loadSetupAction_->setEnabled(!locked);
     ui_->btStart->setEnabled(!locked);
+    lookOnlyButton_->setEnabled(!locked);
     ui_->btStop->setEnabled(locked);
     triggerTab_->setSampling(locked);
     ui_->btMark->setEnabled(locked);
@@ -91,7 +82,8 @@ void TForm1::btStartClick() {
         state_.comPortName = port;
         updateStatusBar();
     }
-    const StartResult r = acquisition().start();
+    const bool lookOnly = lookOnlyButton_->isChecked();
+    const StartResult r = acquisition().start(lookOnly ? StartMode::LookOnly : StartMode::Record);
     if (r.modelChanged)
         applyDeviceModel();
     // The advice for a missing permission is longer than the status bar: a box shows it whole.
@@ -100,7 +92,9 @@ void TForm1::btStartClick() {
     if (r.status != StartStatus::FilesNotCreated && r.status != StartStatus::Sampling)
         return;
     lockControls(true);
-    showFileName(r.baseName);
+    saveRecentAction_->setEnabled(lookOnly);
+    if (!lookOnly)
+        showFileName(r.baseName);
     emit recordingChanged();
     if (r.status == StartStatus::Sampling) {
         markers_->clear(); // the preview shows none; the new recording's come with its loading
@@ -142,6 +136,8 @@ void TForm1::Timer1Timer() {
         showSkippedBytes(t.skippedBytes);
         saveLiveMarkers();
     }
+    if (t.settingsDue && !t.endsSampling())
+        continueWithNewSettings();
     if (t.endsSampling()) {
         // One box for the whole failure: the timer is off before it is shown.
         timer1_->stop();
@@ -162,7 +158,9 @@ void TForm1::btStopClick() {
     liveTrigger_->stop();
     if (!s.failure.empty())
         boxes_.showErrorBox(coreMessage(s.failure));
-    if (!s.rosPath.isEmpty()) {
+    if (acquisition().lookOnly()) {
+        renderWaveform(); // nothing was written: the last picture stays as it is
+    } else if (!s.rosPath.isEmpty()) {
         state_.recordingPath = s.rosPath;
         // What was on the screen stays there: the last picture's samples at its zoom.
         if (loadRecording() && shownFrameStart_) {

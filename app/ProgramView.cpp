@@ -357,8 +357,6 @@ void TForm1::channelBoxClick(int channel, bool checked) {
 // ---- scale knobs and buttons ----
 
 void TForm1::Image1MouseMove(QPoint p) {
-    if (state_.samplingActive)
-        return;
     setSensitivity(sensitivityFromKnob(p.x(), p.y(), state_.minSensitivityIndex, state_.maxSensitivityIndex));
 }
 
@@ -376,8 +374,6 @@ void TForm1::SpeedButton16Click(QAbstractButton* button) {
 }
 
 void TForm1::Image5MouseMove(QPoint p) {
-    if (state_.samplingActive)
-        return;
     state_.timeBaseIndex = static_cast<std::uint8_t>(timeBaseFromKnob(p.x(), p.y(), state_.maxTimeBaseIndex));
     refreshTimeBase();
 }
@@ -395,8 +391,6 @@ void TForm1::Image11MouseMove(QPoint p) {
 }
 
 void TForm1::stepSensitivity(int steps) {
-    if (state_.samplingActive)
-        return;
     // Wheel up means a finer scale: a larger index.
     const int current = state_.channelSensitivity[state_.selectedChannel % kChannels];
     setSensitivity(
@@ -404,8 +398,6 @@ void TForm1::stepSensitivity(int steps) {
 }
 
 void TForm1::stepTimeBase(int steps) {
-    if (state_.samplingActive)
-        return;
     state_.timeBaseIndex =
         static_cast<std::uint8_t>(std::clamp(state_.timeBaseIndex + steps, 1, int{state_.maxTimeBaseIndex}));
     refreshTimeBase();

@@ -1,9 +1,11 @@
 #include "device/Acquisition.h"
 
 #include "app/DeviceModels.h"
+#include "device/BoardSimulator.h"
 #include "device/PosixSerialLink.h"
 #include "device/Protocol.h"
 #include "device/SerialPorts.h"
+#include "view/ScaleTables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +26,13 @@ CommandFrame settingsCommand(const SharedState& s) {
         return BoardChannelSettings{v[0], v[1]};
     };
     return settingsCommand(s.timeBaseIndex, ab(s.channelSensitivity), ab(s.channelMode), ab(s.channelOffset));
+}
+
+BoardSettings boardSettingsOf(const SharedState& s) {
+    return {s.timeBaseIndex,
+            {s.channelSensitivity[0], s.channelSensitivity[1]},
+            {s.channelMode[0], s.channelMode[1]},
+            {s.channelOffset[0], s.channelOffset[1]}};
 }
 
 Acquisition::Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status)
@@ -119,7 +128,7 @@ QString Acquisition::freeBaseName() {
     return recordingBaseName(time);
 }
 
-StartResult Acquisition::start() {
+StartResult Acquisition::start(StartMode mode) {
     StartResult result;
     const std::uint8_t modelBefore = state_.deviceModel;
     if (!state_.portOpen) {
@@ -139,43 +148,78 @@ StartResult Acquisition::start() {
     result.modelChanged = state_.deviceModel != modelBefore;
     state_.handshakeOk = false;
     state_.samplingActive = true;
-    // Bytes carried from an earlier recording never enter this one.
-    rx_->rxCarry = 0;
-    rx_->rxTotal = 0;
     fault_ = false;
     faultShown_ = false;
     writeFailed_ = false;
-    skippedBytes_ = 0;
-    ticksSinceFirstByte_ = -1;
-    framelessShown_ = false;
-    marks_.begin();
-    rx_->commandBuffer = settingsCommand(state_);
-
-    result.baseName = freeBaseName();
-    fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, result.baseName, fileWriter_);
+    lookOnly_ = mode == StartMode::LookOnly;
     previewStart_ = -kDisplayColumns; // the old picture, before any sample of this recording
-    // Samples without their header would be read back at the default time base and scales: a
-    // header that cannot be written is a set that cannot be created.
-    const bool created = fileSet_->writeSettings(state_) && fileSet_->createSampleFiles();
     for (int ch = 0; ch < 2; ++ch)
         std::fill_n(state_.channelData[static_cast<std::size_t>(ch)].begin(), kDisplayColumns, 0);
-    if (!created) {
-        report(AcquisitionNoticeKind::FilesNotCreated);
-        result.status = StartStatus::FilesNotCreated;
-        result.filesError = fileSet_->writeError();
-        return result;
+    if (lookOnly_) {
+        // Taken here once: the ticks only copy into it.
+        ring_.reset(ringCapacity(
+            samplingPeriodTable[std::clamp<std::size_t>(state_.timeBaseIndex, 1, kTimeBaseCount)],
+            kLookOnlySeconds, BoardSimulator::kLineBytesPerSecond / kFrameSize, kLookOnlyRingLimit));
+    } else {
+        ring_.reset(0);
+        result.baseName = freeBaseName();
+        if (!beginSet(result.baseName)) {
+            report(AcquisitionNoticeKind::FilesNotCreated);
+            result.status = StartStatus::FilesNotCreated;
+            result.filesError = fileSet_->writeError();
+            return result;
+        }
     }
+    state_.zoomDivisor = 1;
+    beginStream();
+    result.status = StartStatus::Sampling;
+    return result;
+}
+
+bool Acquisition::beginSet(const QString& baseName) {
+    fileSet_ = std::make_unique<RecordingFileSet>(state_.dataDir, baseName, fileWriter_);
+    // Samples without their header would be read back at the default time base and scales: a
+    // header that cannot be written is a set that cannot be created.
+    if (!fileSet_->writeSettings(state_) || !fileSet_->createSampleFiles())
+        return false;
     // Held until the stop: no other program changes the set while it is being written.
     QString lockError;
     setLock_.lock(fileSet_->rosPath(), 0, lockError);
     samplePaths_[0] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rca")).toStdString());
     samplePaths_[1] = std::filesystem::path(QFile::encodeName(fileSet_->path(".rcb")).toStdString());
-    state_.zoomDivisor = 1;
-    // Whatever arrived since the identification is not part of this recording.
+    return true;
+}
+
+void Acquisition::beginStream() {
+    // Bytes carried from an earlier stream never enter this one.
+    rx_->rxCarry = 0;
+    rx_->rxTotal = 0;
+    skippedBytes_ = 0;
+    ticksSinceFirstByte_ = -1;
+    framelessShown_ = false;
+    marks_.begin();
+    ring_.clear();
+    lookStart_ = clock_.now();
+    streamSettings_ = boardSettingsOf(state_);
+    settleTicks_ = -1;
+    rx_->commandBuffer = settingsCommand(state_);
+    // Whatever arrived since the identification (or the last stream's end) is not part of this one.
     link_.purge();
     link_.write(rx_->commandBuffer);
-    result.status = StartStatus::Sampling;
-    return result;
+}
+
+bool Acquisition::settingsSettled() {
+    const BoardSettings wanted = boardSettingsOf(state_);
+    if (wanted == streamSettings_) {
+        settleTicks_ = -1;
+        return false;
+    }
+    if (settleTicks_ < 0 || !(wanted == wantedSettings_)) {
+        wantedSettings_ = wanted;
+        settleTicks_ = 0;
+        return false;
+    }
+    return ++settleTicks_ >= kSettingsSettleTicks;
 }
 
 void Acquisition::updatePreview(std::int64_t n) {
@@ -205,6 +249,10 @@ bool Acquisition::parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameL
     std::memmove(rx_->rxBuffer.data(), rx_->rxBuffer.data() + (total - parsed.carry),
                  static_cast<std::size_t>(parsed.carry));
     const auto count = static_cast<std::size_t>(pairs);
+    if (lookOnly_) {
+        ring_.append(std::span(rx_->acqBlock[0].data(), count), std::span(rx_->acqBlock[1].data(), count));
+        return true;
+    }
     return fileSet_->append(std::span(rx_->acqBlock[0].data(), count),
                             std::span(rx_->acqBlock[1].data(), count));
 }
@@ -221,9 +269,9 @@ bool Acquisition::sampleFilesInPlace() const {
 
 TickResult Acquisition::tick(bool previewOn) {
     TickResult result;
-    if (!state_.samplingActive || fault_ || !fileSet_ || !fileSet_->sampleFilesOpen())
+    if (!state_.samplingActive || fault_ || (!lookOnly_ && (!fileSet_ || !fileSet_->sampleFilesOpen())))
         return result;
-    if (!sampleFilesInPlace()) {
+    if (!lookOnly_ && !sampleFilesInPlace()) {
         // The open files would go on taking the samples after their folder was removed, and the
         // recording would vanish at stop without a word: stop now and say why.
         fault_ = true;
@@ -246,7 +294,7 @@ TickResult Acquisition::tick(bool previewOn) {
     }
     rx_->rxTotal = static_cast<std::int32_t>(queued + carry);
     result.status = TickStatus::Waiting;
-    const std::int64_t firstSample = fileSet_->samplesAppended(), skippedBefore = skippedBytes_;
+    const std::int64_t firstSample = samplesRecorded(), skippedBefore = skippedBytes_;
     if (state_.portOpen && rx_->rxTotal > 8) {
         const std::int64_t got =
             link_.read(std::span(rx_->rxBuffer.data() + carry, static_cast<std::size_t>(queued)));
@@ -269,6 +317,7 @@ TickResult Acquisition::tick(bool previewOn) {
     }
     marks_.noteTick(firstSample, skippedBytes_ - skippedBefore);
     result.skippedBytes = skippedBytes_;
+    result.settingsDue = settingsSettled();
     if (!portLost) {
         watchForFrames();
         return result;
@@ -291,7 +340,7 @@ void Acquisition::watchForFrames() {
         return;
     // Counted over the whole recording, so a few stray bytes or a frame that junk happens to
     // contain do not decide it.
-    const bool frameless = skippedBytes_ > 4 * fileSet_->samplesAppended();
+    const bool frameless = skippedBytes_ > 4 * samplesRecorded();
     if (frameless == framelessShown_)
         return;
     framelessShown_ = frameless;
@@ -331,14 +380,14 @@ void Acquisition::closePort() {
 }
 
 bool Acquisition::addMark() {
-    if (!state_.samplingActive || !fileSet_)
+    if (!state_.samplingActive || (!fileSet_ && !lookOnly_))
         return false;
-    const std::int64_t newest = std::max<std::int64_t>(fileSet_->samplesAppended() - 1, 0);
+    const std::int64_t newest = std::max<std::int64_t>(samplesRecorded() - 1, 0);
     return marks_.noteMark(newest, clock_.now().time().msecsSinceStartOfDay());
 }
 
 bool Acquisition::addTriggerMark(std::int64_t sample) {
-    if (!state_.samplingActive || !fileSet_)
+    if (!state_.samplingActive || (!fileSet_ && !lookOnly_))
         return false;
     return marks_.noteMark(sample, clock_.now().time().msecsSinceStartOfDay(), MarkerKind::Wyzwolenie);
 }
@@ -351,6 +400,8 @@ bool Acquisition::addMarker(const Marker& marker) {
 }
 
 bool Acquisition::saveMarksIfDue(CoreError& error) {
+    if (lookOnly_ && marks_.saveDue())
+        marks_.keep(); // no file: the pending list only makes room
     return !fileSet_ || !marks_.saveDue() || marks_.save(fileSet_->rosPath(), error, setLock_.isLocked());
 }
 
@@ -360,6 +411,26 @@ StopResult Acquisition::stop() {
     state_.handshakeOk = false;
     if (!active())
         return result;
+    endStream();
+    if (writeFailed_ && fileSet_ && !faultShown_) {
+        faultShown_ = true;
+        report(AcquisitionNoticeKind::WriteFailed);
+        result.failure = writeFailure();
+    }
+    if (state_.portOpen || link_.isOpen())
+        closePort();
+    rx_->rxCarry = 0;
+    if (fileSet_) {
+        result.rosPath = closeSet(result.samples, result.marksError);
+        if (!result.rosPath.isEmpty())
+            state_.recordingPath = result.rosPath;
+    }
+    fault_ = false;
+    faultShown_ = false;
+    return result;
+}
+
+void Acquisition::endStream() {
     const bool portUsable = state_.portOpen && link_.isOpen() && !link_.failed();
     if (portUsable) {
         rx_->commandBuffer.fill(0);
@@ -369,34 +440,85 @@ StopResult Acquisition::stop() {
         clock_.sleepMs(kStopFinalMs);
     }
     // What arrived before the stop took effect belongs to the recording.
-    if (fileSet_ && fileSet_->sampleFilesOpen() && !writeFailed_ && state_.portOpen) {
+    if ((lookOnly_ || (fileSet_ && fileSet_->sampleFilesOpen())) && !writeFailed_ && state_.portOpen)
         drainAtStop();
-        if (writeFailed_) {
-            faultShown_ = true;
-            report(AcquisitionNoticeKind::WriteFailed);
-            result.failure = writeFailure();
-        }
-    }
-    if (state_.portOpen || link_.isOpen())
-        closePort();
-    rx_->rxCarry = 0;
-    if (!fileSet_)
-        return result;
+}
+
+QString Acquisition::closeSet(std::int64_t& samples, CoreError& marksError) {
+    QString rosPath;
     fileSet_->closeSampleFiles();
-    result.samples = fileSet_->measureLength();
-    if (result.samples <= 0) {
+    samples = fileSet_->measureLength();
+    if (samples <= 0) {
         fileSet_->remove();
     } else {
         fileSet_->finishSummaries();
-        result.rosPath = fileSet_->rosPath();
-        (void)marks_.save(result.rosPath, result.marksError, setLock_.isLocked());
-        state_.recordingPath = result.rosPath;
+        rosPath = fileSet_->rosPath();
+        (void)marks_.save(rosPath, marksError, setLock_.isLocked());
     }
     fileSet_.reset();
     setLock_.unlock();
-    fault_ = false;
-    faultShown_ = false;
+    return rosPath;
+}
+
+SeamResult Acquisition::continueWithNewSettings(const QString& label) {
+    SeamResult result;
+    if (!state_.samplingActive || fault_ || !state_.portOpen || boardSettingsOf(state_) == streamSettings_)
+        return result;
+    endStream();
+    if (writeFailed_) {
+        fault_ = true;
+        faultShown_ = true;
+        report(AcquisitionNoticeKind::WriteFailed);
+        result.failure = writeFailure();
+        return result;
+    }
+    const std::int64_t taken = samplesRecorded();
+    previewStart_ -= taken; // the picture goes on from the old stream's samples
+    if (fileSet_) {
+        marks_.noteLabelled(std::max<std::int64_t>(taken - 1, 0), label);
+        std::int64_t samples = 0;
+        result.closedRosPath = closeSet(samples, result.marksError);
+        result.baseName = freeBaseName();
+        if (!beginSet(result.baseName)) {
+            fault_ = true;
+            faultShown_ = true;
+            report(AcquisitionNoticeKind::FilesNotCreated);
+            result.failure = AcquisitionNotice::of(AcquisitionNoticeKind::FilesNotCreated);
+            result.failure.reason = fileSet_->writeError();
+            return result;
+        }
+    }
+    beginStream();
+    marks_.noteLabelled(0, label);
+    result.continued = true;
     return result;
+}
+
+RecentSamples Acquisition::recentSamples() const {
+    RecentSamples recent;
+    if (!lookOnly_ || ring_.size() == 0)
+        return recent;
+    recent.a = ring_.samples(0);
+    recent.b = ring_.samples(1);
+    RecordingHeader& h = recent.header;
+    h.timeBaseIndex = streamSettings_.timeBaseIndex;
+    h.sensitivity = streamSettings_.sensitivity;
+    h.mode = streamSettings_.mode;
+    h.offset = streamSettings_.offset;
+    h.channelCount = 2;
+    const double periodMs =
+        samplingPeriodTable[std::clamp<std::size_t>(streamSettings_.timeBaseIndex, 1, kTimeBaseCount)];
+    const auto firstMs = static_cast<qint64>(static_cast<double>(ring_.firstKept()) * periodMs);
+    h.start = recordingBaseName(lookStart_.addMSecs(firstMs));
+    const std::int64_t first = ring_.firstKept(), last = ring_.total() - 1;
+    for (Marker m : marks_.markers()) {
+        if (m.end < first || m.start > last)
+            continue;
+        m.start = std::max(m.start, first) - first;
+        m.end = std::min(m.end, last) - first;
+        recent.markers.push_back(m);
+    }
+    return recent;
 }
 
 } // namespace varnilog

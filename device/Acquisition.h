@@ -13,7 +13,9 @@
 #include "device/FrameParser.h"
 #include "device/LiveMarkers.h"
 #include "device/Protocol.h"
+#include "device/SampleRing.h"
 #include "device/SerialLink.h"
+#include "recording/RecentRecording.h"
 #include "recording/RecordingFileSet.h"
 #include "recording/SetLock.h"
 
@@ -34,6 +36,20 @@ inline constexpr int kAcqBlockSize = 204800; // samples per channel of one tick
 
 // The settings command for the shared state's time base and channels A and B.
 CommandFrame settingsCommand(const SharedState& state);
+
+// What a settings command carries: the settings a stream runs with.
+struct BoardSettings {
+    std::uint8_t timeBaseIndex = 1;
+    std::array<std::uint8_t, 2> sensitivity{}, mode{}, offset{};
+    friend bool operator==(const BoardSettings&, const BoardSettings&) = default;
+};
+BoardSettings boardSettingsOf(const SharedState& state);
+
+// Record: every sample goes to a new recording set. LookOnly: nothing is written; the newest samples
+// stay in a ring of kLookOnlySeconds (at most kLookOnlyRingLimit per channel) until the next start.
+enum class StartMode { Record, LookOnly };
+inline constexpr int kLookOnlySeconds = 60;
+inline constexpr std::int64_t kLookOnlyRingLimit = std::int64_t{64} << 20;
 
 enum class StartStatus {
     PortNotOpened,   // reported with the port and the reason, the missing permission or the refused
@@ -68,7 +84,10 @@ struct TickResult {
     std::int64_t samples = 0;      // sample pairs appended in this tick
     bool previewChanged = false;   // channelData rows A and B 0..499 changed: redraw
     std::int64_t skippedBytes = 0; // received bytes that were part of no frame, since the start
-    AcquisitionNotice failure;     // for the error box when the tick ends sampling
+    // The board settings of the state differ from the stream's and have held still for
+    // Acquisition::kSettingsSettleTicks ticks: time for continueWithNewSettings.
+    bool settingsDue = false;
+    AcquisitionNotice failure; // for the error box when the tick ends sampling
     bool endsSampling() const {
         return status == TickStatus::Overflow || status == TickStatus::WriteFailed ||
                status == TickStatus::PortLost || status == TickStatus::FilesGone;
@@ -82,6 +101,14 @@ struct StopResult {
     CoreError marksError;      // for the status panel: the markers taken could not be saved
 };
 
+struct SeamResult {
+    bool continued = false;    // the new stream runs (recording: into baseName's set)
+    QString closedRosPath;     // the set just closed; empty when it held no sample or nothing is written
+    QString baseName;          // of the new set
+    AcquisitionNotice failure; // for an error box: the old set's last samples or the new set failed; stop
+    CoreError marksError;      // for the status panel: the old set's markers could not be saved
+};
+
 class Acquisition {
 public:
     static constexpr int kTickIntervalMs = 50;
@@ -91,22 +118,37 @@ public:
     // Bytes that have been arriving this long, mostly not as frames, are reported: a wrong port, a
     // wrong line speed or another device would otherwise record nothing without a word.
     static constexpr int kFramelessNoticeMs = 1000;
+    // A knob being turned changes the settings many times a second: only settings that held still
+    // this long start a new stream.
+    static constexpr int kSettingsSettleTicks = 6;
 
     Acquisition(SharedState& state, SerialLink& link, Clock& clock, StatusCallback status);
     // Where the files of the next recordings are written; nullptr (the default) is the disk. Not
     // owned; it must outlive the recording.
     void setFileWriter(FileWriter* writer) { fileWriter_ = writer; }
 
-    StartResult start();
+    StartResult start(StartMode mode = StartMode::Record);
     TickResult tick(bool previewOn);
     StopResult stop();
+    // One settings command per stream, one time base per recording: ends the stream (stop byte, the
+    // rest taken into the current set, which is closed with a marker labelled label at its last
+    // sample), then starts the next one with the state's settings, into a new set whose first sample
+    // bears the same marker (look-only: the ring starts afresh). Nothing the board sent is lost.
+    SeamResult continueWithNewSettings(const QString& label);
+    // The settings of the running (or last) stream.
+    const BoardSettings& streamSettings() const { return streamSettings_; }
+    // The stream writes nothing and keeps its newest samples in the ring (until the next start).
+    bool lookOnly() const { return lookOnly_; }
+    // The ring's samples as a recording (the stream's settings, the time of its first sample, the
+    // markers inside it); no samples while nothing was looked at.
+    RecentSamples recentSamples() const;
 
     // Between a start that opened the port and the stop that closes everything.
     bool active() const { return state_.portOpen || fileSet_ != nullptr; }
     // The ".ros" of the set being written; empty while idle.
     QString rosPath() const { return fileSet_ ? fileSet_->rosPath() : QString(); }
-    // Total sample pairs appended to the current set.
-    std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : 0; }
+    // Total sample pairs appended to the current set (look-only: taken since the stream started).
+    std::int64_t samplesRecorded() const { return fileSet_ ? fileSet_->samplesAppended() : ring_.total(); }
     // The recording's sample in the preview's first column after the last tick that updated it
     // (below 0 while fewer samples came).
     std::int64_t previewStart() const { return previewStart_; }
@@ -143,6 +185,16 @@ private:
     // Splits rxBuffer[0..total) and appends the samples; false on a write failure.
     bool parseAndAppend(std::int64_t total, std::int64_t& pairs, FrameLimit limit);
     void drainAtStop();
+    // The stop byte, the board's settling time and the rest of the stream taken.
+    void endStream();
+    // Closes the set being written (its summaries and markers put in place); its ".ros" when it holds
+    // samples, else empty (the set removed).
+    QString closeSet(std::int64_t& samples, CoreError& marksError);
+    // Creates the set of the next recording and locks it; false when its files cannot be created.
+    bool beginSet(const QString& baseName);
+    // Clears what a stream counts and sends its settings command.
+    void beginStream();
+    bool settingsSettled();
     // Says in the message panel when the stream is mostly not frames, and when frames take over.
     void watchForFrames();
     // The error box text of a failed write of the current set, with the system's reason.
@@ -176,6 +228,12 @@ private:
     int ticksSinceFirstByte_ = -1;  // -1 until the first bytes of this recording arrived
     bool framelessShown_ = false;   // the message panel says the stream holds no frames
     LiveMarkers marks_;             // user's marks and data losses of this recording
+    BoardSettings streamSettings_;  // sent with the running stream's settings command
+    BoardSettings wantedSettings_;  // the state's, while they differ from the stream's
+    int settleTicks_ = -1;          // ticks the wanted settings held still; -1: none wanted
+    bool lookOnly_ = false;
+    SampleRing ring_;     // look-only: the newest samples
+    QDateTime lookStart_; // look-only: when the stream started
 };
 
 } // namespace varnilog

@@ -94,6 +94,7 @@ void BoardSimulator::startStream(std::int64_t nowUs) {
     periodSeconds_ = samplingPeriodTable[static_cast<std::size_t>(timeBaseIndex_)] / 1000.0;
     framesPerSecond_ = std::min(1.0 / periodSeconds_, kLineFramesPerSecond);
     streamStartUs_ = nowUs;
+    earlierFrames_ += framesSent_;
     framesSent_ = 0;
     framesSkipped_ = 0;
     dueWhenTaken_ = 0;

@@ -72,6 +72,8 @@ public:
     bool streaming() const { return streaming_; }
     bool hungUp() const { return hungUp_; }
     std::int64_t framesSent() const { return framesSent_; }
+    // Frames of every stream so far, the running one included.
+    std::int64_t framesSentInAll() const { return earlierFrames_ + framesSent_; }
     int identifyCommandsSeen() const { return identifyCount_; }
     // What the last settings command asked for.
     int timeBaseIndex() const { return timeBaseIndex_; }
@@ -107,6 +109,7 @@ private:
     double periodSeconds_ = 0.0;
     std::int64_t streamStartUs_ = 0;
     std::int64_t framesSent_ = 0;
+    std::int64_t earlierFrames_ = 0; // of the streams before the running one
     std::int64_t framesSkipped_ = 0; // frames the board sampled while nobody could take them
     std::int64_t dueWhenTaken_ = 0;  // frames due (before any skipped) when the line last took all
     std::int64_t streamBytes_ = 0;

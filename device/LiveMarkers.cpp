@@ -49,6 +49,17 @@ bool LiveMarkers::noteMark(std::int64_t sample, int msecsSinceMidnight, MarkerKi
     return true;
 }
 
+void LiveMarkers::noteLabelled(std::int64_t sample, const QString& label) {
+    saved_.push_back({sample, sample, MarkerKind::Uwaga, label});
+    changed_ = true;
+}
+
+void LiveMarkers::keep() {
+    takePending();
+    ticksSinceSave_ = 0;
+    changed_ = false;
+}
+
 QString LiveMarkers::labelOf(const Pending& p) {
     if (p.kind == MarkerKind::Strata)
         return QString::number(p.value);

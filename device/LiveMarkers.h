@@ -31,6 +31,10 @@ public:
     // A whole marker found while sampling (a run beyond a trend's limit), saved with the rest. Not for
     // the tick: it allocates.
     void noteMarker(const Marker& marker);
+    // A marker with a label of the caller's at sample (where a stream ends or begins; allocates).
+    void noteLabelled(std::int64_t sample, const QString& label);
+    // Takes the pending marks in without writing them (nothing is recorded): room for more.
+    void keep();
     // True when something changed and the last save was kSaveEveryTicks ticks ago or more.
     bool saveDue() const { return changed_ && ticksSinceSave_ >= kSaveEveryTicks; }
     // Writes every marker of this recording to the ".rmk" of rosPath (under the set's lock, without

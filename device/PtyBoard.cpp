@@ -48,6 +48,7 @@ bool PtyBoard::start() {
     }
     hungUp_ = false;
     framesSent_ = 0;
+    framesInAll_ = 0;
     termios raw{};
     cfmakeraw(&raw);
     char name[256] = {};
@@ -177,6 +178,7 @@ void PtyBoard::serve() {
             pending.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(made));
             pendingAt = 0;
             framesSent_ = simulator_.framesSent();
+            framesInAll_ = simulator_.framesSentInAll();
         }
         while (pendingAt < pending.size()) {
             const ssize_t put = ::write(master_, pending.data() + pendingAt, pending.size() - pendingAt);

@@ -31,6 +31,8 @@ public:
     bool hungUp() const { return hungUp_.load(); }
     // Frames sent since the last settings command.
     std::int64_t framesSent() const { return framesSent_.load(); }
+    // Frames of every stream since start().
+    std::int64_t framesSentInAll() const { return framesInAll_.load(); }
     int identifyCommandsSeen() const;
     // True when the board has read and answered all the program wrote (hostWrote bytes) and the
     // program's link has taken (hostTook bytes) all the board wrote: a test's clock waits for it, as a
@@ -55,6 +57,7 @@ private:
     std::atomic<bool> stopping_{false};
     std::atomic<bool> hungUp_{false};
     std::atomic<std::int64_t> framesSent_{0};
+    std::atomic<std::int64_t> framesInAll_{0};
     std::int64_t received_ = 0;           // bytes read from the program
     std::int64_t delivered_ = 0;          // bytes written to the program and not dropped at its close
     std::atomic<bool> pendingOut_{false}; // bytes made that the terminal has not yet taken

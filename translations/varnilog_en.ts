@@ -1674,6 +1674,50 @@
         <source>Przekroczenia granic: %1</source>
         <translation>Limits crossed: %1</translation>
     </message>
+    <message>
+        <source>podstawa %1 → %2</source>
+        <translation>time base %1 → %2</translation>
+    </message>
+    <message>
+        <source>%1 %2 → %3</source>
+        <translation>%1 %2 → %3</translation>
+    </message>
+    <message>
+        <source>%1 przesunięcie</source>
+        <translation>%1 offset</translation>
+    </message>
+    <message>
+        <source>Zmiana ustawień: %1</source>
+        <translation>Settings changed: %1</translation>
+    </message>
+    <message>
+        <source>Tylko podgląd: bez zapisu, ostatnie %1 s w pamięci</source>
+        <translation>Look only: nothing written, the last %1 s kept in memory</translation>
+    </message>
+    <message>
+        <source>Tylko podgląd</source>
+        <translation>Look only</translation>
+    </message>
+    <message>
+        <source>Zapisz ostatnie…</source>
+        <translation>Save the last…</translation>
+    </message>
+    <message>
+        <source>%1; podgląd od nowa</source>
+        <translation>%1; preview afresh</translation>
+    </message>
+    <message>
+        <source>%1; dalej: %2</source>
+        <translation>%1; continued in: %2</translation>
+    </message>
+    <message>
+        <source>Nagrania (*.ros)</source>
+        <translation>Recordings (*.ros)</translation>
+    </message>
+    <message>
+        <source>Zapisano ostatnie %1 próbek: %2</source>
+        <translation>Saved the last %1 samples: %2</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::TForm2</name>

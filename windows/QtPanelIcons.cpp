@@ -37,6 +37,19 @@ void drawOne(QPainter& p, PanelIcon which) {
         p.drawPath(tri);
         break;
     }
+    case PanelIcon::LookOnly: {
+        // An eye: looking, not writing.
+        QPainterPath eye;
+        eye.moveTo(2, 10);
+        eye.quadTo(10, 2, 18, 10);
+        eye.quadTo(10, 18, 2, 10);
+        p.fillPath(eye, Qt::white);
+        p.setPen(QPen(kInk, 1));
+        p.drawPath(eye);
+        p.setBrush(QColor(30, 90, 170));
+        p.drawEllipse(QRectF(7, 7, 6, 6));
+        break;
+    }
     case PanelIcon::Stop:
         p.setPen(QPen(QColor(110, 10, 10), 1));
         p.setBrush(QColor(200, 30, 30));

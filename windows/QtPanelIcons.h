@@ -21,7 +21,8 @@ enum class PanelIcon {
     ZoomIn,
     ZoomAll,
     ZoomSelection,
-    ZoomOff
+    ZoomOff,
+    LookOnly
 };
 
 QIcon panelIcon(PanelIcon which);

@@ -56,7 +56,8 @@ TEST_F(ProgramAcquisitionTest, StartRecordStopAndShowTheRecording) {
     EXPECT_TRUE(form->windowTitle().contains("KZ300"));
     EXPECT_FALSE(button("btStart")->isEnabled());
     EXPECT_TRUE(button("btStop")->isEnabled());
-    EXPECT_FALSE(form->findChild<QWidget*>("Panel5")->isEnabled());
+    EXPECT_TRUE(form->findChild<QWidget*>("Panel5")->isEnabled()); // the board's knobs act
+    EXPECT_FALSE(form->findChild<QWidget*>("Panel6")->isEnabled());
     QTest::qWait(600); // about a dozen ticks
     button("btStop")->click();
     EXPECT_FALSE(state->samplingActive);

@@ -119,10 +119,11 @@ TEST_F(ProgramViewTest, KnobsFollowTheMouseAndTheWheel) {
     click("SpeedButton30");
     EXPECT_EQ(state->timeBaseIndex, 1);
 
-    state->samplingActive = true; // knobs ignore the mouse while sampling
+    state->samplingActive = true; // the knobs act while sampling too (the board takes them in a new stream)
     QTest::mousePress(time, Qt::LeftButton, Qt::NoModifier, QPoint(81, 41));
-    EXPECT_EQ(state->timeBaseIndex, 1);
+    EXPECT_EQ(state->timeBaseIndex, 4);
     state->samplingActive = false;
+    click("SpeedButton30");
 
     QWidget* offset = child<QWidget>("Image11");
     QTest::mousePress(offset, Qt::LeftButton, Qt::NoModifier, QPoint(2, 31)); // dead zone left: zero - range
