@@ -628,21 +628,4 @@ std::uint8_t formulaCode(double value, int sensitivity) {
     return std::isfinite(value) ? derivedCode(value, sensitivity) : kZeroLine;
 }
 
-std::int64_t formulaCodes(const double* values, std::size_t n, int sensitivity, std::uint8_t* codes) {
-    // derivedCode's rule written out, so that the loop over a block calls nothing: the level clipped a
-    // code past 0..255 (which clips the same), then halves away from zero.
-    const double perCode = voltsPerCode(sensitivity);
-    std::int64_t nonFinite = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool finite = std::isfinite(values[i]);
-        nonFinite += finite ? 0 : 1;
-        const double level = finite ? std::clamp(kZeroLine + values[i] / perCode, -1.0, 256.0) : kZeroLine;
-        const auto whole = static_cast<int>(level);
-        const double part = level - whole;
-        const int code = whole + (part >= 0.5 ? 1 : 0) - (part <= -0.5 ? 1 : 0);
-        codes[i] = static_cast<std::uint8_t>(std::clamp(code, 0, 255));
-    }
-    return nonFinite;
-}
-
 } // namespace varnilog

@@ -1,5 +1,8 @@
 #include "analysis/FormulaBlocks.h"
 
+#include "analysis/Formula.h"
+#include "view/SampleCodes.h"
+
 // The build's -O2 vectorises only loops without run-time trip counts; the blocks' loops need the full
 // cost model. The build also compiles this file with -ffp-contract=off: no product is fused into a sum,
 // so that each step rounds as muparser's interpreter rounds it.
@@ -13,10 +16,45 @@
 namespace varnilog::formula {
 
 enum class BlockProgram::Op : unsigned char {
-    Negate, Abs, Sqrt, Exp, Ln, Log10, Sin, Cos, Tan, Asin, Acos, Atan, Sinh, Cosh, Tanh, Sign, Floor, Ceil,
-    Square, Cube, Fourth, MulAdd,                                                 // of one operand
-    Add, Sub, Mul, Div, Pow, Less, LessEqual, Greater, GreaterEqual, Equal, Unequal, // of two
-    And, Or, Atan2, MinInto, MaxInto, Select,
+    Negate,
+    Abs,
+    Sqrt,
+    Exp,
+    Ln,
+    Log10,
+    Sin,
+    Cos,
+    Tan,
+    Asin,
+    Acos,
+    Atan,
+    Sinh,
+    Cosh,
+    Tanh,
+    Sign,
+    Floor,
+    Ceil,
+    Square,
+    Cube,
+    Fourth,
+    MulAdd, // of one operand
+    Add,
+    Sub,
+    Mul,
+    Div,
+    Pow,
+    Less,
+    LessEqual,
+    Greater,
+    GreaterEqual,
+    Equal,
+    Unequal, // of two
+    And,
+    Or,
+    Atan2,
+    MinInto,
+    MaxInto,
+    Select,
 };
 
 namespace {
@@ -124,8 +162,7 @@ bool calls(const mu::SToken& token, auto* f) {
            token.Fun.cb._pRawFun == reinterpret_cast<mu::erased_fun_type>(f);
 }
 
-template <class F>
-void unary(const Operand& a, double* r, std::size_t n, F f) {
+template <class F> void unary(const Operand& a, double* r, std::size_t n, F f) {
     if (a.array == nullptr) {
         std::fill(r, r + n, f(a.value));
         return;
@@ -135,8 +172,7 @@ void unary(const Operand& a, double* r, std::size_t n, F f) {
         r[i] = f(x[i]);
 }
 
-template <class F>
-void binary(const Operand& a, const Operand& b, double* r, std::size_t n, F f) {
+template <class F> void binary(const Operand& a, const Operand& b, double* r, std::size_t n, F f) {
     const double* x = a.array;
     const double* y = b.array;
     if (x != nullptr && y != nullptr) {
@@ -220,7 +256,9 @@ std::unique_ptr<BlockProgram> BlockProgram::of(const mu::ParserBase& parser, std
         case mu::cmVARPOW2:
         case mu::cmVARPOW3:
         case mu::cmVARPOW4:
-            push(t.Cmd == mu::cmVARPOW2 ? Op::Square : t.Cmd == mu::cmVARPOW3 ? Op::Cube : Op::Fourth,
+            push(t.Cmd == mu::cmVARPOW2   ? Op::Square
+                 : t.Cmd == mu::cmVARPOW3 ? Op::Cube
+                                          : Op::Fourth,
                  {t.Val.ptr, 0, -1});
             continue;
         case mu::cmVARMUL:
@@ -280,11 +318,11 @@ std::unique_ptr<BlockProgram> BlockProgram::of(const mu::ParserBase& parser, std
                 push(u->op, pop());
                 continue;
             }
-            const Op op = argc != 2              ? Op::Select
-                          : calls(t, equal)      ? Op::Equal
-                          : calls(t, unequal)    ? Op::Unequal
-                          : calls(t, atan2Of)    ? Op::Atan2
-                                                 : Op::Select;
+            const Op op = argc != 2           ? Op::Select
+                          : calls(t, equal)   ? Op::Equal
+                          : calls(t, unequal) ? Op::Unequal
+                          : calls(t, atan2Of) ? Op::Atan2
+                                              : Op::Select;
             if (op == Op::Select)
                 return nullptr;
             const Operand b = pop(), a = pop();
@@ -295,10 +333,10 @@ std::unique_ptr<BlockProgram> BlockProgram::of(const mu::ParserBase& parser, std
             break;
         }
         static constexpr std::pair<mu::ECmdCode, Op> kBinary[] = {
-            {mu::cmADD, Op::Add},          {mu::cmSUB, Op::Sub},         {mu::cmMUL, Op::Mul},
-            {mu::cmDIV, Op::Div},          {mu::cmPOW, Op::Pow},         {mu::cmLT, Op::Less},
-            {mu::cmLE, Op::LessEqual},     {mu::cmGT, Op::Greater},      {mu::cmGE, Op::GreaterEqual},
-            {mu::cmEQ, Op::Equal},         {mu::cmNEQ, Op::Unequal},     {mu::cmLAND, Op::And},
+            {mu::cmADD, Op::Add},      {mu::cmSUB, Op::Sub},     {mu::cmMUL, Op::Mul},
+            {mu::cmDIV, Op::Div},      {mu::cmPOW, Op::Pow},     {mu::cmLT, Op::Less},
+            {mu::cmLE, Op::LessEqual}, {mu::cmGT, Op::Greater},  {mu::cmGE, Op::GreaterEqual},
+            {mu::cmEQ, Op::Equal},     {mu::cmNEQ, Op::Unequal}, {mu::cmLAND, Op::And},
             {mu::cmLOR, Op::Or},
         };
         const auto* b = std::find_if(std::begin(kBinary), std::end(kBinary),
@@ -463,3 +501,25 @@ void BlockProgram::run(std::size_t n, double* out) {
 }
 
 } // namespace varnilog::formula
+
+namespace varnilog {
+
+// Here for the vectorised loop: the codes of a block cost about as much as its expression.
+std::int64_t formulaCodes(const double* values, std::size_t n, int sensitivity, std::uint8_t* codes) {
+    // derivedCode's rule written out, so that the loop over a block calls nothing: the level clipped a
+    // code past 0..255 (which clips the same), then halves away from zero.
+    const double perCode = voltsPerCode(sensitivity);
+    std::int64_t nonFinite = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool finite = std::isfinite(values[i]);
+        nonFinite += finite ? 0 : 1;
+        const double level = finite ? std::clamp(kZeroLine + values[i] / perCode, -1.0, 256.0) : kZeroLine;
+        const auto whole = static_cast<int>(level);
+        const double part = level - whole;
+        const int code = whole + (part >= 0.5 ? 1 : 0) - (part <= -0.5 ? 1 : 0);
+        codes[i] = static_cast<std::uint8_t>(std::clamp(code, 0, 255));
+    }
+    return nonFinite;
+}
+
+} // namespace varnilog

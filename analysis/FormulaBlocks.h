@@ -2,7 +2,8 @@
 // constants into a program of reverse Polish steps; this runs each step over a whole block of values at
 // once (one vectorised loop per operation) instead of every step for each sample. It computes exactly
 // what muparser's own interpreter computes: the same operations in the same order on the same doubles,
-// with the functions the parser is given here. Depends on muparser only.
+// with the functions the parser is given here. The codes of a block (formulaCodes) are computed here
+// too. Depends on muparser and the code rule.
 #pragma once
 
 #include <muParser.h>
