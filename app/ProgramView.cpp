@@ -141,7 +141,10 @@ void TForm1::drawOverlays(bool showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
         // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line.
-        showStatusMessage(cursorReadoutText(cursorReadout(state_), state_.samplingPeriodMs, QLocale()));
+        CursorReadout readout = cursorReadout(state_);
+        if (referenceTab_ != nullptr)
+            referenceTab_->readComparison(readout);
+        showStatusMessage(cursorReadoutText(readout, state_.samplingPeriodMs, QLocale()));
     }
     FormPaint();
 }
