@@ -1,6 +1,7 @@
 #include "analysis/Formula.h"
 
 #include "analysis/ChannelMath.h"
+#include "analysis/FormulaBlocks.h"
 #include "view/SampleCodes.h"
 
 #include <muParser.h>
@@ -157,30 +158,13 @@ bool tokenize(const QString& text, std::vector<Token>& tokens, CoreError& error)
     return true;
 }
 
-double floorOf(double v) {
-    return std::floor(v);
-}
-double ceilOf(double v) {
-    return std::ceil(v);
-}
-// C's precedence puts == and != below < and >, where muparser has them on one level.
-double equal(double a, double b) {
-    return a == b ? 1 : 0;
-}
-double unequal(double a, double b) {
-    return a != b ? 1 : 0;
-}
-
 // muparser with our language's functions and operators, whatever the locale.
 void setUpParser(mu::Parser& parser) {
     parser.SetDecSep('.');
     parser.SetArgSep(',');
     parser.SetThousandsSep(0);
     parser.ClearConst();
-    parser.DefineFun("floor", floorOf);
-    parser.DefineFun("ceil", ceilOf);
-    parser.DefineOprt("~=", equal, mu::prLOGIC);
-    parser.DefineOprt("~!", unequal, mu::prLOGIC);
+    formula::defineFunctions(parser);
 }
 
 // The text muparser reads, with where each token came from.
@@ -227,7 +211,8 @@ struct Formula::Engine {
     std::array<std::vector<double>, kFormulaChannels> volts;
     std::vector<double> time = std::vector<double>(kChunk), index = std::vector<double>(kChunk);
     bool usesTime = false, usesIndex = false;
-    int single = -1; // the expression is this one variable alone: 0..3 a channel, 4+ a stream
+    std::unique_ptr<formula::BlockProgram> program; // nothing: muparser interprets each sample
+    bool straight = false;
     std::array<std::array<double, 256>, kFormulaChannels> codeVolts{};
 };
 
@@ -517,12 +502,16 @@ std::unique_ptr<Formula> Formula::compile(const QString& text, const FormulaCont
         error = compiler.parserFault(pe, out);
         return nullptr;
     }
-    // An expression of one variable alone (a filter, a channel) is copied, not interpreted.
-    if (tokens.size() == 1 && tokens[0].kind == TokenKind::Name)
-        e.single = channelNamed(tokens[0].text);
-    else if (out.origin.size() == 1 && f->streams_.size() == 1)
-        e.single = kFormulaChannels;
+    e.program = formula::BlockProgram::of(e.parser, kChunk);
     return f;
+}
+
+void Formula::evaluateStraight(bool straight) {
+    engine_->straight = straight;
+}
+
+bool Formula::evaluatesInBlocks() const {
+    return engine_->program != nullptr && !engine_->straight;
 }
 
 void Formula::restart() {
@@ -625,10 +614,8 @@ void Formula::evaluateChunk(const std::array<const std::uint8_t*, kFormulaChanne
         }
         }
     }
-    if (e.single >= 0) {
-        const double* from = e.single < kFormulaChannels ? e.volts[static_cast<std::size_t>(e.single)].data()
-                                                         : streams_.front().values.data();
-        std::copy(from, from + n, values);
+    if (e.program && !e.straight) {
+        e.program->run(n, values);
         return;
     }
     // One thread: muparser's parallel region per call costs more than the chunk's work, and far more
@@ -639,16 +626,6 @@ void Formula::evaluateChunk(const std::array<const std::uint8_t*, kFormulaChanne
 
 std::uint8_t formulaCode(double value, int sensitivity) {
     return std::isfinite(value) ? derivedCode(value, sensitivity) : kZeroLine;
-}
-
-std::int64_t formulaCodes(const double* values, std::size_t n, int sensitivity, std::uint8_t* codes) {
-    std::int64_t nonFinite = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool finite = std::isfinite(values[i]);
-        nonFinite += finite ? 0 : 1;
-        codes[i] = finite ? derivedCode(values[i], sensitivity) : kZeroLine;
-    }
-    return nonFinite;
 }
 
 } // namespace varnilog

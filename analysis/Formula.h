@@ -3,7 +3,8 @@
 // pre-check of our own reads the text first, so that the language stays ours where muparser's
 // differs (its extra functions and constants, "log", "=", the locale) and every fault is named with
 // its position. The filters (avg, lowpass, ...) are streams computed here, block by block, into arrays
-// the expression reads as variables. Depends on QtCore, muparser and the code rule.
+// the expression reads as variables; the expression itself runs over the same blocks, one operation
+// at a time (analysis/FormulaBlocks.h). Depends on QtCore, muparser and the code rule.
 #pragma once
 
 #include "app/CoreError.h"
@@ -47,6 +48,11 @@ public:
     // from 0 after restart()); codes[c] holds channel c's codes from first on (read channels only).
     void evaluate(const std::array<const std::uint8_t*, kFormulaChannels>& codes, std::int64_t first,
                   std::size_t n, double* values);
+
+    // Every sample through muparser's own interpreter instead of the block program: the reference the
+    // block program is checked against.
+    void evaluateStraight(bool straight);
+    bool evaluatesInBlocks() const;
 
 private:
     struct Stream;

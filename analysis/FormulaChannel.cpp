@@ -139,7 +139,7 @@ FormulaContext contextOfSet(const FormulaRequest& request) {
 }
 
 std::vector<std::uint8_t> formulaPreview(const FormulaRequest& request, std::int64_t from, std::int64_t count,
-                                         CoreError& error) {
+                                         CoreError& error, const OperationProgress& progress) {
     const std::unique_ptr<Formula> formula =
         Formula::compile(request.expression, contextOfSet(request), error);
     if (!formula || count <= 0)
@@ -163,6 +163,10 @@ std::vector<std::uint8_t> formulaPreview(const FormulaRequest& request, std::int
             if (const std::int64_t k = first + static_cast<std::int64_t>(i); k >= from)
                 values[static_cast<std::size_t>(k - from)] = part[i];
         first += static_cast<std::int64_t>(n);
+        if (progress && !progress(first - start, from + count - start)) {
+            error = CoreError::of(CoreErrorKind::Cancelled);
+            return {};
+        }
     }
     if (!ok) {
         error = CoreError::worded(readError);

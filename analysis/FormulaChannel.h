@@ -40,8 +40,9 @@ FormulaResult computeFormulaChannel(const FormulaRequest& request, const Operati
 
 // What the channel would hold over samples [from, from + count) of the recording, at the request's
 // sensitivity (Auto: the most sensitive that holds these samples), read with the filters from the
-// first sample on; the set is not changed. Empty with error set on a fault of the expression or a read.
+// first sample on; the set is not changed. Empty with error set on a fault of the expression or a read,
+// or when progress says stop (error Cancelled).
 std::vector<std::uint8_t> formulaPreview(const FormulaRequest& request, std::int64_t from, std::int64_t count,
-                                         CoreError& error);
+                                         CoreError& error, const OperationProgress& progress = {});
 
 } // namespace varnilog

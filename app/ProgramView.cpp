@@ -169,7 +169,9 @@ void TForm1::drawOverlays(bool showCursors) {
         ui_->lbV1->setText(cursorTimeText(state_));
         ui_->lbV2->setText(cursorVoltageText(state_, QLocale()));
         // Each cursor's time and values, ΔT and 1/ΔT: the whole reading in one line, and in the table.
-        const CursorReadout readout = cursorReadout(state_, cursorPlaces_);
+        CursorReadout readout = cursorReadout(state_, cursorPlaces_);
+        if (referenceTab_ != nullptr)
+            referenceTab_->readComparison(readout);
         showStatusMessage(cursorReadoutText(readout, state_.samplingPeriodMs, QLocale()));
         cursorTable_->showReadout(readout, state_.samplingPeriodMs, state_.channelVisible);
         if (!cursorTable_->isVisible()) {

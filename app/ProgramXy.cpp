@@ -39,6 +39,7 @@ void TForm1::connectXyHandlers() {
         if (!recordingActive())
             renderWaveform();
     });
+    connect(referenceTab_, &ReferenceTab::comparisonFailed, this, &TForm1::showStatusMessage);
     connect(referenceTab_, &ReferenceTab::saveFailed, this,
             [this](const QString& path) { showStatusMessage(tr("Nie można zapisać pliku: %1").arg(path)); });
     xyAction_ = new QAction(tr("XY"), this);

@@ -1442,6 +1442,62 @@
         <source>Kanał wzorca</source>
         <translation>Reference channel</translation>
     </message>
+    <message>
+        <source>Nazwa wzorca</source>
+        <translation>Reference name</translation>
+    </message>
+    <message>
+        <source>Nazwa:</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source>Nazwa…</source>
+        <translation>Name…</translation>
+    </message>
+    <message>
+        <source>Porównaj…</source>
+        <translation>Compare…</translation>
+    </message>
+    <message>
+        <source>Porównaj z nagraniem…</source>
+        <translation>Compare with a recording…</translation>
+    </message>
+    <message>
+        <source>Nie ma takiego znacznika.</source>
+        <translation>There is no such marker.</translation>
+    </message>
+    <message>
+        <source>Porównaj z nagraniem</source>
+        <translation>Compare with a recording</translation>
+    </message>
+    <message>
+        <source>pierwsze próbki</source>
+        <translation>first samples</translation>
+    </message>
+    <message>
+        <source>znaczniki</source>
+        <translation>markers</translation>
+    </message>
+    <message>
+        <source>Wyrównanie:</source>
+        <translation>Alignment:</translation>
+    </message>
+    <message>
+        <source>Znacznik tego nagrania:</source>
+        <translation>Marker of this recording:</translation>
+    </message>
+    <message>
+        <source>Znacznik porównywanego:</source>
+        <translation>Marker of the compared one:</translation>
+    </message>
+    <message>
+        <source>Bez porównania</source>
+        <translation>No comparison</translation>
+    </message>
+    <message>
+        <source>Nagrania (*.ros)</source>
+        <translation>Recordings (*.ros)</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::SavedSetup</name>

@@ -92,6 +92,9 @@ QString cursorReadoutText(const CursorReadout& r, float samplingPeriodMs, const 
                 text += QStringLiteral(" %1 %2 V")
                             .arg(QChar(u'A' + static_cast<int>(ch)),
                                  generalNumberText(*r.volts[n][ch], 4, locale));
+        if (r.comparedChannel >= 0 && r.compared[n])
+            text += QStringLiteral(" %1' %2 V")
+                        .arg(QChar(u'A' + r.comparedChannel), generalNumberText(*r.compared[n], 4, locale));
         text += QStringLiteral(" | ");
     }
     text += QStringLiteral("ΔT %1").arg(

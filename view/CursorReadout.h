@@ -32,6 +32,9 @@ struct CursorReadout {
     int levelChannel = 0; // the selected channel, whose V/div the levels are read at
     std::array<double, 2> levelVolts{};
     double levelDeltaVolts = 0; // level 2 - level 1
+    // A recording compared with this one: its channel's volts at each cursor, where it has a sample.
+    int comparedChannel = -1;
+    std::array<std::optional<double>, 2> compared{};
 };
 
 // The cursors where the view's columns put them (the strip above the picture sets them so).
@@ -48,7 +51,8 @@ int levelRowOf(int code);
 CursorReadout cursorReadout(SharedState& state, const CursorPlaces& places);
 CursorReadout cursorReadout(SharedState& state);
 // "K1 0000:00:01:500 A 1,2 V B 0 V | K2 … | ΔT 0000:00:00:250 1/ΔT 4 Hz" in the locale's numbers, and
-// " | U1 … V U2 … V ΔU … V" with the voltage cursors.
+// " | U1 … V U2 … V ΔU … V" with the voltage cursors; a compared recording's channel follows the
+// channels as "B' 1,1 V".
 QString cursorReadoutText(const CursorReadout& readout, float samplingPeriodMs, const QLocale& locale);
 
 } // namespace varnilog

@@ -20,6 +20,11 @@ QString key(int slot, const char* name) {
 
 } // namespace
 
+QString referenceName(const ReferenceSet& references, int slot) {
+    const QString& name = references[static_cast<std::size_t>(std::clamp(slot, 0, kReferenceSlots - 1))].name;
+    return name.isEmpty() ? QStringLiteral("R%1").arg(slot + 1) : name;
+}
+
 ReferenceWaveform captureReference(const SharedState& state, const ViewBuffers& view, int channel) {
     ReferenceWaveform r;
     const auto c = static_cast<std::size_t>(std::clamp(channel, 0, kChannels - 1));
@@ -48,6 +53,7 @@ ReferenceSet readReferences(const QString& configurationPath) {
         r.sensitivity = static_cast<std::uint8_t>(
             std::clamp<int>(ini.readInteger(kSection, key(i, "CZULOSC"), 1), 1, kSensitivityCount));
         r.shown = ini.readBool(kSection, key(i, "POKAZ"), true);
+        r.name = ini.readString(kSection, key(i, "NAZWA"), QString()).trimmed();
         std::copy_n(codes.constData(), kDisplayColumns, reinterpret_cast<char*>(r.hi.data()));
         std::copy_n(codes.constData() + kDisplayColumns, kDisplayColumns,
                     reinterpret_cast<char*>(r.lo.data()));
@@ -61,7 +67,7 @@ bool writeReferences(const ReferenceSet& references, const QString& configuratio
     for (int i = 0; i < kReferenceSlots; ++i) {
         const ReferenceWaveform& r = references[static_cast<std::size_t>(i)];
         if (!r.stored) {
-            for (const char* name : {"DANE", "KANAL", "CZULOSC", "POKAZ"})
+            for (const char* name : {"DANE", "KANAL", "CZULOSC", "POKAZ", "NAZWA"})
                 ini.removeKey(kSection, key(i, name));
             continue;
         }
@@ -71,6 +77,10 @@ bool writeReferences(const ReferenceSet& references, const QString& configuratio
         ok &= ini.setInteger(kSection, key(i, "KANAL"), r.channel);
         ok &= ini.setInteger(kSection, key(i, "CZULOSC"), r.sensitivity);
         ok &= ini.setInteger(kSection, key(i, "POKAZ"), r.shown ? 1 : 0);
+        if (r.name.isEmpty())
+            ini.removeKey(kSection, key(i, "NAZWA"));
+        else
+            ok &= ini.setString(kSection, key(i, "NAZWA"), r.name);
     }
     return ok && ini.save();
 }
@@ -82,29 +92,46 @@ int referenceCode(std::uint8_t code, std::uint8_t recordedSensitivity, std::uint
                                        std::int64_t{-1}, std::int64_t{256}));
 }
 
-void drawReferences(QImage& screen, const ReferenceSet& references,
-                    const std::array<std::uint8_t, kChannels>& channelSensitivity) {
+void drawCodeColumns(QImage& screen, const std::array<std::uint8_t, kDisplayColumns>& hi,
+                     const std::array<std::uint8_t, kDisplayColumns>& lo, const bool* present,
+                     std::uint8_t recordedSensitivity, std::uint8_t sensitivity, std::int32_t colour) {
     if (screen.width() < kDisplayColumns || screen.height() < kDisplayRows || screen.depth() != 32)
         return;
+    const auto rgb = static_cast<QRgb>(toQRgb(colour));
+    int previousHi = referenceCode(hi[0], recordedSensitivity, sensitivity);
+    int previousLo = referenceCode(lo[0], recordedSensitivity, sensitivity);
+    bool previous = false;
+    for (int k = 0; k < kDisplayColumns; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        if (present != nullptr && !present[i]) {
+            previous = false;
+            continue;
+        }
+        const int h = referenceCode(hi[i], recordedSensitivity, sensitivity);
+        const int l = referenceCode(lo[i], recordedSensitivity, sensitivity);
+        if (!previous) { // the first column drawn: nothing to join it to
+            previousHi = h;
+            previousLo = l;
+        }
+        // The rows of the column's own codes and of the step from the column before.
+        const int top = std::max(h, previousLo), bottom = std::min(l, previousHi);
+        for (int y = std::max(0, kDisplayRows - top); y <= std::min(kDisplayRows - 1, kDisplayRows - bottom);
+             ++y)
+            reinterpret_cast<QRgb*>(screen.scanLine(y))[k] = rgb;
+        previousHi = h;
+        previousLo = l;
+        previous = true;
+    }
+}
+
+void drawReferences(QImage& screen, const ReferenceSet& references,
+                    const std::array<std::uint8_t, kChannels>& channelSensitivity) {
     for (int i = 0; i < kReferenceSlots; ++i) {
         const ReferenceWaveform& r = references[static_cast<std::size_t>(i)];
-        if (!r.stored || !r.shown)
-            continue;
-        const std::uint8_t now = channelSensitivity[static_cast<std::size_t>(r.channel)];
-        const auto colour = static_cast<QRgb>(toQRgb(kReferenceColours[static_cast<std::size_t>(i)]));
-        int previousHi = referenceCode(r.hi[0], r.sensitivity, now);
-        int previousLo = referenceCode(r.lo[0], r.sensitivity, now);
-        for (int k = 0; k < kDisplayColumns; ++k) {
-            const int hi = referenceCode(r.hi[static_cast<std::size_t>(k)], r.sensitivity, now);
-            const int lo = referenceCode(r.lo[static_cast<std::size_t>(k)], r.sensitivity, now);
-            // The rows of the column's own codes and of the step from the column before.
-            const int top = std::max(hi, previousLo), bottom = std::min(lo, previousHi);
-            for (int y = std::max(0, kDisplayRows - top);
-                 y <= std::min(kDisplayRows - 1, kDisplayRows - bottom); ++y)
-                reinterpret_cast<QRgb*>(screen.scanLine(y))[k] = colour;
-            previousHi = hi;
-            previousLo = lo;
-        }
+        if (r.stored && r.shown)
+            drawCodeColumns(screen, r.hi, r.lo, nullptr, r.sensitivity,
+                            channelSensitivity[static_cast<std::size_t>(r.channel)],
+                            kReferenceColours[static_cast<std::size_t>(i)]);
     }
 }
 

@@ -23,6 +23,7 @@ struct ReferenceWaveform {
     bool shown = true;
     int channel = 0;
     std::uint8_t sensitivity = 1; // V/div index the codes were recorded at
+    QString name;                 // the user's; empty: the slot's own "R1".."R4"
     // The column's largest and smallest code (equal at zoom 1).
     std::array<std::uint8_t, kDisplayColumns> hi{}, lo{};
     bool operator==(const ReferenceWaveform&) const = default;
@@ -33,6 +34,9 @@ using ReferenceSet = std::array<ReferenceWaveform, kReferenceSlots>;
 inline constexpr std::array<std::int32_t, kReferenceSlots> kReferenceColours{0xFFFFFF, 0x3399FF, 0xFFCC66,
                                                                              0xCC66FF};
 
+// The name a slot is shown by: the user's, or "R1".."R4".
+QString referenceName(const ReferenceSet& references, int slot);
+
 // What the view shows of channel now.
 ReferenceWaveform captureReference(const SharedState& state, const ViewBuffers& view, int channel);
 
@@ -42,6 +46,12 @@ bool writeReferences(const ReferenceSet& references, const QString& configuratio
 
 // The display code of a reference's code at the channel's present sensitivity: the same volts.
 int referenceCode(std::uint8_t code, std::uint8_t recordedSensitivity, std::uint8_t sensitivity);
+
+// Draws columns of codes recorded at a sensitivity, at the channel's present one, in colour (0x00BBGGRR),
+// one pixel wide, each column joined to the one before; present: which columns to draw (nullptr: all).
+void drawCodeColumns(QImage& screen, const std::array<std::uint8_t, kDisplayColumns>& hi,
+                     const std::array<std::uint8_t, kDisplayColumns>& lo, const bool* present,
+                     std::uint8_t recordedSensitivity, std::uint8_t sensitivity, std::int32_t colour);
 
 // Draws every stored, shown slot over screen (500 x 250) in its colour, one pixel wide, each column
 // joined to the one before.

@@ -129,6 +129,7 @@ MathWindow::MathWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     ui_->cbWstaw->addItem(QString());
     for (const char* text : kInsertions)
         ui_->cbWstaw->addItem(QString::fromLatin1(text));
+    previewPool_.setMaxThreadCount(1);
     previewTimer_ = new QTimer(this);
     previewTimer_->setSingleShot(true);
     previewTimer_->setInterval(250);
@@ -148,7 +149,10 @@ MathWindow::MathWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     connect(&work_, &LongWork::progressed, this, &MathWindow::showProgress);
 }
 
-MathWindow::~MathWindow() = default; // work_ stops a computation still running
+MathWindow::~MathWindow() { // work_ stops a computation still running
+    ++*previewGeneration_;
+    previewPool_.waitForDone();
+}
 
 void MathWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
@@ -225,6 +229,7 @@ void MathWindow::validateExpression() {
     ui_->lbBlad->setText(coreMessage(expressionError_));
     markPosition(ui_->leWyrazenie, expressionError_);
     ui_->btOblicz->setEnabled(!busy() && !expressionError_.failed());
+    ++*previewGeneration_; // what is under way is for another text
     if (expressionError_.failed())
         ui_->wPodglad->setCodes({}); // no preview of what cannot be written
     previewTimer_->start();
@@ -232,18 +237,39 @@ void MathWindow::validateExpression() {
 
 void MathWindow::refreshPreview() {
     previewTimer_->stop();
+    const int generation = ++*previewGeneration_;
+    if (expressionError_.failed() || state_.sampleCount <= 0) {
+        ui_->wPodglad->setCodes({});
+        return;
+    }
     const std::optional<Operation> op = parseOperation(expression());
     const std::int64_t from = std::clamp<std::int64_t>(state_.viewStart, 0, state_.sampleCount);
     const std::int64_t count =
         std::min<std::int64_t>(state_.sampleCount - from,
                                static_cast<std::int64_t>(kDisplayColumns) * std::max(state_.zoomDivisor, 1));
-    CoreError error;
-    std::vector<std::uint8_t> codes;
-    if (!expressionError_.failed() && state_.sampleCount > 0)
-        codes = formulaPreview(formulaRequestFor(state_, op ? expressionOf(*op) : expression(),
-                                                 chosenTarget(), chosenSensitivity()),
-                               from, count, error);
-    ui_->wPodglad->setCodes(std::move(codes));
+    const FormulaRequest request =
+        formulaRequestFor(state_, op ? expressionOf(*op) : expression(), chosenTarget(), chosenSensitivity());
+    // A filter reads from the recording's first sample: over hours of samples this takes a while, so
+    // the window keeps answering the keys meanwhile.
+    previewPool_.start([this, request, from, count, generation, current = previewGeneration_] {
+        CoreError error;
+        std::vector<std::uint8_t> codes = formulaPreview(
+            request, from, count, error, [&](std::int64_t, std::int64_t) { return *current == generation; });
+        if (error.kind == CoreErrorKind::Cancelled)
+            return;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, codes = std::move(codes)]() mutable {
+                if (*previewGeneration_ == generation)
+                    ui_->wPodglad->setCodes(std::move(codes));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MathWindow::waitForPreview() {
+    previewPool_.waitForDone();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void MathWindow::refreshRemoveButtons() {

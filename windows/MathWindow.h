@@ -10,8 +10,10 @@
 #include "app/SharedState.h"
 
 #include <QDialog>
+#include <QThreadPool>
 #include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 namespace Ui {
@@ -47,8 +49,11 @@ public:
     bool expressionIsOperation() const;
     // The expression's fault in the channels of the recording on display; none when it is valid.
     const CoreError& expressionError() const { return expressionError_; }
-    // Recomputes the preview now (it follows the field after a short pause).
+    // Starts the preview's computation now (it follows the field after a short pause); it runs on a
+    // worker of its own, and a newer preview stops the one before.
     void refreshPreview();
+    // Waits for the preview under way and shows it.
+    void waitForPreview();
 
 protected:
     void reject() override;
@@ -80,6 +85,9 @@ private:
     int computedChannel_ = -1;
     CoreError expressionError_;
     QTimer* previewTimer_ = nullptr;
+    // The preview shown is the last one asked for: an older one still running stops at its next block.
+    std::shared_ptr<std::atomic<int>> previewGeneration_ = std::make_shared<std::atomic<int>>(0);
+    QThreadPool previewPool_; // last: waited for before the rest goes
 };
 
 } // namespace varnilog

@@ -1,12 +1,20 @@
 #include "windows/ReferenceTab.h"
 
 #include "analysis/ChannelLetters.h"
+#include "app/CoreMessages.h"
+#include "recording/RecordingFileSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QInputDialog>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace varnilog {
 
@@ -24,18 +32,29 @@ ReferenceTab::ReferenceTab(const SharedState& state, const ViewBuffers& view, QS
                            QWidget* parent)
     : QWidget(parent), state_(state), view_(view), configurationPath_(std::move(configurationPath)),
       references_(readReferences(configurationPath_)) {
-    slot_ = placed(new QComboBox(this), "cbWzorzec", 2, 50);
+    slot_ = placed(new QComboBox(this), "cbWzorzec", 2, 64);
     for (int i = 0; i < kReferenceSlots; ++i)
         slot_->addItem(QStringLiteral("R%1").arg(i + 1));
-    channel_ = placed(new QComboBox(this), "cbWzorzecKanal", 56, 44);
+    channel_ = placed(new QComboBox(this), "cbWzorzecKanal", 70, 40);
     for (int c = 0; c < kChannels; ++c)
         channel_->addItem(channelLetter(c));
-    store_ = placed(new QPushButton(this), "btZapamietaj", 104, 100);
-    shown_ = placed(new QCheckBox(this), "chkPokazWzorzec", 210, 80);
-    remove_ = placed(new QPushButton(this), "btUsunWzorzec", 294, 70);
+    store_ = placed(new QPushButton(this), "btZapamietaj", 114, 86);
+    shown_ = placed(new QCheckBox(this), "chkPokazWzorzec", 204, 62);
+    rename_ = placed(new QPushButton(this), "btNazwaWzorca", 270, 62);
+    remove_ = placed(new QPushButton(this), "btUsunWzorzec", 336, 50);
+    compare_ = placed(new QPushButton(this), "btPorownaj", 390, 106);
     connect(slot_, &QComboBox::currentIndexChanged, this, &ReferenceTab::showSlot);
     connect(store_, &QPushButton::clicked, this, &ReferenceTab::store);
     connect(remove_, &QPushButton::clicked, this, &ReferenceTab::remove);
+    connect(compare_, &QPushButton::clicked, this, &ReferenceTab::compareClicked);
+    connect(rename_, &QPushButton::clicked, this, [this] {
+        bool ok = false;
+        const QString name =
+            QInputDialog::getText(this, tr("Nazwa wzorca"), tr("Nazwa:"), QLineEdit::Normal,
+                                  references_[static_cast<std::size_t>(slot_->currentIndex())].name, &ok);
+        if (ok)
+            rename(name);
+    });
     connect(shown_, &QCheckBox::toggled, this, [this](bool on) {
         references_[static_cast<std::size_t>(slot_->currentIndex())].shown = on;
         changed();
@@ -54,6 +73,9 @@ void ReferenceTab::retranslate() {
     store_->setText(tr("Zapamiętaj"));
     shown_->setText(tr("Pokaż"));
     remove_->setText(tr("Usuń"));
+    rename_->setText(tr("Nazwa…"));
+    compare_->setText(tr("Porównaj…"));
+    compare_->setToolTip(tr("Porównaj z nagraniem…"));
     slot_->setToolTip(tr("Wzorzec"));
     channel_->setToolTip(tr("Kanał wzorca"));
 }
@@ -69,6 +91,9 @@ void ReferenceTab::showSlot() {
     shown_->setChecked(r.shown);
     shown_->setEnabled(r.stored);
     remove_->setEnabled(r.stored);
+    rename_->setEnabled(r.stored);
+    for (int i = 0; i < kReferenceSlots; ++i)
+        slot_->setItemText(i, referenceName(references_, i));
     if (r.stored)
         channel_->setCurrentIndex(r.channel);
 }
@@ -84,6 +109,14 @@ void ReferenceTab::remove() {
     changed();
 }
 
+void ReferenceTab::rename(const QString& name) {
+    ReferenceWaveform& r = references_[static_cast<std::size_t>(slot_->currentIndex())];
+    if (!r.stored)
+        return;
+    r.name = name.trimmed();
+    changed();
+}
+
 void ReferenceTab::changed() {
     showSlot();
     if (!writeReferences(references_, configurationPath_))
@@ -93,6 +126,82 @@ void ReferenceTab::changed() {
 
 void ReferenceTab::drawOver(QImage& screen) const {
     drawReferences(screen, references_, state_.channelSensitivity);
+    if (!comparison_)
+        return;
+    CoreError error;
+    if (readComparisonColumns(*comparison_, state_, error))
+        drawComparison(screen, *comparison_,
+                       state_.channelSensitivity[static_cast<std::size_t>(comparison_->channel)],
+                       kComparisonColour);
+}
+
+bool ReferenceTab::compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error) {
+    const bool shown = comparison_.has_value();
+    comparison_.reset();
+    bool ok = true;
+    if (!rosPath.isEmpty()) {
+        std::optional<ComparisonTrace> trace = openComparison(rosPath, channel_->currentIndex(), error);
+        if (trace && ownMarker >= 0) {
+            const std::optional<std::int64_t> shift = markerShift(
+                siblingPath(state_.recordingPath, QStringLiteral(".ros")), ownMarker, rosPath, otherMarker);
+            if (shift)
+                trace->shift = *shift;
+            else {
+                error = CoreError::worded(tr("Nie ma takiego znacznika."));
+                trace.reset();
+            }
+        }
+        ok = trace.has_value();
+        comparison_ = std::move(trace);
+    }
+    if (shown || comparison_)
+        emit redrawNeeded();
+    return ok;
+}
+
+void ReferenceTab::readComparison(CursorReadout& readout) const {
+    if (!comparison_)
+        return;
+    readout.comparedChannel = comparison_->channel;
+    for (std::size_t n = 0; n < 2; ++n)
+        readout.compared[n] = comparisonVolts(*comparison_, readout.sample[n]);
+}
+
+void ReferenceTab::compareClicked() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr("Porównaj z nagraniem"));
+    auto* form = new QFormLayout(&dialog);
+    auto* align = new QComboBox(&dialog);
+    align->addItems({tr("pierwsze próbki"), tr("znaczniki")});
+    auto* own = new QSpinBox(&dialog);
+    auto* other = new QSpinBox(&dialog);
+    for (QSpinBox* s : {own, other})
+        s->setRange(1, 1000000);
+    form->addRow(tr("Wyrównanie:"), align);
+    form->addRow(tr("Znacznik tego nagrania:"), own);
+    form->addRow(tr("Znacznik porównywanego:"), other);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QPushButton* off = buttons->addButton(tr("Bez porównania"), QDialogButtonBox::ResetRole);
+    off->setEnabled(comparison_.has_value());
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    connect(off, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(2); });
+    const int answer = dialog.exec();
+    CoreError error;
+    if (answer == 2) {
+        compareWith(QString(), -1, -1, error);
+        return;
+    }
+    if (answer != QDialog::Accepted)
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, tr("Porównaj z nagraniem"), state_.dataDir,
+                                                      tr("Nagrania (*.ros)"));
+    if (path.isEmpty())
+        return;
+    const bool markers = align->currentIndex() == 1;
+    if (!compareWith(path, markers ? own->value() - 1 : -1, markers ? other->value() - 1 : -1, error))
+        emit comparisonFailed(coreMessage(error));
 }
 
 } // namespace varnilog

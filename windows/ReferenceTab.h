@@ -1,9 +1,13 @@
 // The "Wzorce" tab of the main window: the reference waveforms R1..R4. "Zapamiętaj" keeps what the
-// view shows of the chosen channel in the chosen slot, "Pokaż" shows or hides the slot, "Usuń"
-// empties it; every change is written to the configuration file at once, so the references are there
-// in the next run. The view draws them over each picture (drawOver).
+// view shows of the chosen channel in the chosen slot, "Pokaż" shows or hides the slot, "Nazwa…"
+// renames it, "Usuń" empties it; "Porównaj…" draws the chosen channel of another recording over the
+// view (aligned at the first samples or at a marker of each) until it is switched off again; every change is
+// written to the configuration file at once, so the references are there in the next run. The view draws them
+// over each picture (drawOver).
 #pragma once
 
+#include "view/ComparisonTrace.h"
+#include "view/CursorReadout.h"
 #include "view/ReferenceWaveforms.h"
 
 #include <QString>
@@ -28,12 +32,23 @@ public:
     void choose(int slot, int channel);
     void store();
     void remove();
+    // The chosen slot's name; an empty one gives the slot back its "R1".."R4".
+    void rename(const QString& name);
+    // The chosen channel of the recording at rosPath over the view, its marker `otherMarker` at marker
+    // `ownMarker` of the recording on display (-1: the first samples at each other); false with error
+    // when it cannot be read. An empty path switches the comparison off.
+    bool compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error);
+    const std::optional<ComparisonTrace>& comparison() const { return comparison_; }
+    // The comparison's volts at the cursors' samples.
+    void readComparison(CursorReadout& readout) const;
     void drawOver(QImage& screen) const;
 
 signals:
     void redrawNeeded();
     // The configuration file could not be written (its path).
     void saveFailed(const QString& path);
+    // The recording to compare with could not be read (the message).
+    void comparisonFailed(const QString& message);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -42,6 +57,7 @@ private:
     void retranslate();
     void showSlot();
     void changed();
+    void compareClicked();
 
     const SharedState& state_;
     const ViewBuffers& view_;
@@ -51,7 +67,10 @@ private:
     QComboBox* channel_;
     QPushButton* store_;
     QCheckBox* shown_;
+    QPushButton* rename_;
     QPushButton* remove_;
+    QPushButton* compare_;
+    mutable std::optional<ComparisonTrace> comparison_; // its columns are read as it is drawn
 };
 
 } // namespace varnilog

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <locale>
 #include <numbers>
+#include <random>
+#include <string>
 
 using namespace varnilog;
 
@@ -237,5 +240,101 @@ TEST(FormulaTest, FaultsNameTheProblemAndItsPosition) {
         EXPECT_EQ(error.kind, c.kind) << c.text;
         EXPECT_EQ(error.first, c.pos) << c.text;
         EXPECT_EQ(error.other, QLatin1String(c.other)) << c.text;
+    }
+}
+
+namespace {
+
+// A random expression of the whole language, depth levels deep at most.
+std::string randomExpression(std::mt19937& random, int depth) {
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    static const char* const leaves[] = {"A", "B", "C", "t", "n", "0.5", "2", "1e-3", "0", "-1.5"};
+    static const char* const binary[] = {
+        "+", "-", "*", "/", "^", "<", "<=", ">", ">=", "==", "!=", "&&", "||"};
+    static const char* const unary[] = {"abs",  "sqrt",  "exp",  "ln",   "log10", "sin",  "cos",
+                                        "tan",  "asin",  "acos", "atan", "sinh",  "cosh", "tanh",
+                                        "sign", "floor", "ceil", "-",    "+"};
+    static const char* const filters[] = {"avg(A,3)", "lowpass(B,20)", "highpass(C,5)",
+                                          "diff(A)",  "integ(B)",      "delay(C,5)"};
+    if (depth == 0 || pick(5) == 0)
+        return pick(4) == 0 ? filters[pick(6)] : leaves[pick(10)];
+    const auto sub = [&] { return randomExpression(random, depth - 1); };
+    switch (pick(7)) {
+    case 0:
+    case 1:
+        return "(" + sub() + binary[pick(13)] + sub() + ")";
+    case 2: {
+        const std::string f = unary[pick(19)];
+        return f == "-" || f == "+" ? f + sub() : f + "(" + sub() + ")";
+    }
+    case 3:
+        return "(" + sub() + "?" + sub() + ":" + sub() + ")";
+    case 4:
+        return std::string(pick(2) == 0 ? "min(" : "max(") + sub() + "," + sub() +
+               (pick(2) ? "," + sub() : "") + ")";
+    case 5:
+        return "atan2(" + sub() + "," + sub() + ")";
+    default:
+        return sub() + "*" + leaves[pick(10)] + "+" + sub();
+    }
+}
+
+} // namespace
+
+// The block program computes what muparser's own interpreter computes, to the last bit, for any
+// expression, over blocks that end anywhere in the evaluation's own chunks.
+TEST(FormulaTest, BlocksEqualTheInterpreterBitForBit) {
+    std::mt19937 random(20261211);
+    std::vector<std::uint8_t> a(9000), b(9000), c(9000);
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        a[k] = static_cast<std::uint8_t>(random());
+        b[k] = static_cast<std::uint8_t>(k % 7 == 0 ? 125 : random()); // zeros for the divisions and logic
+        c[k] = static_cast<std::uint8_t>(125 + static_cast<int>(random() % 5) - 2);
+    }
+    int compiled = 0;
+    for (int e = 0; e < 400; ++e) {
+        const QString text = QString::fromStdString(randomExpression(random, 4));
+        CoreError error;
+        auto blocks = Formula::compile(text, context(), error);
+        auto straight = Formula::compile(text, context(), error);
+        if (!blocks)
+            continue; // a constant out of its range, as "sqrt" of a filter's argument never is
+        ++compiled;
+        ASSERT_TRUE(blocks->evaluatesInBlocks()) << text.toStdString();
+        straight->evaluateStraight(true);
+        const std::size_t block = 1 + random() % 5000;
+        std::vector<double> want(a.size()), got(a.size());
+        for (std::size_t first = 0; first < a.size(); first += block) {
+            const std::size_t n = std::min(block, a.size() - first);
+            const std::array<const std::uint8_t*, kFormulaChannels> codes{a.data() + first, b.data() + first,
+                                                                          c.data() + first, nullptr};
+            blocks->evaluate(codes, static_cast<std::int64_t>(first), n, got.data() + first);
+            straight->evaluate(codes, static_cast<std::int64_t>(first), n, want.data() + first);
+        }
+        for (std::size_t k = 0; k < a.size(); ++k)
+            if (std::memcmp(&want[k], &got[k], sizeof(double)) != 0 &&
+                !(std::isnan(want[k]) && std::isnan(got[k]))) {
+                ADD_FAILURE() << text.toStdString() << " at " << k << ": " << want[k] << " != " << got[k];
+                break;
+            }
+    }
+    EXPECT_GT(compiled, 300);
+}
+
+// The codes of a block are derivedCode's, to the halves and past both ends, at every sensitivity.
+TEST(FormulaTest, BlockCodesFollowTheCodeRule) {
+    std::mt19937 random(7);
+    std::vector<double> values{0,   -0.0,    1e300, -1e300, 0.49999999999999994, -0.49999999999999994,
+                               NAN, INFINITY};
+    for (int k = -140; k <= 140; ++k)
+        for (const double d : {-0.5, 0.5, -1e-9, 1e-9})
+            values.push_back((k + d) * 0.04); // halves and next to them, at 1 V/div
+    for (int k = 0; k < 2000; ++k)
+        values.push_back(std::uniform_real_distribution<double>(-300, 300)(random));
+    for (int sensitivity = 1; sensitivity <= 10; ++sensitivity) {
+        std::vector<std::uint8_t> codes(values.size());
+        EXPECT_EQ(formulaCodes(values.data(), values.size(), sensitivity, codes.data()), 2);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(codes[i], formulaCode(values[i], sensitivity)) << values[i] << " at " << sensitivity;
     }
 }

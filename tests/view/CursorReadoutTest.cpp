@@ -32,6 +32,12 @@ TEST(CursorReadoutTest, ReadsTimesValuesAndTheirDifferenceByHand) {
     EXPECT_EQ(
         cursorReadoutText(r, 1, QLocale::c()),
         "K1 0000:00:01:500 A 1 V B -10 V | K2 0000:00:01:750 A 0 V B 0 V | ΔT 0000:00:00:250 1/ΔT 4 Hz");
+    CursorReadout compared = r; // a comparison's channel B where it has a sample: at cursor 2 only
+    compared.comparedChannel = 1;
+    compared.compared[1] = 0.5;
+    EXPECT_EQ(cursorReadoutText(compared, 1, QLocale::c()),
+              "K1 0000:00:01:500 A 1 V B -10 V | K2 0000:00:01:750 A 0 V B 0 V B' 0.5 V | ΔT 0000:00:00:250 "
+              "1/ΔT 4 Hz");
     s->cursorColumn = {60, 60};
     EXPECT_FALSE(cursorReadout(*s).inverseHz) << "no frequency of cursors on one sample";
 }

@@ -25,9 +25,12 @@ TEST(ReferenceWaveformsTest, ConfigurationKeepsEverySlot) {
     }
     set[3] = set[1];
     set[3].channel = 0;
+    set[3].name = QStringLiteral("Wzór 1 kHz");
     ASSERT_TRUE(writeReferences(set, ini));
     EXPECT_EQ(readReferences(ini), set);
-    set[3] = ReferenceWaveform{}; // emptied: its keys go
+    EXPECT_EQ(referenceName(set, 3), QStringLiteral("Wzór 1 kHz"));
+    EXPECT_EQ(referenceName(set, 1), QStringLiteral("R2")); // never renamed
+    set[3] = ReferenceWaveform{};                           // emptied: its keys go
     ASSERT_TRUE(writeReferences(set, ini));
     EXPECT_EQ(readReferences(ini), set);
     EXPECT_FALSE(test::readFile(ini).contains("R4"));

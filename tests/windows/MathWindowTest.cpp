@@ -205,7 +205,8 @@ TEST_F(MathWindowTest, ComputingKeepsTheViewWhereItWas) {
 }
 
 // An expression of the channels: a fault named at its character while typing (and "Oblicz" refused),
-// today's operations as presets, and a preview over the view equal to what is then written.
+// today's operations as presets, and a preview over the view, computed off the window's thread, equal
+// to what is then written.
 TEST_F(MathWindowTest, ExpressionIsCheckedPreviewedAndWritten) {
     test::Codes a(3000), b(3000);
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -228,7 +229,12 @@ TEST_F(MathWindowTest, ExpressionIsCheckedPreviewedAndWritten) {
         EXPECT_FALSE(w.expressionError().failed());
         EXPECT_TRUE(test::child<QPushButton>(w, "btOblicz")->isEnabled());
         test::child<QComboBox>(w, "cbCzulosc")->setCurrentIndex(3);
+        // The preview runs on its worker; a newer one replaces what an older one would show.
+        field->setText(QStringLiteral("-A"));
         w.refreshPreview();
+        field->setText(QStringLiteral("lowpass(A,50)*B"));
+        w.refreshPreview();
+        w.waitForPreview();
         preview = test::child<FormulaPreview>(w, "wPodglad")->codes();
         compute(w, -1, "rbD", 3);
     });

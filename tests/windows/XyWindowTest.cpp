@@ -132,8 +132,11 @@ TEST_F(XyWindowTest, StoredReferenceComesBackInTheNextRun) {
     ASSERT_NE(tab, nullptr);
     tab->choose(1, 1); // R2 of B
     tab->store();
+    tab->rename(QStringLiteral(" Wzór B "));
     const ReferenceWaveform stored = tab->references()[1];
     ASSERT_TRUE(stored.stored);
+    EXPECT_EQ(stored.name, QStringLiteral("Wzór B"));
+    EXPECT_EQ(child<QComboBox>("cbWzorzec")->itemText(1), QStringLiteral("Wzór B"));
     EXPECT_TRUE(std::equal(stored.hi.begin(), stored.hi.end(), state->channelData[1].begin()));
     form->close(); // the configuration the window writes at the end keeps them too
     createWindow();
@@ -198,4 +201,25 @@ TEST_F(XyWindowTest, FadingPersistenceAndClearInTheTab) {
     tab->setMode(PersistenceMode::Off);
     click("SpeedButton4");
     EXPECT_EQ(tab->layer(0)->at(0, row), 0.0f);
+}
+
+// Another recording's channel, shorter than the view, drawn over it from its first sample (and gone
+// again when switched off); one that cannot be read is refused with its reason.
+TEST_F(XyWindowTest, ComparisonShorterThanTheViewIsDrawnWhereItHasSamples) {
+    test::RecordingContents contents;
+    contents.channels = {test::Codes(200, 125), test::Codes(200, 200)};
+    const QString other = test::writeRecording(dir.path(), QStringLiteral("other"), contents);
+    auto* tab = form->findChild<ReferenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    tab->choose(0, 1);
+    CoreError error;
+    ASSERT_TRUE(tab->compareWith(other, -1, -1, error));
+    const QRgb colour = toQRgb(kComparisonColour);
+    EXPECT_EQ(form->view().bmpScreen.pixel(10, kDisplayRows - 200), colour);
+    EXPECT_NE(form->view().bmpScreen.pixel(300, kDisplayRows - 200), colour);
+    EXPECT_FALSE(tab->compareWith(other, 0, 0, error)) << "neither has a marker";
+    EXPECT_FALSE(tab->comparison());
+    EXPECT_NE(form->view().bmpScreen.pixel(10, kDisplayRows - 200), colour);
+    EXPECT_FALSE(tab->compareWith(dir.filePath(QStringLiteral("none.ros")), -1, -1, error));
+    EXPECT_FALSE(error.reason.isEmpty());
 }
