@@ -182,6 +182,7 @@ void TForm1::connectHandlers() {
     connectMarkerHandlers();
     connectMeasurementHandlers();
     connectTrendHandlers();
+    connectDecodeHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();

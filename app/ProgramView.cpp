@@ -13,6 +13,7 @@
 #include "view/StatusBarText.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
+#include "windows/AnnotationRowsWidget.h"
 #include "windows/PersistenceTab.h"
 #include "windows/ReferenceTab.h"
 
@@ -125,6 +126,8 @@ void TForm1::renderWaveform() {
         persistenceTab_->frameDrawn(state_, *view_);
     if (referenceTab_ != nullptr)
         referenceTab_->drawOver(view_->bmpScreen);
+    if (annotationRows_ != nullptr)
+        annotationRows_->refresh();
     // A full redraw switches the cursors off.
     {
         const QSignalBlocker block(ui_->CheckBox1);
