@@ -184,6 +184,7 @@ void TForm1::connectHandlers() {
     connectMarkerHandlers();
     connectMeasurementHandlers();
     connectTrendHandlers();
+    connectDecodeHandlers();
     connectPrintHandlers();
     connectOperationHandlers();
     connectTriggerHandlers();

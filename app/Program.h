@@ -64,6 +64,8 @@ class TForm8;
 class MeasurementsWindow;
 class MathWindow;
 class TrendWindow;
+class DecodeWindow;
+class AnnotationRowsWidget;
 class PersistenceTab;
 class ReferenceTab;
 class XyWindow;
@@ -265,6 +267,11 @@ private:
     // Trend window (ProgramTrend.cpp).
     void connectTrendHandlers();
     void showTrendWindow();
+    // Decoding window and the annotation rows under the picture (ProgramDecode.cpp).
+    void connectDecodeHandlers();
+    void showDecodeWindow();
+    // The rows of the decode window under the picture (none: the window as without decoding).
+    void showAnnotationRows();
     // Printing, saving the page and the help menu (ProgramPrint.cpp).
     void connectPrintHandlers();
     void SpeedButton71Click();
@@ -395,6 +402,8 @@ private:
     MeasurementsWindow* measurementsWindow_ = nullptr; // child of this window, made on first use
     MathWindow* mathWindow_ = nullptr;                 // likewise
     TrendWindow* trendWindow_ = nullptr;               // likewise
+    DecodeWindow* decodeWindow_ = nullptr;             // likewise
+    AnnotationRowsWidget* annotationRows_ = nullptr;   // under Panel1, shown with annotations only
     XyWindow* xyWindow_ = nullptr;                     // likewise
     QAction* xyAction_ = nullptr;                      // "XY" in the file menu
     PersistenceTab* persistenceTab_ = nullptr;         // "Poświata"

@@ -16,6 +16,7 @@
 #include "windows/BitmapWidget.h"
 #include "windows/CursorTableWindow.h"
 #include "windows/LiveTriggerControl.h"
+#include "windows/AnnotationRowsWidget.h"
 #include "windows/PersistenceTab.h"
 #include "windows/ReferenceTab.h"
 
@@ -140,6 +141,8 @@ void TForm1::renderWaveform() {
         persistenceTab_->frameDrawn(state_, *view_);
     if (referenceTab_ != nullptr)
         referenceTab_->drawOver(view_->bmpScreen);
+    if (annotationRows_ != nullptr)
+        annotationRows_->refresh();
     if (ui_->CheckBox1->isChecked() && !state_.samplingActive) {
         // The cursors stay at their samples: drawn again where the new view shows them.
         state_.cursorsActive = true;

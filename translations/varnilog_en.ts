@@ -810,21 +810,6 @@
     </message>
 </context>
 <context>
-    <name>varnilog::DecodeResults</name>
-    <message>
-        <source>%1: plik wyników dekodowania jest uszkodzony (bajt %2)</source>
-        <translation>%1: the decoding results file is damaged (byte %2)</translation>
-    </message>
-    <message>
-        <source>%1: za duży plik wyników dekodowania (ponad %2 MiB)</source>
-        <translation>%1: the decoding results file is too large (over %2 MiB)</translation>
-    </message>
-    <message>
-        <source>%1: próbki zmieniły się od dekodowania, nic nie zapisano</source>
-        <translation>%1: the samples changed since they were decoded; nothing was saved</translation>
-    </message>
-</context>
-<context>
     <name>varnilog::CursorTableWindow</name>
     <message>
         <source>Kursory</source>
@@ -845,6 +830,160 @@
     <message>
         <source>Czas</source>
         <translation>Time</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::DecodeResults</name>
+    <message>
+        <source>%1: plik wyników dekodowania jest uszkodzony (bajt %2)</source>
+        <translation>%1: the decoding results file is damaged (byte %2)</translation>
+    </message>
+    <message>
+        <source>%1: za duży plik wyników dekodowania (ponad %2 MiB)</source>
+        <translation>%1: the decoding results file is too large (over %2 MiB)</translation>
+    </message>
+    <message>
+        <source>%1: próbki zmieniły się od dekodowania, nic nie zapisano</source>
+        <translation>%1: the samples changed since they were decoded; nothing was saved</translation>
+    </message>
+</context>
+<context>
+    <name>varnilog::DecodeWindow</name>
+    <message>
+        <source>Czas</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Dekoder</source>
+        <translation>Decoder</translation>
+    </message>
+    <message>
+        <source>Klasa</source>
+        <translation>Class</translation>
+    </message>
+    <message>
+        <source>Tekst</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Dekodowanie</source>
+        <translation>Decoding</translation>
+    </message>
+    <message>
+        <source>Szukaj dekodera</source>
+        <translation>Search decoder</translation>
+    </message>
+    <message>
+        <source>Dodaj</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Usuń</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Progi [V]:</source>
+        <translation>Thresholds [V]:</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Dekoduj</source>
+        <translation>Decode</translation>
+    </message>
+    <message>
+        <source>Anuluj</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Filtr tabeli</source>
+        <translation>Table filter</translation>
+    </message>
+    <message>
+        <source>Znajdź (F3, Shift+F3): tekst lub bajt 0x41</source>
+        <translation>Find (F3, Shift+F3): text or byte 0x41</translation>
+    </message>
+    <message>
+        <source>Biblioteka dekoderów niedostępna: %1</source>
+        <translation>Decoder library unavailable: %1</translation>
+    </message>
+    <message>
+        <source>Zgadnij</source>
+        <translation>Guess</translation>
+    </message>
+    <message>
+        <source>%1 nie czyta próbek: wybierz najpierw dekoder, na którym leży (%2)</source>
+        <translation>%1 reads no samples: first choose a decoder it sits on (%2)</translation>
+    </message>
+    <message>
+        <source>%1 nie leży na %2 (czyta: %3)</source>
+        <translation>%1 does not sit on %2 (it reads: %3)</translation>
+    </message>
+    <message>
+        <source>Za szybko: przy %1 próbkach/s bit trwa mniej niż %2 próbki, dekoder nie trafi w środek bitów. Skróć podstawę czasu albo zmniejsz szybkość.</source>
+        <translation>Too fast: at %1 samples/s a bit lasts fewer than %2 samples, so the decoder cannot find the middle of the bits. Shorten the time base or lower the rate.</translation>
+    </message>
+    <message>
+        <source>Wybierz dekoder</source>
+        <translation>Choose a decoder</translation>
+    </message>
+    <message>
+        <source>Brak próbek do dekodowania</source>
+        <translation>No samples to decode</translation>
+    </message>
+    <message>
+        <source>Nagranie nie ma kanału %1</source>
+        <translation>The recording has no channel %1</translation>
+    </message>
+    <message>
+        <source>Próg kanału %1 nie jest liczbą</source>
+        <translation>The threshold of channel %1 is not a number</translation>
+    </message>
+    <message>
+        <source>Dekodowanie…</source>
+        <translation>Decoding…</translation>
+    </message>
+    <message>
+        <source>Przerwano</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>Błąd odczytu pliku: %1</source>
+        <translation>Error reading file: %1</translation>
+    </message>
+    <message>
+        <source>Za mało zboczy, by zgadnąć szybkość</source>
+        <translation>Too few edges to guess the rate</translation>
+    </message>
+    <message>
+        <source>Szybkość: %1 b/s</source>
+        <translation>Rate: %1 bit/s</translation>
+    </message>
+    <message>
+        <source>%1: opcja %2 nie przyjmuje „%3” (dozwolone: %4)</source>
+        <translation>%1: option %2 does not take “%3” (allowed: %4)</translation>
+    </message>
+    <message>
+        <source>%1: przypisz kanał %2</source>
+        <translation>%1: map its channel %2</translation>
+    </message>
+    <message>
+        <source>Adnotacji: %1</source>
+        <translation>Annotations: %1</translation>
+    </message>
+    <message>
+        <source>Przypisz kanał dekoderowi</source>
+        <translation>Map the decoder's channel</translation>
+    </message>
+    <message>
+        <source>Zgadywanie szybkości…</source>
+        <translation>Guessing the rate…</translation>
+    </message>
+    <message>
+        <source>Nie znaleziono: %1</source>
+        <translation>Not found: %1</translation>
     </message>
 </context>
 <context>
@@ -1773,6 +1912,10 @@
     <message>
         <source>Zapisano ostatnie %1 próbek: %2</source>
         <translation>Saved the last %1 samples: %2</translation>
+    </message>
+    <message>
+        <source>Dekodowanie…</source>
+        <translation>Decoding…</translation>
     </message>
 </context>
 <context>
