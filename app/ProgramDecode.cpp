@@ -35,7 +35,8 @@ void TForm1::showDecodeWindow() {
 }
 
 void TForm1::showAnnotationRows() {
-    const AnnotationRows* rows = decodeWindow_ != nullptr ? &decodeWindow_->rows() : nullptr;
+    const AnnotationRows* rows =
+        decodeWindow_ != nullptr && decodeWindow_->rowsShown() ? &decodeWindow_->rows() : nullptr;
     annotationRows_->setRows(rows != nullptr && !rows->empty() ? rows : nullptr);
     const int shift = annotationRows_->hasRows() ? annotationRows_->rowsHeight() + 4 : 0;
     QWidget* central = ui_->centralwidget;

@@ -975,7 +975,7 @@
     </message>
     <message>
         <source>Przypisz kanał dekoderowi</source>
-        <translation>Map the decoder's channel</translation>
+        <translation>Map the decoder&apos;s channel</translation>
     </message>
     <message>
         <source>Zgadywanie szybkości…</source>
@@ -984,6 +984,10 @@
     <message>
         <source>Nie znaleziono: %1</source>
         <translation>Not found: %1</translation>
+    </message>
+    <message>
+        <source>Wiersze pod przebiegiem</source>
+        <translation>Rows under the waveform</translation>
     </message>
 </context>
 <context>

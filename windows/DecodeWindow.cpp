@@ -9,6 +9,7 @@
 #include "view/ScaleTables.h"
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QFormLayout>
@@ -120,7 +121,7 @@ private:
 DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* parent)
     : QWidget(parent, Qt::Window), state_(state), boxes_(boxes) {
     setObjectName(QStringLiteral("DecodeWindow"));
-    resize(820, 600);
+    resize(820, 720);
     const auto make = [this](auto* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
@@ -145,6 +146,8 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     progress_ = make(new QProgressBar(this), "pbPostep");
     status_ = make(new QLabel(this), "lbStan");
     status_->setWordWrap(true);
+    showRows_ = make(new QCheckBox(this), "chkWiersze");
+    showRows_->setChecked(true);
     filter_ = make(new QLineEdit(this), "edFiltr");
     find_ = make(new QLineEdit(this), "edZnajdz");
     table_ = make(new QTableView(this), "tvAdnotacje");
@@ -155,6 +158,7 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(18);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setColumnWidth(0, 150);
 
     auto* left = new QVBoxLayout;
     left->addWidget(search_);
@@ -178,6 +182,7 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     right->addLayout(thresholds);
     right->addLayout(run);
     right->addWidget(status_);
+    right->addWidget(showRows_);
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2);
     top->addLayout(right, 3);
@@ -185,9 +190,9 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     findRow->addWidget(filter_);
     findRow->addWidget(find_);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 3);
+    layout->addLayout(top, 1);
     layout->addLayout(findRow);
-    layout->addWidget(table_, 2);
+    layout->addWidget(table_, 1);
     progress_->hide();
     cancel_->setEnabled(false);
     remove_->setEnabled(false);
@@ -199,6 +204,7 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     connect(stack_, &QListWidget::currentRowChanged, this, &DecodeWindow::showEntry);
     connect(decode_, &QPushButton::clicked, this, &DecodeWindow::decode);
     connect(cancel_, &QPushButton::clicked, &work_, &LongWork::cancel);
+    connect(showRows_, &QCheckBox::toggled, this, &DecodeWindow::annotationsChanged);
     connect(filter_, &QLineEdit::textChanged, this, &DecodeWindow::refilter);
     connect(find_, &QLineEdit::returnPressed, this, [this] { findNext(true); });
     connect(table_, &QTableView::clicked, this, [this](const QModelIndex& i) { chooseLine(i.row()); });
@@ -217,9 +223,11 @@ void DecodeWindow::retranslate() {
     add_->setText(tr("Dodaj"));
     remove_->setText(tr("Usuń"));
     thresholdLabel_->setText(tr("Progi [V]:"));
-    for (QLineEdit* t : thresholds_)
-        t->setPlaceholderText(tr("Auto"));
+    for (int c = 0; c < kChannels; ++c)
+        thresholds_[static_cast<std::size_t>(c)]->setPlaceholderText(
+            QStringLiteral("%1: %2").arg(QChar(channelName[static_cast<std::size_t>(c)]), tr("Auto")));
     decode_->setText(tr("Dekoduj"));
+    showRows_->setText(tr("Wiersze pod przebiegiem"));
     cancel_->setText(tr("Anuluj"));
     filter_->setPlaceholderText(tr("Filtr tabeli"));
     find_->setPlaceholderText(tr("Znajdź (F3, Shift+F3): tekst lub bajt 0x41"));
@@ -237,6 +245,15 @@ void DecodeWindow::keyPressEvent(QKeyEvent* event) {
         findNext(!(event->modifiers() & Qt::ShiftModifier));
     else
         QWidget::keyPressEvent(event);
+}
+
+void DecodeWindow::hideEvent(QHideEvent* event) {
+    work_.cancel();
+    QWidget::hideEvent(event);
+}
+
+bool DecodeWindow::rowsShown() const {
+    return showRows_->isChecked();
 }
 
 void DecodeWindow::FormShow() {

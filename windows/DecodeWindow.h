@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -54,6 +55,8 @@ public:
 
     // The annotations of the last decode, as rows for the main window (empty: none shown).
     const AnnotationRows& rows() const { return *rows_; }
+    // "Wiersze pod przebiegiem": the main window draws the rows.
+    bool rowsShown() const;
     // The table's items (filtered), by start.
     const std::vector<std::uint32_t>& tableItems() const { return shown_; }
     // Chooses line of the table (the view is centred there); F3 / Shift+F3 from the line chosen.
@@ -68,6 +71,7 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override; // a decode running stops
 
 private:
     class TableModel;
@@ -100,6 +104,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
+    QCheckBox* showRows_ = nullptr;
     QLineEdit* filter_ = nullptr;
     QLineEdit* find_ = nullptr;
     QTableView* table_ = nullptr;

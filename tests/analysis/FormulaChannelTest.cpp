@@ -191,4 +191,15 @@ TEST(FormulaChannelTest, PreviewOfASpanEqualsTheWrittenChannel) {
     CoreError error;
     EXPECT_TRUE(formulaPreview(formulaFor(ros, QStringLiteral("A+"), 2, {4, 4, 1, 1}), 0, 10, error).empty());
     EXPECT_EQ(error.kind, CoreErrorKind::FormulaEnd);
+    // Told to stop (a newer preview was asked for), it stops at the end of its block with nothing.
+    FormulaRequest r = formulaFor(ros, QStringLiteral("lowpass(A,20)"), 2, {4, 4, 1, 1});
+    r.blockSamples = 1000;
+    int blocks = 0;
+    EXPECT_TRUE(formulaPreview(r, 4321, 2000, error, [&](std::int64_t done, std::int64_t total) {
+                    ++blocks;
+                    EXPECT_EQ(total, 6321); // the filter reads from the first sample
+                    return done < 3000;
+                }).empty());
+    EXPECT_EQ(error.kind, CoreErrorKind::Cancelled);
+    EXPECT_EQ(blocks, 3);
 }

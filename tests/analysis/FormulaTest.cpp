@@ -112,6 +112,20 @@ TEST(FormulaTest, OperatorsAndFunctionsWorkedOutByHand) {
         {"min(3,A,2)", 1},
         {"max(B,C,0)", 2},
         {"min(A,B)", -1},
+        // The forms muparser's folding makes of these, each a step of the block program of its own.
+        {"C^2", 4},
+        {"C^3", 8},
+        {"C^4", 16},
+        {"3*C+1", 7},
+        {"C+C", 4},
+        {"+C", 2},
+        {"2*3+1", 7},
+        {"sign(A-1)", 0},
+        {"min(C,A,B,0)", -1},
+        {"max(B,A,C,1)", 2},
+        {"A>0 ? (B>0 ? 1 : 2) : 3", 2},
+        {"A<0 ? 1 : B<0 ? 2 : 3", 2},
+        {"min(A>0 ? C : B, 5)", 2},
     };
     for (const Case& c : cases) {
         const std::vector<double> v =

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +122,13 @@ TEST_F(DecodeWindowTest, DecodesDrawsRowsAndCentresTheView) {
     get<QLineEdit>("edZnajdz")->setText(QStringLiteral("h"));
     QTest::keyClick(window, Qt::Key_F3, Qt::ShiftModifier);
     EXPECT_EQ(textOf(window->chosenLine()), QStringLiteral("H"));
+
+    // Rows turned off: the window as before; on again: the rows back.
+    test::child<QCheckBox>(*window, "chkWiersze")->setChecked(false);
+    EXPECT_TRUE(rowsWidget->isHidden());
+    EXPECT_EQ(form->centralWidget()->height(), height);
+    test::child<QCheckBox>(*window, "chkWiersze")->setChecked(true);
+    EXPECT_FALSE(rowsWidget->isHidden());
 
     // The recording again: its annotations are gone, the window as before.
     form->openRecording(ros);

@@ -223,3 +223,28 @@ TEST_F(XyWindowTest, ComparisonShorterThanTheViewIsDrawnWhereItHasSamples) {
     EXPECT_FALSE(tab->compareWith(dir.filePath(QStringLiteral("none.ros")), -1, -1, error));
     EXPECT_FALSE(error.reason.isEmpty());
 }
+
+// Aligned at a marker of each (its marker at sample 30 over this one's at 10), the comparison is read
+// by the cursors beside the channels.
+TEST_F(XyWindowTest, ComparisonAlignedAtMarkersIsReadByTheCursors) {
+    test::RecordingContents contents;
+    contents.channels = {test::Codes(1000, 125), test::Codes(1000, 200)}; // B: 3 V
+    const QString other = test::writeRecording(dir.path(), QStringLiteral("other"), contents);
+    const auto mark = [](const QString& rosPath, std::int64_t at) {
+        Marker m;
+        m.start = m.end = at;
+        test::writeFile(markerFilePath(rosPath), encodeMarkers({m}));
+    };
+    mark(ros, 10);
+    mark(other, 30);
+    auto* tab = form->findChild<ReferenceTab*>();
+    ASSERT_NE(tab, nullptr);
+    tab->choose(0, 1);
+    CoreError error;
+    ASSERT_TRUE(tab->compareWith(other, 0, 0, error)) << error.reason.toStdString();
+    EXPECT_EQ(tab->comparison()->shift, 20);
+    EXPECT_EQ(form->view().bmpScreen.pixel(0, kDisplayRows - 200), toQRgb(kComparisonColour));
+    QTest::mouseClick(child<QWidget>("Label1"), Qt::LeftButton, {}, QPoint(60, 2));
+    const QString text = form->statusPanelText(16);
+    EXPECT_TRUE(text.contains(QStringLiteral(" B' 3 V"))) << text.toStdString();
+}
