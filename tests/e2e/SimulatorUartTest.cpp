@@ -22,7 +22,7 @@ TEST(SimulatorUartTest, DecodesToTheTextSent) {
     const struct {
         int timeBase;
         double baud, amplitudeV;
-        int sensitivity;
+        std::uint8_t sensitivity;
     } rows[] = {{15, 2400, 1.0, 4}, {15, 9600, 1.0, 4}, {13, 2400, 15.0, 1}};
     for (const auto& r : rows) {
         BoardOptions options;
