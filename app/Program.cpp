@@ -269,6 +269,8 @@ void TForm1::retranslate() {
     markersAction_->setText(tr("Znaczniki"));
     spectrogramAction_->setText(tr("Spektrogram"));
     trendAction_->setText(tr("Trend pomiaru…"));
+    if (auto* decode = findChild<QAction*>(QStringLiteral("Dekodowanie1")))
+        decode->setText(tr("Dekodowanie…"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(persistenceTab_), tr("Poświata"));
     ui_->PageControl1->setTabText(ui_->PageControl1->indexOf(referenceTab_), tr("Wzorce"));
     xyAction_->setText(tr("XY"));
