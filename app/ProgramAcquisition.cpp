@@ -120,7 +120,8 @@ void TForm1::Timer1Timer() {
     if (t.status == TickStatus::Received) {
         feedLiveView(t.samples);
         if (windows_.form5)
-            windows_.form5->liveSamples(acquisition().tickSamples(0), acquisition().tickSamples(1), t.samples);
+            windows_.form5->liveSamples(acquisition().tickSamples(0), acquisition().tickSamples(1),
+                                        t.samples);
         if (rollingPictureShown() && t.samples > 0)
             showLivePicture();
     }

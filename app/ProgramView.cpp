@@ -13,10 +13,10 @@
 #include "view/StatusBarText.h"
 #include "view/ViewWindow.h"
 #include "view/WaveformRenderer.h"
+#include "windows/AnnotationRowsWidget.h"
 #include "windows/BitmapWidget.h"
 #include "windows/CursorTableWindow.h"
 #include "windows/LiveTriggerControl.h"
-#include "windows/AnnotationRowsWidget.h"
 #include "windows/PersistenceTab.h"
 #include "windows/ReferenceTab.h"
 

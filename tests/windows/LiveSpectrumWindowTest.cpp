@@ -52,8 +52,8 @@ TEST_F(LiveSpectrumWindowTest, OpensWhileSamplingAndFollowsTheSquareWave) {
     QWidget* panel = child<QWidget>("Panel3");
     // The time bases, as the identified board model leaves them (the window buttons beside them are
     // locked while sampling).
-    const QStringList windowButtons = {"SpeedButton71", "SpeedButton72", "SpeedButton73", "SpeedButton74",
-                                       "SpeedButton75", "SpeedButton80"};
+    const QStringList windowButtons = {"SpeedButton71", "SpeedButton72", "SpeedButton73",
+                                       "SpeedButton74", "SpeedButton75", "SpeedButton80"};
     const auto enabledOfPanel = [panel, windowButtons] {
         std::vector<std::pair<QString, bool>> out;
         for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
