@@ -215,7 +215,10 @@ DecodeWindow::DecodeWindow(SharedState& state, MessageBoxes& boxes, QWidget* par
     retranslate();
 }
 
-DecodeWindow::~DecodeWindow() = default;
+DecodeWindow::~DecodeWindow() {
+    // The model reads this window's members: gone before they are, so the table never asks it again.
+    delete model_;
+}
 
 void DecodeWindow::retranslate() {
     setWindowTitle(tr("Dekodowanie"));
