@@ -12,6 +12,7 @@
 #include "windows/InterchangeDialogs.h"
 #include "windows/Otworzplik.h"
 #include "windows/QtStandardDialogs.h"
+#include "windows/ReferenceTab.h"
 #include "windows/Unit6.h"
 #include "windows/Unit7.h"
 #include "windows/Unit8.h"
@@ -92,6 +93,8 @@ void TForm1::setDialogs(StandardDialogs* dialogs) {
         windows_.form2->setDialogs(dialogs);
     if (windows_.form4)
         windows_.form4->setDialogs(dialogs);
+    if (referenceTab_)
+        referenceTab_->setDialogs(dialogs);
 }
 
 void TForm1::connectFileHandlers() {

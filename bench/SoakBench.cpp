@@ -1,15 +1,18 @@
 // Soak run of a recording: the simulated board (counter ramp) on a pseudo-terminal at the line rate
 // (20 us time base, 92 160 bytes/s), the POSIX serial link with its reader thread, the acquisition
 // ticked every 50 ms with the preview on and redrawn, as the main window's timer does, and the window
-// thread stalled for 2 s every 30 s. At the end the whole recorded files are checked against the ramp
-// and against the frames the board sent. One iteration; 10 minutes unless VARNILOG_SOAK_SECONDS says
-// otherwise. Fails when a frame was lost or duplicated or the data has a gap over 1 s.
+// thread stalled for 2 s every 30 s. The live spectrum is on at its largest block and mean (the window
+// hands it each tick's samples, its worker transforms them) unless VARNILOG_SOAK_SPECTRUM is 0. At the
+// end the whole recorded files are checked against the ramp and against the frames the board sent. One
+// iteration; 10 minutes unless VARNILOG_SOAK_SECONDS says otherwise. Fails when a frame was lost or
+// duplicated or the data has a gap over 1 s.
 #include "app/Configuration.h"
 #include "app/CoreMessages.h"
 #include "app/SystemClock.h"
 #include "device/Acquisition.h"
 #include "device/PosixSerialLink.h"
 #include "device/PtyBoard.h"
+#include "spectrum/LiveSpectrum.h"
 #include "support/OffscreenGui.h"
 #include "view/WaveformRenderer.h"
 
@@ -222,6 +225,7 @@ struct SoakFigures {
     int readerThreads = 0;
     std::int64_t framesSent = 0, framesRecorded = 0, lost = 0, duplicated = 0;
     int gaps = 0, ticks = 0, stalls = 0;
+    std::int64_t spectrumUpdates = 0;
     double worstLagSeconds = 0, longestDrySeconds = 0, longestTickMs = 0;
     long rssEarlyKb = -1, rssEndKb = -1;
 };
@@ -242,6 +246,8 @@ struct SoakRig {
     PosixSerialLink link;
     SystemClock clock;
     Acquisition acq{*state, link, clock, nullptr};
+    LiveSpectrum spectrum;
+    LiveSpectrumSettings spectrumSettings{fftMaxSize, liveMaxAverage, {true, true}};
 };
 
 void checkFiles(const QString& rca, const QString& rcb, SoakFigures& f) {
@@ -273,6 +279,8 @@ void checkFiles(const QString& rca, const QString& rcb, SoakFigures& f) {
 void runTicks(SoakRig& rig, const QString& rca, int seconds, SoakFigures& f) {
     const QByteArray rcaPath = rca.toLocal8Bit();
     GapMeter meter;
+    const char* spectrumText = std::getenv("VARNILOG_SOAK_SPECTRUM");
+    const bool spectrumOn = spectrumText == nullptr || std::strcmp(spectrumText, "0") != 0;
     const auto begin = SteadyClock::now();
     const auto end = begin + std::chrono::seconds(seconds);
     const auto earlyAt = begin + std::chrono::seconds(seconds >= 120 ? 60 : seconds / 2);
@@ -289,6 +297,9 @@ void runTicks(SoakRig& rig, const QString& rca, int seconds, SoakFigures& f) {
         const TickResult t = rig.acq.tick(true);
         if (t.previewChanged)
             renderWaveform(*rig.state, *rig.view);
+        if (spectrumOn && t.samples > 0)
+            rig.spectrum.feed(rig.acq.tickSamples(0), rig.acq.tickSamples(1), t.samples,
+                              rig.spectrumSettings);
         const auto now = SteadyClock::now();
         f.longestTickMs = std::max(f.longestTickMs, secondsBetween(tickStart, now) * 1e3);
         ++f.ticks;
@@ -306,6 +317,7 @@ void runTicks(SoakRig& rig, const QString& rca, int seconds, SoakFigures& f) {
         nextTick = std::max(nextTick + kTick, now);
     }
     f.recordingSeconds = secondsBetween(begin, SteadyClock::now());
+    f.spectrumUpdates = rig.spectrum.updates();
     f.gaps = meter.gaps();
     f.worstLagSeconds = meter.worstLagSeconds();
     f.longestDrySeconds = meter.longestDrySeconds();
@@ -370,6 +382,7 @@ void report(benchmark::State& state, const SoakFigures& f) {
     state.counters["window_cpu_s_per_s"] = f.windowCpuSeconds / seconds;
     state.counters["reader_cpu_s_per_s"] = f.readerCpuSeconds / seconds;
     state.counters["reader_threads"] = f.readerThreads;
+    state.counters["spectrum_updates"] = static_cast<double>(f.spectrumUpdates);
 }
 
 void BM_Soak(benchmark::State& state) {
@@ -392,7 +405,7 @@ void BM_Soak(benchmark::State& state) {
                  ", after " + std::to_string(static_cast<int>(figures.recordingSeconds)) + " s)";
     if (!error.empty())
         state.SkipWithError(error.c_str());
-    state.SetLabel("preview on, 2 s stall every 30 s");
+    state.SetLabel("preview and live spectrum on, 2 s stall every 30 s");
 }
 
 } // namespace

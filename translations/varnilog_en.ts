@@ -1641,6 +1641,14 @@
         <source>Nagrania (*.ros)</source>
         <translation>Recordings (*.ros)</translation>
     </message>
+    <message>
+        <source>Kanał porównywanego:</source>
+        <translation>Channel of the compared one:</translation>
+    </message>
+    <message>
+        <source>Nad kanałem:</source>
+        <translation>Over channel:</translation>
+    </message>
 </context>
 <context>
     <name>varnilog::SavedSetup</name>

@@ -25,6 +25,7 @@ std::optional<ComparisonTrace> openComparison(const QString& rosPath, int channe
     ComparisonTrace trace;
     trace.rosPath = rosPath;
     trace.channel = std::clamp(channel, 0, kChannels - 1);
+    trace.over = trace.channel;
     const RecordingHeader header = readRecordingHeader(rosPath).values;
     const auto c = static_cast<std::size_t>(trace.channel);
     trace.sensitivity = c < 2 ? header.sensitivity[c] : header.derivedSensitivity[c - 2].value_or(1);

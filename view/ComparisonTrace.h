@@ -1,4 +1,4 @@
-// "Porównaj z nagraniem…": one channel of another recording drawn over the same channel of the view,
+// "Porównaj z nagraniem…": one channel of another recording drawn over a channel of the view,
 // aligned at its first sample or at a marker of each (its sample k + shift is drawn at this one's
 // sample k), at the view's zoom and scroll; where it has no samples (it is shorter, or starts later)
 // nothing is drawn. Rescaled to the channel's present V/div as the references are, so a volt stays a
@@ -25,7 +25,8 @@ inline constexpr std::int32_t kComparisonColour = 0xFF99FF; // 0x00BBGGRR, apart
 
 struct ComparisonTrace {
     QString rosPath;
-    int channel = 0;
+    int channel = 0;              // its own channel
+    int over = 0;                 // the channel of the view it is drawn over, whose V/div it follows
     std::uint8_t sensitivity = 1; // V/div index it was recorded at
     std::int64_t samples = 0;
     std::int64_t shift = 0;
@@ -35,8 +36,8 @@ struct ComparisonTrace {
     std::vector<char> buffer;                             // the reads' own, so drawing allocates nothing
 };
 
-// The channel of the recording at rosPath, aligned at the first samples; nothing (error set) when it
-// has no sample file of that channel.
+// The channel of the recording at rosPath, drawn over the same channel and aligned at the first samples;
+// nothing (error set) when it has no sample file of that channel.
 std::optional<ComparisonTrace> openComparison(const QString& rosPath, int channel, CoreError& error);
 
 // The shift that puts marker `other` of the comparison at marker `own` of the recording on display

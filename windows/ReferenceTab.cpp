@@ -3,13 +3,13 @@
 #include "analysis/ChannelLetters.h"
 #include "app/CoreMessages.h"
 #include "recording/RecordingFileSet.h"
+#include "windows/StandardDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QInputDialog>
 #include <QPushButton>
@@ -131,16 +131,21 @@ void ReferenceTab::drawOver(QImage& screen) const {
     CoreError error;
     if (readComparisonColumns(*comparison_, state_, error))
         drawComparison(screen, *comparison_,
-                       state_.channelSensitivity[static_cast<std::size_t>(comparison_->channel)],
+                       state_.channelSensitivity[static_cast<std::size_t>(comparison_->over)],
                        kComparisonColour);
 }
 
-bool ReferenceTab::compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error) {
+bool ReferenceTab::compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error,
+                               int otherChannel) {
     const bool shown = comparison_.has_value();
     comparison_.reset();
     bool ok = true;
     if (!rosPath.isEmpty()) {
-        std::optional<ComparisonTrace> trace = openComparison(rosPath, channel_->currentIndex(), error);
+        const int over = channel_->currentIndex();
+        std::optional<ComparisonTrace> trace =
+            openComparison(rosPath, otherChannel < 0 ? over : otherChannel, error);
+        if (trace)
+            trace->over = over;
         if (trace && ownMarker >= 0) {
             const std::optional<std::int64_t> shift = markerShift(
                 siblingPath(state_.recordingPath, QStringLiteral(".ros")), ownMarker, rosPath, otherMarker);
@@ -167,40 +172,72 @@ void ReferenceTab::readComparison(CursorReadout& readout) const {
         readout.compared[n] = comparisonVolts(*comparison_, readout.sample[n]);
 }
 
+// The dialog is opened, not run, so the window keeps drawing and tests answer it as any child.
 void ReferenceTab::compareClicked() {
-    QDialog dialog(this);
-    dialog.setWindowTitle(tr("Porównaj z nagraniem"));
-    auto* form = new QFormLayout(&dialog);
-    auto* align = new QComboBox(&dialog);
+    if (findChild<QDialog*>(QStringLiteral("dlgPorownaj")))
+        return;
+    auto* dialog = new QDialog(this);
+    dialog->setObjectName(QStringLiteral("dlgPorownaj"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(tr("Porównaj z nagraniem"));
+    auto* form = new QFormLayout(dialog);
+    const auto channels = [dialog, this](const char* name, bool own) {
+        auto* box = new QComboBox(dialog);
+        box->setObjectName(QString::fromLatin1(name));
+        for (int c = 0; c < kChannels; ++c)
+            box->addItem(channelLetter(c));
+        box->setCurrentIndex(!comparison_ ? channel_->currentIndex()
+                             : own        ? comparison_->over
+                                          : comparison_->channel);
+        return box;
+    };
+    auto* align = new QComboBox(dialog);
+    align->setObjectName(QStringLiteral("cbWyrownanie"));
     align->addItems({tr("pierwsze próbki"), tr("znaczniki")});
-    auto* own = new QSpinBox(&dialog);
-    auto* other = new QSpinBox(&dialog);
+    auto* own = new QSpinBox(dialog);
+    own->setObjectName(QStringLiteral("seZnacznikTego"));
+    auto* other = new QSpinBox(dialog);
+    other->setObjectName(QStringLiteral("seZnacznikPorownywanego"));
     for (QSpinBox* s : {own, other})
         s->setRange(1, 1000000);
+    form->addRow(tr("Kanał porównywanego:"), channels("cbKanalPorownywanego", false));
+    form->addRow(tr("Nad kanałem:"), channels("cbNadKanalem", true));
     form->addRow(tr("Wyrównanie:"), align);
     form->addRow(tr("Znacznik tego nagrania:"), own);
     form->addRow(tr("Znacznik porównywanego:"), other);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     QPushButton* off = buttons->addButton(tr("Bez porównania"), QDialogButtonBox::ResetRole);
+    off->setObjectName(QStringLiteral("btBezPorownania"));
     off->setEnabled(comparison_.has_value());
     form->addRow(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    connect(off, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(2); });
-    const int answer = dialog.exec();
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(off, &QPushButton::clicked, dialog, [dialog] { dialog->done(2); });
+    connect(dialog, &QDialog::finished, this, &ReferenceTab::compareAnswered);
+    dialog->open();
+}
+
+void ReferenceTab::compareAnswered(int answer) {
+    auto* dialog = qobject_cast<QDialog*>(sender());
     CoreError error;
     if (answer == 2) {
         compareWith(QString(), -1, -1, error);
         return;
     }
-    if (answer != QDialog::Accepted)
+    if (answer != QDialog::Accepted || !dialog || !dialogs_)
         return;
-    const QString path = QFileDialog::getOpenFileName(this, tr("Porównaj z nagraniem"), state_.dataDir,
-                                                      tr("Nagrania (*.ros)"));
+    const QString path = dialogs_->openFileName(this, tr("Nagrania (*.ros)"), state_.dataDir);
     if (path.isEmpty())
         return;
-    const bool markers = align->currentIndex() == 1;
-    if (!compareWith(path, markers ? own->value() - 1 : -1, markers ? other->value() - 1 : -1, error))
+    const auto value = [dialog](const char* name) {
+        if (auto* box = dialog->findChild<QComboBox*>(QString::fromLatin1(name)))
+            return box->currentIndex();
+        return dialog->findChild<QSpinBox*>(QString::fromLatin1(name))->value() - 1;
+    };
+    const bool markers = value("cbWyrownanie") == 1;
+    channel_->setCurrentIndex(value("cbNadKanalem"));
+    if (!compareWith(path, markers ? value("seZnacznikTego") : -1,
+                     markers ? value("seZnacznikPorownywanego") : -1, error, value("cbKanalPorownywanego")))
         emit comparisonFailed(coreMessage(error));
 }
 

@@ -1,9 +1,9 @@
 // The "Wzorce" tab of the main window: the reference waveforms R1..R4. "Zapamiętaj" keeps what the
 // view shows of the chosen channel in the chosen slot, "Pokaż" shows or hides the slot, "Nazwa…"
-// renames it, "Usuń" empties it; "Porównaj…" draws the chosen channel of another recording over the
-// view (aligned at the first samples or at a marker of each) until it is switched off again; every change is
-// written to the configuration file at once, so the references are there in the next run. The view draws them
-// over each picture (drawOver).
+// renames it, "Usuń" empties it; "Porównaj…" draws a channel of another recording over the chosen channel
+// of the view (aligned at the first samples or at a marker of each) until it is switched off again; every
+// change is written to the configuration file at once, so the references are there in the next run. The view
+// draws them over each picture (drawOver).
 #pragma once
 
 #include "view/ComparisonTrace.h"
@@ -19,6 +19,7 @@ class QPushButton;
 
 namespace varnilog {
 
+class StandardDialogs;
 struct ViewBuffers;
 
 class ReferenceTab : public QWidget {
@@ -34,10 +35,14 @@ public:
     void remove();
     // The chosen slot's name; an empty one gives the slot back its "R1".."R4".
     void rename(const QString& name);
-    // The chosen channel of the recording at rosPath over the view, its marker `otherMarker` at marker
-    // `ownMarker` of the recording on display (-1: the first samples at each other); false with error
-    // when it cannot be read. An empty path switches the comparison off.
-    bool compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error);
+    // Channel otherChannel of the recording at rosPath (-1: the chosen channel) over the chosen channel
+    // of the view, its marker `otherMarker` at marker `ownMarker` of the recording on display (-1: the
+    // first samples at each other); false with error when it cannot be read. An empty path switches the
+    // comparison off.
+    bool compareWith(const QString& rosPath, int ownMarker, int otherMarker, CoreError& error,
+                     int otherChannel = -1);
+    // Where "Porównaj…" asks for the recording (the program's dialogs; tests answer them).
+    void setDialogs(StandardDialogs* dialogs) { dialogs_ = dialogs; }
     const std::optional<ComparisonTrace>& comparison() const { return comparison_; }
     // The comparison's volts at the cursors' samples.
     void readComparison(CursorReadout& readout) const;
@@ -58,6 +63,7 @@ private:
     void showSlot();
     void changed();
     void compareClicked();
+    void compareAnswered(int answer);
 
     const SharedState& state_;
     const ViewBuffers& view_;
@@ -70,6 +76,7 @@ private:
     QPushButton* rename_;
     QPushButton* remove_;
     QPushButton* compare_;
+    StandardDialogs* dialogs_ = nullptr;
     mutable std::optional<ComparisonTrace> comparison_; // its columns are read as it is drawn
 };
 

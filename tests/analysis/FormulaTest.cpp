@@ -149,6 +149,17 @@ TEST(FormulaTest, FiltersFollowTheirRecurrences) {
         const std::vector<double> high = valuesOf(QStringLiteral("highpass(A,5)"), step, block);
         for (std::size_t k = 0; k < high.size(); k += 97)
             EXPECT_NEAR(high[k] + low[k], k == 0 ? 0 : 1, 1e-12) << k;
+        // Over noise, the recurrence as written, sample by sample (1 code is 0.04 V).
+        std::vector<std::uint8_t> noise(5001);
+        for (std::size_t k = 0; k < noise.size(); ++k)
+            noise[k] = static_cast<std::uint8_t>((k * 7919 + k * k * 31) % 251);
+        const std::vector<double> noisy = valuesOf(QStringLiteral("lowpass(A, 40)"), noise, block);
+        const double alpha = 1 - std::exp(-2 * std::numbers::pi * 40 * 1e-3);
+        double y = (noise[0] - 125) * 0.04;
+        for (std::size_t k = 0; k < noise.size(); ++k) {
+            y = k == 0 ? y : y + alpha * ((noise[k] - 125) * 0.04 - y);
+            ASSERT_NEAR(noisy[k], y, 1e-12) << k;
+        }
 
         // A ramp of 1 code (0.04 V) a sample: the derivative 40 V/s after the first sample; the integral
         // of 1 V, 1 V x 1 ms a sample; the delay repeats the first sample, then lags by 2.

@@ -3,6 +3,7 @@
 // overlays as many events as `events` lists; a reference of "Wzorce" is there in the next run.
 #include "windows/XyWindow.h"
 
+#include "ScriptedDialogs.h"
 #include "app/Program.h"
 #include "support/CliRunner.h"
 #include "support/MainWindowFixture.h"
@@ -16,6 +17,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
@@ -224,8 +226,8 @@ TEST_F(XyWindowTest, ComparisonShorterThanTheViewIsDrawnWhereItHasSamples) {
     EXPECT_FALSE(error.reason.isEmpty());
 }
 
-// Aligned at a marker of each (its marker at sample 30 over this one's at 10), the comparison is read
-// by the cursors beside the channels.
+// Chosen in the dialog: its B over this one's A, aligned at a marker of each (its marker at sample 30
+// over this one's at 10); the cursors read it beside the channels.
 TEST_F(XyWindowTest, ComparisonAlignedAtMarkersIsReadByTheCursors) {
     test::RecordingContents contents;
     contents.channels = {test::Codes(1000, 125), test::Codes(1000, 200)}; // B: 3 V
@@ -239,9 +241,20 @@ TEST_F(XyWindowTest, ComparisonAlignedAtMarkersIsReadByTheCursors) {
     mark(other, 30);
     auto* tab = form->findChild<ReferenceTab*>();
     ASSERT_NE(tab, nullptr);
-    tab->choose(0, 1);
-    CoreError error;
-    ASSERT_TRUE(tab->compareWith(other, 0, 0, error)) << error.reason.toStdString();
+    test::ScriptedDialogs dialogs;
+    dialogs.openNames = {other};
+    form->setDialogs(&dialogs);
+    test::child<QPushButton>(*tab, "btPorownaj")->click();
+    auto* dialog = tab->findChild<QDialog*>(QStringLiteral("dlgPorownaj"));
+    ASSERT_NE(dialog, nullptr);
+    test::child<QComboBox>(*dialog, "cbKanalPorownywanego")->setCurrentIndex(1);
+    test::child<QComboBox>(*dialog, "cbNadKanalem")->setCurrentIndex(0);
+    test::child<QComboBox>(*dialog, "cbWyrownanie")->setCurrentIndex(1);
+    dialog->accept();
+    ASSERT_TRUE(tab->comparison());
+    EXPECT_TRUE(dialogs.openNames.empty());
+    EXPECT_EQ(tab->comparison()->channel, 1);
+    EXPECT_EQ(tab->comparison()->over, 0);
     EXPECT_EQ(tab->comparison()->shift, 20);
     EXPECT_EQ(form->view().bmpScreen.pixel(0, kDisplayRows - 200), toQRgb(kComparisonColour));
     QTest::mouseClick(child<QWidget>("Label1"), Qt::LeftButton, {}, QPoint(60, 2));
