@@ -402,7 +402,9 @@ void BM_Soak(benchmark::State& state) {
     if (!error.empty())
         error += " (lost " + std::to_string(figures.lost) + ", duplicated " +
                  std::to_string(figures.duplicated) + ", gaps over 1 s " + std::to_string(figures.gaps) +
-                 ", after " + std::to_string(static_cast<int>(figures.recordingSeconds)) + " s)";
+                 ", worst lag " + std::to_string(figures.worstLagSeconds) + " s, longest tick " +
+                 std::to_string(figures.longestTickMs) + " ms" + ", after " +
+                 std::to_string(static_cast<int>(figures.recordingSeconds)) + " s)";
     if (!error.empty())
         state.SkipWithError(error.c_str());
     state.SetLabel("preview and live spectrum on, 2 s stall every 30 s");

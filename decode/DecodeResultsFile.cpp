@@ -394,17 +394,8 @@ DecodeResultsReading loadDecodeResults(const QString& rosPath) {
 bool saveDecodeResults(const QString& rosPath, const DecodeResults& results, CoreError& error) {
     error = {};
     SetLock lock;
-    QString lockError;
-    switch (lock.lock(rosPath, kSetLockWaitMs, lockError)) {
-    case SetLock::Result::Locked:
-        break;
-    case SetLock::Result::Busy:
-        error = CoreError::of(CoreErrorKind::SetBusy);
+    if (!lockSet(lock, rosPath, error))
         return false;
-    case SetLock::Result::Failed:
-        error = CoreError::worded(lockError);
-        return false;
-    }
     for (std::size_t c = 0; c < results.samples.size(); ++c) {
         const QString sample = sampleFilePath(rosPath, static_cast<int>(c));
         if (results.samples[c].exists() && !(identityOf(sample) == results.samples[c])) {

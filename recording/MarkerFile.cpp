@@ -252,17 +252,8 @@ bool writeMarkerFile(const QString& path, const std::vector<Marker>& markers, Co
 bool changeMarkers(const QString& rosPath, const std::function<bool(std::vector<Marker>&, QString&)>& edit,
                    CoreError& error) {
     SetLock lock;
-    QString reason;
-    switch (lock.lock(rosPath, kSetLockWaitMs, reason)) {
-    case SetLock::Result::Locked:
-        break;
-    case SetLock::Result::Busy:
-        error = CoreError::of(CoreErrorKind::SetBusy);
+    if (!lockSet(lock, rosPath, error))
         return false;
-    case SetLock::Result::Failed:
-        error = CoreError::worded(reason);
-        return false;
-    }
     recoverRecordingSet(rosPath);
     const QString path = markerFilePath(rosPath);
     MarkerReading reading = readMarkerFile(path);

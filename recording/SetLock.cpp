@@ -130,4 +130,19 @@ bool SetLock::lockReplacement(int) {
 
 #endif
 
+bool lockSet(SetLock& lock, const QString& rosPath, CoreError& error) {
+    QString reason;
+    switch (lock.lock(rosPath, kSetLockWaitMs, reason)) {
+    case SetLock::Result::Locked:
+        return true;
+    case SetLock::Result::Busy:
+        error = CoreError::of(CoreErrorKind::SetBusy);
+        return false;
+    case SetLock::Result::Failed:
+        break;
+    }
+    error = CoreError::worded(reason);
+    return false;
+}
+
 } // namespace varnilog

@@ -5,6 +5,8 @@
 // path. Depends on QtCore.
 #pragma once
 
+#include "app/CoreError.h"
+
 #include <QString>
 
 namespace varnilog {
@@ -36,5 +38,9 @@ private:
 // How long a second writer waits before it gives up: a header change takes milliseconds, a derived
 // channel of a long recording longer, and a user would rather hear "busy" than watch a hang.
 inline constexpr int kSetLockWaitMs = 2000;
+
+// Locks the set of rosPath as lock() does for kSetLockWaitMs; false with error (the set is busy, or
+// why its header cannot be opened) when it could not.
+bool lockSet(SetLock& lock, const QString& rosPath, CoreError& error);
 
 } // namespace varnilog
