@@ -200,8 +200,10 @@ void ReferenceTab::compareClicked() {
     other->setObjectName(QStringLiteral("seZnacznikPorownywanego"));
     for (QSpinBox* s : {own, other})
         s->setRange(1, 1000000);
-    form->addRow(tr("Kanał porównywanego:"), channels("cbKanalPorownywanego", false));
-    form->addRow(tr("Nad kanałem:"), channels("cbNadKanalem", true));
+    QComboBox* otherChannel = channels("cbKanalPorownywanego", false);
+    QComboBox* over = channels("cbNadKanalem", true);
+    form->addRow(tr("Kanał porównywanego:"), otherChannel);
+    form->addRow(tr("Nad kanałem:"), over);
     form->addRow(tr("Wyrównanie:"), align);
     form->addRow(tr("Znacznik tego nagrania:"), own);
     form->addRow(tr("Znacznik porównywanego:"), other);
@@ -213,31 +215,28 @@ void ReferenceTab::compareClicked() {
     connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     connect(off, &QPushButton::clicked, dialog, [dialog] { dialog->done(2); });
-    connect(dialog, &QDialog::finished, this, &ReferenceTab::compareAnswered);
+    // Its controls are read as it closes, before it is deleted.
+    connect(dialog, &QDialog::finished, this, [=, this](int answer) {
+        const bool markers = align->currentIndex() == 1;
+        compareAnswered(answer, otherChannel->currentIndex(), over->currentIndex(),
+                        markers ? own->value() - 1 : -1, markers ? other->value() - 1 : -1);
+    });
     dialog->open();
 }
 
-void ReferenceTab::compareAnswered(int answer) {
-    auto* dialog = qobject_cast<QDialog*>(sender());
+void ReferenceTab::compareAnswered(int answer, int otherChannel, int over, int ownMarker, int otherMarker) {
     CoreError error;
     if (answer == 2) {
         compareWith(QString(), -1, -1, error);
         return;
     }
-    if (answer != QDialog::Accepted || !dialog || !dialogs_)
+    if (answer != QDialog::Accepted || !dialogs_)
         return;
     const QString path = dialogs_->openFileName(this, tr("Nagrania (*.ros)"), state_.dataDir);
     if (path.isEmpty())
         return;
-    const auto value = [dialog](const char* name) {
-        if (auto* box = dialog->findChild<QComboBox*>(QString::fromLatin1(name)))
-            return box->currentIndex();
-        return dialog->findChild<QSpinBox*>(QString::fromLatin1(name))->value() - 1;
-    };
-    const bool markers = value("cbWyrownanie") == 1;
-    channel_->setCurrentIndex(value("cbNadKanalem"));
-    if (!compareWith(path, markers ? value("seZnacznikTego") : -1,
-                     markers ? value("seZnacznikPorownywanego") : -1, error, value("cbKanalPorownywanego")))
+    channel_->setCurrentIndex(over);
+    if (!compareWith(path, ownMarker, otherMarker, error, otherChannel))
         emit comparisonFailed(coreMessage(error));
 }
 

@@ -63,7 +63,8 @@ private:
     void showSlot();
     void changed();
     void compareClicked();
-    void compareAnswered(int answer);
+    // The dialog's answer: marker indexes -1 when aligned at the first samples.
+    void compareAnswered(int answer, int otherChannel, int over, int ownMarker, int otherMarker);
 
     const SharedState& state_;
     const ViewBuffers& view_;
